@@ -1,0 +1,209 @@
+#include "common/number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "common/checked_arithmetic.h"
+
+namespace korvale {
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The parts of a number found in a text: where its unsigned body starts and ends, its sign,
+// and whether it held any digit.
+struct NumberSpan {
+    std::size_t bodyBegin = 0;
+    std::size_t bodyEnd = 0;
+    bool negative = false;
+    bool hasDigit = false;
+    std::size_t end = 0;  // first character after the number
+};
+
+// Reads an optional sign, then digits with at most one full stop, starting at pos.
+NumberSpan scanDecimal(std::string_view text, std::size_t pos) {
+    NumberSpan span;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        span.negative = text[pos] == '-';
+        ++pos;
+    }
+    span.bodyBegin = pos;
+    bool seenPoint = false;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        if (isDigit(c)) {
+            span.hasDigit = true;
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+        ++pos;
+    }
+    span.bodyEnd = pos;
+    span.end = pos;
+    return span;
+}
+
+// Whether a decimal body (digits, point, optional exponent) that from_chars found out of range
+// is too large (true) or too small (false) for a double: it is too large when its first
+// non-zero digit stands before the point, once the exponent is applied.
+bool isTooLarge(std::string_view body) {
+    long long exponent = 0;
+    const std::size_t e = body.find_first_of("eE");
+    if (e != std::string_view::npos) {
+        const bool negativeExponent = body[e + 1] == '-';
+        const std::size_t digits = e + 1 + (body[e + 1] == '+' || negativeExponent ? 1 : 0);
+        const auto parsed =
+            std::from_chars(body.data() + digits, body.data() + body.size(), exponent);
+        if (parsed.ec == std::errc::result_out_of_range) {
+            exponent = std::numeric_limits<long long>::max() / 2;
+        }
+        if (negativeExponent) {
+            exponent = -exponent;
+        }
+        body = body.substr(0, e);
+    }
+    const std::size_t firstNonZero = body.find_first_of("123456789");
+    if (firstNonZero == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t point = std::min(body.find('.'), body.size());
+    // The value lies in [10^(order - 1), 10^order) before the exponent.
+    const long long order = firstNonZero < point
+                                ? static_cast<long long>(point - firstNonZero)
+                                : -static_cast<long long>(firstNonZero - point - 1);
+    return order + exponent > 0;
+}
+
+// Converts an unsigned decimal body; out-of-range values become infinity or zero.
+double convertBody(std::string_view body, std::chars_format format, bool& tooLarge) {
+    double value = 0.0;
+    tooLarge = false;
+    const auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), value, format);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range) {
+        tooLarge = isTooLarge(body);
+        value = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return value;
+}
+
+}  // namespace
+
+double readLenient(std::string_view text) noexcept {
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
+    }
+    const NumberSpan span = scanDecimal(text, pos);
+    if (!span.hasDigit) {
+        return 0.0;
+    }
+    bool tooLarge = false;
+    const double magnitude = convertBody(text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin),
+                                         std::chars_format::fixed, tooLarge);
+    return span.negative ? -magnitude : magnitude;
+}
+
+double readStrict(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
+    }
+    NumberSpan span = scanDecimal(text, pos);
+    if (!span.hasDigit) {
+        throwError(ErrorKind::TypeMismatch);
+    }
+    pos = span.end;
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+        std::size_t expPos = pos + 1;
+        if (expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-')) {
+            ++expPos;
+        }
+        const std::size_t digitsBegin = expPos;
+        while (expPos < text.size() && isDigit(text[expPos])) {
+            ++expPos;
+        }
+        if (expPos == digitsBegin) {
+            throwError(ErrorKind::TypeMismatch);
+        }
+        pos = expPos;
+        span.bodyEnd = pos;
+    }
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
+    }
+    if (pos != text.size()) {
+        throwError(ErrorKind::TypeMismatch);
+    }
+    bool tooLarge = false;
+    const double magnitude = convertBody(text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin),
+                                         std::chars_format::general, tooLarge);
+    if (tooLarge) {
+        throwError(ErrorKind::Overflow);
+    }
+    return span.negative ? -magnitude : magnitude;
+}
+
+std::string numberText(std::int32_t value) {
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string numberText(double value) {
+    if (value == 0.0) {
+        return "0";  // also for -0.0
+    }
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
+std::size_t writeTwoDecimals(double value, bool forceLeadingDigit, char* buffer) {
+    // A tie between two hundredths is an odd multiple of 1/8; take it away from zero. The sum
+    // lands close enough to the upper hundredth for the exact rounding below to reach it.
+    const double eighths = value * 8.0;
+    if (std::isfinite(eighths) && eighths == std::floor(eighths) &&
+        std::fmod(eighths, 2.0) != 0.0) {
+        value += std::copysign(0.005, value);
+    }
+    const auto result = std::to_chars(buffer, buffer + 400, value, std::chars_format::fixed, 2);
+    std::size_t length = static_cast<std::size_t>(result.ptr - buffer);
+
+    std::size_t digits = 0;
+    if (buffer[0] == '-') {
+        // "-0.00" carries no sign.
+        if (std::string_view(buffer, length) == "-0.00") {
+            std::memmove(buffer, buffer + 1, --length);
+        }
+        digits = buffer[0] == '-' ? 1 : 0;
+    }
+    if (!forceLeadingDigit && buffer[digits] == '0' && buffer[digits + 1] == '.') {
+        std::memmove(buffer + digits, buffer + digits + 1, length - digits - 1);
+        --length;
+    }
+    return length;
+}
+
+std::string formatHash0Dot00(double value) {
+    char buffer[400];
+    return std::string(buffer, writeTwoDecimals(value, true, buffer));
+}
+
+std::string formatHashDot00(double value) {
+    char buffer[400];
+    return std::string(buffer, writeTwoDecimals(value, false, buffer));
+}
+
+}  // namespace korvale

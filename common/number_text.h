@@ -1,0 +1,47 @@
+#pragma once
+
+// Numbers as the window's text boxes hold them.
+//
+// Lenient reading takes the number a text begins with and never fails: blanks (spaces and
+// tabs) before it are skipped, then an optional sign, digits, and a full stop as the decimal
+// point ("  12.5kg" is 12.5, ".5" is 0.5, "abc" and "" are 0). Nothing else is part of the
+// number: no exponent, no digit grouping, no full-width digits.
+//
+// Strict reading accepts a text only when the whole of it is one number, and throws a
+// RuntimeError of kind TypeMismatch otherwise. Accepted: optional blanks (spaces and tabs)
+// before and after; an optional sign; digits with at most one full stop, at least one digit in
+// all ("42", "-.50", "3.", "+7"); optionally an exponent "e" or "E" with an optional sign and at
+// least one digit ("1e3"). Not accepted: the empty text, blanks alone, digit grouping,
+// full-width digits, "inf", "nan", hexadecimal. A number too large for a double is an
+// Overflow.
+//
+// Everything this system writes (numberText, the two-decimal patterns) reads back strictly, and
+// leniently, to the number it was written from (the patterns: to the rounded number).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvale {
+
+double readLenient(std::string_view text) noexcept;
+double readStrict(std::string_view text);
+
+// Plain decimal text without grouping: "-42"; a whole double likewise, without a point
+// ("42" for 42.0). Other doubles are written in full decimal notation with as few digits as
+// read back to the same double ("0.1", "2.5"), never with an exponent.
+std::string numberText(std::int32_t value);
+std::string numberText(double value);
+
+// "#0.00": at least one digit before the point, exactly two decimals ("0.50", "-0.50").
+std::string formatHash0Dot00(double value);
+// "#.00": no digit before the point when the whole part is 0 (".50", "-.50"), two decimals.
+std::string formatHashDot00(double value);
+
+// Both patterns round to the nearest hundredth. A value exactly halfway between two hundredths
+// (only x.125, x.375, x.625 and x.875 are exactly representable) goes away from zero, as it
+// would by hand: 0.125 is "0.13". A result that rounds to zero carries no minus sign.
+// Writes the pattern into buffer (at least 400 bytes) and returns the length written.
+std::size_t writeTwoDecimals(double value, bool forceLeadingDigit, char* buffer);
+
+}  // namespace korvale

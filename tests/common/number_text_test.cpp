@@ -1,0 +1,142 @@
+#include "common/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "common/random_source.h"
+#include "common/runtime_error.h"
+
+namespace korvale {
+namespace {
+
+void expectStrictError(std::string_view text, ErrorKind kind) {
+    try {
+        readStrict(text);
+        ADD_FAILURE() << "accepted \"" << text << "\"";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.kind(), kind) << text;
+        EXPECT_STREQ(error.what(), errorMessage(kind));
+    }
+}
+
+TEST(LenientReadingTest, TakesTheNumberATextBeginsWith) {
+    EXPECT_EQ(readLenient("300"), 300.0);
+    EXPECT_EQ(readLenient("  \t12.5kg"), 12.5);
+    EXPECT_EQ(readLenient("-7"), -7.0);
+    EXPECT_EQ(readLenient("+7"), 7.0);
+    EXPECT_EQ(readLenient(".5"), 0.5);
+    EXPECT_EQ(readLenient("-.50"), -0.5);
+    EXPECT_EQ(readLenient("3."), 3.0);
+    EXPECT_EQ(readLenient("1.2.3"), 1.2);
+    EXPECT_EQ(readLenient("1e3"), 1.0);  // no exponent in a lenient reading
+    EXPECT_EQ(readLenient("12 34"), 12.0);
+}
+
+TEST(LenientReadingTest, TextWithoutANumberIsZero) {
+    EXPECT_EQ(readLenient(""), 0.0);
+    EXPECT_EQ(readLenient("abc"), 0.0);
+    EXPECT_EQ(readLenient("-"), 0.0);
+    EXPECT_EQ(readLenient("."), 0.0);
+    EXPECT_EQ(readLenient("３００"), 0.0);  // full-width digits are not digits here
+    EXPECT_EQ(readLenient("x300"), 0.0);
+}
+
+TEST(LenientReadingTest, OutOfRangeBecomesInfinityOrZero) {
+    const std::string huge = "1" + std::string(400, '0');
+    EXPECT_EQ(readLenient(huge), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(readLenient("-" + huge), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(readLenient("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+TEST(StrictReadingTest, AcceptsOneWholeNumber) {
+    EXPECT_EQ(readStrict("42"), 42.0);
+    EXPECT_EQ(readStrict(" 42 "), 42.0);
+    EXPECT_EQ(readStrict("-.50"), -0.5);
+    EXPECT_EQ(readStrict("+3."), 3.0);
+    EXPECT_EQ(readStrict("1e3"), 1000.0);
+    EXPECT_EQ(readStrict("2.5E-1"), 0.25);
+    EXPECT_EQ(readStrict("0"), 0.0);
+}
+
+TEST(StrictReadingTest, AnythingElseIsATypeMismatch) {
+    for (const char* text : {"", " ", "abc", "12abc", "1 2", "1,000", "1e", "1e+", ".", "-", "inf",
+                             "nan", "0x10", "３", "1.2.3", "e5"}) {
+        expectStrictError(text, ErrorKind::TypeMismatch);
+    }
+}
+
+TEST(StrictReadingTest, TooLargeIsAnOverflowAndTooSmallIsZero) {
+    expectStrictError("1e400", ErrorKind::Overflow);
+    expectStrictError("-" + std::string(400, '9'), ErrorKind::Overflow);
+    expectStrictError("0.001e99999999999999999999", ErrorKind::Overflow);
+    EXPECT_EQ(readStrict("1e-400"), 0.0);
+    EXPECT_EQ(readStrict("1e-99999999999999999999"), 0.0);
+}
+
+TEST(NumberTextTest, WritesPlainDecimals) {
+    EXPECT_EQ(numberText(std::int32_t{0}), "0");
+    EXPECT_EQ(numberText(std::int32_t{-313}), "-313");
+    EXPECT_EQ(numberText(std::int32_t{-2147483647 - 1}), "-2147483648");
+    EXPECT_EQ(numberText(41.0 + 1.0), "42");
+    EXPECT_EQ(numberText(-0.0), "0");
+    EXPECT_EQ(numberText(2.5), "2.5");
+    EXPECT_EQ(numberText(0.1), "0.1");
+    EXPECT_EQ(numberText(1e20), "100000000000000000000");
+    EXPECT_EQ(numberText(-1e-7), "-0.0000001");
+}
+
+TEST(TwoDecimalPatternTest, Hash0Dot00KeepsALeadingDigit) {
+    EXPECT_EQ(formatHash0Dot00(0.5), "0.50");
+    EXPECT_EQ(formatHash0Dot00(0.0), "0.00");
+    EXPECT_EQ(formatHash0Dot00(123.456), "123.46");
+    EXPECT_EQ(formatHash0Dot00(-0.5), "-0.50");
+    EXPECT_EQ(formatHash0Dot00(293.9), "293.90");
+    EXPECT_EQ(formatHash0Dot00(1e15), "1000000000000000.00");
+}
+
+TEST(TwoDecimalPatternTest, HashDot00DropsALeadingZero) {
+    EXPECT_EQ(formatHashDot00(0.5), ".50");
+    EXPECT_EQ(formatHashDot00(-0.5), "-.50");
+    EXPECT_EQ(formatHashDot00(0.0), ".00");
+    EXPECT_EQ(formatHashDot00(89.5666), "89.57");
+    EXPECT_EQ(formatHashDot00(100.0 / 3.0), "33.33");
+    EXPECT_EQ(formatHashDot00(-313.0), "-313.00");
+    EXPECT_EQ(formatHashDot00(0.996), "1.00");
+}
+
+TEST(TwoDecimalPatternTest, ExactHalvesGoAwayFromZeroAndZeroHasNoSign) {
+    EXPECT_EQ(formatHash0Dot00(0.125), "0.13");
+    EXPECT_EQ(formatHash0Dot00(0.375), "0.38");
+    EXPECT_EQ(formatHash0Dot00(-0.125), "-0.13");
+    EXPECT_EQ(formatHash0Dot00(2.875), "2.88");
+    EXPECT_EQ(formatHashDot00(0.625), ".63");
+    // 1.005 is not exactly representable; it lies just below the half and goes down.
+    EXPECT_EQ(formatHash0Dot00(1.005), "1.00");
+    EXPECT_EQ(formatHash0Dot00(-0.001), "0.00");
+    EXPECT_EQ(formatHashDot00(-0.004), ".00");
+}
+
+// Every text the system writes must read back strictly (and leniently) to what it stands for.
+TEST(RoundTripTest, WrittenTextsReadBack) {
+    Xoshiro256PlusPlus generator(2024);
+    for (int i = 0; i < 20000; ++i) {
+        const double magnitude = std::pow(10.0, generator.nextFraction() * 24 - 8);
+        const double value = (generator.nextFraction() < 0.5 ? -1 : 1) * magnitude;
+        const std::string plain = numberText(value);
+        ASSERT_EQ(readStrict(plain), value) << plain;
+        ASSERT_EQ(readLenient(plain), value) << plain;
+        for (const std::string& text : {formatHash0Dot00(value), formatHashDot00(value)}) {
+            const double back = readStrict(text);
+            ASSERT_EQ(back, readLenient(text)) << text;
+            ASSERT_LE(std::abs(back - value), 0.005 + std::abs(value) * 1e-15) << text;
+        }
+    }
+    for (const std::int32_t value : {0, 1, -1, 2147483647, -2147483647 - 1}) {
+        EXPECT_EQ(readStrict(numberText(value)), value);
+    }
+}
+
+}  // namespace
+}  // namespace korvale
