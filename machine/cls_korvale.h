@@ -18,9 +18,10 @@ namespace korvale {
 class clsKorvale {
   public:
     // Draws from the shared random source.
-    clsKorvale() : random_(&sharedRandomSource()) {}
+    clsKorvale() : clsKorvale(sharedRandomSource()) {}
     // Draws from `random`, which must outlive the machine.
-    explicit clsKorvale(RandomSource& random) : random_(&random) {}
+    explicit clsKorvale(RandomSource& random)
+        : random_(&random), xoshiro_(dynamic_cast<Xoshiro256PlusPlus*>(&random)) {}
 
     std::int32_t mlngSettei = 0;        // setting index 0..5 ("設定１".."設定６")
     std::int32_t mMode = 0;             // hidden mode 0..5
@@ -60,28 +61,43 @@ class clsKorvale {
     std::int32_t getBigProb() const { return bigThreshold(mMode, mlngBigPlayCnt); }
 
     RandomSource* random_;
+    // The same source when it is the usual generator, called directly so that its few
+    // instructions are inlined into Play; nullptr for any other source.
+    Xoshiro256PlusPlus* xoshiro_;
 };
 
 // Play is defined here so that the loops that play millions of games can inline it.
 inline const std::string& clsKorvale::Play(std::int32_t& lngNum, std::int32_t& lngMode,
                                            std::int32_t& lngSimauta) {
-    mstrReturn.clear();
+    if (!mstrReturn.empty()) {
+        mstrReturn.clear();
+    }
     mlngRetNum = 0;
-    lngMode = mMode;
-    mOldMode = mMode;
+    const std::int32_t mode = mMode;
+    lngMode = mode;
+    mOldMode = mode;
     checkedIncrement(mlngPlayCnt);
     checkedIncrement(mlngBigPlayCnt);
     checkedIncrement(mlngBonusPlayCnt);
 
-    mlngRet = random_->nextDraw65536();  // floor(r * 65536) + 1
+    // floor(r * 65536) + 1
+    const std::int32_t draw = xoshiro_ ? xoshiro_->nextDraw65536() : random_->nextDraw65536();
+    mlngRet = draw;
 
+    // Draws 1..R are a REG, R + 1..R + B a BIG. Both thresholds are taken before the bonus, so
+    // working out B for every game changes nothing, and leaves one branch for the usual game.
     const std::int32_t reg = getRegProb();
-    if (mlngRet <= reg) [[unlikely]] {
-        RegHit();
-    } else if (mlngRet <= reg + getBigProb()) [[unlikely]] {
-        BigHit();
+    const std::int32_t regOrBig = reg + getBigProb();
+    if (draw <= regOrBig) [[unlikely]] {
+        if (draw <= reg) {
+            RegHit();
+        } else {
+            BigHit();
+        }
+        lngNum = mlngRetNum;
+    } else {
+        lngNum = 0;
     }
-    lngNum = mlngRetNum;
     lngSimauta = mlngSimauta;
     return mstrReturn;
 }

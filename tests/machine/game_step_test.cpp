@@ -305,5 +305,29 @@ TEST(GameStepTest, DrawsOneFractionPerGameAndOnePerLottery) {
     EXPECT_EQ(source.count, 200000u + static_cast<std::size_t>(bonuses));
 }
 
+// The generator's own 16-bit draw must give exactly floor(r * 65536) + 1 of the fraction the
+// generic path would take: a machine on the generator and a machine on a wrapper that only
+// offers fractions play the same games.
+TEST(GameStepTest, GeneratorDrawMatchesTheFractionDraw) {
+    struct FractionsOnly final : RandomSource {
+        Xoshiro256PlusPlus generator{77};
+        double nextFraction() override { return generator.nextFraction(); }
+    };
+    FractionsOnly wrapped;
+    Xoshiro256PlusPlus direct(77);
+    clsKorvale viaFractions(wrapped);
+    clsKorvale viaGenerator(direct);
+    viaFractions.mlngSettei = viaGenerator.mlngSettei = 4;
+    for (int i = 0; i < 300000; ++i) {
+        const auto a = play(viaFractions);
+        const auto b = play(viaGenerator);
+        ASSERT_EQ(a.result, b.result) << i;
+        ASSERT_EQ(viaFractions.mlngRet, viaGenerator.mlngRet) << i;
+        ASSERT_EQ(viaFractions.mMode, viaGenerator.mMode) << i;
+    }
+    EXPECT_EQ(viaFractions.mlngBigCnt, viaGenerator.mlngBigCnt);
+    EXPECT_GT(viaGenerator.mlngBigCnt, 100);
+}
+
 }  // namespace
 }  // namespace korvale

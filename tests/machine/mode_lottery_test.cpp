@@ -216,7 +216,7 @@ TEST(ModeLotteryTest, LotteryFollowsTheRowWeights) {
     EXPECT_EQ(counts[0], 0);
     double chiSquare = 0.0;
     for (std::size_t mode = 1; mode < 6; ++mode) {
-        const double expected = kLotteries * row[mode] / 125000.0;
+        const double expected = kLotteries * static_cast<double>(row[mode]) / 125000.0;
         chiSquare += (counts[mode] - expected) * (counts[mode] - expected) / expected;
     }
     // 4 degrees of freedom: the 0.1% critical value is 18.47.
