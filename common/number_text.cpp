@@ -170,7 +170,52 @@ std::string numberText(double value) {
     return std::string(buffer, result.ptr);
 }
 
+namespace {
+
+// The number of hundredths nearest to |value|, for the usual magnitudes, worked out without
+// formatting a double. Gives up (returns false) for huge values and for anything within a
+// millionth of a halfway point, exact halves included; the general path takes those.
+bool nearestHundredths(double value, std::int64_t& hundredths) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e12)) {
+        return false;  // also NaN
+    }
+    const double nearest = std::nearbyint(magnitude * 100.0);
+    // magnitude x 100 - nearest, rounded once: its error is far below the margin below.
+    const double residual = std::fma(magnitude, 100.0, -nearest);
+    if (std::fabs(std::fabs(residual) - 0.5) < 1e-6) {
+        return false;
+    }
+    hundredths =
+        static_cast<std::int64_t>(nearest) + (residual > 0.5 ? 1 : 0) - (residual < -0.5 ? 1 : 0);
+    return true;
+}
+
+std::size_t writeHundredths(bool negative, std::int64_t hundredths, bool forceLeadingDigit,
+                            char* buffer) {
+    char* out = buffer;
+    if (negative && hundredths != 0) {
+        *out++ = '-';
+    }
+    const std::int64_t whole = hundredths / 100;
+    const int fraction = static_cast<int>(hundredths % 100);
+    if (whole != 0 || forceLeadingDigit) {
+        out = std::to_chars(out, out + 24, whole).ptr;
+    }
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + fraction / 10);
+    *out++ = static_cast<char>('0' + fraction % 10);
+    return static_cast<std::size_t>(out - buffer);
+}
+
+}  // namespace
+
 std::size_t writeTwoDecimals(double value, bool forceLeadingDigit, char* buffer) {
+    std::int64_t hundredths = 0;
+    if (nearestHundredths(value, hundredths)) {
+        return writeHundredths(value < 0, hundredths, forceLeadingDigit, buffer);
+    }
+
     // A tie between two hundredths is an odd multiple of 1/8; take it away from zero. The sum
     // lands close enough to the upper hundredth for the exact rounding below to reach it.
     const double eighths = value * 8.0;

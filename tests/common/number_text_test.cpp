@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "common/random_source.h"
@@ -116,6 +117,37 @@ TEST(TwoDecimalPatternTest, ExactHalvesGoAwayFromZeroAndZeroHasNoSign) {
     EXPECT_EQ(formatHash0Dot00(1.005), "1.00");
     EXPECT_EQ(formatHash0Dot00(-0.001), "0.00");
     EXPECT_EQ(formatHashDot00(-0.004), ".00");
+}
+
+// Both patterns against the C library's exact "%.2f" (which differs only on exact halves, where
+// it goes to even): many magnitudes, and values right next to a halfway point.
+TEST(TwoDecimalPatternTest, AgreesWithExactFormatting) {
+    auto reference = [](double value) {
+        char text[400];
+        std::snprintf(text, sizeof text, "%.2f", value);
+        std::string result = text;
+        return result == "-0.00" ? std::string("0.00") : result;
+    };
+    Xoshiro256PlusPlus generator(99);
+    for (int i = 0; i < 200000; ++i) {
+        const double magnitude = std::pow(10.0, generator.nextFraction() * 30 - 10);
+        double value = (generator.nextFraction() < 0.5 ? -1 : 1) * magnitude;
+        if (i % 2 == 1) {
+            // Near a halfway point: k + 0.005 and its neighbours a few units in the last place
+            // away.
+            const double half = std::floor(magnitude * 100) / 100 + 0.005;
+            value = half;
+            for (int steps = static_cast<int>(generator.nextFraction() * 7) - 3; steps != 0;
+                 steps += steps > 0 ? -1 : 1) {
+                value = std::nextafter(value, steps > 0 ? 1e300 : -1e300);
+            }
+        }
+        const double eighths = value * 8;
+        if (eighths == std::floor(eighths) && std::fmod(eighths, 2.0) != 0.0) {
+            continue;  // an exact half: our rule differs on purpose
+        }
+        ASSERT_EQ(formatHash0Dot00(value), reference(value)) << value;
+    }
 }
 
 // Every text the system writes must read back strictly (and leniently) to what it stands for.
