@@ -61,6 +61,18 @@ void condenseToFit(QLabel* label) {
     label->setFont(font);
 }
 
+// A run's time in the layer: begun at Start, ended however the run ends.
+class RunScope {
+  public:
+    explicit RunScope(RunDisplays& displays) : displays_(displays) { displays_.beginRun(); }
+    ~RunScope() { displays_.endRun(); }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+  private:
+    RunDisplays& displays_;
+};
+
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent) {
@@ -229,6 +241,8 @@ void frmMain::Form_Unload() {
 }
 
 void frmMain::cmdStart_Click() {
+    // From here until the run returns, the layer holds the displays in memory between yields.
+    const RunScope scope(*displays_);
     ClearDisplays();
     enableRunChoice(false);
     InitGrid();
@@ -241,6 +255,7 @@ void frmMain::cmdStart_Click() {
         }
     } catch (const RuntimeError& error) {
         // The run ends, but the window stays open with what the run left on show.
+        displays_->flush();
         errorReporter_(QString::fromUtf8(error.what()));
         cmdStop_Click();
     }

@@ -79,6 +79,10 @@ void ResultsGrid::setText(std::string_view text) {
     }
 }
 
+void ResultsGrid::appendRows(std::int32_t rows, std::span<const std::string> cells) {
+    model_.appendRows(rows, cells);
+}
+
 void ResultsGrid::setTopRow(std::int32_t row) {
     require(row >= 1 && row < rows());
     // The scroll range follows inserted rows only at the next layout; bring it up to date.

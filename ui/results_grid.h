@@ -6,6 +6,7 @@
 
 #include <QTableView>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,8 @@ class ResultsGrid final : public QTableView {
     std::int32_t col() const { return col_; }
     void setCol(std::int32_t col);
     void setText(std::string_view text);
+    // Appends rows whose cells are given row-major, in one batch.
+    void appendRows(std::int32_t rows, std::span<const std::string> cells);
     // Scrolls so that the given row is the uppermost data row shown, as far as the grid can.
     void setTopRow(std::int32_t row);
 

@@ -69,6 +69,18 @@ void ResultsGridModel::setDataRows(int rows) {
     }
 }
 
+void ResultsGridModel::appendRows(int rows, std::span<const std::string> cells) {
+    if (rows <= 0) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), dataRows_, dataRows_ + rows - 1);
+    for (const std::string& cell : cells) {
+        cells_.push_back(pack(cell));
+    }
+    dataRows_ += rows;
+    endInsertRows();
+}
+
 void ResultsGridModel::setHeaderText(int column, std::string_view text) {
     header_[static_cast<std::size_t>(column)].assign(text);
     emit headerDataChanged(Qt::Horizontal, column, column);

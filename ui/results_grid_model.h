@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,6 +31,9 @@ class ResultsGridModel final : public QAbstractTableModel {
     int dataRows() const { return dataRows_; }
     // Appends empty rows or drops rows at the bottom; zero frees every row.
     void setDataRows(int rows);
+
+    // Appends rows at once, their cells given row-major.
+    void appendRows(int rows, std::span<const std::string> cells);
 
     void setHeaderText(int column, std::string_view text);
     void setCellText(int dataRow, int column, std::string_view text);

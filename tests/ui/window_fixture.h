@@ -93,6 +93,9 @@ class WindowTest : public ::testing::Test {
             return std::make_unique<clsKorvale>(random);
         });
         window->setErrorReporter([this](const QString& message) { errors.push_back(message); });
+        // Every yield is handled, so that the hook can act at any game; the layer still holds
+        // the displays in memory between yields.
+        window->runDisplays().setRealYieldEvery(1);
         window->show();
     }
     void TearDown() override { window.reset(); }
