@@ -27,13 +27,12 @@ void replaceMachine(RunDisplays& window) {
 }
 
 void raiseAttemptNumber(RunDisplays& window) {
-    window.setText(Box::txtChosen,
-                   numberText(checkedSum(window.lenientNumber(Box::txtChosen), 1.0)));
+    window.setNumber(Box::txtChosen, checkedSum(window.lenientNumber(Box::txtChosen), 1.0));
 }
 
 // A run-wide total read strictly, raised by one.
 void raiseTotal(RunDisplays& window, Box box) {
-    window.setText(box, numberText(checkedSum(window.strictNumber(box), 1.0)));
+    window.setNumber(box, checkedSum(window.strictNumber(box), 1.0));
 }
 
 // Games per bonus over the run, once the bonus count is not 0.
@@ -107,7 +106,7 @@ void RunAttempts(RunDisplays& window) {
             return;
         }
         checkedIncrement(state.totalGames);
-        window.setText(Box::Text1, numberText(state.totalGames));
+        window.setNumber(Box::Text1, state.totalGames);
         ++state.gamesSinceBig;
         checkedIncrement(state.gamesSinceReg);
 

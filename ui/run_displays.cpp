@@ -37,9 +37,17 @@ std::int32_t RunDisplays::settingIndex() const {
     return static_cast<std::int16_t>(parts_.cmbSettei->currentIndex());
 }
 
+const std::string& RunDisplays::slotText(Slot& slot) {
+    if (slot.holdsNumber) {
+        slot.text = numberText(slot.number);
+        slot.holdsNumber = false;
+    }
+    return slot.text;
+}
+
 const std::string& RunDisplays::text(Box box) {
     if (holding()) {
-        return values_[static_cast<std::size_t>(box)];
+        return slotText(values_[static_cast<std::size_t>(box)]);
     }
     readBuffer_ = parts_.boxes[static_cast<std::size_t>(box)]->text().toStdString();
     return readBuffer_;
@@ -47,17 +55,37 @@ const std::string& RunDisplays::text(Box box) {
 
 void RunDisplays::setText(Box box, std::string_view text) {
     if (holding()) {
-        values_[static_cast<std::size_t>(box)].assign(text);
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        slot.text.assign(text);
+        slot.holdsNumber = false;
         return;
     }
     parts_.boxes[static_cast<std::size_t>(box)]->setText(toQString(text));
 }
 
+void RunDisplays::setNumber(Box box, double value) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        slot.number = value;
+        slot.holdsNumber = true;
+        return;
+    }
+    setText(box, numberText(value));
+}
+
 double RunDisplays::lenientNumber(Box box) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        return slot.holdsNumber ? slot.number : readLenient(slot.text);
+    }
     return readLenient(text(box));
 }
 
 double RunDisplays::strictNumber(Box box) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        return slot.holdsNumber ? slot.number : readStrict(slot.text);
+    }
     return readStrict(text(box));
 }
 
@@ -187,9 +215,10 @@ void RunDisplays::flush() {
         parts_.grid->setRow(currentRow_);
         parts_.grid->setCol(currentCol_);
         for (std::size_t box = 0; box < values_.size(); ++box) {
-            if (values_[box] != shown_[box]) {
-                parts_.boxes[box]->setText(toQString(values_[box]));
-                shown_[box] = values_[box];
+            const std::string& text = slotText(values_[box]);
+            if (text != shown_[box]) {
+                parts_.boxes[box]->setText(toQString(text));
+                shown_[box] = text;
             }
         }
     }
@@ -210,7 +239,8 @@ void RunDisplays::flushRows(std::int32_t upToRows) {
 void RunDisplays::takeBack() {
     for (std::size_t box = 0; box < values_.size(); ++box) {
         shown_[box] = parts_.boxes[box]->text().toStdString();
-        values_[box] = shown_[box];
+        values_[box].text = shown_[box];
+        values_[box].holdsNumber = false;
     }
 }
 

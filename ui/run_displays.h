@@ -83,6 +83,10 @@ class RunDisplays {
     // Text boxes.
     const std::string& text(Box box);
     void setText(Box box, std::string_view text);
+    // Writes a number as its number text. Between yields the layer keeps the number itself and
+    // writes the text only when the widget needs it; a number text reads back, leniently and
+    // strictly, as the number it was written from, so the readings below are the same.
+    void setNumber(Box box, double value);
     // The box's text read as a number, leniently (never fails) or strictly (TypeMismatch).
     double lenientNumber(Box box);
     double strictNumber(Box box);
@@ -134,8 +138,16 @@ class RunDisplays {
     int yieldsSinceReal_ = 0;
     std::chrono::steady_clock::time_point lastRealYield_{};
 
+    // A box as the run sees it: its text, or a number whose text is not written yet.
+    struct Slot {
+        std::string text;
+        double number = 0.0;
+        bool holdsNumber = false;
+    };
+    const std::string& slotText(Slot& slot);
+
     // The boxes as the run sees them, and as the widgets were last known to show them.
-    std::array<std::string, boxCount> values_;
+    std::array<Slot, boxCount> values_;
     std::array<std::string, boxCount> shown_;
     std::string readBuffer_;
 

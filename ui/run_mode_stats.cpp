@@ -11,7 +11,7 @@ namespace {
 
 // A box's lenient number raised by one.
 void raiseByOne(RunDisplays& window, Box box) {
-    window.setText(box, numberText(checkedSum(window.lenientNumber(box), 1.0)));
+    window.setNumber(box, checkedSum(window.lenientNumber(box), 1.0));
 }
 
 // numerator / denominator, both read leniently, written "#0.00".
@@ -61,8 +61,8 @@ void RunModeStats(RunDisplays& window) {
         }
 
         const std::int32_t net = machine.get差枚(str割, lng獲得);
-        window.setText(Box::Text1, numberText(games));
-        window.setText(Box::Text2, numberText(net));
+        window.setNumber(Box::Text1, games);
+        window.setNumber(Box::Text2, net);
         window.setText(Box::Text4, str割);
 
         window.yield(YieldPoint::EndOfGame);
