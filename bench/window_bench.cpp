@@ -1,0 +1,158 @@
+// The real window on Qt's offscreen platform: each run kind pressed Start, left running for a
+// second, stopped, and its games read from Text1; against the bare machine's loop and the
+// write-through path. Also the results grid's memory per logged row.
+//
+//   build/release/bench/window_bench --benchmark_repetitions=5
+//       --benchmark_report_aggregates_only=true
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "machine/cls_korvale.h"
+#include "ui/frm_main.h"
+#include "ui/results_grid.h"
+
+namespace {
+
+using korvale::clsKorvale;
+using korvale::frmMain;
+using korvale::Xoshiro256PlusPlus;
+
+constexpr int runMilliseconds = 1000;
+
+// Heap in use, large blocks that malloc maps separately included.
+std::size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The machine's own loop, as the machine benchmark plays it.
+void BM_BareMachine(benchmark::State& state) {
+    Xoshiro256PlusPlus generator(12345);
+    clsKorvale machine(generator);
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    for (auto _ : state) {
+        if (machine.mlngPlayCnt == 2147483647) [[unlikely]] {
+            machine = clsKorvale(generator);
+        }
+        benchmark::DoNotOptimize(machine.Play(num, mode, simauta));
+    }
+    state.counters["games_per_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BareMachine);
+
+// Arguments: run kind (0 per-mode, 1 attempts), write-through (1) or fast path (0).
+void BM_WindowRun(benchmark::State& state) {
+    const bool attempts = state.range(0) == 1;
+    const bool writeThrough = state.range(1) == 1;
+    for (auto _ : state) {
+        Xoshiro256PlusPlus generator(987654321);
+        frmMain window;
+        window.setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
+        window.runDisplays().setWriteThrough(writeThrough);
+        window.show();
+        if (attempts) {
+            window.findChild<QAbstractButton*>("opt(1)")->click();
+        }
+        auto* stop = window.findChild<QAbstractButton*>("cmdStop");
+        QTimer::singleShot(runMilliseconds, stop, [stop] { stop->click(); });
+        const auto start = std::chrono::steady_clock::now();
+        window.findChild<QAbstractButton*>("cmdStart")->click();
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        const double games = window.findChild<QLineEdit*>("Text1")->text().toDouble();
+        state.SetIterationTime(elapsed.count());
+        state.counters["games_per_s"] = games / elapsed.count();
+        state.counters["grid_rows"] = window.findChild<korvale::ResultsGrid*>("flex1")->rows() - 1;
+    }
+}
+BENCHMARK(BM_WindowRun)
+    ->ArgNames({"attempts", "write_through"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A per-mode run left to itself until its counters reach their 32-bit limits: the time it
+// takes, the games it played and the error it ended with (run it alone: about a minute).
+void BM_ModeStatsToLimit(benchmark::State& state) {
+    for (auto _ : state) {
+        Xoshiro256PlusPlus generator(42);
+        frmMain window;
+        window.setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
+        QString message;
+        window.setErrorReporter([&message](const QString& text) { message = text; });
+        window.show();
+        const auto start = std::chrono::steady_clock::now();
+        window.findChild<QAbstractButton*>("cmdStart")->click();
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        state.counters["games"] = window.findChild<QLineEdit*>("Text1")->text().toDouble();
+        state.counters["grid_rows"] = window.findChild<korvale::ResultsGrid*>("flex1")->rows() - 1;
+        state.SetLabel(message.toStdString());
+    }
+}
+BENCHMARK(BM_ModeStatsToLimit)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// Heap bytes per logged row, model and view together: rows appended in batches to a grid on
+// show, as a run's real yields hand them over, with events handled between batches.
+void BM_GridMemoryPerRow(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    constexpr int batch = 2000;
+    for (auto _ : state) {
+        auto* grid = new korvale::ResultsGrid;
+        grid->resize(209, 537);
+        grid->setCols(3);
+        grid->show();
+        QApplication::processEvents();
+        const std::size_t before = heapInUse();
+        std::vector<std::string> cells;
+        for (int done = 0; done < rows; done += batch) {
+            cells.clear();
+            for (int row = done; row < done + batch; ++row) {
+                cells.push_back(row % 3 == 0 ? "REG" : "BIG");
+                cells.push_back(std::to_string(1 + row % 1500));
+                cells.push_back(std::to_string(row % 6));
+            }
+            grid->appendRows(batch, cells);
+            grid->setTopRow(grid->rows() - 1);
+            QApplication::processEvents();
+        }
+        cells = {};
+        const std::size_t after = heapInUse();
+        state.counters["bytes_per_row"] =
+            static_cast<double>(after - before) / static_cast<double>(rows);
+        state.counters["model_bytes_per_row"] =
+            static_cast<double>(grid->gridModel().memoryBytes()) / static_cast<double>(rows);
+        delete grid;
+    }
+}
+BENCHMARK(BM_GridMemoryPerRow)
+    ->Arg(1000000)
+    ->Arg(4000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

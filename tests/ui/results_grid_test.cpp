@@ -1,0 +1,104 @@
+// The results grid's operations and its compact cells.
+
+#include <QScrollBar>
+
+#include "tests/ui/window_fixture.h"
+
+namespace korvale::testing {
+namespace {
+
+class ResultsGridTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        grid.resize(209, 537);
+        grid.setCols(3);
+        grid.show();
+    }
+    void append(const std::string& a, const std::string& b, const std::string& c) {
+        grid.setRows(grid.rows() + 1);
+        grid.setRow(grid.rows() - 1);
+        grid.setCol(0);
+        grid.setText(a);
+        grid.setCol(1);
+        grid.setText(b);
+        grid.setCol(2);
+        grid.setText(c);
+    }
+    ResultsGrid grid;
+};
+
+TEST_F(ResultsGridTest, HeaderRowIsRowZeroAndShowsAsHeader) {
+    grid.setRow(0);
+    grid.setCol(1);
+    grid.setText("回転数");
+    EXPECT_EQ(grid.cellText(0, 1), "回転数");
+    EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("回転数"));
+    EXPECT_EQ(grid.model()->rowCount(), 0);
+    EXPECT_EQ(grid.rows(), 1);
+}
+
+TEST_F(ResultsGridTest, CellsKeepEveryTextExactly) {
+    const std::vector<std::string> texts = {
+        "BIG",         "0",   "-1", "1073741823", "1073741824", "-1073741824", "-1073741825",
+        "-2147483648", "007", "-0", "+7",         "",           "差枚",        "1.5"};
+    for (const std::string& text : texts) {
+        append(text, text, "x");
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        EXPECT_EQ(grid.cellText(row, 0), texts[i]);
+        EXPECT_EQ(grid.model()->index(row - 1, 1).data().toString().toStdString(), texts[i]);
+    }
+}
+
+TEST_F(ResultsGridTest, RowsGrowEmptyAndOneDiscardsAll) {
+    append("BIG", "1", "0");
+    grid.setRows(4);
+    EXPECT_EQ(grid.cellText(3, 2), "");
+    EXPECT_EQ(grid.cellText(1, 0), "BIG");
+    grid.setRows(1);
+    EXPECT_EQ(grid.rows(), 1);
+    EXPECT_EQ(grid.model()->rowCount(), 0);
+    append("REG", "2", "3");
+    EXPECT_EQ(grid.cellText(1, 0), "REG");
+}
+
+TEST_F(ResultsGridTest, OutOfRangeOperationsFailWithoutChange) {
+    append("BIG", "1", "0");
+    for (auto operation : std::vector<std::function<void()>>{
+             [&] { grid.setRow(2); }, [&] { grid.setRow(-1); }, [&] { grid.setCol(3); },
+             [&] { grid.setRows(0); }, [&] { grid.setTopRow(0); }, [&] { grid.setTopRow(2); }}) {
+        try {
+            operation();
+            ADD_FAILURE() << "no error";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::InvalidOperation);
+            EXPECT_STREQ(error.what(), errorMessage(ErrorKind::InvalidOperation));
+        }
+    }
+    EXPECT_EQ(grid.rows(), 2);
+    EXPECT_EQ(grid.row(), 1);
+}
+
+TEST_F(ResultsGridTest, TopRowScrollsAsFarAsTheGridCan) {
+    for (int i = 0; i < 100; ++i) {
+        append("REG", std::to_string(i), "0");
+    }
+    EXPECT_EQ(grid.topRow(), 1);
+    grid.setTopRow(10);
+    EXPECT_EQ(grid.topRow(), 10);
+    grid.setTopRow(100);
+    EXPECT_GT(grid.topRow(), 10);
+    EXPECT_EQ(grid.topRow(), grid.verticalScrollBar()->maximum() + 1);
+}
+
+TEST_F(ResultsGridTest, NumberCellsTakeFourBytes) {
+    for (int i = 0; i < 10000; ++i) {
+        append(i % 2 == 0 ? "BIG" : "REG", std::to_string(i), std::to_string(-i));
+    }
+    // 3 cells of 4 bytes a row, plus the two texts.
+    EXPECT_LT(grid.gridModel().memoryBytes(), 10000u * 12u + 1024u);
+}
+
+}  // namespace
+}  // namespace korvale::testing

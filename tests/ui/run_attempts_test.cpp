@@ -1,0 +1,313 @@
+// The attempt run on scripted games.
+
+#include <QTest>
+
+#include "common/runtime_error.h"
+#include "tests/ui/window_fixture.h"
+
+namespace korvale::testing {
+namespace {
+
+class RunAttemptsTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        click("opt(1)");
+    }
+    // Plays until Stop at the end of the given game; returns the games at whose end a grid row
+    // had just been added.
+    std::vector<int> runToGame(int lastGame) {
+        std::vector<int> rowsAddedAt;
+        int rows = 1;  // Start leaves the header row alone
+        onYield([this, lastGame, &rowsAddedAt, &rows](YieldPoint point) {
+            if (point != YieldPoint::EndOfGame) {
+                return;
+            }
+            if (grid().rows() != rows) {
+                rows = grid().rows();
+                rowsAddedAt.push_back(gamesShown());
+            }
+            if (gamesShown() == lastGame) {
+                click("cmdStop");
+            }
+        });
+        click("cmdStart");
+        EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors.front().toStdString());
+        return rowsAddedAt;
+    }
+    GameScript script{random, 0};
+};
+
+TEST_F(RunAttemptsTest, HeaderRowAndFirstAttempt) {
+    setText("txtBEnd", "3");
+    script.big(1);
+    script.misses(3);
+    script.newMachine();
+    script.misses(1);
+    EXPECT_EQ(runToGame(5), (std::vector<int>{4}));
+    EXPECT_EQ(gridRow(0), (std::vector<std::string>{"BIG", "REG", "差枚"}));
+    // 388 coins less round(1.604 * 4) = 6: 382 net; 394 paid out of 12 put in.
+    EXPECT_EQ(gridRow(1), (std::vector<std::string>{"1", "0", "382"}));
+    EXPECT_EQ(text("Text1"), "5");
+    EXPECT_EQ(text("Text2"), "382");
+    EXPECT_EQ(text("Text4"), "3283.33");
+    EXPECT_EQ(text("txt1P"), "4.00");
+    EXPECT_EQ(text("txt1Sa"), "382.00");
+    EXPECT_EQ(text("txt1Big"), "1.00");
+    EXPECT_EQ(text("txtChosen"), "2");
+    EXPECT_EQ(text("txtSBig"), "1");
+    EXPECT_EQ(text("txtBP"), "1.00");  // Text1 already counts the BIG game
+    EXPECT_EQ(text("txtRP"), "0");
+    EXPECT_EQ(machinesMade, 2);
+}
+
+TEST_F(RunAttemptsTest, AveragesDivideByFinishedAttempts) {
+    setText("txtBEnd", "1");
+    setText("txtREnd", "0");
+    script.big(1);
+    script.misses(1);  // attempt 1: 2 games
+    script.newMachine();
+    script.misses(2);
+    script.reg(0);
+    script.big(4);
+    script.misses(1);  // attempt 2: 5 games
+    script.newMachine();
+    script.misses(1);
+    runToGame(8);
+    ASSERT_EQ(grid().rows(), 3);
+    // Attempt 2: 515 coins less round(8.02) = 8.
+    EXPECT_EQ(gridRow(2), (std::vector<std::string>{"1", "1", "507"}));
+    EXPECT_EQ(text("Text2"), "892");  // 385 + 507
+    EXPECT_EQ(text("txt1P"), "3.50");
+    EXPECT_EQ(text("txt1Sa"), "446.00");
+    EXPECT_EQ(text("txt1Big"), "1.00");
+    // (391 + 522) coins paid out of 21 put in.
+    EXPECT_EQ(text("Text4"), "4347.62");
+    EXPECT_EQ(text("txtChosen"), "3");
+    EXPECT_EQ(text("txtSReg"), "1");
+    // Both probabilities are refreshed on every bonus game: the BIG of game 6 redid the REG's.
+    EXPECT_EQ(text("txtRP"), "6.00");
+    EXPECT_EQ(text("txtBP"), "3.00");
+}
+
+class EndConditions : public RunAttemptsTest {
+  protected:
+    // A BIG on game 1, a REG on the given game (0 for none), misses up to `games`.
+    void scriptAttempt(int regGame, int games) {
+        script.big(1);
+        for (int game = 2; game <= games; ++game) {
+            if (game == regGame) {
+                script.reg(1);
+            } else {
+                script.misses(1);
+            }
+        }
+    }
+};
+
+TEST_F(EndConditions, FractionalBigThresholdNeedsTheNextWholeGame) {
+    setText("txtBEnd", "300.5");
+    scriptAttempt(0, 303);
+    EXPECT_EQ(runToGame(303), (std::vector<int>{302}));  // 301 games after the BIG
+}
+
+TEST_F(EndConditions, RegAfterTheBigHoldsTheAttemptOn) {
+    scriptAttempt(251, 352);                             // the REG falls 250 games after the BIG
+    EXPECT_EQ(runToGame(352), (std::vector<int>{351}));  // 100 games after it; 350 after the BIG
+}
+
+TEST_F(EndConditions, RegThresholdIsTakenToTheNearestWhole) {
+    setText("txtREnd", "100.7");
+    scriptAttempt(251, 353);
+    EXPECT_EQ(runToGame(353), (std::vector<int>{352}));
+}
+
+TEST_F(EndConditions, HalfwayRegThresholdGoesToEven) {
+    setText("txtREnd", "100.5");
+    scriptAttempt(251, 352);
+    EXPECT_EQ(runToGame(352), (std::vector<int>{351}));
+}
+
+TEST_F(EndConditions, BigRestartsTheCount) {
+    script.big(1);
+    script.misses(248);
+    script.big(1);  // game 250
+    script.misses(301);
+    EXPECT_EQ(runToGame(551), (std::vector<int>{550}));
+}
+
+TEST_F(EndConditions, BlankOrZeroThresholdsEndOnTheBigGame) {
+    for (const char* blank : {"", "0", "abc"}) {
+        SCOPED_TRACE(blank);
+        setText("txtBEnd", blank);
+        script.newMachine();
+        script.misses(2);
+        script.big(1);
+        script.newMachine();
+        script.misses(1);
+        EXPECT_EQ(runToGame(4), (std::vector<int>{3}));
+    }
+}
+
+TEST_F(EndConditions, BlankRegThresholdAlwaysHolds) {
+    setText("txtBEnd", "4");
+    setText("txtREnd", "");
+    script.big(1);
+    script.reg(1);
+    script.misses(3);
+    script.newMachine();
+    script.misses(1);
+    EXPECT_EQ(runToGame(6), (std::vector<int>{5}));
+}
+
+TEST_F(RunAttemptsTest, StopInTheMiddleOfAttemptFive) {
+    setText("txtBEnd", "2");
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        script.newMachine();
+        script.big(1);
+        script.misses(2);
+    }
+    runToGame(14);
+    EXPECT_EQ(grid().rows(), 5);
+    EXPECT_EQ(text("txtChosen"), "5");
+    EXPECT_EQ(text("txt1P"), "3.00");
+    EXPECT_EQ(text("txtSBig"), "5");
+    EXPECT_EQ(text("Text2"), std::to_string(4 * (388 - 5)));  // round(1.604 * 3) = 5
+}
+
+class AttemptAutoScroll : public RunAttemptsTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AttemptAutoScroll, FollowsFromThe35thAttemptOnlyWhenTicked) {
+    setText("txtBEnd", "0");
+    for (int attempt = 0; attempt < 36; ++attempt) {
+        script.newMachine();
+        script.big(1);
+    }
+    control<CheckBox>("chk")->setValue(GetParam());
+    std::vector<int> topRows;
+    onYield([this, &topRows](YieldPoint point) {
+        if (point == YieldPoint::EndOfGame) {
+            topRows.push_back(grid().topRow());
+            if (gamesShown() == 36) {
+                click("cmdStop");
+            }
+        }
+    });
+    click("cmdStart");
+    ASSERT_EQ(topRows.size(), 36u);
+    EXPECT_EQ(topRows[33], 1);
+    EXPECT_EQ(topRows[34] > 1, GetParam() == CheckBox::ticked);
+    EXPECT_EQ(topRows[35] > 1, GetParam() == CheckBox::ticked);
+}
+
+INSTANTIATE_TEST_SUITE_P(ChkValues, AttemptAutoScroll, ::testing::Values(0, 1, 2));
+
+TEST_F(RunAttemptsTest, SecondRunStartsFromScratch) {
+    setText("txtBEnd", "0");
+    script.big(1);
+    script.newMachine();
+    script.misses(1);
+    runToGame(2);
+    EXPECT_EQ(grid().rows(), 2);
+    script.newMachine();
+    script.misses(1);
+    runToGame(1);
+    EXPECT_EQ(grid().rows(), 1);
+    EXPECT_EQ(text("txtChosen"), "1");
+    EXPECT_EQ(text("txtSBig"), "0");
+    EXPECT_EQ(text("Text2"), "0");
+    EXPECT_EQ(text("txtBEnd"), "0");
+}
+
+TEST_F(RunAttemptsTest, StopInTheMiddleOfABonusGameFinishesThatGame) {
+    setText("txtBEnd", "0");
+    script.misses(1);
+    script.big(1);
+    onYield([this](YieldPoint point) {
+        if (point == YieldPoint::MidBonus) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    EXPECT_EQ(grid().rows(), 2);  // the attempt ended on that game and was logged
+    EXPECT_EQ(text("txtBP"), "2.00");
+    EXPECT_EQ(text("txtChosen"), "2");
+    EXPECT_EQ(random.remaining(), 0u);
+}
+
+TEST_F(RunAttemptsTest, ClosingInTheMiddleOfABonusGameLeavesTheReleasedMachineAlone) {
+    setText("txtBEnd", "0");
+    script.misses(1);
+    script.big(1);
+    onYield([this](YieldPoint point) {
+        if (point == YieldPoint::MidBonus) {
+            window->close();
+        }
+    });
+    click("cmdStart");
+    EXPECT_EQ(window->machine(), nullptr);
+    EXPECT_EQ(machinesMade, 1);   // no machine for a next attempt
+    EXPECT_EQ(grid().rows(), 1);  // nor a row that would have asked the released one
+    EXPECT_EQ(text("txtBP"), "0");
+    EXPECT_TRUE(errors.empty());
+}
+
+class RunAttemptsErrors : public RunAttemptsTest {
+  protected:
+    void expectIdleAfter(ErrorKind kind) {
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].toStdString(), errorMessage(kind));
+        EXPECT_TRUE(window->stopFlag());
+        for (const char* name : {"cmdStart", "cmbSettei", "opt(0)", "opt(1)"}) {
+            EXPECT_TRUE(enabled(name)) << name;
+        }
+    }
+};
+
+TEST_F(RunAttemptsErrors, RegThresholdBeyond32BitsFailsBeforeAnyGame) {
+    setText("txtREnd", "3000000000");
+    const clsKorvale* loaded = window->machine();
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::Overflow);
+    EXPECT_EQ(random.drawn(), 0u);
+    EXPECT_EQ(machinesMade, 0);
+    EXPECT_EQ(window->machine(), loaded);
+    EXPECT_EQ(text("txtChosen"), "0");
+    EXPECT_EQ(text("Text1"), "0");
+}
+
+TEST_F(RunAttemptsErrors, LettersInATotalMeetTheStrictReading) {
+    script.misses(1);
+    script.reg(0);
+    onYield([this](YieldPoint) {
+        if (gamesShown() == 1) {
+            control<QLineEdit>("txtSReg")->clear();
+            QTest::keyClicks(control<QLineEdit>("txtSReg"), "x1");
+        }
+    });
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::TypeMismatch);
+    EXPECT_EQ(text("Text1"), "2");
+    EXPECT_EQ(text("txtSReg"), "x1");
+}
+
+TEST_F(RunAttemptsErrors, AttemptCountTypedAsZeroDividesByZero) {
+    setText("txtBEnd", "1");
+    script.big(1);
+    script.misses(1);
+    onYield([this](YieldPoint) {
+        if (gamesShown() == 1) {
+            setText("txtChosen", "0");
+        }
+    });
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::DivisionByZero);
+    // The end of the attempt got as far as the row, the net coins and the payout rate.
+    EXPECT_EQ(grid().rows(), 2);
+    EXPECT_EQ(text("Text2"), "385");
+    EXPECT_NE(text("Text4"), "0");
+    EXPECT_EQ(text("txt1P"), "0");
+}
+
+}  // namespace
+}  // namespace korvale::testing

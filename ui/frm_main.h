@@ -1,0 +1,81 @@
+#pragma once
+
+// The simulator's one window: its controls as laid out, its event handlers and the two
+// procedures that prepare a run. The runs themselves (RunModeStats, RunAttempts) reach the
+// window only through its RunDisplays.
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "machine/cls_korvale.h"
+#include "ui/check_box.h"
+#include "ui/results_grid.h"
+#include "ui/run_displays.h"
+
+namespace korvale {
+
+class frmMain final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Shows the message of an error that ended a run.
+    using ErrorReporter = std::function<void(const QString& message)>;
+
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // For tests: how the window creates its machines, how it reports an error, and the layer
+    // the runs use (for its yield hook).
+    void setMachineFactory(MachineFactory factory) { machineFactory_ = std::move(factory); }
+    void setErrorReporter(ErrorReporter reporter) { errorReporter_ = std::move(reporter); }
+    RunDisplays& runDisplays() { return *displays_; }
+
+    // The window's two variables.
+    bool stopFlag() const { return mblnStop; }
+    const clsKorvale* machine() const { return mobjMachine.get(); }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildControls();
+    void setFocusOrder();
+    void centreOnScreen();
+
+    void Form_Load();
+    void Form_Unload();
+    void cmdStart_Click();
+    void cmdStop_Click();
+    void opt_Click(std::int16_t index);
+    void InitGrid();
+    void ClearDisplays();
+    void enableRunChoice(bool enabled);
+
+    std::unique_ptr<clsKorvale> mobjMachine;
+    bool mblnStop = false;
+
+    MachineFactory machineFactory_;
+    ErrorReporter errorReporter_;
+    std::unique_ptr<RunDisplays> displays_;
+
+    QComboBox* cmbSettei = nullptr;
+    QPushButton* cmdStart = nullptr;
+    QPushButton* cmdStop = nullptr;
+    std::array<QRadioButton*, 2> opt{};
+    QButtonGroup* optGroup = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    ResultsGrid* flex1 = nullptr;
+    CheckBox* chk = nullptr;
+    std::array<QLineEdit*, boxCount> boxes{};
+};
+
+}  // namespace korvale

@@ -1,0 +1,247 @@
+#include "ui/run_displays.h"
+
+#include <QCoreApplication>
+
+#include "common/number_text.h"
+#include "common/runtime_error.h"
+
+namespace korvale {
+namespace {
+
+void require(bool condition) {
+    if (!condition) {
+        throw RuntimeError(ErrorKind::InvalidOperation);
+    }
+}
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void RunDisplays::beginRun() {
+    ++runDepth_;
+    takeBack();
+    currentRow_ = parts_.grid->row();
+    currentCol_ = parts_.grid->col();
+    lastRealYield_ = std::chrono::steady_clock::now();
+}
+
+void RunDisplays::endRun() {
+    flush();
+    --runDepth_;
+}
+
+std::int32_t RunDisplays::settingIndex() const {
+    return static_cast<std::int16_t>(parts_.cmbSettei->currentIndex());
+}
+
+const std::string& RunDisplays::slotText(Slot& slot) {
+    if (slot.holdsNumber) {
+        slot.text = numberText(slot.number);
+        slot.holdsNumber = false;
+    }
+    return slot.text;
+}
+
+const std::string& RunDisplays::text(Box box) {
+    if (holding()) {
+        return slotText(values_[static_cast<std::size_t>(box)]);
+    }
+    readBuffer_ = parts_.boxes[static_cast<std::size_t>(box)]->text().toStdString();
+    return readBuffer_;
+}
+
+void RunDisplays::setText(Box box, std::string_view text) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        slot.text.assign(text);
+        slot.holdsNumber = false;
+        return;
+    }
+    parts_.boxes[static_cast<std::size_t>(box)]->setText(toQString(text));
+}
+
+void RunDisplays::setNumber(Box box, double value) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        slot.number = value;
+        slot.holdsNumber = true;
+        return;
+    }
+    setText(box, numberText(value));
+}
+
+double RunDisplays::lenientNumber(Box box) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        return slot.holdsNumber ? slot.number : readLenient(slot.text);
+    }
+    return readLenient(text(box));
+}
+
+double RunDisplays::strictNumber(Box box) {
+    if (holding()) {
+        Slot& slot = values_[static_cast<std::size_t>(box)];
+        return slot.holdsNumber ? slot.number : readStrict(slot.text);
+    }
+    return readStrict(text(box));
+}
+
+void RunDisplays::setGridCols(std::int32_t cols) {
+    flush();
+    parts_.grid->setCols(cols);
+    currentCol_ = parts_.grid->col();
+}
+
+std::int32_t RunDisplays::gridRows() const {
+    return parts_.grid->rows() + pendingRows_;
+}
+
+void RunDisplays::setGridRows(std::int32_t rows) {
+    if (holding() && rows > gridRows()) {
+        const std::int32_t added = rows - gridRows();
+        pendingRows_ += added;
+        pendingCells_.resize(pendingCells_.size() +
+                             static_cast<std::size_t>(added) *
+                                 static_cast<std::size_t>(parts_.grid->gridModel().columns()));
+        return;
+    }
+    flush();
+    parts_.grid->setRows(rows);
+    currentRow_ = parts_.grid->row();
+}
+
+std::int32_t RunDisplays::gridRow() const {
+    return holding() ? currentRow_ : parts_.grid->row();
+}
+
+void RunDisplays::setGridRow(std::int32_t row) {
+    if (holding()) {
+        require(row >= 0 && row < gridRows());
+        currentRow_ = row;
+        return;
+    }
+    parts_.grid->setRow(row);
+}
+
+void RunDisplays::setGridCol(std::int32_t col) {
+    if (holding()) {
+        require(col >= 0 && col < parts_.grid->gridModel().columns());
+        currentCol_ = col;
+        return;
+    }
+    parts_.grid->setCol(col);
+}
+
+void RunDisplays::setGridText(std::string_view text) {
+    if (!holding()) {
+        parts_.grid->setText(text);
+        return;
+    }
+    const std::int32_t committed = parts_.grid->rows();
+    if (currentRow_ >= committed) {
+        const auto columns = static_cast<std::size_t>(parts_.grid->gridModel().columns());
+        pendingCells_[static_cast<std::size_t>(currentRow_ - committed) * columns +
+                      static_cast<std::size_t>(currentCol_)]
+            .assign(text);
+        return;
+    }
+    parts_.grid->setRow(currentRow_);
+    parts_.grid->setCol(currentCol_);
+    parts_.grid->setText(text);
+}
+
+void RunDisplays::setGridTopRow(std::int32_t row) {
+    if (!holding()) {
+        parts_.grid->setTopRow(row);
+        return;
+    }
+    require(row >= 1 && row < gridRows());
+    // Applied at the next real yield, with the rows the grid had at this moment: a grid scrolls
+    // only as far as its rows allow.
+    pendingTopRow_ = row;
+    topRowSetAtRows_ = gridRows();
+}
+
+clsKorvale& RunDisplays::newMachine() {
+    parts_.machine->reset();
+    *parts_.machine = (*parts_.machineFactory)();
+    return **parts_.machine;
+}
+
+bool RunDisplays::realYieldDue() {
+    if (realYieldEvery_ > 0) {
+        if (++yieldsSinceReal_ < realYieldEvery_) {
+            return false;
+        }
+        yieldsSinceReal_ = 0;
+        return true;
+    }
+    if (++yieldsSinceCheck_ < clockCheckYields) {
+        return false;
+    }
+    yieldsSinceCheck_ = 0;
+    return std::chrono::steady_clock::now() - lastRealYield_ >= realYieldInterval;
+}
+
+void RunDisplays::realYield(YieldPoint point) {
+    flush();
+    if (yieldHook_) {
+        yieldHook_(point);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (holding()) {
+        takeBack();
+        currentRow_ = parts_.grid->row();
+        currentCol_ = parts_.grid->col();
+    }
+    lastRealYield_ = std::chrono::steady_clock::now();
+}
+
+void RunDisplays::flush() {
+    if (pendingRows_ > 0) {
+        if (pendingTopRow_ > 0) {
+            flushRows(topRowSetAtRows_);
+            parts_.grid->setTopRow(pendingTopRow_);
+        }
+        flushRows(parts_.grid->rows() + pendingRows_);
+    } else if (pendingTopRow_ > 0) {
+        parts_.grid->setTopRow(pendingTopRow_);
+    }
+    pendingTopRow_ = 0;
+    if (runDepth_ > 0 && !writeThrough_) {
+        parts_.grid->setRow(currentRow_);
+        parts_.grid->setCol(currentCol_);
+        for (std::size_t box = 0; box < values_.size(); ++box) {
+            const std::string& text = slotText(values_[box]);
+            if (text != shown_[box]) {
+                parts_.boxes[box]->setText(toQString(text));
+                shown_[box] = text;
+            }
+        }
+    }
+}
+
+void RunDisplays::flushRows(std::int32_t upToRows) {
+    const std::int32_t rows = upToRows - parts_.grid->rows();
+    if (rows <= 0) {
+        return;
+    }
+    const auto cells = static_cast<std::size_t>(rows) *
+                       static_cast<std::size_t>(parts_.grid->gridModel().columns());
+    parts_.grid->appendRows(rows, std::span<const std::string>(pendingCells_.data(), cells));
+    pendingCells_.erase(pendingCells_.begin(), pendingCells_.begin() + static_cast<long>(cells));
+    pendingRows_ -= rows;
+}
+
+void RunDisplays::takeBack() {
+    for (std::size_t box = 0; box < values_.size(); ++box) {
+        shown_[box] = parts_.boxes[box]->text().toStdString();
+        values_[box].text = shown_[box];
+        values_[box].holdsNumber = false;
+    }
+}
+
+}  // namespace korvale
