@@ -1,5 +1,6 @@
 #include "batch/batch_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -149,6 +150,30 @@ const std::vector<OptionSpec>& optionTable() {
     throw OptionError(std::string(programName) + ": " + std::string(option) + ": " + message);
 }
 
+// Words of `text` in lines of at most `width` columns (counting bytes), each indented.
+std::string wrapped(const std::string& text, std::size_t width, const std::string& indent) {
+    std::string result;
+    std::string line;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            result += indent + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    if (!line.empty()) {
+        result += indent + line + "\n";
+    }
+    return result;
+}
+
 std::string usageOf(const OptionSpec& spec) {
     std::string usage(spec.name);
     if (!spec.valueForm.empty()) {
@@ -241,11 +266,10 @@ std::string helpText() {
         "statistics; a special run shares its attempts out among the threads. The same seed\n"
         "and thread count give the same figures.\n\nOptions:\n";
     for (const OptionSpec& spec : optionTable()) {
-        text += "  " + usageOf(spec) + "\n      " + std::string(spec.description);
+        text += "  " + usageOf(spec) + "\n" + wrapped(std::string(spec.description), 84, "      ");
         if (!spec.defaultText.empty()) {
-            text += " (default: " + std::string(spec.defaultText) + ")";
+            text += "      (default: " + std::string(spec.defaultText) + ")\n";
         }
-        text += "\n";
     }
     text +=
         "\nValues may also be written --option=value. Bad options exit with status 2, a failed\n"

@@ -293,7 +293,8 @@ TEST(BatchRunTest, TimedRunsStopOnTime) {
 TEST(BatchRunTest, NormalIntervalsSurroundTheFigures) {
     const BatchResult result = runBatch(normalPlan(3, 20'000'000, 2, 11), nullptr, nullptr);
     EXPECT_GE(result.batches.size(), 2 * BatchSeries::maxBatches / 2);
-    for (const Figure& f : reportFigures(result)) {
+    const std::vector<Figure> figures = reportFigures(result);
+    for (const Figure& f : figures) {
         if (f.isCount || !f.rate || f.key == "mode0_rt_release_rate") {
             continue;
         }
@@ -301,7 +302,7 @@ TEST(BatchRunTest, NormalIntervalsSurroundTheFigures) {
         EXPECT_LT(f.interval.low, *f.rate) << f.key;
         EXPECT_GT(f.interval.high, *f.rate) << f.key;
     }
-    const Figure& bigOdds = figure(reportFigures(result), "big_odds");
+    const Figure& bigOdds = figure(figures, "big_odds");
     // Independent games alone would give a relative half-width of about 1.96 / sqrt(BIGs).
     const double poissonHalfWidth =
         1.96 * *bigOdds.rate / std::sqrt(static_cast<double>(result.normal.bigs));
