@@ -143,13 +143,14 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
         const auto refresh = std::chrono::milliseconds(200);
         while (finished < threadCount) {
             Clock::time_point wakeUp = Clock::now() + refresh;
-            if (plan.seconds) {
+            if (plan.seconds && !control.stopRequested()) {
                 const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                                   std::chrono::duration<double>(*plan.seconds));
                 if (Clock::now() >= deadline) {
-                    control.requestStop();
+                    control.requestStop();  // the workers end within one block of games
+                } else {
+                    wakeUp = std::min(wakeUp, deadline);
                 }
-                wakeUp = std::min(wakeUp, deadline);
             }
             workerDone.wait_until(lock, wakeUp);
             if (bar != nullptr && finished < threadCount) {
