@@ -53,7 +53,7 @@ double readPositiveSeconds(std::string_view text) {
 
 // One option: its name, the form of its value (empty for a flag), its default as --help shows
 // it, what it does, and how it is applied. New options are one more entry in optionTable.
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     std::string_view valueForm;
     std::string_view defaultText;
@@ -61,8 +61,8 @@ struct OptionSpec {
     std::function<void(BatchOptions&, std::string_view)> apply;
 };
 
-const std::vector<OptionSpec>& optionTable() {
-    static const std::vector<OptionSpec> table = {
+const std::vector<OptionEntry>& optionTable() {
+    static const std::vector<OptionEntry> table = {
         {"--run", "normal|special", "normal",
          "normal: one machine per thread played without end (the window's 通常), statistics "
          "per mode; special: attempts from a new machine each (特別)",
@@ -174,10 +174,10 @@ std::string wrapped(const std::string& text, std::size_t width, const std::strin
     return result;
 }
 
-std::string usageOf(const OptionSpec& spec) {
-    std::string usage(spec.name);
-    if (!spec.valueForm.empty()) {
-        usage.append(1, ' ').append(spec.valueForm);
+std::string usageOf(const OptionEntry& entry) {
+    std::string usage(entry.name);
+    if (!entry.valueForm.empty()) {
+        usage.append(1, ' ').append(entry.valueForm);
     }
     return usage;
 }
@@ -221,9 +221,9 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
             value = argument.substr(equals + 1);
         }
         const auto& table = optionTable();
-        const auto spec = std::find_if(table.begin(), table.end(),
-                                       [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == table.end()) {
+        const auto entry = std::find_if(table.begin(), table.end(),
+                                        [&](const OptionEntry& s) { return s.name == name; });
+        if (entry == table.end()) {
             if (argument.starts_with("-")) {
                 throw OptionError(std::string(programName) + ": unknown option " + quoted(name) +
                                   " (see --help)");
@@ -231,24 +231,24 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
             throw OptionError(std::string(programName) + ": unexpected argument " +
                               quoted(argument) + "; options start with -- (see --help)");
         }
-        if (std::find(given.begin(), given.end(), spec->name) != given.end()) {
-            fail(spec->name, "given twice");
+        if (std::find(given.begin(), given.end(), entry->name) != given.end()) {
+            fail(entry->name, "given twice");
         }
-        given.push_back(spec->name);
-        if (spec->valueForm.empty()) {
+        given.push_back(entry->name);
+        if (entry->valueForm.empty()) {
             if (value) {
-                fail(spec->name, "takes no value");
+                fail(entry->name, "takes no value");
             }
         } else if (!value) {
             if (i + 1 >= arguments.size()) {
-                fail(spec->name, "expected a value: " + usageOf(*spec));
+                fail(entry->name, "expected a value: " + usageOf(*entry));
             }
             value = arguments[++i];
         }
         try {
-            spec->apply(options, value.value_or(""));
+            entry->apply(options, value.value_or(""));
         } catch (const BadValue& bad) {
-            fail(spec->name, "expected " + bad.expected + ", got " + quoted(*value));
+            fail(entry->name, "expected " + bad.expected + ", got " + quoted(*value));
         }
     }
     if (!options.help) {
@@ -265,10 +265,11 @@ std::string helpText() {
         "A normal run on several threads plays one machine per thread and merges their\n"
         "statistics; a special run shares its attempts out among the threads. The same seed\n"
         "and thread count give the same figures.\n\nOptions:\n";
-    for (const OptionSpec& spec : optionTable()) {
-        text += "  " + usageOf(spec) + "\n" + wrapped(std::string(spec.description), 84, "      ");
-        if (!spec.defaultText.empty()) {
-            text += "      (default: " + std::string(spec.defaultText) + ")\n";
+    for (const OptionEntry& entry : optionTable()) {
+        text +=
+            "  " + usageOf(entry) + "\n" + wrapped(std::string(entry.description), 84, "      ");
+        if (!entry.defaultText.empty()) {
+            text += "      (default: " + std::string(entry.defaultText) + ")\n";
         }
     }
     text +=
