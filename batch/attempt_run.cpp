@@ -1,0 +1,115 @@
+#include "batch/attempt_run.h"
+
+#include <cmath>
+
+#include "batch/grid_log.h"
+#include "machine/cls_korvale.h"
+#include "machine/coin_totals.h"
+
+namespace korvale {
+
+void AttemptTotals::add(std::int64_t attemptGames, std::int64_t attemptBigs,
+                        std::int64_t attemptRegs, std::int64_t attemptNet,
+                        std::int64_t attemptObtained) {
+    ++attempts;
+    games += attemptGames;
+    bigs += attemptBigs;
+    regs += attemptRegs;
+    net += attemptNet;
+    obtained += attemptObtained;
+    const double g = static_cast<double>(attemptGames);
+    payout.add(3.0 * g, 100.0 * static_cast<double>(attemptObtained));
+    bigOdds.add(static_cast<double>(attemptBigs), g);
+    regOdds.add(static_cast<double>(attemptRegs), g);
+    gamesPerAttempt.add(1.0, g);
+    netPerAttempt.add(1.0, static_cast<double>(attemptNet));
+    bigsPerAttempt.add(1.0, static_cast<double>(attemptBigs));
+}
+
+void AttemptTotals::merge(const AttemptTotals& other) {
+    attempts += other.attempts;
+    games += other.games;
+    bigs += other.bigs;
+    regs += other.regs;
+    net += other.net;
+    obtained += other.obtained;
+    payout.merge(other.payout);
+    bigOdds.merge(other.bigOdds);
+    regOdds.merge(other.regOdds);
+    gamesPerAttempt.merge(other.gamesPerAttempt);
+    netPerAttempt.merge(other.netPerAttempt);
+    bigsPerAttempt.merge(other.bigsPerAttempt);
+}
+
+namespace {
+
+// Games after the last BIG are whole, so "at least bigEnd" is "at least bigEnd rounded up"
+// (300.5 needs 301; 0 or less is met at once).
+std::int64_t bigEndGames(double bigEnd) {
+    if (bigEnd <= 0.0) {
+        return 0;
+    }
+    if (bigEnd >= 9.0e18) {
+        return INT64_MAX;  // never met
+    }
+    return static_cast<std::int64_t>(std::ceil(bigEnd));
+}
+
+// How often a long attempt looks for a stop request.
+constexpr std::int32_t stopCheckMask = (1 << 16) - 1;
+
+}  // namespace
+
+AttemptTotals playAttempts(std::int32_t setting, const AttemptEnd& end, std::int64_t attempts,
+                           RandomSource& random, RunControl& control, int thread, GridLog* log) {
+    const std::int64_t bigEnd = bigEndGames(end.bigEnd);
+    const std::int64_t regEnd = end.regEnd;
+    AttemptTotals totals;
+    std::int64_t gamesPlayed = 0;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
+        clsKorvale machine(random);
+        machine.mlngSettei = setting;
+        std::int64_t sinceBig = 0;
+        std::int64_t sinceReg = 0;
+        bool finished = true;
+        for (;;) {
+            ++sinceBig;
+            ++sinceReg;
+            const std::string& result = machine.Play(num, mode, simauta);
+            if (!result.empty()) [[unlikely]] {
+                if (result == "BIG") {
+                    sinceBig = 0;
+                } else if (result == "REG") {
+                    sinceReg = 0;
+                }
+            }
+            if (machine.mlngBigCnt > 0 && sinceBig >= bigEnd &&
+                (machine.mlngRegCnt == 0 || sinceReg >= regEnd)) {
+                break;
+            }
+            if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.stopRequested()) {
+                finished = false;
+                break;
+            }
+        }
+        gamesPlayed += machine.mlngPlayCnt;
+        if (!finished) {
+            break;
+        }
+        // The machine's own coin rule, in 64 bits (the same figures get差枚 gives).
+        const CoinTotals coins =
+            coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
+        totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
+                   coins.obtained);
+        if (log != nullptr) {
+            log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net);
+        }
+        control.report(thread, gamesPlayed, totals.attempts);
+    }
+    return totals;
+}
+
+}  // namespace korvale

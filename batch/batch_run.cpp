@@ -1,0 +1,193 @@
+#include "batch/batch_run.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "batch/grid_log.h"
+#include "batch/progress_bar.h"
+
+namespace korvale {
+
+RunPlan makePlan(const BatchOptions& options) {
+    RunPlan plan;
+    plan.run = options.run;
+    plan.setting = options.setting;
+    plan.amount = requestedAmount(options);
+    plan.seconds = options.seconds;
+    plan.end = {options.bigEnd, options.regEnd};
+    plan.threads = options.threads.value_or(
+        static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    plan.seed = options.seed ? *options.seed : seedFromClock();
+    return plan;
+}
+
+Xoshiro256PlusPlus streamForThread(std::uint64_t seed, int thread) {
+    Xoshiro256PlusPlus stream(seed);
+    for (int i = 0; i < thread; ++i) {
+        stream.jump();
+    }
+    return stream;
+}
+
+std::int64_t shareOf(std::int64_t amount, int threads, int thread) {
+    if (amount < 0) {
+        return -1;
+    }
+    return amount / threads + (thread < amount % threads ? 1 : 0);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What one worker hands back.
+struct WorkerResult {
+    NormalShare normal;
+    AttemptTotals attempt;
+    std::exception_ptr error;
+};
+
+struct ClosesFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, ClosesFile>;
+
+void copyInto(std::FILE* from, std::FILE* to) {
+    std::rewind(from);
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, from)) > 0) {
+        std::fwrite(buffer, 1, got, to);
+    }
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Redraws the progress bar from the workers' counters.
+void showProgress(ProgressBar& bar, const RunPlan& plan, const RunControl& control,
+                  double elapsed) {
+    const double games = static_cast<double>(control.games());
+    const double speed = elapsed > 0.0 ? games / elapsed : 0.0;
+    double fraction = 0.0;
+    if (plan.seconds) {
+        fraction = elapsed / *plan.seconds;
+    } else if (plan.amount > 0) {
+        const double done =
+            static_cast<double>(plan.run == RunKind::Normal ? control.games() : control.attempts());
+        fraction = done / static_cast<double>(plan.amount);
+    }
+    const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : -1.0;
+    bar.show(fraction, speed, left);
+}
+
+}  // namespace
+
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
+    const auto threadCount = static_cast<std::size_t>(plan.threads);
+    RunControl control(plan.threads);
+    std::vector<WorkerResult> results(threadCount);
+    // Every worker logs to a scratch file of its own; they are joined in thread order at the
+    // end, so the log is the same whatever the timing.
+    std::vector<FileHandle> parts(threadCount);
+    if (log != nullptr) {
+        for (auto& part : parts) {
+            part.reset(std::tmpfile());
+            if (!part) {
+                throw std::runtime_error("cannot create a scratch file for the log");
+            }
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable workerDone;
+    std::size_t finished = 0;
+    const Clock::time_point start = Clock::now();
+    std::vector<std::thread> workers;
+    for (std::size_t i = 0; i < threadCount; ++i) {
+        workers.emplace_back([&, i] {
+            const int thread = static_cast<int>(i);
+            WorkerResult& result = results[i];
+            try {
+                Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
+                std::optional<GridLog> gridLog;
+                if (parts[i]) {
+                    gridLog.emplace(parts[i].get(), thread);
+                }
+                GridLog* logTo = gridLog ? &*gridLog : nullptr;
+                const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
+                if (plan.run == RunKind::Normal) {
+                    result.normal =
+                        playNormalShare(plan.setting, share, stream, control, thread, logTo);
+                } else {
+                    result.attempt =
+                        playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
+                }
+            } catch (...) {
+                result.error = std::current_exception();
+                control.requestStop();
+            }
+            const std::lock_guard lock(mutex);
+            ++finished;
+            workerDone.notify_one();
+        });
+    }
+
+    {
+        std::unique_lock lock(mutex);
+        const auto refresh = std::chrono::milliseconds(200);
+        while (finished < threadCount) {
+            Clock::time_point wakeUp = Clock::now() + refresh;
+            if (plan.seconds && !control.stopRequested()) {
+                const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                                  std::chrono::duration<double>(*plan.seconds));
+                if (Clock::now() >= deadline) {
+                    control.requestStop();  // the workers end within one block of games
+                } else {
+                    wakeUp = std::min(wakeUp, deadline);
+                }
+            }
+            workerDone.wait_until(lock, wakeUp);
+            if (bar != nullptr && finished < threadCount) {
+                showProgress(*bar, plan, control, secondsSince(start));
+            }
+        }
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    BatchResult result;
+    result.plan = plan;
+    result.seconds = secondsSince(start);
+    result.gamesPlayed = control.games();
+    if (bar != nullptr) {
+        bar->clear();
+    }
+    for (const WorkerResult& worker : results) {
+        if (worker.error) {
+            std::rethrow_exception(worker.error);
+        }
+    }
+    for (const WorkerResult& worker : results) {
+        result.normal += worker.normal.totals;
+        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
+                              worker.normal.batches.end());
+        result.attempt.merge(worker.attempt);
+    }
+    if (log != nullptr) {
+        std::fputs(plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
+                   log);
+        for (auto& part : parts) {
+            copyInto(part.get(), log);
+        }
+        std::fflush(log);
+    }
+    return result;
+}
+
+}  // namespace korvale

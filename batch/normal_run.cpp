@@ -1,0 +1,99 @@
+#include "batch/normal_run.h"
+
+#include <algorithm>
+
+#include "batch/grid_log.h"
+#include "batch/long_run_machine.h"
+
+namespace korvale {
+
+NormalTotals& NormalTotals::operator+=(const NormalTotals& other) {
+    games += other.games;
+    bigs += other.bigs;
+    regs += other.regs;
+    for (std::size_t m = 0; m < modeGames.size(); ++m) {
+        modeGames[m] += other.modeGames[m];
+        modeBigs[m] += other.modeBigs[m];
+    }
+    return *this;
+}
+
+NormalTotals& NormalTotals::operator-=(const NormalTotals& other) {
+    games -= other.games;
+    bigs -= other.bigs;
+    regs -= other.regs;
+    for (std::size_t m = 0; m < modeGames.size(); ++m) {
+        modeGames[m] -= other.modeGames[m];
+        modeBigs[m] -= other.modeBigs[m];
+    }
+    return *this;
+}
+
+void BatchSeries::record(const NormalTotals& running) {
+    NormalTotals batch = running;
+    batch -= boundary_;
+    if (batch.games < batchGames_) {
+        return;
+    }
+    batches_.push_back(batch);
+    boundary_ = running;
+    if (batches_.size() == maxBatches) {
+        for (std::size_t i = 0; i < maxBatches / 2; ++i) {
+            batches_[i] = batches_[2 * i];
+            batches_[i] += batches_[2 * i + 1];
+        }
+        batches_.resize(maxBatches / 2);
+        batchGames_ *= 2;
+    }
+}
+
+std::vector<NormalTotals> BatchSeries::finish(const NormalTotals& running) {
+    NormalTotals last = running;
+    last -= boundary_;
+    if (last.games > 0) {
+        batches_.push_back(last);
+        boundary_ = running;
+    }
+    return batches_;
+}
+
+NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSource& random,
+                            RunControl& control, int thread, GridLog* log) {
+    LongRunMachine player(random, setting);
+    clsKorvale& machine = player.machine;
+    NormalTotals running;
+    BatchSeries series;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    std::int64_t left = games;
+    while ((games < 0 || left > 0) && !control.stopRequested()) {
+        const std::int32_t block =
+            games < 0 ? normalBlockGames
+                      : static_cast<std::int32_t>(std::min<std::int64_t>(left, normalBlockGames));
+        player.makeRoomFor(block);
+        for (std::int32_t i = 0; i < block; ++i) {
+            const std::string& result = machine.Play(num, mode, simauta);
+            // With a setting index 0..5 the mode is always 0..5.
+            ++running.modeGames[static_cast<std::size_t>(mode)];
+            if (!result.empty()) [[unlikely]] {
+                const bool big = result == "BIG";
+                if (big) {
+                    ++running.modeBigs[static_cast<std::size_t>(mode)];
+                }
+                if (log != nullptr) {
+                    log->bonusRow(big, num, mode);
+                }
+            }
+        }
+        left -= block;
+        running.games = player.games();
+        running.bigs = player.bigs();
+        running.regs = player.regs();
+        series.record(running);
+        control.report(thread, running.games, 0);
+    }
+    return {running, series.finish(running)};
+}
+
+}  // namespace korvale

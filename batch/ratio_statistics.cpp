@@ -1,0 +1,48 @@
+#include "batch/ratio_statistics.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace korvale {
+
+double studentT975(std::int64_t degreesOfFreedom) {
+    static constexpr std::array<double, 30> table = {
+        12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306, 2.262, 2.228,
+        2.201,  2.179, 2.160, 2.145, 2.131, 2.120, 2.110, 2.101, 2.093, 2.086,
+        2.080,  2.074, 2.069, 2.064, 2.060, 2.056, 2.052, 2.048, 2.045, 2.042};
+    if (degreesOfFreedom < 1) {
+        return NAN;
+    }
+    if (degreesOfFreedom <= 30) {
+        return table[static_cast<std::size_t>(degreesOfFreedom - 1)];
+    }
+    // Beyond the table the quantile approaches 1.96 as about 2.4 / df (within 0.001 here).
+    return 1.959964 + 2.4 / static_cast<double>(degreesOfFreedom);
+}
+
+void RatioSums::merge(const RatioSums& other) {
+    units += other.units;
+    unitsWithX += other.unitsWithX;
+    x += other.x;
+    y += other.y;
+    xx += other.xx;
+    yy += other.yy;
+    xy += other.xy;
+}
+
+Interval RatioSums::interval95(double estimate) const {
+    if (unitsWithX < 2 || !(x > 0.0)) {
+        return {};
+    }
+    const double n = static_cast<double>(units);
+    const double ratio = y / x;
+    // Σ(y - R x)², from the sums; rounding can take it a hair below 0.
+    const double residual = std::max(0.0, yy - 2.0 * ratio * xy + ratio * ratio * xx);
+    const double meanX = x / n;
+    const double standardError = std::sqrt(residual / (n * (n - 1.0))) / meanX;
+    const double halfWidth = studentT975(units - 1) * standardError;
+    return {true, estimate - halfWidth, estimate + halfWidth};
+}
+
+}  // namespace korvale
