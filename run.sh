@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the programs and starts the simulator window.
+# Installs what is missing, builds the programs and starts the simulator window. Without a
+# display it says so and runs a short korvale-batch demo instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install_dependencies.sh
@@ -7,8 +8,8 @@ scripts/install_dependencies.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-if [ ! -x build/release/app/korvale ]; then
-    echo "Built the machine model; the window is not part of this build yet."
-    exit 0
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found: running a short korvale-batch demo instead of the window."
+    exec build/release/batch/korvale-batch --run normal --setting 6 --games 50000000 --seed 1
 fi
 exec build/release/app/korvale "$@"
