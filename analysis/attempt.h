@@ -1,0 +1,47 @@
+#pragma once
+
+// What one attempt is worth: an attempt plays a new machine (mode 0, nothing played) until,
+// after a game, it has drawn at least one BIG, at least bigEnd games have followed the last
+// BIG, and either no REG has fallen or at least regEnd games have followed the last REG.
+// Worked out exactly from the machine's chain, not by playing.
+
+#include <cstdint>
+
+#include "analysis/machine_model.h"
+
+namespace korvale {
+
+struct EndConditions {
+    double bigEnd = 300.0;      // games after the last BIG, compared as a number (300.5 needs 301)
+    std::int32_t regEnd = 100;  // games after the last REG (the window rounds halves to even)
+};
+
+// The largest end conditions the solver takes (its work grows with both).
+inline constexpr double largestBigEnd = 20000.0;
+inline constexpr std::int32_t largestRegEnd = 20000;
+
+struct AttemptFigures {
+    std::int32_t setting = -1;  // -1 for a hand-built model
+    EndConditions end;
+    double expectedGames = 0;
+    double expectedBigs = 0;
+    double expectedRegs = 0;
+    // The expected coin cost c * E[games]. The machine rounds c * games to an integer per
+    // attempt; that rounding moves the true expected cost by less than half a coin and is not
+    // included here.
+    double expectedCost = 0;
+    double expectedNet = 0;      // 388 E[BIG] + 127 E[REG] - expectedCost
+    double netPer1000Games = 0;  // 1000 E[net] / E[games]: the rate over many attempts
+    double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])
+};
+
+// Throws std::invalid_argument when bigEnd is not a finite number up to largestBigEnd or
+// regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
+AttemptFigures solveAttempt(std::int32_t setting, EndConditions end);
+AttemptFigures solveAttempt(const MachineModel& model, EndConditions end);
+
+// E[z^games] of one attempt (the games' generating function), for checks and for work on the
+// distribution of the attempt's length.
+double attemptGeneratingFunction(const MachineModel& model, EndConditions end, double z);
+
+}  // namespace korvale
