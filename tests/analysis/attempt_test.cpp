@@ -1,0 +1,146 @@
+#include "analysis/attempt.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace korvale {
+namespace {
+
+// Every mode alike: BIG chance p in every game (the ceiling too), REG chance r, and no
+// bonus changes anything that matters. Attempts then have closed-form figures.
+MachineModel flatMachine(double p, double r) {
+    MachineModel model = machineModel(0);
+    model.regProbability = r;
+    model.bigProbability.fill(p);
+    model.ceilingBigProbability = p;
+    return model;
+}
+
+void expectRelativelyNear(double actual, double expected, double relative = 1e-11) {
+    EXPECT_NEAR(actual, expected, relative * std::abs(expected));
+}
+
+TEST(AttemptClosedFormTest, BigCountdownIsARunOfGamesWithoutBig) {
+    // After the first BIG (mean 1/p games) the attempt needs X games in a row without a BIG:
+    // (1 - s^X) / (p s^X) more games on average and (1 - s^X) / s^X more BIGs, s = 1 - p.
+    const double p = 1.0 / 250.0;
+    for (const std::int32_t x : {0, 1, 300, 1000}) {
+        SCOPED_TRACE(x);
+        const MachineModel model = flatMachine(p, 120.0 / 65536.0);
+        const AttemptFigures f = solveAttempt(model, {double(x), 0});
+        const double run = std::pow(1.0 - p, x);
+        expectRelativelyNear(f.expectedGames, 1.0 / p + (1.0 - run) / (p * run));
+        expectRelativelyNear(f.expectedBigs, 1.0 + (1.0 - run) / run);
+        expectRelativelyNear(f.expectedRegs, model.regProbability * f.expectedGames, 1e-15);
+    }
+}
+
+TEST(AttemptClosedFormTest, RegCountdownNeedsThatManyBigsInARow) {
+    // Every game is a bonus (BIG with chance b, else REG) and the BIG end is 0: a first-game
+    // BIG ends the attempt; after a REG it takes Y BIGs in a row. Mean games: b^-Y.
+    const double r = 0.3;
+    const double b = 1.0 - r;
+    for (const std::int32_t y : {1, 2, 5, 12}) {
+        SCOPED_TRACE(y);
+        const AttemptFigures f = solveAttempt(flatMachine(b, r), {0.0, y});
+        expectRelativelyNear(f.expectedGames, std::pow(b, -y));
+        expectRelativelyNear(f.expectedBigs, b * f.expectedGames);
+    }
+    // With a BIG end too the REG countdown still outlasts it when Y >= X + 2.
+    const AttemptFigures shorter = solveAttempt(flatMachine(b, r), {1.0, 5});
+    const AttemptFigures same = solveAttempt(flatMachine(b, r), {0.0, 5});
+    EXPECT_GT(shorter.expectedGames, same.expectedGames);
+}
+
+TEST(AttemptClosedFormTest, GeneratingFunctionOfTheFirstBigWait) {
+    // BIG end 0, no REG end: the attempt is the wait for the first BIG, geometric in p.
+    const double p = 1.0 / 300.0;
+    const MachineModel model = flatMachine(p, 100.0 / 65536.0);
+    for (const double z : {0.5, 0.99, 1.0}) {
+        SCOPED_TRACE(z);
+        expectRelativelyNear(attemptGeneratingFunction(model, {0.0, 0}, z),
+                             p * z / (1.0 - (1.0 - p) * z));
+    }
+}
+
+TEST(AttemptMachineTest, GeneratingFunctionMatchesTheExpectations) {
+    // E[z^G] at z = 1 is 1, and its slope there is E[G]; a central difference checks both
+    // passes of the solver against each other on the machine itself.
+    const MachineModel model = machineModel(2);
+    const EndConditions end{300.0, 100};
+    EXPECT_NEAR(attemptGeneratingFunction(model, end, 1.0), 1.0, 1e-12);
+    const double h = 1e-6;
+    const double slope = (attemptGeneratingFunction(model, end, 1.0 + h) -
+                          attemptGeneratingFunction(model, end, 1.0 - h)) /
+                         (2.0 * h);
+    expectRelativelyNear(slope, solveAttempt(2, end).expectedGames, 1e-5);
+}
+
+TEST(AttemptMachineTest, CoinFiguresFollowFromTheCounts) {
+    for (std::int32_t setting = 0; setting < settingCount; ++setting) {
+        SCOPED_TRACE(setting);
+        const AttemptFigures f = solveAttempt(setting, {300.0, 100});
+        EXPECT_EQ(f.setting, setting);
+        const double c = static_cast<double>(costCoefficient(setting));
+        EXPECT_DOUBLE_EQ(f.expectedCost, c * f.expectedGames);
+        expectRelativelyNear(
+            f.expectedNet, 388.0 * f.expectedBigs + 127.0 * f.expectedRegs - f.expectedCost, 1e-14);
+        expectRelativelyNear(
+            f.payoutPercent,
+            100.0 * (3.0 * f.expectedGames + f.expectedNet) / (3.0 * f.expectedGames), 1e-14);
+        expectRelativelyNear(f.netPer1000Games, 1000.0 * f.expectedNet / f.expectedGames, 1e-14);
+        EXPECT_GE(f.expectedBigs, 1.0);
+    }
+}
+
+TEST(AttemptEndConditionTest, BigEndCountsWholeGames) {
+    const AttemptFigures half = solveAttempt(1, {300.5, 100});
+    const AttemptFigures whole = solveAttempt(1, {301.0, 100});
+    EXPECT_EQ(half.expectedGames, whole.expectedGames);
+    EXPECT_EQ(half.end.bigEnd, 300.5);
+    EXPECT_GT(whole.expectedGames, solveAttempt(1, {300.0, 100}).expectedGames);
+}
+
+TEST(AttemptEndConditionTest, ConditionsAtOrBelowZeroHoldAtOnce) {
+    const AttemptFigures zero = solveAttempt(4, {0.0, 0});
+    const AttemptFigures negative = solveAttempt(4, {-12.5, -3});
+    EXPECT_EQ(zero.expectedGames, negative.expectedGames);
+    EXPECT_DOUBLE_EQ(zero.expectedBigs, 1.0);  // ends on the game of the first BIG
+}
+
+TEST(AttemptEndConditionTest, LongerConditionsMeanLongerAttempts) {
+    double previous = 0.0;
+    for (const std::int32_t y : {0, 50, 100, 200}) {
+        const double games = solveAttempt(0, {100.0, y}).expectedGames;
+        EXPECT_GT(games, previous) << y;
+        previous = games;
+    }
+}
+
+TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (const EndConditions end :
+         {EndConditions{nan, 100}, EndConditions{infinity, 100}, EndConditions{20000.5, 100}}) {
+        try {
+            solveAttempt(0, end);
+            ADD_FAILURE() << "accepted " << end.bigEnd;
+        } catch (const std::invalid_argument& error) {
+            EXPECT_EQ(std::string(error.what()), "BIG end must be a number up to 20000");
+        }
+    }
+    try {
+        solveAttempt(0, {300.0, 20001});
+        ADD_FAILURE() << "accepted REG end 20001";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_EQ(std::string(error.what()), "REG end must be at most 20000");
+    }
+    EXPECT_THROW(solveAttempt(6, {300.0, 100}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace korvale
