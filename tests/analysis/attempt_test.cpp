@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace korvale {
 namespace {
@@ -64,6 +68,89 @@ TEST(AttemptClosedFormTest, GeneratingFunctionOfTheFirstBigWait) {
         SCOPED_TRACE(z);
         expectRelativelyNear(attemptGeneratingFunction(model, {0.0, 0}, z),
                              p * z / (1.0 - (1.0 - p) * z));
+    }
+}
+
+// The same chain propagated forwards game by game over the full state (BIG seen, mode, games
+// since BIG, games since REG), in long double, until the mass still playing is below 1e-30:
+// E[games] and E[BIGs] by a method that shares nothing with the solver but the model.
+std::array<long double, 2> propagateForward(const MachineModel& model, int x, int y) {
+    const int cap = std::max(x, model.ceilingGame);  // games since BIG are capped here
+    const int sinceRegs = y + 1;                     // games since REG capped at y; y = none
+    auto at = [&](int seen, int mode, int sinceBig, int sinceReg) {
+        return static_cast<std::size_t>(
+            ((seen * modeCount + mode) * (cap + 1) + sinceBig) * sinceRegs + sinceReg);
+    };
+    std::vector<long double> mass(at(1, modeCount - 1, cap, y) + 1, 0.0L);
+    std::vector<long double> next(mass.size());
+    mass[at(0, 0, 0, y)] = 1.0L;
+    long double games = 0.0L;
+    long double bigs = 0.0L;
+    for (long double playing = 1.0L; playing > 1e-30L;) {
+        std::fill(next.begin(), next.end(), 0.0L);
+        auto move = [&](int seen, int mode, int sinceBig, int sinceReg, long double p) {
+            if (!(seen == 1 && sinceBig >= x && sinceReg >= y)) {
+                next[at(seen, mode, sinceBig, sinceReg)] += p;
+            }
+        };
+        for (int seen = 0; seen < 2; ++seen) {
+            for (int mode = 0; mode < modeCount; ++mode) {
+                for (int sinceBig = 0; sinceBig <= cap; ++sinceBig) {
+                    for (int sinceReg = 0; sinceReg <= y; ++sinceReg) {
+                        const long double p = mass[at(seen, mode, sinceBig, sinceReg)];
+                        if (p == 0.0L) {
+                            continue;
+                        }
+                        const auto m = static_cast<std::size_t>(mode);
+                        const long double r = model.regProbability;
+                        const long double b = sinceBig + 1 >= model.ceilingGame
+                                                  ? model.ceilingBigProbability
+                                                  : model.bigProbability[m];
+                        games += p;
+                        bigs += p * b;
+                        const int big1 = std::min(sinceBig + 1, cap);
+                        const int reg1 = std::min(sinceReg + 1, y);
+                        move(seen, mode, big1, reg1, p * (1.0L - r - b));
+                        for (int to = 0; to < modeCount; ++to) {
+                            const auto t = static_cast<std::size_t>(to);
+                            if (model.regNextMode[m][t] > 0.0) {
+                                move(seen, to, big1, 0, p * r * model.regNextMode[m][t]);
+                            }
+                            if (model.bigNextMode[m][t] > 0.0) {
+                                move(1, to, 0, reg1, p * b * model.bigNextMode[m][t]);
+                            }
+                        }
+                    }
+                }
+            }
+        }
+        mass.swap(next);
+        playing = 0.0L;
+        for (const long double p : mass) {
+            playing += p;
+        }
+    }
+    return {games, bigs};
+}
+
+TEST(AttemptCrossCheckTest, ForwardPropagationAgrees) {
+    // The machine's setting-5 rows with BIG chances raised twentyfold and the ceiling brought
+    // down to game 12, so that every kind of state (REG countdown outlasting the BIG's or not,
+    // the ceiling within and after the countdowns) is visited often and the forward pass is
+    // short.
+    MachineModel model = machineModel(4);
+    for (double& p : model.bigProbability) {
+        p = std::min(20.0 * p, 0.9);
+    }
+    model.ceilingBigProbability *= 20.0;
+    model.ceilingGame = 12;
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+             {0, 0}, {3, 5}, {6, 2}, {0, 4}, {8, 8}, {15, 3}, {2, 14}}) {
+        SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
+        const AttemptFigures f = solveAttempt(model, {double(x), y});
+        const std::array<long double, 2> forward = propagateForward(model, x, y);
+        expectRelativelyNear(f.expectedGames, static_cast<double>(forward[0]), 1e-13);
+        expectRelativelyNear(f.expectedBigs, static_cast<double>(forward[1]), 1e-13);
     }
 }
 
