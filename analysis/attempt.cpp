@@ -1,9 +1,16 @@
 #include "analysis/attempt.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <complex>
+#include <numbers>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include "analysis/attempt_chain.h"
+#include "analysis/cost_rounding.h"
 
 namespace korvale {
 namespace {
@@ -26,15 +33,59 @@ WholeGames wholeGames(EndConditions end) {
             end.regEnd <= 0 ? 0 : end.regEnd};
 }
 
+// E[round(c G)] = n/1000 E[G] + sum_j excess(j) Pr(G = j mod P), and with
+// phi_k = E[w^(k G)], w = exp(2 pi i / P), the second term is sum_k xhat_k phi_k where
+// xhat_k = (1/P) sum_j excess(j) w^(-j k). Terms k and P - k are conjugate.
+double expectedRoundedCost(const MachineModel& model, WholeGames games, double expectedGames,
+                           const PeriodicCost& cost) {
+    using Complex = std::complex<double>;
+    const std::int32_t period = cost.period;
+    const double turn = 2.0 * std::numbers::pi / period;
+    auto coefficient = [&](std::int32_t k) {
+        Complex sum = 0.0;
+        for (std::int32_t j = 0; j < period; ++j) {
+            sum += cost.excess[static_cast<std::size_t>(j)] *
+                   std::polar(1.0, -turn * static_cast<double>((std::int64_t{j} * k) % period));
+        }
+        return sum / static_cast<double>(period);
+    };
+    // One solve per k, shared out among the machine's cores; each term is kept by k so that
+    // the sum is taken in the same order whatever the threads did.
+    const std::int32_t last = period / 2;
+    std::vector<double> terms(static_cast<std::size_t>(last + 1), 0.0);
+    std::atomic<std::int32_t> nextK{1};
+    auto work = [&] {
+        for (std::int32_t k = nextK++; k <= last; k = nextK++) {
+            const Complex z = std::polar(1.0, turn * k);
+            AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false);
+            const double term = (coefficient(k) * chain.solve()[0]).real();
+            terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < std::max(1U, std::thread::hardware_concurrency()); ++i) {
+        workers.emplace_back(work);
+    }
+    work();
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    double periodicPart = coefficient(0).real();
+    for (const double term : terms) {
+        periodicPart += term;
+    }
+    return static_cast<double>(cost.thousandths) / 1000.0 * expectedGames + periodicPart;
+}
+
 }  // namespace
 
-AttemptFigures solveAttempt(std::int32_t setting, EndConditions end) {
-    AttemptFigures figures = solveAttempt(machineModel(setting), end);
+AttemptFigures solveAttempt(std::int32_t setting, EndConditions end, CostRounding rounding) {
+    AttemptFigures figures = solveAttempt(machineModel(setting), end, rounding);
     figures.setting = setting;
     return figures;
 }
 
-AttemptFigures solveAttempt(const MachineModel& model, EndConditions end) {
+AttemptFigures solveAttempt(const MachineModel& model, EndConditions end, CostRounding rounding) {
     const WholeGames games = wholeGames(end);
     AttemptChain<double> chain(model, games.big, games.reg, 1.0, 0.0, true);
     const std::array<double, 2> expected = chain.solve();
@@ -46,7 +97,14 @@ AttemptFigures solveAttempt(const MachineModel& model, EndConditions end) {
     // A REG falls with the same chance in every game whatever came before, and whether the
     // attempt goes on to a game is settled before it, so E[REGs] = r E[games] (Wald).
     figures.expectedRegs = model.regProbability * expected[0];
-    figures.expectedCost = model.costCoefficient * figures.expectedGames;
+    figures.costRounding = rounding;
+    if (rounding == CostRounding::Exact) {
+        const PeriodicCost cost = periodicCost(model.costCoefficient);
+        figures.expectedCost = expectedRoundedCost(model, games, expected[0], cost);
+        figures.roundingExactBelowGames = cost.validBelow;
+    } else {
+        figures.expectedCost = model.costCoefficient * figures.expectedGames;
+    }
     figures.expectedNet = model.coinsPerBig * figures.expectedBigs +
                           model.coinsPerReg * figures.expectedRegs - figures.expectedCost;
     figures.netPer1000Games = 1000.0 * figures.expectedNet / figures.expectedGames;

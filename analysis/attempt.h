@@ -20,25 +20,38 @@ struct EndConditions {
 inline constexpr double largestBigEnd = 20000.0;
 inline constexpr std::int32_t largestRegEnd = 20000;
 
+// How the expected coin cost treats the machine's rounding of c * games per attempt.
+enum class CostRounding {
+    // c * E[games]: fast, used by the sweep. The true expected cost differs by less than half a
+    // coin (a few thousandths in practice).
+    Unrounded,
+    // E[round(c * games)] from the distribution of the attempt's length, exact for attempts
+    // shorter than roundingExactBelowGames (about 144700 games for c = 1.604, 28100 for 1.563);
+    // costs one solve per residue of the rounding's period (250 or 1000 games), i.e. seconds.
+    Exact,
+};
+
 struct AttemptFigures {
     std::int32_t setting = -1;  // -1 for a hand-built model
     EndConditions end;
     double expectedGames = 0;
     double expectedBigs = 0;
     double expectedRegs = 0;
-    // The expected coin cost c * E[games]. The machine rounds c * games to an integer per
-    // attempt; that rounding moves the true expected cost by less than half a coin and is not
-    // included here.
+    // The expected coin cost: c * E[games], or E[round(c * games)] with CostRounding::Exact.
     double expectedCost = 0;
-    double expectedNet = 0;      // 388 E[BIG] + 127 E[REG] - expectedCost
+    CostRounding costRounding = CostRounding::Unrounded;
+    std::int64_t roundingExactBelowGames = 0;  // with CostRounding::Exact
+    double expectedNet = 0;                    // 388 E[BIG] + 127 E[REG] - expectedCost
     double netPer1000Games = 0;  // 1000 E[net] / E[games]: the rate over many attempts
     double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])
 };
 
 // Throws std::invalid_argument when bigEnd is not a finite number up to largestBigEnd or
 // regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
-AttemptFigures solveAttempt(std::int32_t setting, EndConditions end);
-AttemptFigures solveAttempt(const MachineModel& model, EndConditions end);
+AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
+                            CostRounding rounding = CostRounding::Unrounded);
+AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
+                            CostRounding rounding = CostRounding::Unrounded);
 
 // E[z^games] of one attempt (the games' generating function), for checks and for work on the
 // distribution of the attempt's length.

@@ -57,6 +57,9 @@ const Column attemptColumns[] = {
     {"net_per_1000_games", "千ゲームあたりの差枚",
      [](const AttemptFigures& f) { return f.netPer1000Games; }},
     {"payout_percent", "割", [](const AttemptFigures& f) { return f.payoutPercent; }},
+    // 0 when the cost is c * E[games]; else the game count below which the rounded cost is exact.
+    {"cost_exact_below_games", "丸め厳密(G未満)",
+     [](const AttemptFigures& f) { return double(f.roundingExactBelowGames); }},
 };
 
 void writeAttemptHeader(std::ostream& out, FigureFormat format) {

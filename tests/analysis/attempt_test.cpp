@@ -1,4 +1,5 @@
 #include "analysis/attempt.h"
+#include "analysis/cost_rounding.h"
 
 #include <gtest/gtest.h>
 
@@ -73,8 +74,9 @@ TEST(AttemptClosedFormTest, GeneratingFunctionOfTheFirstBigWait) {
 
 // The same chain propagated forwards game by game over the full state (BIG seen, mode, games
 // since BIG, games since REG), in long double, until the mass still playing is below 1e-30:
-// E[games] and E[BIGs] by a method that shares nothing with the solver but the model.
-std::array<long double, 2> propagateForward(const MachineModel& model, int x, int y) {
+// E[games], E[BIGs] and E[round(c games)] by a method that shares nothing with the solver but
+// the model.
+std::array<long double, 3> propagateForward(const MachineModel& model, int x, int y) {
     const int cap = std::max(x, model.ceilingGame);  // games since BIG are capped here
     const int sinceRegs = y + 1;                     // games since REG capped at y; y = none
     auto at = [&](int seen, int mode, int sinceBig, int sinceReg) {
@@ -86,10 +88,14 @@ std::array<long double, 2> propagateForward(const MachineModel& model, int x, in
     mass[at(0, 0, 0, y)] = 1.0L;
     long double games = 0.0L;
     long double bigs = 0.0L;
-    for (long double playing = 1.0L; playing > 1e-30L;) {
+    long double cost = 0.0L;
+    for (long double playing = 1.0L, played = 1.0L; playing > 1e-30L; played += 1.0L) {
         std::fill(next.begin(), next.end(), 0.0L);
+        const long double roundedCost = std::nearbyint(model.costCoefficient * double(played));
         auto move = [&](int seen, int mode, int sinceBig, int sinceReg, long double p) {
-            if (!(seen == 1 && sinceBig >= x && sinceReg >= y)) {
+            if (seen == 1 && sinceBig >= x && sinceReg >= y) {
+                cost += p * roundedCost;
+            } else {
                 next[at(seen, mode, sinceBig, sinceReg)] += p;
             }
         };
@@ -130,7 +136,7 @@ std::array<long double, 2> propagateForward(const MachineModel& model, int x, in
             playing += p;
         }
     }
-    return {games, bigs};
+    return {games, bigs, cost};
 }
 
 TEST(AttemptCrossCheckTest, ForwardPropagationAgrees) {
@@ -147,11 +153,50 @@ TEST(AttemptCrossCheckTest, ForwardPropagationAgrees) {
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{
              {0, 0}, {3, 5}, {6, 2}, {0, 4}, {8, 8}, {15, 3}, {2, 14}}) {
         SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
-        const AttemptFigures f = solveAttempt(model, {double(x), y});
-        const std::array<long double, 2> forward = propagateForward(model, x, y);
+        const AttemptFigures f = solveAttempt(model, {double(x), y}, CostRounding::Exact);
+        const std::array<long double, 3> forward = propagateForward(model, x, y);
         expectRelativelyNear(f.expectedGames, static_cast<double>(forward[0]), 1e-13);
         expectRelativelyNear(f.expectedBigs, static_cast<double>(forward[1]), 1e-13);
+        expectRelativelyNear(f.expectedCost, static_cast<double>(forward[2]), 1e-13);
+        // The rounding is worth a little, not nothing.
+        EXPECT_GT(std::abs(f.expectedCost - model.costCoefficient * f.expectedGames), 1e-6);
     }
+}
+
+TEST(AttemptCostRoundingTest, PeriodOfTheFloatCoefficients) {
+    // 1.604f lies just below 1.604, so a cost that 1.604 would put exactly halfway goes down:
+    // 375 games cost 601, not 602, and the pattern of 250 games holds until the float's
+    // shortfall moves a rounding.
+    const PeriodicCost setting1 = periodicCost(static_cast<double>(costCoefficient(0)));
+    EXPECT_EQ(setting1.thousandths, 1604);
+    EXPECT_EQ(setting1.period, 250);
+    EXPECT_EQ(setting1.excess[375 % 250], -0.5);
+    EXPECT_GT(setting1.validBelow, 100000);
+    const PeriodicCost setting6 = periodicCost(static_cast<double>(costCoefficient(5)));
+    EXPECT_EQ(setting6.period, 1000);
+    EXPECT_EQ(setting6.excess[500], -0.5);  // 500 games of setting 6 cost 781, not 782
+    EXPECT_GT(setting6.validBelow, 20000);
+    // Beyond the bound the machine's rounding leaves the pattern.
+    const std::int64_t g = setting6.validBelow;
+    const double c = static_cast<double>(costCoefficient(5));
+    const double pattern = static_cast<double>(1563 * (g - g % 1000) / 1000) +
+                           std::nearbyint(c * static_cast<double>(g % 1000));
+    EXPECT_NE(std::nearbyint(c * static_cast<double>(g)), pattern);
+    EXPECT_EQ(std::nearbyint(c * static_cast<double>(g - 1000)), pattern - 1563.0);
+}
+
+TEST(AttemptCostRoundingTest, FirstBigWaitOfTheMachine) {
+    // BIG end 0 and no REG end: the attempt is the wait for the first BIG, whose law the
+    // forward pass gets exactly; the rounded cost differs from c E[games] by a few thousandths.
+    const MachineModel model = machineModel(5);
+    const AttemptFigures exact = solveAttempt(model, {0.0, 0}, CostRounding::Exact);
+    const std::array<long double, 3> forward = propagateForward(model, 0, 0);
+    expectRelativelyNear(exact.expectedCost, static_cast<double>(forward[2]), 1e-12);
+    EXPECT_EQ(exact.costRounding, CostRounding::Exact);
+    const AttemptFigures unrounded = solveAttempt(model, {0.0, 0});
+    EXPECT_NEAR(exact.expectedCost - unrounded.expectedCost, 0.0, 0.01);
+    EXPECT_DOUBLE_EQ(exact.expectedNet - unrounded.expectedNet,
+                     unrounded.expectedCost - exact.expectedCost);
 }
 
 TEST(AttemptMachineTest, GeneratingFunctionMatchesTheExpectations) {
