@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "analysis/machine_model.h"
@@ -114,14 +115,37 @@ class AttemptChain {
     // The two channels at the start of an attempt (mode 0, nothing played).
     std::array<S, 2> solve() {
         const bool reachesBack = y_ >= x_ + 2;  // a REG countdown can outlast a BIG
+        double previousChange = 0.0;
+        double previousRatio = 0.0;
         for (int pass = 0;; ++pass) {
             const std::vector<Value> before = postBig_;
             sweep();
-            if (!reachesBack || settled(before)) {
+            if (!reachesBack) {
+                break;
+            }
+            const auto [change, size] = changeFrom(before);
+            if (change <= passTolerance * size) {
                 break;
             }
             if (pass > maxPasses) {
                 throw std::runtime_error("attempt chain did not settle");
+            }
+            // The passes shrink the error by a steady ratio once one pattern dominates it;
+            // then the rest of the way is a geometric sum and one step jumps it. The passes
+            // after it still decide when the values have settled.
+            const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
+            if (ratio > 0.0 && ratio < 0.9 && std::abs(ratio - previousRatio) < 0.05 * ratio) {
+                const S jump = S(ratio / (1.0 - ratio));
+                for (std::size_t i = 0; i < postBig_.size(); ++i) {
+                    Value step = postBig_[i];
+                    step.addScaled(before[i], S(-1));
+                    postBig_[i].addScaled(step, jump);
+                }
+                previousRatio = 0.0;
+                previousChange = 0.0;
+            } else {
+                previousRatio = ratio;
+                previousChange = change;
             }
         }
         const std::array<std::array<S, 2>, modes> z = solveBigCountdownStart();
@@ -138,6 +162,8 @@ class AttemptChain {
   private:
     static constexpr std::size_t modes = modeCount;
     static constexpr double tolerance = 1e-15;
+    // Passes over all layers are the costly part; ten more digits than the figures need.
+    static constexpr double passTolerance = 1e-14;
     static constexpr int maxPasses = 100000;
     // Runs of BIGs (the modes with a BIG in most games) come back to layer 0 within a few
     // games; repeating the lowest layers until they settle keeps those runs from slowing the
@@ -350,14 +376,15 @@ class AttemptChain {
         return change <= tolerance * size;
     }
 
-    bool settled(const std::vector<Value>& before) const {
+    // The largest change of the layer-0 REG countdown values since `before`, and their size.
+    std::pair<double, double> changeFrom(const std::vector<Value>& before) const {
         double change = 0.0;
         double size = 1.0;
         for (std::size_t i = 0; i < postBig_.size(); ++i) {
             change = std::max(change, postBig_[i].largestChangeFrom(before[i]));
             size = std::max(size, postBig_[i].largestPart());
         }
-        return change <= tolerance * size;
+        return {change, size};
     }
 
     // BIG countdown states of layer g < X (a = X - g games still to go).

@@ -152,7 +152,7 @@ TEST(AttemptAgreementTest, RegEndLongerThanBigEndAtSetting3) {
 }
 
 TEST(AttemptAgreementTest, OnlyTheRegEndAtSetting2) {
-    checkAttempts(1, {0.0, 300}, 8000, 14);
+    checkAttempts(1, {0.0, 150}, 8000, 14);
 }
 
 TEST(AttemptAgreementTest, LongFractionalBigEndAtSetting5) {
