@@ -8,16 +8,19 @@
 // waits for). The end test waits for a = max(X - g, 0) more games without a BIG and for
 // q more games without a REG (q = 0 once REG-free for Y games, or before any REG). Whichever
 // of the two is longer alone matters until the next bonus:
-//   - "BIG countdown" states (a >= q > ...): (mode, a), and a fixes g, so the layer g holds
-//     one value per mode;
+//   - "BIG countdown" states (a >= q, a >= 1): (mode, a), and a fixes g, so the layer g
+//     holds one value per mode;
 //   - "REG countdown" states (q > a): (mode, q, g), g kept for the ceiling only;
 //   - "first BIG pending" states: (mode, q, g = games so far); q matters only if it can
 //     outlast the BIG countdown that the first BIG starts (q >= X + 2), else it is 0.
 // Every move goes from layer g to g + 1 except a BIG, which goes to layer 0: to the BIG
 // countdown of the next mode (six unknowns Z, carried symbolically as coefficients) or, when
-// the REG countdown outlasts X, to a REG countdown state of layer 0 (found by repeating the
-// pass until those values settle). From games since BIG >= max(X, ceiling - 1) on every layer
-// is the same (the cap layer), solved as a small fixed point.
+// the REG countdown outlasts X, to a REG countdown state of layer 0. Those values are found
+// by repeating the pass until they settle: the lowest layers are taken REG countdown by REG
+// countdown (so runs of quick BIGs settle within a pass), and once the passes shrink their
+// error by a steady ratio the rest of the geometric sum is added in one step. From games
+// since BIG >= max(X, ceiling - 1) on every layer is the same (the cap layer), solved as a
+// small fixed point.
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,6 @@
-// Times the exact analysis: all six settings' long-run figures, one attempt figure, and the
-// full sweep of end conditions (BIG end 0..1000 by 50, REG end 0..300 by 50, six settings).
+// Times the exact analysis: all six settings' long-run figures, one attempt's figures (with
+// and without the exact rounding of its cost), and the full sweep of end conditions (BIG end
+// 0..1000 by 50, REG end 0..300 by 50, six settings).
 
 #include <benchmark/benchmark.h>
 
@@ -32,6 +33,24 @@ BENCHMARK(BM_Attempt)
     ->Args({0, 1000, 300})
     ->Args({0, 0, 300})
     ->Unit(benchmark::kMillisecond);
+
+// The same with the cost's per-attempt rounding worked out exactly (one solve per residue of
+// the rounding's period: 250 games for setting indexes 0..4, 1000 for index 5).
+void BM_AttemptExactRounding(benchmark::State& state) {
+    const auto setting = static_cast<std::int32_t>(state.range(0));
+    const korvale::EndConditions end{static_cast<double>(state.range(1)),
+                                     static_cast<std::int32_t>(state.range(2))};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvale::solveAttempt(setting, end, korvale::CostRounding::Exact));
+    }
+}
+BENCHMARK(BM_AttemptExactRounding)
+    ->Args({0, 300, 100})
+    ->Args({5, 300, 100})
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kSecond);
 
 // Argument: threads.
 void BM_FullSweep(benchmark::State& state) {
