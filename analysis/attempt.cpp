@@ -24,10 +24,10 @@ struct WholeGames {
 // games; anything at or below 0 holds at once.
 WholeGames wholeGames(EndConditions end) {
     if (!std::isfinite(end.bigEnd) || end.bigEnd > largestBigEnd) {
-        throw std::invalid_argument("BIG end must be a number up to 20000");
+        throw std::invalid_argument("BIG end must be a number up to 2000");
     }
     if (end.regEnd > largestRegEnd) {
-        throw std::invalid_argument("REG end must be at most 20000");
+        throw std::invalid_argument("REG end must be at most 1000");
     }
     return {end.bigEnd <= 0.0 ? 0 : static_cast<std::int32_t>(std::ceil(end.bigEnd)),
             end.regEnd <= 0 ? 0 : end.regEnd};
@@ -97,13 +97,17 @@ AttemptFigures solveAttempt(const MachineModel& model, EndConditions end, CostRo
     // A REG falls with the same chance in every game whatever came before, and whether the
     // attempt goes on to a game is settled before it, so E[REGs] = r E[games] (Wald).
     figures.expectedRegs = model.regProbability * expected[0];
-    figures.costRounding = rounding;
+    figures.expectedCost = model.costCoefficient * figures.expectedGames;
     if (rounding == CostRounding::Exact) {
+        // The periodic pattern holds below cost.validBelow games. Attempts that long must be
+        // rare enough not to matter: with the attempt's length tailing off about as fast as a
+        // geometric law of the same mean, 40 means leave under e^-40 of it beyond.
         const PeriodicCost cost = periodicCost(model.costCoefficient);
-        figures.expectedCost = expectedRoundedCost(model, games, expected[0], cost);
-        figures.roundingExactBelowGames = cost.validBelow;
-    } else {
-        figures.expectedCost = model.costCoefficient * figures.expectedGames;
+        if (40.0 * figures.expectedGames < static_cast<double>(cost.validBelow)) {
+            figures.expectedCost = expectedRoundedCost(model, games, expected[0], cost);
+            figures.costRounding = CostRounding::Exact;
+            figures.roundingExactBelowGames = cost.validBelow;
+        }
     }
     figures.expectedNet = model.coinsPerBig * figures.expectedBigs +
                           model.coinsPerReg * figures.expectedRegs - figures.expectedCost;

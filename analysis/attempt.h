@@ -16,9 +16,13 @@ struct EndConditions {
     std::int32_t regEnd = 100;  // games after the last REG (the window rounds halves to even)
 };
 
-// The largest end conditions the solver takes (its work grows with both).
-inline constexpr double largestBigEnd = 20000.0;
-inline constexpr std::int32_t largestRegEnd = 20000;
+// The largest end conditions the solver takes. Past 1500 games without a BIG every game is a
+// BIG with chance 1000/65536, so a longer BIG end is almost never reached: at 2000 an attempt
+// already lasts some 3e7 games and takes about 1e5 BIGs, and the figures lose a digit for
+// every further tenfold, which doubles cannot carry much further. The REG end bounds the
+// memory (about 50 MB at 1000, twice that with the exact rounding).
+inline constexpr double largestBigEnd = 2000.0;
+inline constexpr std::int32_t largestRegEnd = 1000;
 
 // How the expected coin cost treats the machine's rounding of c * games per attempt.
 enum class CostRounding {
@@ -28,6 +32,8 @@ enum class CostRounding {
     // E[round(c * games)] from the distribution of the attempt's length, exact for attempts
     // shorter than roundingExactBelowGames (about 144700 games for c = 1.604, 28100 for 1.563);
     // costs one solve per residue of the rounding's period (250 or 1000 games), i.e. seconds.
+    // Taken only when E[games] is below 1/40 of that bound; otherwise the figures keep the
+    // unrounded cost and say so in costRounding.
     Exact,
 };
 

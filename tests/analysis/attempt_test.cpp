@@ -199,6 +199,15 @@ TEST(AttemptCostRoundingTest, FirstBigWaitOfTheMachine) {
                      unrounded.expectedCost - exact.expectedCost);
 }
 
+TEST(AttemptCostRoundingTest, TooLongAttemptsKeepTheUnroundedCost) {
+    // At BIG end 2000 an attempt of setting 6 lasts millions of games, far past the 28100 below
+    // which its rounding pattern holds: no exact rounding is claimed.
+    const AttemptFigures f = solveAttempt(5, {2000.0, 0}, CostRounding::Exact);
+    EXPECT_EQ(f.costRounding, CostRounding::Unrounded);
+    EXPECT_EQ(f.roundingExactBelowGames, 0);
+    EXPECT_DOUBLE_EQ(f.expectedCost, static_cast<double>(costCoefficient(5)) * f.expectedGames);
+}
+
 TEST(AttemptMachineTest, GeneratingFunctionMatchesTheExpectations) {
     // E[z^G] at z = 1 is 1, and its slope there is E[G]; a central difference checks both
     // passes of the solver against each other on the machine itself.
@@ -257,19 +266,19 @@ TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double infinity = std::numeric_limits<double>::infinity();
     for (const EndConditions end :
-         {EndConditions{nan, 100}, EndConditions{infinity, 100}, EndConditions{20000.5, 100}}) {
+         {EndConditions{nan, 100}, EndConditions{infinity, 100}, EndConditions{2000.5, 100}}) {
         try {
             solveAttempt(0, end);
             ADD_FAILURE() << "accepted " << end.bigEnd;
         } catch (const std::invalid_argument& error) {
-            EXPECT_EQ(std::string(error.what()), "BIG end must be a number up to 20000");
+            EXPECT_EQ(std::string(error.what()), "BIG end must be a number up to 2000");
         }
     }
     try {
-        solveAttempt(0, {300.0, 20001});
-        ADD_FAILURE() << "accepted REG end 20001";
+        solveAttempt(0, {300.0, 1001});
+        ADD_FAILURE() << "accepted REG end 1001";
     } catch (const std::invalid_argument& error) {
-        EXPECT_EQ(std::string(error.what()), "REG end must be at most 20000");
+        EXPECT_EQ(std::string(error.what()), "REG end must be at most 1000");
     }
     EXPECT_THROW(solveAttempt(6, {300.0, 100}), std::invalid_argument);
 }
