@@ -77,6 +77,31 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
     return static_cast<double>(cost.thousandths) / 1000.0 * expectedGames + periodicPart;
 }
 
+// Chernoff: P(G >= n) <= E[z^G] z^-n for every z > 1 at which E[z^G] is finite. z climbs
+// from 1 in steps of 1/(8 E[G]) while E[z^G] keeps growing; past the first z where it is
+// infinite the solve gives a value that falls or turns negative, and the climb stops there.
+// Beyond n games the pattern's cost is off by at most G/n + 1 coins, and with ln z >= 1/n that
+// is at most 2 z^(G-n): the error of the periodic sum is at most twice the bound returned.
+double tailBound(const MachineModel& model, WholeGames games, double expectedGames,
+                 std::int64_t n) {
+    const double step = 1.0 / (8.0 * expectedGames);
+    double best = 1.0;
+    double previous = 1.0;
+    for (int k = 1; k <= 64; ++k) {
+        const double z = 1.0 + k * step;
+        AttemptChain<double> chain(model, games.big, games.reg, z, 1.0, false);
+        const double value = chain.solve()[0];
+        if (!(value > previous) || !std::isfinite(value)) {
+            break;
+        }
+        previous = value;
+        if (std::log(z) * static_cast<double>(n) >= 1.0) {
+            best = std::min(best, value * std::pow(z, -static_cast<double>(n)));
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end, CostRounding rounding) {
@@ -99,14 +124,13 @@ AttemptFigures solveAttempt(const MachineModel& model, EndConditions end, CostRo
     figures.expectedRegs = model.regProbability * expected[0];
     figures.expectedCost = model.costCoefficient * figures.expectedGames;
     if (rounding == CostRounding::Exact) {
-        // The periodic pattern holds below cost.validBelow games. Attempts that long must be
-        // rare enough not to matter: with the attempt's length tailing off about as fast as a
-        // geometric law of the same mean, 40 means leave under e^-40 of it beyond.
         const PeriodicCost cost = periodicCost(model.costCoefficient);
-        if (40.0 * figures.expectedGames < static_cast<double>(cost.validBelow)) {
+        const double error = 2.0 * tailBound(model, games, expected[0], cost.validBelow);
+        if (error <= largestRoundingError) {
             figures.expectedCost = expectedRoundedCost(model, games, expected[0], cost);
             figures.costRounding = CostRounding::Exact;
             figures.roundingExactBelowGames = cost.validBelow;
+            figures.roundingErrorBound = error;
         }
     }
     figures.expectedNet = model.coinsPerBig * figures.expectedBigs +

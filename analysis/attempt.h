@@ -24,6 +24,10 @@ struct EndConditions {
 inline constexpr double largestBigEnd = 2000.0;
 inline constexpr std::int32_t largestRegEnd = 1000;
 
+// The largest bound on the exact rounding's error (coins per attempt) that still counts as
+// exact.
+inline constexpr double largestRoundingError = 1e-9;
+
 // How the expected coin cost treats the machine's rounding of c * games per attempt.
 enum class CostRounding {
     // c * E[games]: fast, used by the sweep. The true expected cost differs by less than half a
@@ -32,8 +36,9 @@ enum class CostRounding {
     // E[round(c * games)] from the distribution of the attempt's length, exact for attempts
     // shorter than roundingExactBelowGames (about 144700 games for c = 1.604, 28100 for 1.563);
     // costs one solve per residue of the rounding's period (250 or 1000 games), i.e. seconds.
-    // Taken only when E[games] is below 1/40 of that bound; otherwise the figures keep the
-    // unrounded cost and say so in costRounding.
+    // Taken only when a bound on what attempts that long could add (roundingErrorBound) is at
+    // most largestRoundingError; otherwise the figures keep the unrounded cost and say so in
+    // costRounding.
     Exact,
 };
 
@@ -47,6 +52,7 @@ struct AttemptFigures {
     double expectedCost = 0;
     CostRounding costRounding = CostRounding::Unrounded;
     std::int64_t roundingExactBelowGames = 0;  // with CostRounding::Exact
+    double roundingErrorBound = 0;             // coins, with CostRounding::Exact
     double expectedNet = 0;                    // 388 E[BIG] + 127 E[REG] - expectedCost
     double netPer1000Games = 0;  // 1000 E[net] / E[games]: the rate over many attempts
     double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])

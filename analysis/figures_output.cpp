@@ -60,6 +60,9 @@ const Column attemptColumns[] = {
     // 0 when the cost is c * E[games]; else the game count below which the rounded cost is exact.
     {"cost_exact_below_games", "丸め厳密(G未満)",
      [](const AttemptFigures& f) { return double(f.roundingExactBelowGames); }},
+    // With the exact rounding: a bound on what attempts past that count could change.
+    {"cost_error_bound", "丸め誤差上限",
+     [](const AttemptFigures& f) { return f.roundingErrorBound; }},
 };
 
 void writeAttemptHeader(std::ostream& out, FigureFormat format) {

@@ -112,7 +112,7 @@ TEST(AttemptOutputTest, EveryFormatCarriesTheSameFigures) {
     }
     EXPECT_EQ(lines(csv.str())[1],
               "3,300.5,100,739.607387464,3,1.25,1186.33,-293.125,"
-              "-396.336752,86.789,0");
+              "-396.336752,86.789,0,0");
     EXPECT_NE(json.str().find("{\"setting\": 3, \"big_end\": 300.5, \"reg_end\": 100, "
                               "\"expected_games\": 739.607387464"),
               std::string::npos)
@@ -135,9 +135,9 @@ TEST(SweepOutputTest, MarksEachSettingsBestRule) {
     const std::vector<std::string> rows = lines(csv.str());
     ASSERT_EQ(rows.size(), 4U);
     EXPECT_EQ(rows[0].substr(rows[0].size() - 36), "best_per_attempt,best_per_1000_games");
-    EXPECT_EQ(rows[1].substr(rows[1].size() - 6), ",0,0,0");
-    EXPECT_EQ(rows[2].substr(rows[2].size() - 6), ",0,1,0");
-    EXPECT_EQ(rows[3].substr(rows[3].size() - 6), ",0,0,1");
+    EXPECT_EQ(rows[1].substr(rows[1].size() - 8), ",0,0,0,0");
+    EXPECT_EQ(rows[2].substr(rows[2].size() - 8), ",0,0,1,0");
+    EXPECT_EQ(rows[3].substr(rows[3].size() - 8), ",0,0,0,1");
     std::ostringstream json;
     writeSweep(json, FigureFormat::Json, {sweep});
     EXPECT_NE(json.str().find("\"best_per_attempt\": 1, \"best_per_1000_games\": 2"),
