@@ -136,8 +136,9 @@ void writeLongRunCsv(std::ostream& out, const std::vector<LongRunFigures>& figur
     }
 }
 
-void writeLongRunJson(std::ostream& out, const std::vector<LongRunFigures>& figures) {
-    out << "{\"long_run\": [";
+// "[ ... ]" of the long-run objects, one a line.
+void writeLongRunJsonArray(std::ostream& out, const std::vector<LongRunFigures>& figures) {
+    out << '[';
     for (std::size_t i = 0; i < figures.size(); ++i) {
         const LongRunFigures& f = figures[i];
         out << (i == 0 ? "\n" : ",\n") << "  {\"setting\": " << f.setting + 1
@@ -155,7 +156,26 @@ void writeLongRunJson(std::ostream& out, const std::vector<LongRunFigures>& figu
         }
         out << "]}";
     }
-    out << "\n]}\n";
+    out << "\n]";
+}
+
+void writeAttemptJsonArray(std::ostream& out, const std::vector<AttemptFigures>& figures) {
+    out << '[';
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        out << (i == 0 ? "\n  " : ",\n  ");
+        writeAttemptJson(out, figures[i]);
+    }
+    out << "\n]";
+}
+
+void writeAttemptRows(std::ostream& out, FigureFormat format,
+                      const std::vector<AttemptFigures>& figures) {
+    writeAttemptHeader(out, format);
+    out << '\n';
+    for (const AttemptFigures& f : figures) {
+        writeAttemptRow(out, format, f);
+        out << '\n';
+    }
 }
 
 }  // namespace
@@ -183,7 +203,9 @@ void writeLongRun(std::ostream& out, FigureFormat format,
             writeLongRunCsv(out, figures);
             break;
         case FigureFormat::Json:
-            writeLongRunJson(out, figures);
+            out << "{\"long_run\": ";
+            writeLongRunJsonArray(out, figures);
+            out << "}\n";
             break;
     }
 }
@@ -191,20 +213,28 @@ void writeLongRun(std::ostream& out, FigureFormat format,
 void writeAttempts(std::ostream& out, FigureFormat format,
                    const std::vector<AttemptFigures>& figures) {
     if (format == FigureFormat::Json) {
-        out << "{\"attempts\": [";
-        for (std::size_t i = 0; i < figures.size(); ++i) {
-            out << (i == 0 ? "\n  " : ",\n  ");
-            writeAttemptJson(out, figures[i]);
-        }
-        out << "\n]}\n";
+        out << "{\"attempts\": ";
+        writeAttemptJsonArray(out, figures);
+        out << "}\n";
         return;
     }
-    writeAttemptHeader(out, format);
-    out << '\n';
-    for (const AttemptFigures& f : figures) {
-        writeAttemptRow(out, format, f);
-        out << '\n';
+    writeAttemptRows(out, format, figures);
+}
+
+void writeLongRunAndAttempts(std::ostream& out, FigureFormat format,
+                             const std::vector<LongRunFigures>& longRuns,
+                             const std::vector<AttemptFigures>& attempts) {
+    if (format == FigureFormat::Json) {
+        out << "{\"long_run\": ";
+        writeLongRunJsonArray(out, longRuns);
+        out << ",\n\"attempts\": ";
+        writeAttemptJsonArray(out, attempts);
+        out << "}\n";
+        return;
     }
+    writeLongRun(out, format, longRuns);
+    out << '\n';
+    writeAttemptRows(out, format, attempts);
 }
 
 void writeSweep(std::ostream& out, FigureFormat format, const std::vector<SettingSweep>& sweeps) {

@@ -27,4 +27,10 @@ void writeAttempts(std::ostream& out, FigureFormat format,
                    const std::vector<AttemptFigures>& figures);
 void writeSweep(std::ostream& out, FigureFormat format, const std::vector<SettingSweep>& sweeps);
 
+// Both in one output: the long run, then the attempts (a blank line between the two tables or
+// CSV blocks; one JSON object with the keys "long_run" and "attempts").
+void writeLongRunAndAttempts(std::ostream& out, FigureFormat format,
+                             const std::vector<LongRunFigures>& longRuns,
+                             const std::vector<AttemptFigures>& attempts);
+
 }  // namespace korvale

@@ -119,6 +119,22 @@ TEST(AttemptOutputTest, EveryFormatCarriesTheSameFigures) {
         << json.str();
 }
 
+TEST(AttemptOutputTest, LongRunAndAttemptsMakeOneJsonObject) {
+    std::ostringstream json;
+    writeLongRunAndAttempts(json, FigureFormat::Json, {solveLongRun(0)}, {sampleAttempt()});
+    const std::string text = json.str();
+    EXPECT_EQ(text.rfind("{\"long_run\": [", 0), 0U) << text;
+    EXPECT_NE(text.find("],\n\"attempts\": [\n  {\"setting\": 3"), std::string::npos) << text;
+    EXPECT_EQ(count(text, '{'), count(text, '}'));
+    EXPECT_EQ(text.substr(text.size() - 4), "\n]}\n");
+    std::ostringstream csv;
+    writeLongRunAndAttempts(csv, FigureFormat::Csv, {solveLongRun(0)}, {sampleAttempt()});
+    const std::vector<std::string> rows = lines(csv.str());
+    ASSERT_EQ(rows.size(), 5U);
+    EXPECT_EQ(rows[2], "");
+    EXPECT_EQ(rows[3].substr(0, 16), "setting,big_end,");
+}
+
 TEST(SweepOutputTest, MarksEachSettingsBestRule) {
     SettingSweep sweep;
     sweep.setting = 0;
