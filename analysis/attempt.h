@@ -1,0 +1,72 @@
+#pragma once
+
+// What one attempt is worth: an attempt plays a new machine (mode 0, nothing played) until,
+// after a game, it has drawn at least one BIG, at least bigEnd games have followed the last
+// BIG, and either no REG has fallen or at least regEnd games have followed the last REG.
+// Worked out exactly from the machine's chain, not by playing.
+
+#include <cstdint>
+
+#include "analysis/machine_model.h"
+
+namespace korvale {
+
+struct EndConditions {
+    double bigEnd = 300.0;      // games after the last BIG, compared as a number (300.5 needs 301)
+    std::int32_t regEnd = 100;  // games after the last REG (the window rounds halves to even)
+};
+
+// The largest end conditions the solver takes. Past 1500 games without a BIG every game is a
+// BIG with chance 1000/65536, so a longer BIG end is almost never reached: at 2000 an attempt
+// already lasts some 3e7 games and takes about 1e5 BIGs, and the figures lose a digit for
+// every further tenfold, which doubles cannot carry much further. The REG end bounds the
+// memory (about 50 MB at 1000, twice that with the exact rounding).
+inline constexpr double largestBigEnd = 2000.0;
+inline constexpr std::int32_t largestRegEnd = 1000;
+
+// The largest bound on the exact rounding's error (coins per attempt) that still counts as
+// exact.
+inline constexpr double largestRoundingError = 1e-9;
+
+// How the expected coin cost treats the machine's rounding of c * games per attempt.
+enum class CostRounding {
+    // c * E[games]: fast, used by the sweep. The true expected cost differs by less than half a
+    // coin (a few thousandths in practice).
+    Unrounded,
+    // E[round(c * games)] from the distribution of the attempt's length, exact for attempts
+    // shorter than roundingExactBelowGames (about 144700 games for c = 1.604, 28100 for 1.563);
+    // costs one solve per residue of the rounding's period (250 or 1000 games), i.e. seconds.
+    // Taken only when a bound on what attempts that long could add (roundingErrorBound) is at
+    // most largestRoundingError; otherwise the figures keep the unrounded cost and say so in
+    // costRounding.
+    Exact,
+};
+
+struct AttemptFigures {
+    std::int32_t setting = -1;  // -1 for a hand-built model
+    EndConditions end;
+    double expectedGames = 0;
+    double expectedBigs = 0;
+    double expectedRegs = 0;
+    // The expected coin cost: c * E[games], or E[round(c * games)] with CostRounding::Exact.
+    double expectedCost = 0;
+    CostRounding costRounding = CostRounding::Unrounded;
+    std::int64_t roundingExactBelowGames = 0;  // with CostRounding::Exact
+    double roundingErrorBound = 0;             // coins, with CostRounding::Exact
+    double expectedNet = 0;                    // 388 E[BIG] + 127 E[REG] - expectedCost
+    double netPer1000Games = 0;  // 1000 E[net] / E[games]: the rate over many attempts
+    double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])
+};
+
+// Throws std::invalid_argument when bigEnd is not a finite number up to largestBigEnd or
+// regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
+AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
+                            CostRounding rounding = CostRounding::Unrounded);
+AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
+                            CostRounding rounding = CostRounding::Unrounded);
+
+// E[z^games] of one attempt (the games' generating function), for checks and for work on the
+// distribution of the attempt's length.
+double attemptGeneratingFunction(const MachineModel& model, EndConditions end, double z);
+
+}  // namespace korvale

@@ -1,0 +1,36 @@
+#pragma once
+
+// Attempt figures over a grid of end conditions, per setting, so that a player can see which
+// stopping rule pays best at each setting.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/attempt.h"
+
+namespace korvale {
+
+struct SweepGrid {
+    std::int32_t bigEndFirst = 0;
+    std::int32_t bigEndLast = 1000;
+    std::int32_t bigEndStep = 50;
+    std::int32_t regEndFirst = 0;
+    std::int32_t regEndLast = 300;
+    std::int32_t regEndStep = 50;
+};
+
+struct SettingSweep {
+    std::int32_t setting = 0;
+    std::vector<AttemptFigures> points;  // BIG end major, REG end minor, both ascending
+    std::size_t bestPerAttempt = 0;      // index of the highest expected net per attempt
+    std::size_t bestPer1000Games = 0;    // index of the highest net per 1000 games
+};
+
+// The grid's end conditions in sweep order. Throws std::invalid_argument for a step <= 0.
+std::vector<EndConditions> sweepPoints(const SweepGrid& grid);
+
+// Every setting 0..5 over the grid, on `threads` threads (0: as many as the machine has).
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {}, unsigned threads = 0);
+
+}  // namespace korvale

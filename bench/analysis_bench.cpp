@@ -1,0 +1,72 @@
+// Times the exact analysis: all six settings' long-run figures, one attempt's figures (with
+// and without the exact rounding of its cost), and the full sweep of end conditions (BIG end
+// 0..1000 by 50, REG end 0..300 by 50, six settings).
+
+#include <benchmark/benchmark.h>
+
+#include "analysis/attempt.h"
+#include "analysis/end_sweep.h"
+#include "analysis/long_run.h"
+
+namespace {
+
+void BM_LongRunAllSettings(benchmark::State& state) {
+    for (auto _ : state) {
+        for (std::int32_t setting = 0; setting < korvale::settingCount; ++setting) {
+            benchmark::DoNotOptimize(korvale::solveLongRun(setting));
+        }
+    }
+}
+BENCHMARK(BM_LongRunAllSettings)->Unit(benchmark::kMillisecond);
+
+// Arguments: setting index, BIG end, REG end.
+void BM_Attempt(benchmark::State& state) {
+    const auto setting = static_cast<std::int32_t>(state.range(0));
+    const korvale::EndConditions end{static_cast<double>(state.range(1)),
+                                     static_cast<std::int32_t>(state.range(2))};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvale::solveAttempt(setting, end));
+    }
+}
+BENCHMARK(BM_Attempt)
+    ->Args({0, 300, 100})
+    ->Args({0, 1000, 300})
+    ->Args({0, 0, 300})
+    ->Unit(benchmark::kMillisecond);
+
+// The same with the cost's per-attempt rounding worked out exactly (one solve per residue of
+// the rounding's period: 250 games for setting indexes 0..4, 1000 for index 5).
+void BM_AttemptExactRounding(benchmark::State& state) {
+    const auto setting = static_cast<std::int32_t>(state.range(0));
+    const korvale::EndConditions end{static_cast<double>(state.range(1)),
+                                     static_cast<std::int32_t>(state.range(2))};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvale::solveAttempt(setting, end, korvale::CostRounding::Exact));
+    }
+}
+BENCHMARK(BM_AttemptExactRounding)
+    ->Args({0, 300, 100})
+    ->Args({5, 300, 100})
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kSecond);
+
+// Argument: threads.
+void BM_FullSweep(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            korvale::sweepEndConditions({}, static_cast<unsigned>(state.range(0))));
+    }
+}
+BENCHMARK(BM_FullSweep)
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

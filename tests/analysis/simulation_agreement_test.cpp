@@ -1,0 +1,224 @@
+// Seeded play of the machine itself lands within the 95% interval of the exact figures. Each
+// test compares several figures at once, so each figure gets the wider interval that makes
+// the whole family's coverage 95% (Bonferroni: level 1 - 0.05/k per figure for k figures).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/attempt.h"
+#include "analysis/long_run.h"
+#include "common/random_source.h"
+#include "machine/cls_korvale.h"
+
+namespace korvale {
+namespace {
+
+// The two-sided normal quantile for `figures` figures at a joint level of 95%.
+double familyQuantile(int figures) {
+    const double tail = 0.05 / figures;  // both tails together, per figure
+    double low = 0.0;
+    double high = 10.0;
+    for (int i = 0; i < 100; ++i) {
+        const double middle = (low + high) / 2.0;
+        (std::erfc(middle / std::sqrt(2.0)) > tail ? low : high) = middle;
+    }
+    return low;
+}
+
+// Mean and the half-width of its interval (`z` standard errors) over independent samples.
+class MeanInterval {
+  public:
+    void add(double value) {
+        ++count_;
+        const double delta = value - mean_;
+        mean_ += delta / count_;
+        squares_ += delta * (value - mean_);
+    }
+    double mean() const { return mean_; }
+    double halfWidth(double z) const { return z * std::sqrt(squares_ / (count_ - 1) / count_); }
+
+  private:
+    double count_ = 0;
+    double mean_ = 0;
+    double squares_ = 0;
+};
+
+void expectWithin(const char* figure, const MeanInterval& sample, double exact, double z,
+                  double allowance = 0.0) {
+    EXPECT_NEAR(sample.mean(), exact, sample.halfWidth(z) + allowance)
+        << figure << ": simulated " << sample.mean() << " +- " << sample.halfWidth(z) << ", exact "
+        << exact;
+}
+
+struct AttemptSample {
+    double games = 0;
+    double bigs = 0;
+    double regs = 0;
+    double net = 0;
+    double coinsOut = 0;
+};
+
+// One attempt as the window plays it: a new machine, counters of games since the last BIG
+// and REG, the end test after every game, and the coins from get差枚 at the end.
+AttemptSample playAttempt(std::int32_t setting, EndConditions end, RandomSource& random) {
+    clsKorvale machine(random);
+    machine.mlngSettei = setting;
+    double sinceBig = 0;
+    std::int32_t sinceReg = 0;
+    std::int32_t bigs = 0;
+    std::int32_t regs = 0;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    while (true) {
+        ++sinceBig;
+        ++sinceReg;
+        const std::string& result = machine.Play(num, mode, simauta);
+        if (result == "BIG") {
+            sinceBig = 0;
+            ++bigs;
+        } else if (result == "REG") {
+            sinceReg = 0;
+            ++regs;
+        }
+        if (bigs > 0 && sinceBig >= end.bigEnd && (regs == 0 || sinceReg >= end.regEnd)) {
+            break;
+        }
+    }
+    std::string rate;
+    std::int32_t obtained = 0;
+    AttemptSample sample;
+    sample.net = machine.get差枚(rate, obtained);
+    sample.coinsOut = obtained;
+    sample.games = machine.mlngPlayCnt;
+    sample.bigs = bigs;
+    sample.regs = regs;
+    return sample;
+}
+
+// Compares games, BIGs, REGs and net coins per attempt, and the payout rate over all attempts
+// (coins out over coins in, as the window's running rate), with the exact figures.
+void checkAttempts(std::int32_t setting, EndConditions end, int attempts, std::uint64_t seed) {
+    SCOPED_TRACE("setting index " + std::to_string(setting) + ", BIG end " +
+                 std::to_string(end.bigEnd) + ", REG end " + std::to_string(end.regEnd));
+    const AttemptFigures exact = solveAttempt(setting, end);
+    Xoshiro256PlusPlus random(seed);
+    std::vector<AttemptSample> samples;
+    MeanInterval games, bigs, regs, net;
+    double totalIn = 0;
+    double totalOut = 0;
+    for (int i = 0; i < attempts; ++i) {
+        samples.push_back(playAttempt(setting, end, random));
+        const AttemptSample& s = samples.back();
+        games.add(s.games);
+        bigs.add(s.bigs);
+        regs.add(s.regs);
+        net.add(s.net);
+        totalIn += 3.0 * s.games;
+        totalOut += s.coinsOut;
+    }
+    const double z = familyQuantile(5);
+    expectWithin("games", games, exact.expectedGames, z);
+    expectWithin("BIGs", bigs, exact.expectedBigs, z);
+    expectWithin("REGs", regs, exact.expectedRegs, z);
+    // The exact net takes the cost as c * E[games]; each attempt's machine rounds c * games,
+    // which moves its cost by at most half a coin.
+    expectWithin("net coins", net, exact.expectedNet, z, 0.5);
+    // The payout rate is a ratio of two sums; its interval comes from the linearised ratio.
+    const double ratio = totalOut / totalIn;
+    MeanInterval residual;
+    for (const AttemptSample& s : samples) {
+        residual.add(s.coinsOut - ratio * 3.0 * s.games);
+    }
+    const double halfWidth = 100.0 * residual.halfWidth(z) / (totalIn / attempts);
+    EXPECT_NEAR(100.0 * ratio, exact.payoutPercent, halfWidth + 50.0 / (3.0 * exact.expectedGames))
+        << "payout rate: simulated " << 100.0 * ratio << " +- " << halfWidth;
+}
+
+TEST(AttemptAgreementTest, DefaultConditionsAtSetting1) {
+    checkAttempts(0, {300.0, 100}, 6000, 11);
+}
+
+TEST(AttemptAgreementTest, EndAtTheFirstBigAtSetting6) {
+    checkAttempts(5, {0.0, 0}, 15000, 12);
+}
+
+TEST(AttemptAgreementTest, RegEndLongerThanBigEndAtSetting3) {
+    checkAttempts(2, {100.0, 200}, 6000, 13);
+}
+
+TEST(AttemptAgreementTest, OnlyTheRegEndAtSetting2) {
+    checkAttempts(1, {0.0, 150}, 8000, 14);
+}
+
+TEST(AttemptAgreementTest, LongFractionalBigEndAtSetting5) {
+    checkAttempts(4, {700.5, 50}, 1500, 15);
+}
+
+// The long run: one machine played on, its games cut into batches whose means are close to
+// independent, compared with the BIG probability, the share of games begun in modes 4 and 5
+// and mode 5's RT release rate.
+void checkLongRun(std::int32_t setting, std::uint64_t seed) {
+    SCOPED_TRACE("setting index " + std::to_string(setting));
+    const LongRunFigures exact = solveLongRun(setting);
+    Xoshiro256PlusPlus random(seed);
+    clsKorvale machine(random);
+    machine.mlngSettei = setting;
+    constexpr int batches = 40;
+    constexpr int gamesPerBatch = 100000;
+    MeanInterval big, share4, share5, rate5;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    for (int i = 0; i < 5000; ++i) {
+        machine.Play(num, mode, simauta);  // leave mode 0 behind
+    }
+    for (int batch = 0; batch < batches; ++batch) {
+        double bigs = 0;
+        double inMode[modeCount] = {};
+        double bigsInMode[modeCount] = {};
+        for (int game = 0; game < gamesPerBatch; ++game) {
+            const bool isBig = machine.Play(num, mode, simauta) == "BIG";
+            inMode[mode] += 1;
+            if (isBig) {
+                bigs += 1;
+                bigsInMode[mode] += 1;
+            }
+        }
+        big.add(bigs / gamesPerBatch);
+        share4.add(inMode[4] / gamesPerBatch);
+        share5.add(inMode[5] / gamesPerBatch);
+        rate5.add(inMode[5] / bigsInMode[5]);
+    }
+    const double z = familyQuantile(4);
+    expectWithin("BIG probability", big, exact.bigProbability, z);
+    expectWithin("mode 4 share", share4, exact.modeShare[4], z);
+    expectWithin("mode 5 share", share5, exact.modeShare[5], z);
+    // A ratio per batch is slightly biased; at about 160 BIGs in mode 5 per batch the bias is
+    // far inside the interval.
+    expectWithin("mode 5 release rate", rate5, exact.modeReleaseRate[5], z);
+}
+
+TEST(FamilyQuantileTest, MatchesTheTabledQuantiles) {
+    EXPECT_NEAR(familyQuantile(1), 1.959964, 1e-6);
+    EXPECT_NEAR(familyQuantile(5), 2.575829, 1e-6);
+}
+
+TEST(LongRunAgreementTest, Setting1) {
+    checkLongRun(0, 21);
+}
+
+TEST(LongRunAgreementTest, Setting4) {
+    checkLongRun(3, 22);
+}
+
+TEST(LongRunAgreementTest, Setting6) {
+    checkLongRun(5, 23);
+}
+
+}  // namespace
+}  // namespace korvale
