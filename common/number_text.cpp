@@ -173,21 +173,30 @@ std::string numberText(double value) {
 namespace {
 
 // The number of hundredths nearest to |value|, for the usual magnitudes, worked out without
-// formatting a double. Gives up (returns false) for huge values and for anything within a
-// millionth of a halfway point, exact halves included; the general path takes those.
+// formatting a double or calling the maths library. Gives up (returns false) for huge values and
+// for anything within a billionth of a halfway point, exact halves included; the general path
+// takes those.
 bool nearestHundredths(double value, std::int64_t& hundredths) {
     const double magnitude = std::fabs(value);
     if (!(magnitude < 1e12)) {
         return false;  // also NaN
     }
-    const double nearest = std::nearbyint(magnitude * 100.0);
-    // magnitude x 100 - nearest, rounded once: its error is far below the margin below.
-    const double residual = std::fma(magnitude, 100.0, -nearest);
-    if (std::fabs(std::fabs(residual) - 0.5) < 1e-6) {
+    // magnitude x 100 exactly, as the rounded product plus its error (Dekker's product): 100 has
+    // 7 significant bits, so once magnitude is split into two halves of at most 26 bits each,
+    // every partial product below is exact.
+    const double product = magnitude * 100.0;
+    const double split = magnitude * 134217729.0;  // 2^27 + 1
+    const double high = split - (split - magnitude);
+    const double low = magnitude - high;
+    const double error = (high * 100.0 - product) + low * 100.0;
+
+    // product < 10^14, so its whole part fits and the subtraction is exact.
+    const auto whole = static_cast<std::int64_t>(product);
+    const double fraction = (product - static_cast<double>(whole)) + error;
+    if (std::fabs(fraction - 0.5) < 1e-9) {
         return false;
     }
-    hundredths =
-        static_cast<std::int64_t>(nearest) + (residual > 0.5 ? 1 : 0) - (residual < -0.5 ? 1 : 0);
+    hundredths = whole + (fraction > 0.5 ? 1 : 0);
     return true;
 }
 

@@ -30,7 +30,11 @@ std::int32_t clsKorvale::get差枚(std::string& str割, std::int32_t& lng獲得)
     const double rate =
         checkedQuotient(static_cast<double>(lng獲得) * 100.0, static_cast<double>(coinsIn));
     char buffer[400];
-    str割.assign(buffer, writeTwoDecimals(rate, false, buffer));
+    const std::string_view rateText(buffer, writeTwoDecimals(rate, false, buffer));
+    // Over a long run the text repeats from game to game; copy it only when it changed.
+    if (!sameText(str割, rateText)) {
+        str割.assign(rateText);
+    }
     return net;
 }
 

@@ -45,48 +45,22 @@ const std::string& RunDisplays::slotText(Slot& slot) {
     return slot.text;
 }
 
-const std::string& RunDisplays::text(Box box) {
-    if (holding()) {
-        return slotText(values_[static_cast<std::size_t>(box)]);
-    }
+void RunDisplays::holdText(Slot& slot, std::string_view text) {
+    slot.text.assign(text);
+    slot.holdsNumber = false;
+}
+
+const std::string& RunDisplays::widgetText(Box box) {
     readBuffer_ = parts_.boxes[static_cast<std::size_t>(box)]->text().toStdString();
     return readBuffer_;
 }
 
-void RunDisplays::setText(Box box, std::string_view text) {
-    if (holding()) {
-        Slot& slot = values_[static_cast<std::size_t>(box)];
-        slot.text.assign(text);
-        slot.holdsNumber = false;
-        return;
-    }
+void RunDisplays::setWidgetText(Box box, std::string_view text) {
     parts_.boxes[static_cast<std::size_t>(box)]->setText(toQString(text));
 }
 
-void RunDisplays::setNumber(Box box, double value) {
-    if (holding()) {
-        Slot& slot = values_[static_cast<std::size_t>(box)];
-        slot.number = value;
-        slot.holdsNumber = true;
-        return;
-    }
-    setText(box, numberText(value));
-}
-
-double RunDisplays::lenientNumber(Box box) {
-    if (holding()) {
-        Slot& slot = values_[static_cast<std::size_t>(box)];
-        return slot.holdsNumber ? slot.number : readLenient(slot.text);
-    }
-    return readLenient(text(box));
-}
-
-double RunDisplays::strictNumber(Box box) {
-    if (holding()) {
-        Slot& slot = values_[static_cast<std::size_t>(box)];
-        return slot.holdsNumber ? slot.number : readStrict(slot.text);
-    }
-    return readStrict(text(box));
+void RunDisplays::setWidgetNumber(Box box, double value) {
+    setWidgetText(box, numberText(value));
 }
 
 void RunDisplays::setGridCols(std::int32_t cols) {

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "ui/box.h"
 #include "ui/check_box.h"
@@ -81,15 +82,46 @@ class RunDisplays {
     int chkValue() const { return parts_.chk->value(); }
 
     // Text boxes.
-    const std::string& text(Box box);
-    void setText(Box box, std::string_view text);
+    // The box accessors run several times a game, so their in-memory paths are inline here.
+    const std::string& text(Box box) { return holding() ? slotText(slot(box)) : widgetText(box); }
+    void setText(Box box, std::string_view text) {
+        if (!holding()) {
+            setWidgetText(box, text);
+            return;
+        }
+        Slot& held = slot(box);
+        // Most texts (the payout rate above all) repeat from game to game.
+        if (held.holdsNumber || !sameText(held.text, text)) {
+            holdText(held, text);
+        }
+    }
     // Writes a number as its number text. Between yields the layer keeps the number itself and
     // writes the text only when the widget needs it; a number text reads back, leniently and
     // strictly, as the number it was written from, so the readings below are the same.
-    void setNumber(Box box, double value);
+    void setNumber(Box box, double value) {
+        if (!holding()) {
+            setWidgetNumber(box, value);
+            return;
+        }
+        Slot& held = slot(box);
+        held.number = value;
+        held.holdsNumber = true;
+    }
     // The box's text read as a number, leniently (never fails) or strictly (TypeMismatch).
-    double lenientNumber(Box box);
-    double strictNumber(Box box);
+    double lenientNumber(Box box) {
+        if (holding()) {
+            const Slot& held = slot(box);
+            return held.holdsNumber ? held.number : readLenient(held.text);
+        }
+        return readLenient(widgetText(box));
+    }
+    double strictNumber(Box box) {
+        if (holding()) {
+            const Slot& held = slot(box);
+            return held.holdsNumber ? held.number : readStrict(held.text);
+        }
+        return readStrict(widgetText(box));
+    }
 
     // The grid flex1, with its operations' checks.
     void setGridCols(std::int32_t cols);
@@ -120,6 +152,9 @@ class RunDisplays {
 
   private:
     bool holding() const { return !writeThrough_ && runDepth_ > 0; }
+    const std::string& widgetText(Box box);
+    void setWidgetText(Box box, std::string_view text);
+    void setWidgetNumber(Box box, double value);
     bool realYieldDue();
     void realYield(YieldPoint point);
     void flushRows(std::int32_t upToRows);
@@ -145,6 +180,8 @@ class RunDisplays {
         bool holdsNumber = false;
     };
     const std::string& slotText(Slot& slot);
+    Slot& slot(Box box) { return values_[static_cast<std::size_t>(box)]; }
+    static void holdText(Slot& slot, std::string_view text);
 
     // The boxes as the run sees them, and as the widgets were last known to show them.
     std::array<Slot, boxCount> values_;
