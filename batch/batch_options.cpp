@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "analysis/attempt.h"
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
 #include "common/runtime_error.h"
@@ -78,6 +79,7 @@ const std::vector<OptionEntry>& optionTable() {
         {"--setting", "1..6", "1", "the payout setting (設定１..設定６)",
          [](BatchOptions& o, std::string_view v) {
              o.setting = readWhole<std::int32_t>(v, 1, 6, "an integer 1..6") - 1;
+             o.settingGiven = true;
          }},
         {"--games", "N", "100000000", "games to play in all (normal run)",
          [](BatchOptions& o, std::string_view v) {
@@ -94,11 +96,15 @@ const std::vector<OptionEntry>& optionTable() {
         {"--big-end", "X", "300",
          "special run: an attempt ends at least X games after its last BIG (read like the "
          "window's box: the number the text begins with, 0 when none)",
-         [](BatchOptions& o, std::string_view v) { o.bigEnd = readLenient(v); }},
+         [](BatchOptions& o, std::string_view v) {
+             o.bigEnd = readLenient(v);
+             o.endGiven = true;
+         }},
         {"--reg-end", "Y", "100",
          "special run: and, once it has had a REG, at least Y games after its last REG (read "
          "like the window's box, then taken to the nearest integer, halves to even)",
          [](BatchOptions& o, std::string_view v) {
+             o.endGiven = true;
              try {
                  o.regEnd = toInt32HalfEven(readLenient(v));
              } catch (const RuntimeError& error) {
@@ -140,6 +146,15 @@ const std::vector<OptionEntry>& optionTable() {
              }
              o.logPath = std::string(v);
          }},
+        {"--exact", "", "",
+         "print the exact figures that the machine's tables imply instead of playing: the long "
+         "run of every setting (or of --setting only); with --big-end and --reg-end also what "
+         "an attempt is worth, with the coin cost rounded per attempt as the window rounds it",
+         [](BatchOptions& o, std::string_view) { o.exact = true; }},
+        {"--sweep", "", "",
+         "with --exact: expected net coins per attempt and per 1000 games for every BIG end "
+         "0..1000 by 50 and REG end 0..300 by 50, and the best of each per setting",
+         [](BatchOptions& o, std::string_view) { o.sweep = true; }},
         {"--help", "", "", "show this text and exit",
          [](BatchOptions& o, std::string_view) { o.help = true; }},
     };
@@ -187,6 +202,31 @@ void checkCombinations(const BatchOptions& o, const std::vector<std::string_view
     const auto wasGiven = [&](std::string_view name) {
         return std::find(given.begin(), given.end(), name) != given.end();
     };
+    if (o.exact) {
+        for (const std::string_view name :
+             {"--run", "--games", "--attempts", "--seconds", "--seed", "--log"}) {
+            if (wasGiven(name)) {
+                fail(name,
+                     "does not apply to --exact, which works the figures out instead of "
+                     "playing");
+            }
+        }
+        if (o.sweep && o.endGiven) {
+            fail(wasGiven("--big-end") ? "--big-end" : "--reg-end",
+                 "does not apply to --sweep, which takes every end condition of its grid");
+        }
+        if (o.bigEnd > largestBigEnd) {
+            fail("--big-end", "with --exact, expected at most " +
+                                  std::to_string(static_cast<int>(largestBigEnd)));
+        }
+        if (o.regEnd > largestRegEnd) {
+            fail("--reg-end", "with --exact, expected at most " + std::to_string(largestRegEnd));
+        }
+        return;
+    }
+    if (o.sweep) {
+        fail("--sweep", "applies with --exact only");
+    }
     const int amounts = (o.games ? 1 : 0) + (o.attempts ? 1 : 0) + (o.seconds ? 1 : 0);
     if (amounts > 1) {
         fail(o.seconds ? "--seconds" : "--attempts",

@@ -31,6 +31,13 @@ struct BatchOptions {
     OutputFormat format = OutputFormat::Table;
     std::string logPath;  // empty: no log
     bool help = false;
+
+    // --exact: print what the machine's tables imply instead of playing; with the end
+    // conditions also what an attempt is worth, with --sweep the sweep over end conditions.
+    bool exact = false;
+    bool sweep = false;
+    bool settingGiven = false;  // --exact: only this setting instead of all six
+    bool endGiven = false;      // --big-end or --reg-end was given
 };
 
 inline constexpr std::int64_t defaultGames = 100'000'000;

@@ -6,6 +6,7 @@
 #include "batch/batch_options.h"
 #include "batch/batch_report.h"
 #include "batch/batch_run.h"
+#include "batch/exact_figures.h"
 #include "batch/progress_bar.h"
 #include "common/runtime_error.h"
 
@@ -22,6 +23,16 @@ int runProgram(std::span<const std::string> arguments, std::ostream& out, std::o
     }
     if (options.help) {
         out << helpText();
+        return 0;
+    }
+    if (options.exact) {
+        try {
+            writeExactFigures(options, out);
+            out.flush();
+        } catch (const std::exception& error) {
+            err << "korvale-batch: --exact: " << error.what() << '\n';
+            return 1;
+        }
         return 0;
     }
     const RunPlan plan = makePlan(options);

@@ -164,5 +164,33 @@ TEST(BatchOptionsTest, HelpListsEveryOptionWithItsDefault) {
     EXPECT_NE(help.find("plays one machine per thread and merges their"), std::string::npos);
 }
 
+TEST(BatchOptionsTest, ExactTakesEndConditionsButNoPlay) {
+    const BatchOptions longRun = parse({"--exact"});
+    EXPECT_TRUE(longRun.exact);
+    EXPECT_FALSE(longRun.endGiven);
+    EXPECT_FALSE(longRun.settingGiven);
+
+    const BatchOptions attempts = parse({"--exact", "--setting", "2", "--big-end", "300.5"});
+    EXPECT_TRUE(attempts.endGiven);
+    EXPECT_TRUE(attempts.settingGiven);
+    EXPECT_EQ(attempts.bigEnd, 300.5);
+    EXPECT_EQ(attempts.regEnd, 100);
+    EXPECT_TRUE(parse({"--exact", "--sweep", "--threads", "1"}).sweep);
+
+    EXPECT_EQ(errorOf({"--exact", "--games", "5"}),
+              "korvale-batch: --games: does not apply to --exact, which works the figures out "
+              "instead of playing");
+    EXPECT_EQ(errorOf({"--exact", "--run", "special"}).substr(0, 21), "korvale-batch: --run:");
+    EXPECT_EQ(errorOf({"--exact", "--seed", "1"}).substr(0, 22), "korvale-batch: --seed:");
+    EXPECT_EQ(errorOf({"--sweep"}), "korvale-batch: --sweep: applies with --exact only");
+    EXPECT_EQ(errorOf({"--exact", "--sweep", "--reg-end", "50"}),
+              "korvale-batch: --reg-end: does not apply to --sweep, which takes every end "
+              "condition of its grid");
+    EXPECT_EQ(errorOf({"--exact", "--big-end", "2500"}),
+              "korvale-batch: --big-end: with --exact, expected at most 2000");
+    EXPECT_EQ(errorOf({"--exact", "--reg-end", "1001"}),
+              "korvale-batch: --reg-end: with --exact, expected at most 1000");
+}
+
 }  // namespace
 }  // namespace korvale
