@@ -252,17 +252,7 @@ TEST_F(RunAttemptsTest, ClosingInTheMiddleOfABonusGameLeavesTheReleasedMachineAl
     EXPECT_TRUE(errors.empty());
 }
 
-class RunAttemptsErrors : public RunAttemptsTest {
-  protected:
-    void expectIdleAfter(ErrorKind kind) {
-        ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(errors[0].toStdString(), errorMessage(kind));
-        EXPECT_TRUE(window->stopFlag());
-        for (const char* name : {"cmdStart", "cmbSettei", "opt(0)", "opt(1)"}) {
-            EXPECT_TRUE(enabled(name)) << name;
-        }
-    }
-};
+class RunAttemptsErrors : public RunAttemptsTest {};
 
 TEST_F(RunAttemptsErrors, RegThresholdBeyond32BitsFailsBeforeAnyGame) {
     setText("txtREnd", "3000000000");

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/runtime_error.h"
 #include "common/scripted_random_source.h"
 #include "machine/korvale_tables.h"
 #include "ui/frm_main.h"
@@ -120,6 +121,17 @@ class WindowTest : public ::testing::Test {
     }
     // Games played so far in the running run, as Text1 shows them.
     int gamesShown() { return std::stoi(text("Text1")); }
+
+    // After a run ended by an error: the error's message was reported once, and the window is
+    // idle as after Stop.
+    void expectIdleAfter(ErrorKind kind) {
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].toStdString(), errorMessage(kind));
+        EXPECT_TRUE(window->stopFlag());
+        for (const char* name : {"cmdStart", "cmbSettei", "opt(0)", "opt(1)"}) {
+            EXPECT_TRUE(enabled(name)) << name;
+        }
+    }
 
     void onYield(std::function<void(YieldPoint)> hook) {
         window->runDisplays().setYieldHook(std::move(hook));
