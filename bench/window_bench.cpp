@@ -110,9 +110,10 @@ BENCHMARK(BM_WindowRun)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-// A per-mode run left to itself until its counters reach their 32-bit limits: the time it
-// takes, the games it played and the error it ended with (run it alone: about a minute).
-void BM_ModeStatsToLimit(benchmark::State& state) {
+// A run left to itself until its counters reach their 32-bit limits: the time it takes, the
+// games it played and the error it ended with. Argument: run kind (0 per-mode, 1 attempts).
+// Run it alone: it takes half a minute.
+void BM_RunToLimit(benchmark::State& state) {
     for (auto _ : state) {
         Xoshiro256PlusPlus generator(42);
         frmMain window;
@@ -120,6 +121,9 @@ void BM_ModeStatsToLimit(benchmark::State& state) {
         QString message;
         window.setErrorReporter([&message](const QString& text) { message = text; });
         window.show();
+        if (state.range(0) == 1) {
+            window.findChild<QAbstractButton*>("opt(1)")->click();
+        }
         const auto start = std::chrono::steady_clock::now();
         window.findChild<QAbstractButton*>("cmdStart")->click();
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -129,7 +133,13 @@ void BM_ModeStatsToLimit(benchmark::State& state) {
         state.SetLabel(message.toStdString());
     }
 }
-BENCHMARK(BM_ModeStatsToLimit)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RunToLimit)
+    ->ArgName("attempts")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 // Heap bytes per logged row, model and view together: rows appended in batches to a grid on
 // show, as a run's real yields hand them over, with events handled between batches.
