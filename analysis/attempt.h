@@ -8,13 +8,9 @@
 #include <cstdint>
 
 #include "analysis/machine_model.h"
+#include "machine/attempt_end.h"
 
 namespace korvale {
-
-struct EndConditions {
-    double bigEnd = 300.0;      // games after the last BIG, compared as a number (300.5 needs 301)
-    std::int32_t regEnd = 100;  // games after the last REG (the window rounds halves to even)
-};
 
 // The largest end conditions the solver takes. Past 1500 games without a BIG every game is a
 // BIG with chance 1000/65536, so a longer BIG end is almost never reached: at 2000 an attempt

@@ -1,7 +1,5 @@
 #include "batch/attempt_run.h"
 
-#include <cmath>
-
 #include "batch/grid_log.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
@@ -43,27 +41,13 @@ void AttemptTotals::merge(const AttemptTotals& other) {
 
 namespace {
 
-// Games after the last BIG are whole, so "at least bigEnd" is "at least bigEnd rounded up"
-// (300.5 needs 301; 0 or less is met at once).
-std::int64_t bigEndGames(double bigEnd) {
-    if (bigEnd <= 0.0) {
-        return 0;
-    }
-    if (bigEnd >= 9.0e18) {
-        return INT64_MAX;  // never met
-    }
-    return static_cast<std::int64_t>(std::ceil(bigEnd));
-}
-
 // How often a long attempt looks for a stop request.
 constexpr std::int32_t stopCheckMask = (1 << 16) - 1;
 
 }  // namespace
 
-AttemptTotals playAttempts(std::int32_t setting, const AttemptEnd& end, std::int64_t attempts,
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
                            RandomSource& random, RunControl& control, int thread, GridLog* log) {
-    const std::int64_t bigEnd = bigEndGames(end.bigEnd);
-    const std::int64_t regEnd = end.regEnd;
     AttemptTotals totals;
     std::int64_t gamesPlayed = 0;
     std::int32_t num = 0;
@@ -86,8 +70,7 @@ AttemptTotals playAttempts(std::int32_t setting, const AttemptEnd& end, std::int
                     sinceReg = 0;
                 }
             }
-            if (machine.mlngBigCnt > 0 && sinceBig >= bigEnd &&
-                (machine.mlngRegCnt == 0 || sinceReg >= regEnd)) {
+            if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg)) {
                 break;
             }
             if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.stopRequested()) {

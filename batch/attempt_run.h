@@ -5,6 +5,7 @@
 #include "batch/ratio_statistics.h"
 #include "batch/run_control.h"
 #include "common/random_source.h"
+#include "machine/attempt_end.h"
 
 namespace korvale {
 
@@ -12,10 +13,6 @@ class GridLog;
 
 // When an attempt ends: after at least one BIG, at least bigEnd games after the last BIG and,
 // once a REG has fallen, at least regEnd games after the last REG.
-struct AttemptEnd {
-    double bigEnd = 300.0;
-    std::int32_t regEnd = 100;
-};
 
 // Totals over finished attempts, with the sums behind the intervals: per attempt the payout
 // rate's coins (x = 3 × games, y = 100 × coins paid out), the BIG and REG odds (x = BIGs or REGs,
@@ -43,7 +40,7 @@ struct AttemptTotals {
 // Makes `attempts` attempts (-1: until a stop is requested), each on a new machine of the given
 // setting drawing from `random`, as the window's attempt run does. An attempt still going when
 // a stop is requested is dropped. Logs every attempt to `log` when it is not null.
-AttemptTotals playAttempts(std::int32_t setting, const AttemptEnd& end, std::int64_t attempts,
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
                            RandomSource& random, RunControl& control, int thread, GridLog* log);
 
 }  // namespace korvale

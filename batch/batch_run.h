@@ -20,7 +20,7 @@ struct RunPlan {
     std::int32_t setting = 0;
     std::int64_t amount = 0;        // games (normal) or attempts (special); -1 with seconds
     std::optional<double> seconds;  // play until this much time has passed
-    AttemptEnd end;
+    EndConditions end;
     int threads = 1;
     std::uint64_t seed = 0;
 };

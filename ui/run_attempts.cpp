@@ -4,6 +4,7 @@
 
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
+#include "machine/attempt_end.h"
 #include "ui/grid_log.h"
 
 namespace korvale {
@@ -12,8 +13,7 @@ namespace {
 // The state of one call of RunAttempts. The two counts of games since the last BIG and of BIGs
 // in the attempt never overflow: they are wider than the other counters.
 struct AttemptState {
-    double bigEndThreshold = 0.0;
-    std::int32_t regEndThreshold = 0;
+    EndConditions end;  // the BIG end threshold as read, the REG end one rounded
     std::int32_t totalGames = 0;
     std::int64_t gamesSinceBig = 0;
     std::int64_t bigsInAttempt = 0;
@@ -42,12 +42,6 @@ void refreshProbability(RunDisplays& window, Box target, Box count) {
         const double bonuses = window.lenientNumber(count);
         window.setText(target, formatHash0Dot00(checkedQuotient(games, bonuses)));
     }
-}
-
-bool attemptIsOver(const AttemptState& state) {
-    return state.bigsInAttempt > 0 &&
-           static_cast<double>(state.gamesSinceBig) >= state.bigEndThreshold &&
-           (state.regsInAttempt == 0 || state.gamesSinceReg >= state.regEndThreshold);
 }
 
 // Logs the finished attempt, updates the totals and averages, and starts the next attempt on a
@@ -91,9 +85,9 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
 
 void RunAttempts(RunDisplays& window) {
     AttemptState state;
-    state.bigEndThreshold = window.lenientNumber(Box::txtBEnd);
+    state.end.bigEnd = window.lenientNumber(Box::txtBEnd);
     // An overflow here comes before anything of the run has happened.
-    state.regEndThreshold = toInt32HalfEven(window.lenientNumber(Box::txtREnd));
+    state.end.regEnd = toInt32HalfEven(window.lenientNumber(Box::txtREnd));
     replaceMachine(window);
     raiseAttemptNumber(window);
 
@@ -133,7 +127,8 @@ void RunAttempts(RunDisplays& window) {
             refreshProbability(window, Box::txtRP, Box::txtSReg);
         }
 
-        if (attemptIsOver(state)) {
+        if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig, state.regsInAttempt,
+                          state.gamesSinceReg)) {
             endAttempt(window, state);
         }
         window.yield(YieldPoint::EndOfGame);

@@ -25,7 +25,7 @@ RunPlan normalPlan(std::int32_t setting, std::int64_t games, int threads, std::u
 }
 
 RunPlan attemptPlan(std::int32_t setting, std::int64_t attempts, int threads, std::uint64_t seed,
-                    AttemptEnd end = {}) {
+                    EndConditions end = {}) {
     RunPlan plan = normalPlan(setting, attempts, threads, seed);
     plan.run = RunKind::Special;
     plan.end = end;
@@ -126,7 +126,7 @@ TEST(BatchRunTest, SharesAndStreams) {
 // The window's attempt run, step by step, with a new machine per attempt and get差枚 at the
 // end of each.
 AttemptTotals attemptsLikeTheWindow(std::int32_t setting, std::int64_t attempts,
-                                    const AttemptEnd& end, Xoshiro256PlusPlus stream) {
+                                    const EndConditions& end, Xoshiro256PlusPlus stream) {
     AttemptTotals totals;
     std::int32_t num = 0;
     std::int32_t mode = 0;
@@ -171,8 +171,9 @@ void expectSameTotals(const AttemptTotals& actual, const AttemptTotals& expected
 }
 
 TEST(BatchRunTest, AttemptRunMatchesTheWindowsAttempts) {
-    for (const AttemptEnd end : {AttemptEnd{300.0, 100}, AttemptEnd{300.5, 0}, AttemptEnd{0.0, 0},
-                                 AttemptEnd{-3.0, 250}, AttemptEnd{50.0, 400}}) {
+    for (const EndConditions end :
+         {EndConditions{300.0, 100}, EndConditions{300.5, 0}, EndConditions{0.0, 0},
+          EndConditions{-3.0, 250}, EndConditions{50.0, 400}}) {
         const BatchResult result = runBatch(attemptPlan(1, 3000, 1, 31, end), nullptr, nullptr);
         expectSameTotals(result.attempt,
                          attemptsLikeTheWindow(1, 3000, end, Xoshiro256PlusPlus(31)));
@@ -183,7 +184,7 @@ TEST(BatchRunTest, AttemptRunMatchesTheWindowsAttempts) {
 }
 
 TEST(BatchRunTest, AttemptThreadsShareTheAttempts) {
-    const AttemptEnd end{300.0, 100};
+    const EndConditions end{300.0, 100};
     const BatchResult result = runBatch(attemptPlan(4, 2001, 2, 12, end), nullptr, nullptr);
     AttemptTotals expected = attemptsLikeTheWindow(4, 1001, end, streamForThread(12, 0));
     expected.merge(attemptsLikeTheWindow(4, 1000, end, streamForThread(12, 1)));
