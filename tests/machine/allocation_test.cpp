@@ -23,8 +23,12 @@ void* operator new(std::size_t size) {
 // g++ takes the replaced operator new for the library's and warns that free() does not match it.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
 #pragma GCC diagnostic pop
 
 namespace korvale {
