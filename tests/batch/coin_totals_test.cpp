@@ -1,4 +1,5 @@
 #include "machine/coin_totals.h"
+#include "tests/support/expect_runtime_error.h"
 
 #include <gtest/gtest.h>
 
@@ -91,13 +92,7 @@ TEST(CoinTotalsTest, CostStaysExactPastThirtyTwoBits) {
 
 TEST(CoinTotalsTest, OutOfRangeIsAnOverflowAndNoGamesHaveNoRate) {
     const auto expectError = [](auto call, ErrorKind kind) {
-        try {
-            call();
-            FAIL() << "no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.kind(), kind);
-            EXPECT_STREQ(error.what(), errorMessage(kind));
-        }
+        testing::expectRuntimeError(kind, call);
     };
     expectError([] { costOfGames(0, -1); }, ErrorKind::Overflow);
     expectError([] { costOfGames(0, INT64_MAX); }, ErrorKind::Overflow);

@@ -1,4 +1,5 @@
 #include "common/checked_arithmetic.h"
+#include "tests/support/expect_runtime_error.h"
 
 #include <gtest/gtest.h>
 
@@ -11,36 +12,26 @@ namespace {
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-// Runs `operation` and checks that it throws a RuntimeError of `kind` with that kind's message.
-template <typename Operation>
-void expectError(ErrorKind kind, Operation operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error raised";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.kind(), kind);
-        EXPECT_STREQ(error.what(), errorMessage(kind));
-    }
-}
+using testing::expectRuntimeError;
 
 TEST(CheckedIntegerTest, AddsUpToTheLimitsAndNoFurther) {
     EXPECT_EQ(checkedAdd(kMax - 1, 1), kMax);
     EXPECT_EQ(checkedAdd(kMin + 1, -1), kMin);
-    expectError(ErrorKind::Overflow, [] { checkedAdd(kMax, 1); });
-    expectError(ErrorKind::Overflow, [] { checkedAdd(kMin, -1); });
+    expectRuntimeError(ErrorKind::Overflow, [] { checkedAdd(kMax, 1); });
+    expectRuntimeError(ErrorKind::Overflow, [] { checkedAdd(kMin, -1); });
 }
 
 TEST(CheckedIntegerTest, SubtractsAndMultipliesWithinRange) {
     EXPECT_EQ(checkedSub(0, kMax), -kMax);
-    expectError(ErrorKind::Overflow, [] { checkedSub(0, kMin); });
+    expectRuntimeError(ErrorKind::Overflow, [] { checkedSub(0, kMin); });
     EXPECT_EQ(checkedMul(3, 715827882), 2147483646);
-    expectError(ErrorKind::Overflow, [] { checkedMul(3, 715827883); });
-    expectError(ErrorKind::Overflow, [] { checkedMul(-1, kMin); });
+    expectRuntimeError(ErrorKind::Overflow, [] { checkedMul(3, 715827883); });
+    expectRuntimeError(ErrorKind::Overflow, [] { checkedMul(-1, kMin); });
 }
 
 TEST(CheckedIntegerTest, FailedIncrementLeavesTheCounterAlone) {
     std::int32_t counter = kMax;
-    expectError(ErrorKind::Overflow, [&] { checkedIncrement(counter); });
+    expectRuntimeError(ErrorKind::Overflow, [&] { checkedIncrement(counter); });
     EXPECT_EQ(counter, kMax);
 }
 
@@ -55,25 +46,25 @@ TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
 TEST(RoundHalfEvenTest, ConversionToInt32ChecksTheRange) {
     EXPECT_EQ(toInt32HalfEven(2147483647.4), kMax);
     EXPECT_EQ(toInt32HalfEven(-2147483648.5), kMin);  // halfway, to the even kMin
-    expectError(ErrorKind::Overflow, [] { toInt32HalfEven(2147483647.5); });
-    expectError(ErrorKind::Overflow, [] { toInt32HalfEven(3e9); });
-    expectError(ErrorKind::Overflow, [] { toInt32HalfEven(std::nan("")); });
+    expectRuntimeError(ErrorKind::Overflow, [] { toInt32HalfEven(2147483647.5); });
+    expectRuntimeError(ErrorKind::Overflow, [] { toInt32HalfEven(3e9); });
+    expectRuntimeError(ErrorKind::Overflow, [] { toInt32HalfEven(std::nan("")); });
 }
 
 TEST(CheckedFloatTest, DivisionFaultsAreTheirOwnKinds) {
     EXPECT_EQ(checkedQuotient(1.0, 4.0), 0.25);
-    expectError(ErrorKind::DivisionByZero, [] { checkedQuotient(5.0, 0.0); });
-    expectError(ErrorKind::InvalidOperation, [] { checkedQuotient(0.0, 0.0); });
-    expectError(ErrorKind::FloatOverflow, [] { checkedQuotient(1e300, 1e-300); });
+    expectRuntimeError(ErrorKind::DivisionByZero, [] { checkedQuotient(5.0, 0.0); });
+    expectRuntimeError(ErrorKind::InvalidOperation, [] { checkedQuotient(0.0, 0.0); });
+    expectRuntimeError(ErrorKind::FloatOverflow, [] { checkedQuotient(1e300, 1e-300); });
 }
 
 TEST(CheckedFloatTest, SumAndProductRejectInfinityAndNaN) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(checkedSum(1.5, 2.25), 3.75);
-    expectError(ErrorKind::FloatOverflow, [] { checkedSum(1.7e308, 1.7e308); });
-    expectError(ErrorKind::FloatOverflow, [&] { checkedSum(kInf, 1.0); });
-    expectError(ErrorKind::InvalidOperation, [&] { checkedSum(kInf, -kInf); });
-    expectError(ErrorKind::FloatOverflow, [] { checkedProduct(1e200, 1e200); });
+    expectRuntimeError(ErrorKind::FloatOverflow, [] { checkedSum(1.7e308, 1.7e308); });
+    expectRuntimeError(ErrorKind::FloatOverflow, [&] { checkedSum(kInf, 1.0); });
+    expectRuntimeError(ErrorKind::InvalidOperation, [&] { checkedSum(kInf, -kInf); });
+    expectRuntimeError(ErrorKind::FloatOverflow, [] { checkedProduct(1e200, 1e200); });
 }
 
 }  // namespace

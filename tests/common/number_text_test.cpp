@@ -8,18 +8,13 @@
 
 #include "common/random_source.h"
 #include "common/runtime_error.h"
+#include "tests/support/expect_runtime_error.h"
 
 namespace korvale {
 namespace {
 
 void expectStrictError(std::string_view text, ErrorKind kind) {
-    try {
-        readStrict(text);
-        ADD_FAILURE() << "accepted \"" << text << "\"";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.kind(), kind) << text;
-        EXPECT_STREQ(error.what(), errorMessage(kind));
-    }
+    testing::expectRuntimeError(kind, [&] { readStrict(text); }, std::string(text));
 }
 
 TEST(LenientReadingTest, TakesTheNumberATextBeginsWith) {

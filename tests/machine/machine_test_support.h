@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/runtime_error.h"
 #include "common/scripted_random_source.h"
 #include "machine/cls_korvale.h"
+#include "tests/support/expect_runtime_error.h"
 
 namespace korvale::testing {
 
@@ -28,18 +28,6 @@ inline GameResult play(clsKorvale& machine) {
 // Queues a game draw 1..65536.
 inline void pushGameDraw(ScriptedRandomSource& source, std::int32_t draw) {
     source.pushDraw(draw, drawRange);
-}
-
-// Runs `operation` and checks that it throws a RuntimeError of `kind` with that kind's message.
-template <typename Operation>
-void expectRuntimeError(ErrorKind kind, Operation operation) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error raised";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.kind(), kind);
-        EXPECT_STREQ(error.what(), errorMessage(kind));
-    }
 }
 
 }  // namespace korvale::testing

@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 
+#include "tests/support/expect_runtime_error.h"
 #include "tests/ui/window_fixture.h"
 
 namespace korvale::testing {
@@ -68,13 +69,7 @@ TEST_F(ResultsGridTest, OutOfRangeOperationsFailWithoutChange) {
     for (auto operation : std::vector<std::function<void()>>{
              [&] { grid.setRow(2); }, [&] { grid.setRow(-1); }, [&] { grid.setCol(3); },
              [&] { grid.setRows(0); }, [&] { grid.setTopRow(0); }, [&] { grid.setTopRow(2); }}) {
-        try {
-            operation();
-            ADD_FAILURE() << "no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.kind(), ErrorKind::InvalidOperation);
-            EXPECT_STREQ(error.what(), errorMessage(ErrorKind::InvalidOperation));
-        }
+        testing::expectRuntimeError(ErrorKind::InvalidOperation, operation);
     }
     EXPECT_EQ(grid.rows(), 2);
     EXPECT_EQ(grid.row(), 1);
