@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace korvale {
@@ -200,7 +201,7 @@ std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields
             kind = i;
         } else if ((fields[i] == "回転数" || sameLetters(fields[i], "games")) && !games) {
             games = i;
-        } else if (sameLetters(fields[i], "thread") && !thread) {
+        } else if ((fields[i] == "スレッド" || sameLetters(fields[i], "thread")) && !thread) {
             thread = i;
         }
     }
@@ -216,21 +217,21 @@ std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields
 
 }  // namespace
 
-HistoryReadError::HistoryReadError(std::size_t line, std::string_view content,
-                                   const std::string& reason)
-    : std::runtime_error("line " + std::to_string(line) + ": \"" + shownContent(content) +
-                         "\": " + reason),
-      line_(line),
-      reason_(reason) {}
+std::string HistoryReadProblem::message() const {
+    return "line " + std::to_string(line) + ": \"" + shownContent(content) + "\": " + reason;
+}
 
-BonusHistory readBonusHistory(std::string_view text) {
+HistoryReadError::HistoryReadError(HistoryReadProblem problem)
+    : std::runtime_error(problem.message()), problem_(std::move(problem)) {}
+
+HistoryReading tryReadBonusHistory(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
     }
     enum class Layout { Unknown, Csv, Plain } layout = Layout::Unknown;
     Columns columns;
     std::optional<std::string> thread;
-    BonusHistory history;
+    HistoryReading reading;
     std::size_t number = 0;
     while (!text.empty()) {
         ++number;
@@ -245,8 +246,11 @@ BonusHistory readBonusHistory(std::string_view text) {
         if (line.empty() || line.front() == '#') {
             continue;
         }
-        const auto fail = [&](const std::string& reason) {
-            return HistoryReadError(number, raw, reason);
+        // Nothing is kept from a text with a bad line.
+        const auto fail = [&](std::string reason) {
+            reading.history = {};
+            reading.problem = HistoryReadProblem{number, std::string(raw), std::move(reason)};
+            return reading;
         };
         if (layout == Layout::Unknown) {
             if (line.find(',') == std::string_view::npos) {
@@ -259,7 +263,7 @@ BonusHistory readBonusHistory(std::string_view text) {
                     continue;
                 }
                 if (!problem.empty()) {
-                    throw fail(problem);
+                    return fail(problem);
                 }
             }
         }
@@ -267,33 +271,41 @@ BonusHistory readBonusHistory(std::string_view text) {
         if (layout == Layout::Plain) {
             fields = blankFields(line);
             if (fields.size() != 2) {
-                throw fail("expected a bonus and its games, as in \"BIG 123\"");
+                return fail("expected a bonus and its games, as in \"BIG 123\"");
             }
         } else {
             fields = csvFields(line);
             if (fields.size() < columns.needed()) {
-                throw fail("expected at least " + std::to_string(columns.needed()) +
-                           " comma-separated fields");
+                return fail("expected at least " + std::to_string(columns.needed()) +
+                            " comma-separated fields");
             }
         }
         ObservedBonus bonus;
         if (auto reason = readKind(fields[columns.kind], bonus.kind)) {
-            throw fail(*reason);
+            return fail(*reason);
         }
         if (auto reason = readGames(fields[columns.games], bonus.games)) {
-            throw fail(*reason);
+            return fail(*reason);
         }
         if (columns.thread) {
             const std::string_view value = fields[*columns.thread];
             if (!thread) {
                 thread = std::string(value);
             } else if (value != *thread) {
-                throw fail("a row of another thread, another machine: keep one thread's rows");
+                return fail("a row of another thread, another machine: keep one thread's rows");
             }
         }
-        history.bonuses.push_back(bonus);
+        reading.history.bonuses.push_back(bonus);
     }
-    return history;
+    return reading;
+}
+
+BonusHistory readBonusHistory(std::string_view text) {
+    HistoryReading reading = tryReadBonusHistory(text);
+    if (reading.problem) {
+        throw HistoryReadError(std::move(*reading.problem));
+    }
+    return std::move(reading.history);
 }
 
 }  // namespace korvale
