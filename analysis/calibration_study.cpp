@@ -55,14 +55,6 @@ struct MethodAccumulator {
     }
 };
 
-SettingModels machineModels() {
-    SettingModels models;
-    for (std::int32_t s = 0; s < settingCount; ++s) {
-        models[static_cast<std::size_t>(s)] = machineModel(s);
-    }
-    return models;
-}
-
 }  // namespace
 
 std::vector<StudyRow> runCalibrationStudy(std::int32_t games, int sessions, std::uint64_t seed) {

@@ -16,7 +16,6 @@ namespace korvale {
 
 using SettingVector = std::array<double, settingCount>;
 using ModeSettingMatrix = std::array<SettingVector, modeCount>;  // [mode][setting]
-using SettingModels = std::array<MachineModel, settingCount>;
 
 struct FilterTables {
     // Throws std::invalid_argument unless the six models share one ceiling game of at least 1.

@@ -77,14 +77,6 @@ double weighInLogs(const FilterTables& t, const Stretch& stretch, std::size_t s,
     return top + std::log(total);
 }
 
-SettingModels machineModels() {
-    SettingModels models;
-    for (std::int32_t s = 0; s < settingCount; ++s) {
-        models[static_cast<std::size_t>(s)] = machineModel(s);
-    }
-    return models;
-}
-
 void checkGames(std::int32_t games, std::int32_t least) {
     if (games < least) {
         throw std::invalid_argument(least == 1 ? "a bonus comes at least 1 game after the last"

@@ -33,14 +33,6 @@ std::vector<ObservedBonus> machineBonuses(std::int32_t setting, std::size_t coun
     return bonuses;
 }
 
-SettingModels machineModels() {
-    SettingModels models;
-    for (std::int32_t s = 0; s < settingCount; ++s) {
-        models[static_cast<std::size_t>(s)] = machineModel(s);
-    }
-    return models;
-}
-
 // Argument: the setting index the history was played on.
 void BM_FilterBonuses(benchmark::State& state) {
     const std::vector<ObservedBonus> bonuses =

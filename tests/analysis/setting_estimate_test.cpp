@@ -12,14 +12,6 @@
 namespace korvale {
 namespace {
 
-SettingModels machineModels() {
-    SettingModels models;
-    for (std::int32_t s = 0; s < settingCount; ++s) {
-        models[static_cast<std::size_t>(s)] = machineModel(s);
-    }
-    return models;
-}
-
 // Expected BIGs over `games` games from (sinceBig, mode), game by game: the law over (games
 // since the last BIG, mode) moved forward, each game adding its chance of a BIG.
 double forwardBigs(const MachineModel& model, std::size_t sinceBig, std::size_t mode, int games) {

@@ -146,14 +146,6 @@ std::vector<Outcome> playedGames(std::int32_t setting, int skipped, int watched,
     return games;
 }
 
-SettingModels machineModels() {
-    SettingModels models;
-    for (std::int32_t s = 0; s < settingCount; ++s) {
-        models[static_cast<std::size_t>(s)] = machineModel(s);
-    }
-    return models;
-}
-
 // The machine's lotteries with large chances and a ceiling at game 3, so that a few games
 // reach every case: the ceiling before, at and after a bonus, REGs under it, and a BIG there.
 SettingModels smallCeilingModels() {
