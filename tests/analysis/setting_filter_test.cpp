@@ -21,7 +21,7 @@ using JointLaw = std::vector<ModeVector>;  // [games since the last BIG][mode]
 
 struct GameByGame {
     double logLikelihood = 0.0;
-    ModeVector modeLaw{};
+    JointLaw law;  // of the state the next game begins in
 };
 
 ModeVector lottery(const ModeVector& row, std::size_t mode) {
@@ -91,11 +91,7 @@ GameByGame gameByGame(const MachineModel& model, JointLaw law, const std::vector
         result.logLikelihood += std::log(total);
         std::swap(law, next);
     }
-    for (const ModeVector& modes : law) {
-        for (std::size_t m = 0; m < modeCount; ++m) {
-            result.modeLaw[m] += modes[m];
-        }
-    }
+    result.law = std::move(law);
     return result;
 }
 
@@ -162,7 +158,6 @@ SettingModels smallCeilingModels() {
 void expectAgreement(const SettingModels& models, HistoryStart start,
                      const std::vector<Outcome>& games) {
     const FilteredState state = filterAll(SettingFilter(models, start), historyOf(games));
-    const std::array<ModeVector, settingCount> modeLaw = state.modeLaw();
     for (std::size_t s = 0; s < settingCount; ++s) {
         SCOPED_TRACE(s);
         const JointLaw law =
@@ -170,8 +165,17 @@ void expectAgreement(const SettingModels& models, HistoryStart start,
         const GameByGame expected = gameByGame(models[s], law, games);
         EXPECT_NEAR(state.logLikelihood[s], expected.logLikelihood,
                     1e-10 * std::max(1.0, std::abs(expected.logLikelihood)));
-        for (std::size_t m = 0; m < modeCount; ++m) {
-            EXPECT_NEAR(modeLaw[s][m], expected.modeLaw[m], 1e-9) << "mode " << m;
+        // The law of (games since the last BIG, mode) the next game begins in, entry by entry.
+        JointLaw filtered(expected.law.size());
+        for (std::size_t i = 0; i < state.sinceBig.size(); ++i) {
+            for (std::size_t m = 0; m < modeCount; ++m) {
+                filtered[static_cast<std::size_t>(state.sinceBig[i])][m] += state.law[i][m][s];
+            }
+        }
+        for (std::size_t k = 0; k < filtered.size(); ++k) {
+            for (std::size_t m = 0; m < modeCount; ++m) {
+                EXPECT_NEAR(filtered[k][m], expected.law[k][m], 1e-9) << k << " " << m;
+            }
         }
     }
 }
