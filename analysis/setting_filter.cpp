@@ -77,13 +77,6 @@ double weighInLogs(const FilterTables& t, const Stretch& stretch, std::size_t s,
     return top + std::log(total);
 }
 
-void checkGames(std::int32_t games, std::int32_t least) {
-    if (games < least) {
-        throw std::invalid_argument(least == 1 ? "a bonus comes at least 1 game after the last"
-                                               : "trailing games cannot be negative");
-    }
-}
-
 }  // namespace
 
 std::array<ModeVector, settingCount> FilteredState::modeLaw() const {
@@ -122,7 +115,9 @@ SettingFilter::SettingFilter(const SettingModels& models, HistoryStart start)
 }
 
 void SettingFilter::addBonus(BonusKind kind, std::int32_t games) {
-    checkGames(games, 1);
+    if (games < 1) {
+        throw std::invalid_argument("a bonus comes at least 1 game after the previous one");
+    }
     if (sinceBigKnown_) {
         addKnown(kind, games);
     } else {
@@ -276,7 +271,9 @@ void SettingFilter::addBeforeFirstBig(BonusKind kind, std::int32_t games) {
 }
 
 FilteredState SettingFilter::state(std::int32_t trailingGames) const {
-    checkGames(trailingGames, 0);
+    if (trailingGames < 0) {
+        throw std::invalid_argument("trailing games cannot be negative");
+    }
     const FilterTables& t = *tables_;
     const std::int64_t last = t.ceilingGame - 1;
     FilteredState result;
