@@ -54,28 +54,30 @@ TEST(NextGamesOutlookTest, ExpectedBigsMatchAGameByGameForwardPass) {
         model.ceilingGame = 4;
         model.ceilingBigProbability = 0.3;
     }
+    // States (setting, games since the last BIG, mode): far from the ceiling, reaching it during
+    // the games, and under it from the first game.
+    using State = std::array<std::size_t, 3>;
     const struct {
         const char* name;
         SettingModels models;
         int games;
-        std::vector<std::size_t> counts;
+        std::vector<State> states;
     } cases[] = {
-        {"machine", machineModels(), 1000, {0, 700, 1499}},
-        {"small ceiling, more games than the ceiling", small, 11, {0, 1, 2, 3}},
-        {"no games", machineModels(), 0, {0, 1499}},
+        {"machine", machineModels(), 1000, {{0, 0, 1}, {5, 700, 5}, {0, 1499, 5}, {5, 1499, 1}}},
+        {"small ceiling, more games than the ceiling",
+         small,
+         11,
+         {{0, 0, 1}, {5, 1, 5}, {0, 2, 0}, {5, 3, 3}}},
+        {"no games", machineModels(), 0, {{0, 0, 0}, {5, 1499, 5}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const NextGamesOutlook outlook(c.models, c.games);
-        for (const std::size_t s : {0u, 5u}) {
-            for (const std::size_t k : c.counts) {
-                for (const std::size_t m : {1u, 5u}) {
-                    const double expected = forwardBigs(c.models[s], k, m, c.games);
-                    EXPECT_NEAR(outlook.expectedBigs(s, static_cast<std::int32_t>(k), m), expected,
-                                1e-11 * std::max(1.0, expected))
-                        << "setting " << s << " since BIG " << k << " mode " << m;
-                }
-            }
+        for (const auto& [s, k, m] : c.states) {
+            const double expected = forwardBigs(c.models[s], k, m, c.games);
+            EXPECT_NEAR(outlook.expectedBigs(s, static_cast<std::int32_t>(k), m), expected,
+                        1e-11 * std::max(1.0, expected))
+                << "setting " << s << " since BIG " << k << " mode " << m;
         }
     }
 }
