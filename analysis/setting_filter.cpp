@@ -162,7 +162,8 @@ void SettingFilter::addKnown(BonusKind kind, std::int32_t games) {
                     timesLog(stretch.quietUnder, t.logCeilingQuiet[s]) + bonusLog[s];
     }
     // With the machine's tables the total never falls below about 1e-8; a law whose mass lies
-    // only in modes far below the reference (a small test machine) is weighed in logs instead.
+    // only in modes far below the reference (only other models than the machine's get there) is
+    // weighed in logs instead.
     for (std::size_t s = 0; s < settingCount; ++s) {
         if (!(total[s] >= smallestFastTotal)) [[unlikely]] {
             ModeVector weights;
