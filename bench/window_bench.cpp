@@ -4,12 +4,14 @@
 //
 //   build/release/bench/window_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
+//       --benchmark_filter='BM_BareMachine|BM_WindowRun/attempts:0/write_through:0'
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
@@ -53,16 +55,19 @@ void BM_BareMachine(benchmark::State& state) {
 }
 BENCHMARK(BM_BareMachine);
 
-// Arguments: run kind (0 per-mode, 1 attempts), write-through (1) or fast path (0).
+// Arguments: run kind (0 per-mode, 1 attempts), write-through (1) or fast path (0), setting
+// index (0 for 設定１ .. 5 for 設定６; 設定６ logs the most bonuses).
 void BM_WindowRun(benchmark::State& state) {
     const bool attempts = state.range(0) == 1;
     const bool writeThrough = state.range(1) == 1;
+    const int setting = static_cast<int>(state.range(2));
     for (auto _ : state) {
         Xoshiro256PlusPlus generator(987654321);
         frmMain window;
         window.setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
         window.runDisplays().setWriteThrough(writeThrough);
         window.show();
+        window.findChild<QComboBox*>("cmbSettei")->setCurrentIndex(setting);
         if (attempts) {
             window.findChild<QAbstractButton*>("opt(1)")->click();
         }
@@ -101,11 +106,13 @@ void BM_WindowRun(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WindowRun)
-    ->ArgNames({"attempts", "write_through"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
+    ->ArgNames({"attempts", "write_through", "setting"})
+    ->Args({0, 0, 0})
+    ->Args({0, 0, 5})
+    ->Args({1, 0, 0})
+    ->Args({1, 0, 5})
+    ->Args({0, 1, 0})
+    ->Args({1, 1, 0})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
