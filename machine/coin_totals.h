@@ -10,6 +10,7 @@
 // another coin than the exact product would. The machine has always counted that way, so the
 // totals do too.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "common/checked_arithmetic.h"
@@ -38,6 +39,28 @@ inline std::int64_t costOfGames(std::int32_t setting, std::int64_t games) {
         throwError(ErrorKind::Overflow);
     }
     return static_cast<std::int64_t>(cost);
+}
+
+// The last game count up to which get差枚 cannot fail on a machine with these bonus counts: all
+// its steps fit 32 bits for every count from 1 to the one returned (0 when some step fails at
+// any count). A bound, not the exact limit: past it get差枚 itself decides.
+inline std::int32_t coinFiguresSafeThrough(std::int32_t bigs, std::int32_t regs) {
+    constexpr std::int64_t largest = 2147483647;
+    if (bigs < 0 || regs < 0 || bigs > largest / coinsPerBig || regs > largest / coinsPerReg) {
+        return 0;
+    }
+    const std::int64_t bonusCoins =
+        std::int64_t{bigs} * coinsPerBig + std::int64_t{regs} * coinsPerReg;
+    if (bonusCoins > largest) {
+        return 0;
+    }
+    // 3 × games must fit; the cost (below 1.61 × games) and the net coins then fit too. The
+    // coins obtained, 3 × games + bonus coins - cost, grow by less than 1.4375 a game, as c is
+    // above 1.5625 (with the cost's rounding, by at most one coin more in all).
+    const std::int64_t byCoinsIn = largest / coinsInPerGame;
+    const auto byObtained =
+        static_cast<std::int64_t>(static_cast<double>(largest - 1 - bonusCoins) / 1.4375);
+    return static_cast<std::int32_t>(std::min(byCoinsIn, byObtained));
 }
 
 // Net coins and coins paid out after `games` games with `bigs` BIGs and `regs` REGs.

@@ -5,27 +5,8 @@
 #include "common/runtime_error.h"
 
 namespace korvale {
-namespace {
-
-Box arrayMember(Box first, std::int32_t mode) {
-    if (mode < 0 || mode >= modeBoxCount) {
-        throw RuntimeError(ErrorKind::InvalidOperation);
-    }
-    return static_cast<Box>(static_cast<int>(first) + mode);
-}
-
-}  // namespace
-
-Box txtCnt(std::int32_t mode) {
-    return arrayMember(Box::txtCnt0, mode);
-}
-
-Box txtBig(std::int32_t mode) {
-    return arrayMember(Box::txtBig0, mode);
-}
-
-Box txtReg(std::int32_t mode) {
-    return arrayMember(Box::txtReg0, mode);
+void noSuchArrayMember(std::int32_t /*mode*/) {
+    throw RuntimeError(ErrorKind::InvalidOperation);
 }
 
 std::string boxName(Box box) {

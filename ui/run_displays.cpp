@@ -4,6 +4,7 @@
 
 #include "common/number_text.h"
 #include "common/runtime_error.h"
+#include "machine/coin_totals.h"
 
 namespace korvale {
 namespace {
@@ -26,11 +27,38 @@ void RunDisplays::beginRun() {
     currentRow_ = parts_.grid->row();
     currentCol_ = parts_.grid->col();
     lastRealYield_ = std::chrono::steady_clock::now();
+    yieldCountdown_ = yieldPeriod();
 }
 
 void RunDisplays::endRun() {
     flush();
     --runDepth_;
+}
+
+void RunDisplays::showCoinFiguresNow(const clsKorvale& machine) {
+    coinsPending_ = false;
+    std::int32_t obtained = 0;
+    const std::int32_t net = machine.get差枚(rateText_, obtained);
+    if (holding()) {
+        coinsSafeThrough_ = coinFiguresSafeThrough(machine.mlngBigCnt, machine.mlngRegCnt);
+        coinsBigs_ = machine.mlngBigCnt;
+        coinsRegs_ = machine.mlngRegCnt;
+    }
+    setNumber(Box::Text2, net);
+    setText(Box::Text4, rateText_);
+}
+
+void RunDisplays::settleCoins() {
+    coinsPending_ = false;
+    clsKorvale counters;
+    counters.mlngSettei = pendingCoins_.setting;
+    counters.mlngPlayCnt = pendingCoins_.games;
+    counters.mlngBigCnt = pendingCoins_.bigs;
+    counters.mlngRegCnt = pendingCoins_.regs;
+    std::int32_t obtained = 0;
+    const std::int32_t net = counters.get差枚(rateText_, obtained);
+    setNumber(Box::Text2, net);
+    setText(Box::Text4, rateText_);
 }
 
 std::int32_t RunDisplays::settingIndex() const {
@@ -146,18 +174,9 @@ clsKorvale& RunDisplays::newMachine() {
 }
 
 bool RunDisplays::realYieldDue() {
-    if (realYieldEvery_ > 0) {
-        if (++yieldsSinceReal_ < realYieldEvery_) {
-            return false;
-        }
-        yieldsSinceReal_ = 0;
-        return true;
-    }
-    if (++yieldsSinceCheck_ < clockCheckYields) {
-        return false;
-    }
-    yieldsSinceCheck_ = 0;
-    return std::chrono::steady_clock::now() - lastRealYield_ >= realYieldInterval;
+    yieldCountdown_ = yieldPeriod();
+    return realYieldEvery_ > 0 ||
+           std::chrono::steady_clock::now() - lastRealYield_ >= realYieldInterval;
 }
 
 void RunDisplays::realYield(YieldPoint point) {
@@ -175,6 +194,9 @@ void RunDisplays::realYield(YieldPoint point) {
 }
 
 void RunDisplays::flush() {
+    if (coinsPending_) {
+        settleCoins();
+    }
     if (pendingRows_ > 0) {
         if (pendingTopRow_ > 0) {
             flushRows(topRowSetAtRows_);

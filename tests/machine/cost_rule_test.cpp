@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
 
@@ -136,6 +137,55 @@ TEST(CostRuleTest, MachineAndTotalsAgreeAcrossTheWholeRange) {
             if (games >= 1 && games <= 715'827'882) {
                 ASSERT_EQ(machineNet(setting, static_cast<std::int32_t>(games)), -cost) << games;
             }
+        }
+    }
+}
+
+// Whether get差枚 works on these counters.
+bool coinFiguresWork(std::int32_t setting, std::int32_t games, std::int32_t bigs,
+                     std::int32_t regs) {
+    clsKorvale machine;
+    machine.mlngSettei = setting;
+    machine.mlngPlayCnt = games;
+    machine.mlngBigCnt = bigs;
+    machine.mlngRegCnt = regs;
+    std::string rate;
+    std::int32_t obtained = 0;
+    try {
+        machine.get差枚(rate, obtained);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+// The bound up to which the window may leave get差枚 for later: get差枚 works at every count up to
+// it (it can only fail past a count once it fails there) and the bound gives away little.
+TEST(CostRuleTest, CoinFiguresAreSafeThroughTheBound) {
+    struct Case {
+        std::int32_t bigs;
+        std::int32_t regs;
+        std::int32_t bound;  // 0: fails at any count; -1: worked out below
+    };
+    for (const Case& c : {Case{0, 0, 715'827'882}, Case{5'534'752, 0, 0}, Case{0, 16'909'321, 0},
+                          Case{5'534'751, 16'909'320, 0}, Case{-1, 0, 0}, Case{5'534'751, 0, -1},
+                          Case{2'000'000, 3'000'000, -1}, Case{100'000, 40'000, -1}}) {
+        const std::int32_t bound = coinFiguresSafeThrough(c.bigs, c.regs);
+        if (c.bound >= 0) {
+            EXPECT_EQ(bound, c.bound) << c.bigs << " " << c.regs;
+            continue;
+        }
+        for (const std::int32_t setting : {0, 5}) {
+            EXPECT_TRUE(coinFiguresWork(setting, 1, c.bigs, c.regs));
+            EXPECT_TRUE(coinFiguresWork(setting, bound, c.bigs, c.regs)) << c.bigs;
+            // The first count that fails, by bisection.
+            std::int32_t works = bound;
+            std::int32_t fails = 715'827'883;
+            while (fails - works > 1) {
+                const std::int32_t middle = works + (fails - works) / 2;
+                (coinFiguresWork(setting, middle, c.bigs, c.regs) ? works : fails) = middle;
+            }
+            EXPECT_GE(bound, works - works / 20 - 2) << c.bigs << " " << setting;
         }
     }
 }

@@ -277,5 +277,43 @@ TEST_F(RunModeStatsErrors, OverflowAfterALongRunKeepsTheDisplays) {
     EXPECT_EQ(text("Text1"), "1");
 }
 
+// The coin figures are worked out only when the boxes are handed to the widgets, but their errors
+// still arise at their game. 5,534,751 BIGs pay 2,147,483,388 coins: with c = 1.604, game 185
+// brings 555 coins in and costs 297, 2,147,483,646 obtained; game 186 costs 298 and the coins
+// obtained, 2,147,483,648, no longer fit.
+TEST_F(RunModeStatsErrors, CoinsObtainedPastTheLimitFailAtTheirGame) {
+    window->setMachineFactory([this] {
+        auto machine = std::make_unique<clsKorvale>(random);
+        machine->mlngPlayCnt = 170;
+        machine->mlngBigCnt = 5'534'751;
+        return machine;
+    });
+    script.misses(20);
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::Overflow);
+    EXPECT_EQ(text("Text1"), "15");  // games 171 to 185 of the machine
+    EXPECT_EQ(text("Text2"), "2147483091");
+    EXPECT_EQ(text("Text4"), "386933990.27");
+    EXPECT_EQ(text("txtCnt(0)"), "16");
+}
+
+// A BIG whose 388 coins no longer fit 32 bits fails on the game that drew it.
+TEST_F(RunModeStatsErrors, BigCoinsPastTheLimitFailOnTheBigGame) {
+    window->setMachineFactory([this] {
+        auto machine = std::make_unique<clsKorvale>(random);
+        machine->mlngBigCnt = 5'534'751;
+        return machine;
+    });
+    script.misses(3);
+    script.big(1);
+    script.misses(1);
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::Overflow);
+    EXPECT_EQ(text("Text1"), "3");
+    EXPECT_EQ(text("txtSBig"), "1");  // the BIG was counted before its coins were asked for
+    // 2,147,483,388 coins less round(1.604 × 3) = 5.
+    EXPECT_EQ(text("Text2"), "2147483383");
+}
+
 }  // namespace
 }  // namespace korvale::testing
