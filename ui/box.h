@@ -54,4 +54,7 @@ inline Box txtReg(std::int32_t mode) {
 // The box's objectName: "Text1", "txtCnt(3)".
 std::string boxName(Box box);
 
+// What the box shows, in the window's words, for messages: "差枚", "モード3のBIG回数".
+std::string boxCaption(Box box);
+
 }  // namespace korvale

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <map>
+#include <new>
 #include <string>
 
 #include "common/random_source.h"
@@ -14,6 +15,7 @@
 #include "ui/app_icon.h"
 #include "ui/form_layout.h"
 #include "ui/run_attempts.h"
+#include "ui/run_error.h"
 #include "ui/run_mode_stats.h"
 
 namespace korvale {
@@ -253,12 +255,28 @@ void frmMain::cmdStart_Click() {
         } else {
             RunAttempts(*displays_);
         }
+    } catch (const RunAborted&) {
+        // A run started in this one's yield ended with an error, and has said so.
+        displays_->flushAfterError();
+        if (displays_->runDepth() == 1) {
+            displays_->clearAbort();
+        }
     } catch (const RuntimeError& error) {
-        // The run ends, but the window stays open with what the run left on show.
-        displays_->flush();
-        errorReporter_(QString::fromUtf8(error.what()));
-        cmdStop_Click();
+        endRunAfterError(runErrorMessage(error));
+    } catch (const std::bad_alloc&) {
+        endRunAfterError(outOfMemoryMessage());
     }
+}
+
+void frmMain::endRunAfterError(const QString& message) {
+    // The run ends, and every run it was started in; the window stays open with what the run
+    // left on show.
+    if (displays_->runDepth() > 1) {
+        displays_->abortEveryRun();
+    }
+    displays_->flushAfterError();
+    errorReporter_(message);
+    cmdStop_Click();
 }
 
 void frmMain::cmdStop_Click() {

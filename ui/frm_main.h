@@ -58,6 +58,7 @@ class frmMain final : public QWidget {
     void InitGrid();
     void ClearDisplays();
     void enableRunChoice(bool enabled);
+    void endRunAfterError(const QString& message);
 
     std::unique_ptr<clsKorvale> mobjMachine;
     bool mblnStop = false;

@@ -4,14 +4,18 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+#include <string>
+
 #include "common/runtime_error.h"
 
 namespace korvale {
 namespace {
 
-void require(bool condition) {
-    if (!condition) {
-        throw RuntimeError(ErrorKind::InvalidOperation);
+// A grid operation with an argument out of range fails, naming the operation and its value.
+void require(bool condition, const char* operation, std::int32_t value) {
+    if (!condition) [[unlikely]] {
+        throwControlError("結果表（flex1）の " + std::string(operation) + " = " +
+                          std::to_string(value));
     }
 }
 
@@ -46,7 +50,7 @@ ResultsGrid::ResultsGrid(QWidget* parent) : QTableView(parent) {
 }
 
 void ResultsGrid::setCols(std::int32_t cols) {
-    require(cols >= 1);
+    require(cols >= 1, "Cols", cols);
     model_.setColumns(cols);
     col_ = std::min(col_, cols - 1);
 }
@@ -56,18 +60,18 @@ std::int32_t ResultsGrid::rows() const {
 }
 
 void ResultsGrid::setRows(std::int32_t rows) {
-    require(rows >= 1);
+    require(rows >= 1, "Rows", rows);
     model_.setDataRows(rows - 1);
     row_ = std::min(row_, rows - 1);
 }
 
 void ResultsGrid::setRow(std::int32_t row) {
-    require(row >= 0 && row < rows());
+    require(row >= 0 && row < rows(), "Row", row);
     row_ = row;
 }
 
 void ResultsGrid::setCol(std::int32_t col) {
-    require(col >= 0 && col < model_.columns());
+    require(col >= 0 && col < model_.columns(), "Col", col);
     col_ = col;
 }
 
@@ -84,7 +88,7 @@ void ResultsGrid::appendRows(std::int32_t rows, std::span<const std::string> cel
 }
 
 void ResultsGrid::setTopRow(std::int32_t row) {
-    require(row >= 1 && row < rows());
+    require(row >= 1 && row < rows(), "TopRow", row);
     // The scroll range follows inserted rows only at the next layout; bring it up to date.
     updateGeometries();
     scrollTo(model_.index(row - 1, 0), QAbstractItemView::PositionAtTop);

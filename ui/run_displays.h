@@ -50,6 +50,10 @@ struct RunWindowParts {
     const MachineFactory* machineFactory = nullptr;
 };
 
+// Thrown from a yield to end a run because an error ended a run nested in it; the error has been
+// reported already.
+struct RunAborted {};
+
 class RunDisplays {
   public:
     // Called at every real yield, before the window's events are handled, with the point of
@@ -66,6 +70,18 @@ class RunDisplays {
     // holds the displays in memory. endRun hands everything to the widgets.
     void beginRun();
     void endRun();
+    // Runs in progress, nested ones included.
+    int runDepth() const { return runDepth_; }
+
+    // An error has ended a run nested in another's yield: every run in progress ends too, each
+    // by a RunAborted thrown from its yield as soon as the events are handled, without writing
+    // anything more. The outermost run clears the request once it has ended.
+    void abortEveryRun() { abortRequested_ = true; }
+    void clearAbort() { abortRequested_ = false; }
+
+    // Hands what is held to the widgets after an error: what memory allows of the new rows, and
+    // the boxes.
+    void flushAfterError();
 
     // Write every change to the widgets and handle events at every yield, as the plain loop
     // would; or (false, the default) the fast path.
@@ -122,7 +138,7 @@ class RunDisplays {
                 return;
             }
         }
-        setNumber(box, checkedSum(lenientNumber(box), 1.0));
+        raiseReadNumber(box);
     }
     // The box's text read as a number, leniently (never fails) or strictly (TypeMismatch).
     double lenientNumber(Box box) {
@@ -135,9 +151,9 @@ class RunDisplays {
     double strictNumber(Box box) {
         if (holding()) {
             const Slot& held = slot(box);
-            return held.holdsNumber ? held.number : readStrict(held.text);
+            return held.holdsNumber ? held.number : strictReading(box, held.text);
         }
-        return readStrict(widgetText(box));
+        return strictReading(box, widgetText(box));
     }
 
     // Text2 and Text4 from the machine's get差枚 after a game, with its errors at that game.
@@ -186,6 +202,9 @@ class RunDisplays {
 
   private:
     bool holding() const { return !writeThrough_ && runDepth_ > 0; }
+    // The readings and the increment, with the box and its text named in their errors.
+    static double strictReading(Box box, std::string_view text);
+    void raiseReadNumber(Box box);
     void showCoinFiguresNow(const clsKorvale& machine);
     // Writes the coin figures kept by showCoinFigures into Text2 and Text4.
     void settleCoins();
@@ -200,6 +219,7 @@ class RunDisplays {
 
     RunWindowParts parts_;
     YieldHook yieldHook_;
+    bool abortRequested_ = false;
     bool writeThrough_ = false;
     int realYieldEvery_ = 0;
     int runDepth_ = 0;

@@ -252,6 +252,86 @@ TEST_F(RunAttemptsTest, ClosingInTheMiddleOfABonusGameLeavesTheReleasedMachineAl
     EXPECT_TRUE(errors.empty());
 }
 
+// Stop and Start in the yield in the middle of A's BIG game run B inside A. Once B has stopped,
+// A finishes that game with B's displays, grid and machine: the attempt (BIG end 0) is over, so
+// its row and totals go where B left off, with the coins of the machine B played (2 games, one
+// REG: 127 coins less round(3.208) = 3, 124 net, 130 obtained).
+TEST_F(RunAttemptsTest, StartInTheMiddleOfABonusGameNestsARun) {
+    setText("txtBEnd", "0");
+    script.misses(1);
+    script.big(1);
+    script.newMachine();
+    script.reg(0);
+    script.misses(1);
+    int depth = 0;
+    onYield([&](YieldPoint point) {
+        if (depth == 0 && point == YieldPoint::MidBonus) {
+            ++depth;
+            click("cmdStop");
+            click("cmdStart");
+            --depth;
+        } else if (depth == 1 && point == YieldPoint::EndOfGame && gamesShown() == 2) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(random.remaining(), 0u);
+    EXPECT_EQ(machinesMade, 3);
+    ASSERT_EQ(grid().rows(), 2);
+    EXPECT_EQ(gridRow(0), (std::vector<std::string>{"BIG", "REG", "差枚"}));
+    EXPECT_EQ(gridRow(1), (std::vector<std::string>{"1", "0", "124"}));
+    const std::vector<std::pair<const char*, const char*>> expected = {
+        {"Text1", "2"},    {"txtSBig", "0"},     {"txtSReg", "1"},     {"txtBP", "0"},
+        {"txtRP", "2.00"}, {"Text2", "124"},     {"Text4", "2166.67"},  // 130 of A's 6 coins
+        {"txt1P", "2.00"}, {"txt1Sa", "124.00"}, {"txt1Big", ".00"},   {"txtChosen", "2"}};
+    for (const auto& [box, value] : expected) {
+        EXPECT_EQ(text(box), value) << box;
+    }
+}
+
+// An error in the nested run B ends A too: one message, and nothing written after it (A would
+// otherwise meet B's error again when it refreshes the BIG probability).
+TEST_F(RunAttemptsTest, AnErrorInANestedRunEndsEveryRun) {
+    setText("txtBEnd", "0");
+    script.misses(1);
+    script.big(1);
+    script.newMachine();
+    script.misses(1);
+    script.big(1);
+    int depth = 0;
+    onYield([&](YieldPoint point) {
+        if (depth == 0 && point == YieldPoint::MidBonus) {
+            ++depth;
+            click("cmdStop");
+            click("cmdStart");
+            --depth;
+        } else if (depth == 1 && point == YieldPoint::EndOfGame && gamesShown() == 1) {
+            setText("txtSBig", "x");
+        }
+    });
+    std::vector<std::string> shownAtMessage;
+    window->setErrorReporter([&](const QString& message) {
+        errors.push_back(message);
+        for (int box = 0; box < boxCount; ++box) {
+            shownAtMessage.push_back(text(boxName(static_cast<Box>(box))));
+        }
+        shownAtMessage.push_back(std::to_string(grid().rows()));
+    });
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::TypeMismatch);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("「BIG」の欄の「x」は数値ではありません。")));
+    std::vector<std::string> shownAtEnd;
+    for (int box = 0; box < boxCount; ++box) {
+        shownAtEnd.push_back(text(boxName(static_cast<Box>(box))));
+    }
+    shownAtEnd.push_back(std::to_string(grid().rows()));
+    EXPECT_EQ(shownAtEnd, shownAtMessage);
+    EXPECT_EQ(text("Text1"), "2");
+    EXPECT_EQ(grid().rows(), 1);
+    EXPECT_EQ(random.remaining(), 0u);
+}
+
 class RunAttemptsErrors : public RunAttemptsTest {};
 
 TEST_F(RunAttemptsErrors, RegThresholdBeyond32BitsFailsBeforeAnyGame) {
