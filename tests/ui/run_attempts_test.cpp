@@ -149,6 +149,14 @@ TEST_F(EndConditions, BlankOrZeroThresholdsEndOnTheBigGame) {
     }
 }
 
+// A Japanese keyboard's full-width digits are read as digits: "３" needs 3 games after the BIG.
+TEST_F(EndConditions, FullWidthDigitsCount) {
+    setText("txtBEnd", "３");
+    setText("txtREnd", "１００．７");
+    scriptAttempt(0, 5);
+    EXPECT_EQ(runToGame(5), (std::vector<int>{4}));
+}
+
 TEST_F(EndConditions, BlankRegThresholdAlwaysHolds) {
     setText("txtBEnd", "4");
     setText("txtREnd", "");
