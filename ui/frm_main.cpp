@@ -17,6 +17,7 @@
 #include "ui/run_attempts.h"
 #include "ui/run_error.h"
 #include "ui/run_mode_stats.h"
+#include "ui/text_box_fit.h"
 
 namespace korvale {
 namespace {
@@ -137,6 +138,8 @@ void frmMain::buildControls() {
                 case ControlKind::TextBox: {
                     auto* box = new QLineEdit(text, container);
                     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                    box->setGeometry(toPixels(layout));
+                    keepTextInView(box);
                     control = box;
                     break;
                 }
