@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 #include <map>
 #include <new>
 #include <string>
@@ -18,6 +20,7 @@
 #include "ui/run_error.h"
 #include "ui/run_mode_stats.h"
 #include "ui/text_box_fit.h"
+#include "ui/window_placement.h"
 
 namespace korvale {
 namespace {
@@ -86,6 +89,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption);
+    // A fixed-size window offers no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
     setFont(defaultFont());
     setFixedSize(toPixels(clientWidthTwips), toPixels(clientHeightTwips));
@@ -221,9 +228,23 @@ void frmMain::centreOnScreen() {
     if (screen == nullptr) {
         return;
     }
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    // The frame is known only once the window manager has put it round the window; until then
+    // its margins are 0.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    move(centredClientPosition(screen->availableGeometry(), size(), margins) -
+         (client.topLeft() - pos()));
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // Once the window manager has framed the window, centre it by its frame.
+        QTimer::singleShot(0, this, &frmMain::centreOnScreen);
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

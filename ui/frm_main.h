@@ -44,6 +44,7 @@ class frmMain final : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildControls();
@@ -62,6 +63,7 @@ class frmMain final : public QWidget {
 
     std::unique_ptr<clsKorvale> mobjMachine;
     bool mblnStop = false;
+    bool shownOnce_ = false;
 
     MachineFactory machineFactory_;
     ErrorReporter errorReporter_;

@@ -14,6 +14,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/app_icon.h"
 #include "ui/form_layout.h"
+#include "ui/window_placement.h"
 
 namespace korvale::testing {
 namespace {
@@ -34,6 +35,26 @@ TEST_F(FrmMainLayout, WindowIsFixedCentredAndCaptioned) {
     const QRect screen = window->screen()->availableGeometry();
     EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 2);
     EXPECT_LE(std::abs(window->geometry().center().y() - screen.center().y()), 2);
+}
+
+// Under a window manager the frame, a 30-pixel title bar and 1-pixel borders here, is what is
+// centred: (1280 - 648) / 2 = 316 and (1024 - 602) / 2 = 211 for the frame's corner.
+TEST(WindowPlacement, CentresTheFrameNotTheClientArea) {
+    EXPECT_EQ(
+        centredClientPosition(QRect(0, 0, 1280, 1024), QSize(646, 571), QMargins(1, 30, 1, 1)),
+        QPoint(317, 241));
+    EXPECT_EQ(centredClientPosition(QRect(100, 50, 1280, 1024), QSize(646, 571), QMargins()),
+              QPoint(417, 276));
+}
+
+TEST_F(FrmMainLayout, TitleBarOffersNoMaximiseButton) {
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    for (const Qt::WindowType hint : {Qt::WindowTitleHint, Qt::WindowSystemMenuHint,
+                                      Qt::WindowMinimizeButtonHint, Qt::WindowCloseButtonHint}) {
+        EXPECT_TRUE(flags.testFlag(hint)) << hint;
+    }
 }
 
 TEST_F(FrmMainLayout, IconIs32By32InSixteenColours) {
