@@ -157,6 +157,25 @@ TEST_F(EndConditions, FullWidthDigitsCount) {
     EXPECT_EQ(runToGame(5), (std::vector<int>{4}));
 }
 
+// The REG end threshold is the nearest whole number, halves to the even one: a BIG on game 1,
+// a REG on game 2, and (BIG end 1) the attempt ends `threshold` games after the REG.
+TEST_F(EndConditions, RegThresholdRoundsHalvesToEven) {
+    setText("txtBEnd", "1");
+    for (const auto& [typed, threshold] :
+         std::vector<std::pair<const char*, int>>{{"101.5", 102},
+                                                  {"102.5", 102},
+                                                  {"99.5", 100},
+                                                  {"300.2", 300},
+                                                  {"0.5", 0},
+                                                  {"2.5000001", 3}}) {
+        SCOPED_TRACE(typed);
+        setText("txtREnd", typed);
+        script.newMachine();
+        scriptAttempt(2, 2 + threshold + 1);
+        EXPECT_EQ(runToGame(2 + threshold + 1), (std::vector<int>{2 + threshold}));
+    }
+}
+
 TEST_F(EndConditions, BlankRegThresholdAlwaysHolds) {
     setText("txtBEnd", "4");
     setText("txtREnd", "");
@@ -340,7 +359,78 @@ TEST_F(RunAttemptsTest, AnErrorInANestedRunEndsEveryRun) {
     EXPECT_EQ(random.remaining(), 0u);
 }
 
+// The yield in the middle of a bonus game comes after the bonus is counted and before the
+// probabilities are refreshed: what is typed there counts in the refresh.
+TEST_F(RunAttemptsTest, MidBonusYieldComesBeforeTheProbabilities) {
+    setText("txtBEnd", "5");
+    script.misses(1);
+    script.big(1);
+    script.misses(1);
+    std::vector<std::string> atMidBonus;
+    onYield([&](YieldPoint point) {
+        if (point == YieldPoint::MidBonus) {
+            atMidBonus = {text("Text1"), text("txtSBig"), text("txtBP")};
+            setText("Text1", "10");
+        } else if (gamesShown() == 3) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    EXPECT_EQ(atMidBonus, (std::vector<std::string>{"2", "1", "0"}));
+    EXPECT_EQ(text("txtBP"), "10.00");  // the typed 10 games per 1 BIG
+}
+
+// Both kinds of run reset both panels, and Start writes the headers of the kind chosen.
+TEST_F(RunAttemptsTest, StartResetsBothPanelsAndWritesItsKindsHeaders) {
+    setText("txtBEnd", "0");
+    script.big(1);
+    script.newMachine();
+    script.misses(1);
+    setText("txtCnt(2)", "7");
+    setText("txtReg(4)", "1.5");
+    runToGame(2);
+    EXPECT_EQ(text("txtCnt(2)"), "0");
+    EXPECT_EQ(text("txtReg(4)"), "0");
+    EXPECT_EQ(text("txtChosen"), "2");
+    EXPECT_EQ(text("txt1Big"), "1.00");
+
+    click("opt(0)");
+    script.newMachine();
+    script.misses(1);
+    stopAtGame(1);
+    click("cmdStart");
+    EXPECT_EQ(gridRow(0), (std::vector<std::string>{"BONUS", "回転数", "モード"}));
+    for (const char* box : {"txtChosen", "txt1P", "txt1Sa", "txt1Big", "Text2", "txtSBig"}) {
+        EXPECT_EQ(text(box), box == std::string("Text2") ? "-2" : "0") << box;
+    }
+    EXPECT_EQ(text("txtBEnd"), "0");
+}
+
 class RunAttemptsErrors : public RunAttemptsTest {};
+
+// The run-wide totals are read strictly at the end of an attempt: letters in them are a type
+// mismatch, not 0. BIG end 1: the attempt ends on game 2; the letters are typed after game 1.
+TEST_F(RunAttemptsErrors, LettersInTheTotalsAtTheEndOfAnAttempt) {
+    for (const char* box : {"Text2", "txtSBig"}) {
+        SCOPED_TRACE(box);
+        errors.clear();
+        setText("txtBEnd", "1");
+        script.newMachine();
+        script.big(1);
+        script.misses(1);
+        onYield([this, box](YieldPoint point) {
+            if (point == YieldPoint::EndOfGame && gamesShown() == 1) {
+                setText(box, "x");
+            }
+        });
+        click("cmdStart");
+        expectIdleAfter(ErrorKind::TypeMismatch);
+        EXPECT_EQ(grid().rows(), 2);  // the row came before the totals
+        // Text2 fails at its own update; txtSBig at the last average, after the others.
+        EXPECT_EQ(text("txt1P"), box == std::string("Text2") ? "0" : "2.00");
+        EXPECT_EQ(text("txt1Big"), "0");
+    }
+}
 
 TEST_F(RunAttemptsErrors, RegThresholdBeyond32BitsFailsBeforeAnyGame) {
     setText("txtREnd", "3000000000");

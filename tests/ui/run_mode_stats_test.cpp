@@ -106,6 +106,53 @@ TEST_F(RunModeStatsTest, UsesTheChosenSettingOnANewMachine) {
     EXPECT_EQ(text("Text2"), "124");
 }
 
+// A mode's RT release rate is refreshed by the bonuses of games begun in that mode, BIG or REG,
+// and by nothing else: not by the games between them, not by a bonus in another mode.
+// Game 1: BIG in mode 0 (-> 1); game 2: BIG in mode 1 (stays); games 3-4: misses in mode 1;
+// then "40" typed into mode 0's games; game 5: REG in mode 1; game 6: a miss.
+TEST_F(RunModeStatsTest, ReleaseRateFollowsOnlyItsOwnModesBonuses) {
+    script.big(1);
+    script.big(1);
+    script.misses(2);
+    script.reg(1);
+    script.misses(1);
+    std::vector<std::string> mode1Rate;
+    onYield([&](YieldPoint) {
+        mode1Rate.push_back(text("txtReg(1)"));
+        if (gamesShown() == 4) {
+            setText("txtCnt(0)", "40");
+        }
+        if (gamesShown() == 6) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    ASSERT_TRUE(errors.empty());
+    EXPECT_EQ(mode1Rate, (std::vector<std::string>{"0", "1.00", "1.00", "1.00", "4.00", "4.00"}));
+    EXPECT_EQ(text("txtReg(0)"), "1.00");  // mode 0 had no bonus after the typing
+    EXPECT_EQ(text("txtCnt(0)"), "40");
+}
+
+// What the widgets show when the message comes: everything the failing game did up to its error.
+TEST_F(RunModeStatsTest, DisplaysAreOnShowWhenTheMessageComes) {
+    script.misses(2);
+    script.reg(0);
+    onYield([this](YieldPoint) {
+        if (gamesShown() == 2) {
+            setText("txtBig(0)", "abc");
+        }
+    });
+    std::vector<std::string> shown;
+    window->setErrorReporter([&](const QString& message) {
+        errors.push_back(message);
+        shown = {text("Text1"), text("txtSReg"), text("txtRP"), text("txtCnt(0)"),
+                 std::to_string(grid().rows())};
+    });
+    click("cmdStart");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(shown, (std::vector<std::string>{"2", "1", "2.00", "3", "2"}));
+}
+
 class AutoScroll : public RunModeStatsTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(AutoScroll, FollowsFromThe35thRowOnlyWhenTicked) {
