@@ -121,18 +121,20 @@ void RunAttempts(RunDisplays& window) {
     std::int32_t lngMode = 0;
     std::int32_t lngSimauta = 0;
 
-    for (;;) {
-        if (window.stopFlag()) {
-            return;
-        }
-        bool released = false;
-        atGame(std::int64_t{state.totalGames} + 1, [&] {
-            aboutFigure("プレイ数", [&] { checkedIncrement(state.totalGames); });
+    // The game in progress, for the message of an error that ends the run.
+    std::int64_t game = 0;
+    try {
+        for (;;) {
+            if (window.stopFlag()) {
+                return;
+            }
+            ++game;
+            raiseCounter(state.totalGames, "プレイ数");
             window.setNumber(Box::Text1, state.totalGames);
             ++state.gamesSinceBig;
-            aboutFigure("前回のREGからのゲーム数", [&] { checkedIncrement(state.gamesSinceReg); });
+            raiseCounter(state.gamesSinceReg, "前回のREGからのゲーム数");
 
-            const std::string& result = playGame(*window.machine(), lngNum, lngMode, lngSimauta);
+            const std::string& result = window.machine()->Play(lngNum, lngMode, lngSimauta);
             const bool big = sameText(result, "BIG");
             const bool reg = !big && sameText(result, "REG");
             if (big) {
@@ -141,7 +143,7 @@ void RunAttempts(RunDisplays& window) {
                 raiseTotal(window, Box::txtSBig);
             } else if (reg) {
                 state.gamesSinceReg = 0;
-                aboutFigure("この挑戦のREG回数", [&] { checkedIncrement(state.regsInAttempt); });
+                raiseCounter(state.regsInAttempt, "この挑戦のREG回数");
                 raiseTotal(window, Box::txtSReg);
             }
             if (big || reg) {
@@ -149,7 +151,6 @@ void RunAttempts(RunDisplays& window) {
                 // Closing the window in that yield released the machine: the rest of this game
                 // would need it, so the run ends here.
                 if (window.machine() == nullptr) {
-                    released = true;
                     return;
                 }
                 refreshProbability(window, Box::txtBP, Box::txtSBig);
@@ -160,11 +161,11 @@ void RunAttempts(RunDisplays& window) {
                               state.regsInAttempt, state.gamesSinceReg)) {
                 endAttempt(window, state);
             }
-        });
-        if (released) {
-            return;
+            window.yield(YieldPoint::EndOfGame);
         }
-        window.yield(YieldPoint::EndOfGame);
+    } catch (RuntimeError& error) {
+        nameRunError(error, game, window.machine());
+        throw;
     }
 }
 

@@ -71,7 +71,21 @@ std::string playErrorFigure(const clsKorvale& machine) {
             return figure;
         }
     }
-    return "機械の計算";
+    return "";
+}
+
+void throwOverflowOf(const char* figure) {
+    RuntimeError error(ErrorKind::Overflow);
+    error.context().figure = figure;
+    throw error;
+}
+
+void nameRunError(RuntimeError& error, std::int64_t game, const clsKorvale* machine) {
+    error.context().game = game;
+    if (error.context().figure.empty() && error.kind() == ErrorKind::Overflow &&
+        machine != nullptr) {
+        error.context().figure = playErrorFigure(*machine);
+    }
 }
 
 std::string coinErrorFigure(const clsKorvale& machine) {

@@ -27,30 +27,24 @@ decltype(auto) aboutBox(Box box, Operation&& operation) {
     }
 }
 
-// Runs `operation`, the steps of game `game` of the run; an error from it names that game.
-template <typename Operation>
-void atGame(std::int64_t game, Operation&& operation) {
-    try {
-        operation();
-    } catch (RuntimeError& error) {
-        error.context().game = game;
-        throw;
+// An overflow naming `figure`.
+[[noreturn]] void throwOverflowOf(const char* figure);
+
+// Raises a counter of the run by one; past 2,147,483,647 an overflow that names `figure`. As
+// cheap as checkedIncrement: the loops raise their counters every game.
+inline void raiseCounter(std::int32_t& counter, const char* figure) {
+    if (counter == 2147483647) [[unlikely]] {
+        throwOverflowOf(figure);
     }
+    ++counter;
 }
 
-// The machine's counter that Play could not raise.
+// What an error that ended a run at game `game` concerns, when nothing it passed through said:
+// an overflow while a counter of the machine stood at its limit came from Play.
+void nameRunError(RuntimeError& error, std::int64_t game, const clsKorvale* machine);
+
+// The machine's counter that stands at its limit, or "" when none does.
 std::string playErrorFigure(const clsKorvale& machine);
-
-// Plays one game; an error from it names the machine's counter that failed.
-inline const std::string& playGame(clsKorvale& machine, std::int32_t& lngNum, std::int32_t& lngMode,
-                                   std::int32_t& lngSimauta) {
-    try {
-        return machine.Play(lngNum, lngMode, lngSimauta);
-    } catch (RuntimeError& error) {
-        error.context().figure = playErrorFigure(machine);
-        throw;
-    }
-}
 
 // The figure whose step failed when get差枚 failed on the machine's counters.
 std::string coinErrorFigure(const clsKorvale& machine);

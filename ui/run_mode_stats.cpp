@@ -29,13 +29,16 @@ void RunModeStats(RunDisplays& window) {
     std::int32_t lngMode = 0;
     std::int32_t lngSimauta = 0;
 
-    while (!window.stopFlag()) {
-        // The machine is fetched anew each game: a run started inside a yield replaces it.
-        clsKorvale& machine = *window.machine();
-        atGame(std::int64_t{games} + 1, [&] {
-            aboutFigure("プレイ数", [&] { checkedIncrement(games); });
+    // The game in progress, for the message of an error that ends the run.
+    std::int64_t game = 0;
+    try {
+        while (!window.stopFlag()) {
+            // The machine is fetched anew each game: a run started inside a yield replaces it.
+            clsKorvale& machine = *window.machine();
+            ++game;
+            raiseCounter(games, "プレイ数");
             // The machine's own result text: it stays as it is until the next game.
-            const std::string& result = playGame(machine, lngNum, lngMode, lngSimauta);
+            const std::string& result = machine.Play(lngNum, lngMode, lngSimauta);
             const std::int32_t m = machine.mOldMode;
             window.raiseByOne(txtCnt(m));
 
@@ -61,8 +64,12 @@ void RunModeStats(RunDisplays& window) {
             // get差枚 for Text2 and Text4; its errors arise here, before Text1 is written.
             window.showCoinFigures(machine);
             window.setNumber(Box::Text1, games);
-        });
-        window.yield(YieldPoint::EndOfGame);
+
+            window.yield(YieldPoint::EndOfGame);
+        }
+    } catch (RuntimeError& error) {
+        nameRunError(error, game, window.machine());
+        throw;
     }
 }
 
