@@ -44,6 +44,7 @@ class frmMain final : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildControls();
@@ -58,9 +59,11 @@ class frmMain final : public QWidget {
     void InitGrid();
     void ClearDisplays();
     void enableRunChoice(bool enabled);
+    void endRunAfterError(const QString& message);
 
     std::unique_ptr<clsKorvale> mobjMachine;
     bool mblnStop = false;
+    bool shownOnce_ = false;
 
     MachineFactory machineFactory_;
     ErrorReporter errorReporter_;
