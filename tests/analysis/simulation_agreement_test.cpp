@@ -167,7 +167,7 @@ TEST(AttemptAgreementTest, LongFractionalBigEndAtSetting5) {
 void checkOutcomeLaw(std::int32_t setting, EndConditions end, int attempts, std::uint64_t seed) {
     SCOPED_TRACE("setting index " + std::to_string(setting) + ", BIG end " +
                  std::to_string(end.bigEnd) + ", REG end " + std::to_string(end.regEnd));
-#ifdef KORVALE_SHORT_AGREEMENT
+#ifdef KORVALE_SANITIZED
     attempts /= 5;  // the sanitizers play about twenty times slower
 #endif
     const OutcomeLaw law = solveOutcomeLaw(setting, end);
