@@ -29,6 +29,7 @@ struct BatchOptions {
     EndConditions end;      // simulate special; exact with endGiven
     SweepGrid grid;         // sweep
     bool endGiven = false;  // --big-end or --reg-end was given
+    bool laws = false;      // exact with end conditions: also the outcome laws (--laws)
 
     std::optional<int> threads;         // default: every core
     std::optional<std::uint64_t> seed;  // default: from the clock
