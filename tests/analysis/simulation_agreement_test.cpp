@@ -209,6 +209,11 @@ TEST(OutcomeLawAgreementTest, EndAtTheFirstBigAtSetting1) {
 }
 
 TEST(OutcomeLawAgreementTest, ShortEndsAtSetting6) {
+#ifdef KORVALE_SANITIZED
+    // Setting 6's rounding repeats every 1000 games, which makes its law four times the work:
+    // over a minute under the sanitizers. The normal build runs it.
+    GTEST_SKIP() << "left to the normal build";
+#endif
     checkOutcomeLaw(5, {10.0, 5}, 200000, 32);
 }
 
