@@ -30,6 +30,9 @@ void AttemptTotals::add(std::int64_t attemptGames, std::int64_t attemptBigs,
                         std::int64_t attemptRegs, std::int64_t attemptNet,
                         std::int64_t attemptObtained) {
     ++attempts;
+    netLaw.add(attemptNet);
+    gamesLaw.add(attemptGames);
+    bigsLaw.add(attemptBigs);
     games += attemptGames;
     bigs += attemptBigs;
     regs += attemptRegs;
@@ -52,6 +55,9 @@ void AttemptTotals::add(std::int64_t attemptGames, std::int64_t attemptBigs,
 
 void AttemptTotals::merge(const AttemptTotals& other) {
     attempts += other.attempts;
+    netLaw.merge(other.netLaw);
+    gamesLaw.merge(other.gamesLaw);
+    bigsLaw.merge(other.bigsLaw);
     games += other.games;
     bigs += other.bigs;
     regs += other.regs;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "analysis/ratio_statistics.h"
+#include "analysis/tally.h"
 #include "machine/korvale_tables.h"
 
 namespace korvale {
@@ -44,6 +45,10 @@ struct AttemptTotals {
     RatioSums bigsPerAttempt;
     RatioSums regsPerAttempt;
     RatioSums costPerAttempt;
+    // How often each net, each game count and each BIG count came up: the measured laws.
+    Tally netLaw;
+    Tally gamesLaw;
+    Tally bigsLaw;
 
     // Books one finished attempt.
     void add(std::int64_t attemptGames, std::int64_t attemptBigs, std::int64_t attemptRegs,

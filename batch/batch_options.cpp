@@ -127,6 +127,7 @@ struct RawOptions {
     std::string start = "morning";
     std::string trailing;
     std::string prior;
+    bool laws = false;
 };
 
 void addSetting(CLI::App& command, RawOptions& raw, const std::string& what) {
@@ -294,6 +295,17 @@ void checkCombinations(const BatchOptions& o) {
                  fmt::format("the exact figures take a REG end of at most {}", largestRegEnd));
         }
     }
+    if (o.laws) {
+        if (!o.endGiven) {
+            fail("--laws", "the laws of an attempt need --big-end or --reg-end");
+        }
+        // The laws treat an attempt as pieces from BIG to BIG, which needs a REG wait that
+        // cannot outlast the BIG's.
+        const double bigGames = o.end.bigEnd <= 0.0 ? 0.0 : std::ceil(o.end.bigEnd);
+        if (o.end.regEnd > bigGames + 1.0) {
+            fail("--laws", "the laws of an attempt need a REG end of at most the BIG end + 1");
+        }
+    }
 }
 
 }  // namespace
@@ -340,6 +352,10 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         "run of every setting; with end conditions also what one attempt is worth");
     addSetting(*exact, raw, "only this setting (default: all six)");
     addEndConditions(*exact, raw, " (up to 2000 and 1000)");
+    exact->add_flag("--laws", raw.laws,
+                    "with end conditions also the laws of one attempt: the chance to end ahead, "
+                    "the percentiles of its net coins and games, P(net >= k), the BIG count's "
+                    "law (seconds to minutes a setting; REG end at most BIG end + 1)");
     addThreads(*exact, raw);
     addFormat(*exact, raw);
 
@@ -443,6 +459,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         options.command = exact->parsed() ? Command::Exact : Command::Sweep;
     }
     readValues(raw, app, options);
+    options.laws = raw.laws;
     checkCombinations(options);
     return options;
 }

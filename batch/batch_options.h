@@ -31,6 +31,7 @@ struct BatchOptions {
     EndConditions end;      // simulate special; exact with endGiven
     SweepGrid grid;         // sweep
     bool endGiven = false;  // --big-end or --reg-end was given
+    bool laws = false;      // exact with end conditions: also the outcome laws (--laws)
 
     // infer
     std::string historyPath;  // "-": standard input

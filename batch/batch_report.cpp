@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "report/law_figures.h"
 #include "report/measured_groups.h"
 #include "report/table_text.h"
 
@@ -36,9 +37,13 @@ Report simulationReport(const BatchResult& result) {
     const RunPlan& plan = result.plan;
     Report report{.command = "simulate", .facts = runFacts(plan)};
     if (plan.run == RunKind::Normal) {
-        report.groups.push_back(measuredLongRunGroup(plan.setting, result.normal, result.batches));
+        FigureGroup group = measuredLongRunGroup(plan.setting, result.normal, result.batches);
+        addMeasuredGaps(group, result.bigGaps, result.bonusGaps);
+        report.groups.push_back(std::move(group));
     } else {
-        report.groups.push_back(measuredAttemptGroup(plan.setting, plan.end, result.attempt));
+        FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
+        addMeasuredOutcomeLaw(group, result.attempt);
+        report.groups.push_back(std::move(group));
     }
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;

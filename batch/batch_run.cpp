@@ -189,6 +189,8 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
         result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
                               worker.normal.batches.end());
         result.attempt.merge(worker.attempt);
+        result.bigGaps.merge(worker.normal.bigGaps);
+        result.bonusGaps.merge(worker.normal.bonusGaps);
     }
     if (log != nullptr) {
         std::fputs(plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),

@@ -43,6 +43,8 @@ struct BatchResult {
     NormalTotals normal;                // normal run: all machines together
     std::vector<NormalTotals> batches;  // normal run: every machine's batches, thread by thread
     AttemptTotals attempt;              // attempt run: all finished attempts
+    Tally bigGaps;                      // normal run: games from BIG to BIG, all machines
+    Tally bonusGaps;                    // normal run: games from bonus to bonus
     double seconds = 0.0;               // wall time of the play
     std::int64_t gamesPlayed = 0;       // every game played, unfinished attempts included
     bool interrupted = false;           // Ctrl-C stopped the run before its end

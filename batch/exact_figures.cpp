@@ -9,10 +9,13 @@
 
 #include "analysis/attempt.h"
 #include "analysis/end_sweep.h"
+#include "analysis/gap_law.h"
 #include "analysis/long_run.h"
+#include "analysis/outcome_law.h"
 #include "batch/progress_bar.h"
 #include "report/exact_groups.h"
 #include "report/figure_catalogue.h"
+#include "report/law_figures.h"
 #include "report/table_text.h"
 
 namespace korvale {
@@ -77,12 +80,26 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const std::vector<std::int32_t> settings = chosenSettings(options);
     Report report{.command = "exact", .facts = exactFacts(options)};
     for (const std::int32_t setting : settings) {
-        report.groups.push_back(exactLongRunGroup(solveLongRun(setting)));
+        FigureGroup group = exactLongRunGroup(solveLongRun(setting));
+        addLongRunGaps(group, solveLongRunGaps(setting));
+        report.groups.push_back(std::move(group));
     }
     if (options.endGiven) {
-        for (const AttemptFigures& figures :
-             solveAttempts(settings, options.end, threadCount(options), bar)) {
-            report.groups.push_back(exactAttemptGroup(figures));
+        const std::vector<AttemptFigures> attempts =
+            solveAttempts(settings, options.end, threadCount(options), bar);
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            FigureGroup group = exactAttemptGroup(attempts[i]);
+            if (options.laws) {
+                if (bar != nullptr) {
+                    bar->showShare(static_cast<double>(i) / static_cast<double>(settings.size()));
+                }
+                addOutcomeLaw(group,
+                              solveOutcomeLaw(settings[i], options.end, threadCount(options)));
+            }
+            report.groups.push_back(std::move(group));
+        }
+        if (bar != nullptr) {
+            bar->clear();
         }
     }
     return report;

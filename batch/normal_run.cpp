@@ -45,6 +45,10 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
     std::int32_t mode = 0;
     std::int32_t simauta = 0;
     std::int64_t left = games;
+    Tally bigGaps;
+    Tally bonusGaps;
+    std::int64_t sinceBig = 0;
+    bool bigSeen = false;
     while ((games < 0 || left > 0) && !control.stopRequested()) {
         const std::int32_t block =
             games < 0 ? normalBlockGames
@@ -54,10 +58,19 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
             const std::string& result = machine.Play(num, mode, simauta);
             // With a setting index 0..5 the mode is always 0..5.
             ++running.modeGames[static_cast<std::size_t>(mode)];
+            ++sinceBig;
             if (!result.empty()) [[unlikely]] {
                 const bool big = result == "BIG";
+                if (bigSeen) {
+                    bonusGaps.add(num);
+                }
                 if (big) {
                     ++running.modeBigs[static_cast<std::size_t>(mode)];
+                    if (bigSeen) {
+                        bigGaps.add(sinceBig);
+                    }
+                    bigSeen = true;
+                    sinceBig = 0;
                 }
                 if (log != nullptr) {
                     log->bonusRow(big, num, mode, player.games());
@@ -71,7 +84,7 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
         series.record(running);
         control.report(thread, running.games, 0);
     }
-    return {running, series.finish(running)};
+    return {running, series.finish(running), std::move(bigGaps), std::move(bonusGaps)};
 }
 
 }  // namespace korvale

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/run_totals.h"
+#include "analysis/tally.h"
 #include "batch/run_control.h"
 #include "common/random_source.h"
 #include "machine/korvale_tables.h"
@@ -37,6 +38,10 @@ class BatchSeries {
 struct NormalShare {
     NormalTotals totals;
     std::vector<NormalTotals> batches;
+    // Games from each BIG to the next and from each bonus to the next, counted from the
+    // machine's first BIG (its first wait starts in mode 0, not in the long run's modes).
+    Tally bigGaps;
+    Tally bonusGaps;
 };
 
 // Games are played in blocks of this many between checks for a stop request, counter room

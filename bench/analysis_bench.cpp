@@ -1,12 +1,14 @@
-// Times the exact analysis: all six settings' long-run figures, one attempt's figures (with
-// and without the exact rounding of its cost), and the full sweep of end conditions (BIG end
-// 0..1000 by 50, REG end 0..300 by 50, six settings).
+// Times the exact analysis: all six settings' long-run figures and gap laws, one attempt's
+// figures (with and without the exact rounding of its cost) and its outcome laws, and the full
+// sweep of end conditions (BIG end 0..1000 by 50, REG end 0..300 by 50, six settings).
 
 #include <benchmark/benchmark.h>
 
 #include "analysis/attempt.h"
 #include "analysis/end_sweep.h"
+#include "analysis/gap_law.h"
 #include "analysis/long_run.h"
+#include "analysis/outcome_law.h"
 
 namespace {
 
@@ -18,6 +20,34 @@ void BM_LongRunAllSettings(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LongRunAllSettings)->Unit(benchmark::kMillisecond);
+
+void BM_LongRunGapsAllSettings(benchmark::State& state) {
+    for (auto _ : state) {
+        for (std::int32_t setting = 0; setting < korvale::settingCount; ++setting) {
+            benchmark::DoNotOptimize(korvale::solveLongRunGaps(setting));
+        }
+    }
+}
+BENCHMARK(BM_LongRunGapsAllSettings)->Unit(benchmark::kMillisecond);
+
+// The laws of one attempt's net coins, games and BIGs on one thread. Arguments: setting
+// index, BIG end, REG end.
+void BM_OutcomeLaw(benchmark::State& state) {
+    const auto setting = static_cast<std::int32_t>(state.range(0));
+    const korvale::EndConditions end{static_cast<double>(state.range(1)),
+                                     static_cast<std::int32_t>(state.range(2))};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, 1));
+    }
+}
+BENCHMARK(BM_OutcomeLaw)
+    ->Args({0, 0, 0})
+    ->Args({5, 10, 5})
+    ->Args({0, 300, 100})
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kSecond);
 
 // Arguments: setting index, BIG end, REG end.
 void BM_Attempt(benchmark::State& state) {

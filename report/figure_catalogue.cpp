@@ -2,8 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 namespace korvale {
 namespace {
@@ -52,12 +54,56 @@ constexpr std::array entries = {
     Entry{"count_only_posterior", "回数だけの事後確率", Unit::Share},
     Entry{"count_only_at_least_4", "回数だけの設定４以上の確率", Unit::Share},
     Entry{"count_only_at_least_5", "回数だけの設定５以上の確率", Unit::Share},
+    // How an attempt can turn out (its laws), exact or measured.
+    Entry{"p_ahead", "勝ち越す確率", Unit::Share},
+    Entry{"p_even", "差枚ゼロの確率", Unit::Share},
+    Entry{"p_behind", "負け越す確率", Unit::Share},
+    Entry{"outcome_law_error_bound", "分布の誤差の上限", Unit::Number},
+    // The waits of the long run (ハマり).
+    Entry{"big_gap_ge_500", "BIG間500G以上の確率", Unit::Share},
+    Entry{"big_gap_ge_1000", "BIG間1000G以上の確率", Unit::Share},
+    Entry{"big_gap_ge_1500", "BIG間1500G以上の確率", Unit::Share},
+    Entry{"big_gap_mean", "BIG間の平均ゲーム数", Unit::Games},
+    Entry{"big_gaps", "数えたBIG間の数", Unit::Count},
+    Entry{"gap_law_cut", "ハマり分布の打ち切り", Unit::Number},
     // Marks of a sweep's best rules (1 on the best point of each setting).
     Entry{"best_per_attempt", "一回あたり最善", Unit::Count},
     Entry{"best_per_1000_games", "千ゲームあたり最善", Unit::Count},
 };
 
+// Percentile figures "<name>_p<n>": the label gets "の<n>%点".
+constexpr std::array percentileEntries = {
+    Entry{"net_coins", "差枚", Unit::Coins},
+    Entry{"games", "プレイ数", Unit::Games},
+    Entry{"big_gap", "BIG間ゲーム数", Unit::Games},
+};
+
+constexpr std::array seriesEntries = {
+    // x unit in the third field, value unit below.
+    std::pair{Entry{"net_at_least", "差枚がx枚以上の確率", Unit::Coins}, Unit::Share},
+    std::pair{Entry{"big_count_law", "BIG回数の分布", Unit::Count}, Unit::Share},
+    std::pair{Entry{"big_gap_law", "BIG間ゲーム数の分布", Unit::Games}, Unit::Share},
+    std::pair{Entry{"bonus_gap_law", "ボーナス間ゲーム数の分布", Unit::Games}, Unit::Share},
+    std::pair{Entry{"net_histogram", "差枚のヒストグラム", Unit::Coins}, Unit::Count},
+};
+
 }  // namespace
+
+std::string percentileKey(std::string_view name, double percent) {
+    return fmt::format("{}_p{}", name, percent);
+}
+
+Series makeSeries(std::string_view key) {
+    for (const auto& [entry, unit] : seriesEntries) {
+        if (entry.key == key) {
+            return {.key = std::string(key),
+                    .label = std::string(entry.label),
+                    .xUnit = entry.unit,
+                    .unit = unit};
+        }
+    }
+    throw std::logic_error(fmt::format("no series \"{}\" in the catalogue", key));
+}
 
 std::string modeKey(std::size_t mode, std::string_view name) {
     return fmt::format("mode{}_{}", mode, name);
@@ -76,6 +122,13 @@ Figure makeFigure(std::string_view key, std::optional<double> value, Interval ci
                 return {std::string(key), fmt::format("モード{} {}", key[4], entry.label),
                         entry.unit, value, ci95};
             }
+        }
+    }
+    for (const Entry& entry : percentileEntries) {
+        const std::string_view rest = key.substr(std::min(key.size(), entry.key.size()));
+        if (key.starts_with(entry.key) && rest.starts_with("_p") && rest.size() > 2) {
+            return {std::string(key), fmt::format("{}の{}%点", entry.label, rest.substr(2)),
+                    entry.unit, value, ci95};
         }
     }
     throw std::logic_error(fmt::format("no figure \"{}\" in the catalogue", key));

@@ -1,0 +1,49 @@
+#pragma once
+
+// How often each whole number came up in a run (net coins per attempt, games between BIGs),
+// for the measured laws: shares with their binomial intervals and percentiles with their
+// order-statistic intervals.
+
+#include <cstdint>
+#include <map>
+
+#include "analysis/ratio_statistics.h"
+
+namespace korvale {
+
+class Tally {
+  public:
+    void add(std::int64_t value) {
+        ++counts_[value];
+        ++total_;
+        sum_ += static_cast<double>(value);
+        squares_ += static_cast<double>(value) * static_cast<double>(value);
+    }
+    void merge(const Tally& other);
+
+    std::int64_t total() const { return total_; }
+    const std::map<std::int64_t, std::int64_t>& counts() const { return counts_; }
+    std::int64_t countAtLeast(std::int64_t value) const;
+    // The i-th smallest value (0-based); requires i < total().
+    std::int64_t orderStatistic(std::int64_t i) const;
+
+    // The share of values >= `value` (or of those equal, or below) with its 95% interval
+    // (normal approximation of the binomial, clipped to [0, 1]); undefined with no values.
+    double shareAtLeast(std::int64_t value) const;
+    Interval shareInterval(double share) const;
+    // The mean with its 95% interval (1.96 standard errors).
+    double mean() const;
+    Interval meanInterval() const;
+    // The sample q-quantile (the smallest value whose cumulative share reaches q) and the
+    // order-statistic interval [X(l), X(u)], l, u = n q -+ 1.96 sqrt(n q (1 - q)).
+    std::int64_t quantile(double q) const;
+    Interval quantileInterval(double q) const;
+
+  private:
+    std::map<std::int64_t, std::int64_t> counts_;
+    std::int64_t total_ = 0;
+    double sum_ = 0.0;
+    double squares_ = 0.0;
+};
+
+}  // namespace korvale

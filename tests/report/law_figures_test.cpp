@@ -1,0 +1,96 @@
+#include "report/law_figures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+
+#include "analysis/tally.h"
+
+namespace korvale {
+namespace {
+
+std::set<std::string> keysOf(const FigureGroup& group) {
+    std::set<std::string> keys;
+    for (const Figure& f : group.figures) {
+        keys.insert(f.key);
+    }
+    for (const Series& s : group.series) {
+        keys.insert("series:" + s.key);
+    }
+    return keys;
+}
+
+// Exact and measured output join on their keys: whatever the exact laws report for a scope,
+// a simulated run of that scope reports too.
+TEST(LawFiguresTest, ExactKeysAreAlsoMeasured) {
+    // The keys do not depend on the machine or the rule: a BIG every fifth game, ending at the
+    // first, has tiny tables.
+    MachineModel quick = machineModel(0);
+    quick.bigProbability.fill(0.2);
+    quick.ceilingBigProbability = 0.2;
+    FigureGroup exactAttempt;
+    addOutcomeLaw(exactAttempt, solveOutcomeLaw(quick, {0.0, 0}));
+    AttemptTotals totals;
+    totals.add(300, 1, 0, -93, 807);
+    totals.add(120, 2, 1, 612, 972);
+    FigureGroup measuredAttempt;
+    addMeasuredOutcomeLaw(measuredAttempt, totals);
+    const std::set<std::string> measured = keysOf(measuredAttempt);
+    for (const std::string& key : keysOf(exactAttempt)) {
+        EXPECT_TRUE(measured.contains(key)) << key;
+    }
+    EXPECT_TRUE(measured.contains("series:net_histogram"));
+
+    FigureGroup exactLongRun;
+    addLongRunGaps(exactLongRun, solveLongRunGaps(0));
+    Tally bigGaps;
+    Tally bonusGaps;
+    for (const int gap : {1, 2, 600, 1200, 1700}) {
+        bigGaps.add(gap);
+        bonusGaps.add(gap / 2 + 1);
+    }
+    FigureGroup measuredLongRun;
+    addMeasuredGaps(measuredLongRun, bigGaps, bonusGaps);
+    const std::set<std::string> measuredGaps = keysOf(measuredLongRun);
+    for (const std::string& key : keysOf(exactLongRun)) {
+        EXPECT_TRUE(measuredGaps.contains(key)) << key;
+    }
+    // The five gaps by hand: three reach 500, two 1000, one 1500; the mean is 3503 / 5.
+    EXPECT_DOUBLE_EQ(measuredLongRun.find("big_gap_ge_500")->value.value(), 0.6);
+    EXPECT_DOUBLE_EQ(measuredLongRun.find("big_gap_ge_1000")->value.value(), 0.4);
+    EXPECT_DOUBLE_EQ(measuredLongRun.find("big_gap_ge_1500")->value.value(), 0.2);
+    EXPECT_DOUBLE_EQ(measuredLongRun.find("big_gap_mean")->value.value(), 700.6);
+}
+
+TEST(TallyTest, OrderStatisticsAndIntervalsWorkedByHand) {
+    Tally tally;
+    for (int v = 100; v >= 1; --v) {
+        tally.add(v);
+    }
+    // n = 100, q = 1/2: the 50th value; 1.96 sqrt(25) = 9.8 gives ranks 40 .. 60.
+    EXPECT_EQ(tally.quantile(0.5), 50);
+    const Interval median = tally.quantileInterval(0.5);
+    EXPECT_EQ(median.low, 40.0);
+    EXPECT_EQ(median.high, 60.0);
+    // q = 0.99: the 99th value; 1.96 sqrt(0.99) = 1.95 gives ranks 97 .. 100 (clipped).
+    EXPECT_EQ(tally.quantile(0.99), 99);
+    EXPECT_EQ(tally.quantileInterval(0.99).high, 100.0);
+    EXPECT_EQ(tally.quantile(0.01), 1);
+    EXPECT_EQ(tally.quantileInterval(0.01).low, 1.0);
+    // 30 of 100 at 71 or more: 0.3 +- 1.96 sqrt(0.3 * 0.7 / 100).
+    EXPECT_DOUBLE_EQ(tally.shareAtLeast(71), 0.3);
+    const Interval share = tally.shareInterval(0.3);
+    EXPECT_NEAR(share.high - 0.3, 1.959964 * std::sqrt(0.0021), 1e-6);
+    EXPECT_DOUBLE_EQ(tally.mean(), 50.5);
+    Tally other;
+    other.add(1000);
+    tally.merge(other);
+    EXPECT_EQ(tally.total(), 101);
+    EXPECT_EQ(tally.orderStatistic(100), 1000);
+    EXPECT_EQ(tally.countAtLeast(100), 2);
+}
+
+}  // namespace
+}  // namespace korvale
