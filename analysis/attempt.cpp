@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
+#include <exception>
+#include <mutex>
 #include <numbers>
 #include <stdexcept>
 #include <thread>
@@ -54,12 +56,21 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
     const std::int32_t last = period / 2;
     std::vector<double> terms(static_cast<std::size_t>(last + 1), 0.0);
     std::atomic<std::int32_t> nextK{1};
+    // A solve that fails in a worker is handed to the caller, as on the calling thread.
+    std::exception_ptr failure;
+    std::mutex failureLock;
     auto work = [&] {
         for (std::int32_t k = nextK++; k <= last; k = nextK++) {
-            const Complex z = std::polar(1.0, turn * k);
-            AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false);
-            const double term = (coefficient(k) * chain.solve()[0]).real();
-            terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
+            try {
+                const Complex z = std::polar(1.0, turn * k);
+                AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false);
+                const double term = (coefficient(k) * chain.solve()[0]).real();
+                terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
+            } catch (...) {
+                const std::lock_guard lock(failureLock);
+                failure = std::current_exception();
+                nextK = last + 1;
+            }
         }
     };
     std::vector<std::thread> workers;
@@ -69,6 +80,9 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
     work();
     for (std::thread& worker : workers) {
         worker.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
     double periodicPart = coefficient(0).real();
     for (const double term : terms) {

@@ -501,7 +501,7 @@ class AttemptChain {
                                                           layer.first[index(compress(q - 1), m)]));
                 }
             }
-            if (change <= tolerance * size) {
+            if (change <= passTolerance * size) {
                 break;
             }
             if (round > maxPasses) {

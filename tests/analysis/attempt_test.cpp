@@ -213,6 +213,19 @@ TEST(AttemptCostRoundingTest, TooLongAttemptsKeepTheUnroundedCost) {
     EXPECT_DOUBLE_EQ(f.expectedCost, static_cast<double>(costCoefficient(5)) * f.expectedGames);
 }
 
+#ifndef KORVALE_SANITIZED  // a few seconds here, minutes under the sanitizers
+TEST(AttemptCostRoundingTest, RegEndShorterThanBigEndSettlesOnTheUnitCircle) {
+    // At 100/50 the rounding's solves on the unit circle once failed to settle (and, on a
+    // worker thread, ended the program). The rounded cost differs from c E[G] by under a coin.
+    const AttemptFigures f = solveAttempt(0, {100.0, 50}, CostRounding::Exact);
+    EXPECT_EQ(f.costRounding, CostRounding::Exact);
+    EXPECT_NEAR(f.expectedCost, static_cast<double>(costCoefficient(0)) * f.expectedGames, 0.5);
+    // Seeded play of 400,000 attempts gave 399.37 games (398.52 - 400.22) and 1.8576 BIGs.
+    EXPECT_NEAR(f.expectedGames, 399.37, 1.5);
+    EXPECT_NEAR(f.expectedBigs, 1.8576, 0.012);
+}
+#endif
+
 TEST(AttemptMachineTest, GeneratingFunctionMatchesTheExpectations) {
     // E[z^G] at z = 1 is 1, and its slope there is E[G]; a central difference checks both
     // passes of the solver against each other on the machine itself.
