@@ -1,12 +1,12 @@
-// Program start: the simulator window is the whole program.
+// Program start: the simulator window, with its menu bar, is the whole program.
 
 #include <QApplication>
 
-#include "ui/frm_main.h"
+#include "ui/main_frame.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    korvale::frmMain window;
+    korvale::MainFrame window;
     window.show();
     return application.exec();
 }

@@ -247,6 +247,9 @@ void frmMain::cmdStart_Click() {
     enableRunChoice(false);
     InitGrid();
     mblnStop = false;
+    runSetup_ = {true, opt[1]->isChecked(), displays_->settingIndex(),
+                 displays_->text(Box::txtBEnd), displays_->text(Box::txtREnd)};
+    emit runStarted();
     try {
         if (opt[0]->isChecked()) {
             RunModeStats(*displays_);
