@@ -10,6 +10,6 @@ cmake --build build/release -j "$(nproc)"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: running a short korvale-batch demo instead of the window."
-    exec build/release/batch/korvale-batch --run normal --setting 6 --games 50000000 --seed 1
+    exec build/release/batch/korvale-batch simulate normal --setting 6 --games 50000000 --seed 1
 fi
 exec build/release/app/korvale "$@"

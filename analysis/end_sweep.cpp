@@ -21,31 +21,37 @@ std::vector<EndConditions> sweepPoints(const SweepGrid& grid) {
     return points;
 }
 
-std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned threads) {
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned threads,
+                                             const SweepProgress& progress,
+                                             std::vector<std::int32_t> settings) {
     const std::vector<EndConditions> points = sweepPoints(grid);
-    std::vector<SettingSweep> sweeps(settingCount);
-    for (std::int32_t setting = 0; setting < settingCount; ++setting) {
-        sweeps[static_cast<std::size_t>(setting)].setting = setting;
-        sweeps[static_cast<std::size_t>(setting)].points.resize(points.size());
+    std::vector<SettingSweep> sweeps(settings.size());
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        sweeps[i].setting = settings[i];
+        sweeps[i].points.resize(points.size());
     }
 
     // Each task is one (setting, end conditions) pair; workers take the next one in turn.
-    const std::size_t taskCount = points.size() * settingCount;
+    const std::size_t taskCount = points.size() * settings.size();
     std::atomic<std::size_t> nextTask{0};
+    std::atomic<std::size_t> tasksDone{0};
     std::exception_ptr failure;
     std::mutex failureLock;
-    auto work = [&] {
+    auto work = [&](bool reports) {
         for (std::size_t task = nextTask++; task < taskCount; task = nextTask++) {
+            if (reports && progress) {
+                progress(static_cast<double>(tasksDone) / static_cast<double>(taskCount));
+            }
             const std::size_t setting = task / points.size();
             const std::size_t point = task % points.size();
             try {
-                sweeps[setting].points[point] =
-                    solveAttempt(static_cast<std::int32_t>(setting), points[point]);
+                sweeps[setting].points[point] = solveAttempt(settings[setting], points[point]);
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(failureLock);
                 failure = std::current_exception();
                 nextTask = taskCount;
             }
+            ++tasksDone;
         }
     };
     if (threads == 0) {
@@ -53,9 +59,9 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned thr
     }
     std::vector<std::thread> workers;
     for (unsigned i = 1; i < threads; ++i) {
-        workers.emplace_back(work);
+        workers.emplace_back(work, false);
     }
-    work();
+    work(true);
     for (std::thread& worker : workers) {
         worker.join();
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "analysis/attempt.h"
@@ -30,7 +31,14 @@ struct SettingSweep {
 // The grid's end conditions in sweep order. Throws std::invalid_argument for a step <= 0.
 std::vector<EndConditions> sweepPoints(const SweepGrid& grid);
 
-// Every setting 0..5 over the grid, on `threads` threads (0: as many as the machine has).
-std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {}, unsigned threads = 0);
+// Called on the calling thread now and then with the share of the sweep done, 0..1.
+using SweepProgress = std::function<void(double)>;
+
+// The given settings (indexes 0..5; by default all six) over the grid, on `threads` threads (0:
+// as many as the machine has).
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {}, unsigned threads = 0,
+                                             const SweepProgress& progress = {},
+                                             std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
+                                                                                   5});
 
 }  // namespace korvale

@@ -6,39 +6,6 @@
 
 namespace korvale {
 
-void AttemptTotals::add(std::int64_t attemptGames, std::int64_t attemptBigs,
-                        std::int64_t attemptRegs, std::int64_t attemptNet,
-                        std::int64_t attemptObtained) {
-    ++attempts;
-    games += attemptGames;
-    bigs += attemptBigs;
-    regs += attemptRegs;
-    net += attemptNet;
-    obtained += attemptObtained;
-    const double g = static_cast<double>(attemptGames);
-    payout.add(3.0 * g, 100.0 * static_cast<double>(attemptObtained));
-    bigOdds.add(static_cast<double>(attemptBigs), g);
-    regOdds.add(static_cast<double>(attemptRegs), g);
-    gamesPerAttempt.add(1.0, g);
-    netPerAttempt.add(1.0, static_cast<double>(attemptNet));
-    bigsPerAttempt.add(1.0, static_cast<double>(attemptBigs));
-}
-
-void AttemptTotals::merge(const AttemptTotals& other) {
-    attempts += other.attempts;
-    games += other.games;
-    bigs += other.bigs;
-    regs += other.regs;
-    net += other.net;
-    obtained += other.obtained;
-    payout.merge(other.payout);
-    bigOdds.merge(other.bigOdds);
-    regOdds.merge(other.regOdds);
-    gamesPerAttempt.merge(other.gamesPerAttempt);
-    netPerAttempt.merge(other.netPerAttempt);
-    bigsPerAttempt.merge(other.bigsPerAttempt);
-}
-
 namespace {
 
 // How often a long attempt looks for a stop request.
@@ -88,7 +55,7 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::
         totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
                    coins.obtained);
         if (log != nullptr) {
-            log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net);
+            log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
         }
         control.report(thread, gamesPlayed, totals.attempts);
     }

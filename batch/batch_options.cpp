@@ -1,328 +1,366 @@
 #include "batch/batch_options.h"
 
+#include <fmt/format.h>
+
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <functional>
+#include <regex>
 #include <vector>
 
 #include "analysis/attempt.h"
+#include "analysis/attempt_reach.h"
 #include "common/checked_arithmetic.h"
-#include "common/number_text.h"
 #include "common/runtime_error.h"
+#include "common/version.h"
 
 namespace korvale {
 namespace {
 
-const char programName[] = "korvale-batch";
+[[noreturn]] void fail(std::string_view option, const std::string& message) {
+    throw OptionError(fmt::format("korvale-batch: {}: {}", option, message));
+}
 
-// A value that does not have the expected form; the parser adds the option's name.
-struct BadValue {
-    std::string expected;
-};
-
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+[[noreturn]] void badValue(std::string_view option, std::string_view expected,
+                           std::string_view text) {
+    fail(option, fmt::format("expected {}, got \"{}\"", expected, text));
 }
 
 // A whole number written as plain digits, within [low, high].
 template <typename Integer>
-Integer readWhole(std::string_view text, Integer low, Integer high, const std::string& expected) {
+Integer readWhole(std::string_view option, std::string_view text, Integer low, Integer high,
+                  std::string_view expected) {
     Integer value{};
     const char* end = text.data() + text.size();
     const bool digitsOnly =
         !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (!digitsOnly || error != std::errc() || stop != end || value < low || value > high) {
-        throw BadValue{expected};
+        badValue(option, expected, text);
     }
     return value;
 }
 
-double readPositiveSeconds(std::string_view text) {
-    const std::string expected = "a number of seconds above 0, such as 10 or 2.5";
-    const bool plain =
-        !text.empty() && text.find_first_not_of("0123456789.") == std::string_view::npos;
+// A decimal number: an optional sign, digits with at most one point, no exponent.
+double readDecimal(std::string_view option, std::string_view text, std::string_view expected) {
+    static const std::regex decimal(R"([+-]?(\d+\.?\d*|\.\d+))");
+    if (!std::regex_match(text.begin(), text.end(), decimal)) {
+        badValue(option, expected, text);
+    }
+    const std::string plain(text.starts_with('+') ? text.substr(1) : text);
     double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (!plain || error != std::errc() || stop != end || !(value > 0.0) || !std::isfinite(value)) {
-        throw BadValue{expected};
-    }
+    std::from_chars(plain.data(), plain.data() + plain.size(), value);
     return value;
 }
 
-// One option: its name, the form of its value (empty for a flag), its default as --help shows
-// it, what it does, and how it is applied. New options are one more entry in optionTable.
-struct OptionEntry {
-    std::string_view name;
-    std::string_view valueForm;
-    std::string_view defaultText;
-    std::string_view description;
-    std::function<void(BatchOptions&, std::string_view)> apply;
+// FIRST:LAST:STEP, whole numbers with 0 <= FIRST <= LAST <= largest and STEP >= 1.
+void readRange(std::string_view option, const std::string& text, std::int32_t largest,
+               std::int32_t& first, std::int32_t& last, std::int32_t& step) {
+    const std::string expected = fmt::format(
+        "FIRST:LAST:STEP with 0 <= FIRST <= LAST <= {}, "
+        "STEP 1 or more, such as 0:1000:50",
+        largest);
+    const std::size_t colon1 = text.find(':');
+    const std::size_t colon2 = colon1 == std::string::npos ? colon1 : text.find(':', colon1 + 1);
+    if (colon2 == std::string::npos) {
+        badValue(option, expected, text);
+    }
+    const std::string_view all(text);
+    first = readWhole<std::int32_t>(option, all.substr(0, colon1), 0, largest, expected);
+    last = readWhole<std::int32_t>(option, all.substr(colon1 + 1, colon2 - colon1 - 1), first,
+                                   largest, expected);
+    step = readWhole<std::int32_t>(option, all.substr(colon2 + 1), 1, INT32_MAX, expected);
+}
+
+// The option texts as CLI11 hands them over; read strictly once the command is known.
+struct RawOptions {
+    std::string setting;
+    std::string games;
+    std::string attempts;
+    std::string seconds;
+    std::string bigEnd;
+    std::string regEnd;
+    std::string threads;
+    std::string seed;
+    std::string bigEnds;
+    std::string regEnds;
+    std::string format = "table";
+    std::string logPath;
 };
 
-const std::vector<OptionEntry>& optionTable() {
-    static const std::vector<OptionEntry> table = {
-        {"--run", "normal|special", "normal",
-         "normal: one machine per thread played without end (the window's 通常), statistics "
-         "per mode; special: attempts from a new machine each (特別)",
-         [](BatchOptions& o, std::string_view v) {
-             if (v == "normal") {
-                 o.run = RunKind::Normal;
-             } else if (v == "special") {
-                 o.run = RunKind::Special;
-             } else {
-                 throw BadValue{"normal or special"};
-             }
-         }},
-        {"--setting", "1..6", "1", "the payout setting (設定１..設定６)",
-         [](BatchOptions& o, std::string_view v) {
-             o.setting = readWhole<std::int32_t>(v, 1, 6, "an integer 1..6") - 1;
-             o.settingGiven = true;
-         }},
-        {"--games", "N", "100000000", "games to play in all (normal run)",
-         [](BatchOptions& o, std::string_view v) {
-             o.games =
-                 readWhole<std::int64_t>(v, 1, INT64_MAX / 4, "a whole number of games, 1 or more");
-         }},
-        {"--attempts", "N", "1000000", "attempts to make in all (special run)",
-         [](BatchOptions& o, std::string_view v) {
-             o.attempts = readWhole<std::int64_t>(v, 1, INT64_MAX / 4,
-                                                  "a whole number of attempts, 1 or more");
-         }},
-        {"--seconds", "S", "none", "play for S seconds instead of a number of games or attempts",
-         [](BatchOptions& o, std::string_view v) { o.seconds = readPositiveSeconds(v); }},
-        {"--big-end", "X", "300",
-         "special run: an attempt ends at least X games after its last BIG (read like the "
-         "window's box: the number the text begins with, 0 when none)",
-         [](BatchOptions& o, std::string_view v) {
-             o.bigEnd = readLenient(v);
-             o.endGiven = true;
-         }},
-        {"--reg-end", "Y", "100",
-         "special run: and, once it has had a REG, at least Y games after its last REG (read "
-         "like the window's box, then taken to the nearest integer, halves to even)",
-         [](BatchOptions& o, std::string_view v) {
-             o.endGiven = true;
-             try {
-                 o.regEnd = toInt32HalfEven(readLenient(v));
-             } catch (const RuntimeError& error) {
-                 throw BadValue{"a number that rounds into the signed 32-bit range (" +
-                                std::string(error.what()) + ")"};
-             }
-         }},
-        {"--threads", "T", "every core",
-         "threads to play on; a normal run plays one machine per thread and merges their "
-         "statistics",
-         [](BatchOptions& o, std::string_view v) {
-             o.threads =
-                 readWhole<int>(v, 1, maxThreads, "an integer 1.." + std::to_string(maxThreads));
-         }},
-        {"--seed", "S", "from the clock",
-         "seed of the random streams (always printed, so that a run can be repeated); thread i "
-         "draws from the seed's xoshiro256++ stream advanced by i jumps of 2^128",
-         [](BatchOptions& o, std::string_view v) {
-             o.seed = readWhole<std::uint64_t>(v, 0, UINT64_MAX,
-                                               "a whole number 0..18446744073709551615");
-         }},
-        {"--format", "table|csv|json", "table", "how the figures are written to standard output",
-         [](BatchOptions& o, std::string_view v) {
-             if (v == "table") {
-                 o.format = OutputFormat::Table;
-             } else if (v == "csv") {
-                 o.format = OutputFormat::Csv;
-             } else if (v == "json") {
-                 o.format = OutputFormat::Json;
-             } else {
-                 throw BadValue{"table, csv or json"};
-             }
-         }},
-        {"--log", "FILE", "none",
-         "write the grid's rows as CSV: every bonus (normal run) or every attempt (special run)",
-         [](BatchOptions& o, std::string_view v) {
-             if (v.empty()) {
-                 throw BadValue{"a file name"};
-             }
-             o.logPath = std::string(v);
-         }},
-        {"--exact", "", "",
-         "print the exact figures that the machine's tables imply instead of playing: the long "
-         "run of every setting (or of --setting only); with --big-end and --reg-end also what "
-         "an attempt is worth, with the coin cost rounded per attempt as the window rounds it",
-         [](BatchOptions& o, std::string_view) { o.exact = true; }},
-        {"--sweep", "", "",
-         "with --exact: expected net coins per attempt and per 1000 games for every BIG end "
-         "0..1000 by 50 and REG end 0..300 by 50, and the best of each per setting",
-         [](BatchOptions& o, std::string_view) { o.sweep = true; }},
-        {"--help", "", "", "show this text and exit",
-         [](BatchOptions& o, std::string_view) { o.help = true; }},
+void addSetting(CLI::App& command, RawOptions& raw, const std::string& what) {
+    command.add_option("--setting", raw.setting, what)->type_name("1..6");
+}
+
+void addFormat(CLI::App& command, RawOptions& raw) {
+    command.add_option("--format", raw.format, "how the figures are written to standard output")
+        ->type_name("table|csv|json")
+        ->default_str("table");
+}
+
+void addThreads(CLI::App& command, RawOptions& raw) {
+    command.add_option("--threads", raw.threads, "threads to work on (default: every core)")
+        ->type_name("T");
+}
+
+void addPlayOptions(CLI::App& command, RawOptions& raw) {
+    command
+        .add_option("--seconds", raw.seconds,
+                    "play for S seconds instead of a number of games or attempts")
+        ->type_name("S");
+    addThreads(command, raw);
+    command
+        .add_option("--seed", raw.seed,
+                    "seed of the random streams (default: from the clock; always printed, so "
+                    "that a run can be repeated). Thread i draws from the seed's xoshiro256++ "
+                    "stream advanced by i jumps of 2^128.")
+        ->type_name("S");
+    addFormat(command, raw);
+}
+
+void addEndConditions(CLI::App& command, RawOptions& raw, const std::string& note) {
+    command
+        .add_option("--big-end", raw.bigEnd,
+                    "an attempt ends at least X games after its last BIG" + note)
+        ->type_name("X");
+    command
+        .add_option("--reg-end", raw.regEnd,
+                    "and, once it has had a REG, at least Y games after its last REG (a decimal "
+                    "is rounded to the nearest whole game, halves to even)" +
+                        note)
+        ->type_name("Y");
+}
+
+std::string helpFooter() {
+    return "Bad options exit with status 2, a failed run with status 1, a run stopped with "
+           "Ctrl-C with status 130 after printing what it played.";
+}
+
+// Reads the strict values of the options that were given.
+void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
+    const auto given = [&](const char* name) {
+        const CLI::App* command = app.get_subcommands().front();
+        while (!command->get_subcommands().empty()) {
+            command = command->get_subcommands().front();
+        }
+        const CLI::Option* option = command->get_option_no_throw(name);
+        return option != nullptr && option->count() > 0;
     };
-    return table;
+    if (given("--setting")) {
+        o.setting = readWhole<std::int32_t>("--setting", raw.setting, 1, 6, "an integer 1..6") - 1;
+        o.settingGiven = true;
+    }
+    if (given("--games")) {
+        o.games = readWhole<std::int64_t>("--games", raw.games, 1, INT64_MAX / 4,
+                                          "a whole number of games, 1 or more");
+    }
+    if (given("--attempts")) {
+        o.attempts = readWhole<std::int64_t>("--attempts", raw.attempts, 1, INT64_MAX / 4,
+                                             "a whole number of attempts, 1 or more");
+    }
+    if (given("--seconds")) {
+        const std::string_view expected = "a number of seconds above 0, such as 10 or 2.5";
+        const double seconds = readDecimal("--seconds", raw.seconds, expected);
+        if (!(seconds > 0.0) || seconds > 1e9) {
+            badValue("--seconds", expected, raw.seconds);
+        }
+        o.seconds = seconds;
+    }
+    if (given("--big-end")) {
+        o.end.bigEnd =
+            readDecimal("--big-end", raw.bigEnd, "a decimal number of games, such as 300");
+        o.endGiven = true;
+    }
+    if (given("--reg-end")) {
+        const std::string_view expected = "a decimal number of games, such as 100";
+        const double regEnd = readDecimal("--reg-end", raw.regEnd, expected);
+        try {
+            o.end.regEnd = toInt32HalfEven(regEnd);
+        } catch (const RuntimeError&) {
+            fail("--reg-end", fmt::format("\"{}\" is beyond the 32-bit game counter (at most {})",
+                                          raw.regEnd, INT32_MAX));
+        }
+        o.endGiven = true;
+    }
+    if (given("--threads")) {
+        o.threads = readWhole<int>("--threads", raw.threads, 1, maxThreads,
+                                   fmt::format("an integer 1..{}", maxThreads));
+    }
+    if (given("--seed")) {
+        o.seed = readWhole<std::uint64_t>("--seed", raw.seed, 0, UINT64_MAX,
+                                          "a whole number 0..18446744073709551615");
+    }
+    if (given("--big-ends")) {
+        readRange("--big-ends", raw.bigEnds, static_cast<std::int32_t>(largestBigEnd),
+                  o.grid.bigEndFirst, o.grid.bigEndLast, o.grid.bigEndStep);
+    }
+    if (given("--reg-ends")) {
+        readRange("--reg-ends", raw.regEnds, largestRegEnd, o.grid.regEndFirst, o.grid.regEndLast,
+                  o.grid.regEndStep);
+    }
+    if (const auto format = parseOutputFormat(raw.format)) {
+        o.format = *format;
+    } else {
+        badValue("--format", "table, csv or json", raw.format);
+    }
+    if (given("--log")) {
+        if (raw.logPath.empty()) {
+            badValue("--log", "a file name", raw.logPath);
+        }
+        o.logPath = raw.logPath;
+    }
 }
 
-[[noreturn]] void fail(std::string_view option, const std::string& message) {
-    throw OptionError(std::string(programName) + ": " + std::string(option) + ": " + message);
-}
-
-// Words of `text` in lines of at most `width` columns (counting bytes), each indented.
-std::string wrapped(const std::string& text, std::size_t width, const std::string& indent) {
-    std::string result;
-    std::string line;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(' ', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string word = text.substr(start, end - start);
-        if (!line.empty() && line.size() + 1 + word.size() > width) {
-            result += indent + line + "\n";
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + word;
-        start = end + 1;
-    }
-    if (!line.empty()) {
-        result += indent + line + "\n";
-    }
-    return result;
-}
-
-std::string usageOf(const OptionEntry& entry) {
-    std::string usage(entry.name);
-    if (!entry.valueForm.empty()) {
-        usage.append(1, ' ').append(entry.valueForm);
-    }
-    return usage;
-}
-
-// Options that only make sense together, checked once everything is read.
-void checkCombinations(const BatchOptions& o, const std::vector<std::string_view>& given) {
-    const auto wasGiven = [&](std::string_view name) {
-        return std::find(given.begin(), given.end(), name) != given.end();
-    };
-    if (o.exact) {
-        for (const std::string_view name :
-             {"--run", "--games", "--attempts", "--seconds", "--seed", "--log"}) {
-            if (wasGiven(name)) {
-                fail(name,
-                     "does not apply to --exact, which works the figures out instead of "
-                     "playing");
-            }
-        }
-        if (o.sweep && o.endGiven) {
-            fail(wasGiven("--big-end") ? "--big-end" : "--reg-end",
-                 "does not apply to --sweep, which takes every end condition of its grid");
-        }
-        if (o.bigEnd > largestBigEnd) {
-            fail("--big-end", "with --exact, expected at most " +
-                                  std::to_string(static_cast<int>(largestBigEnd)));
-        }
-        if (o.regEnd > largestRegEnd) {
-            fail("--reg-end", "with --exact, expected at most " + std::to_string(largestRegEnd));
-        }
-        return;
-    }
-    if (o.sweep) {
-        fail("--sweep", "applies with --exact only");
-    }
+// Conditions that need more than one option, checked once every value is read.
+void checkCombinations(const BatchOptions& o) {
     const int amounts = (o.games ? 1 : 0) + (o.attempts ? 1 : 0) + (o.seconds ? 1 : 0);
     if (amounts > 1) {
         fail(o.seconds ? "--seconds" : "--attempts",
-             "give only one of --games N, --attempts N and --seconds S");
+             "give only one of the amount of play and --seconds S");
     }
-    if (o.run == RunKind::Normal) {
-        if (o.attempts) {
-            fail("--attempts", "applies to --run special; a normal run takes --games N");
+    if (o.command == Command::SimulateSpecial && endConditionsOutOfReach(o.setting, o.end)) {
+        fail(o.end.bigEnd > 0.0 && !endConditionsOutOfReach(o.setting, {o.end.bigEnd, 0})
+                 ? "--reg-end"
+                 : "--big-end",
+             "no attempt can meet these end conditions within the machine's 32-bit game "
+             "counter: on average an attempt would last more than 2147483647 games");
+    }
+    if (o.command == Command::Exact && o.endGiven) {
+        if (o.end.bigEnd > largestBigEnd) {
+            fail("--big-end",
+                 fmt::format("the exact figures take a BIG end of at most {}", largestBigEnd));
         }
-        for (const std::string_view name : {"--big-end", "--reg-end"}) {
-            if (wasGiven(name)) {
-                fail(name, "applies to --run special only");
-            }
+        if (o.end.regEnd > largestRegEnd) {
+            fail("--reg-end",
+                 fmt::format("the exact figures take a REG end of at most {}", largestRegEnd));
         }
-    } else if (o.games) {
-        fail("--games", "applies to --run normal; a special run takes --attempts N");
     }
 }
 
 }  // namespace
 
 BatchOptions parseOptions(std::span<const std::string> arguments) {
-    BatchOptions options;
-    std::vector<std::string_view> given;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string_view argument = arguments[i];
-        std::string_view name = argument;
-        std::optional<std::string_view> value;
-        if (const std::size_t equals = argument.find('=');
-            equals != std::string_view::npos && argument.starts_with("--")) {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-        }
-        const auto& table = optionTable();
-        const auto entry = std::find_if(table.begin(), table.end(),
-                                        [&](const OptionEntry& s) { return s.name == name; });
-        if (entry == table.end()) {
-            if (argument.starts_with("-")) {
-                throw OptionError(std::string(programName) + ": unknown option " + quoted(name) +
-                                  " (see --help)");
-            }
-            throw OptionError(std::string(programName) + ": unexpected argument " +
-                              quoted(argument) + "; options start with -- (see --help)");
-        }
-        if (std::find(given.begin(), given.end(), entry->name) != given.end()) {
-            fail(entry->name, "given twice");
-        }
-        given.push_back(entry->name);
-        if (entry->valueForm.empty()) {
-            if (value) {
-                fail(entry->name, "takes no value");
-            }
-        } else if (!value) {
-            if (i + 1 >= arguments.size()) {
-                fail(entry->name, "expected a value: " + usageOf(*entry));
-            }
-            value = arguments[++i];
-        }
-        try {
-            entry->apply(options, value.value_or(""));
-        } catch (const BadValue& bad) {
-            fail(entry->name, "expected " + bad.expected + ", got " + quoted(*value));
-        }
-    }
-    if (!options.help) {
-        checkCombinations(options, given);
-    }
-    return options;
-}
+    CLI::App app{
+        "Korvale on the command line: plays the machine on every core, or works its figures out "
+        "exactly from its tables.",
+        "korvale-batch"};
+    app.set_version_flag("--version", std::string("korvale-batch ") + korvaleVersion);
+    app.require_subcommand(1);
+    app.footer(helpFooter());
+    RawOptions raw;
 
-std::string helpText() {
-    std::string text =
-        "Usage: korvale-batch [options]\n"
-        "Plays the Korvale machine without the window, on every core, and prints the figures\n"
-        "the window shows, each rate with a 95% confidence interval.\n"
-        "A normal run on several threads plays one machine per thread and merges their\n"
-        "statistics; a special run shares its attempts out among the threads. The same seed\n"
-        "and thread count give the same figures.\n\nOptions:\n";
-    for (const OptionEntry& entry : optionTable()) {
-        text +=
-            "  " + usageOf(entry) + "\n" + wrapped(std::string(entry.description), 84, "      ");
-        if (!entry.defaultText.empty()) {
-            text += "      (default: " + std::string(entry.defaultText) + ")\n";
-        }
+    CLI::App* simulate = app.add_subcommand(
+        "simulate", "play the machine and measure its figures, each rate with a 95% interval");
+    simulate->require_subcommand(1);
+    CLI::App* normal = simulate->add_subcommand(
+        "normal",
+        "one machine per thread played without end (the window's 通常): long-run figures per "
+        "mode");
+    addSetting(*normal, raw, "the payout setting, 設定１..設定６ (default: 1)");
+    normal->add_option("--games", raw.games, "games to play in all (default: 100000000)")
+        ->type_name("N");
+    addPlayOptions(*normal, raw);
+    normal->add_option("--log", raw.logPath, "write every bonus as CSV, as the window's grid")
+        ->type_name("FILE");
+
+    CLI::App* special = simulate->add_subcommand(
+        "special",
+        "attempts from a new machine each (the window's 特別), shared out among the "
+        "threads");
+    addSetting(*special, raw, "the payout setting, 設定１..設定６ (default: 1)");
+    special->add_option("--attempts", raw.attempts, "attempts to make in all (default: 1000000)")
+        ->type_name("N");
+    addEndConditions(*special, raw, " (default: 300 and 100)");
+    addPlayOptions(*special, raw);
+    special->add_option("--log", raw.logPath, "write every attempt as CSV, as the window's grid")
+        ->type_name("FILE");
+
+    CLI::App* exact = app.add_subcommand(
+        "exact",
+        "the figures the machine's tables imply, worked out from its Markov chain: the long "
+        "run of every setting; with end conditions also what one attempt is worth");
+    addSetting(*exact, raw, "only this setting (default: all six)");
+    addEndConditions(*exact, raw, " (up to 2000 and 1000)");
+    addThreads(*exact, raw);
+    addFormat(*exact, raw);
+
+    CLI::App* sweep = app.add_subcommand(
+        "sweep",
+        "what an attempt is worth for every BIG end 0..1000 by 50 and REG end 0..300 by "
+        "50, and each setting's best rule");
+    addSetting(*sweep, raw, "only this setting (default: all six)");
+    sweep->add_option("--big-ends", raw.bigEnds, "the BIG ends from FIRST to LAST by STEP")
+        ->type_name("FIRST:LAST:STEP")
+        ->default_str("0:1000:50");
+    sweep->add_option("--reg-ends", raw.regEnds, "the REG ends from FIRST to LAST by STEP")
+        ->type_name("FIRST:LAST:STEP")
+        ->default_str("0:300:50");
+    addThreads(*sweep, raw);
+    addFormat(*sweep, raw);
+
+    for (CLI::App* command : {normal, special, exact, sweep}) {
+        command->footer(helpFooter());
     }
-    text +=
-        "\nValues may also be written --option=value. Bad options exit with status 2, a failed\n"
-        "run with status 1.\n";
-    return text;
+
+    // A mistyped command would otherwise be reported as a missing one.
+    const auto checkCommand = [&](std::size_t at, CLI::App& parent) {
+        if (arguments.size() <= at || arguments[at].starts_with('-')) {
+            return;
+        }
+        std::string names;
+        for (const CLI::App* command : parent.get_subcommands({})) {
+            if (command->get_name() == arguments[at]) {
+                return;
+            }
+            names += (names.empty() ? "" : ", ") + command->get_name();
+        }
+        {
+            throw OptionError(
+                fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
+                            arguments[at], names));
+        }
+    };
+    checkCommand(0, app);
+    if (!arguments.empty() && arguments[0] == "simulate") {
+        checkCommand(1, *simulate);
+    }
+
+    BatchOptions options;
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        options.textToShow = app.help();
+        return options;
+    } catch (const CLI::CallForAllHelp&) {
+        options.textToShow = app.help("", CLI::AppFormatMode::All);
+        return options;
+    } catch (const CLI::CallForVersion& version) {
+        options.textToShow = std::string(version.what()) + "\n";
+        return options;
+    } catch (const CLI::ParseError& error) {
+        std::string message = error.what();
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        throw OptionError(fmt::format("korvale-batch: {} (see korvale-batch --help)", message));
+    }
+
+    if (simulate->parsed()) {
+        options.command = normal->parsed() ? Command::SimulateNormal : Command::SimulateSpecial;
+    } else {
+        options.command = exact->parsed() ? Command::Exact : Command::Sweep;
+    }
+    readValues(raw, app, options);
+    checkCombinations(options);
+    return options;
 }
 
 std::int64_t requestedAmount(const BatchOptions& options) {
     if (options.seconds) {
         return -1;
     }
-    if (options.run == RunKind::Normal) {
+    if (options.command == Command::SimulateNormal) {
         return options.games.value_or(defaultGames);
     }
     return options.attempts.value_or(defaultAttempts);

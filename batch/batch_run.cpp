@@ -8,17 +8,18 @@
 #include <thread>
 
 #include "batch/grid_log.h"
+#include "batch/interrupt.h"
 #include "batch/progress_bar.h"
 
 namespace korvale {
 
 RunPlan makePlan(const BatchOptions& options) {
     RunPlan plan;
-    plan.run = options.run;
+    plan.run = options.command == Command::SimulateNormal ? RunKind::Normal : RunKind::Special;
     plan.setting = options.setting;
     plan.amount = requestedAmount(options);
     plan.seconds = options.seconds;
-    plan.end = {options.bigEnd, options.regEnd};
+    plan.end = options.end;
     plan.threads = options.threads.value_or(
         static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     plan.seed = options.seed ? *options.seed : seedFromClock();
@@ -107,6 +108,7 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     std::mutex mutex;
     std::condition_variable workerDone;
     std::size_t finished = 0;
+    bool interrupted = false;
     const Clock::time_point start = Clock::now();
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < threadCount; ++i) {
@@ -140,9 +142,12 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
 
     {
         std::unique_lock lock(mutex);
-        const auto refresh = std::chrono::milliseconds(200);
+        // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
+        const auto look = std::chrono::milliseconds(20);
+        const auto redraw = std::chrono::milliseconds(200);
+        Clock::time_point nextDraw = start + redraw;
         while (finished < threadCount) {
-            Clock::time_point wakeUp = Clock::now() + refresh;
+            Clock::time_point wakeUp = Clock::now() + look;
             if (plan.seconds && !control.stopRequested()) {
                 const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                                   std::chrono::duration<double>(*plan.seconds));
@@ -153,8 +158,13 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
                 }
             }
             workerDone.wait_until(lock, wakeUp);
-            if (bar != nullptr && finished < threadCount) {
+            if (interruptRequested() && !control.stopRequested()) {
+                control.requestStop();
+                interrupted = true;
+            }
+            if (bar != nullptr && finished < threadCount && Clock::now() >= nextDraw) {
                 showProgress(*bar, plan, control, secondsSince(start));
+                nextDraw = Clock::now() + redraw;
             }
         }
     }
@@ -165,6 +175,7 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     result.plan = plan;
     result.seconds = secondsSince(start);
     result.gamesPlayed = control.games();
+    result.interrupted = interrupted;
     if (bar != nullptr) {
         bar->clear();
     }

@@ -1,5 +1,7 @@
 #include "batch/exact_figures.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <future>
 #include <thread>
@@ -7,23 +9,14 @@
 
 #include "analysis/attempt.h"
 #include "analysis/end_sweep.h"
-#include "analysis/figures_output.h"
 #include "analysis/long_run.h"
+#include "batch/progress_bar.h"
+#include "report/exact_groups.h"
+#include "report/figure_catalogue.h"
+#include "report/table_text.h"
 
 namespace korvale {
 namespace {
-
-FigureFormat figureFormat(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Csv:
-            return FigureFormat::Csv;
-        case OutputFormat::Json:
-            return FigureFormat::Json;
-        case OutputFormat::Table:
-            break;
-    }
-    return FigureFormat::Table;
-}
 
 std::vector<std::int32_t> chosenSettings(const BatchOptions& options) {
     if (options.settingGiven) {
@@ -42,10 +35,13 @@ unsigned threadCount(const BatchOptions& options) {
 // What an attempt is worth at each setting, with the cost rounded per attempt. That takes a few
 // seconds a setting, so the settings are solved side by side.
 std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& settings,
-                                          EndConditions end, unsigned threads) {
+                                          EndConditions end, unsigned threads, ProgressBar* bar) {
     std::vector<AttemptFigures> figures(settings.size());
     std::vector<std::future<void>> running;
     for (std::size_t first = 0; first < settings.size(); first += threads) {
+        if (bar != nullptr) {
+            bar->showShare(static_cast<double>(first) / static_cast<double>(settings.size()));
+        }
         running.clear();
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
             running.push_back(std::async(std::launch::async, [&, i] {
@@ -56,35 +52,65 @@ std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& setti
             task.get();
         }
     }
+    if (bar != nullptr) {
+        bar->clear();
+    }
     return figures;
+}
+
+std::vector<Fact> exactFacts(const BatchOptions& options) {
+    std::vector<Fact> facts;
+    if (options.settingGiven) {
+        facts.push_back(
+            {"setting", "設定", std::to_string(options.setting + 1), settingName(options.setting)});
+    }
+    if (options.endGiven) {
+        facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
+        facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
+    }
+    return facts;
 }
 
 }  // namespace
 
-void writeExactFigures(const BatchOptions& options, std::ostream& out) {
-    const FigureFormat format = figureFormat(options.format);
+Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const std::vector<std::int32_t> settings = chosenSettings(options);
-
-    if (options.sweep) {
-        std::vector<SettingSweep> sweeps = sweepEndConditions(SweepGrid{}, threadCount(options));
-        std::erase_if(sweeps, [&](const SettingSweep& sweep) {
-            return std::find(settings.begin(), settings.end(), sweep.setting) == settings.end();
-        });
-        writeSweep(out, format, sweeps);
-        return;
-    }
-
-    std::vector<LongRunFigures> longRuns;
+    Report report{.command = "exact", .facts = exactFacts(options)};
     for (const std::int32_t setting : settings) {
-        longRuns.push_back(solveLongRun(setting));
+        report.groups.push_back(exactLongRunGroup(solveLongRun(setting)));
     }
-    if (!options.endGiven) {
-        writeLongRun(out, format, longRuns);
-        return;
+    if (options.endGiven) {
+        for (const AttemptFigures& figures :
+             solveAttempts(settings, options.end, threadCount(options), bar)) {
+            report.groups.push_back(exactAttemptGroup(figures));
+        }
     }
-    const EndConditions end{options.bigEnd, options.regEnd};
-    writeLongRunAndAttempts(out, format, longRuns,
-                            solveAttempts(settings, end, threadCount(options)));
+    return report;
+}
+
+Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
+    const std::vector<std::int32_t> settings = chosenSettings(options);
+    SweepProgress progress;
+    if (bar != nullptr) {
+        progress = [bar](double share) { bar->showShare(share); };
+    }
+    const std::vector<SettingSweep> sweeps =
+        sweepEndConditions(options.grid, threadCount(options), progress, settings);
+    if (bar != nullptr) {
+        bar->clear();
+    }
+    Report report{.command = "sweep", .facts = exactFacts(options)};
+    for (const SettingSweep& sweep : sweeps) {
+        for (std::size_t i = 0; i < sweep.points.size(); ++i) {
+            FigureGroup group = exactAttemptGroup(sweep.points[i]);
+            group.details.push_back(
+                makeFigure("best_per_attempt", i == sweep.bestPerAttempt ? 1.0 : 0.0));
+            group.details.push_back(
+                makeFigure("best_per_1000_games", i == sweep.bestPer1000Games ? 1.0 : 0.0));
+            report.groups.push_back(std::move(group));
+        }
+    }
+    return report;
 }
 
 }  // namespace korvale

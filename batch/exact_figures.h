@@ -1,14 +1,19 @@
 #pragma once
 
-#include <ostream>
-
 #include "batch/batch_options.h"
+#include "report/report_model.h"
 
 namespace korvale {
 
-// korvale-batch --exact: works out and writes the figures that the machine's tables imply (the
-// long run; with end conditions, what an attempt is worth; with --sweep, the sweep over end
-// conditions), in the format the options ask for.
-void writeExactFigures(const BatchOptions& options, std::ostream& out);
+class ProgressBar;
+
+// korvale-batch exact: the long run of the chosen settings and, with end conditions, what an
+// attempt is worth (the cost rounded per attempt as the window rounds it). Redraws `bar`, when
+// not null, as the settings are solved.
+Report exactReport(const BatchOptions& options, ProgressBar* bar);
+
+// korvale-batch sweep: every point of the default grid of end conditions for the chosen
+// settings, each setting's best rules marked in the details.
+Report sweepReport(const BatchOptions& options, ProgressBar* bar);
 
 }  // namespace korvale

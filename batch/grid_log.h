@@ -7,8 +7,10 @@
 namespace korvale {
 
 // The grid's rows of one worker as CSV lines, gathered in a buffer and written to a file in
-// large pieces. Each row starts with the worker's thread number, since every thread plays a
-// machine of its own.
+// large pieces. The first columns are the window's grid columns under its headings, so that the
+// log reads like the window's grid (and `korvale-batch infer` reads a bonus log); then the
+// running game count and the worker's thread number, since every thread plays a machine of its
+// own.
 class GridLog {
   public:
     // Writes to `file`, which stays open and owned by the caller.
@@ -17,18 +19,19 @@ class GridLog {
     GridLog(const GridLog&) = delete;
     GridLog& operator=(const GridLog&) = delete;
 
-    // Normal run: "thread,bonus,games,mode", as the grid's "BONUS", "回転数", "モード".
-    void bonusRow(bool big, std::int32_t games, std::int32_t mode);
-    // Attempt run: "thread,big,reg,net", as the grid's "BIG", "REG", "差枚".
-    void attemptRow(std::int64_t bigs, std::int64_t regs, std::int64_t net);
+    // Normal run: the bonus, the games since the previous bonus, the mode, and the game number
+    // of the bonus counted from the machine's first game (for a slump graph).
+    void bonusRow(bool big, std::int32_t games, std::int32_t mode, std::int64_t gameNumber);
+    // Attempt run: the attempt's BIGs, REGs and net coins, and its games.
+    void attemptRow(std::int64_t bigs, std::int64_t regs, std::int64_t net, std::int64_t games);
 
     void flush();
 
-    static const char* bonusHeader() { return "thread,bonus,games,mode\n"; }
-    static const char* attemptHeader() { return "thread,big,reg,net\n"; }
+    static const char* bonusHeader() { return "BONUS,回転数,モード,累計回転数,スレッド\n"; }
+    static const char* attemptHeader() { return "BIG,REG,差枚,回転数,スレッド\n"; }
 
   private:
-    void appendNumber(std::int64_t value);
+    void flushWhenFull();
 
     std::FILE* file_;
     int thread_;

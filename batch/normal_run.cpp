@@ -7,28 +7,6 @@
 
 namespace korvale {
 
-NormalTotals& NormalTotals::operator+=(const NormalTotals& other) {
-    games += other.games;
-    bigs += other.bigs;
-    regs += other.regs;
-    for (std::size_t m = 0; m < modeGames.size(); ++m) {
-        modeGames[m] += other.modeGames[m];
-        modeBigs[m] += other.modeBigs[m];
-    }
-    return *this;
-}
-
-NormalTotals& NormalTotals::operator-=(const NormalTotals& other) {
-    games -= other.games;
-    bigs -= other.bigs;
-    regs -= other.regs;
-    for (std::size_t m = 0; m < modeGames.size(); ++m) {
-        modeGames[m] -= other.modeGames[m];
-        modeBigs[m] -= other.modeBigs[m];
-    }
-    return *this;
-}
-
 void BatchSeries::record(const NormalTotals& running) {
     NormalTotals batch = running;
     batch -= boundary_;
@@ -82,7 +60,7 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
                     ++running.modeBigs[static_cast<std::size_t>(mode)];
                 }
                 if (log != nullptr) {
-                    log->bonusRow(big, num, mode);
+                    log->bonusRow(big, num, mode, player.games());
                 }
             }
         }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/run_totals.h"
 #include "batch/run_control.h"
 #include "common/random_source.h"
 #include "machine/korvale_tables.h"
@@ -11,20 +12,6 @@
 namespace korvale {
 
 class GridLog;
-
-// Counts of a stretch of the normal run: games, bonuses, and per mode (the mode in force when
-// the game began) the games and the BIGs.
-struct NormalTotals {
-    std::int64_t games = 0;
-    std::int64_t bigs = 0;
-    std::int64_t regs = 0;
-    std::array<std::int64_t, modeCount> modeGames{};
-    std::array<std::int64_t, modeCount> modeBigs{};
-
-    NormalTotals& operator+=(const NormalTotals& other);
-    NormalTotals& operator-=(const NormalTotals& other);
-    bool operator==(const NormalTotals&) const = default;
-};
 
 // Cuts one machine's run into batches of consecutive games for the batch-means intervals. The
 // run length is not known in advance (--seconds), so batches start small and, whenever

@@ -1,9 +1,9 @@
 #include "batch/progress_bar.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 namespace korvale {
 namespace {
@@ -15,24 +15,28 @@ std::string clockText(double seconds) {
         return "--:--:--";
     }
     const long total = std::lround(seconds);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", total / 3600, total / 60 % 60,
-                  total % 60);
-    return text;
+    return fmt::format("{:02}:{:02}:{:02}", total / 3600, total / 60 % 60, total % 60);
 }
 
 }  // namespace
 
-void ProgressBar::show(double fraction, double gamesPerSecond, double secondsLeft) {
+void ProgressBar::draw(double fraction, const std::string& middle, double secondsLeft) {
     fraction = std::clamp(fraction, 0.0, 1.0);
     const int filled = static_cast<int>(fraction * barWidth);
-    char line[160];
-    std::snprintf(line, sizeof line, "\r[%s%s] %5.1f%%  %.3g games/s  left %s ",
-                  std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                  std::string(static_cast<std::size_t>(barWidth - filled), ' ').c_str(),
-                  fraction * 100.0, gamesPerSecond, clockText(secondsLeft).c_str());
-    out_ << line << std::flush;
+    out_ << fmt::format("\r[{:#<{}}{: <{}}] {:5.1f}%{}  left {} ", "", filled, "",
+                        barWidth - filled, fraction * 100.0, middle, clockText(secondsLeft))
+         << std::flush;
     drawn_ = true;
+}
+
+void ProgressBar::show(double fraction, double gamesPerSecond, double secondsLeft) {
+    draw(fraction, fmt::format("  {:.3g} games/s", gamesPerSecond), secondsLeft);
+}
+
+void ProgressBar::showShare(double fraction) {
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    draw(fraction, "", fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : -1.0);
 }
 
 void ProgressBar::clear() {

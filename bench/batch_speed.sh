@@ -29,9 +29,9 @@ median() {
 # One korvale-batch run: prints its games per second (as it reports them) and its CPU share.
 batch_run() {
     /usr/bin/time -f '%P' -o "$scratch/cpu" \
-        "$build/batch/korvale-batch" --seed 1 --setting "$setting" --format csv "$@" \
+        "$build/batch/korvale-batch" simulate "$@" --seed 1 --setting "$setting" --format csv \
         >"$scratch/out"
-    echo "$(awk -F, '$1 == "games_per_second" { print $2 }' "$scratch/out") $(tr -d '%' <"$scratch/cpu")"
+    echo "$(awk -F, '$1 == "timing" && $6 == "games_per_second" { print $10 }' "$scratch/out") $(tr -d '%' <"$scratch/cpu")"
 }
 
 # Median games per second and median CPU share of REPS runs.
@@ -47,10 +47,10 @@ play=$("$build/bench/machine_bench" --benchmark_filter='^BM_Play/0$' \
     --benchmark_format=csv 2>/dev/null |
     awk -F, '$1 == "\"BM_Play/0_median\"" { printf "%.0f\n", $7 }')
 
-read -r normal1 normal1cpu <<<"$(batch_median --run normal --games "$games" --threads 1)"
-read -r normal2 normal2cpu <<<"$(batch_median --run normal --games "$games" --threads 2)"
-read -r special1 special1cpu <<<"$(batch_median --run special --attempts "$attempts" --threads 1)"
-read -r special2 special2cpu <<<"$(batch_median --run special --attempts "$attempts" --threads 2)"
+read -r normal1 normal1cpu <<<"$(batch_median normal --games "$games" --threads 1)"
+read -r normal2 normal2cpu <<<"$(batch_median normal --games "$games" --threads 2)"
+read -r special1 special1cpu <<<"$(batch_median special --attempts "$attempts" --threads 1)"
+read -r special2 special2cpu <<<"$(batch_median special --attempts "$attempts" --threads 2)"
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 

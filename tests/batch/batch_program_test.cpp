@@ -1,14 +1,18 @@
+// korvale-batch as a user meets it: subcommands, help, strict values, the three formats (golden
+// files of small seeded runs), the logs, the progress bar and Ctrl-C.
+
 #include "batch/batch_program.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cctype>
-#include <cstdio>
+#include <chrono>
 #include <fstream>
-#include <map>
-#include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
-#include <variant>
+#include <thread>
 #include <vector>
 
 namespace korvale {
@@ -27,257 +31,246 @@ Outcome run(std::vector<std::string> arguments, bool terminal = false) {
     return {status, out.str(), err.str()};
 }
 
-// The output without its last two lines, the time taken and the games per second.
-std::string withoutTiming(const std::string& text) {
-    std::size_t end = text.size();
-    for (int line = 0; line < 3 && end > 0; ++line) {
-        end = text.rfind('\n', end - 1);
-        if (end == std::string::npos) {
-            return "";
-        }
-    }
-    return text.substr(0, end + 1);
-}
-
-TEST(BatchProgramTest, BadOptionsExitWithStatus2AndOneLine) {
-    for (const auto& [arguments, option] :
-         std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"--setting", "9"}, "--setting"},
-             {{"--bogus"}, "--bogus"},
-             {{"--run", "special", "--reg-end", "9999999999"}, "--reg-end"},
-             {{"--games"}, "--games"},
-             {{"--log", "/nonexistent-folder/rows.csv", "--games", "10"}, "--log"}}) {
+TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--help"},
+                                               {"-h"},
+                                               {"simulate", "--help"},
+                                               {"simulate", "normal", "-h"},
+                                               {"simulate", "special", "--help"},
+                                               {"exact", "--help"},
+                                               {"sweep", "-h"}}) {
         const Outcome outcome = run(arguments);
-        EXPECT_EQ(outcome.status, 2) << option;
-        EXPECT_EQ(outcome.out, "") << option;
-        ASSERT_FALSE(outcome.err.empty());
+        EXPECT_EQ(outcome.status, 0) << arguments.back();
+        EXPECT_NE(outcome.out.find("Usage: korvale-batch"), std::string::npos) << outcome.out;
+        EXPECT_EQ(outcome.err, "");
+    }
+    EXPECT_NE(run({"simulate", "special", "-h"}).out.find("--big-end"), std::string::npos);
+    EXPECT_EQ(run({"--version"}).out, std::string("korvale-batch ") + KORVALE_VERSION + "\n");
+}
+
+// Each bad command line: exit 2, nothing on stdout, one line on stderr that starts as given.
+TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string start;
+    };
+    const std::vector<Case> cases = {
+        {{}, "korvale-batch: A subcommand is required"},
+        {{"play"},
+         "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep)"},
+        {{"simulate", "fast"},
+         "korvale-batch: unknown command \"fast\" (the commands are normal, special)"},
+        {{"simulate"}, "korvale-batch: A subcommand is required"},
+        {{"simulate", "normal", "--bogus"}, "korvale-batch: The following argument"},
+        {{"simulate", "normal", "--setting", "9"},
+         "korvale-batch: --setting: expected an integer 1..6"},
+        {{"simulate", "normal", "--setting", "１"},
+         "korvale-batch: --setting: expected an integer"},
+        {{"simulate", "normal", "--games", "1e6"},
+         "korvale-batch: --games: expected a whole number"},
+        {{"simulate", "normal", "--games", "0x10"},
+         "korvale-batch: --games: expected a whole number"},
+        {{"simulate", "normal", "--games", "-5"},
+         "korvale-batch: --games: expected a whole number"},
+        {{"simulate", "normal", "--games"}, "korvale-batch: --games: 1 required"},
+        {{"simulate", "normal", "--big-end", "300"}, "korvale-batch: The following argument"},
+        {{"simulate", "normal", "--games", "5", "--seconds", "1"},
+         "korvale-batch: --seconds: give only one"},
+        {{"simulate", "normal", "--seconds", "0"},
+         "korvale-batch: --seconds: expected a number of seconds"},
+        {{"simulate", "normal", "--threads", "0"},
+         "korvale-batch: --threads: expected an integer 1..1024"},
+        {{"simulate", "normal", "--seed", "-1"}, "korvale-batch: --seed: expected a whole number"},
+        {{"simulate", "normal", "--format", "xml"},
+         "korvale-batch: --format: expected table, csv or json"},
+        {{"simulate", "special", "--games", "5"}, "korvale-batch: The following argument"},
+        {{"simulate", "special", "--big-end", "abc"},
+         "korvale-batch: --big-end: expected a decimal number"},
+        {{"simulate", "special", "--big-end", "1e9"},
+         "korvale-batch: --big-end: expected a decimal number"},
+        {{"simulate", "special", "--big-end", "3OO"},
+         "korvale-batch: --big-end: expected a decimal number"},
+        {{"simulate", "special", "--reg-end", ""},
+         "korvale-batch: --reg-end: expected a decimal number"},
+        {{"simulate", "special", "--big-end", "99999999999", "--seconds", "1"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        {{"simulate", "special", "--big-end", "3000"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        {{"simulate", "special", "--reg-end", "20000"},
+         "korvale-batch: --reg-end: no attempt can meet"},
+        {{"simulate", "special", "--reg-end", "9999999999"},
+         "korvale-batch: --reg-end: \"9999999999\" is beyond"},
+        {{"simulate", "special", "--log", "/nonexistent-folder/rows.csv", "--attempts", "10"},
+         "korvale-batch: --log: cannot open"},
+        {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
+        {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
+        {{"exact", "--games", "5"}, "korvale-batch: The following argument"},
+        {{"sweep", "--big-ends", "0:1000"}, "korvale-batch: --big-ends: expected FIRST:LAST:STEP"},
+        {{"sweep", "--reg-ends", "100:50:10"},
+         "korvale-batch: --reg-ends: expected FIRST:LAST:STEP"},
+        {{"sweep", "--big-ends", "0:100:0"}, "korvale-batch: --big-ends: expected FIRST:LAST:STEP"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = run(c.arguments);
+        const std::string line = testing::PrintToString(c.arguments);
+        EXPECT_EQ(outcome.status, 2) << line;
+        EXPECT_EQ(outcome.out, "") << line;
+        EXPECT_EQ(outcome.err.rfind(c.start, 0), 0u) << line << " said: " << outcome.err;
         EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
-        EXPECT_NE(outcome.err.find(option), std::string::npos) << outcome.err;
     }
 }
 
-TEST(BatchProgramTest, HelpGoesToStandardOutput) {
-    const Outcome outcome = run({"--help"});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_NE(outcome.out.find("Usage: korvale-batch"), std::string::npos);
-    EXPECT_EQ(outcome.err, "");
-}
-
-TEST(BatchProgramTest, SameSeedSameOutputTimingAside) {
-    for (const char* format : {"table", "csv", "json"}) {
-        const std::vector<std::string> arguments = {"--games", "2000000", "--threads", "2",
-                                                    "--seed",  "123",     "--format",  format};
-        const Outcome first = run(arguments);
-        const Outcome second = run(arguments);
-        ASSERT_EQ(first.status, 0) << first.err;
-        EXPECT_EQ(withoutTiming(first.out), withoutTiming(second.out)) << format;
-        EXPECT_NE(withoutTiming(first.out), "");
-        EXPECT_EQ(first.err, "");  // no progress bar without a terminal
+// End conditions are read as decimals; the REG end is taken to whole games, halves to even.
+TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
+    struct Case {
+        std::string bigEnd;
+        std::string regEnd;
+        double bigExpected;
+        double regExpected;
+    };
+    for (const Case& c : std::vector<Case>{{"300.5", "100.5", 300.5, 100},
+                                           {"+12", "101.5", 12, 102},
+                                           {"-5", ".5", -5, 0},
+                                           {"0", "2.5", 0, 2}}) {
+        const Outcome outcome =
+            run({"simulate", "special", "--attempts", "3", "--threads", "1", "--seed", "1",
+                 "--big-end", c.bigEnd, "--reg-end", c.regEnd, "--format", "json"});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const auto report = nlohmann::json::parse(outcome.out);
+        EXPECT_EQ(report["run"]["big_end"], c.bigExpected) << c.bigEnd;
+        EXPECT_EQ(report["run"]["reg_end"], c.regExpected) << c.regEnd;
+        EXPECT_EQ(report["results"][0]["reg_end"], c.regExpected) << c.regEnd;
     }
 }
 
-TEST(BatchProgramTest, TableUsesTheWindowsWords) {
-    const Outcome normal = run({"--games", "500000", "--threads", "1", "--seed", "5"});
-    for (const char* label :
-         {"プレイ数", "差枚", "割", "BIG 1/", "REG 1/", "モード3 回転数", "モード3 BIG回数",
-          "モード3 RT解除率 1/", "シード", "5", "ゲーム/秒"}) {
-        EXPECT_NE(normal.out.find(label), std::string::npos) << label;
+// The output without the time taken, which differs from run to run.
+std::string withoutTiming(const std::string& text, const std::string& format) {
+    if (format == "json") {
+        auto report = nlohmann::ordered_json::parse(text);
+        report.erase("timing");
+        return report.dump(2) + "\n";
     }
-    const Outcome special =
-        run({"--run", "special", "--attempts", "300", "--threads", "1", "--seed", "5"});
-    for (const char* label :
-         {"挑戦回数", "一回あたりのプレイ数", "一回あたりの差枚", "一回あたりのBIG数", "特別"}) {
-        EXPECT_NE(special.out.find(label), std::string::npos) << label;
-    }
-}
-
-// A CSV report: every row key,value,ci95_low,ci95_high with unique keys.
-std::map<std::string, std::vector<std::string>> parseCsv(const std::string& text) {
-    std::map<std::string, std::vector<std::string>> rows;
     std::istringstream lines(text);
-    std::string line;
-    std::getline(lines, line);
-    EXPECT_EQ(line, "key,value,ci95_low,ci95_high");
-    while (std::getline(lines, line)) {
-        std::vector<std::string> cells;
-        std::size_t start = 0;
-        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
-             start = comma + 1) {
-            cells.push_back(line.substr(start, comma - start));
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("timing,") && !line.starts_with("時間（秒）") &&
+            !line.starts_with("ゲーム/秒")) {
+            kept += line + "\n";
         }
-        cells.push_back(line.substr(start));
-        EXPECT_EQ(cells.size(), 4u) << line;
-        EXPECT_TRUE(rows.emplace(cells[0], cells).second) << "repeated key " << cells[0];
     }
-    return rows;
+    return kept;
 }
 
-TEST(BatchProgramTest, CsvParsesBack) {
-    const Outcome outcome = run({"--run", "special", "--attempts", "4000", "--threads", "2",
-                                 "--seed", "77", "--format", "csv", "--setting", "6"});
-    ASSERT_EQ(outcome.status, 0) << outcome.err;
-    auto rows = parseCsv(outcome.out);
-    EXPECT_EQ(rows["run"][1], "special");
-    EXPECT_EQ(rows["setting"][1], "6");
-    EXPECT_EQ(rows["seed"][1], "77");
-    EXPECT_EQ(rows["attempts"][1], "4000");
-    EXPECT_EQ(rows["big_end"][1], "300");
-    EXPECT_EQ(rows["reg_end"][1], "100");
-    for (const char* rate : {"payout_rate", "big_odds", "reg_odds", "games_per_attempt",
-                             "net_coins_per_attempt", "big_per_attempt"}) {
-        const double value = std::stod(rows[rate][1]);
-        EXPECT_LT(std::stod(rows[rate][2]), value) << rate;
-        EXPECT_GT(std::stod(rows[rate][3]), value) << rate;
-    }
-    const double games = std::stod(rows["games"][1]);
-    EXPECT_NEAR(std::stod(rows["games_per_attempt"][1]), games / 4000, 1e-6);
-    EXPECT_GT(std::stod(rows["seconds"][1]), 0.0);
-    EXPECT_GT(std::stod(rows["games_per_second"][1]), 0.0);
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// A small JSON reader: objects, strings without escapes, numbers and null, as the report uses.
-struct JsonValue;
-using JsonObject = std::map<std::string, JsonValue>;
-struct JsonValue {
-    std::variant<std::nullptr_t, double, std::string, std::shared_ptr<JsonObject>> value;
-    const JsonValue& operator[](const std::string& key) const {
-        return std::get<std::shared_ptr<JsonObject>>(value)->at(key);
-    }
-    double number() const { return std::get<double>(value); }
-    bool isNull() const { return std::holds_alternative<std::nullptr_t>(value); }
-};
-
-class JsonReader {
-  public:
-    explicit JsonReader(std::string text) : text_(std::move(text)) {}
-
-    JsonValue readDocument() {
-        JsonValue value = readValue();
-        skipBlanks();
-        if (at_ != text_.size()) {
-            throw std::runtime_error("text after the document");
-        }
-        return value;
-    }
-
-  private:
-    void skipBlanks() {
-        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) {
-            ++at_;
-        }
-    }
-    void expect(char c) {
-        skipBlanks();
-        if (at_ >= text_.size() || text_[at_] != c) {
-            throw std::runtime_error(std::string("expected ") + c + " at " + std::to_string(at_));
-        }
-        ++at_;
-    }
-    std::string readString() {
-        expect('"');
-        const std::size_t end = text_.find('"', at_);
-        if (end == std::string::npos) {
-            throw std::runtime_error("open string");
-        }
-        std::string s = text_.substr(at_, end - at_);
-        at_ = end + 1;
-        return s;
-    }
-    JsonValue readValue() {
-        skipBlanks();
-        if (at_ >= text_.size()) {
-            throw std::runtime_error("missing value");
-        }
-        if (text_[at_] == '{') {
-            ++at_;
-            auto object = std::make_shared<JsonObject>();
-            skipBlanks();
-            if (text_[at_] == '}') {
-                ++at_;
-                return {object};
+// Golden files: what each subcommand prints for a small seeded run, in each format. After a
+// deliberate change of the output, KORVALE_UPDATE_GOLDEN=1 writes them anew (read the diff).
+TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
+        {"simulate_normal",
+         {"simulate", "normal", "--setting", "4", "--games", "300000", "--threads", "2", "--seed",
+          "7"}},
+        {"simulate_special",
+         {"simulate", "special", "--setting", "2", "--attempts", "400", "--threads", "2", "--seed",
+          "7", "--big-end", "150.5", "--reg-end", "50"}},
+        {"exact", {"exact", "--setting", "6"}},
+        {"sweep", {"sweep", "--setting", "5", "--big-ends", "0:200:100", "--reg-ends", "0:50:50"}},
+    };
+    const bool update = std::getenv("KORVALE_UPDATE_GOLDEN") != nullptr;
+    for (const auto& [name, arguments] : commands) {
+        for (const std::string format : {"table", "csv", "json"}) {
+            std::vector<std::string> withFormat = arguments;
+            withFormat.insert(withFormat.end(), {"--format", format});
+            const Outcome outcome = run(withFormat);
+            ASSERT_EQ(outcome.status, 0) << name << " " << outcome.err;
+            const std::string text = withoutTiming(outcome.out, format);
+            const std::string path =
+                std::string(KORVALE_GOLDEN_DIR) + "/" + name + "." + format + ".txt";
+            if (update) {
+                std::ofstream(path, std::ios::binary) << text;
             }
-            for (;;) {
-                std::string key = readString();
-                expect(':');
-                if (!object->emplace(key, readValue()).second) {
-                    throw std::runtime_error("repeated key " + key);
-                }
-                skipBlanks();
-                if (text_[at_] == ',') {
-                    ++at_;
-                    continue;
-                }
-                expect('}');
-                return {object};
-            }
-        }
-        if (text_[at_] == '"') {
-            return {readString()};
-        }
-        if (text_.compare(at_, 4, "null") == 0) {
-            at_ += 4;
-            return {nullptr};
-        }
-        std::size_t used = 0;
-        const double number = std::stod(text_.substr(at_, 40), &used);
-        at_ += used;
-        return {number};
-    }
-
-    std::string text_;
-    std::size_t at_ = 0;
-};
-
-TEST(BatchProgramTest, JsonParsesBack) {
-    const Outcome outcome = run({"--games", "1000000", "--threads", "2", "--seed", "42", "--format",
-                                 "json", "--setting", "4"});
-    ASSERT_EQ(outcome.status, 0) << outcome.err;
-    const JsonValue report = JsonReader(outcome.out).readDocument();
-    EXPECT_EQ(std::get<std::string>(report["run"].value), "normal");
-    EXPECT_EQ(report["setting"].number(), 4);
-    EXPECT_EQ(report["seed"].number(), 42);
-    EXPECT_EQ(report["threads"].number(), 2);
-    EXPECT_EQ(report["games_requested"].number(), 1000000);
-    const JsonValue& figures = report["figures"];
-    EXPECT_EQ(figures["games"].number(), 1000000);
-    double modeGames = 0;
-    for (int m = 0; m < 6; ++m) {
-        modeGames += figures["mode" + std::to_string(m) + "_games"].number();
-        const JsonValue& rate = figures["mode" + std::to_string(m) + "_rt_release_rate"];
-        if (!rate["value"].isNull() && !rate["ci95_low"].isNull()) {
-            EXPECT_LE(rate["ci95_low"].number(), rate["value"].number());
+            EXPECT_EQ(text, readFile(path)) << path;
         }
     }
-    EXPECT_EQ(modeGames, 1000000);
-    EXPECT_NEAR(figures["big_odds"]["value"].number(), 1e6 / figures["big"].number(), 1e-5);
-    EXPECT_GT(report["timing"]["seconds"].number(), 0.0);
 }
 
-TEST(BatchProgramTest, LogFileHoldsTheAttempts) {
+TEST(BatchLogTest, LogsCarryTheGridsColumnsAndTheGames) {
     const std::string path = testing::TempDir() + "korvale_batch_log_test.csv";
-    const Outcome outcome = run(
-        {"--run", "special", "--attempts", "250", "--seed", "1", "--threads", "2", "--log", path});
+    const Outcome outcome = run({"simulate", "special", "--attempts", "250", "--seed", "1",
+                                 "--threads", "2", "--log", path, "--format", "json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     std::ifstream log(path);
     std::string line;
     std::getline(log, line);
-    EXPECT_EQ(line, "thread,big,reg,net");
+    EXPECT_EQ(line, "BIG,REG,差枚,回転数,スレッド");
+    long long games = 0;
     int rows = 0;
     while (std::getline(log, line)) {
         ++rows;
+        std::istringstream cells(line);
+        std::string cell;
+        for (int column = 0; column < 4; ++column) {
+            std::getline(cells, cell, ',');
+        }
+        games += std::stoll(cell);
     }
     EXPECT_EQ(rows, 250);
+    const auto report = nlohmann::json::parse(outcome.out);
+    EXPECT_EQ(games, report["results"][0]["figures"]["games"]["value"].get<double>());
     std::remove(path.c_str());
 }
 
-TEST(BatchProgramTest, ProgressBarOnlyOnATerminal) {
-    const Outcome piped = run({"--seconds", "0.5", "--threads", "1", "--seed", "1"});
-    EXPECT_EQ(piped.err, "");
-    const Outcome terminal = run({"--seconds", "0.5", "--threads", "1", "--seed", "1"}, true);
-    EXPECT_NE(terminal.err.find("games/s"), std::string::npos);
-    EXPECT_NE(terminal.err.find('%'), std::string::npos);
-    EXPECT_NE(terminal.err.find("left"), std::string::npos);
+TEST(BatchProgressTest, BarOnlyOnATerminal) {
+    const std::vector<std::string> timed = {"simulate",  "normal", "--seconds", "0.5",
+                                            "--threads", "1",      "--seed",    "1"};
+    EXPECT_EQ(run(timed).err, "");
+    const Outcome terminal = run(timed, true);
     EXPECT_EQ(terminal.status, 0);
+    for (const char* part : {"games/s", "%", "left"}) {
+        EXPECT_NE(terminal.err.find(part), std::string::npos) << part;
+    }
+    const Outcome sweep = run({"sweep", "--setting", "1", "--big-ends", "0:100:50", "--reg-ends",
+                               "0:0:1", "--threads", "1"},
+                              true);
+    EXPECT_NE(sweep.err.find("left"), std::string::npos);
+    EXPECT_EQ(sweep.err.back(), '\r');  // the line is cleared at the end
+}
+
+// Ctrl-C stops a simulation: what was played is printed, marked partial, with status 130.
+TEST(BatchInterruptTest, SigintPrintsThePartialFiguresAndExits130) {
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        close(output[0]);
+        execl(KORVALE_BATCH_PATH, "korvale-batch", "simulate", "normal", "--seconds", "60",
+              "--threads", "2", "--seed", "3", "--format", "json", nullptr);
+        _exit(127);
+    }
+    close(output[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    kill(child, SIGINT);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const auto report = nlohmann::json::parse(text);
+    EXPECT_TRUE(report["partial"].get<bool>());
+    const double games = report["results"][0]["figures"]["games"]["value"];
+    EXPECT_GT(games, 0);
+    EXPECT_LT(report["timing"]["seconds"].get<double>(), 30.0);
 }
 
 }  // namespace

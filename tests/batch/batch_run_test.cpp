@@ -10,6 +10,7 @@
 #include "batch/batch_report.h"
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
+#include "report/report_format.h"
 
 namespace korvale {
 namespace {
@@ -64,13 +65,15 @@ WindowNormal playLikeTheWindow(std::int32_t setting, std::int64_t games,
     return window;
 }
 
-const Figure& figure(const std::vector<Figure>& figures, const std::string& key) {
-    for (const Figure& f : figures) {
-        if (f.key == key) {
-            return f;
-        }
+const Figure& figure(const FigureGroup& group, const std::string& key) {
+    if (const Figure* f = group.find(key)) {
+        return *f;
     }
     throw std::logic_error("no figure " + key);
+}
+
+FigureGroup measured(const BatchResult& result) {
+    return simulationReport(result).groups.at(0);
 }
 
 TEST(BatchRunTest, OneThreadNormalRunMatchesTheWindowsMachine) {
@@ -80,11 +83,11 @@ TEST(BatchRunTest, OneThreadNormalRunMatchesTheWindowsMachine) {
         const WindowNormal window =
             playLikeTheWindow(setting, plan.amount, Xoshiro256PlusPlus(plan.seed));
         EXPECT_EQ(result.normal, window.totals) << setting;
-        const std::vector<Figure> figures = reportFigures(result);
-        EXPECT_EQ(figure(figures, "games").count, 1'000'003);
-        EXPECT_EQ(figure(figures, "net_coins").count, window.net);
-        EXPECT_EQ(formatHashDot00(*figure(figures, "payout_rate").rate), window.rateText);
-        EXPECT_DOUBLE_EQ(*figure(figures, "big_odds").rate,
+        const FigureGroup figures = measured(result);
+        EXPECT_EQ(figure(figures, "games").value, 1'000'003);
+        EXPECT_EQ(figure(figures, "net_coins").value, window.net);
+        EXPECT_EQ(formatHashDot00(*figure(figures, "payout_percent").value), window.rateText);
+        EXPECT_DOUBLE_EQ(*figure(figures, "big_odds").value,
                          1'000'003.0 / static_cast<double>(window.totals.bigs));
     }
 }
@@ -198,12 +201,17 @@ TEST(BatchRunTest, SamePlanGivesTheSameReport) {
         const BatchResult second = runBatch(plan, nullptr, nullptr);
         for (const OutputFormat format :
              {OutputFormat::Table, OutputFormat::Csv, OutputFormat::Json}) {
-            EXPECT_EQ(formatReport(first, format), formatReport(second, format));
+            Report a = simulationReport(first);
+            Report b = simulationReport(second);
+            a.timing.reset();
+            b.timing.reset();
+            EXPECT_EQ(formatReport(a, format), formatReport(b, format));
         }
         RunPlan other = plan;
         other.seed = 405;
-        EXPECT_NE(formatReport(runBatch(other, nullptr, nullptr), OutputFormat::Csv),
-                  formatReport(first, OutputFormat::Csv));
+        EXPECT_NE(
+            formatReport(simulationReport(runBatch(other, nullptr, nullptr)), OutputFormat::Csv),
+            formatReport(simulationReport(first), OutputFormat::Csv));
     }
 }
 
@@ -240,18 +248,23 @@ TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
     const BatchResult normal = runBatch(normalPlan(0, 200'000, 2, 3), log.get(), nullptr);
     auto rows = csvRows(contentsOf(log.get()));
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"thread", "bonus", "games", "mode"}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"BONUS", "回転数", "モード", "累計回転数", "スレッド"}));
     EXPECT_EQ(static_cast<std::int64_t>(rows.size() - 1), normal.normal.bigs + normal.normal.regs);
     std::int64_t bigRows = 0;
     std::int64_t gamesInRows[2] = {0, 0};
     std::string lastThread = "0";
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        ASSERT_EQ(rows[i].size(), 4u);
-        EXPECT_LE(lastThread, rows[i][0]);
-        lastThread = rows[i][0];
-        bigRows += rows[i][1] == "BIG" ? 1 : 0;
-        gamesInRows[std::stoi(rows[i][0])] += std::stoll(rows[i][2]);
-        const int mode = std::stoi(rows[i][3]);
+        ASSERT_EQ(rows[i].size(), 5u);
+        const std::string& thread = rows[i][4];
+        EXPECT_LE(lastThread, thread);
+        lastThread = thread;
+        bigRows += rows[i][0] == "BIG" ? 1 : 0;
+        std::int64_t& games = gamesInRows[std::stoi(thread)];
+        games += std::stoll(rows[i][1]);
+        // The running game number is the sum of the gaps so far on that thread's machine.
+        EXPECT_EQ(std::stoll(rows[i][3]), games) << i;
+        const int mode = std::stoi(rows[i][2]);
         EXPECT_TRUE(mode >= 0 && mode <= 5);
     }
     EXPECT_EQ(bigRows, normal.normal.bigs);
@@ -262,16 +275,19 @@ TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> attemptLog(std::tmpfile(), &std::fclose);
     const BatchResult attempts = runBatch(attemptPlan(0, 700, 3, 3), attemptLog.get(), nullptr);
     rows = csvRows(contentsOf(attemptLog.get()));
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"thread", "big", "reg", "net"}));
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"BIG", "REG", "差枚", "回転数", "スレッド"}));
     ASSERT_EQ(rows.size(), 701u);
     std::int64_t net = 0;
     std::int64_t bigs = 0;
+    std::int64_t games = 0;
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        bigs += std::stoll(rows[i][1]);
-        net += std::stoll(rows[i][3]);
+        bigs += std::stoll(rows[i][0]);
+        net += std::stoll(rows[i][2]);
+        games += std::stoll(rows[i][3]);
     }
     EXPECT_EQ(net, attempts.attempt.net);
     EXPECT_EQ(bigs, attempts.attempt.bigs);
+    EXPECT_EQ(games, attempts.attempt.games);
 }
 
 TEST(BatchRunTest, TimedRunsStopOnTime) {
@@ -294,20 +310,21 @@ TEST(BatchRunTest, TimedRunsStopOnTime) {
 TEST(BatchRunTest, NormalIntervalsSurroundTheFigures) {
     const BatchResult result = runBatch(normalPlan(3, 20'000'000, 2, 11), nullptr, nullptr);
     EXPECT_GE(result.batches.size(), 2 * BatchSeries::maxBatches / 2);
-    const std::vector<Figure> figures = reportFigures(result);
-    for (const Figure& f : figures) {
-        if (f.isCount || !f.rate || f.key == "mode0_rt_release_rate") {
+    const FigureGroup figures = measured(result);
+    for (const Figure& f : figures.figures) {
+        if (f.unit == Unit::Count || f.key == "net_coins" || !f.value ||
+            f.key.starts_with("mode0_")) {
             continue;
         }
-        ASSERT_TRUE(f.interval.known) << f.key;
-        EXPECT_LT(f.interval.low, *f.rate) << f.key;
-        EXPECT_GT(f.interval.high, *f.rate) << f.key;
+        ASSERT_TRUE(f.ci95.known) << f.key;
+        EXPECT_LT(f.ci95.low, *f.value) << f.key;
+        EXPECT_GT(f.ci95.high, *f.value) << f.key;
     }
     const Figure& bigOdds = figure(figures, "big_odds");
     // Independent games alone would give a relative half-width of about 1.96 / sqrt(BIGs).
     const double poissonHalfWidth =
-        1.96 * *bigOdds.rate / std::sqrt(static_cast<double>(result.normal.bigs));
-    EXPECT_GT(bigOdds.interval.high - *bigOdds.rate, poissonHalfWidth);
+        1.96 * *bigOdds.value / std::sqrt(static_cast<double>(result.normal.bigs));
+    EXPECT_GT(bigOdds.ci95.high - *bigOdds.value, poissonHalfWidth);
 }
 
 }  // namespace

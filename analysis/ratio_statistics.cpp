@@ -1,4 +1,4 @@
-#include "batch/ratio_statistics.h"
+#include "analysis/ratio_statistics.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,76 @@
+#include "report/figure_catalogue.h"
+
+#include <fmt/format.h>
+
+#include <array>
+#include <stdexcept>
+
+namespace korvale {
+namespace {
+
+struct Entry {
+    std::string_view key;
+    std::string_view label;
+    Unit unit;
+};
+
+// Per-mode figures: the label gets "モード<m> " in front.
+constexpr std::array modeEntries = {
+    Entry{"share", "滞在比率", Unit::Share},
+    Entry{"rt_release_rate", "RT解除率", Unit::OneIn},
+    Entry{"games", "回転数", Unit::Count},
+    Entry{"big", "BIG回数", Unit::Count},
+};
+
+constexpr std::array entries = {
+    // The long run and any run's counts.
+    Entry{"games", "プレイ数", Unit::Count},
+    Entry{"big", "BIG回数", Unit::Count},
+    Entry{"reg", "REG回数", Unit::Count},
+    Entry{"net_coins", "差枚", Unit::Coins},
+    Entry{"big_odds", "BIG確率", Unit::OneIn},
+    Entry{"reg_odds", "REG確率", Unit::OneIn},
+    Entry{"bonus_odds", "合算確率", Unit::OneIn},
+    Entry{"payout_percent", "機械割", Unit::Percent},
+    // What one attempt is worth.
+    Entry{"attempts", "挑戦回数", Unit::Count},
+    Entry{"games_per_attempt", "一回あたりのプレイ数", Unit::Games},
+    Entry{"big_per_attempt", "一回あたりのBIG数", Unit::Number},
+    Entry{"reg_per_attempt", "一回あたりのREG数", Unit::Number},
+    Entry{"cost_per_attempt", "一回あたりのコスト", Unit::Coins},
+    Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Coins},
+    Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Coins},
+    // Details of the exact cost (CSV and JSON only).
+    Entry{"cost_rounded_per_attempt", "コストを一回ごとに丸めた(1)か", Unit::Count},
+    Entry{"cost_exact_below_games", "丸めが厳密な挑戦の長さ（G未満）", Unit::Games},
+    Entry{"cost_error_bound", "コストの誤差の上限", Unit::Coins},
+    // Marks of a sweep's best rules (1 on the best point of each setting).
+    Entry{"best_per_attempt", "一回あたり最善", Unit::Count},
+    Entry{"best_per_1000_games", "千ゲームあたり最善", Unit::Count},
+};
+
+}  // namespace
+
+std::string modeKey(std::size_t mode, std::string_view name) {
+    return fmt::format("mode{}_{}", mode, name);
+}
+
+Figure makeFigure(std::string_view key, std::optional<double> value, Interval ci95) {
+    for (const Entry& entry : entries) {
+        if (entry.key == key) {
+            return {std::string(key), std::string(entry.label), entry.unit, value, ci95};
+        }
+    }
+    if (key.size() > 6 && key.starts_with("mode") && key[4] >= '0' && key[4] <= '5' &&
+        key[5] == '_') {
+        for (const Entry& entry : modeEntries) {
+            if (key.substr(6) == entry.key) {
+                return {std::string(key), fmt::format("モード{} {}", key[4], entry.label),
+                        entry.unit, value, ci95};
+            }
+        }
+    }
+    throw std::logic_error(fmt::format("no figure \"{}\" in the catalogue", key));
+}
+
+}  // namespace korvale
