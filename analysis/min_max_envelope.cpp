@@ -59,12 +59,18 @@ void MinMaxEnvelope::add(std::int64_t x, double y) {
     ++points_;
 }
 
+std::int64_t MinMaxEnvelope::columnWidth(int columns) const {
+    const std::int64_t span = lastX_ + 1;
+    const std::int64_t perColumn = (span + columns - 1) / std::max(columns, 1);
+    return std::max<std::int64_t>(1, (perColumn + width_ - 1) / width_) * width_;
+}
+
 std::vector<EnvelopePoint> MinMaxEnvelope::polyline(int columns) const {
     std::vector<EnvelopePoint> line;
     if (points_ == 0 || columns <= 0) {
         return line;
     }
-    const std::int64_t span = lastX_ + 1;
+    const std::int64_t step = columnWidth(columns);
     line.reserve(2 * static_cast<std::size_t>(columns));
     Bucket column;
     int current = 0;
@@ -82,9 +88,7 @@ std::vector<EnvelopePoint> MinMaxEnvelope::polyline(int columns) const {
         if (!bucket.used) {
             continue;
         }
-        // A bucket goes to the column of its first point; buckets are finer than columns.
-        const std::int64_t x = std::min(bucket.low.x, bucket.high.x);
-        const int target = static_cast<int>(x * columns / span);
+        const auto target = static_cast<int>(bucket.low.x / step);
         if (target != current) {
             emit(column);
             column = Bucket{};

@@ -3,8 +3,8 @@
 // A curve y(x), x = 0, 1, 2, ... growing without end, kept in a fixed number of buckets of
 // equal width: each bucket holds its lowest and highest point. When x passes the last bucket
 // the width doubles and neighbouring buckets merge, so the memory stays the same however long
-// the curve grows, and any picture up to half the bucket count wide gets, per pixel column, the
-// exact lowest and highest value of the points in it.
+// the curve grows, and a picture up to half the bucket count wide gets, per column of pixels,
+// the exact lowest and highest value of the points in it (its columns are whole buckets).
 
 #include <cstdint>
 #include <vector>
@@ -30,8 +30,11 @@ class MinMaxEnvelope {
     double lowest() const { return lowest_; }
     double highest() const { return highest_; }
 
-    // The curve as at most 2 points per column, `columns` columns of equal width over
-    // 0..lastX(): in each column its lowest and highest point, in the order they came.
+    // The width in x of a column when at most `columns` of them span 0..lastX(): a whole number
+    // of buckets, so that every column's extremes are exact.
+    std::int64_t columnWidth(int columns) const;
+    // The curve as at most 2 points per column (column of x: x / columnWidth): in each its
+    // lowest and highest point, in the order they came.
     std::vector<EnvelopePoint> polyline(int columns) const;
 
     std::size_t memoryBytes() const { return buckets_.capacity() * sizeof(Bucket); }

@@ -7,17 +7,18 @@
 namespace korvale {
 
 void ModeRunTally::addBonus(bool big, std::int32_t games, std::int32_t mode) {
-    games_ += games;
+    NormalTotals bonus;
+    bonus.games = games;
     const auto m = static_cast<std::size_t>(mode);
-    if (m < modeGames_.size()) {
-        modeGames_[m] += games;
+    if (m < bonus.modeGames.size()) {
+        bonus.modeGames[m] = games;
     }
     sinceBig_ += games;
     bonusGaps_.add(games);
     if (big) {
-        ++bigs_;
-        if (m < modeBigs_.size()) {
-            ++modeBigs_[m];
+        bonus.bigs = 1;
+        if (m < bonus.modeBigs.size()) {
+            bonus.modeBigs[m] = 1;
         }
         bigGaps_.add(sinceBig_);
         for (std::size_t mark = 0; mark < droughtMarks.size(); ++mark) {
@@ -27,28 +28,44 @@ void ModeRunTally::addBonus(bool big, std::int32_t games, std::int32_t mode) {
         }
         sinceBig_ = 0;
     } else {
-        ++regs_;
+        bonus.regs = 1;
     }
-    net_ = coinTotals(setting_, games_, bigs_, regs_).net;
-    slump_.add(games_, static_cast<double>(net_));
+    totals_ += bonus;
+    net_ = coinTotals(setting_, totals_.games, totals_.bigs, totals_.regs).net;
+    slump_.add(totals_.games, static_cast<double>(net_));
+
+    filling_ += bonus;
+    if (++fillingBonuses_ < batchBonuses_) {
+        return;
+    }
+    batches_.push_back(filling_);
+    filling_ = NormalTotals{};
+    fillingBonuses_ = 0;
+    if (batches_.size() == maxBatches) {
+        // Twice as long batches, half as many.
+        for (std::size_t i = 0; i < maxBatches / 2; ++i) {
+            batches_[i] = batches_[2 * i];
+            batches_[i] += batches_[2 * i + 1];
+        }
+        batches_.resize(maxBatches / 2);
+        batchBonuses_ *= 2;
+    }
+}
+
+std::vector<NormalTotals> ModeRunTally::batches() const {
+    std::vector<NormalTotals> all = batches_;
+    if (fillingBonuses_ > 0) {
+        all.push_back(filling_);
+    }
+    return all;
 }
 
 void AttemptRunTally::addAttempt(std::int64_t bigs, std::int64_t regs, std::int64_t net) {
     const std::int64_t cost = coinsPerBig * bigs + coinsPerReg * regs - net;
     const std::int64_t games = std::max<std::int64_t>(0, gamesForCost(setting_, cost));
-    ++attempts_;
-    games_ += games;
-    bigs_ += bigs;
-    regs_ += regs;
-    net_ += net;
-    if (net > 0) {
-        ++ahead_;
-    }
-    gamesSquares_ += static_cast<double>(games) * static_cast<double>(games);
-    bigsSquares_ += static_cast<double>(bigs) * static_cast<double>(bigs);
-    regsSquares_ += static_cast<double>(regs) * static_cast<double>(regs);
-    netSquares_ += static_cast<double>(net) * static_cast<double>(net);
-    slump_.add(attempts_, static_cast<double>(net_));
+    totals_.add(games, bigs, regs, net, net + coinsInPerGame * games);
+    ahead_.add(1.0, net > 0 ? 1.0 : 0.0);
+    slump_.add(totals_.attempts, static_cast<double>(totals_.net));
     netHistogram_.add(net);
 }
 

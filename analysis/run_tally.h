@@ -9,9 +9,11 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "analysis/count_histogram.h"
 #include "analysis/min_max_envelope.h"
+#include "analysis/run_totals.h"
 #include "machine/korvale_tables.h"
 
 namespace korvale {
@@ -27,14 +29,19 @@ class ModeRunTally {
     void addBonus(bool big, std::int32_t games, std::int32_t mode);
 
     std::int32_t setting() const { return setting_; }
-    std::int64_t rows() const { return bigs_ + regs_; }
-    std::int64_t games() const { return games_; }  // up to the latest bonus
-    std::int64_t bigs() const { return bigs_; }
-    std::int64_t regs() const { return regs_; }
+    // The counts up to the latest bonus.
+    const NormalTotals& totals() const { return totals_; }
+    std::int64_t rows() const { return totals_.bigs + totals_.regs; }
+    std::int64_t games() const { return totals_.games; }
+    std::int64_t bigs() const { return totals_.bigs; }
+    std::int64_t regs() const { return totals_.regs; }
     // Net coins after the latest bonus, as the machine works them out.
     std::int64_t net() const { return net_; }
-    std::int64_t modeGames(int mode) const { return modeGames_[static_cast<std::size_t>(mode)]; }
-    std::int64_t modeBigs(int mode) const { return modeBigs_[static_cast<std::size_t>(mode)]; }
+    // Consecutive stretches of equal numbers of bonuses (the last one still filling) that add
+    // up to totals(): the batches of the intervals, 16 bonuses or more each; between
+    // maxBatches / 2 and maxBatches of them once there are 16 maxBatches / 2 bonuses.
+    static constexpr std::size_t maxBatches = 256;
+    std::vector<NormalTotals> batches() const;
 
     // Net coins at every bonus over the games played.
     const MinMaxEnvelope& slump() const { return slump_; }
@@ -46,13 +53,13 @@ class ModeRunTally {
 
   private:
     std::int32_t setting_;
-    std::int64_t games_ = 0;
-    std::int64_t bigs_ = 0;
-    std::int64_t regs_ = 0;
+    NormalTotals totals_;
     std::int64_t net_ = 0;
     std::int64_t sinceBig_ = 0;
-    std::array<std::int64_t, modeCount> modeGames_{};
-    std::array<std::int64_t, modeCount> modeBigs_{};
+    std::vector<NormalTotals> batches_;
+    NormalTotals filling_;
+    std::int64_t fillingBonuses_ = 0;
+    std::int64_t batchBonuses_ = 16;
     std::array<std::int64_t, droughtMarks.size()> longBigGaps_{};
     MinMaxEnvelope slump_;
     CountHistogram bigGaps_{20};
@@ -67,17 +74,13 @@ class AttemptRunTally {
     void addAttempt(std::int64_t bigs, std::int64_t regs, std::int64_t net);
 
     std::int32_t setting() const { return setting_; }
-    std::int64_t attempts() const { return attempts_; }
-    std::int64_t games() const { return games_; }
-    std::int64_t bigs() const { return bigs_; }
-    std::int64_t regs() const { return regs_; }
-    std::int64_t net() const { return net_; }
-    std::int64_t attemptsAhead() const { return ahead_; }
-    // Sums of squares per attempt, for the spread of the means.
-    double gamesSquares() const { return gamesSquares_; }
-    double bigsSquares() const { return bigsSquares_; }
-    double regsSquares() const { return regsSquares_; }
-    double netSquares() const { return netSquares_; }
+    const AttemptTotals& totals() const { return totals_; }
+    std::int64_t attempts() const { return totals_.attempts; }
+    std::int64_t games() const { return totals_.games; }
+    std::int64_t net() const { return totals_.net; }
+    // Attempts that ended with more coins than they started with, as a share with its sums.
+    std::int64_t attemptsAhead() const { return static_cast<std::int64_t>(ahead_.y); }
+    const RatioSums& aheadShare() const { return ahead_; }
 
     // Total net coins over the attempts, and the net coins of one attempt.
     const MinMaxEnvelope& slump() const { return slump_; }
@@ -85,16 +88,8 @@ class AttemptRunTally {
 
   private:
     std::int32_t setting_;
-    std::int64_t attempts_ = 0;
-    std::int64_t games_ = 0;
-    std::int64_t bigs_ = 0;
-    std::int64_t regs_ = 0;
-    std::int64_t net_ = 0;
-    std::int64_t ahead_ = 0;
-    double gamesSquares_ = 0;
-    double bigsSquares_ = 0;
-    double regsSquares_ = 0;
-    double netSquares_ = 0;
+    AttemptTotals totals_;
+    RatioSums ahead_;
     MinMaxEnvelope slump_;
     CountHistogram netHistogram_{100};
 };

@@ -3,12 +3,14 @@
 #include <QCoreApplication>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
-#include <cmath>
 #include <stdexcept>
 
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
 #include "common/runtime_error.h"
+#include "report/exact_groups.h"
+#include "report/figure_catalogue.h"
+#include "report/measured_groups.h"
 
 namespace korvale {
 namespace {
@@ -18,31 +20,32 @@ bool sameSetup(const RunSetup& a, const RunSetup& b) {
            (!a.attempts || (a.bigEndText == b.bigEndText && a.regEndText == b.regEndText));
 }
 
-// Mean per unit and its 95% interval (normal approximation) from a count, a sum and a sum of
-// squares.
-FigureLine meanLine(const QString& label, std::optional<double> exact, std::int64_t units,
-                    double sum, double squares, int decimals) {
-    FigureLine line{label, exact, std::nullopt, std::nullopt, std::nullopt, decimals};
-    if (units == 0) {
-        return line;
-    }
-    const double n = static_cast<double>(units);
-    const double mean = sum / n;
-    line.measured = mean;
-    if (units >= 2) {
-        const double variance = std::max(0.0, (squares - n * mean * mean) / (n - 1));
-        const double half = 1.96 * std::sqrt(variance / n);
-        line.low = mean - half;
-        line.high = mean + half;
-    }
-    return line;
+const std::vector<std::string>& longRunKeys() {
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> list = {"games",    "net_coins",  "big_odds",
+                                         "reg_odds", "bonus_odds", "payout_percent"};
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            list.push_back(modeKey(m, "share"));
+        }
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            list.push_back(modeKey(m, "rt_release_rate"));
+        }
+        return list;
+    }();
+    return keys;
 }
 
-std::optional<double> ratio(double numerator, double denominator) {
-    if (denominator == 0.0) {
-        return std::nullopt;
-    }
-    return numerator / denominator;
+const std::vector<std::string>& attemptKeys() {
+    static const std::vector<std::string> keys = {"attempts",
+                                                  "games_per_attempt",
+                                                  "big_per_attempt",
+                                                  "reg_per_attempt",
+                                                  "net_coins_per_attempt",
+                                                  "net_per_1000_games",
+                                                  "payout_percent",
+                                                  "big_odds",
+                                                  "reg_odds"};
+    return keys;
 }
 
 }  // namespace
@@ -190,7 +193,7 @@ void frmAnalysis::redrawCurrent() {
     stale_ = false;
     QWidget* current = tabs_->currentWidget();
     if (current == figures_) {
-        figures_->show(figureLines(), exactStatus());
+        figures_->show(figureRows(), exactStatus());
     } else if (current == slump_) {
         slump_->redraw(feed_);
     } else if (current == drought_) {
@@ -219,88 +222,40 @@ QString frmAnalysis::exactStatus() const {
                : QStringLiteral("理論値：長く回し続けた時の極限値");
 }
 
-std::vector<FigureLine> frmAnalysis::figureLines() const {
-    std::vector<FigureLine> lines;
+std::vector<FigureRow> frmAnalysis::figureRows() const {
     if (!feed_.setup().started) {
-        return lines;
+        return {};
     }
+    const std::int32_t setting = feed_.setup().setting;
     if (feed_.attempts()) {
         const AttemptRunTally& tally = feed_.attemptTally();
-        const AttemptFigures* exact = exact_ && exact_->attempt ? &*exact_->attempt : nullptr;
-        auto value = [exact](double AttemptFigures::*member) -> std::optional<double> {
-            return exact != nullptr ? std::optional<double>(exact->*member) : std::nullopt;
-        };
-        const std::int64_t n = tally.attempts();
-        lines.push_back(meanLine(QStringLiteral("一回あたりのプレイ数"),
-                                 value(&AttemptFigures::expectedGames), n,
-                                 static_cast<double>(tally.games()), tally.gamesSquares(), 2));
-        lines.push_back(meanLine(QStringLiteral("一回あたりのBIG数"),
-                                 value(&AttemptFigures::expectedBigs), n,
-                                 static_cast<double>(tally.bigs()), tally.bigsSquares(), 3));
-        lines.push_back(meanLine(QStringLiteral("一回あたりのREG数"),
-                                 value(&AttemptFigures::expectedRegs), n,
-                                 static_cast<double>(tally.regs()), tally.regsSquares(), 3));
-        lines.push_back(meanLine(QStringLiteral("一回あたりの差枚"),
-                                 value(&AttemptFigures::expectedNet), n,
-                                 static_cast<double>(tally.net()), tally.netSquares(), 2));
-        const double coinsIn = 3.0 * static_cast<double>(tally.games());
-        FigureLine payout{QStringLiteral("出率 (%)"),
-                          value(&AttemptFigures::payoutPercent),
-                          std::nullopt,
-                          std::nullopt,
-                          std::nullopt,
-                          2};
-        if (coinsIn > 0) {
-            payout.measured = 100.0 * (coinsIn + static_cast<double>(tally.net())) / coinsIn;
+        std::optional<FigureGroup> exact;
+        if (exact_ && exact_->attempt) {
+            exact = exactAttemptGroup(*exact_->attempt);
         }
-        lines.push_back(payout);
-        lines.push_back(meanLine(QStringLiteral("勝ちで終わる割合 (%)"), std::nullopt, n,
-                                 100.0 * static_cast<double>(tally.attemptsAhead()),
-                                 10000.0 * static_cast<double>(tally.attemptsAhead()), 2));
-        return lines;
+        const EndConditions end = exact_ ? exact_->end : EndConditions{};
+        std::vector<FigureRow> rows =
+            joinFigures(attemptKeys(), exact ? &*exact : nullptr,
+                        measuredAttemptGroup(setting, end, tally.totals()));
+        // Whether an attempt ends ahead: measured only; the exact law of an attempt's net
+        // coins is not worked out here.
+        FigureRow ahead{"勝ちで終わる割合", Unit::Share, std::nullopt, std::nullopt, {}};
+        if (tally.attempts() > 0) {
+            const double share =
+                static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
+            ahead.measured = share;
+            ahead.ci95 = tally.aheadShare().interval95(share);
+        }
+        rows.push_back(ahead);
+        return rows;
     }
     const ModeRunTally& tally = feed_.modeTally();
-    const LongRunFigures* exact = exact_ && exact_->longRun ? &*exact_->longRun : nullptr;
-    const auto games = static_cast<double>(tally.games());
-    auto inverse = [exact](double LongRunFigures::*member) -> std::optional<double> {
-        return exact != nullptr ? ratio(1.0, exact->*member) : std::nullopt;
-    };
-    lines.push_back({QStringLiteral("BIG確率 1/"), inverse(&LongRunFigures::bigProbability),
-                     ratio(games, static_cast<double>(tally.bigs())), std::nullopt, std::nullopt,
-                     2});
-    lines.push_back({QStringLiteral("REG確率 1/"), inverse(&LongRunFigures::regProbability),
-                     ratio(games, static_cast<double>(tally.regs())), std::nullopt, std::nullopt,
-                     2});
-    lines.push_back({QStringLiteral("合算 1/"), inverse(&LongRunFigures::bonusProbability),
-                     ratio(games, static_cast<double>(tally.rows())), std::nullopt, std::nullopt,
-                     2});
-    std::optional<double> payout;
-    if (games > 0) {
-        payout = 100.0 * (3.0 * games + static_cast<double>(tally.net())) / (3.0 * games);
+    std::optional<FigureGroup> exact;
+    if (exact_ && exact_->longRun) {
+        exact = exactLongRunGroup(*exact_->longRun);
     }
-    lines.push_back({QStringLiteral("機械割 (%)／出率"),
-                     exact != nullptr ? std::optional<double>(exact->payoutPercent) : std::nullopt,
-                     payout, std::nullopt, std::nullopt, 2});
-    for (int mode = 0; mode < modeCount; ++mode) {
-        const auto m = static_cast<std::size_t>(mode);
-        lines.push_back(
-            {QStringLiteral("モード%1 滞在率 (%)").arg(mode),
-             exact != nullptr ? std::optional<double>(100.0 * exact->modeShare[m]) : std::nullopt,
-             games > 0
-                 ? std::optional<double>(100.0 * static_cast<double>(tally.modeGames(mode)) / games)
-                 : std::nullopt,
-             std::nullopt, std::nullopt, 2});
-    }
-    for (int mode = 0; mode < modeCount; ++mode) {
-        const auto m = static_cast<std::size_t>(mode);
-        lines.push_back(
-            {QStringLiteral("モード%1 RT解除率 1/").arg(mode),
-             exact != nullptr ? std::optional<double>(exact->modeReleaseRate[m]) : std::nullopt,
-             ratio(static_cast<double>(tally.modeGames(mode)),
-                   static_cast<double>(tally.modeBigs(mode))),
-             std::nullopt, std::nullopt, 2});
-    }
-    return lines;
+    return joinFigures(longRunKeys(), exact ? &*exact : nullptr,
+                       measuredLongRunGroup(setting, tally.totals(), tally.batches()));
 }
 
 }  // namespace korvale

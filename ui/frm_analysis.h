@@ -70,7 +70,7 @@ class frmAnalysis final : public QWidget {
     void startExact();
     void exactDone();
     void redrawCurrent();
-    std::vector<FigureLine> figureLines() const;
+    std::vector<FigureRow> figureRows() const;
     QString exactStatus() const;
 
     const frmMain& source_;

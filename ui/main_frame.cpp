@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "ui/file_saving.h"
 #include "ui/frm_analysis.h"
@@ -102,21 +103,25 @@ void MainFrame::openAnalysis() {
     analysis_->activateWindow();
 }
 
-// Beside the main window, on whichever side the screen has room; else where it opens.
+// Beside the main window, on whichever side the screen has more room, narrowed a little if
+// need be; where it opens when there is no such room.
 void MainFrame::placeAnalysis() {
     const QScreen* screen = this->screen();
     if (screen == nullptr) {
         return;
     }
+    constexpr int gap = 8;
+    constexpr int narrowest = 480;
     const QRect room = screen->availableGeometry();
     const QRect main = frameGeometry();
-    const QSize size = analysis_->size();
-    constexpr int gap = 8;
-    if (main.right() + gap + size.width() <= room.right()) {
-        analysis_->move(main.right() + gap, main.top());
-    } else if (main.left() - gap - size.width() >= room.left()) {
-        analysis_->move(main.left() - gap - size.width(), main.top());
+    const int right = room.right() - main.right() - gap;
+    const int left = main.left() - room.left() - gap;
+    const int width = std::min(analysis_->width(), std::max(left, right));
+    if (width < narrowest) {
+        return;
     }
+    analysis_->resize(width, analysis_->height());
+    analysis_->move(right >= left ? main.right() + gap : main.left() - gap - width, main.top());
 }
 
 void MainFrame::saveCsv() {
