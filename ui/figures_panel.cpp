@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "report/table_text.h"
 
@@ -12,9 +14,19 @@ QString valueText(Unit unit, std::optional<double> value) {
     return QString::fromStdString(figureText(unit, value));
 }
 
-QTableWidgetItem* cell(const QString& text, bool right) {
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+// Sets a cell's text, making the item the first time; an unchanged text is left alone, so
+// that a refresh repaints only what changed.
+QTableWidgetItem* setCell(QTableWidget& table, int row, int column, const QString& text,
+                          bool right) {
+    QTableWidgetItem* item = table.item(row, column);
+    if (item == nullptr) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        table.setItem(row, column, item);
+    }
+    if (item->text() != text) {
+        item->setText(text);
+    }
     return item;
 }
 
@@ -55,7 +67,6 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent) {
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -64,31 +75,41 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& status) {
-    status_->setText(status);
+    if (status_->text() != status) {
+        status_->setText(status);
+    }
+    const bool newRows = table_->rowCount() != static_cast<int>(rows.size());
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int index = 0; index < static_cast<int>(rows.size()); ++index) {
         const FigureRow& row = rows[static_cast<std::size_t>(index)];
-        table_->setItem(index, LabelColumn, cell(QString::fromStdString(row.label), false));
-        table_->setItem(index, ExactColumn, cell(valueText(row.unit, row.exact), true));
-        table_->setItem(index, MeasuredColumn, cell(valueText(row.unit, row.measured), true));
-        table_->setItem(
-            index, IntervalColumn,
-            cell(row.ci95.known ? valueText(row.unit, row.ci95.low) + QStringLiteral(" 〜 ") +
-                                      valueText(row.unit, row.ci95.high)
-                                : QStringLiteral("—"),
-                 true));
+        QTableWidget& table = *table_;
+        setCell(table, index, LabelColumn, QString::fromStdString(row.label), false);
+        setCell(table, index, ExactColumn, valueText(row.unit, row.exact), true);
+        setCell(table, index, MeasuredColumn, valueText(row.unit, row.measured), true);
+        setCell(table, index, IntervalColumn,
+                row.ci95.known ? valueText(row.unit, row.ci95.low) + QStringLiteral(" 〜 ") +
+                                     valueText(row.unit, row.ci95.high)
+                               : QStringLiteral("—"),
+                true);
         QString mark;
-        QColor colour;
+        QColor colour = table.palette().color(QPalette::Text);
         if (row.ci95.known && row.exact && std::isfinite(*row.exact)) {
             const bool outside = *row.exact < row.ci95.low || *row.exact > row.ci95.high;
             mark = outside ? QStringLiteral("▲ 理論値が区間外") : QStringLiteral("○ 区間内");
             colour = outside ? QColor(0xc0, 0x10, 0x10) : QColor(0x20, 0x80, 0x20);
         }
-        QTableWidgetItem* markItem = cell(mark, false);
-        if (colour.isValid()) {
+        QTableWidgetItem* markItem = setCell(table, index, MarkColumn, mark, false);
+        if (markItem->foreground().color() != colour) {
             markItem->setForeground(colour);
         }
-        table_->setItem(index, MarkColumn, markItem);
+    }
+    // Widths follow the contents when the rows change, with room for the figures to grow.
+    if (newRows) {
+        table_->resizeColumnsToContents();
+        for (const int column : {ExactColumn, MeasuredColumn}) {
+            table_->setColumnWidth(column, std::max(table_->columnWidth(column), 90));
+        }
+        table_->setColumnWidth(IntervalColumn, std::max(table_->columnWidth(IntervalColumn), 190));
     }
 }
 

@@ -1,9 +1,16 @@
 #include "ui/frm_analysis.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <QCoreApplication>
+#include <QThreadPool>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <map>
+#include <mutex>
 #include <stdexcept>
+#include <string>
 
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
@@ -13,7 +20,39 @@
 #include "report/measured_groups.h"
 
 namespace korvale {
+
+ExactFigures solveUncached(const RunSetup& setup);
+
 namespace {
+
+// Exact figures already worked out in this program, by setup: a window opened again, or another
+// run with the same setup, takes them from here.
+std::string setupKey(const RunSetup& setup) {
+    return (setup.attempts ? "a|" + setup.bigEndText + "|" + setup.regEndText : "n") + "|" +
+           std::to_string(setup.setting);
+}
+
+std::mutex cacheMutex;
+std::map<std::string, ExactFigures>& exactCache() {
+    static auto* cache = new std::map<std::string, ExactFigures>;
+    return *cache;
+}
+
+// One worker, at the lowest priority (its own helper threads inherit it): the run and the
+// window come first.
+QThreadPool& exactPool() {
+    static QThreadPool* pool = [] {
+        auto* made = new QThreadPool;
+        made->setMaxThreadCount(1);
+        return made;
+    }();
+    return *pool;
+}
+
+ExactFigures solveAtLowPriority(const RunSetup& setup) {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    return solveExactFigures(setup);
+}
 
 bool sameSetup(const RunSetup& a, const RunSetup& b) {
     return a.attempts == b.attempts && a.setting == b.setting &&
@@ -51,6 +90,21 @@ const std::vector<std::string>& attemptKeys() {
 }  // namespace
 
 ExactFigures solveExactFigures(const RunSetup& setup) {
+    const std::string key = setupKey(setup);
+    {
+        const std::lock_guard lock(cacheMutex);
+        const auto found = exactCache().find(key);
+        if (found != exactCache().end()) {
+            return found->second;
+        }
+    }
+    ExactFigures figures = solveUncached(setup);
+    const std::lock_guard lock(cacheMutex);
+    exactCache().emplace(key, figures);
+    return figures;
+}
+
+ExactFigures solveUncached(const RunSetup& setup) {
     ExactFigures figures;
     figures.attempts = setup.attempts;
     figures.setting = setup.setting;
@@ -100,7 +154,8 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tabs_);
 
-    timer_.setInterval(refreshMilliseconds);
+    // Looks twice per refresh interval; redraws once the interval has passed.
+    timer_.setInterval(refreshMilliseconds / 2);
     connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { redrawCurrent(); });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
@@ -140,7 +195,7 @@ void frmAnalysis::startExact() {
     }
     computing_ = true;
     computingFor_ = feed_.setup();
-    watcher_.setFuture(QtConcurrent::run(solveExactFigures, computingFor_));
+    watcher_.setFuture(QtConcurrent::run(&exactPool(), solveAtLowPriority, computingFor_));
 }
 
 void frmAnalysis::exactDone() {
@@ -168,7 +223,7 @@ void frmAnalysis::waitForExact() {
 
 void frmAnalysis::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    refresh();
+    refreshNow();
     timer_.start();
 }
 
@@ -184,13 +239,22 @@ void frmAnalysis::refresh() {
     if (feed_.catchUp(source_.grid().gridModel())) {
         stale_ = true;
     }
-    if (stale_) {
+    if (stale_ && std::chrono::steady_clock::now() - lastRedraw_ >=
+                      std::chrono::milliseconds(refreshMilliseconds)) {
         redrawCurrent();
     }
 }
 
+void frmAnalysis::refreshNow() {
+    stale_ = true;
+    lastRedraw_ = {};
+    refresh();
+}
+
 void frmAnalysis::redrawCurrent() {
     stale_ = false;
+    ++redraws_;
+    lastRedraw_ = std::chrono::steady_clock::now();
     QWidget* current = tabs_->currentWidget();
     if (current == figures_) {
         figures_->show(figureRows(), exactStatus());

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <optional>
 
 #include "analysis/attempt.h"
@@ -33,7 +34,8 @@ struct ExactFigures {
     QString failure;  // why there are none
 };
 
-// Works out the exact figures for a setup (seconds for an attempt run).
+// Works out the exact figures for a setup (seconds for an attempt run), or takes them from the
+// figures this program has worked out before.
 ExactFigures solveExactFigures(const RunSetup& setup);
 
 class frmAnalysis final : public QWidget {
@@ -45,8 +47,11 @@ class frmAnalysis final : public QWidget {
     explicit frmAnalysis(const frmMain& source, QWidget* parent = nullptr);
     ~frmAnalysis() override;
 
-    // Takes the rows logged since the last look and redraws the panel on show.
+    // Takes the rows logged since the last look and redraws the panel on show, unless it was
+    // redrawn less than refreshMilliseconds ago (then at a later refresh).
     void refresh();
+    // The same, redrawn now.
+    void refreshNow();
     // The graph of the panel on show, or nullptr when that panel has none.
     QWidget* graphOnShow();
 
@@ -60,6 +65,8 @@ class frmAnalysis final : public QWidget {
     bool exactPending() const { return computing_; }
     void waitForExact();
     const std::optional<ExactFigures>& exact() const { return exact_; }
+    // Panels redrawn so far (at most one a refresh).
+    std::int64_t redraws() const { return redraws_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -82,6 +89,8 @@ class frmAnalysis final : public QWidget {
     QLabel* posterior_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
+    std::int64_t redraws_ = 0;
+    std::chrono::steady_clock::time_point lastRedraw_{};
 
     QFutureWatcher<ExactFigures> watcher_;
     bool computing_ = false;

@@ -18,7 +18,7 @@ class RunFeed {
     void restart(const RunSetup& setup);
     // Takes up to `most` of the rows logged since the last call; true when it took any. A grid
     // with fewer rows than were taken belongs to a new run: the tallies start over.
-    bool catchUp(const ResultsGridModel& rows, int most = 1 << 20);
+    bool catchUp(const ResultsGridModel& rows, int most = 1 << 18);
 
     const RunSetup& setup() const { return setup_; }
     bool attempts() const { return setup_.attempts; }

@@ -30,7 +30,7 @@ class AnalysisWindowTest : public FrameTest {
 
     void showTab(int index) {
         analysis().tabs().setCurrentIndex(index);
-        analysis().refresh();
+        analysis().refreshNow();
     }
 };
 
@@ -62,7 +62,7 @@ TEST_F(AnalysisWindowTest, OpeningAndClosingItDuringARunChangesNothing) {
         EXPECT_EQ(snapshot(), alone);
         EXPECT_GT(alone.grid.size(), 20u);
         // Opened again mid-run, it had the run from its first row.
-        analysis().refresh();
+        analysis().refreshNow();
         EXPECT_EQ(analysis().feed().rowsTaken(), static_cast<std::int64_t>(alone.grid.size()) - 1);
     }
 }
@@ -171,7 +171,7 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheAnalysisFigures) {
     runFor(6, [&](int yields) {
         if (yields == 1) {
             trigger("actAnalysis");
-            analysis().refresh();
+            analysis().refreshNow();
             statusWhileRunning = analysis().figuresPanel().status().text().toStdString();
         }
     });
