@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <regex>
 #include <vector>
 
 #include "analysis/attempt.h"
@@ -42,10 +41,21 @@ Integer readWhole(std::string_view option, std::string_view text, Integer low, I
     return value;
 }
 
-// A decimal number: an optional sign, digits with at most one point, no exponent.
+// An optional sign, then digits with at most one point and at least one digit; no exponent.
+bool isPlainDecimal(std::string_view text) {
+    if (text.starts_with('+') || text.starts_with('-')) {
+        text.remove_prefix(1);
+    }
+    const std::size_t point = text.find('.');
+    const bool digitsOnly = text.find_first_not_of("0123456789.") == std::string_view::npos;
+    const bool onePoint =
+        point == std::string_view::npos || text.find('.', point + 1) == std::string_view::npos;
+    return digitsOnly && onePoint && text.find_first_of("0123456789") != std::string_view::npos;
+}
+
+// A decimal number as isPlainDecimal reads it.
 double readDecimal(std::string_view option, std::string_view text, std::string_view expected) {
-    static const std::regex decimal(R"([+-]?(\d+\.?\d*|\.\d+))");
-    if (!std::regex_match(text.begin(), text.end(), decimal)) {
+    if (!isPlainDecimal(text)) {
         badValue(option, expected, text);
     }
     const std::string plain(text.starts_with('+') ? text.substr(1) : text);
