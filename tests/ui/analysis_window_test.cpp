@@ -1,6 +1,8 @@
 // The analysis window: it reads the run and changes nothing of it, and what it draws and lists
 // agrees with the run's own figures and with the exact analysis.
 
+#include <QFile>
+#include <QImage>
 #include <cmath>
 #include <map>
 
@@ -188,6 +190,28 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheAnalysisFigures) {
     ASSERT_GT(tally.attempts(), 20);
     EXPECT_NEAR(static_cast<double>(tally.games()) / static_cast<double>(tally.attempts()),
                 std::stod(text(Box::txt1P)), 0.005);
+}
+
+TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
+    runFor(6);
+    QTemporaryDir directory;
+    chosenFile = directory.filePath("graph.png");
+    trigger("actSavePng");  // the analysis window is not open: no graph on show
+    ASSERT_EQ(messages.size(), 1u);
+    trigger("actAnalysis");
+    showTab(0);  // figures: no graph either
+    trigger("actSavePng");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(QFile::exists(chosenFile));
+    for (const int tab : {1, 2}) {
+        showTab(tab);
+        trigger("actSavePng");
+        EXPECT_EQ(messages.size(), 2u);
+        const QImage saved(chosenFile, "PNG");
+        ASSERT_FALSE(saved.isNull());
+        EXPECT_EQ(saved.size(), analysis().tabs().currentWidget()->size());
+        QFile::remove(chosenFile);
+    }
 }
 
 }  // namespace
