@@ -7,6 +7,7 @@
 #include <QThreadPool>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -239,10 +240,19 @@ void frmAnalysis::refresh() {
     if (feed_.catchUp(source_.grid().gridModel())) {
         stale_ = true;
     }
-    if (stale_ && std::chrono::steady_clock::now() - lastRedraw_ >=
-                      std::chrono::milliseconds(refreshMilliseconds)) {
-        redrawCurrent();
+    if (!stale_ || std::chrono::steady_clock::now() - lastRedraw_ < redrawInterval_) {
+        return;
     }
+    // Drawn and painted here, timed: the interval between redraws is kept at least
+    // costShare times the redraw's cost, so that the run keeps its speed on a busy machine.
+    const auto began = std::chrono::steady_clock::now();
+    redrawCurrent();
+    tabs_->currentWidget()->repaint();
+    const auto cost = std::chrono::steady_clock::now() - began;
+    redrawInterval_ =
+        std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(cost * costShare),
+                   std::chrono::milliseconds(refreshMilliseconds),
+                   std::chrono::milliseconds(longestRefreshMilliseconds));
 }
 
 void frmAnalysis::refreshNow() {

@@ -42,7 +42,11 @@ class frmAnalysis final : public QWidget {
     Q_OBJECT
 
   public:
+    // Redraws at most every refreshMilliseconds, and at most one part in costShare of the time
+    // (but at least every longestRefreshMilliseconds).
     static constexpr int refreshMilliseconds = 100;
+    static constexpr int longestRefreshMilliseconds = 1000;
+    static constexpr int costShare = 20;
 
     explicit frmAnalysis(const frmMain& source, QWidget* parent = nullptr);
     ~frmAnalysis() override;
@@ -91,6 +95,7 @@ class frmAnalysis final : public QWidget {
     bool stale_ = true;
     std::int64_t redraws_ = 0;
     std::chrono::steady_clock::time_point lastRedraw_{};
+    std::chrono::milliseconds redrawInterval_{refreshMilliseconds};
 
     QFutureWatcher<ExactFigures> watcher_;
     bool computing_ = false;
