@@ -253,7 +253,7 @@ void BM_AnalysisRedraw(benchmark::State& state) {
     drought.show();
     QApplication::processEvents();
     for (auto _ : state) {
-        slump.redraw(feed);
+        slump.redraw(feed, -0.1);
         drought.redraw(feed);
         benchmark::DoNotOptimize(slump.grab());
         benchmark::DoNotOptimize(drought.grab());

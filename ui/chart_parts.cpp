@@ -5,8 +5,8 @@
 
 namespace korvale {
 
-Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTitle,
-                QWidget* parent) {
+Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTitle, QWidget* parent,
+                bool logarithmic) {
     Graph graph;
     graph.chart = new QChart;
     graph.chart->setTitle(title);
@@ -16,11 +16,18 @@ Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTit
     graph.xAxis = new QValueAxis;
     graph.xAxis->setTitleText(xTitle);
     graph.xAxis->setLabelFormat(QStringLiteral("%.0f"));
-    graph.yAxis = new QValueAxis;
-    graph.yAxis->setTitleText(yTitle);
-    graph.yAxis->setLabelFormat(QStringLiteral("%.0f"));
     graph.chart->addAxis(graph.xAxis, Qt::AlignBottom);
-    graph.chart->addAxis(graph.yAxis, Qt::AlignLeft);
+    if (logarithmic) {
+        graph.logAxis = new QLogValueAxis;
+        graph.logAxis->setTitleText(yTitle);
+        graph.logAxis->setLabelFormat(QStringLiteral("%g"));
+        graph.chart->addAxis(graph.logAxis, Qt::AlignLeft);
+    } else {
+        graph.yAxis = new QValueAxis;
+        graph.yAxis->setTitleText(yTitle);
+        graph.yAxis->setLabelFormat(QStringLiteral("%.0f"));
+        graph.chart->addAxis(graph.yAxis, Qt::AlignLeft);
+    }
     graph.view = new QChartView(graph.chart, parent);
     graph.view->setRenderHint(QPainter::Antialiasing, false);
     return graph;
@@ -37,7 +44,8 @@ QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colo
     line->setPen(pen);
     graph.chart->addSeries(line);
     line->attachAxis(graph.xAxis);
-    line->attachAxis(graph.yAxis);
+    line->attachAxis(graph.logAxis != nullptr ? static_cast<QAbstractAxis*>(graph.logAxis)
+                                              : graph.yAxis);
     return line;
 }
 
@@ -58,23 +66,23 @@ qsizetype drawEnvelope(QLineSeries* line, const MinMaxEnvelope& envelope, int co
     return drawn.size();
 }
 
-void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale) {
+void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale, double floor) {
     QList<QPointF> steps;
     const auto& counts = histogram.counts();
     steps.reserve(2 * static_cast<qsizetype>(counts.size()) + 2);
     double x = static_cast<double>(histogram.firstBinStart());
     const double width = static_cast<double>(histogram.binWidth());
     if (!counts.empty()) {
-        steps.append(QPointF(x, 0));
+        steps.append(QPointF(x, floor));
     }
     for (const std::int64_t count : counts) {
-        const double y = static_cast<double>(count) * scale;
+        const double y = std::max(floor, static_cast<double>(count) * scale);
         steps.append(QPointF(x, y));
         steps.append(QPointF(x + width, y));
         x += width;
     }
     if (!counts.empty()) {
-        steps.append(QPointF(x, 0));
+        steps.append(QPointF(x, floor));
     }
     line->replace(steps);
 }

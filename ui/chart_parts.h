@@ -6,6 +6,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QString>
 #include <QValueAxis>
 #include <cstdint>
@@ -21,10 +22,11 @@ struct Graph {
     QChart* chart = nullptr;
     QValueAxis* xAxis = nullptr;
     QValueAxis* yAxis = nullptr;
+    QLogValueAxis* logAxis = nullptr;  // instead of yAxis, for a logarithmic scale
 };
 
-Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTitle,
-                QWidget* parent);
+Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTitle, QWidget* parent,
+                bool logarithmic = false);
 
 // A line of the graph, attached to its axes; a dashed grey one for the zero line.
 QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colour,
@@ -36,8 +38,10 @@ int plotColumns(const Graph& graph);
 // Sets a line to the envelope's polyline at one point pair per pixel column; returns the points.
 qsizetype drawEnvelope(QLineSeries* line, const MinMaxEnvelope& envelope, int columns);
 
-// A histogram's outline as steps; each bin's count scaled by `scale` (1 / total for shares).
-void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale);
+// A histogram's outline as steps; each bin's count scaled by `scale` (1 / total for shares),
+// and drawn at `floor` at least (an empty bin on a logarithmic scale).
+void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale,
+               double floor = 0.0);
 
 // Axis ranges that hold [low, high] with 0 in view, rounded to nice numbers.
 void fitAxis(QValueAxis* axis, double low, double high, bool withZero);

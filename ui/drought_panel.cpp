@@ -7,6 +7,9 @@
 namespace korvale {
 namespace {
 
+// The lowest share the scale shows, in percent.
+constexpr double smallestShare = 0.001;
+
 QString percent(std::int64_t part, std::int64_t whole) {
     if (whole == 0) {
         return QStringLiteral("—");
@@ -28,9 +31,10 @@ double highestShare(const CountHistogram& histogram) {
 }  // namespace
 
 DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
+    // A logarithmic scale: the short gaps and the tail past the 1500-game ceiling both show.
     graph_ = makeGraph(QStringLiteral("ハマり分布（20Gごとの割合）"), QStringLiteral("ゲーム数"),
-                       QStringLiteral("割合 (%)"), this);
-    graph_.yAxis->setLabelFormat(QStringLiteral("%.1f"));
+                       QStringLiteral("割合 (%)"), this, true);
+    graph_.logAxis->setRange(smallestShare, 100.0);
     bigGaps_ = addLine(graph_, QStringLiteral("BIG間"), QColor(0xbf, 0x1f, 0x1f));
     bonusGaps_ = addLine(graph_, QStringLiteral("ボーナス間"), QColor(0x1f, 0x5f, 0xbf));
 
@@ -79,16 +83,17 @@ void DroughtPanel::redraw(const RunFeed& feed) {
     const ModeRunTally& tally = feed.modeTally();
     const CountHistogram& big = tally.bigGaps();
     const CountHistogram& bonus = tally.bonusGaps();
-    drawSteps(bigGaps_, big, big.total() == 0 ? 0.0 : 100.0 / static_cast<double>(big.total()));
+    drawSteps(bigGaps_, big, big.total() == 0 ? 0.0 : 100.0 / static_cast<double>(big.total()),
+              smallestShare);
     drawSteps(bonusGaps_, bonus,
-              bonus.total() == 0 ? 0.0 : 100.0 / static_cast<double>(bonus.total()));
+              bonus.total() == 0 ? 0.0 : 100.0 / static_cast<double>(bonus.total()), smallestShare);
     const auto end = [](const CountHistogram& histogram) {
         return static_cast<double>(histogram.firstBinStart() +
                                    histogram.binWidth() *
                                        static_cast<std::int64_t>(histogram.counts().size()));
     };
     fitAxis(graph_.xAxis, 0.0, std::max({end(big), end(bonus), 100.0}), true);
-    fitAxis(graph_.yAxis, 0.0, std::max({highestShare(big), highestShare(bonus), 1.0}), true);
+    graph_.logAxis->setMax(highestShare(big) > 10.0 || highestShare(bonus) > 10.0 ? 100.0 : 10.0);
     for (std::size_t mark = 0; mark < droughtMarks.size(); ++mark) {
         const int row = static_cast<int>(mark);
         table_->item(row, 1)->setText(QString::number(tally.bigGapsAtLeast(mark)));

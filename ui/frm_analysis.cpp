@@ -269,10 +269,23 @@ void frmAnalysis::redrawCurrent() {
     if (current == figures_) {
         figures_->show(figureRows(), exactStatus());
     } else if (current == slump_) {
-        slump_->redraw(feed_);
+        slump_->redraw(feed_, expectedNetPerStep());
     } else if (current == drought_) {
         drought_->redraw(feed_);
     }
+}
+
+std::optional<double> frmAnalysis::expectedNetPerStep() const {
+    if (!exact_) {
+        return std::nullopt;
+    }
+    if (exact_->attempt) {
+        return exact_->attempt->expectedNet;
+    }
+    if (exact_->longRun) {
+        return coinsInPerGame * (exact_->longRun->payoutPercent / 100.0 - 1.0);
+    }
+    return std::nullopt;
 }
 
 QWidget* frmAnalysis::graphOnShow() {

@@ -83,6 +83,8 @@ class frmAnalysis final : public QWidget {
     void redrawCurrent();
     std::vector<FigureRow> figureRows() const;
     QString exactStatus() const;
+    // Net coins per game (per-mode run) or per attempt to be expected, once worked out.
+    std::optional<double> expectedNetPerStep() const;
 
     const frmMain& source_;
     RunFeed feed_;

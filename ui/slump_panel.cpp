@@ -1,5 +1,6 @@
 #include "ui/slump_panel.h"
 
+#include <QLegendMarker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -8,9 +9,11 @@ namespace korvale {
 SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
     netGraph_ = makeGraph(QStringLiteral("スランプグラフ"), QStringLiteral("プレイ数"),
                           QStringLiteral("差枚"), this);
-    netGraph_.chart->legend()->hide();
     zero_ = addLine(netGraph_, QStringLiteral("0"), Qt::gray, true);
-    net_ = addLine(netGraph_, QStringLiteral("差枚"), QColor(0x1f, 0x5f, 0xbf));
+    expected_ =
+        addLine(netGraph_, QStringLiteral("理論値（期待値）"), QColor(0x20, 0x90, 0x20), true);
+    net_ = addLine(netGraph_, QStringLiteral("実測"), QColor(0x1f, 0x5f, 0xbf));
+    netGraph_.chart->legend()->markers(zero_).front()->setVisible(false);
 
     spreadGraph_ = makeGraph(QStringLiteral("一回の立ち回りの差枚の分布"),
                              QStringLiteral("差枚（100枚ごと）"), QStringLiteral("回数"), this);
@@ -24,7 +27,7 @@ SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(spreadGraph_.view, 2);
 }
 
-void SlumpPanel::redraw(const RunFeed& feed) {
+void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerStep) {
     const bool attempts = feed.attempts();
     spreadGraph_.view->setVisible(attempts);
     const MinMaxEnvelope& envelope =
@@ -36,7 +39,14 @@ void SlumpPanel::redraw(const RunFeed& feed) {
     drawEnvelope(net_, envelope, plotColumns(netGraph_));
     const double lastX = std::max<double>(1.0, static_cast<double>(envelope.lastX()));
     fitAxis(netGraph_.xAxis, 0.0, lastX, true);
-    fitAxis(netGraph_.yAxis, envelope.lowest(), envelope.highest(), true);
+    const double expectedEnd = expectedPerStep.value_or(0.0) * lastX;
+    fitAxis(netGraph_.yAxis, std::min(envelope.lowest(), expectedEnd),
+            std::max(envelope.highest(), expectedEnd), true);
+    if (expectedPerStep) {
+        expected_->replace({QPointF(0, 0), QPointF(lastX, expectedEnd)});
+    } else {
+        expected_->clear();
+    }
     zero_->replace({QPointF(netGraph_.xAxis->min(), 0), QPointF(netGraph_.xAxis->max(), 0)});
 
     if (!attempts) {

@@ -6,6 +6,7 @@
 
 #include <QLineSeries>
 #include <QWidget>
+#include <optional>
 
 #include "ui/chart_parts.h"
 #include "ui/run_feed.h"
@@ -18,7 +19,9 @@ class SlumpPanel final : public QWidget {
   public:
     explicit SlumpPanel(QWidget* parent = nullptr);
 
-    void redraw(const RunFeed& feed);
+    // `expectedPerStep`: the exact expected net coins per game (per-mode run) or per attempt,
+    // drawn as a straight line the curve settles around; none while it is not known.
+    void redraw(const RunFeed& feed, std::optional<double> expectedPerStep);
 
     // What is drawn, for tests: the net coins curve and the histogram's outline.
     const QLineSeries& netLine() const { return *net_; }
@@ -29,6 +32,7 @@ class SlumpPanel final : public QWidget {
     Graph spreadGraph_;
     QLineSeries* net_ = nullptr;
     QLineSeries* zero_ = nullptr;
+    QLineSeries* expected_ = nullptr;
     QLineSeries* spread_ = nullptr;
     QLineSeries* spreadZero_ = nullptr;
 };
