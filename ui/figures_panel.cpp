@@ -1,5 +1,6 @@
 #include "ui/figures_panel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,7 +75,8 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(table_, 1);
 }
 
-void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& status) {
+void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& status,
+                        bool exactPending) {
     if (status_->text() != status) {
         status_->setText(status);
     }
@@ -84,7 +86,10 @@ void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& statu
         const FigureRow& row = rows[static_cast<std::size_t>(index)];
         QTableWidget& table = *table_;
         setCell(table, index, LabelColumn, QString::fromStdString(row.label), false);
-        setCell(table, index, ExactColumn, valueText(row.unit, row.exact), true);
+        setCell(
+            table, index, ExactColumn,
+            exactPending && !row.exact ? QStringLiteral("計算中…") : valueText(row.unit, row.exact),
+            true);
         setCell(table, index, MeasuredColumn, valueText(row.unit, row.measured), true);
         setCell(table, index, IntervalColumn,
                 row.ci95.known ? valueText(row.unit, row.ci95.low) + QStringLiteral(" 〜 ") +
@@ -103,13 +108,20 @@ void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& statu
             markItem->setForeground(colour);
         }
     }
-    // Widths follow the contents when the rows change, with room for the figures to grow.
+    // Widths follow the contents when the rows change, and widen when a figure grows.
     if (newRows) {
         table_->resizeColumnsToContents();
-        for (const int column : {ExactColumn, MeasuredColumn}) {
-            table_->setColumnWidth(column, std::max(table_->columnWidth(column), 90));
+    }
+    const QFontMetrics metrics(table_->font());
+    for (const int column : {ExactColumn, MeasuredColumn, IntervalColumn}) {
+        int widest = table_->columnWidth(column);
+        for (int index = 0; index < table_->rowCount(); ++index) {
+            widest = std::max(widest,
+                              metrics.horizontalAdvance(table_->item(index, column)->text()) + 12);
         }
-        table_->setColumnWidth(IntervalColumn, std::max(table_->columnWidth(IntervalColumn), 190));
+        if (widest > table_->columnWidth(column)) {
+            table_->setColumnWidth(column, widest);
+        }
     }
 }
 

@@ -37,8 +37,9 @@ class FiguresPanel final : public QWidget {
 
     explicit FiguresPanel(QWidget* parent = nullptr);
 
-    // `status` says where the exact values stand (worked out, being worked out, not available).
-    void show(const std::vector<FigureRow>& rows, const QString& status);
+    // `status` says where the exact values stand (worked out, being worked out, not available);
+    // while they are being worked out (`exactPending`) the exact column says so.
+    void show(const std::vector<FigureRow>& rows, const QString& status, bool exactPending);
 
     const QTableWidget& table() const { return *table_; }
     const QLabel& status() const { return *status_; }

@@ -267,7 +267,7 @@ void frmAnalysis::redrawCurrent() {
     lastRedraw_ = std::chrono::steady_clock::now();
     QWidget* current = tabs_->currentWidget();
     if (current == figures_) {
-        figures_->show(figureRows(), exactStatus());
+        figures_->show(figureRows(), exactStatus(), computing_);
     } else if (current == slump_) {
         slump_->redraw(feed_, expectedNetPerStep());
     } else if (current == drought_) {

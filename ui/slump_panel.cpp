@@ -58,10 +58,20 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
     for (const std::int64_t count : spread.counts()) {
         most = std::max(most, count);
     }
-    const double first = static_cast<double>(spread.firstBinStart());
-    const double last =
-        first +
-        static_cast<double>(spread.binWidth() * static_cast<std::int64_t>(spread.counts().size()));
+    // The middle 99.8% of the attempts: a few very long attempts would squeeze the rest.
+    double first = static_cast<double>(spread.firstBinStart());
+    double last = first;
+    std::int64_t seen = 0;
+    for (const std::int64_t count : spread.counts()) {
+        if (static_cast<double>(seen) < 0.001 * static_cast<double>(spread.total())) {
+            first = last;
+        }
+        seen += count;
+        last += static_cast<double>(spread.binWidth());
+        if (static_cast<double>(seen) >= 0.999 * static_cast<double>(spread.total())) {
+            break;
+        }
+    }
     fitAxis(spreadGraph_.xAxis, first, last, true);
     fitAxis(spreadGraph_.yAxis, 0.0, static_cast<double>(std::max<std::int64_t>(most, 1)), true);
     spreadZero_->replace(
