@@ -42,8 +42,8 @@ class frmAnalysis final : public QWidget {
     Q_OBJECT
 
   public:
-    // Redraws at most every refreshMilliseconds, and at most one part in costShare of the time
-    // (but at least every longestRefreshMilliseconds).
+    // Redraws at most every refreshMilliseconds (a graph every second one), and at most one
+    // part in costShare of the time (but at least every longestRefreshMilliseconds).
     static constexpr int refreshMilliseconds = 100;
     static constexpr int longestRefreshMilliseconds = 1000;
     static constexpr int costShare = 20;
