@@ -61,6 +61,7 @@ DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
 
     note_ = new QLabel(this);
     note_->setWordWrap(true);
+    note_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(note_);
