@@ -4,6 +4,7 @@
 // run converges to, worked out from the machine's Markov chain instead of by playing.
 
 #include <cstdint>
+#include <vector>
 
 #include "analysis/machine_model.h"
 
@@ -28,5 +29,11 @@ LongRunFigures solveLongRun(std::int32_t setting);
 
 // The same for any model (a test's degenerate machine, say).
 LongRunFigures solveLongRun(const MachineModel& model);
+
+// The state a game of the long run begins in, as someone who walks up to the machine at a
+// random moment finds it: law[k][m] is the chance that k games have been played since the last
+// BIG and the mode is m. k runs 0..ceilingGame-1; the last entry holds every count from there
+// on, since the next game then plays under the ceiling whatever the count.
+std::vector<ModeVector> longRunGameStateLaw(const MachineModel& model);
 
 }  // namespace korvale

@@ -42,4 +42,12 @@ MachineModel machineModel(std::int32_t setting) {
     return model;
 }
 
+SettingModels machineModels() {
+    SettingModels models;
+    for (std::int32_t s = 0; s < settingCount; ++s) {
+        models[static_cast<std::size_t>(s)] = machineModel(s);
+    }
+    return models;
+}
+
 }  // namespace korvale

@@ -37,6 +37,10 @@ struct MachineModel {
 // The model of the machine at setting index 0..5, from machine/korvale_tables.h.
 MachineModel machineModel(std::int32_t setting);
 
+// The models of the six settings, by setting index.
+using SettingModels = std::array<MachineModel, settingCount>;
+SettingModels machineModels();
+
 // A row of weights as chances; a null row (no lottery) keeps `mode`.
 ModeVector nextModeChances(const WeightRow* row, int mode);
 

@@ -83,6 +83,32 @@ void readRange(std::string_view option, const std::string& text, std::int32_t la
     step = readWhole<std::int32_t>(option, all.substr(colon2 + 1), 1, INT32_MAX, expected);
 }
 
+// Six weights P1,...,P6, decimals of at least 0 that are not all 0.
+SettingVector readPrior(const std::string& text) {
+    const std::string_view expected =
+        "six weights of 設定１..設定６ separated by commas, at least 0 and not all 0, such as "
+        "1,1,1,2,2,2";
+    SettingVector weights{};
+    std::string_view rest(text);
+    double total = 0.0;
+    for (std::size_t s = 0; s < weights.size(); ++s) {
+        const std::size_t comma = rest.find(',');
+        if ((comma == std::string_view::npos) != (s + 1 == weights.size())) {
+            badValue("--prior", expected, text);
+        }
+        weights[s] = readDecimal("--prior", rest.substr(0, comma), expected);
+        if (weights[s] < 0.0 || !std::isfinite(weights[s])) {
+            badValue("--prior", expected, text);
+        }
+        total += weights[s];
+        rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+    if (!(total > 0.0) || !std::isfinite(total)) {
+        badValue("--prior", expected, text);
+    }
+    return weights;
+}
+
 // The option texts as CLI11 hands them over; read strictly once the command is known.
 struct RawOptions {
     std::string setting;
@@ -97,6 +123,10 @@ struct RawOptions {
     std::string regEnds;
     std::string format = "table";
     std::string logPath;
+    std::string historyPath;
+    std::string start = "morning";
+    std::string trailing;
+    std::string prior;
 };
 
 void addSetting(CLI::App& command, RawOptions& raw, const std::string& what) {
@@ -214,6 +244,24 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
     } else {
         badValue("--format", "table, csv or json", raw.format);
     }
+    if (o.command == Command::Infer) {
+        if (raw.historyPath.empty()) {
+            badValue("FILE", "a file name, or - for standard input", raw.historyPath);
+        }
+        o.historyPath = raw.historyPath;
+        if (raw.start == "morning" || raw.start == "joined") {
+            o.start = raw.start == "morning" ? HistoryStart::Morning : HistoryStart::Joined;
+        } else {
+            badValue("--start", "morning or joined", raw.start);
+        }
+    }
+    if (given("--trailing")) {
+        o.trailingGames = readWhole<std::int32_t>("--trailing", raw.trailing, 0, INT32_MAX,
+                                                  "a whole number of games 0..2147483647");
+    }
+    if (given("--prior")) {
+        o.prior = readPrior(raw.prior);
+    }
     if (given("--log")) {
         if (raw.logPath.empty()) {
             badValue("--log", "a file name", raw.logPath);
@@ -309,9 +357,40 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     addThreads(*sweep, raw);
     addFormat(*sweep, raw);
 
-    for (CLI::App* command : {normal, special, exact, sweep}) {
+    CLI::App* infer = app.add_subcommand(
+        "infer",
+        "which setting a machine is on, from its bonus history: the exact posterior over the six "
+        "settings (the hidden mode followed game by game), P(設定≥4), P(設定≥5), the expected "
+        "net coins of the next 1000 games, and the count-only answer beside it");
+    infer
+        ->add_option("file", raw.historyPath,
+                     "the history: a bonus log or the window's CSV (BONUS,回転数,...), or lines "
+                     "\"BIG 123\" / \"REG 45\" (games since the previous bonus, the bonus game "
+                     "included); - reads standard input")
+        ->required()
+        ->type_name("FILE");
+    infer
+        ->add_option("--start", raw.start,
+                     "morning: the history starts at a new machine's first game; joined: at the "
+                     "first game watched during the day, the machine's state unknown")
+        ->type_name("morning|joined")
+        ->default_str("morning");
+    infer
+        ->add_option("--trailing", raw.trailing,
+                     "games played since the last bonus, none of them a bonus (default: 0)")
+        ->type_name("N");
+    infer
+        ->add_option("--prior", raw.prior,
+                     "weights of 設定１..設定６ before the history (default: all equal)")
+        ->type_name("P1,...,P6");
+    addFormat(*infer, raw);
+
+    for (CLI::App* command : {normal, special, exact, sweep, infer}) {
         command->footer(helpFooter());
     }
+    infer->footer(helpFooter() +
+                  " A history with a line that is not a bonus exits with status 2, naming the "
+                  "line; nothing is worked out from it.");
 
     // A mistyped command would otherwise be reported as a missing one.
     const auto checkCommand = [&](std::size_t at, CLI::App& parent) {
@@ -358,6 +437,8 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
 
     if (simulate->parsed()) {
         options.command = normal->parsed() ? Command::SimulateNormal : Command::SimulateSpecial;
+    } else if (infer->parsed()) {
+        options.command = Command::Infer;
     } else {
         options.command = exact->parsed() ? Command::Exact : Command::Sweep;
     }

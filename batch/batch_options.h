@@ -7,13 +7,15 @@
 #include <string>
 
 #include "analysis/end_sweep.h"
+#include "analysis/filter_tables.h"
+#include "analysis/setting_filter.h"
 #include "machine/attempt_end.h"
 #include "report/report_format.h"
 
 namespace korvale {
 
 // The subcommands of korvale-batch.
-enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep };
+enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Infer };
 
 // What one korvale-batch run is asked to do, as read from its command line.
 struct BatchOptions {
@@ -29,6 +31,12 @@ struct BatchOptions {
     EndConditions end;      // simulate special; exact with endGiven
     SweepGrid grid;         // sweep
     bool endGiven = false;  // --big-end or --reg-end was given
+
+    // infer
+    std::string historyPath;  // "-": standard input
+    HistoryStart start = HistoryStart::Morning;
+    std::int32_t trailingGames = 0;
+    std::optional<SettingVector> prior;  // the weights as given; default: equal
 
     std::optional<int> threads;         // default: every core
     std::optional<std::uint64_t> seed;  // default: from the clock

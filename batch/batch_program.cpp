@@ -1,12 +1,14 @@
 #include "batch/batch_program.h"
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 
 #include "batch/batch_options.h"
 #include "batch/batch_report.h"
 #include "batch/batch_run.h"
 #include "batch/exact_figures.h"
+#include "batch/history_inference.h"
 #include "batch/interrupt.h"
 #include "batch/progress_bar.h"
 #include "common/runtime_error.h"
@@ -63,6 +65,11 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
 
 int runProgram(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                bool errIsTerminal) {
+    return runProgram(arguments, std::cin, out, err, errIsTerminal);
+}
+
+int runProgram(std::span<const std::string> arguments, std::istream& in, std::ostream& out,
+               std::ostream& err, bool errIsTerminal) {
     BatchOptions options;
     try {
         options = parseOptions(arguments);
@@ -93,6 +100,14 @@ int runProgram(std::span<const std::string> arguments, std::ostream& out, std::o
                 break;
             case Command::Sweep:
                 out << formatReport(sweepReport(options, barOrNull), options.format);
+                break;
+            case Command::Infer:
+                try {
+                    out << formatReport(inferReport(options, in), options.format);
+                } catch (const HistoryInputError& error) {
+                    err << error.what() << '\n';
+                    return 2;
+                }
                 break;
         }
         out.flush();

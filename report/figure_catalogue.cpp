@@ -16,10 +16,9 @@ struct Entry {
 
 // Per-mode figures: the label gets "モード<m> " in front.
 constexpr std::array modeEntries = {
-    Entry{"share", "滞在比率", Unit::Share},
-    Entry{"rt_release_rate", "RT解除率", Unit::OneIn},
-    Entry{"games", "回転数", Unit::Count},
-    Entry{"big", "BIG回数", Unit::Count},
+    Entry{"share", "滞在比率", Unit::Share}, Entry{"rt_release_rate", "RT解除率", Unit::OneIn},
+    Entry{"games", "回転数", Unit::Count},   Entry{"big", "BIG回数", Unit::Count},
+    Entry{"chance", "確率", Unit::Share},
 };
 
 constexpr std::array entries = {
@@ -44,6 +43,15 @@ constexpr std::array entries = {
     Entry{"cost_rounded_per_attempt", "コストを一回ごとに丸めた(1)か", Unit::Count},
     Entry{"cost_exact_below_games", "丸めが厳密な挑戦の長さ（G未満）", Unit::Games},
     Entry{"cost_error_bound", "コストの誤差の上限", Unit::Coins},
+    // Which setting an observed bonus history points to, and what its next games are worth.
+    Entry{"posterior", "事後確率", Unit::Share},
+    Entry{"at_least_4", "設定４以上の確率", Unit::Share},
+    Entry{"at_least_5", "設定５以上の確率", Unit::Share},
+    Entry{"expected_net_next_1000_games", "次の千ゲームの期待差枚", Unit::Coins},
+    Entry{"log_likelihood", "対数尤度", Unit::Number},
+    Entry{"count_only_posterior", "回数だけの事後確率", Unit::Share},
+    Entry{"count_only_at_least_4", "回数だけの設定４以上の確率", Unit::Share},
+    Entry{"count_only_at_least_5", "回数だけの設定５以上の確率", Unit::Share},
     // Marks of a sweep's best rules (1 on the best point of each setting).
     Entry{"best_per_attempt", "一回あたり最善", Unit::Count},
     Entry{"best_per_1000_games", "千ゲームあたり最善", Unit::Count},

@@ -135,7 +135,9 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
     const bool sameEnd =
         a.end.has_value() == b.end.has_value() &&
         (!a.end || (a.end->bigEnd == b.end->bigEnd && a.end->regEnd == b.end->regEnd));
-    return a.scope == b.scope && (sameEnd || a.scope != Scope::Attempt);
+    // A group for every setting together (a history's summary) stands apart from the settings'.
+    const bool sameSpan = (a.setting < 0) == (b.setting < 0);
+    return a.scope == b.scope && sameSpan && (sameEnd || a.scope != Scope::Attempt);
 }
 
 // Series are long: the table says where to find them, and shows short ones whole.

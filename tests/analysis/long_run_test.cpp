@@ -114,3 +114,48 @@ TEST(LongRunDegenerateTest, ReleaseRateOfATrapModeIsItsOwnWait) {
 
 }  // namespace
 }  // namespace korvale
+
+namespace korvale {
+namespace {
+
+TEST(LongRunGameStateLawTest, AgreesWithTheLongRunFiguresForEverySetting) {
+    for (std::int32_t setting = 0; setting < settingCount; ++setting) {
+        SCOPED_TRACE(setting);
+        const LongRunFigures f = solveLongRun(setting);
+        const std::vector<ModeVector> law = longRunGameStateLaw(machineModel(setting));
+        ASSERT_EQ(law.size(), 1500u);
+        ModeVector byMode{};
+        for (const ModeVector& entry : law) {
+            for (std::size_t m = 0; m < modeCount; ++m) {
+                byMode[m] += entry[m];
+            }
+        }
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            EXPECT_NEAR(byMode[m], f.modeShare[m], 1e-13);
+        }
+        // A game begins right after a BIG as often as games are BIGs.
+        double afterBig = 0.0;
+        for (const double chance : law[0]) {
+            afterBig += chance;
+        }
+        EXPECT_NEAR(afterBig, f.bigProbability, 1e-15);
+    }
+}
+
+TEST(LongRunGameStateLawTest, SingleModeMachineHasTheGeometricLawCutAtTheCeiling) {
+    // P(k games since the BIG) = P(wait > k) / mean wait, the survival (1 - p)^k before the
+    // ceiling; the last entry gathers (1 - p)^1499 / pc.
+    const double p = 1.0 / 300.0;
+    const double pc = 1000.0 / 65536.0;
+    const std::vector<ModeVector> law = longRunGameStateLaw(singleModeMachine(p, pc));
+    const double survive = std::pow(1.0 - p, 1499);
+    const double meanWait = (1.0 - survive) / p + survive / pc;
+    for (const std::size_t k : {0u, 1u, 700u, 1498u}) {
+        const double expected = std::pow(1.0 - p, static_cast<double>(k)) / meanWait;
+        EXPECT_NEAR(law[k][2], expected, 1e-12 * expected) << k;
+    }
+    EXPECT_NEAR(law[1499][2], survive / pc / meanWait, 1e-12);
+}
+
+}  // namespace
+}  // namespace korvale

@@ -39,7 +39,8 @@ TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
                                                {"simulate", "normal", "-h"},
                                                {"simulate", "special", "--help"},
                                                {"exact", "--help"},
-                                               {"sweep", "-h"}}) {
+                                               {"sweep", "-h"},
+                                               {"infer", "--help"}}) {
         const Outcome outcome = run(arguments);
         EXPECT_EQ(outcome.status, 0) << arguments.back();
         EXPECT_NE(outcome.out.find("Usage: korvale-batch"), std::string::npos) << outcome.out;
@@ -58,7 +59,8 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
     const std::vector<Case> cases = {
         {{}, "korvale-batch: A subcommand is required"},
         {{"play"},
-         "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep)"},
+         "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep, "
+         "infer)"},
         {{"simulate", "fast"},
          "korvale-batch: unknown command \"fast\" (the commands are normal, special)"},
         {{"simulate"}, "korvale-batch: A subcommand is required"},

@@ -80,8 +80,13 @@ TEST(ExactAgreementTest, AttemptFiguresJoinAndAgree) {
         const char* bigEnd;
         const char* regEnd;
     };
-    // The defaults; a rule that ends on the first BIG; a shorter rule at a middle setting.
-    for (const Case c : {Case{1, "300", "100"}, Case{6, "0", "0"}, Case{3, "150", "100"}}) {
+    // The defaults; a rule that ends on the first BIG; a shorter rule at a middle setting (its
+    // exact solve takes minutes under the sanitizers, so it is left to the normal build).
+    std::vector<Case> cases = {Case{1, "300", "100"}, Case{6, "0", "0"}};
+#ifndef KORVALE_SANITIZED
+    cases.push_back(Case{3, "150", "100"});
+#endif
+    for (const Case& c : cases) {
         const std::string s = std::to_string(c.setting);
         const Json simulated =
             runJson({"simulate", "special", "--setting", s, "--attempts", "20000", "--threads", "2",

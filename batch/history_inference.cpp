@@ -1,0 +1,88 @@
+#include "batch/history_inference.h"
+
+#include <fmt/format.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "analysis/bonus_history_reader.h"
+#include "analysis/setting_estimate.h"
+#include "report/history_groups.h"
+
+namespace korvale {
+namespace {
+
+std::string readAll(std::istream& in) {
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string historyText(const std::string& path, std::istream& in) {
+    if (path == "-") {
+        std::string text = readAll(in);
+        if (in.bad()) {
+            throw HistoryInputError("korvale-batch: cannot read standard input");
+        }
+        return text;
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        throw HistoryInputError(fmt::format("korvale-batch: \"{}\" is a folder, not a file", path));
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw HistoryInputError(fmt::format("korvale-batch: cannot open \"{}\"", path));
+    }
+    std::string text = readAll(file);
+    if (file.bad()) {
+        throw HistoryInputError(fmt::format("korvale-batch: cannot read \"{}\"", path));
+    }
+    return text;
+}
+
+std::string weightsText(const SettingVector& weights) {
+    std::string text;
+    for (const double weight : weights) {
+        text += fmt::format("{}{}", text.empty() ? "" : ",", weight);
+    }
+    return text;
+}
+
+std::vector<Fact> inferFacts(const BatchOptions& options) {
+    const bool morning = options.start == HistoryStart::Morning;
+    return {
+        {"history", "履歴", options.historyPath,
+         options.historyPath == "-" ? "標準入力" : options.historyPath, false},
+        {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
+        {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
+        {"prior", "事前の重み", options.prior ? weightsText(*options.prior) : "uniform",
+         options.prior ? weightsText(*options.prior) : "均等", false},
+    };
+}
+
+}  // namespace
+
+Report inferReport(const BatchOptions& options, std::istream& in) {
+    const std::string text = historyText(options.historyPath, in);
+    const HistoryReading reading = tryReadBonusHistory(text);
+    if (reading.problem) {
+        const std::string source =
+            options.historyPath == "-" ? "standard input" : "\"" + options.historyPath + "\"";
+        throw HistoryInputError(
+            fmt::format("korvale-batch: {}: {}", source, reading.problem->message()));
+    }
+    SettingFilter filter(options.start);
+    for (const ObservedBonus& bonus : reading.history.bonuses) {
+        filter.addBonus(bonus);
+    }
+    const SettingEstimator estimator(machineModels(), 1000);
+    const SettingEstimate estimate =
+        estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
+    return {.command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
+}
+
+}  // namespace korvale
