@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QThreadPool>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -142,11 +143,7 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     figures_ = new FiguresPanel;
     slump_ = new SlumpPanel;
     drought_ = new DroughtPanel;
-    posterior_ = new QLabel(QStringLiteral(
-        "設定判別（ボーナスの種類と回転数から求める設定１〜設定６の事後確率）は、設定推定の"
-        "エンジンを組み込んだ後にここに表示されます。このバージョンではまだ表示しません。"));
-    posterior_->setWordWrap(true);
-    posterior_->setAlignment(Qt::AlignCenter);
+    posterior_ = new PosteriorPanel;
     tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
     tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
@@ -274,6 +271,11 @@ void frmAnalysis::redrawCurrent() {
         slump_->redraw(feed_, expectedNetPerStep());
     } else if (current == drought_) {
         drought_->redraw(feed_);
+    } else if (current == posterior_) {
+        posterior_->redraw(
+            feed_,
+            static_cast<std::int64_t>(readLenient(
+                source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString())));
     }
 }
 

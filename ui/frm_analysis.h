@@ -19,6 +19,7 @@
 #include "ui/drought_panel.h"
 #include "ui/figures_panel.h"
 #include "ui/frm_main.h"
+#include "ui/posterior_panel.h"
 #include "ui/run_feed.h"
 #include "ui/slump_panel.h"
 
@@ -65,6 +66,7 @@ class frmAnalysis final : public QWidget {
     FiguresPanel& figuresPanel() { return *figures_; }
     SlumpPanel& slumpPanel() { return *slump_; }
     DroughtPanel& droughtPanel() { return *drought_; }
+    PosteriorPanel& posteriorPanel() { return *posterior_; }
     // Whether the exact figures of the current setup are still being worked out; waits for them.
     bool exactPending() const { return computing_; }
     void waitForExact();
@@ -92,7 +94,7 @@ class frmAnalysis final : public QWidget {
     FiguresPanel* figures_ = nullptr;
     SlumpPanel* slump_ = nullptr;
     DroughtPanel* drought_ = nullptr;
-    QLabel* posterior_ = nullptr;
+    PosteriorPanel* posterior_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;

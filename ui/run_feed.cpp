@@ -9,6 +9,10 @@ void RunFeed::restart(const RunSetup& setup) {
     taken_ = 0;
     modeTally_ = ModeRunTally(setup.setting);
     attemptTally_ = AttemptRunTally(setup.setting);
+    filter_.reset();
+    if (setup.started && !setup.attempts) {
+        filter_.emplace(HistoryStart::Morning);
+    }
 }
 
 bool RunFeed::catchUp(const ResultsGridModel& rows, int most) {
@@ -32,6 +36,9 @@ bool RunFeed::catchUp(const ResultsGridModel& rows, int most) {
             const std::string kind = rows.cellText(row, 0);
             if (kind == "BIG" || kind == "REG") {
                 modeTally_.addBonus(kind == "BIG", b, c);
+                if (filter_ && b >= 1) {
+                    filter_->addBonus(kind == "BIG" ? BonusKind::Big : BonusKind::Reg, b);
+                }
             }
         }
     }

@@ -5,8 +5,10 @@
 // the user sees and the run keeps its steps.
 
 #include <cstdint>
+#include <optional>
 
 #include "analysis/run_tally.h"
+#include "analysis/setting_filter.h"
 #include "ui/frm_main.h"
 #include "ui/results_grid_model.h"
 
@@ -25,12 +27,16 @@ class RunFeed {
     std::int64_t rowsTaken() const { return taken_; }
     const ModeRunTally& modeTally() const { return modeTally_; }
     const AttemptRunTally& attemptTally() const { return attemptTally_; }
+    // Per-mode run: the setting filter fed every bonus's kind and games (never its mode), from
+    // the morning, as the run's machine starts; nullptr for an attempt run.
+    const SettingFilter* settingFilter() const { return filter_ ? &*filter_ : nullptr; }
 
   private:
     RunSetup setup_;
     int taken_ = 0;
     ModeRunTally modeTally_;
     AttemptRunTally attemptTally_;
+    std::optional<SettingFilter> filter_;
 };
 
 }  // namespace korvale

@@ -1,6 +1,7 @@
 // The analysis window: it reads the run and changes nothing of it, and what it draws and lists
 // agrees with the run's own figures and with the exact analysis.
 
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <cmath>
@@ -8,6 +9,8 @@
 
 #include "analysis/attempt.h"
 #include "analysis/long_run.h"
+#include "analysis/machine_model.h"
+#include "analysis/setting_estimate.h"
 #include "report/table_text.h"
 #include "tests/ui/frame_fixture.h"
 
@@ -198,6 +201,39 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     ASSERT_GT(tally.attempts(), 20);
     EXPECT_NEAR(static_cast<double>(tally.games()) / static_cast<double>(tally.attempts()),
                 std::stod(text(Box::txt1P)), 0.005);
+}
+
+TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
+    form().findChild<QComboBox*>("cmbSettei")->setCurrentIndex(5);
+    runFor(10, [this](int yields) {
+        if (yields == 4) {
+            trigger("actAnalysis");
+            showTab(3);
+        }
+    });
+    showTab(3);
+    const std::optional<SettingEstimate>& shown = analysis().posteriorPanel().estimate();
+    ASSERT_TRUE(shown.has_value());
+    // The engine fed the grid's kinds and games (not its modes), from the morning.
+    SettingFilter filter(HistoryStart::Morning);
+    const ResultsGrid& grid = form().grid();
+    for (int row = 1; row < grid.rows(); ++row) {
+        filter.addBonus(grid.cellText(row, 0) == "BIG" ? BonusKind::Big : BonusKind::Reg,
+                        std::stoi(grid.cellText(row, 1)));
+    }
+    ASSERT_GT(filter.bigs(), 20);
+    const std::int64_t games = std::stoll(text(Box::Text1));
+    const SettingEstimate expected =
+        SettingEstimator(machineModels())
+            .estimate(filter, static_cast<std::int32_t>(games - filter.games()));
+    EXPECT_EQ(shown->posterior, expected.posterior);
+    EXPECT_EQ(shown->countOnlyPosterior, expected.countOnlyPosterior);
+    EXPECT_EQ(shown->expectedNet, expected.expectedNet);
+    EXPECT_EQ(shown->games, games);
+    const QTableWidget& table = analysis().posteriorPanel().table();
+    for (int setting = 0; setting < 6; ++setting) {
+        EXPECT_EQ(table.item(setting, PosteriorPanel::TrueColumn)->text().isEmpty(), setting != 5);
+    }
 }
 
 TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
