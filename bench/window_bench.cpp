@@ -68,7 +68,7 @@ BENCHMARK(BM_BareMachine);
 
 // Arguments: run kind (0 per-mode, 1 attempts), write-through (1) or fast path (0), and the
 // analysis window: closed (-1) or open on the tab of that index (0 figures, 1 slump graph,
-// 2 ハマり).
+// 2 ハマり, 3 設定判別).
 void BM_WindowRun(benchmark::State& state) {
     const bool attempts = state.range(0) == 1;
     const bool writeThrough = state.range(1) == 1;
@@ -137,6 +137,7 @@ BENCHMARK(BM_WindowRun)
     ->Args({0, 0, 0})
     ->Args({0, 0, 1})
     ->Args({0, 0, 2})
+    ->Args({0, 0, 3})
     ->Args({1, 0, -1})
     ->Args({1, 0, 0})
     ->Args({1, 0, 1})
