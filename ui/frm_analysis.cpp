@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "analysis/machine_model.h"
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
 #include "common/runtime_error.h"
@@ -113,6 +114,8 @@ ExactFigures solveUncached(const RunSetup& setup) {
     try {
         if (!setup.attempts) {
             figures.longRun = solveLongRun(setup.setting);
+            static const auto estimator = std::make_shared<const SettingEstimator>(machineModels());
+            figures.estimator = estimator;
             return figures;
         }
         // The end conditions as the run read them.
@@ -273,7 +276,7 @@ void frmAnalysis::redrawCurrent() {
         drought_->redraw(feed_);
     } else if (current == posterior_) {
         posterior_->redraw(
-            feed_,
+            feed_, exact_ ? exact_->estimator.get() : nullptr,
             static_cast<std::int64_t>(readLenient(
                 source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString())));
     }

@@ -12,10 +12,12 @@
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
+#include <memory>
 #include <optional>
 
 #include "analysis/attempt.h"
 #include "analysis/long_run.h"
+#include "analysis/setting_estimate.h"
 #include "ui/drought_panel.h"
 #include "ui/figures_panel.h"
 #include "ui/frm_main.h"
@@ -32,6 +34,8 @@ struct ExactFigures {
     EndConditions end;
     std::optional<LongRunFigures> longRun;
     std::optional<AttemptFigures> attempt;
+    // Per-mode run: what the setting posterior needs of the models (a backward pass).
+    std::shared_ptr<const SettingEstimator> estimator;
     QString failure;  // why there are none
 };
 

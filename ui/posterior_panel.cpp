@@ -4,8 +4,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "analysis/machine_model.h"
-
 namespace korvale {
 namespace {
 
@@ -57,7 +55,8 @@ PosteriorPanel::PosteriorPanel(QWidget* parent) : QWidget(parent) {
     layout->addStretch(1);
 }
 
-void PosteriorPanel::redraw(const RunFeed& feed, std::int64_t gamesShown) {
+void PosteriorPanel::redraw(const RunFeed& feed, const SettingEstimator* estimator,
+                            std::int64_t gamesShown) {
     const SettingFilter* filter = feed.settingFilter();
     if (filter == nullptr) {
         estimate_.reset();
@@ -69,12 +68,13 @@ void PosteriorPanel::redraw(const RunFeed& feed, std::int64_t gamesShown) {
         return;
     }
     table_->show();
-    if (!estimator_) {
-        estimator_ = std::make_unique<SettingEstimator>(machineModels());
+    if (estimator == nullptr) {
+        summary_->setText(QStringLiteral("計算中…"));
+        return;
     }
     const auto trailing = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(gamesShown - filter->games(), 0, 2147483647));
-    estimate_ = estimator_->estimate(*filter, trailing);
+    estimate_ = estimator->estimate(*filter, trailing);
     const SettingEstimate& e = *estimate_;
     summary_->setText(
         QStringLiteral("プレイ数 %1（最後のボーナスから %2G）　BIG %3　REG %4\n"

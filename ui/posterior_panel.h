@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QWidget>
-#include <memory>
 #include <optional>
 
 #include "analysis/setting_estimate.h"
@@ -23,16 +22,15 @@ class PosteriorPanel final : public QWidget {
 
     explicit PosteriorPanel(QWidget* parent = nullptr);
 
+    // `estimator`: made on the worker thread with the exact figures (nullptr until then).
     // `gamesShown`: the run's games as the window shows them (Text1); those after the last
     // logged bonus count as games without a bonus.
-    void redraw(const RunFeed& feed, std::int64_t gamesShown);
+    void redraw(const RunFeed& feed, const SettingEstimator* estimator, std::int64_t gamesShown);
 
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     const QTableWidget& table() const { return *table_; }
 
   private:
-    // Made at the first redraw: its backward pass takes some 50 ms, once.
-    std::unique_ptr<SettingEstimator> estimator_;
     std::optional<SettingEstimate> estimate_;
     QLabel* summary_ = nullptr;
     QTableWidget* table_ = nullptr;

@@ -211,6 +211,7 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
             showTab(3);
         }
     });
+    analysis().waitForExact();  // the estimator is made with the exact figures
     showTab(3);
     const std::optional<SettingEstimate>& shown = analysis().posteriorPanel().estimate();
     ASSERT_TRUE(shown.has_value());
