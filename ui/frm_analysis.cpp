@@ -21,6 +21,7 @@
 #include "report/exact_groups.h"
 #include "report/figure_catalogue.h"
 #include "report/measured_groups.h"
+#include "ui/history_posterior.h"
 
 namespace korvale {
 
@@ -114,8 +115,7 @@ ExactFigures solveUncached(const RunSetup& setup) {
     try {
         if (!setup.attempts) {
             figures.longRun = solveLongRun(setup.setting);
-            static const auto estimator = std::make_shared<const SettingEstimator>(machineModels());
-            figures.estimator = estimator;
+            figures.estimator = sharedSettingEstimator();
             return figures;
         }
         // The end conditions as the run read them.

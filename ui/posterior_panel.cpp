@@ -52,6 +52,8 @@ PosteriorPanel::PosteriorPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(summary_);
     layout->addWidget(table_);
     layout->addWidget(note);
+    history_ = new HistoryPosterior(this);
+    layout->addWidget(history_);
     layout->addStretch(1);
 }
 

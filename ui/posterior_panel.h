@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "analysis/setting_estimate.h"
+#include "ui/history_posterior.h"
 #include "ui/run_feed.h"
 
 namespace korvale {
@@ -29,11 +30,13 @@ class PosteriorPanel final : public QWidget {
 
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     const QTableWidget& table() const { return *table_; }
+    HistoryPosterior& history() { return *history_; }
 
   private:
     std::optional<SettingEstimate> estimate_;
     QLabel* summary_ = nullptr;
     QTableWidget* table_ = nullptr;
+    HistoryPosterior* history_ = nullptr;
 };
 
 }  // namespace korvale

@@ -237,6 +237,36 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
     }
 }
 
+TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
+    trigger("actAnalysis");
+    HistoryPosterior& input = analysis().posteriorPanel().history();
+    // Full-width digits and a REG, joined during the day, 40 games since the last bonus.
+    input.historyText().setPlainText(QStringLiteral("BIG 120\nREG ４５\nBIG 7\nBIG 610\n"));
+    input.joinedOption().setChecked(true);
+    input.trailingGames().setValue(40);
+    input.compute();
+    ASSERT_TRUE(input.estimate().has_value());
+    SettingFilter filter(HistoryStart::Joined);
+    for (const auto& [kind, games] :
+         std::vector<std::pair<BonusKind, int>>{{BonusKind::Big, 120},
+                                                {BonusKind::Reg, 45},
+                                                {BonusKind::Big, 7},
+                                                {BonusKind::Big, 610}}) {
+        filter.addBonus(kind, games);
+    }
+    const SettingEstimate expected = SettingEstimator(machineModels()).estimate(filter, 40);
+    EXPECT_EQ(input.estimate()->posterior, expected.posterior);
+    EXPECT_EQ(input.estimate()->expectedNet, expected.expectedNet);
+    EXPECT_EQ(input.estimate()->games, 120 + 45 + 7 + 610 + 40);
+
+    // A line that does not read is named, and nothing is estimated.
+    input.historyText().setPlainText(QStringLiteral("BIG 120\nBIG zero\n"));
+    input.compute();
+    EXPECT_FALSE(input.estimate().has_value());
+    EXPECT_TRUE(input.result().text().contains(QStringLiteral("line 2")))
+        << input.result().text().toStdString();
+}
+
 TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
     runFor(6);
     QTemporaryDir directory;
