@@ -1,11 +1,39 @@
 // Program start: the simulator window, with its menu bar, is the whole program.
 
 #include <QApplication>
+#include <QByteArray>
+#include <cstdio>
+#include <cstdlib>
 
 #include "ui/main_frame.h"
 
+namespace {
+
+QtMessageHandler usualHandler = nullptr;
+
+// While the application starts: without a display Qt explains in several lines and then stops
+// the program (qFatal, which aborts). Say it in one line and exit with status 1 instead; the
+// platform's own lines are left out, every other message goes on as usual.
+void startupMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fputs(
+            "korvale: no display to open the window on (DISPLAY is not set or cannot be "
+            "reached); start it on a desktop, or use korvale-batch\n",
+            stderr);
+        std::_Exit(1);
+    }
+    if (context.category != nullptr && QByteArray(context.category).startsWith("qt.qpa.")) {
+        return;
+    }
+    usualHandler(type, context, message);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    usualHandler = qInstallMessageHandler(startupMessage);
     QApplication application(argc, argv);
+    qInstallMessageHandler(usualHandler);
     korvale::MainFrame window;
     window.show();
     return application.exec();

@@ -97,9 +97,59 @@ double convertBody(std::string_view body, std::chars_format format, bool& tooLar
     return value;
 }
 
+// A Japanese keyboard types full-width characters: the digits, the signs and the full stop
+// (U+FF10..U+FF19, U+FF0B, U+FF0D, U+FF0E, as EF BC 90..99, 8B, 8D, 8E) and the ideographic
+// space (U+3000, E3 80 80) read as their ASCII counterparts. Any other character is kept as it
+// is. Returns the text itself when it is all ASCII, else the folded copy in `folded`.
+std::string_view foldFullWidth(std::string_view text, std::string& folded) {
+    std::size_t pos = 0;
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) {
+        ++pos;
+    }
+    if (pos == text.size()) {
+        return text;
+    }
+    folded.assign(text.substr(0, pos));
+    while (pos < text.size()) {
+        const auto byte = [&](std::size_t at) {
+            return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
+        };
+        if (byte(pos) == 0xEF && byte(pos + 1) == 0xBC) {
+            const unsigned char last = byte(pos + 2);
+            char ascii = 0;
+            if (last >= 0x90 && last <= 0x99) {
+                ascii = static_cast<char>('0' + (last - 0x90));
+            } else if (last == 0x8B) {
+                ascii = '+';
+            } else if (last == 0x8D) {
+                ascii = '-';
+            } else if (last == 0x8E) {
+                ascii = '.';
+            }
+            if (ascii != 0) {
+                folded += ascii;
+                pos += 3;
+                continue;
+            }
+        } else if (byte(pos) == 0xE3 && byte(pos + 1) == 0x80 && byte(pos + 2) == 0x80) {
+            folded += ' ';
+            pos += 3;
+            continue;
+        }
+        folded += text[pos++];
+    }
+    return folded;
+}
+
 }  // namespace
 
 double readLenient(std::string_view text) noexcept {
+    std::string folded;
+    try {
+        text = foldFullWidth(text, folded);
+    } catch (...) {
+        return 0.0;  // no memory to fold the text: read as no number
+    }
     std::size_t pos = 0;
     while (pos < text.size() && isBlank(text[pos])) {
         ++pos;
@@ -115,6 +165,8 @@ double readLenient(std::string_view text) noexcept {
 }
 
 double readStrict(std::string_view text) {
+    std::string folded;
+    text = foldFullWidth(text, folded);
     std::size_t pos = 0;
     while (pos < text.size() && isBlank(text[pos])) {
         ++pos;

@@ -5,15 +5,18 @@
 // Lenient reading takes the number a text begins with and never fails: blanks (spaces and
 // tabs) before it are skipped, then an optional sign, digits, and a full stop as the decimal
 // point ("  12.5kg" is 12.5, ".5" is 0.5, "abc" and "" are 0). Nothing else is part of the
-// number: no exponent, no digit grouping, no full-width digits.
+// number: no exponent, no digit grouping.
 //
 // Strict reading accepts a text only when the whole of it is one number, and throws a
 // RuntimeError of kind TypeMismatch otherwise. Accepted: optional blanks (spaces and tabs)
 // before and after; an optional sign; digits with at most one full stop, at least one digit in
 // all ("42", "-.50", "3.", "+7"); optionally an exponent "e" or "E" with an optional sign and at
-// least one digit ("1e3"). Not accepted: the empty text, blanks alone, digit grouping,
-// full-width digits, "inf", "nan", hexadecimal. A number too large for a double is an
-// Overflow.
+// least one digit ("1e3"). Not accepted: the empty text, blanks alone, digit grouping, "inf",
+// "nan", hexadecimal. A number too large for a double is an Overflow.
+//
+// In both readings the full-width digits, plus and minus signs and full stop, and the
+// ideographic space, count as their ASCII counterparts ("１０００" is 1000, "－１．５" is -1.5):
+// a Japanese keyboard types them, and the window's font draws them much like the others.
 //
 // Everything this system writes (numberText, the two-decimal patterns) reads back strictly, and
 // leniently, to the number it was written from (the patterns: to the rounded number).

@@ -20,4 +20,11 @@ const char* errorMessage(ErrorKind kind) noexcept {
 
 RuntimeError::RuntimeError(ErrorKind kind) : std::runtime_error(errorMessage(kind)), kind_(kind) {}
 
+void throwControlError(std::string_view control) {
+    RuntimeError error(ErrorKind::InvalidOperation);
+    error.context().figure.assign(control);
+    error.context().controlOperation = true;
+    throw error;
+}
+
 }  // namespace korvale

@@ -2,6 +2,7 @@
 
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
+#include "machine/coin_totals.h"
 
 namespace korvale {
 
@@ -20,10 +21,9 @@ std::int32_t clsKorvale::get差枚(std::string& str割, std::int32_t& lng獲得)
     const std::int32_t bonusCoins =
         checkedAdd(checkedMul(mlngBigCnt, coinsPerBig), checkedMul(mlngRegCnt, coinsPerReg));
     lng獲得 = bonusCoins;
-    // The coefficient is a float widened to double, so the cost matches the single-precision
-    // figure at every game count (375 games of setting 1 cost 601, not 602).
-    const double exactCost = static_cast<double>(costCoefficient(mlngSettei)) * games;
-    const std::int32_t cost = toInt32HalfEven(exactCost);
+    // The one cost rule of the machine and the batch totals; the float coefficient makes 375
+    // games of setting 1 cost 601, not 602.
+    const std::int32_t cost = toInt32HalfEven(roundedCost(mlngSettei, games));
     const std::int32_t net = checkedSub(bonusCoins, cost);
     const std::int32_t coinsIn = checkedMul(coinsInPerGame, games);
     lng獲得 = checkedAdd(coinsIn, net);

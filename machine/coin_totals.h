@@ -1,14 +1,16 @@
 #pragma once
 
-// The machine's coin accounting for 64-bit totals: the same rule as clsKorvale::get差枚 (3
-// coins in per game, 388 out per BIG, 127 per REG, a cost of c × games taken to the nearest
-// integer, halves to even), for game and bonus counts beyond the machine's 32-bit counters.
+// The machine's coin accounting, one rule for clsKorvale::get差枚 (32-bit counters) and for the
+// 64-bit totals of the batch program: 3 coins in per game, 388 out per BIG, 127 per REG, and a
+// cost of c × games, the product formed in double precision (c is a float, widened) and taken to
+// the nearest integer, halves to even.
 //
-// The cost is worked out exactly: c is a float in [1, 2), so c = m / 2^23 with a whole m, and
-// c × games is split into a whole part and a remainder out of 2^23. get差枚 forms the same
-// product in double precision, which is exact as long as m × games stays below 2^53 (about
-// 670 million games), so both agree wherever get差枚 itself is exact.
+// The product is exact while m × games stays below 2^53, where c = m / 2^23; past that (from
+// about 670 million games) it is the double nearest to c × games, which now and then rounds to
+// another coin than the exact product would. The machine has always counted that way, so the
+// totals do too.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "common/checked_arithmetic.h"
@@ -21,35 +23,44 @@ struct CoinTotals {
     std::int64_t obtained = 0;  // coins paid out in all (獲得)
 };
 
-// The coefficient c of a setting as the whole number m = c × 2^23.
-inline std::int64_t costCoefficientScaled(std::int32_t setting) {
-    return static_cast<std::int64_t>(static_cast<double>(costCoefficient(setting)) * 0x1.0p23);
+// c × games in double precision, to the nearest integer, halves to even: the cost rule itself,
+// for any count (get差枚 takes it for whatever its counter holds).
+inline double roundedCost(std::int32_t setting, double games) {
+    return roundHalfEven(static_cast<double>(costCoefficient(setting)) * games);
 }
 
-// c × games to the nearest integer, halves to even. Overflow for a negative count or one so
-// large that the cost leaves the 64-bit range.
+// The cost of `games` games. Overflow for a negative count or a cost beyond the 64-bit range.
 inline std::int64_t costOfGames(std::int32_t setting, std::int64_t games) {
     if (games < 0) [[unlikely]] {
         throwError(ErrorKind::Overflow);
     }
-    constexpr std::int64_t fractionBits = 23;
-    constexpr std::int64_t fractionMask = (std::int64_t{1} << fractionBits) - 1;
-    constexpr std::int64_t half = std::int64_t{1} << (fractionBits - 1);
-    const std::int64_t m = costCoefficientScaled(setting);
-    // games = high × 2^23 + low, so c × games = m × high + m × low / 2^23.
-    const std::int64_t high = games >> fractionBits;
-    const std::int64_t low = games & fractionMask;
-    std::int64_t whole = 0;
-    if (__builtin_mul_overflow(m, high, &whole)) [[unlikely]] {
+    const double cost = roundedCost(setting, static_cast<double>(games));
+    if (!(cost < 0x1.0p63)) [[unlikely]] {
         throwError(ErrorKind::Overflow);
     }
-    const std::int64_t lowProduct = m * low;  // below 2^24 × 2^23
-    whole += lowProduct >> fractionBits;
-    const std::int64_t remainder = lowProduct & fractionMask;
-    if (remainder > half || (remainder == half && whole % 2 != 0)) {
-        ++whole;
+    return static_cast<std::int64_t>(cost);
+}
+
+// The last game count up to which get差枚 cannot fail on a machine with these bonus counts: all
+// its steps fit 32 bits for every count from 1 to the one returned (0 when some step fails at
+// any count). A bound, not the exact limit: past it get差枚 itself decides.
+inline std::int32_t coinFiguresSafeThrough(std::int32_t bigs, std::int32_t regs) {
+    constexpr std::int64_t largest = 2147483647;
+    if (bigs < 0 || regs < 0 || bigs > largest / coinsPerBig || regs > largest / coinsPerReg) {
+        return 0;
     }
-    return whole;
+    const std::int64_t bonusCoins =
+        std::int64_t{bigs} * coinsPerBig + std::int64_t{regs} * coinsPerReg;
+    if (bonusCoins > largest) {
+        return 0;
+    }
+    // 3 × games must fit; the cost (below 1.61 × games) and the net coins then fit too. The
+    // coins obtained, 3 × games + bonus coins - cost, grow by less than 1.4375 a game, as c is
+    // above 1.5625 (with the cost's rounding, by at most one coin more in all).
+    const std::int64_t byCoinsIn = largest / coinsInPerGame;
+    const auto byObtained =
+        static_cast<std::int64_t>(static_cast<double>(largest - 1 - bonusCoins) / 1.4375);
+    return static_cast<std::int32_t>(std::min(byCoinsIn, byObtained));
 }
 
 // Net coins and coins paid out after `games` games with `bigs` BIGs and `regs` REGs.

@@ -29,13 +29,32 @@ enum class Box : int {
 inline constexpr int boxCount = static_cast<int>(Box::txt1Big) + 1;
 inline constexpr int modeBoxCount = 6;
 
+// Throws the error of an index that names no member of a control array.
+[[noreturn]] void noSuchArrayMember(std::int32_t mode);
+
 // Members of the three per-mode arrays. An index outside 0..5 names no control: it throws
-// RuntimeError(InvalidOperation), the failing control operation.
-Box txtCnt(std::int32_t mode);
-Box txtBig(std::int32_t mode);
-Box txtReg(std::int32_t mode);
+// RuntimeError(InvalidOperation), the failing control operation. Inline: the per-mode run
+// names one every game.
+inline Box arrayMember(Box first, std::int32_t mode) {
+    if (mode < 0 || mode >= modeBoxCount) [[unlikely]] {
+        noSuchArrayMember(mode);
+    }
+    return static_cast<Box>(static_cast<int>(first) + mode);
+}
+inline Box txtCnt(std::int32_t mode) {
+    return arrayMember(Box::txtCnt0, mode);
+}
+inline Box txtBig(std::int32_t mode) {
+    return arrayMember(Box::txtBig0, mode);
+}
+inline Box txtReg(std::int32_t mode) {
+    return arrayMember(Box::txtReg0, mode);
+}
 
 // The box's objectName: "Text1", "txtCnt(3)".
 std::string boxName(Box box);
+
+// What the box shows, in the window's words, for messages: "差枚", "モード3のBIG回数".
+std::string boxCaption(Box box);
 
 }  // namespace korvale

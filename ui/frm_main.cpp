@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 #include <map>
+#include <new>
 #include <string>
 
 #include "common/random_source.h"
@@ -14,7 +17,10 @@
 #include "ui/app_icon.h"
 #include "ui/form_layout.h"
 #include "ui/run_attempts.h"
+#include "ui/run_error.h"
 #include "ui/run_mode_stats.h"
+#include "ui/text_box_fit.h"
+#include "ui/window_placement.h"
 
 namespace korvale {
 namespace {
@@ -83,6 +89,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption);
+    // A fixed-size window offers no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
     setFont(defaultFont());
     setFixedSize(toPixels(clientWidthTwips), toPixels(clientHeightTwips));
@@ -135,6 +145,8 @@ void frmMain::buildControls() {
                 case ControlKind::TextBox: {
                     auto* box = new QLineEdit(text, container);
                     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                    box->setGeometry(toPixels(layout));
+                    keepTextInView(box);
                     control = box;
                     break;
                 }
@@ -213,12 +225,27 @@ void frmMain::setFocusOrder() {
 
 void frmMain::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
+    // Inside a frame with a menu bar the frame is the window, and it centres itself.
+    if (screen == nullptr || !isWindow()) {
         return;
     }
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    // The frame is known only once the window manager has put it round the window; until then
+    // its margins are 0.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    move(centredClientPosition(screen->availableGeometry(), size(), margins) -
+         (client.topLeft() - pos()));
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // Once the window manager has framed the window, centre it by its frame.
+        QTimer::singleShot(0, this, &frmMain::centreOnScreen);
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -256,12 +283,28 @@ void frmMain::cmdStart_Click() {
         } else {
             RunAttempts(*displays_);
         }
+    } catch (const RunAborted&) {
+        // A run started in this one's yield ended with an error, and has said so.
+        displays_->flushAfterError();
+        if (displays_->runDepth() == 1) {
+            displays_->clearAbort();
+        }
     } catch (const RuntimeError& error) {
-        // The run ends, but the window stays open with what the run left on show.
-        displays_->flush();
-        errorReporter_(QString::fromUtf8(error.what()));
-        cmdStop_Click();
+        endRunAfterError(runErrorMessage(error));
+    } catch (const std::bad_alloc&) {
+        endRunAfterError(outOfMemoryMessage());
     }
+}
+
+void frmMain::endRunAfterError(const QString& message) {
+    // The run ends, and every run it was started in; the window stays open with what the run
+    // left on show.
+    if (displays_->runDepth() > 1) {
+        displays_->abortEveryRun();
+    }
+    displays_->flushAfterError();
+    errorReporter_(message);
+    cmdStop_Click();
 }
 
 void frmMain::cmdStop_Click() {

@@ -64,6 +64,7 @@ class frmMain final : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildControls();
@@ -78,9 +79,11 @@ class frmMain final : public QWidget {
     void InitGrid();
     void ClearDisplays();
     void enableRunChoice(bool enabled);
+    void endRunAfterError(const QString& message);
 
     std::unique_ptr<clsKorvale> mobjMachine;
     bool mblnStop = false;
+    bool shownOnce_ = false;
 
     MachineFactory machineFactory_;
     ErrorReporter errorReporter_;

@@ -8,11 +8,13 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/file_saving.h"
 #include "ui/frm_analysis.h"
 #include "ui/results_csv.h"
+#include "ui/window_placement.h"
 
 namespace korvale {
 namespace {
@@ -48,7 +50,9 @@ QString usageText() {
 
 MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("mainFrame"));
-    form_ = new frmMain(this);
+    // Made without a parent, so that taking it in as the central widget makes it a child
+    // (its own window flags make it a window).
+    form_ = new frmMain;
     setCentralWidget(form_);
     setWindowTitle(form_->windowTitle());
     setWindowIcon(form_->windowIcon());
@@ -58,13 +62,33 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     notify_ = [this](const QString& message) {
         QMessageBox::warning(this, windowTitle(), message);
     };
+    // As frmMain alone: a fixed-size window offers no maximise button.
+    setWindowFlags(form_->windowFlags() | Qt::Window);
     buildMenus();
     // The client area keeps its size; the menu bar comes on top of it.
     setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+    centreOnScreen();
+}
+
+// Centred by the frame the window manager puts round the window (known once it is shown).
+void MainFrame::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    move(centredClientPosition(screen->availableGeometry(), size(), margins) -
+         (client.topLeft() - pos()));
+}
+
+void MainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        QTimer::singleShot(0, this, &MainFrame::centreOnScreen);
     }
 }
 

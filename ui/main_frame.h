@@ -40,9 +40,11 @@ class MainFrame final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildMenus();
+    void centreOnScreen();
     void placeAnalysis();
     void showUsage();
     void showAbout();
@@ -51,6 +53,7 @@ class MainFrame final : public QMainWindow {
     frmAnalysis* analysis_ = nullptr;
     FileChooser chooseFile_;
     Notifier notify_;
+    bool shownOnce_ = false;
 };
 
 // The text of ヘルプ > 使い方.

@@ -42,7 +42,12 @@ class ResultsGrid final : public QTableView {
     ResultsGridModel& gridModel() { return model_; }
     const ResultsGridModel& gridModel() const { return model_; }
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    void fitRowsBelowHeader();
+
     ResultsGridModel model_;
     std::int32_t row_ = 0;
     std::int32_t col_ = 0;

@@ -54,8 +54,9 @@ void ResultsGridModel::setColumns(int columns) {
 
 void ResultsGridModel::setDataRows(int rows) {
     if (rows > dataRows_) {
-        beginInsertRows(QModelIndex(), dataRows_, rows - 1);
+        // The cells first: if memory runs out, the grid stays as it was.
         cells_.resize(static_cast<std::size_t>(rows) * columns_, emptyCell);
+        beginInsertRows(QModelIndex(), dataRows_, rows - 1);
         dataRows_ = rows;
         endInsertRows();
     } else if (rows < dataRows_) {
@@ -73,10 +74,18 @@ void ResultsGridModel::appendRows(int rows, std::span<const std::string> cells) 
     if (rows <= 0) {
         return;
     }
-    beginInsertRows(QModelIndex(), dataRows_, dataRows_ + rows - 1);
-    for (const std::string& cell : cells) {
-        cells_.push_back(pack(cell));
+    // The cells first, past the rows on show: if memory runs out, they go again and the grid
+    // stays as it was.
+    const std::size_t before = cells_.size();
+    try {
+        for (const std::string& cell : cells) {
+            cells_.push_back(pack(cell));
+        }
+    } catch (...) {
+        cells_.resize(before);
+        throw;
     }
+    beginInsertRows(QModelIndex(), dataRows_, dataRows_ + rows - 1);
     dataRows_ += rows;
     endInsertRows();
 }
@@ -124,9 +133,15 @@ std::uint32_t ResultsGridModel::pack(std::string_view text) {
     }
     auto found = textIndex_.find(std::string(text));
     if (found == textIndex_.end()) {
-        found =
-            textIndex_.emplace(std::string(text), static_cast<std::uint32_t>(texts_.size())).first;
         texts_.emplace_back(text);
+        try {
+            found =
+                textIndex_.emplace(std::string(text), static_cast<std::uint32_t>(texts_.size() - 1))
+                    .first;
+        } catch (...) {
+            texts_.pop_back();
+            throw;
+        }
     }
     return (found->second << 1) | 1U;
 }

@@ -6,6 +6,7 @@
 #include "common/number_text.h"
 #include "machine/attempt_end.h"
 #include "ui/grid_log.h"
+#include "ui/run_error.h"
 
 namespace korvale {
 namespace {
@@ -32,15 +33,17 @@ void raiseAttemptNumber(RunDisplays& window) {
 
 // A run-wide total read strictly, raised by one.
 void raiseTotal(RunDisplays& window, Box box) {
-    window.setNumber(box, checkedSum(window.strictNumber(box), 1.0));
+    aboutBox(box, [&] { window.setNumber(box, checkedSum(window.strictNumber(box), 1.0)); });
 }
 
 // Games per bonus over the run, once the bonus count is not 0.
 void refreshProbability(RunDisplays& window, Box target, Box count) {
     if (window.strictNumber(count) != 0.0) {
-        const double games = window.lenientNumber(Box::Text1);
-        const double bonuses = window.lenientNumber(count);
-        window.setText(target, formatHash0Dot00(checkedQuotient(games, bonuses)));
+        aboutBox(target, [&] {
+            const double games = window.lenientNumber(Box::Text1);
+            const double bonuses = window.lenientNumber(count);
+            window.setText(target, formatHash0Dot00(checkedQuotient(games, bonuses)));
+        });
     }
 }
 
@@ -49,29 +52,44 @@ void refreshProbability(RunDisplays& window, Box target, Box count) {
 void endAttempt(RunDisplays& window, AttemptState& state) {
     std::string str割;
     std::int32_t lng獲得 = 0;
-    const std::int32_t net = window.machine()->get差枚(str割, lng獲得);
+    std::int32_t net = 0;
+    try {
+        net = window.machine()->get差枚(str割, lng獲得);
+    } catch (RuntimeError& error) {
+        error.context().figure = coinErrorFigure(*window.machine());
+        throw;
+    }
 
     appendGridRow(window, std::to_string(state.bigsInAttempt), numberText(state.regsInAttempt),
                   numberText(net));
     autoScroll(window);
 
-    window.setText(Box::Text2, numberText(checkedSum(window.strictNumber(Box::Text2),
-                                                     static_cast<double>(net))));
-    state.coinsPaidOut = checkedAdd(state.coinsPaidOut, lng獲得);
-    const double coinsIn = static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
-    window.setText(Box::Text4,
-                   formatHashDot00(checkedQuotient(
-                       checkedProduct(static_cast<double>(state.coinsPaidOut), 100.0), coinsIn)));
+    aboutBox(Box::Text2, [&] {
+        window.setText(Box::Text2, numberText(checkedSum(window.strictNumber(Box::Text2),
+                                                         static_cast<double>(net))));
+    });
+    aboutFigure("払い出し枚数の合計",
+                [&] { state.coinsPaidOut = checkedAdd(state.coinsPaidOut, lng獲得); });
+    const double coinsIn = aboutFigure("投入枚数（プレイ数 × 3）", [&] {
+        return static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
+    });
+    aboutBox(Box::Text4, [&] {
+        window.setText(
+            Box::Text4,
+            formatHashDot00(checkedQuotient(
+                checkedProduct(static_cast<double>(state.coinsPaidOut), 100.0), coinsIn)));
+    });
 
-    const double games = static_cast<double>(state.totalGames);
-    window.setText(Box::txt1P,
-                   formatHashDot00(checkedQuotient(games, window.lenientNumber(Box::txtChosen))));
-    const double net差枚 = window.strictNumber(Box::Text2);
-    window.setText(Box::txt1Sa,
-                   formatHashDot00(checkedQuotient(net差枚, window.lenientNumber(Box::txtChosen))));
-    const double bigs = window.strictNumber(Box::txtSBig);
-    window.setText(Box::txt1Big,
-                   formatHashDot00(checkedQuotient(bigs, window.lenientNumber(Box::txtChosen))));
+    // The averages divide by the attempts made, as txtChosen shows them.
+    const auto average = [&](Box target, double total) {
+        aboutBox(target, [&] {
+            window.setText(target, formatHashDot00(checkedQuotient(
+                                       total, window.lenientNumber(Box::txtChosen))));
+        });
+    };
+    average(Box::txt1P, static_cast<double>(state.totalGames));
+    average(Box::txt1Sa, window.strictNumber(Box::Text2));
+    average(Box::txt1Big, window.strictNumber(Box::txtSBig));
 
     replaceMachine(window);
     raiseAttemptNumber(window);
@@ -87,7 +105,15 @@ void RunAttempts(RunDisplays& window) {
     AttemptState state;
     state.end.bigEnd = window.lenientNumber(Box::txtBEnd);
     // An overflow here comes before anything of the run has happened.
-    state.end.regEnd = toInt32HalfEven(window.lenientNumber(Box::txtREnd));
+    state.end.regEnd = aboutBox(Box::txtREnd, [&] {
+        try {
+            return toInt32HalfEven(window.lenientNumber(Box::txtREnd));
+        } catch (RuntimeError& error) {
+            error.context().text = window.text(Box::txtREnd);
+            error.context().hasText = true;
+            throw;
+        }
+    });
     replaceMachine(window);
     raiseAttemptNumber(window);
 
@@ -95,43 +121,51 @@ void RunAttempts(RunDisplays& window) {
     std::int32_t lngMode = 0;
     std::int32_t lngSimauta = 0;
 
-    for (;;) {
-        if (window.stopFlag()) {
-            return;
-        }
-        checkedIncrement(state.totalGames);
-        window.setNumber(Box::Text1, state.totalGames);
-        ++state.gamesSinceBig;
-        checkedIncrement(state.gamesSinceReg);
-
-        const std::string& result = window.machine()->Play(lngNum, lngMode, lngSimauta);
-        const bool big = result == "BIG";
-        const bool reg = !big && result == "REG";
-        if (big) {
-            state.gamesSinceBig = 0;
-            ++state.bigsInAttempt;
-            raiseTotal(window, Box::txtSBig);
-        } else if (reg) {
-            state.gamesSinceReg = 0;
-            checkedIncrement(state.regsInAttempt);
-            raiseTotal(window, Box::txtSReg);
-        }
-        if (big || reg) {
-            window.yield(YieldPoint::MidBonus);
-            // Closing the window in that yield released the machine: the rest of this game
-            // would need it, so the run ends here.
-            if (window.machine() == nullptr) {
+    // The game in progress, for the message of an error that ends the run.
+    std::int64_t game = 0;
+    try {
+        for (;;) {
+            if (window.stopFlag()) {
                 return;
             }
-            refreshProbability(window, Box::txtBP, Box::txtSBig);
-            refreshProbability(window, Box::txtRP, Box::txtSReg);
-        }
+            ++game;
+            raiseCounter(state.totalGames, "プレイ数");
+            window.setNumber(Box::Text1, state.totalGames);
+            ++state.gamesSinceBig;
+            raiseCounter(state.gamesSinceReg, "前回のREGからのゲーム数");
 
-        if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig, state.regsInAttempt,
-                          state.gamesSinceReg)) {
-            endAttempt(window, state);
+            const std::string& result = window.machine()->Play(lngNum, lngMode, lngSimauta);
+            const bool big = sameText(result, "BIG");
+            const bool reg = !big && sameText(result, "REG");
+            if (big) {
+                state.gamesSinceBig = 0;
+                ++state.bigsInAttempt;
+                raiseTotal(window, Box::txtSBig);
+            } else if (reg) {
+                state.gamesSinceReg = 0;
+                raiseCounter(state.regsInAttempt, "この挑戦のREG回数");
+                raiseTotal(window, Box::txtSReg);
+            }
+            if (big || reg) {
+                window.yield(YieldPoint::MidBonus);
+                // Closing the window in that yield released the machine: the rest of this game
+                // would need it, so the run ends here.
+                if (window.machine() == nullptr) {
+                    return;
+                }
+                refreshProbability(window, Box::txtBP, Box::txtSBig);
+                refreshProbability(window, Box::txtRP, Box::txtSReg);
+            }
+
+            if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig,
+                              state.regsInAttempt, state.gamesSinceReg)) {
+                endAttempt(window, state);
+            }
+            window.yield(YieldPoint::EndOfGame);
         }
-        window.yield(YieldPoint::EndOfGame);
+    } catch (RuntimeError& error) {
+        nameRunError(error, game, window.machine());
+        throw;
     }
 }
 

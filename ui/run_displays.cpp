@@ -2,15 +2,21 @@
 
 #include <QCoreApplication>
 
+#include <string>
 #include "common/number_text.h"
+
 #include "common/runtime_error.h"
+#include "machine/coin_totals.h"
+#include "ui/run_error.h"
 
 namespace korvale {
 namespace {
 
-void require(bool condition) {
-    if (!condition) {
-        throw RuntimeError(ErrorKind::InvalidOperation);
+// A grid operation with an argument out of range fails, naming the operation and its value.
+void require(bool condition, const char* operation, std::int32_t value) {
+    if (!condition) [[unlikely]] {
+        throwControlError("結果表（flex1）の " + std::string(operation) + " = " +
+                          std::to_string(value));
     }
 }
 
@@ -26,11 +32,59 @@ void RunDisplays::beginRun() {
     currentRow_ = parts_.grid->row();
     currentCol_ = parts_.grid->col();
     lastRealYield_ = std::chrono::steady_clock::now();
+    yieldCountdown_ = yieldPeriod();
 }
 
 void RunDisplays::endRun() {
     flush();
     --runDepth_;
+}
+
+double RunDisplays::strictReading(Box box, std::string_view text) {
+    try {
+        return readStrict(text);
+    } catch (RuntimeError& error) {
+        nameBox(error, box);
+        error.context().text.assign(text);
+        error.context().hasText = true;
+        throw;
+    }
+}
+
+void RunDisplays::raiseReadNumber(Box box) {
+    aboutBox(box, [&] { setNumber(box, checkedSum(lenientNumber(box), 1.0)); });
+}
+
+void RunDisplays::showCoinFiguresNow(const clsKorvale& machine) {
+    coinsPending_ = false;
+    std::int32_t obtained = 0;
+    std::int32_t net = 0;
+    try {
+        net = machine.get差枚(rateText_, obtained);
+    } catch (RuntimeError& error) {
+        error.context().figure = coinErrorFigure(machine);
+        throw;
+    }
+    if (holding()) {
+        coinsSafeThrough_ = coinFiguresSafeThrough(machine.mlngBigCnt, machine.mlngRegCnt);
+        coinsBigs_ = machine.mlngBigCnt;
+        coinsRegs_ = machine.mlngRegCnt;
+    }
+    setNumber(Box::Text2, net);
+    setText(Box::Text4, rateText_);
+}
+
+void RunDisplays::settleCoins() {
+    coinsPending_ = false;
+    clsKorvale counters;
+    counters.mlngSettei = pendingCoins_.setting;
+    counters.mlngPlayCnt = pendingCoins_.games;
+    counters.mlngBigCnt = pendingCoins_.bigs;
+    counters.mlngRegCnt = pendingCoins_.regs;
+    std::int32_t obtained = 0;
+    const std::int32_t net = counters.get差枚(rateText_, obtained);
+    setNumber(Box::Text2, net);
+    setText(Box::Text4, rateText_);
 }
 
 std::int32_t RunDisplays::settingIndex() const {
@@ -76,10 +130,11 @@ std::int32_t RunDisplays::gridRows() const {
 void RunDisplays::setGridRows(std::int32_t rows) {
     if (holding() && rows > gridRows()) {
         const std::int32_t added = rows - gridRows();
-        pendingRows_ += added;
+        // The cells first: if memory runs out, the rows held stay as they were.
         pendingCells_.resize(pendingCells_.size() +
                              static_cast<std::size_t>(added) *
                                  static_cast<std::size_t>(parts_.grid->gridModel().columns()));
+        pendingRows_ += added;
         return;
     }
     flush();
@@ -93,7 +148,7 @@ std::int32_t RunDisplays::gridRow() const {
 
 void RunDisplays::setGridRow(std::int32_t row) {
     if (holding()) {
-        require(row >= 0 && row < gridRows());
+        require(row >= 0 && row < gridRows(), "Row", row);
         currentRow_ = row;
         return;
     }
@@ -102,7 +157,7 @@ void RunDisplays::setGridRow(std::int32_t row) {
 
 void RunDisplays::setGridCol(std::int32_t col) {
     if (holding()) {
-        require(col >= 0 && col < parts_.grid->gridModel().columns());
+        require(col >= 0 && col < parts_.grid->gridModel().columns(), "Col", col);
         currentCol_ = col;
         return;
     }
@@ -132,7 +187,7 @@ void RunDisplays::setGridTopRow(std::int32_t row) {
         parts_.grid->setTopRow(row);
         return;
     }
-    require(row >= 1 && row < gridRows());
+    require(row >= 1 && row < gridRows(), "TopRow", row);
     // Applied at the next real yield, with the rows the grid had at this moment: a grid scrolls
     // only as far as its rows allow.
     pendingTopRow_ = row;
@@ -146,18 +201,9 @@ clsKorvale& RunDisplays::newMachine() {
 }
 
 bool RunDisplays::realYieldDue() {
-    if (realYieldEvery_ > 0) {
-        if (++yieldsSinceReal_ < realYieldEvery_) {
-            return false;
-        }
-        yieldsSinceReal_ = 0;
-        return true;
-    }
-    if (++yieldsSinceCheck_ < clockCheckYields) {
-        return false;
-    }
-    yieldsSinceCheck_ = 0;
-    return std::chrono::steady_clock::now() - lastRealYield_ >= realYieldInterval;
+    yieldCountdown_ = yieldPeriod();
+    return realYieldEvery_ > 0 ||
+           std::chrono::steady_clock::now() - lastRealYield_ >= realYieldInterval;
 }
 
 void RunDisplays::realYield(YieldPoint point) {
@@ -166,6 +212,9 @@ void RunDisplays::realYield(YieldPoint point) {
         yieldHook_(point);
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (abortRequested_) {
+        throw RunAborted{};
+    }
     if (holding()) {
         takeBack();
         currentRow_ = parts_.grid->row();
@@ -175,6 +224,9 @@ void RunDisplays::realYield(YieldPoint point) {
 }
 
 void RunDisplays::flush() {
+    if (coinsPending_) {
+        settleCoins();
+    }
     if (pendingRows_ > 0) {
         if (pendingTopRow_ > 0) {
             flushRows(topRowSetAtRows_);
@@ -195,6 +247,20 @@ void RunDisplays::flush() {
                 shown_[box] = text;
             }
         }
+    }
+}
+
+void RunDisplays::flushAfterError() {
+    try {
+        flush();
+    } catch (const std::bad_alloc&) {
+        // The rows that did not fit go; the boxes still show the run's figures.
+        pendingCells_.clear();
+        pendingCells_.shrink_to_fit();
+        pendingRows_ = 0;
+        pendingTopRow_ = 0;
+        currentRow_ = std::min(currentRow_, parts_.grid->rows() - 1);
+        flush();
     }
 }
 

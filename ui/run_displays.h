@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/checked_arithmetic.h"
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "ui/box.h"
@@ -49,6 +50,10 @@ struct RunWindowParts {
     const MachineFactory* machineFactory = nullptr;
 };
 
+// Thrown from a yield to end a run because an error ended a run nested in it; the error has been
+// reported already.
+struct RunAborted {};
+
 class RunDisplays {
   public:
     // Called at every real yield, before the window's events are handled, with the point of
@@ -65,13 +70,28 @@ class RunDisplays {
     // holds the displays in memory. endRun hands everything to the widgets.
     void beginRun();
     void endRun();
+    // Runs in progress, nested ones included.
+    int runDepth() const { return runDepth_; }
+
+    // An error has ended a run nested in another's yield: every run in progress ends too, each
+    // by a RunAborted thrown from its yield as soon as the events are handled, without writing
+    // anything more. The outermost run clears the request once it has ended.
+    void abortEveryRun() { abortRequested_ = true; }
+    void clearAbort() { abortRequested_ = false; }
+
+    // Hands what is held to the widgets after an error: what memory allows of the new rows, and
+    // the boxes.
+    void flushAfterError();
 
     // Write every change to the widgets and handle events at every yield, as the plain loop
     // would; or (false, the default) the fast path.
     void setWriteThrough(bool writeThrough) { writeThrough_ = writeThrough; }
     // For tests and benchmarks: really yield at every n-th yield instead of by the clock
     // (0 = by the clock).
-    void setRealYieldEvery(int yields) { realYieldEvery_ = yields; }
+    void setRealYieldEvery(int yields) {
+        realYieldEvery_ = yields;
+        yieldCountdown_ = yieldPeriod();
+    }
     void setYieldHook(YieldHook hook) { yieldHook_ = std::move(hook); }
 
     // Window state.
@@ -107,6 +127,19 @@ class RunDisplays {
         held.number = value;
         held.holdsNumber = true;
     }
+    // The box's number, read leniently, raised by one. A number the layer holds was checked when
+    // it was worked out, so adding one to it cannot fail: only a number read from a text needs
+    // the check.
+    void raiseByOne(Box box) {
+        if (holding()) {
+            Slot& held = slot(box);
+            if (held.holdsNumber) {
+                held.number += 1.0;
+                return;
+            }
+        }
+        raiseReadNumber(box);
+    }
     // The box's text read as a number, leniently (never fails) or strictly (TypeMismatch).
     double lenientNumber(Box box) {
         if (holding()) {
@@ -118,9 +151,23 @@ class RunDisplays {
     double strictNumber(Box box) {
         if (holding()) {
             const Slot& held = slot(box);
-            return held.holdsNumber ? held.number : readStrict(held.text);
+            return held.holdsNumber ? held.number : strictReading(box, held.text);
         }
-        return readStrict(widgetText(box));
+        return strictReading(box, widgetText(box));
+    }
+
+    // Text2 and Text4 from the machine's get差枚 after a game, with its errors at that game.
+    // Between yields the layer keeps only the counters the figures are worked out from, as long
+    // as get差枚 cannot fail on them, and works the figures out when the widgets need them.
+    void showCoinFigures(const clsKorvale& machine) {
+        if (holding() && machine.mlngPlayCnt >= 1 && machine.mlngPlayCnt <= coinsSafeThrough_ &&
+            machine.mlngBigCnt == coinsBigs_ && machine.mlngRegCnt == coinsRegs_) {
+            pendingCoins_ = {machine.mlngSettei, machine.mlngPlayCnt, machine.mlngBigCnt,
+                             machine.mlngRegCnt};
+            coinsPending_ = true;
+            return;
+        }
+        showCoinFiguresNow(machine);
     }
 
     // The grid flex1, with its operations' checks.
@@ -141,7 +188,10 @@ class RunDisplays {
     // Lets the window handle every pending event (clicks, typing, repaints, closing), at once
     // or, on the fast path, once the interval has passed.
     void yield(YieldPoint point) {
-        if (!writeThrough_ && runDepth_ > 0 && !realYieldDue()) {
+        if (holding() && --yieldCountdown_ > 0) {
+            return;
+        }
+        if (holding() && !realYieldDue()) {
             return;
         }
         realYield(point);
@@ -152,6 +202,12 @@ class RunDisplays {
 
   private:
     bool holding() const { return !writeThrough_ && runDepth_ > 0; }
+    // The readings and the increment, with the box and its text named in their errors.
+    static double strictReading(Box box, std::string_view text);
+    void raiseReadNumber(Box box);
+    void showCoinFiguresNow(const clsKorvale& machine);
+    // Writes the coin figures kept by showCoinFigures into Text2 and Text4.
+    void settleCoins();
     const std::string& widgetText(Box box);
     void setWidgetText(Box box, std::string_view text);
     void setWidgetNumber(Box box, double value);
@@ -163,14 +219,16 @@ class RunDisplays {
 
     RunWindowParts parts_;
     YieldHook yieldHook_;
+    bool abortRequested_ = false;
     bool writeThrough_ = false;
     int realYieldEvery_ = 0;
     int runDepth_ = 0;
 
-    // Yield pacing: the clock is read once every clockCheckYields yields.
-    static constexpr int clockCheckYields = 64;
-    int yieldsSinceCheck_ = 0;
-    int yieldsSinceReal_ = 0;
+    // Yield pacing: the clock is read once every clockCheckYields yields (or every
+    // realYieldEvery_ yields are real); yieldCountdown_ counts the yields left until then.
+    static constexpr int clockCheckYields = 1024;
+    int yieldPeriod() const { return realYieldEvery_ > 0 ? realYieldEvery_ : clockCheckYields; }
+    int yieldCountdown_ = clockCheckYields;
     std::chrono::steady_clock::time_point lastRealYield_{};
 
     // A box as the run sees it: its text, or a number whose text is not written yet.
@@ -180,13 +238,33 @@ class RunDisplays {
         bool holdsNumber = false;
     };
     const std::string& slotText(Slot& slot);
-    Slot& slot(Box box) { return values_[static_cast<std::size_t>(box)]; }
+    Slot& slot(Box box) {
+        if (coinsPending_ && (box == Box::Text2 || box == Box::Text4)) [[unlikely]] {
+            settleCoins();
+        }
+        return values_[static_cast<std::size_t>(box)];
+    }
     static void holdText(Slot& slot, std::string_view text);
 
     // The boxes as the run sees them, and as the widgets were last known to show them.
     std::array<Slot, boxCount> values_;
     std::array<std::string, boxCount> shown_;
     std::string readBuffer_;
+
+    // The counters behind Text2 and Text4 while their figures wait; the bonus counts for which
+    // coinsSafeThrough_ was worked out.
+    struct CoinCounters {
+        std::int32_t setting = 0;
+        std::int32_t games = 0;
+        std::int32_t bigs = 0;
+        std::int32_t regs = 0;
+    };
+    CoinCounters pendingCoins_;
+    bool coinsPending_ = false;
+    std::int32_t coinsSafeThrough_ = 0;
+    std::int32_t coinsBigs_ = -1;
+    std::int32_t coinsRegs_ = -1;
+    std::string rateText_;
 
     // Grid rows appended since the last real yield, row-major, and the current cell.
     std::vector<std::string> pendingCells_;

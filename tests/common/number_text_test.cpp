@@ -14,7 +14,8 @@ namespace korvale {
 namespace {
 
 void expectStrictError(std::string_view text, ErrorKind kind) {
-    testing::expectRuntimeError(kind, [&] { readStrict(text); }, std::string(text));
+    testing::expectRuntimeError(
+        kind, [&] { readStrict(text); }, std::string(text));
 }
 
 TEST(LenientReadingTest, TakesTheNumberATextBeginsWith) {
@@ -35,7 +36,7 @@ TEST(LenientReadingTest, TextWithoutANumberIsZero) {
     EXPECT_EQ(readLenient("abc"), 0.0);
     EXPECT_EQ(readLenient("-"), 0.0);
     EXPECT_EQ(readLenient("."), 0.0);
-    EXPECT_EQ(readLenient("３００"), 0.0);  // full-width digits are not digits here
+    EXPECT_EQ(readLenient("３００"), 300.0);  // full-width digits read as digits
     EXPECT_EQ(readLenient("x300"), 0.0);
 }
 
@@ -44,6 +45,40 @@ TEST(LenientReadingTest, OutOfRangeBecomesInfinityOrZero) {
     EXPECT_EQ(readLenient(huge), std::numeric_limits<double>::infinity());
     EXPECT_EQ(readLenient("-" + huge), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(readLenient("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+// What a Japanese keyboard types: full-width digits, signs and full stop, and the ideographic
+// space, mixed with ASCII as a user may leave them. Other full-width characters stay what they
+// are: letters (ｅ), the comma (，), the full-width space's neighbours in the same block.
+TEST(FullWidthReadingTest, BothReadingsTakeFullWidthAsAscii) {
+    struct Case {
+        const char* text;
+        double lenient;
+        double strict;  // NaN: a type mismatch
+    };
+    const double mismatch = std::numeric_limits<double>::quiet_NaN();
+    for (const Case& c : {
+             Case{"１０００", 1000, 1000},
+             Case{"－１２．５", -12.5, -12.5},
+             Case{"＋７", 7, 7},
+             Case{"　３００　", 300, 300},  // ideographic spaces around
+             Case{"\xe3\x80\x80\t１2３", 123, 123},
+             Case{"．５", 0.5, 0.5},
+             Case{"３００Ｇ", 300, mismatch},
+             Case{"１ｅ３", 1, mismatch},
+             Case{"1e３", 1, 1000},
+             Case{"１，０００", 1, mismatch},
+             Case{"ー５", 0, mismatch},      // the long-vowel mark is no minus sign
+             Case{"\xef\xbc", 0, mismatch},  // a cut-off character
+             Case{"5\xef\xbc\x99", 59, 59},
+         }) {
+        EXPECT_EQ(readLenient(c.text), c.lenient) << c.text;
+        if (std::isnan(c.strict)) {
+            expectStrictError(c.text, ErrorKind::TypeMismatch);
+        } else {
+            EXPECT_EQ(readStrict(c.text), c.strict) << c.text;
+        }
+    }
 }
 
 TEST(StrictReadingTest, AcceptsOneWholeNumber) {
@@ -58,7 +93,7 @@ TEST(StrictReadingTest, AcceptsOneWholeNumber) {
 
 TEST(StrictReadingTest, AnythingElseIsATypeMismatch) {
     for (const char* text : {"", " ", "abc", "12abc", "1 2", "1,000", "1e", "1e+", ".", "-", "inf",
-                             "nan", "0x10", "３", "1.2.3", "e5"}) {
+                             "nan", "0x10", "３ａ", "1.2.3", "e5"}) {
         expectStrictError(text, ErrorKind::TypeMismatch);
     }
 }

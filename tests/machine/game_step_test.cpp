@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <limits>
 
 #include "machine/cls_korvale.h"
@@ -116,6 +118,30 @@ TEST(GameStepTest, CeilingStartsAtTheFifteenHundredthGame) {
             ceiling.mMode = mode;
             ceiling.mlngBigPlayCnt = 1499;
             EXPECT_EQ(play(ceiling).result, expected) << "mode " << mode << " draw " << draw;
+        }
+    }
+}
+
+// Every mode: its own threshold up to game 1499 after the last BIG, 1000 from game 1500 on, so
+// the ceiling lowers mode 2's 2355 and raises mode 4's 329 as well. Draws above the REG
+// threshold of setting index 0 (100).
+TEST(GameStepTest, CeilingAppliesInEveryMode) {
+    const std::array<std::int32_t, 6> own = {223, 49528, 2355, 49528, 329, 114};
+    for (std::int32_t mode = 0; mode < 6; ++mode) {
+        const std::int32_t threshold = own[static_cast<std::size_t>(mode)];
+        for (const auto& [gamesBefore, limit] :
+             {std::pair{1498, threshold}, std::pair{1499, 1000}, std::pair{3000, 1000}}) {
+            for (const auto& [draw, expected] :
+                 {std::pair{100 + limit, "BIG"}, std::pair{101 + limit, ""}}) {
+                ScriptedRandomSource source;
+                pushGameDraw(source, draw);
+                source.push(0.5);
+                clsKorvale machine(source);
+                machine.mMode = mode;
+                machine.mlngBigPlayCnt = gamesBefore;
+                EXPECT_EQ(play(machine).result, expected)
+                    << "mode " << mode << " game " << gamesBefore + 1 << " draw " << draw;
+            }
         }
     }
 }

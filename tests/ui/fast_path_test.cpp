@@ -3,23 +3,32 @@
 // grid cell is compared.
 
 #include <QTest>
+#include <algorithm>
 
 #include "tests/ui/window_fixture.h"
 
 namespace korvale::testing {
 namespace {
 
+// What the user does: type a number into a box, click chk, click Stop, type letters into the
+// boxes the run reads strictly, close the window, or click Stop and Start (a nested run).
+enum Kind { typeNumber, clickChk, clickStop, typeLetters, closeWindow, stopAndStart };
+
 // A user action at a game, as the run's displays identify it.
 struct Action {
     YieldPoint point;
     std::string game;  // Text1 at that yield
-    int kind;          // 0 type into a box, 1 click chk, 2 click Stop
+    Kind kind;
 };
+
+// The actions of a run: at which real yield of the fast path each comes.
+using Plan = std::vector<std::pair<int, Kind>>;
 
 struct Outcome {
     std::vector<std::string> boxes;
     std::vector<std::vector<std::string>> grid;
     int topRow = 0;
+    std::vector<QString> messages;
 };
 
 class FastPathTest : public ::testing::Test {
@@ -29,8 +38,7 @@ class FastPathTest : public ::testing::Test {
     std::unique_ptr<frmMain> makeWindow(Xoshiro256PlusPlus& generator, bool attempts) {
         auto window = std::make_unique<frmMain>();
         window->setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
-        window->setErrorReporter(
-            [](const QString& message) { ADD_FAILURE() << message.toStdString(); });
+        window->setErrorReporter([this](const QString& message) { messages_.push_back(message); });
         window->show();
         if (attempts) {
             window->findChild<QAbstractButton*>("opt(1)")->click();
@@ -41,18 +49,43 @@ class FastPathTest : public ::testing::Test {
         return window;
     }
 
-    static void act(frmMain& window, int kind, const char* typedBox) {
-        if (kind == 0) {
-            auto* box = window.findChild<QLineEdit*>(typedBox);
-            box->clear();
-            QTest::keyClicks(box, "1000");
-        } else {
-            window.findChild<QAbstractButton*>(kind == 1 ? "chk" : "cmdStop")->click();
+    static void act(frmMain& window, Kind kind, const char* typedBox) {
+        const auto click = [&](const char* name) {
+            window.findChild<QAbstractButton*>(name)->click();
+        };
+        switch (kind) {
+            case typeNumber: {
+                auto* box = window.findChild<QLineEdit*>(typedBox);
+                box->clear();
+                QTest::keyClicks(box, "1000");
+                break;
+            }
+            case clickChk:
+                click("chk");
+                break;
+            case clickStop:
+                click("cmdStop");
+                break;
+            case typeLetters:
+                for (const char* name : {"txtBig(0)", "txtBig(1)", "txtBig(2)", "txtBig(3)",
+                                         "txtBig(4)", "txtBig(5)", "txtSBig"}) {
+                    window.findChild<QLineEdit*>(name)->setText("x");
+                }
+                break;
+            case closeWindow:
+                window.close();
+                break;
+            case stopAndStart:
+                click("cmdStop");
+                click("cmdStart");
+                break;
         }
     }
 
-    static Outcome outcome(frmMain& window) {
+    Outcome outcome(frmMain& window) {
         Outcome result;
+        result.messages = messages_;
+        messages_.clear();
         for (int box = 0; box < boxCount; ++box) {
             result.boxes.push_back(
                 window
@@ -73,22 +106,25 @@ class FastPathTest : public ::testing::Test {
         return window.findChild<QLineEdit*>("Text1")->text().toStdString();
     }
 
-    // The fast path, really yielding every 997th yield; the actions come at chosen real yields.
-    Outcome runFast(bool attempts, const char* typedBox, std::vector<Action>& actions) {
+    // The fast path, really yielding every yieldEvery-th yield; the actions come at chosen real
+    // yields.
+    Outcome runFast(bool attempts, const char* typedBox, const Plan& plan, int yieldEvery,
+                    std::vector<Action>& actions) {
         Xoshiro256PlusPlus generator(seed);
         auto window = makeWindow(generator, attempts);
-        window->runDisplays().setRealYieldEvery(997);
+        window->runDisplays().setRealYieldEvery(yieldEvery);
         int realYields = 0;
         window->runDisplays().setYieldHook([&](YieldPoint point) {
-            ++realYields;
-            const int kind = realYields == 4 ? 0 : realYields == 7 ? 1 : realYields == 15 ? 2 : -1;
-            if (kind >= 0) {
-                actions.push_back({point, gameShown(*window), kind});
-                act(*window, kind, typedBox);
+            // A nested run yields inside act(): this yield's number is kept.
+            const int thisYield = ++realYields;
+            for (const auto& [at, kind] : plan) {
+                if (at == thisYield) {
+                    actions.push_back({point, gameShown(*window), kind});
+                    act(*window, kind, typedBox);
+                }
             }
         });
         window->findChild<QAbstractButton*>("cmdStart")->click();
-        EXPECT_EQ(actions.size(), 3u);
         return outcome(*window);
     }
 
@@ -102,8 +138,9 @@ class FastPathTest : public ::testing::Test {
         window->runDisplays().setYieldHook([&](YieldPoint point) {
             if (next < actions.size() && actions[next].point == point &&
                 actions[next].game == gameShown(*window)) {
-                act(*window, actions[next].kind, typedBox);
+                // Counted first: a Start runs the nested run inside this call.
                 ++next;
+                act(*window, actions[next - 1].kind, typedBox);
             }
         });
         window->findChild<QAbstractButton*>("cmdStart")->click();
@@ -111,17 +148,30 @@ class FastPathTest : public ::testing::Test {
         return outcome(*window);
     }
 
-    void expectSame(bool attempts, const char* typedBox) {
+    // yieldEvery 997 and the default plan make a run long enough for auto scroll to follow.
+    void expectSame(bool attempts, const char* typedBox,
+                    const Plan& plan = {{4, typeNumber}, {7, clickChk}, {15, clickStop}},
+                    int yieldEvery = 997) {
         std::vector<Action> actions;
-        const Outcome fast = runFast(attempts, typedBox, actions);
+        const Outcome fast = runFast(attempts, typedBox, plan, yieldEvery, actions);
+        EXPECT_EQ(actions.size(), plan.size());
         const Outcome plain = runWriteThrough(attempts, typedBox, actions);
         EXPECT_EQ(fast.boxes, plain.boxes);
         ASSERT_EQ(fast.grid.size(), plain.grid.size());
-        EXPECT_GT(fast.grid.size(), 36u);  // auto scroll had rows to follow
         EXPECT_EQ(fast.grid, plain.grid);
         EXPECT_EQ(fast.topRow, plain.topRow);
-        EXPECT_GT(fast.topRow, 1);
+        if (yieldEvery == 997) {
+            EXPECT_GT(fast.grid.size(), 36u);  // auto scroll had rows to follow
+            EXPECT_GT(fast.topRow, 1);
+        }
+        EXPECT_EQ(fast.messages, plain.messages);
+        const bool error = std::any_of(plan.begin(), plan.end(), [](const auto& action) {
+            return action.second == typeLetters;
+        });
+        EXPECT_EQ(fast.messages.size(), error ? 1u : 0u);
     }
+
+    std::vector<QString> messages_;
 };
 
 TEST_F(FastPathTest, PerModeRunShowsTheSame) {
@@ -131,6 +181,25 @@ TEST_F(FastPathTest, PerModeRunShowsTheSame) {
 TEST_F(FastPathTest, AttemptRunShowsTheSame) {
     expectSame(true, "Text2");
 }
+
+// An error, a close and a nested run end the runs at the same game with the same displays. Short
+// runs, really yielding every 61st yield.
+class FastPathEndings : public FastPathTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FastPathEndings, AnError) {
+    expectSame(GetParam(), "Text2", {{2, typeNumber}, {3, clickChk}, {5, typeLetters}}, 61);
+}
+
+TEST_P(FastPathEndings, ClosingTheWindow) {
+    expectSame(GetParam(), "Text2", {{3, clickChk}, {6, closeWindow}}, 61);
+}
+
+TEST_P(FastPathEndings, ANestedRun) {
+    expectSame(GetParam(), "Text2",
+               {{2, typeNumber}, {3, clickChk}, {4, stopAndStart}, {9, clickStop}}, 61);
+}
+
+INSTANTIATE_TEST_SUITE_P(RunKinds, FastPathEndings, ::testing::Bool());
 
 }  // namespace
 }  // namespace korvale::testing

@@ -6,11 +6,15 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTest>
 #include <set>
 
 #include "tests/ui/window_fixture.h"
 #include "ui/app_icon.h"
 #include "ui/form_layout.h"
+#include "ui/window_placement.h"
 
 namespace korvale::testing {
 namespace {
@@ -31,6 +35,26 @@ TEST_F(FrmMainLayout, WindowIsFixedCentredAndCaptioned) {
     const QRect screen = window->screen()->availableGeometry();
     EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 2);
     EXPECT_LE(std::abs(window->geometry().center().y() - screen.center().y()), 2);
+}
+
+// Under a window manager the frame, a 30-pixel title bar and 1-pixel borders here, is what is
+// centred: (1280 - 648) / 2 = 316 and (1024 - 602) / 2 = 211 for the frame's corner.
+TEST(WindowPlacement, CentresTheFrameNotTheClientArea) {
+    EXPECT_EQ(
+        centredClientPosition(QRect(0, 0, 1280, 1024), QSize(646, 571), QMargins(1, 30, 1, 1)),
+        QPoint(317, 241));
+    EXPECT_EQ(centredClientPosition(QRect(100, 50, 1280, 1024), QSize(646, 571), QMargins()),
+              QPoint(417, 276));
+}
+
+TEST_F(FrmMainLayout, TitleBarOffersNoMaximiseButton) {
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    for (const Qt::WindowType hint : {Qt::WindowTitleHint, Qt::WindowSystemMenuHint,
+                                      Qt::WindowMinimizeButtonHint, Qt::WindowCloseButtonHint}) {
+        EXPECT_TRUE(flags.testFlag(hint)) << hint;
+    }
 }
 
 TEST_F(FrmMainLayout, IconIs32By32InSixteenColours) {
@@ -193,6 +217,44 @@ TEST_F(FrmMainLayout, FocusOrder) {
                                [](const std::string& name) { return name.empty(); }),
                 chain.end());
     EXPECT_EQ(chain, expected);
+}
+
+// The width in which a line box draws its text, as the style lays it out (2 pixels of the line
+// edit's own margin each side).
+int textRoom(QLineEdit& box) {
+    QStyleOptionFrame option;
+    option.initFrom(&box);
+    option.rect = box.contentsRect();
+    option.lineWidth = box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box);
+    return box.style()->subElementRect(QStyle::SE_LineEditContents, &option, &box).width() - 4;
+}
+
+// The widest texts the runs write keep their minus sign and leading digits in view.
+TEST_F(FrmMainLayout, WideNumbersFitTheirBoxes) {
+    const std::vector<std::pair<std::string, std::string>> widest = {
+        {"Text1", "2147483647"},  {"Text2", "-1234567890"}, {"Text4", "12966.67"},
+        {"txtSBig", "5534751"},   {"txtBP", "65535.00"},    {"txtCnt(3)", "715827882"},
+        {"txtChosen", "9999999"}, {"txt1P", "123456.78"},   {"txt1Sa", "-1256.65"},
+        {"txt1Big", "-12345.67"}, {"txtREnd", "3000000000"}};
+    for (const auto& [name, value] : widest) {
+        auto* box = control<QLineEdit>(name);
+        box->setText(QString::fromStdString(value));
+        EXPECT_LE(QFontMetrics(box->font()).horizontalAdvance(box->text()), textRoom(*box))
+            << name << " " << value;
+        box->setText("0");
+        EXPECT_EQ(box->font(), window->font()) << name;  // a short text in the usual font
+    }
+}
+
+// A text too long for any font: leaving the box shows its start.
+TEST_F(FrmMainLayout, LeavingABoxShowsTheStartOfItsText) {
+    auto* box = control<QLineEdit>("txtREnd");
+    box->setFocus();
+    box->clear();
+    QTest::keyClicks(box, QString(40, '9'));
+    EXPECT_EQ(box->cursorPosition(), 40);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->cursorPosition(), 0);
 }
 
 using FrmMainHandlers = WindowTest;

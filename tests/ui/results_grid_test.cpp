@@ -1,5 +1,6 @@
 // The results grid's operations and its compact cells.
 
+#include <QHeaderView>
 #include <QScrollBar>
 
 #include "tests/support/expect_runtime_error.h"
@@ -85,6 +86,40 @@ TEST_F(ResultsGridTest, TopRowScrollsAsFarAsTheGridCan) {
     grid.setTopRow(100);
     EXPECT_GT(grid.topRow(), 10);
     EXPECT_EQ(grid.topRow(), grid.verticalScrollBar()->maximum() + 1);
+}
+
+// Rows logged in one batch, as a run hands them over.
+std::vector<std::string> rowsOfCells(int rows) {
+    std::vector<std::string> cells;
+    for (int i = 0; i < rows; ++i) {
+        cells.insert(cells.end(), {"BIG", std::to_string(i), "1"});
+    }
+    return cells;
+}
+
+// Discarding the rows takes the view back to the top: the next run's rows open at their first.
+TEST_F(ResultsGridTest, DiscardedRowsTakeTheScrollWithThem) {
+    grid.appendRows(2000, rowsOfCells(2000));
+    grid.setTopRow(1500);
+    ASSERT_EQ(grid.topRow(), 1500);
+    grid.setRows(1);
+    grid.appendRows(2000, rowsOfCells(2000));
+    QApplication::processEvents();
+    EXPECT_EQ(grid.topRow(), 1);
+}
+
+// Scrolled to its end, the grid shows its top row and its last row whole, and the header spans
+// the grid's width.
+TEST_F(ResultsGridTest, RowsFillTheViewWholeAndTheHeaderItsWidth) {
+    grid.appendRows(20, rowsOfCells(20));
+    QApplication::processEvents();
+    EXPECT_EQ(grid.horizontalHeader()->length(), grid.viewport()->width());
+    grid.appendRows(80, rowsOfCells(80));
+    grid.setTopRow(100);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.rowViewportPosition(grid.topRow() - 1), 0);
+    EXPECT_EQ(grid.rowViewportPosition(99) + grid.rowHeight(99), grid.viewport()->height());
+    EXPECT_EQ(grid.horizontalHeader()->length(), grid.viewport()->width());
 }
 
 TEST_F(ResultsGridTest, NumberCellsTakeFourBytes) {

@@ -149,6 +149,33 @@ TEST_F(EndConditions, BlankOrZeroThresholdsEndOnTheBigGame) {
     }
 }
 
+// A Japanese keyboard's full-width digits are read as digits: "３" needs 3 games after the BIG.
+TEST_F(EndConditions, FullWidthDigitsCount) {
+    setText("txtBEnd", "３");
+    setText("txtREnd", "１００．７");
+    scriptAttempt(0, 5);
+    EXPECT_EQ(runToGame(5), (std::vector<int>{4}));
+}
+
+// The REG end threshold is the nearest whole number, halves to the even one: a BIG on game 1,
+// a REG on game 2, and (BIG end 1) the attempt ends `threshold` games after the REG.
+TEST_F(EndConditions, RegThresholdRoundsHalvesToEven) {
+    setText("txtBEnd", "1");
+    for (const auto& [typed, threshold] :
+         std::vector<std::pair<const char*, int>>{{"101.5", 102},
+                                                  {"102.5", 102},
+                                                  {"99.5", 100},
+                                                  {"300.2", 300},
+                                                  {"0.5", 0},
+                                                  {"2.5000001", 3}}) {
+        SCOPED_TRACE(typed);
+        setText("txtREnd", typed);
+        script.newMachine();
+        scriptAttempt(2, 2 + threshold + 1);
+        EXPECT_EQ(runToGame(2 + threshold + 1), (std::vector<int>{2 + threshold}));
+    }
+}
+
 TEST_F(EndConditions, BlankRegThresholdAlwaysHolds) {
     setText("txtBEnd", "4");
     setText("txtREnd", "");
@@ -252,7 +279,158 @@ TEST_F(RunAttemptsTest, ClosingInTheMiddleOfABonusGameLeavesTheReleasedMachineAl
     EXPECT_TRUE(errors.empty());
 }
 
+// Stop and Start in the yield in the middle of A's BIG game run B inside A. Once B has stopped,
+// A finishes that game with B's displays, grid and machine: the attempt (BIG end 0) is over, so
+// its row and totals go where B left off, with the coins of the machine B played (2 games, one
+// REG: 127 coins less round(3.208) = 3, 124 net, 130 obtained).
+TEST_F(RunAttemptsTest, StartInTheMiddleOfABonusGameNestsARun) {
+    setText("txtBEnd", "0");
+    script.misses(1);
+    script.big(1);
+    script.newMachine();
+    script.reg(0);
+    script.misses(1);
+    int depth = 0;
+    onYield([&](YieldPoint point) {
+        if (depth == 0 && point == YieldPoint::MidBonus) {
+            ++depth;
+            click("cmdStop");
+            click("cmdStart");
+            --depth;
+        } else if (depth == 1 && point == YieldPoint::EndOfGame && gamesShown() == 2) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(random.remaining(), 0u);
+    EXPECT_EQ(machinesMade, 3);
+    ASSERT_EQ(grid().rows(), 2);
+    EXPECT_EQ(gridRow(0), (std::vector<std::string>{"BIG", "REG", "差枚"}));
+    EXPECT_EQ(gridRow(1), (std::vector<std::string>{"1", "0", "124"}));
+    const std::vector<std::pair<const char*, const char*>> expected = {
+        {"Text1", "2"},    {"txtSBig", "0"},     {"txtSReg", "1"},     {"txtBP", "0"},
+        {"txtRP", "2.00"}, {"Text2", "124"},     {"Text4", "2166.67"},  // 130 of A's 6 coins
+        {"txt1P", "2.00"}, {"txt1Sa", "124.00"}, {"txt1Big", ".00"},   {"txtChosen", "2"}};
+    for (const auto& [box, value] : expected) {
+        EXPECT_EQ(text(box), value) << box;
+    }
+}
+
+// An error in the nested run B ends A too: one message, and nothing written after it (A would
+// otherwise meet B's error again when it refreshes the BIG probability).
+TEST_F(RunAttemptsTest, AnErrorInANestedRunEndsEveryRun) {
+    setText("txtBEnd", "0");
+    script.misses(1);
+    script.big(1);
+    script.newMachine();
+    script.misses(1);
+    script.big(1);
+    int depth = 0;
+    onYield([&](YieldPoint point) {
+        if (depth == 0 && point == YieldPoint::MidBonus) {
+            ++depth;
+            click("cmdStop");
+            click("cmdStart");
+            --depth;
+        } else if (depth == 1 && point == YieldPoint::EndOfGame && gamesShown() == 1) {
+            setText("txtSBig", "x");
+        }
+    });
+    std::vector<std::string> shownAtMessage;
+    window->setErrorReporter([&](const QString& message) {
+        errors.push_back(message);
+        for (int box = 0; box < boxCount; ++box) {
+            shownAtMessage.push_back(text(boxName(static_cast<Box>(box))));
+        }
+        shownAtMessage.push_back(std::to_string(grid().rows()));
+    });
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::TypeMismatch);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("「BIG」の欄の「x」は数値ではありません。")));
+    std::vector<std::string> shownAtEnd;
+    for (int box = 0; box < boxCount; ++box) {
+        shownAtEnd.push_back(text(boxName(static_cast<Box>(box))));
+    }
+    shownAtEnd.push_back(std::to_string(grid().rows()));
+    EXPECT_EQ(shownAtEnd, shownAtMessage);
+    EXPECT_EQ(text("Text1"), "2");
+    EXPECT_EQ(grid().rows(), 1);
+    EXPECT_EQ(random.remaining(), 0u);
+}
+
+// The yield in the middle of a bonus game comes after the bonus is counted and before the
+// probabilities are refreshed: what is typed there counts in the refresh.
+TEST_F(RunAttemptsTest, MidBonusYieldComesBeforeTheProbabilities) {
+    setText("txtBEnd", "5");
+    script.misses(1);
+    script.big(1);
+    script.misses(1);
+    std::vector<std::string> atMidBonus;
+    onYield([&](YieldPoint point) {
+        if (point == YieldPoint::MidBonus) {
+            atMidBonus = {text("Text1"), text("txtSBig"), text("txtBP")};
+            setText("Text1", "10");
+        } else if (gamesShown() == 3) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    EXPECT_EQ(atMidBonus, (std::vector<std::string>{"2", "1", "0"}));
+    EXPECT_EQ(text("txtBP"), "10.00");  // the typed 10 games per 1 BIG
+}
+
+// Both kinds of run reset both panels, and Start writes the headers of the kind chosen.
+TEST_F(RunAttemptsTest, StartResetsBothPanelsAndWritesItsKindsHeaders) {
+    setText("txtBEnd", "0");
+    script.big(1);
+    script.newMachine();
+    script.misses(1);
+    setText("txtCnt(2)", "7");
+    setText("txtReg(4)", "1.5");
+    runToGame(2);
+    EXPECT_EQ(text("txtCnt(2)"), "0");
+    EXPECT_EQ(text("txtReg(4)"), "0");
+    EXPECT_EQ(text("txtChosen"), "2");
+    EXPECT_EQ(text("txt1Big"), "1.00");
+
+    click("opt(0)");
+    script.newMachine();
+    script.misses(1);
+    stopAtGame(1);
+    click("cmdStart");
+    EXPECT_EQ(gridRow(0), (std::vector<std::string>{"BONUS", "回転数", "モード"}));
+    for (const char* box : {"txtChosen", "txt1P", "txt1Sa", "txt1Big", "Text2", "txtSBig"}) {
+        EXPECT_EQ(text(box), box == std::string("Text2") ? "-2" : "0") << box;
+    }
+    EXPECT_EQ(text("txtBEnd"), "0");
+}
+
 class RunAttemptsErrors : public RunAttemptsTest {};
+
+// The run-wide totals are read strictly at the end of an attempt: letters in them are a type
+// mismatch, not 0. BIG end 1: the attempt ends on game 2; the letters are typed after game 1.
+TEST_F(RunAttemptsErrors, LettersInTheTotalsAtTheEndOfAnAttempt) {
+    for (const char* box : {"Text2", "txtSBig"}) {
+        SCOPED_TRACE(box);
+        errors.clear();
+        setText("txtBEnd", "1");
+        script.newMachine();
+        script.big(1);
+        script.misses(1);
+        onYield([this, box](YieldPoint point) {
+            if (point == YieldPoint::EndOfGame && gamesShown() == 1) {
+                setText(box, "x");
+            }
+        });
+        click("cmdStart");
+        expectIdleAfter(ErrorKind::TypeMismatch);
+        EXPECT_EQ(grid().rows(), 2);  // the row came before the totals
+        // Text2 fails at its own update; txtSBig at the last average, after the others.
+        EXPECT_EQ(text("txt1P"), box == std::string("Text2") ? "0" : "2.00");
+        EXPECT_EQ(text("txt1Big"), "0");
+    }
+}
 
 TEST_F(RunAttemptsErrors, RegThresholdBeyond32BitsFailsBeforeAnyGame) {
     setText("txtREnd", "3000000000");

@@ -106,6 +106,53 @@ TEST_F(RunModeStatsTest, UsesTheChosenSettingOnANewMachine) {
     EXPECT_EQ(text("Text2"), "124");
 }
 
+// A mode's RT release rate is refreshed by the bonuses of games begun in that mode, BIG or REG,
+// and by nothing else: not by the games between them, not by a bonus in another mode.
+// Game 1: BIG in mode 0 (-> 1); game 2: BIG in mode 1 (stays); games 3-4: misses in mode 1;
+// then "40" typed into mode 0's games; game 5: REG in mode 1; game 6: a miss.
+TEST_F(RunModeStatsTest, ReleaseRateFollowsOnlyItsOwnModesBonuses) {
+    script.big(1);
+    script.big(1);
+    script.misses(2);
+    script.reg(1);
+    script.misses(1);
+    std::vector<std::string> mode1Rate;
+    onYield([&](YieldPoint) {
+        mode1Rate.push_back(text("txtReg(1)"));
+        if (gamesShown() == 4) {
+            setText("txtCnt(0)", "40");
+        }
+        if (gamesShown() == 6) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+    ASSERT_TRUE(errors.empty());
+    EXPECT_EQ(mode1Rate, (std::vector<std::string>{"0", "1.00", "1.00", "1.00", "4.00", "4.00"}));
+    EXPECT_EQ(text("txtReg(0)"), "1.00");  // mode 0 had no bonus after the typing
+    EXPECT_EQ(text("txtCnt(0)"), "40");
+}
+
+// What the widgets show when the message comes: everything the failing game did up to its error.
+TEST_F(RunModeStatsTest, DisplaysAreOnShowWhenTheMessageComes) {
+    script.misses(2);
+    script.reg(0);
+    onYield([this](YieldPoint) {
+        if (gamesShown() == 2) {
+            setText("txtBig(0)", "abc");
+        }
+    });
+    std::vector<std::string> shown;
+    window->setErrorReporter([&](const QString& message) {
+        errors.push_back(message);
+        shown = {text("Text1"), text("txtSReg"), text("txtRP"), text("txtCnt(0)"),
+                 std::to_string(grid().rows())};
+    });
+    click("cmdStart");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(shown, (std::vector<std::string>{"2", "1", "2.00", "3", "2"}));
+}
+
 class AutoScroll : public RunModeStatsTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(AutoScroll, FollowsFromThe35thRowOnlyWhenTicked) {
@@ -275,6 +322,44 @@ TEST_F(RunModeStatsErrors, OverflowAfterALongRunKeepsTheDisplays) {
     click("cmdStart");
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_EQ(text("Text1"), "1");
+}
+
+// The coin figures are worked out only when the boxes are handed to the widgets, but their errors
+// still arise at their game. 5,534,751 BIGs pay 2,147,483,388 coins: with c = 1.604, game 185
+// brings 555 coins in and costs 297, 2,147,483,646 obtained; game 186 costs 298 and the coins
+// obtained, 2,147,483,648, no longer fit.
+TEST_F(RunModeStatsErrors, CoinsObtainedPastTheLimitFailAtTheirGame) {
+    window->setMachineFactory([this] {
+        auto machine = std::make_unique<clsKorvale>(random);
+        machine->mlngPlayCnt = 170;
+        machine->mlngBigCnt = 5'534'751;
+        return machine;
+    });
+    script.misses(20);
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::Overflow);
+    EXPECT_EQ(text("Text1"), "15");  // games 171 to 185 of the machine
+    EXPECT_EQ(text("Text2"), "2147483091");
+    EXPECT_EQ(text("Text4"), "386933990.27");
+    EXPECT_EQ(text("txtCnt(0)"), "16");
+}
+
+// A BIG whose 388 coins no longer fit 32 bits fails on the game that drew it.
+TEST_F(RunModeStatsErrors, BigCoinsPastTheLimitFailOnTheBigGame) {
+    window->setMachineFactory([this] {
+        auto machine = std::make_unique<clsKorvale>(random);
+        machine->mlngBigCnt = 5'534'751;
+        return machine;
+    });
+    script.misses(3);
+    script.big(1);
+    script.misses(1);
+    click("cmdStart");
+    expectIdleAfter(ErrorKind::Overflow);
+    EXPECT_EQ(text("Text1"), "3");
+    EXPECT_EQ(text("txtSBig"), "1");  // the BIG was counted before its coins were asked for
+    // 2,147,483,388 coins less round(1.604 × 3) = 5.
+    EXPECT_EQ(text("Text2"), "2147483383");
 }
 
 }  // namespace
