@@ -33,7 +33,7 @@ bool RunFeed::catchUp(const ResultsGridModel& rows, int most) {
                 attemptTally_.addAttempt(a, b, c);
             }
         } else if (rows.cellNumber(row, 1, b) && rows.cellNumber(row, 2, c)) {
-            const std::string kind = rows.cellText(row, 0);
+            const std::string_view kind = rows.cellWords(row, 0);
             if (kind == "BIG" || kind == "REG") {
                 modeTally_.addBonus(kind == "BIG", b, c);
                 if (filter_ && b >= 1) {
