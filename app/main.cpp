@@ -1,11 +1,11 @@
-// Program start: the simulator window is the whole program.
+// Program start: the simulator window, with its menu bar, is the whole program.
 
 #include <QApplication>
 #include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/frm_main.h"
+#include "ui/main_frame.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
     usualHandler = qInstallMessageHandler(startupMessage);
     QApplication application(argc, argv);
     qInstallMessageHandler(usualHandler);
-    korvale::frmMain window;
+    korvale::MainFrame window;
     window.show();
     return application.exec();
 }

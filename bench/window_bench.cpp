@@ -17,12 +17,17 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "machine/cls_korvale.h"
+#include "ui/drought_panel.h"
+#include "ui/frm_analysis.h"
 #include "ui/frm_main.h"
 #include "ui/results_grid.h"
+#include "ui/run_feed.h"
+#include "ui/slump_panel.h"
 
 namespace {
 
@@ -69,11 +74,13 @@ void BM_BareMachine(benchmark::State& state) {
 BENCHMARK(BM_BareMachine)->ArgName("setting")->Arg(0)->Arg(5);
 
 // Arguments: run kind (0 per-mode, 1 attempts), write-through (1) or fast path (0), setting
-// index (0 for 設定１ .. 5 for 設定６; 設定６ logs the most bonuses).
+// index (0 for 設定１ .. 5 for 設定６; 設定６ logs the most bonuses), and the analysis window:
+// closed (-1) or open on the tab of that index (0 figures, 1 slump graph, 2 ハマり, 3 設定判別).
 void BM_WindowRun(benchmark::State& state) {
     const bool attempts = state.range(0) == 1;
     const bool writeThrough = state.range(1) == 1;
     const int setting = static_cast<int>(state.range(2));
+    const int analysisTab = static_cast<int>(state.range(3));
     for (auto _ : state) {
         Xoshiro256PlusPlus generator(987654321);
         frmMain window;
@@ -83,6 +90,12 @@ void BM_WindowRun(benchmark::State& state) {
         window.findChild<QComboBox*>("cmbSettei")->setCurrentIndex(setting);
         if (attempts) {
             window.findChild<QAbstractButton*>("opt(1)")->click();
+        }
+        std::unique_ptr<korvale::frmAnalysis> analysis;
+        if (analysisTab >= 0) {
+            analysis = std::make_unique<korvale::frmAnalysis>(window);
+            analysis->tabs().setCurrentIndex(analysisTab);
+            analysis->show();
         }
         // Every real yield (events handled, displays repainted) is timed: the longest gap
         // between two is how long a click or a key press can wait.
@@ -120,16 +133,27 @@ void BM_WindowRun(benchmark::State& state) {
         state.counters["longest_yield_gap_ms"] = longestGap;
         state.counters["stop_to_return_ms"] =
             std::chrono::duration<double, std::milli>(end - stopClicked).count();
+        if (analysis) {
+            state.counters["analysis_redraws_per_s"] =
+                static_cast<double>(analysis->redraws()) / elapsed.count();
+        }
     }
 }
 BENCHMARK(BM_WindowRun)
-    ->ArgNames({"attempts", "write_through", "setting"})
-    ->Args({0, 0, 0})
-    ->Args({0, 0, 5})
-    ->Args({1, 0, 0})
-    ->Args({1, 0, 5})
-    ->Args({0, 1, 0})
-    ->Args({1, 1, 0})
+    ->ArgNames({"attempts", "write_through", "setting", "analysis_tab"})
+    ->Args({0, 0, 0, -1})
+    ->Args({0, 0, 5, -1})
+    ->Args({1, 0, 0, -1})
+    ->Args({1, 0, 5, -1})
+    ->Args({0, 1, 0, -1})
+    ->Args({1, 1, 0, -1})
+    ->Args({0, 0, 0, 0})
+    ->Args({0, 0, 0, 1})
+    ->Args({0, 0, 0, 2})
+    ->Args({0, 0, 0, 3})
+    ->Args({1, 0, 0, 0})
+    ->Args({1, 0, 0, 1})
+    ->Args({1, 0, 0, 2})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -203,6 +227,64 @@ BENCHMARK(BM_GridMemoryPerRow)
     ->Arg(4000000)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// The analysis window's panels redrawn over a run at its 32-bit limit: 3.5 million logged
+// bonuses (drawn from the machine's odds, not played), fed once, then each panel redrawn and
+// painted. Also the bytes the graphs hold: tallies, envelopes, histograms and drawn points.
+void BM_AnalysisRedraw(benchmark::State& state) {
+    constexpr int rows = 3'500'000;
+    frmMain window;
+    window.show();
+    auto& model = const_cast<korvale::ResultsGrid&>(window.grid()).gridModel();
+    Xoshiro256PlusPlus generator(7);
+    std::vector<std::string> cells;
+    cells.reserve(3 * 100000);
+    for (int done = 0; done < rows; done += 100000) {
+        cells.clear();
+        for (int row = 0; row < 100000; ++row) {
+            const double u = generator.nextFraction();
+            cells.push_back(u < 0.69 ? "BIG" : "REG");
+            cells.push_back(std::to_string(
+                1 + static_cast<int>(-204.0 * std::log(1.0 - generator.nextFraction()))));
+            cells.push_back(std::to_string(static_cast<int>(generator.nextFraction() * 6)));
+        }
+        model.appendRows(100000, cells);
+    }
+    korvale::RunFeed feed;
+    feed.restart(korvale::RunSetup{true, false, 0, "300", "100"});
+    const auto fed = std::chrono::steady_clock::now();
+    while (feed.catchUp(model)) {
+    }
+    const double feedSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - fed).count();
+    korvale::SlumpPanel slump;
+    korvale::DroughtPanel drought;
+    slump.resize(620, 540);
+    drought.resize(620, 540);
+    slump.show();
+    drought.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        slump.redraw(feed, -0.1);
+        drought.redraw(feed);
+        benchmark::DoNotOptimize(slump.grab());
+        benchmark::DoNotOptimize(drought.grab());
+    }
+    const korvale::ModeRunTally& tally = feed.modeTally();
+    const auto histogramBytes = [](const korvale::CountHistogram& histogram) {
+        return histogram.counts().capacity() * sizeof(std::int64_t);
+    };
+    const std::size_t drawnPoints = static_cast<std::size_t>(
+        slump.netLine().count() + drought.bigGapLine().count() + drought.bonusGapLine().count());
+    state.counters["graph_bytes"] =
+        static_cast<double>(sizeof tally + tally.slump().memoryBytes() +
+                            histogramBytes(tally.bigGaps()) + histogramBytes(tally.bonusGaps()) +
+                            korvale::ModeRunTally::maxBatches * sizeof(korvale::NormalTotals) +
+                            drawnPoints * sizeof(QPointF));
+    state.counters["drawn_points"] = static_cast<double>(drawnPoints);
+    state.counters["feed_3.5M_rows_s"] = feedSeconds;
+}
+BENCHMARK(BM_AnalysisRedraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -225,7 +225,8 @@ void frmMain::setFocusOrder() {
 
 void frmMain::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
+    // Inside a frame with a menu bar the frame is the window, and it centres itself.
+    if (screen == nullptr || !isWindow()) {
         return;
     }
     // The frame is known only once the window manager has put it round the window; until then
@@ -273,6 +274,9 @@ void frmMain::cmdStart_Click() {
     enableRunChoice(false);
     InitGrid();
     mblnStop = false;
+    runSetup_ = {true, opt[1]->isChecked(), displays_->settingIndex(),
+                 displays_->text(Box::txtBEnd), displays_->text(Box::txtREnd)};
+    emit runStarted();
     try {
         if (opt[0]->isChecked()) {
             RunModeStats(*displays_);

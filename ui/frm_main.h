@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "machine/cls_korvale.h"
 #include "ui/check_box.h"
@@ -21,6 +22,16 @@
 #include "ui/run_displays.h"
 
 namespace korvale {
+
+// What a run was started with, as Start found it: the kind of run, the setting and the texts of
+// the attempt run's end conditions (read once at the start, so later typing changes nothing).
+struct RunSetup {
+    bool started = false;  // false until the first Start
+    bool attempts = false;
+    std::int32_t setting = 0;
+    std::string bigEndText;
+    std::string regEndText;
+};
 
 class frmMain final : public QWidget {
     Q_OBJECT
@@ -41,6 +52,15 @@ class frmMain final : public QWidget {
     // The window's two variables.
     bool stopFlag() const { return mblnStop; }
     const clsKorvale* machine() const { return mobjMachine.get(); }
+
+    // For the windows around this one: the latest run's setup, the grid, and which panel shows.
+    const RunSetup& runSetup() const { return runSetup_; }
+    const ResultsGrid& grid() const { return *flex1; }
+    bool attemptPanelShown() const { return Frame3->isVisible(); }
+
+  signals:
+    // Start has cleared the displays and the grid; the run begins right after.
+    void runStarted();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -68,6 +88,7 @@ class frmMain final : public QWidget {
     MachineFactory machineFactory_;
     ErrorReporter errorReporter_;
     std::unique_ptr<RunDisplays> displays_;
+    RunSetup runSetup_;
 
     QComboBox* cmbSettei = nullptr;
     QPushButton* cmdStart = nullptr;

@@ -109,6 +109,20 @@ std::string ResultsGridModel::cellText(int dataRow, int column) const {
     return unpack(cells_[static_cast<std::size_t>(dataRow) * columns_ + column]);
 }
 
+bool ResultsGridModel::cellNumber(int dataRow, int column, std::int32_t& value) const {
+    const std::uint32_t cell = cells_[static_cast<std::size_t>(dataRow) * columns_ + column];
+    if (!holdsNumber(cell)) {
+        return false;
+    }
+    value = static_cast<std::int32_t>(cell) >> 1;
+    return true;
+}
+
+std::string_view ResultsGridModel::cellWords(int dataRow, int column) const {
+    const std::uint32_t cell = cells_[static_cast<std::size_t>(dataRow) * columns_ + column];
+    return holdsNumber(cell) ? std::string_view() : std::string_view(texts_[cell >> 1]);
+}
+
 std::size_t ResultsGridModel::memoryBytes() const {
     std::size_t bytes = cells_.size() * sizeof(std::uint32_t);
     for (const std::string& text : texts_) {

@@ -40,6 +40,11 @@ class ResultsGridModel final : public QAbstractTableModel {
 
     std::string headerText(int column) const;
     std::string cellText(int dataRow, int column) const;
+    // Whether a data cell holds a whole number written plainly (the usual case), and which;
+    // read without forming its text.
+    bool cellNumber(int dataRow, int column, std::int32_t& value) const;
+    // A data cell's text when it is not such a number (empty for a number), without a copy.
+    std::string_view cellWords(int dataRow, int column) const;
 
     // Bytes held for the rows and texts (not counting the model object itself).
     std::size_t memoryBytes() const;

@@ -1,0 +1,293 @@
+// The analysis window: it reads the run and changes nothing of it, and what it draws and lists
+// agrees with the run's own figures and with the exact analysis.
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <cmath>
+#include <map>
+
+#include "analysis/attempt.h"
+#include "analysis/long_run.h"
+#include "analysis/machine_model.h"
+#include "analysis/setting_estimate.h"
+#include "report/table_text.h"
+#include "tests/ui/frame_fixture.h"
+
+namespace korvale::testing {
+namespace {
+
+class AnalysisWindowTest : public FrameTest {
+  protected:
+    frmAnalysis& analysis() { return *frame->analysisWindow(); }
+
+    // The text of a column in the row of the figures table whose label is `label`.
+    std::string figureCell(const std::string& label, int column) {
+        const QTableWidget& table = analysis().figuresPanel().table();
+        for (int row = 0; row < table.rowCount(); ++row) {
+            if (table.item(row, FiguresPanel::LabelColumn)->text().toStdString() == label) {
+                return table.item(row, column)->text().toStdString();
+            }
+        }
+        ADD_FAILURE() << "no row " << label;
+        return {};
+    }
+
+    void showTab(int index) {
+        analysis().tabs().setCurrentIndex(index);
+        analysis().refreshNow();
+    }
+};
+
+TEST_F(AnalysisWindowTest, OpeningAndClosingItDuringARunChangesNothing) {
+    for (const bool attempts : {false, true}) {
+        SCOPED_TRACE(attempts);
+        makeFrame(4242);
+        if (attempts) {
+            chooseAttempts();
+        }
+        runFor(16);
+        const Snapshot alone = snapshot();
+
+        makeFrame(4242);
+        if (attempts) {
+            chooseAttempts();
+        }
+        runFor(16, [this](int yields) {
+            if (yields == 3 || yields == 11) {
+                trigger("actAnalysis");
+            }
+            if (yields >= 4 && yields <= 9) {
+                showTab(yields % 4);
+            }
+            if (yields == 9) {
+                analysis().close();
+            }
+        });
+        EXPECT_EQ(snapshot(), alone);
+        EXPECT_GT(alone.grid.size(), 20u);
+        // Opened again mid-run, it had the run from its first row.
+        analysis().refreshNow();
+        EXPECT_EQ(analysis().feed().rowsTaken(), static_cast<std::int64_t>(alone.grid.size()) - 1);
+    }
+}
+
+TEST_F(AnalysisWindowTest, SlumpPointsAndGapCountsFollowTheLoggedBonuses) {
+    makeFrame(99);
+    form().runDisplays().setYieldHook([this](YieldPoint) {
+        if (form().grid().rows() > 400) {
+            click("cmdStop");
+        }
+    });
+    click("cmdStart");
+
+    // The machine's net coins are 388 BIG + 127 REG - round(c games), c = 1.604 as a float
+    // (halves to even, the default rounding): so says the run's own Text2 ...
+    const double c = static_cast<double>(1.604f);
+    const auto netCoins = [c](std::int64_t bigs, std::int64_t regs, std::int64_t games) {
+        return 388 * bigs + 127 * regs - static_cast<std::int64_t>(std::nearbyint(c * games));
+    };
+    EXPECT_EQ(std::stoll(text(Box::Text2)),
+              netCoins(std::stoll(text(Box::txtSBig)), std::stoll(text(Box::txtSReg)),
+                       std::stoll(text(Box::Text1))));
+    // ... and so at every logged bonus, its games summed from the grid.
+    const ResultsGrid& grid = form().grid();
+    std::map<std::int64_t, std::int64_t> netAt;
+    std::int64_t games = 0;
+    std::int64_t bigs = 0;
+    std::int64_t regs = 0;
+    std::int64_t expectedLow = 0;
+    std::int64_t expectedHigh = 0;
+    for (int row = 1; row < grid.rows(); ++row) {
+        games += std::stoll(grid.cellText(row, 1));
+        (grid.cellText(row, 0) == "BIG" ? bigs : regs) += 1;
+        const std::int64_t net = netCoins(bigs, regs, games);
+        netAt[games] = net;
+        expectedLow = std::min(expectedLow, net);
+        expectedHigh = std::max(expectedHigh, net);
+    }
+    ASSERT_GT(grid.rows(), 400);
+
+    trigger("actAnalysis");
+    showTab(1);
+    const QList<QPointF> drawn = analysis().slumpPanel().netLine().points();
+    ASSERT_GT(drawn.size(), 50);
+    EXPECT_EQ(drawn.front(), QPointF(0, 0));
+    double lowest = 0;
+    double highest = 0;
+    for (qsizetype i = 1; i < drawn.size(); ++i) {
+        const auto x = static_cast<std::int64_t>(drawn[i].x());
+        ASSERT_TRUE(netAt.count(x)) << x;
+        EXPECT_EQ(drawn[i].y(), static_cast<double>(netAt[x]));
+        lowest = std::min(lowest, drawn[i].y());
+        highest = std::max(highest, drawn[i].y());
+    }
+    // Decimated, but the extremes and the latest bonus are all there.
+    EXPECT_EQ(lowest, static_cast<double>(expectedLow));
+    EXPECT_EQ(highest, static_cast<double>(expectedHigh));
+    EXPECT_EQ(drawn.back().x(), static_cast<double>(games));
+
+    // Gaps, counted from the grid by hand: games from one BIG to the next, and long ones.
+    const ModeRunTally& tally = analysis().feed().modeTally();
+    std::int64_t sinceBig = 0;
+    std::int64_t longGaps = 0;
+    for (int row = 1; row < grid.rows(); ++row) {
+        sinceBig += std::stoll(grid.cellText(row, 1));
+        if (grid.cellText(row, 0) == "BIG") {
+            longGaps += sinceBig >= 500 ? 1 : 0;
+            sinceBig = 0;
+        }
+    }
+    EXPECT_EQ(tally.bigGaps().total(), bigs);
+    EXPECT_EQ(tally.bonusGaps().total(), bigs + regs);
+    for (const CountHistogram* histogram : {&tally.bigGaps(), &tally.bonusGaps()}) {
+        std::int64_t sum = 0;
+        for (const std::int64_t count : histogram->counts()) {
+            sum += count;
+        }
+        EXPECT_EQ(sum, histogram->total());
+    }
+    showTab(2);
+    EXPECT_EQ(analysis().droughtPanel().table().item(0, 1)->text().toLongLong(), longGaps);
+    EXPECT_GT(longGaps, 0);
+}
+
+TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
+    runFor(10);
+    trigger("actAnalysis");
+    analysis().waitForExact();
+    showTab(0);
+    const LongRunFigures exact = solveLongRun(0);
+    EXPECT_EQ(figureCell("BIG確率", FiguresPanel::ExactColumn),
+              figureText(Unit::OneIn, 1.0 / exact.bigProbability));
+    EXPECT_EQ(figureCell("機械割", FiguresPanel::ExactColumn),
+              figureText(Unit::Percent, exact.payoutPercent));
+    EXPECT_EQ(figureCell("モード5 滞在比率", FiguresPanel::ExactColumn),
+              figureText(Unit::Share, exact.modeShare[5]));
+    EXPECT_EQ(
+        figureCell("BIG確率", FiguresPanel::MeasuredColumn),
+        figureText(Unit::OneIn, static_cast<double>(analysis().feed().modeTally().games()) /
+                                    static_cast<double>(analysis().feed().modeTally().bigs())));
+}
+
+// An attempt run's figures take a while: the window says so, and the run goes on.
+TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
+    // Worked out once here (the window's worker then finds them made, which keeps the test
+    // short under the sanitizers), with the end conditions read as the run reads them.
+    const ExactFigures exact = solveExactFigures(RunSetup{true, true, 0, "10", "0.5"});
+    EXPECT_EQ(exact.end.bigEnd, 10.0);
+    EXPECT_EQ(exact.end.regEnd, 0);
+    ASSERT_TRUE(exact.attempt.has_value());
+    makeFrame(5);
+    chooseAttempts("10", "0.5");  // read as 0 (halves to even): quick to work out
+    std::string statusWhileRunning;
+    runFor(6, [&](int yields) {
+        if (yields == 1) {
+            trigger("actAnalysis");
+            analysis().refreshNow();
+            statusWhileRunning = analysis().figuresPanel().status().text().toStdString();
+        }
+    });
+    EXPECT_NE(statusWhileRunning.find("計算中"), std::string::npos) << statusWhileRunning;
+    analysis().waitForExact();
+    showTab(0);
+    const AttemptFigures& attempt = *exact.attempt;
+    EXPECT_EQ(figureCell("一回あたりの差枚", FiguresPanel::ExactColumn),
+              figureText(Unit::Coins, attempt.expectedNet));
+    EXPECT_EQ(figureCell("一回あたりのプレイ数", FiguresPanel::ExactColumn),
+              figureText(Unit::Games, attempt.expectedGames));
+    // The games of each attempt, recovered from its coins, give the run's own average.
+    const AttemptRunTally& tally = analysis().feed().attemptTally();
+    ASSERT_GT(tally.attempts(), 20);
+    EXPECT_NEAR(static_cast<double>(tally.games()) / static_cast<double>(tally.attempts()),
+                std::stod(text(Box::txt1P)), 0.005);
+}
+
+TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
+    form().findChild<QComboBox*>("cmbSettei")->setCurrentIndex(5);
+    runFor(10, [this](int yields) {
+        if (yields == 4) {
+            trigger("actAnalysis");
+            showTab(3);
+        }
+    });
+    analysis().waitForExact();  // the estimator is made with the exact figures
+    showTab(3);
+    const std::optional<SettingEstimate>& shown = analysis().posteriorPanel().estimate();
+    ASSERT_TRUE(shown.has_value());
+    // The engine fed the grid's kinds and games (not its modes), from the morning.
+    SettingFilter filter(HistoryStart::Morning);
+    const ResultsGrid& grid = form().grid();
+    for (int row = 1; row < grid.rows(); ++row) {
+        filter.addBonus(grid.cellText(row, 0) == "BIG" ? BonusKind::Big : BonusKind::Reg,
+                        std::stoi(grid.cellText(row, 1)));
+    }
+    ASSERT_GT(filter.bigs(), 20);
+    const std::int64_t games = std::stoll(text(Box::Text1));
+    const SettingEstimate expected =
+        SettingEstimator(machineModels())
+            .estimate(filter, static_cast<std::int32_t>(games - filter.games()));
+    EXPECT_EQ(shown->posterior, expected.posterior);
+    EXPECT_EQ(shown->countOnlyPosterior, expected.countOnlyPosterior);
+    EXPECT_EQ(shown->expectedNet, expected.expectedNet);
+    EXPECT_EQ(shown->games, games);
+    const QTableWidget& table = analysis().posteriorPanel().table();
+    for (int setting = 0; setting < 6; ++setting) {
+        EXPECT_EQ(table.item(setting, PosteriorPanel::TrueColumn)->text().isEmpty(), setting != 5);
+    }
+}
+
+TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
+    trigger("actAnalysis");
+    HistoryPosterior& input = analysis().posteriorPanel().history();
+    // Full-width digits and a REG, joined during the day, 40 games since the last bonus.
+    input.historyText().setPlainText(QStringLiteral("BIG 120\nREG ４５\nBIG 7\nBIG 610\n"));
+    input.joinedOption().setChecked(true);
+    input.trailingGames().setValue(40);
+    input.compute();
+    ASSERT_TRUE(input.estimate().has_value());
+    SettingFilter filter(HistoryStart::Joined);
+    for (const auto& [kind, games] :
+         std::vector<std::pair<BonusKind, int>>{{BonusKind::Big, 120},
+                                                {BonusKind::Reg, 45},
+                                                {BonusKind::Big, 7},
+                                                {BonusKind::Big, 610}}) {
+        filter.addBonus(kind, games);
+    }
+    const SettingEstimate expected = SettingEstimator(machineModels()).estimate(filter, 40);
+    EXPECT_EQ(input.estimate()->posterior, expected.posterior);
+    EXPECT_EQ(input.estimate()->expectedNet, expected.expectedNet);
+    EXPECT_EQ(input.estimate()->games, 120 + 45 + 7 + 610 + 40);
+
+    // A line that does not read is named, and nothing is estimated.
+    input.historyText().setPlainText(QStringLiteral("BIG 120\nBIG zero\n"));
+    input.compute();
+    EXPECT_FALSE(input.estimate().has_value());
+    EXPECT_TRUE(input.result().text().contains(QStringLiteral("line 2")))
+        << input.result().text().toStdString();
+}
+
+TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
+    runFor(6);
+    QTemporaryDir directory;
+    chosenFile = directory.filePath("graph.png");
+    trigger("actSavePng");  // the analysis window is not open: no graph on show
+    ASSERT_EQ(messages.size(), 1u);
+    trigger("actAnalysis");
+    showTab(0);  // figures: no graph either
+    trigger("actSavePng");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(QFile::exists(chosenFile));
+    for (const int tab : {1, 2}) {
+        showTab(tab);
+        trigger("actSavePng");
+        EXPECT_EQ(messages.size(), 2u);
+        const QImage saved(chosenFile, "PNG");
+        ASSERT_FALSE(saved.isNull());
+        EXPECT_EQ(saved.size(), analysis().tabs().currentWidget()->size());
+        QFile::remove(chosenFile);
+    }
+}
+
+}  // namespace
+}  // namespace korvale::testing

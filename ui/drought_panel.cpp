@@ -1,0 +1,105 @@
+#include "ui/drought_panel.h"
+
+#include <QHeaderView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace korvale {
+namespace {
+
+// The lowest share the scale shows, in percent.
+constexpr double smallestShare = 0.001;
+
+QString percent(std::int64_t part, std::int64_t whole) {
+    if (whole == 0) {
+        return QStringLiteral("—");
+    }
+    return QString::number(100.0 * static_cast<double>(part) / static_cast<double>(whole), 'f', 2) +
+           QStringLiteral(" %");
+}
+
+double highestShare(const CountHistogram& histogram) {
+    std::int64_t most = 0;
+    for (const std::int64_t count : histogram.counts()) {
+        most = std::max(most, count);
+    }
+    return histogram.total() == 0
+               ? 0.0
+               : 100.0 * static_cast<double>(most) / static_cast<double>(histogram.total());
+}
+
+}  // namespace
+
+DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
+    // A logarithmic scale: the short gaps and the tail past the 1500-game ceiling both show.
+    graph_ = makeGraph(QStringLiteral("ハマり分布（20Gごとの割合）"), QStringLiteral("ゲーム数"),
+                       QStringLiteral("割合 (%)"), this, true);
+    graph_.logAxis->setRange(smallestShare, 100.0);
+    bigGaps_ = addLine(graph_, QStringLiteral("BIG間"), QColor(0xbf, 0x1f, 0x1f));
+    bonusGaps_ = addLine(graph_, QStringLiteral("ボーナス間"), QColor(0x1f, 0x5f, 0xbf));
+
+    table_ = new QTableWidget(static_cast<int>(droughtMarks.size()), 4, this);
+    table_->setHorizontalHeaderLabels({QStringLiteral("BIG間"), QStringLiteral("回数"),
+                                       QStringLiteral("実測"), QStringLiteral("理論値")});
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    for (std::size_t mark = 0; mark < droughtMarks.size(); ++mark) {
+        const int row = static_cast<int>(mark);
+        table_->setItem(row, 0,
+                        new QTableWidgetItem(QStringLiteral("%1G以上").arg(droughtMarks[mark])));
+        for (int col = 1; col < 4; ++col) {
+            auto* item = new QTableWidgetItem;
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, col, item);
+        }
+        // The exact law of the gaps comes with the outcome-law analysis.
+        table_->item(row, 3)->setText(QStringLiteral("（未計算）"));
+    }
+    table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
+                           3 * table_->verticalHeader()->defaultSectionSize() + 4);
+
+    note_ = new QLabel(this);
+    note_->setWordWrap(true);
+    note_->setAlignment(Qt::AlignCenter);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(note_);
+    layout->addWidget(graph_.view, 1);
+    layout->addWidget(table_);
+}
+
+void DroughtPanel::redraw(const RunFeed& feed) {
+    if (feed.attempts()) {
+        note_->setText(QStringLiteral(
+            "ハマり分布は「通常」の実行で記録されるボーナスごとの回転数から求めます。"));
+        note_->show();
+        graph_.view->hide();
+        table_->hide();
+        return;
+    }
+    note_->hide();
+    graph_.view->show();
+    table_->show();
+    const ModeRunTally& tally = feed.modeTally();
+    const CountHistogram& big = tally.bigGaps();
+    const CountHistogram& bonus = tally.bonusGaps();
+    drawSteps(bigGaps_, big, big.total() == 0 ? 0.0 : 100.0 / static_cast<double>(big.total()),
+              smallestShare);
+    drawSteps(bonusGaps_, bonus,
+              bonus.total() == 0 ? 0.0 : 100.0 / static_cast<double>(bonus.total()), smallestShare);
+    const auto end = [](const CountHistogram& histogram) {
+        return static_cast<double>(histogram.firstBinStart() +
+                                   histogram.binWidth() *
+                                       static_cast<std::int64_t>(histogram.counts().size()));
+    };
+    fitAxis(graph_.xAxis, 0.0, std::max({end(big), end(bonus), 100.0}), true);
+    graph_.logAxis->setMax(highestShare(big) > 10.0 || highestShare(bonus) > 10.0 ? 100.0 : 10.0);
+    for (std::size_t mark = 0; mark < droughtMarks.size(); ++mark) {
+        const int row = static_cast<int>(mark);
+        table_->item(row, 1)->setText(QString::number(tally.bigGapsAtLeast(mark)));
+        table_->item(row, 2)->setText(percent(tally.bigGapsAtLeast(mark), tally.bigs()));
+    }
+}
+
+}  // namespace korvale

@@ -1,0 +1,37 @@
+#pragma once
+
+// ハマり分布: how many games pass from one BIG to the next, and from one bonus to the next,
+// over the per-mode run's logged bonuses, as shares per 20 games, with the share of BIG gaps of
+// at least 500, 1000 and 1500 games.
+
+#include <QLabel>
+#include <QLineSeries>
+#include <QTableWidget>
+#include <QWidget>
+
+#include "ui/chart_parts.h"
+#include "ui/run_feed.h"
+
+namespace korvale {
+
+class DroughtPanel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit DroughtPanel(QWidget* parent = nullptr);
+
+    void redraw(const RunFeed& feed);
+
+    const QLineSeries& bigGapLine() const { return *bigGaps_; }
+    const QLineSeries& bonusGapLine() const { return *bonusGaps_; }
+    const QTableWidget& table() const { return *table_; }
+
+  private:
+    Graph graph_;
+    QLineSeries* bigGaps_ = nullptr;
+    QLineSeries* bonusGaps_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QLabel* note_ = nullptr;
+};
+
+}  // namespace korvale

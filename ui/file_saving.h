@@ -1,0 +1,18 @@
+#pragma once
+
+// Files written only when the user asks, in full or not at all, a failure said in words.
+
+#include <QString>
+#include <QWidget>
+#include <string_view>
+
+namespace korvale {
+
+// Writes the bytes to `path`, replacing the file only once everything is written (a full disk
+// leaves the old file as it was). Returns an empty text, or a message naming the file and why.
+QString writeWholeFile(const QString& path, std::string_view bytes);
+
+// The widget as it is drawn now, as a PNG file; the same returns as writeWholeFile.
+QString saveWidgetPng(QWidget& widget, const QString& path);
+
+}  // namespace korvale

@@ -1,0 +1,355 @@
+#include "ui/frm_analysis.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QThreadPool>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "analysis/machine_model.h"
+#include "common/checked_arithmetic.h"
+#include "common/number_text.h"
+#include "common/runtime_error.h"
+#include "report/exact_groups.h"
+#include "report/figure_catalogue.h"
+#include "report/measured_groups.h"
+#include "ui/history_posterior.h"
+
+namespace korvale {
+
+ExactFigures solveUncached(const RunSetup& setup);
+
+namespace {
+
+// Exact figures already worked out in this program, by setup: a window opened again, or another
+// run with the same setup, takes them from here.
+std::string setupKey(const RunSetup& setup) {
+    return (setup.attempts ? "a|" + setup.bigEndText + "|" + setup.regEndText : "n") + "|" +
+           std::to_string(setup.setting);
+}
+
+std::mutex cacheMutex;
+std::map<std::string, ExactFigures>& exactCache() {
+    static auto* cache = new std::map<std::string, ExactFigures>;
+    return *cache;
+}
+
+// One worker, at the lowest priority (its own helper threads inherit it): the run and the
+// window come first.
+QThreadPool& exactPool() {
+    static QThreadPool* pool = [] {
+        auto* made = new QThreadPool;
+        made->setMaxThreadCount(1);
+        return made;
+    }();
+    return *pool;
+}
+
+ExactFigures solveAtLowPriority(const RunSetup& setup) {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    return solveExactFigures(setup);
+}
+
+bool sameSetup(const RunSetup& a, const RunSetup& b) {
+    return a.attempts == b.attempts && a.setting == b.setting &&
+           (!a.attempts || (a.bigEndText == b.bigEndText && a.regEndText == b.regEndText));
+}
+
+const std::vector<std::string>& longRunKeys() {
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> list = {"games",    "net_coins",  "big_odds",
+                                         "reg_odds", "bonus_odds", "payout_percent"};
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            list.push_back(modeKey(m, "share"));
+        }
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            list.push_back(modeKey(m, "rt_release_rate"));
+        }
+        return list;
+    }();
+    return keys;
+}
+
+const std::vector<std::string>& attemptKeys() {
+    static const std::vector<std::string> keys = {"attempts",
+                                                  "games_per_attempt",
+                                                  "big_per_attempt",
+                                                  "reg_per_attempt",
+                                                  "net_coins_per_attempt",
+                                                  "net_per_1000_games",
+                                                  "payout_percent",
+                                                  "big_odds",
+                                                  "reg_odds"};
+    return keys;
+}
+
+}  // namespace
+
+ExactFigures solveExactFigures(const RunSetup& setup) {
+    const std::string key = setupKey(setup);
+    {
+        const std::lock_guard lock(cacheMutex);
+        const auto found = exactCache().find(key);
+        if (found != exactCache().end()) {
+            return found->second;
+        }
+    }
+    ExactFigures figures = solveUncached(setup);
+    const std::lock_guard lock(cacheMutex);
+    exactCache().emplace(key, figures);
+    return figures;
+}
+
+ExactFigures solveUncached(const RunSetup& setup) {
+    ExactFigures figures;
+    figures.attempts = setup.attempts;
+    figures.setting = setup.setting;
+    try {
+        if (!setup.attempts) {
+            figures.longRun = solveLongRun(setup.setting);
+            figures.estimator = sharedSettingEstimator();
+            return figures;
+        }
+        // The end conditions as the run read them.
+        figures.end.bigEnd = readLenient(setup.bigEndText);
+        figures.end.regEnd = toInt32HalfEven(readLenient(setup.regEndText));
+        figures.attempt = solveAttempt(setup.setting, figures.end, CostRounding::Exact);
+    } catch (const std::invalid_argument&) {
+        figures.failure =
+            QStringLiteral(
+                "この終了条件の理論値は求められません（BIG後は%1Gまで、REG後は%2Gまで）。")
+                .arg(largestBigEnd)
+                .arg(largestRegEnd);
+    } catch (const RuntimeError& error) {
+        figures.failure = QString::fromUtf8(error.what());
+    }
+    return figures;
+}
+
+frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
+    : QWidget(parent), source_(source) {
+    setObjectName(QStringLiteral("frmAnalysis"));
+    setWindowTitle(QStringLiteral("分析 - Korvaleシミュレータ"));
+    setWindowIcon(source.windowIcon());
+    setFont(source.font());
+    resize(640, 600);
+
+    tabs_ = new QTabWidget(this);
+    figures_ = new FiguresPanel;
+    slump_ = new SlumpPanel;
+    drought_ = new DroughtPanel;
+    posterior_ = new PosteriorPanel;
+    tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
+    tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
+    tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
+    tabs_->addTab(posterior_, QStringLiteral("設定判別"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(tabs_);
+
+    // Looks twice per refresh interval; redraws once the interval has passed.
+    timer_.setInterval(refreshMilliseconds / 2);
+    connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { redrawCurrent(); });
+    connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
+    connect(&watcher_, &QFutureWatcher<ExactFigures>::finished, this, &frmAnalysis::exactDone);
+    restart();
+}
+
+frmAnalysis::~frmAnalysis() {
+    // The worker holds nothing of the window; its result is simply not taken.
+    watcher_.disconnect();
+}
+
+void frmAnalysis::restart() {
+    feed_.restart(source_.runSetup());
+    stale_ = true;
+    if (!feed_.setup().started) {
+        return;
+    }
+    if (!exact_ || !computing_ || !sameSetup(computingFor_, feed_.setup())) {
+        startExact();
+    }
+}
+
+void frmAnalysis::startExact() {
+    if (computing_ && sameSetup(computingFor_, feed_.setup())) {
+        return;
+    }
+    if (exact_ && exact_->attempts == feed_.setup().attempts &&
+        exact_->setting == feed_.setup().setting && sameSetup(computingFor_, feed_.setup())) {
+        return;  // already worked out for this setup
+    }
+    exact_.reset();
+    if (computing_) {
+        // The running one finishes on its own; exactDone starts this one then.
+        computingFor_ = feed_.setup();
+        return;
+    }
+    computing_ = true;
+    computingFor_ = feed_.setup();
+    watcher_.setFuture(QtConcurrent::run(&exactPool(), solveAtLowPriority, computingFor_));
+}
+
+void frmAnalysis::exactDone() {
+    computing_ = false;
+    const ExactFigures figures = watcher_.result();
+    if (figures.attempts == computingFor_.attempts && figures.setting == computingFor_.setting &&
+        (!figures.attempts || figures.failure.isEmpty() || true)) {
+        exact_ = figures;
+    }
+    if (!sameSetup(computingFor_, feed_.setup())) {
+        startExact();
+    }
+    stale_ = true;
+    if (isVisible()) {
+        redrawCurrent();
+    }
+}
+
+void frmAnalysis::waitForExact() {
+    while (computing_) {
+        watcher_.waitForFinished();
+        QCoreApplication::processEvents();
+    }
+}
+
+void frmAnalysis::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refreshNow();
+    timer_.start();
+}
+
+void frmAnalysis::hideEvent(QHideEvent* event) {
+    timer_.stop();
+    QWidget::hideEvent(event);
+}
+
+void frmAnalysis::refresh() {
+    if (!feed_.setup().started && source_.runSetup().started) {
+        restart();
+    }
+    if (feed_.catchUp(source_.grid().gridModel())) {
+        stale_ = true;
+    }
+    if (!stale_ || std::chrono::steady_clock::now() - lastRedraw_ < redrawInterval_) {
+        return;
+    }
+    // Drawn and painted here, timed: the interval between redraws is kept at least
+    // costShare times the redraw's cost, so that the run keeps its speed on a busy machine.
+    const auto began = std::chrono::steady_clock::now();
+    redrawCurrent();
+    tabs_->currentWidget()->repaint();
+    const auto cost = std::chrono::steady_clock::now() - began;
+    // Much of a graph's painting comes after this (its chart scene is drawn later): graphs are
+    // redrawn half as often as the table.
+    const int shortest = refreshMilliseconds * (graphOnShow() != nullptr ? 2 : 1);
+    redrawInterval_ = std::clamp(
+        std::chrono::duration_cast<std::chrono::milliseconds>(cost * costShare),
+        std::chrono::milliseconds(shortest), std::chrono::milliseconds(longestRefreshMilliseconds));
+}
+
+void frmAnalysis::refreshNow() {
+    stale_ = true;
+    lastRedraw_ = {};
+    refresh();
+}
+
+void frmAnalysis::redrawCurrent() {
+    stale_ = false;
+    ++redraws_;
+    lastRedraw_ = std::chrono::steady_clock::now();
+    QWidget* current = tabs_->currentWidget();
+    if (current == figures_) {
+        figures_->show(figureRows(), exactStatus(), computing_);
+    } else if (current == slump_) {
+        slump_->redraw(feed_, expectedNetPerStep());
+    } else if (current == drought_) {
+        drought_->redraw(feed_);
+    } else if (current == posterior_) {
+        posterior_->redraw(
+            feed_, exact_ ? exact_->estimator.get() : nullptr,
+            static_cast<std::int64_t>(readLenient(
+                source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString())));
+    }
+}
+
+std::optional<double> frmAnalysis::expectedNetPerStep() const {
+    if (!exact_) {
+        return std::nullopt;
+    }
+    if (exact_->attempt) {
+        return exact_->attempt->expectedNet;
+    }
+    if (exact_->longRun) {
+        return coinsInPerGame * (exact_->longRun->payoutPercent / 100.0 - 1.0);
+    }
+    return std::nullopt;
+}
+
+QWidget* frmAnalysis::graphOnShow() {
+    QWidget* current = tabs_->currentWidget();
+    return current == slump_ || current == drought_ ? current : nullptr;
+}
+
+QString frmAnalysis::exactStatus() const {
+    if (!feed_.setup().started) {
+        return QStringLiteral("まだ実行していません。メイン画面で「スタート」を押してください。");
+    }
+    if (computing_) {
+        return QStringLiteral("理論値を計算中…");
+    }
+    if (exact_ && !exact_->failure.isEmpty()) {
+        return exact_->failure;
+    }
+    return feed_.attempts()
+               ? QStringLiteral(
+                     "理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）")
+               : QStringLiteral("理論値：長く回し続けた時の極限値");
+}
+
+std::vector<FigureRow> frmAnalysis::figureRows() const {
+    if (!feed_.setup().started) {
+        return {};
+    }
+    const std::int32_t setting = feed_.setup().setting;
+    if (feed_.attempts()) {
+        const AttemptRunTally& tally = feed_.attemptTally();
+        std::optional<FigureGroup> exact;
+        if (exact_ && exact_->attempt) {
+            exact = exactAttemptGroup(*exact_->attempt);
+        }
+        const EndConditions end = exact_ ? exact_->end : EndConditions{};
+        std::vector<FigureRow> rows =
+            joinFigures(attemptKeys(), exact ? &*exact : nullptr,
+                        measuredAttemptGroup(setting, end, tally.totals()));
+        // Whether an attempt ends ahead: measured only; the exact law of an attempt's net
+        // coins is not worked out here.
+        FigureRow ahead{"勝ちで終わる割合", Unit::Share, std::nullopt, std::nullopt, {}};
+        if (tally.attempts() > 0) {
+            const double share =
+                static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
+            ahead.measured = share;
+            ahead.ci95 = tally.aheadShare().interval95(share);
+        }
+        rows.push_back(ahead);
+        return rows;
+    }
+    const ModeRunTally& tally = feed_.modeTally();
+    std::optional<FigureGroup> exact;
+    if (exact_ && exact_->longRun) {
+        exact = exactLongRunGroup(*exact_->longRun);
+    }
+    return joinFigures(longRunKeys(), exact ? &*exact : nullptr,
+                       measuredLongRunGroup(setting, tally.totals(), tally.batches()));
+}
+
+}  // namespace korvale

@@ -1,0 +1,81 @@
+#include "ui/slump_panel.h"
+
+#include <QLegendMarker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace korvale {
+
+SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
+    netGraph_ = makeGraph(QStringLiteral("スランプグラフ"), QStringLiteral("プレイ数"),
+                          QStringLiteral("差枚"), this);
+    zero_ = addLine(netGraph_, QStringLiteral("0"), Qt::gray, true);
+    expected_ =
+        addLine(netGraph_, QStringLiteral("理論値（期待値）"), QColor(0x20, 0x90, 0x20), true);
+    net_ = addLine(netGraph_, QStringLiteral("実測"), QColor(0x1f, 0x5f, 0xbf));
+    netGraph_.chart->legend()->markers(zero_).front()->setVisible(false);
+
+    spreadGraph_ = makeGraph(QStringLiteral("一回の立ち回りの差枚の分布"),
+                             QStringLiteral("差枚（100枚ごと）"), QStringLiteral("回数"), this);
+    spreadZero_ = addLine(spreadGraph_, QStringLiteral("0"), Qt::gray, true);
+    spread_ = addLine(spreadGraph_, QStringLiteral("実測"), QColor(0xbf, 0x3f, 0x1f));
+    spreadGraph_.chart->legend()->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(netGraph_.view, 3);
+    layout->addWidget(spreadGraph_.view, 2);
+}
+
+void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerStep) {
+    const bool attempts = feed.attempts();
+    spreadGraph_.view->setVisible(attempts);
+    const MinMaxEnvelope& envelope =
+        attempts ? feed.attemptTally().slump() : feed.modeTally().slump();
+    netGraph_.chart->setTitle(attempts ? QStringLiteral("スランプグラフ（立ち回りの累計差枚）")
+                                       : QStringLiteral("スランプグラフ（ボーナスごとの差枚）"));
+    netGraph_.xAxis->setTitleText(attempts ? QStringLiteral("挑戦回数")
+                                           : QStringLiteral("プレイ数"));
+    drawEnvelope(net_, envelope, plotColumns(netGraph_));
+    const double lastX = std::max<double>(1.0, static_cast<double>(envelope.lastX()));
+    fitAxis(netGraph_.xAxis, 0.0, lastX, true);
+    const double expectedEnd = expectedPerStep.value_or(0.0) * lastX;
+    fitAxis(netGraph_.yAxis, std::min(envelope.lowest(), expectedEnd),
+            std::max(envelope.highest(), expectedEnd), true);
+    if (expectedPerStep) {
+        expected_->replace({QPointF(0, 0), QPointF(lastX, expectedEnd)});
+    } else {
+        expected_->clear();
+    }
+    zero_->replace({QPointF(netGraph_.xAxis->min(), 0), QPointF(netGraph_.xAxis->max(), 0)});
+
+    if (!attempts) {
+        return;
+    }
+    const CountHistogram& spread = feed.attemptTally().netPerAttempt();
+    drawSteps(spread_, spread, 1.0);
+    std::int64_t most = 0;
+    for (const std::int64_t count : spread.counts()) {
+        most = std::max(most, count);
+    }
+    // The middle 99.8% of the attempts: a few very long attempts would squeeze the rest.
+    double first = static_cast<double>(spread.firstBinStart());
+    double last = first;
+    std::int64_t seen = 0;
+    for (const std::int64_t count : spread.counts()) {
+        if (static_cast<double>(seen) < 0.001 * static_cast<double>(spread.total())) {
+            first = last;
+        }
+        seen += count;
+        last += static_cast<double>(spread.binWidth());
+        if (static_cast<double>(seen) >= 0.999 * static_cast<double>(spread.total())) {
+            break;
+        }
+    }
+    fitAxis(spreadGraph_.xAxis, first, last, true);
+    fitAxis(spreadGraph_.yAxis, 0.0, static_cast<double>(std::max<std::int64_t>(most, 1)), true);
+    spreadZero_->replace(
+        {QPointF(0, spreadGraph_.yAxis->min()), QPointF(0, spreadGraph_.yAxis->max())});
+}
+
+}  // namespace korvale

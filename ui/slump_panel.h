@@ -1,0 +1,40 @@
+#pragma once
+
+// スランプグラフ: the net coins of the run. Per-mode run: net coins over the games played, a
+// point at every bonus. Attempt run: the total net coins over the attempts, and beneath it how
+// the net coins of one attempt are spread.
+
+#include <QLineSeries>
+#include <QWidget>
+#include <optional>
+
+#include "ui/chart_parts.h"
+#include "ui/run_feed.h"
+
+namespace korvale {
+
+class SlumpPanel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit SlumpPanel(QWidget* parent = nullptr);
+
+    // `expectedPerStep`: the exact expected net coins per game (per-mode run) or per attempt,
+    // drawn as a straight line the curve settles around; none while it is not known.
+    void redraw(const RunFeed& feed, std::optional<double> expectedPerStep);
+
+    // What is drawn, for tests: the net coins curve and the histogram's outline.
+    const QLineSeries& netLine() const { return *net_; }
+    const QLineSeries& spreadLine() const { return *spread_; }
+
+  private:
+    Graph netGraph_;
+    Graph spreadGraph_;
+    QLineSeries* net_ = nullptr;
+    QLineSeries* zero_ = nullptr;
+    QLineSeries* expected_ = nullptr;
+    QLineSeries* spread_ = nullptr;
+    QLineSeries* spreadZero_ = nullptr;
+};
+
+}  // namespace korvale
