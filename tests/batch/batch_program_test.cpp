@@ -217,7 +217,7 @@ TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
         {"simulate_normal",
          {"simulate", "normal", "--setting", "4", "--games", "300000", "--threads", "2", "--seed",
           "7"}},
-        {"simulate_special",
+        {"simulate_attempts",
          {"simulate", "special", "--setting", "2", "--attempts", "400", "--threads", "2", "--seed",
           "7", "--big-end", "150.5", "--reg-end", "50"}},
         {"exact", {"exact", "--setting", "6"}},
