@@ -17,24 +17,6 @@
 namespace korvale {
 namespace {
 
-struct WholeGames {
-    std::int32_t big;
-    std::int32_t reg;
-};
-
-// The end test compares whole games with the BIG end as a number, so it needs ceil(bigEnd)
-// games; anything at or below 0 holds at once.
-WholeGames wholeGames(EndConditions end) {
-    if (!std::isfinite(end.bigEnd) || end.bigEnd > largestBigEnd) {
-        throw std::invalid_argument("BIG end must be a number up to 2000");
-    }
-    if (end.regEnd > largestRegEnd) {
-        throw std::invalid_argument("REG end must be at most 1000");
-    }
-    return {end.bigEnd <= 0.0 ? 0 : static_cast<std::int32_t>(std::ceil(end.bigEnd)),
-            end.regEnd <= 0 ? 0 : end.regEnd};
-}
-
 // E[round(c G)] = n/1000 E[G] + sum_j excess(j) Pr(G = j mod P), and with
 // phi_k = E[w^(k G)], w = exp(2 pi i / P), the second term is sum_k xhat_k phi_k where
 // xhat_k = (1/P) sum_j excess(j) w^(-j k). Terms k and P - k are conjugate.
@@ -117,6 +99,17 @@ double tailBound(const MachineModel& model, WholeGames games, double expectedGam
 }
 
 }  // namespace
+
+WholeGames wholeGames(EndConditions end) {
+    if (!std::isfinite(end.bigEnd) || end.bigEnd > largestBigEnd) {
+        throw std::invalid_argument("BIG end must be a number up to 2000");
+    }
+    if (end.regEnd > largestRegEnd) {
+        throw std::invalid_argument("REG end must be at most 1000");
+    }
+    return {end.bigEnd <= 0.0 ? 0 : static_cast<std::int32_t>(std::ceil(end.bigEnd)),
+            end.regEnd <= 0 ? 0 : end.regEnd};
+}
 
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end, CostRounding rounding) {
     AttemptFigures figures = solveAttempt(machineModel(setting), end, rounding);

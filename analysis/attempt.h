@@ -54,6 +54,15 @@ struct AttemptFigures {
     double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])
 };
 
+// The end conditions in whole games: the end test compares whole games with the BIG end as a
+// number, so it needs ceil(bigEnd) games; anything at or below 0 holds at once. Throws
+// std::invalid_argument for conditions beyond largestBigEnd or largestRegEnd.
+struct WholeGames {
+    std::int32_t big;
+    std::int32_t reg;
+};
+WholeGames wholeGames(EndConditions end);
+
 // Throws std::invalid_argument when bigEnd is not a finite number up to largestBigEnd or
 // regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,

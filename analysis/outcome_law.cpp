@@ -57,22 +57,6 @@ constexpr double outsideTarget = 1e-10;
 // The longest table the law builds.
 constexpr std::size_t largestTable = std::size_t{1} << 21;
 
-struct WholeGames {
-    std::int32_t big;
-    std::int32_t reg;
-};
-
-WholeGames wholeGames(EndConditions end) {
-    if (!std::isfinite(end.bigEnd) || end.bigEnd > largestBigEnd) {
-        throw std::invalid_argument("BIG end must be a number up to 2000");
-    }
-    if (end.regEnd > largestRegEnd) {
-        throw std::invalid_argument("REG end must be at most 1000");
-    }
-    return {end.bigEnd <= 0.0 ? 0 : static_cast<std::int32_t>(std::ceil(end.bigEnd)),
-            end.regEnd <= 0 ? 0 : end.regEnd};
-}
-
 double reciprocal(double value) {
     return 1.0 / value;
 }
