@@ -11,29 +11,74 @@ constexpr double z95 = 1.959963984540054;
 
 }  // namespace
 
+void Tally::makeRoom(std::int64_t value) {
+    if (counts_.empty()) {
+        first_ = value;
+        counts_.assign(64, 0);
+        return;
+    }
+    const auto size = static_cast<std::int64_t>(counts_.size());
+    if (value < first_) {
+        const std::int64_t more = std::max(first_ - value, size);
+        counts_.insert(counts_.begin(), static_cast<std::size_t>(more), 0);
+        first_ -= more;
+    } else if (value >= first_ + size) {
+        counts_.resize(static_cast<std::size_t>(std::max(value - first_ + 1, 2 * size)), 0);
+    }
+}
+
 void Tally::merge(const Tally& other) {
-    for (const auto& [value, count] : other.counts_) {
-        counts_[value] += count;
+    if (other.total_ == 0) {
+        return;
+    }
+    makeRoom(other.lowest());
+    makeRoom(other.highest());
+    for (std::int64_t v = other.lowest(); v <= other.highest(); ++v) {
+        counts_[static_cast<std::size_t>(v - first_)] += other.countOf(v);
     }
     total_ += other.total_;
     sum_ += other.sum_;
     squares_ += other.squares_;
 }
 
+std::int64_t Tally::lowest() const {
+    std::size_t i = 0;
+    while (counts_[i] == 0) {
+        ++i;
+    }
+    return first_ + static_cast<std::int64_t>(i);
+}
+
+std::int64_t Tally::highest() const {
+    std::size_t i = counts_.size() - 1;
+    while (counts_[i] == 0) {
+        --i;
+    }
+    return first_ + static_cast<std::int64_t>(i);
+}
+
+std::int64_t Tally::countOf(std::int64_t value) const {
+    const std::int64_t i = value - first_;
+    return i >= 0 && i < static_cast<std::int64_t>(counts_.size())
+               ? counts_[static_cast<std::size_t>(i)]
+               : 0;
+}
+
 std::int64_t Tally::countAtLeast(std::int64_t value) const {
     std::int64_t count = 0;
-    for (auto it = counts_.lower_bound(value); it != counts_.end(); ++it) {
-        count += it->second;
+    const std::int64_t from = std::max<std::int64_t>(value - first_, 0);
+    for (auto i = static_cast<std::size_t>(from); i < counts_.size(); ++i) {
+        count += counts_[i];
     }
     return count;
 }
 
 std::int64_t Tally::orderStatistic(std::int64_t i) const {
     std::int64_t seen = 0;
-    for (const auto& [value, count] : counts_) {
-        seen += count;
+    for (std::size_t k = 0; k < counts_.size(); ++k) {
+        seen += counts_[k];
         if (i < seen) {
-            return value;
+            return first_ + static_cast<std::int64_t>(k);
         }
     }
     throw std::out_of_range("order statistic beyond the tally");

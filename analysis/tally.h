@@ -5,16 +5,22 @@
 // order-statistic intervals.
 
 #include <cstdint>
-#include <map>
+#include <vector>
 
 #include "analysis/ratio_statistics.h"
 
 namespace korvale {
 
+// The counts sit in one table from the lowest value seen to the highest: a run adds millions
+// of values over a range of some thousands, and a table takes each in a step.
 class Tally {
   public:
     void add(std::int64_t value) {
-        ++counts_[value];
+        if (total_ == 0 || value < first_ ||
+            value >= first_ + static_cast<std::int64_t>(counts_.size())) {
+            makeRoom(value);
+        }
+        ++counts_[static_cast<std::size_t>(value - first_)];
         ++total_;
         sum_ += static_cast<double>(value);
         squares_ += static_cast<double>(value) * static_cast<double>(value);
@@ -22,7 +28,10 @@ class Tally {
     void merge(const Tally& other);
 
     std::int64_t total() const { return total_; }
-    const std::map<std::int64_t, std::int64_t>& counts() const { return counts_; }
+    // The lowest and the highest value seen; need total() > 0.
+    std::int64_t lowest() const;
+    std::int64_t highest() const;
+    std::int64_t countOf(std::int64_t value) const;
     std::int64_t countAtLeast(std::int64_t value) const;
     // The i-th smallest value (0-based); requires i < total().
     std::int64_t orderStatistic(std::int64_t i) const;
@@ -40,7 +49,11 @@ class Tally {
     Interval quantileInterval(double q) const;
 
   private:
-    std::map<std::int64_t, std::int64_t> counts_;
+    // Widens the table to hold `value`, with room to spare on the side it grows.
+    void makeRoom(std::int64_t value);
+
+    std::int64_t first_ = 0;            // the value counts_[0] counts
+    std::vector<std::int64_t> counts_;  // may hold zeros at either end
     std::int64_t total_ = 0;
     double sum_ = 0.0;
     double squares_ = 0.0;

@@ -33,16 +33,14 @@ Series measuredAtLeast(const Tally& tally) {
     if (tally.total() == 0) {
         return series;
     }
-    const auto& counts = tally.counts();
-    const std::int64_t low = counts.begin()->first;
-    const std::int64_t high = counts.rbegin()->first;
+    const std::int64_t low = tally.lowest();
+    const std::int64_t high = tally.highest();
     const std::int64_t step = stepFor(low, high);
-    std::int64_t below = 0;  // count of values < x
-    auto it = counts.begin();
+    std::int64_t below = 0;   // count of values < x
+    std::int64_t next = low;  // the first value not yet in `below`
     for (std::int64_t x = low; x <= high; x += step) {
-        while (it != counts.end() && it->first < x) {
-            below += it->second;
-            ++it;
+        for (; next < x; ++next) {
+            below += tally.countOf(next);
         }
         const double share =
             static_cast<double>(tally.total() - below) / static_cast<double>(tally.total());
@@ -59,12 +57,10 @@ Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last) 
     if (tally.total() == 0) {
         return series;
     }
-    last = std::min(last, tally.counts().rbegin()->first);
+    last = std::min(last, tally.highest());
     for (std::int64_t x = 1; x <= last; ++x) {
-        const auto it = tally.counts().find(x);
-        const double share = it == tally.counts().end() ? 0.0
-                                                        : static_cast<double>(it->second) /
-                                                              static_cast<double>(tally.total());
+        const double share =
+            static_cast<double>(tally.countOf(x)) / static_cast<double>(tally.total());
         series.x.push_back(static_cast<double>(x));
         series.value.push_back(share);
         series.ci95.push_back(tally.shareInterval(share));
@@ -157,10 +153,14 @@ void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& t) {
     addPercentiles(group, "games", t.gamesLaw);
     group.series.push_back(measuredAtLeast(net));
     group.series.push_back(
-        measuredLaw("big_count_law", t.bigsLaw,
-                    t.bigsLaw.total() == 0 ? 0 : t.bigsLaw.counts().rbegin()->first));
+        measuredLaw("big_count_law", t.bigsLaw, t.bigsLaw.total() == 0 ? 0 : t.bigsLaw.highest()));
     Series histogram = makeSeries("net_histogram");
-    for (const auto& [value, count] : net.counts()) {
+    const std::int64_t highest = net.total() == 0 ? 0 : net.highest();
+    for (std::int64_t value = net.total() == 0 ? 1 : net.lowest(); value <= highest; ++value) {
+        const std::int64_t count = net.countOf(value);
+        if (count == 0) {
+            continue;
+        }
         const auto bin = static_cast<double>(
             (value >= 0 ? value / histogramBin : -((-value + histogramBin - 1) / histogramBin)) *
             histogramBin);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -90,6 +91,36 @@ TEST(TallyTest, OrderStatisticsAndIntervalsWorkedByHand) {
     EXPECT_EQ(tally.total(), 101);
     EXPECT_EQ(tally.orderStatistic(100), 1000);
     EXPECT_EQ(tally.countAtLeast(100), 2);
+}
+
+TEST(TallyTest, GrowsBothWaysAndMergesAgainstASortedList) {
+    // Values that jump below and far above the first one, against a plain sorted list.
+    const std::vector<std::int64_t> first = {5, -3, 5, 400, -250, 0, 5, 1200};
+    const std::vector<std::int64_t> second = {-9000, 7, 7};
+    Tally tally;
+    Tally other;
+    std::vector<std::int64_t> all;
+    for (const std::int64_t v : first) {
+        tally.add(v);
+        all.push_back(v);
+    }
+    for (const std::int64_t v : second) {
+        other.add(v);
+        all.push_back(v);
+    }
+    tally.merge(other);
+    std::sort(all.begin(), all.end());
+    ASSERT_EQ(tally.total(), 11);
+    EXPECT_EQ(tally.lowest(), -9000);
+    EXPECT_EQ(tally.highest(), 1200);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(tally.orderStatistic(static_cast<std::int64_t>(i)), all[i]);
+    }
+    EXPECT_EQ(tally.countOf(5), 3);
+    EXPECT_EQ(tally.countOf(6), 0);
+    EXPECT_EQ(tally.countOf(-100000), 0);
+    EXPECT_EQ(tally.countAtLeast(6), 4);  // 7, 7, 400, 1200
+    EXPECT_EQ(tally.countAtLeast(-100000), 11);
 }
 
 }  // namespace
