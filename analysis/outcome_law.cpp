@@ -223,7 +223,8 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
 // The net's law: its transform at theta = 2 pi a / length for a = 0 .. length/2, from the
 // P values k of E[exp(i theta K) (exp(-i theta Nc / P) w^k)^G], w = exp(2 pi i / P).
 IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low,
-                  std::size_t length, unsigned threads, double& arithmetic) {
+                  std::size_t length, unsigned threads, const std::atomic<bool>* cancel,
+                  double& arithmetic) {
     const std::size_t d = lanes.d;
     const auto period = static_cast<std::size_t>(cost.period);
     const std::size_t width = lanes.count + 1;  // the last lane carries the rounding's part
@@ -267,6 +268,9 @@ IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low
         std::vector<Complex> gamePhase(static_cast<std::size_t>(lanes.longestGames) + 1);
         std::vector<Complex> coinPhase(mostCoins + 1);
         for (std::size_t a = nextA++; a <= length / 2; a = nextA++) {
+            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+                return;
+            }
             const double theta =
                 2.0 * std::numbers::pi * static_cast<double>(a) / static_cast<double>(length);
             const double lambda = theta * nc / static_cast<double>(period);
@@ -315,6 +319,9 @@ IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low
     work();
     for (std::thread& worker : workers) {
         worker.join();
+    }
+    if (cancel != nullptr && cancel->load()) {
+        throw OutcomeLawCancelled();
     }
     // chance(low + i) = (1/length) sum_a transform[a] exp(-i theta_a (low + i)).
     for (std::size_t a = 0; a < length; ++a) {
@@ -394,13 +401,15 @@ IntegerLaw bigsLaw(const Lanes& lanes, double& leftOver) {
 
 }  // namespace
 
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads) {
-    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads);
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads,
+                           const std::atomic<bool>* cancel) {
+    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel);
     law.setting = setting;
     return law;
 }
 
-OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads) {
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
+                           const std::atomic<bool>* cancel) {
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
@@ -443,7 +452,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
-    law.net = netLaw(lanes, cost, netLow, netLength, threads, netArithmetic);
+    law.net = netLaw(lanes, cost, netLow, netLength, threads, cancel, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);

@@ -12,7 +12,9 @@
 // which one inverse transform turns into the law. The games' law comes the same way from the
 // transform over G alone, the BIG count's from the pieces' totals.
 
+#include <atomic>
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "analysis/machine_model.h"
@@ -55,11 +57,19 @@ struct OutcomeLaw {
     std::int64_t roundingExactBelowGames = 0;
 };
 
+// Thrown when the work was called off from outside.
+struct OutcomeLawCancelled : std::runtime_error {
+    OutcomeLawCancelled() : std::runtime_error("the outcome law was called off") {}
+};
+
 // Throws std::invalid_argument for end conditions the law does not cover: those that
 // solveAttempt rejects, a REG end longer than the BIG end plus one game, and attempts so long
 // that the tables would exceed a few million entries.
-// `threads` shares the transform out (0: as many as the machine has).
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads = 0);
-OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads = 0);
+// `threads` shares the transform out (0: as many as the machine has). Setting `*cancel`
+// from another thread stops the work within a few milliseconds (OutcomeLawCancelled).
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads = 0,
+                           const std::atomic<bool>* cancel = nullptr);
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads = 0,
+                           const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace korvale

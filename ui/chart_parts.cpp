@@ -66,25 +66,41 @@ qsizetype drawEnvelope(QLineSeries* line, const MinMaxEnvelope& envelope, int co
     return drawn.size();
 }
 
-void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale, double floor) {
+namespace {
+
+// Bins from `start`, `width` wide, with the heights given: an outline of steps from and back to
+// `floor`.
+template <typename Heights>
+void drawBinSteps(QLineSeries* line, double start, double width, const Heights& heights,
+                  double scale, double floor) {
     QList<QPointF> steps;
-    const auto& counts = histogram.counts();
-    steps.reserve(2 * static_cast<qsizetype>(counts.size()) + 2);
-    double x = static_cast<double>(histogram.firstBinStart());
-    const double width = static_cast<double>(histogram.binWidth());
-    if (!counts.empty()) {
+    steps.reserve(2 * static_cast<qsizetype>(heights.size()) + 2);
+    double x = start;
+    if (!heights.empty()) {
         steps.append(QPointF(x, floor));
     }
-    for (const std::int64_t count : counts) {
-        const double y = std::max(floor, static_cast<double>(count) * scale);
+    for (const auto height : heights) {
+        const double y = std::max(floor, static_cast<double>(height) * scale);
         steps.append(QPointF(x, y));
         steps.append(QPointF(x + width, y));
         x += width;
     }
-    if (!counts.empty()) {
+    if (!heights.empty()) {
         steps.append(QPointF(x, floor));
     }
     line->replace(steps);
+}
+
+}  // namespace
+
+void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale, double floor) {
+    drawBinSteps(line, static_cast<double>(histogram.firstBinStart()),
+                 static_cast<double>(histogram.binWidth()), histogram.counts(), scale, floor);
+}
+
+void drawSteps(QLineSeries* line, const BinnedLaw& law, double scale, double floor) {
+    drawBinSteps(line, static_cast<double>(law.firstBinStart), static_cast<double>(law.binWidth),
+                 law.chance, scale, floor);
 }
 
 void fitAxis(QValueAxis* axis, double low, double high, bool withZero) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/count_histogram.h"
+#include "analysis/law_bins.h"
 #include "analysis/min_max_envelope.h"
 
 namespace korvale {
@@ -42,6 +43,8 @@ qsizetype drawEnvelope(QLineSeries* line, const MinMaxEnvelope& envelope, int co
 // and drawn at `floor` at least (an empty bin on a logarithmic scale).
 void drawSteps(QLineSeries* line, const CountHistogram& histogram, double scale,
                double floor = 0.0);
+// The same for a law's chances per bin (an exact law drawn over a histogram).
+void drawSteps(QLineSeries* line, const BinnedLaw& law, double scale, double floor = 0.0);
 
 // Axis ranges that hold [low, high] with 0 in view, rounded to nice numbers.
 void fitAxis(QValueAxis* axis, double low, double high, bool withZero);

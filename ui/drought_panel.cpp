@@ -10,12 +10,15 @@ namespace {
 // The lowest share the scale shows, in percent.
 constexpr double smallestShare = 0.001;
 
+QString percent(double share) {
+    return QString::number(100.0 * share, 'f', 2) + QStringLiteral(" %");
+}
+
 QString percent(std::int64_t part, std::int64_t whole) {
     if (whole == 0) {
         return QStringLiteral("—");
     }
-    return QString::number(100.0 * static_cast<double>(part) / static_cast<double>(whole), 'f', 2) +
-           QStringLiteral(" %");
+    return percent(static_cast<double>(part) / static_cast<double>(whole));
 }
 
 double highestShare(const CountHistogram& histogram) {
@@ -37,6 +40,10 @@ DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
     graph_.logAxis->setRange(smallestShare, 100.0);
     bigGaps_ = addLine(graph_, QStringLiteral("BIG間"), QColor(0xbf, 0x1f, 0x1f));
     bonusGaps_ = addLine(graph_, QStringLiteral("ボーナス間"), QColor(0x1f, 0x5f, 0xbf));
+    exactBigGaps_ =
+        addLine(graph_, QStringLiteral("BIG間（理論値）"), QColor(0x20, 0x90, 0x20), true);
+    exactBonusGaps_ =
+        addLine(graph_, QStringLiteral("ボーナス間（理論値）"), QColor(0x90, 0x30, 0xb0), true);
 
     table_ = new QTableWidget(static_cast<int>(droughtMarks.size()), 4, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("BIG間"), QStringLiteral("回数"),
@@ -53,8 +60,7 @@ DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table_->setItem(row, col, item);
         }
-        // The exact law of the gaps comes with the outcome-law analysis.
-        table_->item(row, 3)->setText(QStringLiteral("（未計算）"));
+        table_->item(row, 3)->setText(QStringLiteral("計算中…"));
     }
     table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
                            3 * table_->verticalHeader()->defaultSectionSize() + 4);
@@ -69,7 +75,7 @@ DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(table_);
 }
 
-void DroughtPanel::redraw(const RunFeed& feed) {
+void DroughtPanel::redraw(const RunFeed& feed, std::shared_ptr<const LongRunGaps> exact) {
     if (feed.attempts()) {
         note_->setText(QStringLiteral(
             "ハマり分布は「通常」の実行で記録されるボーナスごとの回転数から求めます。"));
@@ -99,6 +105,32 @@ void DroughtPanel::redraw(const RunFeed& feed) {
         const int row = static_cast<int>(mark);
         table_->item(row, 1)->setText(QString::number(tally.bigGapsAtLeast(mark)));
         table_->item(row, 2)->setText(percent(tally.bigGapsAtLeast(mark), tally.bigs()));
+    }
+    if (exact == drawnExact_) {
+        return;  // the exact laws do not change during a run
+    }
+    drawnExact_ = exact;
+    if (exact == nullptr) {
+        exactBigGaps_->clear();
+        exactBonusGaps_->clear();
+        for (int row = 0; row < table_->rowCount(); ++row) {
+            table_->item(row, 3)->setText(QStringLiteral("計算中…"));
+        }
+        return;
+    }
+    // In the bins of the run's histograms, up to the last bin the scale shows.
+    const auto drawLaw = [](QLineSeries* line, const GapLaw& law, std::int64_t binWidth) {
+        BinnedLaw binned = binLaw(0, law.chance, binWidth);
+        while (!binned.chance.empty() && 100.0 * binned.chance.back() < smallestShare) {
+            binned.chance.pop_back();
+        }
+        drawSteps(line, binned, 100.0, smallestShare);
+    };
+    drawLaw(exactBigGaps_, exact->bigGap, big.binWidth());
+    drawLaw(exactBonusGaps_, exact->bonusGap, bonus.binWidth());
+    for (std::size_t mark = 0; mark < droughtMarks.size(); ++mark) {
+        table_->item(static_cast<int>(mark), 3)
+            ->setText(percent(exact->bigGap.atLeast(static_cast<std::int32_t>(droughtMarks[mark]))));
     }
 }
 

@@ -2,13 +2,15 @@
 
 // ハマり分布: how many games pass from one BIG to the next, and from one bonus to the next,
 // over the per-mode run's logged bonuses, as shares per 20 games, with the share of BIG gaps of
-// at least 500, 1000 and 1500 games.
+// at least 500, 1000 and 1500 games; the exact laws of the long run drawn over them.
 
 #include <QLabel>
 #include <QLineSeries>
 #include <QTableWidget>
 #include <QWidget>
+#include <memory>
 
+#include "analysis/gap_law.h"
 #include "ui/chart_parts.h"
 #include "ui/run_feed.h"
 
@@ -20,16 +22,22 @@ class DroughtPanel final : public QWidget {
   public:
     explicit DroughtPanel(QWidget* parent = nullptr);
 
-    void redraw(const RunFeed& feed);
+    // `exact`: the setting's exact laws of the gaps, once worked out.
+    void redraw(const RunFeed& feed, std::shared_ptr<const LongRunGaps> exact);
 
     const QLineSeries& bigGapLine() const { return *bigGaps_; }
     const QLineSeries& bonusGapLine() const { return *bonusGaps_; }
+    const QLineSeries& exactBigGapLine() const { return *exactBigGaps_; }
+    const QLineSeries& exactBonusGapLine() const { return *exactBonusGaps_; }
     const QTableWidget& table() const { return *table_; }
 
   private:
     Graph graph_;
     QLineSeries* bigGaps_ = nullptr;
     QLineSeries* bonusGaps_ = nullptr;
+    QLineSeries* exactBigGaps_ = nullptr;
+    QLineSeries* exactBonusGaps_ = nullptr;
+    std::shared_ptr<const LongRunGaps> drawnExact_;
     QTableWidget* table_ = nullptr;
     QLabel* note_ = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "common/runtime_error.h"
 #include "report/exact_groups.h"
 #include "report/figure_catalogue.h"
+#include "report/law_figures.h"
 #include "report/measured_groups.h"
 #include "ui/history_posterior.h"
 
@@ -56,6 +57,28 @@ QThreadPool& exactPool() {
 ExactFigures solveAtLowPriority(const RunSetup& setup) {
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
     return solveExactFigures(setup);
+}
+
+// The laws have their own worker, so that a long law never holds up the figures of the next
+// run.
+std::mutex lawCacheMutex;
+std::map<std::string, ExactLaw>& lawCache() {
+    static auto* cache = new std::map<std::string, ExactLaw>;
+    return *cache;
+}
+
+QThreadPool& lawPool() {
+    static QThreadPool* pool = [] {
+        auto* made = new QThreadPool;
+        made->setMaxThreadCount(1);
+        return made;
+    }();
+    return *pool;
+}
+
+ExactLaw solveLawAtLowPriority(const RunSetup& setup, std::shared_ptr<std::atomic<bool>> cancel) {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    return solveExactLaw(setup, cancel.get());
 }
 
 bool sameSetup(const RunSetup& a, const RunSetup& b) {
@@ -116,6 +139,7 @@ ExactFigures solveUncached(const RunSetup& setup) {
         if (!setup.attempts) {
             figures.longRun = solveLongRun(setup.setting);
             figures.estimator = sharedSettingEstimator();
+            figures.gaps = std::make_shared<const LongRunGaps>(solveLongRunGaps(setup.setting));
             return figures;
         }
         // The end conditions as the run read them.
@@ -132,6 +156,37 @@ ExactFigures solveUncached(const RunSetup& setup) {
         figures.failure = QString::fromUtf8(error.what());
     }
     return figures;
+}
+
+ExactLaw solveExactLaw(const RunSetup& setup, const std::atomic<bool>* cancel) {
+    const std::string key = setupKey(setup);
+    {
+        const std::lock_guard lock(lawCacheMutex);
+        const auto found = lawCache().find(key);
+        if (found != lawCache().end()) {
+            return found->second;
+        }
+    }
+    ExactLaw result;
+    try {
+        EndConditions end;
+        end.bigEnd = readLenient(setup.bigEndText);
+        end.regEnd = toInt32HalfEven(readLenient(setup.regEndText));
+        result.law = std::make_shared<const OutcomeLaw>(
+            solveOutcomeLaw(setup.setting, end, 0, cancel));
+    } catch (const OutcomeLawCancelled&) {
+        result.cancelled = true;
+        return result;  // not kept: asked again, it is worked out again
+    } catch (const std::invalid_argument&) {
+        result.failure = QStringLiteral(
+            "この終了条件では一回の差枚の分布は求められません（REG後の終了条件がBIG後の条件"
+            "＋1G以下の場合に求めます）。");
+    } catch (const std::bad_alloc&) {
+        result.failure = QStringLiteral("メモリが足りず、一回の差枚の分布は求められません。");
+    }
+    const std::lock_guard lock(lawCacheMutex);
+    lawCache().emplace(key, result);
+    return result;
 }
 
 frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
@@ -161,12 +216,18 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { redrawCurrent(); });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     connect(&watcher_, &QFutureWatcher<ExactFigures>::finished, this, &frmAnalysis::exactDone);
+    connect(&lawWatcher_, &QFutureWatcher<ExactLaw>::finished, this, &frmAnalysis::lawDone);
     restart();
 }
 
 frmAnalysis::~frmAnalysis() {
-    // The worker holds nothing of the window; its result is simply not taken.
+    // The workers hold nothing of the window; their results are simply not taken, and a law
+    // still being worked out is called off.
     watcher_.disconnect();
+    lawWatcher_.disconnect();
+    if (lawCancel_) {
+        *lawCancel_ = true;
+    }
 }
 
 void frmAnalysis::restart() {
@@ -178,6 +239,7 @@ void frmAnalysis::restart() {
     if (!exact_ || !computing_ || !sameSetup(computingFor_, feed_.setup())) {
         startExact();
     }
+    startLaw();
 }
 
 void frmAnalysis::startExact() {
@@ -208,7 +270,45 @@ void frmAnalysis::exactDone() {
     }
     if (!sameSetup(computingFor_, feed_.setup())) {
         startExact();
+    } else {
+        startLaw();
     }
+    stale_ = true;
+    if (isVisible()) {
+        redrawCurrent();
+    }
+}
+
+void frmAnalysis::startLaw() {
+    const RunSetup& setup = feed_.setup();
+    const bool wanted = setup.started && setup.attempts && exact_ && exact_->attempt;
+    if (lawComputing_) {
+        if (!wanted || !sameSetup(lawFor_, setup)) {
+            *lawCancel_ = true;  // lawDone starts the one wanted now
+        }
+        return;
+    }
+    if (!wanted) {
+        law_.reset();
+        return;
+    }
+    if (law_ && sameSetup(lawFor_, setup)) {
+        return;
+    }
+    law_.reset();
+    lawComputing_ = true;
+    lawFor_ = setup;
+    lawCancel_ = std::make_shared<std::atomic<bool>>(false);
+    lawWatcher_.setFuture(QtConcurrent::run(&lawPool(), solveLawAtLowPriority, lawFor_, lawCancel_));
+}
+
+void frmAnalysis::lawDone() {
+    lawComputing_ = false;
+    const ExactLaw result = lawWatcher_.result();
+    if (!result.cancelled && sameSetup(lawFor_, feed_.setup())) {
+        law_ = result;
+    }
+    startLaw();
     stale_ = true;
     if (isVisible()) {
         redrawCurrent();
@@ -218,6 +318,14 @@ void frmAnalysis::exactDone() {
 void frmAnalysis::waitForExact() {
     while (computing_) {
         watcher_.waitForFinished();
+        QCoreApplication::processEvents();
+    }
+}
+
+void frmAnalysis::waitForLaw() {
+    waitForExact();
+    while (lawComputing_) {
+        lawWatcher_.waitForFinished();
         QCoreApplication::processEvents();
     }
 }
@@ -269,11 +377,11 @@ void frmAnalysis::redrawCurrent() {
     lastRedraw_ = std::chrono::steady_clock::now();
     QWidget* current = tabs_->currentWidget();
     if (current == figures_) {
-        figures_->show(figureRows(), exactStatus(), computing_);
+        figures_->show(figureRows(), exactStatus(), computing_ || lawComputing_);
     } else if (current == slump_) {
-        slump_->redraw(feed_, expectedNetPerStep());
+        slump_->redraw(feed_, expectedNetPerStep(), law());
     } else if (current == drought_) {
-        drought_->redraw(feed_);
+        drought_->redraw(feed_, exact_ ? exact_->gaps : nullptr);
     } else if (current == posterior_) {
         posterior_->redraw(
             feed_, exact_ ? exact_->estimator.get() : nullptr,
@@ -310,10 +418,18 @@ QString frmAnalysis::exactStatus() const {
     if (exact_ && !exact_->failure.isEmpty()) {
         return exact_->failure;
     }
-    return feed_.attempts()
-               ? QStringLiteral(
-                     "理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）")
-               : QStringLiteral("理論値：長く回し続けた時の極限値");
+    if (!feed_.attempts()) {
+        return QStringLiteral("理論値：長く回し続けた時の極限値");
+    }
+    const QString status =
+        QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
+    if (lawComputing_) {
+        return status + QStringLiteral("\n勝ち越す確率と差枚の分布を計算中…");
+    }
+    if (law_ && !law_->failure.isEmpty()) {
+        return status + QStringLiteral("\n") + law_->failure;
+    }
+    return status;
 }
 
 std::vector<FigureRow> frmAnalysis::figureRows() const {
@@ -331,15 +447,24 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
         std::vector<FigureRow> rows =
             joinFigures(attemptKeys(), exact ? &*exact : nullptr,
                         measuredAttemptGroup(setting, end, tally.totals()));
-        // Whether an attempt ends ahead: measured only; the exact law of an attempt's net
-        // coins is not worked out here.
-        FigureRow ahead{"勝ちで終わる割合", Unit::Share, std::nullopt, std::nullopt, {}};
+        // Whether an attempt ends ahead: exact from the law once it is worked out, measured
+        // from the attempts' count (the measured law's other figures take too long to redraw
+        // live).
+        FigureGroup exactAhead;
+        if (law()) {
+            addOutcomeLaw(exactAhead, *law());
+        }
+        FigureGroup measuredAhead;
         if (tally.attempts() > 0) {
             const double share =
                 static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
-            ahead.measured = share;
-            ahead.ci95 = tally.aheadShare().interval95(share);
+            measuredAhead.figures.push_back(
+                makeFigure("p_ahead", share, tally.aheadShare().interval95(share)));
+        } else {
+            measuredAhead.figures.push_back(makeFigure("p_ahead", std::nullopt));
         }
+        const FigureRow ahead =
+            joinFigures({"p_ahead"}, law() ? &exactAhead : nullptr, measuredAhead).front();
         rows.push_back(ahead);
         return rows;
     }

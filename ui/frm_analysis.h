@@ -11,12 +11,15 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
 
 #include "analysis/attempt.h"
+#include "analysis/gap_law.h"
 #include "analysis/long_run.h"
+#include "analysis/outcome_law.h"
 #include "analysis/setting_estimate.h"
 #include "ui/drought_panel.h"
 #include "ui/figures_panel.h"
@@ -34,14 +37,28 @@ struct ExactFigures {
     EndConditions end;
     std::optional<LongRunFigures> longRun;
     std::optional<AttemptFigures> attempt;
-    // Per-mode run: what the setting posterior needs of the models (a backward pass).
+    // Per-mode run: what the setting posterior needs of the models (a backward pass), and the
+    // laws of the waits between BIGs and between bonuses.
     std::shared_ptr<const SettingEstimator> estimator;
+    std::shared_ptr<const LongRunGaps> gaps;
     QString failure;  // why there are none
 };
 
 // Works out the exact figures for a setup (seconds for an attempt run), or takes them from the
 // figures this program has worked out before.
 ExactFigures solveExactFigures(const RunSetup& setup);
+
+// The exact law of one attempt for an attempt run's setup: it takes longer than the figures
+// (up to some tens of seconds for long end conditions), so it comes after them.
+struct ExactLaw {
+    std::shared_ptr<const OutcomeLaw> law;
+    QString failure;         // why there is none
+    bool cancelled = false;  // called off before it was done
+};
+
+// Works out the law, or takes it from the laws this program has worked out before; stops early
+// (cancelled) once `*cancel` is set.
+ExactLaw solveExactLaw(const RunSetup& setup, const std::atomic<bool>* cancel);
 
 class frmAnalysis final : public QWidget {
     Q_OBJECT
@@ -75,6 +92,10 @@ class frmAnalysis final : public QWidget {
     bool exactPending() const { return computing_; }
     void waitForExact();
     const std::optional<ExactFigures>& exact() const { return exact_; }
+    // The same for the law of an attempt (attempt runs only; it follows the figures).
+    bool lawPending() const { return lawComputing_; }
+    void waitForLaw();
+    std::shared_ptr<const OutcomeLaw> law() const { return law_ ? law_->law : nullptr; }
     // Panels redrawn so far (at most one a refresh).
     std::int64_t redraws() const { return redraws_; }
 
@@ -86,6 +107,8 @@ class frmAnalysis final : public QWidget {
     void restart();
     void startExact();
     void exactDone();
+    void startLaw();
+    void lawDone();
     void redrawCurrent();
     std::vector<FigureRow> figureRows() const;
     QString exactStatus() const;
@@ -109,6 +132,12 @@ class frmAnalysis final : public QWidget {
     bool computing_ = false;
     RunSetup computingFor_;
     std::optional<ExactFigures> exact_;
+
+    QFutureWatcher<ExactLaw> lawWatcher_;
+    bool lawComputing_ = false;
+    RunSetup lawFor_;
+    std::shared_ptr<std::atomic<bool>> lawCancel_;
+    std::optional<ExactLaw> law_;
 };
 
 }  // namespace korvale

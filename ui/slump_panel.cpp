@@ -19,7 +19,9 @@ SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
                              QStringLiteral("差枚（100枚ごと）"), QStringLiteral("回数"), this);
     spreadZero_ = addLine(spreadGraph_, QStringLiteral("0"), Qt::gray, true);
     spread_ = addLine(spreadGraph_, QStringLiteral("実測"), QColor(0xbf, 0x3f, 0x1f));
-    spreadGraph_.chart->legend()->hide();
+    exactSpread_ =
+        addLine(spreadGraph_, QStringLiteral("理論値（分布）"), QColor(0x20, 0x90, 0x20), true);
+    spreadGraph_.chart->legend()->markers(spreadZero_).front()->setVisible(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -27,7 +29,8 @@ SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(spreadGraph_.view, 2);
 }
 
-void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerStep) {
+void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerStep,
+                        std::shared_ptr<const OutcomeLaw> law) {
     const bool attempts = feed.attempts();
     spreadGraph_.view->setVisible(attempts);
     const MinMaxEnvelope& envelope =
@@ -54,6 +57,15 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
     }
     const CountHistogram& spread = feed.attemptTally().netPerAttempt();
     drawSteps(spread_, spread, 1.0);
+    if (law != binnedFrom_) {
+        binnedFrom_ = law;
+        binned_ = law ? binLaw(law->net.first, law->net.chance, spread.binWidth()) : BinnedLaw{};
+    }
+    if (law && spread.total() > 0) {
+        drawSteps(exactSpread_, binned_, static_cast<double>(spread.total()));
+    } else {
+        exactSpread_->clear();
+    }
     std::int64_t most = 0;
     for (const std::int64_t count : spread.counts()) {
         most = std::max(most, count);

@@ -6,8 +6,11 @@
 
 #include <QLineSeries>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
+#include "analysis/law_bins.h"
+#include "analysis/outcome_law.h"
 #include "ui/chart_parts.h"
 #include "ui/run_feed.h"
 
@@ -21,11 +24,15 @@ class SlumpPanel final : public QWidget {
 
     // `expectedPerStep`: the exact expected net coins per game (per-mode run) or per attempt,
     // drawn as a straight line the curve settles around; none while it is not known.
-    void redraw(const RunFeed& feed, std::optional<double> expectedPerStep);
+    // `law`: attempt run, the exact law of an attempt, drawn over the histogram as the counts
+    // it leads one to expect; null while it is not known.
+    void redraw(const RunFeed& feed, std::optional<double> expectedPerStep,
+                std::shared_ptr<const OutcomeLaw> law = nullptr);
 
     // What is drawn, for tests: the net coins curve and the histogram's outline.
     const QLineSeries& netLine() const { return *net_; }
     const QLineSeries& spreadLine() const { return *spread_; }
+    const QLineSeries& exactSpreadLine() const { return *exactSpread_; }
 
   private:
     Graph netGraph_;
@@ -35,6 +42,9 @@ class SlumpPanel final : public QWidget {
     QLineSeries* expected_ = nullptr;
     QLineSeries* spread_ = nullptr;
     QLineSeries* spreadZero_ = nullptr;
+    QLineSeries* exactSpread_ = nullptr;
+    std::shared_ptr<const OutcomeLaw> binnedFrom_;
+    BinnedLaw binned_;
 };
 
 }  // namespace korvale

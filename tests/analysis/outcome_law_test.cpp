@@ -257,5 +257,12 @@ TEST(OutcomeLawTest, RejectsWhatItDoesNotCover) {
     EXPECT_THROW(solveOutcomeLaw(6, {0.0, 0}), std::invalid_argument);
 }
 
+TEST(OutcomeLawTest, StopsWhenCalledOff) {
+    std::atomic<bool> cancel{true};
+    EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, &cancel), OutcomeLawCancelled);
+    cancel = false;
+    EXPECT_NO_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, &cancel));
+}
+
 }  // namespace
 }  // namespace korvale

@@ -8,7 +8,9 @@
 #include <map>
 
 #include "analysis/attempt.h"
+#include "analysis/gap_law.h"
 #include "analysis/long_run.h"
+#include "analysis/outcome_law.h"
 #include "analysis/machine_model.h"
 #include "analysis/setting_estimate.h"
 #include "report/table_text.h"
@@ -36,6 +38,16 @@ class AnalysisWindowTest : public FrameTest {
     void showTab(int index) {
         analysis().tabs().setCurrentIndex(index);
         analysis().refreshNow();
+    }
+
+    // The areas under a histogram's outline of steps, bin by bin: the heights of its tops.
+    static double stepHeights(const QLineSeries& line) {
+        const QList<QPointF> points = line.points();
+        double sum = 0;
+        for (qsizetype i = 1; i + 2 < points.size(); i += 2) {
+            sum += points[i].y();  // each bin's top is a pair of points at one height
+        }
+        return sum;
     }
 };
 
@@ -168,9 +180,33 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
         figureCell("BIG確率", FiguresPanel::MeasuredColumn),
         figureText(Unit::OneIn, static_cast<double>(analysis().feed().modeTally().games()) /
                                     static_cast<double>(analysis().feed().modeTally().bigs())));
+
+    // The ハマり tab: the exact share of long waits, and the exact laws drawn in the run's
+    // 20-game bins as percentages that add up to the chance held in the table (up to 3000).
+    showTab(2);
+    const LongRunGaps gaps = solveLongRunGaps(0);
+    const QTableWidget& table = analysis().droughtPanel().table();
+    EXPECT_EQ(table.item(0, 3)->text(), QString::number(100 * gaps.bigGap.atLeast(500), 'f', 2) +
+                                            QStringLiteral(" %"));
+    EXPECT_EQ(table.item(2, 3)->text(),
+              QString::number(100 * gaps.bigGap.atLeast(1500), 'f', 2) + QStringLiteral(" %"));
+    // Each 20-game bin of a drawn law holds the law's chances summed over its games.
+    for (const auto& [line, law] :
+         {std::pair{&analysis().droughtPanel().exactBigGapLine(), &gaps.bigGap},
+          std::pair{&analysis().droughtPanel().exactBonusGapLine(), &gaps.bonusGap}}) {
+        const QList<QPointF> points = line->points();
+        ASSERT_GT(points.size(), 100);  // bins up to well past the 1500-game ceiling
+        for (qsizetype i = 1; i + 2 < points.size(); i += 2) {
+            const auto start = static_cast<int>(points[i].x());
+            double sum = 0;
+            for (int n = std::max(start, 0); n < start + 20; ++n) {
+                sum += law->chance[static_cast<std::size_t>(n)];
+            }
+            ASSERT_NEAR(points[i].y(), std::max(100 * sum, 0.001), 1e-9) << start;
+        }
+    }
 }
 
-// An attempt run's figures take a while: the window says so, and the run goes on.
 TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     // Worked out once here (the window's worker then finds them made, which keeps the test
     // short under the sanitizers), with the end conditions read as the run reads them.
@@ -201,6 +237,30 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     ASSERT_GT(tally.attempts(), 20);
     EXPECT_NEAR(static_cast<double>(tally.games()) / static_cast<double>(tally.attempts()),
                 std::stod(text(Box::txt1P)), 0.005);
+}
+
+TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
+    // Ending at the first BIG: a law quick to work out, so the test stays short.
+    makeFrame(6);
+    chooseAttempts("0", "0");
+    runFor(40, [&](int yields) {
+        if (yields == 1) {
+            trigger("actAnalysis");
+        }
+    });
+    analysis().waitForLaw();
+    ASSERT_NE(analysis().law(), nullptr);
+    const OutcomeLaw law = solveOutcomeLaw(0, {0.0, 0});
+    showTab(0);
+    EXPECT_EQ(figureCell("勝ち越す確率", FiguresPanel::ExactColumn),
+              figureText(Unit::Share, law.pAhead));
+    // Over the histogram of the attempts' net coins: the counts the law leads one to expect,
+    // adding up to the attempts played.
+    showTab(1);
+    const auto attempts = static_cast<double>(analysis().feed().attemptTally().attempts());
+    ASSERT_GT(attempts, 50);
+    EXPECT_NEAR(stepHeights(analysis().slumpPanel().exactSpreadLine()), attempts,
+                1e-6 * attempts);
 }
 
 TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
