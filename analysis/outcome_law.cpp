@@ -11,6 +11,7 @@
 #include "analysis/attempt.h"
 #include "analysis/attempt_segments.h"
 #include "analysis/cost_rounding.h"
+#include "analysis/first_piece_transform.h"
 #include "analysis/fourier_transform.h"
 
 namespace korvale {
@@ -222,9 +223,9 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
 
 // The net's law: its transform at theta = 2 pi a / length for a = 0 .. length/2, from the
 // P values k of E[exp(i theta K) (exp(-i theta Nc / P) w^k)^G], w = exp(2 pi i / P).
-IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low,
-                  std::size_t length, unsigned threads, const std::atomic<bool>* cancel,
-                  double& arithmetic) {
+IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
+                  const PeriodicCost& cost, std::int64_t low, std::size_t length, unsigned threads,
+                  const std::atomic<bool>* cancel, double& arithmetic) {
     const std::size_t d = lanes.d;
     const auto period = static_cast<std::size_t>(cost.period);
     const std::size_t width = lanes.count + 1;  // the last lane carries the rounding's part
@@ -233,7 +234,7 @@ IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low
     const FourierTransform overPhase(period, width);
 
     // Entries of one lane and one game count share the game's phase: the coins' phases are
-    // summed first, then multiplied by it once.
+    // summed first, then multiplied by it once. The first piece comes in closed form instead.
     struct Group {
         std::size_t at;
         std::int32_t games;
@@ -243,7 +244,12 @@ IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low
     std::vector<Group> groups;
     std::vector<std::int32_t> coins;
     std::vector<double> masses;
-    std::vector<Lanes::Entry> sorted = lanes.entries;
+    std::vector<Lanes::Entry> sorted;
+    for (const Lanes::Entry& e : lanes.entries) {
+        if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
+            sorted.push_back(e);
+        }
+    }
     std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
         return a.lane != b.lane ? a.lane < b.lane : a.games < b.games;
     });
@@ -292,6 +298,7 @@ IntegerLaw netLaw(const Lanes& lanes, const PeriodicCost& cost, std::int64_t low
                 }
                 data[g.at] += multiply(sum, gamePhase[static_cast<std::size_t>(g.games)]);
             }
+            firstPiece.add(theta, lambda, data.data(), width);
             // h(j) = exp(-i theta excess(j)), entered at -j so that the same transform gives
             // its coefficients on w^-k.
             for (std::size_t j = 0; j < period; ++j) {
@@ -452,7 +459,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
-    law.net = netLaw(lanes, cost, netLow, netLength, threads, cancel, netArithmetic);
+    const FirstPieceTransform firstPiece(model, segments.postBigModes,
+                                         static_cast<std::size_t>(cost.period));
+    law.net = netLaw(lanes, firstPiece, cost, netLow, netLength, threads, cancel, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);

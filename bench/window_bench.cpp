@@ -76,77 +76,99 @@ BENCHMARK(BM_BareMachine)->ArgName("setting")->Arg(0)->Arg(5);
 // Arguments: run kind (0 per-mode, 1 attempts), write-through (1) or fast path (0), setting
 // index (0 for 設定１ .. 5 for 設定６; 設定６ logs the most bonuses), and the analysis window:
 // closed (-1) or open on the tab of that index (0 figures, 1 slump graph, 2 ハマり, 3 設定判別).
+// One second of a run on the real window, the analysis window open on tab `analysisTab` (none
+// for -1).
+struct WindowRunResult {
+    double games = 0;
+    double seconds = 0;
+    double cpuSeconds = 0;  // of the window's thread, where the run and its yields take place
+    int gridRows = 0;
+    double realYieldsPerSecond = 0;
+    double longestYieldGapMs = 0;
+    double stopToReturnMs = 0;
+    double analysisRedrawsPerSecond = 0;
+
+    double gamesPerCpuSecond() const { return games / cpuSeconds; }
+};
+
+WindowRunResult playWindowRun(bool attempts, bool writeThrough, int setting, int analysisTab) {
+    Xoshiro256PlusPlus generator(987654321);
+    frmMain window;
+    window.setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
+    window.runDisplays().setWriteThrough(writeThrough);
+    window.show();
+    window.findChild<QComboBox*>("cmbSettei")->setCurrentIndex(setting);
+    if (attempts) {
+        window.findChild<QAbstractButton*>("opt(1)")->click();
+    }
+    std::unique_ptr<korvale::frmAnalysis> analysis;
+    if (analysisTab >= 0) {
+        // The exact figures and the law of an attempt are worked out once per setup and kept:
+        // worked out here, before the run, the run measures the window's lasting cost, not the
+        // one-off work of its first opening.
+        const korvale::RunSetup setup{
+            true, attempts, setting, window.findChild<QLineEdit*>("txtBEnd")->text().toStdString(),
+            window.findChild<QLineEdit*>("txtREnd")->text().toStdString()};
+        korvale::solveExactFigures(setup);
+        if (attempts) {
+            korvale::solveExactLaw(setup, nullptr);
+        }
+        analysis = std::make_unique<korvale::frmAnalysis>(window);
+        analysis->tabs().setCurrentIndex(analysisTab);
+        analysis->show();
+    }
+    // Every real yield (events handled, displays repainted) is timed: the longest gap between
+    // two is how long a click or a key press can wait.
+    using Clock = std::chrono::steady_clock;
+    std::vector<Clock::time_point> realYields;
+    realYields.reserve(4096);
+    window.runDisplays().setYieldHook(
+        [&realYields](korvale::YieldPoint) { realYields.push_back(Clock::now()); });
+    auto* stop = window.findChild<QAbstractButton*>("cmdStop");
+    Clock::time_point stopClicked;
+    QTimer::singleShot(runMilliseconds, stop, [stop, &stopClicked] {
+        stopClicked = Clock::now();
+        stop->click();
+    });
+    const auto start = Clock::now();
+    const double cpuStart = threadCpuSeconds();
+    window.findChild<QAbstractButton*>("cmdStart")->click();
+    WindowRunResult result;
+    result.cpuSeconds = threadCpuSeconds() - cpuStart;
+    const auto end = Clock::now();
+    result.seconds = std::chrono::duration<double>(end - start).count();
+    result.games = window.findChild<QLineEdit*>("Text1")->text().toDouble();
+    result.gridRows = window.findChild<korvale::ResultsGrid*>("flex1")->rows() - 1;
+    for (std::size_t i = 1; i < realYields.size(); ++i) {
+        result.longestYieldGapMs = std::max(
+            result.longestYieldGapMs,
+            std::chrono::duration<double, std::milli>(realYields[i] - realYields[i - 1]).count());
+    }
+    result.realYieldsPerSecond = static_cast<double>(realYields.size()) / result.seconds;
+    result.stopToReturnMs = std::chrono::duration<double, std::milli>(end - stopClicked).count();
+    if (analysis) {
+        result.analysisRedrawsPerSecond = static_cast<double>(analysis->redraws()) / result.seconds;
+    }
+    return result;
+}
+
 void BM_WindowRun(benchmark::State& state) {
     const bool attempts = state.range(0) == 1;
     const bool writeThrough = state.range(1) == 1;
     const int setting = static_cast<int>(state.range(2));
     const int analysisTab = static_cast<int>(state.range(3));
     for (auto _ : state) {
-        Xoshiro256PlusPlus generator(987654321);
-        frmMain window;
-        window.setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
-        window.runDisplays().setWriteThrough(writeThrough);
-        window.show();
-        window.findChild<QComboBox*>("cmbSettei")->setCurrentIndex(setting);
-        if (attempts) {
-            window.findChild<QAbstractButton*>("opt(1)")->click();
-        }
-        std::unique_ptr<korvale::frmAnalysis> analysis;
-        if (analysisTab >= 0) {
-            // The exact figures and the law of an attempt are worked out once per setup and
-            // kept: worked out here, before the run, the run measures the window's lasting
-            // cost, not the one-off work of its first opening.
-            const korvale::RunSetup setup{
-                true, attempts, setting,
-                window.findChild<QLineEdit*>("txtBEnd")->text().toStdString(),
-                window.findChild<QLineEdit*>("txtREnd")->text().toStdString()};
-            korvale::solveExactFigures(setup);
-            if (attempts) {
-                korvale::solveExactLaw(setup, nullptr);
-            }
-            analysis = std::make_unique<korvale::frmAnalysis>(window);
-            analysis->tabs().setCurrentIndex(analysisTab);
-            analysis->show();
-        }
-        // Every real yield (events handled, displays repainted) is timed: the longest gap
-        // between two is how long a click or a key press can wait.
-        using Clock = std::chrono::steady_clock;
-        std::vector<Clock::time_point> realYields;
-        realYields.reserve(4096);
-        window.runDisplays().setYieldHook(
-            [&realYields](korvale::YieldPoint) { realYields.push_back(Clock::now()); });
-        auto* stop = window.findChild<QAbstractButton*>("cmdStop");
-        Clock::time_point stopClicked;
-        QTimer::singleShot(runMilliseconds, stop, [stop, &stopClicked] {
-            stopClicked = Clock::now();
-            stop->click();
-        });
-        const auto start = Clock::now();
-        const double cpuStart = threadCpuSeconds();
-        window.findChild<QAbstractButton*>("cmdStart")->click();
-        const double cpuSeconds = threadCpuSeconds() - cpuStart;
-        const auto end = Clock::now();
-        const std::chrono::duration<double> elapsed = end - start;
-        const double games = window.findChild<QLineEdit*>("Text1")->text().toDouble();
-        state.SetIterationTime(elapsed.count());
-        state.counters["games_per_s"] = games / elapsed.count();
+        const WindowRunResult run = playWindowRun(attempts, writeThrough, setting, analysisTab);
+        state.SetIterationTime(run.seconds);
+        state.counters["games_per_s"] = run.games / run.seconds;
         // On a shared machine the wall clock counts other programs' time too.
-        state.counters["games_per_cpu_s"] = games / cpuSeconds;
-        state.counters["grid_rows"] = window.findChild<korvale::ResultsGrid*>("flex1")->rows() - 1;
-        double longestGap = 0;
-        for (std::size_t i = 1; i < realYields.size(); ++i) {
-            longestGap = std::max(longestGap, std::chrono::duration<double, std::milli>(
-                                                  realYields[i] - realYields[i - 1])
-                                                  .count());
-        }
-        state.counters["real_yields_per_s"] =
-            static_cast<double>(realYields.size()) / elapsed.count();
-        state.counters["longest_yield_gap_ms"] = longestGap;
-        state.counters["stop_to_return_ms"] =
-            std::chrono::duration<double, std::milli>(end - stopClicked).count();
-        if (analysis) {
-            state.counters["analysis_redraws_per_s"] =
-                static_cast<double>(analysis->redraws()) / elapsed.count();
+        state.counters["games_per_cpu_s"] = run.gamesPerCpuSecond();
+        state.counters["grid_rows"] = run.gridRows;
+        state.counters["real_yields_per_s"] = run.realYieldsPerSecond;
+        state.counters["longest_yield_gap_ms"] = run.longestYieldGapMs;
+        state.counters["stop_to_return_ms"] = run.stopToReturnMs;
+        if (analysisTab >= 0) {
+            state.counters["analysis_redraws_per_s"] = run.analysisRedrawsPerSecond;
         }
     }
 }
@@ -165,6 +187,42 @@ BENCHMARK(BM_WindowRun)
     ->Args({1, 0, 0, 0})
     ->Args({1, 0, 0, 1})
     ->Args({1, 0, 0, 2})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The analysis window's cost to a run: a run with the window closed and one with it open on
+// tab `analysis_tab`, back to back (in turn which comes first), and the ratio of their games
+// per CPU second. On a shared machine a run's speed drifts by tens of percent from one second
+// to the next; the runs of a pair share the drift, so the median of the ratios over many
+// pairs measures the window alone:
+//
+//   build/release/bench/window_bench --benchmark_filter=WindowOverhead
+//       --benchmark_repetitions=15 --benchmark_report_aggregates_only=true
+void BM_WindowOverhead(benchmark::State& state) {
+    const bool attempts = state.range(0) == 1;
+    const int analysisTab = static_cast<int>(state.range(1));
+    static int pairs = 0;
+    for (auto _ : state) {
+        const bool openFirst = pairs++ % 2 == 1;
+        WindowRunResult open;
+        WindowRunResult closed;
+        if (openFirst) {
+            open = playWindowRun(attempts, false, 0, analysisTab);
+            closed = playWindowRun(attempts, false, 0, -1);
+        } else {
+            closed = playWindowRun(attempts, false, 0, -1);
+            open = playWindowRun(attempts, false, 0, analysisTab);
+        }
+        state.SetIterationTime(open.seconds + closed.seconds);
+        state.counters["open_to_closed"] = open.gamesPerCpuSecond() / closed.gamesPerCpuSecond();
+        state.counters["closed_games_per_cpu_s"] = closed.gamesPerCpuSecond();
+        state.counters["open_games_per_cpu_s"] = open.gamesPerCpuSecond();
+    }
+}
+BENCHMARK(BM_WindowOverhead)
+    ->ArgNames({"attempts", "analysis_tab"})
+    ->ArgsProduct({{0, 1}, {0, 1, 2, 3}})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

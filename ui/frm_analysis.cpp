@@ -172,8 +172,8 @@ ExactLaw solveExactLaw(const RunSetup& setup, const std::atomic<bool>* cancel) {
         EndConditions end;
         end.bigEnd = readLenient(setup.bigEndText);
         end.regEnd = toInt32HalfEven(readLenient(setup.regEndText));
-        result.law = std::make_shared<const OutcomeLaw>(
-            solveOutcomeLaw(setup.setting, end, 0, cancel));
+        result.law =
+            std::make_shared<const OutcomeLaw>(solveOutcomeLaw(setup.setting, end, 0, cancel));
     } catch (const OutcomeLawCancelled&) {
         result.cancelled = true;
         return result;  // not kept: asked again, it is worked out again
@@ -299,7 +299,8 @@ void frmAnalysis::startLaw() {
     lawComputing_ = true;
     lawFor_ = setup;
     lawCancel_ = std::make_shared<std::atomic<bool>>(false);
-    lawWatcher_.setFuture(QtConcurrent::run(&lawPool(), solveLawAtLowPriority, lawFor_, lawCancel_));
+    lawWatcher_.setFuture(
+        QtConcurrent::run(&lawPool(), solveLawAtLowPriority, lawFor_, lawCancel_));
 }
 
 void frmAnalysis::lawDone() {
@@ -383,6 +384,7 @@ void frmAnalysis::redrawCurrent() {
     } else if (current == drought_) {
         drought_->redraw(feed_, exact_ ? exact_->gaps : nullptr);
     } else if (current == posterior_) {
+        feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(
             feed_, exact_ ? exact_->estimator.get() : nullptr,
             static_cast<std::int64_t>(readLenient(

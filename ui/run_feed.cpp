@@ -7,6 +7,7 @@ namespace korvale {
 void RunFeed::restart(const RunSetup& setup) {
     setup_ = setup;
     taken_ = 0;
+    filterTaken_ = 0;
     modeTally_ = ModeRunTally(setup.setting);
     attemptTally_ = AttemptRunTally(setup.setting);
     filter_.reset();
@@ -36,15 +37,27 @@ bool RunFeed::catchUp(const ResultsGridModel& rows, int most) {
             const std::string_view kind = rows.cellWords(row, 0);
             if (kind == "BIG" || kind == "REG") {
                 modeTally_.addBonus(kind == "BIG", b, c);
-                if (filter_ && b >= 1) {
-                    filter_->addBonus(kind == "BIG" ? BonusKind::Big : BonusKind::Reg, b);
-                }
             }
         }
     }
     const bool took = end > taken_;
     taken_ = end;
     return took;
+}
+
+void RunFeed::catchUpFilter(const ResultsGridModel& rows) {
+    if (!filter_ || rows.dataRows() < taken_) {
+        return;
+    }
+    std::int32_t games = 0;
+    std::int32_t mode = 0;  // read only to take the rows the tallies take
+    for (; filterTaken_ < taken_; ++filterTaken_) {
+        const std::string_view kind = rows.cellWords(filterTaken_, 0);
+        if ((kind == "BIG" || kind == "REG") && rows.cellNumber(filterTaken_, 1, games) &&
+            rows.cellNumber(filterTaken_, 2, mode) && games >= 1) {
+            filter_->addBonus(kind == "BIG" ? BonusKind::Big : BonusKind::Reg, games);
+        }
+    }
 }
 
 }  // namespace korvale

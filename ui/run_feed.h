@@ -21,6 +21,10 @@ class RunFeed {
     // Takes up to `most` of the rows logged since the last call; true when it took any. A grid
     // with fewer rows than were taken belongs to a new run: the tallies start over.
     bool catchUp(const ResultsGridModel& rows, int most = 1 << 18);
+    // Feeds the setting filter the rows the tallies have taken and it has not. Only the
+    // posterior needs it, and only while it is on show: fed with every row as it comes, it
+    // would cost the run a few percent of its speed for nothing.
+    void catchUpFilter(const ResultsGridModel& rows);
 
     const RunSetup& setup() const { return setup_; }
     bool attempts() const { return setup_.attempts; }
@@ -28,12 +32,14 @@ class RunFeed {
     const ModeRunTally& modeTally() const { return modeTally_; }
     const AttemptRunTally& attemptTally() const { return attemptTally_; }
     // Per-mode run: the setting filter fed every bonus's kind and games (never its mode), from
-    // the morning, as the run's machine starts; nullptr for an attempt run.
+    // the morning, as the run's machine starts, up to the last catchUpFilter; nullptr for an
+    // attempt run.
     const SettingFilter* settingFilter() const { return filter_ ? &*filter_ : nullptr; }
 
   private:
     RunSetup setup_;
     int taken_ = 0;
+    int filterTaken_ = 0;
     ModeRunTally modeTally_;
     AttemptRunTally attemptTally_;
     std::optional<SettingFilter> filter_;
