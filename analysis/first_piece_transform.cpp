@@ -148,13 +148,17 @@ void FirstPieceTransform::add(double coinPhase, double gamePhase, Complex* data,
     // Games 1 .. ceilingGame - 1: game g = j + k p for k = 0 .. (ceilingGame - 1 - j) / p.
     std::size_t cachedTerms = 0;
     Matrix cachedSum{};
+    // Each game's phase from the one before (a period of steps drifts by some 1e-14 at most).
+    const Complex gameStep = std::polar(1.0, -gamePhase);
+    Complex phase = gameStep;
     for (std::size_t j = 1; j <= firstGames && j < ceilingGame; ++j) {
         const std::size_t terms = (ceilingGame - 1 - j) / p + 1;
         if (terms != cachedTerms) {
             cachedTerms = terms;
             cachedSum = product(geometric(periodStep, terms).first, beforeBigs);
         }
-        addRow(u[j], cachedSum, std::polar(1.0, -gamePhase * static_cast<double>(j)), j);
+        addRow(u[j], cachedSum, phase, j);
+        phase = multiply(phase, gameStep);
     }
     // The state at the ceiling's first game, then games ceilingGame + t for t = t0 + k p, all k.
     const std::size_t full = (ceilingGame - 1) / p;
@@ -182,9 +186,10 @@ void FirstPieceTransform::add(double coinPhase, double gamePhase, Complex* data,
         }
     }
     Row v = atCeiling;
+    phase = std::polar(1.0, -gamePhase * static_cast<double>(ceilingGame));
     for (std::size_t t = 0; t < p; ++t) {
-        const std::size_t game = ceilingGame + t;
-        addRow(v, tail, std::polar(1.0, -gamePhase * static_cast<double>(game)), game);
+        addRow(v, tail, phase, ceilingGame + t);
+        phase = multiply(phase, gameStep);
         v = times(v, from);
     }
 }

@@ -30,23 +30,28 @@ void BM_LongRunGapsAllSettings(benchmark::State& state) {
 }
 BENCHMARK(BM_LongRunGapsAllSettings)->Unit(benchmark::kMillisecond);
 
-// The laws of one attempt's net coins, games and BIGs on one thread. Arguments: setting
-// index, BIG end, REG end.
+// The laws of one attempt's net coins, games and BIGs. Arguments: setting index, BIG end,
+// REG end, threads (0: as many as the machine has; timed by the wall clock).
 void BM_OutcomeLaw(benchmark::State& state) {
     const auto setting = static_cast<std::int32_t>(state.range(0));
     const korvale::EndConditions end{static_cast<double>(state.range(1)),
                                      static_cast<std::int32_t>(state.range(2))};
+    const auto threads = static_cast<unsigned>(state.range(3));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, 1));
+        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, threads));
     }
 }
 BENCHMARK(BM_OutcomeLaw)
-    ->Args({0, 0, 0})
-    ->Args({5, 10, 5})
-    ->Args({0, 300, 100})
+    ->ArgNames({"setting", "big_end", "reg_end", "threads"})
+    ->Args({0, 0, 0, 1})
+    ->Args({0, 10, 0, 1})
+    ->Args({5, 10, 5, 1})
+    ->Args({0, 300, 100, 1})
+    ->Args({0, 300, 100, 0})
     ->Iterations(1)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true)
+    ->UseRealTime()
     ->Unit(benchmark::kSecond);
 
 // Arguments: setting index, BIG end, REG end.
