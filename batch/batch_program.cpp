@@ -1,6 +1,8 @@
 #include "batch/batch_program.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -42,7 +44,8 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
     if (!options.logPath.empty()) {
         log.reset(std::fopen(options.logPath.c_str(), "wb"));
         if (!log) {
-            err << "korvale-batch: --log: cannot open \"" << options.logPath << "\" for writing\n";
+            err << "korvale-batch: --log: cannot open \"" << options.logPath
+                << "\" for writing: " << std::strerror(errno) << "\n";
             return 2;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,9 +35,15 @@ std::string historyText(const std::string& path, std::istream& in) {
     if (std::filesystem::is_directory(path, error)) {
         throw HistoryInputError(fmt::format("korvale-batch: \"{}\" is a folder, not a file", path));
     }
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        throw HistoryInputError(fmt::format("korvale-batch: cannot open \"{}\"", path));
+        // The stream sets no reason of its own; the system's, when it gave one, says why.
+        const int reason = errno;
+        throw HistoryInputError(
+            reason != 0
+                ? fmt::format("korvale-batch: cannot open \"{}\": {}", path, std::strerror(reason))
+                : fmt::format("korvale-batch: cannot open \"{}\"", path));
     }
     std::string text = readAll(file);
     if (file.bad()) {

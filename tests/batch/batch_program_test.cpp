@@ -104,7 +104,8 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
         {{"simulate", "special", "--log", "/nonexistent-folder/rows.csv", "--attempts", "10"},
-         "korvale-batch: --log: cannot open"},
+         "korvale-batch: --log: cannot open \"/nonexistent-folder/rows.csv\" for writing: No such "
+         "file or directory"},
         {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
         {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
         {{"exact", "--games", "5"}, "korvale-batch: The following argument"},

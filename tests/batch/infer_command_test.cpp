@@ -155,7 +155,8 @@ TEST(InferCommandTest, BadInputExits2NamingTheLineWithNothingOnStdout) {
          "korvale-batch: standard input: line 2: \"REG -7\": the games cannot be negative\n"},
         {{"infer", "/nonexistent-folder/history.csv"},
          "",
-         "korvale-batch: cannot open \"/nonexistent-folder/history.csv\"\n"},
+         "korvale-batch: cannot open \"/nonexistent-folder/history.csv\": No such file or "
+         "directory\n"},
         {{"infer", "-", "--start", "noon"},
          "",
          "korvale-batch: --start: expected morning or joined"},
