@@ -162,10 +162,7 @@ void FirstPieceTransform::add(double coinPhase, double gamePhase, Complex* data,
     }
     // The state at the ceiling's first game, then games ceilingGame + t for t = t0 + k p, all k.
     const std::size_t full = (ceilingGame - 1) / p;
-    Row atCeiling = u[(ceilingGame - 1) % p + 1];
-    for (std::size_t k = 0; k < full; ++k) {
-        atCeiling = times(atCeiling, perPeriod);
-    }
+    const Row atCeiling = times(u[(ceilingGame - 1) % p + 1], power(perPeriod, full));
     const Matrix fromPeriod = power(from, p);
     Matrix iMinus = identity();
     for (std::size_t i = 0; i < modes; ++i) {

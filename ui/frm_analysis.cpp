@@ -43,19 +43,26 @@ std::map<std::string, ExactFigures>& exactCache() {
     return *cache;
 }
 
-// One worker, at the lowest priority (its own helper threads inherit it): the run and the
-// window come first.
+// A pool of one worker, made once and kept while the program runs.
+QThreadPool* oneWorker() {
+    auto* made = new QThreadPool;
+    made->setMaxThreadCount(1);
+    return made;
+}
+
+// The workers run at the lowest priority (their own helper threads inherit it): the run and
+// the window come first.
+void lowerThisThreadsPriority() {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+}
+
 QThreadPool& exactPool() {
-    static QThreadPool* pool = [] {
-        auto* made = new QThreadPool;
-        made->setMaxThreadCount(1);
-        return made;
-    }();
+    static QThreadPool* pool = oneWorker();
     return *pool;
 }
 
 ExactFigures solveAtLowPriority(const RunSetup& setup) {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    lowerThisThreadsPriority();
     return solveExactFigures(setup);
 }
 
@@ -68,16 +75,12 @@ std::map<std::string, ExactLaw>& lawCache() {
 }
 
 QThreadPool& lawPool() {
-    static QThreadPool* pool = [] {
-        auto* made = new QThreadPool;
-        made->setMaxThreadCount(1);
-        return made;
-    }();
+    static QThreadPool* pool = oneWorker();
     return *pool;
 }
 
 ExactLaw solveLawAtLowPriority(const RunSetup& setup, std::shared_ptr<std::atomic<bool>> cancel) {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    lowerThisThreadsPriority();
     return solveExactLaw(setup, cancel.get());
 }
 

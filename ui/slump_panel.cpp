@@ -70,17 +70,18 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
     for (const std::int64_t count : spread.counts()) {
         most = std::max(most, count);
     }
-    // The middle 99.8% of the attempts: a few very long attempts would squeeze the rest.
+    // The middle 98% of the attempts: the long right tail (the 1% that win most) would squeeze
+    // the rest.
     double first = static_cast<double>(spread.firstBinStart());
     double last = first;
     std::int64_t seen = 0;
     for (const std::int64_t count : spread.counts()) {
-        if (static_cast<double>(seen) < 0.001 * static_cast<double>(spread.total())) {
+        if (static_cast<double>(seen) < 0.01 * static_cast<double>(spread.total())) {
             first = last;
         }
         seen += count;
         last += static_cast<double>(spread.binWidth());
-        if (static_cast<double>(seen) >= 0.999 * static_cast<double>(spread.total())) {
+        if (static_cast<double>(seen) >= 0.99 * static_cast<double>(spread.total())) {
             break;
         }
     }
