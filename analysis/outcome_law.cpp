@@ -233,16 +233,20 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     const double nc = static_cast<double>(cost.thousandths * cost.period / 1000);
     const FourierTransform overPhase(period, width);
 
-    // Entries of one lane and one game count share the game's phase: the coins' phases are
-    // summed first, then multiplied by it once. The first piece comes in closed form instead.
+    // Entries of one lane and one game count share the game's phase (and the BIG's coins):
+    // their REG counts run through a short range, so each group's REG phases are summed first
+    // from one table, with the masses of the counts in the range in a row (zeros where a count
+    // has no entry), then multiplied by the game's phase once. The first piece comes in closed
+    // form instead.
     struct Group {
         std::size_t at;
         std::int32_t games;
-        std::uint32_t firstCoin;
-        std::uint32_t endCoin;
+        bool big;
+        std::int32_t firstReg;
+        std::uint32_t begin;
+        std::uint32_t end;
     };
     std::vector<Group> groups;
-    std::vector<std::int32_t> coins;
     std::vector<double> masses;
     std::vector<Lanes::Entry> sorted;
     for (const Lanes::Entry& e : lanes.entries) {
@@ -251,28 +255,30 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
         }
     }
     std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
-        return a.lane != b.lane ? a.lane < b.lane : a.games < b.games;
+        return a.lane != b.lane     ? a.lane < b.lane
+               : a.games != b.games ? a.games < b.games
+                                    : a.regs < b.regs;
     });
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         const Lanes::Entry& e = sorted[i];
         if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
+            const auto at = static_cast<std::uint32_t>(masses.size());
             groups.push_back({static_cast<std::size_t>(e.games) % period * width +
                                   static_cast<std::size_t>(e.lane),
-                              e.games, static_cast<std::uint32_t>(coins.size()), 0});
+                              e.games, e.big, e.regs, at, at});
         }
-        coins.push_back((e.big ? coinsPerBig : 0) + coinsPerReg * e.regs);
-        masses.push_back(e.mass);
-        groups.back().endCoin = static_cast<std::uint32_t>(coins.size());
+        Group& group = groups.back();
+        masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
+        masses.back() += e.mass;
+        group.end = static_cast<std::uint32_t>(masses.size());
     }
-    const auto mostCoins = static_cast<std::size_t>(coinsPerBig + coinsPerReg * lanes.mostRegs);
-
     std::vector<Complex> transform(length, 0.0);
     // One theta after another, shared out among the threads; each writes only its own.
     std::atomic<std::size_t> nextA{0};
     auto work = [&] {
         std::vector<Complex> data(period * width);
         std::vector<Complex> gamePhase(static_cast<std::size_t>(lanes.longestGames) + 1);
-        std::vector<Complex> coinPhase(mostCoins + 1);
+        std::vector<Complex> regPhase(static_cast<std::size_t>(lanes.mostRegs) + 1);
         for (std::size_t a = nextA++; a <= length / 2; a = nextA++) {
             if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
                 return;
@@ -289,14 +295,34 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                 }
             };
             fill(gamePhase, -lambda);
-            fill(coinPhase, theta);
+            fill(regPhase, theta * coinsPerReg);
+            const Complex bigPhase = std::polar(1.0, theta * coinsPerBig);
             std::fill(data.begin(), data.end(), Complex(0.0));
             for (const Group& g : groups) {
-                Complex sum = 0.0;
-                for (std::uint32_t i = g.firstCoin; i < g.endCoin; ++i) {
-                    sum += masses[i] * coinPhase[static_cast<std::size_t>(coins[i])];
+                // Two sums in turn, so that each addition need not wait for the one before.
+                const double* mass = masses.data() + g.begin;
+                const Complex* phase = regPhase.data() + g.firstReg;
+                const std::uint32_t count = g.end - g.begin;
+                double re0 = 0.0;
+                double im0 = 0.0;
+                double re1 = 0.0;
+                double im1 = 0.0;
+                std::uint32_t n = 0;
+                for (; n + 1 < count; n += 2) {
+                    re0 += mass[n] * phase[n].real();
+                    im0 += mass[n] * phase[n].imag();
+                    re1 += mass[n + 1] * phase[n + 1].real();
+                    im1 += mass[n + 1] * phase[n + 1].imag();
                 }
-                data[g.at] += multiply(sum, gamePhase[static_cast<std::size_t>(g.games)]);
+                if (n < count) {
+                    re0 += mass[n] * phase[n].real();
+                    im0 += mass[n] * phase[n].imag();
+                }
+                Complex gamePart = gamePhase[static_cast<std::size_t>(g.games)];
+                if (g.big) {
+                    gamePart = multiply(gamePart, bigPhase);
+                }
+                data[g.at] += multiply(Complex(re0 + re1, im0 + im1), gamePart);
             }
             firstPiece.add(theta, lambda, data.data(), width);
             // h(j) = exp(-i theta excess(j)), entered at -j so that the same transform gives
