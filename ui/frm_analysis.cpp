@@ -186,6 +186,10 @@ ExactLaw solveExactLaw(const RunSetup& setup, const std::atomic<bool>* cancel) {
             "＋1G以下の場合に求めます）。");
     } catch (const std::bad_alloc&) {
         result.failure = QStringLiteral("メモリが足りず、一回の差枚の分布は求められません。");
+    } catch (const std::exception& error) {
+        // Whatever else goes wrong is said, not thrown into the window's thread.
+        result.failure = QStringLiteral("一回の差枚の分布は求められませんでした（%1）。")
+                             .arg(QString::fromUtf8(error.what()));
     }
     const std::lock_guard lock(lawCacheMutex);
     lawCache().emplace(key, result);
