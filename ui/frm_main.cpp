@@ -1,11 +1,9 @@
 #include "ui/frm_main.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <map>
@@ -224,19 +222,10 @@ void frmMain::setFocusOrder() {
 }
 
 void frmMain::centreOnScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
     // Inside a frame with a menu bar the frame is the window, and it centres itself.
-    if (screen == nullptr || !isWindow()) {
-        return;
+    if (isWindow()) {
+        centreOnPrimaryScreen(*this);
     }
-    // The frame is known only once the window manager has put it round the window; until then
-    // its margins are 0.
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                           frame.right() - client.right(), frame.bottom() - client.bottom());
-    move(centredClientPosition(screen->availableGeometry(), size(), margins) -
-         (client.topLeft() - pos()));
 }
 
 void frmMain::showEvent(QShowEvent* event) {

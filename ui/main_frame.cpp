@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -72,16 +71,7 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
 
 // Centred by the frame the window manager puts round the window (known once it is shown).
 void MainFrame::centreOnScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                           frame.right() - client.right(), frame.bottom() - client.bottom());
-    move(centredClientPosition(screen->availableGeometry(), size(), margins) -
-         (client.topLeft() - pos()));
+    centreOnPrimaryScreen(*this);
 }
 
 void MainFrame::showEvent(QShowEvent* event) {
