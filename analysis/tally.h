@@ -28,6 +28,7 @@ class Tally {
     void merge(const Tally& other);
 
     std::int64_t total() const { return total_; }
+    double sum() const { return sum_; }
     // The lowest and the highest value seen; need total() > 0.
     std::int64_t lowest() const;
     std::int64_t highest() const;

@@ -38,7 +38,7 @@ Report simulationReport(const BatchResult& result) {
     Report report{.command = "simulate", .facts = runFacts(plan)};
     if (plan.run == RunKind::Normal) {
         FigureGroup group = measuredLongRunGroup(plan.setting, result.normal, result.batches);
-        addMeasuredGaps(group, result.bigGaps, result.bonusGaps);
+        addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches);
         report.groups.push_back(std::move(group));
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);

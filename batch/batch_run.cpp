@@ -190,6 +190,8 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
                               worker.normal.batches.end());
         result.attempt.merge(worker.attempt);
         result.bigGaps.merge(worker.normal.bigGaps);
+        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
+                                    worker.normal.bigGapBatches.end());
         result.bonusGaps.merge(worker.normal.bonusGaps);
     }
     if (log != nullptr) {

@@ -44,6 +44,7 @@ struct BatchResult {
     std::vector<NormalTotals> batches;  // normal run: every machine's batches, thread by thread
     AttemptTotals attempt;              // attempt run: all finished attempts
     Tally bigGaps;                      // normal run: games from BIG to BIG, all machines
+    std::vector<Tally> bigGapBatches;   // the same, batch by batch as `batches`
     Tally bonusGaps;                    // normal run: games from bonus to bonus
     double seconds = 0.0;               // wall time of the play
     std::int64_t gamesPlayed = 0;       // every game played, unfinished attempts included

@@ -7,20 +7,30 @@
 
 namespace korvale {
 
+void BatchSeries::close(const NormalTotals& batch) {
+    batches_.push_back(batch);
+    gapBatches_.push_back(std::move(fillingGaps_));
+    fillingGaps_ = Tally();
+}
+
 void BatchSeries::record(const NormalTotals& running) {
     NormalTotals batch = running;
     batch -= boundary_;
     if (batch.games < batchGames_) {
         return;
     }
-    batches_.push_back(batch);
+    close(batch);
     boundary_ = running;
     if (batches_.size() == maxBatches) {
         for (std::size_t i = 0; i < maxBatches / 2; ++i) {
             batches_[i] = batches_[2 * i];
             batches_[i] += batches_[2 * i + 1];
+            Tally gaps = std::move(gapBatches_[2 * i]);
+            gaps.merge(gapBatches_[2 * i + 1]);
+            gapBatches_[i] = std::move(gaps);
         }
         batches_.resize(maxBatches / 2);
+        gapBatches_.resize(maxBatches / 2);
         batchGames_ *= 2;
     }
 }
@@ -29,7 +39,7 @@ std::vector<NormalTotals> BatchSeries::finish(const NormalTotals& running) {
     NormalTotals last = running;
     last -= boundary_;
     if (last.games > 0) {
-        batches_.push_back(last);
+        close(last);
         boundary_ = running;
     }
     return batches_;
@@ -68,6 +78,7 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
                     ++running.modeBigs[static_cast<std::size_t>(mode)];
                     if (bigSeen) {
                         bigGaps.add(sinceBig);
+                        series.addBigGap(sinceBig);
                     }
                     bigSeen = true;
                     sinceBig = 0;
@@ -84,7 +95,9 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
         series.record(running);
         control.report(thread, running.games, 0);
     }
-    return {running, series.finish(running), std::move(bigGaps), std::move(bonusGaps)};
+    std::vector<NormalTotals> batches = series.finish(running);
+    return {running, std::move(batches), std::move(bigGaps), std::move(bonusGaps),
+            series.takeBigGapBatches()};
 }
 
 }  // namespace korvale

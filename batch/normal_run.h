@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "analysis/run_totals.h"
@@ -23,15 +24,23 @@ class BatchSeries {
     static constexpr std::int64_t firstBatchGames = 1 << 15;
     static constexpr std::size_t maxBatches = 64;
 
+    // A BIG's wait, counted in the batch being filled.
+    void addBigGap(std::int64_t games) { fillingGaps_.add(games); }
     // Called with the machine's running totals after each stretch of games.
     void record(const NormalTotals& running);
     // Closes the last, partial batch. Returns every batch in order.
     std::vector<NormalTotals> finish(const NormalTotals& running);
+    // The BIG waits of each batch, in the same order (after finish).
+    std::vector<Tally> takeBigGapBatches() { return std::move(gapBatches_); }
 
   private:
+    void close(const NormalTotals& batch);
+
     std::int64_t batchGames_ = firstBatchGames;
     NormalTotals boundary_;
     std::vector<NormalTotals> batches_;
+    Tally fillingGaps_;
+    std::vector<Tally> gapBatches_;
 };
 
 // What one thread of a normal run hands back.
@@ -42,6 +51,9 @@ struct NormalShare {
     // machine's first BIG (its first wait starts in mode 0, not in the long run's modes).
     Tally bigGaps;
     Tally bonusGaps;
+    // The BIG waits batch by batch (as `batches`): consecutive waits are not independent (the
+    // mode a BIG leads to lasts), so their intervals come from the batches.
+    std::vector<Tally> bigGapBatches;
 };
 
 // Games are played in blocks of this many between checks for a stop request, counter room

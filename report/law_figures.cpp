@@ -187,20 +187,57 @@ void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps) {
     group.details.push_back(makeFigure("gap_law_cut", gaps.lostMass));
 }
 
-void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps) {
+void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
+                     const std::vector<Tally>& bigGapBatches) {
+    // A ratio over the batches: `part(batch)` of the batch's waits (x: its number of waits).
+    const auto overBatches = [&](auto part) {
+        RatioSums sums;
+        for (const Tally& batch : bigGapBatches) {
+            sums.add(static_cast<double>(batch.total()), part(batch));
+        }
+        return sums;
+    };
     for (const std::int32_t games : gapThresholds) {
         if (bigGaps.total() == 0) {
             group.figures.push_back(makeFigure(gapKey(games), std::nullopt));
             continue;
         }
         const double share = bigGaps.shareAtLeast(games);
-        group.figures.push_back(makeFigure(gapKey(games), share, bigGaps.shareInterval(share)));
+        const RatioSums sums = overBatches(
+            [games](const Tally& batch) { return static_cast<double>(batch.countAtLeast(games)); });
+        Interval interval = sums.interval95(share);
+        interval.low = std::max(interval.low, 0.0);
+        interval.high = std::min(interval.high, 1.0);
+        group.figures.push_back(makeFigure(gapKey(games), share, interval));
     }
-    group.figures.push_back(
-        bigGaps.total() == 0 ? makeFigure("big_gap_mean", std::nullopt)
-                             : makeFigure("big_gap_mean", bigGaps.mean(), bigGaps.meanInterval()));
+    if (bigGaps.total() == 0) {
+        group.figures.push_back(makeFigure("big_gap_mean", std::nullopt));
+    } else {
+        const RatioSums sums = overBatches([](const Tally& batch) { return batch.sum(); });
+        group.figures.push_back(
+            makeFigure("big_gap_mean", bigGaps.mean(), sums.interval95(bigGaps.mean())));
+    }
     group.figures.push_back(makeFigure("big_gaps", static_cast<double>(bigGaps.total())));
-    addPercentiles(group, "big_gap", bigGaps);
+    // A percentile's interval by the batches' spread of the share of waits up to it, read back
+    // through the whole run's law (Woodruff's interval, with the batches' variance).
+    for (const double percent : lawPercentiles) {
+        const double q = percent / 100.0;
+        if (bigGaps.total() == 0) {
+            group.figures.push_back(makeFigure(percentileKey("big_gap", percent), std::nullopt));
+            continue;
+        }
+        const std::int64_t value = bigGaps.quantile(q);
+        const RatioSums sums = overBatches([value](const Tally& batch) {
+            return static_cast<double>(batch.total() - batch.countAtLeast(value + 1));
+        });
+        Interval interval = sums.interval95(q);
+        if (interval.known) {
+            interval.low = static_cast<double>(bigGaps.quantile(std::max(interval.low, 0.0)));
+            interval.high = static_cast<double>(bigGaps.quantile(std::min(interval.high, 1.0)));
+        }
+        group.figures.push_back(
+            makeFigure(percentileKey("big_gap", percent), static_cast<double>(value), interval));
+    }
     constexpr std::int64_t longest = 3000;
     group.series.push_back(measuredLaw("big_gap_law", bigGaps, longest));
     group.series.push_back(measuredLaw("bonus_gap_law", bonusGaps, longest));

@@ -4,6 +4,8 @@
 // worked out exactly from the machine's chain, or measured over a run, under the same keys so
 // that exact and measured sit side by side.
 
+#include <vector>
+
 #include "analysis/gap_law.h"
 #include "analysis/outcome_law.h"
 #include "analysis/run_totals.h"
@@ -18,6 +20,10 @@ void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& totals);
 
 // big_gap_ge_500/1000/1500, big_gap_mean, big_gap_p<n>; series big_gap_law, bonus_gap_law.
 void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps);
-void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps);
+// Measured: the intervals of the shares, the mean and the percentiles come from the run's
+// batches (`bigGapBatches`: the waits batch by batch), since one wait tells of the next (the
+// mode a BIG leads to lasts); with fewer than two batches there are none.
+void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
+                     const std::vector<Tally>& bigGapBatches);
 
 }  // namespace korvale

@@ -53,7 +53,7 @@ TEST(LawFiguresTest, ExactKeysAreAlsoMeasured) {
         bonusGaps.add(gap / 2 + 1);
     }
     FigureGroup measuredLongRun;
-    addMeasuredGaps(measuredLongRun, bigGaps, bonusGaps);
+    addMeasuredGaps(measuredLongRun, bigGaps, bonusGaps, {bigGaps});
     const std::set<std::string> measuredGaps = keysOf(measuredLongRun);
     for (const std::string& key : keysOf(exactLongRun)) {
         EXPECT_TRUE(measuredGaps.contains(key)) << key;
@@ -121,6 +121,46 @@ TEST(TallyTest, GrowsBothWaysAndMergesAgainstASortedList) {
     EXPECT_EQ(tally.countOf(-100000), 0);
     EXPECT_EQ(tally.countAtLeast(6), 4);  // 7, 7, 400, 1200
     EXPECT_EQ(tally.countAtLeast(-100000), 11);
+}
+
+TEST(MeasuredGapsTest, IntervalsComeFromTheBatches) {
+    // Four batches of ten waits: two of 100 games each, two of 900. Worked by hand with the
+    // ratio estimator over batches (x = 10 waits, n = 4, t(3) = 3.182 as tables give it):
+    //  share >= 500 = 0.5, y = 0, 0, 10, 10: sum (y - 0.5 x)^2 = 100, se = sqrt(100 / 12) / 10
+    //  = 0.288675, half-width 0.918564, clipped to [0, 1];
+    //  mean = 500, y = 1000, 1000, 9000, 9000: sum (y - 500 x)^2 = 4 * 4000^2, se =
+    //  sqrt(64e6 / 12) / 10 = 230.940, half-width 734.851;
+    //  median = 100 (the 20th of 40), the share up to it 0.5 with the same half-width as above,
+    //  so its interval runs from the 0th to the 100th percentile: 100 .. 900.
+    // Taken as forty independent waits the intervals would be far narrower.
+    std::vector<Tally> batches(4);
+    Tally all;
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+        for (int i = 0; i < 10; ++i) {
+            batches[b].add(b < 2 ? 100 : 900);
+            all.add(b < 2 ? 100 : 900);
+        }
+    }
+    FigureGroup group;
+    addMeasuredGaps(group, all, all, batches);
+    const Figure* share = group.find("big_gap_ge_500");
+    ASSERT_NE(share, nullptr);
+    EXPECT_DOUBLE_EQ(share->value.value(), 0.5);
+    EXPECT_DOUBLE_EQ(share->ci95.low, 0.0);
+    EXPECT_DOUBLE_EQ(share->ci95.high, 1.0);
+    const Figure* mean = group.find("big_gap_mean");
+    EXPECT_DOUBLE_EQ(mean->value.value(), 500.0);
+    EXPECT_NEAR(mean->ci95.low, 500.0 - 734.851, 1e-2);
+    EXPECT_NEAR(mean->ci95.high, 500.0 + 734.851, 1e-2);
+    EXPECT_LT(all.meanInterval().high - 500.0, 200.0);  // the independent reading
+    const Figure* median = group.find("big_gap_p50");
+    EXPECT_EQ(median->value.value(), 100.0);
+    EXPECT_EQ(median->ci95.low, 100.0);
+    EXPECT_EQ(median->ci95.high, 900.0);
+    // With a single batch there is no spread to go by: no interval.
+    FigureGroup single;
+    addMeasuredGaps(single, all, all, {all});
+    EXPECT_FALSE(single.find("big_gap_mean")->ci95.known);
 }
 
 }  // namespace
