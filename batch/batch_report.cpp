@@ -38,7 +38,8 @@ Report simulationReport(const BatchResult& result) {
     Report report{.command = "simulate", .facts = runFacts(plan)};
     if (plan.run == RunKind::Normal) {
         FigureGroup group = measuredLongRunGroup(plan.setting, result.normal, result.batches);
-        addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches);
+        addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches,
+                        result.bonusGapBatches);
         report.groups.push_back(std::move(group));
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);

@@ -193,6 +193,9 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
         result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
                                     worker.normal.bigGapBatches.end());
         result.bonusGaps.merge(worker.normal.bonusGaps);
+        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
+                                      worker.normal.bonusGapBatches.begin(),
+                                      worker.normal.bonusGapBatches.end());
     }
     if (log != nullptr) {
         std::fputs(plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),

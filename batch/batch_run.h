@@ -40,15 +40,16 @@ std::int64_t shareOf(std::int64_t amount, int threads, int thread);
 
 struct BatchResult {
     RunPlan plan;
-    NormalTotals normal;                // normal run: all machines together
-    std::vector<NormalTotals> batches;  // normal run: every machine's batches, thread by thread
-    AttemptTotals attempt;              // attempt run: all finished attempts
-    Tally bigGaps;                      // normal run: games from BIG to BIG, all machines
-    std::vector<Tally> bigGapBatches;   // the same, batch by batch as `batches`
-    Tally bonusGaps;                    // normal run: games from bonus to bonus
-    double seconds = 0.0;               // wall time of the play
-    std::int64_t gamesPlayed = 0;       // every game played, unfinished attempts included
-    bool interrupted = false;           // Ctrl-C stopped the run before its end
+    NormalTotals normal;                 // normal run: all machines together
+    std::vector<NormalTotals> batches;   // normal run: every machine's batches, thread by thread
+    AttemptTotals attempt;               // attempt run: all finished attempts
+    Tally bigGaps;                       // normal run: games from BIG to BIG, all machines
+    std::vector<Tally> bigGapBatches;    // the same, batch by batch as `batches`
+    Tally bonusGaps;                     // normal run: games from bonus to bonus
+    std::vector<Tally> bonusGapBatches;  // the same, batch by batch
+    double seconds = 0.0;                // wall time of the play
+    std::int64_t gamesPlayed = 0;        // every game played, unfinished attempts included
+    bool interrupted = false;            // Ctrl-C stopped the run before its end
 };
 
 // Plays the run on plan.threads threads and merges their figures in thread order, so the same

@@ -9,8 +9,10 @@ namespace korvale {
 
 void BatchSeries::close(const NormalTotals& batch) {
     batches_.push_back(batch);
-    gapBatches_.push_back(std::move(fillingGaps_));
-    fillingGaps_ = Tally();
+    bigGapBatches_.push_back(std::move(fillingBigGaps_));
+    bonusGapBatches_.push_back(std::move(fillingBonusGaps_));
+    fillingBigGaps_ = Tally();
+    fillingBonusGaps_ = Tally();
 }
 
 void BatchSeries::record(const NormalTotals& running) {
@@ -25,12 +27,15 @@ void BatchSeries::record(const NormalTotals& running) {
         for (std::size_t i = 0; i < maxBatches / 2; ++i) {
             batches_[i] = batches_[2 * i];
             batches_[i] += batches_[2 * i + 1];
-            Tally gaps = std::move(gapBatches_[2 * i]);
-            gaps.merge(gapBatches_[2 * i + 1]);
-            gapBatches_[i] = std::move(gaps);
+            for (std::vector<Tally>* gaps : {&bigGapBatches_, &bonusGapBatches_}) {
+                Tally joined = std::move((*gaps)[2 * i]);
+                joined.merge((*gaps)[2 * i + 1]);
+                (*gaps)[i] = std::move(joined);
+            }
         }
         batches_.resize(maxBatches / 2);
-        gapBatches_.resize(maxBatches / 2);
+        bigGapBatches_.resize(maxBatches / 2);
+        bonusGapBatches_.resize(maxBatches / 2);
         batchGames_ *= 2;
     }
 }
@@ -73,6 +78,7 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
                 const bool big = result == "BIG";
                 if (bigSeen) {
                     bonusGaps.add(num);
+                    series.addBonusGap(num);
                 }
                 if (big) {
                     ++running.modeBigs[static_cast<std::size_t>(mode)];
@@ -96,8 +102,12 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
         control.report(thread, running.games, 0);
     }
     std::vector<NormalTotals> batches = series.finish(running);
-    return {running, std::move(batches), std::move(bigGaps), std::move(bonusGaps),
-            series.takeBigGapBatches()};
+    return {running,
+            std::move(batches),
+            std::move(bigGaps),
+            std::move(bonusGaps),
+            series.takeBigGapBatches(),
+            series.takeBonusGapBatches()};
 }
 
 }  // namespace korvale

@@ -24,14 +24,16 @@ class BatchSeries {
     static constexpr std::int64_t firstBatchGames = 1 << 15;
     static constexpr std::size_t maxBatches = 64;
 
-    // A BIG's wait, counted in the batch being filled.
-    void addBigGap(std::int64_t games) { fillingGaps_.add(games); }
+    // A BIG's wait, and a bonus's, counted in the batch being filled.
+    void addBigGap(std::int64_t games) { fillingBigGaps_.add(games); }
+    void addBonusGap(std::int64_t games) { fillingBonusGaps_.add(games); }
     // Called with the machine's running totals after each stretch of games.
     void record(const NormalTotals& running);
     // Closes the last, partial batch. Returns every batch in order.
     std::vector<NormalTotals> finish(const NormalTotals& running);
-    // The BIG waits of each batch, in the same order (after finish).
-    std::vector<Tally> takeBigGapBatches() { return std::move(gapBatches_); }
+    // The BIG waits and the bonus waits of each batch, in the same order (after finish).
+    std::vector<Tally> takeBigGapBatches() { return std::move(bigGapBatches_); }
+    std::vector<Tally> takeBonusGapBatches() { return std::move(bonusGapBatches_); }
 
   private:
     void close(const NormalTotals& batch);
@@ -39,8 +41,10 @@ class BatchSeries {
     std::int64_t batchGames_ = firstBatchGames;
     NormalTotals boundary_;
     std::vector<NormalTotals> batches_;
-    Tally fillingGaps_;
-    std::vector<Tally> gapBatches_;
+    Tally fillingBigGaps_;
+    Tally fillingBonusGaps_;
+    std::vector<Tally> bigGapBatches_;
+    std::vector<Tally> bonusGapBatches_;
 };
 
 // What one thread of a normal run hands back.
@@ -51,9 +55,10 @@ struct NormalShare {
     // machine's first BIG (its first wait starts in mode 0, not in the long run's modes).
     Tally bigGaps;
     Tally bonusGaps;
-    // The BIG waits batch by batch (as `batches`): consecutive waits are not independent (the
+    // The waits batch by batch (as `batches`): consecutive waits are not independent (the
     // mode a BIG leads to lasts), so their intervals come from the batches.
     std::vector<Tally> bigGapBatches;
+    std::vector<Tally> bonusGapBatches;
 };
 
 // Games are played in blocks of this many between checks for a stop request, counter room

@@ -51,8 +51,10 @@ Series measuredAtLeast(const Tally& tally) {
     return series;
 }
 
-// The share of each value 1 .. last of a tally, with binomial intervals.
-Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last) {
+// The share of each value 1 .. last of a tally, with binomial intervals; or, given the run's
+// batches, with intervals from the batches' shares (for values that are not independent).
+Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last,
+                   const std::vector<Tally>* batches = nullptr) {
     Series series = makeSeries(key);
     if (tally.total() == 0) {
         return series;
@@ -61,9 +63,19 @@ Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last) 
     for (std::int64_t x = 1; x <= last; ++x) {
         const double share =
             static_cast<double>(tally.countOf(x)) / static_cast<double>(tally.total());
+        Interval interval = tally.shareInterval(share);
+        if (batches != nullptr) {
+            RatioSums sums;
+            for (const Tally& batch : *batches) {
+                sums.add(static_cast<double>(batch.total()), static_cast<double>(batch.countOf(x)));
+            }
+            interval = sums.interval95(share);
+            interval.low = std::max(interval.low, 0.0);
+            interval.high = std::min(interval.high, 1.0);
+        }
         series.x.push_back(static_cast<double>(x));
         series.value.push_back(share);
-        series.ci95.push_back(tally.shareInterval(share));
+        series.ci95.push_back(interval);
     }
     return series;
 }
@@ -188,7 +200,8 @@ void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps) {
 }
 
 void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
-                     const std::vector<Tally>& bigGapBatches) {
+                     const std::vector<Tally>& bigGapBatches,
+                     const std::vector<Tally>& bonusGapBatches) {
     // A ratio over the batches: `part(batch)` of the batch's waits (x: its number of waits).
     const auto overBatches = [&](auto part) {
         RatioSums sums;
@@ -239,8 +252,8 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
             makeFigure(percentileKey("big_gap", percent), static_cast<double>(value), interval));
     }
     constexpr std::int64_t longest = 3000;
-    group.series.push_back(measuredLaw("big_gap_law", bigGaps, longest));
-    group.series.push_back(measuredLaw("bonus_gap_law", bonusGaps, longest));
+    group.series.push_back(measuredLaw("big_gap_law", bigGaps, longest, &bigGapBatches));
+    group.series.push_back(measuredLaw("bonus_gap_law", bonusGaps, longest, &bonusGapBatches));
 }
 
 }  // namespace korvale

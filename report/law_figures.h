@@ -20,10 +20,11 @@ void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& totals);
 
 // big_gap_ge_500/1000/1500, big_gap_mean, big_gap_p<n>; series big_gap_law, bonus_gap_law.
 void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps);
-// Measured: the intervals of the shares, the mean and the percentiles come from the run's
-// batches (`bigGapBatches`: the waits batch by batch), since one wait tells of the next (the
-// mode a BIG leads to lasts); with fewer than two batches there are none.
+// Measured: the intervals of the shares, the mean, the percentiles and each point of the laws
+// come from the run's batches (the waits batch by batch), since one wait tells of the next
+// (the mode a BIG leads to lasts); with fewer than two batches there are none.
 void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
-                     const std::vector<Tally>& bigGapBatches);
+                     const std::vector<Tally>& bigGapBatches,
+                     const std::vector<Tally>& bonusGapBatches);
 
 }  // namespace korvale

@@ -53,7 +53,7 @@ TEST(LawFiguresTest, ExactKeysAreAlsoMeasured) {
         bonusGaps.add(gap / 2 + 1);
     }
     FigureGroup measuredLongRun;
-    addMeasuredGaps(measuredLongRun, bigGaps, bonusGaps, {bigGaps});
+    addMeasuredGaps(measuredLongRun, bigGaps, bonusGaps, {bigGaps}, {bonusGaps});
     const std::set<std::string> measuredGaps = keysOf(measuredLongRun);
     for (const std::string& key : keysOf(exactLongRun)) {
         EXPECT_TRUE(measuredGaps.contains(key)) << key;
@@ -142,7 +142,7 @@ TEST(MeasuredGapsTest, IntervalsComeFromTheBatches) {
         }
     }
     FigureGroup group;
-    addMeasuredGaps(group, all, all, batches);
+    addMeasuredGaps(group, all, all, batches, batches);
     const Figure* share = group.find("big_gap_ge_500");
     ASSERT_NE(share, nullptr);
     EXPECT_DOUBLE_EQ(share->value.value(), 0.5);
@@ -157,9 +157,19 @@ TEST(MeasuredGapsTest, IntervalsComeFromTheBatches) {
     EXPECT_EQ(median->value.value(), 100.0);
     EXPECT_EQ(median->ci95.low, 100.0);
     EXPECT_EQ(median->ci95.high, 900.0);
+    // Each point of the law the same way: P(wait = 100) = 0.5, y = 10, 10, 0, 0.
+    for (const Series& series : group.series) {
+        if (series.key == "big_gap_law") {
+            ASSERT_GE(series.x.size(), 100U);
+            EXPECT_EQ(series.x[99], 100.0);
+            EXPECT_DOUBLE_EQ(series.value[99], 0.5);
+            EXPECT_DOUBLE_EQ(series.ci95[99].low, 0.0);
+            EXPECT_DOUBLE_EQ(series.ci95[99].high, 1.0);
+        }
+    }
     // With a single batch there is no spread to go by: no interval.
     FigureGroup single;
-    addMeasuredGaps(single, all, all, {all});
+    addMeasuredGaps(single, all, all, {all}, {all});
     EXPECT_FALSE(single.find("big_gap_mean")->ci95.known);
 }
 
