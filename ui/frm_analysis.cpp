@@ -20,7 +20,6 @@
 #include "common/runtime_error.h"
 #include "report/exact_groups.h"
 #include "report/figure_catalogue.h"
-#include "report/law_figures.h"
 #include "report/measured_groups.h"
 #include "ui/history_posterior.h"
 
@@ -461,7 +460,7 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
         // live).
         FigureGroup exactAhead;
         if (law()) {
-            addOutcomeLaw(exactAhead, *law());
+            exactAhead.figures.push_back(makeFigure("p_ahead", law()->pAhead));
         }
         FigureGroup measuredAhead;
         if (tally.attempts() > 0) {
