@@ -60,7 +60,7 @@ DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table_->setItem(row, col, item);
         }
-        table_->item(row, 3)->setText(QStringLiteral("計算中…"));
+        table_->item(row, 3)->setText(QStringLiteral("—"));
     }
     table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
                            3 * table_->verticalHeader()->defaultSectionSize() + 4);
@@ -106,18 +106,21 @@ void DroughtPanel::redraw(const RunFeed& feed, std::shared_ptr<const LongRunGaps
         table_->item(row, 1)->setText(QString::number(tally.bigGapsAtLeast(mark)));
         table_->item(row, 2)->setText(percent(tally.bigGapsAtLeast(mark), tally.bigs()));
     }
+    if (exact == nullptr) {
+        // Being worked out for this run (or no run yet).
+        exactBigGaps_->clear();
+        exactBonusGaps_->clear();
+        for (int row = 0; row < table_->rowCount(); ++row) {
+            table_->item(row, 3)->setText(feed.setup().started ? QStringLiteral("計算中…")
+                                                               : QStringLiteral("—"));
+        }
+        drawnExact_ = nullptr;
+        return;
+    }
     if (exact == drawnExact_) {
         return;  // the exact laws do not change during a run
     }
     drawnExact_ = exact;
-    if (exact == nullptr) {
-        exactBigGaps_->clear();
-        exactBonusGaps_->clear();
-        for (int row = 0; row < table_->rowCount(); ++row) {
-            table_->item(row, 3)->setText(QStringLiteral("計算中…"));
-        }
-        return;
-    }
     // In the bins of the run's histograms, up to the last bin the scale shows.
     const auto drawLaw = [](QLineSeries* line, const GapLaw& law, std::int64_t binWidth) {
         BinnedLaw binned = binLaw(0, law.chance, binWidth);
@@ -130,7 +133,8 @@ void DroughtPanel::redraw(const RunFeed& feed, std::shared_ptr<const LongRunGaps
     drawLaw(exactBonusGaps_, exact->bonusGap, bonus.binWidth());
     for (std::size_t mark = 0; mark < droughtMarks.size(); ++mark) {
         table_->item(static_cast<int>(mark), 3)
-            ->setText(percent(exact->bigGap.atLeast(static_cast<std::int32_t>(droughtMarks[mark]))));
+            ->setText(
+                percent(exact->bigGap.atLeast(static_cast<std::int32_t>(droughtMarks[mark]))));
     }
 }
 
