@@ -51,6 +51,25 @@ Series measuredAtLeast(const Tally& tally) {
     return series;
 }
 
+// The sums of a ratio over the batches of a run: `part(batch)` of each batch's values, over
+// the number of its values.
+template <typename Part>
+RatioSums overBatches(const std::vector<Tally>& batches, Part part) {
+    RatioSums sums;
+    for (const Tally& batch : batches) {
+        sums.add(static_cast<double>(batch.total()), static_cast<double>(part(batch)));
+    }
+    return sums;
+}
+
+// A share's interval, kept within [0, 1].
+Interval shareInterval(const RatioSums& sums, double share) {
+    Interval interval = sums.interval95(share);
+    interval.low = std::max(interval.low, 0.0);
+    interval.high = std::min(interval.high, 1.0);
+    return interval;
+}
+
 // The share of each value 1 .. last of a tally, with binomial intervals; or, given the run's
 // batches, with intervals from the batches' shares (for values that are not independent).
 Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last,
@@ -65,13 +84,8 @@ Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last,
             static_cast<double>(tally.countOf(x)) / static_cast<double>(tally.total());
         Interval interval = tally.shareInterval(share);
         if (batches != nullptr) {
-            RatioSums sums;
-            for (const Tally& batch : *batches) {
-                sums.add(static_cast<double>(batch.total()), static_cast<double>(batch.countOf(x)));
-            }
-            interval = sums.interval95(share);
-            interval.low = std::max(interval.low, 0.0);
-            interval.high = std::min(interval.high, 1.0);
+            interval = shareInterval(
+                overBatches(*batches, [x](const Tally& batch) { return batch.countOf(x); }), share);
         }
         series.x.push_back(static_cast<double>(x));
         series.value.push_back(share);
@@ -202,14 +216,6 @@ void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps) {
 void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
                      const std::vector<Tally>& bigGapBatches,
                      const std::vector<Tally>& bonusGapBatches) {
-    // A ratio over the batches: `part(batch)` of the batch's waits (x: its number of waits).
-    const auto overBatches = [&](auto part) {
-        RatioSums sums;
-        for (const Tally& batch : bigGapBatches) {
-            sums.add(static_cast<double>(batch.total()), part(batch));
-        }
-        return sums;
-    };
     for (const std::int32_t games : gapThresholds) {
         if (bigGaps.total() == 0) {
             group.figures.push_back(makeFigure(gapKey(games), std::nullopt));
@@ -217,16 +223,14 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
         }
         const double share = bigGaps.shareAtLeast(games);
         const RatioSums sums = overBatches(
-            [games](const Tally& batch) { return static_cast<double>(batch.countAtLeast(games)); });
-        Interval interval = sums.interval95(share);
-        interval.low = std::max(interval.low, 0.0);
-        interval.high = std::min(interval.high, 1.0);
-        group.figures.push_back(makeFigure(gapKey(games), share, interval));
+            bigGapBatches, [games](const Tally& batch) { return batch.countAtLeast(games); });
+        group.figures.push_back(makeFigure(gapKey(games), share, shareInterval(sums, share)));
     }
     if (bigGaps.total() == 0) {
         group.figures.push_back(makeFigure("big_gap_mean", std::nullopt));
     } else {
-        const RatioSums sums = overBatches([](const Tally& batch) { return batch.sum(); });
+        const RatioSums sums =
+            overBatches(bigGapBatches, [](const Tally& batch) { return batch.sum(); });
         group.figures.push_back(
             makeFigure("big_gap_mean", bigGaps.mean(), sums.interval95(bigGaps.mean())));
     }
@@ -240,7 +244,7 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
             continue;
         }
         const std::int64_t value = bigGaps.quantile(q);
-        const RatioSums sums = overBatches([value](const Tally& batch) {
+        const RatioSums sums = overBatches(bigGapBatches, [value](const Tally& batch) {
             return static_cast<double>(batch.total() - batch.countAtLeast(value + 1));
         });
         Interval interval = sums.interval95(q);
