@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "analysis/fourier_transform.h"
+#include "analysis/complex_block.h"
 #include "analysis/machine_model.h"
 
 namespace korvale {
@@ -25,8 +25,9 @@ class FirstPieceTransform {
     // data[j * width + to]
     //   sum over g = j mod period of exp(-i gamePhase g) E[exp(i coinPhase K); the first BIG
     //   falls at game g and leads to postBigModes[to]],
-    // with K = 388 + 127 REGs, the piece's bonus coins.
-    void add(double coinPhase, double gamePhase, Complex* data, std::size_t width) const;
+    // with K = 388 + 127 REGs, the piece's bonus coins; for a block of phases at once.
+    void add(const RealBlock& coinPhase, const RealBlock& gamePhase, ComplexBlock* data,
+             std::size_t width) const;
 
   private:
     MachineModel model_;

@@ -44,21 +44,40 @@ std::size_t FourierTransform::goodLength(std::size_t n) {
     }
 }
 
+namespace {
+
+// i * s * z: the sign's quarter turn
+Complex turnQuarter(Complex z, double s) {
+    return {-s * z.imag(), s * z.real()};
+}
+
+}  // namespace
+
 void FourierTransform::transform(std::vector<Complex>& data, int sign) const {
+    transformAll(data, sign);
+}
+
+void FourierTransform::transform(std::vector<ComplexBlock>& data, int sign) const {
+    transformAll(data, sign);
+}
+
+template <typename Value>
+void FourierTransform::transformAll(std::vector<Value>& data, int sign) const {
     if (data.size() != length_ * lanes_) {
         throw std::invalid_argument("transform data has the wrong size");
     }
     if (length_ == 1) {
         return;
     }
-    std::vector<Complex> out(data.size());
+    std::vector<Value> out(data.size());
     transformPart(data.data(), out.data(), length_, 1, 0, sign);
     data.swap(out);
 }
 
 // Decimation in time: the sub-transforms of every radix-th element are written one after the
 // other into `out`, then combined in place with the twiddle factors.
-void FourierTransform::transformPart(const Complex* in, Complex* out, std::size_t n,
+template <typename Value>
+void FourierTransform::transformPart(const Value* in, Value* out, std::size_t n,
                                      std::size_t stride, std::size_t level, int sign) const {
     const std::size_t lanes = lanes_;
     if (n == 1) {
@@ -77,8 +96,6 @@ void FourierTransform::transformPart(const Complex* in, Complex* out, std::size_
         return sign > 0 ? w : std::conj(w);
     };
     const double s = sign > 0 ? 1.0 : -1.0;
-    // i * s * z: the sign's quarter turn
-    auto turnQuarter = [s](Complex z) { return Complex(-s * z.imag(), s * z.real()); };
     const double c3 = -0.5;
     const double s3 = std::sqrt(3.0) / 2.0;
     const double c51 = std::cos(2.0 * std::numbers::pi / 5.0);
@@ -91,35 +108,35 @@ void FourierTransform::transformPart(const Complex* in, Complex* out, std::size_
         for (std::size_t r = 1; r < p; ++r) {
             twiddle[r] = root(r * k, n);
         }
-        Complex* base = out + k * lanes;
+        Value* base = out + k * lanes;
         if (k > 0) {
             for (std::size_t r = 1; r < p; ++r) {
-                Complex* row = base + r * step;
+                Value* row = base + r * step;
                 const Complex w = twiddle[r];
                 for (std::size_t l = 0; l < lanes; ++l) {
                     row[l] = multiply(row[l], w);
                 }
             }
         }
-        Complex* x0 = base;
-        Complex* x1 = base + step;
-        Complex* x2 = base + 2 * step;
-        Complex* x3 = base + 3 * step;
-        Complex* x4 = base + 4 * step;
+        Value* x0 = base;
+        Value* x1 = base + step;
+        Value* x2 = base + 2 * step;
+        Value* x3 = base + 3 * step;
+        Value* x4 = base + 4 * step;
         switch (p) {
             case 2:
                 for (std::size_t l = 0; l < lanes; ++l) {
-                    const Complex a = x0[l];
-                    const Complex b = x1[l];
+                    const Value a = x0[l];
+                    const Value b = x1[l];
                     x0[l] = a + b;
                     x1[l] = a - b;
                 }
                 break;
             case 3:
                 for (std::size_t l = 0; l < lanes; ++l) {
-                    const Complex t = x1[l] + x2[l];
-                    const Complex b = x0[l] + c3 * t;
-                    const Complex d = turnQuarter(s3 * (x1[l] - x2[l]));
+                    const Value t = x1[l] + x2[l];
+                    const Value b = x0[l] + c3 * t;
+                    const Value d = turnQuarter(s3 * (x1[l] - x2[l]), s);
                     x0[l] += t;
                     x1[l] = b + d;
                     x2[l] = b - d;
@@ -127,10 +144,10 @@ void FourierTransform::transformPart(const Complex* in, Complex* out, std::size_
                 break;
             case 4:
                 for (std::size_t l = 0; l < lanes; ++l) {
-                    const Complex a = x0[l] + x2[l];
-                    const Complex b = x0[l] - x2[l];
-                    const Complex c = x1[l] + x3[l];
-                    const Complex d = turnQuarter(x1[l] - x3[l]);
+                    const Value a = x0[l] + x2[l];
+                    const Value b = x0[l] - x2[l];
+                    const Value c = x1[l] + x3[l];
+                    const Value d = turnQuarter(x1[l] - x3[l], s);
                     x0[l] = a + c;
                     x1[l] = b + d;
                     x2[l] = a - c;
@@ -139,15 +156,15 @@ void FourierTransform::transformPart(const Complex* in, Complex* out, std::size_
                 break;
             default:  // 5
                 for (std::size_t l = 0; l < lanes; ++l) {
-                    const Complex a0 = x0[l];
-                    const Complex t1 = x1[l] + x4[l];
-                    const Complex t2 = x2[l] + x3[l];
-                    const Complex t3 = x1[l] - x4[l];
-                    const Complex t4 = x2[l] - x3[l];
-                    const Complex b1 = a0 + c51 * t1 + c52 * t2;
-                    const Complex b2 = a0 + c52 * t1 + c51 * t2;
-                    const Complex d1 = turnQuarter(s51 * t3 + s52 * t4);
-                    const Complex d2 = turnQuarter(s52 * t3 - s51 * t4);
+                    const Value a0 = x0[l];
+                    const Value t1 = x1[l] + x4[l];
+                    const Value t2 = x2[l] + x3[l];
+                    const Value t3 = x1[l] - x4[l];
+                    const Value t4 = x2[l] - x3[l];
+                    const Value b1 = a0 + c51 * t1 + c52 * t2;
+                    const Value b2 = a0 + c52 * t1 + c51 * t2;
+                    const Value d1 = turnQuarter(s51 * t3 + s52 * t4, s);
+                    const Value d2 = turnQuarter(s52 * t3 - s51 * t4, s);
                     x0[l] = a0 + t1 + t2;
                     x1[l] = b1 + d1;
                     x4[l] = b1 - d1;

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "analysis/complex_block.h"
+
 namespace korvale {
 
 using Complex = std::complex<double>;
@@ -27,6 +29,8 @@ class FourierTransform {
     // X[k] = sum_j x[j] exp(sign * 2 pi i j k / length) for every lane, in place; sign is
     // +1 or -1. No scaling.
     void transform(std::vector<Complex>& data, int sign) const;
+    // The same for lanes that each hold a block of sequences.
+    void transform(std::vector<ComplexBlock>& data, int sign) const;
 
     std::size_t length() const { return length_; }
     std::size_t lanes() const { return lanes_; }
@@ -35,7 +39,10 @@ class FourierTransform {
     static std::size_t goodLength(std::size_t n);
 
   private:
-    void transformPart(const Complex* in, Complex* out, std::size_t n, std::size_t stride,
+    template <typename Value>
+    void transformAll(std::vector<Value>& data, int sign) const;
+    template <typename Value>
+    void transformPart(const Value* in, Value* out, std::size_t n, std::size_t stride,
                        std::size_t level, int sign) const;
 
     std::size_t length_;

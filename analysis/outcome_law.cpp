@@ -10,6 +10,7 @@
 
 #include "analysis/attempt.h"
 #include "analysis/attempt_segments.h"
+#include "analysis/complex_block.h"
 #include "analysis/cost_rounding.h"
 #include "analysis/first_piece_transform.h"
 #include "analysis/fourier_transform.h"
@@ -231,7 +232,6 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     const std::size_t width = lanes.count + 1;  // the last lane carries the rounding's part
     const std::size_t roundingLane = lanes.count;
     const double nc = static_cast<double>(cost.thousandths * cost.period / 1000);
-    const FourierTransform overPhase(period, width);
 
     // Entries of one lane and one game count share the game's phase (and the BIG's coins):
     // their REG counts run through a short range, so each group's REG phases are summed first
@@ -239,7 +239,8 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     // has no entry), then multiplied by the game's phase once. The first piece comes in closed
     // form instead.
     struct Group {
-        std::size_t at;
+        std::size_t residue;
+        std::size_t lane;
         std::int32_t games;
         bool big;
         std::int32_t firstReg;
@@ -263,9 +264,8 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
         const Lanes::Entry& e = sorted[i];
         if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
             const auto at = static_cast<std::uint32_t>(masses.size());
-            groups.push_back({static_cast<std::size_t>(e.games) % period * width +
-                                  static_cast<std::size_t>(e.lane),
-                              e.games, e.big, e.regs, at, at});
+            groups.push_back({static_cast<std::size_t>(e.games) % period,
+                              static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at, at});
         }
         Group& group = groups.back();
         masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
@@ -273,75 +273,75 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
         group.end = static_cast<std::uint32_t>(masses.size());
     }
     std::vector<Complex> transform(length, 0.0);
-    // One theta after another, shared out among the threads; each writes only its own.
-    std::atomic<std::size_t> nextA{0};
+    // Blocks of thetas, shared out among the threads; each writes only its own. Within a
+    // block, data[j * width + lane] holds the lane at residue j for every theta of the block.
+    constexpr std::size_t block = complexBlockSize;
+    const std::size_t lastA = length / 2;
+    const FourierTransform overPhase(period, width);
+    std::atomic<std::size_t> nextBlock{0};
     auto work = [&] {
-        std::vector<Complex> data(period * width);
-        std::vector<Complex> gamePhase(static_cast<std::size_t>(lanes.longestGames) + 1);
-        std::vector<Complex> regPhase(static_cast<std::size_t>(lanes.mostRegs) + 1);
-        for (std::size_t a = nextA++; a <= length / 2; a = nextA++) {
+        std::vector<ComplexBlock> data(period * width);
+        std::vector<ComplexBlock> gamePhase(static_cast<std::size_t>(lanes.longestGames) + 1);
+        std::vector<ComplexBlock> bigGamePhase(gamePhase.size());
+        std::vector<ComplexBlock> regPhase(static_cast<std::size_t>(lanes.mostRegs) + 1);
+        for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
             if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
                 return;
             }
-            const double theta =
-                2.0 * std::numbers::pi * static_cast<double>(a) / static_cast<double>(length);
-            const double lambda = theta * nc / static_cast<double>(period);
+            RealBlock theta;
+            for (std::size_t b = 0; b < block; ++b) {
+                theta[b] = 2.0 * std::numbers::pi * static_cast<double>(a0 + b) /
+                           static_cast<double>(length);
+            }
+            const RealBlock lambda = theta * (nc / static_cast<double>(period));
             // Powers by recurrence, renewed from the exact angle every 64 steps.
-            auto fill = [](std::vector<Complex>& table, double angle) {
-                const Complex step = std::polar(1.0, angle);
+            auto fill = [](std::vector<ComplexBlock>& table, const RealBlock& angle) {
+                const ComplexBlock step = unitBlock(angle);
                 for (std::size_t n = 0; n < table.size(); ++n) {
-                    table[n] = n % 64 == 0 ? std::polar(1.0, angle * static_cast<double>(n))
-                                           : multiply(table[n - 1], step);
+                    table[n] = n % 64 == 0 ? unitBlock(angle * static_cast<double>(n))
+                                           : table[n - 1] * step;
                 }
             };
             fill(gamePhase, -lambda);
             fill(regPhase, theta * coinsPerReg);
-            const Complex bigPhase = std::polar(1.0, theta * coinsPerBig);
-            std::fill(data.begin(), data.end(), Complex(0.0));
-            for (const Group& g : groups) {
-                // Two sums in turn, so that each addition need not wait for the one before.
-                const double* mass = masses.data() + g.begin;
-                const Complex* phase = regPhase.data() + g.firstReg;
-                const std::uint32_t count = g.end - g.begin;
-                double re0 = 0.0;
-                double im0 = 0.0;
-                double re1 = 0.0;
-                double im1 = 0.0;
-                std::uint32_t n = 0;
-                for (; n + 1 < count; n += 2) {
-                    re0 += mass[n] * phase[n].real();
-                    im0 += mass[n] * phase[n].imag();
-                    re1 += mass[n + 1] * phase[n + 1].real();
-                    im1 += mass[n + 1] * phase[n + 1].imag();
-                }
-                if (n < count) {
-                    re0 += mass[n] * phase[n].real();
-                    im0 += mass[n] * phase[n].imag();
-                }
-                Complex gamePart = gamePhase[static_cast<std::size_t>(g.games)];
-                if (g.big) {
-                    gamePart = multiply(gamePart, bigPhase);
-                }
-                data[g.at] += multiply(Complex(re0 + re1, im0 + im1), gamePart);
+            const ComplexBlock bigPhase = unitBlock(theta * coinsPerBig);
+            for (std::size_t n = 0; n < gamePhase.size(); ++n) {
+                bigGamePhase[n] = gamePhase[n] * bigPhase;
             }
-            firstPiece.add(theta, lambda, data.data(), width);
+            std::fill(data.begin(), data.end(), ComplexBlock());
+            for (const Group& g : groups) {
+                const double* mass = masses.data() + g.begin;
+                const ComplexBlock* phase = regPhase.data() + g.firstReg;
+                ComplexBlock sum;
+                for (std::uint32_t n = 0; n < g.end - g.begin; ++n) {
+                    sum.re += mass[n] * phase[n].re;
+                    sum.im += mass[n] * phase[n].im;
+                }
+                const auto games = static_cast<std::size_t>(g.games);
+                sum = sum * (g.big ? bigGamePhase[games] : gamePhase[games]);
+                data[g.residue * width + g.lane] += sum;
+            }
+            firstPiece.add(theta, lambda, data.data() + lanes.firstLane(), width);
             // h(j) = exp(-i theta excess(j)), entered at -j so that the same transform gives
             // its coefficients on w^-k.
             for (std::size_t j = 0; j < period; ++j) {
-                data[((period - j) % period) * width + roundingLane] =
-                    std::polar(1.0 / static_cast<double>(period), -theta * cost.excess[j]);
+                data[(period - j) % period * width + roundingLane] =
+                    (1.0 / static_cast<double>(period)) * unitBlock(theta * -cost.excess[j]);
             }
             overPhase.transform(data, +1);
-            Complex sum = 0.0;
+            ComplexBlock sum;
             for (std::size_t k = 0; k < period; ++k) {
-                const Complex* row = data.data() + k * width;
-                const Complex value = renewalValue<Complex>(
+                const ComplexBlock* row = data.data() + k * width;
+                const ComplexBlock value = renewalValue<ComplexBlock>(
                     d, row + lanes.firstLane(), row + lanes.stepLane(), row + lanes.endLane());
-                sum += multiply(value, row[roundingLane]);
+                sum += value * row[roundingLane];
             }
-            transform[a] = sum;
-            if (a > 0 && a < length - a) {
-                transform[length - a] = std::conj(sum);
+            for (std::size_t b = 0; b < block && a0 + b <= lastA; ++b) {
+                const std::size_t a = a0 + b;
+                transform[a] = Complex(sum.re[b], sum.im[b]);
+                if (a > 0 && a < length - a) {
+                    transform[length - a] = std::conj(transform[a]);
+                }
             }
         }
     };

@@ -1,0 +1,92 @@
+#pragma once
+
+// A block of complex numbers, one for each of several transform points, held as an array of
+// real parts and an array of imaginary parts. The outcome law does the same arithmetic at
+// every point of its grid; done on a block at once, each operation is a short loop over
+// plain arrays, which the compiler turns into vector instructions.
+
+#include <array>
+#include <cmath>
+#include <complex>
+#include <cstddef>
+
+namespace korvale {
+
+// A block fills one vector register of the machine the code is built for (the build asks for
+// the builder's own instructions): wider registers do more points per instruction, and a block
+// wider than the registers would be split up slowly.
+#if defined(__AVX512F__)
+inline constexpr std::size_t complexBlockSize = 8;
+#elif defined(__AVX__)
+inline constexpr std::size_t complexBlockSize = 4;
+#else
+inline constexpr std::size_t complexBlockSize = 2;
+#endif
+
+// complexBlockSize doubles that arithmetic treats element by element (a GCC and Clang vector
+// type: x * y multiplies each element, x * 2.0 each by 2, x[i] reads one).
+using RealBlock = double __attribute__((vector_size(complexBlockSize * sizeof(double))));
+
+struct ComplexBlock {
+    RealBlock re{};
+    RealBlock im{};
+
+    ComplexBlock() = default;
+    ComplexBlock(RealBlock real, RealBlock imaginary) : re(real), im(imaginary) {}
+    // The same real number at every point.
+    explicit ComplexBlock(double value) : re(RealBlock{} + value) {}
+
+    ComplexBlock& operator+=(const ComplexBlock& other) {
+        re += other.re;
+        im += other.im;
+        return *this;
+    }
+    ComplexBlock& operator-=(const ComplexBlock& other) {
+        re -= other.re;
+        im -= other.im;
+        return *this;
+    }
+};
+
+inline ComplexBlock operator+(ComplexBlock a, const ComplexBlock& b) {
+    return a += b;
+}
+
+inline ComplexBlock operator-(ComplexBlock a, const ComplexBlock& b) {
+    return a -= b;
+}
+
+inline ComplexBlock operator*(double s, const ComplexBlock& a) {
+    return {a.re * s, a.im * s};
+}
+
+inline ComplexBlock operator*(const ComplexBlock& a, const ComplexBlock& b) {
+    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+
+// Every point times the same complex number.
+inline ComplexBlock multiply(const ComplexBlock& a, std::complex<double> w) {
+    return {a.re * w.real() - a.im * w.imag(), a.re * w.imag() + a.im * w.real()};
+}
+
+// i * s * a for s = +-1.
+inline ComplexBlock turnQuarter(const ComplexBlock& a, double s) {
+    return {-s * a.im, s * a.re};
+}
+
+// exp(i angle) at every point.
+inline ComplexBlock unitBlock(const RealBlock& angle) {
+    ComplexBlock z;
+    for (std::size_t b = 0; b < complexBlockSize; ++b) {
+        z.re[b] = std::cos(angle[b]);
+        z.im[b] = std::sin(angle[b]);
+    }
+    return z;
+}
+
+inline ComplexBlock reciprocal(const ComplexBlock& a) {
+    const RealBlock norm = a.re * a.re + a.im * a.im;
+    return {a.re / norm, -a.im / norm};
+}
+
+}  // namespace korvale
