@@ -1,7 +1,9 @@
 #include "analysis/attempt_segments.h"
 
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 
 namespace korvale {
 namespace {
@@ -138,6 +140,8 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
         for (auto& layer : after) {
             layer.assign(modes * width, 0.0);
         }
+        // The mass carried into each layer of the next game.
+        std::vector<double> carried(after.size(), 0.0);
         for (std::size_t regs = 0; regs < alive.size(); ++regs) {
             const auto regCount = static_cast<std::int32_t>(regs);
             for (std::size_t m = 0; m < modes; ++m) {
@@ -161,6 +165,7 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
                         endSink.add(0, regCount, none);
                     } else {
                         after[regs][m * width + static_cast<std::size_t>(rho - 1)] += none;
+                        carried[regs] += none;
                     }
                     const std::int32_t afterReg = std::max(rho - 1, y);
                     for (std::size_t to = 0; to < modes; ++to) {
@@ -173,21 +178,21 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
                         } else {
                             after[regs + 1][to * width + static_cast<std::size_t>(afterReg)] +=
                                 moved;
+                            carried[regs + 1] += moved;
                         }
                     }
                 }
             }
         }
         result.lost += sink.flush(game) + endSink.flush(game);
-        double running = 0.0;
-        while (!after.empty() && std::all_of(after.back().begin(), after.back().end(),
-                                             [](double w) { return w == 0.0; })) {
+        // A layer that received nothing holds only zeros.
+        while (!after.empty() && carried.back() == 0.0) {
             after.pop_back();
+            carried.pop_back();
         }
-        for (const auto& layer : after) {
-            for (const double w : layer) {
-                running += w;
-            }
+        double running = 0.0;
+        for (const double mass : carried) {
+            running += mass;
         }
         alive.swap(after);
         if (running < tail) {
@@ -202,7 +207,8 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
 }  // namespace
 
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
-                                std::int32_t regEndGames, double tail, double smallest) {
+                                std::int32_t regEndGames, unsigned threads, double tail,
+                                double smallest) {
     if (bigEndGames < 0 || regEndGames < 0 || regEndGames > bigEndGames + 1) {
         throw std::invalid_argument(
             "the outcome law needs a REG end of at most the BIG end plus one game");
@@ -216,19 +222,36 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
             }
         }
     }
-    const PieceResult first =
-        firstPiece(model, segments.postBigModes, segments.first, tail, smallest);
-    segments.lostMass = first.lost;
-    segments.longestGames = first.games;
+    // The pieces are worked out independently, shared out among the threads.
     const std::size_t count = segments.postBigModes.size();
     segments.next.resize(count);
     segments.end.resize(count);
-    for (std::size_t from = 0; from < count; ++from) {
-        const PieceResult later =
-            laterPiece(model, segments.postBigModes, segments.postBigModes[from], bigEndGames,
-                       regEndGames, segments.next[from], segments.end[from], tail, smallest);
-        segments.lostMass = std::max(segments.lostMass, later.lost);
-        segments.longestGames = std::max(segments.longestGames, later.games);
+    std::vector<PieceResult> results(count + 1);
+    std::atomic<std::size_t> nextPiece{0};
+    auto work = [&] {
+        for (std::size_t piece = nextPiece++; piece <= count; piece = nextPiece++) {
+            if (piece == count) {
+                results[piece] =
+                    firstPiece(model, segments.postBigModes, segments.first, tail, smallest);
+            } else {
+                results[piece] = laterPiece(model, segments.postBigModes,
+                                            segments.postBigModes[piece], bigEndGames,
+                                            regEndGames, segments.next[piece],
+                                            segments.end[piece], tail, smallest);
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < threads; ++i) {
+        workers.emplace_back(work);
+    }
+    work();
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    for (const PieceResult& result : results) {
+        segments.lostMass = std::max(segments.lostMass, result.lost);
+        segments.longestGames = std::max(segments.longestGames, result.games);
     }
     return segments;
 }

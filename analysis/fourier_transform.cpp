@@ -54,24 +54,27 @@ Complex turnQuarter(Complex z, double s) {
 }  // namespace
 
 void FourierTransform::transform(std::vector<Complex>& data, int sign) const {
-    transformAll(data, sign);
+    std::vector<Complex> scratch;
+    transformAll(data, scratch, sign);
 }
 
-void FourierTransform::transform(std::vector<ComplexBlock>& data, int sign) const {
-    transformAll(data, sign);
+void FourierTransform::transform(std::vector<ComplexBlock>& data,
+                                 std::vector<ComplexBlock>& scratch, int sign) const {
+    transformAll(data, scratch, sign);
 }
 
 template <typename Value>
-void FourierTransform::transformAll(std::vector<Value>& data, int sign) const {
+void FourierTransform::transformAll(std::vector<Value>& data, std::vector<Value>& scratch,
+                                    int sign) const {
     if (data.size() != length_ * lanes_) {
         throw std::invalid_argument("transform data has the wrong size");
     }
     if (length_ == 1) {
         return;
     }
-    std::vector<Value> out(data.size());
-    transformPart(data.data(), out.data(), length_, 1, 0, sign);
-    data.swap(out);
+    scratch.resize(data.size());
+    transformPart(data.data(), scratch.data(), length_, 1, 0, sign);
+    data.swap(scratch);
 }
 
 // Decimation in time: the sub-transforms of every radix-th element are written one after the

@@ -29,8 +29,10 @@ class FourierTransform {
     // X[k] = sum_j x[j] exp(sign * 2 pi i j k / length) for every lane, in place; sign is
     // +1 or -1. No scaling.
     void transform(std::vector<Complex>& data, int sign) const;
-    // The same for lanes that each hold a block of sequences.
-    void transform(std::vector<ComplexBlock>& data, int sign) const;
+    // The same for lanes that each hold a block of sequences; `scratch` is working space that
+    // a caller may keep from one transform to the next (its contents do not matter).
+    void transform(std::vector<ComplexBlock>& data, std::vector<ComplexBlock>& scratch,
+                   int sign) const;
 
     std::size_t length() const { return length_; }
     std::size_t lanes() const { return lanes_; }
@@ -40,7 +42,7 @@ class FourierTransform {
 
   private:
     template <typename Value>
-    void transformAll(std::vector<Value>& data, int sign) const;
+    void transformAll(std::vector<Value>& data, std::vector<Value>& scratch, int sign) const;
     template <typename Value>
     void transformPart(const Value* in, Value* out, std::size_t n, std::size_t stride,
                        std::size_t level, int sign) const;

@@ -272,6 +272,12 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
         masses.back() += e.mass;
         group.end = static_cast<std::uint32_t>(masses.size());
     }
+    // round(c j) for j = 0 .. P-1, whole numbers that grow with j.
+    std::vector<std::int64_t> roundedCost(period);
+    for (std::size_t j = 0; j < period; ++j) {
+        roundedCost[j] = std::llround(cost.excess[j] + nc * static_cast<double>(j) /
+                                                           static_cast<double>(period));
+    }
     std::vector<Complex> transform(length, 0.0);
     // Blocks of thetas, shared out among the threads; each writes only its own. Within a
     // block, data[j * width + lane] holds the lane at residue j for every theta of the block.
@@ -281,7 +287,10 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     std::atomic<std::size_t> nextBlock{0};
     auto work = [&] {
         std::vector<ComplexBlock> data(period * width);
-        std::vector<ComplexBlock> gamePhase(static_cast<std::size_t>(lanes.longestGames) + 1);
+        std::vector<ComplexBlock> scratch;
+        std::vector<ComplexBlock> costPhase(static_cast<std::size_t>(roundedCost.back()) + 1);
+        std::vector<ComplexBlock> gamePhase(
+            std::max(static_cast<std::size_t>(lanes.longestGames), period) + 1);
         std::vector<ComplexBlock> bigGamePhase(gamePhase.size());
         std::vector<ComplexBlock> regPhase(static_cast<std::size_t>(lanes.mostRegs) + 1);
         for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
@@ -324,11 +333,16 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
             firstPiece.add(theta, lambda, data.data() + lanes.firstLane(), width);
             // h(j) = exp(-i theta excess(j)), entered at -j so that the same transform gives
             // its coefficients on w^-k.
+            // exp(-i theta excess(j)) = exp(-i theta round(c j)) exp(i lambda j).
+            fill(costPhase, -theta);
             for (std::size_t j = 0; j < period; ++j) {
+                const ComplexBlock& toGame = gamePhase[j];
+                const ComplexBlock back(toGame.re, -toGame.im);
                 data[(period - j) % period * width + roundingLane] =
-                    (1.0 / static_cast<double>(period)) * unitBlock(theta * -cost.excess[j]);
+                    (1.0 / static_cast<double>(period)) *
+                    (costPhase[static_cast<std::size_t>(roundedCost[j])] * back);
             }
-            overPhase.transform(data, +1);
+            overPhase.transform(data, scratch, +1);
             ComplexBlock sum;
             for (std::size_t k = 0; k < period; ++k) {
                 const ComplexBlock* row = data.data() + k * width;
@@ -447,7 +461,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
     const WholeGames games = wholeGames(end);
-    const AttemptSegments segments = attemptSegments(model, games.big, games.reg);
+    const AttemptSegments segments = attemptSegments(model, games.big, games.reg, threads);
     const Lanes lanes(segments);
     const PeriodicCost cost = periodicCost(model.costCoefficient);
 
