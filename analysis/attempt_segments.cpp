@@ -231,8 +231,8 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     auto work = [&] {
         for (std::size_t piece = nextPiece++; piece <= count; piece = nextPiece++) {
             if (piece == count) {
-                results[piece] =
-                    firstPiece(model, segments.postBigModes, segments.first, tail, smallest);
+                results[piece] = firstPiece(model, segments.postBigModes, segments.first,
+                                            tail * firstTailShare, smallest * firstTailShare);
             } else {
                 results[piece] = laterPiece(model, segments.postBigModes,
                                             segments.postBigModes[piece], bigEndGames,
@@ -249,6 +249,7 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     for (std::thread& worker : workers) {
         worker.join();
     }
+    segments.firstLostMass = results[count].lost;
     for (const PieceResult& result : results) {
         segments.lostMass = std::max(segments.lostMass, result.lost);
         segments.longestGames = std::max(segments.longestGames, result.games);

@@ -13,6 +13,8 @@
 
 namespace korvale {
 
+inline constexpr double firstTailShare = 1e-3;
+
 // One way a piece can go: it lasts `games` games (the closing BIG's game included) with
 // `regs` REGs, with chance `mass`.
 struct SegmentEntry {
@@ -35,6 +37,10 @@ struct AttemptSegments {
     // The largest chance that one piece lost to the cuts: its still-running tail once that
     // is below `tail`, and entries below `smallest`.
     double lostMass = 0.0;
+    // What the first piece's table lost: its tail is cut at firstTailShare times `tail`, since
+    // bounds taken from the table must also cover the tail that a closed form of that piece
+    // keeps.
+    double firstLostMass = 0.0;
     // The longest piece kept.
     std::int32_t longestGames = 0;
 };

@@ -84,6 +84,17 @@ inline ComplexBlock unitBlock(const RealBlock& angle) {
     return z;
 }
 
+// exp(rate x) at every point.
+inline ComplexBlock expBlock(const ComplexBlock& rate, double x) {
+    ComplexBlock z = unitBlock(rate.im * x);
+    for (std::size_t b = 0; b < complexBlockSize; ++b) {
+        const double size = std::exp(rate.re[b] * x);
+        z.re[b] *= size;
+        z.im[b] *= size;
+    }
+    return z;
+}
+
 inline ComplexBlock reciprocal(const ComplexBlock& a) {
     const RealBlock norm = a.re * a.re + a.im * a.im;
     return {a.re / norm, -a.im / norm};

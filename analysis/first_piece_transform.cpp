@@ -102,13 +102,13 @@ FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<
                                          std::size_t period)
     : model_(model), postBigModes_(std::move(postBigModes)), period_(period) {}
 
-void FirstPieceTransform::add(const RealBlock& coinPhase, const RealBlock& gamePhase,
+void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
                               ComplexBlock* data, std::size_t width) const {
     const std::size_t p = period_;
     const std::size_t lanes = postBigModes_.size();
     const double r = model_.regProbability;
-    const ComplexBlock regPhase = unitBlock(coinPhase * model_.coinsPerReg);
-    const ComplexBlock bigPhase = unitBlock(coinPhase * model_.coinsPerBig);
+    const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
+    const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
     // One game's move of the mode (the REG's coins in its phase) and its BIG into each lane,
     // before the ceiling and from it on.
     const auto step = [&](bool ceiling) {
@@ -139,7 +139,7 @@ void FirstPieceTransform::add(const RealBlock& coinPhase, const RealBlock& gameP
     const Matrix beforeBigs = bigs(false);
     const Matrix from = step(true);
     const Matrix fromBigs = bigs(true);
-    const ComplexBlock periodPhase = unitBlock(-gamePhase * static_cast<double>(p));
+    const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
     const auto addRow = [&](const Row& u, const Matrix& out, const ComplexBlock& phase,
                             std::size_t game) {
         ComplexBlock* row = data + (game % p) * width;
@@ -170,7 +170,7 @@ void FirstPieceTransform::add(const RealBlock& coinPhase, const RealBlock& gameP
     std::size_t cachedTerms = 0;
     Matrix cachedSum{};
     // Each game's phase from the one before (a period of steps drifts by some 1e-14 at most).
-    const ComplexBlock gameStep = unitBlock(-gamePhase);
+    const ComplexBlock gameStep = expBlock(gameRate, 1.0);
     ComplexBlock phase = gameStep;
     for (std::size_t j = 1; j <= firstGames && j < ceilingGame; ++j) {
         const std::size_t terms = (ceilingGame - 1 - j) / p + 1;
@@ -205,7 +205,7 @@ void FirstPieceTransform::add(const RealBlock& coinPhase, const RealBlock& gameP
         }
     }
     Row v = atCeiling;
-    phase = unitBlock(-gamePhase * static_cast<double>(ceilingGame));
+    phase = expBlock(gameRate, static_cast<double>(ceilingGame));
     for (std::size_t t = 0; t < p; ++t) {
         addRow(v, tail, phase, ceilingGame + t);
         phase = phase * gameStep;

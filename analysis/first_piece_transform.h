@@ -23,10 +23,11 @@ class FirstPieceTransform {
 
     // For every residue j of the games modulo the period and every lane `to`, adds to
     // data[j * width + to]
-    //   sum over g = j mod period of exp(-i gamePhase g) E[exp(i coinPhase K); the first BIG
-    //   falls at game g and leads to postBigModes[to]],
-    // with K = 388 + 127 REGs, the piece's bonus coins; for a block of phases at once.
-    void add(const RealBlock& coinPhase, const RealBlock& gamePhase, ComplexBlock* data,
+    //   sum over g = j mod period of exp(gameRate g) E[exp(coinRate K); the first BIG falls at
+    //   game g and leads to postBigModes[to]],
+    // with K = 388 + 127 REGs, the piece's bonus coins; for a block of rates at once. The
+    // rates' real parts must leave a period of games after the ceiling well below 1 in size.
+    void add(const ComplexBlock& coinRate, const ComplexBlock& gameRate, ComplexBlock* data,
              std::size_t width) const;
 
   private:

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <numeric>
 #include <stdexcept>
 #include <thread>
 
@@ -56,6 +57,16 @@ namespace {
 
 // The chance left outside the tables, on each side of each table.
 constexpr double outsideTarget = 1e-10;
+// The net's transform is taken of the law tilted by exp(-s net), with s set so that the tilt
+// falls by `damping` across the table. The chance beyond the right end, which the transform
+// folds back onto the table, comes back damped by that much; so the right end can sit where a
+// Chernoff bound leaves rightEdgeTarget. That bound overstates the right tail (runs of BIGs)
+// by a factor of a hundred or more, so the chance actually beyond the end stays near
+// outsideTarget; it is measured, as the chance the table is short of 1. The fold from beyond
+// the left end grows by the same factor, so that end is set where the bound leaves
+// outsideTarget * damping.
+constexpr double damping = 1e-2;
+constexpr double rightEdgeTarget = 1e-8;
 // The longest table the law builds.
 constexpr std::size_t largestTable = std::size_t{1} << 21;
 
@@ -225,8 +236,8 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
 // The net's law: its transform at theta = 2 pi a / length for a = 0 .. length/2, from the
 // P values k of E[exp(i theta K) (exp(-i theta Nc / P) w^k)^G], w = exp(2 pi i / P).
 IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
-                  const PeriodicCost& cost, std::int64_t low, std::size_t length, unsigned threads,
-                  const std::atomic<bool>* cancel, double& arithmetic) {
+                  const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
+                  unsigned threads, const std::atomic<bool>* cancel, double& arithmetic) {
     const std::size_t d = lanes.d;
     const auto period = static_cast<std::size_t>(cost.period);
     const std::size_t width = lanes.count + 1;  // the last lane carries the rounding's part
@@ -302,18 +313,20 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                 theta[b] = 2.0 * std::numbers::pi * static_cast<double>(a0 + b) /
                            static_cast<double>(length);
             }
-            const RealBlock lambda = theta * (nc / static_cast<double>(period));
-            // Powers by recurrence, renewed from the exact angle every 64 steps.
-            auto fill = [](std::vector<ComplexBlock>& table, const RealBlock& angle) {
-                const ComplexBlock step = unitBlock(angle);
+            // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
+            const ComplexBlock coinRate(RealBlock{} - tilt, theta);
+            const ComplexBlock gameRate = (-nc / static_cast<double>(period)) * coinRate;
+            // Powers by recurrence, renewed from the exact value every 64 steps.
+            auto fill = [](std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
+                const ComplexBlock step = expBlock(rate, 1.0);
                 for (std::size_t n = 0; n < table.size(); ++n) {
-                    table[n] = n % 64 == 0 ? unitBlock(angle * static_cast<double>(n))
+                    table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n))
                                            : table[n - 1] * step;
                 }
             };
-            fill(gamePhase, -lambda);
-            fill(regPhase, theta * coinsPerReg);
-            const ComplexBlock bigPhase = unitBlock(theta * coinsPerBig);
+            fill(gamePhase, gameRate);
+            fill(regPhase, coinsPerReg * coinRate);
+            const ComplexBlock bigPhase = expBlock(coinRate, coinsPerBig);
             for (std::size_t n = 0; n < gamePhase.size(); ++n) {
                 bigGamePhase[n] = gamePhase[n] * bigPhase;
             }
@@ -330,17 +343,15 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                 sum = sum * (g.big ? bigGamePhase[games] : gamePhase[games]);
                 data[g.residue * width + g.lane] += sum;
             }
-            firstPiece.add(theta, lambda, data.data() + lanes.firstLane(), width);
-            // h(j) = exp(-i theta excess(j)), entered at -j so that the same transform gives
-            // its coefficients on w^-k.
-            // exp(-i theta excess(j)) = exp(-i theta round(c j)) exp(i lambda j).
-            fill(costPhase, -theta);
+            firstPiece.add(coinRate, gameRate, data.data() + lanes.firstLane(), width);
+            // h(j) = exp(-coinRate excess(j)), entered at -j so that the same transform gives
+            // its coefficients on w^-k; excess(j) = round(c j) - (Nc / P) j.
+            fill(costPhase, -1.0 * coinRate);
             for (std::size_t j = 0; j < period; ++j) {
-                const ComplexBlock& toGame = gamePhase[j];
-                const ComplexBlock back(toGame.re, -toGame.im);
                 data[(period - j) % period * width + roundingLane] =
                     (1.0 / static_cast<double>(period)) *
-                    (costPhase[static_cast<std::size_t>(roundedCost[j])] * back);
+                    (costPhase[static_cast<std::size_t>(roundedCost[j])] *
+                     reciprocal(gamePhase[j]));
             }
             overPhase.transform(data, scratch, +1);
             ComplexBlock sum;
@@ -370,7 +381,8 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     if (cancel != nullptr && cancel->load()) {
         throw OutcomeLawCancelled();
     }
-    // chance(low + i) = (1/length) sum_a transform[a] exp(-i theta_a (low + i)).
+    // chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a transform[a]
+    // exp(-i theta_a (low + i)).
     for (std::size_t a = 0; a < length; ++a) {
         const double shift = -2.0 * std::numbers::pi *
                              static_cast<double>((static_cast<std::int64_t>(a) * low) %
@@ -384,8 +396,11 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     law.chance.resize(length);
     arithmetic = 0.0;
     for (std::size_t i = 0; i < length; ++i) {
-        law.chance[i] = transform[i].real() / static_cast<double>(length);
-        arithmetic += std::abs(transform[i].imag()) / static_cast<double>(length);
+        const double untilt =
+            std::exp(tilt * static_cast<double>(low + static_cast<std::int64_t>(i))) /
+            static_cast<double>(length);
+        law.chance[i] = transform[i].real() * untilt;
+        arithmetic += std::abs(transform[i].imag()) * untilt;
     }
     return law;
 }
@@ -477,9 +492,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     const double gameStep = 1.0 / (8.0 * std::max(1.0, static_cast<double>(games.big) + 300.0));
     const double coinStep = gameStep / 2.0;
     const double high = chernoffEdge([&](double b) { return realTransform(lanes, b, -c * b); },
-                                     outsideTarget, coinStep);
+                                     rightEdgeTarget, coinStep);
     const double lowAbs = chernoffEdge([&](double b) { return realTransform(lanes, -b, c * b); },
-                                       outsideTarget, coinStep);
+                                       outsideTarget * damping, coinStep);
     const double longest = chernoffEdge([&](double b) { return realTransform(lanes, 0.0, b); },
                                         outsideTarget, gameStep);
     // net >= x needs W >= x - 1/2, net <= x needs W <= x + 1/2.
@@ -493,7 +508,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     if (netLength > largestTable || gamesLength > largestTable) {
         throw std::invalid_argument("attempts this long have no outcome law here");
     }
-    law.outsideTables = 3.0 * outsideTarget;
+    const double tilt = -std::log(damping) / static_cast<double>(netLength);
     law.roundingExactBelowGames = cost.validBelow;
     law.beyondRounding = chernoffBound(lanes, gameStep, cost.validBelow);
 
@@ -501,8 +516,18 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     double gamesArithmetic = 0.0;
     const FirstPieceTransform firstPiece(model, segments.postBigModes,
                                          static_cast<std::size_t>(cost.period));
-    law.net = netLaw(lanes, firstPiece, cost, netLow, netLength, threads, cancel, netArithmetic);
+    law.net =
+        netLaw(lanes, firstPiece, cost, netLow, netLength, tilt, threads, cancel, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
+    // What the net's table leaves out: the chance it is short of 1 (beyond its right end,
+    // and any cut), the fold from beyond each end (damped from the right, grown from the
+    // left) and the chance beyond its left end; and the chance beyond the games' table.
+    const double listed = std::accumulate(law.net.chance.begin(), law.net.chance.end(), 0.0);
+    // The first piece's transform keeps the tail that its table (and so the bound on the
+    // left end) lost; that chance lies beyond the left end too.
+    law.outsideTables = std::max(1.0 - listed, 0.0) + rightEdgeTarget * damping +
+                        outsideTarget * damping + outsideTarget +
+                        segments.firstLostMass / damping + outsideTarget;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);
     law.pBehind = 0.0;
