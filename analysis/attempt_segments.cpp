@@ -146,30 +146,13 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
             const auto regCount = static_cast<std::int32_t>(regs);
             for (std::size_t m = 0; m < modes; ++m) {
                 const double big = bigChance(model, m, game);
+                const double stay = 1.0 - r - big;
                 const double* row = alive[regs].data() + m * width;
-                for (std::int32_t rho = lowest; rho <= highest; ++rho) {
-                    const double w = row[rho];
-                    if (w < smallest * 1e-6) {
-                        result.lost += w;  // too little to matter anywhere
-                        continue;
-                    }
-                    for (std::size_t to = 0; to < postBig.size(); ++to) {
-                        const double p =
-                            model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
-                        if (p > 0.0) {
-                            sink.add(to, regCount, w * big * p);
-                        }
-                    }
-                    const double none = w * (1.0 - r - big);
-                    if (rho - 1 == 0) {
-                        endSink.add(0, regCount, none);
-                    } else {
-                        after[regs][m * width + static_cast<std::size_t>(rho - 1)] += none;
-                        carried[regs] += none;
-                    }
-                    const std::int32_t afterReg = std::max(rho - 1, y);
+                double* stayed = after[regs].data() + m * width;
+                // A REG moves the mode and sets rho to max(rho - 1, y).
+                auto moveByReg = [&](double mass, std::int32_t afterReg) {
                     for (std::size_t to = 0; to < modes; ++to) {
-                        const double moved = w * r * model.regNextMode[m][to];
+                        const double moved = mass * r * model.regNextMode[m][to];
                         if (moved == 0.0) {
                             continue;
                         }
@@ -181,6 +164,42 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
                             carried[regs + 1] += moved;
                         }
                     }
+                };
+                // Every rho leads to the same BIG entries, and every rho up to y + 1 to the
+                // same state after a REG: those are summed first and moved once.
+                double live = 0.0;
+                double toRegEnd = 0.0;
+                for (std::int32_t rho = lowest; rho <= highest; ++rho) {
+                    const double w = row[rho];
+                    if (w < smallest * 1e-6) {
+                        result.lost += w;  // too little to matter anywhere
+                        continue;
+                    }
+                    live += w;
+                    const double none = w * stay;
+                    if (rho - 1 == 0) {
+                        endSink.add(0, regCount, none);
+                    } else {
+                        stayed[rho - 1] += none;
+                        carried[regs] += none;
+                    }
+                    if (rho - 1 > y) {
+                        moveByReg(w, rho - 1);
+                    } else {
+                        toRegEnd += w;
+                    }
+                }
+                if (live == 0.0) {
+                    continue;
+                }
+                for (std::size_t to = 0; to < postBig.size(); ++to) {
+                    const double p = model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
+                    if (p > 0.0) {
+                        sink.add(to, regCount, live * big * p);
+                    }
+                }
+                if (toRegEnd > 0.0) {
+                    moveByReg(toRegEnd, y);
                 }
             }
         }
