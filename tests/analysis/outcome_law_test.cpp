@@ -30,7 +30,19 @@ TEST(FourierTransformTest, MatchesTheDirectSums) {
                 data[i] = {std::sin(1.7 * i + 0.3), std::cos(0.9 * i * i)};
             }
             const std::vector<Complex> input = data;
-            FourierTransform(length, lanes).transform(data, sign);
+            // Blocks of sequences: point b of a block holds the input turned by b radians.
+            std::vector<ComplexBlock> blocks(data.size());
+            for (std::size_t i = 0; i < data.size(); ++i) {
+                for (std::size_t b = 0; b < complexBlockSize; ++b) {
+                    const Complex turned = input[i] * std::polar(1.0, double(b));
+                    blocks[i].re[b] = turned.real();
+                    blocks[i].im[b] = turned.imag();
+                }
+            }
+            const FourierTransform transform(length, lanes);
+            transform.transform(data, sign);
+            std::vector<ComplexBlock> scratch;
+            transform.transform(blocks, scratch, sign);
             for (std::size_t k = 0; k < length; ++k) {
                 for (std::size_t l = 0; l < lanes; ++l) {
                     Complex direct = 0.0;
@@ -40,6 +52,12 @@ TEST(FourierTransformTest, MatchesTheDirectSums) {
                         direct += input[j * lanes + l] * std::polar(1.0, angle);
                     }
                     EXPECT_NEAR(std::abs(data[k * lanes + l] - direct), 0.0, 1e-12 * length);
+                    for (std::size_t b = 0; b < complexBlockSize; ++b) {
+                        const ComplexBlock& got = blocks[k * lanes + l];
+                        const Complex expected = direct * std::polar(1.0, double(b));
+                        EXPECT_NEAR(std::abs(Complex(got.re[b], got.im[b]) - expected), 0.0,
+                                    1e-12 * length);
+                    }
                 }
             }
         }
@@ -255,6 +273,19 @@ TEST(OutcomeLawTest, RejectsWhatItDoesNotCover) {
             << end.bigEnd << "/" << end.regEnd;
     }
     EXPECT_THROW(solveOutcomeLaw(6, {0.0, 0}), std::invalid_argument);
+}
+
+TEST(OutcomeLawTest, SameLawOnAnyNumberOfThreads) {
+    // The threads share out the pieces and the blocks of transform points; nothing a thread
+    // computes may depend on which thread it is or on what the others are doing.
+    const OutcomeLaw one = solveOutcomeLaw(0, {0.0, 1}, 1);
+    for (const unsigned threads : {2U, 3U}) {
+        const OutcomeLaw more = solveOutcomeLaw(0, {0.0, 1}, threads);
+        EXPECT_EQ(more.net.first, one.net.first);
+        EXPECT_EQ(more.net.chance, one.net.chance) << threads << " threads";
+        EXPECT_EQ(more.games.chance, one.games.chance) << threads << " threads";
+        EXPECT_EQ(more.errorBound, one.errorBound) << threads << " threads";
+    }
 }
 
 TEST(OutcomeLawTest, StopsWhenCalledOff) {
