@@ -49,7 +49,7 @@ struct AttemptSegments {
 // test counts them); throws std::invalid_argument otherwise. `threads` work out the pieces
 // side by side.
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
-                                std::int32_t regEndGames, unsigned threads = 1,
-                                double tail = 1e-12, double smallest = 1e-15);
+                                std::int32_t regEndGames, unsigned threads = 1, double tail = 1e-12,
+                                double smallest = 1e-15);
 
 }  // namespace korvale

@@ -3,7 +3,6 @@
 #include <array>
 #include <utility>
 
-
 namespace korvale {
 namespace {
 

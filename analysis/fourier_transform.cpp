@@ -80,8 +80,8 @@ void FourierTransform::transformAll(std::vector<Value>& data, std::vector<Value>
 // Decimation in time: the sub-transforms of every radix-th element are written one after the
 // other into `out`, then combined in place with the twiddle factors.
 template <typename Value>
-void FourierTransform::transformPart(const Value* in, Value* out, std::size_t n,
-                                     std::size_t stride, std::size_t level, int sign) const {
+void FourierTransform::transformPart(const Value* in, Value* out, std::size_t n, std::size_t stride,
+                                     std::size_t level, int sign) const {
     const std::size_t lanes = lanes_;
     if (n == 1) {
         for (std::size_t l = 0; l < lanes; ++l) {

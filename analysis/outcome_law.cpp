@@ -286,8 +286,8 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     // round(c j) for j = 0 .. P-1, whole numbers that grow with j.
     std::vector<std::int64_t> roundedCost(period);
     for (std::size_t j = 0; j < period; ++j) {
-        roundedCost[j] = std::llround(cost.excess[j] + nc * static_cast<double>(j) /
-                                                           static_cast<double>(period));
+        roundedCost[j] = std::llround(cost.excess[j] +
+                                      nc * static_cast<double>(j) / static_cast<double>(period));
     }
     std::vector<Complex> transform(length, 0.0);
     // Blocks of thetas, shared out among the threads; each writes only its own. Within a
@@ -320,8 +320,8 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
             auto fill = [](std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
                 const ComplexBlock step = expBlock(rate, 1.0);
                 for (std::size_t n = 0; n < table.size(); ++n) {
-                    table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n))
-                                           : table[n - 1] * step;
+                    table[n] =
+                        n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
                 }
             };
             fill(gamePhase, gameRate);
@@ -526,8 +526,8 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     // The first piece's transform keeps the tail that its table (and so the bound on the
     // left end) lost; that chance lies beyond the left end too.
     law.outsideTables = std::max(1.0 - listed, 0.0) + rightEdgeTarget * damping +
-                        outsideTarget * damping + outsideTarget +
-                        segments.firstLostMass / damping + outsideTarget;
+                        outsideTarget * damping + outsideTarget + segments.firstLostMass / damping +
+                        outsideTarget;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);
     law.pBehind = 0.0;

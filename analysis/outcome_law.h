@@ -9,8 +9,10 @@
 // Nc = c P. The attempt is a renewal process over the modes after its BIGs (attempt_segments.h);
 // its transform E[exp(i theta K) z^G] at z = exp(-i theta Nc / P) times each P-th root of unity
 // is one small linear solve, and those P values at each theta give the transform of the net,
-// which one inverse transform turns into the law. The games' law comes the same way from the
-// transform over G alone, the BIG count's from the pieces' totals.
+// which one inverse transform turns into the law. (The transform is taken at theta plus a
+// small imaginary part, of the law tilted by exp(-s net), so that the far right tail that the
+// inversion folds back onto the table comes back damped.) The games' law comes the same way
+// from the transform over G alone, the BIG count's from the pieces' totals.
 
 #include <atomic>
 #include <cstdint>
@@ -52,7 +54,8 @@ struct OutcomeLaw {
     double errorBound = 0;
     // The parts of that bound, for the record.
     double tailCut = 0;         // lost from the pieces' tails and tiny entries
-    double outsideTables = 0;   // Chernoff bounds on the chance beyond the tables
+    double outsideTables = 0;   // beyond the tables: measured past the net's right end,
+                                // Chernoff bounds elsewhere, and what the inversion folds in
     double beyondRounding = 0;  // Chernoff bound on P(games >= roundingExactBelowGames)
     std::int64_t roundingExactBelowGames = 0;
 };
