@@ -13,6 +13,7 @@
 
 #include "analysis/attempt_chain.h"
 #include "analysis/cost_rounding.h"
+#include "common/side_by_side.h"
 
 namespace korvale {
 namespace {
@@ -55,14 +56,7 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
             }
         }
     };
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < std::max(1U, std::thread::hardware_concurrency()); ++i) {
-        workers.emplace_back(work);
-    }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    runSideBySide(std::max(1U, std::thread::hardware_concurrency()), work);
     if (failure) {
         std::rethrow_exception(failure);
     }

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
-#include <thread>
+
+#include "common/side_by_side.h"
 
 namespace korvale {
 namespace {
@@ -259,14 +260,7 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
             }
         }
     };
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < threads; ++i) {
-        workers.emplace_back(work);
-    }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    runSideBySide(threads, work);
     segments.firstLostMass = results[count].lost;
     for (const PieceResult& result : results) {
         segments.lostMass = std::max(segments.lostMass, result.lost);

@@ -15,6 +15,7 @@
 #include "analysis/cost_rounding.h"
 #include "analysis/first_piece_transform.h"
 #include "analysis/fourier_transform.h"
+#include "common/side_by_side.h"
 
 namespace korvale {
 
@@ -370,14 +371,7 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
             }
         }
     };
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < threads; ++i) {
-        workers.emplace_back(work);
-    }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    runSideBySide(threads, work);
     if (cancel != nullptr && cancel->load()) {
         throw OutcomeLawCancelled();
     }
