@@ -234,8 +234,9 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
     return best;
 }
 
-// The net's law: its transform at theta = 2 pi a / length for a = 0 .. length/2, from the
-// P values k of E[exp(i theta K) (exp(-i theta Nc / P) w^k)^G], w = exp(2 pi i / P).
+// The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
+// for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with
+// coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P).
 IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                   const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
                   unsigned threads, const std::atomic<bool>* cancel, double& arithmetic) {
