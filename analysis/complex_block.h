@@ -1,11 +1,10 @@
 #pragma once
 
-// A block of complex numbers, one for each of several transform points, held as an array of
-// real parts and an array of imaginary parts. The outcome law does the same arithmetic at
-// every point of its grid; done on a block at once, each operation is a short loop over
-// plain arrays, which the compiler turns into vector instructions.
+// A block of complex numbers, one for each of several transform points, held as a vector of
+// real parts and a vector of imaginary parts. The outcome law does the same arithmetic at
+// every point of its grid; done on a block at once, each operation is one vector instruction
+// (or a few) for all the points.
 
-#include <array>
 #include <cmath>
 #include <complex>
 #include <cstddef>
