@@ -106,12 +106,12 @@ WindowRunResult playWindowRun(bool attempts, bool writeThrough, int setting, int
         // The exact figures and the law of an attempt are worked out once per setup and kept:
         // worked out here, before the run, the run measures the window's lasting cost, not the
         // one-off work of its first opening.
-        const korvale::RunSetup setup{
+        const korvale::ExactSetup setup = korvale::exactSetupOf(korvale::RunSetup{
             true, attempts, setting, window.findChild<QLineEdit*>("txtBEnd")->text().toStdString(),
-            window.findChild<QLineEdit*>("txtREnd")->text().toStdString()};
+            window.findChild<QLineEdit*>("txtREnd")->text().toStdString()});
         korvale::solveExactFigures(setup);
         if (attempts) {
-            korvale::solveExactLaw(setup, nullptr);
+            korvale::solveExactLaw(setup);
         }
         analysis = std::make_unique<korvale::frmAnalysis>(window);
         analysis->tabs().setCurrentIndex(analysisTab);

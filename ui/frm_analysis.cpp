@@ -1,23 +1,12 @@
 #include "ui/frm_analysis.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QThreadPool>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
-#include <map>
-#include <mutex>
-#include <stdexcept>
 #include <string>
 
 #include "analysis/machine_model.h"
-#include "common/checked_arithmetic.h"
 #include "common/number_text.h"
-#include "common/runtime_error.h"
 #include "report/exact_groups.h"
 #include "report/figure_catalogue.h"
 #include "report/measured_groups.h"
@@ -25,68 +14,7 @@
 
 namespace korvale {
 
-ExactFigures solveUncached(const RunSetup& setup);
-
 namespace {
-
-// Exact figures already worked out in this program, by setup: a window opened again, or another
-// run with the same setup, takes them from here.
-std::string setupKey(const RunSetup& setup) {
-    return (setup.attempts ? "a|" + setup.bigEndText + "|" + setup.regEndText : "n") + "|" +
-           std::to_string(setup.setting);
-}
-
-std::mutex cacheMutex;
-std::map<std::string, ExactFigures>& exactCache() {
-    static auto* cache = new std::map<std::string, ExactFigures>;
-    return *cache;
-}
-
-// A pool of one worker, made once and kept while the program runs.
-QThreadPool* oneWorker() {
-    auto* made = new QThreadPool;
-    made->setMaxThreadCount(1);
-    return made;
-}
-
-// The workers run at the lowest priority (their own helper threads inherit it): the run and
-// the window come first.
-void lowerThisThreadsPriority() {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
-}
-
-QThreadPool& exactPool() {
-    static QThreadPool* pool = oneWorker();
-    return *pool;
-}
-
-ExactFigures solveAtLowPriority(const RunSetup& setup) {
-    lowerThisThreadsPriority();
-    return solveExactFigures(setup);
-}
-
-// The laws have their own worker, so that a long law never holds up the figures of the next
-// run.
-std::mutex lawCacheMutex;
-std::map<std::string, ExactLaw>& lawCache() {
-    static auto* cache = new std::map<std::string, ExactLaw>;
-    return *cache;
-}
-
-QThreadPool& lawPool() {
-    static QThreadPool* pool = oneWorker();
-    return *pool;
-}
-
-ExactLaw solveLawAtLowPriority(const RunSetup& setup, std::shared_ptr<std::atomic<bool>> cancel) {
-    lowerThisThreadsPriority();
-    return solveExactLaw(setup, cancel.get());
-}
-
-bool sameSetup(const RunSetup& a, const RunSetup& b) {
-    return a.attempts == b.attempts && a.setting == b.setting &&
-           (!a.attempts || (a.bigEndText == b.bigEndText && a.regEndText == b.regEndText));
-}
 
 const std::vector<std::string>& longRunKeys() {
     static const std::vector<std::string> keys = [] {
@@ -118,83 +46,6 @@ const std::vector<std::string>& attemptKeys() {
 
 }  // namespace
 
-ExactFigures solveExactFigures(const RunSetup& setup) {
-    const std::string key = setupKey(setup);
-    {
-        const std::lock_guard lock(cacheMutex);
-        const auto found = exactCache().find(key);
-        if (found != exactCache().end()) {
-            return found->second;
-        }
-    }
-    ExactFigures figures = solveUncached(setup);
-    const std::lock_guard lock(cacheMutex);
-    exactCache().emplace(key, figures);
-    return figures;
-}
-
-ExactFigures solveUncached(const RunSetup& setup) {
-    ExactFigures figures;
-    figures.attempts = setup.attempts;
-    figures.setting = setup.setting;
-    try {
-        if (!setup.attempts) {
-            figures.longRun = solveLongRun(setup.setting);
-            figures.estimator = sharedSettingEstimator();
-            figures.gaps = std::make_shared<const LongRunGaps>(solveLongRunGaps(setup.setting));
-            return figures;
-        }
-        // The end conditions as the run read them.
-        figures.end.bigEnd = readLenient(setup.bigEndText);
-        figures.end.regEnd = toInt32HalfEven(readLenient(setup.regEndText));
-        figures.attempt = solveAttempt(setup.setting, figures.end, CostRounding::Exact);
-    } catch (const std::invalid_argument&) {
-        figures.failure =
-            QStringLiteral(
-                "この終了条件の理論値は求められません（BIG後は%1Gまで、REG後は%2Gまで）。")
-                .arg(largestBigEnd)
-                .arg(largestRegEnd);
-    } catch (const RuntimeError& error) {
-        figures.failure = QString::fromUtf8(error.what());
-    }
-    return figures;
-}
-
-ExactLaw solveExactLaw(const RunSetup& setup, const std::atomic<bool>* cancel) {
-    const std::string key = setupKey(setup);
-    {
-        const std::lock_guard lock(lawCacheMutex);
-        const auto found = lawCache().find(key);
-        if (found != lawCache().end()) {
-            return found->second;
-        }
-    }
-    ExactLaw result;
-    try {
-        EndConditions end;
-        end.bigEnd = readLenient(setup.bigEndText);
-        end.regEnd = toInt32HalfEven(readLenient(setup.regEndText));
-        result.law =
-            std::make_shared<const OutcomeLaw>(solveOutcomeLaw(setup.setting, end, 0, cancel));
-    } catch (const OutcomeLawCancelled&) {
-        result.cancelled = true;
-        return result;  // not kept: asked again, it is worked out again
-    } catch (const std::invalid_argument&) {
-        result.failure = QStringLiteral(
-            "この終了条件では一回の差枚の分布は求められません（REG後の終了条件がBIG後の条件"
-            "＋1G以下の場合に求めます）。");
-    } catch (const std::bad_alloc&) {
-        result.failure = QStringLiteral("メモリが足りず、一回の差枚の分布は求められません。");
-    } catch (const std::exception& error) {
-        // Whatever else goes wrong is said, not thrown into the window's thread.
-        result.failure = QStringLiteral("一回の差枚の分布は求められませんでした（%1）。")
-                             .arg(QString::fromUtf8(error.what()));
-    }
-    const std::lock_guard lock(lawCacheMutex);
-    lawCache().emplace(key, result);
-    return result;
-}
-
 frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     : QWidget(parent), source_(source) {
     setObjectName(QStringLiteral("frmAnalysis"));
@@ -221,20 +72,12 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { redrawCurrent(); });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
-    connect(&watcher_, &QFutureWatcher<ExactFigures>::finished, this, &frmAnalysis::exactDone);
-    connect(&lawWatcher_, &QFutureWatcher<ExactLaw>::finished, this, &frmAnalysis::lawDone);
+    service_ = new ExactService(this);
+    connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     restart();
 }
 
-frmAnalysis::~frmAnalysis() {
-    // The workers hold nothing of the window; their results are simply not taken, and a law
-    // still being worked out is called off.
-    watcher_.disconnect();
-    lawWatcher_.disconnect();
-    if (lawCancel_) {
-        *lawCancel_ = true;
-    }
-}
+frmAnalysis::~frmAnalysis() = default;
 
 void frmAnalysis::restart() {
     feed_.restart(source_.runSetup());
@@ -242,99 +85,21 @@ void frmAnalysis::restart() {
     if (!feed_.setup().started) {
         return;
     }
-    if (!exact_ || !computing_ || !sameSetup(computingFor_, feed_.setup())) {
-        startExact();
-    }
-    startLaw();
+    // Work for any other setup is called off here.
+    exactSetup_ = exactSetupOf(feed_.setup());
+    service_->request(exactSetup_);
 }
 
-void frmAnalysis::startExact() {
-    if (computing_ && sameSetup(computingFor_, feed_.setup())) {
-        return;
-    }
-    if (exact_ && exact_->attempts == feed_.setup().attempts &&
-        exact_->setting == feed_.setup().setting && sameSetup(computingFor_, feed_.setup())) {
-        return;  // already worked out for this setup
-    }
-    exact_.reset();
-    if (computing_) {
-        // The running one finishes on its own; exactDone starts this one then.
-        computingFor_ = feed_.setup();
-        return;
-    }
-    computing_ = true;
-    computingFor_ = feed_.setup();
-    watcher_.setFuture(QtConcurrent::run(&exactPool(), solveAtLowPriority, computingFor_));
-}
-
-void frmAnalysis::exactDone() {
-    computing_ = false;
-    const ExactFigures figures = watcher_.result();
-    if (figures.attempts == computingFor_.attempts && figures.setting == computingFor_.setting &&
-        (!figures.attempts || figures.failure.isEmpty() || true)) {
-        exact_ = figures;
-    }
-    if (!sameSetup(computingFor_, feed_.setup())) {
-        startExact();
-    } else {
-        startLaw();
-    }
+void frmAnalysis::exactArrived() {
     stale_ = true;
     if (isVisible()) {
         redrawCurrent();
     }
 }
 
-void frmAnalysis::startLaw() {
-    const RunSetup& setup = feed_.setup();
-    const bool wanted = setup.started && setup.attempts && exact_ && exact_->attempt;
-    if (lawComputing_) {
-        if (!wanted || !sameSetup(lawFor_, setup)) {
-            *lawCancel_ = true;  // lawDone starts the one wanted now
-        }
-        return;
-    }
-    if (!wanted) {
-        law_.reset();
-        return;
-    }
-    if (law_ && sameSetup(lawFor_, setup)) {
-        return;
-    }
-    law_.reset();
-    lawComputing_ = true;
-    lawFor_ = setup;
-    lawCancel_ = std::make_shared<std::atomic<bool>>(false);
-    lawWatcher_.setFuture(
-        QtConcurrent::run(&lawPool(), solveLawAtLowPriority, lawFor_, lawCancel_));
-}
-
-void frmAnalysis::lawDone() {
-    lawComputing_ = false;
-    const ExactLaw result = lawWatcher_.result();
-    if (!result.cancelled && sameSetup(lawFor_, feed_.setup())) {
-        law_ = result;
-    }
-    startLaw();
-    stale_ = true;
-    if (isVisible()) {
-        redrawCurrent();
-    }
-}
-
-void frmAnalysis::waitForExact() {
-    while (computing_) {
-        watcher_.waitForFinished();
-        QCoreApplication::processEvents();
-    }
-}
-
-void frmAnalysis::waitForLaw() {
-    waitForExact();
-    while (lawComputing_) {
-        lawWatcher_.waitForFinished();
-        QCoreApplication::processEvents();
-    }
+std::shared_ptr<const OutcomeLaw> frmAnalysis::law() const {
+    const ExactLaw* found = service_->law(exactSetup_);
+    return found ? found->law : nullptr;
 }
 
 void frmAnalysis::showEvent(QShowEvent* event) {
@@ -353,6 +118,10 @@ void frmAnalysis::refresh() {
         restart();
     }
     if (feed_.catchUp(source_.grid().gridModel())) {
+        stale_ = true;
+    }
+    // How far the exact work is, as the figures tab says.
+    if (tabs_->currentWidget() == figures_ && exactStatus() != statusShown_) {
         stale_ = true;
     }
     if (!stale_ || std::chrono::steady_clock::now() - lastRedraw_ < redrawInterval_) {
@@ -383,30 +152,34 @@ void frmAnalysis::redrawCurrent() {
     ++redraws_;
     lastRedraw_ = std::chrono::steady_clock::now();
     QWidget* current = tabs_->currentWidget();
+    // Only the figures of the run on show are ever drawn beside it.
+    const ExactFigures* exact = this->exact();
     if (current == figures_) {
-        figures_->show(figureRows(), exactStatus(), computing_ || lawComputing_);
+        statusShown_ = exactStatus();
+        figures_->show(figureRows(), statusShown_, exactPending() || lawPending());
     } else if (current == slump_) {
         slump_->redraw(feed_, expectedNetPerStep(), law());
     } else if (current == drought_) {
-        drought_->redraw(feed_, exact_ ? exact_->gaps : nullptr);
+        drought_->redraw(feed_, exact ? exact->gaps : nullptr);
     } else if (current == posterior_) {
         feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(
-            feed_, exact_ ? exact_->estimator.get() : nullptr,
+            feed_, exact ? exact->estimator.get() : nullptr,
             static_cast<std::int64_t>(readLenient(
                 source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString())));
     }
 }
 
 std::optional<double> frmAnalysis::expectedNetPerStep() const {
-    if (!exact_) {
+    const ExactFigures* exact = this->exact();
+    if (exact == nullptr) {
         return std::nullopt;
     }
-    if (exact_->attempt) {
-        return exact_->attempt->expectedNet;
+    if (exact->attempt) {
+        return exact->attempt->expectedNet;
     }
-    if (exact_->longRun) {
-        return coinsInPerGame * (exact_->longRun->payoutPercent / 100.0 - 1.0);
+    if (exact->longRun) {
+        return coinsInPerGame * (exact->longRun->payoutPercent / 100.0 - 1.0);
     }
     return std::nullopt;
 }
@@ -416,28 +189,41 @@ QWidget* frmAnalysis::graphOnShow() {
     return current == slump_ || current == drought_ ? current : nullptr;
 }
 
+namespace {
+
+// "…" with how far the work is, once it has begun.
+QString working(const QString& what, double done) {
+    return done > 0 ? QStringLiteral("%1… %2%").arg(what).arg(static_cast<int>(100 * done))
+                    : what + QStringLiteral("…");
+}
+
+}  // namespace
+
 QString frmAnalysis::exactStatus() const {
     if (!feed_.setup().started) {
         return QStringLiteral("まだ実行していません。メイン画面で「スタート」を押してください。");
     }
-    if (computing_) {
-        return QStringLiteral("理論値を計算中…");
+    const ExactFigures* exact = this->exact();
+    const ExactLaw* law = service_->law(exactSetup_);
+    // A law that is not covered is said at once, figures or not.
+    const QString lawFailure =
+        law && !law->failure.isEmpty() ? QStringLiteral("\n") + law->failure : QString();
+    if (exact == nullptr) {
+        return working(QStringLiteral("理論値を計算中"), service_->figuresDone()) + lawFailure;
     }
-    if (exact_ && !exact_->failure.isEmpty()) {
-        return exact_->failure;
+    if (!exact->failure.isEmpty()) {
+        return exact->failure;
     }
     if (!feed_.attempts()) {
         return QStringLiteral("理論値：長く回し続けた時の極限値");
     }
     const QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
-    if (lawComputing_) {
-        return status + QStringLiteral("\n勝ち越す確率と差枚の分布を計算中…");
+    if (lawPending()) {
+        return status + QStringLiteral("\n") +
+               working(QStringLiteral("勝ち越す確率と差枚の分布を計算中"), service_->lawDone());
     }
-    if (law_ && !law_->failure.isEmpty()) {
-        return status + QStringLiteral("\n") + law_->failure;
-    }
-    return status;
+    return status + lawFailure;
 }
 
 std::vector<FigureRow> frmAnalysis::figureRows() const {
@@ -445,13 +231,14 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
         return {};
     }
     const std::int32_t setting = feed_.setup().setting;
+    const ExactFigures* figures = exact();
     if (feed_.attempts()) {
         const AttemptRunTally& tally = feed_.attemptTally();
         std::optional<FigureGroup> exact;
-        if (exact_ && exact_->attempt) {
-            exact = exactAttemptGroup(*exact_->attempt);
+        if (figures != nullptr && figures->attempt) {
+            exact = exactAttemptGroup(*figures->attempt);
         }
-        const EndConditions end = exact_ ? exact_->end : EndConditions{};
+        const EndConditions end = exactSetup_.end;
         std::vector<FigureRow> rows =
             joinFigures(attemptKeys(), exact ? &*exact : nullptr,
                         measuredAttemptGroup(setting, end, tally.totals()));
@@ -478,8 +265,8 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
     }
     const ModeRunTally& tally = feed_.modeTally();
     std::optional<FigureGroup> exact;
-    if (exact_ && exact_->longRun) {
-        exact = exactLongRunGroup(*exact_->longRun);
+    if (figures != nullptr && figures->longRun) {
+        exact = exactLongRunGroup(*figures->longRun);
     }
     return joinFigures(longRunKeys(), exact ? &*exact : nullptr,
                        measuredLongRunGroup(setting, tally.totals(), tally.batches()));

@@ -210,9 +210,9 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
 TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     // Worked out once here (the window's worker then finds them made, which keeps the test
     // short under the sanitizers), with the end conditions read as the run reads them.
-    const ExactFigures exact = solveExactFigures(RunSetup{true, true, 0, "10", "0.5"});
-    EXPECT_EQ(exact.end.bigEnd, 10.0);
-    EXPECT_EQ(exact.end.regEnd, 0);
+    const ExactFigures exact = solveExactFigures(exactSetupOf(RunSetup{true, true, 0, "10", "0.5"}));
+    EXPECT_EQ(exact.setup.end.bigEnd, 10.0);
+    EXPECT_EQ(exact.setup.end.regEnd, 0);
     ASSERT_TRUE(exact.attempt.has_value());
     makeFrame(5);
     chooseAttempts("10", "0.5");  // read as 0 (halves to even): quick to work out
