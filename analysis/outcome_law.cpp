@@ -385,6 +385,9 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     if (cancel != nullptr && cancel->load()) {
         throw OutcomeLawCancelled();
     }
+    if (progress) {
+        progress(1.0);
+    }
     // chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a transform[a]
     // exp(-i theta_a (low + i)).
     for (std::size_t a = 0; a < length; ++a) {

@@ -70,8 +70,8 @@ using OutcomeLawCancelled = WorkCancelled;
 // that the tables would exceed a few million entries.
 // `threads` shares the transform out (0: as many as the machine has). Setting `*cancel`
 // from another thread stops the work within a few milliseconds (OutcomeLawCancelled).
-// `progress`, when given, hears the share of the work done (0 to 1, rising) now and then, on
-// the calling thread.
+// `progress`, when given, hears the share of the work done (0 to 1, rising, 1 last) now and
+// then, on the calling thread.
 using LawProgress = std::function<void(double share)>;
 OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads = 0,
                            const std::atomic<bool>* cancel = nullptr,

@@ -84,13 +84,9 @@ bool calledOff(const ExactWork* work) {
     return work != nullptr && work->cancel.load();
 }
 
-// Progress heard from several threads at once only ever rises.
 void raiseDone(ExactWork* work, double share) {
-    if (work == nullptr) {
-        return;
-    }
-    double seen = work->done.load();
-    while (share > seen && !work->done.compare_exchange_weak(seen, share)) {
+    if (work != nullptr) {
+        work->done.store(share);
     }
 }
 
@@ -103,18 +99,20 @@ ExactFigures solveUncached(const ExactSetup& setup, ExactWork* work) {
     }
     try {
         if (!setup.attempts) {
+            // A tenth of a second: neither called off nor followed.
             figures.longRun = solveLongRun(setup.setting);
-            raiseDone(work, 0.4);
             figures.estimator = sharedSettingEstimator();
-            raiseDone(work, 0.6);
-            if (calledOff(work)) {
-                figures.cancelled = true;
-                return figures;
-            }
             figures.gaps = std::make_shared<const LongRunGaps>(solveLongRunGaps(setup.setting));
             return figures;
         }
-        figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact);
+        AttemptControl control;
+        if (work != nullptr) {
+            control.cancel = &work->cancel;
+            control.progress = [work](double share) { raiseDone(work, share); };
+        }
+        figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact, control);
+    } catch (const WorkCancelled&) {
+        figures.cancelled = true;
     } catch (const std::invalid_argument&) {
         figures.failure =
             QStringLiteral(
@@ -123,6 +121,12 @@ ExactFigures solveUncached(const ExactSetup& setup, ExactWork* work) {
                 .arg(largestRegEnd);
     } catch (const RuntimeError& error) {
         figures.failure = QString::fromUtf8(error.what());
+    } catch (const std::bad_alloc&) {
+        figures.failure = QStringLiteral("メモリが足りず、理論値は求められません。");
+    } catch (const std::exception& error) {
+        // Whatever else goes wrong is said, not thrown into the window's thread.
+        figures.failure = QStringLiteral("理論値は求められませんでした（%1）。")
+                              .arg(QString::fromUtf8(error.what()));
     }
     return figures;
 }
@@ -139,7 +143,7 @@ ExactLaw solveLawUncached(const ExactSetup& setup, ExactWork* work) {
         result.law = std::make_shared<const OutcomeLaw>(
             solveOutcomeLaw(setup.setting, setup.end, 0, work ? &work->cancel : nullptr,
                             work ? progress : LawProgress{}));
-    } catch (const OutcomeLawCancelled&) {
+    } catch (const WorkCancelled&) {
         result.cancelled = true;
     } catch (const std::invalid_argument&) {
         result.failure = QStringLiteral("この終了条件では一回の差枚の分布は求められません。");

@@ -10,6 +10,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -271,7 +272,14 @@ TEST(OutcomeLawTest, RejectsWhatItDoesNotCover) {
                                     EndConditions{nan, 0}, EndConditions{2500.0, 0}}) {
         EXPECT_THROW(solveOutcomeLaw(0, end), std::invalid_argument)
             << end.bigEnd << "/" << end.regEnd;
+        EXPECT_FALSE(outcomeLawCovers(end)) << end.bigEnd << "/" << end.regEnd;
     }
+    // A BIG end of 300.5 needs 301 games: the REG end may then be 302.
+    for (const EndConditions end :
+         {EndConditions{0.0, 1}, EndConditions{100.0, 101}, EndConditions{300.5, 302}}) {
+        EXPECT_TRUE(outcomeLawCovers(end)) << end.bigEnd << "/" << end.regEnd;
+    }
+    EXPECT_FALSE(outcomeLawCovers({300.0, 302}));
     EXPECT_THROW(solveOutcomeLaw(6, {0.0, 0}), std::invalid_argument);
 }
 
@@ -288,11 +296,23 @@ TEST(OutcomeLawTest, SameLawOnAnyNumberOfThreads) {
     }
 }
 
-TEST(OutcomeLawTest, StopsWhenCalledOff) {
+TEST(OutcomeLawTest, StopsWhenCalledOffAndTellsHowFarItIs) {
     std::atomic<bool> cancel{true};
     EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, &cancel), OutcomeLawCancelled);
     cancel = false;
-    EXPECT_NO_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, &cancel));
+    // Heard on this thread only, though three share the work, rising to the whole.
+    std::vector<double> heard;
+    const std::thread::id caller = std::this_thread::get_id();
+    bool elsewhere = false;
+    EXPECT_NO_THROW(solveOutcomeLaw(0, {0.0, 0}, 3, &cancel, [&](double share) {
+        elsewhere = elsewhere || std::this_thread::get_id() != caller;
+        heard.push_back(share);
+    }));
+    EXPECT_FALSE(elsewhere);
+    ASSERT_GT(heard.size(), 1u);
+    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+    EXPECT_GT(heard.front(), 0.0);
+    EXPECT_EQ(heard.back(), 1.0);
 }
 
 }  // namespace
