@@ -33,6 +33,8 @@ QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn) {
     }
     table->setHorizontalHeaderLabels(headings);
     table->verticalHeader()->hide();
+    // Rows as low as the text allows: the live table and a history's fit the tab together.
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
