@@ -100,7 +100,7 @@ void drawBinSteps(QLineSeries* line, double start, double width, const Heights& 
         steps.append(QPointF(x, floor));
     }
     for (const auto height : heights) {
-        const double y = std::max(floor, static_cast<double>(height) * scale);
+        const double y = height > 0 ? std::max(floor, static_cast<double>(height) * scale) : floor;
         steps.append(QPointF(x, y));
         steps.append(QPointF(x + width, y));
         x += width;

@@ -78,7 +78,7 @@ void HistoryPosterior::compute() {
     const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
     if (reading.problem) {
         table_->hide();
-        result_->setText(QStringLiteral("読めない行があります：") +
+        result_->setText(QStringLiteral("この履歴は読めません：") +
                          QString::fromStdString(reading.problem->message()));
         return;
     }

@@ -60,7 +60,13 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
         return;
     }
     const CountHistogram& spread = feed.attemptTally().netPerAttempt();
-    drawSteps(spread_, spread, 1.0);
+    std::int64_t most = 0;
+    for (const std::int64_t count : spread.counts()) {
+        most = std::max(most, count);
+    }
+    // Empty bins drop below the axis (as far as it is high), out of the plot, rather than
+    // along its floor.
+    drawSteps(spread_, spread, 1.0, -static_cast<double>(std::max<std::int64_t>(most, 1)));
     if (law != binnedFrom_) {
         binnedFrom_ = law;
         binned_ = law ? binLaw(law->net.first, law->net.chance, spread.binWidth()) : BinnedLaw{};
@@ -69,10 +75,6 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
         drawSteps(exactSpread_, binned_, static_cast<double>(spread.total()));
     } else {
         exactSpread_->clear();
-    }
-    std::int64_t most = 0;
-    for (const std::int64_t count : spread.counts()) {
-        most = std::max(most, count);
     }
     // The middle 98% of the attempts: the long right tail (the 1% that win most) would squeeze
     // the rest.

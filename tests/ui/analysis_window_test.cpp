@@ -330,6 +330,15 @@ TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
     const auto attempts = static_cast<double>(analysis().feed().attemptTally().attempts());
     ASSERT_GT(attempts, 50);
     EXPECT_NEAR(stepHeights(analysis().slumpPanel().exactSpreadLine()), attempts, 1e-6 * attempts);
+    // The measured histogram's empty bins drop below the axis, out of the plot.
+    const CountHistogram& spread = analysis().feed().attemptTally().netPerAttempt();
+    const QList<QPointF> drawn = analysis().slumpPanel().spreadLine().points();
+    ASSERT_EQ(drawn.size(), 2 * static_cast<qsizetype>(spread.counts().size()) + 2);
+    for (std::size_t bin = 0; bin < spread.counts().size(); ++bin) {
+        const double top = drawn[1 + 2 * static_cast<qsizetype>(bin)].y();
+        EXPECT_EQ(top < 0, spread.counts()[bin] == 0) << bin;
+        EXPECT_EQ(std::max(top, 0.0), static_cast<double>(spread.counts()[bin])) << bin;
+    }
 }
 
 TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
