@@ -471,26 +471,25 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
             rows.push_back(
                 joinFigures({key}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
         };
-        const auto lawValue = [this](auto of) -> std::optional<double> {
-            return law() ? std::optional<double>(of(*law())) : std::nullopt;
-        };
+        const std::shared_ptr<const OutcomeLaw> outcome = law();
         Figure ahead = makeFigure("p_ahead", std::nullopt);
         if (tally.attempts() > 0) {
             const double share =
                 static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
             ahead = makeFigure("p_ahead", share, tally.aheadShare().interval95(share));
         }
-        addLawRow("p_ahead", lawValue([](const OutcomeLaw& l) { return l.pAhead; }),
+        addLawRow("p_ahead", outcome ? std::optional(outcome->pAhead) : std::nullopt,
                   std::move(ahead));
         // The median and the 10% point of an attempt's net, with order-statistic intervals.
         const Tally& nets = tally.totals().netLaw;
         for (const double percent : {50.0, 10.0}) {
             const std::string key = percentileKey("net_coins", percent);
             const double q = percent / 100.0;
-            addLawRow(key,
-                      lawValue([q](const OutcomeLaw& l) {
-                          return static_cast<double>(l.net.quantile(q));
-                      }),
+            std::optional<double> exactPoint;
+            if (outcome) {
+                exactPoint = static_cast<double>(outcome->net.quantile(q));
+            }
+            addLawRow(key, exactPoint,
                       nets.total() == 0 ? makeFigure(key, std::nullopt)
                                         : makeFigure(key, static_cast<double>(nets.quantile(q)),
                                                      nets.quantileInterval(q)));
@@ -506,8 +505,8 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
     // the last logged bonus included (once every logged row is taken). The modes' figures stay
     // with the logged games, the only ones whose mode is known.
     NormalTotals played = tally.totals();
-    const auto shown = static_cast<std::int64_t>(readLenient(
-        source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString()));
+    const auto shown = static_cast<std::int64_t>(
+        readLenient(source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString()));
     if (feed_.rowsTaken() == source_.grid().gridModel().dataRows() && shown > played.games) {
         played.games = shown;
     }
