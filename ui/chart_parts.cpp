@@ -3,7 +3,19 @@
 #include <QPen>
 #include <algorithm>
 
+#include "ui/window_numbers.h"
+
 namespace korvale {
+namespace {
+
+QCategoryAxis* makeAxis(const QString& title) {
+    auto* axis = new QCategoryAxis;
+    axis->setTitleText(title);
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    return axis;
+}
+
+}  // namespace
 
 Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTitle, QWidget* parent,
                 bool logarithmic) {
@@ -12,34 +24,42 @@ Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTit
     graph.chart->setTitle(title);
     graph.chart->setAnimationOptions(QChart::NoAnimation);
     graph.chart->legend()->setAlignment(Qt::AlignTop);
-    graph.chart->setMargins(QMargins(4, 4, 4, 4));
-    graph.xAxis = new QValueAxis;
-    graph.xAxis->setTitleText(xTitle);
-    graph.xAxis->setLabelFormat(QStringLiteral("%.0f"));
+    // Room on the right for the last label of the x axis, which is centred on its tick.
+    graph.chart->setMargins(QMargins(4, 4, 20, 4));
+    graph.xAxis = makeAxis(xTitle);
     graph.chart->addAxis(graph.xAxis, Qt::AlignBottom);
+    fitAxis(graph.xAxis, 0, 1, true);
     if (logarithmic) {
         graph.logAxis = new QLogValueAxis;
         graph.logAxis->setTitleText(yTitle);
         graph.logAxis->setLabelFormat(QStringLiteral("%g"));
         graph.chart->addAxis(graph.logAxis, Qt::AlignLeft);
     } else {
-        graph.yAxis = new QValueAxis;
-        graph.yAxis->setTitleText(yTitle);
-        graph.yAxis->setLabelFormat(QStringLiteral("%.0f"));
+        graph.yAxis = makeAxis(yTitle);
         graph.chart->addAxis(graph.yAxis, Qt::AlignLeft);
+        fitAxis(graph.yAxis, 0, 1, true);
     }
     graph.view = new QChartView(graph.chart, parent);
     graph.view->setRenderHint(QPainter::Antialiasing, false);
     return graph;
 }
 
-QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colour, bool dashed) {
+QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colour, LineKind kind) {
     auto* line = new QLineSeries;
     line->setName(name);
     QPen pen(colour);
-    pen.setWidthF(dashed ? 1.0 : 1.5);
-    if (dashed) {
-        pen.setStyle(Qt::DashLine);
+    switch (kind) {
+        case LineKind::Measured:
+            pen.setWidthF(3.0);
+            pen.setColor(colour.lighter(135));
+            break;
+        case LineKind::Exact:
+            pen.setWidthF(1.5);
+            break;
+        case LineKind::Guide:
+            pen.setWidthF(1.0);
+            pen.setStyle(Qt::DashLine);
+            break;
     }
     line->setPen(pen);
     graph.chart->addSeries(line);
@@ -80,7 +100,7 @@ void drawBinSteps(QLineSeries* line, double start, double width, const Heights& 
         steps.append(QPointF(x, floor));
     }
     for (const auto height : heights) {
-        const double y = std::max(floor, static_cast<double>(height) * scale);
+        const double y = height > 0 ? std::max(floor, static_cast<double>(height) * scale) : floor;
         steps.append(QPointF(x, y));
         steps.append(QPointF(x + width, y));
         x += width;
@@ -103,17 +123,35 @@ void drawSteps(QLineSeries* line, const BinnedLaw& law, double scale, double flo
                  law.chance, scale, floor);
 }
 
-void fitAxis(QValueAxis* axis, double low, double high, bool withZero) {
+double lastFilledBinEnd(const CountHistogram& histogram) {
+    const std::vector<std::int64_t>& counts = histogram.counts();
+    std::size_t filled = counts.size();
+    while (filled > 0 && counts[filled - 1] == 0) {
+        --filled;
+    }
+    return static_cast<double>(histogram.firstBinStart() +
+                               histogram.binWidth() * static_cast<std::int64_t>(filled));
+}
+
+void fitAxis(QCategoryAxis* axis, double low, double high, bool withZero) {
     if (withZero) {
         low = std::min(low, 0.0);
         high = std::max(high, 0.0);
     }
-    if (high <= low) {
-        high = low + 1;
+    const AxisTicks ticks = roundTicks(low, high);
+    const auto count = static_cast<int>(std::lround((ticks.high - ticks.low) / ticks.step)) + 1;
+    if (axis->min() == ticks.low && axis->max() == ticks.high && axis->count() == count) {
+        return;  // the same ticks: nothing to relabel
     }
-    const double margin = (high - low) * 0.03;
-    axis->setRange(low - (withZero && low == 0 ? 0 : margin), high + margin);
-    axis->applyNiceNumbers();
+    for (const QString& label : axis->categoriesLabels()) {
+        axis->remove(label);
+    }
+    axis->setRange(ticks.low, ticks.high);
+    axis->setStartValue(ticks.low);
+    for (int i = 0; i < count; ++i) {
+        const double value = ticks.low + i * ticks.step;
+        axis->append(tickLabel(value, ticks.step), value);
+    }
 }
 
 }  // namespace korvale

@@ -32,7 +32,12 @@ class DroughtPanel final : public QWidget {
     const QTableWidget& table() const { return *table_; }
 
   private:
+    // The exact laws over the run's bins, and their column of the table.
+    void drawExact(const std::shared_ptr<const LongRunGaps>& exact, std::int64_t binWidth,
+                   bool started);
+
     Graph graph_;
+    QLineSeries* ceiling_ = nullptr;
     QLineSeries* bigGaps_ = nullptr;
     QLineSeries* bonusGaps_ = nullptr;
     QLineSeries* exactBigGaps_ = nullptr;

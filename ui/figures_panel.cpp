@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/table_text.h"
+#include "ui/window_numbers.h"
 
 namespace korvale {
 namespace {
 
 QString valueText(Unit unit, std::optional<double> value) {
-    return QString::fromStdString(figureText(unit, value));
+    return figureCell(unit, value);
 }
 
 // Sets a cell's text, making the item the first time; an unchanged text is left alone, so

@@ -1,8 +1,9 @@
 #pragma once
 
 // 理論値と実測値: each figure's exact value beside its measured value and the measured value's
-// 95% interval, marked when the exact value lies outside it. Values are written as the batch
-// program's table writes them.
+// 95% interval, marked when the exact value lies outside it. Each kind of figure is written
+// with its own fixed number of decimals, so that the exact value, the measured one and the
+// interval line up.
 
 #include <QLabel>
 #include <QString>

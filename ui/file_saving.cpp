@@ -1,6 +1,7 @@
 #include "ui/file_saving.h"
 
 #include <QBuffer>
+#include <QImage>
 #include <QPixmap>
 #include <QSaveFile>
 
@@ -28,10 +29,14 @@ QString writeWholeFile(const QString& path, std::string_view bytes) {
 }
 
 QString saveWidgetPng(QWidget& widget, const QString& path) {
+    return saveImagePng(widget.grab().toImage(), path);
+}
+
+QString saveImagePng(const QImage& image, const QString& path) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!widget.grab().save(&buffer, "PNG")) {
+    if (!image.save(&buffer, "PNG")) {
         return QStringLiteral(
                    "ファイル「%1」に保存できませんでした。\nグラフを画像にできませんでした。")
             .arg(path);

@@ -14,5 +14,7 @@ QString writeWholeFile(const QString& path, std::string_view bytes);
 
 // The widget as it is drawn now, as a PNG file; the same returns as writeWholeFile.
 QString saveWidgetPng(QWidget& widget, const QString& path);
+// The same for a picture already made.
+QString saveImagePng(const QImage& image, const QString& path);
 
 }  // namespace korvale

@@ -17,9 +17,14 @@ namespace korvale {
 namespace {
 
 const std::vector<std::string>& longRunKeys() {
+    static const std::vector<std::string> keys = {"games",    "net_coins",  "big_odds",
+                                                  "reg_odds", "bonus_odds", "payout_percent"};
+    return keys;
+}
+
+const std::vector<std::string>& longRunModeKeys() {
     static const std::vector<std::string> keys = [] {
-        std::vector<std::string> list = {"games",    "net_coins",  "big_odds",
-                                         "reg_odds", "bonus_odds", "payout_percent"};
+        std::vector<std::string> list;
         for (std::size_t m = 0; m < modeCount; ++m) {
             list.push_back(modeKey(m, "share"));
         }
@@ -242,25 +247,40 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
         std::vector<FigureRow> rows =
             joinFigures(attemptKeys(), exact ? &*exact : nullptr,
                         measuredAttemptGroup(setting, end, tally.totals()));
-        // Whether an attempt ends ahead: exact from the law once it is worked out, measured
-        // from the attempts' count (the measured law's other figures take too long to redraw
-        // live).
-        FigureGroup exactAhead;
-        if (law()) {
-            exactAhead.figures.push_back(makeFigure("p_ahead", law()->pAhead));
-        }
-        FigureGroup measuredAhead;
+        // Figures of the law: exact once it is worked out, measured from the attempts' counts
+        // (the measured law's other figures take too long to redraw live).
+        const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
+                                   Figure measured) {
+            FigureGroup exactPoint;
+            exactPoint.figures.push_back(makeFigure(key, exactValue));
+            FigureGroup measuredPoint;
+            measuredPoint.figures.push_back(std::move(measured));
+            rows.push_back(
+                joinFigures({key}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
+        };
+        const std::shared_ptr<const OutcomeLaw> outcome = law();
+        Figure ahead = makeFigure("p_ahead", std::nullopt);
         if (tally.attempts() > 0) {
             const double share =
                 static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
-            measuredAhead.figures.push_back(
-                makeFigure("p_ahead", share, tally.aheadShare().interval95(share)));
-        } else {
-            measuredAhead.figures.push_back(makeFigure("p_ahead", std::nullopt));
+            ahead = makeFigure("p_ahead", share, tally.aheadShare().interval95(share));
         }
-        const FigureRow ahead =
-            joinFigures({"p_ahead"}, law() ? &exactAhead : nullptr, measuredAhead).front();
-        rows.push_back(ahead);
+        addLawRow("p_ahead", outcome ? std::optional(outcome->pAhead) : std::nullopt,
+                  std::move(ahead));
+        // The median and the 10% point of an attempt's net, with order-statistic intervals.
+        const Tally& nets = tally.totals().netLaw;
+        for (const double percent : {50.0, 10.0}) {
+            const std::string key = percentileKey("net_coins", percent);
+            const double q = percent / 100.0;
+            std::optional<double> exactPoint;
+            if (outcome) {
+                exactPoint = static_cast<double>(outcome->net.quantile(q));
+            }
+            addLawRow(key, exactPoint,
+                      nets.total() == 0 ? makeFigure(key, std::nullopt)
+                                        : makeFigure(key, static_cast<double>(nets.quantile(q)),
+                                                     nets.quantileInterval(q)));
+        }
         return rows;
     }
     const ModeRunTally& tally = feed_.modeTally();
@@ -268,8 +288,23 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
     if (figures != nullptr && figures->longRun) {
         exact = exactLongRunGroup(*figures->longRun);
     }
-    return joinFigures(longRunKeys(), exact ? &*exact : nullptr,
-                       measuredLongRunGroup(setting, tally.totals(), tally.batches()));
+    // The games and net coins as the main window shows them: every game played, those since
+    // the last logged bonus included (once every logged row is taken). The modes' figures stay
+    // with the logged games, the only ones whose mode is known.
+    NormalTotals played = tally.totals();
+    const auto shown = static_cast<std::int64_t>(
+        readLenient(source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString()));
+    if (feed_.rowsTaken() == source_.grid().gridModel().dataRows() && shown > played.games) {
+        played.games = shown;
+    }
+    std::vector<FigureRow> rows =
+        joinFigures(longRunKeys(), exact ? &*exact : nullptr,
+                    measuredLongRunGroup(setting, played, tally.batches()));
+    const std::vector<FigureRow> modes =
+        joinFigures(longRunModeKeys(), exact ? &*exact : nullptr,
+                    measuredLongRunGroup(setting, tally.totals(), tally.batches()));
+    rows.insert(rows.end(), modes.begin(), modes.end());
+    return rows;
 }
 
 }  // namespace korvale

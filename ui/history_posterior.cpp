@@ -9,6 +9,8 @@
 #include "analysis/bonus_history_reader.h"
 #include "analysis/machine_model.h"
 #include "analysis/setting_filter.h"
+#include "ui/posterior_table.h"
+#include "ui/window_numbers.h"
 
 namespace korvale {
 
@@ -36,6 +38,8 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
     result_ = new QLabel(this);
     result_->setWordWrap(true);
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    table_ = makePosteriorTable(this, false);
+    table_->hide();  // until a history is worked out
 
     auto* row = new QHBoxLayout;
     row->addWidget(morning_);
@@ -50,6 +54,7 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
     layout->addWidget(text_);
     layout->addLayout(row);
     layout->addWidget(result_);
+    layout->addWidget(table_);
     connect(open, &QPushButton::clicked, this, &HistoryPosterior::load);
     connect(go, &QPushButton::clicked, this, &HistoryPosterior::compute);
 }
@@ -72,8 +77,14 @@ void HistoryPosterior::compute() {
     estimate_.reset();
     const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
     if (reading.problem) {
-        result_->setText(QStringLiteral("読めない行があります：") +
+        table_->hide();
+        result_->setText(QStringLiteral("この履歴は読めません：") +
                          QString::fromStdString(reading.problem->message()));
+        return;
+    }
+    if (reading.history.bonuses.empty()) {
+        table_->hide();
+        result_->setText(QStringLiteral("履歴が空です（ボーナスの行がありません）。"));
         return;
     }
     SettingFilter filter(joined_->isChecked() ? HistoryStart::Joined : HistoryStart::Morning);
@@ -83,26 +94,20 @@ void HistoryPosterior::compute() {
     try {
         estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
     } catch (const std::exception& error) {
+        table_->hide();
         result_->setText(QStringLiteral("この履歴からは求められません：") +
                          QString::fromUtf8(error.what()));
         return;
     }
-    QString posterior;
-    QString countOnly;
-    for (std::size_t s = 0; s < settingCount; ++s) {
-        const QString name = QStringLiteral("設定") + QChar(0xFF11 + static_cast<int>(s));
-        posterior +=
-            QStringLiteral("%1 %2%　").arg(name).arg(100.0 * estimate_->posterior[s], 0, 'f', 1);
-        countOnly += QStringLiteral("%1 %2%　")
-                         .arg(name)
-                         .arg(100.0 * estimate_->countOnlyPosterior[s], 0, 'f', 1);
-    }
-    result_->setText(QStringLiteral("%1ボーナス・%2G：%3\n回数だけの答え：%4\n"
-                                    "次の1000Gの差枚の期待値 %5枚")
-                         .arg(reading.history.bonuses.size())
-                         .arg(estimate_->games)
-                         .arg(posterior, countOnly)
-                         .arg(estimate_->expectedNet, 0, 'f', 1));
+    const SettingEstimate& e = *estimate_;
+    result_->setText(QStringLiteral("%1ボーナス（BIG %2回　REG %3回）・プレイ数 %4G\n")
+                         .arg(groupedNumber(static_cast<double>(reading.history.bonuses.size())),
+                              groupedNumber(static_cast<double>(e.bigs)),
+                              groupedNumber(static_cast<double>(e.regs)),
+                              groupedNumber(static_cast<double>(e.games))) +
+                     posteriorSummary(e));
+    fillPosteriorTable(*table_, e);
+    table_->show();
 }
 
 }  // namespace korvale

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,7 @@ class HistoryPosterior final : public QGroupBox {
     QRadioButton& joinedOption() { return *joined_; }
     QSpinBox& trailingGames() { return *trailing_; }
     const QLabel& result() const { return *result_; }
+    const QTableWidget& table() const { return *table_; }
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     void compute();
 
@@ -43,6 +45,7 @@ class HistoryPosterior final : public QGroupBox {
     QRadioButton* joined_ = nullptr;
     QSpinBox* trailing_ = nullptr;
     QLabel* result_ = nullptr;
+    QTableWidget* table_ = nullptr;
     std::optional<SettingEstimate> estimate_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 
 #include "ui/file_saving.h"
 #include "ui/frm_analysis.h"
+#include "ui/graph_picture.h"
 #include "ui/results_csv.h"
 #include "ui/window_placement.h"
 
@@ -167,7 +169,10 @@ void MainFrame::savePng() {
     if (path.isEmpty()) {
         return;
     }
-    const QString failure = saveWidgetPng(*graph, path);
+    // The picture says which run it is from.
+    const QString failure = saveImagePng(
+        captionedPicture(*graph, graphCaption(form_->runSetup(), QDateTime::currentDateTime())),
+        path);
     if (!failure.isEmpty()) {
         notify_(failure);
     }

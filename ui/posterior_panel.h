@@ -19,7 +19,12 @@ class PosteriorPanel final : public QWidget {
     Q_OBJECT
 
   public:
-    enum Column { SettingColumn, PosteriorColumn, CountOnlyColumn, TrueColumn };
+    enum Column {
+        SettingColumn,
+        PosteriorColumn,
+        CountOnlyColumn,
+        TrueColumn
+    };  // as posterior_table.h
 
     explicit PosteriorPanel(QWidget* parent = nullptr);
 

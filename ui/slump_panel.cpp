@@ -7,26 +7,30 @@
 namespace korvale {
 
 SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
-    netGraph_ = makeGraph(QStringLiteral("スランプグラフ"), QStringLiteral("プレイ数"),
-                          QStringLiteral("差枚"), this);
-    zero_ = addLine(netGraph_, QStringLiteral("0"), Qt::gray, true);
-    expected_ =
-        addLine(netGraph_, QStringLiteral("理論値（期待値）"), QColor(0x20, 0x90, 0x20), true);
-    net_ = addLine(netGraph_, QStringLiteral("実測"), QColor(0x1f, 0x5f, 0xbf));
+    netGraph_ = makeGraph(QStringLiteral("スランプグラフ"), QStringLiteral("プレイ数 (G)"),
+                          QStringLiteral("差枚 (枚)"), this);
+    zero_ = addLine(netGraph_, QStringLiteral("0"), Qt::gray, LineKind::Guide);
+    net_ = addLine(netGraph_, QStringLiteral("実測"), QColor(0x1f, 0x5f, 0xbf), LineKind::Measured);
+    expected_ = addLine(netGraph_, QStringLiteral("理論値（期待値）"), QColor(0x10, 0x70, 0x10),
+                        LineKind::Exact);
     netGraph_.chart->legend()->markers(zero_).front()->setVisible(false);
 
-    spreadGraph_ = makeGraph(QStringLiteral("一回の立ち回りの差枚の分布"),
-                             QStringLiteral("差枚（100枚ごと）"), QStringLiteral("回数"), this);
-    spreadZero_ = addLine(spreadGraph_, QStringLiteral("0"), Qt::gray, true);
-    spread_ = addLine(spreadGraph_, QStringLiteral("実測"), QColor(0xbf, 0x3f, 0x1f));
-    exactSpread_ =
-        addLine(spreadGraph_, QStringLiteral("理論値（分布）"), QColor(0x20, 0x90, 0x20), true);
+    spreadGraph_ =
+        makeGraph(QStringLiteral("一回の立ち回りの差枚の分布"),
+                  QStringLiteral("一回の差枚 (枚, 100枚ごと)"), QStringLiteral("回数 (回)"), this);
+    spreadZero_ = addLine(spreadGraph_, QStringLiteral("0"), Qt::gray, LineKind::Guide);
+    spread_ =
+        addLine(spreadGraph_, QStringLiteral("実測"), QColor(0xd0, 0x50, 0x20), LineKind::Measured);
+    exactSpread_ = addLine(spreadGraph_, QStringLiteral("理論値（分布）"), QColor(0x10, 0x60, 0x10),
+                           LineKind::Exact);
     spreadGraph_.chart->legend()->markers(spreadZero_).front()->setVisible(false);
 
+    // An attempt run shows both graphs, each with half the height: the histogram's bins need
+    // the room as much as the curve.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(netGraph_.view, 3);
-    layout->addWidget(spreadGraph_.view, 2);
+    layout->addWidget(netGraph_.view, 1);
+    layout->addWidget(spreadGraph_.view, 1);
 }
 
 void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerStep,
@@ -37,8 +41,8 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
         attempts ? feed.attemptTally().slump() : feed.modeTally().slump();
     netGraph_.chart->setTitle(attempts ? QStringLiteral("スランプグラフ（立ち回りの累計差枚）")
                                        : QStringLiteral("スランプグラフ（ボーナスごとの差枚）"));
-    netGraph_.xAxis->setTitleText(attempts ? QStringLiteral("挑戦回数")
-                                           : QStringLiteral("プレイ数"));
+    netGraph_.xAxis->setTitleText(attempts ? QStringLiteral("挑戦回数 (回)")
+                                           : QStringLiteral("プレイ数 (G)"));
     drawEnvelope(net_, envelope, plotColumns(netGraph_));
     const double lastX = std::max<double>(1.0, static_cast<double>(envelope.lastX()));
     fitAxis(netGraph_.xAxis, 0.0, lastX, true);
@@ -56,7 +60,13 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
         return;
     }
     const CountHistogram& spread = feed.attemptTally().netPerAttempt();
-    drawSteps(spread_, spread, 1.0);
+    std::int64_t most = 0;
+    for (const std::int64_t count : spread.counts()) {
+        most = std::max(most, count);
+    }
+    // Empty bins drop below the axis (as far as it is high), out of the plot, rather than
+    // along its floor.
+    drawSteps(spread_, spread, 1.0, -static_cast<double>(std::max<std::int64_t>(most, 1)));
     if (law != binnedFrom_) {
         binnedFrom_ = law;
         binned_ = law ? binLaw(law->net.first, law->net.chance, spread.binWidth()) : BinnedLaw{};
@@ -65,10 +75,6 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
         drawSteps(exactSpread_, binned_, static_cast<double>(spread.total()));
     } else {
         exactSpread_->clear();
-    }
-    std::int64_t most = 0;
-    for (const std::int64_t count : spread.counts()) {
-        most = std::max(most, count);
     }
     // The middle 98% of the attempts: the long right tail (the 1% that win most) would squeeze
     // the rest.

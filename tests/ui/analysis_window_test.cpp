@@ -23,6 +23,18 @@
 namespace korvale::testing {
 namespace {
 
+// A number as the window's tables write it: printf's fixed decimals, thousands grouped by hand.
+std::string fixed(double value, int decimals, const char* before = "", const char* after = "") {
+    QString digits = QString::asprintf("%.*f", decimals, value);
+    const qsizetype sign = digits.startsWith('-') ? 1 : 0;
+    qsizetype point = digits.contains('.') ? digits.indexOf('.') : digits.size();
+    while (point > sign + 3) {
+        point -= 3;
+        digits.insert(point, ',');
+    }
+    return (QString::fromUtf8(before) + digits + QString::fromUtf8(after)).toStdString();
+}
+
 class AnalysisWindowTest : public FrameTest {
   protected:
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
@@ -175,26 +187,38 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
     showTab(0);
     const LongRunFigures exact = solveLongRun(0);
     EXPECT_EQ(figureCell("BIG確率", FiguresPanel::ExactColumn),
-              figureText(Unit::OneIn, 1.0 / exact.bigProbability));
+              fixed(1.0 / exact.bigProbability, 2, "1/"));
     EXPECT_EQ(figureCell("機械割", FiguresPanel::ExactColumn),
-              figureText(Unit::Percent, exact.payoutPercent));
+              fixed(exact.payoutPercent, 2, "", "%"));
     EXPECT_EQ(figureCell("モード5 滞在比率", FiguresPanel::ExactColumn),
-              figureText(Unit::Share, exact.modeShare[5]));
-    EXPECT_EQ(
-        figureCell("BIG確率", FiguresPanel::MeasuredColumn),
-        figureText(Unit::OneIn, static_cast<double>(analysis().feed().modeTally().games()) /
-                                    static_cast<double>(analysis().feed().modeTally().bigs())));
+              fixed(100 * exact.modeShare[5], 2, "", "%"));
+    // The games, the net coins and the odds are those of the main window: every game played,
+    // those after the last logged bonus included.
+    const double games = std::stod(text(Box::Text1));
+    ASSERT_GT(games, static_cast<double>(analysis().feed().modeTally().games()));
+    EXPECT_EQ(figureCell("プレイ数", FiguresPanel::MeasuredColumn), fixed(games, 0));
+    EXPECT_EQ(figureCell("差枚", FiguresPanel::MeasuredColumn),
+              fixed(std::stod(text(Box::Text2)), 1));
+    EXPECT_EQ(figureCell("BIG確率", FiguresPanel::MeasuredColumn),
+              fixed(games / std::stod(text(Box::txtSBig)), 2, "1/"));
+    // The modes' shares: of the logged games, the only ones whose mode is known.
+    const ModeRunTally& tally = analysis().feed().modeTally();
+    EXPECT_EQ(figureCell("モード5 滞在比率", FiguresPanel::MeasuredColumn),
+              fixed(100.0 * static_cast<double>(tally.totals().modeGames[5]) /
+                        static_cast<double>(tally.games()),
+                    2, "", "%"));
 
     // The ハマり tab: the exact share of long waits, and the exact laws drawn in the run's
     // 20-game bins as percentages that add up to the chance held in the table (up to 3000).
     showTab(2);
     const LongRunGaps gaps = solveLongRunGaps(0);
     const QTableWidget& table = analysis().droughtPanel().table();
-    EXPECT_EQ(table.item(0, 3)->text(),
-              QString::number(100 * gaps.bigGap.atLeast(500), 'f', 2) + QStringLiteral(" %"));
-    EXPECT_EQ(table.item(2, 3)->text(),
-              QString::number(100 * gaps.bigGap.atLeast(1500), 'f', 2) + QStringLiteral(" %"));
-    // Each 20-game bin of a drawn law holds the law's chances summed over its games.
+    EXPECT_EQ(table.item(0, 3)->text().toStdString(),
+              fixed(100 * gaps.bigGap.atLeast(500), 2, "", "%"));
+    EXPECT_EQ(table.item(2, 3)->text().toStdString(),
+              fixed(100 * gaps.bigGap.atLeast(1500), 2, "", "%"));
+    // Each 20-game bin of a drawn law holds the law's chances summed over its games; a bin
+    // below the scale (0.001%) drops out of the plot (to 0.000001%) rather than along its floor.
     for (const auto& [line, law] :
          {std::pair{&analysis().droughtPanel().exactBigGapLine(), &gaps.bigGap},
           std::pair{&analysis().droughtPanel().exactBonusGapLine(), &gaps.bonusGap}}) {
@@ -206,9 +230,35 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
             for (int n = std::max(start, 0); n < start + 20; ++n) {
                 sum += law->chance[static_cast<std::size_t>(n)];
             }
-            ASSERT_NEAR(points[i].y(), std::max(100 * sum, 0.001), 1e-9) << start;
+            ASSERT_NEAR(points[i].y(), 100 * sum >= 0.001 ? 100 * sum : 1e-6, 1e-9) << start;
         }
     }
+    // The measured histogram's empty bins drop out of the plot the same way, and the scale
+    // ends at the last bin drawn (the ceiling always in view).
+    const QList<QPointF> measured = analysis().droughtPanel().bigGapLine().points();
+    const CountHistogram& bigGaps = analysis().feed().modeTally().bigGaps();
+    for (qsizetype i = 1; i + 2 < measured.size(); i += 2) {
+        const auto bin = static_cast<std::size_t>(measured[i].x() / 20);
+        EXPECT_EQ(measured[i].y() < 0.001, bigGaps.counts()[bin] == 0) << measured[i].x();
+    }
+    double lastDrawn = 1600;
+    for (const QLineSeries* line :
+         {&analysis().droughtPanel().exactBigGapLine(),
+          &analysis().droughtPanel().exactBonusGapLine(), &analysis().droughtPanel().bigGapLine(),
+          &analysis().droughtPanel().bonusGapLine()}) {
+        for (const QPointF& point : line->points()) {
+            if (point.y() >= 0.001) {
+                lastDrawn = std::max(lastDrawn, point.x());
+            }
+        }
+    }
+    const double shownTo = const_cast<QLineSeries&>(analysis().droughtPanel().bigGapLine())
+                               .attachedAxes()
+                               .front()
+                               ->property("max")
+                               .toDouble();
+    EXPECT_GE(shownTo, lastDrawn);
+    EXPECT_LT(shownTo, lastDrawn + 500);
 }
 
 TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
@@ -234,9 +284,9 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     showTab(0);
     const AttemptFigures& attempt = *exact.attempt;
     EXPECT_EQ(figureCell("一回あたりの差枚", FiguresPanel::ExactColumn),
-              figureText(Unit::Coins, attempt.expectedNet));
+              fixed(attempt.expectedNet, 1));
     EXPECT_EQ(figureCell("一回あたりのプレイ数", FiguresPanel::ExactColumn),
-              figureText(Unit::Games, attempt.expectedGames));
+              fixed(attempt.expectedGames, 1));
     // The games of each attempt, recovered from its coins, give the run's own average.
     const AttemptRunTally& tally = analysis().feed().attemptTally();
     ASSERT_GT(tally.attempts(), 20);
@@ -258,26 +308,56 @@ TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
     const OutcomeLaw law = solveOutcomeLaw(0, {0.0, 0});
     showTab(0);
     EXPECT_EQ(figureCell("勝ち越す確率", FiguresPanel::ExactColumn),
-              figureText(Unit::Share, law.pAhead));
+              fixed(100 * law.pAhead, 2, "", "%"));
+    // The median and the 10% point of an attempt's net: exact, the smallest net whose chance
+    // summed from below reaches the share; measured, the same among the logged attempts.
+    std::vector<std::int64_t> nets;
+    for (int row = 1; row < form().grid().rows(); ++row) {
+        nets.push_back(std::stoll(form().grid().cellText(row, 2)));
+    }
+    std::sort(nets.begin(), nets.end());
+    for (const auto& [label, q] : {std::pair{"差枚の50%点", 0.5}, std::pair{"差枚の10%点", 0.1}}) {
+        double below = 0;
+        std::size_t i = 0;
+        while (below + law.net.chance[i] < q - 1e-12) {
+            below += law.net.chance[i++];
+        }
+        EXPECT_EQ(figureCell(label, FiguresPanel::ExactColumn),
+                  fixed(static_cast<double>(law.net.first + static_cast<std::int64_t>(i)), 1));
+        const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(nets.size())));
+        EXPECT_EQ(figureCell(label, FiguresPanel::MeasuredColumn),
+                  fixed(static_cast<double>(nets[rank - 1]), 1));
+        EXPECT_NE(figureCell(label, FiguresPanel::IntervalColumn), "—");
+    }
     // Over the histogram of the attempts' net coins: the counts the law leads one to expect,
     // adding up to the attempts played.
     showTab(1);
     const auto attempts = static_cast<double>(analysis().feed().attemptTally().attempts());
     ASSERT_GT(attempts, 50);
     EXPECT_NEAR(stepHeights(analysis().slumpPanel().exactSpreadLine()), attempts, 1e-6 * attempts);
+    // The measured histogram's empty bins drop below the axis, out of the plot.
+    const CountHistogram& spread = analysis().feed().attemptTally().netPerAttempt();
+    const QList<QPointF> drawn = analysis().slumpPanel().spreadLine().points();
+    ASSERT_EQ(drawn.size(), 2 * static_cast<qsizetype>(spread.counts().size()) + 2);
+    for (std::size_t bin = 0; bin < spread.counts().size(); ++bin) {
+        const double top = drawn[1 + 2 * static_cast<qsizetype>(bin)].y();
+        EXPECT_EQ(top < 0, spread.counts()[bin] == 0) << bin;
+        EXPECT_EQ(std::max(top, 0.0), static_cast<double>(spread.counts()[bin])) << bin;
+    }
 }
 
 TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
     // 0/50 is long to work out: its work must be called off for the next run's. The figures of
     // 300/100 at 設定１ typed from `korvale-batch exact --setting 1 --big-end 300 --reg-end 100
-    // --laws`; those of 0/50 that must never show beside it: 283.389 games, 1.04681 BIGs,
+    // --laws` (727.602, 2.96585, 105.712%, 40.5436%) as the table rounds them; those of 0/50
+    // that must never show beside it: 283.389 games, 1.04681 BIGs,
     // 100.768%.
     const ExactSetup wanted{true, 0, {300.0, 100}, {}};
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"一回あたりのプレイ数", "727.602"},
-        {"一回あたりのBIG数", "2.96585"},
-        {"機械割", "105.712%"},
-        {"勝ち越す確率", "40.5436%"}};
+        {"一回あたりのプレイ数", "727.6"},
+        {"一回あたりのBIG数", "2.966"},
+        {"機械割", "105.71%"},
+        {"勝ち越す確率", "40.54%"}};
     const double expectedNet = 124.677;
     const auto status = [this] { return analysis().figuresPanel().status().text().toStdString(); };
 
@@ -406,6 +486,34 @@ TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
     EXPECT_EQ(input.estimate()->posterior, expected.posterior);
     EXPECT_EQ(input.estimate()->expectedNet, expected.expectedNet);
     EXPECT_EQ(input.estimate()->games, 120 + 45 + 7 + 610 + 40);
+    // Laid out as the live run's table, with the same summary line.
+    const QTableWidget& table = input.table();
+    ASSERT_EQ(table.rowCount(), 6);
+    for (int s = 0; s < 6; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        EXPECT_EQ(table.item(s, 0)->text(), QStringLiteral("設定") + QChar(0xFF11 + s));
+        EXPECT_EQ(table.item(s, 1)->text().toStdString(),
+                  fixed(100 * expected.posterior[i], 2, "", "%"));
+        EXPECT_EQ(table.item(s, 2)->text().toStdString(),
+                  fixed(100 * expected.countOnlyPosterior[i], 2, "", "%"));
+    }
+    const std::string result = input.result().text().toStdString();
+    for (const std::string& part :
+         {std::string("4ボーナス（BIG 3回　REG 1回）・プレイ数 822G"),
+          "P(設定４以上) " + fixed(100 * expected.atLeast4, 2, "", "%"),
+          "P(設定５以上) " + fixed(100 * expected.atLeast5, 2, "", "%")}) {
+        EXPECT_NE(result.find(part), std::string::npos) << result << " / " << part;
+    }
+
+    // A history without a bonus says it is empty, and shows no table.
+    for (const QString& empty : {QString(), QStringLiteral("\n\n")}) {
+        input.historyText().setPlainText(empty);
+        input.compute();
+        EXPECT_FALSE(input.estimate().has_value());
+        EXPECT_TRUE(input.result().text().contains(QStringLiteral("履歴が空です")))
+            << input.result().text().toStdString();
+        EXPECT_TRUE(table.isHidden());
+    }
 
     // A line that does not read is named, and nothing is estimated.
     input.historyText().setPlainText(QStringLiteral("BIG 120\nBIG zero\n"));
@@ -413,6 +521,7 @@ TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
     EXPECT_FALSE(input.estimate().has_value());
     EXPECT_TRUE(input.result().text().contains(QStringLiteral("line 2")))
         << input.result().text().toStdString();
+    EXPECT_TRUE(input.table().isHidden());
 }
 
 TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
@@ -432,7 +541,11 @@ TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
         EXPECT_EQ(messages.size(), 2u);
         const QImage saved(chosenFile, "PNG");
         ASSERT_FALSE(saved.isNull());
-        EXPECT_EQ(saved.size(), analysis().tabs().currentWidget()->size());
+        // The graph, under a band that says which run it is from.
+        const QSize graph = analysis().tabs().currentWidget()->size();
+        EXPECT_EQ(saved.width(), graph.width());
+        EXPECT_GT(saved.height(), graph.height() + 8);
+        EXPECT_LT(saved.height(), graph.height() + 60);
         QFile::remove(chosenFile);
     }
 }
