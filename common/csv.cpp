@@ -1,0 +1,112 @@
+#include "common/csv.h"
+
+#include <algorithm>
+
+namespace korvale {
+
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string csvRecord(const std::vector<std::string>& fields) {
+    std::string record;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            record += ',';
+        }
+        record += csvField(fields[i]);
+    }
+    record += "\r\n";
+    return record;
+}
+
+CsvReader::CsvReader(std::string_view text) : text_(text) {
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
+        pos_ = 3;
+    }
+}
+
+std::string_view CsvReader::currentLine() const {
+    std::string_view rest = text_.substr(pos_);
+    rest = rest.substr(0, rest.find('\n'));
+    if (!rest.empty() && rest.back() == '\r') {
+        rest.remove_suffix(1);
+    }
+    return rest;
+}
+
+void CsvReader::skipLine() {
+    const std::size_t end = text_.find('\n', pos_);
+    pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+    ++line_;
+}
+
+CsvRecord CsvReader::next() {
+    CsvRecord record;
+    record.firstLine = line_;
+    record.fields.emplace_back();
+    const auto at = [this](std::size_t i) { return i < text_.size() ? text_[i] : '\0'; };
+    const auto lineBreakAt = [&](std::size_t i) {
+        return at(i) == '\n' || (at(i) == '\r' && (at(i + 1) == '\n' || i + 1 == text_.size()));
+    };
+    bool fieldStart = true;
+    bool brokeLine = false;
+    while (pos_ < text_.size()) {
+        std::string& field = record.fields.back();
+        if (fieldStart) {
+            fieldStart = false;
+            std::size_t quote = pos_;
+            while (at(quote) == ' ' || at(quote) == '\t') {
+                ++quote;
+            }
+            if (at(quote) == '"') {
+                pos_ = quote + 1;
+                while (true) {
+                    if (pos_ >= text_.size()) {
+                        record.unclosedQuote = true;
+                        break;
+                    }
+                    const char c = text_[pos_++];
+                    if (c == '"' && at(pos_) == '"') {
+                        field += '"';
+                        ++pos_;
+                    } else if (c == '"') {
+                        break;
+                    } else {
+                        field += c;
+                        line_ += c == '\n' ? 1 : 0;
+                    }
+                }
+                continue;
+            }
+        }
+        if (lineBreakAt(pos_)) {
+            pos_ = std::min(pos_ + (text_[pos_] == '\r' ? 2 : 1), text_.size());
+            ++line_;
+            brokeLine = true;
+            break;
+        }
+        if (text_[pos_] == ',') {
+            record.fields.emplace_back();
+            fieldStart = true;
+        } else {
+            field += text_[pos_];
+        }
+        ++pos_;
+    }
+    record.lastLine = brokeLine ? line_ - 1 : line_;
+    return record;
+}
+
+}  // namespace korvale
