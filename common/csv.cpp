@@ -61,7 +61,6 @@ CsvRecord CsvReader::next() {
         return at(i) == '\n' || (at(i) == '\r' && (at(i + 1) == '\n' || i + 1 == text_.size()));
     };
     bool fieldStart = true;
-    bool brokeLine = false;
     while (pos_ < text_.size()) {
         std::string& field = record.fields.back();
         if (fieldStart) {
@@ -93,8 +92,7 @@ CsvRecord CsvReader::next() {
         }
         if (lineBreakAt(pos_)) {
             pos_ = std::min(pos_ + (text_[pos_] == '\r' ? 2 : 1), text_.size());
-            ++line_;
-            brokeLine = true;
+            line_ += text_[pos_ - 1] == '\n' ? 1 : 0;
             break;
         }
         if (text_[pos_] == ',') {
@@ -105,7 +103,7 @@ CsvRecord CsvReader::next() {
         }
         ++pos_;
     }
-    record.lastLine = brokeLine ? line_ - 1 : line_;
+    record.lastLine = pos_ > 0 && text_[pos_ - 1] == '\n' ? line_ - 1 : line_;
     return record;
 }
 
