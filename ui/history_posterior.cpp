@@ -9,6 +9,7 @@
 #include "analysis/bonus_history_reader.h"
 #include "analysis/machine_model.h"
 #include "analysis/setting_filter.h"
+#include "ui/history_read_message.h"
 
 namespace korvale {
 
@@ -56,24 +57,42 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
 
 void HistoryPosterior::load() {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("履歴を開く"));
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        loadFile(path);
     }
+}
+
+void HistoryPosterior::loadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result_->setText(
             QStringLiteral("ファイル「%1」を開けませんでした。%2").arg(path, file.errorString()));
         return;
     }
-    text_->setPlainText(QString::fromUtf8(file.readAll()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result_->setText(
+            QStringLiteral("ファイル「%1」を読めませんでした。%2").arg(path, file.errorString()));
+        return;
+    }
+    // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.
+    const HistoryText decoded = decodeHistoryText(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (decoded.problem) {
+        result_->setText(QStringLiteral("ファイル「%1」は読めません。").arg(path) +
+                         japaneseHistoryProblem(*decoded.problem));
+        return;
+    }
+    text_->setPlainText(QString::fromStdString(decoded.text));
+    result_->clear();
 }
 
 void HistoryPosterior::compute() {
     estimate_.reset();
     const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
     if (reading.problem) {
-        result_->setText(QStringLiteral("読めない行があります：") +
-                         QString::fromStdString(reading.problem->message()));
+        result_->setText(QStringLiteral("読めない行があります。") +
+                         japaneseHistoryProblem(*reading.problem));
         return;
     }
     SettingFilter filter(joined_->isChecked() ? HistoryStart::Joined : HistoryStart::Morning);
@@ -97,12 +116,15 @@ void HistoryPosterior::compute() {
                          .arg(name)
                          .arg(100.0 * estimate_->countOnlyPosterior[s], 0, 'f', 1);
     }
-    result_->setText(QStringLiteral("%1ボーナス・%2G：%3\n回数だけの答え：%4\n"
-                                    "次の1000Gの差枚の期待値 %5枚")
-                         .arg(reading.history.bonuses.size())
-                         .arg(estimate_->games)
-                         .arg(posterior, countOnly)
-                         .arg(estimate_->expectedNet, 0, 'f', 1));
+    const QString none = reading.history.bonuses.empty()
+                             ? QStringLiteral("履歴にボーナスがありません。\n")
+                             : QString();
+    result_->setText(none + QStringLiteral("%1ボーナス・%2G：%3\n回数だけの答え：%4\n"
+                                           "次の1000Gの差枚の期待値 %5枚")
+                                .arg(reading.history.bonuses.size())
+                                .arg(estimate_->games)
+                                .arg(posterior, countOnly)
+                                .arg(estimate_->expectedNet, 0, 'f', 1));
 }
 
 }  // namespace korvale

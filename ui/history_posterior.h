@@ -34,6 +34,8 @@ class HistoryPosterior final : public QGroupBox {
     const QLabel& result() const { return *result_; }
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     void compute();
+    // What ファイルを開く… does with the chosen file.
+    void loadFile(const QString& path);
 
   private:
     void load();

@@ -16,9 +16,6 @@ namespace korvale {
 
 class frmMain;
 
-// One record with its CRLF.
-std::string csvRecord(const std::vector<std::string>& fields);
-
 std::string resultsCsv(const frmMain& window, const QDateTime& when);
 
 // The CSV text as a file (see writeWholeFile): UTF-8 after a byte-order mark, so that spreadsheet
