@@ -5,7 +5,6 @@
 #include <QRadioButton>
 #include <utility>
 
-#include "common/csv.h"
 #include "ui/box.h"
 #include "ui/file_saving.h"
 #include "ui/frm_main.h"

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/csv.h"  // csvRecord, which writes every record
+
 namespace korvale {
 
 class frmMain;
