@@ -90,6 +90,16 @@ std::string asciiForms(std::string_view text) {
     result.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
+        // Runs without the lead bytes of those forms are copied as they are.
+        std::size_t run = i;
+        while (run < text.size() && text[run] != '\xE3' && text[run] != '\xEF') {
+            ++run;
+        }
+        result.append(text.substr(i, run - i));
+        i = run;
+        if (i == text.size()) {
+            break;
+        }
         if (i + 2 < text.size()) {
             const auto b0 = static_cast<unsigned char>(text[i]);
             const auto b1 = static_cast<unsigned char>(text[i + 1]);
@@ -298,17 +308,29 @@ HistoryText decodeHistoryText(std::string_view bytes) {
 
 HistoryReading tryReadBonusHistory(std::string_view bytes) {
     HistoryReading reading;
-    const HistoryText decoded = decodeHistoryText(bytes);
-    if (decoded.problem) {
-        reading.problem = decoded.problem;
-        return reading;
+    HistoryText decoded;
+    std::string_view source = bytes;  // UTF-8 as it stands, most often
+    if (source.starts_with("\xEF\xBB\xBF")) {
+        source.remove_prefix(3);
     }
-    const std::string text = asciiForms(decoded.text);
+    if (!isPlainUtf8(bytes)) {
+        decoded = decodeHistoryText(bytes);
+        if (decoded.problem) {
+            reading.problem = decoded.problem;
+            return reading;
+        }
+        source = decoded.text;
+    }
+    // Most histories are ASCII: they are read as they stand.
+    std::string folded;
+    const bool fullWidth = source.find_first_of("\xE3\xEF") != std::string::npos;
+    const std::string_view text = fullWidth ? (folded = asciiForms(source)) : source;
     enum class Layout { Unknown, Settings, Csv, Plain } layout = Layout::Unknown;
     bool headerAllowed = true;
     Columns columns;
     std::optional<std::string> thread;
     CsvReader reader(text);
+    std::vector<std::string_view> fields;
     while (!reader.atEnd()) {
         const std::string_view line = trimmed(reader.currentLine());
         if (line.empty() || line.front() == '#') {
@@ -321,14 +343,14 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
                               std::size_t expectedFields = 0) {
             reading.history = {};
             reading.problem =
-                problemAt(number, linesOf(decoded.text, number, last), kind, expectedFields);
+                problemAt(number, linesOf(source, number, last), kind, expectedFields);
             return reading;
         };
         if (layout == Layout::Unknown) {
             layout = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
         }
-        std::vector<std::string_view> fields;
-        CsvRecord record;
+        fields.clear();
+        std::size_t last = number;
         if (layout == Layout::Plain) {
             fields = blankFields(line);
             reader.skipLine();
@@ -336,9 +358,10 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
                 return fail(number, HistoryProblemKind::NotKindAndGames);
             }
         } else {
-            record = reader.next();
+            const CsvRecord& record = reader.next();
+            last = record.lastLine;
             if (record.unclosedQuote) {
-                return fail(record.lastLine, HistoryProblemKind::UnclosedQuote);
+                return fail(last, HistoryProblemKind::UnclosedQuote);
             }
             for (const std::string& field : record.fields) {
                 fields.push_back(trimmed(field));
@@ -358,7 +381,7 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
                 }
                 const Header header = readHeader(fields);
                 if (header.problem) {
-                    return fail(record.lastLine, *header.problem);
+                    return fail(last, *header.problem);
                 }
                 if (header.columns) {
                     columns = *header.columns;
@@ -366,10 +389,9 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
                 }
             }
             if (fields.size() < columns.needed()) {
-                return fail(record.lastLine, HistoryProblemKind::TooFewFields, columns.needed());
+                return fail(last, HistoryProblemKind::TooFewFields, columns.needed());
             }
         }
-        const std::size_t last = layout == Layout::Plain ? number : record.lastLine;
         ObservedBonus bonus;
         if (auto kind = readKind(fields[columns.kind], bonus.kind)) {
             return fail(last, *kind);

@@ -52,16 +52,19 @@ void CsvReader::skipLine() {
     ++line_;
 }
 
-CsvRecord CsvReader::next() {
-    CsvRecord record;
-    record.firstLine = line_;
+const CsvRecord& CsvReader::next() {
+    CsvRecord& record = record_;
+    record.fields.clear();  // keeps its room for the next record
     record.fields.emplace_back();
-    const auto at = [this](std::size_t i) { return i < text_.size() ? text_[i] : '\0'; };
+    record.firstLine = line_;
+    record.unclosedQuote = false;
+    const std::size_t size = text_.size();
+    const auto at = [&](std::size_t i) { return i < size ? text_[i] : '\0'; };
     const auto lineBreakAt = [&](std::size_t i) {
-        return at(i) == '\n' || (at(i) == '\r' && (at(i + 1) == '\n' || i + 1 == text_.size()));
+        return at(i) == '\n' || (at(i) == '\r' && (at(i + 1) == '\n' || i + 1 == size));
     };
     bool fieldStart = true;
-    while (pos_ < text_.size()) {
+    while (pos_ < size) {
         std::string& field = record.fields.back();
         if (fieldStart) {
             fieldStart = false;
@@ -72,36 +75,44 @@ CsvRecord CsvReader::next() {
             if (at(quote) == '"') {
                 pos_ = quote + 1;
                 while (true) {
-                    if (pos_ >= text_.size()) {
+                    const std::size_t close = std::min(text_.find('"', pos_), size);
+                    const std::string_view part = text_.substr(pos_, close - pos_);
+                    field.append(part);
+                    line_ += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+                    pos_ = close + 1;
+                    if (close == size) {
                         record.unclosedQuote = true;
+                        pos_ = size;
                         break;
                     }
-                    const char c = text_[pos_++];
-                    if (c == '"' && at(pos_) == '"') {
-                        field += '"';
-                        ++pos_;
-                    } else if (c == '"') {
+                    if (at(pos_) != '"') {
                         break;
-                    } else {
-                        field += c;
-                        line_ += c == '\n' ? 1 : 0;
                     }
+                    field += '"';  // a doubled quote
+                    ++pos_;
                 }
                 continue;
             }
         }
-        if (lineBreakAt(pos_)) {
-            pos_ = std::min(pos_ + (text_[pos_] == '\r' ? 2 : 1), text_.size());
-            line_ += text_[pos_ - 1] == '\n' ? 1 : 0;
+        std::size_t end = pos_;
+        while (end < size && text_[end] != ',' && text_[end] != '\n' &&
+               !(text_[end] == '\r' && lineBreakAt(end))) {
+            ++end;
+        }
+        field.append(text_.substr(pos_, end - pos_));
+        pos_ = end;
+        if (pos_ == size) {
             break;
         }
         if (text_[pos_] == ',') {
             record.fields.emplace_back();
             fieldStart = true;
-        } else {
-            field += text_[pos_];
+            ++pos_;
+            continue;
         }
-        ++pos_;
+        pos_ = std::min(pos_ + (text_[pos_] == '\r' ? 2 : 1), size);
+        line_ += text_[pos_ - 1] == '\n' ? 1 : 0;
+        break;
     }
     record.lastLine = pos_ > 0 && text_[pos_ - 1] == '\n' ? line_ - 1 : line_;
     return record;

@@ -42,12 +42,14 @@ class CsvReader {
     // The rest of that line, without its line break.
     std::string_view currentLine() const;
     void skipLine();
-    CsvRecord next();
+    // The next record; valid until the next call.
+    const CsvRecord& next();
 
   private:
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
+    CsvRecord record_;
 };
 
 }  // namespace korvale

@@ -81,6 +81,10 @@ std::optional<std::string> converted(std::string_view bytes, const char* encodin
 std::size_t invalidUtf8Offset(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t length = sequenceLength(text, i);
         if (length == 0) {
             return i;
@@ -88,6 +92,19 @@ std::size_t invalidUtf8Offset(std::string_view text) {
         i += length;
     }
     return std::string_view::npos;
+}
+
+namespace {
+
+bool isUtf16(std::string_view bytes) {
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+}  // namespace
+
+bool isPlainUtf8(std::string_view bytes) {
+    return !isUtf16(bytes) && bytes.find('\0') == std::string_view::npos &&
+           invalidUtf8Offset(bytes) == std::string_view::npos;
 }
 
 DecodedText decodeText(std::string_view bytes) {
@@ -98,8 +115,7 @@ DecodedText decodeText(std::string_view bytes) {
         decoded.problemOffset = offset;
         return decoded;
     };
-    const bool utf16 = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
-    if (utf16) {
+    if (isUtf16(bytes)) {
         decoded.source = TextSource::Utf16;
         std::optional<std::string> text = converted(bytes, "UTF-16");
         if (!text) {

@@ -25,6 +25,10 @@ struct DecodedText {
 
 DecodedText decodeText(std::string_view bytes);
 
+// Whether decodeText takes the bytes as they stand (but for a byte order mark): UTF-8 without a
+// NUL byte, not UTF-16. Spares the copy for most texts.
+bool isPlainUtf8(std::string_view bytes);
+
 // Where the first byte that is not part of well-formed UTF-8 stands, or npos.
 std::size_t invalidUtf8Offset(std::string_view text);
 
