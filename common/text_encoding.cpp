@@ -40,12 +40,37 @@ std::size_t sequenceLength(std::string_view text, std::size_t i) {
     return 0;
 }
 
-// The bytes converted from `encoding`, or nothing when they do not convert in full.
-std::optional<std::string> converted(std::string_view bytes, const char* encoding) {
-    const iconv_t converter = iconv_open("UTF-8", encoding);
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+// One converter to UTF-8 kept open for each thread: opening one loads the encoding's module, and
+// closing the last unloads it again.
+class Converter {
+  public:
+    explicit Converter(const char* encoding) : handle_(iconv_open("UTF-8", encoding)) {}
+    ~Converter() {
+        if (valid()) {
+            iconv_close(handle_);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t handle() const { return handle_; }
+
+  private:
+    iconv_t handle_;
+};
+
+// The bytes converted from `encoding` (CP932 or UTF-16), or nothing when they do not convert in
+// full.
+std::optional<std::string> converted(std::string_view bytes, bool fromUtf16) {
+    thread_local Converter shiftJis("CP932");
+    thread_local Converter utf16("UTF-16");
+    const Converter& chosen = fromUtf16 ? utf16 : shiftJis;
+    if (!chosen.valid()) {
         return std::nullopt;
     }
+    const iconv_t converter = chosen.handle();
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     std::string result;
     char buffer[4096];
     char* in = const_cast<char*>(bytes.data());  // iconv's interface; it does not write there
@@ -69,7 +94,6 @@ std::optional<std::string> converted(std::string_view bytes, const char* encodin
             break;
         }
     }
-    iconv_close(converter);
     if (!whole) {
         return std::nullopt;
     }
@@ -117,7 +141,7 @@ DecodedText decodeText(std::string_view bytes) {
     };
     if (isUtf16(bytes)) {
         decoded.source = TextSource::Utf16;
-        std::optional<std::string> text = converted(bytes, "UTF-16");
+        std::optional<std::string> text = converted(bytes, true);
         if (!text) {
             return fail(TextProblem::Undecodable, 0);
         }
@@ -140,7 +164,7 @@ DecodedText decodeText(std::string_view bytes) {
         decoded.text.assign(bytes);
         return decoded;
     }
-    std::optional<std::string> text = converted(bytes, "CP932");
+    std::optional<std::string> text = converted(bytes, false);
     if (!text) {
         return fail(TextProblem::Undecodable, mark + invalid);
     }
