@@ -128,7 +128,9 @@ TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
     } cases[] = {
         {std::string("BIG 1\nBIG \0", 11), Kind::NotText, 2, std::string("BIG \0", 5)},
         {"BIG 1\n# \xFF\n", Kind::NotUtf8, 2, "# \xFF"},
-        {"\xEF\xBB\xBF" "BIG 1\r\nREG 2\x80\r\n", Kind::NotUtf8, 2, "REG 2\x80"},
+        {"\xEF\xBB\xBF"
+         "BIG 1\r\nREG 2\x80\r\n",
+         Kind::NotUtf8, 2, "REG 2\x80"},
         {"BONUS,回転数\nBIG,\"12\nREG,4", Kind::UnclosedQuote, 2, "BIG,\"12\nREG,4"},
         {"BIG,REG,差枚\n0,1,-88\n", Kind::AttemptGrid, 1, "BIG,REG,差枚"},
         {"BONUS,回転数,メモ\nBIG,\"1,\n2\",x\n", Kind::GamesNotWhole, 2, "BIG,\"1,\n2\",x"},
