@@ -1,52 +1,113 @@
 #include "analysis/bonus_history_reader.h"
 
-#include <cstdint>
-#include <optional>
+#include <cmath>
 #include <utility>
 #include <vector>
+
+#include "common/csv.h"
+#include "common/number_text.h"
+#include "common/text_encoding.h"
 
 namespace korvale {
 namespace {
 
 constexpr std::size_t shownContentBytes = 80;
 
-std::string shownContent(std::string_view content) {
-    std::size_t length = content.size();
-    if (length > shownContentBytes) {
-        length = shownContentBytes;
-        // Do not cut a UTF-8 sequence: back up over its continuation bytes.
-        while (length > 0 && (static_cast<unsigned char>(content[length]) & 0xC0) == 0x80) {
-            --length;
+std::string englishReason(HistoryProblemKind kind, std::size_t expectedFields) {
+    switch (kind) {
+        case HistoryProblemKind::NotText:
+            return "the file is not text: it holds a NUL byte";
+        case HistoryProblemKind::NotUtf8:
+            return "the file is not UTF-8: save it as UTF-8";
+        case HistoryProblemKind::UnclosedQuote:
+            return "a quoted field has no closing quote";
+        case HistoryProblemKind::NoGamesColumn:
+            return "the header has no column 回転数 or games";
+        case HistoryProblemKind::AttemptGrid:
+            return "an attempt run's grid (BIG,REG,差枚) lists attempts, not bonuses";
+        case HistoryProblemKind::NotKindAndGames:
+            return "expected a bonus and its games, as in \"BIG 123\"";
+        case HistoryProblemKind::TooFewFields:
+            return "expected at least " + std::to_string(expectedFields) +
+                   " comma-separated fields";
+        case HistoryProblemKind::NotAKind:
+            return "the bonus must be BIG or REG";
+        case HistoryProblemKind::NoGames:
+            return "the games are missing";
+        case HistoryProblemKind::GamesNotWhole:
+            return "the games must be a whole number";
+        case HistoryProblemKind::GamesNegative:
+            return "the games cannot be negative";
+        case HistoryProblemKind::GamesZero:
+            return "the games must be at least 1";
+        case HistoryProblemKind::GamesBeyondCounter:
+            return "the games are beyond the machine's 32-bit count (at most 2147483647)";
+        case HistoryProblemKind::OtherThread:
+            return "a row of another thread, another machine: keep one thread's rows";
+    }
+    return {};
+}
+
+HistoryReadProblem problemAt(std::size_t line, std::string_view content, HistoryProblemKind kind,
+                             std::size_t expectedFields = 0) {
+    return {line, std::string(content), kind, expectedFields, englishReason(kind, expectedFields)};
+}
+
+// Lines first..last of the text (counted from 1), without the last one's line break.
+std::string_view linesOf(std::string_view text, std::size_t first, std::size_t last) {
+    std::size_t begin = 0;
+    for (std::size_t line = 1; line < first && begin < text.size(); ++line) {
+        begin = std::min(text.find('\n', begin), text.size() - 1) + 1;
+    }
+    std::size_t end = begin;
+    for (std::size_t line = first; line <= last && end < text.size(); ++line) {
+        end = std::min(text.find('\n', end), text.size());
+        if (line < last && end < text.size()) {
+            ++end;
         }
     }
-    std::string shown(content.substr(0, length));
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            c = '?';
-        }
+    std::string_view lines = text.substr(begin, end - begin);
+    if (!lines.empty() && lines.back() == '\r') {
+        lines.remove_suffix(1);
     }
-    if (length < content.size()) {
-        shown += "...";
+    return lines;
+}
+
+std::size_t lineOfOffset(std::string_view text, std::size_t offset) {
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        line += text[i] == '\n' ? 1 : 0;
     }
-    return shown;
+    return line;
 }
 
 // Full-width forms U+FF01..U+FF5E (UTF-8 EF BC 81..EF BD 9E) as ASCII 0x21..0x7E, and the
-// ideographic space U+3000 (E3 80 80) as a space. Other bytes are kept.
-std::string asciiForms(std::string_view line) {
+// ideographic space U+3000 (E3 80 80) as a space. The full-width quote stays: it may stand in a
+// field as typed, and as a quote it would open a quoted field. Other bytes are kept, line breaks
+// among them, so that lines keep their numbers.
+std::string asciiForms(std::string_view text) {
     std::string result;
-    result.reserve(line.size());
+    result.reserve(text.size());
     std::size_t i = 0;
-    while (i < line.size()) {
-        if (i + 2 < line.size()) {
-            const auto b0 = static_cast<unsigned char>(line[i]);
-            const auto b1 = static_cast<unsigned char>(line[i + 1]);
-            const auto b2 = static_cast<unsigned char>(line[i + 2]);
+    while (i < text.size()) {
+        // Runs without the lead bytes of those forms are copied as they are.
+        std::size_t run = i;
+        while (run < text.size() && text[run] != '\xE3' && text[run] != '\xEF') {
+            ++run;
+        }
+        result.append(text.substr(i, run - i));
+        i = run;
+        if (i == text.size()) {
+            break;
+        }
+        if (i + 2 < text.size()) {
+            const auto b0 = static_cast<unsigned char>(text[i]);
+            const auto b1 = static_cast<unsigned char>(text[i + 1]);
+            const auto b2 = static_cast<unsigned char>(text[i + 2]);
             const unsigned code = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
             const bool threeBytes =
                 (b0 & 0xF0) == 0xE0 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80;
-            if (threeBytes && code >= 0xFF01 && code <= 0xFF5E) {
+            if (threeBytes && code >= 0xFF01 && code <= 0xFF5E && code != 0xFF02) {
                 result += static_cast<char>(code - 0xFF01 + 0x21);
                 i += 3;
                 continue;
@@ -57,7 +118,7 @@ std::string asciiForms(std::string_view line) {
                 continue;
             }
         }
-        result += line[i];
+        result += text[i];
         ++i;
     }
     return result;
@@ -93,22 +154,6 @@ bool sameLetters(std::string_view text, std::string_view lower) {
     return true;
 }
 
-std::vector<std::string_view> csvFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    while (true) {
-        const std::size_t comma = line.find(',');
-        std::string_view field = trimmed(line.substr(0, comma));
-        if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
-            field = trimmed(field.substr(1, field.size() - 2));
-        }
-        fields.push_back(field);
-        if (comma == std::string_view::npos) {
-            return fields;
-        }
-        line.remove_prefix(comma + 1);
-    }
-}
-
 std::vector<std::string_view> blankFields(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t i = 0;
@@ -127,52 +172,58 @@ std::vector<std::string_view> blankFields(std::string_view line) {
     return fields;
 }
 
-// The reason a kind or a count does not read, or nothing.
-std::optional<std::string> readKind(std::string_view text, BonusKind& kind) {
+std::optional<HistoryProblemKind> readKind(std::string_view text, BonusKind& kind) {
     if (sameLetters(text, "big")) {
         kind = BonusKind::Big;
     } else if (sameLetters(text, "reg")) {
         kind = BonusKind::Reg;
     } else {
-        return "the bonus must be BIG or REG";
+        return HistoryProblemKind::NotAKind;
     }
     return std::nullopt;
 }
 
-std::optional<std::string> readGames(std::string_view text, std::int32_t& games) {
-    if (text.empty()) {
-        return "the games are missing";
+// "1,000,000" as "1000000": commas between groups of three digits after a first group of one to
+// three, as spreadsheet programs write a count; any other text as it is.
+std::string withoutGrouping(std::string_view text) {
+    const std::size_t digits = text.starts_with('+') || text.starts_with('-') ? 1 : 0;
+    const std::size_t first = text.find(',');
+    if (first == std::string_view::npos || first <= digits || first > digits + 3) {
+        return std::string(text);
     }
-    bool negative = false;
-    if (text.front() == '+' || text.front() == '-') {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) {
-        return "the games must be a whole number";
-    }
-    std::uint64_t value = 0;
-    bool tooLarge = false;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return "the games must be a whole number";
+    std::string plain(text.substr(0, first));
+    for (std::size_t i = first; i < text.size(); i += 4) {
+        if (text[i] != ',' || i + 4 > text.size()) {
+            return std::string(text);
         }
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        tooLarge |= value > static_cast<std::uint64_t>(maxObservedGames);
-        if (tooLarge) {
-            value = static_cast<std::uint64_t>(maxObservedGames) + 1;  // stays put, no wrap
+        plain.append(text.substr(i + 1, 3));
+    }
+    for (std::size_t i = digits; i < plain.size(); ++i) {
+        if (plain[i] < '0' || plain[i] > '9') {
+            return std::string(text);
         }
     }
-    if (negative && value > 0) {
-        return "the games cannot be negative";
+    return plain;
+}
+
+std::optional<HistoryProblemKind> readGames(std::string_view text, std::int32_t& games) {
+    if (text.empty()) {
+        return HistoryProblemKind::NoGames;
     }
-    if (value == 0) {
-        return "the games must be at least 1";
+    const std::optional<double> value = tryReadStrict(withoutGrouping(text));
+    if (!value || std::floor(*value) != *value) {
+        return HistoryProblemKind::GamesNotWhole;
     }
-    if (tooLarge) {
-        return "the games are beyond the machine's 32-bit count (at most 2147483647)";
+    if (*value < 0) {
+        return HistoryProblemKind::GamesNegative;
     }
-    games = static_cast<std::int32_t>(value);
+    if (*value == 0) {
+        return HistoryProblemKind::GamesZero;
+    }
+    if (*value > maxObservedGames) {
+        return HistoryProblemKind::GamesBeyondCounter;
+    }
+    games = static_cast<std::int32_t>(*value);
     return std::nullopt;
 }
 
@@ -190,9 +241,16 @@ struct Columns {
     }
 };
 
-// The columns a header names, or nothing when the fields are not a header.
-std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields,
-                                     std::string& problem) {
+// What the first record of a CSV, or the first after the settings block, says it is.
+struct Header {
+    std::optional<Columns> columns;             // a bonus header
+    std::optional<HistoryProblemKind> problem;  // a header that cannot be read from
+};
+
+Header readHeader(const std::vector<std::string_view>& fields) {
+    if (fields.size() >= 3 && fields[0] == "BIG" && fields[1] == "REG" && fields[2] == "差枚") {
+        return {std::nullopt, HistoryProblemKind::AttemptGrid};
+    }
     std::optional<std::size_t> kind;
     std::optional<std::size_t> games;
     std::optional<std::size_t> thread;
@@ -206,16 +264,28 @@ std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields
         }
     }
     if (!kind) {
-        return std::nullopt;
+        return {};
     }
     if (!games) {
-        problem = "the header has no column 回転数 or games";
-        return std::nullopt;
+        return {std::nullopt, HistoryProblemKind::NoGamesColumn};
     }
-    return Columns{*kind, *games, thread};
+    return {Columns{*kind, *games, thread}, std::nullopt};
+}
+
+bool allEmpty(const std::vector<std::string_view>& fields) {
+    for (const std::string_view field : fields) {
+        if (!field.empty()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
+
+std::string shownContent(std::string_view content) {
+    return printableText(content, shownContentBytes);
+}
 
 std::string HistoryReadProblem::message() const {
     return "line " + std::to_string(line) + ": \"" + shownContent(content) + "\": " + reason;
@@ -224,75 +294,117 @@ std::string HistoryReadProblem::message() const {
 HistoryReadError::HistoryReadError(HistoryReadProblem problem)
     : std::runtime_error(problem.message()), problem_(std::move(problem)) {}
 
-HistoryReading tryReadBonusHistory(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-        text.remove_prefix(3);
+HistoryText decodeHistoryText(std::string_view bytes) {
+    DecodedText decoded = decodeText(bytes);
+    if (decoded.problem == TextProblem::None) {
+        return {std::move(decoded.text), std::nullopt};
     }
-    enum class Layout { Unknown, Csv, Plain } layout = Layout::Unknown;
+    const std::size_t line = lineOfOffset(bytes, decoded.problemOffset);
+    return {{},
+            problemAt(line, linesOf(bytes, line, line),
+                      decoded.problem == TextProblem::NulByte ? HistoryProblemKind::NotText
+                                                              : HistoryProblemKind::NotUtf8)};
+}
+
+HistoryReading tryReadBonusHistory(std::string_view bytes) {
+    HistoryReading reading;
+    HistoryText decoded;
+    std::string_view source = bytes;  // UTF-8 as it stands, most often
+    if (source.starts_with("\xEF\xBB\xBF")) {
+        source.remove_prefix(3);
+    }
+    if (!isPlainUtf8(bytes)) {
+        decoded = decodeHistoryText(bytes);
+        if (decoded.problem) {
+            reading.problem = decoded.problem;
+            return reading;
+        }
+        source = decoded.text;
+    }
+    // Most histories are ASCII: they are read as they stand.
+    std::string folded;
+    const bool fullWidth = source.find_first_of("\xE3\xEF") != std::string::npos;
+    const std::string_view text = fullWidth ? (folded = asciiForms(source)) : source;
+    enum class Layout { Unknown, Settings, Csv, Plain } layout = Layout::Unknown;
+    bool headerAllowed = true;
     Columns columns;
     std::optional<std::string> thread;
-    HistoryReading reading;
-    std::size_t number = 0;
-    while (!text.empty()) {
-        ++number;
-        const std::size_t end = text.find('\n');
-        std::string_view raw = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-        }
-        const std::string normal = asciiForms(raw);
-        const std::string_view line = trimmed(normal);
+    CsvReader reader(text);
+    std::vector<std::string_view> fields;
+    while (!reader.atEnd()) {
+        const std::string_view line = trimmed(reader.currentLine());
         if (line.empty() || line.front() == '#') {
+            reader.skipLine();
             continue;
         }
+        const std::size_t number = reader.line();
         // Nothing is kept from a text with a bad line.
-        const auto fail = [&](std::string reason) {
+        const auto fail = [&](std::size_t last, HistoryProblemKind kind,
+                              std::size_t expectedFields = 0) {
             reading.history = {};
-            reading.problem = HistoryReadProblem{number, std::string(raw), std::move(reason)};
+            reading.problem =
+                problemAt(number, linesOf(source, number, last), kind, expectedFields);
             return reading;
         };
         if (layout == Layout::Unknown) {
-            if (line.find(',') == std::string_view::npos) {
-                layout = Layout::Plain;
-            } else {
-                layout = Layout::Csv;
-                std::string problem;
-                if (const auto header = headerColumns(csvFields(line), problem)) {
-                    columns = *header;
-                    continue;
-                }
-                if (!problem.empty()) {
-                    return fail(problem);
-                }
-            }
+            layout = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
         }
-        std::vector<std::string_view> fields;
+        fields.clear();
+        std::size_t last = number;
         if (layout == Layout::Plain) {
             fields = blankFields(line);
+            reader.skipLine();
             if (fields.size() != 2) {
-                return fail("expected a bonus and its games, as in \"BIG 123\"");
+                return fail(number, HistoryProblemKind::NotKindAndGames);
             }
         } else {
-            fields = csvFields(line);
+            const CsvRecord& record = reader.next();
+            last = record.lastLine;
+            if (record.unclosedQuote) {
+                return fail(last, HistoryProblemKind::UnclosedQuote);
+            }
+            for (const std::string& field : record.fields) {
+                fields.push_back(trimmed(field));
+            }
+            if (layout == Layout::Settings) {
+                if (allEmpty(fields)) {
+                    layout = Layout::Csv;
+                    headerAllowed = true;
+                }
+                continue;
+            }
+            if (headerAllowed) {
+                headerAllowed = false;
+                if (fields.size() >= 2 && fields[0] == "項目" && fields[1] == "値") {
+                    layout = Layout::Settings;
+                    continue;
+                }
+                const Header header = readHeader(fields);
+                if (header.problem) {
+                    return fail(last, *header.problem);
+                }
+                if (header.columns) {
+                    columns = *header.columns;
+                    continue;
+                }
+            }
             if (fields.size() < columns.needed()) {
-                return fail("expected at least " + std::to_string(columns.needed()) +
-                            " comma-separated fields");
+                return fail(last, HistoryProblemKind::TooFewFields, columns.needed());
             }
         }
         ObservedBonus bonus;
-        if (auto reason = readKind(fields[columns.kind], bonus.kind)) {
-            return fail(*reason);
+        if (auto kind = readKind(fields[columns.kind], bonus.kind)) {
+            return fail(last, *kind);
         }
-        if (auto reason = readGames(fields[columns.games], bonus.games)) {
-            return fail(*reason);
+        if (auto kind = readGames(fields[columns.games], bonus.games)) {
+            return fail(last, *kind);
         }
         if (columns.thread) {
             const std::string_view value = fields[*columns.thread];
             if (!thread) {
                 thread = std::string(value);
             } else if (value != *thread) {
-                return fail("a row of another thread, another machine: keep one thread's rows");
+                return fail(last, HistoryProblemKind::OtherThread);
             }
         }
         reading.history.bonuses.push_back(bonus);
@@ -300,8 +412,8 @@ HistoryReading tryReadBonusHistory(std::string_view text) {
     return reading;
 }
 
-BonusHistory readBonusHistory(std::string_view text) {
-    HistoryReading reading = tryReadBonusHistory(text);
+BonusHistory readBonusHistory(std::string_view bytes) {
+    HistoryReading reading = tryReadBonusHistory(bytes);
     if (reading.problem) {
         throw HistoryReadError(std::move(*reading.problem));
     }

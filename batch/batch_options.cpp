@@ -380,9 +380,10 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         "net coins of the next 1000 games, and the count-only answer beside it");
     infer
         ->add_option("file", raw.historyPath,
-                     "the history: a bonus log or the window's CSV (BONUS,回転数,...), or lines "
-                     "\"BIG 123\" / \"REG 45\" (games since the previous bonus, the bonus game "
-                     "included); - reads standard input")
+                     "the history: a bonus log, the window's grid or saved results as CSV "
+                     "(BONUS,回転数,...), or lines \"BIG 123\" / \"REG 45\" (games since the "
+                     "previous bonus, the bonus game included); UTF-8, Shift-JIS or UTF-16; - "
+                     "reads standard input")
         ->required()
         ->type_name("FILE");
     infer
@@ -406,7 +407,9 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     }
     infer->footer(helpFooter() +
                   " A history with a line that is not a bonus exits with status 2, naming the "
-                  "line; nothing is worked out from it.");
+                  "line; nothing is worked out from it. A file that cannot be opened or read "
+                  "exits with status 1. A history without a bonus is answered by the prior, with "
+                  "a warning.");
 
     // A mistyped command would otherwise be reported as a missing one.
     const auto checkCommand = [&](std::size_t at, CLI::App& parent) {

@@ -106,10 +106,10 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                 break;
             case Command::Infer:
                 try {
-                    out << formatReport(inferReport(options, in), options.format);
+                    out << formatReport(inferReport(options, in, err), options.format);
                 } catch (const HistoryInputError& error) {
                     err << error.what() << '\n';
-                    return 2;
+                    return error.exitStatus();
                 }
                 break;
         }

@@ -2,54 +2,88 @@
 
 #include <fmt/format.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <iostream>
 #include <sstream>
 #include <string>
 
 #include "analysis/bonus_history_reader.h"
 #include "analysis/setting_estimate.h"
+#include "common/text_encoding.h"
 #include "report/history_groups.h"
 
 namespace korvale {
 namespace {
 
-std::string readAll(std::istream& in) {
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// A history is short: even the grid of a run at the machine's 32-bit limit is some 50 MB.
+constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
+
+[[noreturn]] void cannotRead(const std::string& name, int reason) {
+    throw HistoryInputError(
+        fmt::format("korvale-batch: cannot read {}: {}", name, std::strerror(reason)), 1);
 }
 
-std::string historyText(const std::string& path, std::istream& in) {
-    if (path == "-") {
-        std::string text = readAll(in);
-        if (in.bad()) {
-            throw HistoryInputError("korvale-batch: cannot read standard input");
+// The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
+// is not UTF-16 (/dev/zero, a program): what it holds is not text whatever follows.
+std::string readDescriptor(int descriptor, const std::string& name) {
+    std::string bytes;
+    char buffer[65536];
+    while (true) {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
         }
-        return text;
+        if (got < 0) {
+            cannotRead(name, errno);
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        const bool firstBlock = bytes.empty();
+        bytes.append(buffer, static_cast<std::size_t>(got));
+        const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+        if (firstBlock && !utf16 && bytes.find('\0') != std::string::npos) {
+            return bytes;
+        }
+        if (bytes.size() > largestHistoryBytes) {
+            throw HistoryInputError(
+                fmt::format("korvale-batch: {} is larger than 1 GiB: not a bonus history", name),
+                2);
+        }
     }
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        throw HistoryInputError(fmt::format("korvale-batch: \"{}\" is a folder, not a file", path));
+}
+
+std::string historyBytes(const std::string& path, std::istream& in) {
+    if (path == "-") {
+        // Standard input itself is read as a file, so that a failed read is seen.
+        if (&in == &std::cin) {
+            return readDescriptor(STDIN_FILENO, "standard input");
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (in.bad()) {
+            throw HistoryInputError("korvale-batch: cannot read standard input", 1);
+        }
+        return text.str();
     }
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        // The stream sets no reason of its own; the system's, when it gave one, says why.
-        const int reason = errno;
+    const std::string name = fmt::format("\"{}\"", printableText(path));
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
         throw HistoryInputError(
-            reason != 0
-                ? fmt::format("korvale-batch: cannot open \"{}\": {}", path, std::strerror(reason))
-                : fmt::format("korvale-batch: cannot open \"{}\"", path));
+            fmt::format("korvale-batch: cannot open {}: {}", name, std::strerror(errno)), 1);
     }
-    std::string text = readAll(file);
-    if (file.bad()) {
-        throw HistoryInputError(fmt::format("korvale-batch: cannot read \"{}\"", path));
+    try {
+        std::string bytes = readDescriptor(descriptor, name);
+        ::close(descriptor);
+        return bytes;
+    } catch (...) {
+        ::close(descriptor);
+        throw;
     }
-    return text;
 }
 
 std::string weightsText(const SettingVector& weights) {
@@ -74,14 +108,24 @@ std::vector<Fact> inferFacts(const BatchOptions& options) {
 
 }  // namespace
 
-Report inferReport(const BatchOptions& options, std::istream& in) {
-    const std::string text = historyText(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(text);
+Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
+    const std::string bytes = historyBytes(options.historyPath, in);
+    const HistoryReading reading = tryReadBonusHistory(bytes);
+    const std::string source = options.historyPath == "-"
+                                   ? "standard input"
+                                   : fmt::format("\"{}\"", printableText(options.historyPath));
     if (reading.problem) {
-        const std::string source =
-            options.historyPath == "-" ? "standard input" : "\"" + options.historyPath + "\"";
         throw HistoryInputError(
-            fmt::format("korvale-batch: {}: {}", source, reading.problem->message()));
+            fmt::format("korvale-batch: {}: {}", source, reading.problem->message()), 2);
+    }
+    if (reading.history.bonuses.empty()) {
+        warnings << fmt::format(
+            "korvale-batch: warning: {} holds no bonus (only blank lines, comments or a header): "
+            "the answer is the prior{}\n",
+            source,
+            options.trailingGames > 0
+                ? fmt::format(" weighed by the {} games without a bonus", options.trailingGames)
+                : "");
     }
     SettingFilter filter(options.start);
     for (const ObservedBonus& bonus : reading.history.bonuses) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "common/checked_arithmetic.h"
 
@@ -164,7 +165,7 @@ double readLenient(std::string_view text) noexcept {
     return span.negative ? -magnitude : magnitude;
 }
 
-double readStrict(std::string_view text) {
+std::optional<double> tryReadStrict(std::string_view text) {
     std::string folded;
     text = foldFullWidth(text, folded);
     std::size_t pos = 0;
@@ -173,7 +174,7 @@ double readStrict(std::string_view text) {
     }
     NumberSpan span = scanDecimal(text, pos);
     if (!span.hasDigit) {
-        throwError(ErrorKind::TypeMismatch);
+        return std::nullopt;
     }
     pos = span.end;
     if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
@@ -186,7 +187,7 @@ double readStrict(std::string_view text) {
             ++expPos;
         }
         if (expPos == digitsBegin) {
-            throwError(ErrorKind::TypeMismatch);
+            return std::nullopt;
         }
         pos = expPos;
         span.bodyEnd = pos;
@@ -195,15 +196,24 @@ double readStrict(std::string_view text) {
         ++pos;
     }
     if (pos != text.size()) {
-        throwError(ErrorKind::TypeMismatch);
+        return std::nullopt;
     }
     bool tooLarge = false;
     const double magnitude = convertBody(text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin),
                                          std::chars_format::general, tooLarge);
-    if (tooLarge) {
+    (void)tooLarge;  // the magnitude is infinite then
+    return span.negative ? -magnitude : magnitude;
+}
+
+double readStrict(std::string_view text) {
+    const std::optional<double> value = tryReadStrict(text);
+    if (!value) {
+        throwError(ErrorKind::TypeMismatch);
+    }
+    if (std::isinf(*value)) {
         throwError(ErrorKind::Overflow);
     }
-    return span.negative ? -magnitude : magnitude;
+    return *value;
 }
 
 std::string numberText(std::int32_t value) {

@@ -22,6 +22,7 @@
 // leniently, to the number it was written from (the patterns: to the rounded number).
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,9 @@ inline bool sameText(std::string_view a, std::string_view b) noexcept {
 
 double readLenient(std::string_view text) noexcept;
 double readStrict(std::string_view text);
+// The strict reading without throwing: nothing for a text that is not one number, an infinity
+// for a number too large for a double.
+std::optional<double> tryReadStrict(std::string_view text);
 
 // Plain decimal text without grouping: "-42"; a whole double likewise, without a point
 // ("42" for 42.0). Other doubles are written in full decimal notation with as few digits as

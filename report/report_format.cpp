@@ -6,6 +6,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "common/csv.h"
 #include "report/table_text.h"
 
 namespace korvale {
@@ -225,18 +226,6 @@ std::string csvNumber(std::optional<double> value) {
     return fmt::format("{}", *value);
 }
 
-// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (const char c : text) {
-        quoted += c == '"' ? "\"\"" : std::string(1, c);
-    }
-    return quoted + "\"";
-}
-
 struct CsvRow {
     std::string source{};
     std::string setting{};
@@ -257,7 +246,10 @@ void addCsvRow(std::string& text, const CsvRow& row) {
                                    &row.regEnd, &row.key,     &row.label, &row.unit,
                                    &row.x,      &row.value,   &row.low,   &row.high};
     for (std::size_t i = 0; i < std::size(fields); ++i) {
-        text += (i == 0 ? "" : ",") + csvField(*fields[i]);
+        if (i > 0) {
+            text += ',';
+        }
+        text += csvField(*fields[i]);
     }
     text += "\r\n";
 }

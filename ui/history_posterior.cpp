@@ -9,6 +9,7 @@
 #include "analysis/bonus_history_reader.h"
 #include "analysis/machine_model.h"
 #include "analysis/setting_filter.h"
+#include "ui/history_read_message.h"
 #include "ui/posterior_table.h"
 #include "ui/window_numbers.h"
 
@@ -61,16 +62,34 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
 
 void HistoryPosterior::load() {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("履歴を開く"));
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        loadFile(path);
     }
+}
+
+void HistoryPosterior::loadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result_->setText(
             QStringLiteral("ファイル「%1」を開けませんでした。%2").arg(path, file.errorString()));
         return;
     }
-    text_->setPlainText(QString::fromUtf8(file.readAll()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result_->setText(
+            QStringLiteral("ファイル「%1」を読めませんでした。%2").arg(path, file.errorString()));
+        return;
+    }
+    // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.
+    const HistoryText decoded = decodeHistoryText(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (decoded.problem) {
+        result_->setText(QStringLiteral("ファイル「%1」は読めません。").arg(path) +
+                         japaneseHistoryProblem(*decoded.problem));
+        return;
+    }
+    text_->setPlainText(QString::fromStdString(decoded.text));
+    result_->clear();
 }
 
 void HistoryPosterior::compute() {
@@ -78,8 +97,8 @@ void HistoryPosterior::compute() {
     const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
     if (reading.problem) {
         table_->hide();
-        result_->setText(QStringLiteral("この履歴は読めません：") +
-                         QString::fromStdString(reading.problem->message()));
+        result_->setText(QStringLiteral("読めない行があります。") +
+                         japaneseHistoryProblem(*reading.problem));
         return;
     }
     if (reading.history.bonuses.empty()) {

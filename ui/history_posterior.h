@@ -36,6 +36,8 @@ class HistoryPosterior final : public QGroupBox {
     const QTableWidget& table() const { return *table_; }
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     void compute();
+    // What ファイルを開く… does with the chosen file.
+    void loadFile(const QString& path);
 
   private:
     void load();

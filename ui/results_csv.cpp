@@ -14,21 +14,6 @@ namespace {
 
 constexpr int fieldsPerRecord = 3;
 
-std::string csvField(std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(field);
-    }
-    std::string quoted = "\"";
-    for (const char c : field) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    quoted += '"';
-    return quoted;
-}
-
 std::string boxText(const frmMain& window, Box box) {
     return window.findChild<QLineEdit*>(QString::fromStdString(boxName(box)))->text().toStdString();
 }
@@ -62,18 +47,6 @@ std::vector<std::pair<std::string, Box>> labelledBoxes(bool attemptPanel) {
 }
 
 }  // namespace
-
-std::string csvRecord(const std::vector<std::string>& fields) {
-    std::string record;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            record += ',';
-        }
-        record += csvField(fields[i]);
-    }
-    record += "\r\n";
-    return record;
-}
 
 std::string resultsCsv(const frmMain& window, const QDateTime& when) {
     // Before the first run, the choices on show.

@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "common/csv.h"  // csvRecord, which writes every record
+
 namespace korvale {
 
 class frmMain;
-
-// One record with its CRLF.
-std::string csvRecord(const std::vector<std::string>& fields);
 
 std::string resultsCsv(const frmMain& window, const QDateTime& when);
 

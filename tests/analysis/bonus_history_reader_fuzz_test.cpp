@@ -101,7 +101,8 @@ std::string writtenHistory(Dice& dice, std::vector<ObservedBonus>& bonuses) {
     return text;
 }
 
-// Pieces of what the reader looks for, of what it must reject, and of broken UTF-8.
+// Pieces of what the reader looks for (the saved results' settings block and grid, quoted
+// fields), of what it must reject, of Shift-JIS and UTF-16, and of broken UTF-8.
 const std::vector<std::string> pieces = {"BIG",
                                          "REG",
                                          "reg",
@@ -141,7 +142,14 @@ const std::vector<std::string> pieces = {"BIG",
                                          "\xFF",
                                          std::string(1, '\0'),
                                          ".",
-                                         "e5"};
+                                         "e5",
+                                         "項目,値,\r\n",
+                                         ",,\r\n",
+                                         "\"\"",
+                                         "\"1,000\"",
+                                         "BIG,REG,差枚",
+                                         "\x82\x61",
+                                         "\xFF\xFE"};
 
 void mutate(std::string& text, Dice& dice) {
     const std::size_t steps = 1 + dice.below(3);

@@ -39,6 +39,22 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
          "\xEF\xBB\xBF# today's machine\r\n\r\nBIG 1\r\n   # noon\r\n\t\r\nREG +2\r\n",
          {{big, 1}, {reg, 2}}},
         {"full-width comment mark", "＃ メモ\nBIG 3\n", {{big, 3}}},
+        {"quoted fields, grouped counts, a note over two lines",
+         "\"BONUS\",\"回転数\",\"メモ\"\r\n\"BIG\",\"1,234\",\"a,\"\"b\"\"\r\nc\"\r\nREG,\"＋２,"
+         "０００\",\r\n",
+         {{big, 1234}, {reg, 2000}}},
+        {"a full-width quote in a field is no quote",
+         "BONUS,メモ,回転数\nBIG,＂x,12\n",
+         {{big, 12}}},
+        {"Shift-JIS: ＢＩＧ　１２ and 朝一",
+         "# \x92\xA9\x88\xEA\r\n\x82\x61\x82\x68\x82\x66\x81\x40\x82\x50\x82\x51\r\n",
+         {{big, 12}}},
+        {"UTF-16 with its byte order mark",
+         std::string("\xFF\xFE"
+                     "B\0I\0G\0 \0"
+                     "5\0\n\0",
+                     14),
+         {{big, 5}}},
         {"header only", "BONUS,回転数,モード\n", {}},
         {"nothing", "", {}},
     };
@@ -100,6 +116,42 @@ TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
                 << error.what();
         }
     }
+}
+
+TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
+    using Kind = HistoryProblemKind;
+    const struct {
+        std::string text;
+        Kind kind;
+        std::size_t line;
+        std::string content;
+    } cases[] = {
+        {std::string("BIG 1\nBIG \0", 11), Kind::NotText, 2, std::string("BIG \0", 5)},
+        {"BIG 1\n# \xFF\n", Kind::NotUtf8, 2, "# \xFF"},
+        {"\xEF\xBB\xBF"
+         "BIG 1\r\nREG 2\x80\r\n",
+         Kind::NotUtf8, 2, "REG 2\x80"},
+        {"BONUS,回転数\nBIG,\"12\nREG,4", Kind::UnclosedQuote, 2, "BIG,\"12\nREG,4"},
+        {"BIG,REG,差枚\n0,1,-88\n", Kind::AttemptGrid, 1, "BIG,REG,差枚"},
+        {"BONUS,回転数,メモ\nBIG,\"1,\n2\",x\n", Kind::GamesNotWhole, 2, "BIG,\"1,\n2\",x"},
+        {"BONUS,回転数\nBIG,\"1,00\"\n", Kind::GamesNotWhole, 2, "BIG,\"1,00\""},
+        {"BONUS,回転数\nBIG,\"-1,000\"\n", Kind::GamesNegative, 2, "BIG,\"-1,000\""},
+        {"BONUS,回転数,スレッド\nBIG,1,0\nBIG,1,1\n", Kind::OtherThread, 3, "BIG,1,1"},
+        {"BONUS,回転数\nBIG\n", Kind::TooFewFields, 2, "BIG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const HistoryReading reading = tryReadBonusHistory(c.text);
+        ASSERT_TRUE(reading.problem.has_value());
+        EXPECT_EQ(reading.problem->kind, c.kind);
+        EXPECT_EQ(reading.problem->line, c.line);
+        EXPECT_EQ(reading.problem->content, c.content);
+        EXPECT_TRUE(reading.history.bonuses.empty());
+    }
+    // Bytes that are not UTF-8 are shown escaped, never as they are.
+    const HistoryReading bad = tryReadBonusHistory("REG \xFF\xFE\x1B[2J");
+    EXPECT_EQ(bad.problem->message(),
+              "line 1: \"REG \\xFF\\xFE?[2J\": the file is not UTF-8: save it as UTF-8");
 }
 
 TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {

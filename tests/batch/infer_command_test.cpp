@@ -1,10 +1,13 @@
-// korvale-batch infer as a user meets it: every layout of the history gives the same answer,
-// the options reach the estimate, bad input exits 2 naming the line with nothing on stdout.
+// korvale-batch infer as a user meets it: every layout and encoding of the history gives the same
+// answer, the options reach the estimate, bad input exits 2 naming the line with nothing on
+// stdout, a failed read exits 1.
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -101,7 +104,7 @@ TEST(InferCommandTest, FiguresHangTogetherAndTheOptionsReachTheEstimate) {
     EXPECT_NEAR(weighted[5] / weighted[1], 2.5 * base[5] / base[1], 1e-9);
 }
 
-TEST(InferCommandTest, AFileAndAHistoryWithNoBonusesAreRead) {
+TEST(InferCommandTest, AFileIsRead) {
     const std::string path = testing::TempDir() + "korvale_infer_test.csv";
     std::ofstream(path, std::ios::binary) << windowExport;
     const Outcome fromFile = runWithInput({"infer", path, "--format", "json"}, "");
@@ -109,10 +112,77 @@ TEST(InferCommandTest, AFileAndAHistoryWithNoBonusesAreRead) {
     ASSERT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(posterior(nlohmann::json::parse(fromFile.out)["results"]),
               posterior(inferJson(windowExport)));
-    // Nothing seen yet: the posterior is the prior.
-    const std::vector<double> none = posterior(inferJson("# nothing yet\n"));
-    for (const double chance : none) {
-        EXPECT_NEAR(chance, 1.0 / 6.0, 1e-15);
+}
+
+// UTF-16 as "Unicode text" is saved: a byte order mark, then each ASCII character and a zero.
+std::string utf16LittleEndian(std::string_view ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+TEST(InferCommandTest, SpreadsheetFilesReadAsTheirPlainLines) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string plain;
+    } cases[] = {
+        // # 朝一 / BONUS,回転数 in code page 932, as a Japanese spreadsheet program saves it.
+        {"Shift-JIS",
+         "# \x92\xA9\x88\xEA\r\nBONUS,\x89\xF1\x93\x5D\x90\x94\r\nBIG,123\r\nREG,45\r\n",
+         "BIG 123\nREG 45\n"},
+        {"UTF-16", utf16LittleEndian("BIG\t123\r\nREG\t45\r\n"), "BIG 123\nREG 45\n"},
+        {"grouped counts", "BONUS,回転数\n\"BIG\",\"1,230\"\nREG,\"2,000,001\"\n",
+         "BIG 1230\nREG 2000001\n"},
+        {"quoted fields, one spanning lines",
+         "\"BONUS\",\"メモ\",\"回転数\"\r\nBIG,\"a \"\"b\"\",\nc\",12\r\nREG,,7\r\n",
+         "BIG 12\nREG 7\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(posterior(inferJson(c.bytes)), posterior(inferJson(c.plain)));
+        EXPECT_EQ(inferJson(c.bytes)[0]["figures"]["games"],
+                  inferJson(c.plain)[0]["figures"]["games"]);
+    }
+}
+
+// Nothing seen yet: the answer is the prior, and stderr says why.
+TEST(InferCommandTest, AHistoryWithoutABonusIsSaidAndAnsweredByThePrior) {
+    for (const std::string input : {"", "# nothing yet\n\n",
+                                    "\xEF\xBB\xBF"
+                                    "BONUS,回転数,モード\r\n"}) {
+        const Outcome outcome = runWithInput({"infer", "-", "--format", "json"}, input);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.err,
+                  "korvale-batch: warning: standard input holds no bonus (only blank lines, "
+                  "comments or a header): the answer is the prior\n");
+        for (const double chance : posterior(nlohmann::json::parse(outcome.out)["results"])) {
+            EXPECT_NEAR(chance, 1.0 / 6.0, 1e-15);
+        }
+    }
+}
+
+// A file that cannot be opened or read exits 1 naming it with the system's reason, not as an
+// empty history.
+TEST(InferCommandTest, AFailedReadExits1WithTheSystemsReason) {
+    const std::string folder = testing::TempDir();
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {"/proc/self/mem", "cannot read \"/proc/self/mem\": " + std::string(std::strerror(EIO))},
+        {folder, "cannot read \"" + folder + "\": " + std::strerror(EISDIR)},
+        {"/nonexistent-folder/history.csv",
+         "cannot open \"/nonexistent-folder/history.csv\": " + std::string(std::strerror(ENOENT))},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = runWithInput({"infer", c.path}, "BIG 1\n");
+        EXPECT_EQ(outcome.status, 1) << c.path;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "korvale-batch: " + c.message + "\n");
     }
 }
 
@@ -153,10 +223,23 @@ TEST(InferCommandTest, BadInputExits2NamingTheLineWithNothingOnStdout) {
         {{"infer", "-"},
          "BIG 5\nREG -7\n",
          "korvale-batch: standard input: line 2: \"REG -7\": the games cannot be negative\n"},
-        {{"infer", "/nonexistent-folder/history.csv"},
-         "",
-         "korvale-batch: cannot open \"/nonexistent-folder/history.csv\": No such file or "
-         "directory\n"},
+        {{"infer", "-"},
+         "BIG 1\nREG \xFF\x1B[2J\n",
+         "korvale-batch: standard input: line 2: \"REG \\xFF?[2J\": the file is not UTF-8: save "
+         "it as UTF-8\n"},
+        {{"infer", "-"},
+         std::string("BIG 1\n\x7F"
+                     "ELF\0\x01",
+                     12),
+         "korvale-batch: standard input: line 2: \"?ELF??\": the file is not text: it holds a "
+         "NUL byte\n"},
+        {{"infer", "-"},
+         "BIG,REG,差枚\r\n1,0,-120\r\n",
+         "korvale-batch: standard input: line 1: \"BIG,REG,差枚\": an attempt run's grid"},
+        {{"infer", "-"},
+         "BONUS,回転数\nBIG,\"12\nREG,4\n",
+         "korvale-batch: standard input: line 2: \"BIG,\"12?REG,4\": a quoted field has no "
+         "closing quote\n"},
         {{"infer", "-", "--start", "noon"},
          "",
          "korvale-batch: --start: expected morning or joined"},

@@ -519,7 +519,7 @@ TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
     input.historyText().setPlainText(QStringLiteral("BIG 120\nBIG zero\n"));
     input.compute();
     EXPECT_FALSE(input.estimate().has_value());
-    EXPECT_TRUE(input.result().text().contains(QStringLiteral("line 2")))
+    EXPECT_TRUE(input.result().text().contains(QStringLiteral("2行目")))
         << input.result().text().toStdString();
     EXPECT_TRUE(input.table().isHidden());
 }

@@ -1,0 +1,207 @@
+#include "common/text_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <optional>
+
+namespace korvale {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i], or 0 (RFC 3629: no overlong forms,
+// no surrogates, nothing above U+10FFFF).
+std::size_t sequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t at) {
+        return at < text.size() ? static_cast<unsigned char>(text[at]) : 0u;
+    };
+    const unsigned b0 = byte(i);
+    const auto continuation = [&](std::size_t at, unsigned low, unsigned high) {
+        return byte(at) >= low && byte(at) <= high;
+    };
+    if (b0 < 0x80) {
+        return 1;
+    }
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        return continuation(i + 1, 0x80, 0xBF) ? 2 : 0;
+    }
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        const unsigned low = b0 == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = b0 == 0xED ? 0x9F : 0xBF;
+        return continuation(i + 1, low, high) && continuation(i + 2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        const unsigned low = b0 == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = b0 == 0xF4 ? 0x8F : 0xBF;
+        return continuation(i + 1, low, high) && continuation(i + 2, 0x80, 0xBF) &&
+                       continuation(i + 3, 0x80, 0xBF)
+                   ? 4
+                   : 0;
+    }
+    return 0;
+}
+
+// One converter to UTF-8 kept open for each thread: opening one loads the encoding's module, and
+// closing the last unloads it again.
+class Converter {
+  public:
+    explicit Converter(const char* encoding) : handle_(iconv_open("UTF-8", encoding)) {}
+    ~Converter() {
+        if (valid()) {
+            iconv_close(handle_);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t handle() const { return handle_; }
+
+  private:
+    iconv_t handle_;
+};
+
+// The bytes converted from `encoding` (CP932 or UTF-16), or nothing when they do not convert in
+// full.
+std::optional<std::string> converted(std::string_view bytes, bool fromUtf16) {
+    thread_local Converter shiftJis("CP932");
+    thread_local Converter utf16("UTF-16");
+    const Converter& chosen = fromUtf16 ? utf16 : shiftJis;
+    if (!chosen.valid()) {
+        return std::nullopt;
+    }
+    const iconv_t converter = chosen.handle();
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+    std::string result;
+    char buffer[4096];
+    char* in = const_cast<char*>(bytes.data());  // iconv's interface; it does not write there
+    std::size_t inLeft = bytes.size();
+    bool whole = true;
+    while (true) {
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t done =
+            iconv(converter, inLeft > 0 ? &in : nullptr, &inLeft, &out, &outLeft);
+        result.append(buffer, static_cast<std::size_t>(out - buffer));
+        if (done != static_cast<std::size_t>(-1)) {
+            if (inLeft == 0 && in != nullptr) {
+                in = nullptr;  // once more without input, to flush
+                continue;
+            }
+            break;
+        }
+        if (errno != E2BIG) {
+            whole = false;  // EILSEQ or EINVAL: a byte or an incomplete sequence that does not read
+            break;
+        }
+    }
+    if (!whole) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::size_t invalidUtf8Offset(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = sequenceLength(text, i);
+        if (length == 0) {
+            return i;
+        }
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+namespace {
+
+bool isUtf16(std::string_view bytes) {
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+}  // namespace
+
+bool isPlainUtf8(std::string_view bytes) {
+    return !isUtf16(bytes) && bytes.find('\0') == std::string_view::npos &&
+           invalidUtf8Offset(bytes) == std::string_view::npos;
+}
+
+DecodedText decodeText(std::string_view bytes) {
+    DecodedText decoded;
+    const auto fail = [&](TextProblem problem, std::size_t offset) {
+        decoded.text.clear();
+        decoded.problem = problem;
+        decoded.problemOffset = offset;
+        return decoded;
+    };
+    if (isUtf16(bytes)) {
+        decoded.source = TextSource::Utf16;
+        std::optional<std::string> text = converted(bytes, true);
+        if (!text) {
+            return fail(TextProblem::Undecodable, 0);
+        }
+        decoded.text = std::move(*text);
+        if (decoded.text.substr(0, 3) == "\xEF\xBB\xBF") {
+            decoded.text.erase(0, 3);
+        }
+        if (decoded.text.find('\0') != std::string::npos) {
+            return fail(TextProblem::NulByte, 0);
+        }
+        return decoded;
+    }
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+        return fail(TextProblem::NulByte, nul);
+    }
+    const std::size_t mark = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    bytes.remove_prefix(mark);
+    const std::size_t invalid = invalidUtf8Offset(bytes);
+    if (invalid == std::string_view::npos) {
+        decoded.text.assign(bytes);
+        return decoded;
+    }
+    std::optional<std::string> text = converted(bytes, false);
+    if (!text) {
+        return fail(TextProblem::Undecodable, mark + invalid);
+    }
+    decoded.source = TextSource::ShiftJis;
+    decoded.text = std::move(*text);
+    return decoded;
+}
+
+std::string printableText(std::string_view text, std::size_t maxBytes) {
+    std::string shown;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t length = sequenceLength(text, i);
+        if (i + (length == 0 ? 1 : length) > maxBytes) {
+            shown += "...";
+            break;
+        }
+        if (length == 0) {
+            static constexpr char hex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(text[i]);
+            shown += "\\x";
+            shown += hex[byte >> 4];
+            shown += hex[byte & 0xF];
+            ++i;
+            continue;
+        }
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        const bool c0 = b0 < 0x20 || b0 == 0x7F;
+        const bool c1 = b0 == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (c0 || c1) {
+            shown += '?';
+        } else {
+            shown.append(text.substr(i, length));
+        }
+        i += length;
+    }
+    return shown;
+}
+
+}  // namespace korvale

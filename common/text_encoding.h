@@ -1,0 +1,39 @@
+#pragma once
+
+// The bytes of a text file as UTF-8, and text made safe to print.
+//
+// Japanese spreadsheet programs still save CSV as Shift-JIS (Windows code page 932), and some
+// save "Unicode text" as UTF-16 with a byte order mark; both are converted (glibc's iconv).
+// Bytes that are neither UTF-8 nor code page 932, and NUL bytes outside UTF-16, are not text.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvale {
+
+enum class TextSource : std::uint8_t { Utf8, ShiftJis, Utf16 };
+enum class TextProblem : std::uint8_t { None, NulByte, Undecodable };
+
+struct DecodedText {
+    std::string text;  // UTF-8 without a byte order mark; empty when there is a problem
+    TextSource source = TextSource::Utf8;
+    TextProblem problem = TextProblem::None;
+    std::size_t problemOffset = 0;  // the first offending byte of the input
+};
+
+DecodedText decodeText(std::string_view bytes);
+
+// Whether decodeText takes the bytes as they stand (but for a byte order mark): UTF-8 without a
+// NUL byte, not UTF-16. Spares the copy for most texts.
+bool isPlainUtf8(std::string_view bytes);
+
+// Where the first byte that is not part of well-formed UTF-8 stands, or npos.
+std::size_t invalidUtf8Offset(std::string_view text);
+
+// The text as a terminal can show it: control characters (C0, DEL, C1) as '?', bytes that are not
+// UTF-8 as \xNN; at most maxBytes of the text (not cutting a character), then "...".
+std::string printableText(std::string_view text, std::size_t maxBytes = std::string_view::npos);
+
+}  // namespace korvale
