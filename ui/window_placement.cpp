@@ -64,7 +64,8 @@ WindowPlacement placeAnalysisWindow(const PlacementRequest& request) {
     const int widthBeside = std::min(preferred, room.width() - main.width() - gap);
     if (widthBeside >= request.comfortable) {
         const int pairLeft = room.left() + (room.width() - main.width() - gap - widthBeside) / 2;
-        if (main.center().x() <= room.center().x()) {
+        // Centred, give or take the rounding of its frame: it goes to the left.
+        if (main.center().x() <= room.center().x() + gap) {
             return placed(pairLeft, pairLeft + main.width() + gap, widthBeside);
         }
         return placed(pairLeft + widthBeside + gap, pairLeft, widthBeside);
