@@ -12,7 +12,6 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
-#include <algorithm>
 
 #include "ui/end_conditions.h"
 #include "ui/file_saving.h"
@@ -46,8 +45,8 @@ QString usageText() {
         "一回あたりの平均を表示します。\n\n"
         "上限：回転数などの数は32ビット（2,147,483,647まで）で数えます。通常では投入枚数"
         "（３枚×回転数）が715,827,883回転目で、特別では払い出し枚数の合計か投入枚数が上限に"
-        "達した所で、実行が終わります。その時は「投入枚数（プレイ数 × 3）が32ビット整数の上限"
-        "2,147,483,647 に達しました（715,827,883ゲーム目）。この実行はここで終了です。」のように"
+        "達した所で、実行が終わります。その時は「投入枚数（プレイ数 × 3）が32ビット整数の上限 "
+        "2,147,483,647 に達しました。715,827,883ゲーム目で、この実行は終了です。」のように"
         "上限に達した数とゲームを知らせ、それまでの結果はそのまま表示しています。\n\n"
         "表示 > "
         "分析ウィンドウ（Ctrl+Shift+A）で理論値と実測値、スランプグラフ、ハマり分布を見られます。"
@@ -159,9 +158,9 @@ void MainFrame::openAnalysis() {
     analysis_->activateWindow();
 }
 
-// Beside the main window, never over its controls: see placeAnalysisWindow. The analysis
-// window's frame is not known before it is first shown; the main window's, from the same window
-// manager, stands in for it.
+// Beside the main window, clear of it wherever the screen allows: see placeAnalysisWindow. The
+// analysis window's frame is not known before it is first shown; the main window's, from the same
+// window manager, stands in for it.
 void MainFrame::placeAnalysis() {
     const QScreen* screen = this->screen();
     if (screen == nullptr) {

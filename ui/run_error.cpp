@@ -135,9 +135,9 @@ bool isLimitReached(const RuntimeError& error) {
 
 QString limitReachedMessage(const ErrorContext& context) {
     return QStringLiteral(
-               "%1が32ビット整数の上限\n"
-               "2,147,483,647 に達しました（%2ゲーム目）。\n"
-               "この実行はここで終了です。\n")
+               "%1が\n"
+               "32ビット整数の上限 2,147,483,647 に達しました。\n"
+               "%2ゲーム目で、この実行は終了です。\n")
                .arg(QString::fromStdString(context.figure), grouped(context.game)) +
            QString::fromUtf8(resultsStay);
 }

@@ -76,20 +76,24 @@ TEST(RunEndMessage, TheLimitIsAnEndNotAnError) {
     }
     ErrorContext context{"払い出し枚数の合計", "", false, false, 677'123'456};
     EXPECT_EQ(limitReachedMessage(context),
-              QStringLiteral("払い出し枚数の合計が32ビット整数の上限\n"
-                             "2,147,483,647 に達しました（677,123,456ゲーム目）。\n"
-                             "この実行はここで終了です。") +
+              QStringLiteral("払い出し枚数の合計が\n"
+                             "32ビット整数の上限 2,147,483,647 に達しました。\n"
+                             "677,123,456ゲーム目で、この実行は終了です。") +
                   resultsStay);
 }
 
 // The message box as shown: its icon, its text, and every line of it within the label, unbroken.
 TEST(RunEndMessage, ShownAsInformationWithUnbrokenLines) {
-    const RunEndMessage limit{
-        limitReachedMessage({"前回のボーナスからのゲーム数", "", false, false, 2'147'483'647}),
-        true};
-    const RunEndMessage error{
-        QStringLiteral("モード0の回転数の計算結果が倍精度浮動小数点数の範囲を超えました。"), false};
-    for (const RunEndMessage& message : {limit, error}) {
+    // The longest figures a limit can name.
+    std::vector<RunEndMessage> messages;
+    for (const char* figure : {"BIGの払い出し枚数（BIG回数 × 388）", "獲得枚数（投入枚数 + 差枚）",
+                               "前回のボーナスからのゲーム数"}) {
+        messages.push_back({limitReachedMessage({figure, "", false, false, 2'147'483'647}), true});
+    }
+    messages.push_back(
+        {QStringLiteral("モード0の回転数の計算結果が倍精度浮動小数点数の範囲を超えました。"),
+         false});
+    for (const RunEndMessage& message : messages) {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString text;
         bool linesFit = false;
@@ -156,9 +160,9 @@ TEST_F(RunErrorInWindow, CoinsPutInPastTheLimit) {
     GameScript(random, 0).misses(2);
     click("cmdStart");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], QStringLiteral("投入枚数（プレイ数 × 3）が32ビット整数の上限\n"
-                                        "2,147,483,647 に達しました（2ゲーム目）。\n"
-                                        "この実行はここで終了です。") +
+    EXPECT_EQ(errors[0], QStringLiteral("投入枚数（プレイ数 × 3）が\n"
+                                        "32ビット整数の上限 2,147,483,647 に達しました。\n"
+                                        "2ゲーム目で、この実行は終了です。") +
                              resultsStay);
 }
 
