@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "ui/main_frame.h"
+#include "ui/qt_translations.h"
 
 namespace {
 
@@ -34,6 +35,8 @@ int main(int argc, char* argv[]) {
     usualHandler = qInstallMessageHandler(startupMessage);
     QApplication application(argc, argv);
     qInstallMessageHandler(usualHandler);
+    // The window is Japanese whatever the locale; so are Qt's dialogs and menus in it.
+    korvale::loadQtTranslations(application);
     korvale::MainFrame window;
     window.show();
     return application.exec();

@@ -8,6 +8,11 @@
 
 namespace korvale {
 
+// The reason a file operation failed, as Qt gave it (QFileDevice::errorString), in Japanese:
+// the common system reasons and QSaveFile's own in words of their own, any other said as a failed
+// write with the system's words beside it.
+QString failureReason(const QString& reason);
+
 // Writes the bytes to `path`, replacing the file only once everything is written (a full disk
 // leaves the old file as it was). Returns an empty text, or a message naming the file and why.
 QString writeWholeFile(const QString& path, std::string_view bytes);

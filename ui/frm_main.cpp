@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QShowEvent>
 #include <QTimer>
 #include <map>
@@ -81,8 +80,8 @@ class RunScope {
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     machineFactory_ = [] { return std::make_unique<clsKorvale>(); };
-    errorReporter_ = [this](const QString& message) {
-        QMessageBox::critical(this, caption, message);
+    errorReporter_ = [this](const RunEndMessage& message) {
+        showRunEndMessage(this, caption, message);
     };
 
     setObjectName(QStringLiteral("frmMain"));
@@ -279,13 +278,13 @@ void frmMain::cmdStart_Click() {
             displays_->clearAbort();
         }
     } catch (const RuntimeError& error) {
-        endRunAfterError(runErrorMessage(error));
+        endRunAfterError(runEndMessage(error));
     } catch (const std::bad_alloc&) {
-        endRunAfterError(outOfMemoryMessage());
+        endRunAfterError({outOfMemoryMessage(), false});
     }
 }
 
-void frmMain::endRunAfterError(const QString& message) {
+void frmMain::endRunAfterError(const RunEndMessage& message) {
     // The run ends, and every run it was started in; the window stays open with what the run
     // left on show.
     if (displays_->runDepth() > 1) {

@@ -20,6 +20,7 @@
 #include "ui/check_box.h"
 #include "ui/results_grid.h"
 #include "ui/run_displays.h"
+#include "ui/run_error.h"
 
 namespace korvale {
 
@@ -37,8 +38,8 @@ class frmMain final : public QWidget {
     Q_OBJECT
 
   public:
-    // Shows the message of an error that ended a run.
-    using ErrorReporter = std::function<void(const QString& message)>;
+    // Shows the message of whatever ended a run: a counter at its limit, or an error.
+    using ErrorReporter = std::function<void(const RunEndMessage& message)>;
 
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
@@ -79,7 +80,7 @@ class frmMain final : public QWidget {
     void InitGrid();
     void ClearDisplays();
     void enableRunChoice(bool enabled);
-    void endRunAfterError(const QString& message);
+    void endRunAfterError(const RunEndMessage& message);
 
     std::unique_ptr<clsKorvale> mobjMachine;
     bool mblnStop = false;

@@ -4,13 +4,17 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
-#include <algorithm>
 
+#include "ui/end_conditions.h"
 #include "ui/file_saving.h"
 #include "ui/frm_analysis.h"
 #include "ui/graph_picture.h"
@@ -42,8 +46,10 @@ QString usageText() {
         "以上回した時に終わります（スタート時の値で判定）。立ち回りごとにBIG・REG・差枚を記録し、"
         "一回あたりの平均を表示します。\n\n"
         "上限：回転数などの数は32ビット（2,147,483,647まで）で数えます。通常では投入枚数"
-        "（３枚×回転数）が715,827,882回転を超えた所で、特別では獲得枚数か投入枚数が上限を"
-        "超えた所で「オーバーフローしました。」と表示して止まり、それまでの結果は残ります。\n\n"
+        "（３枚×回転数）が715,827,883回転目で、特別では払い出し枚数の合計か投入枚数が上限に"
+        "達した所で、実行が終わります。その時は「投入枚数（プレイ数 × 3）が32ビット整数の上限 "
+        "2,147,483,647 に達しました。715,827,883ゲーム目で、この実行は終了です。」のように"
+        "上限に達した数とゲームを知らせ、それまでの結果はそのまま表示しています。\n\n"
         "表示 > "
         "分析ウィンドウ（Ctrl+Shift+A）で理論値と実測値、スランプグラフ、ハマり分布を見られます。"
         "ファイル メニューで結果をCSVに、表示中のグラフをPNGに保存できます。");
@@ -66,9 +72,40 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     // As frmMain alone: a fixed-size window offers no maximise button.
     setWindowFlags(form_->windowFlags() | Qt::Window);
     buildMenus();
-    // The client area keeps its size; the menu bar comes on top of it.
-    setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height());
+    buildStatus();
+    // The client area keeps its size; the menu bar comes on top of it, the status bar below.
+    setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height() +
+                                     statusBar()->sizeHint().height());
     centreOnScreen();
+}
+
+// The attempt run's end conditions as read, beside what the boxes say, so that a box holding
+// text that is no number is seen to count as 0.
+void MainFrame::buildStatus() {
+    endConditions_ = new QLabel(statusBar());
+    endConditions_->setObjectName(QStringLiteral("lblEndConditions"));
+    statusBar()->addWidget(endConditions_, 1);
+    statusBar()->setSizeGripEnabled(false);
+    for (const char* name : {"txtBEnd", "txtREnd"}) {
+        connect(form_->findChild<QLineEdit*>(name), &QLineEdit::textChanged, this,
+                &MainFrame::showEndConditions);
+    }
+    connect(form_->findChild<QRadioButton*>("opt(1)"), &QRadioButton::toggled, this,
+            &MainFrame::showEndConditions);
+    connect(form_, &frmMain::runStarted, this, &MainFrame::showEndConditions);
+    showEndConditions();
+}
+
+void MainFrame::showEndConditions() {
+    if (!form_->findChild<QRadioButton*>("opt(1)")->isChecked()) {
+        endConditions_->clear();
+        return;
+    }
+    const auto text = [this](const char* name) {
+        return form_->findChild<QLineEdit*>(name)->text().toStdString();
+    };
+    endConditions_->setText(
+        endConditionsStatus(form_->runSetup(), text("txtBEnd"), text("txtREnd")));
 }
 
 // Centred by the frame the window manager puts round the window (known once it is shown).
@@ -113,31 +150,40 @@ void MainFrame::openAnalysis() {
     if (analysis_ == nullptr) {
         analysis_ = new frmAnalysis(*form_);
         placeAnalysis();
+    } else if (!analysis_->isVisible() && screen() != nullptr &&
+               !screen()->availableGeometry().contains(analysis_->frameGeometry())) {
+        // Closed, then the screen changed (or the window was left partly off it).
+        placeAnalysis();
     }
     analysis_->show();
     analysis_->raise();
     analysis_->activateWindow();
 }
 
-// Beside the main window, on whichever side the screen has more room, narrowed a little if
-// need be; where it opens when there is no such room.
+// Beside the main window, clear of it wherever the screen allows: see placeAnalysisWindow. The
+// analysis window's frame is not known before it is first shown; the main window's, from the same
+// window manager, stands in for it.
 void MainFrame::placeAnalysis() {
     const QScreen* screen = this->screen();
     if (screen == nullptr) {
         return;
     }
-    constexpr int gap = 8;
-    constexpr int narrowest = 480;
-    const QRect room = screen->availableGeometry();
-    const QRect main = frameGeometry();
-    const int right = room.right() - main.right() - gap;
-    const int left = main.left() - room.left() - gap;
-    const int width = std::min(analysis_->width(), std::max(left, right));
-    if (width < narrowest) {
-        return;
+    QMargins margins = frameMargins(*analysis_);
+    if (margins.isNull()) {
+        margins = frameMargins(*this);
     }
-    analysis_->resize(width, analysis_->height());
-    analysis_->move(right >= left ? main.right() + gap : main.left() - gap - width, main.top());
+    PlacementRequest request;
+    request.available = screen->availableGeometry();
+    request.mainFrame = frameGeometry();
+    request.analysisFrame = analysis_->size().grownBy(margins);
+    request.comfortable = 480;
+    request.smallest = analysis_->minimumSizeHint().width() + margins.left() + margins.right();
+    const WindowPlacement placed = placeAnalysisWindow(request);
+    if (placed.mainTopLeft != request.mainFrame.topLeft()) {
+        move(placed.mainTopLeft);
+    }
+    analysis_->resize(placed.analysisFrame.size().shrunkBy(margins));
+    analysis_->move(placed.analysisFrame.topLeft());
 }
 
 void MainFrame::saveCsv() {

@@ -11,6 +11,8 @@
 
 #include "ui/frm_main.h"
 
+class QLabel;
+
 namespace korvale {
 
 class frmAnalysis;
@@ -44,6 +46,8 @@ class MainFrame final : public QMainWindow {
 
   private:
     void buildMenus();
+    void buildStatus();
+    void showEndConditions();
     void centreOnScreen();
     void placeAnalysis();
     void showUsage();
@@ -51,6 +55,7 @@ class MainFrame final : public QMainWindow {
 
     frmMain* form_ = nullptr;
     frmAnalysis* analysis_ = nullptr;
+    QLabel* endConditions_ = nullptr;
     FileChooser chooseFile_;
     Notifier notify_;
     bool shownOnce_ = false;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ui/box.h"
+#include "ui/end_conditions.h"
 #include "ui/file_saving.h"
 #include "ui/frm_main.h"
 
@@ -62,8 +63,10 @@ std::string resultsCsv(const frmMain& window, const QDateTime& when) {
     csv += csvRecord({"設定", settingName.toStdString(), ""});
     csv += csvRecord({"実行の種類", attempts ? "特別" : "通常", ""});
     if (setup.started && attempts) {
-        csv += csvRecord({"終了条件 BIG後（G以上）", setup.bigEndText, ""});
-        csv += csvRecord({"終了条件 REG後（G以上）", setup.regEndText, ""});
+        // The values the run used, as it read the boxes at Start; the boxes as they are follow.
+        const EndConditionsRead end = readEndConditions(setup.bigEndText, setup.regEndText);
+        csv += csvRecord({"終了条件 BIG後（G以上）", bigEndValue(end), ""});
+        csv += csvRecord({"終了条件 REG後（G以上）", regEndValue(end), ""});
     }
     for (const auto& [label, box] : labelledBoxes(window.attemptPanelShown())) {
         csv += csvRecord({label, boxText(window, box), ""});

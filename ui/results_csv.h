@@ -4,8 +4,9 @@
 //
 // The text follows RFC 4180 (CRLF line ends, a field quoted when it holds a comma, a quote or a
 // line break, quotes doubled) with three fields in every record: first 項目,値 records for
-// the date and time, the run's setting, kind and end conditions and every box on show with its
-// label, then an empty record, then the grid as it shows: its header row and every row.
+// the date and time, the run's setting, kind and end conditions (the values it read) and every
+// box on show with its label, then an empty record, then the grid as it shows: its header row and
+// every row.
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "ui/run_error.h"
 
 #include <QLocale>
+#include <QMessageBox>
 #include <utility>
 
 #include "machine/coin_totals.h"
@@ -124,6 +125,34 @@ QString runErrorMessage(const RuntimeError& error) {
             : QStringLiteral("ゲームを始める前に実行を終了しました。");
     return whatHappened(error.kind(), context) + "\n" + when + "\n" +
            QString::fromUtf8(resultsStay);
+}
+
+bool isLimitReached(const RuntimeError& error) {
+    const ErrorContext& context = error.context();
+    return error.kind() == ErrorKind::Overflow && !context.hasText && !context.figure.empty() &&
+           context.game > 0;
+}
+
+QString limitReachedMessage(const ErrorContext& context) {
+    return QStringLiteral(
+               "%1が\n"
+               "32ビット整数の上限 2,147,483,647 に達しました。\n"
+               "%2ゲーム目で、この実行は終了です。\n")
+               .arg(QString::fromStdString(context.figure), grouped(context.game)) +
+           QString::fromUtf8(resultsStay);
+}
+
+RunEndMessage runEndMessage(const RuntimeError& error) {
+    if (isLimitReached(error)) {
+        return {limitReachedMessage(error.context()), true};
+    }
+    return {runErrorMessage(error), false};
+}
+
+void showRunEndMessage(QWidget* parent, const QString& title, const RunEndMessage& message) {
+    QMessageBox box(message.limitReached ? QMessageBox::Information : QMessageBox::Critical, title,
+                    message.text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 QString outOfMemoryMessage() {

@@ -4,6 +4,7 @@
 // run, and the message the window shows for them.
 
 #include <QString>
+#include <QWidget>
 #include <cstdint>
 #include <string>
 
@@ -53,5 +54,28 @@ std::string coinErrorFigure(const clsKorvale& machine);
 // at which game, and that the results stay on show.
 QString runErrorMessage(const RuntimeError& error);
 QString outOfMemoryMessage();
+
+// Whether the error is a counter of the run reaching the 32-bit limit: the expected end of a long
+// run rather than a fault (an overflow of a typed value is the user's, and stays an error).
+bool isLimitReached(const RuntimeError& error);
+
+// The message of that end: which counter, its limit, the game, that the run is over and the
+// results stay. Broken into lines at phrase boundaries, each short enough for a message box not
+// to wrap it (Qt breaks Japanese text between any two characters).
+QString limitReachedMessage(const ErrorContext& context);
+
+// How a run ended, as the window tells it. Converts to its text, for reporters that want no more.
+struct RunEndMessage {
+    QString text;
+    bool limitReached = false;
+    operator const QString&() const { return text; }
+};
+
+// The message of whatever ended the run with `error`.
+RunEndMessage runEndMessage(const RuntimeError& error);
+
+// Shows it in a message box over `parent`: an information box for the limit, an error box for the
+// rest.
+void showRunEndMessage(QWidget* parent, const QString& title, const RunEndMessage& message);
 
 }  // namespace korvale

@@ -1,9 +1,14 @@
 // The menu bar around the main window, and saving the results as CSV.
 
 #include <QFile>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <cerrno>
 
 #include "tests/ui/frame_fixture.h"
+#include "ui/end_conditions.h"
+#include "ui/file_saving.h"
 #include "ui/results_csv.h"
 
 namespace korvale::testing {
@@ -60,7 +65,9 @@ TEST_F(MainFrameTest, MenuBarSitsAboveTheUnchangedClientArea) {
     EXPECT_GT(menuHeight, 10);
     EXPECT_EQ(form().size(), QSize(646, 571));  // 9690 x 8565 twips
     EXPECT_EQ(form().pos(), QPoint(0, menuHeight));
-    EXPECT_EQ(frame->size(), QSize(646, 571 + menuHeight));
+    const int statusHeight = frame->statusBar()->height();
+    EXPECT_GT(statusHeight, 10);
+    EXPECT_EQ(frame->size(), QSize(646, 571 + menuHeight + statusHeight));
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Korvaleシミュレータ"));
     // Controls keep their places in the client area.
@@ -117,7 +124,9 @@ TEST_F(MainFrameTest, CsvHoldsTheGridAndTheBoxesAsShown) {
         EXPECT_EQ(values["差枚"], text(Box::Text2));
         EXPECT_EQ(values["BIG 1/"], text(Box::txtBP));
         if (attempts) {
-            EXPECT_EQ(values["終了条件 REG後（G以上）"], "1,5");
+            // The run read "1,5" as 1; the box as it stands follows.
+            EXPECT_EQ(values["終了条件 REG後（G以上）"], "1");
+            EXPECT_EQ(values["REG後（G以上）"], "1,5");
             EXPECT_EQ(values["一回あたりの差枚"], text(Box::txt1Sa));
             EXPECT_EQ(values.size(), 3u + 2u + 7u + 6u);
         } else {
@@ -155,7 +164,11 @@ TEST_F(MainFrameTest, AFailedSaveSaysWhichFileAndWhyAndKeepsTheResults) {
         trigger("actSaveCsv");
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_TRUE(messages[0].contains(path)) << messages[0].toStdString();
-        EXPECT_GT(messages[0].split('\n').value(1).size(), 0);  // the reason
+        // The reason, in Japanese.
+        EXPECT_EQ(messages[0].split('\n').value(1),
+                  path == directory.path()
+                      ? QStringLiteral("その名前のフォルダーがあります。")
+                      : QStringLiteral("フォルダーまたはファイルがありません。"));
     }
     EXPECT_EQ(snapshot(), before);
     // Cancelling the dialog writes nothing and says nothing.
@@ -163,6 +176,75 @@ TEST_F(MainFrameTest, AFailedSaveSaysWhichFileAndWhyAndKeepsTheResults) {
     chosenFile.clear();
     trigger("actSaveCsv");
     EXPECT_TRUE(messages.empty());
+}
+
+// The system's reasons as Qt words them, and QSaveFile's own, come out in Japanese; any other is
+// said to be a failed write, with the system's words kept.
+TEST(FailureReason, InJapanese) {
+    const std::pair<QString, const char*> cases[] = {
+        {qt_error_string(ENOENT), "フォルダーまたはファイルがありません。"},
+        {qt_error_string(EACCES), "書き込む権限がありません。"},
+        {qt_error_string(ENOSPC), "ディスクに空きがありません。"},
+        {qt_error_string(EROFS), "読み取り専用の場所には書き込めません。"},
+        {qt_error_string(EISDIR), "その名前のフォルダーがあります。"},
+        {QStringLiteral("Filename refers to a directory"), "その名前のフォルダーがあります。"},
+        {QStringLiteral("Existing file /tmp/a.csv is not writable"),
+         "既にあるファイルに書き込む権限がありません。"},
+        {QStringLiteral("Invalid cross-device link"),
+         "書き込みに失敗しました（システムの説明：Invalid cross-device link）。"},
+    };
+    for (const auto& [reason, expected] : cases) {
+        EXPECT_EQ(failureReason(reason), QString::fromUtf8(expected)) << reason.toStdString();
+    }
+}
+
+// What the status bar says of the end conditions: the values a run reads ("abc" is 0, the REG end
+// rounded halves to even), and those of the run on show when the boxes no longer say them.
+TEST(EndConditionsStatus, TheValuesTheRunReads) {
+    RunSetup none;
+    RunSetup ran{true, true, 0, "abc", "2.5"};
+    struct Case {
+        const RunSetup& run;
+        const char* big;
+        const char* reg;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {none, "abc", "100", "終了条件（読み取った値）：BIG後 0G以上／REG後 100G以上"},
+        {none, "３００.5", "3.5", "終了条件（読み取った値）：BIG後 300.5G以上／REG後 4G以上"},
+        {none, "", "3000000000",
+         "終了条件（読み取った値）：BIG後 0G以上／REG後 読めません（32ビットの範囲外）"},
+        {ran, "x", "2", "終了条件（読み取った値）：BIG後 0G以上／REG後 2G以上"},
+        {ran, "5", "2.5",
+         "この結果の終了条件：BIG後 0G以上／REG後 2G以上　次のスタート：BIG後 5G以上／REG後 "
+         "2G以上"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(endConditionsStatus(c.run, c.big, c.reg), QString::fromUtf8(c.expected)) << c.big;
+    }
+}
+
+TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
+    const auto status = [this] {
+        return frame->findChild<QLabel*>("lblEndConditions")->text().toStdString();
+    };
+    EXPECT_EQ(status(), "");  // the per-mode run has no end conditions
+    chooseAttempts("abc", "10");
+    EXPECT_EQ(status(), "終了条件（読み取った値）：BIG後 0G以上／REG後 10G以上");
+    runFor(5);
+    box(Box::txtBEnd)->setText("40");
+    EXPECT_EQ(status(),
+              "この結果の終了条件：BIG後 0G以上／REG後 10G以上　次のスタート：BIG後 40G以上／REG後 "
+              "10G以上");
+
+    QTemporaryDir directory;
+    chosenFile = directory.filePath("abc.csv");
+    trigger("actSaveCsv");
+    const std::string csv = readFile(chosenFile);
+    EXPECT_NE(csv.find("\r\n終了条件 BIG後（G以上）,0,\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\nBIG後（G以上）,40,\r\n"), std::string::npos);
+    click("opt(0)");
+    EXPECT_EQ(status(), "");
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 // the game, and that the results stay on show.
 
 #include "ui/run_error.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
 #include "tests/ui/window_fixture.h"
+#include "ui/main_frame.h"
 
 namespace korvale::testing {
 namespace {
@@ -45,6 +51,88 @@ TEST(RunErrorMessage, NamesTheFigureTheLimitAndTheGame) {
     }
 }
 
+// A counter reaching its limit is how a long run ends; only then. Typed values that do not fit,
+// other kinds, and an overflow that names nothing stay errors.
+TEST(RunEndMessage, TheLimitIsAnEndNotAnError) {
+    struct Case {
+        ErrorKind kind;
+        ErrorContext context;
+        bool limit;
+    };
+    const Case cases[] = {
+        {ErrorKind::Overflow, {"機械のプレイ数", "", false, false, 2'147'483'647}, true},
+        {ErrorKind::Overflow, {"払い出し枚数の合計", "", false, false, 677'000'000}, true},
+        {ErrorKind::Overflow, {"REG後", "3000000000", true, false, 0}, false},
+        {ErrorKind::Overflow, {"", "", false, false, 12}, false},
+        {ErrorKind::FloatOverflow, {"BIG", "", false, false, 3}, false},
+        {ErrorKind::DivisionByZero, {"一回あたりのプレイ数", "", false, false, 2}, false},
+    };
+    for (const Case& c : cases) {
+        RuntimeError error(c.kind);
+        error.context() = c.context;
+        const RunEndMessage message = runEndMessage(error);
+        EXPECT_EQ(message.limitReached, c.limit) << c.context.figure;
+        EXPECT_EQ(message.text, c.limit ? limitReachedMessage(c.context) : runErrorMessage(error));
+    }
+    ErrorContext context{"払い出し枚数の合計", "", false, false, 677'123'456};
+    EXPECT_EQ(limitReachedMessage(context),
+              QStringLiteral("払い出し枚数の合計が\n"
+                             "32ビット整数の上限 2,147,483,647 に達しました。\n"
+                             "677,123,456ゲーム目で、この実行は終了です。") +
+                  resultsStay);
+}
+
+// The message box as shown: its icon, its text, and every line of it within the label, unbroken.
+TEST(RunEndMessage, ShownAsInformationWithUnbrokenLines) {
+    // The longest figures a limit can name.
+    std::vector<RunEndMessage> messages;
+    for (const char* figure : {"BIGの払い出し枚数（BIG回数 × 388）", "獲得枚数（投入枚数 + 差枚）",
+                               "前回のボーナスからのゲーム数"}) {
+        messages.push_back({limitReachedMessage({figure, "", false, false, 2'147'483'647}), true});
+    }
+    messages.push_back(
+        {QStringLiteral("モード0の回転数の計算結果が倍精度浮動小数点数の範囲を超えました。"),
+         false});
+    for (const RunEndMessage& message : messages) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        bool linesFit = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            icon = box->icon();
+            text = box->text();
+            const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            linesFit = label != nullptr;
+            for (const QString& line : text.split('\n')) {
+                linesFit = linesFit && label->fontMetrics().horizontalAdvance(line) <=
+                                           label->contentsRect().width();
+            }
+            box->accept();
+        });
+        poll.start(10);
+        showRunEndMessage(nullptr, QStringLiteral("Korvaleシミュレータ"), message);
+        EXPECT_EQ(icon, message.limitReached ? QMessageBox::Information : QMessageBox::Critical);
+        EXPECT_EQ(text, message.text);
+        // The error's one long line is wrapped by the box: what the limit's lines must avoid.
+        EXPECT_EQ(linesFit, message.limitReached) << text.toStdString();
+    }
+}
+
+// ヘルプ > 使い方 quotes the message a per-mode run ends with.
+TEST(RunEndMessage, UsageQuotesTheMessageShown) {
+    const QString shown =
+        limitReachedMessage({"投入枚数（プレイ数 × 3）", "", false, false, 715'827'883});
+    const QStringList lines = shown.split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(usageText().contains("「" + lines[0] + lines[1] + lines[2] + "」"))
+        << usageText().toStdString();
+    EXPECT_FALSE(usageText().contains(QStringLiteral("オーバーフローしました")));
+}
+
 using RunErrorInWindow = WindowTest;
 
 TEST_F(RunErrorInWindow, TextThatIsNotANumberInAModeBox) {
@@ -72,11 +160,10 @@ TEST_F(RunErrorInWindow, CoinsPutInPastTheLimit) {
     GameScript(random, 0).misses(2);
     click("cmdStart");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(
-        errors[0],
-        QStringLiteral("投入枚数（プレイ数 × 3）が32ビット整数の上限 2,147,483,647 を超えました。\n"
-                       "2ゲーム目で実行を終了しました。") +
-            resultsStay);
+    EXPECT_EQ(errors[0], QStringLiteral("投入枚数（プレイ数 × 3）が\n"
+                                        "32ビット整数の上限 2,147,483,647 に達しました。\n"
+                                        "2ゲーム目で、この実行は終了です。") +
+                             resultsStay);
 }
 
 TEST_F(RunErrorInWindow, AModeWithoutBoxes) {
