@@ -31,6 +31,35 @@ void RatioSums::merge(const RatioSums& other) {
     xy += other.xy;
 }
 
+Interval wilsonInterval(double share, double trials, double z) {
+    if (!(trials > 0.0)) {
+        return {};
+    }
+    const double p = std::clamp(share, 0.0, 1.0);
+    const double zz = z * z / trials;
+    const double centre = (p + zz / 2.0) / (1.0 + zz);
+    const double half = z * std::sqrt(p * (1.0 - p) / trials + zz / (4.0 * trials)) / (1.0 + zz);
+    // At 0 and 1 the bound is exact in theory; keep it so against the last bit of rounding.
+    return {true, p == 0.0 ? 0.0 : std::max(0.0, centre - half),
+            p == 1.0 ? 1.0 : std::min(1.0, centre + half)};
+}
+
+Interval RatioSums::shareInterval95(double share) const {
+    if (unitsWithX < 2 || !(x > 0.0)) {
+        return {};
+    }
+    const double n = static_cast<double>(units);
+    const double p = y / x;
+    const double residual = std::max(0.0, yy - 2.0 * p * xy + p * p * xx);
+    const double meanX = x / n;
+    const double variance = residual / (n * (n - 1.0)) / (meanX * meanX);
+    double trials = x;
+    if (variance > 0.0 && p > 0.0 && p < 1.0) {
+        trials = std::min(x, p * (1.0 - p) / variance);
+    }
+    return wilsonInterval(share, trials, studentT975(units - 1));
+}
+
 Interval RatioSums::interval95(double estimate) const {
     if (unitsWithX < 2 || !(x > 0.0)) {
         return {};

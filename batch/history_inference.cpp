@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -62,19 +63,21 @@ std::string weightsText(const SettingVector& weights) {
 
 std::vector<Fact> inferFacts(const BatchOptions& options) {
     const bool morning = options.start == HistoryStart::Morning;
+    const SettingVector prior = options.prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
     return {
         {"history", "履歴", options.historyPath,
          options.historyPath == "-" ? "標準入力" : options.historyPath, false},
         {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
         {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
-        {"prior", "事前の重み", options.prior ? weightsText(*options.prior) : "uniform",
-         options.prior ? weightsText(*options.prior) : "均等", false},
+        {"prior", "事前の重み", weightsText(prior), options.prior ? weightsText(prior) : "均等",
+         false, std::vector<double>(prior.begin(), prior.end())},
     };
 }
 
 }  // namespace
 
 Report inferReport(const BatchOptions& options, std::istream& in) {
+    const auto start = std::chrono::steady_clock::now();
     const std::string text = historyText(options.historyPath, in);
     const HistoryReading reading = tryReadBonusHistory(text);
     if (reading.problem) {
@@ -90,7 +93,12 @@ Report inferReport(const BatchOptions& options, std::istream& in) {
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
         estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
-    return {.command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {.command = "infer",
+            .facts = inferFacts(options),
+            .groups = historyGroups(estimate),
+            .timing = Timing{.seconds = seconds}};
 }
 
 }  // namespace korvale
