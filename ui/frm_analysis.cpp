@@ -467,7 +467,7 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
             const double share =
                 static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
             measuredAhead.figures.push_back(
-                makeFigure("p_ahead", share, tally.aheadShare().interval95(share)));
+                makeFigure("p_ahead", share, tally.aheadShare().shareInterval95(share)));
         } else {
             measuredAhead.figures.push_back(makeFigure("p_ahead", std::nullopt));
         }
