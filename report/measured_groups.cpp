@@ -26,6 +26,23 @@ Figure ratioFigure(std::string_view key, double numerator, double denominator,
     return makeFigure(key, ratio, sums.interval95(ratio));
 }
 
+// Games per BIG in a mode: the inverse of the share of its games that draw a BIG, whose
+// interval (Wilson's, on the trials the batches are worth) is turned over. A mode's visits are
+// few and short (modes 1 and 3 last a game or two), so the ratio's own interval would be far
+// from symmetric; a share's is not bound to be.
+Figure releaseRateFigure(std::string_view key, double games, double bigs,
+                         const RatioSums& bigShare) {
+    if (bigs == 0.0) {
+        return makeFigure(key, std::nullopt);
+    }
+    const Interval share = bigShare.shareInterval95(bigs / games);
+    Interval rate{};
+    if (share.known && share.low > 0.0) {
+        rate = {true, 1.0 / share.high, 1.0 / share.low};
+    }
+    return makeFigure(key, games / bigs, rate);
+}
+
 // Batch sums of a ratio y / x over the batches of a machine played without end.
 template <typename X, typename Y>
 RatioSums batchSums(const std::vector<NormalTotals>& batches, X x, Y y) {
@@ -118,8 +135,9 @@ FigureGroup measuredLongRunGroup(std::int32_t setting, const NormalTotals& t,
         const auto modeGames = [m](const NormalTotals& b) { return asDouble(b.modeGames[m]); };
         const auto modeBigs = [m](const NormalTotals& b) { return asDouble(b.modeBigs[m]); };
         f.push_back(modeShareFigure(m, t, batches));
-        f.push_back(ratioFigure(modeKey(m, "rt_release_rate"), asDouble(t.modeGames[m]),
-                                asDouble(t.modeBigs[m]), batchSums(batches, modeBigs, modeGames)));
+        f.push_back(releaseRateFigure(modeKey(m, "rt_release_rate"), asDouble(t.modeGames[m]),
+                                      asDouble(t.modeBigs[m]),
+                                      batchSums(batches, modeGames, modeBigs)));
         f.push_back(countFigure(modeKey(m, "games"), t.modeGames[m]));
         f.push_back(countFigure(modeKey(m, "big"), t.modeBigs[m]));
     }
