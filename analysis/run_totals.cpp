@@ -45,6 +45,7 @@ void AttemptTotals::add(std::int64_t attemptGames, std::int64_t attemptBigs,
     payout.add(3.0 * g, 100.0 * static_cast<double>(attemptObtained));
     bigOdds.add(b, g);
     regOdds.add(r, g);
+    bonusOdds.add(b + r, g);
     netPer1000Games.add(g, 1000.0 * n);
     gamesPerAttempt.add(1.0, g);
     netPerAttempt.add(1.0, n);
@@ -64,9 +65,10 @@ void AttemptTotals::merge(const AttemptTotals& other) {
     net += other.net;
     obtained += other.obtained;
     for (auto member : {&AttemptTotals::payout, &AttemptTotals::bigOdds, &AttemptTotals::regOdds,
-                        &AttemptTotals::netPer1000Games, &AttemptTotals::gamesPerAttempt,
-                        &AttemptTotals::netPerAttempt, &AttemptTotals::bigsPerAttempt,
-                        &AttemptTotals::regsPerAttempt, &AttemptTotals::costPerAttempt}) {
+                        &AttemptTotals::bonusOdds, &AttemptTotals::netPer1000Games,
+                        &AttemptTotals::gamesPerAttempt, &AttemptTotals::netPerAttempt,
+                        &AttemptTotals::bigsPerAttempt, &AttemptTotals::regsPerAttempt,
+                        &AttemptTotals::costPerAttempt}) {
         (this->*member).merge(other.*member);
     }
 }

@@ -27,8 +27,9 @@ struct NormalTotals {
 };
 
 // Totals over finished attempts, with per attempt the sums of each ratio: the payout rate
-// (x = 3 × games, y = 100 × coins paid out), the BIG and REG odds (x = BIGs or REGs, y = games),
-// net coins per 1000 games (x = games, y = 1000 × net) and the averages per attempt (x = 1).
+// (x = 3 × games, y = 100 × coins paid out), the BIG, REG and bonus odds (x = BIGs, REGs or
+// both, y = games), net coins per 1000 games (x = games, y = 1000 × net) and the averages per
+// attempt (x = 1).
 struct AttemptTotals {
     std::int64_t attempts = 0;
     std::int64_t games = 0;
@@ -39,6 +40,7 @@ struct AttemptTotals {
     RatioSums payout;
     RatioSums bigOdds;
     RatioSums regOdds;
+    RatioSums bonusOdds;
     RatioSums netPer1000Games;
     RatioSums gamesPerAttempt;
     RatioSums netPerAttempt;

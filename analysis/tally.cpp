@@ -89,11 +89,7 @@ double Tally::shareAtLeast(std::int64_t value) const {
 }
 
 Interval Tally::shareInterval(double share) const {
-    if (total_ < 2) {
-        return {};
-    }
-    const double half = z95 * std::sqrt(share * (1.0 - share) / static_cast<double>(total_));
-    return {true, std::max(0.0, share - half), std::min(1.0, share + half)};
+    return wilsonInterval(share, static_cast<double>(total_));
 }
 
 double Tally::mean() const {

@@ -1,7 +1,7 @@
 #pragma once
 
 // How often each whole number came up in a run (net coins per attempt, games between BIGs),
-// for the measured laws: shares with their binomial intervals and percentiles with their
+// for the measured laws: shares with their Wilson intervals and percentiles with their
 // order-statistic intervals.
 
 #include <cstdint>
@@ -38,7 +38,7 @@ class Tally {
     std::int64_t orderStatistic(std::int64_t i) const;
 
     // The share of values >= `value` (or of those equal, or below) with its 95% interval
-    // (normal approximation of the binomial, clipped to [0, 1]); undefined with no values.
+    // (Wilson's, the values independent); undefined with no values.
     double shareAtLeast(std::int64_t value) const;
     Interval shareInterval(double share) const;
     // The mean with its 95% interval (1.96 standard errors).

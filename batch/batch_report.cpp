@@ -48,7 +48,7 @@ Report simulationReport(const BatchResult& result) {
     }
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;
-    report.timing = Timing{result.seconds, speed};
+    report.timing = Timing{.seconds = result.seconds, .gamesPerSecond = speed};
     report.partial = result.interrupted;
     return report;
 }

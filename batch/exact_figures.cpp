@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <chrono>
 #include <future>
 #include <thread>
 #include <vector>
@@ -74,9 +75,27 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
     return facts;
 }
 
+// The values a sweep's grid takes along one axis, and the axis as typed (first:last:step).
+Fact gridFact(std::string key, std::string label, std::int32_t first, std::int32_t last,
+              std::int32_t step) {
+    Fact fact{.key = std::move(key),
+              .label = std::move(label),
+              .shown = fmt::format("{}:{}:{}", first, last, step),
+              .isNumber = false};
+    for (std::int32_t value = first; value <= last && step > 0; value += step) {
+        fact.numbers.push_back(value);
+    }
+    return fact;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
+    const auto start = std::chrono::steady_clock::now();
     const std::vector<std::int32_t> settings = chosenSettings(options);
     Report report{.command = "exact", .facts = exactFacts(options)};
     for (const std::int32_t setting : settings) {
@@ -102,10 +121,12 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             bar->clear();
         }
     }
+    report.timing = Timing{.seconds = secondsSince(start)};
     return report;
 }
 
 Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
+    const auto start = std::chrono::steady_clock::now();
     const std::vector<std::int32_t> settings = chosenSettings(options);
     SweepProgress progress;
     if (bar != nullptr) {
@@ -117,6 +138,11 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
         bar->clear();
     }
     Report report{.command = "sweep", .facts = exactFacts(options)};
+    const SweepGrid& grid = options.grid;
+    report.facts.push_back(
+        gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
+    report.facts.push_back(
+        gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
     for (const SettingSweep& sweep : sweeps) {
         for (std::size_t i = 0; i < sweep.points.size(); ++i) {
             FigureGroup group = exactAttemptGroup(sweep.points[i]);
@@ -127,6 +153,7 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
             report.groups.push_back(std::move(group));
         }
     }
+    report.timing = Timing{.seconds = secondsSince(start)};
     return report;
 }
 

@@ -10,14 +10,14 @@ constexpr std::size_t flushSize = 1 << 20;
 }
 
 void GridLog::bonusRow(bool big, std::int32_t games, std::int32_t mode, std::int64_t gameNumber) {
-    fmt::format_to(std::back_inserter(buffer_), "{},{},{},{},{}\n", big ? "BIG" : "REG", games,
+    fmt::format_to(std::back_inserter(buffer_), "{},{},{},{},{}\r\n", big ? "BIG" : "REG", games,
                    mode, gameNumber, thread_);
     flushWhenFull();
 }
 
 void GridLog::attemptRow(std::int64_t bigs, std::int64_t regs, std::int64_t net,
                          std::int64_t games) {
-    fmt::format_to(std::back_inserter(buffer_), "{},{},{},{},{}\n", bigs, regs, net, games,
+    fmt::format_to(std::back_inserter(buffer_), "{},{},{},{},{}\r\n", bigs, regs, net, games,
                    thread_);
     flushWhenFull();
 }

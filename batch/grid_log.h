@@ -27,8 +27,16 @@ class GridLog {
 
     void flush();
 
-    static const char* bonusHeader() { return "BONUS,回転数,モード,累計回転数,スレッド\n"; }
-    static const char* attemptHeader() { return "BIG,REG,差枚,回転数,スレッド\n"; }
+    // Every CSV file the programs write is UTF-8 with a byte-order mark (so that spreadsheets
+    // show the Japanese headings) and CRLF line ends (RFC 4180); the header starts the file.
+    static const char* bonusHeader() {
+        return "\xEF\xBB\xBF"
+               "BONUS,回転数,モード,累計回転数,スレッド\r\n";
+    }
+    static const char* attemptHeader() {
+        return "\xEF\xBB\xBF"
+               "BIG,REG,差枚,回転数,スレッド\r\n";
+    }
 
   private:
     void flushWhenFull();

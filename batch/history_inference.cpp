@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -96,19 +97,21 @@ std::string weightsText(const SettingVector& weights) {
 
 std::vector<Fact> inferFacts(const BatchOptions& options) {
     const bool morning = options.start == HistoryStart::Morning;
+    const SettingVector prior = options.prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
     return {
         {"history", "履歴", options.historyPath,
          options.historyPath == "-" ? "標準入力" : options.historyPath, false},
         {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
         {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
-        {"prior", "事前の重み", options.prior ? weightsText(*options.prior) : "uniform",
-         options.prior ? weightsText(*options.prior) : "均等", false},
+        {"prior", "事前の重み", weightsText(prior), options.prior ? weightsText(prior) : "均等",
+         false, std::vector<double>(prior.begin(), prior.end())},
     };
 }
 
 }  // namespace
 
 Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
+    const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
     const HistoryReading reading = tryReadBonusHistory(bytes);
     const std::string source = options.historyPath == "-"
@@ -134,7 +137,12 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
         estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
-    return {.command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {.command = "infer",
+            .facts = inferFacts(options),
+            .groups = historyGroups(estimate),
+            .timing = Timing{.seconds = seconds}};
 }
 
 }  // namespace korvale

@@ -71,6 +71,11 @@ constexpr std::array entries = {
     Entry{"best_per_1000_games", "千ゲームあたり最善", Unit::Count},
 };
 
+// The figures of an attempt that hold its coin cost, which also come worked out with the cost
+// c × games left unrounded, as "<key>_unrounded_cost".
+constexpr std::array<std::string_view, 4> unroundedCostKeys = {
+    "cost_per_attempt", "net_coins_per_attempt", "net_per_1000_games", "payout_percent"};
+
 // Percentile figures "<name>_p<n>": the label gets "の<n>%点".
 constexpr std::array percentileEntries = {
     Entry{"net_coins", "差枚", Unit::Coins},
@@ -110,6 +115,18 @@ std::string modeKey(std::size_t mode, std::string_view name) {
 }
 
 Figure makeFigure(std::string_view key, std::optional<double> value, Interval ci95) {
+    // A cost figure worked out with the unrounded cost: the figure's label, marked so.
+    constexpr std::string_view unrounded = "_unrounded_cost";
+    if (key.ends_with(unrounded)) {
+        const std::string_view base = key.substr(0, key.size() - unrounded.size());
+        if (std::find(unroundedCostKeys.begin(), unroundedCostKeys.end(), base) !=
+            unroundedCostKeys.end()) {
+            Figure figure = makeFigure(base, value, ci95);
+            figure.key = std::string(key);
+            figure.label += "（コスト丸めなし）";
+            return figure;
+        }
+    }
     for (const Entry& entry : entries) {
         if (entry.key == key) {
             return {std::string(key), std::string(entry.label), entry.unit, value, ci95};

@@ -48,6 +48,7 @@ Series measuredAtLeast(const Tally& tally) {
         series.value.push_back(share);
         series.ci95.push_back(tally.shareInterval(share));
     }
+    series.measuredTo = series.x.back();
     return series;
 }
 
@@ -62,35 +63,30 @@ RatioSums overBatches(const std::vector<Tally>& batches, Part part) {
     return sums;
 }
 
-// A share's interval, kept within [0, 1].
-Interval shareInterval(const RatioSums& sums, double share) {
-    Interval interval = sums.interval95(share);
-    interval.low = std::max(interval.low, 0.0);
-    interval.high = std::min(interval.high, 1.0);
-    return interval;
-}
-
-// The share of each value 1 .. last of a tally, with binomial intervals; or, given the run's
-// batches, with intervals from the batches' shares (for values that are not independent).
+// The share of each value 1 .. last of a tally, with Wilson intervals; or, given the run's
+// batches, with Wilson intervals on the trials the batches' spread is worth (for values that
+// are not independent). Every x up to `last` has its point, 0 where none was seen, and the
+// series says that it reaches `last`: a point past it is not measured, not 0.
 Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last,
                    const std::vector<Tally>* batches = nullptr) {
     Series series = makeSeries(key);
     if (tally.total() == 0) {
         return series;
     }
-    last = std::min(last, tally.highest());
     for (std::int64_t x = 1; x <= last; ++x) {
         const double share =
             static_cast<double>(tally.countOf(x)) / static_cast<double>(tally.total());
         Interval interval = tally.shareInterval(share);
         if (batches != nullptr) {
-            interval = shareInterval(
-                overBatches(*batches, [x](const Tally& batch) { return batch.countOf(x); }), share);
+            interval = overBatches(*batches, [x](const Tally& batch) {
+                           return batch.countOf(x);
+                       }).shareInterval95(share);
         }
         series.x.push_back(static_cast<double>(x));
         series.value.push_back(share);
         series.ci95.push_back(interval);
     }
+    series.measuredTo = static_cast<double>(last);
     return series;
 }
 
@@ -224,7 +220,7 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
         const double share = bigGaps.shareAtLeast(games);
         const RatioSums sums = overBatches(
             bigGapBatches, [games](const Tally& batch) { return batch.countAtLeast(games); });
-        group.figures.push_back(makeFigure(gapKey(games), share, shareInterval(sums, share)));
+        group.figures.push_back(makeFigure(gapKey(games), share, sums.shareInterval95(share)));
     }
     if (bigGaps.total() == 0) {
         group.figures.push_back(makeFigure("big_gap_mean", std::nullopt));
@@ -247,10 +243,10 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
         const RatioSums sums = overBatches(bigGapBatches, [value](const Tally& batch) {
             return static_cast<double>(batch.total() - batch.countAtLeast(value + 1));
         });
-        Interval interval = sums.interval95(q);
+        Interval interval = sums.shareInterval95(q);
         if (interval.known) {
-            interval.low = static_cast<double>(bigGaps.quantile(std::max(interval.low, 0.0)));
-            interval.high = static_cast<double>(bigGaps.quantile(std::min(interval.high, 1.0)));
+            interval.low = static_cast<double>(bigGaps.quantile(interval.low));
+            interval.high = static_cast<double>(bigGaps.quantile(interval.high));
         }
         group.figures.push_back(
             makeFigure(percentileKey("big_gap", percent), static_cast<double>(value), interval));

@@ -1,6 +1,7 @@
 #include "report/measured_groups.h"
 
 #include "machine/coin_totals.h"
+#include "machine/korvale_tables.h"
 #include "report/figure_catalogue.h"
 
 namespace korvale {
@@ -23,6 +24,23 @@ Figure ratioFigure(std::string_view key, double numerator, double denominator,
     }
     const double ratio = numerator / denominator;
     return makeFigure(key, ratio, sums.interval95(ratio));
+}
+
+// Games per BIG in a mode: the inverse of the share of its games that draw a BIG, whose
+// interval (Wilson's, on the trials the batches are worth) is turned over. A mode's visits are
+// few and short (modes 1 and 3 last a game or two), so the ratio's own interval would be far
+// from symmetric; a share's is not bound to be.
+Figure releaseRateFigure(std::string_view key, double games, double bigs,
+                         const RatioSums& bigShare) {
+    if (bigs == 0.0) {
+        return makeFigure(key, std::nullopt);
+    }
+    const Interval share = bigShare.shareInterval95(bigs / games);
+    Interval rate{};
+    if (share.known && share.low > 0.0) {
+        rate = {true, 1.0 / share.high, 1.0 / share.low};
+    }
+    return makeFigure(key, games / bigs, rate);
 }
 
 // Batch sums of a ratio y / x over the batches of a machine played without end.
@@ -54,6 +72,44 @@ Figure payoutFigure(std::int32_t setting, const NormalTotals& t,
     return makeFigure("payout_percent", rate, sums.interval95(rate));
 }
 
+// No bonus in modes 1..5 leads to mode 0, so the games begun in mode 0 are the first stretch
+// of each machine from the morning, and the long run never returns there.
+constexpr bool modeZeroOnlyInTheMorning() {
+    for (std::size_t m = 1; m < modeCount; ++m) {
+        if (regWeightsByMode[m][0] != 0) {
+            return false;
+        }
+    }
+    for (const auto& rows : bigWeights) {
+        for (const WeightRow& row : rows) {
+            if (row[0] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(modeZeroOnlyInTheMorning());
+
+// Each mode's share of the games of the long run: of the games after the morning's mode 0 (the
+// long run's share of mode 0 is 0, and a run's morning stretch would make it seem otherwise),
+// with Wilson's interval on the trials the batches' spread is worth.
+Figure modeShareFigure(std::size_t m, const NormalTotals& t,
+                       const std::vector<NormalTotals>& batches) {
+    const auto afterMorning = [](const NormalTotals& b) {
+        return asDouble(b.games - b.modeGames[0]);
+    };
+    const double games = afterMorning(t);
+    if (games == 0.0) {
+        return makeFigure(modeKey(m, "share"), std::nullopt);
+    }
+    const double share = m == 0 ? 0.0 : asDouble(t.modeGames[m]) / games;
+    const RatioSums sums = batchSums(batches, afterMorning, [m](const NormalTotals& b) {
+        return m == 0 ? 0.0 : asDouble(b.modeGames[m]);
+    });
+    return makeFigure(modeKey(m, "share"), share, sums.shareInterval95(share));
+}
+
 }  // namespace
 
 FigureGroup measuredLongRunGroup(std::int32_t setting, const NormalTotals& t,
@@ -78,10 +134,10 @@ FigureGroup measuredLongRunGroup(std::int32_t setting, const NormalTotals& t,
     for (std::size_t m = 0; m < modeCount; ++m) {
         const auto modeGames = [m](const NormalTotals& b) { return asDouble(b.modeGames[m]); };
         const auto modeBigs = [m](const NormalTotals& b) { return asDouble(b.modeBigs[m]); };
-        f.push_back(ratioFigure(modeKey(m, "share"), asDouble(t.modeGames[m]), asDouble(t.games),
-                                batchSums(batches, games, modeGames)));
-        f.push_back(ratioFigure(modeKey(m, "rt_release_rate"), asDouble(t.modeGames[m]),
-                                asDouble(t.modeBigs[m]), batchSums(batches, modeBigs, modeGames)));
+        f.push_back(modeShareFigure(m, t, batches));
+        f.push_back(releaseRateFigure(modeKey(m, "rt_release_rate"), asDouble(t.modeGames[m]),
+                                      asDouble(t.modeBigs[m]),
+                                      batchSums(batches, modeGames, modeBigs)));
         f.push_back(countFigure(modeKey(m, "games"), t.modeGames[m]));
         f.push_back(countFigure(modeKey(m, "big"), t.modeBigs[m]));
     }
@@ -101,6 +157,8 @@ FigureGroup measuredAttemptGroup(std::int32_t setting, const EndConditions& end,
     f.push_back(countFigure("net_coins", t.net));
     f.push_back(ratioFigure("big_odds", asDouble(t.games), asDouble(t.bigs), t.bigOdds));
     f.push_back(ratioFigure("reg_odds", asDouble(t.games), asDouble(t.regs), t.regOdds));
+    f.push_back(
+        ratioFigure("bonus_odds", asDouble(t.games), asDouble(t.bigs + t.regs), t.bonusOdds));
     f.push_back(ratioFigure("games_per_attempt", asDouble(t.games), attempts, t.gamesPerAttempt));
     f.push_back(ratioFigure("big_per_attempt", asDouble(t.bigs), attempts, t.bigsPerAttempt));
     f.push_back(ratioFigure("reg_per_attempt", asDouble(t.regs), attempts, t.regsPerAttempt));

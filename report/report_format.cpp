@@ -145,8 +145,12 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
 void writeSeriesSummary(std::string& text, const FigureGroup& group) {
     for (const Series& series : group.series) {
         if (series.x.size() > 16) {
-            text += fmt::format("{}  {}: {}点（CSV・JSONに全点）\n", groupTitle(group),
-                                series.label, series.x.size());
+            const std::string reach =
+                series.measuredTo
+                    ? fmt::format("、{}まで実測", figureText(series.xUnit, *series.measuredTo))
+                    : "";
+            text += fmt::format("{}  {}: {}点{}（CSV・JSONに全点）\n", groupTitle(group),
+                                series.label, series.x.size(), reach);
             continue;
         }
         TextTable table;
@@ -208,8 +212,8 @@ std::string formatTable(const Report& report) {
     if (report.timing) {
         TextTable timing;
         timing.addRow({"時間（秒）", fmt::format("{:.3f}", report.timing->seconds)});
-        if (report.timing->gamesPerSecond > 0.0) {
-            timing.addRow({"ゲーム/秒", fmt::format("{:.0f}", report.timing->gamesPerSecond)});
+        if (report.timing->gamesPerSecond) {
+            timing.addRow({"ゲーム/秒", fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
         }
         text += timing.text();
     }
@@ -282,13 +286,19 @@ void addFigureRows(std::string& text, const CsvRow& base, const std::vector<Figu
 }
 
 std::string formatCsv(const Report& report) {
+    // UTF-8 with a byte-order mark and CRLF line ends, as every CSV the programs write.
     std::string text =
+        "\xEF\xBB\xBF"
         "source,setting,scope,big_end,reg_end,key,label,unit,x,value,ci95_low,ci95_high\r\n";
     for (const Fact& fact : report.facts) {
-        if (fact.isNumber) {
-            addCsvRow(text,
-                      {.source = "run", .key = fact.key, .label = fact.label, .value = fact.value});
+        std::string value = fact.value;
+        if (!fact.numbers.empty()) {
+            value.clear();
+            for (const double number : fact.numbers) {
+                value += (value.empty() ? "" : ",") + csvNumber(number);
+            }
         }
+        addCsvRow(text, {.source = "run", .key = fact.key, .label = fact.label, .value = value});
     }
     for (const FigureGroup& group : report.groups) {
         const CsvRow base = groupRow(group);
@@ -307,6 +317,14 @@ std::string formatCsv(const Report& report) {
                 }
                 addCsvRow(text, row);
             }
+            if (series.measuredTo) {
+                CsvRow row = base;
+                row.key = series.key + "_measured_to";
+                row.label = series.label + "の実測の上限";
+                row.unit = unitName(series.xUnit);
+                row.value = csvNumber(series.measuredTo);
+                addCsvRow(text, row);
+            }
         }
         addFigureRows(text, base, group.details);
     }
@@ -318,10 +336,12 @@ std::string formatCsv(const Report& report) {
                          .key = "seconds",
                          .label = "時間（秒）",
                          .value = fmt::format("{:.3f}", report.timing->seconds)});
-        addCsvRow(text, {.source = "timing",
-                         .key = "games_per_second",
-                         .label = "ゲーム/秒",
-                         .value = fmt::format("{:.0f}", report.timing->gamesPerSecond)});
+        if (report.timing->gamesPerSecond) {
+            addCsvRow(text, {.source = "timing",
+                             .key = "games_per_second",
+                             .label = "ゲーム/秒",
+                             .value = fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
+        }
     }
     return text;
 }
@@ -335,6 +355,15 @@ Json jsonNumber(std::optional<double> value) {
         return nullptr;
     }
     return *value;
+}
+
+// A number that is whole (an end condition of 300 games, a weight of 2) as a whole number, so
+// that it reads the same in the run's facts and in the results.
+Json wholeOrDouble(double value) {
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 0x1p53) {
+        return static_cast<std::int64_t>(value);
+    }
+    return value;
 }
 
 // Exact figures {"value": v}; measured ones also "ci95": [low, high] (null until known).
@@ -373,6 +402,9 @@ Json jsonSeries(const Series& series) {
         }
         entry["ci95"] = std::move(intervals);
     }
+    if (series.measuredTo) {
+        entry["measured_to"] = *series.measuredTo;
+    }
     return entry;
 }
 
@@ -381,7 +413,7 @@ Json jsonGroup(const FigureGroup& group) {
                    {"setting", group.setting >= 0 ? Json(group.setting + 1) : Json(nullptr)},
                    {"scope", scopeName(group.scope)}};
     if (group.end) {
-        object["big_end"] = group.end->bigEnd;
+        object["big_end"] = wholeOrDouble(group.end->bigEnd);
         object["reg_end"] = group.end->regEnd;
     }
     object["figures"] = jsonFigures(group.figures, group.source);
@@ -399,6 +431,13 @@ Json jsonGroup(const FigureGroup& group) {
 }
 
 Json factValue(const Fact& fact) {
+    if (!fact.numbers.empty()) {
+        Json list = Json::array();
+        for (const double number : fact.numbers) {
+            list.push_back(wholeOrDouble(number));
+        }
+        return list;
+    }
     if (!fact.isNumber) {
         return fact.value;
     }
@@ -423,8 +462,10 @@ std::string formatJson(const Report& report) {
     }
     root["results"] = std::move(results);
     if (report.timing) {
-        root["timing"] = {{"seconds", report.timing->seconds},
-                          {"games_per_second", report.timing->gamesPerSecond}};
+        root["timing"] = {{"seconds", report.timing->seconds}};
+        if (report.timing->gamesPerSecond) {
+            root["timing"]["games_per_second"] = *report.timing->gamesPerSecond;
+        }
     }
     return root.dump(2) + "\n";
 }

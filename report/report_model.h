@@ -51,6 +51,9 @@ struct Series {
     std::vector<double> x{};
     std::vector<double> value{};
     std::vector<Interval> ci95{};  // empty, or one per point
+    // Measured series: the last x the run's points reach. The points up to it are there (a
+    // share of 0 where nothing was seen); past it the series says nothing.
+    std::optional<double> measuredTo{};
 };
 
 enum class Source { Exact, Simulated };
@@ -85,11 +88,15 @@ struct Fact {
     std::string value{};  // as CSV and JSON carry it
     std::string shown{};  // as the table shows it; empty: the same as value
     bool isNumber = true;
+    // A list of numbers (a prior's weights, a sweep's grid): JSON writes the array, CSV `value`
+    // with the numbers between commas.
+    std::vector<double> numbers{};
 };
 
+// The time a command took; every command reports it, and a simulation its speed as well.
 struct Timing {
     double seconds = 0.0;
-    double gamesPerSecond = 0.0;  // 0 when no games were played
+    std::optional<double> gamesPerSecond{};
 };
 
 // Everything one command reports.

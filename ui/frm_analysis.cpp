@@ -263,7 +263,7 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
         if (tally.attempts() > 0) {
             const double share =
                 static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
-            ahead = makeFigure("p_ahead", share, tally.aheadShare().interval95(share));
+            ahead = makeFigure("p_ahead", share, tally.aheadShare().shareInterval95(share));
         }
         addLawRow("p_ahead", outcome ? std::optional(outcome->pAhead) : std::nullopt,
                   std::move(ahead));

@@ -80,10 +80,11 @@ TEST(TallyTest, OrderStatisticsAndIntervalsWorkedByHand) {
     EXPECT_EQ(tally.quantileInterval(0.99).high, 100.0);
     EXPECT_EQ(tally.quantile(0.01), 1);
     EXPECT_EQ(tally.quantileInterval(0.01).low, 1.0);
-    // 30 of 100 at 71 or more: 0.3 +- 1.96 sqrt(0.3 * 0.7 / 100).
+    // 30 of 100 at 71 or more: Wilson's interval, 0.2189 .. 0.3958 worked by hand.
     EXPECT_DOUBLE_EQ(tally.shareAtLeast(71), 0.3);
     const Interval share = tally.shareInterval(0.3);
-    EXPECT_NEAR(share.high - 0.3, 1.959964 * std::sqrt(0.0021), 1e-6);
+    EXPECT_NEAR(share.low, 0.2189, 1e-4);
+    EXPECT_NEAR(share.high, 0.3958, 1e-4);
     EXPECT_DOUBLE_EQ(tally.mean(), 50.5);
     Tally other;
     other.add(1000);
@@ -127,11 +128,12 @@ TEST(MeasuredGapsTest, IntervalsComeFromTheBatches) {
     // Four batches of ten waits: two of 100 games each, two of 900. Worked by hand with the
     // ratio estimator over batches (x = 10 waits, n = 4, t(3) = 3.182 as tables give it):
     //  share >= 500 = 0.5, y = 0, 0, 10, 10: sum (y - 0.5 x)^2 = 100, se = sqrt(100 / 12) / 10
-    //  = 0.288675, half-width 0.918564, clipped to [0, 1];
+    //  = 0.288675, so the batches are worth n* = 0.25 / se^2 = 3 waits, and Wilson's interval
+    //  for 0.5 of 3 with z = t(3) is 0.5 -+ 0.43916: 0.06084 .. 0.93916;
     //  mean = 500, y = 1000, 1000, 9000, 9000: sum (y - 500 x)^2 = 4 * 4000^2, se =
     //  sqrt(64e6 / 12) / 10 = 230.940, half-width 734.851;
-    //  median = 100 (the 20th of 40), the share up to it 0.5 with the same half-width as above,
-    //  so its interval runs from the 0th to the 100th percentile: 100 .. 900.
+    //  median = 100 (the 20th of 40), the share up to it 0.5 with the same interval as above,
+    //  read back through the law: 100 .. 900.
     // Taken as forty independent waits the intervals would be far narrower.
     std::vector<Tally> batches(4);
     Tally all;
@@ -146,8 +148,8 @@ TEST(MeasuredGapsTest, IntervalsComeFromTheBatches) {
     const Figure* share = group.find("big_gap_ge_500");
     ASSERT_NE(share, nullptr);
     EXPECT_DOUBLE_EQ(share->value.value(), 0.5);
-    EXPECT_DOUBLE_EQ(share->ci95.low, 0.0);
-    EXPECT_DOUBLE_EQ(share->ci95.high, 1.0);
+    EXPECT_NEAR(share->ci95.low, 0.06084, 1e-5);
+    EXPECT_NEAR(share->ci95.high, 0.93916, 1e-5);
     const Figure* mean = group.find("big_gap_mean");
     EXPECT_DOUBLE_EQ(mean->value.value(), 500.0);
     EXPECT_NEAR(mean->ci95.low, 500.0 - 734.851, 1e-2);
@@ -163,8 +165,16 @@ TEST(MeasuredGapsTest, IntervalsComeFromTheBatches) {
             ASSERT_GE(series.x.size(), 100U);
             EXPECT_EQ(series.x[99], 100.0);
             EXPECT_DOUBLE_EQ(series.value[99], 0.5);
-            EXPECT_DOUBLE_EQ(series.ci95[99].low, 0.0);
-            EXPECT_DOUBLE_EQ(series.ci95[99].high, 1.0);
+            EXPECT_NEAR(series.ci95[99].low, 0.06084, 1e-5);
+            EXPECT_NEAR(series.ci95[99].high, 0.93916, 1e-5);
+            // Past the longest wait seen the law goes on to 3000 games: 0 seen, not unmeasured,
+            // each point with the upper bound of 0 of 40 waits (all the trials: no spread) at
+            // t(3): 3.182^2 / (40 + 3.182^2) = 0.20200.
+            ASSERT_EQ(series.x.size(), 3000U);
+            EXPECT_EQ(series.measuredTo, 3000.0);
+            EXPECT_EQ(series.value[2999], 0.0);
+            EXPECT_EQ(series.ci95[2999].low, 0.0);
+            EXPECT_NEAR(series.ci95[2999].high, 0.20200, 1e-5);
         }
     }
     // With a single batch there is no spread to go by: no interval.

@@ -81,6 +81,7 @@ Report sampleReport() {
 TEST(CsvFormatTest, OneTidyRowPerFigureQuotedAsRfc4180) {
     const std::string csv = formatReport(sampleReport(), OutputFormat::Csv);
     EXPECT_EQ(csv,
+              "\xEF\xBB\xBF"
               "source,setting,scope,big_end,reg_end,key,label,unit,x,value,ci95_low,ci95_high\r\n"
               "exact,1,long_run,,,big_odds,BIG確率,games_per_event,,287.5,,\r\n"
               "exact,1,long_run,,,mode0_rt_release_rate,モード0 RT解除率,games_per_event,,,,\r\n"
@@ -102,6 +103,41 @@ TEST(JsonFormatTest, ExactFiguresHaveAValueMeasuredOnesAnInterval) {
     EXPECT_EQ(measured["figures"]["odd"]["value"].get<double>(), 3);
     EXPECT_TRUE(measured["figures"]["odd"]["ci95"].is_null());
     EXPECT_FALSE(json["partial"].get<bool>());
+}
+
+// One schema: what was asked, text and lists included, in CSV as in JSON; an end condition
+// written alike in the facts and in the results; the time of every command, and a speed only
+// where games were played; where a measured law stops.
+TEST(SchemaTest, RunFactsTimingAndLawReachReadAlikeInCsvAndJson) {
+    Report report{.command = "infer",
+                  .facts = {{"start", "開始", "morning", "朝一", false},
+                            {"prior", "事前の重み", "", "", false, {1, 2.5}},
+                            {"big_end", "BIG後", "300"}},
+                  .timing = Timing{.seconds = 0.25}};
+    Series law{
+        .key = "big_gap_law", .label = "BIG間ゲーム数の分布", .x = {1, 2}, .value = {0.5, 0}};
+    law.measuredTo = 2;
+    report.groups.push_back({.source = Source::Simulated,
+                             .setting = 0,
+                             .scope = Scope::Attempt,
+                             .end = EndConditions{300, 100},
+                             .series = {law}});
+    const std::string csv = formatReport(report, OutputFormat::Csv);
+    for (const char* row :
+         {"run,,,,,start,開始,,,morning,,\r\n", "run,,,,,prior,事前の重み,,,\"1,2.5\",,\r\n",
+          "simulated,1,attempt,300,100,big_gap_law_measured_to,"
+          "BIG間ゲーム数の分布の実測の上限,number,,2,,\r\n",
+          "timing,,,,,seconds,時間（秒）,,,0.250,,\r\n"}) {
+        EXPECT_NE(csv.find(row), std::string::npos) << row;
+    }
+    EXPECT_EQ(csv.find("games_per_second"), std::string::npos);
+    const std::string json = formatReport(report, OutputFormat::Json);
+    EXPECT_NE(json.find("\"big_end\": 300,"), std::string::npos);  // not 300.0
+    const auto parsed = nlohmann::json::parse(json);
+    EXPECT_EQ(parsed["run"]["prior"], nlohmann::json({1, 2.5}));
+    EXPECT_EQ(parsed["run"]["big_end"], 300);
+    EXPECT_EQ(parsed["results"][0]["series"]["big_gap_law"]["measured_to"], 2);
+    EXPECT_EQ(parsed["timing"], nlohmann::json({{"seconds", 0.25}}));
 }
 
 }  // namespace
