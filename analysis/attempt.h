@@ -5,9 +5,12 @@
 // BIG, and either no REG has fallen or at least regEnd games have followed the last REG.
 // Worked out exactly from the machine's chain, not by playing.
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "analysis/machine_model.h"
+#include "analysis/work_cancelled.h"
 #include "machine/attempt_end.h"
 
 namespace korvale {
@@ -63,12 +66,24 @@ struct WholeGames {
 };
 WholeGames wholeGames(EndConditions end);
 
+// For a caller on another thread (a window): a way to call the work off and to hear how far
+// it has got.
+struct AttemptControl {
+    // Set from another thread, the work stops soon after and throws WorkCancelled.
+    const std::atomic<bool>* cancel = nullptr;
+    // The share of the work done, 0 .. 1, now and then and rising, 1 last; called on the
+    // thread doing the work (one call at a time).
+    std::function<void(double)> progress;
+};
+
 // Throws std::invalid_argument when bigEnd is not a finite number up to largestBigEnd or
 // regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
-                            CostRounding rounding = CostRounding::Unrounded);
+                            CostRounding rounding = CostRounding::Unrounded,
+                            const AttemptControl& control = {});
 AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
-                            CostRounding rounding = CostRounding::Unrounded);
+                            CostRounding rounding = CostRounding::Unrounded,
+                            const AttemptControl& control = {});
 
 // E[z^games] of one attempt (the games' generating function), for checks and for work on the
 // distribution of the attempt's length.

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -32,6 +33,7 @@
 
 #include "analysis/machine_model.h"
 #include "analysis/small_linear_solve.h"
+#include "analysis/work_cancelled.h"
 
 namespace korvale {
 
@@ -88,15 +90,17 @@ class AttemptChain {
 
     // bigEndGames X >= 0 and regEndGames Y >= 0 as whole games. Each game multiplies the
     // future by `perGame` and, with `countRewards`, adds 1 to channel 0 and its BIG chance to
-    // channel 1; the end is worth `atEnd` in channel 0.
+    // channel 1; the end is worth `atEnd` in channel 0. Setting `*cancel` stops the solve
+    // (WorkCancelled).
     AttemptChain(const MachineModel& model, std::int32_t bigEndGames, std::int32_t regEndGames,
-                 S perGame, S atEnd, bool countRewards)
+                 S perGame, S atEnd, bool countRewards, const std::atomic<bool>* cancel = nullptr)
         : model_(model),
           x_(bigEndGames),
           y_(regEndGames),
           cap_(std::max(bigEndGames, model.ceilingGame - 1)),
           perGame_(perGame),
-          countRewards_(countRewards) {
+          countRewards_(countRewards),
+          cancel_(cancel) {
         end_.c[0] = atEnd;
         unitZ_ = {};
         for (std::size_t m = 0; m < modes; ++m) {
@@ -254,6 +258,7 @@ class AttemptChain {
         solveCapLayer(*next);
         const auto low = static_cast<std::int32_t>(lowLayers_.size());
         for (std::int32_t g = cap_ - 1; g >= low; --g) {
+            stopIfCalledOff(cancel_);
             fillLayer(g, *next, *current);
             std::swap(next, current);
         }
@@ -269,6 +274,7 @@ class AttemptChain {
             }
         } else {
             for (int round = 0;; ++round) {
+                stopIfCalledOff(cancel_);
                 const Layer before = lowLayers_[0];
                 fillLowLayers(*next);
                 if (round > 0 && sameLayer(before, lowLayers_[0])) {
@@ -461,6 +467,7 @@ class AttemptChain {
         const double r = model_.regProbability;
         const std::int32_t firstAfterReg = compress(y_);
         for (int round = 0;; ++round) {
+            stopIfCalledOff(cancel_);
             double change = 0.0;
             double size = 1.0;
             std::array<Value, modes> regToRegCountdown{};
@@ -546,6 +553,7 @@ class AttemptChain {
     std::int32_t cap_;
     S perGame_;
     bool countRewards_;
+    const std::atomic<bool>* cancel_;
     Value end_;
     std::array<Value, modes> unitZ_{};
     std::vector<Value> postBig_;    // REG countdown states of layer 0 [q][mode]

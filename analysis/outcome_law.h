@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "analysis/machine_model.h"
+#include "analysis/work_cancelled.h"
 #include "machine/attempt_end.h"
 
 namespace korvale {
@@ -60,10 +61,8 @@ struct OutcomeLaw {
     std::int64_t roundingExactBelowGames = 0;
 };
 
-// Thrown when the work was called off from outside.
-struct OutcomeLawCancelled : std::runtime_error {
-    OutcomeLawCancelled() : std::runtime_error("the outcome law was called off") {}
-};
+// Thrown when the work was called off from outside; the same type as the attempt figures'.
+using OutcomeLawCancelled = WorkCancelled;
 
 // Throws std::invalid_argument for end conditions the law does not cover: those that
 // solveAttempt rejects, a REG end longer than the BIG end plus one game, and attempts so long

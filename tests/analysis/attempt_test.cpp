@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -299,6 +300,26 @@ TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
         EXPECT_EQ(std::string(error.what()), "REG end must be at most 1000");
     }
     EXPECT_THROW(solveAttempt(6, {300.0, 100}), std::invalid_argument);
+}
+
+TEST(AttemptControlTest, CallsOffAndTellsHowFarItHasGot) {
+    std::atomic<bool> cancel{true};
+    EXPECT_THROW(
+        solveAttempt(0, {0.0, 0}, CostRounding::Exact, {.cancel = &cancel, .progress = {}}),
+        WorkCancelled);
+    cancel = false;
+    std::vector<double> shares;
+    const AttemptFigures f =
+        solveAttempt(0, {0.0, 0}, CostRounding::Exact,
+                     {.cancel = &cancel, .progress = [&](double s) { shares.push_back(s); }});
+    ASSERT_GE(shares.size(), 10U);
+    EXPECT_GE(shares.front(), 0.0);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_EQ(shares.back(), 1.0);
+    EXPECT_EQ(f.expectedCost, solveAttempt(0, {0.0, 0}, CostRounding::Exact).expectedCost);
+    // Called off halfway, from the thread doing the work.
+    auto callOff = [&](double s) { cancel = s > 0.5; };
+    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {&cancel, callOff}), WorkCancelled);
 }
 
 }  // namespace

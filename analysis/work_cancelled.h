@@ -1,0 +1,22 @@
+#pragma once
+
+// Long analysis work that another thread can call off: the flag it watches and what it throws
+// when the flag is set. One type for every kind of work, so that a caller catches one thing.
+
+#include <atomic>
+#include <stdexcept>
+
+namespace korvale {
+
+struct WorkCancelled : std::runtime_error {
+    WorkCancelled() : std::runtime_error("the work was called off") {}
+};
+
+// Throws WorkCancelled when `cancel` is given and set.
+inline void stopIfCalledOff(const std::atomic<bool>* cancel) {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+        throw WorkCancelled();
+    }
+}
+
+}  // namespace korvale
