@@ -239,7 +239,8 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
 // coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P).
 IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                   const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
-                  unsigned threads, const std::atomic<bool>* cancel, double& arithmetic) {
+                  unsigned threads, const std::atomic<bool>* cancel, const LawProgress& progress,
+                  double& arithmetic) {
     const std::size_t d = lanes.d;
     const auto period = static_cast<std::size_t>(cost.period);
     const std::size_t width = lanes.count + 1;  // the last lane carries the rounding's part
@@ -298,6 +299,10 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     const std::size_t lastA = length / 2;
     const FourierTransform overPhase(period, width);
     std::atomic<std::size_t> nextBlock{0};
+    std::atomic<std::size_t> blocksDone{0};
+    const std::size_t blocks = lastA / block + 1;
+    // Progress is told on the caller's thread alone, one call at a time.
+    const std::thread::id caller = std::this_thread::get_id();
     auto work = [&] {
         std::vector<ComplexBlock> data(period * width);
         std::vector<ComplexBlock> scratch;
@@ -369,6 +374,10 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                 if (a > 0 && a < length - a) {
                     transform[length - a] = std::conj(transform[a]);
                 }
+            }
+            const std::size_t done = ++blocksDone;
+            if (progress && std::this_thread::get_id() == caller) {
+                progress(static_cast<double>(done) / static_cast<double>(blocks));
             }
         }
     };
@@ -458,15 +467,27 @@ IntegerLaw bigsLaw(const Lanes& lanes, double& leftOver) {
 
 }  // namespace
 
+bool outcomeLawCovers(EndConditions end) {
+    try {
+        const WholeGames games = wholeGames(end);
+        return games.reg <= games.big + 1;
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+}
+
 OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel) {
-    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel);
+                           const std::atomic<bool>* cancel, const LawProgress& progress) {
+    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel, progress);
     law.setting = setting;
     return law;
 }
 
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel) {
+                           const std::atomic<bool>* cancel, const LawProgress& progress) {
+    if (!outcomeLawCovers(end)) {
+        throw std::invalid_argument("the outcome law does not cover these end conditions");
+    }
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
@@ -511,8 +532,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     double gamesArithmetic = 0.0;
     const FirstPieceTransform firstPiece(model, segments.postBigModes,
                                          static_cast<std::size_t>(cost.period));
-    law.net =
-        netLaw(lanes, firstPiece, cost, netLow, netLength, tilt, threads, cancel, netArithmetic);
+    // The net's transform is nearly all of the work: its share done is the progress.
+    law.net = netLaw(lanes, firstPiece, cost, netLow, netLength, tilt, threads, cancel, progress,
+                     netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the net's table leaves out: the chance it is short of 1 (beyond its right end,
     // and any cut), the fold from beyond each end (damped from the right, grown from the

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -69,9 +70,19 @@ using OutcomeLawCancelled = WorkCancelled;
 // that the tables would exceed a few million entries.
 // `threads` shares the transform out (0: as many as the machine has). Setting `*cancel`
 // from another thread stops the work within a few milliseconds (OutcomeLawCancelled).
+// `progress`, when given, hears the share of the work done (0 to 1, rising) now and then, on
+// the calling thread.
+using LawProgress = std::function<void(double share)>;
 OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads = 0,
-                           const std::atomic<bool>* cancel = nullptr);
+                           const std::atomic<bool>* cancel = nullptr,
+                           const LawProgress& progress = {});
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads = 0,
-                           const std::atomic<bool>* cancel = nullptr);
+                           const std::atomic<bool>* cancel = nullptr,
+                           const LawProgress& progress = {});
+
+// Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
+// the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
+// tables are found only once the work has begun.
+bool outcomeLawCovers(EndConditions end);
 
 }  // namespace korvale

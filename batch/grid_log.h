@@ -26,6 +26,8 @@ class GridLog {
     void attemptRow(std::int64_t bigs, std::int64_t regs, std::int64_t net, std::int64_t games);
 
     void flush();
+    // The system's reason (an errno) when a write to the file failed, 0 while none has.
+    int failure() const { return failure_; }
 
     static const char* bonusHeader() { return "BONUS,回転数,モード,累計回転数,スレッド\n"; }
     static const char* attemptHeader() { return "BIG,REG,差枚,回転数,スレッド\n"; }
@@ -36,6 +38,7 @@ class GridLog {
     std::FILE* file_;
     int thread_;
     std::string buffer_;
+    int failure_ = 0;
 };
 
 }  // namespace korvale

@@ -284,37 +284,84 @@ TEST(BatchProgressTest, BarOnlyOnATerminal) {
     EXPECT_EQ(sweep.err.back(), '\r');  // the line is cleared at the end
 }
 
-// Ctrl-C stops a simulation: what was played is printed, marked partial, with status 130.
-TEST(BatchInterruptTest, SigintPrintsThePartialFiguresAndExits130) {
+struct Spawned {
+    int status = -1;  // the exit status, -1 when the program did not exit by itself
+    std::string out;
+    double seconds = 0;  // from SIGINT to the end
+};
+
+// Runs korvale-batch with `arguments`, sends SIGINT after `delay` and reads what it printed.
+Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::milliseconds delay) {
     int output[2];
-    ASSERT_EQ(pipe(output), 0);
+    if (pipe(output) != 0) {
+        return {};
+    }
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         dup2(output[1], STDOUT_FILENO);
         close(output[0]);
-        execl(KORVALE_BATCH_PATH, "korvale-batch", "simulate", "normal", "--seconds", "60",
-              "--threads", "2", "--seed", "3", "--format", "json", nullptr);
+        std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORVALE_BATCH_PATH, argv.data());
         _exit(127);
     }
     close(output[1]);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    std::this_thread::sleep_for(delay);
     kill(child, SIGINT);
-    std::string text;
+    const auto sent = std::chrono::steady_clock::now();
+    Spawned spawned;
     char buffer[4096];
     for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
+        spawned.out.append(buffer, static_cast<std::size_t>(got));
     }
     close(output[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
-    const auto report = nlohmann::json::parse(text);
+    spawned.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    spawned.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return spawned;
+}
+
+// Ctrl-C stops a simulation: what was played is printed, marked partial, with status 130.
+TEST(BatchInterruptTest, SigintPrintsThePartialFiguresAndExits130) {
+    const Spawned spawned = interruptAfter({"simulate", "normal", "--seconds", "60", "--threads",
+                                            "2", "--seed", "3", "--format", "json"},
+                                           std::chrono::milliseconds(700));
+    EXPECT_EQ(spawned.status, 130);
+    const auto report = nlohmann::json::parse(spawned.out);
     EXPECT_TRUE(report["partial"].get<bool>());
     const double games = report["results"][0]["figures"]["games"]["value"];
     EXPECT_GT(games, 0);
     EXPECT_LT(report["timing"]["seconds"].get<double>(), 30.0);
+}
+
+// Every command that works for seconds stops soon after Ctrl-C with status 130, printing
+// either nothing or what it had finished, marked partial.
+TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"exact", "--laws", "--setting", "1", "--big-end", "300", "--reg-end", "100", "--threads",
+         "1"},
+        {"exact", "--laws", "--big-end", "1000", "--reg-end", "0", "--threads", "1"},
+        {"sweep", "--threads", "1"},
+        // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
+        {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
+         "1"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        std::vector<std::string> withFormat = command;
+        withFormat.insert(withFormat.end(), {"--format", "json"});
+        const Spawned spawned = interruptAfter(withFormat, std::chrono::milliseconds(800));
+        const std::string line = testing::PrintToString(command);
+        EXPECT_EQ(spawned.status, 130) << line;
+        EXPECT_LT(spawned.seconds, 2.0) << line;
+        if (!spawned.out.empty()) {
+            EXPECT_TRUE(nlohmann::json::parse(spawned.out)["partial"].get<bool>()) << line;
+        }
+    }
 }
 
 }  // namespace
