@@ -3,6 +3,7 @@
 
 #include "batch/batch_program.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -282,6 +283,70 @@ TEST(BatchProgressTest, BarOnlyOnATerminal) {
                               true);
     EXPECT_NE(sweep.err.find("left"), std::string::npos);
     EXPECT_EQ(sweep.err.back(), '\r');  // the line is cleared at the end
+}
+
+// Runs korvale-batch with standard output to `outPath`; returns the status and standard error.
+Outcome runWithOutputTo(const std::vector<std::string>& arguments, const std::string& outPath) {
+    int error[2];
+    if (pipe(error) != 0) {
+        return {-1, "", ""};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY);
+        dup2(out, STDOUT_FILENO);
+        dup2(error[1], STDERR_FILENO);
+        close(error[0]);
+        std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORVALE_BATCH_PATH, argv.data());
+        _exit(127);
+    }
+    close(error[1]);
+    Outcome outcome{-1, "", ""};
+    char buffer[4096];
+    for (ssize_t got; (got = read(error[0], buffer, sizeof buffer)) > 0;) {
+        outcome.err.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(error[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+// A full disk is never taken for success: every command, and the help, says that standard
+// output (or the log) could not be written, with the system's reason, and exits 1.
+TEST(BatchWriteFailureTest, AFullDiskExits1WithTheReason) {
+    const std::string history = testing::TempDir() + "korvale_full_disk_history.txt";
+    std::ofstream(history) << "BIG 123\nREG 45\nBIG 3\n";
+    const std::string stdoutFull =
+        "korvale-batch: cannot write to standard output: No space left on device\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"exact", "--setting", "2"}, stdoutFull},
+        {{"exact", "--setting", "2", "--format", "json"}, stdoutFull},
+        {{"simulate", "normal", "--games", "100000", "--threads", "1", "--seed", "1"}, stdoutFull},
+        {{"simulate", "special", "--attempts", "20", "--threads", "1", "--seed", "1", "--format",
+          "csv"},
+         stdoutFull},
+        {{"infer", history}, stdoutFull},
+        {{"sweep", "--setting", "1", "--big-ends", "0:100:100", "--reg-ends", "0:0:1"}, stdoutFull},
+        {{"--help"}, stdoutFull},
+        {{"exact", "--help"}, stdoutFull},
+        {{"--version"}, stdoutFull},
+        {{"simulate", "special", "--attempts", "20", "--threads", "1", "--log", "/dev/full"},
+         "korvale-batch: --log: cannot write \"/dev/full\": No space left on device\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const std::string to = message == stdoutFull ? "/dev/full" : "/dev/null";
+        const Outcome outcome = runWithOutputTo(arguments, to);
+        EXPECT_EQ(outcome.status, 1) << testing::PrintToString(arguments);
+        EXPECT_EQ(outcome.err, message) << testing::PrintToString(arguments);
+    }
+    std::remove(history.c_str());
 }
 
 struct Spawned {
