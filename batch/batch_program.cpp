@@ -1,5 +1,7 @@
 #include "batch/batch_program.h"
 
+#include <fmt/format.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +9,7 @@
 #include <memory>
 
 #include "analysis/work_cancelled.h"
+#include "batch/attempt_outlook.h"
 #include "batch/batch_options.h"
 #include "batch/batch_report.h"
 #include "batch/batch_run.h"
@@ -61,8 +64,28 @@ int finish(std::ostream& out, const std::string& text, std::ostream& err) {
     return interruptRequested() ? statusInterrupted : 0;
 }
 
+// A run that would take more than an hour is said to on `err`; it is played all the same.
+void warnOfLength(const BatchOptions& options, const RunPlan& plan, std::ostream& err) {
+    if (plan.seconds) {
+        return;
+    }
+    std::string warning;
+    if (plan.run == RunKind::Normal) {
+        warning =
+            lengthWarning(static_cast<double>(plan.amount), plan.threads, "the run asked for is");
+    } else if (options.expectedAttemptGames) {
+        warning = lengthWarning(
+            static_cast<double>(plan.amount) * *options.expectedAttemptGames, plan.threads,
+            fmt::format("the {} attempts asked for are expected to take", plan.amount));
+    }
+    if (!warning.empty()) {
+        err << warning << '\n';
+    }
+}
+
 int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, ProgressBar* bar) {
     const RunPlan plan = makePlan(options);
+    warnOfLength(options, plan, err);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(nullptr, &std::fclose);
     if (!options.logPath.empty()) {
         log.reset(std::fopen(options.logPath.c_str(), "wb"));

@@ -3,6 +3,8 @@
 
 #include "batch/batch_program.h"
 
+#include "batch/interrupt.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,6 +12,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -102,6 +106,20 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --big-end: no attempt can meet"},
         {{"simulate", "special", "--reg-end", "20000"},
          "korvale-batch: --reg-end: no attempt can meet"},
+        {{"simulate", "special", "--big-end", "-1"},
+         "korvale-batch: --big-end: expected a decimal number of games, 0 or more"},
+        {{"simulate", "special", "--reg-end", "-0.6"},
+         "korvale-batch: --reg-end: expected a decimal number of games, 0 or more"},
+        {{"exact", "--big-end", "-300"},
+         "korvale-batch: --big-end: expected a decimal number of games, 0 or more"},
+        {{"simulate", "special", "--big-end", "2500", "--reg-end", "0"},
+         "korvale-batch: --big-end: no attempt can meet these end conditions within the machine's "
+         "32-bit game counter: one attempt is expected to last "},
+        {{"simulate", "special", "--big-end", "2300", "--seconds", "10"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        // Some 5e8 games an attempt: one in seventy outlasts the counter.
+        {{"simulate", "special", "--big-end", "2200", "--reg-end", "0", "--attempts", "1000"},
+         "korvale-batch: --attempts: "},
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
         {{"simulate", "special", "--log", "/nonexistent-folder/rows.csv", "--attempts", "10"},
@@ -125,6 +143,35 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
     }
 }
 
+// The refusal names the expected games of one attempt: at BIG end 2000 some 23.2 million,
+// growing about 4.65 times for every further 100 games (the ceiling's BIG chance, 1000/65536,
+// in every game past it).
+TEST(BatchRefusalTest, NamesTheExpectedGamesOfOneAttempt) {
+    const Outcome outcome = run({"simulate", "special", "--big-end", "2500", "--reg-end", "0"});
+    EXPECT_EQ(outcome.status, 2);
+    const std::string lead = "expected to last ";
+    const std::size_t at = outcome.err.find(lead);
+    ASSERT_NE(at, std::string::npos) << outcome.err;
+    const double games = std::strtod(outcome.err.c_str() + at + lead.size(), nullptr);
+    EXPECT_NEAR(games / (23.2e6 * std::pow(4.65, 5)), 1.0, 0.03) << outcome.err;
+}
+
+// A run asked for that would take hours is warned of on standard error, and played.
+TEST(BatchRefusalTest, WarnsOfARunLongerThanAnHour) {
+    catchInterrupt();
+    std::raise(SIGINT);  // stops the run at its first look
+    const Outcome outcome = run({"simulate", "special", "--big-end", "2000", "--reg-end", "0",
+                                 "--attempts", "1000000", "--threads", "2", "--format", "json"});
+    clearInterrupt();
+    EXPECT_EQ(outcome.status, 130);
+    EXPECT_EQ(outcome.err.rfind("korvale-batch: warning: ", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find("hours"), std::string::npos) << outcome.err;
+    EXPECT_EQ(run({"simulate", "special", "--big-end", "300", "--attempts", "1000", "--threads",
+                   "1", "--seed", "1"})
+                  .err,
+              "");
+}
+
 // End conditions are read as decimals; the REG end is taken to whole games, halves to even.
 TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
     struct Case {
@@ -135,7 +182,7 @@ TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
     };
     for (const Case& c : std::vector<Case>{{"300.5", "100.5", 300.5, 100},
                                            {"+12", "101.5", 12, 102},
-                                           {"-5", ".5", -5, 0},
+                                           {"5.", ".5", 5, 0},
                                            {"0", "2.5", 0, 2}}) {
         const Outcome outcome =
             run({"simulate", "special", "--attempts", "3", "--threads", "1", "--seed", "1",
