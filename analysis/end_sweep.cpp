@@ -23,7 +23,8 @@ std::vector<EndConditions> sweepPoints(const SweepGrid& grid) {
 
 std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned threads,
                                              const SweepProgress& progress,
-                                             std::vector<std::int32_t> settings) {
+                                             std::vector<std::int32_t> settings,
+                                             const std::atomic<bool>* cancel) {
     const std::vector<EndConditions> points = sweepPoints(grid);
     std::vector<SettingSweep> sweeps(settings.size());
     for (std::size_t i = 0; i < settings.size(); ++i) {
@@ -45,7 +46,8 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned thr
             const std::size_t setting = task / points.size();
             const std::size_t point = task % points.size();
             try {
-                sweeps[setting].points[point] = solveAttempt(settings[setting], points[point]);
+                sweeps[setting].points[point] = solveAttempt(settings[setting], points[point],
+                                                             CostRounding::Unrounded, {cancel, {}});
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(failureLock);
                 failure = std::current_exception();

@@ -3,6 +3,7 @@
 // Attempt figures over a grid of end conditions, per setting, so that a player can see which
 // stopping rule pays best at each setting.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,10 +36,12 @@ std::vector<EndConditions> sweepPoints(const SweepGrid& grid);
 using SweepProgress = std::function<void(double)>;
 
 // The given settings (indexes 0..5; by default all six) over the grid, on `threads` threads (0:
-// as many as the machine has).
+// as many as the machine has). Setting `*cancel` from another thread stops the work soon after
+// (WorkCancelled).
 std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {}, unsigned threads = 0,
                                              const SweepProgress& progress = {},
                                              std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
-                                                                                   5});
+                                                                                   5},
+                                             const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace korvale

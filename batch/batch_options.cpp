@@ -10,6 +10,7 @@
 
 #include "analysis/attempt.h"
 #include "analysis/attempt_reach.h"
+#include "batch/attempt_outlook.h"
 #include "common/checked_arithmetic.h"
 #include "common/runtime_error.h"
 #include "common/version.h"
@@ -209,13 +210,19 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         o.seconds = seconds;
     }
     if (given("--big-end")) {
-        o.end.bigEnd =
-            readDecimal("--big-end", raw.bigEnd, "a decimal number of games, such as 300");
+        const std::string_view expected = "a decimal number of games, 0 or more, such as 300";
+        o.end.bigEnd = readDecimal("--big-end", raw.bigEnd, expected);
+        if (o.end.bigEnd < 0.0) {
+            badValue("--big-end", expected, raw.bigEnd);
+        }
         o.endGiven = true;
     }
     if (given("--reg-end")) {
-        const std::string_view expected = "a decimal number of games, such as 100";
+        const std::string_view expected = "a decimal number of games, 0 or more, such as 100";
         const double regEnd = readDecimal("--reg-end", raw.regEnd, expected);
+        if (regEnd < 0.0) {
+            badValue("--reg-end", expected, raw.regEnd);
+        }
         try {
             o.end.regEnd = toInt32HalfEven(regEnd);
         } catch (const RuntimeError&) {
@@ -271,19 +278,56 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
     }
 }
 
+// Refuses end conditions that no attempt can be expected to meet within the machine's 32-bit
+// game counter, and runs of so many attempts that some would outlast it; keeps the expected
+// games of one attempt for the warning of a long run.
+void checkAttemptsCanEnd(BatchOptions& o) {
+    // The option to blame: the REG end when the BIG end alone could be met.
+    const auto blamed = [&](bool bigEndAloneTooLong) {
+        return o.end.regEnd > 0 && o.end.bigEnd > 0.0 && !bigEndAloneTooLong ? "--reg-end"
+                                                                             : "--big-end";
+    };
+    if (endConditionsOutOfReach(o.setting, o.end)) {
+        fail(blamed(endConditionsOutOfReach(o.setting, {o.end.bigEnd, 0})),
+             "no attempt can meet these end conditions within the machine's 32-bit game "
+             "counter: on average an attempt would last more than 2147483647 games");
+    }
+    const std::optional<ExpectedAttemptGames> expected = expectedAttemptGames(o.setting, o.end);
+    if (!expected) {
+        return;
+    }
+    const double limit = static_cast<double>(INT32_MAX);
+    if (expected->games > limit) {
+        const auto bigAlone = expectedAttemptGames(o.setting, {o.end.bigEnd, 0});
+        fail(blamed(bigAlone && bigAlone->games > limit),
+             fmt::format("no attempt can meet these end conditions within the machine's 32-bit "
+                         "game counter: one attempt is expected to last {:.4g} games ({}), more "
+                         "than 2147483647",
+                         expected->games, expected->basis));
+    }
+    if (!o.seconds) {
+        const std::int64_t attempts = o.attempts.value_or(defaultAttempts);
+        const double overruns = static_cast<double>(attempts) * chanceOfOverrun(expected->games);
+        if (overruns >= 0.5) {
+            fail("--attempts",
+                 fmt::format("{} attempts do not fit the machine's 32-bit game counter: one "
+                             "attempt is expected to last {:.4g} games, so about {:.3g} of them "
+                             "would outlast 2147483647 games and stop the run",
+                             attempts, expected->games, overruns));
+        }
+    }
+    o.expectedAttemptGames = expected->games;
+}
+
 // Conditions that need more than one option, checked once every value is read.
-void checkCombinations(const BatchOptions& o) {
+void checkCombinations(BatchOptions& o) {
     const int amounts = (o.games ? 1 : 0) + (o.attempts ? 1 : 0) + (o.seconds ? 1 : 0);
     if (amounts > 1) {
         fail(o.seconds ? "--seconds" : "--attempts",
              "give only one of the amount of play and --seconds S");
     }
-    if (o.command == Command::SimulateSpecial && endConditionsOutOfReach(o.setting, o.end)) {
-        fail(o.end.bigEnd > 0.0 && !endConditionsOutOfReach(o.setting, {o.end.bigEnd, 0})
-                 ? "--reg-end"
-                 : "--big-end",
-             "no attempt can meet these end conditions within the machine's 32-bit game "
-             "counter: on average an attempt would last more than 2147483647 games");
+    if (o.command == Command::SimulateSpecial) {
+        checkAttemptsCanEnd(o);
     }
     if (o.command == Command::Exact && o.endGiven) {
         if (o.end.bigEnd > largestBigEnd) {

@@ -1,11 +1,15 @@
 #include "batch/batch_program.h"
 
+#include <fmt/format.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
 
+#include "analysis/work_cancelled.h"
+#include "batch/attempt_outlook.h"
 #include "batch/batch_options.h"
 #include "batch/batch_report.h"
 #include "batch/batch_run.h"
@@ -37,9 +41,51 @@ const char* englishMessage(ErrorKind kind) {
     return "a text that had to be a number was not one";
 }
 
+// Writes `text` to standard output and flushes it. A failed write is said on `err`, naming
+// standard output and the system's reason: returns false.
+bool writeOut(std::ostream& out, const std::string& text, std::ostream& err) {
+    errno = 0;
+    out << text << std::flush;
+    if (out) {
+        return true;
+    }
+    const int reason = errno;
+    err << "korvale-batch: cannot write to standard output"
+        << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << "\n";
+    return false;
+}
+
+// The status once the report is out: 130 when Ctrl-C came at any time (the work stopped
+// early, or was over but not yet printed), 1 when the report could not be written.
+int finish(std::ostream& out, const std::string& text, std::ostream& err) {
+    if (!writeOut(out, text, err)) {
+        return 1;
+    }
+    return interruptRequested() ? statusInterrupted : 0;
+}
+
+// A run that would take more than an hour is said to on `err`; it is played all the same.
+void warnOfLength(const BatchOptions& options, const RunPlan& plan, std::ostream& err) {
+    if (plan.seconds) {
+        return;
+    }
+    std::string warning;
+    if (plan.run == RunKind::Normal) {
+        warning =
+            lengthWarning(static_cast<double>(plan.amount), plan.threads, "the run asked for is");
+    } else if (options.expectedAttemptGames) {
+        warning = lengthWarning(
+            static_cast<double>(plan.amount) * *options.expectedAttemptGames, plan.threads,
+            fmt::format("the {} attempts asked for are expected to take", plan.amount));
+    }
+    if (!warning.empty()) {
+        err << warning << '\n';
+    }
+}
+
 int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, ProgressBar* bar) {
     const RunPlan plan = makePlan(options);
-    catchInterrupt();
+    warnOfLength(options, plan, err);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(nullptr, &std::fclose);
     if (!options.logPath.empty()) {
         log.reset(std::fopen(options.logPath.c_str(), "wb"));
@@ -51,12 +97,16 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
     }
     try {
         const BatchResult result = runBatch(plan, log.get(), bar);
-        if (log && (std::ferror(log.get()) != 0 || std::fclose(log.release()) != 0)) {
-            err << "korvale-batch: --log: writing \"" << options.logPath << "\" failed\n";
+        int logError = result.logError;
+        if (log && logError == 0 && std::fclose(log.release()) != 0) {
+            logError = errno;
+        }
+        if (logError != 0) {
+            err << "korvale-batch: --log: cannot write \"" << options.logPath
+                << "\": " << std::strerror(logError) << "\n";
             return 1;
         }
-        out << formatReport(simulationReport(result), options.format) << std::flush;
-        return result.interrupted ? statusInterrupted : 0;
+        return finish(out, formatReport(simulationReport(result), options.format), err);
     } catch (const RuntimeError& error) {
         err << "korvale-batch: the run stopped: " << englishMessage(error.kind()) << " (seed "
             << plan.seed << ")\n";
@@ -81,39 +131,46 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
         return 2;
     }
     if (options.textToShow) {
-        out << *options.textToShow;
-        return 0;
+        return writeOut(out, *options.textToShow, err) ? 0 : 1;
     }
+    catchInterrupt();
     std::optional<ProgressBar> bar;
     if (errIsTerminal) {
         bar.emplace(err);
     }
     ProgressBar* barOrNull = bar ? &*bar : nullptr;
-    if (bar && options.command != Command::SimulateNormal &&
-        options.command != Command::SimulateSpecial) {
-        exitOnInterruptClearingLine();
-    }
     try {
         switch (options.command) {
             case Command::SimulateNormal:
             case Command::SimulateSpecial:
                 return simulate(options, out, err, barOrNull);
             case Command::Exact:
-                out << formatReport(exactReport(options, barOrNull), options.format);
-                break;
+                return finish(out, formatReport(exactReport(options, barOrNull), options.format),
+                              err);
             case Command::Sweep:
-                out << formatReport(sweepReport(options, barOrNull), options.format);
-                break;
-            case Command::Infer:
+                return finish(out, formatReport(sweepReport(options, barOrNull), options.format),
+                              err);
+            case Command::Infer: {
+                Report report;
                 try {
-                    out << formatReport(inferReport(options, in, err), options.format);
+                    report = inferReport(options, in, err);
                 } catch (const HistoryInputError& error) {
                     err << error.what() << '\n';
                     return error.exitStatus();
                 }
-                break;
+                // Ctrl-C during the estimate: nothing is printed.
+                if (interruptRequested()) {
+                    return statusInterrupted;
+                }
+                return finish(out, formatReport(report, options.format), err);
+            }
         }
-        out.flush();
+    } catch (const WorkCancelled&) {
+        // Ctrl-C during work that prints nothing unless it is whole.
+        if (bar) {
+            bar->clear();
+        }
+        return statusInterrupted;
     } catch (const std::exception& error) {
         if (bar) {
             bar->clear();

@@ -1,5 +1,6 @@
 #include "batch/batch_run.h"
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -49,6 +50,7 @@ using Clock = std::chrono::steady_clock;
 struct WorkerResult {
     NormalShare normal;
     AttemptTotals attempt;
+    int logError = 0;  // writing the worker's part of the log failed, with this reason
     std::exception_ptr error;
 };
 
@@ -57,13 +59,17 @@ struct ClosesFile {
 };
 using FileHandle = std::unique_ptr<std::FILE, ClosesFile>;
 
-void copyInto(std::FILE* from, std::FILE* to) {
+// The system's reason when a read or a write failed, 0 when the copy is whole.
+int copyInto(std::FILE* from, std::FILE* to) {
     std::rewind(from);
     char buffer[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, from)) > 0) {
-        std::fwrite(buffer, 1, got, to);
+        if (std::fwrite(buffer, 1, got, to) != got) {
+            return errno != 0 ? errno : EIO;
+        }
     }
+    return std::ferror(from) != 0 ? (errno != 0 ? errno : EIO) : 0;
 }
 
 double secondsSince(Clock::time_point start) {
@@ -129,6 +135,10 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
                 } else {
                     result.attempt =
                         playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
+                }
+                if (gridLog) {
+                    gridLog->flush();
+                    result.logError = gridLog->failure();
                 }
             } catch (...) {
                 result.error = std::current_exception();
@@ -198,12 +208,19 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
                                       worker.normal.bonusGapBatches.end());
     }
     if (log != nullptr) {
-        std::fputs(plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
-                   log);
-        for (auto& part : parts) {
-            copyInto(part.get(), log);
+        errno = 0;
+        if (std::fputs(
+                plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
+                log) < 0) {
+            result.logError = errno != 0 ? errno : EIO;
         }
-        std::fflush(log);
+        for (std::size_t i = 0; i < threadCount && result.logError == 0; ++i) {
+            result.logError =
+                results[i].logError != 0 ? results[i].logError : copyInto(parts[i].get(), log);
+        }
+        if (result.logError == 0 && std::fflush(log) != 0) {
+            result.logError = errno != 0 ? errno : EIO;
+        }
     }
     return result;
 }

@@ -50,13 +50,14 @@ struct BatchResult {
     double seconds = 0.0;                // wall time of the play
     std::int64_t gamesPlayed = 0;        // every game played, unfinished attempts included
     bool interrupted = false;            // Ctrl-C stopped the run before its end
+    int logError = 0;                    // the system's reason when writing the log failed
 };
 
 // Plays the run on plan.threads threads and merges their figures in thread order, so the same
 // plan gives the same result. Ctrl-C (once catchInterrupt is in force) stops the workers as
 // the end of the time does. Writes the grid's rows to `log` (CSV with a header) when it is
-// not null, and redraws `bar` while the run goes on when it is not null. A RuntimeError in any
-// worker stops the others and is thrown here.
+// not null (a failed write is in logError), and redraws `bar` while the run goes on when it is not
+// null. A RuntimeError in any worker stops the others and is thrown here.
 BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar);
 
 }  // namespace korvale

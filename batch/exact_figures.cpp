@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "analysis/gap_law.h"
 #include "analysis/long_run.h"
 #include "analysis/outcome_law.h"
+#include "batch/interrupt.h"
 #include "batch/progress_bar.h"
 #include "report/exact_groups.h"
 #include "report/figure_catalogue.h"
@@ -36,28 +38,57 @@ unsigned threadCount(const BatchOptions& options) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// Redraws the bar with the share done, when there is a bar and the share has moved.
+class ShareShown {
+  public:
+    explicit ShareShown(ProgressBar* bar) : bar_(bar) {}
+    void show(double share) {
+        if (bar_ != nullptr && share >= shown_ + 0.001) {
+            bar_->showShare(share);
+            shown_ = share;
+        }
+    }
+
+  private:
+    ProgressBar* bar_;
+    double shown_ = -1.0;
+};
+
 // What an attempt is worth at each setting, with the cost rounded per attempt. That takes a few
-// seconds a setting, so the settings are solved side by side.
+// seconds a setting, so the settings are solved side by side; the bar shows their shares done,
+// counting for `weight` of the whole. Ctrl-C calls the solves off (WorkCancelled).
 std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& settings,
-                                          EndConditions end, unsigned threads, ProgressBar* bar) {
+                                          EndConditions end, unsigned threads, ShareShown& shown,
+                                          double weight) {
     std::vector<AttemptFigures> figures(settings.size());
+    std::vector<std::atomic<double>> shares(settings.size());
+    const auto showShares = [&] {
+        double done = 0.0;
+        for (const std::atomic<double>& share : shares) {
+            done += share.load(std::memory_order_relaxed);
+        }
+        shown.show(weight * done / static_cast<double>(settings.size()));
+    };
     std::vector<std::future<void>> running;
     for (std::size_t first = 0; first < settings.size(); first += threads) {
-        if (bar != nullptr) {
-            bar->showShare(static_cast<double>(first) / static_cast<double>(settings.size()));
-        }
         running.clear();
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
             running.push_back(std::async(std::launch::async, [&, i] {
-                figures[i] = solveAttempt(settings[i], end, CostRounding::Exact);
+                const AttemptControl control{interruptFlag(), [&shares, i](double share) {
+                                                 shares[i].store(share, std::memory_order_relaxed);
+                                             }};
+                figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, control);
             }));
+        }
+        for (auto& task : running) {
+            while (task.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
+                showShares();
+            }
         }
         for (auto& task : running) {
             task.get();
         }
-    }
-    if (bar != nullptr) {
-        bar->clear();
+        showShares();
     }
     return figures;
 }
@@ -103,23 +134,34 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         addLongRunGaps(group, solveLongRunGaps(setting));
         report.groups.push_back(std::move(group));
     }
-    if (options.endGiven) {
+    if (!options.endGiven) {
+        return report;
+    }
+    // With the laws, the attempt figures count for a tenth of the work and each setting's
+    // law for an equal share of the rest.
+    const double attemptsWeight = options.laws ? 0.1 : 1.0;
+    const double lawWeight = (1.0 - attemptsWeight) / static_cast<double>(settings.size());
+    ShareShown shown(bar);
+    try {
         const std::vector<AttemptFigures> attempts =
-            solveAttempts(settings, options.end, threadCount(options), bar);
+            solveAttempts(settings, options.end, threadCount(options), shown, attemptsWeight);
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
             if (options.laws) {
-                if (bar != nullptr) {
-                    bar->showShare(static_cast<double>(i) / static_cast<double>(settings.size()));
-                }
-                addOutcomeLaw(group,
-                              solveOutcomeLaw(settings[i], options.end, threadCount(options)));
+                const double before = attemptsWeight + lawWeight * static_cast<double>(i);
+                addOutcomeLaw(group, solveOutcomeLaw(settings[i], options.end, threadCount(options),
+                                                     interruptFlag(), [&](double share) {
+                                                         shown.show(before + lawWeight * share);
+                                                     }));
             }
             report.groups.push_back(std::move(group));
         }
-        if (bar != nullptr) {
-            bar->clear();
-        }
+    } catch (const WorkCancelled&) {
+        // Ctrl-C: the settings finished so far, marked partial.
+        report.partial = true;
+    }
+    if (bar != nullptr) {
+        bar->clear();
     }
     report.timing = Timing{.seconds = secondsSince(start)};
     return report;
@@ -132,8 +174,9 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
     if (bar != nullptr) {
         progress = [bar](double share) { bar->showShare(share); };
     }
+    // Ctrl-C throws WorkCancelled: nothing of the sweep is printed.
     const std::vector<SettingSweep> sweeps =
-        sweepEndConditions(options.grid, threadCount(options), progress, settings);
+        sweepEndConditions(options.grid, threadCount(options), progress, settings, interruptFlag());
     if (bar != nullptr) {
         bar->clear();
     }

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <iterator>
 
 namespace korvale {
@@ -30,7 +31,10 @@ void GridLog::flushWhenFull() {
 
 void GridLog::flush() {
     if (!buffer_.empty()) {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() &&
+            failure_ == 0) {
+            failure_ = errno != 0 ? errno : EIO;
+        }
         buffer_.clear();
     }
 }

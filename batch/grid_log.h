@@ -26,6 +26,8 @@ class GridLog {
     void attemptRow(std::int64_t bigs, std::int64_t regs, std::int64_t net, std::int64_t games);
 
     void flush();
+    // The system's reason (an errno) when a write to the file failed, 0 while none has.
+    int failure() const { return failure_; }
 
     // Every CSV file the programs write is UTF-8 with a byte-order mark (so that spreadsheets
     // show the Japanese headings) and CRLF line ends (RFC 4180); the header starts the file.
@@ -44,6 +46,7 @@ class GridLog {
     std::FILE* file_;
     int thread_;
     std::string buffer_;
+    int failure_ = 0;
 };
 
 }  // namespace korvale

@@ -1,8 +1,5 @@
 #include "batch/interrupt.h"
 
-#include <unistd.h>
-#include <atomic>
-
 #include <csignal>
 
 namespace korvale {
@@ -15,31 +12,23 @@ extern "C" void onInterrupt(int) {
     requested.store(true, std::memory_order_relaxed);
 }
 
-extern "C" void onInterruptExit(int) {
-    static const char clearLine[] = "\r\033[K";
-    [[maybe_unused]] const auto written = write(STDERR_FILENO, clearLine, sizeof clearLine - 1);
-    _exit(130);
-}
+}  // namespace
 
-void install(void (*handler)(int)) {
+void catchInterrupt() {
+    // Also when the shell started the program with SIGINT ignored (a background job): the
+    // help promises that Ctrl-C, or a kill -INT, stops the work.
     struct sigaction action {};
-    action.sa_handler = handler;
+    action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
 }
 
-}  // namespace
-
-void exitOnInterruptClearingLine() {
-    install(onInterruptExit);
-}
-
-void catchInterrupt() {
-    install(onInterrupt);
-}
-
 bool interruptRequested() {
     return requested.load(std::memory_order_relaxed);
+}
+
+const std::atomic<bool>* interruptFlag() {
+    return &requested;
 }
 
 void clearInterrupt() {

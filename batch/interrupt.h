@@ -1,19 +1,20 @@
 #pragma once
 
-// Ctrl-C (SIGINT) during a run: the handler only records the request; the run stops at its
-// next look, and the program prints what was played.
+// Ctrl-C (SIGINT): the handler only records the request; the work stops at its next look, and
+// the program prints what it finished (or nothing) and exits with status 130.
+
+#include <atomic>
 
 namespace korvale {
 
 // Installs the handler; until then SIGINT keeps its default action.
 void catchInterrupt();
 
-// For work that cannot stop half-way (an exact solve): SIGINT clears the progress line on
-// standard error and ends the program with status 130.
-void exitOnInterruptClearingLine();
-
 // Whether SIGINT has come since catchInterrupt.
 bool interruptRequested();
+
+// The flag the handler sets, for work that takes a flag to call it off.
+const std::atomic<bool>* interruptFlag();
 
 // For tests: forget an earlier request.
 void clearInterrupt();

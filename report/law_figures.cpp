@@ -36,18 +36,20 @@ Series measuredAtLeast(const Tally& tally) {
     const std::int64_t low = tally.lowest();
     const std::int64_t high = tally.highest();
     const std::int64_t step = stepFor(low, high);
-    std::int64_t below = 0;   // count of values < x
-    std::int64_t next = low;  // the first value not yet in `below`
-    for (std::int64_t x = low; x <= high; x += step) {
-        for (; next < x; ++next) {
-            below += tally.countOf(next);
+    // One pass over the values held (not over the range they span): at each x, the values
+    // below it are those visited before.
+    std::int64_t below = 0;
+    std::int64_t x = low;
+    tally.forEachValue([&](std::int64_t value, std::int64_t count) {
+        for (; x <= value; x += step) {
+            const double share =
+                static_cast<double>(tally.total() - below) / static_cast<double>(tally.total());
+            series.x.push_back(static_cast<double>(x));
+            series.value.push_back(share);
+            series.ci95.push_back(tally.shareInterval(share));
         }
-        const double share =
-            static_cast<double>(tally.total() - below) / static_cast<double>(tally.total());
-        series.x.push_back(static_cast<double>(x));
-        series.value.push_back(share);
-        series.ci95.push_back(tally.shareInterval(share));
-    }
+        below += count;
+    });
     series.measuredTo = series.x.back();
     return series;
 }
@@ -177,12 +179,7 @@ void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& t) {
     group.series.push_back(
         measuredLaw("big_count_law", t.bigsLaw, t.bigsLaw.total() == 0 ? 0 : t.bigsLaw.highest()));
     Series histogram = makeSeries("net_histogram");
-    const std::int64_t highest = net.total() == 0 ? 0 : net.highest();
-    for (std::int64_t value = net.total() == 0 ? 1 : net.lowest(); value <= highest; ++value) {
-        const std::int64_t count = net.countOf(value);
-        if (count == 0) {
-            continue;
-        }
+    net.forEachValue([&](std::int64_t value, std::int64_t count) {
         const auto bin = static_cast<double>(
             (value >= 0 ? value / histogramBin : -((-value + histogramBin - 1) / histogramBin)) *
             histogramBin);
@@ -191,7 +188,7 @@ void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& t) {
             histogram.value.push_back(0.0);
         }
         histogram.value.back() += static_cast<double>(count);
-    }
+    });
     group.series.push_back(std::move(histogram));
 }
 

@@ -3,12 +3,17 @@
 
 #include "batch/batch_program.h"
 
+#include "batch/interrupt.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -101,6 +106,20 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --big-end: no attempt can meet"},
         {{"simulate", "special", "--reg-end", "20000"},
          "korvale-batch: --reg-end: no attempt can meet"},
+        {{"simulate", "special", "--big-end", "-1"},
+         "korvale-batch: --big-end: expected a decimal number of games, 0 or more"},
+        {{"simulate", "special", "--reg-end", "-0.6"},
+         "korvale-batch: --reg-end: expected a decimal number of games, 0 or more"},
+        {{"exact", "--big-end", "-300"},
+         "korvale-batch: --big-end: expected a decimal number of games, 0 or more"},
+        {{"simulate", "special", "--big-end", "2500", "--reg-end", "0"},
+         "korvale-batch: --big-end: no attempt can meet these end conditions within the machine's "
+         "32-bit game counter: one attempt is expected to last "},
+        {{"simulate", "special", "--big-end", "2300", "--seconds", "10"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        // Some 5e8 games an attempt: one in seventy outlasts the counter.
+        {{"simulate", "special", "--big-end", "2200", "--reg-end", "0", "--attempts", "1000"},
+         "korvale-batch: --attempts: "},
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
         {{"simulate", "special", "--log", "/nonexistent-folder/rows.csv", "--attempts", "10"},
@@ -124,6 +143,35 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
     }
 }
 
+// The refusal names the expected games of one attempt: at BIG end 2000 some 23.2 million,
+// growing about 4.65 times for every further 100 games (the ceiling's BIG chance, 1000/65536,
+// in every game past it).
+TEST(BatchRefusalTest, NamesTheExpectedGamesOfOneAttempt) {
+    const Outcome outcome = run({"simulate", "special", "--big-end", "2500", "--reg-end", "0"});
+    EXPECT_EQ(outcome.status, 2);
+    const std::string lead = "expected to last ";
+    const std::size_t at = outcome.err.find(lead);
+    ASSERT_NE(at, std::string::npos) << outcome.err;
+    const double games = std::strtod(outcome.err.c_str() + at + lead.size(), nullptr);
+    EXPECT_NEAR(games / (23.2e6 * std::pow(4.65, 5)), 1.0, 0.03) << outcome.err;
+}
+
+// A run asked for that would take hours is warned of on standard error, and played.
+TEST(BatchRefusalTest, WarnsOfARunLongerThanAnHour) {
+    catchInterrupt();
+    std::raise(SIGINT);  // stops the run at its first look
+    const Outcome outcome = run({"simulate", "special", "--big-end", "2000", "--reg-end", "0",
+                                 "--attempts", "1000000", "--threads", "2", "--format", "json"});
+    clearInterrupt();
+    EXPECT_EQ(outcome.status, 130);
+    EXPECT_EQ(outcome.err.rfind("korvale-batch: warning: ", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find("hours"), std::string::npos) << outcome.err;
+    EXPECT_EQ(run({"simulate", "special", "--big-end", "300", "--attempts", "1000", "--threads",
+                   "1", "--seed", "1"})
+                  .err,
+              "");
+}
+
 // End conditions are read as decimals; the REG end is taken to whole games, halves to even.
 TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
     struct Case {
@@ -134,7 +182,7 @@ TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
     };
     for (const Case& c : std::vector<Case>{{"300.5", "100.5", 300.5, 100},
                                            {"+12", "101.5", 12, 102},
-                                           {"-5", ".5", -5, 0},
+                                           {"5.", ".5", 5, 0},
                                            {"0", "2.5", 0, 2}}) {
         const Outcome outcome =
             run({"simulate", "special", "--attempts", "3", "--threads", "1", "--seed", "1",
@@ -286,37 +334,148 @@ TEST(BatchProgressTest, BarOnlyOnATerminal) {
     EXPECT_EQ(sweep.err.back(), '\r');  // the line is cleared at the end
 }
 
-// Ctrl-C stops a simulation: what was played is printed, marked partial, with status 130.
-TEST(BatchInterruptTest, SigintPrintsThePartialFiguresAndExits130) {
-    int output[2];
-    ASSERT_EQ(pipe(output), 0);
+// Runs korvale-batch with standard output to `outPath`; returns the status and standard error.
+Outcome runWithOutputTo(const std::vector<std::string>& arguments, const std::string& outPath) {
+    int error[2];
+    if (pipe(error) != 0) {
+        return {-1, "", ""};
+    }
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY);
+        dup2(out, STDOUT_FILENO);
+        dup2(error[1], STDERR_FILENO);
+        close(error[0]);
+        std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORVALE_BATCH_PATH, argv.data());
+        _exit(127);
+    }
+    close(error[1]);
+    Outcome outcome{-1, "", ""};
+    char buffer[4096];
+    for (ssize_t got; (got = read(error[0], buffer, sizeof buffer)) > 0;) {
+        outcome.err.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(error[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+// A full disk is never taken for success: every command, and the help, says that standard
+// output (or the log) could not be written, with the system's reason, and exits 1.
+TEST(BatchWriteFailureTest, AFullDiskExits1WithTheReason) {
+    const std::string history = testing::TempDir() + "korvale_full_disk_history.txt";
+    std::ofstream(history) << "BIG 123\nREG 45\nBIG 3\n";
+    const std::string stdoutFull =
+        "korvale-batch: cannot write to standard output: No space left on device\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"exact", "--setting", "2"}, stdoutFull},
+        {{"exact", "--setting", "2", "--format", "json"}, stdoutFull},
+        {{"simulate", "normal", "--games", "100000", "--threads", "1", "--seed", "1"}, stdoutFull},
+        {{"simulate", "special", "--attempts", "20", "--threads", "1", "--seed", "1", "--format",
+          "csv"},
+         stdoutFull},
+        {{"infer", history}, stdoutFull},
+        {{"sweep", "--setting", "1", "--big-ends", "0:100:100", "--reg-ends", "0:0:1"}, stdoutFull},
+        {{"--help"}, stdoutFull},
+        {{"exact", "--help"}, stdoutFull},
+        {{"--version"}, stdoutFull},
+        {{"simulate", "special", "--attempts", "20", "--threads", "1", "--log", "/dev/full"},
+         "korvale-batch: --log: cannot write \"/dev/full\": No space left on device\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const std::string to = message == stdoutFull ? "/dev/full" : "/dev/null";
+        const Outcome outcome = runWithOutputTo(arguments, to);
+        EXPECT_EQ(outcome.status, 1) << testing::PrintToString(arguments);
+        EXPECT_EQ(outcome.err, message) << testing::PrintToString(arguments);
+    }
+    std::remove(history.c_str());
+}
+
+struct Spawned {
+    int status = -1;  // the exit status, -1 when the program did not exit by itself
+    std::string out;
+    double seconds = 0;  // from SIGINT to the end
+};
+
+// Runs korvale-batch with `arguments`, sends SIGINT after `delay` and reads what it printed.
+Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::milliseconds delay) {
+    int output[2];
+    if (pipe(output) != 0) {
+        return {};
+    }
+    const pid_t child = fork();
     if (child == 0) {
         dup2(output[1], STDOUT_FILENO);
         close(output[0]);
-        execl(KORVALE_BATCH_PATH, "korvale-batch", "simulate", "normal", "--seconds", "60",
-              "--threads", "2", "--seed", "3", "--format", "json", nullptr);
+        std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORVALE_BATCH_PATH, argv.data());
         _exit(127);
     }
     close(output[1]);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    std::this_thread::sleep_for(delay);
     kill(child, SIGINT);
-    std::string text;
+    const auto sent = std::chrono::steady_clock::now();
+    Spawned spawned;
     char buffer[4096];
     for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
+        spawned.out.append(buffer, static_cast<std::size_t>(got));
     }
     close(output[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
-    const auto report = nlohmann::json::parse(text);
+    spawned.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    spawned.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return spawned;
+}
+
+// Ctrl-C stops a simulation: what was played is printed, marked partial, with status 130.
+TEST(BatchInterruptTest, SigintPrintsThePartialFiguresAndExits130) {
+    const Spawned spawned = interruptAfter({"simulate", "normal", "--seconds", "60", "--threads",
+                                            "2", "--seed", "3", "--format", "json"},
+                                           std::chrono::milliseconds(700));
+    EXPECT_EQ(spawned.status, 130);
+    const auto report = nlohmann::json::parse(spawned.out);
     EXPECT_TRUE(report["partial"].get<bool>());
     const double games = report["results"][0]["figures"]["games"]["value"];
     EXPECT_GT(games, 0);
     EXPECT_LT(report["timing"]["seconds"].get<double>(), 30.0);
+}
+
+// Every command that works for seconds stops soon after Ctrl-C with status 130, printing
+// either nothing or what it had finished, marked partial.
+TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"exact", "--laws", "--setting", "1", "--big-end", "300", "--reg-end", "100", "--threads",
+         "1"},
+        {"exact", "--laws", "--big-end", "1000", "--reg-end", "0", "--threads", "1"},
+        {"sweep", "--threads", "1"},
+        // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
+        {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
+         "1"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        std::vector<std::string> withFormat = command;
+        withFormat.insert(withFormat.end(), {"--format", "json"});
+        const Spawned spawned = interruptAfter(withFormat, std::chrono::milliseconds(800));
+        const std::string line = testing::PrintToString(command);
+        EXPECT_EQ(spawned.status, 130) << line;
+        EXPECT_LT(spawned.seconds, 2.0) << line;
+        if (!spawned.out.empty()) {
+            EXPECT_TRUE(nlohmann::json::parse(spawned.out)["partial"].get<bool>()) << line;
+        }
+    }
 }
 
 }  // namespace
