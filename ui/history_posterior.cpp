@@ -9,6 +9,7 @@
 #include "analysis/bonus_history_reader.h"
 #include "analysis/machine_model.h"
 #include "analysis/setting_filter.h"
+#include "ui/file_saving.h"
 #include "ui/history_read_message.h"
 #include "ui/posterior_table.h"
 #include "ui/window_numbers.h"
@@ -49,11 +50,16 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
     row->addWidget(trailing_);
     row->addWidget(new QLabel(QStringLiteral("G"), this));
     row->addStretch(1);
-    row->addWidget(open);
-    row->addWidget(go);
+    // The buttons on a line of their own, so that the panel fits beside the main window on a
+    // small screen.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(open);
+    buttons->addWidget(go);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     layout->addLayout(row);
+    layout->addLayout(buttons);
     layout->addWidget(result_);
     layout->addWidget(table_);
     connect(open, &QPushButton::clicked, this, &HistoryPosterior::load);
@@ -71,13 +77,13 @@ void HistoryPosterior::loadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result_->setText(
-            QStringLiteral("ファイル「%1」を開けませんでした。%2").arg(path, file.errorString()));
+            QStringLiteral("ファイル「%1」を開けませんでした。%2").arg(path, failureReason(file.errorString())));
         return;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result_->setText(
-            QStringLiteral("ファイル「%1」を読めませんでした。%2").arg(path, file.errorString()));
+            QStringLiteral("ファイル「%1」を読めませんでした。%2").arg(path, failureReason(file.errorString())));
         return;
     }
     // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.
