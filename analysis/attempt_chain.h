@@ -8,26 +8,31 @@
 // waits for). The end test waits for a = max(X - g, 0) more games without a BIG and for
 // q more games without a REG (q = 0 once REG-free for Y games, or before any REG). Whichever
 // of the two is longer alone matters until the next bonus:
-//   - "BIG countdown" states (a >= q, a >= 1): (mode, a), and a fixes g, so the layer g
-//     holds one value per mode;
-//   - "REG countdown" states (q > a): (mode, q, g), g kept for the ceiling only;
-//   - "first BIG pending" states: (mode, q, g = games so far); q matters only if it can
-//     outlast the BIG countdown that the first BIG starts (q >= X + 2), else it is 0.
-// Every move goes from layer g to g + 1 except a BIG, which goes to layer 0: to the BIG
-// countdown of the next mode (six unknowns Z, carried symbolically as coefficients) or, when
-// the REG countdown outlasts X, to a REG countdown state of layer 0. Those values are found
-// by repeating the pass until they settle: the lowest layers are taken REG countdown by REG
-// countdown (so runs of quick BIGs settle within a pass), and once the passes shrink their
-// error by a steady ratio the rest of the geometric sum is added in one step. From games
-// since BIG >= max(X, ceiling - 1) on every layer is the same (the cap layer), solved as a
-// small fixed point.
+//   - "BIG countdown" states (a >= q, a >= 1): (mode, g);
+//   - "REG countdown" states (q > a): (mode, g, q). Without a bonus q only counts down, so
+//     such a state is a window of q games: the values it reaches are those right after a
+//     REG (q = Y) at the later layers, those right after a BIG (q - 1 left, at layer 0) and
+//     the end. Only the values right after a REG, W(mode, g), are kept per layer; the sum
+//     over the window comes from running sums, a layer at a time;
+//   - "first BIG pending" states: (mode, g = games so far, q); q matters only if it can
+//     outlast the BIG countdown that the first BIG starts (q >= X + 2), else it is 0; the
+//     same windows again.
+// A BIG goes to layer 0: to the BIG countdown of the next mode (six unknowns Z, carried
+// symbolically as coefficients) or, when the REG countdown outlasts X, to a REG countdown
+// state U(mode, q) of layer 0. U follows from the layers above in one sweep up the
+// countdown; the layers above depend on U in turn (a BIG during a REG countdown), so the two
+// are repeated until U settles, each round a few thousand operations. From games since BIG
+// >= max(X, ceiling - 1) on every layer is the same (the cap layer), solved directly.
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <memory>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -51,6 +56,15 @@ struct AffineValue {
             k[j] += other.k[j];
         }
         return *this;
+    }
+    AffineValue& operator-=(const AffineValue& other) {
+        addScaled(other, S(-1));
+        return *this;
+    }
+    AffineValue operator*(S factor) const {
+        AffineValue scaled;
+        scaled.addScaled(*this, factor);
+        return scaled;
     }
     // this += other * factor
     void addScaled(const AffineValue& other, S factor) {
@@ -83,6 +97,81 @@ struct AffineValue {
     }
 };
 
+// Sums over windows of `length` layers, sum(h) = sum_{i < length} f(h, i) e(h + i) with
+// f(h, i) = s(h) s(h + 1) ... s(h + i - 1), taken for h falling one layer at a time. Every
+// layer from `top` on has the top's terms. The layers go in blocks of `length`: a window is
+// the rest of its own block, summed as the layers come, and the start of the block above,
+// summed when that block was done; nothing is ever taken away again, so the sums keep the
+// precision of their terms.
+template <typename S, typename Value, std::size_t modes>
+class WindowSums {
+  public:
+    using Values = std::array<Value, modes>;
+    using Factors = std::array<S, modes>;
+
+    WindowSums(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop)
+        : length_(length),
+          blockTop_(top),
+          blockE_(static_cast<std::size_t>(length)),
+          blockS_(static_cast<std::size_t>(length)),
+          prefix_(static_cast<std::size_t>(length)),
+          prefixProduct_(static_cast<std::size_t>(length)) {
+        std::fill(blockE_.begin(), blockE_.end(), eTop);
+        std::fill(blockS_.begin(), blockS_.end(), sTop);
+        takeBlockAbove();
+        blockTop_ = top;
+    }
+
+    // The layer below the last one: its terms e and factors s; gives the window's sum and
+    // the product of its `length` factors.
+    void add(std::int32_t h, const Values& e, const Factors& s, Values& sum, Factors& product) {
+        if (h < blockTop_ - length_) {
+            takeBlockAbove();
+            blockTop_ -= length_;
+        }
+        const auto at = static_cast<std::size_t>(h - (blockTop_ - length_));
+        blockE_[at] = e;
+        blockS_[at] = s;
+        const auto t = static_cast<std::size_t>(h + length_ - blockTop_);
+        for (std::size_t m = 0; m < modes; ++m) {
+            Value tail = own_[m] * s[m];
+            tail += e[m];
+            own_[m] = tail;
+            ownProduct_[m] *= s[m];
+            sum[m] = own_[m];
+            sum[m].addScaled(prefix_[t][m], ownProduct_[m]);
+            product[m] = ownProduct_[m] * prefixProduct_[t][m];
+        }
+    }
+
+  private:
+    // The block just filled becomes the block above: the sums over its first t layers.
+    void takeBlockAbove() {
+        Values sum{};
+        Factors product;
+        product.fill(S(1));
+        for (std::size_t t = 0; t < blockE_.size(); ++t) {
+            prefix_[t] = sum;
+            prefixProduct_[t] = product;
+            for (std::size_t m = 0; m < modes; ++m) {
+                sum[m].addScaled(blockE_[t][m], product[m]);
+                product[m] *= blockS_[t][m];
+            }
+        }
+        own_ = Values{};
+        ownProduct_.fill(S(1));
+    }
+
+    std::int32_t length_;
+    std::int32_t blockTop_;  // the block being filled holds layers blockTop - length ..
+    std::vector<Values> blockE_;
+    std::vector<Factors> blockS_;
+    std::vector<Values> prefix_;          // [t]: the block above's first t layers
+    std::vector<Factors> prefixProduct_;  // [t]: the product of its first t factors
+    Values own_{};                        // from h to the end of its block
+    Factors ownProduct_{};
+};
+
 template <typename S>
 class AttemptChain {
   public:
@@ -97,36 +186,48 @@ class AttemptChain {
         : model_(model),
           x_(bigEndGames),
           y_(regEndGames),
-          cap_(std::max(bigEndGames, model.ceilingGame - 1)),
+          ceilingLayer_(std::max(model.ceilingGame - 1, 0)),
+          cap_(std::max(bigEndGames, std::max(model.ceilingGame - 1, 0))),
+          wFrom_(std::max(1, bigEndGames - regEndGames + 1)),
           perGame_(perGame),
           countRewards_(countRewards),
           cancel_(cancel) {
         end_.c[0] = atEnd;
-        unitZ_ = {};
         for (std::size_t m = 0; m < modes; ++m) {
             unitZ_[m].k[m] = S(1);
         }
-        postBig_.assign(slots(), Value{});
-        bigMix_.assign(slots(), Value{});
-        lowLayers_.resize(static_cast<std::size_t>(std::clamp(cap_, 0, lowLayerCount)));
-        for (Layer& layer : lowLayers_) {
-            layer.reg.resize(slots());
-            layer.first.resize(slots());
+        const double r = model_.regProbability;
+        ceilingStay_ = perGame_ * (1.0 - r - model_.ceilingBigProbability);
+        for (std::size_t m = 0; m < modes; ++m) {
+            stay_[m] = perGame_ * (1.0 - r - model_.bigProbability[m]);
+            bigToZ_[m] = bigMix(
+                m, [&](std::size_t to) -> const Value& { return x_ >= 1 ? unitZ_[to] : end_; });
         }
-        for (Layer* layer : {&next_, &current_}) {
-            layer->reg.resize(slots());
-            layer->first.resize(slots());
+        stayPowers_.assign(static_cast<std::size_t>(y_ + 1), {});
+        for (std::size_t m = 0; m < modes; ++m) {
+            S power = S(1);
+            for (auto& row : stayPowers_) {
+                row[m] = power;
+                power *= stay_[m];
+            }
         }
+        afterBig_.assign(static_cast<std::size_t>(y_), {});
+        postBig_.assign(static_cast<std::size_t>(y_), {});
+        afterReg_.assign(static_cast<std::size_t>(cap_ + 1), {});
     }
 
     // The two channels at the start of an attempt (mode 0, nothing played).
     std::array<S, 2> solve() {
         const bool reachesBack = y_ >= x_ + 2;  // a REG countdown can outlast a BIG
+        refreshAfterBig(0);
         double previousChange = 0.0;
         double previousRatio = 0.0;
+        int growing = 0;
         for (int pass = 0;; ++pass) {
-            const std::vector<Value> before = postBig_;
-            sweep();
+            stopIfCalledOff(cancel_);
+            const std::vector<Modes> before = postBig_;
+            fillRegCountdowns();
+            fillPostBig();
             if (!reachesBack) {
                 break;
             }
@@ -134,29 +235,41 @@ class AttemptChain {
             if (change <= passTolerance * size) {
                 break;
             }
-            if (pass > maxPasses) {
-                throw std::runtime_error("attempt chain did not settle");
+            // A generating function beyond its radius of convergence: the rounds grow without
+            // end (all their terms are positive there).
+            growing = change > previousChange && previousChange > 0.0 ? growing + 1 : 0;
+            if (!std::isfinite(change) || growing > maxGrowingPasses || pass > maxPasses) {
+                if constexpr (std::is_same_v<S, double>) {
+                    const double infinity = std::numeric_limits<double>::infinity();
+                    return {infinity, infinity};
+                } else {
+                    throw std::runtime_error("attempt chain did not settle");
+                }
             }
-            // The passes shrink the error by a steady ratio once one pattern dominates it;
-            // then the rest of the way is a geometric sum and one step jumps it. The passes
+            // The rounds shrink the error by a steady ratio once one pattern dominates it;
+            // then the rest of the way is a geometric sum and one step jumps it. The rounds
             // after it still decide when the values have settled.
             const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
             if (ratio > 0.0 && ratio < 0.9 && std::abs(ratio - previousRatio) < 0.05 * ratio) {
                 const S jump = S(ratio / (1.0 - ratio));
-                for (std::size_t i = 0; i < postBig_.size(); ++i) {
-                    Value step = postBig_[i];
-                    step.addScaled(before[i], S(-1));
-                    postBig_[i].addScaled(step, jump);
+                for (std::size_t q = 0; q < postBig_.size(); ++q) {
+                    for (std::size_t m = 0; m < modes; ++m) {
+                        Value step = postBig_[q][m];
+                        step -= before[q][m];
+                        postBig_[q][m].addScaled(step, jump);
+                    }
                 }
+                refreshAfterBig(0);
                 previousRatio = 0.0;
                 previousChange = 0.0;
+                growing = 0;
             } else {
                 previousRatio = ratio;
                 previousChange = change;
             }
         }
         const std::array<std::array<S, 2>, modes> z = solveBigCountdownStart();
-        const Value& start = current_.first[index(0, 0)];
+        const Value start = firstBigPendingStart();
         std::array<S, 2> result = start.c;
         for (std::size_t channel = 0; channel < 2; ++channel) {
             for (std::size_t j = 0; j < modes; ++j) {
@@ -168,376 +281,284 @@ class AttemptChain {
 
   private:
     static constexpr std::size_t modes = modeCount;
-    static constexpr double tolerance = 1e-15;
-    // Passes over all layers are the costly part; ten more digits than the figures need.
-    static constexpr double passTolerance = 1e-14;
-    static constexpr int maxPasses = 100000;
-    static constexpr int looseAfterRounds = 1000;
-    // Runs of BIGs (the modes with a BIG in most games) come back to layer 0 within a few
-    // games; repeating the lowest layers until they settle keeps those runs from slowing the
-    // passes over all layers down.
-    static constexpr std::int32_t lowLayerCount = 64;
+    using Modes = std::array<Value, modes>;
+    using Factors = std::array<S, modes>;
+    using Matrix = std::array<std::array<S, modes>, modes>;
+    // Ten more digits than the figures need.
+    static constexpr double passTolerance = 1e-15;
+    static constexpr int maxPasses = 10000;
+    static constexpr int maxGrowingPasses = 30;
 
-    struct Layer {
-        std::array<Value, modes> big{};  // BIG countdown, a = X - g
-        std::vector<Value> reg;          // REG countdown [q][mode]
-        std::vector<Value> first;        // first BIG pending [q][mode]
-    };
-
-    std::size_t slots() const { return static_cast<std::size_t>(y_ + 1) * modes; }
-    static std::size_t index(std::int32_t q, std::size_t m) {
-        return static_cast<std::size_t>(q) * modes + m;
+    double bigChance(std::size_t m, std::int32_t g) const {
+        return g >= ceilingLayer_ ? model_.ceilingBigProbability : model_.bigProbability[m];
     }
-    std::int32_t compress(std::int32_t q) const { return q >= x_ + 2 ? q : 0; }
-
-    // The value right after a BIG that leaves the REG countdown at q, in mode m.
-    const Value& afterBig(std::size_t m, std::int32_t q) const {
-        if (q > x_) {
-            return postBig_[index(q, m)];
+    S stay(std::size_t m, std::int32_t g) const {
+        return g >= ceilingLayer_ ? ceilingStay_ : stay_[m];
+    }
+    Value reward(std::size_t m, std::int32_t g) const {
+        Value value;
+        if (countRewards_) {
+            value.c[0] = S(1);
+            value.c[1] = S(bigChance(m, g));
         }
-        return x_ >= 1 ? unitZ_[m] : end_;
+        return value;
     }
-    // Row q of the table of what follows a BIG from each mode, the REG countdown left at q.
-    void refreshBigMix(std::int32_t q) {
-        for (std::size_t m = 0; m < modes; ++m) {
-            bigMix_[index(q, m)] = bigMix(m, q);
-        }
-    }
-    void refreshAllBigMix() {
-        for (std::int32_t q = 0; q <= y_; ++q) {
-            refreshBigMix(q);
-        }
-    }
-    const Value& mixedBig(std::size_t m, std::int32_t q) const { return bigMix_[index(q, m)]; }
 
-    Value bigMix(std::size_t m, std::int32_t q) const {
+    template <typename Lookup>
+    Value bigMix(std::size_t m, Lookup lookup) const {
         Value mix;
         for (std::size_t to = 0; to < modes; ++to) {
             const double w = model_.bigNextMode[m][to];
-            if (w != 0.0) {
-                mix.addScaled(afterBig(to, q), S(w));
-            }
-        }
-        return mix;
-    }
-    template <typename Lookup>
-    Value regMix(std::size_t m, Lookup lookup) const {
-        Value mix;
-        for (std::size_t to = 0; to < modes; ++to) {
-            const double w = model_.regNextMode[m][to];
             if (w != 0.0) {
                 mix.addScaled(lookup(to), S(w));
             }
         }
         return mix;
     }
-
-    // w + perGame * (r * reg + b * big + (1 - r - b) * none)
-    Value step(double big, const Value& onReg, const Value& onBig, const Value& onNone) const {
-        const double r = model_.regProbability;
-        Value value;
-        if (countRewards_) {
-            value.c[0] = S(1);
-            value.c[1] = S(big);
+    Modes regMix(const Modes& values) const {
+        Modes mix{};
+        for (std::size_t m = 0; m < modes; ++m) {
+            for (std::size_t to = 0; to < modes; ++to) {
+                const double w = model_.regNextMode[m][to];
+                if (w != 0.0) {
+                    mix[m].addScaled(values[to], S(w));
+                }
+            }
         }
-        value.addScaled(onReg, perGame_ * r);
-        value.addScaled(onBig, perGame_ * big);
-        value.addScaled(onNone, perGame_ * (1.0 - r - big));
+        return mix;
+    }
+
+    // afterBig_[q][m]: what follows a BIG from mode m that leaves the REG countdown at q, for
+    // q >= from.
+    void refreshAfterBig(std::int32_t from) {
+        for (std::int32_t q = from; q < y_; ++q) {
+            refreshAfterBigAt(q);
+        }
+    }
+    void refreshAfterBigAt(std::int32_t q) {
+        const auto at = static_cast<std::size_t>(q);
+        for (std::size_t m = 0; m < modes; ++m) {
+            afterBig_[at][m] =
+                q > x_ ? bigMix(m, [&](std::size_t to) -> const Value& { return postBig_[at][to]; })
+                       : bigToZ_[m];
+        }
+    }
+
+    // The BIG part of windows over the top `length` rows of afterBig_ (q = Y-1 down to
+    // Y-length), started at layer h: the games before the ceiling at the mode's own chance,
+    // the rest at the ceiling's. `top[n]` sums the first n games before the ceiling,
+    // `ceiling[j]` j games at the ceiling from row j-1 down.
+    struct BigParts {
+        std::vector<Modes> top;
+        std::vector<Modes> ceiling;
+    };
+    BigParts bigParts(std::int32_t length, std::int32_t lowestRow) const {
+        BigParts parts{std::vector<Modes>(static_cast<std::size_t>(length + 1)),
+                       std::vector<Modes>(static_cast<std::size_t>(y_ + 1))};
+        for (std::size_t m = 0; m < modes; ++m) {
+            const S big = perGame_ * model_.bigProbability[m];
+            for (std::int32_t n = 1; n <= length; ++n) {
+                const auto at = static_cast<std::size_t>(n);
+                parts.top[at][m] = parts.top[at - 1][m];
+                parts.top[at][m].addScaled(afterBig_[static_cast<std::size_t>(y_ - n)][m],
+                                           big * stayPowers_[at - 1][m]);
+            }
+            const S ceilingBig = perGame_ * model_.ceilingBigProbability;
+            for (std::int32_t j = lowestRow + 1; j <= y_; ++j) {
+                const auto at = static_cast<std::size_t>(j);
+                Value value = parts.ceiling[at - 1][m] * ceilingStay_;
+                value.addScaled(afterBig_[at - 1][m], ceilingBig);
+                parts.ceiling[at][m] = value;
+            }
+        }
+        return parts;
+    }
+    // The BIG part of a window of `length` games from layer h whose rows end at Y - length.
+    Value bigPart(const BigParts& parts, std::size_t m, std::int32_t h, std::int32_t length) const {
+        const std::int32_t before = std::clamp(ceilingLayer_ - h, 0, length);
+        Value value = parts.top[static_cast<std::size_t>(before)][m];
+        value.addScaled(parts.ceiling[static_cast<std::size_t>(y_ - before)][m],
+                        stayPowers_[static_cast<std::size_t>(before)][m]);
         return value;
     }
 
-    double bigChance(std::size_t m, std::int32_t g) const {
-        return g + 1 >= model_.ceilingGame ? model_.ceilingBigProbability
-                                           : model_.bigProbability[m];
+    // Solves v = rhs + factor * (REG mix of v) over the modes.
+    Modes solveRegLoop(S factor, Modes rhs) const {
+        Matrix system{};
+        for (std::size_t m = 0; m < modes; ++m) {
+            for (std::size_t to = 0; to < modes; ++to) {
+                system[m][to] = (m == to ? S(1) : S(0)) - factor * model_.regNextMode[m][to];
+            }
+        }
+        solveInPlace(system, rhs);
+        return rhs;
     }
 
-    void sweep() {
-        refreshAllBigMix();
-        Layer* next = &next_;
-        Layer* current = &current_;
-        solveCapLayer(*next);
-        const auto low = static_cast<std::int32_t>(lowLayers_.size());
-        for (std::int32_t g = cap_ - 1; g >= low; --g) {
-            stopIfCalledOff(cancel_);
-            fillLayer(g, *next, *current);
-            std::swap(next, current);
+    // sum_{i < n} stay^i and stay^n.
+    static std::pair<S, S> geometric(S stay, std::int32_t n) {
+        S sum = S(0);
+        S power = S(1);
+        for (std::int32_t i = 0; i < n; ++i) {
+            sum += power;
+            power *= stay;
         }
-        if (low == 0) {
-            current_ = *next;
+        return {sum, power};
+    }
+
+    // The values right after a REG at every layer from wFrom on, where the REG countdown
+    // outlasts the BIG countdown: windows of Y games.
+    void fillRegCountdowns() {
+        if (y_ < 1) {
             return;
         }
-        if (y_ < x_ + 2) {
-            // No REG countdown outlasts a BIG's: one pass over the layers is exact.
-            for (std::int32_t g = low - 1; g >= 0; --g) {
-                const auto at = static_cast<std::size_t>(g);
-                fillLayer(g, g == low - 1 ? *next : lowLayers_[at + 1], lowLayers_[at]);
-            }
-        } else {
-            for (int round = 0;; ++round) {
-                stopIfCalledOff(cancel_);
-                const Layer before = lowLayers_[0];
-                fillLowLayers(*next);
-                if (round > 0 && sameLayer(before, lowLayers_[0])) {
-                    break;
-                }
-                if (round > maxPasses) {
-                    throw std::runtime_error("attempt chain did not settle");
-                }
-            }
-        }
-        refreshAllBigMix();
-        current_ = lowLayers_[0];
-    }
-
-    // Layers 0 .. low-1 taken REG countdown by REG countdown: a BIG leads to layer 0 with a
-    // lower countdown, whose values this order has already renewed, so runs of BIGs cost no
-    // extra rounds; only a REG (back to the full countdown) waits for the next round.
-    void fillLowLayers(const Layer& above) {
-        const auto low = static_cast<std::int32_t>(lowLayers_.size());
-        auto layerAbove = [&](std::int32_t g) -> const Layer& {
-            return g + 1 == low ? above : lowLayers_[static_cast<std::size_t>(g + 1)];
-        };
-        auto layerAt = [&](std::int32_t g) -> Layer& {
-            return lowLayers_[static_cast<std::size_t>(g)];
-        };
-        const std::int32_t firstAfterReg = compress(y_);
-        std::vector<std::array<Value, modes>> regToReg(static_cast<std::size_t>(low));
-        std::vector<std::array<Value, modes>> regToFirst(static_cast<std::size_t>(low));
-        auto refreshRegToReg = [&](std::int32_t g) {
-            const Layer& next = layerAbove(g);
-            if (y_ > std::max(x_ - g - 1, 0)) {
-                for (std::size_t m = 0; m < modes; ++m) {
-                    regToReg[static_cast<std::size_t>(g)][m] = regMix(
-                        m, [&](std::size_t to) -> const Value& { return next.reg[index(y_, to)]; });
-                }
-            }
-        };
-        auto refreshRegToFirst = [&](std::int32_t g) {
-            const Layer& next = layerAbove(g);
-            for (std::size_t m = 0; m < modes; ++m) {
-                regToFirst[static_cast<std::size_t>(g)][m] =
-                    regMix(m, [&](std::size_t to) -> const Value& {
-                        return next.first[index(firstAfterReg, to)];
-                    });
-            }
-        };
-        for (std::int32_t g = 0; g < low; ++g) {
-            refreshRegToReg(g);
-            refreshRegToFirst(g);
-        }
-        for (std::int32_t q = 1; q <= y_; ++q) {
-            for (std::int32_t g = low - 1; g >= 0; --g) {
-                if (q <= std::max(x_ - g, 0)) {
-                    continue;
-                }
-                if (q == y_) {
-                    refreshRegToReg(g);
-                }
-                const Layer& next = layerAbove(g);
-                for (std::size_t m = 0; m < modes; ++m) {
-                    const Value& onNone = q - 1 == 0 ? end_ : next.reg[index(q - 1, m)];
-                    Value& value = layerAt(g).reg[index(q, m)];
-                    value = step(bigChance(m, g), regToReg[static_cast<std::size_t>(g)][m],
-                                 mixedBig(m, q - 1), onNone);
-                    if (g == 0) {
-                        postBig_[index(q, m)] = value;
-                    }
-                }
-            }
-            refreshBigMix(q);
-        }
-        for (std::int32_t g = std::min(low, x_) - 1; g >= 0; --g) {
-            fillBigCountdown(g, layerAbove(g), regToReg[static_cast<std::size_t>(g)], layerAt(g));
-        }
-        auto fillFirst = [&](std::int32_t q) {
-            for (std::int32_t g = low - 1; g >= 0; --g) {
-                if (q == firstAfterReg) {
-                    refreshRegToFirst(g);
-                }
-                const Layer& next = layerAbove(g);
-                for (std::size_t m = 0; m < modes; ++m) {
-                    layerAt(g).first[index(q, m)] =
-                        step(bigChance(m, g), regToFirst[static_cast<std::size_t>(g)][m],
-                             mixedBig(m, q == 0 ? 0 : q - 1),
-                             next.first[index(q == 0 ? 0 : compress(q - 1), m)]);
-                }
-            }
-        };
-        fillFirst(0);
-        for (std::int32_t q = x_ + 2; q <= y_; ++q) {
-            fillFirst(q);
-        }
-    }
-
-    bool sameLayer(const Layer& before, const Layer& after) const {
-        double change = 0.0;
-        double size = 1.0;
-        auto compare = [&](const Value& old, const Value& now) {
-            change = std::max(change, now.largestChangeFrom(old));
-            size = std::max(size, now.largestPart());
-        };
+        const double r = model_.regProbability;
+        const BigParts parts = bigParts(y_, 0);
+        const auto [sum, power] = geometric(ceilingStay_, y_);
+        // The cap layer: every window of it is the same.
+        Modes rhs{};
         for (std::size_t m = 0; m < modes; ++m) {
-            compare(before.big[m], after.big[m]);
+            rhs[m] = reward(m, cap_) * sum;
+            rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
+            rhs[m].addScaled(end_, power);
         }
-        for (std::size_t i = 0; i < after.reg.size(); ++i) {
-            compare(before.reg[i], after.reg[i]);
-            compare(before.first[i], after.first[i]);
+        const Modes capValues = solveRegLoop(perGame_ * r * sum, rhs);
+        afterReg_[static_cast<std::size_t>(cap_)] = capValues;
+        Modes eTop = regMix(capValues);
+        for (std::size_t m = 0; m < modes; ++m) {
+            eTop[m] = eTop[m] * (perGame_ * r);
+            eTop[m] += reward(m, cap_);
         }
-        return change <= tolerance * size;
+        Factors sTop;
+        sTop.fill(ceilingStay_);
+        WindowSums<S, Value, modes> windows(y_, cap_, eTop, sTop);
+        Modes windowSum;
+        Factors product;
+        for (std::int32_t h = cap_ - 1; h >= wFrom_; --h) {
+            if ((h & 255) == 0) {
+                stopIfCalledOff(cancel_);
+            }
+            Modes e = regMix(afterReg_[static_cast<std::size_t>(h + 1)]);
+            Factors s;
+            for (std::size_t m = 0; m < modes; ++m) {
+                e[m] = e[m] * (perGame_ * r);
+                e[m] += reward(m, h);
+                s[m] = stay(m, h);
+            }
+            windows.add(h, e, s, windowSum, product);
+            Modes& values = afterReg_[static_cast<std::size_t>(h)];
+            for (std::size_t m = 0; m < modes; ++m) {
+                values[m] = windowSum[m];
+                values[m] += bigPart(parts, m, h, y_);
+                values[m].addScaled(end_, product[m]);
+            }
+        }
     }
 
-    // The largest change of the layer-0 REG countdown values since `before`, and their size.
-    std::pair<double, double> changeFrom(const std::vector<Value>& before) const {
+    // The REG countdown states right after a BIG (layer 0, q = X+1 .. Y-1), q rising so that
+    // a BIG within the countdown finds the lower countdowns already renewed.
+    void fillPostBig() {
+        if (y_ < x_ + 2) {
+            return;
+        }
+        const double r = model_.regProbability;
+        const bool beforeCeiling = y_ - 1 <= ceilingLayer_;
+        Modes prefix{};  // sum_{k < q} f(0, k) e(k)
+        Modes bigs{};    // sum_{k < q} f(0, k) z b(k) afterBig(q - 1 - k), before the ceiling
+        Factors product;
+        product.fill(S(1));
+        for (std::int32_t q = 1; q < y_; ++q) {
+            const std::int32_t g = q - 1;
+            const Modes mixed = regMix(afterReg_[static_cast<std::size_t>(std::min(q, cap_))]);
+            for (std::size_t m = 0; m < modes; ++m) {
+                Value e = mixed[m] * (perGame_ * r);
+                e += reward(m, g);
+                prefix[m].addScaled(e, product[m]);
+                product[m] *= stay(m, g);
+                if (beforeCeiling) {
+                    Value value = bigs[m] * stay_[m];
+                    value.addScaled(afterBig_[static_cast<std::size_t>(g)][m],
+                                    perGame_ * model_.bigProbability[m]);
+                    bigs[m] = value;
+                }
+            }
+            if (q <= x_) {
+                continue;
+            }
+            Modes& values = postBig_[static_cast<std::size_t>(q)];
+            for (std::size_t m = 0; m < modes; ++m) {
+                values[m] = prefix[m];
+                values[m] += beforeCeiling ? bigs[m] : bigsPastCeiling(m, q);
+                values[m].addScaled(end_, product[m]);
+            }
+            refreshAfterBigAt(q);
+        }
+    }
+    // The same BIG part when the countdown reaches the ceiling (hand-built models only).
+    Value bigsPastCeiling(std::size_t m, std::int32_t q) const {
+        Value value;
+        S reach = S(1);
+        for (std::int32_t k = 0; k < q; ++k) {
+            value.addScaled(afterBig_[static_cast<std::size_t>(q - 1 - k)][m],
+                            reach * perGame_ * bigChance(m, k));
+            reach *= stay(m, k);
+        }
+        return value;
+    }
+
+    // The largest change of the post-BIG values since `before`, and their size.
+    std::pair<double, double> changeFrom(const std::vector<Modes>& before) const {
         double change = 0.0;
         double size = 1.0;
-        for (std::size_t i = 0; i < postBig_.size(); ++i) {
-            change = std::max(change, postBig_[i].largestChangeFrom(before[i]));
-            size = std::max(size, postBig_[i].largestPart());
+        for (std::size_t q = 0; q < postBig_.size(); ++q) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                change = std::max(change, postBig_[q][m].largestChangeFrom(before[q][m]));
+                size = std::max(size, postBig_[q][m].largestPart());
+            }
         }
         return {change, size};
     }
 
-    // BIG countdown states of layer g < X (a = X - g games still to go).
-    void fillBigCountdown(std::int32_t g, const Layer& next,
-                          const std::array<Value, modes>& regToRegCountdown, Layer& layer) {
-        const std::int32_t a = x_ - g;
-        for (std::size_t m = 0; m < modes; ++m) {
-            const Value& onNone = a - 1 == 0 ? end_ : next.big[m];
-            Value onReg;
-            if (a - 1 >= y_) {
-                onReg = a - 1 == 0 ? end_ : regMix(m, [&](std::size_t to) -> const Value& {
-                    return next.big[to];
-                });
-            } else {
-                onReg = regToRegCountdown[m];
-            }
-            layer.big[m] = step(bigChance(m, g), onReg, mixedBig(m, 0), onNone);
-        }
-    }
-
-    void fillLayer(std::int32_t g, const Layer& next, Layer& layer) {
-        const std::int32_t a = std::max(x_ - g, 0);
-        // BIG chances before the ceiling; precomputed mixes of what follows a REG.
-        std::array<Value, modes> regToRegCountdown{};
-        std::array<Value, modes> regToFirst{};
-        const std::int32_t firstAfterReg = compress(y_);
-        for (std::size_t m = 0; m < modes; ++m) {
-            if (y_ >= 1 && y_ > std::max(a - 1, 0)) {
-                regToRegCountdown[m] = regMix(
-                    m, [&](std::size_t to) -> const Value& { return next.reg[index(y_, to)]; });
-            }
-            regToFirst[m] = regMix(m, [&](std::size_t to) -> const Value& {
-                return next.first[index(firstAfterReg, to)];
-            });
-        }
-        if (g < x_) {
-            fillBigCountdown(g, next, regToRegCountdown, layer);
-        }
-        // REG countdown states, q ascending so that layer 0 can use its own fresh values.
-        for (std::int32_t q = std::max(a + 1, 1); q <= y_; ++q) {
-            for (std::size_t m = 0; m < modes; ++m) {
-                const double big = bigChance(m, g);
-                const Value& onNone = q - 1 == 0 ? end_ : next.reg[index(q - 1, m)];
-                Value& value = layer.reg[index(q, m)];
-                value = step(big, regToRegCountdown[m], mixedBig(m, q - 1), onNone);
-                if (g == 0) {
-                    postBig_[index(q, m)] = value;
-                }
-            }
-            if (g == 0) {
-                refreshBigMix(q);  // the next q's BIGs already see this one's fresh values
-            }
-        }
-        for (std::size_t m = 0; m < modes; ++m) {
-            const double big = bigChance(m, g);
-            layer.first[index(0, m)] =
-                step(big, regToFirst[m], mixedBig(m, 0), next.first[index(0, m)]);
-            for (std::int32_t q = x_ + 2; q <= y_; ++q) {
-                layer.first[index(q, m)] = step(big, regToFirst[m], mixedBig(m, q - 1),
-                                                next.first[index(compress(q - 1), m)]);
-            }
-        }
-    }
-
-    // Games since BIG >= cap: the ceiling holds and the BIG countdown is over, so the layer
-    // leads to itself. Its values are found by repeating the layer until they settle; each
-    // round only carries the chance of a REG before the end or a BIG, well below one.
-    void solveCapLayer(Layer& layer) {
-        const double big = model_.ceilingBigProbability;
-        const double r = model_.regProbability;
-        const std::int32_t firstAfterReg = compress(y_);
-        for (int round = 0;; ++round) {
-            stopIfCalledOff(cancel_);
-            double change = 0.0;
-            double size = 1.0;
-            std::array<Value, modes> regToRegCountdown{};
-            std::array<Value, modes> regToFirst{};
-            for (std::size_t m = 0; m < modes; ++m) {
-                if (y_ >= 1) {
-                    regToRegCountdown[m] = regMix(m, [&](std::size_t to) -> const Value& {
-                        return layer.reg[index(y_, to)];
-                    });
-                }
-                regToFirst[m] = regMix(m, [&](std::size_t to) -> const Value& {
-                    return layer.first[index(firstAfterReg, to)];
-                });
-            }
-            auto settle = [&](Value& slot, const Value& value) {
-                change = std::max(change, value.largestChangeFrom(slot));
-                size = std::max(size, value.largestPart());
-                slot = value;
-            };
-            for (std::int32_t q = 1; q <= y_; ++q) {
-                for (std::size_t m = 0; m < modes; ++m) {
-                    const Value& onNone = q - 1 == 0 ? end_ : layer.reg[index(q - 1, m)];
-                    settle(layer.reg[index(q, m)],
-                           step(big, regToRegCountdown[m], mixedBig(m, q - 1), onNone));
-                    if (cap_ == 0) {
-                        postBig_[index(q, m)] = layer.reg[index(q, m)];
-                    }
-                }
-            }
-            for (std::size_t m = 0; m < modes; ++m) {
-                // A game without a bonus keeps this state: solve that loop directly.
-                Value loopFree = step(big, regToFirst[m], mixedBig(m, 0), Value{});
-                const S stay = S(1) - perGame_ * (1.0 - r - big);
-                Value value;
-                value.addScaled(loopFree, S(1) / stay);
-                settle(layer.first[index(0, m)], value);
-                for (std::int32_t q = x_ + 2; q <= y_; ++q) {
-                    settle(layer.first[index(q, m)], step(big, regToFirst[m], mixedBig(m, q - 1),
-                                                          layer.first[index(compress(q - 1), m)]));
-                }
-            }
-            // Rounding can keep a few solves (on the unit circle) just above the strict
-            // tolerance; after many rounds the passes' tolerance is enough.
-            if (change <= tolerance * size ||
-                (round >= looseAfterRounds && change <= passTolerance * size)) {
-                break;
-            }
-            if (round > maxPasses) {
-                throw std::runtime_error("ceiling layer did not settle");
-            }
-        }
-    }
-
-    // Z_m = value of the BIG countdown's start in mode m, which the values of layer 0 give in
-    // terms of Z itself.
+    // Z_m = value of the BIG countdown's start in mode m, which the BIG countdown layers give
+    // in terms of Z itself.
     std::array<std::array<S, 2>, modes> solveBigCountdownStart() const {
         std::array<std::array<S, 2>, modes> z{};
         if (x_ < 1) {
             return z;
         }
-        std::array<std::array<S, modes>, modes> system{};
+        const double r = model_.regProbability;
+        // After a REG at layer h: the REG countdown, or the BIG countdown if that is longer.
+        Modes next{};  // layer g + 1
+        for (std::int32_t g = x_ - 1; g >= 0; --g) {
+            const std::int32_t h = g + 1;
+            Modes regTo;
+            if (y_ > x_ - h) {
+                regTo = regMix(afterReg_[static_cast<std::size_t>(h)]);
+            } else if (x_ - h == 0) {
+                regTo.fill(end_);
+            } else {
+                regTo = regMix(next);
+            }
+            Modes layer;
+            for (std::size_t m = 0; m < modes; ++m) {
+                const double big = bigChance(m, g);
+                Value value = reward(m, g);
+                value.addScaled(regTo[m], perGame_ * r);
+                value.addScaled(bigToZ_[m], perGame_ * big);
+                value.addScaled(h < x_ ? next[m] : end_, perGame_ * (1.0 - r - big));
+                layer[m] = value;
+            }
+            next = layer;
+        }
+        Matrix system{};
         for (std::size_t m = 0; m < modes; ++m) {
             for (std::size_t j = 0; j < modes; ++j) {
-                system[m][j] = (m == j ? S(1) : S(0)) - current_.big[m].k[j];
+                system[m][j] = (m == j ? S(1) : S(0)) - next[m].k[j];
             }
         }
         for (std::size_t channel = 0; channel < 2; ++channel) {
             std::array<S, modes> column{};
             for (std::size_t m = 0; m < modes; ++m) {
-                column[m] = current_.big[m].c[channel];
+                column[m] = next[m].c[channel];
             }
             solveInPlace(system, column);
             for (std::size_t m = 0; m < modes; ++m) {
@@ -547,20 +568,117 @@ class AttemptChain {
         return z;
     }
 
+    // The first BIG pending, from layer cap down to the attempt's start: F(g) with the REG
+    // countdown of no account, and after a REG Phi(g), which waits Y - X - 1 games (windows
+    // again) before the REG countdown stops mattering.
+    Value firstBigPendingStart() const {
+        const double r = model_.regProbability;
+        const std::int32_t length = y_ - x_ - 1;
+        const S ceilingBig = perGame_ * model_.ceilingBigProbability;
+        // The cap layer: F = (reward + z r mix(Phi) + z b afterBig0) / (1 - stay), and Phi
+        // waits `length` games of the cap layer before it becomes F.
+        Modes loopFree;
+        for (std::size_t m = 0; m < modes; ++m) {
+            loopFree[m] = reward(m, cap_);
+            loopFree[m].addScaled(bigToZ_[m], ceilingBig);
+        }
+        const S leave = S(1) / (S(1) - ceilingStay_);
+        BigParts parts;
+        Modes capPhi;
+        if (length <= 0) {
+            Modes rhs;
+            for (std::size_t m = 0; m < modes; ++m) {
+                rhs[m] = loopFree[m] * leave;
+            }
+            capPhi = solveRegLoop(perGame_ * r * leave, rhs);
+        } else {
+            parts = bigParts(length, x_ + 1);
+            const auto [sum, power] = geometric(ceilingStay_, length);
+            Modes rhs;
+            for (std::size_t m = 0; m < modes; ++m) {
+                rhs[m] = reward(m, cap_) * sum;
+                rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
+                rhs[m].addScaled(loopFree[m], power * leave);
+            }
+            capPhi = solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
+        }
+        std::vector<Modes> first(static_cast<std::size_t>(cap_ + 1));
+        Modes capRegTo = regMix(capPhi);
+        for (std::size_t m = 0; m < modes; ++m) {
+            first[static_cast<std::size_t>(cap_)][m] = loopFree[m] * leave;
+            first[static_cast<std::size_t>(cap_)][m].addScaled(capRegTo[m], perGame_ * r * leave);
+        }
+        if (cap_ == 0) {
+            return first[0][0];
+        }
+        Modes phi = capPhi;  // layer h + 1
+        std::unique_ptr<WindowSums<S, Value, modes>> windows;
+        if (length > 0) {
+            Modes eTop;
+            for (std::size_t m = 0; m < modes; ++m) {
+                eTop[m] = capRegTo[m] * (perGame_ * r);
+                eTop[m] += reward(m, cap_);
+            }
+            Factors sTop;
+            sTop.fill(ceilingStay_);
+            windows = std::make_unique<WindowSums<S, Value, modes>>(length, cap_, eTop, sTop);
+        }
+        Modes windowSum;
+        Factors product;
+        for (std::int32_t h = cap_ - 1; h >= 0; --h) {
+            if ((h & 255) == 0) {
+                stopIfCalledOff(cancel_);
+            }
+            const Modes regTo = regMix(phi);
+            const Modes& above = first[static_cast<std::size_t>(h + 1)];
+            Modes& here = first[static_cast<std::size_t>(h)];
+            Modes e;
+            Factors s;
+            for (std::size_t m = 0; m < modes; ++m) {
+                const double big = bigChance(m, h);
+                e[m] = regTo[m] * (perGame_ * r);
+                e[m] += reward(m, h);
+                s[m] = stay(m, h);
+                here[m] = e[m];
+                here[m].addScaled(bigToZ_[m], perGame_ * big);
+                here[m].addScaled(above[m], s[m]);
+            }
+            if (h == 0) {
+                break;
+            }
+            if (length <= 0) {
+                phi = here;
+                continue;
+            }
+            windows->add(h, e, s, windowSum, product);
+            const auto after = static_cast<std::size_t>(std::min(h + length, cap_));
+            for (std::size_t m = 0; m < modes; ++m) {
+                phi[m] = windowSum[m];
+                phi[m] += bigPart(parts, m, h, length);
+                phi[m].addScaled(first[after][m], product[m]);
+            }
+        }
+        return first[0][0];
+    }
+
     const MachineModel& model_;
     std::int32_t x_;
     std::int32_t y_;
+    std::int32_t ceilingLayer_;  // the first layer (games since BIG) at the ceiling's chance
     std::int32_t cap_;
+    std::int32_t wFrom_;  // the lowest layer whose values after a REG are REG countdowns
     S perGame_;
     bool countRewards_;
     const std::atomic<bool>* cancel_;
     Value end_;
-    std::array<Value, modes> unitZ_{};
-    std::vector<Value> postBig_;    // REG countdown states of layer 0 [q][mode]
-    std::vector<Value> bigMix_;     // what follows a BIG [q][mode]
-    std::vector<Layer> lowLayers_;  // layers 0 .. lowLayerCount-1, repeated within a pass
-    Layer next_;
-    Layer current_;
+    Modes unitZ_{};
+    Modes bigToZ_{};  // what follows a BIG that leaves the REG countdown of no account
+    Factors stay_{};  // perGame * chance of a game without a bonus, before the ceiling
+    S ceilingStay_{};
+    std::vector<Factors> stayPowers_;  // [i][m] = stay_[m]^i, i <= Y
+    std::vector<Modes> afterBig_;      // [q][mode], q < Y
+    std::vector<Modes> postBig_;       // REG countdown states of layer 0 [q][mode]
+    std::vector<Modes> afterReg_;      // values right after a REG [layer][mode]
 };
 
 }  // namespace korvale
