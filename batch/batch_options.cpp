@@ -18,13 +18,51 @@
 namespace korvale {
 namespace {
 
+// A text typed by the user as it can be shown on a terminal: bytes that are not UTF-8, and
+// control characters, as \xNN.
+std::string printable(std::string_view text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // The length of a well-formed UTF-8 sequence starting here, 0 if none.
+        std::size_t length = byte < 0x80                    ? 1
+                             : byte >= 0xC2 && byte <= 0xDF ? 2
+                             : byte >= 0xE0 && byte <= 0xEF ? 3
+                             : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                                            : 0;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned next =
+                i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0U;
+            const bool second = k == 1;
+            const unsigned low = second && byte == 0xE0   ? 0xA0
+                                 : second && byte == 0xF0 ? 0x90
+                                                          : 0x80;
+            const unsigned high = second && byte == 0xED   ? 0x9F
+                                  : second && byte == 0xF4 ? 0x8F
+                                                           : 0xBF;
+            if (next < low || next > high) {
+                length = 0;
+                break;
+            }
+        }
+        if (length == 0 || (length == 1 && (byte < 0x20 || byte == 0x7F))) {
+            shown += fmt::format("\\x{:02X}", byte);
+            ++i;
+            continue;
+        }
+        shown.append(text.substr(i, length));
+        i += length;
+    }
+    return shown;
+}
+
 [[noreturn]] void fail(std::string_view option, const std::string& message) {
     throw OptionError(fmt::format("korvale-batch: {}: {}", option, message));
 }
 
 [[noreturn]] void badValue(std::string_view option, std::string_view expected,
                            std::string_view text) {
-    fail(option, fmt::format("expected {}, got \"{}\"", expected, text));
+    fail(option, fmt::format("expected {}, got \"{}\"", expected, printable(text)));
 }
 
 // A whole number written as plain digits, within [low, high].
@@ -70,7 +108,7 @@ void readRange(std::string_view option, const std::string& text, std::int32_t la
                std::int32_t& first, std::int32_t& last, std::int32_t& step) {
     const std::string expected = fmt::format(
         "FIRST:LAST:STEP with 0 <= FIRST <= LAST <= {}, "
-        "STEP 1 or more, such as 0:1000:50",
+        "STEP 1 to 2147483647, such as 0:1000:50",
         largest);
     const std::size_t colon1 = text.find(':');
     const std::size_t colon2 = colon1 == std::string::npos ? colon1 : text.find(':', colon1 + 1);
@@ -161,16 +199,17 @@ void addPlayOptions(CLI::App& command, RawOptions& raw) {
     addFormat(command, raw);
 }
 
-void addEndConditions(CLI::App& command, RawOptions& raw, const std::string& note) {
+void addEndConditions(CLI::App& command, RawOptions& raw, const std::string& bigNote,
+                      const std::string& regNote) {
     command
         .add_option("--big-end", raw.bigEnd,
-                    "an attempt ends at least X games after its last BIG" + note)
+                    "an attempt ends at least X games after its last BIG" + bigNote)
         ->type_name("X");
     command
         .add_option("--reg-end", raw.regEnd,
                     "and, once it has had a REG, at least Y games after its last REG (a decimal "
                     "is rounded to the nearest whole game, halves to even)" +
-                        note)
+                        regNote)
         ->type_name("Y");
 }
 
@@ -194,12 +233,14 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         o.settingGiven = true;
     }
     if (given("--games")) {
-        o.games = readWhole<std::int64_t>("--games", raw.games, 1, INT64_MAX / 4,
-                                          "a whole number of games, 1 or more");
+        o.games =
+            readWhole<std::int64_t>("--games", raw.games, 1, INT64_MAX / 4,
+                                    fmt::format("a whole number of games, 1 to {}", INT64_MAX / 4));
     }
     if (given("--attempts")) {
-        o.attempts = readWhole<std::int64_t>("--attempts", raw.attempts, 1, INT64_MAX / 4,
-                                             "a whole number of attempts, 1 or more");
+        o.attempts = readWhole<std::int64_t>(
+            "--attempts", raw.attempts, 1, INT64_MAX / 4,
+            fmt::format("a whole number of attempts, 1 to {}", INT64_MAX / 4));
     }
     if (given("--seconds")) {
         const std::string_view expected = "a number of seconds above 0, such as 10 or 2.5";
@@ -227,9 +268,10 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
             o.end.regEnd = toInt32HalfEven(regEnd);
         } catch (const RuntimeError&) {
             fail("--reg-end", fmt::format("\"{}\" is beyond the 32-bit game counter (at most {})",
-                                          raw.regEnd, INT32_MAX));
+                                          printable(raw.regEnd), INT32_MAX));
         }
         o.endGiven = true;
+        o.regEndGiven = true;
     }
     if (given("--threads")) {
         o.threads = readWhole<int>("--threads", raw.threads, 1, maxThreads,
@@ -347,9 +389,95 @@ void checkCombinations(BatchOptions& o) {
         // cannot outlast the BIG's.
         const double bigGames = o.end.bigEnd <= 0.0 ? 0.0 : std::ceil(o.end.bigEnd);
         if (o.end.regEnd > bigGames + 1.0) {
-            fail("--laws", "the laws of an attempt need a REG end of at most the BIG end + 1");
+            fail("--laws",
+                 fmt::format("the laws of an attempt need a REG end of at most the BIG end + 1, "
+                             "and the REG end is {}{}",
+                             o.end.regEnd, o.regEndGiven ? "" : " (the default: give --reg-end)"));
         }
     }
+}
+
+// The command the parse got to: the program, or the deepest subcommand named.
+const CLI::App* deepestCommand(const CLI::App& app) {
+    const CLI::App* command = &app;
+    for (bool deeper = true; deeper;) {
+        deeper = false;
+        for (const CLI::App* sub : command->get_subcommands({})) {
+            if (sub->parsed()) {
+                command = sub;
+                deeper = true;
+                break;
+            }
+        }
+    }
+    return command;
+}
+
+// "simulate normal" for that subcommand, "" for the program.
+std::string commandPath(const CLI::App* command) {
+    std::string path;
+    for (; command != nullptr; command = command->get_parent()) {
+        if (command->get_parent() != nullptr) {
+            path = command->get_name() + (path.empty() ? "" : " " + path);
+        }
+    }
+    return path;
+}
+
+// The parser's complaint said in the program's own words, pointing to the help of the command
+// it is about.
+std::string ourWording(const CLI::ParseError& error, const CLI::App& app) {
+    const CLI::App* command = deepestCommand(app);
+    const std::string path = commandPath(command);
+    const std::string lead = path.empty() ? "" : path + ": ";
+    const std::string help =
+        path.empty() ? "korvale-batch --help" : "korvale-batch " + path + " --help";
+    const std::string name = error.get_name();
+    // What was left over, in the order typed (the parser takes them last first).
+    std::vector<std::string> extras = command->remaining();
+    std::reverse(extras.begin(), extras.end());
+    const auto firstOption = std::find_if(extras.begin(), extras.end(),
+                                          [](const std::string& e) { return e.starts_with('-'); });
+    std::string what;
+    if (firstOption != extras.end()) {
+        what = fmt::format("{}there is no option \"{}\"", lead, printable(*firstOption));
+    } else if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+        if (extras.empty()) {
+            // "The following argument was not expected: b": the words after the colon.
+            const std::string message = error.what();
+            const std::size_t colon = message.rfind(": ");
+            extras.push_back(colon == std::string::npos ? message : message.substr(colon + 2));
+        }
+        what = fmt::format("{}\"{}\" is not expected: {} takes options only", lead,
+                           printable(extras.front()),
+                           command->get_name() == "infer" ? "after the history FILE, infer" : path);
+    } else if (name == "RequiredError" && command->get_require_subcommand_min() > 0) {
+        std::string names;
+        const auto subcommands = command->get_subcommands({});
+        for (std::size_t i = 0; i < subcommands.size(); ++i) {
+            names += (i == 0                        ? ""
+                      : i + 1 == subcommands.size() ? " or "
+                                                    : ", ") +
+                     subcommands[i]->get_name();
+        }
+        what = fmt::format("{}a command is needed: {}", lead, names);
+    } else if (name == "RequiredError") {
+        what = fmt::format("{}the history FILE is missing (a file name, or - for standard input)",
+                           lead);
+    } else if (name == "ArgumentMismatch") {
+        // "--games: 1 required N missing" or "... but received 2": the option leads.
+        const std::string message = error.what();
+        const std::string option = message.substr(0, message.find(':'));
+        const CLI::Option* given = command->get_option_no_throw(option);
+        what = given != nullptr && given->count() > 1
+                   ? fmt::format("{}: given more than once", option)
+                   : fmt::format("{}: the value is missing", option);
+    } else {
+        std::string message = error.what();
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        what = printable(message);
+    }
+    return fmt::format("korvale-batch: {} (see {})", what, help);
 }
 
 }  // namespace
@@ -385,7 +513,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     addSetting(*special, raw, "the payout setting, 設定１..設定６ (default: 1)");
     special->add_option("--attempts", raw.attempts, "attempts to make in all (default: 1000000)")
         ->type_name("N");
-    addEndConditions(*special, raw, " (default: 300 and 100)");
+    addEndConditions(*special, raw, " (default: 300)", " (default: 100)");
     addPlayOptions(*special, raw);
     special->add_option("--log", raw.logPath, "write every attempt as CSV, as the window's grid")
         ->type_name("FILE");
@@ -395,7 +523,8 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         "the figures the machine's tables imply, worked out from its Markov chain: the long "
         "run of every setting; with end conditions also what one attempt is worth");
     addSetting(*exact, raw, "only this setting (default: all six)");
-    addEndConditions(*exact, raw, " (up to 2000 and 1000)");
+    addEndConditions(*exact, raw, " (up to 2000; default: 300 when only --reg-end is given)",
+                     " (up to 1000; default: 100 when only --big-end is given)");
     exact->add_flag("--laws", raw.laws,
                     "with end conditions also the laws of one attempt: the chance to end ahead, "
                     "the percentiles of its net coins and games, P(net >= k), the BIG count's "
@@ -470,7 +599,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         {
             throw OptionError(
                 fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
-                            arguments[at], names));
+                            printable(arguments[at]), names));
         }
     };
     checkCommand(0, app);
@@ -493,9 +622,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         options.textToShow = std::string(version.what()) + "\n";
         return options;
     } catch (const CLI::ParseError& error) {
-        std::string message = error.what();
-        std::replace(message.begin(), message.end(), '\n', ' ');
-        throw OptionError(fmt::format("korvale-batch: {} (see korvale-batch --help)", message));
+        throw OptionError(ourWording(error, app));
     }
 
     if (simulate->parsed()) {

@@ -31,7 +31,8 @@ struct BatchOptions {
     EndConditions end;      // simulate special; exact with endGiven
     SweepGrid grid;         // sweep
     bool endGiven = false;  // --big-end or --reg-end was given
-    bool laws = false;      // exact with end conditions: also the outcome laws (--laws)
+    bool regEndGiven = false;
+    bool laws = false;  // exact with end conditions: also the outcome laws (--laws)
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 

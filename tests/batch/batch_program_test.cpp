@@ -62,14 +62,30 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         std::string start;
     };
     const std::vector<Case> cases = {
-        {{}, "korvale-batch: A subcommand is required"},
+        {{},
+         "korvale-batch: a command is needed: simulate, exact, sweep or infer (see korvale-batch "
+         "--help)\n"},
         {{"play"},
          "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep, "
          "infer)"},
         {{"simulate", "fast"},
          "korvale-batch: unknown command \"fast\" (the commands are normal, special)"},
-        {{"simulate"}, "korvale-batch: A subcommand is required"},
-        {{"simulate", "normal", "--bogus"}, "korvale-batch: The following argument"},
+        {{"simulate"},
+         "korvale-batch: simulate: a command is needed: normal or special (see korvale-batch "
+         "simulate --help)\n"},
+        {{"simulate", "normal", "-s"},
+         "korvale-batch: simulate normal: there is no option \"-s\" (see korvale-batch simulate "
+         "normal --help)\n"},
+        {{"simulate", "normal", "--games", "5", "--games", "6"},
+         "korvale-batch: --games: given more than once (see korvale-batch simulate normal "
+         "--help)\n"},
+        {{"infer", "a", "b"}, "korvale-batch: infer: \"b\" is not expected"},
+        {{"simulate", "normal", "--setting", "\xff"},
+         "korvale-batch: --setting: expected an integer 1..6, got \"\\xFF\"\n"},
+        {{"exact", "--laws", "--big-end", "10"},
+         "korvale-batch: --laws: the laws of an attempt need a REG end of at most the BIG end + "
+         "1, and the REG end is 100 (the default: give --reg-end)\n"},
+        {{"simulate", "normal", "--bogus"}, "korvale-batch: simulate normal: there is no option"},
         {{"simulate", "normal", "--setting", "9"},
          "korvale-batch: --setting: expected an integer 1..6"},
         {{"simulate", "normal", "--setting", "１"},
@@ -80,8 +96,11 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --games: expected a whole number"},
         {{"simulate", "normal", "--games", "-5"},
          "korvale-batch: --games: expected a whole number"},
-        {{"simulate", "normal", "--games"}, "korvale-batch: --games: 1 required"},
-        {{"simulate", "normal", "--big-end", "300"}, "korvale-batch: The following argument"},
+        {{"simulate", "normal", "--games"},
+         "korvale-batch: --games: the value is missing (see korvale-batch simulate normal "
+         "--help)\n"},
+        {{"simulate", "normal", "--big-end", "300"},
+         "korvale-batch: simulate normal: there is no option \"--big-end\""},
         {{"simulate", "normal", "--games", "5", "--seconds", "1"},
          "korvale-batch: --seconds: give only one"},
         {{"simulate", "normal", "--seconds", "0"},
@@ -91,7 +110,8 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"simulate", "normal", "--seed", "-1"}, "korvale-batch: --seed: expected a whole number"},
         {{"simulate", "normal", "--format", "xml"},
          "korvale-batch: --format: expected table, csv or json"},
-        {{"simulate", "special", "--games", "5"}, "korvale-batch: The following argument"},
+        {{"simulate", "special", "--games", "5"},
+         "korvale-batch: simulate special: there is no option \"--games\""},
         {{"simulate", "special", "--big-end", "abc"},
          "korvale-batch: --big-end: expected a decimal number"},
         {{"simulate", "special", "--big-end", "1e9"},
@@ -127,7 +147,7 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "file or directory"},
         {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
         {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
-        {{"exact", "--games", "5"}, "korvale-batch: The following argument"},
+        {{"exact", "--games", "5"}, "korvale-batch: exact: there is no option \"--games\""},
         {{"sweep", "--big-ends", "0:1000"}, "korvale-batch: --big-ends: expected FIRST:LAST:STEP"},
         {{"sweep", "--reg-ends", "100:50:10"},
          "korvale-batch: --reg-ends: expected FIRST:LAST:STEP"},
