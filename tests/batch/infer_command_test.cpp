@@ -274,7 +274,7 @@ TEST(InferCommandTest, BadInputExits2NamingTheLineWithNothingOnStdout) {
         {{"infer", "-", "--prior", "1,1,1,1,1,-1"},
          "",
          "korvale-batch: --prior: expected six weights"},
-        {{"infer"}, "", "korvale-batch: file is required"},
+        {{"infer"}, "", "korvale-batch: infer: the history FILE is missing"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = runWithInput(c.arguments, c.input);
