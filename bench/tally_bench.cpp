@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/tally.h"
+#include "analysis/measured/value_tally.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 
 #include "common/random_source.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/frm_analysis.h"
-#include "ui/main_frame.h"
+#include "ui/analysis_window/frm_analysis.h"
+#include "ui/frame/main_frame.h"
 
 namespace korvale::testing {
 
