@@ -1,10 +1,10 @@
 #include "analysis/inference/bonus_history_reader.h"
 
-#include <cmath>
 #include <utility>
 #include <vector>
 
 #include "common/csv.h"
+#include "common/full_width.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
 
@@ -79,49 +79,6 @@ std::size_t lineOfOffset(std::string_view text, std::size_t offset) {
         line += text[i] == '\n' ? 1 : 0;
     }
     return line;
-}
-
-// Full-width forms U+FF01..U+FF5E (UTF-8 EF BC 81..EF BD 9E) as ASCII 0x21..0x7E, and the
-// ideographic space U+3000 (E3 80 80) as a space. The full-width quote stays: it may stand in a
-// field as typed, and as a quote it would open a quoted field. Other bytes are kept, line breaks
-// among them, so that lines keep their numbers.
-std::string asciiForms(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        // Runs without the lead bytes of those forms are copied as they are.
-        std::size_t run = i;
-        while (run < text.size() && text[run] != '\xE3' && text[run] != '\xEF') {
-            ++run;
-        }
-        result.append(text.substr(i, run - i));
-        i = run;
-        if (i == text.size()) {
-            break;
-        }
-        if (i + 2 < text.size()) {
-            const auto b0 = static_cast<unsigned char>(text[i]);
-            const auto b1 = static_cast<unsigned char>(text[i + 1]);
-            const auto b2 = static_cast<unsigned char>(text[i + 2]);
-            const unsigned code = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
-            const bool threeBytes =
-                (b0 & 0xF0) == 0xE0 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80;
-            if (threeBytes && code >= 0xFF01 && code <= 0xFF5E && code != 0xFF02) {
-                result += static_cast<char>(code - 0xFF01 + 0x21);
-                i += 3;
-                continue;
-            }
-            if (threeBytes && code == 0x3000) {
-                result += ' ';
-                i += 3;
-                continue;
-            }
-        }
-        result += text[i];
-        ++i;
-    }
-    return result;
 }
 
 bool isBlank(char c) {
@@ -210,20 +167,20 @@ std::optional<HistoryProblemKind> readGames(std::string_view text, std::int32_t&
     if (text.empty()) {
         return HistoryProblemKind::NoGames;
     }
-    const std::optional<double> value = tryReadStrict(withoutGrouping(text));
-    if (!value || std::floor(*value) != *value) {
+    const std::optional<WholeNumber> whole = tryReadWhole(withoutGrouping(text), WholeForm::Number);
+    if (!whole) {
         return HistoryProblemKind::GamesNotWhole;
     }
-    if (*value < 0) {
+    if (whole->negative) {
         return HistoryProblemKind::GamesNegative;
     }
-    if (*value == 0) {
+    if (whole->magnitude == 0) {
         return HistoryProblemKind::GamesZero;
     }
-    if (*value > maxObservedGames) {
+    if (whole->magnitude > static_cast<std::uint64_t>(maxObservedGames)) {
         return HistoryProblemKind::GamesBeyondCounter;
     }
-    games = static_cast<std::int32_t>(*value);
+    games = static_cast<std::int32_t>(whole->magnitude);
     return std::nullopt;
 }
 
@@ -321,10 +278,10 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
         }
         source = decoded.text;
     }
-    // Most histories are ASCII: they are read as they stand.
+    // Letters, digits, commas and # typed full-width read as ASCII (see full_width.h); most
+    // histories have none and are read as they stand.
     std::string folded;
-    const bool fullWidth = source.find_first_of("\xE3\xEF") != std::string::npos;
-    const std::string_view text = fullWidth ? (folded = asciiForms(source)) : source;
+    const std::string_view text = foldFullWidth(source, folded);
     enum class Layout { Unknown, Settings, Csv, Plain } layout = Layout::Unknown;
     bool headerAllowed = true;
     Columns columns;

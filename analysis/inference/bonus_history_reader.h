@@ -17,10 +17,11 @@
 // The text is UTF-8, Shift-JIS (code page 932) or UTF-16 with a byte order mark (see
 // decodeText); NUL bytes or bytes of none of these are refused. Kinds are BIG and REG in any
 // case; games are whole numbers 1..2147483647 (the machine counts in signed 32-bit counters),
-// read as readStrict reads them, with digit grouping in a quoted field ("1,000"). Full-width
-// letters, digits and signs and the ideographic space read as their ASCII forms; a byte order
-// mark, carriage returns, blank lines and lines starting with # are skipped. Any other line is an
-// error naming its number and content, and nothing is returned from a text with an error in it.
+// read exactly as tryReadWhole reads a Number ("12", "+12", "1e3"), with digit grouping in a
+// quoted field ("1,000"). Full-width letters, digits and signs and the ideographic space read
+// as their ASCII forms (full_width.h); a byte order mark, carriage returns, blank lines and
+// lines starting with # are skipped. Any other line is an error naming its number and content,
+// and nothing is returned from a text with an error in it.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,9 @@
 #include "analysis/inference/setting_estimate.h"
 
-#include <algorithm>
 #include <cmath>
 #include <stdexcept>
+
+#include "analysis/inference/log_weights.h"
 
 namespace korvale {
 
@@ -26,22 +27,12 @@ SettingVector normalizedPrior(const SettingVector& weights) {
 
 SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVector& prior) {
     SettingVector logs;
-    double top = -INFINITY;
     for (std::size_t s = 0; s < settingCount; ++s) {
         logs[s] = prior[s] > 0.0 ? std::log(prior[s]) + logLikelihood[s] : -INFINITY;
-        top = std::max(top, logs[s]);
-    }
-    if (top == -INFINITY) {
-        throw std::domain_error("the history is impossible under every setting of the prior");
     }
     SettingVector posterior;
-    double total = 0.0;
-    for (std::size_t s = 0; s < settingCount; ++s) {
-        posterior[s] = std::exp(logs[s] - top);
-        total += posterior[s];
-    }
-    for (double& chance : posterior) {
-        chance /= total;
+    if (chancesOfLogWeights(logs, posterior) == -INFINITY) {
+        throw std::domain_error("the history is impossible under every setting of the prior");
     }
     return posterior;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "analysis/inference/log_weights.h"
 #include "analysis/long_run/long_run.h"
 
 namespace korvale {
@@ -56,25 +57,11 @@ double logStretchChance(const FilterTables& t, const Stretch& stretch, std::size
 double weighInLogs(const FilterTables& t, const Stretch& stretch, std::size_t s,
                    const ModeSettingMatrix& law, ModeVector& weights) {
     ModeVector logs;
-    double top = -INFINITY;
     for (std::size_t m = 0; m < modeCount; ++m) {
         logs[m] =
             law[m][s] > 0.0 ? std::log(law[m][s]) + logStretchChance(t, stretch, m, s) : -INFINITY;
-        top = std::max(top, logs[m]);
     }
-    weights = {};
-    if (top == -INFINITY) {
-        return -INFINITY;
-    }
-    double total = 0.0;
-    for (std::size_t m = 0; m < modeCount; ++m) {
-        weights[m] = std::exp(logs[m] - top);
-        total += weights[m];
-    }
-    for (double& weight : weights) {
-        weight /= total;
-    }
-    return top + std::log(total);
+    return chancesOfLogWeights(logs, weights);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "analysis/machine_model.h"
+#include "analysis/model/machine_model.h"
 
 #include <stdexcept>
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "analysis/numeric/small_linear_solve.h"
+
 namespace korvale {
 namespace {
 
@@ -72,27 +74,6 @@ std::pair<Matrix, Matrix> geometric(const Matrix& b, std::size_t n) {
     }
     const auto [s, p] = geometric(b, n / 2);
     return {sum(s, product(p, s)), product(p, p)};
-}
-
-// Solves a x = column in place by elimination without pivoting, for a matrix that is
-// diagonally dominant by rows at every point.
-void solveDominant(Matrix a, Row& column) {
-    for (std::size_t c = 0; c < modes; ++c) {
-        const ComplexBlock inverse = reciprocal(a[c][c]);
-        for (std::size_t r = c + 1; r < modes; ++r) {
-            const ComplexBlock f = a[r][c] * inverse;
-            for (std::size_t k = c + 1; k < modes; ++k) {
-                a[r][k] -= f * a[c][k];
-            }
-            column[r] -= f * column[c];
-        }
-    }
-    for (std::size_t c = modes; c-- > 0;) {
-        for (std::size_t k = c + 1; k < modes; ++k) {
-            column[c] -= a[c][k] * column[k];
-        }
-        column[c] = column[c] * reciprocal(a[c][c]);
-    }
 }
 
 }  // namespace
@@ -198,7 +179,8 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
         for (std::size_t m = 0; m < modes; ++m) {
             column[m] = fromBigs[m][to];
         }
-        solveDominant(iMinus, column);
+        Matrix system = iMinus;
+        solveDominantInPlace(system, column);
         for (std::size_t m = 0; m < modes; ++m) {
             tail[m][to] = column[m];
         }

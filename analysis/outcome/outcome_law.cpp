@@ -15,6 +15,7 @@
 #include "analysis/attempt/cost_rounding.h"
 #include "analysis/outcome/first_piece_transform.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/numeric/small_linear_solve.h"
 #include "common/side_by_side.h"
 
 namespace korvale {
@@ -71,43 +72,21 @@ constexpr double rightEdgeTarget = 1e-8;
 // The longest table the law builds.
 constexpr std::size_t largestTable = std::size_t{1} << 21;
 
-double reciprocal(double value) {
-    return 1.0 / value;
-}
-Complex reciprocal(Complex value) {
-    const double norm = value.real() * value.real() + value.imag() * value.imag();
-    return {value.real() / norm, -value.imag() / norm};
-}
-
-// init^T (I - S)^-1 end for d modes, by elimination without pivoting: every row of S adds up
-// in size to at most the chance that a piece ends with a BIG, below 1, so I - S is diagonally
-// dominant by rows.
+// init^T (I - S)^-1 end for d modes. Every row of S adds up in size to at most the chance that
+// a piece ends with a BIG, below 1, so I - S is diagonally dominant by rows.
 template <typename Value>
 Value renewalValue(std::size_t d, const Value* init, const Value* step, const Value* end) {
-    std::array<std::array<Value, modeCount + 1>, modeCount> a{};
+    std::array<std::array<Value, modeCount>, modeCount> a{};
+    std::array<Value, modeCount> x{};
     for (std::size_t i = 0; i < d; ++i) {
         for (std::size_t j = 0; j < d; ++j) {
             a[i][j] = (i == j ? Value(1) : Value(0)) - step[i * d + j];
         }
-        a[i][d] = end[i];
+        x[i] = end[i];
     }
-    for (std::size_t c = 0; c < d; ++c) {
-        const Value inverse = reciprocal(a[c][c]);
-        for (std::size_t r = c + 1; r < d; ++r) {
-            const Value f = a[r][c] * inverse;
-            for (std::size_t k = c + 1; k <= d; ++k) {
-                a[r][k] -= f * a[c][k];
-            }
-        }
-    }
-    std::array<Value, modeCount> x{};
+    solveDominantInPlace(a, x, d);
     Value result(0);
     for (std::size_t c = d; c-- > 0;) {
-        Value sum = a[c][d];
-        for (std::size_t k = c + 1; k < d; ++k) {
-            sum -= a[c][k] * x[k];
-        }
-        x[c] = sum * reciprocal(a[c][c]);
         result += init[c] * x[c];
     }
     return result;

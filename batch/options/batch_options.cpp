@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/attempt_reach.h"
 #include "batch/options/attempt_outlook.h"
 #include "common/checked_arithmetic.h"
+#include "common/number_text.h"
 #include "common/runtime_error.h"
 #include "common/version.h"
 
@@ -69,15 +72,12 @@ std::string printable(std::string_view text) {
 template <typename Integer>
 Integer readWhole(std::string_view option, std::string_view text, Integer low, Integer high,
                   std::string_view expected) {
-    Integer value{};
-    const char* end = text.data() + text.size();
-    const bool digitsOnly =
-        !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (!digitsOnly || error != std::errc() || stop != end || value < low || value > high) {
+    const std::optional<WholeNumber> whole = tryReadWhole(text, WholeForm::Digits);
+    if (!whole || whole->beyond64Bits || std::cmp_less(whole->magnitude, low) ||
+        std::cmp_greater(whole->magnitude, high)) {
         badValue(option, expected, text);
     }
-    return value;
+    return static_cast<Integer>(whole->magnitude);
 }
 
 // An optional sign, then digits with at most one point and at least one digit; no exponent.

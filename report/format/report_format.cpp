@@ -246,16 +246,8 @@ struct CsvRow {
 };
 
 void addCsvRow(std::string& text, const CsvRow& row) {
-    const std::string* fields[] = {&row.source, &row.setting, &row.scope, &row.bigEnd,
-                                   &row.regEnd, &row.key,     &row.label, &row.unit,
-                                   &row.x,      &row.value,   &row.low,   &row.high};
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        if (i > 0) {
-            text += ',';
-        }
-        text += csvField(*fields[i]);
-    }
-    text += "\r\n";
+    text += csvRecord({row.source, row.setting, row.scope, row.bigEnd, row.regEnd, row.key,
+                       row.label, row.unit, row.x, row.value, row.low, row.high});
 }
 
 CsvRow groupRow(const FigureGroup& group) {

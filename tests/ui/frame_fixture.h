@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <functional>
@@ -20,6 +21,13 @@
 #include "ui/frame/main_frame.h"
 
 namespace korvale::testing {
+
+// The bytes of a file the window saved.
+inline std::string readFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll().toStdString();
+}
 
 struct Snapshot {
     std::vector<std::string> boxes;

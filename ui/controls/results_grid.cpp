@@ -12,14 +12,6 @@
 namespace korvale {
 namespace {
 
-// A grid operation with an argument out of range fails, naming the operation and its value.
-void require(bool condition, const char* operation, std::int32_t value) {
-    if (!condition) [[unlikely]] {
-        throwControlError("結果表（flex1）の " + std::string(operation) + " = " +
-                          std::to_string(value));
-    }
-}
-
 // The grid's own font, in the order asked for: the Gothic the grid was drawn with, then the
 // Gothic that set-up installs, then another common Japanese Gothic.
 QFont gridFont() {
@@ -32,6 +24,13 @@ QFont gridFont() {
 }
 
 }  // namespace
+
+void requireGridArgument(bool condition, const char* operation, std::int32_t value) {
+    if (!condition) [[unlikely]] {
+        throwControlError("結果表（flex1）の " + std::string(operation) + " = " +
+                          std::to_string(value));
+    }
+}
 
 ResultsGrid::ResultsGrid(QWidget* parent) : QTableView(parent) {
     setFont(gridFont());
@@ -54,7 +53,7 @@ ResultsGrid::ResultsGrid(QWidget* parent) : QTableView(parent) {
 }
 
 void ResultsGrid::setCols(std::int32_t cols) {
-    require(cols >= 1, "Cols", cols);
+    requireGridArgument(cols >= 1, "Cols", cols);
     model_.setColumns(cols);
     col_ = std::min(col_, cols - 1);
 }
@@ -64,7 +63,7 @@ std::int32_t ResultsGrid::rows() const {
 }
 
 void ResultsGrid::setRows(std::int32_t rows) {
-    require(rows >= 1, "Rows", rows);
+    requireGridArgument(rows >= 1, "Rows", rows);
     const bool shrinks = rows < this->rows();
     model_.setDataRows(rows - 1);
     row_ = std::min(row_, rows - 1);
@@ -76,12 +75,12 @@ void ResultsGrid::setRows(std::int32_t rows) {
 }
 
 void ResultsGrid::setRow(std::int32_t row) {
-    require(row >= 0 && row < rows(), "Row", row);
+    requireGridArgument(row >= 0 && row < rows(), "Row", row);
     row_ = row;
 }
 
 void ResultsGrid::setCol(std::int32_t col) {
-    require(col >= 0 && col < model_.columns(), "Col", col);
+    requireGridArgument(col >= 0 && col < model_.columns(), "Col", col);
     col_ = col;
 }
 
@@ -98,7 +97,7 @@ void ResultsGrid::appendRows(std::int32_t rows, std::span<const std::string> cel
 }
 
 void ResultsGrid::setTopRow(std::int32_t row) {
-    require(row >= 1 && row < rows(), "TopRow", row);
+    requireGridArgument(row >= 1 && row < rows(), "TopRow", row);
     // The scroll range follows inserted rows only at the next layout; bring it up to date.
     updateGeometries();
     scrollTo(model_.index(row - 1, 0), QAbstractItemView::PositionAtTop);

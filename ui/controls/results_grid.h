@@ -14,6 +14,10 @@
 
 namespace korvale {
 
+// A grid operation with an argument out of range fails, naming the operation and its value; the
+// window's own fast paths into the grid check their arguments with it too.
+void requireGridArgument(bool condition, const char* operation, std::int32_t value);
+
 class ResultsGrid final : public QTableView {
     Q_OBJECT
 

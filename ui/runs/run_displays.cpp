@@ -12,14 +12,6 @@
 namespace korvale {
 namespace {
 
-// A grid operation with an argument out of range fails, naming the operation and its value.
-void require(bool condition, const char* operation, std::int32_t value) {
-    if (!condition) [[unlikely]] {
-        throwControlError("結果表（flex1）の " + std::string(operation) + " = " +
-                          std::to_string(value));
-    }
-}
-
 QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -148,7 +140,7 @@ std::int32_t RunDisplays::gridRow() const {
 
 void RunDisplays::setGridRow(std::int32_t row) {
     if (holding()) {
-        require(row >= 0 && row < gridRows(), "Row", row);
+        requireGridArgument(row >= 0 && row < gridRows(), "Row", row);
         currentRow_ = row;
         return;
     }
@@ -157,7 +149,7 @@ void RunDisplays::setGridRow(std::int32_t row) {
 
 void RunDisplays::setGridCol(std::int32_t col) {
     if (holding()) {
-        require(col >= 0 && col < parts_.grid->gridModel().columns(), "Col", col);
+        requireGridArgument(col >= 0 && col < parts_.grid->gridModel().columns(), "Col", col);
         currentCol_ = col;
         return;
     }
@@ -187,7 +179,7 @@ void RunDisplays::setGridTopRow(std::int32_t row) {
         parts_.grid->setTopRow(row);
         return;
     }
-    require(row >= 1 && row < gridRows(), "TopRow", row);
+    requireGridArgument(row >= 1 && row < gridRows(), "TopRow", row);
     // Applied at the next real yield, with the rows the grid had at this moment: a grid scrolls
     // only as far as its rows allow.
     pendingTopRow_ = row;

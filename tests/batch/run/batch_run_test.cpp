@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
-#include <sstream>
 
 #include "batch/commands/batch_report.h"
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "report/format/report_format.h"
+#include "tests/support/written_csv.h"
 
 namespace korvale {
 namespace {
@@ -227,32 +227,10 @@ std::string contentsOf(std::FILE* file) {
     return text;
 }
 
-// The rows of a log, which is written as every CSV file: a byte-order mark, then CRLF lines.
-std::vector<std::vector<std::string>> csvRows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF"));
-    std::istringstream lines(text.substr(std::min<std::size_t>(text.size(), 3)));
-    std::string line;
-    while (std::getline(lines, line)) {
-        EXPECT_TRUE(line.ends_with('\r')) << rows.size();
-        if (line.ends_with('\r')) {
-            line.pop_back();
-        }
-        std::vector<std::string> cells;
-        std::istringstream fields(line);
-        std::string cell;
-        while (std::getline(fields, cell, ',')) {
-            cells.push_back(cell);
-        }
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
 TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(std::tmpfile(), &std::fclose);
     const BatchResult normal = runBatch(normalPlan(0, 200'000, 2, 3), log.get(), nullptr);
-    auto rows = csvRows(contentsOf(log.get()));
+    auto rows = writtenCsvRecords(contentsOf(log.get()));
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0],
               (std::vector<std::string>{"BONUS", "回転数", "モード", "累計回転数", "スレッド"}));
@@ -280,7 +258,7 @@ TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
 
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> attemptLog(std::tmpfile(), &std::fclose);
     const BatchResult attempts = runBatch(attemptPlan(0, 700, 3, 3), attemptLog.get(), nullptr);
-    rows = csvRows(contentsOf(attemptLog.get()));
+    rows = writtenCsvRecords(contentsOf(attemptLog.get()));
     EXPECT_EQ(rows[0], (std::vector<std::string>{"BIG", "REG", "差枚", "回転数", "スレッド"}));
     ASSERT_EQ(rows.size(), 701u);
     std::int64_t net = 0;

@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <cerrno>
 
+#include "tests/support/written_csv.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/frame/end_conditions.h"
 #include "ui/controls/file_saving.h"
@@ -13,43 +14,6 @@
 
 namespace korvale::testing {
 namespace {
-
-// RFC 4180 records, read back the long way: quoted fields, doubled quotes, CRLF line ends.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        std::string& field = records.back().back();
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            records.back().emplace_back();
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            records.emplace_back(1);
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    records.pop_back();  // after the last CRLF
-    return records;
-}
-
-std::string readFile(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll().toStdString();
-}
 
 using MainFrameTest = FrameTest;
 
@@ -108,7 +72,7 @@ TEST_F(MainFrameTest, CsvHoldsTheGridAndTheBoxesAsShown) {
 
         const std::string bytes = readFile(chosenFile);
         ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-        const auto records = parseCsv(bytes.substr(3));
+        const auto records = writtenCsvRecords(bytes);
         for (const auto& record : records) {
             ASSERT_EQ(record.size(), 3u);
         }
