@@ -10,7 +10,7 @@ namespace {
 Series settingSeries(std::string key, std::string label, const SettingVector& values) {
     Series series{.key = std::move(key),
                   .label = std::move(label),
-                  .xUnit = Unit::Count,
+                  .xUnit = Unit::Setting,
                   .unit = Unit::Share};
     for (std::size_t s = 0; s < settingCount; ++s) {
         series.x.push_back(static_cast<double>(s + 1));

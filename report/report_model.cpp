@@ -16,6 +16,8 @@ const char* unitName(Unit unit) {
             return "percent";
         case Unit::Share:
             return "share";
+        case Unit::Setting:
+            return "setting";
         case Unit::Number:
             break;
     }

@@ -25,6 +25,7 @@ enum class Unit {
     OneIn,    // games per event: the table writes "1/287.3"
     Percent,  // already in percent (the payout rate, 機械割)
     Share,    // a fraction 0..1: the table writes it as a percentage
+    Setting,  // a payout setting 1..6: the table writes "設定１"
     Number,   // any other number
 };
 

@@ -78,6 +78,8 @@ std::string figureText(Unit unit, std::optional<double> value) {
             return significant(value) + "%";
         case Unit::Share:
             return significant(*value * 100.0) + "%";
+        case Unit::Setting:
+            return settingName(static_cast<std::int32_t>(*value) - 1);
         case Unit::Games:
         case Unit::Coins:
         case Unit::Number:

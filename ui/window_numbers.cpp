@@ -24,6 +24,7 @@ QString percentText(double share, int decimals) {
 int unitDecimals(Unit unit) {
     switch (unit) {
         case Unit::Count:
+        case Unit::Setting:
             return 0;
         case Unit::Games:
         case Unit::Coins:
