@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
-#include <exception>
 #include <mutex>
 #include <numbers>
 #include <stdexcept>
@@ -13,7 +12,7 @@
 
 #include "analysis/attempt/attempt_chain.h"
 #include "analysis/attempt/cost_rounding.h"
-#include "common/side_by_side.h"
+#include "common/parallel_work.h"
 
 namespace korvale {
 namespace {
@@ -71,30 +70,17 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
     // the sum is taken in the same order whatever the threads did.
     const std::int32_t last = period / 2;
     std::vector<double> terms(static_cast<std::size_t>(last + 1), 0.0);
-    std::atomic<std::int32_t> nextK{1};
-    // A solve that fails in a worker is handed to the caller, as on the calling thread.
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    auto work = [&] {
-        for (std::int32_t k = nextK++; k <= last; k = nextK++) {
-            try {
-                const Complex z = std::polar(1.0, turn * k);
-                AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false,
-                                            cancel);
-                const double term = (coefficient(k) * chain.solve()[0]).real();
-                terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
-                count.add(1.0);
-            } catch (...) {
-                const std::lock_guard lock(failureLock);
-                failure = std::current_exception();
-                nextK = last + 1;
-            }
-        }
-    };
-    runSideBySide(std::max(1U, std::thread::hardware_concurrency()), work);
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    // A solve that fails in a worker stops the others and is handed to the caller.
+    shareTasks(static_cast<std::size_t>(last), std::max(1U, std::thread::hardware_concurrency()),
+               [&](std::size_t task) {
+                   const auto k = static_cast<std::int32_t>(task) + 1;
+                   const Complex z = std::polar(1.0, turn * k);
+                   AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false,
+                                               cancel);
+                   const double term = (coefficient(k) * chain.solve()[0]).real();
+                   terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
+                   count.add(1.0);
+               });
     double periodicPart = coefficient(0).real();
     for (const double term : terms) {
         periodicPart += term;

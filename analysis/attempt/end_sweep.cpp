@@ -1,10 +1,10 @@
 #include "analysis/attempt/end_sweep.h"
 
 #include <atomic>
-#include <exception>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
+
+#include "common/parallel_work.h"
 
 namespace korvale {
 
@@ -32,44 +32,27 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned thr
         sweeps[i].points.resize(points.size());
     }
 
-    // Each task is one (setting, end conditions) pair; workers take the next one in turn.
+    // Each task is one (setting, end conditions) pair; workers take the next one in turn, and
+    // the first solve that fails stops the others and reaches the caller.
     const std::size_t taskCount = points.size() * settings.size();
     std::atomic<std::size_t> nextTask{0};
     std::atomic<std::size_t> tasksDone{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    auto work = [&](bool reports) {
-        for (std::size_t task = nextTask++; task < taskCount; task = nextTask++) {
-            if (reports && progress) {
+    auto work = [&](unsigned worker) {
+        for (std::size_t task = nextTask++; task < taskCount && !workStopped(); task = nextTask++) {
+            if (worker == 0 && progress) {
                 progress(static_cast<double>(tasksDone) / static_cast<double>(taskCount));
             }
             const std::size_t setting = task / points.size();
             const std::size_t point = task % points.size();
-            try {
-                sweeps[setting].points[point] = solveAttempt(settings[setting], points[point],
-                                                             CostRounding::Unrounded, {cancel, {}});
-            } catch (...) {
-                const std::lock_guard<std::mutex> lock(failureLock);
-                failure = std::current_exception();
-                nextTask = taskCount;
-            }
+            sweeps[setting].points[point] = solveAttempt(settings[setting], points[point],
+                                                         CostRounding::Unrounded, {cancel, {}});
             ++tasksDone;
         }
     };
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < threads; ++i) {
-        workers.emplace_back(work, false);
-    }
-    work(true);
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    runSideBySide(threads, work);
 
     for (SettingSweep& sweep : sweeps) {
         for (std::size_t i = 0; i < sweep.points.size(); ++i) {

@@ -2,9 +2,12 @@
 
 // Long analysis work that another thread can call off: the flag it watches and what it throws
 // when the flag is set. One type for every kind of work, so that a caller catches one thing.
+// Work running inside shared work also stops when that work was told to (another worker failed).
 
 #include <atomic>
 #include <stdexcept>
+
+#include "common/parallel_work.h"
 
 namespace korvale {
 
@@ -12,9 +15,9 @@ struct WorkCancelled : std::runtime_error {
     WorkCancelled() : std::runtime_error("the work was called off") {}
 };
 
-// Throws WorkCancelled when `cancel` is given and set.
+// Throws WorkCancelled when `cancel` is given and set, or the shared work was told to stop.
 inline void stopIfCalledOff(const std::atomic<bool>* cancel) {
-    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+    if ((cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped()) {
         throw WorkCancelled();
     }
 }

@@ -1,10 +1,9 @@
 #include "analysis/outcome/attempt_segments.h"
 
 #include <algorithm>
-#include <atomic>
 #include <stdexcept>
 
-#include "common/side_by_side.h"
+#include "common/parallel_work.h"
 
 namespace korvale {
 namespace {
@@ -247,20 +246,16 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     segments.next.resize(count);
     segments.end.resize(count);
     std::vector<PieceResult> results(count + 1);
-    std::atomic<std::size_t> nextPiece{0};
-    auto work = [&] {
-        for (std::size_t piece = nextPiece++; piece <= count; piece = nextPiece++) {
-            if (piece == count) {
-                results[piece] = firstPiece(model, segments.postBigModes, segments.first,
-                                            tail * firstTailShare, smallest * firstTailShare);
-            } else {
-                results[piece] = laterPiece(
-                    model, segments.postBigModes, segments.postBigModes[piece], bigEndGames,
-                    regEndGames, segments.next[piece], segments.end[piece], tail, smallest);
-            }
+    shareTasks(count + 1, threads, [&](std::size_t piece) {
+        if (piece == count) {
+            results[piece] = firstPiece(model, segments.postBigModes, segments.first,
+                                        tail * firstTailShare, smallest * firstTailShare);
+        } else {
+            results[piece] =
+                laterPiece(model, segments.postBigModes, segments.postBigModes[piece], bigEndGames,
+                           regEndGames, segments.next[piece], segments.end[piece], tail, smallest);
         }
-    };
-    runSideBySide(threads, work);
+    });
     segments.firstLostMass = results[count].lost;
     for (const PieceResult& result : results) {
         segments.lostMass = std::max(segments.lostMass, result.lost);

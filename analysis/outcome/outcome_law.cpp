@@ -16,7 +16,7 @@
 #include "analysis/outcome/first_piece_transform.h"
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/small_linear_solve.h"
-#include "common/side_by_side.h"
+#include "common/parallel_work.h"
 
 namespace korvale {
 
@@ -280,9 +280,8 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     std::atomic<std::size_t> nextBlock{0};
     std::atomic<std::size_t> blocksDone{0};
     const std::size_t blocks = lastA / block + 1;
-    // Progress is told on the caller's thread alone, one call at a time.
-    const std::thread::id caller = std::this_thread::get_id();
-    auto work = [&] {
+    // Progress is told on the caller's thread alone (worker 0), one call at a time.
+    auto work = [&](unsigned worker) {
         std::vector<ComplexBlock> data(period * width);
         std::vector<ComplexBlock> scratch;
         std::vector<ComplexBlock> costPhase(static_cast<std::size_t>(roundedCost.back()) + 1);
@@ -291,7 +290,7 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
         std::vector<ComplexBlock> bigGamePhase(gamePhase.size());
         std::vector<ComplexBlock> regPhase(static_cast<std::size_t>(lanes.mostRegs) + 1);
         for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
-            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            if ((cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped()) {
                 return;
             }
             RealBlock theta;
@@ -355,7 +354,7 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
                 }
             }
             const std::size_t done = ++blocksDone;
-            if (progress && std::this_thread::get_id() == caller) {
+            if (progress && worker == 0) {
                 progress(static_cast<double>(done) / static_cast<double>(blocks));
             }
         }

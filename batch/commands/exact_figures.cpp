@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <future>
 #include <thread>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "analysis/outcome/outcome_law.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
+#include "common/parallel_work.h"
 #include "report/groups/exact_groups.h"
 #include "report/model/figure_catalogue.h"
 #include "report/groups/law_figures.h"
@@ -69,25 +69,22 @@ std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& setti
         }
         shown.show(weight * done / static_cast<double>(settings.size()));
     };
-    std::vector<std::future<void>> running;
     for (std::size_t first = 0; first < settings.size(); first += threads) {
-        running.clear();
+        // The first solve that fails calls off the others of its wave and ends the figures.
+        Workers wave([&](unsigned worker) {
+            const std::size_t i = first + worker;
+            const AttemptControl control{interruptFlag(), [&shares, i](double share) {
+                                             shares[i].store(share, std::memory_order_relaxed);
+                                         }};
+            figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, control);
+        });
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
-            running.push_back(std::async(std::launch::async, [&, i] {
-                const AttemptControl control{interruptFlag(), [&shares, i](double share) {
-                                                 shares[i].store(share, std::memory_order_relaxed);
-                                             }};
-                figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, control);
-            }));
+            wave.start(static_cast<unsigned>(i - first));
         }
-        for (auto& task : running) {
-            while (task.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
-                showShares();
-            }
+        while (!wave.waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(200))) {
+            showShares();
         }
-        for (auto& task : running) {
-            task.get();
-        }
+        wave.join();
         showShares();
     }
     return figures;

@@ -2,15 +2,13 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "batch/run/grid_log_file.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
+#include "common/parallel_work.h"
 
 namespace korvale {
 
@@ -51,7 +49,6 @@ struct WorkerResult {
     NormalShare normal;
     AttemptTotals attempt;
     int logError = 0;  // writing the worker's part of the log failed, with this reason
-    std::exception_ptr error;
 };
 
 struct ClosesFile {
@@ -111,75 +108,69 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
         }
     }
 
-    std::mutex mutex;
-    std::condition_variable workerDone;
-    std::size_t finished = 0;
     bool interrupted = false;
     const Clock::time_point start = Clock::now();
-    std::vector<std::thread> workers;
-    for (std::size_t i = 0; i < threadCount; ++i) {
-        workers.emplace_back([&, i] {
+    // A worker that fails stops the others within one block of games.
+    Workers workers(
+        [&](unsigned i) {
             const int thread = static_cast<int>(i);
             WorkerResult& result = results[i];
-            try {
-                Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
-                std::optional<GridLog> gridLog;
-                if (parts[i]) {
-                    gridLog.emplace(parts[i].get(), thread);
-                }
-                GridLog* logTo = gridLog ? &*gridLog : nullptr;
-                const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
-                if (plan.run == RunKind::Normal) {
-                    result.normal =
-                        playNormalShare(plan.setting, share, stream, control, thread, logTo);
-                } else {
-                    result.attempt =
-                        playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
-                }
-                if (gridLog) {
-                    gridLog->flush();
-                    result.logError = gridLog->failure();
-                }
-            } catch (...) {
-                result.error = std::current_exception();
-                control.requestStop();
+            Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
+            std::optional<GridLog> gridLog;
+            if (parts[i]) {
+                gridLog.emplace(parts[i].get(), thread);
             }
-            const std::lock_guard lock(mutex);
-            ++finished;
-            workerDone.notify_one();
-        });
+            GridLog* logTo = gridLog ? &*gridLog : nullptr;
+            const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
+            if (plan.run == RunKind::Normal) {
+                result.normal =
+                    playNormalShare(plan.setting, share, stream, control, thread, logTo);
+            } else {
+                result.attempt =
+                    playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
+            }
+            if (gridLog) {
+                gridLog->flush();
+                result.logError = gridLog->failure();
+            }
+        },
+        [&control] { control.requestStop(); });
+    for (std::size_t i = 0; i < threadCount; ++i) {
+        workers.start(static_cast<unsigned>(i));
     }
 
-    {
-        std::unique_lock lock(mutex);
-        // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
-        const auto look = std::chrono::milliseconds(20);
-        const auto redraw = std::chrono::milliseconds(200);
-        Clock::time_point nextDraw = start + redraw;
-        while (finished < threadCount) {
-            Clock::time_point wakeUp = Clock::now() + look;
-            if (plan.seconds && !control.stopRequested()) {
-                const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
-                                                  std::chrono::duration<double>(*plan.seconds));
-                if (Clock::now() >= deadline) {
-                    control.requestStop();  // the workers end within one block of games
-                } else {
-                    wakeUp = std::min(wakeUp, deadline);
-                }
-            }
-            workerDone.wait_until(lock, wakeUp);
-            if (interruptRequested() && !control.stopRequested()) {
-                control.requestStop();
-                interrupted = true;
-            }
-            if (bar != nullptr && finished < threadCount && Clock::now() >= nextDraw) {
-                showProgress(*bar, plan, control, secondsSince(start));
-                nextDraw = Clock::now() + redraw;
+    // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
+    const auto look = std::chrono::milliseconds(20);
+    const auto redraw = std::chrono::milliseconds(200);
+    Clock::time_point nextDraw = start + redraw;
+    for (bool finished = false; !finished;) {
+        Clock::time_point wakeUp = Clock::now() + look;
+        if (plan.seconds && !control.stopRequested()) {
+            const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(*plan.seconds));
+            if (Clock::now() >= deadline) {
+                control.requestStop();  // the workers end within one block of games
+            } else {
+                wakeUp = std::min(wakeUp, deadline);
             }
         }
+        finished = workers.waitUntil(wakeUp);
+        if (interruptRequested() && !control.stopRequested()) {
+            control.requestStop();
+            interrupted = true;
+        }
+        if (bar != nullptr && !finished && Clock::now() >= nextDraw) {
+            showProgress(*bar, plan, control, secondsSince(start));
+            nextDraw = Clock::now() + redraw;
+        }
     }
-    for (auto& worker : workers) {
-        worker.join();
+    try {
+        workers.join();
+    } catch (...) {
+        if (bar != nullptr) {
+            bar->clear();
+        }
+        throw;
     }
     BatchResult result;
     result.plan = plan;
@@ -188,11 +179,6 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     result.interrupted = interrupted;
     if (bar != nullptr) {
         bar->clear();
-    }
-    for (const WorkerResult& worker : results) {
-        if (worker.error) {
-            std::rethrow_exception(worker.error);
-        }
     }
     for (const WorkerResult& worker : results) {
         result.normal += worker.normal.totals;
