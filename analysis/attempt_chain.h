@@ -213,7 +213,8 @@ class AttemptChain {
         }
         afterBig_.assign(static_cast<std::size_t>(y_), {});
         postBig_.assign(static_cast<std::size_t>(y_), {});
-        afterReg_.assign(static_cast<std::size_t>(cap_ + 1), {});
+        // Kept only as low as the BIG countdown and the post-BIG countdowns look.
+        afterReg_.assign(static_cast<std::size_t>(std::min(cap_, std::max(x_, y_)) + 1), {});
     }
 
     // The two channels at the start of an attempt (mode 0, nothing played).
@@ -225,7 +226,8 @@ class AttemptChain {
         int growing = 0;
         for (int pass = 0;; ++pass) {
             stopIfCalledOff(cancel_);
-            const std::vector<Modes> before = postBig_;
+            before_ = postBig_;
+            const std::vector<Modes>& before = before_;
             fillRegCountdowns();
             fillPostBig();
             if (!reachesBack) {
@@ -352,9 +354,12 @@ class AttemptChain {
         std::vector<Modes> top;
         std::vector<Modes> ceiling;
     };
-    BigParts bigParts(std::int32_t length, std::int32_t lowestRow) const {
-        BigParts parts{std::vector<Modes>(static_cast<std::size_t>(length + 1)),
-                       std::vector<Modes>(static_cast<std::size_t>(y_ + 1))};
+    // Filled in place: the passes reuse the same storage rather than ask for it anew.
+    void fillBigParts(BigParts& parts, std::int32_t length, std::int32_t lowestRow) const {
+        parts.top.resize(static_cast<std::size_t>(length + 1));
+        parts.ceiling.resize(static_cast<std::size_t>(y_ + 1));
+        parts.top[0] = Modes{};
+        parts.ceiling[static_cast<std::size_t>(lowestRow)] = Modes{};
         for (std::size_t m = 0; m < modes; ++m) {
             const S big = perGame_ * model_.bigProbability[m];
             for (std::int32_t n = 1; n <= length; ++n) {
@@ -371,7 +376,6 @@ class AttemptChain {
                 parts.ceiling[at][m] = value;
             }
         }
-        return parts;
     }
     // The BIG part of a window of `length` games from layer h whose rows end at Y - length.
     Value bigPart(const BigParts& parts, std::size_t m, std::int32_t h, std::int32_t length) const {
@@ -412,7 +416,8 @@ class AttemptChain {
             return;
         }
         const double r = model_.regProbability;
-        const BigParts parts = bigParts(y_, 0);
+        BigParts& parts = regParts_;
+        fillBigParts(parts, y_, 0);
         const auto [sum, power] = geometric(ceilingStay_, y_);
         // The cap layer: every window of it is the same.
         Modes rhs{};
@@ -422,7 +427,7 @@ class AttemptChain {
             rhs[m].addScaled(end_, power);
         }
         const Modes capValues = solveRegLoop(perGame_ * r * sum, rhs);
-        afterReg_[static_cast<std::size_t>(cap_)] = capValues;
+        capAfterReg_ = capValues;
         Modes eTop = regMix(capValues);
         for (std::size_t m = 0; m < modes; ++m) {
             eTop[m] = eTop[m] * (perGame_ * r);
@@ -433,11 +438,12 @@ class AttemptChain {
         WindowSums<S, Value, modes> windows(y_, cap_, eTop, sTop);
         Modes windowSum;
         Factors product;
+        Modes above = capValues;  // layer h + 1
         for (std::int32_t h = cap_ - 1; h >= wFrom_; --h) {
             if ((h & 255) == 0) {
                 stopIfCalledOff(cancel_);
             }
-            Modes e = regMix(afterReg_[static_cast<std::size_t>(h + 1)]);
+            Modes e = regMix(above);
             Factors s;
             for (std::size_t m = 0; m < modes; ++m) {
                 e[m] = e[m] * (perGame_ * r);
@@ -445,11 +451,13 @@ class AttemptChain {
                 s[m] = stay(m, h);
             }
             windows.add(h, e, s, windowSum, product);
-            Modes& values = afterReg_[static_cast<std::size_t>(h)];
             for (std::size_t m = 0; m < modes; ++m) {
-                values[m] = windowSum[m];
-                values[m] += bigPart(parts, m, h, y_);
-                values[m].addScaled(end_, product[m]);
+                above[m] = windowSum[m];
+                above[m] += bigPart(parts, m, h, y_);
+                above[m].addScaled(end_, product[m]);
+            }
+            if (static_cast<std::size_t>(h) < afterReg_.size()) {
+                afterReg_[static_cast<std::size_t>(h)] = above;
             }
         }
     }
@@ -468,7 +476,7 @@ class AttemptChain {
         product.fill(S(1));
         for (std::int32_t q = 1; q < y_; ++q) {
             const std::int32_t g = q - 1;
-            const Modes mixed = regMix(afterReg_[static_cast<std::size_t>(std::min(q, cap_))]);
+            const Modes mixed = regMix(afterRegAt(q));
             for (std::size_t m = 0; m < modes; ++m) {
                 Value e = mixed[m] * (perGame_ * r);
                 e += reward(m, g);
@@ -532,7 +540,7 @@ class AttemptChain {
             const std::int32_t h = g + 1;
             Modes regTo;
             if (y_ > x_ - h) {
-                regTo = regMix(afterReg_[static_cast<std::size_t>(h)]);
+                regTo = regMix(afterRegAt(h));
             } else if (x_ - h == 0) {
                 regTo.fill(end_);
             } else {
@@ -592,7 +600,7 @@ class AttemptChain {
             }
             capPhi = solveRegLoop(perGame_ * r * leave, rhs);
         } else {
-            parts = bigParts(length, x_ + 1);
+            fillBigParts(parts, length, x_ + 1);
             const auto [sum, power] = geometric(ceilingStay_, length);
             Modes rhs;
             for (std::size_t m = 0; m < modes; ++m) {
@@ -602,15 +610,20 @@ class AttemptChain {
             }
             capPhi = solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
         }
-        std::vector<Modes> first(static_cast<std::size_t>(cap_ + 1));
+        // F by layer, kept for the `length` layers above the current one.
+        Modes capFirst;
         Modes capRegTo = regMix(capPhi);
         for (std::size_t m = 0; m < modes; ++m) {
-            first[static_cast<std::size_t>(cap_)][m] = loopFree[m] * leave;
-            first[static_cast<std::size_t>(cap_)][m].addScaled(capRegTo[m], perGame_ * r * leave);
+            capFirst[m] = loopFree[m] * leave;
+            capFirst[m].addScaled(capRegTo[m], perGame_ * r * leave);
         }
         if (cap_ == 0) {
-            return first[0][0];
+            return capFirst[0];
         }
+        std::vector<Modes> kept(static_cast<std::size_t>(std::max(length, 1) + 1));
+        auto first = [&](std::int32_t g) -> Modes& {
+            return g >= cap_ ? capFirst : kept[static_cast<std::size_t>(g) % kept.size()];
+        };
         Modes phi = capPhi;  // layer h + 1
         std::unique_ptr<WindowSums<S, Value, modes>> windows;
         if (length > 0) {
@@ -630,8 +643,8 @@ class AttemptChain {
                 stopIfCalledOff(cancel_);
             }
             const Modes regTo = regMix(phi);
-            const Modes& above = first[static_cast<std::size_t>(h + 1)];
-            Modes& here = first[static_cast<std::size_t>(h)];
+            const Modes& above = first(h + 1);
+            Modes& here = first(h);
             Modes e;
             Factors s;
             for (std::size_t m = 0; m < modes; ++m) {
@@ -651,14 +664,14 @@ class AttemptChain {
                 continue;
             }
             windows->add(h, e, s, windowSum, product);
-            const auto after = static_cast<std::size_t>(std::min(h + length, cap_));
+            const Modes& after = first(h + length);
             for (std::size_t m = 0; m < modes; ++m) {
                 phi[m] = windowSum[m];
                 phi[m] += bigPart(parts, m, h, length);
-                phi[m].addScaled(first[after][m], product[m]);
+                phi[m].addScaled(after[m], product[m]);
             }
         }
-        return first[0][0];
+        return first(0)[0];
     }
 
     const MachineModel& model_;
@@ -678,7 +691,14 @@ class AttemptChain {
     std::vector<Factors> stayPowers_;  // [i][m] = stay_[m]^i, i <= Y
     std::vector<Modes> afterBig_;      // [q][mode], q < Y
     std::vector<Modes> postBig_;       // REG countdown states of layer 0 [q][mode]
-    std::vector<Modes> afterReg_;      // values right after a REG [layer][mode]
+    std::vector<Modes> afterReg_;      // values right after a REG [layer][mode], low layers
+    Modes capAfterReg_{};              // the same from the cap layer on
+    BigParts regParts_;                // the passes' storage
+    std::vector<Modes> before_;
+
+    const Modes& afterRegAt(std::int32_t h) const {
+        return h >= cap_ ? capAfterReg_ : afterReg_[static_cast<std::size_t>(h)];
+    }
 };
 
 }  // namespace korvale
