@@ -20,8 +20,11 @@
 // A BIG goes to layer 0: to the BIG countdown of the next mode (six unknowns Z, carried
 // symbolically as coefficients) or, when the REG countdown outlasts X, to a REG countdown
 // state U(mode, q) of layer 0. U follows from the layers above in one sweep up the
-// countdown; the layers above depend on U in turn (a BIG during a REG countdown), so the two
-// are repeated until U settles, each round a few thousand operations. From games since BIG
+// countdown; the layers above depend on U in turn (a BIG during a REG countdown). A whole
+// REG countdown below the ceiling sees U only through six sums B(mode), the BIG part of its
+// Y games, so B is carried as six more unknowns and solved for after each sweep; only the
+// few layers whose countdown reaches the ceiling see U otherwise, and the sweeps are
+// repeated until U settles, which that little coupling makes quick. From games since BIG
 // >= max(X, ceiling - 1) on every layer is the same (the cap layer), solved directly.
 
 #include <algorithm>
@@ -42,11 +45,12 @@
 
 namespace korvale {
 
-// value = c + sum_j k[j] * Z_j, per channel c[0], c[1].
-template <typename S>
+// value = c + sum_j k[j] * unknown_j, per channel c[0], c[1]; the unknowns are the six Z,
+// or those and six more.
+template <typename S, std::size_t unknowns = modeCount>
 struct AffineValue {
     std::array<S, 2> c{};
-    std::array<S, modeCount> k{};
+    std::array<S, unknowns> k{};
 
     AffineValue& operator+=(const AffineValue& other) {
         for (std::size_t i = 0; i < c.size(); ++i) {
@@ -226,13 +230,19 @@ class AttemptChain {
         int growing = 0;
         for (int pass = 0;; ++pass) {
             stopIfCalledOff(cancel_);
-            before_ = postBig_;
-            const std::vector<Modes>& before = before_;
-            fillRegCountdowns();
-            fillPostBig();
             if (!reachesBack) {
+                fillRegCountdowns(afterReg_, capAfterReg_, false);
                 break;
             }
+            before_ = postBig_;
+            const std::vector<Modes>& before = before_;
+            if (pass == 0) {
+                firstPass();
+            } else {
+                fillRegCountdowns(part_.afterReg, part_.capAfterReg, true);
+                fillPostBig(part_);
+            }
+            settlePass();
             const auto [change, size] = changeFrom(before);
             if (change <= passTolerance * size) {
                 break;
@@ -286,6 +296,39 @@ class AttemptChain {
     using Modes = std::array<Value, modes>;
     using Factors = std::array<S, modes>;
     using Matrix = std::array<std::array<S, modes>, modes>;
+    // A value that also carries the six B_m: the BIG part of a whole REG countdown of Y games
+    // before the ceiling, in mode m (k[modes + m]).
+    using Wide = AffineValue<S, 2 * modes>;
+    template <typename V>
+    using ModesOf = std::array<V, modes>;
+
+    // What one pass fills: the values right after a REG (low layers, and the cap layer's) and
+    // the REG countdowns right after a BIG with what a BIG from each mode leads to.
+    template <typename V>
+    struct PassValues {
+        std::vector<ModesOf<V>> afterReg;
+        ModesOf<V> capAfterReg{};
+        std::vector<ModesOf<V>> postBig;
+        std::vector<ModesOf<V>> afterBig;
+    };
+    // The B coefficients of the same values: the same in every pass.
+    struct BCoefficients {
+        std::vector<std::array<Factors, modes>> afterReg;
+        std::vector<std::array<Factors, modes>> postBig;
+        Matrix system{};  // 1 - (B's own coefficients in the sum that defines B)
+    };
+
+    template <typename V>
+    static V lift(const Value& value) {
+        if constexpr (std::is_same_v<V, Value>) {
+            return value;
+        } else {
+            V wide;
+            wide.c = value.c;
+            std::copy(value.k.begin(), value.k.end(), wide.k.begin());
+            return wide;
+        }
+    }
     // Ten more digits than the figures need.
     static constexpr double passTolerance = 1e-15;
     static constexpr int maxPasses = 10000;
@@ -297,8 +340,9 @@ class AttemptChain {
     S stay(std::size_t m, std::int32_t g) const {
         return g >= ceilingLayer_ ? ceilingStay_ : stay_[m];
     }
-    Value reward(std::size_t m, std::int32_t g) const {
-        Value value;
+    template <typename V = Value>
+    V reward(std::size_t m, std::int32_t g) const {
+        V value;
         if (countRewards_) {
             value.c[0] = S(1);
             value.c[1] = S(bigChance(m, g));
@@ -307,8 +351,8 @@ class AttemptChain {
     }
 
     template <typename Lookup>
-    Value bigMix(std::size_t m, Lookup lookup) const {
-        Value mix;
+    auto bigMix(std::size_t m, Lookup lookup) const {
+        std::decay_t<decltype(lookup(0))> mix;
         for (std::size_t to = 0; to < modes; ++to) {
             const double w = model_.bigNextMode[m][to];
             if (w != 0.0) {
@@ -317,8 +361,9 @@ class AttemptChain {
         }
         return mix;
     }
-    Modes regMix(const Modes& values) const {
-        Modes mix{};
+    template <typename V>
+    ModesOf<V> regMix(const ModesOf<V>& values) const {
+        ModesOf<V> mix{};
         for (std::size_t m = 0; m < modes; ++m) {
             for (std::size_t to = 0; to < modes; ++to) {
                 const double w = model_.regNextMode[m][to];
@@ -387,7 +432,8 @@ class AttemptChain {
     }
 
     // Solves v = rhs + factor * (REG mix of v) over the modes.
-    Modes solveRegLoop(S factor, Modes rhs) const {
+    template <typename V>
+    ModesOf<V> solveRegLoop(S factor, ModesOf<V> rhs) const {
         Matrix system{};
         for (std::size_t m = 0; m < modes; ++m) {
             for (std::size_t to = 0; to < modes; ++to) {
@@ -410,81 +456,90 @@ class AttemptChain {
     }
 
     // The values right after a REG at every layer from wFrom on, where the REG countdown
-    // outlasts the BIG countdown: windows of Y games.
-    void fillRegCountdowns() {
+    // outlasts the BIG countdown: windows of Y games. With `bApart` a window below the
+    // ceiling leaves its BIG part to B: with Wide values as its unknown, else out.
+    template <typename V>
+    void fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, ModesOf<V>& capAfterReg,
+                           bool bApart) {
         if (y_ < 1) {
             return;
         }
         const double r = model_.regProbability;
+        const V end = lift<V>(end_);
         BigParts& parts = regParts_;
         fillBigParts(parts, y_, 0);
         const auto [sum, power] = geometric(ceilingStay_, y_);
         // The cap layer: every window of it is the same.
-        Modes rhs{};
+        ModesOf<V> rhs{};
         for (std::size_t m = 0; m < modes; ++m) {
-            rhs[m] = reward(m, cap_) * sum;
-            rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
-            rhs[m].addScaled(end_, power);
+            rhs[m] = reward<V>(m, cap_) * sum;
+            rhs[m] += lift<V>(parts.ceiling[static_cast<std::size_t>(y_)][m]);
+            rhs[m].addScaled(end, power);
         }
-        const Modes capValues = solveRegLoop(perGame_ * r * sum, rhs);
-        capAfterReg_ = capValues;
-        Modes eTop = regMix(capValues);
+        const ModesOf<V> capValues = solveRegLoop(perGame_ * r * sum, rhs);
+        capAfterReg = capValues;
+        ModesOf<V> eTop = regMix(capValues);
         for (std::size_t m = 0; m < modes; ++m) {
             eTop[m] = eTop[m] * (perGame_ * r);
-            eTop[m] += reward(m, cap_);
+            eTop[m] += reward<V>(m, cap_);
         }
         Factors sTop;
         sTop.fill(ceilingStay_);
-        WindowSums<S, Value, modes> windows(y_, cap_, eTop, sTop);
-        Modes windowSum;
+        WindowSums<S, V, modes> windows(y_, cap_, eTop, sTop);
+        ModesOf<V> windowSum;
         Factors product;
-        Modes above = capValues;  // layer h + 1
+        ModesOf<V> above = capValues;  // layer h + 1
         for (std::int32_t h = cap_ - 1; h >= wFrom_; --h) {
             if ((h & 255) == 0) {
                 stopIfCalledOff(cancel_);
             }
-            Modes e = regMix(above);
+            ModesOf<V> e = regMix(above);
             Factors s;
             for (std::size_t m = 0; m < modes; ++m) {
                 e[m] = e[m] * (perGame_ * r);
-                e[m] += reward(m, h);
+                e[m] += reward<V>(m, h);
                 s[m] = stay(m, h);
             }
             windows.add(h, e, s, windowSum, product);
+            const bool wholeBeforeCeiling = bApart && ceilingLayer_ - h >= y_;
             for (std::size_t m = 0; m < modes; ++m) {
                 above[m] = windowSum[m];
-                above[m] += bigPart(parts, m, h, y_);
-                above[m].addScaled(end_, product[m]);
+                if (!wholeBeforeCeiling) {
+                    above[m] += lift<V>(bigPart(parts, m, h, y_));
+                } else if constexpr (!std::is_same_v<V, Value>) {
+                    above[m].k[modes + m] += S(1);
+                }
+                above[m].addScaled(end, product[m]);
             }
-            if (static_cast<std::size_t>(h) < afterReg_.size()) {
-                afterReg_[static_cast<std::size_t>(h)] = above;
+            if (static_cast<std::size_t>(h) < afterReg.size()) {
+                afterReg[static_cast<std::size_t>(h)] = above;
             }
         }
     }
 
     // The REG countdown states right after a BIG (layer 0, q = X+1 .. Y-1), q rising so that
     // a BIG within the countdown finds the lower countdowns already renewed.
-    void fillPostBig() {
-        if (y_ < x_ + 2) {
-            return;
-        }
+    template <typename V>
+    void fillPostBig(PassValues<V>& pass) const {
         const double r = model_.regProbability;
+        const V end = lift<V>(end_);
         const bool beforeCeiling = y_ - 1 <= ceilingLayer_;
-        Modes prefix{};  // sum_{k < q} f(0, k) e(k)
-        Modes bigs{};    // sum_{k < q} f(0, k) z b(k) afterBig(q - 1 - k), before the ceiling
+        ModesOf<V> prefix{};  // sum_{k < q} f(0, k) e(k)
+        ModesOf<V> bigs{};    // sum_{k < q} f(0, k) z b(k) afterBig(q - 1 - k), before the ceiling
         Factors product;
         product.fill(S(1));
         for (std::int32_t q = 1; q < y_; ++q) {
             const std::int32_t g = q - 1;
-            const Modes mixed = regMix(afterRegAt(q));
+            const ModesOf<V> mixed =
+                regMix(q >= cap_ ? pass.capAfterReg : pass.afterReg[static_cast<std::size_t>(q)]);
             for (std::size_t m = 0; m < modes; ++m) {
-                Value e = mixed[m] * (perGame_ * r);
-                e += reward(m, g);
+                V e = mixed[m] * (perGame_ * r);
+                e += reward<V>(m, g);
                 prefix[m].addScaled(e, product[m]);
                 product[m] *= stay(m, g);
                 if (beforeCeiling) {
-                    Value value = bigs[m] * stay_[m];
-                    value.addScaled(afterBig_[static_cast<std::size_t>(g)][m],
+                    V value = bigs[m] * stay_[m];
+                    value.addScaled(pass.afterBig[static_cast<std::size_t>(g)][m],
                                     perGame_ * model_.bigProbability[m]);
                     bigs[m] = value;
                 }
@@ -492,21 +547,116 @@ class AttemptChain {
             if (q <= x_) {
                 continue;
             }
-            Modes& values = postBig_[static_cast<std::size_t>(q)];
+            const auto at = static_cast<std::size_t>(q);
+            ModesOf<V>& values = pass.postBig[at];
             for (std::size_t m = 0; m < modes; ++m) {
                 values[m] = prefix[m];
-                values[m] += beforeCeiling ? bigs[m] : bigsPastCeiling(m, q);
-                values[m].addScaled(end_, product[m]);
+                values[m] += beforeCeiling ? bigs[m] : bigsPastCeiling(pass.afterBig, m, q);
+                values[m].addScaled(end, product[m]);
             }
-            refreshAfterBigAt(q);
+            for (std::size_t m = 0; m < modes; ++m) {
+                pass.afterBig[at][m] =
+                    bigMix(m, [&](std::size_t to) -> const V& { return values[to]; });
+            }
         }
     }
+
+    // Storage for the passes; what a BIG leads to without a REG countdown never changes.
+    template <typename V>
+    void preparePass(PassValues<V>& pass) const {
+        pass.afterReg.assign(afterReg_.size(), {});
+        pass.postBig.assign(static_cast<std::size_t>(y_), {});
+        pass.afterBig.assign(static_cast<std::size_t>(y_), {});
+        for (std::int32_t q = 0; q <= x_ && q < y_; ++q) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                pass.afterBig[static_cast<std::size_t>(q)][m] = lift<V>(bigToZ_[m]);
+            }
+        }
+    }
+
+    // The first pass carries B as unknowns: their coefficients are the same in every pass,
+    // and the later passes need only the values without B.
+    void firstPass() {
+        PassValues<Wide> wide;
+        preparePass(wide);
+        fillRegCountdowns(wide.afterReg, wide.capAfterReg, true);
+        fillPostBig(wide);
+        preparePass(part_);
+        auto split = [](const std::vector<ModesOf<Wide>>& from, std::vector<Modes>& values,
+                        std::vector<std::array<Factors, modes>>& coefficients) {
+            values.resize(from.size());
+            coefficients.resize(from.size());
+            for (std::size_t i = 0; i < from.size(); ++i) {
+                for (std::size_t m = 0; m < modes; ++m) {
+                    values[i][m].c = from[i][m].c;
+                    std::copy_n(from[i][m].k.begin(), modes, values[i][m].k.begin());
+                    std::copy_n(from[i][m].k.begin() + modes, modes, coefficients[i][m].begin());
+                }
+            }
+        };
+        split(wide.afterReg, part_.afterReg, b_.afterReg);
+        split(wide.postBig, part_.postBig, b_.postBig);
+        std::vector<std::array<Factors, modes>> unused;
+        split(wide.afterBig, part_.afterBig, unused);
+        for (std::size_t m = 0; m < modes; ++m) {
+            part_.capAfterReg[m].c = wide.capAfterReg[m].c;
+            std::copy_n(wide.capAfterReg[m].k.begin(), modes, part_.capAfterReg[m].k.begin());
+        }
+        // B_m sums a BIG at each game of the countdown (q = Y-1 down to 0) at mode m's chance.
+        for (std::size_t m = 0; m < modes; ++m) {
+            const S big = perGame_ * model_.bigProbability[m];
+            for (std::size_t j = 0; j < modes; ++j) {
+                b_.system[m][j] = m == j ? S(1) : S(0);
+            }
+            for (std::int32_t n = 1; n <= y_; ++n) {
+                const Wide& row = wide.afterBig[static_cast<std::size_t>(y_ - n)][m];
+                const S weight = big * stayPowers_[static_cast<std::size_t>(n - 1)][m];
+                for (std::size_t j = 0; j < modes; ++j) {
+                    b_.system[m][j] -= row.k[modes + j] * weight;
+                }
+            }
+        }
+    }
+
+    // Solves for B from the pass's values without it, and puts it in.
+    void settlePass() {
+        Modes b{};
+        for (std::size_t m = 0; m < modes; ++m) {
+            const S big = perGame_ * model_.bigProbability[m];
+            for (std::int32_t n = 1; n <= y_; ++n) {
+                b[m].addScaled(part_.afterBig[static_cast<std::size_t>(y_ - n)][m],
+                               big * stayPowers_[static_cast<std::size_t>(n - 1)][m]);
+            }
+        }
+        solveInPlace(b_.system, b);
+        auto settle = [&](const Modes& values, const std::array<Factors, modes>& coefficients,
+                          Modes& out) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                out[m] = values[m];
+                for (std::size_t j = 0; j < modes; ++j) {
+                    out[m].addScaled(b[j], coefficients[m][j]);
+                }
+            }
+        };
+        for (std::size_t h = 0; h < afterReg_.size(); ++h) {
+            settle(part_.afterReg[h], b_.afterReg[h], afterReg_[h]);
+        }
+        capAfterReg_ = part_.capAfterReg;
+        for (std::int32_t q = x_ + 1; q < y_; ++q) {
+            const auto at = static_cast<std::size_t>(q);
+            settle(part_.postBig[at], b_.postBig[at], postBig_[at]);
+        }
+        refreshAfterBig(x_ + 1);
+    }
+
     // The same BIG part when the countdown reaches the ceiling (hand-built models only).
-    Value bigsPastCeiling(std::size_t m, std::int32_t q) const {
-        Value value;
+    template <typename V>
+    V bigsPastCeiling(const std::vector<ModesOf<V>>& afterBig, std::size_t m,
+                      std::int32_t q) const {
+        V value;
         S reach = S(1);
         for (std::int32_t k = 0; k < q; ++k) {
-            value.addScaled(afterBig_[static_cast<std::size_t>(q - 1 - k)][m],
+            value.addScaled(afterBig[static_cast<std::size_t>(q - 1 - k)][m],
                             reach * perGame_ * bigChance(m, k));
             reach *= stay(m, k);
         }
@@ -695,6 +845,8 @@ class AttemptChain {
     Modes capAfterReg_{};              // the same from the cap layer on
     BigParts regParts_;                // the passes' storage
     std::vector<Modes> before_;
+    PassValues<Value> part_;  // a pass's values without B
+    BCoefficients b_;
 
     const Modes& afterRegAt(std::int32_t h) const {
         return h >= cap_ ? capAfterReg_ : afterReg_[static_cast<std::size_t>(h)];
