@@ -76,11 +76,12 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
     std::exception_ptr failure;
     std::mutex failureLock;
     auto work = [&] {
+        AttemptChain<Complex>::Storage storage;  // the thread's solves share it
         for (std::int32_t k = nextK++; k <= last; k = nextK++) {
             try {
                 const Complex z = std::polar(1.0, turn * k);
                 AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false,
-                                            cancel);
+                                            cancel, &storage);
                 const double term = (coefficient(k) * chain.solve()[0]).real();
                 terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
                 count.add(1.0);
@@ -113,9 +114,10 @@ double tailBound(const MachineModel& model, WholeGames games, double expectedGam
     double best = 1.0;
     double previous = 1.0;
     int k = 1;
+    AttemptChain<double>::Storage storage;
     for (; k <= static_cast<int>(tailSolves); ++k) {
         const double z = 1.0 + k * step;
-        AttemptChain<double> chain(model, games.big, games.reg, z, 1.0, false, cancel);
+        AttemptChain<double> chain(model, games.big, games.reg, z, 1.0, false, cancel, &storage);
         const double value = chain.solve()[0];
         count.add(1.0);
         if (!(value > previous) || !std::isfinite(value)) {

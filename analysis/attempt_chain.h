@@ -113,15 +113,20 @@ class WindowSums {
     using Values = std::array<Value, modes>;
     using Factors = std::array<S, modes>;
 
-    WindowSums(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop)
-        : length_(length),
-          blockTop_(top),
-          blockE_(static_cast<std::size_t>(length)),
-          blockS_(static_cast<std::size_t>(length)),
-          prefix_(static_cast<std::size_t>(length)),
-          prefixProduct_(static_cast<std::size_t>(length)) {
-        std::fill(blockE_.begin(), blockE_.end(), eTop);
-        std::fill(blockS_.begin(), blockS_.end(), sTop);
+    WindowSums() = default;
+    WindowSums(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop) {
+        restart(length, top, eTop, sTop);
+    }
+
+    // Starts anew, in the storage of the sums before.
+    void restart(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop) {
+        length_ = length;
+        blockTop_ = top;
+        const auto size = static_cast<std::size_t>(length);
+        blockE_.assign(size, eTop);
+        blockS_.assign(size, sTop);
+        prefix_.resize(size);
+        prefixProduct_.resize(size);
         takeBlockAbove();
         blockTop_ = top;
     }
@@ -166,8 +171,8 @@ class WindowSums {
         ownProduct_.fill(S(1));
     }
 
-    std::int32_t length_;
-    std::int32_t blockTop_;  // the block being filled holds layers blockTop - length ..
+    std::int32_t length_ = 0;
+    std::int32_t blockTop_ = 0;  // the block being filled holds layers blockTop - length ..
     std::vector<Values> blockE_;
     std::vector<Factors> blockS_;
     std::vector<Values> prefix_;          // [t]: the block above's first t layers
@@ -184,9 +189,12 @@ class AttemptChain {
     // bigEndGames X >= 0 and regEndGames Y >= 0 as whole games. Each game multiplies the
     // future by `perGame` and, with `countRewards`, adds 1 to channel 0 and its BIG chance to
     // channel 1; the end is worth `atEnd` in channel 0. Setting `*cancel` stops the solve
-    // (WorkCancelled).
+    // (WorkCancelled). The solves of one thread may share a `storage`, which saves asking for
+    // memory anew each time (as costly as the arithmetic); without one the chain has its own.
+    struct Storage;
     AttemptChain(const MachineModel& model, std::int32_t bigEndGames, std::int32_t regEndGames,
-                 S perGame, S atEnd, bool countRewards, const std::atomic<bool>* cancel = nullptr)
+                 S perGame, S atEnd, bool countRewards, const std::atomic<bool>* cancel = nullptr,
+                 Storage* storage = nullptr)
         : model_(model),
           x_(bigEndGames),
           y_(regEndGames),
@@ -195,7 +203,9 @@ class AttemptChain {
           wFrom_(std::max(1, bigEndGames - regEndGames + 1)),
           perGame_(perGame),
           countRewards_(countRewards),
-          cancel_(cancel) {
+          cancel_(cancel),
+          ownStorage_(storage != nullptr ? nullptr : std::make_unique<Storage>()),
+          store_(storage != nullptr ? *storage : *ownStorage_) {
         end_.c[0] = atEnd;
         for (std::size_t m = 0; m < modes; ++m) {
             unitZ_[m].k[m] = S(1);
@@ -247,6 +257,13 @@ class AttemptChain {
             if (change <= passTolerance * size) {
                 break;
             }
+            // Once two rounds have shrunk it by a small ratio, the rounds still to come add
+            // about change * ratio / (1 - ratio) in all.
+            const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
+            if (pass >= 2 && ratio > 0.0 && ratio < 0.1 &&
+                change * ratio / (1.0 - ratio) <= passTolerance * size) {
+                break;
+            }
             // A generating function beyond its radius of convergence: the rounds grow without
             // end (all their terms are positive there).
             growing = change > previousChange && previousChange > 0.0 ? growing + 1 : 0;
@@ -261,7 +278,6 @@ class AttemptChain {
             // The rounds shrink the error by a steady ratio once one pattern dominates it;
             // then the rest of the way is a geometric sum and one step jumps it. The rounds
             // after it still decide when the values have settled.
-            const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
             if (ratio > 0.0 && ratio < 0.9 && std::abs(ratio - previousRatio) < 0.05 * ratio) {
                 const S jump = S(ratio / (1.0 - ratio));
                 for (std::size_t q = 0; q < postBig_.size(); ++q) {
@@ -311,6 +327,14 @@ class AttemptChain {
         std::vector<ModesOf<V>> postBig;
         std::vector<ModesOf<V>> afterBig;
     };
+    // The BIG part of windows over the top `length` rows of afterBig_ (q = Y-1 down to
+    // Y-length), started at layer h: the games before the ceiling at the mode's own chance,
+    // the rest at the ceiling's. `top[n]` sums the first n games before the ceiling,
+    // `ceiling[j]` j games at the ceiling from row j-1 down.
+    struct BigParts {
+        std::vector<Modes> top;
+        std::vector<Modes> ceiling;
+    };
     // The B coefficients of the same values: the same in every pass.
     struct BCoefficients {
         std::vector<std::array<Factors, modes>> afterReg;
@@ -318,6 +342,25 @@ class AttemptChain {
         Matrix system{};  // 1 - (B's own coefficients in the sum that defines B)
     };
 
+  public:
+    struct Storage {
+        std::vector<Factors> stayPowers;
+        std::vector<Modes> afterBig;
+        std::vector<Modes> postBig;
+        std::vector<Modes> afterReg;
+        std::vector<Modes> before;
+        BigParts regParts;
+        BigParts firstParts;
+        PassValues<Value> part;
+        PassValues<Wide> wide;
+        BCoefficients b;
+        WindowSums<S, Value, modes> windows;
+        WindowSums<S, Wide, modes> wideWindows;
+        WindowSums<S, Value, modes> firstWindows;
+        std::vector<Modes> kept;
+    };
+
+  private:
     template <typename V>
     static V lift(const Value& value) {
         if constexpr (std::is_same_v<V, Value>) {
@@ -391,14 +434,6 @@ class AttemptChain {
         }
     }
 
-    // The BIG part of windows over the top `length` rows of afterBig_ (q = Y-1 down to
-    // Y-length), started at layer h: the games before the ceiling at the mode's own chance,
-    // the rest at the ceiling's. `top[n]` sums the first n games before the ceiling,
-    // `ceiling[j]` j games at the ceiling from row j-1 down.
-    struct BigParts {
-        std::vector<Modes> top;
-        std::vector<Modes> ceiling;
-    };
     // Filled in place: the passes reuse the same storage rather than ask for it anew.
     void fillBigParts(BigParts& parts, std::int32_t length, std::int32_t lowestRow) const {
         parts.top.resize(static_cast<std::size_t>(length + 1));
@@ -485,7 +520,14 @@ class AttemptChain {
         }
         Factors sTop;
         sTop.fill(ceilingStay_);
-        WindowSums<S, V, modes> windows(y_, cap_, eTop, sTop);
+        WindowSums<S, V, modes>* windowsOfV = nullptr;
+        if constexpr (std::is_same_v<V, Value>) {
+            windowsOfV = &store_.windows;
+        } else {
+            windowsOfV = &store_.wideWindows;
+        }
+        WindowSums<S, V, modes>& windows = *windowsOfV;
+        windows.restart(y_, cap_, eTop, sTop);
         ModesOf<V> windowSum;
         Factors product;
         ModesOf<V> above = capValues;  // layer h + 1
@@ -577,7 +619,7 @@ class AttemptChain {
     // The first pass carries B as unknowns: their coefficients are the same in every pass,
     // and the later passes need only the values without B.
     void firstPass() {
-        PassValues<Wide> wide;
+        PassValues<Wide>& wide = store_.wide;
         preparePass(wide);
         fillRegCountdowns(wide.afterReg, wide.capAfterReg, true);
         fillPostBig(wide);
@@ -741,7 +783,7 @@ class AttemptChain {
             loopFree[m].addScaled(bigToZ_[m], ceilingBig);
         }
         const S leave = S(1) / (S(1) - ceilingStay_);
-        BigParts parts;
+        BigParts& parts = store_.firstParts;
         Modes capPhi;
         if (length <= 0) {
             Modes rhs;
@@ -770,12 +812,13 @@ class AttemptChain {
         if (cap_ == 0) {
             return capFirst[0];
         }
-        std::vector<Modes> kept(static_cast<std::size_t>(std::max(length, 1) + 1));
+        std::vector<Modes>& kept = store_.kept;
+        kept.assign(static_cast<std::size_t>(std::max(length, 1) + 1), {});
         auto first = [&](std::int32_t g) -> Modes& {
             return g >= cap_ ? capFirst : kept[static_cast<std::size_t>(g) % kept.size()];
         };
         Modes phi = capPhi;  // layer h + 1
-        std::unique_ptr<WindowSums<S, Value, modes>> windows;
+        WindowSums<S, Value, modes>* windows = nullptr;
         if (length > 0) {
             Modes eTop;
             for (std::size_t m = 0; m < modes; ++m) {
@@ -784,7 +827,8 @@ class AttemptChain {
             }
             Factors sTop;
             sTop.fill(ceilingStay_);
-            windows = std::make_unique<WindowSums<S, Value, modes>>(length, cap_, eTop, sTop);
+            windows = &store_.firstWindows;
+            windows->restart(length, cap_, eTop, sTop);
         }
         Modes windowSum;
         Factors product;
@@ -838,15 +882,18 @@ class AttemptChain {
     Modes bigToZ_{};  // what follows a BIG that leaves the REG countdown of no account
     Factors stay_{};  // perGame * chance of a game without a bonus, before the ceiling
     S ceilingStay_{};
-    std::vector<Factors> stayPowers_;  // [i][m] = stay_[m]^i, i <= Y
-    std::vector<Modes> afterBig_;      // [q][mode], q < Y
-    std::vector<Modes> postBig_;       // REG countdown states of layer 0 [q][mode]
-    std::vector<Modes> afterReg_;      // values right after a REG [layer][mode], low layers
-    Modes capAfterReg_{};              // the same from the cap layer on
-    BigParts regParts_;                // the passes' storage
-    std::vector<Modes> before_;
-    PassValues<Value> part_;  // a pass's values without B
-    BCoefficients b_;
+    std::unique_ptr<Storage> ownStorage_;
+    Storage& store_;
+    std::vector<Factors>& stayPowers_ = store_.stayPowers;  // [i][m] = stay_[m]^i, i <= Y
+    std::vector<Modes>& afterBig_ = store_.afterBig;        // [q][mode], q < Y
+    std::vector<Modes>& postBig_ = store_.postBig;  // REG countdown states of layer 0 [q][mode]
+    // Values right after a REG [layer][mode], low layers.
+    std::vector<Modes>& afterReg_ = store_.afterReg;
+    Modes capAfterReg_{};  // the same from the cap layer on
+    BigParts& regParts_ = store_.regParts;
+    std::vector<Modes>& before_ = store_.before;
+    PassValues<Value>& part_ = store_.part;  // a pass's values without B
+    BCoefficients& b_ = store_.b;
 
     const Modes& afterRegAt(std::int32_t h) const {
         return h >= cap_ ? capAfterReg_ : afterReg_[static_cast<std::size_t>(h)];
