@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
-#include <mutex>
 #include <numbers>
 #include <stdexcept>
 #include <thread>
@@ -70,17 +69,19 @@ double expectedRoundedCost(const MachineModel& model, WholeGames games, double e
     // the sum is taken in the same order whatever the threads did.
     const std::int32_t last = period / 2;
     std::vector<double> terms(static_cast<std::size_t>(last + 1), 0.0);
-    // A solve that fails in a worker stops the others and is handed to the caller.
-    shareTasks(static_cast<std::size_t>(last), std::max(1U, std::thread::hardware_concurrency()),
-               [&](std::size_t task) {
-                   const auto k = static_cast<std::int32_t>(task) + 1;
-                   const Complex z = std::polar(1.0, turn * k);
-                   AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false,
-                                               cancel);
-                   const double term = (coefficient(k) * chain.solve()[0]).real();
-                   terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
-                   count.add(1.0);
-               });
+    // A solve that fails in a worker stops the others and is handed to the caller. Each
+    // worker's solves share their storage.
+    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+    std::vector<AttemptChain<Complex>::Storage> storage(threads);
+    shareTasks(static_cast<std::size_t>(last), threads, [&](std::size_t task) {
+        const auto k = static_cast<std::int32_t>(task) + 1;
+        const Complex z = std::polar(1.0, turn * k);
+        AttemptChain<Complex> chain(model, games.big, games.reg, z, Complex(1.0), false, cancel,
+                                    &storage[currentWorker().value_or(0)]);
+        const double term = (coefficient(k) * chain.solve()[0]).real();
+        terms[static_cast<std::size_t>(k)] = 2 * k == period ? term : 2.0 * term;
+        count.add(1.0);
+    });
     double periodicPart = coefficient(0).real();
     for (const double term : terms) {
         periodicPart += term;
@@ -99,9 +100,10 @@ double tailBound(const MachineModel& model, WholeGames games, double expectedGam
     double best = 1.0;
     double previous = 1.0;
     int k = 1;
+    AttemptChain<double>::Storage storage;
     for (; k <= static_cast<int>(tailSolves); ++k) {
         const double z = 1.0 + k * step;
-        AttemptChain<double> chain(model, games.big, games.reg, z, 1.0, false, cancel);
+        AttemptChain<double> chain(model, games.big, games.reg, z, 1.0, false, cancel, &storage);
         const double value = chain.solve()[0];
         count.add(1.0);
         if (!(value > previous) || !std::isfinite(value)) {

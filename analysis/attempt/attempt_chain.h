@@ -20,8 +20,11 @@
 // A BIG goes to layer 0: to the BIG countdown of the next mode (six unknowns Z, carried
 // symbolically as coefficients) or, when the REG countdown outlasts X, to a REG countdown
 // state U(mode, q) of layer 0. U follows from the layers above in one sweep up the
-// countdown; the layers above depend on U in turn (a BIG during a REG countdown), so the two
-// are repeated until U settles, each round a few thousand operations. From games since BIG
+// countdown; the layers above depend on U in turn (a BIG during a REG countdown). A whole
+// REG countdown below the ceiling sees U only through six sums B(mode), the BIG part of its
+// Y games, so B is carried as six more unknowns and solved for after each sweep; only the
+// few layers whose countdown reaches the ceiling see U otherwise, and the sweeps are
+// repeated until U settles, which that little coupling makes quick. From games since BIG
 // >= max(X, ceiling - 1) on every layer is the same (the cap layer), solved directly.
 
 #include <algorithm>
@@ -42,11 +45,12 @@
 
 namespace korvale {
 
-// value = c + sum_j k[j] * Z_j, per channel c[0], c[1].
-template <typename S>
+// value = c + sum_j k[j] * unknown_j, per channel c[0], c[1]; the unknowns are the six Z,
+// or those and six more.
+template <typename S, std::size_t unknowns = modeCount>
 struct AffineValue {
     std::array<S, 2> c{};
-    std::array<S, modeCount> k{};
+    std::array<S, unknowns> k{};
 
     AffineValue& operator+=(const AffineValue& other) {
         for (std::size_t i = 0; i < c.size(); ++i) {
@@ -109,15 +113,20 @@ class WindowSums {
     using Values = std::array<Value, modes>;
     using Factors = std::array<S, modes>;
 
-    WindowSums(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop)
-        : length_(length),
-          blockTop_(top),
-          blockE_(static_cast<std::size_t>(length)),
-          blockS_(static_cast<std::size_t>(length)),
-          prefix_(static_cast<std::size_t>(length)),
-          prefixProduct_(static_cast<std::size_t>(length)) {
-        std::fill(blockE_.begin(), blockE_.end(), eTop);
-        std::fill(blockS_.begin(), blockS_.end(), sTop);
+    WindowSums() = default;
+    WindowSums(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop) {
+        restart(length, top, eTop, sTop);
+    }
+
+    // Starts anew, in the storage of the sums before.
+    void restart(std::int32_t length, std::int32_t top, const Values& eTop, const Factors& sTop) {
+        length_ = length;
+        blockTop_ = top;
+        const auto size = static_cast<std::size_t>(length);
+        blockE_.assign(size, eTop);
+        blockS_.assign(size, sTop);
+        prefix_.resize(size);
+        prefixProduct_.resize(size);
         takeBlockAbove();
         blockTop_ = top;
     }
@@ -162,8 +171,8 @@ class WindowSums {
         ownProduct_.fill(S(1));
     }
 
-    std::int32_t length_;
-    std::int32_t blockTop_;  // the block being filled holds layers blockTop - length ..
+    std::int32_t length_ = 0;
+    std::int32_t blockTop_ = 0;  // the block being filled holds layers blockTop - length ..
     std::vector<Values> blockE_;
     std::vector<Factors> blockS_;
     std::vector<Values> prefix_;          // [t]: the block above's first t layers
@@ -180,9 +189,12 @@ class AttemptChain {
     // bigEndGames X >= 0 and regEndGames Y >= 0 as whole games. Each game multiplies the
     // future by `perGame` and, with `countRewards`, adds 1 to channel 0 and its BIG chance to
     // channel 1; the end is worth `atEnd` in channel 0. Setting `*cancel` stops the solve
-    // (WorkCancelled).
+    // (WorkCancelled). The solves of one thread may share a `storage`, which saves asking for
+    // memory anew each time (as costly as the arithmetic); without one the chain has its own.
+    struct Storage;
     AttemptChain(const MachineModel& model, std::int32_t bigEndGames, std::int32_t regEndGames,
-                 S perGame, S atEnd, bool countRewards, const std::atomic<bool>* cancel = nullptr)
+                 S perGame, S atEnd, bool countRewards, const std::atomic<bool>* cancel = nullptr,
+                 Storage* storage = nullptr)
         : model_(model),
           x_(bigEndGames),
           y_(regEndGames),
@@ -191,7 +203,9 @@ class AttemptChain {
           wFrom_(std::max(1, bigEndGames - regEndGames + 1)),
           perGame_(perGame),
           countRewards_(countRewards),
-          cancel_(cancel) {
+          cancel_(cancel),
+          ownStorage_(storage != nullptr ? nullptr : std::make_unique<Storage>()),
+          store_(storage != nullptr ? *storage : *ownStorage_) {
         end_.c[0] = atEnd;
         for (std::size_t m = 0; m < modes; ++m) {
             unitZ_[m].k[m] = S(1);
@@ -213,7 +227,8 @@ class AttemptChain {
         }
         afterBig_.assign(static_cast<std::size_t>(y_), {});
         postBig_.assign(static_cast<std::size_t>(y_), {});
-        afterReg_.assign(static_cast<std::size_t>(cap_ + 1), {});
+        // Kept only as low as the BIG countdown and the post-BIG countdowns look.
+        afterReg_.assign(static_cast<std::size_t>(std::min(cap_, std::max(x_, y_)) + 1), {});
     }
 
     // The two channels at the start of an attempt (mode 0, nothing played).
@@ -225,14 +240,28 @@ class AttemptChain {
         int growing = 0;
         for (int pass = 0;; ++pass) {
             stopIfCalledOff(cancel_);
-            const std::vector<Modes> before = postBig_;
-            fillRegCountdowns();
-            fillPostBig();
             if (!reachesBack) {
+                fillRegCountdowns(afterReg_, capAfterReg_, false);
                 break;
             }
+            before_ = postBig_;
+            const std::vector<Modes>& before = before_;
+            if (pass == 0) {
+                firstPass();
+            } else {
+                fillRegCountdowns(part_.afterReg, part_.capAfterReg, true);
+                fillPostBig(part_);
+            }
+            settlePass();
             const auto [change, size] = changeFrom(before);
             if (change <= passTolerance * size) {
+                break;
+            }
+            // Once two rounds have shrunk it by a small ratio, the rounds still to come add
+            // about change * ratio / (1 - ratio) in all.
+            const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
+            if (pass >= 2 && ratio > 0.0 && ratio < 0.1 &&
+                change * ratio / (1.0 - ratio) <= passTolerance * size) {
                 break;
             }
             // A generating function beyond its radius of convergence: the rounds grow without
@@ -249,7 +278,6 @@ class AttemptChain {
             // The rounds shrink the error by a steady ratio once one pattern dominates it;
             // then the rest of the way is a geometric sum and one step jumps it. The rounds
             // after it still decide when the values have settled.
-            const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
             if (ratio > 0.0 && ratio < 0.9 && std::abs(ratio - previousRatio) < 0.05 * ratio) {
                 const S jump = S(ratio / (1.0 - ratio));
                 for (std::size_t q = 0; q < postBig_.size(); ++q) {
@@ -284,6 +312,66 @@ class AttemptChain {
     using Modes = std::array<Value, modes>;
     using Factors = std::array<S, modes>;
     using Matrix = std::array<std::array<S, modes>, modes>;
+    // A value that also carries the six B_m: the BIG part of a whole REG countdown of Y games
+    // before the ceiling, in mode m (k[modes + m]).
+    using Wide = AffineValue<S, 2 * modes>;
+    template <typename V>
+    using ModesOf = std::array<V, modes>;
+
+    // What one pass fills: the values right after a REG (low layers, and the cap layer's) and
+    // the REG countdowns right after a BIG with what a BIG from each mode leads to.
+    template <typename V>
+    struct PassValues {
+        std::vector<ModesOf<V>> afterReg;
+        ModesOf<V> capAfterReg{};
+        std::vector<ModesOf<V>> postBig;
+        std::vector<ModesOf<V>> afterBig;
+    };
+    // The BIG part of windows over the top `length` rows of afterBig_ (q = Y-1 down to
+    // Y-length), started at layer h: the games before the ceiling at the mode's own chance,
+    // the rest at the ceiling's. `top[n]` sums the first n games before the ceiling,
+    // `ceiling[j]` j games at the ceiling from row j-1 down.
+    struct BigParts {
+        std::vector<Modes> top;
+        std::vector<Modes> ceiling;
+    };
+    // The B coefficients of the same values: the same in every pass.
+    struct BCoefficients {
+        std::vector<std::array<Factors, modes>> afterReg;
+        std::vector<std::array<Factors, modes>> postBig;
+        Matrix system{};  // 1 - (B's own coefficients in the sum that defines B)
+    };
+
+  public:
+    struct Storage {
+        std::vector<Factors> stayPowers;
+        std::vector<Modes> afterBig;
+        std::vector<Modes> postBig;
+        std::vector<Modes> afterReg;
+        std::vector<Modes> before;
+        BigParts regParts;
+        BigParts firstParts;
+        PassValues<Value> part;
+        PassValues<Wide> wide;
+        BCoefficients b;
+        WindowSums<S, Value, modes> windows;
+        WindowSums<S, Wide, modes> wideWindows;
+        WindowSums<S, Value, modes> firstWindows;
+        std::vector<Modes> kept;
+    };
+
+  private:
+    template <typename V>
+    static V lift(const Value& value) {
+        if constexpr (std::is_same_v<V, Value>) {
+            return value;
+        } else {
+            V wide;
+            wide.c = value.c;
+            std::copy(value.k.begin(), value.k.end(), wide.k.begin());
+            return wide;
+        }
+    }
     // Ten more digits than the figures need.
     static constexpr double passTolerance = 1e-15;
     static constexpr int maxPasses = 10000;
@@ -295,8 +383,9 @@ class AttemptChain {
     S stay(std::size_t m, std::int32_t g) const {
         return g >= ceilingLayer_ ? ceilingStay_ : stay_[m];
     }
-    Value reward(std::size_t m, std::int32_t g) const {
-        Value value;
+    template <typename V = Value>
+    V reward(std::size_t m, std::int32_t g) const {
+        V value;
         if (countRewards_) {
             value.c[0] = S(1);
             value.c[1] = S(bigChance(m, g));
@@ -305,8 +394,8 @@ class AttemptChain {
     }
 
     template <typename Lookup>
-    Value bigMix(std::size_t m, Lookup lookup) const {
-        Value mix;
+    auto bigMix(std::size_t m, Lookup lookup) const {
+        std::decay_t<decltype(lookup(0))> mix;
         for (std::size_t to = 0; to < modes; ++to) {
             const double w = model_.bigNextMode[m][to];
             if (w != 0.0) {
@@ -315,8 +404,9 @@ class AttemptChain {
         }
         return mix;
     }
-    Modes regMix(const Modes& values) const {
-        Modes mix{};
+    template <typename V>
+    ModesOf<V> regMix(const ModesOf<V>& values) const {
+        ModesOf<V> mix{};
         for (std::size_t m = 0; m < modes; ++m) {
             for (std::size_t to = 0; to < modes; ++to) {
                 const double w = model_.regNextMode[m][to];
@@ -344,17 +434,12 @@ class AttemptChain {
         }
     }
 
-    // The BIG part of windows over the top `length` rows of afterBig_ (q = Y-1 down to
-    // Y-length), started at layer h: the games before the ceiling at the mode's own chance,
-    // the rest at the ceiling's. `top[n]` sums the first n games before the ceiling,
-    // `ceiling[j]` j games at the ceiling from row j-1 down.
-    struct BigParts {
-        std::vector<Modes> top;
-        std::vector<Modes> ceiling;
-    };
-    BigParts bigParts(std::int32_t length, std::int32_t lowestRow) const {
-        BigParts parts{std::vector<Modes>(static_cast<std::size_t>(length + 1)),
-                       std::vector<Modes>(static_cast<std::size_t>(y_ + 1))};
+    // Filled in place: the passes reuse the same storage rather than ask for it anew.
+    void fillBigParts(BigParts& parts, std::int32_t length, std::int32_t lowestRow) const {
+        parts.top.resize(static_cast<std::size_t>(length + 1));
+        parts.ceiling.resize(static_cast<std::size_t>(y_ + 1));
+        parts.top[0] = Modes{};
+        parts.ceiling[static_cast<std::size_t>(lowestRow)] = Modes{};
         for (std::size_t m = 0; m < modes; ++m) {
             const S big = perGame_ * model_.bigProbability[m];
             for (std::int32_t n = 1; n <= length; ++n) {
@@ -371,7 +456,6 @@ class AttemptChain {
                 parts.ceiling[at][m] = value;
             }
         }
-        return parts;
     }
     // The BIG part of a window of `length` games from layer h whose rows end at Y - length.
     Value bigPart(const BigParts& parts, std::size_t m, std::int32_t h, std::int32_t length) const {
@@ -383,7 +467,8 @@ class AttemptChain {
     }
 
     // Solves v = rhs + factor * (REG mix of v) over the modes.
-    Modes solveRegLoop(S factor, Modes rhs) const {
+    template <typename V>
+    ModesOf<V> solveRegLoop(S factor, ModesOf<V> rhs) const {
         Matrix system{};
         for (std::size_t m = 0; m < modes; ++m) {
             for (std::size_t to = 0; to < modes; ++to) {
@@ -406,77 +491,97 @@ class AttemptChain {
     }
 
     // The values right after a REG at every layer from wFrom on, where the REG countdown
-    // outlasts the BIG countdown: windows of Y games.
-    void fillRegCountdowns() {
+    // outlasts the BIG countdown: windows of Y games. With `bApart` a window below the
+    // ceiling leaves its BIG part to B: with Wide values as its unknown, else out.
+    template <typename V>
+    void fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, ModesOf<V>& capAfterReg,
+                           bool bApart) {
         if (y_ < 1) {
             return;
         }
         const double r = model_.regProbability;
-        const BigParts parts = bigParts(y_, 0);
+        const V end = lift<V>(end_);
+        BigParts& parts = regParts_;
+        fillBigParts(parts, y_, 0);
         const auto [sum, power] = geometric(ceilingStay_, y_);
         // The cap layer: every window of it is the same.
-        Modes rhs{};
+        ModesOf<V> rhs{};
         for (std::size_t m = 0; m < modes; ++m) {
-            rhs[m] = reward(m, cap_) * sum;
-            rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
-            rhs[m].addScaled(end_, power);
+            rhs[m] = reward<V>(m, cap_) * sum;
+            rhs[m] += lift<V>(parts.ceiling[static_cast<std::size_t>(y_)][m]);
+            rhs[m].addScaled(end, power);
         }
-        const Modes capValues = solveRegLoop(perGame_ * r * sum, rhs);
-        afterReg_[static_cast<std::size_t>(cap_)] = capValues;
-        Modes eTop = regMix(capValues);
+        const ModesOf<V> capValues = solveRegLoop(perGame_ * r * sum, rhs);
+        capAfterReg = capValues;
+        ModesOf<V> eTop = regMix(capValues);
         for (std::size_t m = 0; m < modes; ++m) {
             eTop[m] = eTop[m] * (perGame_ * r);
-            eTop[m] += reward(m, cap_);
+            eTop[m] += reward<V>(m, cap_);
         }
         Factors sTop;
         sTop.fill(ceilingStay_);
-        WindowSums<S, Value, modes> windows(y_, cap_, eTop, sTop);
-        Modes windowSum;
+        WindowSums<S, V, modes>* windowsOfV = nullptr;
+        if constexpr (std::is_same_v<V, Value>) {
+            windowsOfV = &store_.windows;
+        } else {
+            windowsOfV = &store_.wideWindows;
+        }
+        WindowSums<S, V, modes>& windows = *windowsOfV;
+        windows.restart(y_, cap_, eTop, sTop);
+        ModesOf<V> windowSum;
         Factors product;
+        ModesOf<V> above = capValues;  // layer h + 1
         for (std::int32_t h = cap_ - 1; h >= wFrom_; --h) {
             if ((h & 255) == 0) {
                 stopIfCalledOff(cancel_);
             }
-            Modes e = regMix(afterReg_[static_cast<std::size_t>(h + 1)]);
+            ModesOf<V> e = regMix(above);
             Factors s;
             for (std::size_t m = 0; m < modes; ++m) {
                 e[m] = e[m] * (perGame_ * r);
-                e[m] += reward(m, h);
+                e[m] += reward<V>(m, h);
                 s[m] = stay(m, h);
             }
             windows.add(h, e, s, windowSum, product);
-            Modes& values = afterReg_[static_cast<std::size_t>(h)];
+            const bool wholeBeforeCeiling = bApart && ceilingLayer_ - h >= y_;
             for (std::size_t m = 0; m < modes; ++m) {
-                values[m] = windowSum[m];
-                values[m] += bigPart(parts, m, h, y_);
-                values[m].addScaled(end_, product[m]);
+                above[m] = windowSum[m];
+                if (!wholeBeforeCeiling) {
+                    above[m] += lift<V>(bigPart(parts, m, h, y_));
+                } else if constexpr (!std::is_same_v<V, Value>) {
+                    above[m].k[modes + m] += S(1);
+                }
+                above[m].addScaled(end, product[m]);
+            }
+            if (static_cast<std::size_t>(h) < afterReg.size()) {
+                afterReg[static_cast<std::size_t>(h)] = above;
             }
         }
     }
 
     // The REG countdown states right after a BIG (layer 0, q = X+1 .. Y-1), q rising so that
     // a BIG within the countdown finds the lower countdowns already renewed.
-    void fillPostBig() {
-        if (y_ < x_ + 2) {
-            return;
-        }
+    template <typename V>
+    void fillPostBig(PassValues<V>& pass) const {
         const double r = model_.regProbability;
+        const V end = lift<V>(end_);
         const bool beforeCeiling = y_ - 1 <= ceilingLayer_;
-        Modes prefix{};  // sum_{k < q} f(0, k) e(k)
-        Modes bigs{};    // sum_{k < q} f(0, k) z b(k) afterBig(q - 1 - k), before the ceiling
+        ModesOf<V> prefix{};  // sum_{k < q} f(0, k) e(k)
+        ModesOf<V> bigs{};    // sum_{k < q} f(0, k) z b(k) afterBig(q - 1 - k), before the ceiling
         Factors product;
         product.fill(S(1));
         for (std::int32_t q = 1; q < y_; ++q) {
             const std::int32_t g = q - 1;
-            const Modes mixed = regMix(afterReg_[static_cast<std::size_t>(std::min(q, cap_))]);
+            const ModesOf<V> mixed =
+                regMix(q >= cap_ ? pass.capAfterReg : pass.afterReg[static_cast<std::size_t>(q)]);
             for (std::size_t m = 0; m < modes; ++m) {
-                Value e = mixed[m] * (perGame_ * r);
-                e += reward(m, g);
+                V e = mixed[m] * (perGame_ * r);
+                e += reward<V>(m, g);
                 prefix[m].addScaled(e, product[m]);
                 product[m] *= stay(m, g);
                 if (beforeCeiling) {
-                    Value value = bigs[m] * stay_[m];
-                    value.addScaled(afterBig_[static_cast<std::size_t>(g)][m],
+                    V value = bigs[m] * stay_[m];
+                    value.addScaled(pass.afterBig[static_cast<std::size_t>(g)][m],
                                     perGame_ * model_.bigProbability[m]);
                     bigs[m] = value;
                 }
@@ -484,21 +589,116 @@ class AttemptChain {
             if (q <= x_) {
                 continue;
             }
-            Modes& values = postBig_[static_cast<std::size_t>(q)];
+            const auto at = static_cast<std::size_t>(q);
+            ModesOf<V>& values = pass.postBig[at];
             for (std::size_t m = 0; m < modes; ++m) {
                 values[m] = prefix[m];
-                values[m] += beforeCeiling ? bigs[m] : bigsPastCeiling(m, q);
-                values[m].addScaled(end_, product[m]);
+                values[m] += beforeCeiling ? bigs[m] : bigsPastCeiling(pass.afterBig, m, q);
+                values[m].addScaled(end, product[m]);
             }
-            refreshAfterBigAt(q);
+            for (std::size_t m = 0; m < modes; ++m) {
+                pass.afterBig[at][m] =
+                    bigMix(m, [&](std::size_t to) -> const V& { return values[to]; });
+            }
         }
     }
+
+    // Storage for the passes; what a BIG leads to without a REG countdown never changes.
+    template <typename V>
+    void preparePass(PassValues<V>& pass) const {
+        pass.afterReg.assign(afterReg_.size(), {});
+        pass.postBig.assign(static_cast<std::size_t>(y_), {});
+        pass.afterBig.assign(static_cast<std::size_t>(y_), {});
+        for (std::int32_t q = 0; q <= x_ && q < y_; ++q) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                pass.afterBig[static_cast<std::size_t>(q)][m] = lift<V>(bigToZ_[m]);
+            }
+        }
+    }
+
+    // The first pass carries B as unknowns: their coefficients are the same in every pass,
+    // and the later passes need only the values without B.
+    void firstPass() {
+        PassValues<Wide>& wide = store_.wide;
+        preparePass(wide);
+        fillRegCountdowns(wide.afterReg, wide.capAfterReg, true);
+        fillPostBig(wide);
+        preparePass(part_);
+        auto split = [](const std::vector<ModesOf<Wide>>& from, std::vector<Modes>& values,
+                        std::vector<std::array<Factors, modes>>& coefficients) {
+            values.resize(from.size());
+            coefficients.resize(from.size());
+            for (std::size_t i = 0; i < from.size(); ++i) {
+                for (std::size_t m = 0; m < modes; ++m) {
+                    values[i][m].c = from[i][m].c;
+                    std::copy_n(from[i][m].k.begin(), modes, values[i][m].k.begin());
+                    std::copy_n(from[i][m].k.begin() + modes, modes, coefficients[i][m].begin());
+                }
+            }
+        };
+        split(wide.afterReg, part_.afterReg, b_.afterReg);
+        split(wide.postBig, part_.postBig, b_.postBig);
+        std::vector<std::array<Factors, modes>> unused;
+        split(wide.afterBig, part_.afterBig, unused);
+        for (std::size_t m = 0; m < modes; ++m) {
+            part_.capAfterReg[m].c = wide.capAfterReg[m].c;
+            std::copy_n(wide.capAfterReg[m].k.begin(), modes, part_.capAfterReg[m].k.begin());
+        }
+        // B_m sums a BIG at each game of the countdown (q = Y-1 down to 0) at mode m's chance.
+        for (std::size_t m = 0; m < modes; ++m) {
+            const S big = perGame_ * model_.bigProbability[m];
+            for (std::size_t j = 0; j < modes; ++j) {
+                b_.system[m][j] = m == j ? S(1) : S(0);
+            }
+            for (std::int32_t n = 1; n <= y_; ++n) {
+                const Wide& row = wide.afterBig[static_cast<std::size_t>(y_ - n)][m];
+                const S weight = big * stayPowers_[static_cast<std::size_t>(n - 1)][m];
+                for (std::size_t j = 0; j < modes; ++j) {
+                    b_.system[m][j] -= row.k[modes + j] * weight;
+                }
+            }
+        }
+    }
+
+    // Solves for B from the pass's values without it, and puts it in.
+    void settlePass() {
+        Modes b{};
+        for (std::size_t m = 0; m < modes; ++m) {
+            const S big = perGame_ * model_.bigProbability[m];
+            for (std::int32_t n = 1; n <= y_; ++n) {
+                b[m].addScaled(part_.afterBig[static_cast<std::size_t>(y_ - n)][m],
+                               big * stayPowers_[static_cast<std::size_t>(n - 1)][m]);
+            }
+        }
+        solveInPlace(b_.system, b);
+        auto settle = [&](const Modes& values, const std::array<Factors, modes>& coefficients,
+                          Modes& out) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                out[m] = values[m];
+                for (std::size_t j = 0; j < modes; ++j) {
+                    out[m].addScaled(b[j], coefficients[m][j]);
+                }
+            }
+        };
+        for (std::size_t h = 0; h < afterReg_.size(); ++h) {
+            settle(part_.afterReg[h], b_.afterReg[h], afterReg_[h]);
+        }
+        capAfterReg_ = part_.capAfterReg;
+        for (std::int32_t q = x_ + 1; q < y_; ++q) {
+            const auto at = static_cast<std::size_t>(q);
+            settle(part_.postBig[at], b_.postBig[at], postBig_[at]);
+        }
+        refreshAfterBig(x_ + 1);
+    }
+
     // The same BIG part when the countdown reaches the ceiling (hand-built models only).
-    Value bigsPastCeiling(std::size_t m, std::int32_t q) const {
-        Value value;
+    template <typename V>
+    V bigsPastCeiling(const std::vector<ModesOf<V>>& afterBig, std::size_t m,
+                      std::int32_t q) const {
+        V value;
         S reach = S(1);
         for (std::int32_t k = 0; k < q; ++k) {
-            value.addScaled(afterBig_[static_cast<std::size_t>(q - 1 - k)][m],
+            value.addScaled(afterBig[static_cast<std::size_t>(q - 1 - k)][m],
                             reach * perGame_ * bigChance(m, k));
             reach *= stay(m, k);
         }
@@ -532,7 +732,7 @@ class AttemptChain {
             const std::int32_t h = g + 1;
             Modes regTo;
             if (y_ > x_ - h) {
-                regTo = regMix(afterReg_[static_cast<std::size_t>(h)]);
+                regTo = regMix(afterRegAt(h));
             } else if (x_ - h == 0) {
                 regTo.fill(end_);
             } else {
@@ -583,7 +783,7 @@ class AttemptChain {
             loopFree[m].addScaled(bigToZ_[m], ceilingBig);
         }
         const S leave = S(1) / (S(1) - ceilingStay_);
-        BigParts parts;
+        BigParts& parts = store_.firstParts;
         Modes capPhi;
         if (length <= 0) {
             Modes rhs;
@@ -592,7 +792,7 @@ class AttemptChain {
             }
             capPhi = solveRegLoop(perGame_ * r * leave, rhs);
         } else {
-            parts = bigParts(length, x_ + 1);
+            fillBigParts(parts, length, x_ + 1);
             const auto [sum, power] = geometric(ceilingStay_, length);
             Modes rhs;
             for (std::size_t m = 0; m < modes; ++m) {
@@ -602,17 +802,23 @@ class AttemptChain {
             }
             capPhi = solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
         }
-        std::vector<Modes> first(static_cast<std::size_t>(cap_ + 1));
+        // F by layer, kept for the `length` layers above the current one.
+        Modes capFirst;
         Modes capRegTo = regMix(capPhi);
         for (std::size_t m = 0; m < modes; ++m) {
-            first[static_cast<std::size_t>(cap_)][m] = loopFree[m] * leave;
-            first[static_cast<std::size_t>(cap_)][m].addScaled(capRegTo[m], perGame_ * r * leave);
+            capFirst[m] = loopFree[m] * leave;
+            capFirst[m].addScaled(capRegTo[m], perGame_ * r * leave);
         }
         if (cap_ == 0) {
-            return first[0][0];
+            return capFirst[0];
         }
+        std::vector<Modes>& kept = store_.kept;
+        kept.assign(static_cast<std::size_t>(std::max(length, 1) + 1), {});
+        auto first = [&](std::int32_t g) -> Modes& {
+            return g >= cap_ ? capFirst : kept[static_cast<std::size_t>(g) % kept.size()];
+        };
         Modes phi = capPhi;  // layer h + 1
-        std::unique_ptr<WindowSums<S, Value, modes>> windows;
+        WindowSums<S, Value, modes>* windows = nullptr;
         if (length > 0) {
             Modes eTop;
             for (std::size_t m = 0; m < modes; ++m) {
@@ -621,7 +827,8 @@ class AttemptChain {
             }
             Factors sTop;
             sTop.fill(ceilingStay_);
-            windows = std::make_unique<WindowSums<S, Value, modes>>(length, cap_, eTop, sTop);
+            windows = &store_.firstWindows;
+            windows->restart(length, cap_, eTop, sTop);
         }
         Modes windowSum;
         Factors product;
@@ -630,8 +837,8 @@ class AttemptChain {
                 stopIfCalledOff(cancel_);
             }
             const Modes regTo = regMix(phi);
-            const Modes& above = first[static_cast<std::size_t>(h + 1)];
-            Modes& here = first[static_cast<std::size_t>(h)];
+            const Modes& above = first(h + 1);
+            Modes& here = first(h);
             Modes e;
             Factors s;
             for (std::size_t m = 0; m < modes; ++m) {
@@ -651,14 +858,14 @@ class AttemptChain {
                 continue;
             }
             windows->add(h, e, s, windowSum, product);
-            const auto after = static_cast<std::size_t>(std::min(h + length, cap_));
+            const Modes& after = first(h + length);
             for (std::size_t m = 0; m < modes; ++m) {
                 phi[m] = windowSum[m];
                 phi[m] += bigPart(parts, m, h, length);
-                phi[m].addScaled(first[after][m], product[m]);
+                phi[m].addScaled(after[m], product[m]);
             }
         }
-        return first[0][0];
+        return first(0)[0];
     }
 
     const MachineModel& model_;
@@ -675,10 +882,22 @@ class AttemptChain {
     Modes bigToZ_{};  // what follows a BIG that leaves the REG countdown of no account
     Factors stay_{};  // perGame * chance of a game without a bonus, before the ceiling
     S ceilingStay_{};
-    std::vector<Factors> stayPowers_;  // [i][m] = stay_[m]^i, i <= Y
-    std::vector<Modes> afterBig_;      // [q][mode], q < Y
-    std::vector<Modes> postBig_;       // REG countdown states of layer 0 [q][mode]
-    std::vector<Modes> afterReg_;      // values right after a REG [layer][mode]
+    std::unique_ptr<Storage> ownStorage_;
+    Storage& store_;
+    std::vector<Factors>& stayPowers_ = store_.stayPowers;  // [i][m] = stay_[m]^i, i <= Y
+    std::vector<Modes>& afterBig_ = store_.afterBig;        // [q][mode], q < Y
+    std::vector<Modes>& postBig_ = store_.postBig;  // REG countdown states of layer 0 [q][mode]
+    // Values right after a REG [layer][mode], low layers.
+    std::vector<Modes>& afterReg_ = store_.afterReg;
+    Modes capAfterReg_{};  // the same from the cap layer on
+    BigParts& regParts_ = store_.regParts;
+    std::vector<Modes>& before_ = store_.before;
+    PassValues<Value>& part_ = store_.part;  // a pass's values without B
+    BCoefficients& b_ = store_.b;
+
+    const Modes& afterRegAt(std::int32_t h) const {
+        return h >= cap_ ? capAfterReg_ : afterReg_[static_cast<std::size_t>(h)];
+    }
 };
 
 }  // namespace korvale
