@@ -7,6 +7,8 @@ scripts/install_dependencies.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Ninja for new build folders; one made before keeps the generator it was made with.
+export CMAKE_GENERATOR=Ninja
 
 echo "== Release build, warnings as errors"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKORVALE_WERROR=ON >/dev/null
