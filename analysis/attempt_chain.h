@@ -39,6 +39,7 @@
 #include "analysis/machine_model.h"
 #include "analysis/small_linear_solve.h"
 #include "analysis/work_cancelled.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 
@@ -243,7 +244,7 @@ class AttemptChain {
                     const double infinity = std::numeric_limits<double>::infinity();
                     return {infinity, infinity};
                 } else {
-                    throw std::runtime_error("attempt chain did not settle");
+                    throw RuntimeError(ErrorKind::NoSolution, "attempt chain did not settle");
                 }
             }
             // The rounds shrink the error by a steady ratio once one pattern dominates it;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "common/runtime_error.h"
+
 namespace korvale {
 
 SettingVector normalizedPrior(const SettingVector& weights) {
@@ -32,7 +34,8 @@ SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVecto
         top = std::max(top, logs[s]);
     }
     if (top == -INFINITY) {
-        throw std::domain_error("the history is impossible under every setting of the prior");
+        throw RuntimeError(ErrorKind::ImpossibleHistory,
+                           "the history is impossible under every setting of the prior");
     }
     SettingVector posterior;
     double total = 0.0;

@@ -9,6 +9,7 @@
 #include "analysis/bonus_history_reader.h"
 #include "analysis/machine_model.h"
 #include "analysis/setting_filter.h"
+#include "common/runtime_error.h"
 #include "ui/file_saving.h"
 #include "ui/history_read_message.h"
 #include "ui/posterior_table.h"
@@ -118,6 +119,12 @@ void HistoryPosterior::compute() {
     }
     try {
         estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
+    } catch (const RuntimeError& error) {
+        // A history no setting could have given, said in the window's words.
+        table_->hide();
+        result_->setText(QStringLiteral("この履歴からは求められません：") +
+                         QString::fromUtf8(errorMessage(error.kind())));
+        return;
     } catch (const std::exception& error) {
         table_->hide();
         result_->setText(QStringLiteral("この履歴からは求められません：") +
