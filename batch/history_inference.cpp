@@ -25,8 +25,8 @@ namespace {
 constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 
 [[noreturn]] void cannotRead(const std::string& name, int reason) {
-    throw RuntimeError(ErrorKind::FileNotRead,
-                       fmt::format("korvale-batch: cannot read {}: {}", name, std::strerror(reason)));
+    throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
+                                                           name, std::strerror(reason)));
 }
 
 // The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
@@ -119,8 +119,8 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));
     if (reading.problem) {
-        throw RuntimeError(ErrorKind::NotABonusHistory,
-                           fmt::format("korvale-batch: {}: {}", source, reading.problem->message()));
+        throw RuntimeError(ErrorKind::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
+                                                                    reading.problem->message()));
     }
     if (reading.history.bonuses.empty()) {
         warnings << fmt::format(

@@ -20,10 +20,10 @@ enum class ErrorKind {
     // Long work called off from another thread: it ends the work, but is no error.
     Cancelled,
     // The exact analysis.
-    EndBeyondTables,  // a BIG end or a REG end beyond what the exact figures take
-    LawNotCovered,    // the outcome law needs a REG end of at most the BIG end plus one game
-    AttemptsTooLong,  // attempts too long for the outcome law's tables
-    NoSolution,       // the exact equations have no finite answer
+    EndBeyondTables,    // a BIG end or a REG end beyond what the exact figures take
+    LawNotCovered,      // the outcome law needs a REG end of at most the BIG end plus one game
+    AttemptsTooLong,    // attempts too long for the outcome law's tables
+    NoSolution,         // the exact equations have no finite answer
     ImpossibleHistory,  // a history that no setting the prior allows could have given
     // Files and the command line.
     NotABonusHistory,  // a text that does not read as a bonus history

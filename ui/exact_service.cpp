@@ -100,7 +100,8 @@ QString figuresFailure(const RuntimeError& error) {
                 .arg(largestBigEnd)
                 .arg(largestRegEnd);
         case ErrorKind::NoSolution:
-            return QStringLiteral("この終了条件の理論値は求められません（方程式に有限の解がありません）。");
+            return QStringLiteral(
+                "この終了条件の理論値は求められません（方程式に有限の解がありません）。");
         default:
             return QString::fromUtf8(error.what());
     }
@@ -124,7 +125,8 @@ QString lawFailure(const RuntimeError& error) {
                 "分布の表に収まりません）。");
         case ErrorKind::NoSolution:
             return QStringLiteral(
-                "この終了条件では一回の差枚の分布は求められません（方程式に有限の解がありません）。");
+                "この終了条件では一回の差枚の分布は求められません（方程式に有限の解がありません）"
+                "。");
         default:
             return QStringLiteral("一回の差枚の分布は求められませんでした（%1）。")
                 .arg(QString::fromUtf8(error.what()));

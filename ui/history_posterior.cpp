@@ -77,14 +77,14 @@ void HistoryPosterior::load() {
 void HistoryPosterior::loadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result_->setText(
-            QStringLiteral("ファイル「%1」を開けませんでした。%2").arg(path, failureReason(file.errorString())));
+        result_->setText(QStringLiteral("ファイル「%1」を開けませんでした。%2")
+                             .arg(path, failureReason(file.errorString())));
         return;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        result_->setText(
-            QStringLiteral("ファイル「%1」を読めませんでした。%2").arg(path, failureReason(file.errorString())));
+        result_->setText(QStringLiteral("ファイル「%1」を読めませんでした。%2")
+                             .arg(path, failureReason(file.errorString())));
         return;
     }
     // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.

@@ -31,29 +31,54 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
         std::function<void()> operation;
         std::optional<ErrorKind> kind;  // nothing: a broken contract (std::logic_error)
     } cases[] = {
-        {"figures, BIG end beyond 2000", [] { solveAttempt(0, {2000.5, 0}); },
+        {"figures, BIG end beyond 2000",
+         [] {
+             solveAttempt(0, {2000.5, 0});
+         },
          ErrorKind::EndBeyondTables},
-        {"figures, REG end beyond 1000", [] { solveAttempt(0, {300.0, 1001}); },
+        {"figures, REG end beyond 1000",
+         [] {
+             solveAttempt(0, {300.0, 1001});
+         },
          ErrorKind::EndBeyondTables},
-        {"figures, BIG end not a number", [nan] { (void)wholeGames({nan, 0}); },
+        {"figures, BIG end not a number",
+         [nan] {
+             (void)wholeGames({nan, 0});
+         },
          ErrorKind::EndBeyondTables},
         {"figures, called off",
-         [&] { solveAttempt(0, {0.0, 0}, CostRounding::Exact, {&calledOff, {}}); },
+         [&] {
+             solveAttempt(0, {0.0, 0}, CostRounding::Exact, {&calledOff, {}});
+         },
          ErrorKind::Cancelled},
-        {"law, REG end of the BIG end + 2", [] { solveOutcomeLaw(0, {100.0, 102}); },
+        {"law, REG end of the BIG end + 2",
+         [] {
+             solveOutcomeLaw(0, {100.0, 102});
+         },
          ErrorKind::LawNotCovered},
-        {"law, BIG end beyond 2000 with no REG end", [] { solveOutcomeLaw(0, {2500.0, 0}); },
+        {"law, BIG end beyond 2000 with no REG end",
+         [] {
+             solveOutcomeLaw(0, {2500.0, 0});
+         },
          ErrorKind::EndBeyondTables},
-        {"law, REG end beyond 1000", [] { requireOutcomeLawCovers({1500.0, 1001}); },
+        {"law, REG end beyond 1000",
+         [] {
+             requireOutcomeLawCovers({1500.0, 1001});
+         },
          ErrorKind::EndBeyondTables},
-        {"law, called off", [&] { solveOutcomeLaw(0, {0.0, 0}, 1, &calledOff); },
+        {"law, called off",
+         [&] {
+             solveOutcomeLaw(0, {0.0, 0}, 1, &calledOff);
+         },
          ErrorKind::Cancelled},
         {"law pieces, REG end of the BIG end + 2",
          [] { (void)attemptSegments(machineModel(0), 10, 12); }, ErrorKind::LawNotCovered},
         {"history, a line that does not read", [] { (void)readBonusHistory("BIG 10\nBIG x\n"); },
          ErrorKind::NotABonusHistory},
         {"history, impossible under the only setting the prior allows",
-         [] { (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}); },
+         [] {
+             (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0});
+         },
          ErrorKind::ImpossibleHistory},
         {"equations without an answer",
          [] {
@@ -61,7 +86,11 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
              solveInPlace(std::array<std::array<double, 2>, 2>{}, b);
          },
          ErrorKind::NoSolution},
-        {"setting index 6", [] { solveOutcomeLaw(6, {0.0, 0}); }, std::nullopt},
+        {"setting index 6",
+         [] {
+             solveOutcomeLaw(6, {0.0, 0});
+         },
+         std::nullopt},
         {"law pieces, negative BIG end", [] { (void)attemptSegments(machineModel(0), -1, 0); },
          std::nullopt},
     };
