@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/main_frame.h"
-#include "ui/qt_translations.h"
+#include "ui/frame/main_frame.h"
+#include "ui/frame/qt_translations.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_program.h"
+#include "batch/commands/batch_program.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -4,11 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "analysis/attempt.h"
-#include "analysis/end_sweep.h"
-#include "analysis/gap_law.h"
-#include "analysis/long_run.h"
-#include "analysis/outcome_law.h"
+#include "analysis/attempt/attempt.h"
+#include "analysis/attempt/end_sweep.h"
+#include "analysis/long_run/gap_law.h"
+#include "analysis/long_run/long_run.h"
+#include "analysis/outcome/outcome_law.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <map>
 #include <string>
 
-#include "analysis/ratio_statistics.h"
-#include "batch/batch_report.h"
-#include "batch/batch_run.h"
-#include "batch/exact_figures.h"
+#include "analysis/measured/ratio_statistics.h"
+#include "batch/commands/batch_report.h"
+#include "batch/run/batch_run.h"
+#include "batch/commands/exact_figures.h"
 
 namespace korvale {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/setting_estimate.h"
+#include "analysis/inference/setting_estimate.h"
 #include "common/random_source.h"
 #include "machine/cls_korvale.h"
 

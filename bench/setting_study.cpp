@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "analysis/calibration_study.h"
+#include "bench/calibration_study.h"
 
 int main(int argc, char** argv) {
     using namespace korvale;

@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "machine/cls_korvale.h"
-#include "ui/drought_panel.h"
-#include "ui/frm_analysis.h"
-#include "ui/frm_main.h"
-#include "ui/results_grid.h"
-#include "ui/run_feed.h"
-#include "ui/slump_panel.h"
+#include "ui/analysis_window/drought_panel.h"
+#include "ui/analysis_window/frm_analysis.h"
+#include "ui/main_window/frm_main.h"
+#include "ui/controls/results_grid.h"
+#include "ui/analysis_window/run_feed.h"
+#include "ui/analysis_window/slump_panel.h"
 
 namespace {
 

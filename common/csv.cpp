@@ -19,16 +19,31 @@ std::string csvField(std::string_view text) {
     return quoted;
 }
 
-std::string csvRecord(const std::vector<std::string>& fields) {
+namespace {
+
+template <typename Fields>
+std::string recordOf(const Fields& fields) {
     std::string record;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
+    bool first = true;
+    for (const auto& field : fields) {
+        if (!first) {
             record += ',';
         }
-        record += csvField(fields[i]);
+        first = false;
+        record += csvField(field);
     }
     record += "\r\n";
     return record;
+}
+
+}  // namespace
+
+std::string csvRecord(std::initializer_list<std::string_view> fields) {
+    return recordOf(fields);
+}
+
+std::string csvRecord(const std::vector<std::string>& fields) {
+    return recordOf(fields);
 }
 
 CsvReader::CsvReader(std::string_view text) : text_(text) {

@@ -11,6 +11,7 @@
 // the end of the text and the record says so.
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,7 @@ namespace korvale {
 std::string csvField(std::string_view text);
 
 // The fields as one record, with its CRLF.
+std::string csvRecord(std::initializer_list<std::string_view> fields);
 std::string csvRecord(const std::vector<std::string>& fields);
 
 struct CsvRecord {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/checked_arithmetic.h"
+#include "common/full_width.h"
 
 namespace korvale {
 namespace {
@@ -54,25 +55,29 @@ NumberSpan scanDecimal(std::string_view text, std::size_t pos) {
     return span;
 }
 
+// The exponent of a body ("e-12" in "1.5e-12"), 0 without one; one too large for a long long is
+// taken as a quarter of its range, which puts any non-zero digit far out of every range.
+long long exponentOf(std::string_view body) {
+    const std::size_t e = body.find_first_of("eE");
+    if (e == std::string_view::npos) {
+        return 0;
+    }
+    const bool negative = body[e + 1] == '-';
+    const std::size_t digits = e + 1 + (body[e + 1] == '+' || negative ? 1 : 0);
+    long long exponent = 0;
+    const auto parsed = std::from_chars(body.data() + digits, body.data() + body.size(), exponent);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        exponent = std::numeric_limits<long long>::max() / 4;
+    }
+    return negative ? -exponent : exponent;
+}
+
 // Whether a decimal body (digits, point, optional exponent) that from_chars found out of range
 // is too large (true) or too small (false) for a double: it is too large when its first
 // non-zero digit stands before the point, once the exponent is applied.
 bool isTooLarge(std::string_view body) {
-    long long exponent = 0;
-    const std::size_t e = body.find_first_of("eE");
-    if (e != std::string_view::npos) {
-        const bool negativeExponent = body[e + 1] == '-';
-        const std::size_t digits = e + 1 + (body[e + 1] == '+' || negativeExponent ? 1 : 0);
-        const auto parsed =
-            std::from_chars(body.data() + digits, body.data() + body.size(), exponent);
-        if (parsed.ec == std::errc::result_out_of_range) {
-            exponent = std::numeric_limits<long long>::max() / 2;
-        }
-        if (negativeExponent) {
-            exponent = -exponent;
-        }
-        body = body.substr(0, e);
-    }
+    const long long exponent = exponentOf(body);
+    body = body.substr(0, body.find_first_of("eE"));
     const std::size_t firstNonZero = body.find_first_of("123456789");
     if (firstNonZero == std::string_view::npos) {
         return false;
@@ -98,76 +103,9 @@ double convertBody(std::string_view body, std::chars_format format, bool& tooLar
     return value;
 }
 
-// A Japanese keyboard types full-width characters: the digits, the signs and the full stop
-// (U+FF10..U+FF19, U+FF0B, U+FF0D, U+FF0E, as EF BC 90..99, 8B, 8D, 8E) and the ideographic
-// space (U+3000, E3 80 80) read as their ASCII counterparts. Any other character is kept as it
-// is. Returns the text itself when it is all ASCII, else the folded copy in `folded`.
-std::string_view foldFullWidth(std::string_view text, std::string& folded) {
-    std::size_t pos = 0;
-    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) {
-        ++pos;
-    }
-    if (pos == text.size()) {
-        return text;
-    }
-    folded.assign(text.substr(0, pos));
-    while (pos < text.size()) {
-        const auto byte = [&](std::size_t at) {
-            return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
-        };
-        if (byte(pos) == 0xEF && byte(pos + 1) == 0xBC) {
-            const unsigned char last = byte(pos + 2);
-            char ascii = 0;
-            if (last >= 0x90 && last <= 0x99) {
-                ascii = static_cast<char>('0' + (last - 0x90));
-            } else if (last == 0x8B) {
-                ascii = '+';
-            } else if (last == 0x8D) {
-                ascii = '-';
-            } else if (last == 0x8E) {
-                ascii = '.';
-            }
-            if (ascii != 0) {
-                folded += ascii;
-                pos += 3;
-                continue;
-            }
-        } else if (byte(pos) == 0xE3 && byte(pos + 1) == 0x80 && byte(pos + 2) == 0x80) {
-            folded += ' ';
-            pos += 3;
-            continue;
-        }
-        folded += text[pos++];
-    }
-    return folded;
-}
-
-}  // namespace
-
-double readLenient(std::string_view text) noexcept {
-    std::string folded;
-    try {
-        text = foldFullWidth(text, folded);
-    } catch (...) {
-        return 0.0;  // no memory to fold the text: read as no number
-    }
-    std::size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos])) {
-        ++pos;
-    }
-    const NumberSpan span = scanDecimal(text, pos);
-    if (!span.hasDigit) {
-        return 0.0;
-    }
-    bool tooLarge = false;
-    const double magnitude = convertBody(text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin),
-                                         std::chars_format::fixed, tooLarge);
-    return span.negative ? -magnitude : magnitude;
-}
-
-std::optional<double> tryReadStrict(std::string_view text) {
-    std::string folded;
-    text = foldFullWidth(text, folded);
+// The strict reading's grammar over a folded text: the number's span, its body taking in the
+// exponent, when the whole text is one number.
+std::optional<NumberSpan> scanStrict(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size() && isBlank(text[pos])) {
         ++pos;
@@ -198,11 +136,103 @@ std::optional<double> tryReadStrict(std::string_view text) {
     if (pos != text.size()) {
         return std::nullopt;
     }
+    return span;
+}
+
+// The whole number an unsigned body (digits with at most one point, maybe an exponent) stands
+// for, worked out digit by digit: nothing when a digit that is not 0 stands after the point
+// once the exponent has moved it.
+std::optional<WholeNumber> wholeOfBody(std::string_view body) {
+    const long long exponent = exponentOf(body);
+    body = body.substr(0, body.find_first_of("eE"));
+    const std::size_t point = std::min(body.find('.'), body.size());
+    // The digits that make the whole part, counted from the first.
+    const long long wholeDigits = static_cast<long long>(point) + exponent;
+    WholeNumber whole;
+    const auto append = [&](unsigned digit) {
+        if (__builtin_mul_overflow(whole.magnitude, 10u, &whole.magnitude) ||
+            __builtin_add_overflow(whole.magnitude, digit, &whole.magnitude)) {
+            whole.beyond64Bits = true;
+        }
+    };
+    long long index = 0;
+    for (const char c : body) {
+        if (c == '.') {
+            continue;
+        }
+        if (index++ >= wholeDigits) {
+            if (c != '0') {
+                return std::nullopt;
+            }
+        } else if (!whole.beyond64Bits) {
+            append(static_cast<unsigned>(c - '0'));
+        }
+    }
+    for (; index < wholeDigits && whole.magnitude != 0 && !whole.beyond64Bits; ++index) {
+        append(0);
+    }
+    if (whole.beyond64Bits) {
+        whole.magnitude = std::numeric_limits<std::uint64_t>::max();
+    }
+    return whole;
+}
+
+}  // namespace
+
+double readLenient(std::string_view text) noexcept {
+    std::string folded;
+    try {
+        text = foldFullWidth(text, folded);
+    } catch (...) {
+        return 0.0;  // no memory to fold the text: read as no number
+    }
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
+    }
+    const NumberSpan span = scanDecimal(text, pos);
+    if (!span.hasDigit) {
+        return 0.0;
+    }
     bool tooLarge = false;
     const double magnitude = convertBody(text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin),
-                                         std::chars_format::general, tooLarge);
-    (void)tooLarge;  // the magnitude is infinite then
+                                         std::chars_format::fixed, tooLarge);
     return span.negative ? -magnitude : magnitude;
+}
+
+std::optional<double> tryReadStrict(std::string_view text) {
+    std::string folded;
+    text = foldFullWidth(text, folded);
+    const std::optional<NumberSpan> span = scanStrict(text);
+    if (!span) {
+        return std::nullopt;
+    }
+    bool tooLarge = false;
+    const double magnitude =
+        convertBody(text.substr(span->bodyBegin, span->bodyEnd - span->bodyBegin),
+                    std::chars_format::general, tooLarge);
+    (void)tooLarge;  // the magnitude is infinite then
+    return span->negative ? -magnitude : magnitude;
+}
+
+std::optional<WholeNumber> tryReadWhole(std::string_view text, WholeForm form) {
+    std::optional<WholeNumber> whole;
+    if (form == WholeForm::Digits) {
+        if (!text.empty() && std::all_of(text.begin(), text.end(), isDigit)) {
+            whole = wholeOfBody(text);
+        }
+        return whole;
+    }
+    std::string folded;
+    text = foldFullWidth(text, folded);
+    const std::optional<NumberSpan> span = scanStrict(text);
+    if (span) {
+        whole = wholeOfBody(text.substr(span->bodyBegin, span->bodyEnd - span->bodyBegin));
+    }
+    if (whole) {
+        whole->negative = span->negative && (whole->magnitude != 0 || whole->beyond64Bits);
+    }
+    return whole;
 }
 
 double readStrict(std::string_view text) {

@@ -14,9 +14,8 @@
 // least one digit ("1e3"). Not accepted: the empty text, blanks alone, digit grouping, "inf",
 // "nan", hexadecimal. A number too large for a double is an Overflow.
 //
-// In both readings the full-width digits, plus and minus signs and full stop, and the
-// ideographic space, count as their ASCII counterparts ("１０００" is 1000, "－１．５" is -1.5):
-// a Japanese keyboard types them, and the window's font draws them much like the others.
+// In both readings full-width forms count as their ASCII counterparts ("１０００" is 1000,
+// "－１．５" is -1.5, "１ｅ３" is 1000; see full_width.h), and so does the ideographic space.
 //
 // Everything this system writes (numberText, the two-decimal patterns) reads back strictly, and
 // leniently, to the number it was written from (the patterns: to the rounded number).
@@ -47,6 +46,19 @@ double readStrict(std::string_view text);
 // The strict reading without throwing: nothing for a text that is not one number, an infinity
 // for a number too large for a double.
 std::optional<double> tryReadStrict(std::string_view text);
+
+// Whole numbers, read exactly: a 64-bit seed keeps every bit, which a double would not.
+enum class WholeForm : std::uint8_t {
+    Digits,  // ASCII digits and nothing else ("0", "007"), as a script writes a count
+    Number,  // any text the strict reading takes whose value is whole ("+12", " 1e3 ", "12.0")
+};
+struct WholeNumber {
+    bool negative = false;  // below 0 ("-0" is 0)
+    std::uint64_t magnitude = 0;
+    bool beyond64Bits = false;  // the magnitude is beyond 2^64 - 1 (it holds 2^64 - 1 then)
+};
+// Nothing for a text of another form, or for a number with a fraction ("1.5", "1e-400").
+std::optional<WholeNumber> tryReadWhole(std::string_view text, WholeForm form);
 
 // Plain decimal text without grouping: "-42"; a whole double likewise, without a point
 // ("42" for 42.0). Other doubles are written in full decimal notation with as few digits as

@@ -11,13 +11,13 @@
 #include <optional>
 #include <stdexcept>
 
-#include "analysis/attempt.h"
-#include "analysis/attempt_segments.h"
-#include "analysis/bonus_history_reader.h"
-#include "analysis/machine_model.h"
-#include "analysis/outcome_law.h"
-#include "analysis/setting_estimate.h"
-#include "analysis/small_linear_solve.h"
+#include "analysis/attempt/attempt.h"
+#include "analysis/outcome/attempt_segments.h"
+#include "analysis/inference/bonus_history_reader.h"
+#include "analysis/model/machine_model.h"
+#include "analysis/outcome/outcome_law.h"
+#include "analysis/inference/setting_estimate.h"
+#include "analysis/numeric/small_linear_solve.h"
 #include "common/runtime_error.h"
 
 namespace korvale {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/attempt.h"
-#include "analysis/long_run.h"
-#include "analysis/outcome_law.h"
+#include "analysis/attempt/attempt.h"
+#include "analysis/long_run/long_run.h"
+#include "analysis/outcome/outcome_law.h"
 #include "common/random_source.h"
 #include "machine/cls_korvale.h"
 

@@ -75,9 +75,11 @@ TEST(CsvTest, LinesCanBeSkippedBeforeARecord) {
 
 TEST(CsvTest, WrittenRecordsReadBack) {
     const std::vector<std::string> fields = {"plain", "a,b", "\"q\"", "two\r\nlines", "", "設定１"};
-    const std::string written = csvRecord(fields) + csvRecord({"x"});
-    EXPECT_EQ(written, "plain,\"a,b\",\"\"\"q\"\"\",\"two\r\nlines\",,設定１\r\nx\r\n");
-    EXPECT_EQ(records(written), (std::vector<Record>{{fields, 1, 2}, {{"x"}, 3, 3}}));
+    const std::string written = csvRecord(fields) + csvRecord({"x"}) + csvRecord({"", "y\"", ""});
+    EXPECT_EQ(written,
+              "plain,\"a,b\",\"\"\"q\"\"\",\"two\r\nlines\",,設定１\r\nx\r\n,\"y\"\"\",\r\n");
+    EXPECT_EQ(records(written),
+              (std::vector<Record>{{fields, 1, 2}, {{"x"}, 3, 3}, {{"", "y\"", ""}, 4, 4}}));
 }
 
 }  // namespace

@@ -47,9 +47,10 @@ TEST(LenientReadingTest, OutOfRangeBecomesInfinityOrZero) {
     EXPECT_EQ(readLenient("0." + std::string(400, '0') + "1"), 0.0);
 }
 
-// What a Japanese keyboard types: full-width digits, signs and full stop, and the ideographic
-// space, mixed with ASCII as a user may leave them. Other full-width characters stay what they
-// are: letters (ｅ), the comma (，), the full-width space's neighbours in the same block.
+// What a Japanese keyboard types: full-width digits, signs, full stop and exponent, and the
+// ideographic space, mixed with ASCII as a user may leave them. Other full-width forms fold too
+// but are no part of a number: letters (Ｇ), the comma (，); the long-vowel mark and the
+// ideographic space's neighbours in its block do not fold.
 TEST(FullWidthReadingTest, BothReadingsTakeFullWidthAsAscii) {
     struct Case {
         const char* text;
@@ -65,7 +66,8 @@ TEST(FullWidthReadingTest, BothReadingsTakeFullWidthAsAscii) {
              Case{"\xe3\x80\x80\t１2３", 123, 123},
              Case{"．５", 0.5, 0.5},
              Case{"３００Ｇ", 300, mismatch},
-             Case{"１ｅ３", 1, mismatch},
+             Case{"１ｅ３", 1, 1000},  // as the history reader reads "１ｅ３" games
+             Case{"１Ｅ－２", 1, 0.01},
              Case{"1e３", 1, 1000},
              Case{"１，０００", 1, mismatch},
              Case{"ー５", 0, mismatch},      // the long-vowel mark is no minus sign
@@ -104,6 +106,62 @@ TEST(StrictReadingTest, TooLargeIsAnOverflowAndTooSmallIsZero) {
     expectStrictError("0.001e99999999999999999999", ErrorKind::Overflow);
     EXPECT_EQ(readStrict("1e-400"), 0.0);
     EXPECT_EQ(readStrict("1e-99999999999999999999"), 0.0);
+}
+
+// Whole numbers worked out digit by digit, never through a double: 2^64 - 1 keeps its last
+// digit, and 1 + 1e-20 is no whole number though it rounds to 1.0.
+TEST(WholeReadingTest, ReadsEachFormExactly) {
+    constexpr std::uint64_t top = 18446744073709551615u;
+    const struct {
+        const char* text;
+        WholeForm form;
+        bool whole;
+        bool negative;
+        std::uint64_t magnitude;
+        bool beyond;
+    } cases[] = {
+        {"0", WholeForm::Digits, true, false, 0, false},
+        {"007", WholeForm::Digits, true, false, 7, false},
+        {"18446744073709551615", WholeForm::Digits, true, false, top, false},
+        {"18446744073709551616", WholeForm::Digits, true, false, top, true},
+        {"", WholeForm::Digits, false, false, 0, false},
+        {"+7", WholeForm::Digits, false, false, 0, false},
+        {" 7", WholeForm::Digits, false, false, 0, false},
+        {"-1", WholeForm::Digits, false, false, 0, false},
+        {"１", WholeForm::Digits, false, false, 0, false},
+        {"1e3", WholeForm::Digits, false, false, 0, false},
+        {"7.0", WholeForm::Digits, false, false, 0, false},
+        {"+12", WholeForm::Number, true, false, 12, false},
+        {" 1e3 ", WholeForm::Number, true, false, 1000, false},
+        {"　１２ ", WholeForm::Number, true, false, 12, false},
+        {"12.000", WholeForm::Number, true, false, 12, false},
+        {"1.2e1", WholeForm::Number, true, false, 12, false},
+        {"1200E-2", WholeForm::Number, true, false, 12, false},
+        {".5e1", WholeForm::Number, true, false, 5, false},
+        {"-5", WholeForm::Number, true, true, 5, false},
+        {"-0", WholeForm::Number, true, false, 0, false},
+        {"0.00e99999999999999999999", WholeForm::Number, true, false, 0, false},
+        {"18446744073709551615", WholeForm::Number, true, false, top, false},
+        {"1e20", WholeForm::Number, true, false, top, true},
+        {"-1e400", WholeForm::Number, true, true, top, true},
+        {"1.5", WholeForm::Number, false, false, 0, false},
+        {"1.00000000000000000001", WholeForm::Number, false, false, 0, false},
+        {"1e-400", WholeForm::Number, false, false, 0, false},
+        {"99999999999999999999.5", WholeForm::Number, false, false, 0, false},
+        {"1,000", WholeForm::Number, false, false, 0, false},
+        {"12x", WholeForm::Number, false, false, 0, false},
+        {"+", WholeForm::Number, false, false, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<WholeNumber> whole = tryReadWhole(c.text, c.form);
+        ASSERT_EQ(whole.has_value(), c.whole);
+        if (whole) {
+            EXPECT_EQ(whole->negative, c.negative);
+            EXPECT_EQ(whole->magnitude, c.magnitude);
+            EXPECT_EQ(whole->beyond64Bits, c.beyond);
+        }
+    }
 }
 
 TEST(NumberTextTest, WritesPlainDecimals) {

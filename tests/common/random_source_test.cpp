@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "common/scripted_random_source.h"
+#include "tests/support/scripted_random_source.h"
 
 namespace korvale {
 namespace {

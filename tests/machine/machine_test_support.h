@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/scripted_random_source.h"
+#include "tests/support/scripted_random_source.h"
 #include "machine/cls_korvale.h"
 #include "tests/support/expect_runtime_error.h"
 

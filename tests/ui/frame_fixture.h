@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <functional>
@@ -16,10 +17,17 @@
 
 #include "common/random_source.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/frm_analysis.h"
-#include "ui/main_frame.h"
+#include "ui/analysis_window/frm_analysis.h"
+#include "ui/frame/main_frame.h"
 
 namespace korvale::testing {
+
+// The bytes of a file the window saved.
+inline std::string readFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll().toStdString();
+}
 
 struct Snapshot {
     std::vector<std::string> boxes;

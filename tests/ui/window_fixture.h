@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "common/runtime_error.h"
-#include "common/scripted_random_source.h"
+#include "tests/support/scripted_random_source.h"
 #include "machine/korvale_tables.h"
-#include "ui/frm_main.h"
+#include "ui/main_window/frm_main.h"
 
 namespace korvale::testing {
 

@@ -1,0 +1,92 @@
+#pragma once
+
+// What one attempt is worth: an attempt plays a new machine (mode 0, nothing played) until,
+// after a game, it has drawn at least one BIG, at least bigEnd games have followed the last
+// BIG, and either no REG has fallen or at least regEnd games have followed the last REG.
+// Worked out exactly from the machine's chain, not by playing.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "analysis/model/machine_model.h"
+#include "analysis/model/work_cancelled.h"
+#include "machine/attempt_end.h"
+
+namespace korvale {
+
+// The largest end conditions the solver takes. Past 1500 games without a BIG every game is a
+// BIG with chance 1000/65536, so a longer BIG end is almost never reached: at 2000 an attempt
+// already lasts some 3e7 games and takes about 1e5 BIGs, and the figures lose a digit for
+// every further tenfold, which doubles cannot carry much further. The REG end bounds the
+// memory (about 50 MB at 1000, twice that with the exact rounding).
+inline constexpr double largestBigEnd = 2000.0;
+inline constexpr std::int32_t largestRegEnd = 1000;
+
+// The largest bound on the exact rounding's error (coins per attempt) that still counts as
+// exact.
+inline constexpr double largestRoundingError = 1e-9;
+
+// How the expected coin cost treats the machine's rounding of c * games per attempt.
+enum class CostRounding {
+    // c * E[games]: fast, used by the sweep. The true expected cost differs by less than half a
+    // coin (a few thousandths in practice).
+    Unrounded,
+    // E[round(c * games)] from the distribution of the attempt's length, exact for attempts
+    // shorter than roundingExactBelowGames (about 144700 games for c = 1.604, 28100 for 1.563);
+    // costs one solve per residue of the rounding's period (250 or 1000 games), i.e. seconds.
+    // Taken only when a bound on what attempts that long could add (roundingErrorBound) is at
+    // most largestRoundingError; otherwise the figures keep the unrounded cost and say so in
+    // costRounding.
+    Exact,
+};
+
+struct AttemptFigures {
+    std::int32_t setting = -1;  // -1 for a hand-built model
+    EndConditions end;
+    double expectedGames = 0;
+    double expectedBigs = 0;
+    double expectedRegs = 0;
+    // The expected coin cost: c * E[games], or E[round(c * games)] with CostRounding::Exact.
+    double expectedCost = 0;
+    CostRounding costRounding = CostRounding::Unrounded;
+    std::int64_t roundingExactBelowGames = 0;  // with CostRounding::Exact
+    double roundingErrorBound = 0;             // coins, with CostRounding::Exact
+    double expectedNet = 0;                    // 388 E[BIG] + 127 E[REG] - expectedCost
+    double netPer1000Games = 0;  // 1000 E[net] / E[games]: the rate over many attempts
+    double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])
+};
+
+// The end conditions in whole games: the end test compares whole games with the BIG end as a
+// number, so it needs ceil(bigEnd) games; anything at or below 0 holds at once. Throws
+// RuntimeError (EndBeyondTables) for conditions beyond largestBigEnd or largestRegEnd.
+struct WholeGames {
+    std::int32_t big;
+    std::int32_t reg;
+};
+WholeGames wholeGames(EndConditions end);
+
+// For a caller on another thread (a window): a way to call the work off and to hear how far
+// it has got.
+struct AttemptControl {
+    // Set from another thread, the work stops soon after and throws WorkCancelled.
+    const std::atomic<bool>* cancel = nullptr;
+    // The share of the work done, 0 .. 1, now and then and rising, 1 last; called on the
+    // thread doing the work (one call at a time).
+    std::function<void(double)> progress;
+};
+
+// Throws RuntimeError (EndBeyondTables) when bigEnd is not a finite number up to largestBigEnd or
+// regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
+AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
+                            CostRounding rounding = CostRounding::Unrounded,
+                            const AttemptControl& control = {});
+AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
+                            CostRounding rounding = CostRounding::Unrounded,
+                            const AttemptControl& control = {});
+
+// E[z^games] of one attempt (the games' generating function), for checks and for work on the
+// distribution of the attempt's length.
+double attemptGeneratingFunction(const MachineModel& model, EndConditions end, double z);
+
+}  // namespace korvale

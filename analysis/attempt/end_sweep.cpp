@@ -1,0 +1,88 @@
+#include "analysis/attempt/end_sweep.h"
+
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace korvale {
+
+std::vector<EndConditions> sweepPoints(const SweepGrid& grid) {
+    if (grid.bigEndStep <= 0 || grid.regEndStep <= 0) {
+        throw std::invalid_argument("sweep steps must be positive");
+    }
+    std::vector<EndConditions> points;
+    for (std::int32_t big = grid.bigEndFirst; big <= grid.bigEndLast; big += grid.bigEndStep) {
+        for (std::int32_t reg = grid.regEndFirst; reg <= grid.regEndLast; reg += grid.regEndStep) {
+            points.push_back({static_cast<double>(big), reg});
+        }
+    }
+    return points;
+}
+
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned threads,
+                                             const SweepProgress& progress,
+                                             std::vector<std::int32_t> settings,
+                                             const std::atomic<bool>* cancel) {
+    const std::vector<EndConditions> points = sweepPoints(grid);
+    std::vector<SettingSweep> sweeps(settings.size());
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        sweeps[i].setting = settings[i];
+        sweeps[i].points.resize(points.size());
+    }
+
+    // Each task is one (setting, end conditions) pair; workers take the next one in turn.
+    const std::size_t taskCount = points.size() * settings.size();
+    std::atomic<std::size_t> nextTask{0};
+    std::atomic<std::size_t> tasksDone{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto work = [&](bool reports) {
+        for (std::size_t task = nextTask++; task < taskCount; task = nextTask++) {
+            if (reports && progress) {
+                progress(static_cast<double>(tasksDone) / static_cast<double>(taskCount));
+            }
+            const std::size_t setting = task / points.size();
+            const std::size_t point = task % points.size();
+            try {
+                sweeps[setting].points[point] = solveAttempt(settings[setting], points[point],
+                                                             CostRounding::Unrounded, {cancel, {}});
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(failureLock);
+                failure = std::current_exception();
+                nextTask = taskCount;
+            }
+            ++tasksDone;
+        }
+    };
+    if (threads == 0) {
+        threads = std::max(1U, std::thread::hardware_concurrency());
+    }
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < threads; ++i) {
+        workers.emplace_back(work, false);
+    }
+    work(true);
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+
+    for (SettingSweep& sweep : sweeps) {
+        for (std::size_t i = 0; i < sweep.points.size(); ++i) {
+            if (sweep.points[i].expectedNet > sweep.points[sweep.bestPerAttempt].expectedNet) {
+                sweep.bestPerAttempt = i;
+            }
+            if (sweep.points[i].netPer1000Games >
+                sweep.points[sweep.bestPer1000Games].netPer1000Games) {
+                sweep.bestPer1000Games = i;
+            }
+        }
+    }
+    return sweeps;
+}
+
+}  // namespace korvale

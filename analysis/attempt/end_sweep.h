@@ -1,0 +1,47 @@
+#pragma once
+
+// Attempt figures over a grid of end conditions, per setting, so that a player can see which
+// stopping rule pays best at each setting.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "analysis/attempt/attempt.h"
+
+namespace korvale {
+
+struct SweepGrid {
+    std::int32_t bigEndFirst = 0;
+    std::int32_t bigEndLast = 1000;
+    std::int32_t bigEndStep = 50;
+    std::int32_t regEndFirst = 0;
+    std::int32_t regEndLast = 300;
+    std::int32_t regEndStep = 50;
+};
+
+struct SettingSweep {
+    std::int32_t setting = 0;
+    std::vector<AttemptFigures> points;  // BIG end major, REG end minor, both ascending
+    std::size_t bestPerAttempt = 0;      // index of the highest expected net per attempt
+    std::size_t bestPer1000Games = 0;    // index of the highest net per 1000 games
+};
+
+// The grid's end conditions in sweep order. Throws std::invalid_argument for a step <= 0.
+std::vector<EndConditions> sweepPoints(const SweepGrid& grid);
+
+// Called on the calling thread now and then with the share of the sweep done, 0..1.
+using SweepProgress = std::function<void(double)>;
+
+// The given settings (indexes 0..5; by default all six) over the grid, on `threads` threads (0:
+// as many as the machine has). Setting `*cancel` from another thread stops the work soon after
+// (WorkCancelled).
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {}, unsigned threads = 0,
+                                             const SweepProgress& progress = {},
+                                             std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
+                                                                                   5},
+                                             const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace korvale

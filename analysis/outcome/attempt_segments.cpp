@@ -1,0 +1,276 @@
+#include "analysis/outcome/attempt_segments.h"
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+
+#include "common/runtime_error.h"
+#include "common/side_by_side.h"
+
+namespace korvale {
+namespace {
+
+constexpr std::size_t modes = modeCount;
+
+double bigChance(const MachineModel& model, std::size_t mode, std::int32_t gamesSinceBig) {
+    return gamesSinceBig >= model.ceilingGame ? model.ceilingBigProbability
+                                              : model.bigProbability[mode];
+}
+
+// Collects one game's entries per REG count and destination, then keeps those worth keeping.
+class EntrySink {
+  public:
+    EntrySink(std::vector<SegmentKernel>& kernels, double smallest)
+        : kernels_(kernels), smallest_(smallest) {}
+
+    void add(std::size_t kernel, std::int32_t regs, double mass) {
+        const auto r = static_cast<std::size_t>(regs);
+        if (pending_.size() <= r) {
+            pending_.resize(r + 1, std::vector<double>(kernels_.size(), 0.0));
+        }
+        pending_[r][kernel] += mass;
+    }
+    // Files the game's entries; returns the mass dropped as too small.
+    double flush(std::int32_t games) {
+        double dropped = 0.0;
+        for (std::size_t r = 0; r < pending_.size(); ++r) {
+            for (std::size_t k = 0; k < kernels_.size(); ++k) {
+                double& mass = pending_[r][k];
+                if (mass >= smallest_) {
+                    kernels_[k].push_back({games, static_cast<std::int32_t>(r), mass});
+                } else {
+                    dropped += mass;
+                }
+                mass = 0.0;
+            }
+        }
+        return dropped;
+    }
+
+  private:
+    std::vector<SegmentKernel>& kernels_;
+    double smallest_;
+    std::vector<std::vector<double>> pending_;  // [regs][kernel]
+};
+
+struct PieceResult {
+    double lost = 0.0;
+    std::int32_t games = 0;
+};
+
+// From the new machine to its first BIG: only the mode and the REG count matter, and the
+// games so far count toward the BIG ceiling.
+PieceResult firstPiece(const MachineModel& model, const std::vector<int>& postBig,
+                       std::vector<SegmentKernel>& out, double tail, double smallest) {
+    out.assign(postBig.size(), {});
+    EntrySink sink(out, smallest);
+    const double r = model.regProbability;
+    std::vector<std::array<double, modes>> alive(1);  // [regs][mode]
+    alive[0][0] = 1.0;
+    PieceResult result;
+    for (std::int32_t game = 1;; ++game) {
+        std::vector<std::array<double, modes>> next(alive.size() + 1);
+        double running = 0.0;
+        for (std::size_t regs = 0; regs < alive.size(); ++regs) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                const double w = alive[regs][m];
+                if (w == 0.0) {
+                    continue;
+                }
+                const double big = bigChance(model, m, game);
+                for (std::size_t to = 0; to < postBig.size(); ++to) {
+                    const double p = model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
+                    if (p > 0.0) {
+                        sink.add(to, static_cast<std::int32_t>(regs), w * big * p);
+                    }
+                }
+                next[regs][m] += w * (1.0 - r - big);
+                for (std::size_t to = 0; to < modes; ++to) {
+                    next[regs + 1][to] += w * r * model.regNextMode[m][to];
+                }
+            }
+        }
+        result.lost += sink.flush(game);
+        while (!next.empty() && std::all_of(next.back().begin(), next.back().end(),
+                                            [](double w) { return w == 0.0; })) {
+            next.pop_back();
+        }
+        for (const auto& layer : next) {
+            for (const double w : layer) {
+                running += w;
+            }
+        }
+        alive.swap(next);
+        if (running < tail) {
+            result.lost += running;
+            result.games = game;
+            return result;
+        }
+    }
+}
+
+// From a BIG that led to `start` until the next BIG or the end. The state is the mode, the
+// REG count and rho, the games still needed for the end if no bonus falls: X after the BIG,
+// one less each game, and at least Y after a REG.
+PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBig, int start,
+                       std::int32_t x, std::int32_t y, std::vector<SegmentKernel>& next,
+                       SegmentKernel& end, double tail, double smallest) {
+    next.assign(postBig.size(), {});
+    end.clear();
+    PieceResult result;
+    if (x == 0) {
+        // Y <= 1: the REG condition holds on the BIG's own game, which ends the attempt.
+        end.push_back({0, 0, 1.0});
+        return result;
+    }
+    std::vector<SegmentKernel> endOnly(1);
+    EntrySink sink(next, smallest);
+    EntrySink endSink(endOnly, smallest);
+    const double r = model.regProbability;
+    const std::int32_t top = std::max(x, y);
+    const auto width = static_cast<std::size_t>(top + 1);
+    // alive[regs][mode * width + rho]
+    std::vector<std::vector<double>> alive(1, std::vector<double>(modes * width, 0.0));
+    alive[0][static_cast<std::size_t>(start) * width + static_cast<std::size_t>(x)] = 1.0;
+    std::vector<std::vector<double>> after;
+    for (std::int32_t game = 1;; ++game) {
+        // Before this game rho lies in [lowest, max(lowest, y)]: x - (game - 1) without a REG
+        // since the BIG, at most y after one.
+        const std::int32_t lowest = std::max(x - game + 1, 1);
+        const std::int32_t highest = std::max(lowest, y);
+        after.resize(alive.size() + 1);
+        for (auto& layer : after) {
+            layer.assign(modes * width, 0.0);
+        }
+        // The mass carried into each layer of the next game.
+        std::vector<double> carried(after.size(), 0.0);
+        for (std::size_t regs = 0; regs < alive.size(); ++regs) {
+            const auto regCount = static_cast<std::int32_t>(regs);
+            for (std::size_t m = 0; m < modes; ++m) {
+                const double big = bigChance(model, m, game);
+                const double stay = 1.0 - r - big;
+                const double* row = alive[regs].data() + m * width;
+                double* stayed = after[regs].data() + m * width;
+                // A REG moves the mode and sets rho to max(rho - 1, y).
+                auto moveByReg = [&](double mass, std::int32_t afterReg) {
+                    for (std::size_t to = 0; to < modes; ++to) {
+                        const double moved = mass * r * model.regNextMode[m][to];
+                        if (moved == 0.0) {
+                            continue;
+                        }
+                        if (afterReg == 0) {
+                            endSink.add(0, regCount + 1, moved);
+                        } else {
+                            after[regs + 1][to * width + static_cast<std::size_t>(afterReg)] +=
+                                moved;
+                            carried[regs + 1] += moved;
+                        }
+                    }
+                };
+                // Every rho leads to the same BIG entries, and every rho up to y + 1 to the
+                // same state after a REG: those are summed first and moved once.
+                double live = 0.0;
+                double toRegEnd = 0.0;
+                for (std::int32_t rho = lowest; rho <= highest; ++rho) {
+                    const double w = row[rho];
+                    if (w < smallest * 1e-6) {
+                        result.lost += w;  // too little to matter anywhere
+                        continue;
+                    }
+                    live += w;
+                    const double none = w * stay;
+                    if (rho - 1 == 0) {
+                        endSink.add(0, regCount, none);
+                    } else {
+                        stayed[rho - 1] += none;
+                        carried[regs] += none;
+                    }
+                    if (rho - 1 > y) {
+                        moveByReg(w, rho - 1);
+                    } else {
+                        toRegEnd += w;
+                    }
+                }
+                if (live == 0.0) {
+                    continue;
+                }
+                for (std::size_t to = 0; to < postBig.size(); ++to) {
+                    const double p = model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
+                    if (p > 0.0) {
+                        sink.add(to, regCount, live * big * p);
+                    }
+                }
+                if (toRegEnd > 0.0) {
+                    moveByReg(toRegEnd, y);
+                }
+            }
+        }
+        result.lost += sink.flush(game) + endSink.flush(game);
+        // A layer that received nothing holds only zeros.
+        while (!after.empty() && carried.back() == 0.0) {
+            after.pop_back();
+            carried.pop_back();
+        }
+        double running = 0.0;
+        for (const double mass : carried) {
+            running += mass;
+        }
+        alive.swap(after);
+        if (running < tail) {
+            result.lost += running;
+            result.games = game;
+            end = std::move(endOnly[0]);
+            return result;
+        }
+    }
+}
+
+}  // namespace
+
+AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
+                                std::int32_t regEndGames, unsigned threads, double tail,
+                                double smallest) {
+    if (bigEndGames < 0 || regEndGames < 0) {
+        throw std::invalid_argument("the end conditions are counts of games of at least 0");
+    }
+    if (regEndGames > bigEndGames + 1) {
+        throw RuntimeError(ErrorKind::LawNotCovered,
+                           "the outcome law needs a REG end of at most the BIG end plus one game");
+    }
+    AttemptSegments segments;
+    for (std::size_t to = 0; to < modes; ++to) {
+        for (std::size_t from = 0; from < modes; ++from) {
+            if (model.bigNextMode[from][to] > 0.0) {
+                segments.postBigModes.push_back(static_cast<int>(to));
+                break;
+            }
+        }
+    }
+    // The pieces are worked out independently, shared out among the threads.
+    const std::size_t count = segments.postBigModes.size();
+    segments.next.resize(count);
+    segments.end.resize(count);
+    std::vector<PieceResult> results(count + 1);
+    std::atomic<std::size_t> nextPiece{0};
+    auto work = [&] {
+        for (std::size_t piece = nextPiece++; piece <= count; piece = nextPiece++) {
+            if (piece == count) {
+                results[piece] = firstPiece(model, segments.postBigModes, segments.first,
+                                            tail * firstTailShare, smallest * firstTailShare);
+            } else {
+                results[piece] = laterPiece(
+                    model, segments.postBigModes, segments.postBigModes[piece], bigEndGames,
+                    regEndGames, segments.next[piece], segments.end[piece], tail, smallest);
+            }
+        }
+    };
+    runSideBySide(threads, work);
+    segments.firstLostMass = results[count].lost;
+    for (const PieceResult& result : results) {
+        segments.lostMass = std::max(segments.lostMass, result.lost);
+        segments.longestGames = std::max(segments.longestGames, result.games);
+    }
+    return segments;
+}
+
+}  // namespace korvale

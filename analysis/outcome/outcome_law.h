@@ -1,0 +1,90 @@
+#pragma once
+
+// How one attempt can turn out, not only on average: the laws of its net coins, its games and
+// its BIG count, worked out from the machine's chain.
+//
+// The net coins are 388 BIG + 127 REG - round(c G), with the cost rounded once per attempt.
+// Below a bound the rounding repeats with the period P of the coefficient (250 games, 1000 for
+// 設定６), so the net is K - Nc floor(G / P) - round(c (G mod P)) with K the bonus coins and
+// Nc = c P. The attempt is a renewal process over the modes after its BIGs (attempt_segments.h);
+// its transform E[exp(i theta K) z^G] at z = exp(-i theta Nc / P) times each P-th root of unity
+// is one small linear solve, and those P values at each theta give the transform of the net,
+// which one inverse transform turns into the law. (The transform is taken at theta plus a
+// small imaginary part, of the law tilted by exp(-s net), so that the far right tail that the
+// inversion folds back onto the table comes back damped.) The games' law comes the same way
+// from the transform over G alone, the BIG count's from the pieces' totals.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "analysis/model/machine_model.h"
+#include "analysis/model/work_cancelled.h"
+#include "machine/attempt_end.h"
+
+namespace korvale {
+
+// A law over consecutive whole numbers: chance[i] is the chance of first + i.
+struct IntegerLaw {
+    std::int64_t first = 0;
+    std::vector<double> chance;
+
+    double at(std::int64_t value) const;       // 0 outside the table
+    double atLeast(std::int64_t value) const;  // P(X >= value)
+    double mean() const;
+    // The smallest value whose cumulative chance reaches q (0 < q < 1).
+    std::int64_t quantile(double q) const;
+};
+
+inline constexpr std::array<double, 9> lawPercentiles = {1, 5, 10, 25, 50, 75, 90, 95, 99};
+
+struct OutcomeLaw {
+    std::int32_t setting = -1;  // -1 for a hand-built model
+    EndConditions end;
+    IntegerLaw net;      // net coins per attempt
+    IntegerLaw games;    // games per attempt
+    IntegerLaw bigs;     // BIGs per attempt
+    double pAhead = 0;   // P(net > 0)
+    double pEven = 0;    // P(net = 0)
+    double pBehind = 0;  // P(net < 0)
+    // A bound on the error of any chance of the three laws (and of any sum of chances): the
+    // chance cut from the chain's tails, the chance outside the tables (which the transforms
+    // would fold back in), the chance of attempts too long for the rounding's period, and the
+    // arithmetic.
+    double errorBound = 0;
+    // The parts of that bound, for the record.
+    double tailCut = 0;         // lost from the pieces' tails and tiny entries
+    double outsideTables = 0;   // beyond the tables: measured past the net's right end,
+                                // Chernoff bounds elsewhere, and what the inversion folds in
+    double beyondRounding = 0;  // Chernoff bound on P(games >= roundingExactBelowGames)
+    std::int64_t roundingExactBelowGames = 0;
+};
+
+// Thrown when the work was called off from outside; the same type as the attempt figures'.
+using OutcomeLawCancelled = WorkCancelled;
+
+// Throws RuntimeError for end conditions the law does not cover: those that solveAttempt
+// rejects (EndBeyondTables), a REG end longer than the BIG end plus one game (LawNotCovered),
+// and attempts so long that the tables would exceed a few million entries (AttemptsTooLong).
+// `threads` shares the transform out (0: as many as the machine has). Setting `*cancel`
+// from another thread stops the work within a few milliseconds (OutcomeLawCancelled).
+// `progress`, when given, hears the share of the work done (0 to 1, rising, 1 last) now and
+// then, on the calling thread.
+using LawProgress = std::function<void(double share)>;
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads = 0,
+                           const std::atomic<bool>* cancel = nullptr,
+                           const LawProgress& progress = {});
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads = 0,
+                           const std::atomic<bool>* cancel = nullptr,
+                           const LawProgress& progress = {});
+
+// Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
+// the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
+// tables are found only once the work has begun.
+bool outcomeLawCovers(EndConditions end);
+// The same, throwing the RuntimeError that names why not.
+void requireOutcomeLawCovers(EndConditions end);
+
+}  // namespace korvale

@@ -1,0 +1,222 @@
+#include "batch/commands/batch_program.h"
+
+#include <fmt/format.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "analysis/model/work_cancelled.h"
+#include "batch/options/attempt_outlook.h"
+#include "batch/options/batch_options.h"
+#include "batch/commands/batch_report.h"
+#include "batch/run/batch_run.h"
+#include "batch/commands/exact_figures.h"
+#include "batch/commands/history_inference.h"
+#include "batch/run/interrupt.h"
+#include "batch/run/progress_bar.h"
+#include "common/runtime_error.h"
+
+namespace korvale {
+namespace {
+
+constexpr int statusInterrupted = 130;  // 128 + SIGINT, as shells report it
+
+// Diagnostics of the command line are in English; the window keeps its Japanese messages. The
+// run's arithmetic is said in these words; every other failure carries its English line, which
+// is said as it stands (nullptr here).
+const char* englishMessage(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::Overflow:
+            return "a counter left the signed 32-bit range";
+        case ErrorKind::DivisionByZero:
+            return "division by zero";
+        case ErrorKind::InvalidOperation:
+            return "invalid floating-point operation";
+        case ErrorKind::FloatOverflow:
+            return "floating-point overflow";
+        case ErrorKind::TypeMismatch:
+            return "a text that had to be a number was not one";
+        case ErrorKind::Cancelled:
+        case ErrorKind::EndBeyondTables:
+        case ErrorKind::LawNotCovered:
+        case ErrorKind::AttemptsTooLong:
+        case ErrorKind::NoSolution:
+        case ErrorKind::ImpossibleHistory:
+        case ErrorKind::NotABonusHistory:
+        case ErrorKind::FileNotRead:
+        case ErrorKind::FileNotWritten:
+        case ErrorKind::BadCommandLine:
+            break;
+    }
+    return nullptr;
+}
+
+// The exit status of a failure: 2 for what the user gave (a command line, a file that is not a
+// bonus history), 130 for Ctrl-C, 1 for the rest.
+int exitStatus(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::BadCommandLine:
+        case ErrorKind::NotABonusHistory:
+            return 2;
+        case ErrorKind::Cancelled:
+            return statusInterrupted;
+        default:
+            return 1;
+    }
+}
+
+// Writes `text` to standard output and flushes it. A failed write is said on `err`, naming
+// standard output and the system's reason: returns false.
+bool writeOut(std::ostream& out, const std::string& text, std::ostream& err) {
+    errno = 0;
+    out << text << std::flush;
+    if (out) {
+        return true;
+    }
+    const int reason = errno;
+    err << "korvale-batch: cannot write to standard output"
+        << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << "\n";
+    return false;
+}
+
+// The status once the report is out: 130 when Ctrl-C came at any time (the work stopped
+// early, or was over but not yet printed), 1 when the report could not be written.
+int finish(std::ostream& out, const std::string& text, std::ostream& err) {
+    if (!writeOut(out, text, err)) {
+        return 1;
+    }
+    return interruptRequested() ? statusInterrupted : 0;
+}
+
+// A run that would take more than an hour is said to on `err`; it is played all the same.
+void warnOfLength(const BatchOptions& options, const RunPlan& plan, std::ostream& err) {
+    if (plan.seconds) {
+        return;
+    }
+    std::string warning;
+    if (plan.run == RunKind::Normal) {
+        warning =
+            lengthWarning(static_cast<double>(plan.amount), plan.threads, "the run asked for is");
+    } else if (options.expectedAttemptGames) {
+        warning = lengthWarning(
+            static_cast<double>(plan.amount) * *options.expectedAttemptGames, plan.threads,
+            fmt::format("the {} attempts asked for are expected to take", plan.amount));
+    }
+    if (!warning.empty()) {
+        err << warning << '\n';
+    }
+}
+
+int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, ProgressBar* bar) {
+    const RunPlan plan = makePlan(options);
+    warnOfLength(options, plan, err);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(nullptr, &std::fclose);
+    if (!options.logPath.empty()) {
+        log.reset(std::fopen(options.logPath.c_str(), "wb"));
+        if (!log) {
+            err << "korvale-batch: --log: cannot open \"" << options.logPath
+                << "\" for writing: " << std::strerror(errno) << "\n";
+            return 2;
+        }
+    }
+    try {
+        const BatchResult result = runBatch(plan, log.get(), bar);
+        int logError = result.logError;
+        if (log && logError == 0 && std::fclose(log.release()) != 0) {
+            logError = errno;
+        }
+        if (logError != 0) {
+            err << "korvale-batch: --log: cannot write \"" << options.logPath
+                << "\": " << std::strerror(logError) << "\n";
+            return 1;
+        }
+        return finish(out, formatReport(simulationReport(result), options.format), err);
+    } catch (const RuntimeError& error) {
+        const char* said = englishMessage(error.kind());
+        if (said == nullptr) {
+            throw;  // not the run's arithmetic: said as it stands
+        }
+        err << "korvale-batch: the run stopped: " << said << " (seed " << plan.seed << ")\n";
+        return exitStatus(error.kind());
+    }
+}
+
+}  // namespace
+
+int runProgram(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+               bool errIsTerminal) {
+    return runProgram(arguments, std::cin, out, err, errIsTerminal);
+}
+
+int runProgram(std::span<const std::string> arguments, std::istream& in, std::ostream& out,
+               std::ostream& err, bool errIsTerminal) {
+    BatchOptions options;
+    try {
+        options = parseOptions(arguments);
+    } catch (const RuntimeError& error) {
+        if (error.kind() != ErrorKind::BadCommandLine) {
+            throw;
+        }
+        err << error.what() << '\n';
+        return exitStatus(error.kind());
+    }
+    if (options.textToShow) {
+        return writeOut(out, *options.textToShow, err) ? 0 : 1;
+    }
+    catchInterrupt();
+    std::optional<ProgressBar> bar;
+    if (errIsTerminal) {
+        bar.emplace(err);
+    }
+    ProgressBar* barOrNull = bar ? &*bar : nullptr;
+    try {
+        switch (options.command) {
+            case Command::SimulateNormal:
+            case Command::SimulateSpecial:
+                return simulate(options, out, err, barOrNull);
+            case Command::Exact:
+                return finish(out, formatReport(exactReport(options, barOrNull), options.format),
+                              err);
+            case Command::Sweep:
+                return finish(out, formatReport(sweepReport(options, barOrNull), options.format),
+                              err);
+            case Command::Infer: {
+                Report report;
+                try {
+                    report = inferReport(options, in, err);
+                } catch (const RuntimeError& error) {
+                    // A history that cannot be used: its own line, which names the file.
+                    if (error.kind() != ErrorKind::FileNotRead &&
+                        error.kind() != ErrorKind::NotABonusHistory) {
+                        throw;
+                    }
+                    err << error.what() << '\n';
+                    return exitStatus(error.kind());
+                }
+                // Ctrl-C during the estimate: nothing is printed.
+                if (interruptRequested()) {
+                    return statusInterrupted;
+                }
+                return finish(out, formatReport(report, options.format), err);
+            }
+        }
+    } catch (const WorkCancelled& cancelled) {
+        // Ctrl-C during work that prints nothing unless it is whole.
+        if (bar) {
+            bar->clear();
+        }
+        return exitStatus(cancelled.kind());
+    } catch (const std::exception& error) {
+        if (bar) {
+            bar->clear();
+        }
+        err << "korvale-batch: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace korvale

@@ -1,0 +1,56 @@
+#include "batch/commands/batch_report.h"
+
+#include <fmt/format.h>
+
+#include "report/groups/law_figures.h"
+#include "report/groups/measured_groups.h"
+#include "report/format/table_text.h"
+
+namespace korvale {
+namespace {
+
+std::vector<Fact> runFacts(const RunPlan& plan) {
+    const bool normal = plan.run == RunKind::Normal;
+    std::vector<Fact> facts = {
+        {"kind", "種類", normal ? "normal" : "special", normal ? "通常" : "特別", false},
+        {"setting", "設定", std::to_string(plan.setting + 1), settingName(plan.setting)},
+        {"seed", "シード", std::to_string(plan.seed)},
+        {"threads", "スレッド数", std::to_string(plan.threads)},
+    };
+    if (plan.seconds) {
+        facts.push_back({"seconds_requested", "指定秒数", fmt::format("{}", *plan.seconds)});
+    } else if (normal) {
+        facts.push_back({"games_requested", "指定プレイ数", std::to_string(plan.amount)});
+    } else {
+        facts.push_back({"attempts_requested", "指定挑戦回数", std::to_string(plan.amount)});
+    }
+    if (!normal) {
+        facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
+        facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+    }
+    return facts;
+}
+
+}  // namespace
+
+Report simulationReport(const BatchResult& result) {
+    const RunPlan& plan = result.plan;
+    Report report{.command = "simulate", .facts = runFacts(plan)};
+    if (plan.run == RunKind::Normal) {
+        FigureGroup group = measuredLongRunGroup(plan.setting, result.normal, result.batches);
+        addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches,
+                        result.bonusGapBatches);
+        report.groups.push_back(std::move(group));
+    } else {
+        FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
+        addMeasuredOutcomeLaw(group, result.attempt);
+        report.groups.push_back(std::move(group));
+    }
+    const double speed =
+        result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;
+    report.timing = Timing{.seconds = result.seconds, .gamesPerSecond = speed};
+    report.partial = result.interrupted;
+    return report;
+}
+
+}  // namespace korvale

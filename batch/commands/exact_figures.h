@@ -1,0 +1,19 @@
+#pragma once
+
+#include "batch/options/batch_options.h"
+#include "report/model/report_model.h"
+
+namespace korvale {
+
+class ProgressBar;
+
+// korvale-batch exact: the long run of the chosen settings and, with end conditions, what an
+// attempt is worth (the cost rounded per attempt as the window rounds it). Redraws `bar`, when
+// not null, as the settings are solved.
+Report exactReport(const BatchOptions& options, ProgressBar* bar);
+
+// korvale-batch sweep: every point of the default grid of end conditions for the chosen
+// settings, each setting's best rules marked in the details.
+Report sweepReport(const BatchOptions& options, ProgressBar* bar);
+
+}  // namespace korvale

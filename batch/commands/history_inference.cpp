@@ -1,0 +1,149 @@
+#include "batch/commands/history_inference.h"
+
+#include <fmt/format.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "analysis/inference/bonus_history_reader.h"
+#include "analysis/inference/setting_estimate.h"
+#include "common/runtime_error.h"
+#include "common/text_encoding.h"
+#include "report/groups/history_groups.h"
+
+namespace korvale {
+namespace {
+
+// A history is short: even the grid of a run at the machine's 32-bit limit is some 50 MB.
+constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
+
+[[noreturn]] void cannotRead(const std::string& name, int reason) {
+    throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
+                                                           name, std::strerror(reason)));
+}
+
+// The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
+// is not UTF-16 (/dev/zero, a program): what it holds is not text whatever follows.
+std::string readDescriptor(int descriptor, const std::string& name) {
+    std::string bytes;
+    char buffer[65536];
+    while (true) {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            cannotRead(name, errno);
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        const bool firstBlock = bytes.empty();
+        bytes.append(buffer, static_cast<std::size_t>(got));
+        const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+        if (firstBlock && !utf16 && bytes.find('\0') != std::string::npos) {
+            return bytes;
+        }
+        if (bytes.size() > largestHistoryBytes) {
+            throw RuntimeError(
+                ErrorKind::NotABonusHistory,
+                fmt::format("korvale-batch: {} is larger than 1 GiB: not a bonus history", name));
+        }
+    }
+}
+
+std::string historyBytes(const std::string& path, std::istream& in) {
+    if (path == "-") {
+        // Standard input itself is read as a file, so that a failed read is seen.
+        if (&in == &std::cin) {
+            return readDescriptor(STDIN_FILENO, "standard input");
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (in.bad()) {
+            throw RuntimeError(ErrorKind::FileNotRead, "korvale-batch: cannot read standard input");
+        }
+        return text.str();
+    }
+    const std::string name = fmt::format("\"{}\"", printableText(path));
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
+                                                               name, std::strerror(errno)));
+    }
+    try {
+        std::string bytes = readDescriptor(descriptor, name);
+        ::close(descriptor);
+        return bytes;
+    } catch (...) {
+        ::close(descriptor);
+        throw;
+    }
+}
+
+std::string weightsText(const SettingVector& weights) {
+    std::string text;
+    for (const double weight : weights) {
+        text += fmt::format("{}{}", text.empty() ? "" : ",", weight);
+    }
+    return text;
+}
+
+std::vector<Fact> inferFacts(const BatchOptions& options) {
+    const bool morning = options.start == HistoryStart::Morning;
+    const SettingVector prior = options.prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
+    return {
+        {"history", "履歴", options.historyPath,
+         options.historyPath == "-" ? "標準入力" : options.historyPath, false},
+        {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
+        {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
+        {"prior", "事前の重み", weightsText(prior), options.prior ? weightsText(prior) : "均等",
+         false, std::vector<double>(prior.begin(), prior.end())},
+    };
+}
+
+}  // namespace
+
+Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string bytes = historyBytes(options.historyPath, in);
+    const HistoryReading reading = tryReadBonusHistory(bytes);
+    const std::string source = options.historyPath == "-"
+                                   ? "standard input"
+                                   : fmt::format("\"{}\"", printableText(options.historyPath));
+    if (reading.problem) {
+        throw RuntimeError(ErrorKind::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
+                                                                    reading.problem->message()));
+    }
+    if (reading.history.bonuses.empty()) {
+        warnings << fmt::format(
+            "korvale-batch: warning: {} holds no bonus (only blank lines, comments or a header): "
+            "the answer is the prior{}\n",
+            source,
+            options.trailingGames > 0
+                ? fmt::format(" weighed by the {} games without a bonus", options.trailingGames)
+                : "");
+    }
+    SettingFilter filter(options.start);
+    for (const ObservedBonus& bonus : reading.history.bonuses) {
+        filter.addBonus(bonus);
+    }
+    const SettingEstimator estimator(machineModels(), 1000);
+    const SettingEstimate estimate =
+        estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {.command = "infer",
+            .facts = inferFacts(options),
+            .groups = historyGroups(estimate),
+            .timing = Timing{.seconds = seconds}};
+}
+
+}  // namespace korvale

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "analysis/attempt/end_sweep.h"
+#include "analysis/inference/filter_tables.h"
+#include "analysis/inference/setting_filter.h"
+#include "machine/attempt_end.h"
+#include "report/format/report_format.h"
+
+namespace korvale {
+
+// The subcommands of korvale-batch.
+enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Infer };
+
+// What one korvale-batch run is asked to do, as read from its command line.
+struct BatchOptions {
+    Command command = Command::SimulateNormal;
+    std::int32_t setting = 0;   // setting index 0..5 (--setting 1..6)
+    bool settingGiven = false;  // exact, sweep: only this setting instead of all six
+
+    // Simulation: at most one of the three; with none, the default amount of the run kind.
+    std::optional<std::int64_t> games;     // simulate normal
+    std::optional<std::int64_t> attempts;  // simulate special
+    std::optional<double> seconds;         // either: play until the time is up
+
+    EndConditions end;      // simulate special; exact with endGiven
+    SweepGrid grid;         // sweep
+    bool endGiven = false;  // --big-end or --reg-end was given
+    bool regEndGiven = false;
+    bool laws = false;  // exact with end conditions: also the outcome laws (--laws)
+    // simulate special: the expected games of one attempt, when worked out before play
+    std::optional<double> expectedAttemptGames;
+
+    // infer
+    std::string historyPath;  // "-": standard input
+    HistoryStart start = HistoryStart::Morning;
+    std::int32_t trailingGames = 0;
+    std::optional<SettingVector> prior;  // the weights as given; default: equal
+
+    std::optional<int> threads;         // default: every core
+    std::optional<std::uint64_t> seed;  // default: from the clock
+    OutputFormat format = OutputFormat::Table;
+    std::string logPath;  // empty: no log
+
+    // Set instead of a command when the user asked for text: --help or --version.
+    std::optional<std::string> textToShow;
+};
+
+inline constexpr std::int64_t defaultGames = 100'000'000;
+inline constexpr std::int64_t defaultAttempts = 1'000'000;
+inline constexpr int maxThreads = 1024;
+
+// Reads the arguments after the program name. A command line that cannot be run throws a
+// RuntimeError (BadCommandLine) whose what() is the one line shown to the user; it names the
+// option and the form expected.
+BatchOptions parseOptions(std::span<const std::string> arguments);
+
+// Games the normal run plays, or attempts the attempt run makes, when neither a count nor
+// --seconds is given; -1 for a run bounded by --seconds.
+std::int64_t requestedAmount(const BatchOptions& options);
+
+}  // namespace korvale

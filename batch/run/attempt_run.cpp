@@ -1,0 +1,65 @@
+#include "batch/run/attempt_run.h"
+
+#include "batch/run/grid_log_file.h"
+#include "machine/cls_korvale.h"
+#include "machine/coin_totals.h"
+
+namespace korvale {
+
+namespace {
+
+// How often a long attempt looks for a stop request.
+constexpr std::int32_t stopCheckMask = (1 << 16) - 1;
+
+}  // namespace
+
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
+                           RandomSource& random, RunControl& control, int thread, GridLog* log) {
+    AttemptTotals totals;
+    std::int64_t gamesPlayed = 0;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
+        clsKorvale machine(random);
+        machine.mlngSettei = setting;
+        std::int64_t sinceBig = 0;
+        std::int64_t sinceReg = 0;
+        bool finished = true;
+        for (;;) {
+            ++sinceBig;
+            ++sinceReg;
+            const std::string& result = machine.Play(num, mode, simauta);
+            if (!result.empty()) [[unlikely]] {
+                if (result == "BIG") {
+                    sinceBig = 0;
+                } else if (result == "REG") {
+                    sinceReg = 0;
+                }
+            }
+            if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg)) {
+                break;
+            }
+            if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.stopRequested()) {
+                finished = false;
+                break;
+            }
+        }
+        gamesPlayed += machine.mlngPlayCnt;
+        if (!finished) {
+            break;
+        }
+        // The machine's own coin rule, in 64 bits (the same figures get差枚 gives).
+        const CoinTotals coins =
+            coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
+        totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
+                   coins.obtained);
+        if (log != nullptr) {
+            log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
+        }
+        control.report(thread, gamesPlayed, totals.attempts);
+    }
+    return totals;
+}
+
+}  // namespace korvale

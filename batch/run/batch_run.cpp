@@ -1,0 +1,229 @@
+#include "batch/run/batch_run.h"
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "batch/run/grid_log_file.h"
+#include "batch/run/interrupt.h"
+#include "batch/run/progress_bar.h"
+
+namespace korvale {
+
+RunPlan makePlan(const BatchOptions& options) {
+    RunPlan plan;
+    plan.run = options.command == Command::SimulateNormal ? RunKind::Normal : RunKind::Special;
+    plan.setting = options.setting;
+    plan.amount = requestedAmount(options);
+    plan.seconds = options.seconds;
+    plan.end = options.end;
+    plan.threads = options.threads.value_or(
+        static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    plan.seed = options.seed ? *options.seed : seedFromClock();
+    return plan;
+}
+
+Xoshiro256PlusPlus streamForThread(std::uint64_t seed, int thread) {
+    Xoshiro256PlusPlus stream(seed);
+    for (int i = 0; i < thread; ++i) {
+        stream.jump();
+    }
+    return stream;
+}
+
+std::int64_t shareOf(std::int64_t amount, int threads, int thread) {
+    if (amount < 0) {
+        return -1;
+    }
+    return amount / threads + (thread < amount % threads ? 1 : 0);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What one worker hands back.
+struct WorkerResult {
+    NormalShare normal;
+    AttemptTotals attempt;
+    int logError = 0;  // writing the worker's part of the log failed, with this reason
+    std::exception_ptr error;
+};
+
+struct ClosesFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, ClosesFile>;
+
+// The system's reason when a read or a write failed, 0 when the copy is whole.
+int copyInto(std::FILE* from, std::FILE* to) {
+    std::rewind(from);
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, from)) > 0) {
+        if (std::fwrite(buffer, 1, got, to) != got) {
+            return errno != 0 ? errno : EIO;
+        }
+    }
+    return std::ferror(from) != 0 ? (errno != 0 ? errno : EIO) : 0;
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Redraws the progress bar from the workers' counters.
+void showProgress(ProgressBar& bar, const RunPlan& plan, const RunControl& control,
+                  double elapsed) {
+    const double games = static_cast<double>(control.games());
+    const double speed = elapsed > 0.0 ? games / elapsed : 0.0;
+    double fraction = 0.0;
+    if (plan.seconds) {
+        fraction = elapsed / *plan.seconds;
+    } else if (plan.amount > 0) {
+        const double done =
+            static_cast<double>(plan.run == RunKind::Normal ? control.games() : control.attempts());
+        fraction = done / static_cast<double>(plan.amount);
+    }
+    const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : -1.0;
+    bar.show(fraction, speed, left);
+}
+
+}  // namespace
+
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
+    const auto threadCount = static_cast<std::size_t>(plan.threads);
+    RunControl control(plan.threads);
+    std::vector<WorkerResult> results(threadCount);
+    // Every worker logs to a scratch file of its own; they are joined in thread order at the
+    // end, so the log is the same whatever the timing.
+    std::vector<FileHandle> parts(threadCount);
+    if (log != nullptr) {
+        for (auto& part : parts) {
+            part.reset(std::tmpfile());
+            if (!part) {
+                throw RuntimeError(ErrorKind::FileNotWritten,
+                                   "cannot create a scratch file for the log");
+            }
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable workerDone;
+    std::size_t finished = 0;
+    bool interrupted = false;
+    const Clock::time_point start = Clock::now();
+    std::vector<std::thread> workers;
+    for (std::size_t i = 0; i < threadCount; ++i) {
+        workers.emplace_back([&, i] {
+            const int thread = static_cast<int>(i);
+            WorkerResult& result = results[i];
+            try {
+                Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
+                std::optional<GridLog> gridLog;
+                if (parts[i]) {
+                    gridLog.emplace(parts[i].get(), thread);
+                }
+                GridLog* logTo = gridLog ? &*gridLog : nullptr;
+                const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
+                if (plan.run == RunKind::Normal) {
+                    result.normal =
+                        playNormalShare(plan.setting, share, stream, control, thread, logTo);
+                } else {
+                    result.attempt =
+                        playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
+                }
+                if (gridLog) {
+                    gridLog->flush();
+                    result.logError = gridLog->failure();
+                }
+            } catch (...) {
+                result.error = std::current_exception();
+                control.requestStop();
+            }
+            const std::lock_guard lock(mutex);
+            ++finished;
+            workerDone.notify_one();
+        });
+    }
+
+    {
+        std::unique_lock lock(mutex);
+        // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
+        const auto look = std::chrono::milliseconds(20);
+        const auto redraw = std::chrono::milliseconds(200);
+        Clock::time_point nextDraw = start + redraw;
+        while (finished < threadCount) {
+            Clock::time_point wakeUp = Clock::now() + look;
+            if (plan.seconds && !control.stopRequested()) {
+                const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                                  std::chrono::duration<double>(*plan.seconds));
+                if (Clock::now() >= deadline) {
+                    control.requestStop();  // the workers end within one block of games
+                } else {
+                    wakeUp = std::min(wakeUp, deadline);
+                }
+            }
+            workerDone.wait_until(lock, wakeUp);
+            if (interruptRequested() && !control.stopRequested()) {
+                control.requestStop();
+                interrupted = true;
+            }
+            if (bar != nullptr && finished < threadCount && Clock::now() >= nextDraw) {
+                showProgress(*bar, plan, control, secondsSince(start));
+                nextDraw = Clock::now() + redraw;
+            }
+        }
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    BatchResult result;
+    result.plan = plan;
+    result.seconds = secondsSince(start);
+    result.gamesPlayed = control.games();
+    result.interrupted = interrupted;
+    if (bar != nullptr) {
+        bar->clear();
+    }
+    for (const WorkerResult& worker : results) {
+        if (worker.error) {
+            std::rethrow_exception(worker.error);
+        }
+    }
+    for (const WorkerResult& worker : results) {
+        result.normal += worker.normal.totals;
+        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
+                              worker.normal.batches.end());
+        result.attempt.merge(worker.attempt);
+        result.bigGaps.merge(worker.normal.bigGaps);
+        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
+                                    worker.normal.bigGapBatches.end());
+        result.bonusGaps.merge(worker.normal.bonusGaps);
+        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
+                                      worker.normal.bonusGapBatches.begin(),
+                                      worker.normal.bonusGapBatches.end());
+    }
+    if (log != nullptr) {
+        errno = 0;
+        if (std::fputs(
+                plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
+                log) < 0) {
+            result.logError = errno != 0 ? errno : EIO;
+        }
+        for (std::size_t i = 0; i < threadCount && result.logError == 0; ++i) {
+            result.logError =
+                results[i].logError != 0 ? results[i].logError : copyInto(parts[i].get(), log);
+        }
+        if (result.logError == 0 && std::fflush(log) != 0) {
+            result.logError = errno != 0 ? errno : EIO;
+        }
+    }
+    return result;
+}
+
+}  // namespace korvale

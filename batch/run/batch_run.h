@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "batch/run/attempt_run.h"
+#include "batch/options/batch_options.h"
+#include "batch/run/normal_run.h"
+#include "common/random_source.h"
+
+namespace korvale {
+
+class ProgressBar;
+
+enum class RunKind { Normal, Special };  // the window's "通常" and "特別"
+
+// A run with every default settled: what runBatch needs.
+struct RunPlan {
+    RunKind run = RunKind::Normal;
+    std::int32_t setting = 0;
+    std::int64_t amount = 0;        // games (normal) or attempts (special); -1 with seconds
+    std::optional<double> seconds;  // play until this much time has passed
+    EndConditions end;
+    int threads = 1;
+    std::uint64_t seed = 0;
+};
+
+// Settles the defaults of `options`: the clock's seed, every core, the default amount.
+RunPlan makePlan(const BatchOptions& options);
+
+// The random stream of worker `thread`: xoshiro256++ seeded with `seed`, advanced by `thread`
+// jumps of 2^128 draws, so that the streams never overlap.
+Xoshiro256PlusPlus streamForThread(std::uint64_t seed, int thread);
+
+// The part of `amount` that worker `thread` of `threads` plays: an equal share, the first
+// amount % threads workers one more.
+std::int64_t shareOf(std::int64_t amount, int threads, int thread);
+
+struct BatchResult {
+    RunPlan plan;
+    NormalTotals normal;                 // normal run: all machines together
+    std::vector<NormalTotals> batches;   // normal run: every machine's batches, thread by thread
+    AttemptTotals attempt;               // attempt run: all finished attempts
+    Tally bigGaps;                       // normal run: games from BIG to BIG, all machines
+    std::vector<Tally> bigGapBatches;    // the same, batch by batch as `batches`
+    Tally bonusGaps;                     // normal run: games from bonus to bonus
+    std::vector<Tally> bonusGapBatches;  // the same, batch by batch
+    double seconds = 0.0;                // wall time of the play
+    std::int64_t gamesPlayed = 0;        // every game played, unfinished attempts included
+    bool interrupted = false;            // Ctrl-C stopped the run before its end
+    int logError = 0;                    // the system's reason when writing the log failed
+};
+
+// Plays the run on plan.threads threads and merges their figures in thread order, so the same
+// plan gives the same result. Ctrl-C (once catchInterrupt is in force) stops the workers as
+// the end of the time does. Writes the grid's rows to `log` (CSV with a header) when it is
+// not null (a failed write is in logError), and redraws `bar` while the run goes on when it is not
+// null. A RuntimeError in any worker stops the others and is thrown here.
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar);
+
+}  // namespace korvale

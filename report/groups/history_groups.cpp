@@ -1,0 +1,61 @@
+#include "report/groups/history_groups.h"
+
+#include <stdexcept>
+
+#include "report/model/figure_catalogue.h"
+
+namespace korvale {
+namespace {
+
+Series settingSeries(std::string key, std::string label, const SettingVector& values) {
+    Series series{.key = std::move(key),
+                  .label = std::move(label),
+                  .xUnit = Unit::Setting,
+                  .unit = Unit::Share};
+    for (std::size_t s = 0; s < settingCount; ++s) {
+        series.x.push_back(static_cast<double>(s + 1));
+        series.value.push_back(values[s]);
+    }
+    return series;
+}
+
+}  // namespace
+
+std::vector<FigureGroup> historyGroups(const SettingEstimate& e) {
+    if (e.outlookGames != 1000) {
+        throw std::logic_error("the history figures name the next 1000 games");
+    }
+    const SettingVector& c = e.countOnlyPosterior;
+    FigureGroup all{.source = Source::Exact, .setting = -1, .scope = Scope::History};
+    all.figures = {
+        makeFigure("games", static_cast<double>(e.games)),
+        makeFigure("big", static_cast<double>(e.bigs)),
+        makeFigure("reg", static_cast<double>(e.regs)),
+        makeFigure("at_least_4", e.atLeast4),
+        makeFigure("at_least_5", e.atLeast5),
+        makeFigure("expected_net_next_1000_games", e.expectedNet),
+        makeFigure("count_only_at_least_4", c[3] + c[4] + c[5]),
+        makeFigure("count_only_at_least_5", c[4] + c[5]),
+    };
+    all.series = {settingSeries("posterior", "事後確率", e.posterior),
+                  settingSeries("count_only_posterior", "回数だけの事後確率", c)};
+    std::vector<FigureGroup> groups = {all};
+    for (std::size_t s = 0; s < settingCount; ++s) {
+        FigureGroup one{.source = Source::Exact,
+                        .setting = static_cast<std::int32_t>(s),
+                        .scope = Scope::History};
+        one.figures = {
+            makeFigure("posterior", e.posterior[s]),
+            makeFigure("count_only_posterior", c[s]),
+            makeFigure("expected_net_next_1000_games", e.expectedNetBySetting[s]),
+            makeFigure("log_likelihood", e.logLikelihood[s]),
+        };
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            one.figures.push_back(makeFigure(modeKey(m, "chance"), e.modeLaw[s][m]));
+        }
+        groups.push_back(std::move(one));
+    }
+    return groups;
+}
+
+}  // namespace korvale

@@ -1,0 +1,154 @@
+#include "report/model/figure_catalogue.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+namespace korvale {
+namespace {
+
+struct Entry {
+    std::string_view key;
+    std::string_view label;
+    Unit unit;
+};
+
+// Per-mode figures: the label gets "モード<m> " in front.
+constexpr std::array modeEntries = {
+    Entry{"share", "滞在比率", Unit::Share}, Entry{"rt_release_rate", "RT解除率", Unit::OneIn},
+    Entry{"games", "回転数", Unit::Count},   Entry{"big", "BIG回数", Unit::Count},
+    Entry{"chance", "確率", Unit::Share},
+};
+
+constexpr std::array entries = {
+    // The long run and any run's counts.
+    Entry{"games", "プレイ数", Unit::Count},
+    Entry{"big", "BIG回数", Unit::Count},
+    Entry{"reg", "REG回数", Unit::Count},
+    Entry{"net_coins", "差枚", Unit::Coins},
+    Entry{"big_odds", "BIG確率", Unit::OneIn},
+    Entry{"reg_odds", "REG確率", Unit::OneIn},
+    Entry{"bonus_odds", "合算確率", Unit::OneIn},
+    Entry{"payout_percent", "機械割", Unit::Percent},
+    // What one attempt is worth.
+    Entry{"attempts", "挑戦回数", Unit::Count},
+    Entry{"games_per_attempt", "一回あたりのプレイ数", Unit::Games},
+    Entry{"big_per_attempt", "一回あたりのBIG数", Unit::Number},
+    Entry{"reg_per_attempt", "一回あたりのREG数", Unit::Number},
+    Entry{"cost_per_attempt", "一回あたりのコスト", Unit::Coins},
+    Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Coins},
+    Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Coins},
+    // Details of the exact cost (CSV and JSON only).
+    Entry{"cost_rounded_per_attempt", "コストを一回ごとに丸めた(1)か", Unit::Count},
+    Entry{"cost_exact_below_games", "丸めが厳密な挑戦の長さ（G未満）", Unit::Games},
+    Entry{"cost_error_bound", "コストの誤差の上限", Unit::Coins},
+    // Which setting an observed bonus history points to, and what its next games are worth.
+    Entry{"posterior", "事後確率", Unit::Share},
+    Entry{"at_least_4", "設定４以上の確率", Unit::Share},
+    Entry{"at_least_5", "設定５以上の確率", Unit::Share},
+    Entry{"expected_net_next_1000_games", "次の千ゲームの期待差枚", Unit::Coins},
+    Entry{"log_likelihood", "対数尤度", Unit::Number},
+    Entry{"count_only_posterior", "回数だけの事後確率", Unit::Share},
+    Entry{"count_only_at_least_4", "回数だけの設定４以上の確率", Unit::Share},
+    Entry{"count_only_at_least_5", "回数だけの設定５以上の確率", Unit::Share},
+    // How an attempt can turn out (its laws), exact or measured.
+    Entry{"p_ahead", "勝ち越す確率", Unit::Share},
+    Entry{"p_even", "差枚ゼロの確率", Unit::Share},
+    Entry{"p_behind", "負け越す確率", Unit::Share},
+    Entry{"outcome_law_error_bound", "分布の誤差の上限", Unit::Number},
+    // The waits of the long run (ハマり).
+    Entry{"big_gap_ge_500", "BIG間500G以上の確率", Unit::Share},
+    Entry{"big_gap_ge_1000", "BIG間1000G以上の確率", Unit::Share},
+    Entry{"big_gap_ge_1500", "BIG間1500G以上の確率", Unit::Share},
+    Entry{"big_gap_mean", "BIG間の平均ゲーム数", Unit::Games},
+    Entry{"big_gaps", "数えたBIG間の数", Unit::Count},
+    Entry{"gap_law_cut", "ハマり分布の打ち切り", Unit::Number},
+    // Marks of a sweep's best rules (1 on the best point of each setting).
+    Entry{"best_per_attempt", "一回あたり最善", Unit::Count},
+    Entry{"best_per_1000_games", "千ゲームあたり最善", Unit::Count},
+};
+
+// The figures of an attempt that hold its coin cost, which also come worked out with the cost
+// c × games left unrounded, as "<key>_unrounded_cost".
+constexpr std::array<std::string_view, 4> unroundedCostKeys = {
+    "cost_per_attempt", "net_coins_per_attempt", "net_per_1000_games", "payout_percent"};
+
+// Percentile figures "<name>_p<n>": the label gets "の<n>%点".
+constexpr std::array percentileEntries = {
+    Entry{"net_coins", "差枚", Unit::Coins},
+    Entry{"games", "プレイ数", Unit::Games},
+    Entry{"big_gap", "BIG間ゲーム数", Unit::Games},
+};
+
+constexpr std::array seriesEntries = {
+    // x unit in the third field, value unit below.
+    std::pair{Entry{"net_at_least", "差枚がx枚以上の確率", Unit::Coins}, Unit::Share},
+    std::pair{Entry{"big_count_law", "BIG回数の分布", Unit::Count}, Unit::Share},
+    std::pair{Entry{"big_gap_law", "BIG間ゲーム数の分布", Unit::Games}, Unit::Share},
+    std::pair{Entry{"bonus_gap_law", "ボーナス間ゲーム数の分布", Unit::Games}, Unit::Share},
+    std::pair{Entry{"net_histogram", "差枚のヒストグラム", Unit::Coins}, Unit::Count},
+};
+
+}  // namespace
+
+std::string percentileKey(std::string_view name, double percent) {
+    return fmt::format("{}_p{}", name, percent);
+}
+
+Series makeSeries(std::string_view key) {
+    for (const auto& [entry, unit] : seriesEntries) {
+        if (entry.key == key) {
+            return {.key = std::string(key),
+                    .label = std::string(entry.label),
+                    .xUnit = entry.unit,
+                    .unit = unit};
+        }
+    }
+    throw std::logic_error(fmt::format("no series \"{}\" in the catalogue", key));
+}
+
+std::string modeKey(std::size_t mode, std::string_view name) {
+    return fmt::format("mode{}_{}", mode, name);
+}
+
+Figure makeFigure(std::string_view key, std::optional<double> value, Interval ci95) {
+    // A cost figure worked out with the unrounded cost: the figure's label, marked so.
+    constexpr std::string_view unrounded = "_unrounded_cost";
+    if (key.ends_with(unrounded)) {
+        const std::string_view base = key.substr(0, key.size() - unrounded.size());
+        if (std::find(unroundedCostKeys.begin(), unroundedCostKeys.end(), base) !=
+            unroundedCostKeys.end()) {
+            Figure figure = makeFigure(base, value, ci95);
+            figure.key = std::string(key);
+            figure.label += "（コスト丸めなし）";
+            return figure;
+        }
+    }
+    for (const Entry& entry : entries) {
+        if (entry.key == key) {
+            return {std::string(key), std::string(entry.label), entry.unit, value, ci95};
+        }
+    }
+    if (key.size() > 6 && key.starts_with("mode") && key[4] >= '0' && key[4] <= '5' &&
+        key[5] == '_') {
+        for (const Entry& entry : modeEntries) {
+            if (key.substr(6) == entry.key) {
+                return {std::string(key), fmt::format("モード{} {}", key[4], entry.label),
+                        entry.unit, value, ci95};
+            }
+        }
+    }
+    for (const Entry& entry : percentileEntries) {
+        const std::string_view rest = key.substr(std::min(key.size(), entry.key.size()));
+        if (key.starts_with(entry.key) && rest.starts_with("_p") && rest.size() > 2) {
+            return {std::string(key), fmt::format("{}の{}%点", entry.label, rest.substr(2)),
+                    entry.unit, value, ci95};
+        }
+    }
+    throw std::logic_error(fmt::format("no figure \"{}\" in the catalogue", key));
+}
+
+}  // namespace korvale

@@ -1,0 +1,52 @@
+#include "report/model/report_model.h"
+
+namespace korvale {
+
+const char* unitName(Unit unit) {
+    switch (unit) {
+        case Unit::Count:
+            return "count";
+        case Unit::Games:
+            return "games";
+        case Unit::Coins:
+            return "coins";
+        case Unit::OneIn:
+            return "games_per_event";
+        case Unit::Percent:
+            return "percent";
+        case Unit::Share:
+            return "share";
+        case Unit::Setting:
+            return "setting";
+        case Unit::Number:
+            break;
+    }
+    return "number";
+}
+
+const char* sourceName(Source source) {
+    return source == Source::Exact ? "exact" : "simulated";
+}
+
+const char* scopeName(Scope scope) {
+    switch (scope) {
+        case Scope::LongRun:
+            return "long_run";
+        case Scope::Attempt:
+            return "attempt";
+        case Scope::History:
+            break;
+    }
+    return "history";
+}
+
+const Figure* FigureGroup::find(const std::string& key) const {
+    for (const Figure& figure : figures) {
+        if (figure.key == key) {
+            return &figure;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace korvale

@@ -1,0 +1,185 @@
+#include "analysis/inference/bonus_history_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/runtime_error.h"
+
+namespace korvale {
+namespace {
+
+constexpr BonusKind big = BonusKind::Big;
+constexpr BonusKind reg = BonusKind::Reg;
+
+TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<ObservedBonus> bonuses;
+    } cases[] = {
+        {"window grid export",
+         "BONUS,回転数,モード\nBIG,123,1\nREG,45,2\n",
+         {{big, 123}, {reg, 45}}},
+        {"batch bonus log",
+         "BONUS,回転数,モード,累計回転数,スレッド\nREG,7,0,7,3\nBIG,1,4,8,3\n",
+         {{reg, 7}, {big, 1}}},
+        {"older batch log",
+         "thread,bonus,games,mode\n0,BIG,12,1\n0,REG,9,5\n",
+         {{big, 12}, {reg, 9}}},
+        {"columns in another order, quoted", "games,\"bonus\"\n\"12\", big \n", {{big, 12}}},
+        {"plain lines",
+         "BIG 123\nREG\t45\n  big   2147483647  \n",
+         {{big, 123}, {reg, 45}, {big, 2147483647}}},
+        {"CSV rows without a header", "BIG,5\nreg,6", {{big, 5}, {reg, 6}}},
+        {"full-width letters, digits and space",
+         "ＢＩＧ　１２３\nｒｅｇ ０４５\n",
+         {{big, 123}, {reg, 45}}},
+        {"full-width CSV", "ＢＯＮＵＳ，回転数\nＢＩＧ，７\n", {{big, 7}}},
+        {"byte order mark, CRLF, comments and blank lines",
+         "\xEF\xBB\xBF# today's machine\r\n\r\nBIG 1\r\n   # noon\r\n\t\r\nREG +2\r\n",
+         {{big, 1}, {reg, 2}}},
+        {"full-width comment mark", "＃ メモ\nBIG 3\n", {{big, 3}}},
+        {"quoted fields, grouped counts, a note over two lines",
+         "\"BONUS\",\"回転数\",\"メモ\"\r\n\"BIG\",\"1,234\",\"a,\"\"b\"\"\r\nc\"\r\nREG,\"＋２,"
+         "０００\",\r\n",
+         {{big, 1234}, {reg, 2000}}},
+        {"a full-width quote in a field is no quote",
+         "BONUS,メモ,回転数\nBIG,＂x,12\n",
+         {{big, 12}}},
+        {"Shift-JIS: ＢＩＧ　１２ and 朝一",
+         "# \x92\xA9\x88\xEA\r\n\x82\x61\x82\x68\x82\x66\x81\x40\x82\x50\x82\x51\r\n",
+         {{big, 12}}},
+        {"UTF-16 with its byte order mark",
+         std::string("\xFF\xFE"
+                     "B\0I\0G\0 \0"
+                     "5\0\n\0",
+                     14),
+         {{big, 5}}},
+        {"header only", "BONUS,回転数,モード\n", {}},
+        {"nothing", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            const BonusHistory history = readBonusHistory(c.text);
+            EXPECT_EQ(history.bonuses, c.bonuses);
+            EXPECT_EQ(history.trailingGames, 0);
+        } catch (const RuntimeError& error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+}
+
+TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
+    const struct {
+        std::string text;
+        std::size_t line;
+        const char* reason;
+    } cases[] = {
+        {"BIG 0", 1, "at least 1"},
+        {"BIG -3", 1, "cannot be negative"},
+        {"BIG -0", 1, "at least 1"},
+        {"BIG 2147483648", 1, "beyond the machine's 32-bit count"},
+        {"REG 99999999999999999999999999", 1, "beyond the machine's 32-bit count"},
+        {"BIG 12x", 1, "whole number"},
+        {"BIG 1.5", 1, "whole number"},
+        {"BIG +", 1, "whole number"},
+        {"BIG", 1, "a bonus and its games"},
+        {"BIG 1 2", 1, "a bonus and its games"},
+        {"BONUS 12", 1, "BIG or REG"},
+        {"BIG 1\n\n# note\nREG x", 4, "whole number"},
+        {"BIG 1\nBIG,2", 2, "a bonus and its games"},
+        {"BONUS,モード\nBIG,1", 1, "no column 回転数 or games"},
+        {"BONUS,回転数\nBIG", 2, "at least 2 comma-separated fields"},
+        {"BONUS,回転数\nBIG,", 2, "games are missing"},
+        {"BONUS,回転数\nBIG,1\nBONUS,回転数", 3, "BIG or REG"},
+        {"BONUS,回転数,スレッド\nBIG,1,0\nREG,2,0\nREG,3,1", 4, "another thread"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<HistoryReadProblem> problem = tryReadBonusHistory(c.text).problem;
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->line, c.line);
+        EXPECT_NE(problem->reason.find(c.reason), std::string::npos) << problem->reason;
+        try {
+            (void)readBonusHistory(c.text);
+            ADD_FAILURE() << "no error";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::NotABonusHistory);
+            // The message names the line and shows it as it stands in the text.
+            std::string content = c.text;
+            for (std::size_t i = 1; i < c.line; ++i) {
+                content.erase(0, content.find('\n') + 1);
+            }
+            content = content.substr(0, content.find('\n'));
+            EXPECT_EQ(std::string(error.what())
+                          .rfind("line " + std::to_string(c.line) + ": \"" + content + "\": ", 0),
+                      0u)
+                << error.what();
+        }
+    }
+}
+
+TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
+    using Kind = HistoryProblemKind;
+    const struct {
+        std::string text;
+        Kind kind;
+        std::size_t line;
+        std::string content;
+    } cases[] = {
+        {std::string("BIG 1\nBIG \0", 11), Kind::NotText, 2, std::string("BIG \0", 5)},
+        {"BIG 1\n# \xFF\n", Kind::NotUtf8, 2, "# \xFF"},
+        {"\xEF\xBB\xBF"
+         "BIG 1\r\nREG 2\x80\r\n",
+         Kind::NotUtf8, 2, "REG 2\x80"},
+        {"BONUS,回転数\nBIG,\"12\nREG,4", Kind::UnclosedQuote, 2, "BIG,\"12\nREG,4"},
+        {"BIG,REG,差枚\n0,1,-88\n", Kind::AttemptGrid, 1, "BIG,REG,差枚"},
+        {"BONUS,回転数,メモ\nBIG,\"1,\n2\",x\n", Kind::GamesNotWhole, 2, "BIG,\"1,\n2\",x"},
+        {"BONUS,回転数\nBIG,\"1,00\"\n", Kind::GamesNotWhole, 2, "BIG,\"1,00\""},
+        {"BONUS,回転数\nBIG,\"-1,000\"\n", Kind::GamesNegative, 2, "BIG,\"-1,000\""},
+        {"BONUS,回転数,スレッド\nBIG,1,0\nBIG,1,1\n", Kind::OtherThread, 3, "BIG,1,1"},
+        {"BONUS,回転数\nBIG\n", Kind::TooFewFields, 2, "BIG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const HistoryReading reading = tryReadBonusHistory(c.text);
+        ASSERT_TRUE(reading.problem.has_value());
+        EXPECT_EQ(reading.problem->kind, c.kind);
+        EXPECT_EQ(reading.problem->line, c.line);
+        EXPECT_EQ(reading.problem->content, c.content);
+        EXPECT_TRUE(reading.history.bonuses.empty());
+    }
+    // Bytes that are not UTF-8 are shown escaped, never as they are.
+    const HistoryReading bad = tryReadBonusHistory("REG \xFF\xFE\x1B[2J");
+    EXPECT_EQ(bad.problem->message(),
+              "line 1: \"REG \\xFF\\xFE?[2J\": the file is not UTF-8: save it as UTF-8");
+}
+
+TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
+    const std::string longLine = "BIG " + std::string(100, '9') + "回";
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"BIG\x01 \x1b[31m", "BIG? ?[31m"},
+        {longLine, "BIG " + std::string(76, '9') + "..."},
+        // Cut before a multi-byte character rather than through it.
+        {"REG " + std::string(75, '1') + "回回", "REG " + std::string(75, '1') + "..."},
+    };
+    for (const auto& c : cases) {
+        try {
+            (void)readBonusHistory(c.text);
+            ADD_FAILURE() << "no error for " << c.text;
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, 10 + c.shown.size()),
+                      "line 1: \"" + c.shown + "\"");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvale

@@ -1,0 +1,495 @@
+// korvale-batch as a user meets it: subcommands, help, strict values, the three formats (golden
+// files of small seeded runs), the logs, the progress bar and Ctrl-C.
+
+#include "batch/commands/batch_program.h"
+
+#include "batch/run/interrupt.h"
+#include "common/csv.h"
+#include "tests/support/written_csv.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace korvale {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> arguments, bool terminal = false) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runProgram(arguments, out, err, terminal);
+    return {status, out.str(), err.str()};
+}
+
+TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--help"},
+                                               {"-h"},
+                                               {"simulate", "--help"},
+                                               {"simulate", "normal", "-h"},
+                                               {"simulate", "special", "--help"},
+                                               {"exact", "--help"},
+                                               {"sweep", "-h"},
+                                               {"infer", "--help"}}) {
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, 0) << arguments.back();
+        EXPECT_NE(outcome.out.find("Usage: korvale-batch"), std::string::npos) << outcome.out;
+        EXPECT_EQ(outcome.err, "");
+    }
+    EXPECT_NE(run({"simulate", "special", "-h"}).out.find("--big-end"), std::string::npos);
+    EXPECT_EQ(run({"--version"}).out, std::string("korvale-batch ") + KORVALE_VERSION + "\n");
+}
+
+// Each bad command line: exit 2, nothing on stdout, one line on stderr that starts as given.
+TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string start;
+    };
+    const std::vector<Case> cases = {
+        {{},
+         "korvale-batch: a command is needed: simulate, exact, sweep or infer (see korvale-batch "
+         "--help)\n"},
+        {{"play"},
+         "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep, "
+         "infer)"},
+        {{"simulate", "fast"},
+         "korvale-batch: unknown command \"fast\" (the commands are normal, special)"},
+        {{"simulate"},
+         "korvale-batch: simulate: a command is needed: normal or special (see korvale-batch "
+         "simulate --help)\n"},
+        {{"simulate", "normal", "-s"},
+         "korvale-batch: simulate normal: there is no option \"-s\" (see korvale-batch simulate "
+         "normal --help)\n"},
+        {{"simulate", "normal", "--games", "5", "--games", "6"},
+         "korvale-batch: --games: given more than once (see korvale-batch simulate normal "
+         "--help)\n"},
+        {{"infer", "a", "b"}, "korvale-batch: infer: \"b\" is not expected"},
+        {{"simulate", "normal", "--setting", "\xff"},
+         "korvale-batch: --setting: expected an integer 1..6, got \"\\xFF\"\n"},
+        {{"exact", "--laws", "--big-end", "10"},
+         "korvale-batch: --laws: the laws of an attempt need a REG end of at most the BIG end + "
+         "1, and the REG end is 100 (the default: give --reg-end)\n"},
+        {{"simulate", "normal", "--bogus"}, "korvale-batch: simulate normal: there is no option"},
+        {{"simulate", "normal", "--setting", "9"},
+         "korvale-batch: --setting: expected an integer 1..6"},
+        {{"simulate", "normal", "--setting", "１"},
+         "korvale-batch: --setting: expected an integer"},
+        {{"simulate", "normal", "--games", "1e6"},
+         "korvale-batch: --games: expected a whole number"},
+        {{"simulate", "normal", "--games", "0x10"},
+         "korvale-batch: --games: expected a whole number"},
+        {{"simulate", "normal", "--games", "-5"},
+         "korvale-batch: --games: expected a whole number"},
+        {{"simulate", "normal", "--games"},
+         "korvale-batch: --games: the value is missing (see korvale-batch simulate normal "
+         "--help)\n"},
+        {{"simulate", "normal", "--big-end", "300"},
+         "korvale-batch: simulate normal: there is no option \"--big-end\""},
+        {{"simulate", "normal", "--games", "5", "--seconds", "1"},
+         "korvale-batch: --seconds: give only one"},
+        {{"simulate", "normal", "--seconds", "0"},
+         "korvale-batch: --seconds: expected a number of seconds"},
+        {{"simulate", "normal", "--threads", "0"},
+         "korvale-batch: --threads: expected an integer 1..1024"},
+        {{"simulate", "normal", "--seed", "-1"}, "korvale-batch: --seed: expected a whole number"},
+        {{"simulate", "normal", "--format", "xml"},
+         "korvale-batch: --format: expected table, csv or json"},
+        {{"simulate", "special", "--games", "5"},
+         "korvale-batch: simulate special: there is no option \"--games\""},
+        {{"simulate", "special", "--big-end", "abc"},
+         "korvale-batch: --big-end: expected a decimal number"},
+        {{"simulate", "special", "--big-end", "1e9"},
+         "korvale-batch: --big-end: expected a decimal number"},
+        {{"simulate", "special", "--big-end", "3OO"},
+         "korvale-batch: --big-end: expected a decimal number"},
+        {{"simulate", "special", "--reg-end", ""},
+         "korvale-batch: --reg-end: expected a decimal number"},
+        {{"simulate", "special", "--big-end", "99999999999", "--seconds", "1"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        {{"simulate", "special", "--big-end", "3000"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        {{"simulate", "special", "--reg-end", "20000"},
+         "korvale-batch: --reg-end: no attempt can meet"},
+        {{"simulate", "special", "--big-end", "-1"},
+         "korvale-batch: --big-end: expected a decimal number of games, 0 or more"},
+        {{"simulate", "special", "--reg-end", "-0.6"},
+         "korvale-batch: --reg-end: expected a decimal number of games, 0 or more"},
+        {{"exact", "--big-end", "-300"},
+         "korvale-batch: --big-end: expected a decimal number of games, 0 or more"},
+        {{"simulate", "special", "--big-end", "2500", "--reg-end", "0"},
+         "korvale-batch: --big-end: no attempt can meet these end conditions within the machine's "
+         "32-bit game counter: one attempt is expected to last "},
+        {{"simulate", "special", "--big-end", "2300", "--seconds", "10"},
+         "korvale-batch: --big-end: no attempt can meet"},
+        // Some 5e8 games an attempt: one in seventy outlasts the counter.
+        {{"simulate", "special", "--big-end", "2200", "--reg-end", "0", "--attempts", "1000"},
+         "korvale-batch: --attempts: "},
+        {{"simulate", "special", "--reg-end", "9999999999"},
+         "korvale-batch: --reg-end: \"9999999999\" is beyond"},
+        {{"simulate", "special", "--log", "/nonexistent-folder/rows.csv", "--attempts", "10"},
+         "korvale-batch: --log: cannot open \"/nonexistent-folder/rows.csv\" for writing: No such "
+         "file or directory"},
+        {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
+        {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
+        {{"exact", "--games", "5"}, "korvale-batch: exact: there is no option \"--games\""},
+        {{"sweep", "--big-ends", "0:1000"}, "korvale-batch: --big-ends: expected FIRST:LAST:STEP"},
+        {{"sweep", "--reg-ends", "100:50:10"},
+         "korvale-batch: --reg-ends: expected FIRST:LAST:STEP"},
+        {{"sweep", "--big-ends", "0:100:0"}, "korvale-batch: --big-ends: expected FIRST:LAST:STEP"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = run(c.arguments);
+        const std::string line = testing::PrintToString(c.arguments);
+        EXPECT_EQ(outcome.status, 2) << line;
+        EXPECT_EQ(outcome.out, "") << line;
+        EXPECT_EQ(outcome.err.rfind(c.start, 0), 0u) << line << " said: " << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    }
+}
+
+// The refusal names the expected games of one attempt: at BIG end 2000 some 23.2 million,
+// growing about 4.65 times for every further 100 games (the ceiling's BIG chance, 1000/65536,
+// in every game past it).
+TEST(BatchRefusalTest, NamesTheExpectedGamesOfOneAttempt) {
+    const Outcome outcome = run({"simulate", "special", "--big-end", "2500", "--reg-end", "0"});
+    EXPECT_EQ(outcome.status, 2);
+    const std::string lead = "expected to last ";
+    const std::size_t at = outcome.err.find(lead);
+    ASSERT_NE(at, std::string::npos) << outcome.err;
+    const double games = std::strtod(outcome.err.c_str() + at + lead.size(), nullptr);
+    EXPECT_NEAR(games / (23.2e6 * std::pow(4.65, 5)), 1.0, 0.03) << outcome.err;
+}
+
+// A run asked for that would take hours is warned of on standard error, and played.
+TEST(BatchRefusalTest, WarnsOfARunLongerThanAnHour) {
+    catchInterrupt();
+    std::raise(SIGINT);  // stops the run at its first look
+    const Outcome outcome = run({"simulate", "special", "--big-end", "2000", "--reg-end", "0",
+                                 "--attempts", "1000000", "--threads", "2", "--format", "json"});
+    clearInterrupt();
+    EXPECT_EQ(outcome.status, 130);
+    EXPECT_EQ(outcome.err.rfind("korvale-batch: warning: ", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find("hours"), std::string::npos) << outcome.err;
+    EXPECT_EQ(run({"simulate", "special", "--big-end", "300", "--attempts", "1000", "--threads",
+                   "1", "--seed", "1"})
+                  .err,
+              "");
+}
+
+// End conditions are read as decimals; the REG end is taken to whole games, halves to even.
+TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
+    struct Case {
+        std::string bigEnd;
+        std::string regEnd;
+        double bigExpected;
+        double regExpected;
+    };
+    for (const Case& c : std::vector<Case>{{"300.5", "100.5", 300.5, 100},
+                                           {"+12", "101.5", 12, 102},
+                                           {"5.", ".5", 5, 0},
+                                           {"0", "2.5", 0, 2}}) {
+        const Outcome outcome =
+            run({"simulate", "special", "--attempts", "3", "--threads", "1", "--seed", "1",
+                 "--big-end", c.bigEnd, "--reg-end", c.regEnd, "--format", "json"});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const auto report = nlohmann::json::parse(outcome.out);
+        EXPECT_EQ(report["run"]["big_end"], c.bigExpected) << c.bigEnd;
+        EXPECT_EQ(report["run"]["reg_end"], c.regExpected) << c.regEnd;
+        EXPECT_EQ(report["results"][0]["reg_end"], c.regExpected) << c.regEnd;
+    }
+}
+
+// Decimals to ten significant digits, so that the last bits of a sum (which a change of the
+// order of additions moves) do not count as a change of the output.
+std::string roundedNumbers(const std::string& text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size();) {
+        const bool starts = std::isdigit(static_cast<unsigned char>(text[i])) ||
+                            (text[i] == '-' && i + 1 < text.size() &&
+                             std::isdigit(static_cast<unsigned char>(text[i + 1])));
+        const bool boundary =
+            i == 0 || std::string_view(",: [\n").find(text[i - 1]) != std::string_view::npos;
+        if (!starts || !boundary) {
+            result += text[i++];
+            continue;
+        }
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str() + i, &end);
+        const std::string token(text.c_str() + i, static_cast<const char*>(end));
+        i += token.size();
+        if (token.find('.') == std::string::npos) {
+            result += token;
+            continue;
+        }
+        char rounded[32];
+        std::snprintf(rounded, sizeof rounded, "%.10g", value);
+        result += rounded;
+    }
+    return result;
+}
+
+// The output without the time taken, which differs from run to run, and without the points of
+// the laws (thousands of them; their values are tested where they are worked out).
+std::string comparable(const std::string& text, const std::string& format) {
+    if (format == "json") {
+        auto report = nlohmann::ordered_json::parse(text);
+        report.erase("timing");
+        for (auto& group : report["results"]) {
+            group.erase("series");
+        }
+        return roundedNumbers(report.dump(2) + "\n");
+    }
+    std::istringstream lines(text);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        // CSV: the ninth field, x, is set on the points of a law only.
+        bool lawPoint = false;
+        if (format == "csv" && !line.starts_with("\xEF\xBB\xBFsource,")) {
+            CsvReader record(line);
+            const std::vector<std::string>& fields = record.next().fields;
+            lawPoint = fields.size() > 8 && !fields[8].empty();
+        }
+        if (!lawPoint && !line.starts_with("timing,") && !line.starts_with("時間（秒）") &&
+            !line.starts_with("ゲーム/秒")) {
+            kept += line + "\n";
+        }
+    }
+    return format == "csv" ? roundedNumbers(kept) : kept;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Golden files: what each subcommand prints for a small seeded run, in each format. After a
+// deliberate change of the output, KORVALE_UPDATE_GOLDEN=1 writes them anew (read the diff).
+TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
+        {"simulate_normal",
+         {"simulate", "normal", "--setting", "4", "--games", "300000", "--threads", "2", "--seed",
+          "7"}},
+        {"simulate_attempts",
+         {"simulate", "special", "--setting", "2", "--attempts", "400", "--threads", "2", "--seed",
+          "7", "--big-end", "150.5", "--reg-end", "50"}},
+        {"exact", {"exact", "--setting", "6"}},
+        {"sweep", {"sweep", "--setting", "5", "--big-ends", "0:200:100", "--reg-ends", "0:50:50"}},
+    };
+    const bool update = std::getenv("KORVALE_UPDATE_GOLDEN") != nullptr;
+    for (const auto& [name, arguments] : commands) {
+        for (const std::string format : {"table", "csv", "json"}) {
+            std::vector<std::string> withFormat = arguments;
+            withFormat.insert(withFormat.end(), {"--format", format});
+            const Outcome outcome = run(withFormat);
+            ASSERT_EQ(outcome.status, 0) << name << " " << outcome.err;
+            const std::string text = comparable(outcome.out, format);
+            const std::string path =
+                std::string(KORVALE_GOLDEN_DIR) + "/" + name + "." + format + ".txt";
+            if (update) {
+                std::ofstream(path, std::ios::binary) << text;
+            }
+            EXPECT_EQ(text, readFile(path)) << path;
+        }
+    }
+}
+
+TEST(BatchLogTest, LogsCarryTheGridsColumnsAndTheGames) {
+    const std::string path = testing::TempDir() + "korvale_batch_log_test.csv";
+    const Outcome outcome = run({"simulate", "special", "--attempts", "250", "--seed", "1",
+                                 "--threads", "2", "--log", path, "--format", "json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const auto records = writtenCsvRecords(readFile(path));
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records[0], (std::vector<std::string>{"BIG", "REG", "差枚", "回転数", "スレッド"}));
+    long long games = 0;
+    int rows = 0;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ++rows;
+        games += std::stoll(records[i].at(3));
+    }
+    EXPECT_EQ(rows, 250);
+    const auto report = nlohmann::json::parse(outcome.out);
+    EXPECT_EQ(games, report["results"][0]["figures"]["games"]["value"].get<double>());
+    std::remove(path.c_str());
+}
+
+TEST(BatchProgressTest, BarOnlyOnATerminal) {
+    const std::vector<std::string> timed = {"simulate",  "normal", "--seconds", "0.5",
+                                            "--threads", "1",      "--seed",    "1"};
+    EXPECT_EQ(run(timed).err, "");
+    const Outcome terminal = run(timed, true);
+    EXPECT_EQ(terminal.status, 0);
+    for (const char* part : {"games/s", "%", "left"}) {
+        EXPECT_NE(terminal.err.find(part), std::string::npos) << part;
+    }
+    const Outcome sweep = run({"sweep", "--setting", "1", "--big-ends", "0:100:50", "--reg-ends",
+                               "0:0:1", "--threads", "1"},
+                              true);
+    EXPECT_NE(sweep.err.find("left"), std::string::npos);
+    EXPECT_EQ(sweep.err.back(), '\r');  // the line is cleared at the end
+}
+
+// Runs korvale-batch with standard output to `outPath`; returns the status and standard error.
+Outcome runWithOutputTo(const std::vector<std::string>& arguments, const std::string& outPath) {
+    int error[2];
+    if (pipe(error) != 0) {
+        return {-1, "", ""};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY);
+        dup2(out, STDOUT_FILENO);
+        dup2(error[1], STDERR_FILENO);
+        close(error[0]);
+        std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORVALE_BATCH_PATH, argv.data());
+        _exit(127);
+    }
+    close(error[1]);
+    Outcome outcome{-1, "", ""};
+    char buffer[4096];
+    for (ssize_t got; (got = read(error[0], buffer, sizeof buffer)) > 0;) {
+        outcome.err.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(error[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+// A full disk is never taken for success: every command, and the help, says that standard
+// output (or the log) could not be written, with the system's reason, and exits 1.
+TEST(BatchWriteFailureTest, AFullDiskExits1WithTheReason) {
+    const std::string history = testing::TempDir() + "korvale_full_disk_history.txt";
+    std::ofstream(history) << "BIG 123\nREG 45\nBIG 3\n";
+    const std::string stdoutFull =
+        "korvale-batch: cannot write to standard output: No space left on device\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"exact", "--setting", "2"}, stdoutFull},
+        {{"exact", "--setting", "2", "--format", "json"}, stdoutFull},
+        {{"simulate", "normal", "--games", "100000", "--threads", "1", "--seed", "1"}, stdoutFull},
+        {{"simulate", "special", "--attempts", "20", "--threads", "1", "--seed", "1", "--format",
+          "csv"},
+         stdoutFull},
+        {{"infer", history}, stdoutFull},
+        {{"sweep", "--setting", "1", "--big-ends", "0:100:100", "--reg-ends", "0:0:1"}, stdoutFull},
+        {{"--help"}, stdoutFull},
+        {{"exact", "--help"}, stdoutFull},
+        {{"--version"}, stdoutFull},
+        {{"simulate", "special", "--attempts", "20", "--threads", "1", "--log", "/dev/full"},
+         "korvale-batch: --log: cannot write \"/dev/full\": No space left on device\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const std::string to = message == stdoutFull ? "/dev/full" : "/dev/null";
+        const Outcome outcome = runWithOutputTo(arguments, to);
+        EXPECT_EQ(outcome.status, 1) << testing::PrintToString(arguments);
+        EXPECT_EQ(outcome.err, message) << testing::PrintToString(arguments);
+    }
+    std::remove(history.c_str());
+}
+
+struct Spawned {
+    int status = -1;  // the exit status, -1 when the program did not exit by itself
+    std::string out;
+    double seconds = 0;  // from SIGINT to the end
+};
+
+// Runs korvale-batch with `arguments`, sends SIGINT after `delay` and reads what it printed.
+Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::milliseconds delay) {
+    int output[2];
+    if (pipe(output) != 0) {
+        return {};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        close(output[0]);
+        std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(KORVALE_BATCH_PATH, argv.data());
+        _exit(127);
+    }
+    close(output[1]);
+    std::this_thread::sleep_for(delay);
+    kill(child, SIGINT);
+    const auto sent = std::chrono::steady_clock::now();
+    Spawned spawned;
+    char buffer[4096];
+    for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) {
+        spawned.out.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    spawned.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    spawned.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return spawned;
+}
+
+// Ctrl-C stops a simulation: what was played is printed, marked partial, with status 130.
+TEST(BatchInterruptTest, SigintPrintsThePartialFiguresAndExits130) {
+    const Spawned spawned = interruptAfter({"simulate", "normal", "--seconds", "60", "--threads",
+                                            "2", "--seed", "3", "--format", "json"},
+                                           std::chrono::milliseconds(700));
+    EXPECT_EQ(spawned.status, 130);
+    const auto report = nlohmann::json::parse(spawned.out);
+    EXPECT_TRUE(report["partial"].get<bool>());
+    const double games = report["results"][0]["figures"]["games"]["value"];
+    EXPECT_GT(games, 0);
+    EXPECT_LT(report["timing"]["seconds"].get<double>(), 30.0);
+}
+
+// Every command that works for seconds stops soon after Ctrl-C with status 130, printing
+// either nothing or what it had finished, marked partial.
+TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"exact", "--laws", "--setting", "1", "--big-end", "300", "--reg-end", "100", "--threads",
+         "1"},
+        {"exact", "--laws", "--big-end", "1000", "--reg-end", "0", "--threads", "1"},
+        {"sweep", "--threads", "1"},
+        // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
+        {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
+         "1"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        std::vector<std::string> withFormat = command;
+        withFormat.insert(withFormat.end(), {"--format", "json"});
+        const Spawned spawned = interruptAfter(withFormat, std::chrono::milliseconds(800));
+        const std::string line = testing::PrintToString(command);
+        EXPECT_EQ(spawned.status, 130) << line;
+        EXPECT_LT(spawned.seconds, 2.0) << line;
+        if (!spawned.out.empty()) {
+            EXPECT_TRUE(nlohmann::json::parse(spawned.out)["partial"].get<bool>()) << line;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvale

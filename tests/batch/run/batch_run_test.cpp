@@ -1,0 +1,323 @@
+#include "batch/run/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "batch/commands/batch_report.h"
+#include "common/number_text.h"
+#include "machine/cls_korvale.h"
+#include "report/format/report_format.h"
+#include "tests/support/written_csv.h"
+
+namespace korvale {
+namespace {
+
+RunPlan normalPlan(std::int32_t setting, std::int64_t games, int threads, std::uint64_t seed) {
+    RunPlan plan;
+    plan.run = RunKind::Normal;
+    plan.setting = setting;
+    plan.amount = games;
+    plan.threads = threads;
+    plan.seed = seed;
+    return plan;
+}
+
+RunPlan attemptPlan(std::int32_t setting, std::int64_t attempts, int threads, std::uint64_t seed,
+                    EndConditions end = {}) {
+    RunPlan plan = normalPlan(setting, attempts, threads, seed);
+    plan.run = RunKind::Special;
+    plan.end = end;
+    return plan;
+}
+
+// What the window's per-mode run shows after `games` games of one machine drawing from
+// `stream`: the machine's counters, get差枚, and per mode the games and BIGs by mOldMode.
+struct WindowNormal {
+    NormalTotals totals;
+    std::int32_t net = 0;
+    std::string rateText;
+};
+
+WindowNormal playLikeTheWindow(std::int32_t setting, std::int64_t games,
+                               Xoshiro256PlusPlus stream) {
+    clsKorvale machine(stream);
+    machine.mlngSettei = setting;
+    WindowNormal window;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    for (std::int64_t g = 0; g < games; ++g) {
+        const std::string result = machine.Play(num, mode, simauta);
+        const auto m = static_cast<std::size_t>(machine.mOldMode);
+        ++window.totals.modeGames[m];
+        if (result == "BIG") {
+            ++window.totals.modeBigs[m];
+        }
+    }
+    window.totals.games = machine.mlngPlayCnt;
+    window.totals.bigs = machine.mlngBigCnt;
+    window.totals.regs = machine.mlngRegCnt;
+    std::int32_t obtained = 0;
+    window.net = machine.get差枚(window.rateText, obtained);
+    return window;
+}
+
+const Figure& figure(const FigureGroup& group, const std::string& key) {
+    if (const Figure* f = group.find(key)) {
+        return *f;
+    }
+    throw std::logic_error("no figure " + key);
+}
+
+FigureGroup measured(const BatchResult& result) {
+    return simulationReport(result).groups.at(0);
+}
+
+TEST(BatchRunTest, OneThreadNormalRunMatchesTheWindowsMachine) {
+    for (const std::int32_t setting : {0, 3, 5}) {
+        const RunPlan plan = normalPlan(setting, 1'000'003, 1, 77 + setting);
+        const BatchResult result = runBatch(plan, nullptr, nullptr);
+        const WindowNormal window =
+            playLikeTheWindow(setting, plan.amount, Xoshiro256PlusPlus(plan.seed));
+        EXPECT_EQ(result.normal, window.totals) << setting;
+        const FigureGroup figures = measured(result);
+        EXPECT_EQ(figure(figures, "games").value, 1'000'003);
+        EXPECT_EQ(figure(figures, "net_coins").value, window.net);
+        EXPECT_EQ(formatHashDot00(*figure(figures, "payout_percent").value), window.rateText);
+        EXPECT_DOUBLE_EQ(*figure(figures, "big_odds").value,
+                         1'000'003.0 / static_cast<double>(window.totals.bigs));
+    }
+}
+
+// Each thread plays its own machine on its own stream (thread i: i jumps) for its share of the
+// games, and the run adds them up.
+TEST(BatchRunTest, ThreadsPlayTheirSharesOnTheirStreamsAndMerge) {
+    const RunPlan plan = normalPlan(2, 900'001, 3, 5150);
+    const BatchResult result = runBatch(plan, nullptr, nullptr);
+    NormalTotals expected;
+    for (int thread = 0; thread < 3; ++thread) {
+        expected +=
+            playLikeTheWindow(2, shareOf(900'001, 3, thread), streamForThread(plan.seed, thread))
+                .totals;
+    }
+    EXPECT_EQ(result.normal, expected);
+    NormalTotals batchSum;
+    for (const NormalTotals& batch : result.batches) {
+        batchSum += batch;
+    }
+    EXPECT_EQ(batchSum, expected);
+    EXPECT_EQ(result.gamesPlayed, 900'001);
+}
+
+TEST(BatchRunTest, SharesAndStreams) {
+    EXPECT_EQ(shareOf(10, 3, 0), 4);
+    EXPECT_EQ(shareOf(10, 3, 1), 3);
+    EXPECT_EQ(shareOf(10, 3, 2), 3);
+    EXPECT_EQ(shareOf(2, 4, 3), 0);
+    EXPECT_EQ(shareOf(-1, 4, 0), -1);
+    Xoshiro256PlusPlus twice(9);
+    twice.jump();
+    twice.jump();
+    Xoshiro256PlusPlus stream = streamForThread(9, 2);
+    EXPECT_EQ(stream.nextBits(), twice.nextBits());
+    EXPECT_EQ(streamForThread(9, 0).nextBits(), Xoshiro256PlusPlus(9).nextBits());
+}
+
+// The window's attempt run, step by step, with a new machine per attempt and get差枚 at the
+// end of each.
+AttemptTotals attemptsLikeTheWindow(std::int32_t setting, std::int64_t attempts,
+                                    const EndConditions& end, Xoshiro256PlusPlus stream) {
+    AttemptTotals totals;
+    std::int32_t num = 0;
+    std::int32_t mode = 0;
+    std::int32_t simauta = 0;
+    for (std::int64_t a = 0; a < attempts; ++a) {
+        clsKorvale machine(stream);
+        machine.mlngSettei = setting;
+        double sinceBig = 0;
+        std::int32_t sinceReg = 0;
+        std::int32_t bigs = 0;
+        std::int32_t regs = 0;
+        for (;;) {
+            sinceBig += 1;
+            sinceReg += 1;
+            const std::string result = machine.Play(num, mode, simauta);
+            if (result == "BIG") {
+                sinceBig = 0;
+                ++bigs;
+            } else if (result == "REG") {
+                sinceReg = 0;
+                ++regs;
+            }
+            if (bigs > 0 && sinceBig >= end.bigEnd && (regs == 0 || sinceReg >= end.regEnd)) {
+                break;
+            }
+        }
+        std::string rate;
+        std::int32_t obtained = 0;
+        const std::int32_t net = machine.get差枚(rate, obtained);
+        totals.add(machine.mlngPlayCnt, bigs, regs, net, obtained);
+    }
+    return totals;
+}
+
+void expectSameTotals(const AttemptTotals& actual, const AttemptTotals& expected) {
+    EXPECT_EQ(actual.attempts, expected.attempts);
+    EXPECT_EQ(actual.games, expected.games);
+    EXPECT_EQ(actual.bigs, expected.bigs);
+    EXPECT_EQ(actual.regs, expected.regs);
+    EXPECT_EQ(actual.net, expected.net);
+    EXPECT_EQ(actual.obtained, expected.obtained);
+}
+
+TEST(BatchRunTest, AttemptRunMatchesTheWindowsAttempts) {
+    for (const EndConditions end :
+         {EndConditions{300.0, 100}, EndConditions{300.5, 0}, EndConditions{0.0, 0},
+          EndConditions{-3.0, 250}, EndConditions{50.0, 400}}) {
+        const BatchResult result = runBatch(attemptPlan(1, 3000, 1, 31, end), nullptr, nullptr);
+        expectSameTotals(result.attempt,
+                         attemptsLikeTheWindow(1, 3000, end, Xoshiro256PlusPlus(31)));
+    }
+    // BIG end 0 and no REG: an attempt ends on its first BIG, so it has exactly one.
+    const BatchResult firstBig = runBatch(attemptPlan(0, 500, 1, 8, {0.0, 0}), nullptr, nullptr);
+    EXPECT_EQ(firstBig.attempt.bigs, 500);
+}
+
+TEST(BatchRunTest, AttemptThreadsShareTheAttempts) {
+    const EndConditions end{300.0, 100};
+    const BatchResult result = runBatch(attemptPlan(4, 2001, 2, 12, end), nullptr, nullptr);
+    AttemptTotals expected = attemptsLikeTheWindow(4, 1001, end, streamForThread(12, 0));
+    expected.merge(attemptsLikeTheWindow(4, 1000, end, streamForThread(12, 1)));
+    expectSameTotals(result.attempt, expected);
+    EXPECT_EQ(result.attempt.gamesPerAttempt.units, 2001);
+}
+
+TEST(BatchRunTest, SamePlanGivesTheSameReport) {
+    for (const RunPlan& plan : {normalPlan(5, 3'000'000, 2, 404), attemptPlan(5, 5000, 2, 404)}) {
+        const BatchResult first = runBatch(plan, nullptr, nullptr);
+        const BatchResult second = runBatch(plan, nullptr, nullptr);
+        for (const OutputFormat format :
+             {OutputFormat::Table, OutputFormat::Csv, OutputFormat::Json}) {
+            Report a = simulationReport(first);
+            Report b = simulationReport(second);
+            a.timing.reset();
+            b.timing.reset();
+            EXPECT_EQ(formatReport(a, format), formatReport(b, format));
+        }
+        RunPlan other = plan;
+        other.seed = 405;
+        EXPECT_NE(
+            formatReport(simulationReport(runBatch(other, nullptr, nullptr)), OutputFormat::Csv),
+            formatReport(simulationReport(first), OutputFormat::Csv));
+    }
+}
+
+// Reads a whole scratch file back.
+std::string contentsOf(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(std::tmpfile(), &std::fclose);
+    const BatchResult normal = runBatch(normalPlan(0, 200'000, 2, 3), log.get(), nullptr);
+    auto rows = writtenCsvRecords(contentsOf(log.get()));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"BONUS", "回転数", "モード", "累計回転数", "スレッド"}));
+    EXPECT_EQ(static_cast<std::int64_t>(rows.size() - 1), normal.normal.bigs + normal.normal.regs);
+    std::int64_t bigRows = 0;
+    std::int64_t gamesInRows[2] = {0, 0};
+    std::string lastThread = "0";
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 5u);
+        const std::string& thread = rows[i][4];
+        EXPECT_LE(lastThread, thread);
+        lastThread = thread;
+        bigRows += rows[i][0] == "BIG" ? 1 : 0;
+        std::int64_t& games = gamesInRows[std::stoi(thread)];
+        games += std::stoll(rows[i][1]);
+        // The running game number is the sum of the gaps so far on that thread's machine.
+        EXPECT_EQ(std::stoll(rows[i][3]), games) << i;
+        const int mode = std::stoi(rows[i][2]);
+        EXPECT_TRUE(mode >= 0 && mode <= 5);
+    }
+    EXPECT_EQ(bigRows, normal.normal.bigs);
+    // Games since the previous bonus add up to each machine's games up to its last bonus.
+    EXPECT_LE(gamesInRows[0], 100'000);
+    EXPECT_GT(gamesInRows[0], 100'000 - 3000);
+
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> attemptLog(std::tmpfile(), &std::fclose);
+    const BatchResult attempts = runBatch(attemptPlan(0, 700, 3, 3), attemptLog.get(), nullptr);
+    rows = writtenCsvRecords(contentsOf(attemptLog.get()));
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"BIG", "REG", "差枚", "回転数", "スレッド"}));
+    ASSERT_EQ(rows.size(), 701u);
+    std::int64_t net = 0;
+    std::int64_t bigs = 0;
+    std::int64_t games = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        bigs += std::stoll(rows[i][0]);
+        net += std::stoll(rows[i][2]);
+        games += std::stoll(rows[i][3]);
+    }
+    EXPECT_EQ(net, attempts.attempt.net);
+    EXPECT_EQ(bigs, attempts.attempt.bigs);
+    EXPECT_EQ(games, attempts.attempt.games);
+}
+
+TEST(BatchRunTest, TimedRunsStopOnTime) {
+    RunPlan normal = normalPlan(0, -1, 2, 1);
+    normal.seconds = 0.2;
+    const BatchResult played = runBatch(normal, nullptr, nullptr);
+    EXPECT_GT(played.normal.games, 0);
+    EXPECT_EQ(played.normal.games, played.gamesPlayed);
+    EXPECT_GE(played.seconds, 0.2);
+
+    // Long enough for some attempts to finish even on a busy machine.
+    RunPlan special = attemptPlan(0, -1, 2, 1);
+    special.seconds = 0.5;
+    const BatchResult attempts = runBatch(special, nullptr, nullptr);
+    EXPECT_GT(attempts.attempt.attempts, 0);
+    EXPECT_LE(attempts.attempt.games, attempts.gamesPlayed);
+}
+
+// A long run's intervals come from its batches: they hold the figure, and the one for the BIG
+// odds is not narrower than games alone would make it.
+TEST(BatchRunTest, NormalIntervalsSurroundTheFigures) {
+    const BatchResult result = runBatch(normalPlan(3, 20'000'000, 2, 11), nullptr, nullptr);
+    EXPECT_GE(result.batches.size(), 2 * BatchSeries::maxBatches / 2);
+    const FigureGroup figures = measured(result);
+    for (const Figure& f : figures.figures) {
+        if (f.unit == Unit::Count || f.key == "net_coins" || !f.value ||
+            f.key.starts_with("mode0_")) {
+            continue;
+        }
+        ASSERT_TRUE(f.ci95.known) << f.key;
+        if (f.key.find("_p") != std::string::npos) {
+            // A percentile of whole numbers (games between BIGs) may have an interval of one
+            // value: a quarter of all waits are one or two games long.
+            EXPECT_LE(f.ci95.low, *f.value) << f.key;
+            EXPECT_GE(f.ci95.high, *f.value) << f.key;
+            continue;
+        }
+        EXPECT_LT(f.ci95.low, *f.value) << f.key;
+        EXPECT_GT(f.ci95.high, *f.value) << f.key;
+    }
+    const Figure& bigOdds = figure(figures, "big_odds");
+    // Independent games alone would give a relative half-width of about 1.96 / sqrt(BIGs).
+    const double poissonHalfWidth =
+        1.96 * *bigOdds.value / std::sqrt(static_cast<double>(result.normal.bigs));
+    EXPECT_GT(bigOdds.ci95.high - *bigOdds.value, poissonHalfWidth);
+}
+
+}  // namespace
+}  // namespace korvale

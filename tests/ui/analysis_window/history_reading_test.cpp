@@ -1,0 +1,154 @@
+// The window's saved results read back as a bonus history, by the reader and by
+// korvale-batch infer, and the 設定判別 panel's reading problems in Japanese.
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "analysis/inference/bonus_history_reader.h"
+#include "batch/commands/batch_program.h"
+#include "tests/ui/frame_fixture.h"
+#include "ui/analysis_window/history_posterior.h"
+
+namespace korvale::testing {
+namespace {
+
+void writeFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome infer(const std::string& path, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runProgram(std::vector<std::string>{"infer", path, "--format", "json"}, in,
+                                  out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+class SavedResultsTest : public FrameTest {
+  protected:
+    // Saves the results as ファイル > 結果をCSVで保存… does, after a box is given text that must
+    // be quoted (a comma and quotes) so that the settings block holds quoted fields.
+    std::string saved() {
+        box(Box::Text1)->setText(QStringLiteral("1,\"2\""));
+        chosenFile = directory.filePath("results.csv");
+        trigger("actSaveCsv");
+        EXPECT_TRUE(messages.empty());
+        return readFile(chosenFile);
+    }
+    QTemporaryDir directory;
+};
+
+TEST_F(SavedResultsTest, APerModeRunsSavedResultsReadAsItsGrid) {
+    runFor(3);
+    const Snapshot shown = snapshot();
+    ASSERT_EQ(shown.grid[0], (std::vector<std::string>{"BONUS", "回転数", "モード"}));
+    ASSERT_GT(shown.grid.size(), 5u);
+    const std::string bytes = saved();
+
+    std::vector<ObservedBonus> expected;
+    std::string plainLines;
+    for (std::size_t row = 1; row < shown.grid.size(); ++row) {
+        const std::string& kind = shown.grid[row][0];
+        expected.push_back(
+            {kind == "BIG" ? BonusKind::Big : BonusKind::Reg, std::stoi(shown.grid[row][1])});
+        plainLines += kind + " " + shown.grid[row][1] + "\n";
+    }
+    const HistoryReading reading = tryReadBonusHistory(bytes);
+    ASSERT_FALSE(reading.problem) << reading.problem->message();
+    EXPECT_EQ(reading.history.bonuses, expected);
+
+    // korvale-batch infer gives for the file what it gives for the grid's rows typed as lines.
+    const Outcome fromFile = infer(chosenFile.toStdString());
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_EQ(fromFile.err, "");
+    const Outcome fromLines = infer("-", plainLines);
+    ASSERT_EQ(fromLines.status, 0) << fromLines.err;
+    const auto results = nlohmann::json::parse(fromFile.out)["results"];
+    const auto typed = nlohmann::json::parse(fromLines.out)["results"];
+    EXPECT_EQ(results[0]["series"]["posterior"], typed[0]["series"]["posterior"]);
+    EXPECT_EQ(results[0]["figures"]["big"]["value"].get<std::size_t>() +
+                  results[0]["figures"]["reg"]["value"].get<std::size_t>(),
+              expected.size());
+}
+
+TEST_F(SavedResultsTest, AnAttemptRunsSavedResultsAreRefused) {
+    chooseAttempts();
+    runFor(2);
+    ASSERT_EQ(snapshot().grid[0], (std::vector<std::string>{"BIG", "REG", "差枚"}));
+    const HistoryReading reading = tryReadBonusHistory(saved());
+    ASSERT_TRUE(reading.problem);
+    EXPECT_EQ(reading.problem->kind, HistoryProblemKind::AttemptGrid);
+    EXPECT_EQ(reading.problem->content, "BIG,REG,差枚");
+    const Outcome outcome = infer(chosenFile.toStdString());
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("an attempt run's grid"), std::string::npos) << outcome.err;
+}
+
+TEST(HistoryPanelTest, SaysWhatDoesNotReadInJapanese) {
+    const struct {
+        std::string text;
+        const char* shown;
+    } cases[] = {
+        {"BIG 1\n\nBIG -5", "読めない行があります。3行目：ゲーム数が負の数です（「BIG -5」）"},
+        {"BIG 1\nＲＥＧ ０", "読めない行があります。2行目：ゲーム数は1以上です（「ＲＥＧ ０」）"},
+        {"BONUS,回転数\nBIG", "2行目：カンマで区切った項目が2個以上必要です（「BIG」）"},
+        {"BIG,REG,差枚\n1,0,300", "1行目：特別（挑戦）の結果の表です。"},
+        {"# 朝一\n", "履歴が空です（ボーナスの行がありません）。"},
+    };
+    HistoryPosterior panel;
+    for (const auto& c : cases) {
+        panel.historyText().setPlainText(QString::fromStdString(c.text));
+        panel.compute();
+        EXPECT_TRUE(panel.result().text().contains(QString::fromUtf8(c.shown)))
+            << panel.result().text().toStdString();
+    }
+}
+
+TEST(HistoryPanelTest, OpensShiftJisAndRefusesWhatIsNotText) {
+    QTemporaryDir directory;
+    const QString path = directory.filePath("history.csv");
+    HistoryPosterior panel;
+    // # 朝一 / BIG 12, saved as Shift-JIS: shown as the text it holds.
+    writeFile(path, "# \x92\xA9\x88\xEA\r\nBIG 12\r\n");
+    panel.loadFile(path);
+    EXPECT_EQ(panel.historyText().toPlainText(), QStringLiteral("# 朝一\nBIG 12\n"));
+    panel.compute();
+    ASSERT_TRUE(panel.estimate().has_value());
+    EXPECT_EQ(panel.estimate()->games, 12);
+
+    const struct {
+        std::string bytes;
+        const char* shown;
+    } refused[] = {
+        {std::string("BIG 1\n\x7F"
+                     "ELF\0",
+                     11),
+         "2行目：テキストのファイルではありません"},
+        {"BIG 1\nREG 2\x80\xFF\n", "2行目：UTF-8でもShift-JISでもない文字があります"},
+    };
+    for (const auto& c : refused) {
+        writeFile(path, c.bytes);
+        panel.loadFile(path);
+        EXPECT_TRUE(panel.result().text().contains(QString::fromUtf8(c.shown)))
+            << panel.result().text().toStdString();
+        EXPECT_TRUE(panel.result().text().contains(path));
+        EXPECT_EQ(panel.historyText().toPlainText(), QStringLiteral("# 朝一\nBIG 12\n"));
+    }
+    panel.loadFile(QStringLiteral("/proc/self/mem"));
+    EXPECT_TRUE(panel.result().text().contains(QStringLiteral("読めませんでした")))
+        << panel.result().text().toStdString();
+}
+
+}  // namespace
+}  // namespace korvale::testing

@@ -1,0 +1,111 @@
+// How the analysis window writes numbers: grouped, with the decimals of each kind of figure,
+// percentages one way, axes ticked at round values, and a saved graph's caption.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QLabel>
+
+#include "tests/ui/window_fixture.h"
+#include "ui/analysis_window/chart_parts.h"
+#include "ui/frame/graph_picture.h"
+#include "ui/analysis_window/window_numbers.h"
+
+namespace korvale::testing {
+namespace {
+
+TEST(WindowNumbersTest, FiguresAreGroupedWithTheirUnitsDecimals) {
+    struct Case {
+        Unit unit;
+        std::optional<double> value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {Unit::Count, 715827882.0, "715,827,882"},
+        {Unit::Count, -1234.0, "-1,234"},
+        {Unit::Count, 999.0, "999"},
+        {Unit::Coins, -1234.56, "-1,234.6"},
+        {Unit::Coins, -0.04, "0.0"},  // never "-0.0"
+        {Unit::Games, 727.64, "727.6"},
+        {Unit::OneIn, 287.3449, "1/287.34"},
+        {Unit::OneIn, 1234.5, "1/1,234.50"},
+        {Unit::Percent, 104.1149, "104.11%"},
+        {Unit::Share, 0.123456, "12.35%"},
+        {Unit::Share, 1.0, "100.00%"},
+        {Unit::Number, 2.9661, "2.966"},
+        {Unit::Share, std::nullopt, "—"},
+        {Unit::Coins, std::numeric_limits<double>::infinity(), "—"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(figureCell(c.unit, c.value).toStdString(), c.text) << c.text;
+    }
+    EXPECT_EQ(percentText(0.5).toStdString(), "50.00%");
+    EXPECT_EQ(percentText(0.98765, 1).toStdString(), "98.8%");
+}
+
+TEST(WindowNumbersTest, AxesTickAtRoundValues) {
+    struct Case {
+        double low, high;
+        AxisTicks ticks;
+    };
+    const Case cases[] = {
+        {0, 1994000, {0, 2000000, 500000}},
+        {-3120, 5680, {-4000, 6000, 2000}},
+        {0, 1, {0, 1, 0.2}},
+        {0, 1600, {0, 2000, 500}},  // 1600 / 6 rounds up to steps of 500, and the end with it
+        {5, 5, {5, 6, 0.2}},        // an empty range is widened by one
+    };
+    for (const Case& c : cases) {
+        const AxisTicks ticks = roundTicks(c.low, c.high);
+        EXPECT_NEAR(ticks.low, c.ticks.low, 1e-9) << c.high;
+        EXPECT_NEAR(ticks.high, c.ticks.high, 1e-9) << c.high;
+        EXPECT_NEAR(ticks.step, c.ticks.step, 1e-9) << c.high;
+    }
+    EXPECT_EQ(tickLabel(1500000, 500000).toStdString(), "1,500,000");
+    EXPECT_EQ(tickLabel(0.4, 0.2).toStdString(), "0.4");
+    EXPECT_EQ(tickLabel(-0.0, 0.05).toStdString(), "0.00");
+
+    // A graph's axis shows those ticks' labels, and keeps them while the ticks stay.
+    QWidget parent;
+    const Graph graph = makeGraph("t", "x", "y", &parent);
+    fitAxis(graph.xAxis, 0, 1994000, true);
+    EXPECT_EQ(graph.xAxis->categoriesLabels(),
+              (QStringList{"0", "500,000", "1,000,000", "1,500,000", "2,000,000"}));
+    EXPECT_EQ(graph.xAxis->endValue("2,000,000"), 2000000);
+    fitAxis(graph.yAxis, -3120, 5680, true);
+    EXPECT_EQ(graph.yAxis->categoriesLabels(),
+              (QStringList{"-4,000", "-2,000", "0", "2,000", "4,000", "6,000"}));
+    fitAxis(graph.yAxis, 300, 900, true);  // 0 stays in view
+    EXPECT_EQ(graph.yAxis->min(), 0);
+    EXPECT_EQ(graph.yAxis->max(), 1000);
+}
+
+TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
+    const QDateTime when(QDate(2026, 12, 8), QTime(15, 50));
+    EXPECT_EQ(graphCaption(RunSetup{true, false, 3, "300", "100"}, when).toStdString(),
+              "設定４・通常（終了条件なし）・2026-12-08 15:50");
+    EXPECT_EQ(graphCaption(RunSetup{true, true, 0, "300", "0.5"}, when).toStdString(),
+              "設定１・特別（BIG後300G以上・REG後0.5G以上で終了）・2026-12-08 15:50");
+
+    // The caption sits in a band above the graph, which is drawn as it is below it.
+    QLabel graph(QStringLiteral("グラフ"));
+    graph.resize(300, 120);
+    graph.setStyleSheet("background: rgb(10, 200, 30)");
+    const QImage picture = captionedPicture(graph, QStringLiteral("設定１・通常"));
+    ASSERT_EQ(picture.width(), 300);
+    const int band = picture.height() - 120;
+    EXPECT_GT(band, 8);
+    EXPECT_EQ(picture.pixelColor(299, band + 119), QColor(10, 200, 30));
+    EXPECT_EQ(picture.pixelColor(299, 0), QColor(Qt::white));
+    bool written = false;  // some of the band's pixels are the caption's
+    for (int x = 0; x < 150 && !written; ++x) {
+        for (int y = 0; y < band && !written; ++y) {
+            written = picture.pixelColor(x, y) != QColor(Qt::white);
+        }
+    }
+    EXPECT_TRUE(written);
+}
+
+}  // namespace
+}  // namespace korvale::testing

@@ -1,0 +1,215 @@
+// The menu bar around the main window, and saving the results as CSV.
+
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <cerrno>
+
+#include "tests/support/written_csv.h"
+#include "tests/ui/frame_fixture.h"
+#include "ui/frame/end_conditions.h"
+#include "ui/controls/file_saving.h"
+#include "ui/frame/results_csv.h"
+
+namespace korvale::testing {
+namespace {
+
+using MainFrameTest = FrameTest;
+
+TEST_F(MainFrameTest, MenuBarSitsAboveTheUnchangedClientArea) {
+    for (const char* name :
+         {"actSaveCsv", "actSavePng", "actQuit", "actAnalysis", "actUsage", "actAbout"}) {
+        const QAction* action = frame->findChild<QAction*>(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_FALSE(action->text().isEmpty()) << name;
+    }
+    EXPECT_FALSE(frame->findChild<QAction*>("actAnalysis")->shortcut().isEmpty());
+    const int menuHeight = frame->menuBar()->height();
+    EXPECT_GT(menuHeight, 10);
+    EXPECT_EQ(form().size(), QSize(646, 571));  // 9690 x 8565 twips
+    EXPECT_EQ(form().pos(), QPoint(0, menuHeight));
+    const int statusHeight = frame->statusBar()->height();
+    EXPECT_GT(statusHeight, 10);
+    EXPECT_EQ(frame->size(), QSize(646, 571 + menuHeight + statusHeight));
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Korvaleシミュレータ"));
+    // Controls keep their places in the client area.
+    EXPECT_EQ(form().findChild<QWidget*>("flex1")->geometry(), QRect(432, 8, 209, 537));
+}
+
+TEST_F(MainFrameTest, QuitClosesAndStopsARun) {
+    runFor(3, [this](int yields) {
+        if (yields == 2) {
+            trigger("actQuit");
+        }
+    });
+    EXPECT_TRUE(form().stopFlag());
+    EXPECT_EQ(form().machine(), nullptr);
+    EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(MainFrameTest, CsvHoldsTheGridAndTheBoxesAsShown) {
+    QTemporaryDir directory;
+    for (const bool attempts : {false, true}) {
+        SCOPED_TRACE(attempts);
+        makeFrame(77);
+        if (attempts) {
+            chooseAttempts("30", "1,5");  // a comma, to be quoted
+        }
+        chosenFile = directory.filePath(attempts ? "attempts.csv" : "modes.csv");
+        std::string gamesWhenSaved;
+        runFor(12, [&](int yields) {
+            if (yields == 8) {
+                // Saving during the run: the run waits and then goes on.
+                trigger("actSaveCsv");
+                gamesWhenSaved = text(Box::Text1);
+            }
+        });
+        EXPECT_GT(std::stoll(text(Box::Text1)), std::stoll(gamesWhenSaved));
+        trigger("actSaveCsv");
+        ASSERT_TRUE(messages.empty());
+
+        const std::string bytes = readFile(chosenFile);
+        ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+        const auto records = writtenCsvRecords(bytes);
+        for (const auto& record : records) {
+            ASSERT_EQ(record.size(), 3u);
+        }
+        std::map<std::string, std::string> values;
+        std::size_t at = 1;
+        for (; at < records.size() && !records[at][0].empty(); ++at) {
+            values[records[at][0]] = records[at][1];
+        }
+        EXPECT_EQ(values["設定"], "設定１");
+        EXPECT_EQ(values["実行の種類"], attempts ? "特別" : "通常");
+        EXPECT_EQ(values["日時"].size(), 19u);
+        EXPECT_EQ(values["プレイ数"], text(Box::Text1));
+        EXPECT_EQ(values["差枚"], text(Box::Text2));
+        EXPECT_EQ(values["BIG 1/"], text(Box::txtBP));
+        if (attempts) {
+            // The run read "1,5" as 1; the box as it stands follows.
+            EXPECT_EQ(values["終了条件 REG後（G以上）"], "1");
+            EXPECT_EQ(values["REG後（G以上）"], "1,5");
+            EXPECT_EQ(values["一回あたりの差枚"], text(Box::txt1Sa));
+            EXPECT_EQ(values.size(), 3u + 2u + 7u + 6u);
+        } else {
+            EXPECT_EQ(values["モード5 RT解除率 1/"], text(txtReg(5)));
+            EXPECT_EQ(values["モード0 回転数"], text(txtCnt(0)));
+            EXPECT_EQ(values.size(), 3u + 7u + 18u);
+        }
+        const std::vector<std::vector<std::string>> grid(
+            records.begin() + static_cast<long>(at) + 1, records.end());
+        EXPECT_EQ(grid, snapshot().grid);
+        EXPECT_GT(grid.size(), 20u);
+    }
+}
+
+TEST_F(MainFrameTest, CsvFieldsAreQuotedOnlyWhenNeeded) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"BIG", "12", "-3"}, "BIG,12,-3\r\n"},
+        {{"", "", ""}, ",,\r\n"},
+        {{"a,b", "say \"hi\"", "two\nlines"}, "\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\"\r\n"},
+        {{"設定１"}, "設定１\r\n"},
+    };
+    for (const auto& [fields, expected] : cases) {
+        EXPECT_EQ(csvRecord(fields), expected);
+    }
+}
+
+TEST_F(MainFrameTest, AFailedSaveSaysWhichFileAndWhyAndKeepsTheResults) {
+    runFor(5);
+    const Snapshot before = snapshot();
+    QTemporaryDir directory;
+    for (const QString& path :
+         {QStringLiteral("/nonexistent-korvale-dir/results.csv"), directory.path()}) {
+        messages.clear();
+        chosenFile = path;
+        trigger("actSaveCsv");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains(path)) << messages[0].toStdString();
+        // The reason, in Japanese.
+        EXPECT_EQ(messages[0].split('\n').value(1),
+                  path == directory.path()
+                      ? QStringLiteral("その名前のフォルダーがあります。")
+                      : QStringLiteral("フォルダーまたはファイルがありません。"));
+    }
+    EXPECT_EQ(snapshot(), before);
+    // Cancelling the dialog writes nothing and says nothing.
+    messages.clear();
+    chosenFile.clear();
+    trigger("actSaveCsv");
+    EXPECT_TRUE(messages.empty());
+}
+
+// The system's reasons as Qt words them, and QSaveFile's own, come out in Japanese; any other is
+// said to be a failed write, with the system's words kept.
+TEST(FailureReason, InJapanese) {
+    const std::pair<QString, const char*> cases[] = {
+        {qt_error_string(ENOENT), "フォルダーまたはファイルがありません。"},
+        {qt_error_string(EACCES), "書き込む権限がありません。"},
+        {qt_error_string(ENOSPC), "ディスクに空きがありません。"},
+        {qt_error_string(EROFS), "読み取り専用の場所には書き込めません。"},
+        {qt_error_string(EISDIR), "その名前のフォルダーがあります。"},
+        {QStringLiteral("Filename refers to a directory"), "その名前のフォルダーがあります。"},
+        {QStringLiteral("Existing file /tmp/a.csv is not writable"),
+         "既にあるファイルに書き込む権限がありません。"},
+        {QStringLiteral("Invalid cross-device link"),
+         "書き込みに失敗しました（システムの説明：Invalid cross-device link）。"},
+    };
+    for (const auto& [reason, expected] : cases) {
+        EXPECT_EQ(failureReason(reason), QString::fromUtf8(expected)) << reason.toStdString();
+    }
+}
+
+// What the status bar says of the end conditions: the values a run reads ("abc" is 0, the REG end
+// rounded halves to even), and those of the run on show when the boxes no longer say them.
+TEST(EndConditionsStatus, TheValuesTheRunReads) {
+    RunSetup none;
+    RunSetup ran{true, true, 0, "abc", "2.5"};
+    struct Case {
+        const RunSetup& run;
+        const char* big;
+        const char* reg;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {none, "abc", "100", "終了条件（読み取った値）：BIG後 0G以上／REG後 100G以上"},
+        {none, "３００.5", "3.5", "終了条件（読み取った値）：BIG後 300.5G以上／REG後 4G以上"},
+        {none, "", "3000000000",
+         "終了条件（読み取った値）：BIG後 0G以上／REG後 読めません（32ビットの範囲外）"},
+        {ran, "x", "2", "終了条件（読み取った値）：BIG後 0G以上／REG後 2G以上"},
+        {ran, "5", "2.5",
+         "この結果の終了条件：BIG後 0G以上／REG後 2G以上　次のスタート：BIG後 5G以上／REG後 "
+         "2G以上"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(endConditionsStatus(c.run, c.big, c.reg), QString::fromUtf8(c.expected)) << c.big;
+    }
+}
+
+TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
+    const auto status = [this] {
+        return frame->findChild<QLabel*>("lblEndConditions")->text().toStdString();
+    };
+    EXPECT_EQ(status(), "");  // the per-mode run has no end conditions
+    chooseAttempts("abc", "10");
+    EXPECT_EQ(status(), "終了条件（読み取った値）：BIG後 0G以上／REG後 10G以上");
+    runFor(5);
+    box(Box::txtBEnd)->setText("40");
+    EXPECT_EQ(status(),
+              "この結果の終了条件：BIG後 0G以上／REG後 10G以上　次のスタート：BIG後 40G以上／REG後 "
+              "10G以上");
+
+    QTemporaryDir directory;
+    chosenFile = directory.filePath("abc.csv");
+    trigger("actSaveCsv");
+    const std::string csv = readFile(chosenFile);
+    EXPECT_NE(csv.find("\r\n終了条件 BIG後（G以上）,0,\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\nBIG後（G以上）,40,\r\n"), std::string::npos);
+    click("opt(0)");
+    EXPECT_EQ(status(), "");
+}
+
+}  // namespace
+}  // namespace korvale::testing

@@ -1,0 +1,134 @@
+#pragma once
+
+// The exact figures of the analysis window, worked out on workers at a low priority for the
+// setup asked last, and for no other: work for any other setup is called off at once, and what
+// comes back is taken only for the setup it was worked out for. What is worked out is kept for
+// the rest of the program, by setup, so that another run or a window opened again finds it.
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "analysis/attempt/attempt.h"
+#include "analysis/long_run/gap_law.h"
+#include "analysis/long_run/long_run.h"
+#include "analysis/outcome/outcome_law.h"
+#include "analysis/inference/setting_estimate.h"
+#include "common/runtime_error.h"
+#include "machine/attempt_end.h"
+#include "ui/main_window/frm_main.h"
+
+namespace korvale {
+
+// What exact figures depend on: the run kind, the setting and, for an attempt run, the end
+// conditions as the run reads its boxes (the numbers it plays by, not their text). A per-mode
+// run has no end conditions: they stay {0, 0}.
+struct ExactSetup {
+    bool attempts = false;
+    std::int32_t setting = 0;
+    EndConditions end{0.0, 0};
+    // Why the end conditions do not read as the run's numbers (then there are no figures).
+    QString unreadable;
+
+    bool operator==(const ExactSetup& other) const;
+};
+
+// The setup of a run, its end conditions read as the attempt run reads them.
+ExactSetup exactSetupOf(const RunSetup& run);
+
+// Work in hand on a worker: how far it is (0 to 1) and a flag that calls it off.
+struct ExactWork {
+    std::atomic<bool> cancel{false};
+    std::atomic<double> done{0.0};
+};
+
+// The exact figures for one setup.
+struct ExactFigures {
+    ExactSetup setup;
+    std::optional<LongRunFigures> longRun;
+    std::optional<AttemptFigures> attempt;
+    // Per-mode run: what the setting posterior needs of the models (a backward pass), and the
+    // laws of the waits between BIGs and between bonuses.
+    std::shared_ptr<const SettingEstimator> estimator;
+    std::shared_ptr<const LongRunGaps> gaps;
+    QString failure;         // why there are none
+    bool cancelled = false;  // called off before they were done
+};
+
+// Works out the exact figures for a setup (seconds for an attempt run), or takes them from
+// those this program has worked out before. `work`, when given, hears how far it is and calls
+// it off.
+ExactFigures solveExactFigures(const ExactSetup& setup, ExactWork* work = nullptr);
+
+// The exact law of one attempt for an attempt run's setup: it takes longer than the figures
+// (up to some tens of seconds for long end conditions), so it comes after them.
+struct ExactLaw {
+    ExactSetup setup;
+    std::shared_ptr<const OutcomeLaw> law;
+    QString failure;         // why there is none
+    bool cancelled = false;  // called off before it was done
+};
+
+// What the window says when the figures or the law cannot be worked out: the cause the error
+// names, in the window's words.
+QString figuresFailure(const RuntimeError& error);
+QString lawFailure(const RuntimeError& error);
+
+// Why there is no law for these end conditions, known before any work; nothing when the law
+// may be worked out.
+std::optional<QString> uncoveredLaw(const ExactSetup& setup);
+
+// Works out the law, or takes it from the laws this program has worked out before, as
+// solveExactFigures does.
+ExactLaw solveExactLaw(const ExactSetup& setup, ExactWork* work = nullptr);
+
+// The figures and the law of the setup asked last, for one window.
+class ExactService final : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit ExactService(QObject* parent = nullptr);
+    // The work still in hand is called off.
+    ~ExactService() override;
+
+    // Wants the figures (and, for an attempt run, the law) of `setup` from now on: takes them
+    // from those worked out before, or starts the work; work for any other setup is called off.
+    void request(const ExactSetup& setup);
+
+    // The figures and the law of `setup`, or nullptr while they are not at hand: never those of
+    // another setup.
+    const ExactFigures* figures(const ExactSetup& setup) const;
+    const ExactLaw* law(const ExactSetup& setup) const;
+    // Whether they are being worked out for the setup asked last, and how far (0 to 1).
+    bool figuresPending() const { return figuresWork_ != nullptr; }
+    bool lawPending() const { return lawWork_ != nullptr; }
+    double figuresDone() const { return figuresWork_ ? figuresWork_->done.load() : 1.0; }
+    double lawDone() const { return lawWork_ ? lawWork_->done.load() : 1.0; }
+    // Waits until the figures, or the figures and the law, are in (for tests).
+    void waitForFigures();
+    void waitForLaw();
+
+  signals:
+    // Figures or a law came in.
+    void arrived();
+
+  private:
+    void startLaw();
+    void takeFigures(const std::shared_ptr<const ExactFigures>& figures);
+    void takeLaw(const std::shared_ptr<const ExactLaw>& law);
+    void callOff();
+
+    std::optional<ExactSetup> wanted_;
+    std::shared_ptr<const ExactFigures> figures_;
+    std::shared_ptr<const ExactLaw> law_;
+    std::shared_ptr<ExactWork> figuresWork_;
+    std::shared_ptr<ExactWork> lawWork_;
+    QFutureWatcher<std::shared_ptr<const ExactFigures>> figuresWatcher_;
+    QFutureWatcher<std::shared_ptr<const ExactLaw>> lawWatcher_;
+};
+
+}  // namespace korvale

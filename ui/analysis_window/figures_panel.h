@@ -1,0 +1,53 @@
+#pragma once
+
+// 理論値と実測値: each figure's exact value beside its measured value and the measured value's
+// 95% interval, marked when the exact value lies outside it. Each kind of figure is written
+// with its own fixed number of decimals, so that the exact value, the measured one and the
+// interval line up.
+
+#include <QLabel>
+#include <QString>
+#include <QTableWidget>
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/model/report_model.h"
+
+namespace korvale {
+
+// One line: a figure of the exact group and the same key's figure of the measured group.
+struct FigureRow {
+    std::string label;
+    Unit unit = Unit::Number;
+    std::optional<double> exact;
+    std::optional<double> measured;
+    Interval ci95;
+};
+
+// The rows of `keys` in that order, from the two groups (either may lack a key).
+std::vector<FigureRow> joinFigures(const std::vector<std::string>& keys, const FigureGroup* exact,
+                                   const FigureGroup& measured);
+
+class FiguresPanel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    enum Column { LabelColumn, ExactColumn, MeasuredColumn, IntervalColumn, MarkColumn };
+
+    explicit FiguresPanel(QWidget* parent = nullptr);
+
+    // `status` says where the exact values stand (worked out, being worked out, not available);
+    // while they are being worked out (`exactPending`) the exact column says so.
+    void show(const std::vector<FigureRow>& rows, const QString& status, bool exactPending);
+
+    const QTableWidget& table() const { return *table_; }
+    const QLabel& status() const { return *status_; }
+
+  private:
+    QLabel* status_ = nullptr;
+    QTableWidget* table_ = nullptr;
+};
+
+}  // namespace korvale

@@ -1,0 +1,310 @@
+#include "ui/analysis_window/frm_analysis.h"
+
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <string>
+
+#include "analysis/model/machine_model.h"
+#include "common/number_text.h"
+#include "report/groups/exact_groups.h"
+#include "report/model/figure_catalogue.h"
+#include "report/groups/measured_groups.h"
+#include "ui/analysis_window/history_posterior.h"
+
+namespace korvale {
+
+namespace {
+
+const std::vector<std::string>& longRunKeys() {
+    static const std::vector<std::string> keys = {"games",    "net_coins",  "big_odds",
+                                                  "reg_odds", "bonus_odds", "payout_percent"};
+    return keys;
+}
+
+const std::vector<std::string>& longRunModeKeys() {
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> list;
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            list.push_back(modeKey(m, "share"));
+        }
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            list.push_back(modeKey(m, "rt_release_rate"));
+        }
+        return list;
+    }();
+    return keys;
+}
+
+const std::vector<std::string>& attemptKeys() {
+    static const std::vector<std::string> keys = {"attempts",
+                                                  "games_per_attempt",
+                                                  "big_per_attempt",
+                                                  "reg_per_attempt",
+                                                  "net_coins_per_attempt",
+                                                  "net_per_1000_games",
+                                                  "payout_percent",
+                                                  "big_odds",
+                                                  "reg_odds"};
+    return keys;
+}
+
+}  // namespace
+
+frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
+    : QWidget(parent), source_(source) {
+    setObjectName(QStringLiteral("frmAnalysis"));
+    setWindowTitle(QStringLiteral("分析 - Korvaleシミュレータ"));
+    setWindowIcon(source.windowIcon());
+    setFont(source.font());
+    resize(640, 600);
+
+    tabs_ = new QTabWidget(this);
+    figures_ = new FiguresPanel;
+    slump_ = new SlumpPanel;
+    drought_ = new DroughtPanel;
+    posterior_ = new PosteriorPanel;
+    tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
+    tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
+    tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
+    tabs_->addTab(posterior_, QStringLiteral("設定判別"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(tabs_);
+
+    // Looks twice per refresh interval; redraws once the interval has passed.
+    timer_.setInterval(refreshMilliseconds / 2);
+    connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { redrawCurrent(); });
+    connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
+    service_ = new ExactService(this);
+    connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
+    restart();
+}
+
+frmAnalysis::~frmAnalysis() = default;
+
+void frmAnalysis::restart() {
+    feed_.restart(source_.runSetup());
+    stale_ = true;
+    if (!feed_.setup().started) {
+        return;
+    }
+    // Work for any other setup is called off here.
+    exactSetup_ = exactSetupOf(feed_.setup());
+    service_->request(exactSetup_);
+}
+
+void frmAnalysis::exactArrived() {
+    stale_ = true;
+    if (isVisible()) {
+        redrawCurrent();
+    }
+}
+
+std::shared_ptr<const OutcomeLaw> frmAnalysis::law() const {
+    const ExactLaw* found = service_->law(exactSetup_);
+    return found ? found->law : nullptr;
+}
+
+void frmAnalysis::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refreshNow();
+    timer_.start();
+}
+
+void frmAnalysis::hideEvent(QHideEvent* event) {
+    timer_.stop();
+    QWidget::hideEvent(event);
+}
+
+void frmAnalysis::refresh() {
+    if (!feed_.setup().started && source_.runSetup().started) {
+        restart();
+    }
+    if (feed_.catchUp(source_.grid().gridModel())) {
+        stale_ = true;
+    }
+    // How far the exact work is, as the figures tab says.
+    if (tabs_->currentWidget() == figures_ && exactStatus() != statusShown_) {
+        stale_ = true;
+    }
+    if (!stale_ || std::chrono::steady_clock::now() - lastRedraw_ < redrawInterval_) {
+        return;
+    }
+    // Drawn and painted here, timed: the interval between redraws is kept at least
+    // costShare times the redraw's cost, so that the run keeps its speed on a busy machine.
+    const auto began = std::chrono::steady_clock::now();
+    redrawCurrent();
+    tabs_->currentWidget()->repaint();
+    const auto cost = std::chrono::steady_clock::now() - began;
+    // Much of a graph's painting comes after this (its chart scene is drawn later): graphs are
+    // redrawn half as often as the table.
+    const int shortest = refreshMilliseconds * (graphOnShow() != nullptr ? 2 : 1);
+    redrawInterval_ = std::clamp(
+        std::chrono::duration_cast<std::chrono::milliseconds>(cost * costShare),
+        std::chrono::milliseconds(shortest), std::chrono::milliseconds(longestRefreshMilliseconds));
+}
+
+void frmAnalysis::refreshNow() {
+    stale_ = true;
+    lastRedraw_ = {};
+    refresh();
+}
+
+void frmAnalysis::redrawCurrent() {
+    stale_ = false;
+    ++redraws_;
+    lastRedraw_ = std::chrono::steady_clock::now();
+    QWidget* current = tabs_->currentWidget();
+    // Only the figures of the run on show are ever drawn beside it.
+    const ExactFigures* exact = this->exact();
+    if (current == figures_) {
+        statusShown_ = exactStatus();
+        figures_->show(figureRows(), statusShown_, exactPending() || lawPending());
+    } else if (current == slump_) {
+        slump_->redraw(feed_, expectedNetPerStep(), law());
+    } else if (current == drought_) {
+        drought_->redraw(feed_, exact ? exact->gaps : nullptr);
+    } else if (current == posterior_) {
+        feed_.catchUpFilter(source_.grid().gridModel());
+        posterior_->redraw(
+            feed_, exact ? exact->estimator.get() : nullptr,
+            static_cast<std::int64_t>(readLenient(
+                source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString())));
+    }
+}
+
+std::optional<double> frmAnalysis::expectedNetPerStep() const {
+    const ExactFigures* exact = this->exact();
+    if (exact == nullptr) {
+        return std::nullopt;
+    }
+    if (exact->attempt) {
+        return exact->attempt->expectedNet;
+    }
+    if (exact->longRun) {
+        return coinsInPerGame * (exact->longRun->payoutPercent / 100.0 - 1.0);
+    }
+    return std::nullopt;
+}
+
+QWidget* frmAnalysis::graphOnShow() {
+    QWidget* current = tabs_->currentWidget();
+    return current == slump_ || current == drought_ ? current : nullptr;
+}
+
+namespace {
+
+// "…" with how far the work is, once it has begun.
+QString working(const QString& what, double done) {
+    return done > 0 ? QStringLiteral("%1… %2%").arg(what).arg(static_cast<int>(100 * done))
+                    : what + QStringLiteral("…");
+}
+
+}  // namespace
+
+QString frmAnalysis::exactStatus() const {
+    if (!feed_.setup().started) {
+        return QStringLiteral("まだ実行していません。メイン画面で「スタート」を押してください。");
+    }
+    const ExactFigures* exact = this->exact();
+    const ExactLaw* law = service_->law(exactSetup_);
+    // A law that is not covered is said at once, figures or not.
+    const QString lawFailure =
+        law && !law->failure.isEmpty() ? QStringLiteral("\n") + law->failure : QString();
+    if (exact == nullptr) {
+        return working(QStringLiteral("理論値を計算中"), service_->figuresDone()) + lawFailure;
+    }
+    if (!exact->failure.isEmpty()) {
+        return exact->failure;
+    }
+    if (!feed_.attempts()) {
+        return QStringLiteral("理論値：長く回し続けた時の極限値");
+    }
+    const QString status =
+        QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
+    if (lawPending()) {
+        return status + QStringLiteral("\n") +
+               working(QStringLiteral("勝ち越す確率と差枚の分布を計算中"), service_->lawDone());
+    }
+    return status + lawFailure;
+}
+
+std::vector<FigureRow> frmAnalysis::figureRows() const {
+    if (!feed_.setup().started) {
+        return {};
+    }
+    const std::int32_t setting = feed_.setup().setting;
+    const ExactFigures* figures = exact();
+    if (feed_.attempts()) {
+        const AttemptRunTally& tally = feed_.attemptTally();
+        std::optional<FigureGroup> exact;
+        if (figures != nullptr && figures->attempt) {
+            exact = exactAttemptGroup(*figures->attempt);
+        }
+        const EndConditions end = exactSetup_.end;
+        std::vector<FigureRow> rows =
+            joinFigures(attemptKeys(), exact ? &*exact : nullptr,
+                        measuredAttemptGroup(setting, end, tally.totals()));
+        // Figures of the law: exact once it is worked out, measured from the attempts' counts
+        // (the measured law's other figures take too long to redraw live).
+        const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
+                                   Figure measured) {
+            FigureGroup exactPoint;
+            exactPoint.figures.push_back(makeFigure(key, exactValue));
+            FigureGroup measuredPoint;
+            measuredPoint.figures.push_back(std::move(measured));
+            rows.push_back(
+                joinFigures({key}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
+        };
+        const std::shared_ptr<const OutcomeLaw> outcome = law();
+        Figure ahead = makeFigure("p_ahead", std::nullopt);
+        if (tally.attempts() > 0) {
+            const double share =
+                static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
+            ahead = makeFigure("p_ahead", share, tally.aheadShare().shareInterval95(share));
+        }
+        addLawRow("p_ahead", outcome ? std::optional(outcome->pAhead) : std::nullopt,
+                  std::move(ahead));
+        // The median and the 10% point of an attempt's net, with order-statistic intervals.
+        const Tally& nets = tally.totals().netLaw;
+        for (const double percent : {50.0, 10.0}) {
+            const std::string key = percentileKey("net_coins", percent);
+            const double q = percent / 100.0;
+            std::optional<double> exactPoint;
+            if (outcome) {
+                exactPoint = static_cast<double>(outcome->net.quantile(q));
+            }
+            addLawRow(key, exactPoint,
+                      nets.total() == 0 ? makeFigure(key, std::nullopt)
+                                        : makeFigure(key, static_cast<double>(nets.quantile(q)),
+                                                     nets.quantileInterval(q)));
+        }
+        return rows;
+    }
+    const ModeRunTally& tally = feed_.modeTally();
+    std::optional<FigureGroup> exact;
+    if (figures != nullptr && figures->longRun) {
+        exact = exactLongRunGroup(*figures->longRun);
+    }
+    // The games and net coins as the main window shows them: every game played, those since
+    // the last logged bonus included (once every logged row is taken). The modes' figures stay
+    // with the logged games, the only ones whose mode is known.
+    NormalTotals played = tally.totals();
+    const auto shown = static_cast<std::int64_t>(
+        readLenient(source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString()));
+    if (feed_.rowsTaken() == source_.grid().gridModel().dataRows() && shown > played.games) {
+        played.games = shown;
+    }
+    std::vector<FigureRow> rows =
+        joinFigures(longRunKeys(), exact ? &*exact : nullptr,
+                    measuredLongRunGroup(setting, played, tally.batches()));
+    const std::vector<FigureRow> modes =
+        joinFigures(longRunModeKeys(), exact ? &*exact : nullptr,
+                    measuredLongRunGroup(setting, tally.totals(), tally.batches()));
+    rows.insert(rows.end(), modes.begin(), modes.end());
+    return rows;
+}
+
+}  // namespace korvale

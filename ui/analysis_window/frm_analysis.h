@@ -1,0 +1,101 @@
+#pragma once
+
+// The analysis window: a second top-level window beside the main one, opened from its 表示
+// menu, that shows the run on the main window as figures and graphs. It reads what the run has
+// handed to the main window (the grid's rows, the setup Start read) at most ten times a second
+// while it is open, and nothing while it is closed; the run does not know it is there. Exact
+// figures are worked out on a worker thread for the setup of the run on show (and shown beside
+// no other); the window says how far the work is while it goes on.
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "ui/analysis_window/drought_panel.h"
+#include "ui/analysis_window/exact_service.h"
+#include "ui/analysis_window/figures_panel.h"
+#include "ui/main_window/frm_main.h"
+#include "ui/analysis_window/posterior_panel.h"
+#include "ui/analysis_window/run_feed.h"
+#include "ui/analysis_window/slump_panel.h"
+
+namespace korvale {
+
+class frmAnalysis final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Redraws at most every refreshMilliseconds (a graph every second one), and at most one
+    // part in costShare of the time (but at least every longestRefreshMilliseconds).
+    static constexpr int refreshMilliseconds = 100;
+    static constexpr int longestRefreshMilliseconds = 1000;
+    static constexpr int costShare = 20;
+
+    explicit frmAnalysis(const frmMain& source, QWidget* parent = nullptr);
+    ~frmAnalysis() override;
+
+    // Takes the rows logged since the last look and redraws the panel on show, unless it was
+    // redrawn less than refreshMilliseconds ago (then at a later refresh).
+    void refresh();
+    // The same, redrawn now.
+    void refreshNow();
+    // The graph of the panel on show, or nullptr when that panel has none.
+    QWidget* graphOnShow();
+
+    // For tests and benchmarks.
+    const RunFeed& feed() const { return feed_; }
+    QTabWidget& tabs() { return *tabs_; }
+    FiguresPanel& figuresPanel() { return *figures_; }
+    SlumpPanel& slumpPanel() { return *slump_; }
+    DroughtPanel& droughtPanel() { return *drought_; }
+    PosteriorPanel& posteriorPanel() { return *posterior_; }
+    // Whether the exact figures of the run on show are still being worked out; waits for them.
+    bool exactPending() const { return service_->figuresPending(); }
+    void waitForExact() { service_->waitForFigures(); }
+    // The exact figures of the run on show, once worked out.
+    const ExactFigures* exact() const { return service_->figures(exactSetup_); }
+    // The same for the law of an attempt (attempt runs only; it follows the figures).
+    bool lawPending() const { return service_->lawPending(); }
+    void waitForLaw() { service_->waitForLaw(); }
+    std::shared_ptr<const OutcomeLaw> law() const;
+    // Panels redrawn so far (at most one a refresh).
+    std::int64_t redraws() const { return redraws_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void restart();
+    void exactArrived();
+    void redrawCurrent();
+    std::vector<FigureRow> figureRows() const;
+    QString exactStatus() const;
+    // Net coins per game (per-mode run) or per attempt to be expected, once worked out.
+    std::optional<double> expectedNetPerStep() const;
+
+    const frmMain& source_;
+    RunFeed feed_;
+    QTabWidget* tabs_ = nullptr;
+    FiguresPanel* figures_ = nullptr;
+    SlumpPanel* slump_ = nullptr;
+    DroughtPanel* drought_ = nullptr;
+    PosteriorPanel* posterior_ = nullptr;
+    QTimer timer_;
+    bool stale_ = true;
+    std::int64_t redraws_ = 0;
+    std::chrono::steady_clock::time_point lastRedraw_{};
+    std::chrono::milliseconds redrawInterval_{refreshMilliseconds};
+
+    ExactService* service_ = nullptr;
+    // The setup of the run on show: only its exact figures are shown.
+    ExactSetup exactSetup_;
+    // The progress the figures tab shows, so that it is redrawn when that changes.
+    QString statusShown_;
+};
+
+}  // namespace korvale

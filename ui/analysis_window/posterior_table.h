@@ -1,0 +1,27 @@
+#pragma once
+
+// The table of a setting posterior, as the live run's and a pasted history's both show it: a
+// row per setting with its posterior and the answer from the counts alone, and a line beneath
+// with P(設定４以上), P(設定５以上) and the next 1000 games' expected net coins.
+
+#include <QString>
+#include <QTableWidget>
+#include <QWidget>
+
+#include "analysis/inference/setting_estimate.h"
+
+namespace korvale {
+
+enum PosteriorColumn { SettingColumn, PosteriorColumn, CountOnlyColumn, MarkColumn };
+
+// Six rows; with `markColumn` a fourth column for a mark beside one setting.
+QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn);
+
+// Fills the rows from the estimate; `marked` (0..5) gets `mark` in the fourth column.
+void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, int marked = -1,
+                        const QString& mark = {});
+
+// "P(設定４以上) 12.34%　P(設定５以上) 5.67%　次の1000Gの差枚の期待値 -12.3枚"
+QString posteriorSummary(const SettingEstimate& estimate);
+
+}  // namespace korvale

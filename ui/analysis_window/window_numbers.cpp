@@ -1,0 +1,87 @@
+#include "ui/analysis_window/window_numbers.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace korvale {
+
+QString groupedNumber(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    if (std::round(std::fabs(value) * scale) == 0.0) {
+        value = 0.0;  // no "-0"
+    }
+    // The C locale groups with commas and does not depend on the user's settings.
+    QLocale grouping = QLocale::c();
+    grouping.setNumberOptions(QLocale::DefaultNumberOptions);
+    return grouping.toString(value, 'f', decimals);
+}
+
+QString percentText(double share, int decimals) {
+    return groupedNumber(100.0 * share, decimals) + QStringLiteral("%");
+}
+
+int unitDecimals(Unit unit) {
+    switch (unit) {
+        case Unit::Count:
+        case Unit::Setting:
+            return 0;
+        case Unit::Games:
+        case Unit::Coins:
+            return 1;
+        case Unit::OneIn:
+        case Unit::Percent:
+        case Unit::Share:
+            return 2;
+        case Unit::Number:
+            break;
+    }
+    return 3;
+}
+
+QString figureCell(Unit unit, std::optional<double> value) {
+    if (!value || !std::isfinite(*value)) {
+        return QStringLiteral("—");
+    }
+    const int decimals = unitDecimals(unit);
+    switch (unit) {
+        case Unit::OneIn:
+            return QStringLiteral("1/") + groupedNumber(*value, decimals);
+        case Unit::Percent:
+            return groupedNumber(*value, decimals) + QStringLiteral("%");
+        case Unit::Share:
+            return percentText(*value, decimals);
+        default:
+            return groupedNumber(*value, decimals);
+    }
+}
+
+AxisTicks roundTicks(double low, double high, int most) {
+    if (!(high > low)) {
+        high = low + 1;
+    }
+    const double rough = (high - low) / std::max(most, 1);
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= rough * (1 - 1e-9)) {
+            step = factor * power;
+            break;
+        }
+    }
+    AxisTicks ticks;
+    ticks.step = step;
+    ticks.low = std::floor(low / step + 1e-9) * step;
+    ticks.high = std::ceil(high / step - 1e-9) * step;
+    if (ticks.high <= ticks.low) {
+        ticks.high = ticks.low + step;
+    }
+    return ticks;
+}
+
+QString tickLabel(double value, double step) {
+    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    return groupedNumber(value, decimals);
+}
+
+}  // namespace korvale

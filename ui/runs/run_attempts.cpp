@@ -1,0 +1,172 @@
+#include "ui/runs/run_attempts.h"
+
+#include <string>
+
+#include "common/checked_arithmetic.h"
+#include "common/number_text.h"
+#include "machine/attempt_end.h"
+#include "ui/runs/grid_rows.h"
+#include "ui/runs/run_error.h"
+
+namespace korvale {
+namespace {
+
+// The state of one call of RunAttempts. The two counts of games since the last BIG and of BIGs
+// in the attempt never overflow: they are wider than the other counters.
+struct AttemptState {
+    EndConditions end;  // the BIG end threshold as read, the REG end one rounded
+    std::int32_t totalGames = 0;
+    std::int64_t gamesSinceBig = 0;
+    std::int64_t bigsInAttempt = 0;
+    std::int32_t gamesSinceReg = 0;
+    std::int32_t regsInAttempt = 0;
+    std::int32_t coinsPaidOut = 0;
+};
+
+void replaceMachine(RunDisplays& window) {
+    window.newMachine().mlngSettei = window.settingIndex();
+}
+
+void raiseAttemptNumber(RunDisplays& window) {
+    window.setNumber(Box::txtChosen, checkedSum(window.lenientNumber(Box::txtChosen), 1.0));
+}
+
+// A run-wide total read strictly, raised by one.
+void raiseTotal(RunDisplays& window, Box box) {
+    aboutBox(box, [&] { window.setNumber(box, checkedSum(window.strictNumber(box), 1.0)); });
+}
+
+// Games per bonus over the run, once the bonus count is not 0.
+void refreshProbability(RunDisplays& window, Box target, Box count) {
+    if (window.strictNumber(count) != 0.0) {
+        aboutBox(target, [&] {
+            const double games = window.lenientNumber(Box::Text1);
+            const double bonuses = window.lenientNumber(count);
+            window.setText(target, formatHash0Dot00(checkedQuotient(games, bonuses)));
+        });
+    }
+}
+
+// Logs the finished attempt, updates the totals and averages, and starts the next attempt on a
+// new machine.
+void endAttempt(RunDisplays& window, AttemptState& state) {
+    std::string str割;
+    std::int32_t lng獲得 = 0;
+    std::int32_t net = 0;
+    try {
+        net = window.machine()->get差枚(str割, lng獲得);
+    } catch (RuntimeError& error) {
+        error.context().figure = coinErrorFigure(*window.machine());
+        throw;
+    }
+
+    appendGridRow(window, std::to_string(state.bigsInAttempt), numberText(state.regsInAttempt),
+                  numberText(net));
+    autoScroll(window);
+
+    aboutBox(Box::Text2, [&] {
+        window.setText(Box::Text2, numberText(checkedSum(window.strictNumber(Box::Text2),
+                                                         static_cast<double>(net))));
+    });
+    aboutFigure("払い出し枚数の合計",
+                [&] { state.coinsPaidOut = checkedAdd(state.coinsPaidOut, lng獲得); });
+    const double coinsIn = aboutFigure("投入枚数（プレイ数 × 3）", [&] {
+        return static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
+    });
+    aboutBox(Box::Text4, [&] {
+        window.setText(
+            Box::Text4,
+            formatHashDot00(checkedQuotient(
+                checkedProduct(static_cast<double>(state.coinsPaidOut), 100.0), coinsIn)));
+    });
+
+    // The averages divide by the attempts made, as txtChosen shows them.
+    const auto average = [&](Box target, double total) {
+        aboutBox(target, [&] {
+            window.setText(target, formatHashDot00(checkedQuotient(
+                                       total, window.lenientNumber(Box::txtChosen))));
+        });
+    };
+    average(Box::txt1P, static_cast<double>(state.totalGames));
+    average(Box::txt1Sa, window.strictNumber(Box::Text2));
+    average(Box::txt1Big, window.strictNumber(Box::txtSBig));
+
+    replaceMachine(window);
+    raiseAttemptNumber(window);
+    state.bigsInAttempt = 0;
+    state.regsInAttempt = 0;
+    state.gamesSinceBig = 0;
+    state.gamesSinceReg = 0;
+}
+
+}  // namespace
+
+void RunAttempts(RunDisplays& window) {
+    AttemptState state;
+    state.end.bigEnd = window.lenientNumber(Box::txtBEnd);
+    // An overflow here comes before anything of the run has happened.
+    state.end.regEnd = aboutBox(Box::txtREnd, [&] {
+        try {
+            return toInt32HalfEven(window.lenientNumber(Box::txtREnd));
+        } catch (RuntimeError& error) {
+            error.context().text = window.text(Box::txtREnd);
+            error.context().hasText = true;
+            throw;
+        }
+    });
+    replaceMachine(window);
+    raiseAttemptNumber(window);
+
+    std::int32_t lngNum = 0;
+    std::int32_t lngMode = 0;
+    std::int32_t lngSimauta = 0;
+
+    // The game in progress, for the message of an error that ends the run.
+    std::int64_t game = 0;
+    try {
+        for (;;) {
+            if (window.stopFlag()) {
+                return;
+            }
+            ++game;
+            raiseCounter(state.totalGames, "プレイ数");
+            window.setNumber(Box::Text1, state.totalGames);
+            ++state.gamesSinceBig;
+            raiseCounter(state.gamesSinceReg, "前回のREGからのゲーム数");
+
+            const std::string& result = window.machine()->Play(lngNum, lngMode, lngSimauta);
+            const bool big = sameText(result, "BIG");
+            const bool reg = !big && sameText(result, "REG");
+            if (big) {
+                state.gamesSinceBig = 0;
+                ++state.bigsInAttempt;
+                raiseTotal(window, Box::txtSBig);
+            } else if (reg) {
+                state.gamesSinceReg = 0;
+                raiseCounter(state.regsInAttempt, "この挑戦のREG回数");
+                raiseTotal(window, Box::txtSReg);
+            }
+            if (big || reg) {
+                window.yield(YieldPoint::MidBonus);
+                // Closing the window in that yield released the machine: the rest of this game
+                // would need it, so the run ends here.
+                if (window.machine() == nullptr) {
+                    return;
+                }
+                refreshProbability(window, Box::txtBP, Box::txtSBig);
+                refreshProbability(window, Box::txtRP, Box::txtSReg);
+            }
+
+            if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig,
+                              state.regsInAttempt, state.gamesSinceReg)) {
+                endAttempt(window, state);
+            }
+            window.yield(YieldPoint::EndOfGame);
+        }
+    } catch (RuntimeError& error) {
+        nameRunError(error, game, window.machine());
+        throw;
+    }
+}
+
+}  // namespace korvale
