@@ -11,6 +11,7 @@
 
 #include "analysis/attempt/attempt_chain.h"
 #include "analysis/attempt/cost_rounding.h"
+#include "common/runtime_error.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -122,10 +123,10 @@ double tailBound(const MachineModel& model, WholeGames games, double expectedGam
 
 WholeGames wholeGames(EndConditions end) {
     if (!std::isfinite(end.bigEnd) || end.bigEnd > largestBigEnd) {
-        throw std::invalid_argument("BIG end must be a number up to 2000");
+        throw RuntimeError(ErrorKind::EndBeyondTables, "BIG end must be a number up to 2000");
     }
     if (end.regEnd > largestRegEnd) {
-        throw std::invalid_argument("REG end must be at most 1000");
+        throw RuntimeError(ErrorKind::EndBeyondTables, "REG end must be at most 1000");
     }
     return {end.bigEnd <= 0.0 ? 0 : static_cast<std::int32_t>(std::ceil(end.bigEnd)),
             end.regEnd <= 0 ? 0 : end.regEnd};

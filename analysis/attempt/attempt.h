@@ -59,7 +59,7 @@ struct AttemptFigures {
 
 // The end conditions in whole games: the end test compares whole games with the BIG end as a
 // number, so it needs ceil(bigEnd) games; anything at or below 0 holds at once. Throws
-// std::invalid_argument for conditions beyond largestBigEnd or largestRegEnd.
+// RuntimeError (EndBeyondTables) for conditions beyond largestBigEnd or largestRegEnd.
 struct WholeGames {
     std::int32_t big;
     std::int32_t reg;
@@ -76,7 +76,7 @@ struct AttemptControl {
     std::function<void(double)> progress;
 };
 
-// Throws std::invalid_argument when bigEnd is not a finite number up to largestBigEnd or
+// Throws RuntimeError (EndBeyondTables) when bigEnd is not a finite number up to largestBigEnd or
 // regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
                             CostRounding rounding = CostRounding::Unrounded,

@@ -42,6 +42,7 @@
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/model/work_cancelled.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 
@@ -272,7 +273,7 @@ class AttemptChain {
                     const double infinity = std::numeric_limits<double>::infinity();
                     return {infinity, infinity};
                 } else {
-                    throw std::runtime_error("attempt chain did not settle");
+                    throw RuntimeError(ErrorKind::NoSolution, "attempt chain did not settle");
                 }
             }
             // The rounds shrink the error by a steady ratio once one pattern dominates it;

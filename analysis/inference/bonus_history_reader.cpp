@@ -6,6 +6,7 @@
 #include "common/csv.h"
 #include "common/full_width.h"
 #include "common/number_text.h"
+#include "common/runtime_error.h"
 #include "common/text_encoding.h"
 
 namespace korvale {
@@ -248,9 +249,6 @@ std::string HistoryReadProblem::message() const {
     return "line " + std::to_string(line) + ": \"" + shownContent(content) + "\": " + reason;
 }
 
-HistoryReadError::HistoryReadError(HistoryReadProblem problem)
-    : std::runtime_error(problem.message()), problem_(std::move(problem)) {}
-
 HistoryText decodeHistoryText(std::string_view bytes) {
     DecodedText decoded = decodeText(bytes);
     if (decoded.problem == TextProblem::None) {
@@ -372,7 +370,7 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
 BonusHistory readBonusHistory(std::string_view bytes) {
     HistoryReading reading = tryReadBonusHistory(bytes);
     if (reading.problem) {
-        throw HistoryReadError(std::move(*reading.problem));
+        throw RuntimeError(ErrorKind::NotABonusHistory, reading.problem->message());
     }
     return std::move(reading.history);
 }

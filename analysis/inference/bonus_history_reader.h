@@ -26,7 +26,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -67,16 +66,6 @@ struct HistoryReadProblem {
 // The content of a problem as a message shows it.
 std::string shownContent(std::string_view content);
 
-class HistoryReadError : public std::runtime_error {
-  public:
-    explicit HistoryReadError(HistoryReadProblem problem);
-
-    const HistoryReadProblem& problem() const { return problem_; }
-
-  private:
-    HistoryReadProblem problem_;
-};
-
 // The bytes of a history file as UTF-8 text (decodeText), or the problem naming the line of the
 // first byte that is not text.
 struct HistoryText {
@@ -94,7 +83,8 @@ struct HistoryReading {
 // hold it).
 HistoryReading tryReadBonusHistory(std::string_view bytes);
 
-// The same, throwing HistoryReadError for a bad line.
+// The same, throwing a RuntimeError (NotABonusHistory) whose message is the problem's for a bad
+// line.
 BonusHistory readBonusHistory(std::string_view bytes);
 
 }  // namespace korvale

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "analysis/inference/log_weights.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 
@@ -32,7 +33,8 @@ SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVecto
     }
     SettingVector posterior;
     if (chancesOfLogWeights(logs, posterior) == -INFINITY) {
-        throw std::domain_error("the history is impossible under every setting of the prior");
+        throw RuntimeError(ErrorKind::ImpossibleHistory,
+                           "the history is impossible under every setting of the prior");
     }
     return posterior;
 }

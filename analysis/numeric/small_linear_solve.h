@@ -17,6 +17,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/runtime_error.h"
+
 namespace korvale {
 
 inline double reciprocal(double value) {
@@ -29,7 +31,7 @@ inline std::complex<double> reciprocal(std::complex<double> value) {
     return {value.real() / norm, -value.imag() / norm};
 }
 
-// Solves a * x = b in place: on return b holds x. Throws std::runtime_error when a is
+// Solves a * x = b in place: on return b holds x. Throws RuntimeError (NoSolution) when a is
 // singular.
 template <typename Scalar, std::size_t n, typename Value>
 void solveInPlace(std::array<std::array<Scalar, n>, n> a, std::array<Value, n>& b) {
@@ -41,7 +43,7 @@ void solveInPlace(std::array<std::array<Scalar, n>, n> a, std::array<Value, n>& 
             }
         }
         if (std::abs(a[pivot][column]) == 0.0) {
-            throw std::runtime_error("singular system in the exact analysis");
+            throw RuntimeError(ErrorKind::NoSolution, "singular system in the exact analysis");
         }
         std::swap(a[pivot], a[column]);
         std::swap(b[pivot], b[column]);

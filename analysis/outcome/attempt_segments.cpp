@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/runtime_error.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -228,9 +229,12 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
                                 std::int32_t regEndGames, unsigned threads, double tail,
                                 double smallest) {
-    if (bigEndGames < 0 || regEndGames < 0 || regEndGames > bigEndGames + 1) {
-        throw std::invalid_argument(
-            "the outcome law needs a REG end of at most the BIG end plus one game");
+    if (bigEndGames < 0 || regEndGames < 0) {
+        throw std::invalid_argument("the end conditions are counts of games of at least 0");
+    }
+    if (regEndGames > bigEndGames + 1) {
+        throw RuntimeError(ErrorKind::LawNotCovered,
+                           "the outcome law needs a REG end of at most the BIG end plus one game");
     }
     AttemptSegments segments;
     for (std::size_t to = 0; to < modes; ++to) {

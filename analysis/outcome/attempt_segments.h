@@ -46,7 +46,8 @@ struct AttemptSegments {
 };
 
 // Needs bigEndGames >= 0 and 0 <= regEndGames <= bigEndGames + 1 (whole games, as the end
-// test counts them); throws std::invalid_argument otherwise. `threads` work out the pieces
+// test counts them): a negative count is a std::invalid_argument, a longer REG end a
+// RuntimeError (LawNotCovered). `threads` work out the pieces
 // side by side.
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
                                 std::int32_t regEndGames, unsigned threads = 1, double tail = 1e-12,

@@ -16,6 +16,7 @@
 #include "analysis/outcome/first_piece_transform.h"
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/small_linear_solve.h"
+#include "common/runtime_error.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -448,11 +449,19 @@ IntegerLaw bigsLaw(const Lanes& lanes, double& leftOver) {
 
 }  // namespace
 
+void requireOutcomeLawCovers(EndConditions end) {
+    const WholeGames games = wholeGames(end);
+    if (games.reg > games.big + 1) {
+        throw RuntimeError(ErrorKind::LawNotCovered,
+                           "the outcome law does not cover these end conditions");
+    }
+}
+
 bool outcomeLawCovers(EndConditions end) {
     try {
-        const WholeGames games = wholeGames(end);
-        return games.reg <= games.big + 1;
-    } catch (const std::invalid_argument&) {
+        requireOutcomeLawCovers(end);
+        return true;
+    } catch (const RuntimeError&) {
         return false;
     }
 }
@@ -466,9 +475,7 @@ OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned thr
 
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
                            const std::atomic<bool>* cancel, const LawProgress& progress) {
-    if (!outcomeLawCovers(end)) {
-        throw std::invalid_argument("the outcome law does not cover these end conditions");
-    }
+    requireOutcomeLawCovers(end);
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
@@ -503,7 +510,8 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     const std::size_t gamesLength =
         FourierTransform::goodLength(static_cast<std::size_t>(gamesHigh + 1));
     if (netLength > largestTable || gamesLength > largestTable) {
-        throw std::invalid_argument("attempts this long have no outcome law here");
+        throw RuntimeError(ErrorKind::AttemptsTooLong,
+                           "attempts this long have no outcome law here");
     }
     const double tilt = -std::log(damping) / static_cast<double>(netLength);
     law.roundingExactBelowGames = cost.validBelow;

@@ -65,9 +65,9 @@ struct OutcomeLaw {
 // Thrown when the work was called off from outside; the same type as the attempt figures'.
 using OutcomeLawCancelled = WorkCancelled;
 
-// Throws std::invalid_argument for end conditions the law does not cover: those that
-// solveAttempt rejects, a REG end longer than the BIG end plus one game, and attempts so long
-// that the tables would exceed a few million entries.
+// Throws RuntimeError for end conditions the law does not cover: those that solveAttempt
+// rejects (EndBeyondTables), a REG end longer than the BIG end plus one game (LawNotCovered),
+// and attempts so long that the tables would exceed a few million entries (AttemptsTooLong).
 // `threads` shares the transform out (0: as many as the machine has). Setting `*cancel`
 // from another thread stops the work within a few milliseconds (OutcomeLawCancelled).
 // `progress`, when given, hears the share of the work done (0 to 1, rising, 1 last) now and
@@ -84,5 +84,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
 // the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
 // tables are found only once the work has begun.
 bool outcomeLawCovers(EndConditions end);
+// The same, throwing the RuntimeError that names why not.
+void requireOutcomeLawCovers(EndConditions end);
 
 }  // namespace korvale

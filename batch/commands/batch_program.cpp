@@ -24,7 +24,9 @@ namespace {
 
 constexpr int statusInterrupted = 130;  // 128 + SIGINT, as shells report it
 
-// Diagnostics of the command line are in English; the window keeps its Japanese messages.
+// Diagnostics of the command line are in English; the window keeps its Japanese messages. The
+// run's arithmetic is said in these words; every other failure carries its English line, which
+// is said as it stands (nullptr here).
 const char* englishMessage(ErrorKind kind) {
     switch (kind) {
         case ErrorKind::Overflow:
@@ -36,9 +38,34 @@ const char* englishMessage(ErrorKind kind) {
         case ErrorKind::FloatOverflow:
             return "floating-point overflow";
         case ErrorKind::TypeMismatch:
+            return "a text that had to be a number was not one";
+        case ErrorKind::Cancelled:
+        case ErrorKind::EndBeyondTables:
+        case ErrorKind::LawNotCovered:
+        case ErrorKind::AttemptsTooLong:
+        case ErrorKind::NoSolution:
+        case ErrorKind::ImpossibleHistory:
+        case ErrorKind::NotABonusHistory:
+        case ErrorKind::FileNotRead:
+        case ErrorKind::FileNotWritten:
+        case ErrorKind::BadCommandLine:
             break;
     }
-    return "a text that had to be a number was not one";
+    return nullptr;
+}
+
+// The exit status of a failure: 2 for what the user gave (a command line, a file that is not a
+// bonus history), 130 for Ctrl-C, 1 for the rest.
+int exitStatus(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::BadCommandLine:
+        case ErrorKind::NotABonusHistory:
+            return 2;
+        case ErrorKind::Cancelled:
+            return statusInterrupted;
+        default:
+            return 1;
+    }
 }
 
 // Writes `text` to standard output and flushes it. A failed write is said on `err`, naming
@@ -108,9 +135,12 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
         }
         return finish(out, formatReport(simulationReport(result), options.format), err);
     } catch (const RuntimeError& error) {
-        err << "korvale-batch: the run stopped: " << englishMessage(error.kind()) << " (seed "
-            << plan.seed << ")\n";
-        return 1;
+        const char* said = englishMessage(error.kind());
+        if (said == nullptr) {
+            throw;  // not the run's arithmetic: said as it stands
+        }
+        err << "korvale-batch: the run stopped: " << said << " (seed " << plan.seed << ")\n";
+        return exitStatus(error.kind());
     }
 }
 
@@ -126,9 +156,12 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
     BatchOptions options;
     try {
         options = parseOptions(arguments);
-    } catch (const OptionError& error) {
+    } catch (const RuntimeError& error) {
+        if (error.kind() != ErrorKind::BadCommandLine) {
+            throw;
+        }
         err << error.what() << '\n';
-        return 2;
+        return exitStatus(error.kind());
     }
     if (options.textToShow) {
         return writeOut(out, *options.textToShow, err) ? 0 : 1;
@@ -154,9 +187,14 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                 Report report;
                 try {
                     report = inferReport(options, in, err);
-                } catch (const HistoryInputError& error) {
+                } catch (const RuntimeError& error) {
+                    // A history that cannot be used: its own line, which names the file.
+                    if (error.kind() != ErrorKind::FileNotRead &&
+                        error.kind() != ErrorKind::NotABonusHistory) {
+                        throw;
+                    }
                     err << error.what() << '\n';
-                    return error.exitStatus();
+                    return exitStatus(error.kind());
                 }
                 // Ctrl-C during the estimate: nothing is printed.
                 if (interruptRequested()) {
@@ -165,12 +203,12 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                 return finish(out, formatReport(report, options.format), err);
             }
         }
-    } catch (const WorkCancelled&) {
+    } catch (const WorkCancelled& cancelled) {
         // Ctrl-C during work that prints nothing unless it is whole.
         if (bar) {
             bar->clear();
         }
-        return statusInterrupted;
+        return exitStatus(cancelled.kind());
     } catch (const std::exception& error) {
         if (bar) {
             bar->clear();

@@ -14,6 +14,7 @@
 
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_estimate.h"
+#include "common/runtime_error.h"
 #include "common/text_encoding.h"
 #include "report/groups/history_groups.h"
 
@@ -24,8 +25,8 @@ namespace {
 constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 
 [[noreturn]] void cannotRead(const std::string& name, int reason) {
-    throw HistoryInputError(
-        fmt::format("korvale-batch: cannot read {}: {}", name, std::strerror(reason)), 1);
+    throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
+                                                           name, std::strerror(reason)));
 }
 
 // The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
@@ -51,9 +52,9 @@ std::string readDescriptor(int descriptor, const std::string& name) {
             return bytes;
         }
         if (bytes.size() > largestHistoryBytes) {
-            throw HistoryInputError(
-                fmt::format("korvale-batch: {} is larger than 1 GiB: not a bonus history", name),
-                2);
+            throw RuntimeError(
+                ErrorKind::NotABonusHistory,
+                fmt::format("korvale-batch: {} is larger than 1 GiB: not a bonus history", name));
         }
     }
 }
@@ -67,15 +68,15 @@ std::string historyBytes(const std::string& path, std::istream& in) {
         std::ostringstream text;
         text << in.rdbuf();
         if (in.bad()) {
-            throw HistoryInputError("korvale-batch: cannot read standard input", 1);
+            throw RuntimeError(ErrorKind::FileNotRead, "korvale-batch: cannot read standard input");
         }
         return text.str();
     }
     const std::string name = fmt::format("\"{}\"", printableText(path));
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
-        throw HistoryInputError(
-            fmt::format("korvale-batch: cannot open {}: {}", name, std::strerror(errno)), 1);
+        throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
+                                                               name, std::strerror(errno)));
     }
     try {
         std::string bytes = readDescriptor(descriptor, name);
@@ -118,8 +119,8 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));
     if (reading.problem) {
-        throw HistoryInputError(
-            fmt::format("korvale-batch: {}: {}", source, reading.problem->message()), 2);
+        throw RuntimeError(ErrorKind::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
+                                                                    reading.problem->message()));
     }
     if (reading.history.bonuses.empty()) {
         warnings << fmt::format(

@@ -60,7 +60,8 @@ std::string printable(std::string_view text) {
 }
 
 [[noreturn]] void fail(std::string_view option, const std::string& message) {
-    throw OptionError(fmt::format("korvale-batch: {}: {}", option, message));
+    throw RuntimeError(ErrorKind::BadCommandLine,
+                       fmt::format("korvale-batch: {}: {}", option, message));
 }
 
 [[noreturn]] void badValue(std::string_view option, std::string_view expected,
@@ -597,7 +598,8 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
             names += (names.empty() ? "" : ", ") + command->get_name();
         }
         {
-            throw OptionError(
+            throw RuntimeError(
+                ErrorKind::BadCommandLine,
                 fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
                             printable(arguments[at]), names));
         }
@@ -622,7 +624,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         options.textToShow = std::string(version.what()) + "\n";
         return options;
     } catch (const CLI::ParseError& error) {
-        throw OptionError(ourWording(error, app));
+        throw RuntimeError(ErrorKind::BadCommandLine, ourWording(error, app));
     }
 
     if (simulate->parsed()) {

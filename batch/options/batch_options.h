@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 
 #include "analysis/attempt/end_sweep.h"
@@ -55,14 +54,9 @@ inline constexpr std::int64_t defaultGames = 100'000'000;
 inline constexpr std::int64_t defaultAttempts = 1'000'000;
 inline constexpr int maxThreads = 1024;
 
-// A command line that cannot be run. what() is the one line shown to the user; it names the
+// Reads the arguments after the program name. A command line that cannot be run throws a
+// RuntimeError (BadCommandLine) whose what() is the one line shown to the user; it names the
 // option and the form expected.
-class OptionError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// Reads the arguments after the program name. Throws OptionError.
 BatchOptions parseOptions(std::span<const std::string> arguments);
 
 // Games the normal run plays, or attempts the attempt run makes, when neither a count nor

@@ -103,7 +103,8 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
         for (auto& part : parts) {
             part.reset(std::tmpfile());
             if (!part) {
-                throw std::runtime_error("cannot create a scratch file for the log");
+                throw RuntimeError(ErrorKind::FileNotWritten,
+                                   "cannot create a scratch file for the log");
             }
         }
     }

@@ -90,6 +90,51 @@ void raiseDone(ExactWork* work, double share) {
     }
 }
 
+}  // namespace
+
+QString figuresFailure(const RuntimeError& error) {
+    switch (error.kind()) {
+        case ErrorKind::EndBeyondTables:
+            return QStringLiteral(
+                       "この終了条件の理論値は求められません（BIG後は%1Gまで、REG後は%2Gまで）。")
+                .arg(largestBigEnd)
+                .arg(largestRegEnd);
+        case ErrorKind::NoSolution:
+            return QStringLiteral(
+                "この終了条件の理論値は求められません（方程式に有限の解がありません）。");
+        default:
+            return QString::fromUtf8(error.what());
+    }
+}
+
+QString lawFailure(const RuntimeError& error) {
+    switch (error.kind()) {
+        case ErrorKind::EndBeyondTables:
+            return QStringLiteral(
+                       "この終了条件では一回の差枚の分布は求められません（BIG後は%1Gまで、REG後は"
+                       "%2Gまで）。")
+                .arg(largestBigEnd)
+                .arg(largestRegEnd);
+        case ErrorKind::LawNotCovered:
+            return QStringLiteral(
+                "この終了条件では一回の差枚の分布は求められません（REG後の終了条件がBIG後の条件"
+                "＋1G以下の場合に求めます）。");
+        case ErrorKind::AttemptsTooLong:
+            return QStringLiteral(
+                "この終了条件では一回の差枚の分布は求められません（一回の立ち回りが長すぎて、"
+                "分布の表に収まりません）。");
+        case ErrorKind::NoSolution:
+            return QStringLiteral(
+                "この終了条件では一回の差枚の分布は求められません（方程式に有限の解がありません）"
+                "。");
+        default:
+            return QStringLiteral("一回の差枚の分布は求められませんでした（%1）。")
+                .arg(QString::fromUtf8(error.what()));
+    }
+}
+
+namespace {
+
 ExactFigures solveUncached(const ExactSetup& setup, ExactWork* work) {
     ExactFigures figures;
     figures.setup = setup;
@@ -113,14 +158,8 @@ ExactFigures solveUncached(const ExactSetup& setup, ExactWork* work) {
         figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact, control);
     } catch (const WorkCancelled&) {
         figures.cancelled = true;
-    } catch (const std::invalid_argument&) {
-        figures.failure =
-            QStringLiteral(
-                "この終了条件の理論値は求められません（BIG後は%1Gまで、REG後は%2Gまで）。")
-                .arg(largestBigEnd)
-                .arg(largestRegEnd);
     } catch (const RuntimeError& error) {
-        figures.failure = QString::fromUtf8(error.what());
+        figures.failure = figuresFailure(error);
     } catch (const std::bad_alloc&) {
         figures.failure = QStringLiteral("メモリが足りず、理論値は求められません。");
     } catch (const std::exception& error) {
@@ -145,8 +184,8 @@ ExactLaw solveLawUncached(const ExactSetup& setup, ExactWork* work) {
                             work ? progress : LawProgress{}));
     } catch (const WorkCancelled&) {
         result.cancelled = true;
-    } catch (const std::invalid_argument&) {
-        result.failure = QStringLiteral("この終了条件では一回の差枚の分布は求められません。");
+    } catch (const RuntimeError& error) {
+        result.failure = lawFailure(error);
     } catch (const std::bad_alloc&) {
         result.failure = QStringLiteral("メモリが足りず、一回の差枚の分布は求められません。");
     } catch (const std::exception& error) {
@@ -220,12 +259,15 @@ ExactFigures solveExactFigures(const ExactSetup& setup, ExactWork* work) {
 }
 
 std::optional<QString> uncoveredLaw(const ExactSetup& setup) {
-    if (!setup.attempts || !setup.unreadable.isEmpty() || outcomeLawCovers(setup.end)) {
+    if (!setup.attempts || !setup.unreadable.isEmpty()) {
         return std::nullopt;
     }
-    return QStringLiteral(
-        "この終了条件では一回の差枚の分布は求められません（REG後の終了条件がBIG後の条件"
-        "＋1G以下の場合に求めます）。");
+    try {
+        requireOutcomeLawCovers(setup.end);
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        return lawFailure(error);
+    }
 }
 
 ExactLaw solveExactLaw(const ExactSetup& setup, ExactWork* work) {

@@ -18,6 +18,7 @@
 #include "analysis/long_run/long_run.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/inference/setting_estimate.h"
+#include "common/runtime_error.h"
 #include "machine/attempt_end.h"
 #include "ui/main_window/frm_main.h"
 
@@ -71,6 +72,11 @@ struct ExactLaw {
     QString failure;         // why there is none
     bool cancelled = false;  // called off before it was done
 };
+
+// What the window says when the figures or the law cannot be worked out: the cause the error
+// names, in the window's words.
+QString figuresFailure(const RuntimeError& error);
+QString lawFailure(const RuntimeError& error);
 
 // Why there is no law for these end conditions, known before any work; nothing when the law
 // may be worked out.

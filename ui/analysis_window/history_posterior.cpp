@@ -13,6 +13,7 @@
 #include "ui/analysis_window/history_read_message.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/window_numbers.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 
@@ -76,14 +77,14 @@ void HistoryPosterior::load() {
 void HistoryPosterior::loadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result_->setText(
-            QStringLiteral("ファイル「%1」を開けませんでした。%2").arg(path, failureReason(file.errorString())));
+        result_->setText(QStringLiteral("ファイル「%1」を開けませんでした。%2")
+                             .arg(path, failureReason(file.errorString())));
         return;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        result_->setText(
-            QStringLiteral("ファイル「%1」を読めませんでした。%2").arg(path, failureReason(file.errorString())));
+        result_->setText(QStringLiteral("ファイル「%1」を読めませんでした。%2")
+                             .arg(path, failureReason(file.errorString())));
         return;
     }
     // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.
@@ -118,6 +119,12 @@ void HistoryPosterior::compute() {
     }
     try {
         estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
+    } catch (const RuntimeError& error) {
+        // A history no setting could have given, said in the window's words.
+        table_->hide();
+        result_->setText(QStringLiteral("この履歴からは求められません：") +
+                         QString::fromUtf8(errorMessage(error.kind())));
+        return;
     } catch (const std::exception& error) {
         table_->hide();
         result_->setText(QStringLiteral("この履歴からは求められません：") +

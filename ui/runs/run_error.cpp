@@ -46,6 +46,17 @@ QString whatHappened(ErrorKind kind, const ErrorContext& context) {
             return QStringLiteral("%1の計算が無効です（0 ÷ 0 など）。").arg(figure);
         case ErrorKind::TypeMismatch:
             return QStringLiteral("「%1」の欄の「%2」は数値ではありません。").arg(figure, text);
+        case ErrorKind::Cancelled:
+        case ErrorKind::EndBeyondTables:
+        case ErrorKind::LawNotCovered:
+        case ErrorKind::AttemptsTooLong:
+        case ErrorKind::NoSolution:
+        case ErrorKind::ImpossibleHistory:
+        case ErrorKind::NotABonusHistory:
+        case ErrorKind::FileNotRead:
+        case ErrorKind::FileNotWritten:
+        case ErrorKind::BadCommandLine:
+            break;  // not the arithmetic of a run: the kind's own message
     }
     return QString::fromUtf8(errorMessage(kind));
 }

@@ -1,5 +1,6 @@
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
+#include "common/runtime_error.h"
 
 #include <gtest/gtest.h>
 
@@ -289,14 +290,16 @@ TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
         try {
             solveAttempt(0, end);
             ADD_FAILURE() << "accepted " << end.bigEnd;
-        } catch (const std::invalid_argument& error) {
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::EndBeyondTables);
             EXPECT_EQ(std::string(error.what()), "BIG end must be a number up to 2000");
         }
     }
     try {
         solveAttempt(0, {300.0, 1001});
         ADD_FAILURE() << "accepted REG end 1001";
-    } catch (const std::invalid_argument& error) {
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.kind(), ErrorKind::EndBeyondTables);
         EXPECT_EQ(std::string(error.what()), "REG end must be at most 1000");
     }
     EXPECT_THROW(solveAttempt(6, {300.0, 100}), std::invalid_argument);

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "common/runtime_error.h"
 
 namespace korvale {
 namespace {
@@ -64,7 +67,7 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
             const BonusHistory history = readBonusHistory(c.text);
             EXPECT_EQ(history.bonuses, c.bonuses);
             EXPECT_EQ(history.trailingGames, 0);
-        } catch (const HistoryReadError& error) {
+        } catch (const RuntimeError& error) {
             ADD_FAILURE() << error.what();
         }
     }
@@ -97,13 +100,15 @@ TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
+        const std::optional<HistoryReadProblem> problem = tryReadBonusHistory(c.text).problem;
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->line, c.line);
+        EXPECT_NE(problem->reason.find(c.reason), std::string::npos) << problem->reason;
         try {
             (void)readBonusHistory(c.text);
             ADD_FAILURE() << "no error";
-        } catch (const HistoryReadError& error) {
-            EXPECT_EQ(error.problem().line, c.line);
-            EXPECT_NE(error.problem().reason.find(c.reason), std::string::npos)
-                << error.problem().reason;
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::NotABonusHistory);
             // The message names the line and shows it as it stands in the text.
             std::string content = c.text;
             for (std::size_t i = 1; i < c.line; ++i) {
@@ -169,7 +174,7 @@ TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
         try {
             (void)readBonusHistory(c.text);
             ADD_FAILURE() << "no error for " << c.text;
-        } catch (const HistoryReadError& error) {
+        } catch (const RuntimeError& error) {
             EXPECT_EQ(std::string(error.what()).substr(0, 10 + c.shown.size()),
                       "line 1: \"" + c.shown + "\"");
         }

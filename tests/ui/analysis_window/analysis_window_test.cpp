@@ -432,6 +432,30 @@ TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
     }
 }
 
+TEST(ExactLawFailureTest, NamesTheRealCause) {
+    // The cause each kind names, as typed for the window; the REG-end rule only for its own.
+    const struct {
+        ErrorKind kind;
+        const char* named;
+    } cases[] = {{ErrorKind::LawNotCovered, "＋1G以下"},
+                 {ErrorKind::EndBeyondTables, "BIG後は2000Gまで、REG後は1000Gまで"},
+                 {ErrorKind::AttemptsTooLong, "長すぎて"},
+                 {ErrorKind::NoSolution, "有限の解"}};
+    for (const auto& c : cases) {
+        const std::string said = lawFailure(RuntimeError(c.kind, "x")).toStdString();
+        EXPECT_NE(said.find(c.named), std::string::npos) << said;
+        EXPECT_EQ(said.find("＋1G以下") != std::string::npos, c.kind == ErrorKind::LawNotCovered)
+            << said;
+    }
+    // A BIG end beyond the tables with no REG end: the law is not covered, but not for the REG
+    // end, as the window says at once.
+    const ExactLaw law = solveExactLaw(exactSetupOf(RunSetup{true, true, 0, "2500", "0"}));
+    EXPECT_EQ(law.law, nullptr);
+    EXPECT_NE(law.failure.toStdString().find("2000G"), std::string::npos)
+        << law.failure.toStdString();
+    EXPECT_EQ(law.failure.toStdString().find("＋1G以下"), std::string::npos);
+}
+
 TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
     form().findChild<QComboBox*>("cmbSettei")->setCurrentIndex(5);
     runFor(10, [this](int yields) {

@@ -1,0 +1,112 @@
+// Every failure the analysis expects is a RuntimeError naming its own cause, so that the window
+// and korvale-batch can say the right one; a caller that breaks a contract gets a logic_error.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+
+#include "analysis/attempt/attempt.h"
+#include "analysis/outcome/attempt_segments.h"
+#include "analysis/inference/bonus_history_reader.h"
+#include "analysis/model/machine_model.h"
+#include "analysis/outcome/outcome_law.h"
+#include "analysis/inference/setting_estimate.h"
+#include "analysis/numeric/small_linear_solve.h"
+#include "common/runtime_error.h"
+
+namespace korvale {
+namespace {
+
+TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::atomic<bool> calledOff{true};
+    const struct {
+        const char* name;
+        std::function<void()> operation;
+        std::optional<ErrorKind> kind;  // nothing: a broken contract (std::logic_error)
+    } cases[] = {
+        {"figures, BIG end beyond 2000",
+         [] {
+             solveAttempt(0, {2000.5, 0});
+         },
+         ErrorKind::EndBeyondTables},
+        {"figures, REG end beyond 1000",
+         [] {
+             solveAttempt(0, {300.0, 1001});
+         },
+         ErrorKind::EndBeyondTables},
+        {"figures, BIG end not a number",
+         [nan] {
+             (void)wholeGames({nan, 0});
+         },
+         ErrorKind::EndBeyondTables},
+        {"figures, called off",
+         [&] {
+             solveAttempt(0, {0.0, 0}, CostRounding::Exact, {&calledOff, {}});
+         },
+         ErrorKind::Cancelled},
+        {"law, REG end of the BIG end + 2",
+         [] {
+             solveOutcomeLaw(0, {100.0, 102});
+         },
+         ErrorKind::LawNotCovered},
+        {"law, BIG end beyond 2000 with no REG end",
+         [] {
+             solveOutcomeLaw(0, {2500.0, 0});
+         },
+         ErrorKind::EndBeyondTables},
+        {"law, REG end beyond 1000",
+         [] {
+             requireOutcomeLawCovers({1500.0, 1001});
+         },
+         ErrorKind::EndBeyondTables},
+        {"law, called off",
+         [&] {
+             solveOutcomeLaw(0, {0.0, 0}, 1, &calledOff);
+         },
+         ErrorKind::Cancelled},
+        {"law pieces, REG end of the BIG end + 2",
+         [] { (void)attemptSegments(machineModel(0), 10, 12); }, ErrorKind::LawNotCovered},
+        {"history, a line that does not read", [] { (void)readBonusHistory("BIG 10\nBIG x\n"); },
+         ErrorKind::NotABonusHistory},
+        {"history, impossible under the only setting the prior allows",
+         [] {
+             (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0});
+         },
+         ErrorKind::ImpossibleHistory},
+        {"equations without an answer",
+         [] {
+             std::array<double, 2> b{1.0, 1.0};
+             solveInPlace(std::array<std::array<double, 2>, 2>{}, b);
+         },
+         ErrorKind::NoSolution},
+        {"setting index 6",
+         [] {
+             solveOutcomeLaw(6, {0.0, 0});
+         },
+         std::nullopt},
+        {"law pieces, negative BIG end", [] { (void)attemptSegments(machineModel(0), -1, 0); },
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            c.operation();
+            ADD_FAILURE() << "no failure";
+        } catch (const RuntimeError& error) {
+            ASSERT_TRUE(c.kind.has_value()) << error.what();
+            EXPECT_EQ(error.kind(), *c.kind) << error.what();
+        } catch (const std::logic_error& error) {
+            EXPECT_FALSE(c.kind.has_value()) << error.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvale
