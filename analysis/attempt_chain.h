@@ -568,40 +568,64 @@ class AttemptChain {
         return z;
     }
 
+    // The cap layer's F without the REG loop's part: reward + z b afterBig0.
+    Modes capLoopFree() const {
+        const S ceilingBig = perGame_ * model_.ceilingBigProbability;
+        Modes loopFree;
+        for (std::size_t m = 0; m < modes; ++m) {
+            loopFree[m] = reward(m, cap_);
+            loopFree[m].addScaled(bigToZ_[m], ceilingBig);
+        }
+        return loopFree;
+    }
+
+    // Phi at the cap layer, which waits `length` games of the cap layer before it becomes
+    // F = (loopFree + z r mix(Phi)) / (1 - stay), with leave = 1 / (1 - stay); `parts` gets
+    // the BIGs of that wait.
+    Modes capLayerPhi(std::int32_t length, const Modes& loopFree, const S& leave,
+                      BigParts& parts) const {
+        const double r = model_.regProbability;
+        Modes rhs;
+        if (length <= 0) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                rhs[m] = loopFree[m] * leave;
+            }
+            return solveRegLoop(perGame_ * r * leave, rhs);
+        }
+        parts = bigParts(length, x_ + 1);
+        const auto [sum, power] = geometric(ceilingStay_, length);
+        for (std::size_t m = 0; m < modes; ++m) {
+            rhs[m] = reward(m, cap_) * sum;
+            rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
+            rhs[m].addScaled(loopFree[m], power * leave);
+        }
+        return solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
+    }
+
+    // The sums of Phi's windows of `length` games, which start from the cap layer.
+    std::unique_ptr<WindowSums<S, Value, modes>> phiWindows(std::int32_t length,
+                                                            const Modes& capRegTo) const {
+        const double r = model_.regProbability;
+        Modes eTop;
+        for (std::size_t m = 0; m < modes; ++m) {
+            eTop[m] = capRegTo[m] * (perGame_ * r);
+            eTop[m] += reward(m, cap_);
+        }
+        Factors sTop;
+        sTop.fill(ceilingStay_);
+        return std::make_unique<WindowSums<S, Value, modes>>(length, cap_, eTop, sTop);
+    }
+
     // The first BIG pending, from layer cap down to the attempt's start: F(g) with the REG
     // countdown of no account, and after a REG Phi(g), which waits Y - X - 1 games (windows
     // again) before the REG countdown stops mattering.
     Value firstBigPendingStart() const {
         const double r = model_.regProbability;
         const std::int32_t length = y_ - x_ - 1;
-        const S ceilingBig = perGame_ * model_.ceilingBigProbability;
-        // The cap layer: F = (reward + z r mix(Phi) + z b afterBig0) / (1 - stay), and Phi
-        // waits `length` games of the cap layer before it becomes F.
-        Modes loopFree;
-        for (std::size_t m = 0; m < modes; ++m) {
-            loopFree[m] = reward(m, cap_);
-            loopFree[m].addScaled(bigToZ_[m], ceilingBig);
-        }
+        const Modes loopFree = capLoopFree();
         const S leave = S(1) / (S(1) - ceilingStay_);
         BigParts parts;
-        Modes capPhi;
-        if (length <= 0) {
-            Modes rhs;
-            for (std::size_t m = 0; m < modes; ++m) {
-                rhs[m] = loopFree[m] * leave;
-            }
-            capPhi = solveRegLoop(perGame_ * r * leave, rhs);
-        } else {
-            parts = bigParts(length, x_ + 1);
-            const auto [sum, power] = geometric(ceilingStay_, length);
-            Modes rhs;
-            for (std::size_t m = 0; m < modes; ++m) {
-                rhs[m] = reward(m, cap_) * sum;
-                rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
-                rhs[m].addScaled(loopFree[m], power * leave);
-            }
-            capPhi = solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
-        }
+        const Modes capPhi = capLayerPhi(length, loopFree, leave, parts);
         std::vector<Modes> first(static_cast<std::size_t>(cap_ + 1));
         Modes capRegTo = regMix(capPhi);
         for (std::size_t m = 0; m < modes; ++m) {
@@ -614,14 +638,7 @@ class AttemptChain {
         Modes phi = capPhi;  // layer h + 1
         std::unique_ptr<WindowSums<S, Value, modes>> windows;
         if (length > 0) {
-            Modes eTop;
-            for (std::size_t m = 0; m < modes; ++m) {
-                eTop[m] = capRegTo[m] * (perGame_ * r);
-                eTop[m] += reward(m, cap_);
-            }
-            Factors sTop;
-            sTop.fill(ceilingStay_);
-            windows = std::make_unique<WindowSums<S, Value, modes>>(length, cap_, eTop, sTop);
+            windows = phiWindows(length, capRegTo);
         }
         Modes windowSum;
         Factors product;

@@ -281,6 +281,75 @@ bool allEmpty(const std::vector<std::string_view>& fields) {
     return true;
 }
 
+enum class Layout { Unknown, Settings, Csv, Plain };
+
+// Where the reading of a text stands: its layout, whether a header may come next, and where
+// its columns are (a plain text's kind and games come first and second).
+struct ReadingPlace {
+    Layout layout = Layout::Unknown;
+    bool headerAllowed = true;
+    Columns columns;
+};
+
+// What a CSV record's fields are for: a bonus, or nothing to read (the settings block, a
+// header), or a problem with the fields it should have had.
+struct RecordUse {
+    bool bonus = false;
+    std::optional<HistoryProblemKind> problem;
+    std::size_t expectedFields = 0;
+};
+
+RecordUse useCsvRecord(ReadingPlace& place, const std::vector<std::string_view>& fields) {
+    if (place.layout == Layout::Settings) {
+        if (allEmpty(fields)) {
+            place.layout = Layout::Csv;
+            place.headerAllowed = true;
+        }
+        return {};
+    }
+    if (place.headerAllowed) {
+        place.headerAllowed = false;
+        if (fields.size() >= 2 && fields[0] == "項目" && fields[1] == "値") {
+            place.layout = Layout::Settings;
+            return {};
+        }
+        const Header header = readHeader(fields);
+        if (header.problem) {
+            return {false, header.problem, 0};
+        }
+        if (header.columns) {
+            place.columns = *header.columns;
+            return {};
+        }
+    }
+    if (fields.size() < place.columns.needed()) {
+        return {false, HistoryProblemKind::TooFewFields, place.columns.needed()};
+    }
+    return {true, std::nullopt, 0};
+}
+
+// Reads a bonus from its fields; every bonus of a history must come from the same thread.
+std::optional<HistoryProblemKind> readBonus(const std::vector<std::string_view>& fields,
+                                            const Columns& columns,
+                                            std::optional<std::string>& thread,
+                                            ObservedBonus& bonus) {
+    if (auto kind = readKind(fields[columns.kind], bonus.kind)) {
+        return kind;
+    }
+    if (auto kind = readGames(fields[columns.games], bonus.games)) {
+        return kind;
+    }
+    if (columns.thread) {
+        const std::string_view value = fields[*columns.thread];
+        if (!thread) {
+            thread = std::string(value);
+        } else if (value != *thread) {
+            return HistoryProblemKind::OtherThread;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string shownContent(std::string_view content) {
@@ -325,9 +394,7 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
     std::string folded;
     const bool fullWidth = source.find_first_of("\xE3\xEF") != std::string::npos;
     const std::string_view text = fullWidth ? (folded = asciiForms(source)) : source;
-    enum class Layout { Unknown, Settings, Csv, Plain } layout = Layout::Unknown;
-    bool headerAllowed = true;
-    Columns columns;
+    ReadingPlace place;
     std::optional<std::string> thread;
     CsvReader reader(text);
     std::vector<std::string_view> fields;
@@ -346,12 +413,12 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
                 problemAt(number, linesOf(source, number, last), kind, expectedFields);
             return reading;
         };
-        if (layout == Layout::Unknown) {
-            layout = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
+        if (place.layout == Layout::Unknown) {
+            place.layout = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
         }
         fields.clear();
         std::size_t last = number;
-        if (layout == Layout::Plain) {
+        if (place.layout == Layout::Plain) {
             fields = blankFields(line);
             reader.skipLine();
             if (fields.size() != 2) {
@@ -366,46 +433,17 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
             for (const std::string& field : record.fields) {
                 fields.push_back(trimmed(field));
             }
-            if (layout == Layout::Settings) {
-                if (allEmpty(fields)) {
-                    layout = Layout::Csv;
-                    headerAllowed = true;
-                }
+            const RecordUse use = useCsvRecord(place, fields);
+            if (use.problem) {
+                return fail(last, *use.problem, use.expectedFields);
+            }
+            if (!use.bonus) {
                 continue;
-            }
-            if (headerAllowed) {
-                headerAllowed = false;
-                if (fields.size() >= 2 && fields[0] == "項目" && fields[1] == "値") {
-                    layout = Layout::Settings;
-                    continue;
-                }
-                const Header header = readHeader(fields);
-                if (header.problem) {
-                    return fail(last, *header.problem);
-                }
-                if (header.columns) {
-                    columns = *header.columns;
-                    continue;
-                }
-            }
-            if (fields.size() < columns.needed()) {
-                return fail(last, HistoryProblemKind::TooFewFields, columns.needed());
             }
         }
         ObservedBonus bonus;
-        if (auto kind = readKind(fields[columns.kind], bonus.kind)) {
+        if (auto kind = readBonus(fields, place.columns, thread, bonus)) {
             return fail(last, *kind);
-        }
-        if (auto kind = readGames(fields[columns.games], bonus.games)) {
-            return fail(last, *kind);
-        }
-        if (columns.thread) {
-            const std::string_view value = fields[*columns.thread];
-            if (!thread) {
-                thread = std::string(value);
-            } else if (value != *thread) {
-                return fail(last, HistoryProblemKind::OtherThread);
-            }
         }
         reading.history.bonuses.push_back(bonus);
     }

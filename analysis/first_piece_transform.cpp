@@ -95,6 +95,116 @@ void solveDominant(Matrix a, Row& column) {
     }
 }
 
+// One game's move of the mode (the REG's coins in its phase), before the ceiling or from it on.
+Matrix modeStep(const MachineModel& model, bool ceiling, const ComplexBlock& regPhase) {
+    const double r = model.regProbability;
+    Matrix a{};
+    for (std::size_t m = 0; m < modes; ++m) {
+        const double big = ceiling ? model.ceilingBigProbability : model.bigProbability[m];
+        a[m][m] += ComplexBlock(1.0 - r - big);
+        for (std::size_t to = 0; to < modes; ++to) {
+            a[m][to] += (r * model.regNextMode[m][to]) * regPhase;
+        }
+    }
+    return a;
+}
+
+// One game's BIG from each mode into each lane, before the ceiling or from it on.
+Matrix bigsInto(const MachineModel& model, const std::vector<int>& postBigModes, bool ceiling,
+                const ComplexBlock& bigPhase) {
+    Matrix b{};  // [mode][lane], lanes < modes
+    for (std::size_t m = 0; m < modes; ++m) {
+        const double big = ceiling ? model.ceilingBigProbability : model.bigProbability[m];
+        for (std::size_t to = 0; to < postBigModes.size(); ++to) {
+            b[m][to] =
+                (big * model.bigNextMode[m][static_cast<std::size_t>(postBigModes[to])]) * bigPhase;
+        }
+    }
+    return b;
+}
+
+// The transform's rows: a game's BIGs go to the row of its residue modulo the period.
+struct PieceRows {
+    ComplexBlock* data;
+    std::size_t width;
+    std::size_t period;
+    std::size_t lanes;
+
+    // Adds phase * (u out) to the row of `game`.
+    void add(const Row& u, const Matrix& out, const ComplexBlock& phase, std::size_t game) const {
+        ComplexBlock* row = data + (game % period) * width;
+        for (std::size_t to = 0; to < lanes; ++to) {
+            ComplexBlock value;
+            for (std::size_t m = 0; m < modes; ++m) {
+                value += u[m] * out[m][to];
+            }
+            row[to] += phase * value;
+        }
+    }
+};
+
+// (I - T)^-1 bigs for iMinus = I - T, column by column over the lanes.
+Matrix solveColumns(const Matrix& iMinus, const Matrix& bigs, std::size_t lanes) {
+    Matrix result{};
+    for (std::size_t to = 0; to < lanes; ++to) {
+        Row column{};
+        for (std::size_t m = 0; m < modes; ++m) {
+            column[m] = bigs[m][to];
+        }
+        solveDominant(iMinus, column);
+        for (std::size_t m = 0; m < modes; ++m) {
+            result[m][to] = column[m];
+        }
+    }
+    return result;
+}
+
+// Games 1 .. ceilingGame - 1: game g = j + k p for k = 0 .. (ceilingGame - 1 - j) / p, from
+// u[j], the state before game j (no BIG yet), for j up to the ceiling or a period.
+void addBeforeCeiling(const PieceRows& rows, const std::vector<Row>& u, const Matrix& periodStep,
+                      const Matrix& beforeBigs, std::size_t ceilingGame,
+                      const ComplexBlock& gameStep) {
+    const std::size_t p = rows.period;
+    std::size_t cachedTerms = 0;
+    Matrix cachedSum{};
+    // Each game's phase from the one before (a period of steps drifts by some 1e-14 at most).
+    ComplexBlock phase = gameStep;
+    for (std::size_t j = 1; j < u.size() && j < ceilingGame; ++j) {
+        const std::size_t terms = (ceilingGame - 1 - j) / p + 1;
+        if (terms != cachedTerms) {
+            cachedTerms = terms;
+            cachedSum = product(geometric(periodStep, terms).first, beforeBigs);
+        }
+        rows.add(u[j], cachedSum, phase, j);
+        phase = phase * gameStep;
+    }
+}
+
+// Games ceilingGame + t for t = t0 + k p, all k, from the state at the ceiling's first game.
+void addFromCeiling(const PieceRows& rows, const Row& atCeiling, const Matrix& from,
+                    const Matrix& fromBigs, const ComplexBlock& gameRate, std::size_t ceilingGame) {
+    const std::size_t p = rows.period;
+    const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
+    const Matrix fromPeriod = power(from, p);
+    Matrix iMinus = identity();
+    for (std::size_t i = 0; i < modes; ++i) {
+        for (std::size_t k = 0; k < modes; ++k) {
+            iMinus[i][k] -= fromPeriod[i][k] * periodPhase;
+        }
+    }
+    // Every row of T adds up in size to at most the chance of a period of games without a BIG
+    // after the ceiling, far below 1.
+    const Matrix tail = solveColumns(iMinus, fromBigs, rows.lanes);
+    const ComplexBlock gameStep = expBlock(gameRate, 1.0);
+    Row v = atCeiling;
+    ComplexBlock phase = expBlock(gameRate, static_cast<double>(ceilingGame));
+    for (std::size_t t = 0; t < p; ++t) {
+        rows.add(v, tail, phase, ceilingGame + t);
+        phase = phase * gameStep;
+        v = times(v, from);
+    }
+}
+
 }  // namespace
 
 FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<int> postBigModes,
@@ -104,52 +214,12 @@ FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<
 void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
                               ComplexBlock* data, std::size_t width) const {
     const std::size_t p = period_;
-    const std::size_t lanes = postBigModes_.size();
-    const double r = model_.regProbability;
+    const PieceRows rows{data, width, p, postBigModes_.size()};
     const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
     const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
-    // One game's move of the mode (the REG's coins in its phase) and its BIG into each lane,
-    // before the ceiling and from it on.
-    const auto step = [&](bool ceiling) {
-        Matrix a{};
-        for (std::size_t m = 0; m < modes; ++m) {
-            const double big = ceiling ? model_.ceilingBigProbability : model_.bigProbability[m];
-            a[m][m] += ComplexBlock(1.0 - r - big);
-            for (std::size_t to = 0; to < modes; ++to) {
-                a[m][to] += (r * model_.regNextMode[m][to]) * regPhase;
-            }
-        }
-        return a;
-    };
-    const auto bigs = [&](bool ceiling) {
-        Matrix b{};  // [mode][lane], lanes < modes
-        for (std::size_t m = 0; m < modes; ++m) {
-            const double big = ceiling ? model_.ceilingBigProbability : model_.bigProbability[m];
-            for (std::size_t to = 0; to < lanes; ++to) {
-                b[m][to] =
-                    (big * model_.bigNextMode[m][static_cast<std::size_t>(postBigModes_[to])]) *
-                    bigPhase;
-            }
-        }
-        return b;
-    };
     const auto ceilingGame = static_cast<std::size_t>(std::max(model_.ceilingGame, 1));
-    const Matrix before = step(false);
-    const Matrix beforeBigs = bigs(false);
-    const Matrix from = step(true);
-    const Matrix fromBigs = bigs(true);
+    const Matrix before = modeStep(model_, false, regPhase);
     const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
-    const auto addRow = [&](const Row& u, const Matrix& out, const ComplexBlock& phase,
-                            std::size_t game) {
-        ComplexBlock* row = data + (game % p) * width;
-        for (std::size_t to = 0; to < lanes; ++to) {
-            ComplexBlock value;
-            for (std::size_t m = 0; m < modes; ++m) {
-                value += u[m] * out[m][to];
-            }
-            row[to] += phase * value;
-        }
-    };
 
     // u[j] = the state before game j + 1 (no BIG yet), up to the ceiling or a period.
     const std::size_t firstGames = std::min(p, ceilingGame);
@@ -165,51 +235,12 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
             x = x * periodPhase;
         }
     }
-    // Games 1 .. ceilingGame - 1: game g = j + k p for k = 0 .. (ceilingGame - 1 - j) / p.
-    std::size_t cachedTerms = 0;
-    Matrix cachedSum{};
-    // Each game's phase from the one before (a period of steps drifts by some 1e-14 at most).
-    const ComplexBlock gameStep = expBlock(gameRate, 1.0);
-    ComplexBlock phase = gameStep;
-    for (std::size_t j = 1; j <= firstGames && j < ceilingGame; ++j) {
-        const std::size_t terms = (ceilingGame - 1 - j) / p + 1;
-        if (terms != cachedTerms) {
-            cachedTerms = terms;
-            cachedSum = product(geometric(periodStep, terms).first, beforeBigs);
-        }
-        addRow(u[j], cachedSum, phase, j);
-        phase = phase * gameStep;
-    }
-    // The state at the ceiling's first game, then games ceilingGame + t for t = t0 + k p, all k.
+    addBeforeCeiling(rows, u, periodStep, bigsInto(model_, postBigModes_, false, bigPhase),
+                     ceilingGame, expBlock(gameRate, 1.0));
     const std::size_t full = (ceilingGame - 1) / p;
     const Row atCeiling = times(u[(ceilingGame - 1) % p + 1], power(perPeriod, full));
-    const Matrix fromPeriod = power(from, p);
-    Matrix iMinus = identity();
-    for (std::size_t i = 0; i < modes; ++i) {
-        for (std::size_t k = 0; k < modes; ++k) {
-            iMinus[i][k] -= fromPeriod[i][k] * periodPhase;
-        }
-    }
-    // (I - T)^-1 fromBigs, column by column. Every row of T adds up in size to at most the
-    // chance of a period of games without a BIG after the ceiling, far below 1.
-    Matrix tail{};
-    for (std::size_t to = 0; to < lanes; ++to) {
-        Row column{};
-        for (std::size_t m = 0; m < modes; ++m) {
-            column[m] = fromBigs[m][to];
-        }
-        solveDominant(iMinus, column);
-        for (std::size_t m = 0; m < modes; ++m) {
-            tail[m][to] = column[m];
-        }
-    }
-    Row v = atCeiling;
-    phase = expBlock(gameRate, static_cast<double>(ceilingGame));
-    for (std::size_t t = 0; t < p; ++t) {
-        addRow(v, tail, phase, ceilingGame + t);
-        phase = phase * gameStep;
-        v = times(v, from);
-    }
+    addFromCeiling(rows, atCeiling, modeStep(model_, true, regPhase),
+                   bigsInto(model_, postBigModes_, true, bigPhase), gameRate, ceilingGame);
 }
 
 }  // namespace korvale

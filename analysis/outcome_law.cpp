@@ -234,24 +234,12 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
     return best;
 }
 
-// The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
-// for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with
-// coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P).
-IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
-                  const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
-                  unsigned threads, const std::atomic<bool>* cancel, const LawProgress& progress,
-                  double& arithmetic) {
-    const std::size_t d = lanes.d;
-    const auto period = static_cast<std::size_t>(cost.period);
-    const std::size_t width = lanes.count + 1;  // the last lane carries the rounding's part
-    const std::size_t roundingLane = lanes.count;
-    const double nc = static_cast<double>(cost.thousandths * cost.period / 1000);
-
-    // Entries of one lane and one game count share the game's phase (and the BIG's coins):
-    // their REG counts run through a short range, so each group's REG phases are summed first
-    // from one table, with the masses of the counts in the range in a row (zeros where a count
-    // has no entry), then multiplied by the game's phase once. The first piece comes in closed
-    // form instead.
+// Entries of one lane and one game count share the game's phase (and the BIG's coins): their
+// REG counts run through a short range, so each group's REG phases are summed first from one
+// table, with the masses of the counts in the range in a row (zeros where a count has no
+// entry), then multiplied by the game's phase once. The first piece comes in closed form
+// instead.
+struct RegGroups {
     struct Group {
         std::size_t residue;
         std::size_t lane;
@@ -263,133 +251,154 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
     };
     std::vector<Group> groups;
     std::vector<double> masses;
-    std::vector<Lanes::Entry> sorted;
-    for (const Lanes::Entry& e : lanes.entries) {
-        if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
-            sorted.push_back(e);
+
+    RegGroups(const Lanes& lanes, std::size_t period) {
+        std::vector<Lanes::Entry> sorted;
+        for (const Lanes::Entry& e : lanes.entries) {
+            if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
+                sorted.push_back(e);
+            }
+        }
+        std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
+            return a.lane != b.lane     ? a.lane < b.lane
+                   : a.games != b.games ? a.games < b.games
+                                        : a.regs < b.regs;
+        });
+        for (std::size_t i = 0; i < sorted.size(); ++i) {
+            const Lanes::Entry& e = sorted[i];
+            if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
+                const auto at = static_cast<std::uint32_t>(masses.size());
+                groups.push_back({static_cast<std::size_t>(e.games) % period,
+                                  static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at,
+                                  at});
+            }
+            Group& group = groups.back();
+            masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
+            masses.back() += e.mass;
+            group.end = static_cast<std::uint32_t>(masses.size());
         }
     }
-    std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
-        return a.lane != b.lane     ? a.lane < b.lane
-               : a.games != b.games ? a.games < b.games
-                                    : a.regs < b.regs;
-    });
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        const Lanes::Entry& e = sorted[i];
-        if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
-            const auto at = static_cast<std::uint32_t>(masses.size());
-            groups.push_back({static_cast<std::size_t>(e.games) % period,
-                              static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at, at});
-        }
-        Group& group = groups.back();
-        masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
-        masses.back() += e.mass;
-        group.end = static_cast<std::uint32_t>(masses.size());
-    }
-    // round(c j) for j = 0 .. P-1, whole numbers that grow with j.
+};
+
+// round(c j) for j = 0 .. P-1, whole numbers that grow with j.
+std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc) {
+    const auto period = static_cast<std::size_t>(cost.period);
     std::vector<std::int64_t> roundedCost(period);
     for (std::size_t j = 0; j < period; ++j) {
         roundedCost[j] = std::llround(cost.excess[j] +
                                       nc * static_cast<double>(j) / static_cast<double>(period));
     }
-    std::vector<Complex> transform(length, 0.0);
-    // Blocks of thetas, shared out among the threads; each writes only its own. Within a
-    // block, data[j * width + lane] holds the lane at residue j for every theta of the block.
-    constexpr std::size_t block = complexBlockSize;
-    const std::size_t lastA = length / 2;
-    const FourierTransform overPhase(period, width);
-    std::atomic<std::size_t> nextBlock{0};
-    std::atomic<std::size_t> blocksDone{0};
-    const std::size_t blocks = lastA / block + 1;
-    // Progress is told on the caller's thread alone, one call at a time.
-    const std::thread::id caller = std::this_thread::get_id();
-    auto work = [&] {
-        std::vector<ComplexBlock> data(period * width);
-        std::vector<ComplexBlock> scratch;
-        std::vector<ComplexBlock> costPhase(static_cast<std::size_t>(roundedCost.back()) + 1);
-        std::vector<ComplexBlock> gamePhase(
-            std::max(static_cast<std::size_t>(lanes.longestGames), period) + 1);
-        std::vector<ComplexBlock> bigGamePhase(gamePhase.size());
-        std::vector<ComplexBlock> regPhase(static_cast<std::size_t>(lanes.mostRegs) + 1);
-        for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
-            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
-                return;
-            }
-            RealBlock theta;
-            for (std::size_t b = 0; b < block; ++b) {
-                theta[b] = 2.0 * std::numbers::pi * static_cast<double>(a0 + b) /
-                           static_cast<double>(length);
-            }
-            // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
-            const ComplexBlock coinRate(RealBlock{} - tilt, theta);
-            const ComplexBlock gameRate = (-nc / static_cast<double>(period)) * coinRate;
-            // Powers by recurrence, renewed from the exact value every 64 steps.
-            auto fill = [](std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
-                const ComplexBlock step = expBlock(rate, 1.0);
-                for (std::size_t n = 0; n < table.size(); ++n) {
-                    table[n] =
-                        n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
-                }
-            };
-            fill(gamePhase, gameRate);
-            fill(regPhase, coinsPerReg * coinRate);
-            const ComplexBlock bigPhase = expBlock(coinRate, coinsPerBig);
-            for (std::size_t n = 0; n < gamePhase.size(); ++n) {
-                bigGamePhase[n] = gamePhase[n] * bigPhase;
-            }
-            std::fill(data.begin(), data.end(), ComplexBlock());
-            for (const Group& g : groups) {
-                const double* mass = masses.data() + g.begin;
-                const ComplexBlock* phase = regPhase.data() + g.firstReg;
-                ComplexBlock sum;
-                for (std::uint32_t n = 0; n < g.end - g.begin; ++n) {
-                    sum.re += mass[n] * phase[n].re;
-                    sum.im += mass[n] * phase[n].im;
-                }
-                const auto games = static_cast<std::size_t>(g.games);
-                sum = sum * (g.big ? bigGamePhase[games] : gamePhase[games]);
-                data[g.residue * width + g.lane] += sum;
-            }
-            firstPiece.add(coinRate, gameRate, data.data() + lanes.firstLane(), width);
-            // h(j) = exp(-coinRate excess(j)), entered at -j so that the same transform gives
-            // its coefficients on w^-k; excess(j) = round(c j) - (Nc / P) j.
-            fill(costPhase, -1.0 * coinRate);
-            for (std::size_t j = 0; j < period; ++j) {
-                data[(period - j) % period * width + roundingLane] =
-                    (1.0 / static_cast<double>(period)) *
-                    (costPhase[static_cast<std::size_t>(roundedCost[j])] *
-                     reciprocal(gamePhase[j]));
-            }
-            overPhase.transform(data, scratch, +1);
-            ComplexBlock sum;
-            for (std::size_t k = 0; k < period; ++k) {
-                const ComplexBlock* row = data.data() + k * width;
-                const ComplexBlock value = renewalValue<ComplexBlock>(
-                    d, row + lanes.firstLane(), row + lanes.stepLane(), row + lanes.endLane());
-                sum += value * row[roundingLane];
-            }
-            for (std::size_t b = 0; b < block && a0 + b <= lastA; ++b) {
-                const std::size_t a = a0 + b;
-                transform[a] = Complex(sum.re[b], sum.im[b]);
-                if (a > 0 && a < length - a) {
-                    transform[length - a] = std::conj(transform[a]);
-                }
-            }
-            const std::size_t done = ++blocksDone;
-            if (progress && std::this_thread::get_id() == caller) {
-                progress(static_cast<double>(done) / static_cast<double>(blocks));
-            }
+    return roundedCost;
+}
+
+// Powers exp(rate n) by recurrence, renewed from the exact value every 64 steps.
+void fillPowers(std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
+    const ComplexBlock step = expBlock(rate, 1.0);
+    for (std::size_t n = 0; n < table.size(); ++n) {
+        table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
+    }
+}
+
+// One thread's tables for the net's transform at a block of thetas: data[j * width + lane]
+// holds the lane at residue j for every theta of the block; the last lane carries the
+// rounding's part.
+class NetBlockTransform {
+  public:
+    NetBlockTransform(const Lanes& lanes, const FirstPieceTransform& firstPiece,
+                      const RegGroups& regGroups, const std::vector<std::int64_t>& roundedCost,
+                      const FourierTransform& overPhase)
+        : lanes_(lanes),
+          firstPiece_(firstPiece),
+          regGroups_(regGroups),
+          roundedCost_(roundedCost),
+          overPhase_(overPhase),
+          period_(roundedCost.size()),
+          width_(lanes.count + 1),
+          data_(period_ * width_),
+          costPhase_(static_cast<std::size_t>(roundedCost.back()) + 1),
+          gamePhase_(std::max(static_cast<std::size_t>(lanes.longestGames), period_) + 1),
+          bigGamePhase_(gamePhase_.size()),
+          regPhase_(static_cast<std::size_t>(lanes.mostRegs) + 1) {}
+
+    // The transform at the block's thetas, where exp(coinRate x) weighs x coins and
+    // exp(gameRate g) the g games' share of the cost.
+    ComplexBlock at(const ComplexBlock& coinRate, const ComplexBlock& gameRate) {
+        addPieces(coinRate, gameRate);
+        addRounding(coinRate);
+        overPhase_.transform(data_, scratch_, +1);
+        return renewalSum();
+    }
+
+  private:
+    void addPieces(const ComplexBlock& coinRate, const ComplexBlock& gameRate) {
+        fillPowers(gamePhase_, gameRate);
+        fillPowers(regPhase_, coinsPerReg * coinRate);
+        const ComplexBlock bigPhase = expBlock(coinRate, coinsPerBig);
+        for (std::size_t n = 0; n < gamePhase_.size(); ++n) {
+            bigGamePhase_[n] = gamePhase_[n] * bigPhase;
         }
-    };
-    runSideBySide(threads, work);
-    if (cancel != nullptr && cancel->load()) {
-        throw OutcomeLawCancelled();
+        std::fill(data_.begin(), data_.end(), ComplexBlock());
+        for (const RegGroups::Group& g : regGroups_.groups) {
+            const double* mass = regGroups_.masses.data() + g.begin;
+            const ComplexBlock* phase = regPhase_.data() + g.firstReg;
+            ComplexBlock sum;
+            for (std::uint32_t n = 0; n < g.end - g.begin; ++n) {
+                sum.re += mass[n] * phase[n].re;
+                sum.im += mass[n] * phase[n].im;
+            }
+            const auto games = static_cast<std::size_t>(g.games);
+            sum = sum * (g.big ? bigGamePhase_[games] : gamePhase_[games]);
+            data_[g.residue * width_ + g.lane] += sum;
+        }
+        firstPiece_.add(coinRate, gameRate, data_.data() + lanes_.firstLane(), width_);
     }
-    if (progress) {
-        progress(1.0);
+
+    // h(j) = exp(-coinRate excess(j)), entered at -j so that the same transform gives its
+    // coefficients on w^-k; excess(j) = round(c j) - (Nc / P) j.
+    void addRounding(const ComplexBlock& coinRate) {
+        const std::size_t roundingLane = lanes_.count;
+        fillPowers(costPhase_, -1.0 * coinRate);
+        for (std::size_t j = 0; j < period_; ++j) {
+            data_[(period_ - j) % period_ * width_ + roundingLane] =
+                (1.0 / static_cast<double>(period_)) *
+                (costPhase_[static_cast<std::size_t>(roundedCost_[j])] * reciprocal(gamePhase_[j]));
+        }
     }
-    // chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a transform[a]
-    // exp(-i theta_a (low + i)).
+
+    ComplexBlock renewalSum() const {
+        const std::size_t roundingLane = lanes_.count;
+        ComplexBlock sum;
+        for (std::size_t k = 0; k < period_; ++k) {
+            const ComplexBlock* row = data_.data() + k * width_;
+            const ComplexBlock value =
+                renewalValue<ComplexBlock>(lanes_.d, row + lanes_.firstLane(),
+                                           row + lanes_.stepLane(), row + lanes_.endLane());
+            sum += value * row[roundingLane];
+        }
+        return sum;
+    }
+
+    const Lanes& lanes_;
+    const FirstPieceTransform& firstPiece_;
+    const RegGroups& regGroups_;
+    const std::vector<std::int64_t>& roundedCost_;
+    const FourierTransform& overPhase_;
+    std::size_t period_;
+    std::size_t width_;
+    std::vector<ComplexBlock> data_;
+    std::vector<ComplexBlock> scratch_;
+    std::vector<ComplexBlock> costPhase_;
+    std::vector<ComplexBlock> gamePhase_;
+    std::vector<ComplexBlock> bigGamePhase_;
+    std::vector<ComplexBlock> regPhase_;
+};
+
+// The law on low .. low + length - 1 from its tilted transform:
+// chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a transform[a] exp(-i theta_a (low + i)).
+// `arithmetic` gets the imaginary parts left over, a measure of the rounding.
+IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,
+                       double& arithmetic) {
+    const std::size_t length = transform.size();
     for (std::size_t a = 0; a < length; ++a) {
         const double shift = -2.0 * std::numbers::pi *
                              static_cast<double>((static_cast<std::int64_t>(a) * low) %
@@ -410,6 +419,64 @@ IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
         arithmetic += std::abs(transform[i].imag()) * untilt;
     }
     return law;
+}
+
+// The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
+// for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with
+// coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P).
+IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
+                  const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
+                  unsigned threads, const std::atomic<bool>* cancel, const LawProgress& progress,
+                  double& arithmetic) {
+    const auto period = static_cast<std::size_t>(cost.period);
+    const double nc = static_cast<double>(cost.thousandths * cost.period / 1000);
+    const RegGroups regGroups(lanes, period);
+    const std::vector<std::int64_t> roundedCost = roundedCosts(cost, nc);
+    std::vector<Complex> transform(length, 0.0);
+    // Blocks of thetas, shared out among the threads; each writes only its own.
+    constexpr std::size_t block = complexBlockSize;
+    const std::size_t lastA = length / 2;
+    const FourierTransform overPhase(period, lanes.count + 1);
+    std::atomic<std::size_t> nextBlock{0};
+    std::atomic<std::size_t> blocksDone{0};
+    const std::size_t blocks = lastA / block + 1;
+    // Progress is told on the caller's thread alone, one call at a time.
+    const std::thread::id caller = std::this_thread::get_id();
+    auto work = [&] {
+        NetBlockTransform net(lanes, firstPiece, regGroups, roundedCost, overPhase);
+        for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
+            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+                return;
+            }
+            RealBlock theta;
+            for (std::size_t b = 0; b < block; ++b) {
+                theta[b] = 2.0 * std::numbers::pi * static_cast<double>(a0 + b) /
+                           static_cast<double>(length);
+            }
+            const ComplexBlock coinRate(RealBlock{} - tilt, theta);
+            const ComplexBlock gameRate = (-nc / static_cast<double>(period)) * coinRate;
+            const ComplexBlock sum = net.at(coinRate, gameRate);
+            for (std::size_t b = 0; b < block && a0 + b <= lastA; ++b) {
+                const std::size_t a = a0 + b;
+                transform[a] = Complex(sum.re[b], sum.im[b]);
+                if (a > 0 && a < length - a) {
+                    transform[length - a] = std::conj(transform[a]);
+                }
+            }
+            const std::size_t done = ++blocksDone;
+            if (progress && std::this_thread::get_id() == caller) {
+                progress(static_cast<double>(done) / static_cast<double>(blocks));
+            }
+        }
+    };
+    runSideBySide(threads, work);
+    if (cancel != nullptr && cancel->load()) {
+        throw OutcomeLawCancelled();
+    }
+    if (progress) {
+        progress(1.0);
+    }
+    return untiltedLaw(transform, low, tilt, arithmetic);
 }
 
 // The games' law from the transform over games alone at the length-th roots of unity.

@@ -218,16 +218,25 @@ std::string helpFooter() {
            "Ctrl-C with status 130 after printing what it played.";
 }
 
-// Reads the strict values of the options that were given.
-void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
-    const auto given = [&](const char* name) {
-        const CLI::App* command = app.get_subcommands().front();
-        while (!command->get_subcommands().empty()) {
-            command = command->get_subcommands().front();
+// Whether an option was given to the command that runs, the innermost subcommand.
+class GivenOptions {
+  public:
+    explicit GivenOptions(const CLI::App& app) : command_(app.get_subcommands().front()) {
+        while (!command_->get_subcommands().empty()) {
+            command_ = command_->get_subcommands().front();
         }
-        const CLI::Option* option = command->get_option_no_throw(name);
+    }
+    bool operator()(const char* name) const {
+        const CLI::Option* option = command_->get_option_no_throw(name);
         return option != nullptr && option->count() > 0;
-    };
+    }
+
+  private:
+    const CLI::App* command_;
+};
+
+// The setting, and how long a run plays.
+void readRunLength(const RawOptions& raw, const GivenOptions& given, BatchOptions& o) {
     if (given("--setting")) {
         o.setting = readWhole<std::int32_t>("--setting", raw.setting, 1, 6, "an integer 1..6") - 1;
         o.settingGiven = true;
@@ -250,6 +259,10 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         }
         o.seconds = seconds;
     }
+}
+
+// An attempt's end conditions.
+void readEndConditions(const RawOptions& raw, const GivenOptions& given, BatchOptions& o) {
     if (given("--big-end")) {
         const std::string_view expected = "a decimal number of games, 0 or more, such as 300";
         o.end.bigEnd = readDecimal("--big-end", raw.bigEnd, expected);
@@ -273,6 +286,35 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         o.endGiven = true;
         o.regEndGiven = true;
     }
+}
+
+// The history to infer from and what is known around it.
+void readHistoryOptions(const RawOptions& raw, const GivenOptions& given, BatchOptions& o) {
+    if (o.command == Command::Infer) {
+        if (raw.historyPath.empty()) {
+            badValue("FILE", "a file name, or - for standard input", raw.historyPath);
+        }
+        o.historyPath = raw.historyPath;
+        if (raw.start == "morning" || raw.start == "joined") {
+            o.start = raw.start == "morning" ? HistoryStart::Morning : HistoryStart::Joined;
+        } else {
+            badValue("--start", "morning or joined", raw.start);
+        }
+    }
+    if (given("--trailing")) {
+        o.trailingGames = readWhole<std::int32_t>("--trailing", raw.trailing, 0, INT32_MAX,
+                                                  "a whole number of games 0..2147483647");
+    }
+    if (given("--prior")) {
+        o.prior = readPrior(raw.prior);
+    }
+}
+
+// Reads the strict values of the options that were given.
+void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
+    const GivenOptions given(app);
+    readRunLength(raw, given, o);
+    readEndConditions(raw, given, o);
     if (given("--threads")) {
         o.threads = readWhole<int>("--threads", raw.threads, 1, maxThreads,
                                    fmt::format("an integer 1..{}", maxThreads));
@@ -294,24 +336,7 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
     } else {
         badValue("--format", "table, csv or json", raw.format);
     }
-    if (o.command == Command::Infer) {
-        if (raw.historyPath.empty()) {
-            badValue("FILE", "a file name, or - for standard input", raw.historyPath);
-        }
-        o.historyPath = raw.historyPath;
-        if (raw.start == "morning" || raw.start == "joined") {
-            o.start = raw.start == "morning" ? HistoryStart::Morning : HistoryStart::Joined;
-        } else {
-            badValue("--start", "morning or joined", raw.start);
-        }
-    }
-    if (given("--trailing")) {
-        o.trailingGames = readWhole<std::int32_t>("--trailing", raw.trailing, 0, INT32_MAX,
-                                                  "a whole number of games 0..2147483647");
-    }
-    if (given("--prior")) {
-        o.prior = readPrior(raw.prior);
-    }
+    readHistoryOptions(raw, given, o);
     if (given("--log")) {
         if (raw.logPath.empty()) {
             badValue("--log", "a file name", raw.logPath);
@@ -482,20 +507,9 @@ std::string ourWording(const CLI::ParseError& error, const CLI::App& app) {
 
 }  // namespace
 
-BatchOptions parseOptions(std::span<const std::string> arguments) {
-    CLI::App app{
-        "Korvale on the command line: plays the machine on every core, or works its figures out "
-        "exactly from its tables.",
-        "korvale-batch"};
-    app.set_version_flag("--version", std::string("korvale-batch ") + korvaleVersion);
-    app.require_subcommand(1);
-    app.footer(helpFooter());
-    RawOptions raw;
-
-    CLI::App* simulate = app.add_subcommand(
-        "simulate", "play the machine and measure its figures, each rate with a 95% interval");
-    simulate->require_subcommand(1);
-    CLI::App* normal = simulate->add_subcommand(
+// simulate normal: per-mode figures of machines played without end.
+CLI::App* addNormal(CLI::App& simulate, RawOptions& raw) {
+    CLI::App* normal = simulate.add_subcommand(
         "normal",
         "one machine per thread played without end (the window's 通常): long-run figures per "
         "mode");
@@ -505,8 +519,12 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     addPlayOptions(*normal, raw);
     normal->add_option("--log", raw.logPath, "write every bonus as CSV, as the window's grid")
         ->type_name("FILE");
+    return normal;
+}
 
-    CLI::App* special = simulate->add_subcommand(
+// simulate special: attempts from a new machine each.
+CLI::App* addSpecial(CLI::App& simulate, RawOptions& raw) {
+    CLI::App* special = simulate.add_subcommand(
         "special",
         "attempts from a new machine each (the window's 特別), shared out among the "
         "threads");
@@ -517,7 +535,11 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     addPlayOptions(*special, raw);
     special->add_option("--log", raw.logPath, "write every attempt as CSV, as the window's grid")
         ->type_name("FILE");
+    return special;
+}
 
+// exact: the figures worked out from the machine's tables.
+CLI::App* addExact(CLI::App& app, RawOptions& raw) {
     CLI::App* exact = app.add_subcommand(
         "exact",
         "the figures the machine's tables imply, worked out from its Markov chain: the long "
@@ -531,7 +553,11 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
                     "law (seconds to minutes a setting; REG end at most BIG end + 1)");
     addThreads(*exact, raw);
     addFormat(*exact, raw);
+    return exact;
+}
 
+// sweep: an attempt's worth over a grid of end conditions.
+CLI::App* addSweep(CLI::App& app, RawOptions& raw) {
     CLI::App* sweep = app.add_subcommand(
         "sweep",
         "what an attempt is worth for every BIG end 0..1000 by 50 and REG end 0..300 by "
@@ -545,7 +571,11 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         ->default_str("0:300:50");
     addThreads(*sweep, raw);
     addFormat(*sweep, raw);
+    return sweep;
+}
 
+// infer: the setting from a bonus history.
+CLI::App* addInfer(CLI::App& app, RawOptions& raw) {
     CLI::App* infer = app.add_subcommand(
         "infer",
         "which setting a machine is on, from its bonus history: the exact posterior over the six "
@@ -574,7 +604,66 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
                      "weights of 設定１..設定６ before the history (default: all equal)")
         ->type_name("P1,...,P6");
     addFormat(*infer, raw);
+    return infer;
+}
 
+// A mistyped command would otherwise be reported as a missing one.
+void checkCommand(std::span<const std::string> arguments, std::size_t at, CLI::App& parent) {
+    if (arguments.size() <= at || arguments[at].starts_with('-')) {
+        return;
+    }
+    std::string names;
+    for (const CLI::App* command : parent.get_subcommands({})) {
+        if (command->get_name() == arguments[at]) {
+            return;
+        }
+        names += (names.empty() ? "" : ", ") + command->get_name();
+    }
+    {
+        throw OptionError(fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
+                                      printable(arguments[at]), names));
+    }
+}
+
+// Parses the arguments into the app's options; false if they asked for a text to show
+// instead (help or version), which `options` then holds.
+bool parseArguments(CLI::App& app, std::span<const std::string> arguments, BatchOptions& options) {
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        options.textToShow = app.help();
+        return false;
+    } catch (const CLI::CallForAllHelp&) {
+        options.textToShow = app.help("", CLI::AppFormatMode::All);
+        return false;
+    } catch (const CLI::CallForVersion& version) {
+        options.textToShow = std::string(version.what()) + "\n";
+        return false;
+    } catch (const CLI::ParseError& error) {
+        throw OptionError(ourWording(error, app));
+    }
+    return true;
+}
+
+BatchOptions parseOptions(std::span<const std::string> arguments) {
+    CLI::App app{
+        "Korvale on the command line: plays the machine on every core, or works its figures out "
+        "exactly from its tables.",
+        "korvale-batch"};
+    app.set_version_flag("--version", std::string("korvale-batch ") + korvaleVersion);
+    app.require_subcommand(1);
+    app.footer(helpFooter());
+    RawOptions raw;
+    CLI::App* simulate = app.add_subcommand(
+        "simulate", "play the machine and measure its figures, each rate with a 95% interval");
+    simulate->require_subcommand(1);
+    CLI::App* normal = addNormal(*simulate, raw);
+    CLI::App* special = addSpecial(*simulate, raw);
+    CLI::App* exact = addExact(app, raw);
+    CLI::App* sweep = addSweep(app, raw);
+    CLI::App* infer = addInfer(app, raw);
     for (CLI::App* command : {normal, special, exact, sweep, infer}) {
         command->footer(helpFooter());
     }
@@ -584,47 +673,15 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
                   "exits with status 1. A history without a bonus is answered by the prior, with "
                   "a warning.");
 
-    // A mistyped command would otherwise be reported as a missing one.
-    const auto checkCommand = [&](std::size_t at, CLI::App& parent) {
-        if (arguments.size() <= at || arguments[at].starts_with('-')) {
-            return;
-        }
-        std::string names;
-        for (const CLI::App* command : parent.get_subcommands({})) {
-            if (command->get_name() == arguments[at]) {
-                return;
-            }
-            names += (names.empty() ? "" : ", ") + command->get_name();
-        }
-        {
-            throw OptionError(
-                fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
-                            printable(arguments[at]), names));
-        }
-    };
-    checkCommand(0, app);
+    checkCommand(arguments, 0, app);
     if (!arguments.empty() && arguments[0] == "simulate") {
-        checkCommand(1, *simulate);
+        checkCommand(arguments, 1, *simulate);
     }
 
     BatchOptions options;
-    // CLI11 takes the arguments last first.
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-    try {
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        options.textToShow = app.help();
+    if (!parseArguments(app, arguments, options)) {
         return options;
-    } catch (const CLI::CallForAllHelp&) {
-        options.textToShow = app.help("", CLI::AppFormatMode::All);
-        return options;
-    } catch (const CLI::CallForVersion& version) {
-        options.textToShow = std::string(version.what()) + "\n";
-        return options;
-    } catch (const CLI::ParseError& error) {
-        throw OptionError(ourWording(error, app));
     }
-
     if (simulate->parsed()) {
         options.command = normal->parsed() ? Command::SimulateNormal : Command::SimulateSpecial;
     } else if (infer->parsed()) {

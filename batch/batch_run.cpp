@@ -93,16 +93,11 @@ void showProgress(ProgressBar& bar, const RunPlan& plan, const RunControl& contr
     bar.show(fraction, speed, left);
 }
 
-}  // namespace
-
-BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
-    const auto threadCount = static_cast<std::size_t>(plan.threads);
-    RunControl control(plan.threads);
-    std::vector<WorkerResult> results(threadCount);
-    // Every worker logs to a scratch file of its own; they are joined in thread order at the
-    // end, so the log is the same whatever the timing.
+// Every worker logs to a scratch file of its own (when there is a log); they are joined in
+// thread order at the end, so the log is the same whatever the timing.
+std::vector<FileHandle> scratchLogs(std::size_t threadCount, bool logged) {
     std::vector<FileHandle> parts(threadCount);
-    if (log != nullptr) {
+    if (logged) {
         for (auto& part : parts) {
             part.reset(std::tmpfile());
             if (!part) {
@@ -110,11 +105,96 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
             }
         }
     }
+    return parts;
+}
+
+// Waits until every worker is done, stopping them at the end of the time or on Ctrl-C and
+// redrawing the bar meanwhile; true if Ctrl-C stopped them.
+bool watchWorkers(std::mutex& mutex, std::condition_variable& workerDone,
+                  const std::size_t& finished, std::size_t threadCount, const RunPlan& plan,
+                  RunControl& control, ProgressBar* bar, Clock::time_point start) {
+    bool interrupted = false;
+    std::unique_lock lock(mutex);
+    // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
+    const auto look = std::chrono::milliseconds(20);
+    const auto redraw = std::chrono::milliseconds(200);
+    Clock::time_point nextDraw = start + redraw;
+    while (finished < threadCount) {
+        Clock::time_point wakeUp = Clock::now() + look;
+        if (plan.seconds && !control.stopRequested()) {
+            const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(*plan.seconds));
+            if (Clock::now() >= deadline) {
+                control.requestStop();  // the workers end within one block of games
+            } else {
+                wakeUp = std::min(wakeUp, deadline);
+            }
+        }
+        workerDone.wait_until(lock, wakeUp);
+        if (interruptRequested() && !control.stopRequested()) {
+            control.requestStop();
+            interrupted = true;
+        }
+        if (bar != nullptr && finished < threadCount && Clock::now() >= nextDraw) {
+            showProgress(*bar, plan, control, secondsSince(start));
+            nextDraw = Clock::now() + redraw;
+        }
+    }
+    return interrupted;
+}
+
+// Adds up the workers' figures, in thread order; a worker's failure is the run's.
+void mergeResults(const std::vector<WorkerResult>& results, BatchResult& result) {
+    for (const WorkerResult& worker : results) {
+        if (worker.error) {
+            std::rethrow_exception(worker.error);
+        }
+    }
+    for (const WorkerResult& worker : results) {
+        result.normal += worker.normal.totals;
+        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
+                              worker.normal.batches.end());
+        result.attempt.merge(worker.attempt);
+        result.bigGaps.merge(worker.normal.bigGaps);
+        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
+                                    worker.normal.bigGapBatches.end());
+        result.bonusGaps.merge(worker.normal.bonusGaps);
+        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
+                                      worker.normal.bonusGapBatches.begin(),
+                                      worker.normal.bonusGapBatches.end());
+    }
+}
+
+// Writes the log's header and then every worker's part in thread order; the system's reason
+// when that failed, 0 when the log is whole.
+int joinLogs(std::FILE* log, RunKind run, const std::vector<FileHandle>& parts,
+             const std::vector<WorkerResult>& results) {
+    int logError = 0;
+    errno = 0;
+    if (std::fputs(run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
+                   log) < 0) {
+        logError = errno != 0 ? errno : EIO;
+    }
+    for (std::size_t i = 0; i < parts.size() && logError == 0; ++i) {
+        logError = results[i].logError != 0 ? results[i].logError : copyInto(parts[i].get(), log);
+    }
+    if (logError == 0 && std::fflush(log) != 0) {
+        logError = errno != 0 ? errno : EIO;
+    }
+    return logError;
+}
+
+}  // namespace
+
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
+    const auto threadCount = static_cast<std::size_t>(plan.threads);
+    RunControl control(plan.threads);
+    std::vector<WorkerResult> results(threadCount);
+    const std::vector<FileHandle> parts = scratchLogs(threadCount, log != nullptr);
 
     std::mutex mutex;
     std::condition_variable workerDone;
     std::size_t finished = 0;
-    bool interrupted = false;
     const Clock::time_point start = Clock::now();
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < threadCount; ++i) {
@@ -150,34 +230,8 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
         });
     }
 
-    {
-        std::unique_lock lock(mutex);
-        // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
-        const auto look = std::chrono::milliseconds(20);
-        const auto redraw = std::chrono::milliseconds(200);
-        Clock::time_point nextDraw = start + redraw;
-        while (finished < threadCount) {
-            Clock::time_point wakeUp = Clock::now() + look;
-            if (plan.seconds && !control.stopRequested()) {
-                const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
-                                                  std::chrono::duration<double>(*plan.seconds));
-                if (Clock::now() >= deadline) {
-                    control.requestStop();  // the workers end within one block of games
-                } else {
-                    wakeUp = std::min(wakeUp, deadline);
-                }
-            }
-            workerDone.wait_until(lock, wakeUp);
-            if (interruptRequested() && !control.stopRequested()) {
-                control.requestStop();
-                interrupted = true;
-            }
-            if (bar != nullptr && finished < threadCount && Clock::now() >= nextDraw) {
-                showProgress(*bar, plan, control, secondsSince(start));
-                nextDraw = Clock::now() + redraw;
-            }
-        }
-    }
+    const bool interrupted =
+        watchWorkers(mutex, workerDone, finished, threadCount, plan, control, bar, start);
     for (auto& worker : workers) {
         worker.join();
     }
@@ -189,38 +243,9 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     if (bar != nullptr) {
         bar->clear();
     }
-    for (const WorkerResult& worker : results) {
-        if (worker.error) {
-            std::rethrow_exception(worker.error);
-        }
-    }
-    for (const WorkerResult& worker : results) {
-        result.normal += worker.normal.totals;
-        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
-                              worker.normal.batches.end());
-        result.attempt.merge(worker.attempt);
-        result.bigGaps.merge(worker.normal.bigGaps);
-        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
-                                    worker.normal.bigGapBatches.end());
-        result.bonusGaps.merge(worker.normal.bonusGaps);
-        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
-                                      worker.normal.bonusGapBatches.begin(),
-                                      worker.normal.bonusGapBatches.end());
-    }
+    mergeResults(results, result);
     if (log != nullptr) {
-        errno = 0;
-        if (std::fputs(
-                plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
-                log) < 0) {
-            result.logError = errno != 0 ? errno : EIO;
-        }
-        for (std::size_t i = 0; i < threadCount && result.logError == 0; ++i) {
-            result.logError =
-                results[i].logError != 0 ? results[i].logError : copyInto(parts[i].get(), log);
-        }
-        if (result.logError == 0 && std::fflush(log) != 0) {
-            result.logError = errno != 0 ? errno : EIO;
-        }
+        result.logError = joinLogs(log, plan.run, parts, results);
     }
     return result;
 }
