@@ -115,28 +115,15 @@ void finishLaw(GapLaw& law, double hazard) {
     law.mean = mean + law.beyond * (static_cast<double>(law.last()) + 1.0 / hazard);
 }
 
-}  // namespace
-
-LongRunGaps solveLongRunGaps(std::int32_t setting, std::int32_t last) {
-    LongRunGaps gaps = solveLongRunGaps(machineModel(setting), last);
-    gaps.setting = setting;
-    return gaps;
-}
-
-LongRunGaps solveLongRunGaps(const MachineModel& model, std::int32_t last) {
-    if (last < model.ceilingGame) {
-        throw std::invalid_argument("gap tables must reach the BIG ceiling");
-    }
-    LongRunGaps gaps;
-    const ModeVector pi = stationaryStart(model, gaps.lostMass);
-    const auto size = static_cast<std::size_t>(last) + 1;
+// BIG to BIG, and on the way the REGs: a REG at game n of the cycle that leads to mode m
+// starts a bonus gap in mode m with n games since the BIG. Fills the BIG gap's law from the
+// cycle's start-mode law pi and returns regStarts[m][n]; regsPerCycle gets their sum.
+std::vector<std::vector<double>> followBigGaps(const MachineModel& model, const ModeVector& pi,
+                                               std::int32_t last, LongRunGaps& gaps,
+                                               double& regsPerCycle) {
     const double r = model.regProbability;
-
-    // BIG to BIG, and on the way the REGs: a REG at game n of the cycle that leads to mode m
-    // starts a bonus gap in mode m with n games since the BIG. regStarts[m][n].
-    gaps.bigGap.chance.assign(size, 0.0);
+    gaps.bigGap.chance.assign(static_cast<std::size_t>(last) + 1, 0.0);
     std::vector<std::vector<double>> regStarts(modes);
-    double regsPerCycle = 0.0;
     gaps.lostMass += followCycle(model, pi, [&](std::int64_t n, const ModeVector& alive) {
         if (n == last + 1) {
             for (const double w : alive) {
@@ -162,50 +149,78 @@ LongRunGaps solveLongRunGaps(const MachineModel& model, std::int32_t last) {
         }
     });
     finishLaw(gaps.bigGap, model.ceilingBigProbability);
+    return regStarts;
+}
 
-    // A bonus gap from mode m with g games since the BIG has the hazard h = r + b(m) per game
-    // until the ceiling, c0 = ceiling - g games on, then hc = r + ceiling chance:
-    //   P(d) = h (1-h)^(d-1)                      for d < c0,
-    //   P(d) = (1-h)^(c0-1) hc (1-hc)^(d-c0)      for d >= c0.
-    // Summed over the starts with prefix sums over c0, so the work is linear in the tables.
+// A bonus gap from mode m with g games since the BIG has the hazard h = r + b(m) per game
+// until the ceiling, c0 = ceiling - g games on, then hc = r + ceiling chance:
+//   P(d) = h (1-h)^(d-1)                      for d < c0,
+//   P(d) = (1-h)^(c0-1) hc (1-hc)^(d-c0)      for d >= c0.
+// Summed over the starts with prefix sums over c0, so the work is linear in the tables. Adds
+// the gaps from mode m, started by its BIGs (weight bigStarts, g = 0) and by its REGs
+// (regStarts[g]), to bonus[d] and those longer than `last` to bonusBeyond.
+void addBonusGaps(const MachineModel& model, std::size_t m, double bigStarts,
+                  const std::vector<double>& regStarts, std::int32_t last,
+                  std::vector<double>& bonus, double& bonusBeyond) {
+    const double r = model.regProbability;
     const double hc = r + model.ceilingBigProbability;
     const auto ceiling = static_cast<std::int64_t>(model.ceilingGame);
+    // Weight of starts by c0 (1 .. ceiling).
+    std::vector<double> byC0(static_cast<std::size_t>(ceiling) + 1, 0.0);
+    byC0[static_cast<std::size_t>(ceiling)] += bigStarts;
+    for (std::size_t g = 0; g < regStarts.size(); ++g) {
+        const std::int64_t c0 = std::max<std::int64_t>(ceiling - static_cast<std::int64_t>(g), 1);
+        byC0[static_cast<std::size_t>(c0)] += regStarts[g];
+    }
+    const double h = r + model.bigProbability[m];
+    // before[d]: weight of starts still before the ceiling at gap d (c0 > d); after:
+    // sum over c0 <= d of weight (1-h)^(c0-1) (1-hc)^(-c0), kept as a running sum.
+    double before = 0.0;
+    for (const double w : byC0) {
+        before += w;
+    }
+    double after = 0.0;
+    double survive = 1.0;         // (1-h)^(d-1)
+    double ceilingSurvive = 1.0;  // (1-hc)^(d-1)
+    for (std::int64_t d = 1; d <= last; ++d) {
+        if (d <= ceiling) {
+            const double w = byC0[static_cast<std::size_t>(d)];
+            before -= w;
+            // (1-h)^(d-1) (1-hc)^(-d), with (1-hc)^(d-1) tracked alongside.
+            after += w * survive / (ceilingSurvive * (1.0 - hc));
+        }
+        bonus[static_cast<std::size_t>(d)] +=
+            std::max(before, 0.0) * h * survive + after * hc * ceilingSurvive * (1.0 - hc);
+        survive *= 1.0 - h;
+        ceilingSurvive *= 1.0 - hc;
+    }
+    // Still waiting after `last` games: before the ceiling (1-h)^last, after it
+    // (1-h)^(c0-1) (1-hc)^(last-c0+1).
+    bonusBeyond += std::max(before, 0.0) * survive + after * ceilingSurvive * (1.0 - hc);
+}
+
+}  // namespace
+
+LongRunGaps solveLongRunGaps(std::int32_t setting, std::int32_t last) {
+    LongRunGaps gaps = solveLongRunGaps(machineModel(setting), last);
+    gaps.setting = setting;
+    return gaps;
+}
+
+LongRunGaps solveLongRunGaps(const MachineModel& model, std::int32_t last) {
+    if (last < model.ceilingGame) {
+        throw std::invalid_argument("gap tables must reach the BIG ceiling");
+    }
+    LongRunGaps gaps;
+    const ModeVector pi = stationaryStart(model, gaps.lostMass);
+    const auto size = static_cast<std::size_t>(last) + 1;
+    double regsPerCycle = 0.0;
+    const std::vector<std::vector<double>> regStarts =
+        followBigGaps(model, pi, last, gaps, regsPerCycle);
     std::vector<double> bonus(size, 0.0);
     double bonusBeyond = 0.0;
     for (std::size_t m = 0; m < modes; ++m) {
-        // Weight of starts by c0 (1 .. ceiling): the BIG itself (g = 0) and the REGs.
-        std::vector<double> byC0(static_cast<std::size_t>(ceiling) + 1, 0.0);
-        byC0[static_cast<std::size_t>(ceiling)] += pi[m];
-        for (std::size_t g = 0; g < regStarts[m].size(); ++g) {
-            const std::int64_t c0 =
-                std::max<std::int64_t>(ceiling - static_cast<std::int64_t>(g), 1);
-            byC0[static_cast<std::size_t>(c0)] += regStarts[m][g];
-        }
-        const double h = r + model.bigProbability[m];
-        // before[d]: weight of starts still before the ceiling at gap d (c0 > d); after:
-        // sum over c0 <= d of weight (1-h)^(c0-1) (1-hc)^(-c0), kept as a running sum.
-        double before = 0.0;
-        for (const double w : byC0) {
-            before += w;
-        }
-        double after = 0.0;
-        double survive = 1.0;         // (1-h)^(d-1)
-        double ceilingSurvive = 1.0;  // (1-hc)^(d-1)
-        for (std::int64_t d = 1; d <= last; ++d) {
-            if (d <= ceiling) {
-                const double w = byC0[static_cast<std::size_t>(d)];
-                before -= w;
-                // (1-h)^(d-1) (1-hc)^(-d), with (1-hc)^(d-1) tracked alongside.
-                after += w * survive / (ceilingSurvive * (1.0 - hc));
-            }
-            bonus[static_cast<std::size_t>(d)] +=
-                std::max(before, 0.0) * h * survive + after * hc * ceilingSurvive * (1.0 - hc);
-            survive *= 1.0 - h;
-            ceilingSurvive *= 1.0 - hc;
-        }
-        // Still waiting after `last` games: before the ceiling (1-h)^last, after it
-        // (1-h)^(c0-1) (1-hc)^(last-c0+1).
-        bonusBeyond += std::max(before, 0.0) * survive + after * ceilingSurvive * (1.0 - hc);
+        addBonusGaps(model, m, pi[m], regStarts[m], last, bonus, bonusBeyond);
     }
     const double starts = 1.0 + regsPerCycle;
     gaps.bonusGap.chance.assign(size, 0.0);
@@ -213,7 +228,7 @@ LongRunGaps solveLongRunGaps(const MachineModel& model, std::int32_t last) {
         gaps.bonusGap.chance[d] = bonus[d] / starts;
     }
     gaps.bonusGap.beyond = bonusBeyond / starts;
-    finishLaw(gaps.bonusGap, hc);
+    finishLaw(gaps.bonusGap, model.regProbability + model.ceilingBigProbability);
     return gaps;
 }
 

@@ -108,6 +108,98 @@ PieceResult firstPiece(const MachineModel& model, const std::vector<int>& postBi
     }
 }
 
+// One game of a later piece for one layer and mode: moves the mass alive before the game
+// (row[rho]) into `after`, the next game's layers [regs][mode * width + rho], and files the
+// game's BIGs and ends in the sinks.
+struct LaterGame {
+    const MachineModel& model;
+    const std::vector<int>& postBig;
+    std::int32_t y;
+    std::size_t width;
+    double smallest;
+    EntrySink& sink;
+    EntrySink& endSink;
+    std::vector<std::vector<double>>& after;
+    std::vector<double>& carried;  // the mass carried into each layer of the next game
+    double& lost;
+
+    // A REG moves the mode and sets rho to max(rho - 1, y).
+    void moveByReg(std::size_t regs, std::size_t m, double mass, std::int32_t afterReg) {
+        const double r = model.regProbability;
+        for (std::size_t to = 0; to < modes; ++to) {
+            const double moved = mass * r * model.regNextMode[m][to];
+            if (moved == 0.0) {
+                continue;
+            }
+            if (afterReg == 0) {
+                endSink.add(0, static_cast<std::int32_t>(regs) + 1, moved);
+            } else {
+                after[regs + 1][to * width + static_cast<std::size_t>(afterReg)] += moved;
+                carried[regs + 1] += moved;
+            }
+        }
+    }
+
+    // Before the game rho lies in [lowest, highest].
+    void play(const double* row, std::size_t regs, std::size_t m, std::int32_t game,
+              std::int32_t lowest, std::int32_t highest) {
+        const auto regCount = static_cast<std::int32_t>(regs);
+        const double big = bigChance(model, m, game);
+        const double stay = 1.0 - model.regProbability - big;
+        double* stayed = after[regs].data() + m * width;
+        // Every rho leads to the same BIG entries, and every rho up to y + 1 to the same state
+        // after a REG: those are summed first and moved once.
+        double live = 0.0;
+        double toRegEnd = 0.0;
+        for (std::int32_t rho = lowest; rho <= highest; ++rho) {
+            const double w = row[rho];
+            if (w < smallest * 1e-6) {
+                lost += w;  // too little to matter anywhere
+                continue;
+            }
+            live += w;
+            const double none = w * stay;
+            if (rho - 1 == 0) {
+                endSink.add(0, regCount, none);
+            } else {
+                stayed[rho - 1] += none;
+                carried[regs] += none;
+            }
+            if (rho - 1 > y) {
+                moveByReg(regs, m, w, rho - 1);
+            } else {
+                toRegEnd += w;
+            }
+        }
+        if (live == 0.0) {
+            return;
+        }
+        for (std::size_t to = 0; to < postBig.size(); ++to) {
+            const double p = model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
+            if (p > 0.0) {
+                sink.add(to, regCount, live * big * p);
+            }
+        }
+        if (toRegEnd > 0.0) {
+            moveByReg(regs, m, toRegEnd, y);
+        }
+    }
+};
+
+// Drops the trailing layers that received nothing (they hold only zeros); returns the mass
+// still alive.
+double trimEmptyLayers(std::vector<std::vector<double>>& after, std::vector<double>& carried) {
+    while (!after.empty() && carried.back() == 0.0) {
+        after.pop_back();
+        carried.pop_back();
+    }
+    double running = 0.0;
+    for (const double mass : carried) {
+        running += mass;
+    }
+    return running;
+}
+
 // From a BIG that led to `start` until the next BIG or the end. The state is the mode, the
 // REG count and rho, the games still needed for the end if no bonus falls: X after the BIG,
 // one less each game, and at least Y after a REG.
@@ -125,7 +217,6 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
     std::vector<SegmentKernel> endOnly(1);
     EntrySink sink(next, smallest);
     EntrySink endSink(endOnly, smallest);
-    const double r = model.regProbability;
     const std::int32_t top = std::max(x, y);
     const auto width = static_cast<std::size_t>(top + 1);
     // alive[regs][mode * width + rho]
@@ -141,79 +232,16 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
         for (auto& layer : after) {
             layer.assign(modes * width, 0.0);
         }
-        // The mass carried into each layer of the next game.
         std::vector<double> carried(after.size(), 0.0);
+        LaterGame step{model, postBig, y,     width,   smallest,
+                       sink,  endSink, after, carried, result.lost};
         for (std::size_t regs = 0; regs < alive.size(); ++regs) {
-            const auto regCount = static_cast<std::int32_t>(regs);
             for (std::size_t m = 0; m < modes; ++m) {
-                const double big = bigChance(model, m, game);
-                const double stay = 1.0 - r - big;
-                const double* row = alive[regs].data() + m * width;
-                double* stayed = after[regs].data() + m * width;
-                // A REG moves the mode and sets rho to max(rho - 1, y).
-                auto moveByReg = [&](double mass, std::int32_t afterReg) {
-                    for (std::size_t to = 0; to < modes; ++to) {
-                        const double moved = mass * r * model.regNextMode[m][to];
-                        if (moved == 0.0) {
-                            continue;
-                        }
-                        if (afterReg == 0) {
-                            endSink.add(0, regCount + 1, moved);
-                        } else {
-                            after[regs + 1][to * width + static_cast<std::size_t>(afterReg)] +=
-                                moved;
-                            carried[regs + 1] += moved;
-                        }
-                    }
-                };
-                // Every rho leads to the same BIG entries, and every rho up to y + 1 to the
-                // same state after a REG: those are summed first and moved once.
-                double live = 0.0;
-                double toRegEnd = 0.0;
-                for (std::int32_t rho = lowest; rho <= highest; ++rho) {
-                    const double w = row[rho];
-                    if (w < smallest * 1e-6) {
-                        result.lost += w;  // too little to matter anywhere
-                        continue;
-                    }
-                    live += w;
-                    const double none = w * stay;
-                    if (rho - 1 == 0) {
-                        endSink.add(0, regCount, none);
-                    } else {
-                        stayed[rho - 1] += none;
-                        carried[regs] += none;
-                    }
-                    if (rho - 1 > y) {
-                        moveByReg(w, rho - 1);
-                    } else {
-                        toRegEnd += w;
-                    }
-                }
-                if (live == 0.0) {
-                    continue;
-                }
-                for (std::size_t to = 0; to < postBig.size(); ++to) {
-                    const double p = model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
-                    if (p > 0.0) {
-                        sink.add(to, regCount, live * big * p);
-                    }
-                }
-                if (toRegEnd > 0.0) {
-                    moveByReg(toRegEnd, y);
-                }
+                step.play(alive[regs].data() + m * width, regs, m, game, lowest, highest);
             }
         }
         result.lost += sink.flush(game) + endSink.flush(game);
-        // A layer that received nothing holds only zeros.
-        while (!after.empty() && carried.back() == 0.0) {
-            after.pop_back();
-            carried.pop_back();
-        }
-        double running = 0.0;
-        for (const double mass : carried) {
-            running += mass;
-        }
+        const double running = trimEmptyLayers(after, carried);
         alive.swap(after);
         if (running < tail) {
             result.lost += running;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <stdexcept>
@@ -47,36 +48,50 @@ ExactSetup exactSetupOf(const RunSetup& run) {
 
 namespace {
 
-// What this program has worked out, by setup: few setups, looked through in turn.
+// What this program has worked out, by setup: a few setups, looked through in turn. The one
+// used longest ago is let go when one more would pass the capacity; a panel that still shows
+// it keeps its own share of it.
 template <typename Result>
 class Kept {
   public:
+    explicit Kept(std::size_t capacity) : capacity_(capacity) {}
+
     std::shared_ptr<const Result> find(const ExactSetup& setup) {
         const std::lock_guard lock(mutex_);
-        for (const auto& kept : kept_) {
-            if (kept->setup == setup) {
-                return kept;
-            }
+        const auto found = std::find_if(kept_.begin(), kept_.end(),
+                                        [&](const auto& kept) { return kept->setup == setup; });
+        if (found == kept_.end()) {
+            return nullptr;
         }
-        return nullptr;
+        std::rotate(found, found + 1, kept_.end());  // now the one used last
+        return kept_.back();
     }
     void keep(std::shared_ptr<const Result> result) {
         const std::lock_guard lock(mutex_);
         kept_.push_back(std::move(result));
+        if (kept_.size() > capacity_) {
+            kept_.erase(kept_.begin());
+        }
     }
 
   private:
+    const std::size_t capacity_;
     std::mutex mutex_;
     std::vector<std::shared_ptr<const Result>> kept_;
 };
 
+// A law's two tables are at most 2^21 chances each (32 MiB together), so the laws kept take
+// 128 MiB at most; the figures are a few kilobytes each.
+constexpr std::size_t keptFiguresCapacity = 16;
+constexpr std::size_t keptLawsCapacity = 4;
+
 Kept<ExactFigures>& keptFigures() {
-    static auto* kept = new Kept<ExactFigures>;
+    static auto* kept = new Kept<ExactFigures>(keptFiguresCapacity);
     return *kept;
 }
 
 Kept<ExactLaw>& keptLaws() {
-    static auto* kept = new Kept<ExactLaw>;
+    static auto* kept = new Kept<ExactLaw>(keptLawsCapacity);
     return *kept;
 }
 
