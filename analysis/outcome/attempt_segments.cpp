@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "common/runtime_error.h"
+#include "analysis/model/work_cancelled.h"
 #include "common/parallel_work.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 namespace {
@@ -60,7 +61,8 @@ struct PieceResult {
 // From the new machine to its first BIG: only the mode and the REG count matter, and the
 // games so far count toward the BIG ceiling.
 PieceResult firstPiece(const MachineModel& model, const std::vector<int>& postBig,
-                       std::vector<SegmentKernel>& out, double tail, double smallest) {
+                       std::vector<SegmentKernel>& out, double tail, double smallest,
+                       const std::atomic<bool>* cancel) {
     out.assign(postBig.size(), {});
     EntrySink sink(out, smallest);
     const double r = model.regProbability;
@@ -68,6 +70,7 @@ PieceResult firstPiece(const MachineModel& model, const std::vector<int>& postBi
     alive[0][0] = 1.0;
     PieceResult result;
     for (std::int32_t game = 1;; ++game) {
+        stopIfCalledOff(cancel);
         std::vector<std::array<double, modes>> next(alive.size() + 1);
         double running = 0.0;
         for (std::size_t regs = 0; regs < alive.size(); ++regs) {
@@ -205,7 +208,8 @@ double trimEmptyLayers(std::vector<std::vector<double>>& after, std::vector<doub
 // one less each game, and at least Y after a REG.
 PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBig, int start,
                        std::int32_t x, std::int32_t y, std::vector<SegmentKernel>& next,
-                       SegmentKernel& end, double tail, double smallest) {
+                       SegmentKernel& end, double tail, double smallest,
+                       const std::atomic<bool>* cancel) {
     next.assign(postBig.size(), {});
     end.clear();
     PieceResult result;
@@ -224,6 +228,7 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
     alive[0][static_cast<std::size_t>(start) * width + static_cast<std::size_t>(x)] = 1.0;
     std::vector<std::vector<double>> after;
     for (std::int32_t game = 1;; ++game) {
+        stopIfCalledOff(cancel);
         // Before this game rho lies in [lowest, max(lowest, y)]: x - (game - 1) without a REG
         // since the BIG, at most y after one.
         const std::int32_t lowest = std::max(x - game + 1, 1);
@@ -256,7 +261,7 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
 
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
                                 std::int32_t regEndGames, unsigned threads, double tail,
-                                double smallest) {
+                                double smallest, const std::atomic<bool>* cancel) {
     if (bigEndGames < 0 || regEndGames < 0) {
         throw std::invalid_argument("the end conditions are counts of games of at least 0");
     }
@@ -281,11 +286,11 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     shareTasks(count + 1, threads, [&](std::size_t piece) {
         if (piece == count) {
             results[piece] = firstPiece(model, segments.postBigModes, segments.first,
-                                        tail * firstTailShare, smallest * firstTailShare);
+                                        tail * firstTailShare, smallest * firstTailShare, cancel);
         } else {
             results[piece] =
                 laterPiece(model, segments.postBigModes, segments.postBigModes[piece], bigEndGames,
-                           regEndGames, segments.next[piece], segments.end[piece], tail, smallest);
+                           regEndGames, segments.next[piece], segments.end[piece], tail, smallest, cancel);
         }
     });
     segments.firstLostMass = results[count].lost;

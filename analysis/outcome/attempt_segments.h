@@ -6,6 +6,7 @@
 // alone: the attempt is a renewal process over the modes after its BIGs. Each piece between
 // two BIGs is tabulated by its games and REGs, worked out game by game from the chain.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -45,12 +46,17 @@ struct AttemptSegments {
     std::int32_t longestGames = 0;
 };
 
+// The chance at which a piece's table ends, and the smallest entry it keeps.
+inline constexpr double segmentTail = 1e-12;
+inline constexpr double segmentSmallest = 1e-15;
+
 // Needs bigEndGames >= 0 and 0 <= regEndGames <= bigEndGames + 1 (whole games, as the end
 // test counts them): a negative count is a std::invalid_argument, a longer REG end a
 // RuntimeError (LawNotCovered). `threads` work out the pieces
-// side by side.
+// side by side; setting `cancel` calls the work off (WorkCancelled).
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
-                                std::int32_t regEndGames, unsigned threads = 1, double tail = 1e-12,
-                                double smallest = 1e-15);
+                                std::int32_t regEndGames, unsigned threads = 1,
+                                double tail = segmentTail, double smallest = segmentSmallest,
+                                const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace korvale

@@ -480,7 +480,8 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
     const WholeGames games = wholeGames(end);
-    const AttemptSegments segments = attemptSegments(model, games.big, games.reg, threads);
+    const AttemptSegments segments =
+        attemptSegments(model, games.big, games.reg, threads, segmentTail, segmentSmallest, cancel);
     const Lanes lanes(segments);
     const PeriodicCost cost = periodicCost(model.costCoefficient);
 

@@ -22,9 +22,6 @@ std::optional<ExpectedAttemptGames> expectedAttemptGames(std::int32_t setting,
         return std::nullopt;
     }
     const double bigGames = end.bigEnd <= 0.0 ? 0.0 : std::ceil(end.bigEnd);
-    if (end.regEnd > bigGames + 1.0 && bigGames < 1000.0) {
-        return std::nullopt;
-    }
     if (bigGames <= largestBigEnd) {
         return ExpectedAttemptGames{solveAttempt(setting, end).expectedGames,
                                     "worked out exactly from the machine's tables"};

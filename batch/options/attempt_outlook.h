@@ -20,9 +20,7 @@ struct ExpectedAttemptGames {
 // The expected games of one attempt at setting index 0..5, from the machine's chain: exact for
 // the end conditions the attempt solver takes; past its largest BIG end, the figure there grown
 // by 1 / (1 - p) for every further game (p the BIG chance at the ceiling, the same in every
-// mode, and every further game is such a game). Empty for a REG end beyond the solver's, and
-// for a REG end longer than the BIG end at a BIG end below 1000, where the solve takes seconds
-// and attempts stay short.
+// mode, and every further game is such a game). Empty for a REG end beyond the solver's.
 std::optional<ExpectedAttemptGames> expectedAttemptGames(std::int32_t setting,
                                                          const EndConditions& end);
 
