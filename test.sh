@@ -16,8 +16,9 @@ cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+# -O1 and line tables only: what the sanitizers need for their reports, built in far less time.
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVALE_WERROR=ON \
-    -DKORVALE_SANITIZE=ON >/dev/null
+    -DKORVALE_SANITIZE=ON "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
