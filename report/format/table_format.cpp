@@ -1,0 +1,221 @@
+#include "report/format/table_format.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "report/format/table_text.h"
+
+namespace korvale {
+namespace {
+
+std::string groupTitle(const FigureGroup& group) {
+    std::string title = group.setting >= 0 ? settingName(group.setting) : "全設定";
+    if (group.source == Source::Simulated) {
+        title += " 実測";
+    }
+    return title;
+}
+
+std::string endConditionText(const EndConditions& end) {
+    return fmt::format("BIG後{} REG後{}", significant(end.bigEnd), end.regEnd);
+}
+
+std::string intervalText(const Figure& figure) {
+    if (!figure.ci95.known) {
+        return "";
+    }
+    return fmt::format("{} – {}", figureText(figure.unit, figure.ci95.low),
+                       figureText(figure.unit, figure.ci95.high));
+}
+
+// The keys of a block's figures in order of first appearance, each with its first figure.
+std::vector<const Figure*> rowFigures(const std::vector<const FigureGroup*>& groups) {
+    std::vector<const Figure*> rows;
+    for (const FigureGroup* group : groups) {
+        for (const Figure& figure : group->figures) {
+            const bool seen = std::any_of(rows.begin(), rows.end(), [&](const Figure* row) {
+                return row->key == figure.key;
+            });
+            if (!seen) {
+                rows.push_back(&figure);
+            }
+        }
+    }
+    return rows;
+}
+
+// A few groups: a row per figure, a column per group (and one for the 95% interval of each
+// measured group).
+void writeFiguresByRow(TextTable& table, const std::vector<const FigureGroup*>& groups) {
+    std::vector<std::string> heading = {""};
+    for (const FigureGroup* group : groups) {
+        heading.push_back(groupTitle(*group));
+        if (group->source == Source::Simulated) {
+            heading.push_back("95%区間");
+        }
+    }
+    table.addHeading(heading);
+    for (const Figure* row : rowFigures(groups)) {
+        std::vector<std::string> cells = {row->label};
+        for (const FigureGroup* group : groups) {
+            const Figure* figure = group->find(row->key);
+            cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
+            if (group->source == Source::Simulated) {
+                cells.push_back(figure ? intervalText(*figure) : "");
+            }
+        }
+        table.addRow(cells);
+    }
+}
+
+// "一回", "千G" or both for a sweep point that is best per attempt or per 1000 games.
+std::string bestMark(const FigureGroup& group) {
+    std::string mark;
+    for (const Figure& detail : group.details) {
+        if (detail.value == 1.0 && detail.key == "best_per_attempt") {
+            mark += "一回";
+        } else if (detail.value == 1.0 && detail.key == "best_per_1000_games") {
+            mark += mark.empty() ? "千G" : "・千G";
+        }
+    }
+    return mark;
+}
+
+// Many groups (a sweep): a row per group, a column per figure.
+void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& groups,
+                      bool markBest) {
+    const std::vector<const Figure*> columns = rowFigures(groups);
+    std::vector<std::string> heading = {"設定", "終了条件"};
+    if (markBest) {
+        heading.push_back("最善");
+    }
+    for (const Figure* column : columns) {
+        heading.push_back(column->label);
+    }
+    table.addHeading(heading);
+    for (const FigureGroup* group : groups) {
+        std::vector<std::string> cells = {groupTitle(*group),
+                                          group->end ? endConditionText(*group->end) : ""};
+        if (markBest) {
+            cells.push_back(bestMark(*group));
+        }
+        for (const Figure* column : columns) {
+            const Figure* figure = group->find(column->key);
+            cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
+        }
+        table.addRow(cells);
+    }
+}
+
+std::string blockTitle(const FigureGroup& group) {
+    std::string title{};
+    switch (group.scope) {
+        case Scope::LongRun:
+            title = "長期の数値（通常）";
+            break;
+        case Scope::Attempt:
+            title = "一回の挑戦（特別）";
+            break;
+        case Scope::History:
+            title = "履歴からの判別";
+            break;
+    }
+    if (group.end) {
+        title += "  " + endConditionText(*group.end);
+    }
+    return title;
+}
+
+bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
+    const bool sameEnd =
+        a.end.has_value() == b.end.has_value() &&
+        (!a.end || (a.end->bigEnd == b.end->bigEnd && a.end->regEnd == b.end->regEnd));
+    // A group for every setting together (a history's summary) stands apart from the settings'.
+    const bool sameSpan = (a.setting < 0) == (b.setting < 0);
+    return a.scope == b.scope && sameSpan && (sameEnd || a.scope != Scope::Attempt);
+}
+
+// Series are long: the table says where to find them, and shows short ones whole.
+void writeSeriesSummary(std::string& text, const FigureGroup& group) {
+    for (const Series& series : group.series) {
+        if (series.x.size() > 16) {
+            const std::string reach =
+                series.measuredTo
+                    ? fmt::format("、{}まで実測", figureText(series.xUnit, *series.measuredTo))
+                    : "";
+            text += fmt::format("{}  {}: {}点{}（CSV・JSONに全点）\n", groupTitle(group),
+                                series.label, series.x.size(), reach);
+            continue;
+        }
+        TextTable table;
+        table.addHeading({groupTitle(group) + " " + series.label, ""});
+        for (std::size_t i = 0; i < series.x.size(); ++i) {
+            table.addRow(
+                {figureText(series.xUnit, series.x[i]), figureText(series.unit, series.value[i])});
+        }
+        text += table.text() + "\n";
+    }
+}
+
+}  // namespace
+
+std::string formatTable(const Report& report) {
+    std::string text{};
+    if (!report.facts.empty()) {
+        TextTable facts;
+        for (const Fact& fact : report.facts) {
+            facts.addRow({fact.label, fact.shown.empty() ? fact.value : fact.shown});
+        }
+        text += facts.text() + "\n";
+    }
+    if (report.partial) {
+        text += "（中断: 途中までに遊技した分の数値です）\n\n";
+    }
+    // Consecutive groups of one scope (and one end condition, unless it varies within a sweep)
+    // make one block.
+    std::size_t first = 0;
+    while (first < report.groups.size()) {
+        std::size_t last = first + 1;
+        const bool sweep = report.command == "sweep";
+        while (last < report.groups.size() &&
+               (sweep ? report.groups[last].scope == report.groups[first].scope
+                      : sameBlock(report.groups[first], report.groups[last]))) {
+            ++last;
+        }
+        std::vector<const FigureGroup*> block;
+        for (std::size_t i = first; i < last; ++i) {
+            block.push_back(&report.groups[i]);
+        }
+        TextTable table;
+        if (sweep) {
+            // A sweep's table shows each setting's best rules; CSV and JSON carry every point.
+            std::erase_if(block, [](const FigureGroup* group) { return bestMark(*group).empty(); });
+            text += "各設定の最善の終了条件（全ての点はCSV・JSONに）\n";
+            writeGroupsByRow(table, block, true);
+        } else if (block.size() > 6) {
+            text += blockTitle(FigureGroup{.scope = block.front()->scope}) + "\n";
+            writeGroupsByRow(table, block, false);
+        } else {
+            text += blockTitle(*block.front()) + "\n";
+            writeFiguresByRow(table, block);
+        }
+        text += table.text() + "\n";
+        for (const FigureGroup* group : block) {
+            writeSeriesSummary(text, *group);
+        }
+        first = last;
+    }
+    if (report.timing) {
+        TextTable timing;
+        timing.addRow({"時間（秒）", fmt::format("{:.3f}", report.timing->seconds)});
+        if (report.timing->gamesPerSecond) {
+            timing.addRow({"ゲーム/秒", fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
+        }
+        text += timing.text();
+    }
+    return text;
+}
+
+}  // namespace korvale
