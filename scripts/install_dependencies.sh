@@ -10,6 +10,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev libfmt-dev
     fonts-ipafont-gothic
     xvfb xauth
+    dpkg-dev desktop-file-utils appstream man-db lintian
 )
 
 missing=()
