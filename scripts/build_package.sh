@@ -28,4 +28,4 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKORVALE_NATIVE=OFF -DKORVALE
 cmake --build "$build" -j "$(nproc)" --target korvale korvale-batch korvale_package_files
 rm -f "$build"/korvale_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-ls "$build"/korvale_*.deb
+realpath "$build"/korvale_*.deb
