@@ -484,7 +484,9 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
         const Spawned spawned = interruptAfter(withFormat, std::chrono::milliseconds(800));
         const std::string line = testing::PrintToString(command);
         EXPECT_EQ(spawned.status, 130) << line;
-        EXPECT_LT(spawned.seconds, 2.0) << line;
+        // Far less than any of these commands takes to finish, and loose enough for a loaded
+        // machine: a command that ignores the interrupt runs on for minutes.
+        EXPECT_LT(spawned.seconds, 15.0) << line;
         if (!spawned.out.empty()) {
             EXPECT_TRUE(nlohmann::json::parse(spawned.out)["partial"].get<bool>()) << line;
         }
