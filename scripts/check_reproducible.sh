@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
     echo "note: uncommitted changes are left out; the last commit is built" >&2
 
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+commit=$(git rev-parse HEAD)
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 export CCACHE_DISABLE=1
 work=$(mktemp -d)
@@ -17,13 +18,13 @@ trap 'rm -rf "$work"' EXIT
 packages=()
 for copy in first second/one/level/deeper; do
     mkdir -p "$work/$copy"
-    git archive HEAD | tar -x -C "$work/$copy"
+    git archive "$commit" | tar -x -C "$work/$copy"
     echo "== building in $work/$copy"
     packages+=("$("$work/$copy/scripts/build_package.sh" | tail -n 1)")
 done
 
 if cmp -s "${packages[0]}" "${packages[1]}"; then
-    echo "reproducible: $(basename "${packages[0]}") $(sha256sum <"${packages[0]}" | cut -c1-64)"
+    echo "reproducible: ${commit:0:12} $(basename "${packages[0]}") $(sha256sum <"${packages[0]}" | cut -c1-64)"
     exit 0
 fi
 echo "the two packages differ:" >&2
