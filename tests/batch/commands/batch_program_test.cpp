@@ -460,7 +460,8 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
         {"exact", "--laws", "--setting", "1", "--big-end", "300", "--reg-end", "100", "--threads",
          "1"},
         {"exact", "--laws", "--big-end", "1000", "--reg-end", "0", "--threads", "1"},
-        {"sweep", "--threads", "1"},
+        // The default grid takes half a second; this one a minute.
+        {"sweep", "--threads", "1", "--big-ends", "0:2000:20", "--reg-ends", "0:1000:20"},
         // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
         {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
          "1"},
