@@ -15,6 +15,8 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKORVALE_WERROR=ON >/dev
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
+echo "== Release pass done after ${SECONDS} s"
+
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 # -O1 and line tables only: what the sanitizers need for their reports, built in far less time.
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVALE_WERROR=ON \
@@ -22,3 +24,4 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVALE_WERROR=
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+echo "== Sanitizer pass done after ${SECONDS} s"
