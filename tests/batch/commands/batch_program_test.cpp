@@ -58,8 +58,8 @@ TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
     EXPECT_NE(run({"simulate", "special", "-h"}).out.find("--big-end"), std::string::npos);
     // With the variant of the vector code that runs.
     const VectorVariant running = activeVectorVariant();
-    for (const auto& [variant, name] : {std::pair{VectorVariant::sse2, "sse2"},
-                                        std::pair{VectorVariant::avx2, "avx2"}}) {
+    for (const auto& [variant, name] :
+         {std::pair{VectorVariant::sse2, "sse2"}, std::pair{VectorVariant::avx2, "avx2"}}) {
         if (vectorVariantSupported(variant)) {
             setVectorVariant(variant);
             EXPECT_EQ(run({"--version"}).out, std::string("korvale-batch ") + KORVALE_VERSION +
