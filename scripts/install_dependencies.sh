@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-translations-l10n
     libcli11-dev nlohmann-json3-dev libfmt-dev
     fonts-ipafont-gothic
+    universal-ctags
     xvfb xauth
 )
 

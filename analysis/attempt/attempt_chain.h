@@ -40,8 +40,8 @@
 #include <vector>
 
 #include "analysis/model/machine_model.h"
-#include "analysis/numeric/small_linear_solve.h"
 #include "analysis/model/work_cancelled.h"
+#include "analysis/numeric/small_linear_solve.h"
 #include "common/runtime_error.h"
 
 namespace korvale {
@@ -775,37 +775,12 @@ class AttemptChain {
     Value firstBigPendingStart() const {
         const double r = model_.regProbability;
         const std::int32_t length = y_ - x_ - 1;
-        const S ceilingBig = perGame_ * model_.ceilingBigProbability;
-        // The cap layer: F = (reward + z r mix(Phi) + z b afterBig0) / (1 - stay), and Phi
-        // waits `length` games of the cap layer before it becomes F.
-        Modes loopFree;
-        for (std::size_t m = 0; m < modes; ++m) {
-            loopFree[m] = reward(m, cap_);
-            loopFree[m].addScaled(bigToZ_[m], ceilingBig);
-        }
+        const Modes loopFree = capLoopFree();
         const S leave = S(1) / (S(1) - ceilingStay_);
-        BigParts& parts = store_.firstParts;
-        Modes capPhi;
-        if (length <= 0) {
-            Modes rhs;
-            for (std::size_t m = 0; m < modes; ++m) {
-                rhs[m] = loopFree[m] * leave;
-            }
-            capPhi = solveRegLoop(perGame_ * r * leave, rhs);
-        } else {
-            fillBigParts(parts, length, x_ + 1);
-            const auto [sum, power] = geometric(ceilingStay_, length);
-            Modes rhs;
-            for (std::size_t m = 0; m < modes; ++m) {
-                rhs[m] = reward(m, cap_) * sum;
-                rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
-                rhs[m].addScaled(loopFree[m], power * leave);
-            }
-            capPhi = solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
-        }
-        // F by layer, kept for the `length` layers above the current one.
+        const Modes capPhi = firstCapPhi(loopFree, leave, length);
+        // F = (loop-free part + z r mix(Phi)) / (1 - stay) at the cap layer.
         Modes capFirst;
-        Modes capRegTo = regMix(capPhi);
+        const Modes capRegTo = regMix(capPhi);
         for (std::size_t m = 0; m < modes; ++m) {
             capFirst[m] = loopFree[m] * leave;
             capFirst[m].addScaled(capRegTo[m], perGame_ * r * leave);
@@ -813,27 +788,74 @@ class AttemptChain {
         if (cap_ == 0) {
             return capFirst[0];
         }
+        WindowSums<S, Value, modes>* windows =
+            length > 0 ? startFirstWindows(length, capRegTo) : nullptr;
+        return firstPendingDown(capFirst, capPhi, length, windows);
+    }
+
+    // The cap layer's F without the REG's loop: reward + z b afterBig0.
+    Modes capLoopFree() const {
+        const S ceilingBig = perGame_ * model_.ceilingBigProbability;
+        Modes loopFree;
+        for (std::size_t m = 0; m < modes; ++m) {
+            loopFree[m] = reward(m, cap_);
+            loopFree[m].addScaled(bigToZ_[m], ceilingBig);
+        }
+        return loopFree;
+    }
+
+    // The cap layer's Phi, which waits `length` games of the cap layer before it becomes F;
+    // with length > 0 it also fills store_.firstParts, which the layers below read.
+    Modes firstCapPhi(const Modes& loopFree, S leave, std::int32_t length) const {
+        const double r = model_.regProbability;
+        if (length <= 0) {
+            Modes rhs;
+            for (std::size_t m = 0; m < modes; ++m) {
+                rhs[m] = loopFree[m] * leave;
+            }
+            return solveRegLoop(perGame_ * r * leave, rhs);
+        }
+        BigParts& parts = store_.firstParts;
+        fillBigParts(parts, length, x_ + 1);
+        const auto [sum, power] = geometric(ceilingStay_, length);
+        Modes rhs;
+        for (std::size_t m = 0; m < modes; ++m) {
+            rhs[m] = reward(m, cap_) * sum;
+            rhs[m] += parts.ceiling[static_cast<std::size_t>(y_)][m];
+            rhs[m].addScaled(loopFree[m], power * leave);
+        }
+        return solveRegLoop(perGame_ * r * (sum + power * leave), rhs);
+    }
+
+    // The windows of Phi's wait, started with the cap layer's terms.
+    WindowSums<S, Value, modes>* startFirstWindows(std::int32_t length,
+                                                   const Modes& capRegTo) const {
+        Modes eTop;
+        for (std::size_t m = 0; m < modes; ++m) {
+            eTop[m] = capRegTo[m] * (perGame_ * model_.regProbability);
+            eTop[m] += reward(m, cap_);
+        }
+        Factors sTop;
+        sTop.fill(ceilingStay_);
+        WindowSums<S, Value, modes>* windows = &store_.firstWindows;
+        windows->restart(length, cap_, eTop, sTop);
+        return windows;
+    }
+
+    // F and Phi layer by layer from cap - 1 down to 0, F kept for the `length` layers above
+    // the current one; F(0) in mode 0.
+    Value firstPendingDown(Modes& capFirst, Modes phi, std::int32_t length,
+                           WindowSums<S, Value, modes>* windows) const {
+        const double r = model_.regProbability;
+        const BigParts& parts = store_.firstParts;
         std::vector<Modes>& kept = store_.kept;
         kept.assign(static_cast<std::size_t>(std::max(length, 1) + 1), {});
         auto first = [&](std::int32_t g) -> Modes& {
             return g >= cap_ ? capFirst : kept[static_cast<std::size_t>(g) % kept.size()];
         };
-        Modes phi = capPhi;  // layer h + 1
-        WindowSums<S, Value, modes>* windows = nullptr;
-        if (length > 0) {
-            Modes eTop;
-            for (std::size_t m = 0; m < modes; ++m) {
-                eTop[m] = capRegTo[m] * (perGame_ * r);
-                eTop[m] += reward(m, cap_);
-            }
-            Factors sTop;
-            sTop.fill(ceilingStay_);
-            windows = &store_.firstWindows;
-            windows->restart(length, cap_, eTop, sTop);
-        }
         Modes windowSum;
         Factors product;
-        for (std::int32_t h = cap_ - 1; h >= 0; --h) {
+        for (std::int32_t h = cap_ - 1; h >= 0; --h) {  // phi is Phi(h + 1)
             if ((h & 255) == 0) {
                 stopIfCalledOff(cancel_);
             }

@@ -239,6 +239,120 @@ bool allEmpty(const std::vector<std::string_view>& fields) {
     return true;
 }
 
+enum class Layout { Unknown, Settings, Csv, Plain };
+
+// One record of a history: skipped (a blank line, a comment, a header, the settings block), a
+// bonus, or a bad one, lines first..last.
+struct HistoryRecord {
+    enum class Role { Skipped, Bonus, Bad } role = Role::Skipped;
+    ObservedBonus bonus;
+    std::size_t first = 0;
+    std::size_t last = 0;
+    HistoryProblemKind problem{};
+    std::size_t expectedFields = 0;
+};
+
+// The records of a history's text in turn, keeping what the earlier ones settled: the layout,
+// the columns and the thread.
+class HistoryRecords {
+  public:
+    explicit HistoryRecords(std::string_view text) : reader_(text) {}
+
+    bool atEnd() const { return reader_.atEnd(); }
+
+    HistoryRecord next() {
+        const std::string_view line = trimmed(reader_.currentLine());
+        if (line.empty() || line.front() == '#') {
+            reader_.skipLine();
+            return {};
+        }
+        const std::size_t number = reader_.line();
+        if (layout_ == Layout::Unknown) {
+            layout_ = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
+        }
+        fields_.clear();
+        if (layout_ == Layout::Plain) {
+            fields_ = blankFields(line);
+            reader_.skipLine();
+            if (fields_.size() != 2) {
+                return bad(number, number, HistoryProblemKind::NotKindAndGames);
+            }
+            return bonus(number, number);
+        }
+        const CsvRecord& record = reader_.next();
+        if (record.unclosedQuote) {
+            return bad(number, record.lastLine, HistoryProblemKind::UnclosedQuote);
+        }
+        for (const std::string& field : record.fields) {
+            fields_.push_back(trimmed(field));
+        }
+        return csvRow(number, record.lastLine);
+    }
+
+  private:
+    static HistoryRecord bad(std::size_t first, std::size_t last, HistoryProblemKind kind,
+                             std::size_t expectedFields = 0) {
+        return {HistoryRecord::Role::Bad, {}, first, last, kind, expectedFields};
+    }
+
+    // A CSV record: in the settings block, a header, or a bonus.
+    HistoryRecord csvRow(std::size_t first, std::size_t last) {
+        if (layout_ == Layout::Settings) {
+            if (allEmpty(fields_)) {
+                layout_ = Layout::Csv;
+                headerAllowed_ = true;
+            }
+            return {};
+        }
+        if (headerAllowed_) {
+            headerAllowed_ = false;
+            if (fields_.size() >= 2 && fields_[0] == "項目" && fields_[1] == "値") {
+                layout_ = Layout::Settings;
+                return {};
+            }
+            const Header header = readHeader(fields_);
+            if (header.problem) {
+                return bad(first, last, *header.problem);
+            }
+            if (header.columns) {
+                columns_ = *header.columns;
+                return {};
+            }
+        }
+        if (fields_.size() < columns_.needed()) {
+            return bad(first, last, HistoryProblemKind::TooFewFields, columns_.needed());
+        }
+        return bonus(first, last);
+    }
+
+    // The bonus the fields name, from the same thread as the ones before.
+    HistoryRecord bonus(std::size_t first, std::size_t last) {
+        HistoryRecord record{HistoryRecord::Role::Bonus, {}, first, last};
+        if (auto kind = readKind(fields_[columns_.kind], record.bonus.kind)) {
+            return bad(first, last, *kind);
+        }
+        if (auto kind = readGames(fields_[columns_.games], record.bonus.games)) {
+            return bad(first, last, *kind);
+        }
+        if (columns_.thread) {
+            const std::string_view value = fields_[*columns_.thread];
+            if (!thread_) {
+                thread_ = std::string(value);
+            } else if (value != *thread_) {
+                return bad(first, last, HistoryProblemKind::OtherThread);
+            }
+        }
+        return record;
+    }
+
+    CsvReader reader_;
+    Layout layout_ = Layout::Unknown;
+    bool headerAllowed_ = true;
+    Columns columns_;
+    std::optional<std::string> thread_;
+    std::vector<std::string_view> fields_;
+};
+
 }  // namespace
 
 std::string shownContent(std::string_view content) {
@@ -279,90 +393,19 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
     // Letters, digits, commas and # typed full-width read as ASCII (see full_width.h); most
     // histories have none and are read as they stand.
     std::string folded;
-    const std::string_view text = foldFullWidth(source, folded);
-    enum class Layout { Unknown, Settings, Csv, Plain } layout = Layout::Unknown;
-    bool headerAllowed = true;
-    Columns columns;
-    std::optional<std::string> thread;
-    CsvReader reader(text);
-    std::vector<std::string_view> fields;
-    while (!reader.atEnd()) {
-        const std::string_view line = trimmed(reader.currentLine());
-        if (line.empty() || line.front() == '#') {
-            reader.skipLine();
-            continue;
-        }
-        const std::size_t number = reader.line();
-        // Nothing is kept from a text with a bad line.
-        const auto fail = [&](std::size_t last, HistoryProblemKind kind,
-                              std::size_t expectedFields = 0) {
+    HistoryRecords records(foldFullWidth(source, folded));
+    while (!records.atEnd()) {
+        const HistoryRecord record = records.next();
+        if (record.role == HistoryRecord::Role::Bad) {
+            // Nothing is kept from a text with a bad line.
             reading.history = {};
-            reading.problem =
-                problemAt(number, linesOf(source, number, last), kind, expectedFields);
+            reading.problem = problemAt(record.first, linesOf(source, record.first, record.last),
+                                        record.problem, record.expectedFields);
             return reading;
-        };
-        if (layout == Layout::Unknown) {
-            layout = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
         }
-        fields.clear();
-        std::size_t last = number;
-        if (layout == Layout::Plain) {
-            fields = blankFields(line);
-            reader.skipLine();
-            if (fields.size() != 2) {
-                return fail(number, HistoryProblemKind::NotKindAndGames);
-            }
-        } else {
-            const CsvRecord& record = reader.next();
-            last = record.lastLine;
-            if (record.unclosedQuote) {
-                return fail(last, HistoryProblemKind::UnclosedQuote);
-            }
-            for (const std::string& field : record.fields) {
-                fields.push_back(trimmed(field));
-            }
-            if (layout == Layout::Settings) {
-                if (allEmpty(fields)) {
-                    layout = Layout::Csv;
-                    headerAllowed = true;
-                }
-                continue;
-            }
-            if (headerAllowed) {
-                headerAllowed = false;
-                if (fields.size() >= 2 && fields[0] == "項目" && fields[1] == "値") {
-                    layout = Layout::Settings;
-                    continue;
-                }
-                const Header header = readHeader(fields);
-                if (header.problem) {
-                    return fail(last, *header.problem);
-                }
-                if (header.columns) {
-                    columns = *header.columns;
-                    continue;
-                }
-            }
-            if (fields.size() < columns.needed()) {
-                return fail(last, HistoryProblemKind::TooFewFields, columns.needed());
-            }
+        if (record.role == HistoryRecord::Role::Bonus) {
+            reading.history.bonuses.push_back(record.bonus);
         }
-        ObservedBonus bonus;
-        if (auto kind = readKind(fields[columns.kind], bonus.kind)) {
-            return fail(last, *kind);
-        }
-        if (auto kind = readGames(fields[columns.games], bonus.games)) {
-            return fail(last, *kind);
-        }
-        if (columns.thread) {
-            const std::string_view value = fields[*columns.thread];
-            if (!thread) {
-                thread = std::string(value);
-            } else if (value != *thread) {
-                return fail(last, HistoryProblemKind::OtherThread);
-            }
-        }
-        reading.history.bonuses.push_back(bonus);
     }
     return reading;
 }

@@ -80,103 +80,46 @@ std::pair<Matrix, Matrix> geometric(const Matrix& b, std::size_t n) {
     return {sum(s, product(p, s)), product(p, p)};
 }
 
-}  // namespace
-
-FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<int> postBigModes,
-                                         std::size_t period)
-    : model_(model), postBigModes_(std::move(postBigModes)), period_(period) {}
-
-void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
-                              ComplexBlock* data, std::size_t width) const {
-    const std::size_t p = period_;
-    const std::size_t lanes = postBigModes_.size();
-    const double r = model_.regProbability;
-    const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
-    const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
-    // One game's move of the mode (the REG's coins in its phase) and its BIG into each lane,
-    // before the ceiling and from it on.
-    const auto step = [&](bool ceiling) {
-        Matrix a{};
-        for (std::size_t m = 0; m < modes; ++m) {
-            const double big = ceiling ? model_.ceilingBigProbability : model_.bigProbability[m];
-            a[m][m] += ComplexBlock(1.0 - r - big);
-            for (std::size_t to = 0; to < modes; ++to) {
-                a[m][to] += (r * model_.regNextMode[m][to]) * regPhase;
-            }
-        }
-        return a;
-    };
-    const auto bigs = [&](bool ceiling) {
-        Matrix b{};  // [mode][lane], lanes < modes
-        for (std::size_t m = 0; m < modes; ++m) {
-            const double big = ceiling ? model_.ceilingBigProbability : model_.bigProbability[m];
-            for (std::size_t to = 0; to < lanes; ++to) {
-                b[m][to] =
-                    (big * model_.bigNextMode[m][static_cast<std::size_t>(postBigModes_[to])]) *
-                    bigPhase;
-            }
-        }
-        return b;
-    };
-    const auto ceilingGame = static_cast<std::size_t>(std::max(model_.ceilingGame, 1));
-    const Matrix before = step(false);
-    const Matrix beforeBigs = bigs(false);
-    const Matrix from = step(true);
-    const Matrix fromBigs = bigs(true);
-    const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
-    const auto addRow = [&](const Row& u, const Matrix& out, const ComplexBlock& phase,
-                            std::size_t game) {
-        ComplexBlock* row = data + (game % p) * width;
-        for (std::size_t to = 0; to < lanes; ++to) {
-            ComplexBlock value;
-            for (std::size_t m = 0; m < modes; ++m) {
-                value += u[m] * out[m][to];
-            }
-            row[to] += phase * value;
-        }
-    };
-
-    // u[j] = the state before game j + 1 (no BIG yet), up to the ceiling or a period.
-    const std::size_t firstGames = std::min(p, ceilingGame);
-    std::vector<Row> u(firstGames + 1);
-    u[1][0] = ComplexBlock(1.0);  // the new machine is in mode 0
-    for (std::size_t g = 1; g < firstGames; ++g) {
-        u[g + 1] = times(u[g], before);
-    }
-    const Matrix perPeriod = power(before, p);
-    Matrix periodStep = perPeriod;
-    for (auto& row : periodStep) {
-        for (ComplexBlock& x : row) {
-            x = x * periodPhase;
+// One game's move of the mode (the REG's coins in its phase), before the ceiling or from it on.
+Matrix gameMove(const MachineModel& model, const ComplexBlock& regPhase, bool ceiling) {
+    const double r = model.regProbability;
+    Matrix a{};
+    for (std::size_t m = 0; m < modes; ++m) {
+        const double big = ceiling ? model.ceilingBigProbability : model.bigProbability[m];
+        a[m][m] += ComplexBlock(1.0 - r - big);
+        for (std::size_t to = 0; to < modes; ++to) {
+            a[m][to] += (r * model.regNextMode[m][to]) * regPhase;
         }
     }
-    // Games 1 .. ceilingGame - 1: game g = j + k p for k = 0 .. (ceilingGame - 1 - j) / p.
-    std::size_t cachedTerms = 0;
-    Matrix cachedSum{};
-    // Each game's phase from the one before (a period of steps drifts by some 1e-14 at most).
-    const ComplexBlock gameStep = expBlock(gameRate, 1.0);
-    ComplexBlock phase = gameStep;
-    for (std::size_t j = 1; j <= firstGames && j < ceilingGame; ++j) {
-        const std::size_t terms = (ceilingGame - 1 - j) / p + 1;
-        if (terms != cachedTerms) {
-            cachedTerms = terms;
-            cachedSum = product(geometric(periodStep, terms).first, beforeBigs);
+    return a;
+}
+
+// One game's BIG into each lane, [mode][lane] with lanes < modes, before the ceiling or from it
+// on.
+Matrix bigsIntoLanes(const MachineModel& model, const std::vector<int>& postBigModes,
+                     const ComplexBlock& bigPhase, bool ceiling) {
+    Matrix b{};
+    for (std::size_t m = 0; m < modes; ++m) {
+        const double big = ceiling ? model.ceilingBigProbability : model.bigProbability[m];
+        for (std::size_t to = 0; to < postBigModes.size(); ++to) {
+            b[m][to] =
+                (big * model.bigNextMode[m][static_cast<std::size_t>(postBigModes[to])]) * bigPhase;
         }
-        addRow(u[j], cachedSum, phase, j);
-        phase = phase * gameStep;
     }
-    // The state at the ceiling's first game, then games ceilingGame + t for t = t0 + k p, all k.
-    const std::size_t full = (ceilingGame - 1) / p;
-    const Row atCeiling = times(u[(ceilingGame - 1) % p + 1], power(perPeriod, full));
-    const Matrix fromPeriod = power(from, p);
+    return b;
+}
+
+// (I - T)^-1 fromBigs, column by column, with T = fromPeriod * periodPhase. Every row of T adds
+// up in size to at most the chance of a period of games without a BIG after the ceiling, far
+// below 1.
+Matrix ceilingTail(const Matrix& fromPeriod, const Matrix& fromBigs,
+                   const ComplexBlock& periodPhase, std::size_t lanes) {
     Matrix iMinus = identity();
     for (std::size_t i = 0; i < modes; ++i) {
         for (std::size_t k = 0; k < modes; ++k) {
             iMinus[i][k] -= fromPeriod[i][k] * periodPhase;
         }
     }
-    // (I - T)^-1 fromBigs, column by column. Every row of T adds up in size to at most the
-    // chance of a period of games without a BIG after the ceiling, far below 1.
     Matrix tail{};
     for (std::size_t to = 0; to < lanes; ++to) {
         Row column{};
@@ -189,10 +132,94 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
             tail[m][to] = column[m];
         }
     }
-    Row v = atCeiling;
-    phase = expBlock(gameRate, static_cast<double>(ceilingGame));
+    return tail;
+}
+
+// The caller's rows by residue of the games: data[j * width + lane].
+struct ResidueRows {
+    ComplexBlock* data;
+    std::size_t period;
+    std::size_t width;
+    std::size_t lanes;
+
+    // Adds phase * (u out) to the row of `game`'s residue.
+    void add(const Row& u, const Matrix& out, const ComplexBlock& phase, std::size_t game) const {
+        ComplexBlock* row = data + (game % period) * width;
+        for (std::size_t to = 0; to < lanes; ++to) {
+            ComplexBlock value;
+            for (std::size_t m = 0; m < modes; ++m) {
+                value += u[m] * out[m][to];
+            }
+            row[to] += phase * value;
+        }
+    }
+};
+
+// Games 1 .. ceilingGame - 1: game g = j + k p for k = 0 .. (ceilingGame - 1 - j) / p, from
+// u[j], the state before game j + 1.
+void addBeforeCeiling(const ResidueRows& rows, const std::vector<Row>& u, const Matrix& perPeriod,
+                      const Matrix& beforeBigs, const ComplexBlock& periodPhase,
+                      const ComplexBlock& gameStep, std::size_t ceilingGame) {
+    const std::size_t p = rows.period;
+    Matrix periodStep = perPeriod;
+    for (auto& row : periodStep) {
+        for (ComplexBlock& x : row) {
+            x = x * periodPhase;
+        }
+    }
+    std::size_t cachedTerms = 0;
+    Matrix cachedSum{};
+    // Each game's phase from the one before (a period of steps drifts by some 1e-14 at most).
+    ComplexBlock phase = gameStep;
+    for (std::size_t j = 1; j < u.size() && j < ceilingGame; ++j) {
+        const std::size_t terms = (ceilingGame - 1 - j) / p + 1;
+        if (terms != cachedTerms) {
+            cachedTerms = terms;
+            cachedSum = product(geometric(periodStep, terms).first, beforeBigs);
+        }
+        rows.add(u[j], cachedSum, phase, j);
+        phase = phase * gameStep;
+    }
+}
+
+}  // namespace
+
+FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<int> postBigModes,
+                                         std::size_t period)
+    : model_(model), postBigModes_(std::move(postBigModes)), period_(period) {}
+
+void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
+                              ComplexBlock* data, std::size_t width) const {
+    const std::size_t p = period_;
+    const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
+    const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
+    const auto ceilingGame = static_cast<std::size_t>(std::max(model_.ceilingGame, 1));
+    const Matrix before = gameMove(model_, regPhase, false);
+    const Matrix from = gameMove(model_, regPhase, true);
+    const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
+    const ComplexBlock gameStep = expBlock(gameRate, 1.0);
+    const ResidueRows rows{data, p, width, postBigModes_.size()};
+
+    // u[j] = the state before game j + 1 (no BIG yet), up to the ceiling or a period.
+    const std::size_t firstGames = std::min(p, ceilingGame);
+    std::vector<Row> u(firstGames + 1);
+    u[1][0] = ComplexBlock(1.0);  // the new machine is in mode 0
+    for (std::size_t g = 1; g < firstGames; ++g) {
+        u[g + 1] = times(u[g], before);
+    }
+    const Matrix perPeriod = power(before, p);
+    addBeforeCeiling(rows, u, perPeriod, bigsIntoLanes(model_, postBigModes_, bigPhase, false),
+                     periodPhase, gameStep, ceilingGame);
+
+    // The state at the ceiling's first game, then games ceilingGame + t for t = t0 + k p, all k.
+    const std::size_t full = (ceilingGame - 1) / p;
+    Row v = times(u[(ceilingGame - 1) % p + 1], power(perPeriod, full));
+    const Matrix tail =
+        ceilingTail(power(from, p), bigsIntoLanes(model_, postBigModes_, bigPhase, true),
+                    periodPhase, rows.lanes);
+    ComplexBlock phase = expBlock(gameRate, static_cast<double>(ceilingGame));
     for (std::size_t t = 0; t < p; ++t) {
-        addRow(v, tail, phase, ceilingGame + t);
+        rows.add(v, tail, phase, ceilingGame + t);
         phase = phase * gameStep;
         v = times(v, from);
     }

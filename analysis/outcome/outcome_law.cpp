@@ -223,6 +223,33 @@ void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& j
     }
 }
 
+// The law from its tilted transform: chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a
+// transform[a] exp(-i theta_a (low + i)). `arithmetic` gets the imaginary parts left over.
+IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,
+                       double& arithmetic) {
+    const std::size_t length = transform.size();
+    for (std::size_t a = 0; a < length; ++a) {
+        const double shift = -2.0 * std::numbers::pi *
+                             static_cast<double>((static_cast<std::int64_t>(a) * low) %
+                                                 static_cast<std::int64_t>(length)) /
+                             static_cast<double>(length);
+        transform[a] = multiply(transform[a], std::polar(1.0, shift));
+    }
+    FourierTransform(length, 1).transform(transform, -1);
+    IntegerLaw law;
+    law.first = low;
+    law.chance.resize(length);
+    arithmetic = 0.0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const double untilt =
+            std::exp(tilt * static_cast<double>(low + static_cast<std::int64_t>(i))) /
+            static_cast<double>(length);
+        law.chance[i] = transform[i].real() * untilt;
+        arithmetic += std::abs(transform[i].imag()) * untilt;
+    }
+    return law;
+}
+
 // The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
 // for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with
 // coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P)
@@ -264,28 +291,7 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
     if (progress) {
         progress(1.0);
     }
-    // chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a transform[a]
-    // exp(-i theta_a (low + i)).
-    for (std::size_t a = 0; a < length; ++a) {
-        const double shift = -2.0 * std::numbers::pi *
-                             static_cast<double>((static_cast<std::int64_t>(a) * low) %
-                                                 static_cast<std::int64_t>(length)) /
-                             static_cast<double>(length);
-        transform[a] = multiply(transform[a], std::polar(1.0, shift));
-    }
-    FourierTransform(length, 1).transform(transform, -1);
-    IntegerLaw law;
-    law.first = low;
-    law.chance.resize(length);
-    arithmetic = 0.0;
-    for (std::size_t i = 0; i < length; ++i) {
-        const double untilt =
-            std::exp(tilt * static_cast<double>(low + static_cast<std::int64_t>(i))) /
-            static_cast<double>(length);
-        law.chance[i] = transform[i].real() * untilt;
-        arithmetic += std::abs(transform[i].imag()) * untilt;
-    }
-    return law;
+    return untiltedLaw(transform, low, tilt, arithmetic);
 }
 
 // The games' law from the transform over games alone at the length-th roots of unity.

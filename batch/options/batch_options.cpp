@@ -220,31 +220,33 @@ std::string helpFooter() {
            "Ctrl-C with status 130 after printing what it played.";
 }
 
-// Reads the strict values of the options that were given.
-void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
-    const auto given = [&](const char* name) {
-        const CLI::App* command = app.get_subcommands().front();
-        while (!command->get_subcommands().empty()) {
-            command = command->get_subcommands().front();
-        }
-        const CLI::Option* option = command->get_option_no_throw(name);
-        return option != nullptr && option->count() > 0;
-    };
-    if (given("--setting")) {
+// Whether the option was given to the command the parse got to.
+bool optionGiven(const CLI::App& app, const char* name) {
+    const CLI::App* command = app.get_subcommands().front();
+    while (!command->get_subcommands().empty()) {
+        command = command->get_subcommands().front();
+    }
+    const CLI::Option* option = command->get_option_no_throw(name);
+    return option != nullptr && option->count() > 0;
+}
+
+// The setting and the amount of play.
+void readAmounts(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
+    if (optionGiven(app, "--setting")) {
         o.setting = readWhole<std::int32_t>("--setting", raw.setting, 1, 6, "an integer 1..6") - 1;
         o.settingGiven = true;
     }
-    if (given("--games")) {
+    if (optionGiven(app, "--games")) {
         o.games =
             readWhole<std::int64_t>("--games", raw.games, 1, INT64_MAX / 4,
                                     fmt::format("a whole number of games, 1 to {}", INT64_MAX / 4));
     }
-    if (given("--attempts")) {
+    if (optionGiven(app, "--attempts")) {
         o.attempts = readWhole<std::int64_t>(
             "--attempts", raw.attempts, 1, INT64_MAX / 4,
             fmt::format("a whole number of attempts, 1 to {}", INT64_MAX / 4));
     }
-    if (given("--seconds")) {
+    if (optionGiven(app, "--seconds")) {
         const std::string_view expected = "a number of seconds above 0, such as 10 or 2.5";
         const double seconds = readDecimal("--seconds", raw.seconds, expected);
         if (!(seconds > 0.0) || seconds > 1e9) {
@@ -252,7 +254,11 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         }
         o.seconds = seconds;
     }
-    if (given("--big-end")) {
+}
+
+// The end conditions of an attempt.
+void readEnds(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
+    if (optionGiven(app, "--big-end")) {
         const std::string_view expected = "a decimal number of games, 0 or more, such as 300";
         o.end.bigEnd = readDecimal("--big-end", raw.bigEnd, expected);
         if (o.end.bigEnd < 0.0) {
@@ -260,7 +266,7 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         }
         o.endGiven = true;
     }
-    if (given("--reg-end")) {
+    if (optionGiven(app, "--reg-end")) {
         const std::string_view expected = "a decimal number of games, 0 or more, such as 100";
         const double regEnd = readDecimal("--reg-end", raw.regEnd, expected);
         if (regEnd < 0.0) {
@@ -275,19 +281,23 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
         o.endGiven = true;
         o.regEndGiven = true;
     }
-    if (given("--threads")) {
+}
+
+// How the run goes: threads, seed, the sweep's grid and the output format.
+void readRunValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
+    if (optionGiven(app, "--threads")) {
         o.threads = readWhole<int>("--threads", raw.threads, 1, maxThreads,
                                    fmt::format("an integer 1..{}", maxThreads));
     }
-    if (given("--seed")) {
+    if (optionGiven(app, "--seed")) {
         o.seed = readWhole<std::uint64_t>("--seed", raw.seed, 0, UINT64_MAX,
                                           "a whole number 0..18446744073709551615");
     }
-    if (given("--big-ends")) {
+    if (optionGiven(app, "--big-ends")) {
         readRange("--big-ends", raw.bigEnds, static_cast<std::int32_t>(largestBigEnd),
                   o.grid.bigEndFirst, o.grid.bigEndLast, o.grid.bigEndStep);
     }
-    if (given("--reg-ends")) {
+    if (optionGiven(app, "--reg-ends")) {
         readRange("--reg-ends", raw.regEnds, largestRegEnd, o.grid.regEndFirst, o.grid.regEndLast,
                   o.grid.regEndStep);
     }
@@ -296,6 +306,10 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
     } else {
         badValue("--format", "table, csv or json", raw.format);
     }
+}
+
+// The history, its start, the games after its last bonus and the prior.
+void readInferValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
     if (o.command == Command::Infer) {
         if (raw.historyPath.empty()) {
             badValue("FILE", "a file name, or - for standard input", raw.historyPath);
@@ -307,14 +321,22 @@ void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
             badValue("--start", "morning or joined", raw.start);
         }
     }
-    if (given("--trailing")) {
+    if (optionGiven(app, "--trailing")) {
         o.trailingGames = readWhole<std::int32_t>("--trailing", raw.trailing, 0, INT32_MAX,
                                                   "a whole number of games 0..2147483647");
     }
-    if (given("--prior")) {
+    if (optionGiven(app, "--prior")) {
         o.prior = readPrior(raw.prior);
     }
-    if (given("--log")) {
+}
+
+// Reads the strict values of the options that were given, in the order their complaints come.
+void readValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
+    readAmounts(raw, app, o);
+    readEnds(raw, app, o);
+    readRunValues(raw, app, o);
+    readInferValues(raw, app, o);
+    if (optionGiven(app, "--log")) {
         if (raw.logPath.empty()) {
             badValue("--log", "a file name", raw.logPath);
         }
@@ -482,21 +504,17 @@ std::string ourWording(const CLI::ParseError& error, const CLI::App& app) {
     return fmt::format("korvale-batch: {} (see {})", what, help);
 }
 
-}  // namespace
+// The program's commands, as they were added to the parser.
+struct Commands {
+    CLI::App* simulate = nullptr;
+    CLI::App* normal = nullptr;
+    CLI::App* special = nullptr;
+    CLI::App* exact = nullptr;
+    CLI::App* sweep = nullptr;
+    CLI::App* infer = nullptr;
+};
 
-BatchOptions parseOptions(std::span<const std::string> arguments) {
-    CLI::App app{
-        "Korvale on the command line: plays the machine on every core, or works its figures out "
-        "exactly from its tables.",
-        "korvale-batch"};
-    // The vector code's variant, as the outcome law's speed depends on it.
-    app.set_version_flag("--version",
-                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
-                             std::string(vectorVariantName(activeVectorVariant())) + ")");
-    app.require_subcommand(1);
-    app.footer(helpFooter());
-    RawOptions raw;
-
+void addSimulateCommands(CLI::App& app, RawOptions& raw, Commands& commands) {
     CLI::App* simulate = app.add_subcommand(
         "simulate", "play the machine and measure its figures, each rate with a 95% interval");
     simulate->require_subcommand(1);
@@ -522,7 +540,12 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     addPlayOptions(*special, raw);
     special->add_option("--log", raw.logPath, "write every attempt as CSV, as the window's grid")
         ->type_name("FILE");
+    commands.simulate = simulate;
+    commands.normal = normal;
+    commands.special = special;
+}
 
+CLI::App* addExactCommand(CLI::App& app, RawOptions& raw) {
     CLI::App* exact = app.add_subcommand(
         "exact",
         "the figures the machine's tables imply, worked out from its Markov chain: the long "
@@ -536,7 +559,10 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
                     "law (seconds to minutes a setting; REG end at most BIG end + 1)");
     addThreads(*exact, raw);
     addFormat(*exact, raw);
+    return exact;
+}
 
+CLI::App* addSweepCommand(CLI::App& app, RawOptions& raw) {
     CLI::App* sweep = app.add_subcommand(
         "sweep",
         "what an attempt is worth for every BIG end 0..1000 by 50 and REG end 0..300 by "
@@ -550,7 +576,10 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         ->default_str("0:300:50");
     addThreads(*sweep, raw);
     addFormat(*sweep, raw);
+    return sweep;
+}
 
+CLI::App* addInferCommand(CLI::App& app, RawOptions& raw) {
     CLI::App* infer = app.add_subcommand(
         "infer",
         "which setting a machine is on, from its bonus history: the exact posterior over the six "
@@ -579,38 +608,75 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
                      "weights of 設定１..設定６ before the history (default: all equal)")
         ->type_name("P1,...,P6");
     addFormat(*infer, raw);
+    return infer;
+}
 
-    for (CLI::App* command : {normal, special, exact, sweep, infer}) {
+// Every command, in the order of the help, each with its footer.
+Commands addCommands(CLI::App& app, RawOptions& raw) {
+    Commands commands;
+    addSimulateCommands(app, raw, commands);
+    commands.exact = addExactCommand(app, raw);
+    commands.sweep = addSweepCommand(app, raw);
+    commands.infer = addInferCommand(app, raw);
+    for (CLI::App* command :
+         {commands.normal, commands.special, commands.exact, commands.sweep, commands.infer}) {
         command->footer(helpFooter());
     }
-    infer->footer(helpFooter() +
-                  " A history with a line that is not a bonus exits with status 2, naming the "
-                  "line; nothing is worked out from it. A file that cannot be opened or read "
-                  "exits with status 1. A history without a bonus is answered by the prior, with "
-                  "a warning.");
+    commands.infer->footer(
+        helpFooter() +
+        " A history with a line that is not a bonus exits with status 2, naming the "
+        "line; nothing is worked out from it. A file that cannot be opened or read "
+        "exits with status 1. A history without a bonus is answered by the prior, with "
+        "a warning.");
+    return commands;
+}
 
-    // A mistyped command would otherwise be reported as a missing one.
-    const auto checkCommand = [&](std::size_t at, CLI::App& parent) {
-        if (arguments.size() <= at || arguments[at].starts_with('-')) {
+// A mistyped command would otherwise be reported as a missing one.
+void checkCommandName(std::span<const std::string> arguments, std::size_t at,
+                      const CLI::App& parent) {
+    if (arguments.size() <= at || arguments[at].starts_with('-')) {
+        return;
+    }
+    std::string names;
+    for (const CLI::App* command : parent.get_subcommands({})) {
+        if (command->get_name() == arguments[at]) {
             return;
         }
-        std::string names;
-        for (const CLI::App* command : parent.get_subcommands({})) {
-            if (command->get_name() == arguments[at]) {
-                return;
-            }
-            names += (names.empty() ? "" : ", ") + command->get_name();
-        }
-        {
-            throw RuntimeError(
-                ErrorKind::BadCommandLine,
-                fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
-                            printable(arguments[at]), names));
-        }
-    };
-    checkCommand(0, app);
+        names += (names.empty() ? "" : ", ") + command->get_name();
+    }
+    throw RuntimeError(ErrorKind::BadCommandLine,
+                       fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
+                                   printable(arguments[at]), names));
+}
+
+Command parsedCommand(const Commands& commands) {
+    if (commands.simulate->parsed()) {
+        return commands.normal->parsed() ? Command::SimulateNormal : Command::SimulateSpecial;
+    }
+    if (commands.infer->parsed()) {
+        return Command::Infer;
+    }
+    return commands.exact->parsed() ? Command::Exact : Command::Sweep;
+}
+
+}  // namespace
+
+BatchOptions parseOptions(std::span<const std::string> arguments) {
+    CLI::App app{
+        "Korvale on the command line: plays the machine on every core, or works its figures out "
+        "exactly from its tables.",
+        "korvale-batch"};
+    // The vector code's variant, as the outcome law's speed depends on it.
+    app.set_version_flag("--version",
+                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
+                             std::string(vectorVariantName(activeVectorVariant())) + ")");
+    app.require_subcommand(1);
+    app.footer(helpFooter());
+    RawOptions raw;
+    const Commands commands = addCommands(app, raw);
+    checkCommandName(arguments, 0, app);
     if (!arguments.empty() && arguments[0] == "simulate") {
-        checkCommand(1, *simulate);
+        checkCommandName(arguments, 1, *commands.simulate);
     }
 
     BatchOptions options;
@@ -630,14 +696,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     } catch (const CLI::ParseError& error) {
         throw RuntimeError(ErrorKind::BadCommandLine, ourWording(error, app));
     }
-
-    if (simulate->parsed()) {
-        options.command = normal->parsed() ? Command::SimulateNormal : Command::SimulateSpecial;
-    } else if (infer->parsed()) {
-        options.command = Command::Infer;
-    } else {
-        options.command = exact->parsed() ? Command::Exact : Command::Sweep;
-    }
+    options.command = parsedCommand(commands);
     readValues(raw, app, options);
     options.laws = raw.laws;
     checkCombinations(options);

@@ -90,16 +90,10 @@ void showProgress(ProgressBar& bar, const RunPlan& plan, const RunControl& contr
     bar.show(fraction, speed, left);
 }
 
-}  // namespace
-
-BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
-    const auto threadCount = static_cast<std::size_t>(plan.threads);
-    RunControl control(plan.threads);
-    std::vector<WorkerResult> results(threadCount);
-    // Every worker logs to a scratch file of its own; they are joined in thread order at the
-    // end, so the log is the same whatever the timing.
+// A scratch file for each worker's part of the log; none without a log.
+std::vector<FileHandle> scratchParts(std::size_t threadCount, bool logged) {
     std::vector<FileHandle> parts(threadCount);
-    if (log != nullptr) {
+    if (logged) {
         for (auto& part : parts) {
             part.reset(std::tmpfile());
             if (!part) {
@@ -108,38 +102,37 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
             }
         }
     }
+    return parts;
+}
 
-    bool interrupted = false;
-    const Clock::time_point start = Clock::now();
-    // A worker that fails stops the others within one block of games.
-    Workers workers(
-        [&](unsigned i) {
-            const int thread = static_cast<int>(i);
-            WorkerResult& result = results[i];
-            Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
-            std::optional<GridLog> gridLog;
-            if (parts[i]) {
-                gridLog.emplace(parts[i].get(), thread);
-            }
-            GridLog* logTo = gridLog ? &*gridLog : nullptr;
-            const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
-            if (plan.run == RunKind::Normal) {
-                result.normal =
-                    playNormalShare(plan.setting, share, stream, control, thread, logTo);
-            } else {
-                result.attempt =
-                    playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
-            }
-            if (gridLog) {
-                gridLog->flush();
-                result.logError = gridLog->failure();
-            }
-        },
-        [&control] { control.requestStop(); });
-    for (std::size_t i = 0; i < threadCount; ++i) {
-        workers.start(static_cast<unsigned>(i));
+// Worker `i`'s share of the run, its grid rows to `part` when that is not null.
+void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* part,
+               WorkerResult& result) {
+    const int thread = static_cast<int>(i);
+    Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
+    std::optional<GridLog> gridLog;
+    if (part != nullptr) {
+        gridLog.emplace(part, thread);
     }
+    GridLog* logTo = gridLog ? &*gridLog : nullptr;
+    const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
+    if (plan.run == RunKind::Normal) {
+        result.normal = playNormalShare(plan.setting, share, stream, control, thread, logTo);
+    } else {
+        result.attempt =
+            playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
+    }
+    if (gridLog) {
+        gridLog->flush();
+        result.logError = gridLog->failure();
+    }
+}
 
+// Waits until every worker has returned, stopping them at the end of the time or at Ctrl-C
+// and redrawing the bar meanwhile; true when Ctrl-C stopped them.
+bool watchWorkers(Workers& workers, const RunPlan& plan, RunControl& control, ProgressBar* bar,
+                  Clock::time_point start) {
+    bool interrupted = false;
     // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
     const auto look = std::chrono::milliseconds(20);
     const auto redraw = std::chrono::milliseconds(200);
@@ -165,6 +158,63 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
             nextDraw = Clock::now() + redraw;
         }
     }
+    return interrupted;
+}
+
+// The workers' figures merged in thread order.
+void mergeResults(const std::vector<WorkerResult>& results, BatchResult& result) {
+    for (const WorkerResult& worker : results) {
+        result.normal += worker.normal.totals;
+        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
+                              worker.normal.batches.end());
+        result.attempt.merge(worker.attempt);
+        result.bigGaps.merge(worker.normal.bigGaps);
+        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
+                                    worker.normal.bigGapBatches.end());
+        result.bonusGaps.merge(worker.normal.bonusGaps);
+        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
+                                      worker.normal.bonusGapBatches.begin(),
+                                      worker.normal.bonusGapBatches.end());
+    }
+}
+
+// Writes the header, then the workers' parts in thread order; the system's reason when a write
+// (or a worker's own) failed, 0 otherwise.
+int writeLog(std::FILE* log, RunKind run, const std::vector<FileHandle>& parts,
+             const std::vector<WorkerResult>& results) {
+    int logError = 0;
+    errno = 0;
+    if (std::fputs(run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
+                   log) < 0) {
+        logError = errno != 0 ? errno : EIO;
+    }
+    for (std::size_t i = 0; i < parts.size() && logError == 0; ++i) {
+        logError = results[i].logError != 0 ? results[i].logError : copyInto(parts[i].get(), log);
+    }
+    if (logError == 0 && std::fflush(log) != 0) {
+        logError = errno != 0 ? errno : EIO;
+    }
+    return logError;
+}
+
+}  // namespace
+
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
+    const auto threadCount = static_cast<std::size_t>(plan.threads);
+    RunControl control(plan.threads);
+    std::vector<WorkerResult> results(threadCount);
+    // Every worker logs to a scratch file of its own; they are joined in thread order at the
+    // end, so the log is the same whatever the timing.
+    const std::vector<FileHandle> parts = scratchParts(threadCount, log != nullptr);
+
+    const Clock::time_point start = Clock::now();
+    // A worker that fails stops the others within one block of games.
+    Workers workers([&](unsigned i) { playShare(plan, control, i, parts[i].get(), results[i]); },
+                    [&control] { control.requestStop(); });
+    for (std::size_t i = 0; i < threadCount; ++i) {
+        workers.start(static_cast<unsigned>(i));
+    }
+    const bool interrupted = watchWorkers(workers, plan, control, bar, start);
     try {
         workers.join();
     } catch (...) {
@@ -181,33 +231,9 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     if (bar != nullptr) {
         bar->clear();
     }
-    for (const WorkerResult& worker : results) {
-        result.normal += worker.normal.totals;
-        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
-                              worker.normal.batches.end());
-        result.attempt.merge(worker.attempt);
-        result.bigGaps.merge(worker.normal.bigGaps);
-        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
-                                    worker.normal.bigGapBatches.end());
-        result.bonusGaps.merge(worker.normal.bonusGaps);
-        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
-                                      worker.normal.bonusGapBatches.begin(),
-                                      worker.normal.bonusGapBatches.end());
-    }
+    mergeResults(results, result);
     if (log != nullptr) {
-        errno = 0;
-        if (std::fputs(
-                plan.run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
-                log) < 0) {
-            result.logError = errno != 0 ? errno : EIO;
-        }
-        for (std::size_t i = 0; i < threadCount && result.logError == 0; ++i) {
-            result.logError =
-                results[i].logError != 0 ? results[i].logError : copyInto(parts[i].get(), log);
-        }
-        if (result.logError == 0 && std::fflush(log) != 0) {
-            result.logError = errno != 0 ? errno : EIO;
-        }
+        result.logError = writeLog(log, plan.run, parts, results);
     }
     return result;
 }

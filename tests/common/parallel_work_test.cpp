@@ -72,7 +72,7 @@ TEST(ParallelWorkTest, AWorkersFailureReachesTheCallerOnceEveryWorkerHasReturned
     };
     constexpr unsigned threads = 4;
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.expected.message << " from " << c.failing);
+        SCOPED_TRACE(::testing::Message() << c.expected.message << " from " << c.failing);
         Turnstile turnstile;
         std::atomic<int> stoppedEarly{0};
         std::atomic<int> numbered{0};

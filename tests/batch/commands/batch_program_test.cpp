@@ -2,6 +2,7 @@
 // files of small seeded runs), the logs, the progress bar and Ctrl-C.
 
 #include "batch/commands/batch_program.h"
+#include "tests/batch/commands/program_outcome.h"
 
 #include "analysis/numeric/vector_variant.h"
 #include "batch/run/interrupt.h"
@@ -27,18 +28,9 @@
 namespace korvale {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(std::vector<std::string> arguments, bool terminal = false) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runProgram(arguments, out, err, terminal);
-    return {status, out.str(), err.str()};
-}
+using testing::Outcome;
+using testing::readFile;
+using testing::run;
 
 TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
     for (const std::vector<std::string>& arguments :
@@ -169,7 +161,7 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
     };
     for (const Case& c : cases) {
         const Outcome outcome = run(c.arguments);
-        const std::string line = testing::PrintToString(c.arguments);
+        const std::string line = ::testing::PrintToString(c.arguments);
         EXPECT_EQ(outcome.status, 2) << line;
         EXPECT_EQ(outcome.out, "") << line;
         EXPECT_EQ(outcome.err.rfind(c.start, 0), 0u) << line << " said: " << outcome.err;
@@ -287,11 +279,6 @@ std::string comparable(const std::string& text, const std::string& format) {
     return format == "csv" ? roundedNumbers(kept) : kept;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 // Golden files: what each subcommand prints for a small seeded run, in each format. After a
 // deliberate change of the output, KORVALE_UPDATE_GOLDEN=1 writes them anew (read the diff).
 TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
@@ -324,7 +311,7 @@ TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
 }
 
 TEST(BatchLogTest, LogsCarryTheGridsColumnsAndTheGames) {
-    const std::string path = testing::TempDir() + "korvale_batch_log_test.csv";
+    const std::string path = ::testing::TempDir() + "korvale_batch_log_test.csv";
     const Outcome outcome = run({"simulate", "special", "--attempts", "250", "--seed", "1",
                                  "--threads", "2", "--log", path, "--format", "json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
@@ -395,7 +382,7 @@ Outcome runWithOutputTo(const std::vector<std::string>& arguments, const std::st
 // A full disk is never taken for success: every command, and the help, says that standard
 // output (or the log) could not be written, with the system's reason, and exits 1.
 TEST(BatchWriteFailureTest, AFullDiskExits1WithTheReason) {
-    const std::string history = testing::TempDir() + "korvale_full_disk_history.txt";
+    const std::string history = ::testing::TempDir() + "korvale_full_disk_history.txt";
     std::ofstream(history) << "BIG 123\nREG 45\nBIG 3\n";
     const std::string stdoutFull =
         "korvale-batch: cannot write to standard output: No space left on device\n";
@@ -417,8 +404,8 @@ TEST(BatchWriteFailureTest, AFullDiskExits1WithTheReason) {
     for (const auto& [arguments, message] : cases) {
         const std::string to = message == stdoutFull ? "/dev/full" : "/dev/null";
         const Outcome outcome = runWithOutputTo(arguments, to);
-        EXPECT_EQ(outcome.status, 1) << testing::PrintToString(arguments);
-        EXPECT_EQ(outcome.err, message) << testing::PrintToString(arguments);
+        EXPECT_EQ(outcome.status, 1) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(outcome.err, message) << ::testing::PrintToString(arguments);
     }
     std::remove(history.c_str());
 }
@@ -494,9 +481,11 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
         std::vector<std::string> withFormat = command;
         withFormat.insert(withFormat.end(), {"--format", "json"});
         const Spawned spawned = interruptAfter(withFormat, std::chrono::milliseconds(800));
-        const std::string line = testing::PrintToString(command);
+        const std::string line = ::testing::PrintToString(command);
         EXPECT_EQ(spawned.status, 130) << line;
-        EXPECT_LT(spawned.seconds, 2.0) << line;
+        // Far less than any of these commands takes to finish, and loose enough for a loaded
+        // machine: a command that ignores the interrupt runs on for minutes.
+        EXPECT_LT(spawned.seconds, 15.0) << line;
         if (!spawned.out.empty()) {
             EXPECT_TRUE(nlohmann::json::parse(spawned.out)["partial"].get<bool>()) << line;
         }

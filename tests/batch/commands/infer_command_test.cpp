@@ -15,23 +15,14 @@
 #include <vector>
 
 #include "batch/commands/batch_program.h"
+#include "tests/batch/commands/program_outcome.h"
 
 namespace korvale {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome runWithInput(std::vector<std::string> arguments, const std::string& input) {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runProgram(arguments, in, out, err, false);
-    return {status, out.str(), err.str()};
-}
+using testing::Outcome;
+using testing::readFile;
+using testing::runWithInput;
 
 // The JSON results of `infer -` on `input`.
 nlohmann::json inferJson(const std::string& input, std::vector<std::string> options = {}) {
@@ -105,7 +96,7 @@ TEST(InferCommandTest, FiguresHangTogetherAndTheOptionsReachTheEstimate) {
 }
 
 TEST(InferCommandTest, AFileIsRead) {
-    const std::string path = testing::TempDir() + "korvale_infer_test.csv";
+    const std::string path = ::testing::TempDir() + "korvale_infer_test.csv";
     std::ofstream(path, std::ios::binary) << windowExport;
     const Outcome fromFile = runWithInput({"infer", path, "--format", "json"}, "");
     std::remove(path.c_str());
@@ -168,7 +159,7 @@ TEST(InferCommandTest, AHistoryWithoutABonusIsSaidAndAnsweredByThePrior) {
 // A file that cannot be opened or read exits 1 naming it with the system's reason, not as an
 // empty history.
 TEST(InferCommandTest, AFailedReadExits1WithTheSystemsReason) {
-    const std::string folder = testing::TempDir();
+    const std::string folder = ::testing::TempDir();
     const struct {
         std::string path;
         std::string message;
@@ -184,11 +175,6 @@ TEST(InferCommandTest, AFailedReadExits1WithTheSystemsReason) {
         EXPECT_EQ(outcome.out, "");
         EXPECT_EQ(outcome.err, "korvale-batch: " + c.message + "\n");
     }
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // The output without the time taken, which differs from run to run.
