@@ -5,7 +5,6 @@
 #include <numbers>
 #include <vector>
 
-#include "analysis/attempt/attempt.h"
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/fourier_steps.h"
 #include "analysis/numeric/fourier_transform.h"

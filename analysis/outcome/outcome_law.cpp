@@ -223,6 +223,16 @@ void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& j
     }
 }
 
+// round(c j) for j = 0 .. P-1, whole numbers that grow with j.
+std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period) {
+    std::vector<std::int64_t> roundedCost(period);
+    for (std::size_t j = 0; j < period; ++j) {
+        roundedCost[j] = std::llround(cost.excess[j] +
+                                      nc * static_cast<double>(j) / static_cast<double>(period));
+    }
+    return roundedCost;
+}
+
 // The law from its tilted transform: chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a
 // transform[a] exp(-i theta_a (low + i)). `arithmetic` gets the imaginary parts left over.
 IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,
@@ -268,12 +278,7 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
     job.postBigModes = segments.postBigModes;
     job.period = static_cast<std::size_t>(cost.period);
     job.nc = static_cast<double>(cost.thousandths * cost.period / 1000);
-    // round(c j) for j = 0 .. P-1, whole numbers that grow with j.
-    job.roundedCost.resize(job.period);
-    for (std::size_t j = 0; j < job.period; ++j) {
-        job.roundedCost[j] = std::llround(cost.excess[j] + job.nc * static_cast<double>(j) /
-                                                               static_cast<double>(job.period));
-    }
+    job.roundedCost = roundedCosts(cost, job.nc, job.period);
     std::vector<Complex> transform(length, 0.0);
     job.length = length;
     job.tilt = tilt;
