@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,7 +34,11 @@ void startupMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char* argv[]) {
     usualHandler = qInstallMessageHandler(startupMessage);
+    // The desktop entry and icon the package installs, so that a desktop shows them with the
+    // window (on Wayland the entry is found by this name only).
+    QApplication::setDesktopFileName(QStringLiteral(KORVALE_APP_ID));
     QApplication application(argc, argv);
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(KORVALE_APP_ID)));
     qInstallMessageHandler(usualHandler);
     // The window is Japanese whatever the locale; so are Qt's dialogs and menus in it.
     korvale::loadQtTranslations(application);

@@ -11,6 +11,7 @@ packages=(
     fonts-ipafont-gothic
     universal-ctags
     xvfb xauth
+    dpkg-dev desktop-file-utils appstream man-db lintian
 )
 
 missing=()
