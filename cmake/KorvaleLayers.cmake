@@ -3,16 +3,30 @@
 # or through them; the include check fails the build on any other include of ours, so that a
 # wrong-way include (the model including the window, say) never compiles.
 
-# korvale_library(<target> SOURCES <files...> [DEPENDS <our libraries...>]
-#                 [LIBRARIES <outside libraries...>])
+# korvale_library(<target> SOURCES <files...> [VECTOR_SOURCES <files...>]
+#                 [DEPENDS <our libraries...>] [LIBRARIES <outside libraries...>])
 # The sources are those of the current folder; DEPENDS are linked publicly (our headers include
 # theirs), LIBRARIES privately unless they are needed by the headers (PUBLIC_LIBRARIES).
+# VECTOR_SOURCES are vector code (analysis/numeric/vector_target.h), compiled once for each
+# variant of korvale_vector_variants into the library.
+set(korvale_vector_variants SSE2 AVX2 AVX512)
 function(korvale_library target)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LIBRARIES;PUBLIC_LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;VECTOR_SOURCES;DEPENDS;LIBRARIES;PUBLIC_LIBRARIES"
+                          ${ARGN})
     add_library(${target} ${ARG_SOURCES})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_DEPENDS} ${ARG_PUBLIC_LIBRARIES}
                           PRIVATE ${ARG_LIBRARIES})
+    if(ARG_VECTOR_SOURCES)
+        foreach(variant IN LISTS korvale_vector_variants)
+            string(TOLOWER ${target}_${variant} objects)
+            add_library(${objects} OBJECT ${ARG_VECTOR_SOURCES})
+            target_compile_definitions(${objects} PRIVATE KORVALE_VECTOR_${variant})
+            target_link_libraries(${objects} PRIVATE ${ARG_DEPENDS} ${ARG_PUBLIC_LIBRARIES}
+                                  ${ARG_LIBRARIES})
+            target_sources(${target} PRIVATE $<TARGET_OBJECTS:${objects}>)
+        endforeach()
+    endif()
     file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
     set_target_properties(${target} PROPERTIES KORVALE_FOLDER "${folder}"
                                                KORVALE_DEPENDS "${ARG_DEPENDS}")

@@ -22,7 +22,7 @@ if command -v ccache >/dev/null; then
 fi
 # Ninja for a new build folder; one made before keeps the generator it was made with.
 export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKORVALE_NATIVE=OFF -DKORVALE_BUILD_BENCH=OFF \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKORVALE_BUILD_BENCH=OFF \
     "${launcher[@]}" >/dev/null
 # Only what the package holds: the tests are not needed for it.
 cmake --build "$build" -j "$(nproc)" --target korvale korvale-batch korvale_package_files

@@ -3,30 +3,32 @@
 // A block of complex numbers, one for each of several transform points, held as a vector of
 // real parts and a vector of imaginary parts. The outcome law does the same arithmetic at
 // every point of its grid; done on a block at once, each operation is one vector instruction
-// (or a few) for all the points.
+// (or a few) for all the points. Vector code (vector_target.h).
 
 #include <cmath>
 #include <complex>
 #include <cstddef>
 
-namespace korvale {
+#include "analysis/numeric/vector_target.h"
 
-// A block fills one vector register of the machine the code is built for (the build asks for
-// the builder's own instructions): wider registers do more points per instruction, and a block
-// wider than the registers would be split up slowly.
-#if defined(__AVX512F__)
-inline constexpr std::size_t complexBlockSize = 8;
-#elif defined(__AVX__)
-inline constexpr std::size_t complexBlockSize = 4;
-#else
-inline constexpr std::size_t complexBlockSize = 2;
-#endif
+KORVALE_VECTOR_TARGET_BEGIN
+namespace korvale {
+inline namespace KORVALE_VECTOR_NAMESPACE {
+
+// A block fills one vector register of the variant: wider registers do more points per
+// instruction, and a block wider than the registers would be split up slowly.
+inline constexpr std::size_t complexBlockSize = KORVALE_VECTOR_DOUBLES;
 
 // complexBlockSize doubles that arithmetic treats element by element (a GCC and Clang vector
-// type: x * y multiplies each element, x * 2.0 each by 2, x[i] reads one).
-using RealBlock = double __attribute__((vector_size(complexBlockSize * sizeof(double))));
+// type: x * y multiplies each element, x * 2.0 each by 2, x[i] reads one). The alignment is
+// spelled out: left to the compiler it follows the instructions of the code that asks, so the
+// standard library's allocators (baseline code) would hand out blocks too loosely aligned for
+// the wider variants.
+inline constexpr std::size_t complexBlockBytes = complexBlockSize * sizeof(double);
+using RealBlock =
+    double __attribute__((vector_size(complexBlockBytes), aligned(complexBlockBytes)));
 
-struct ComplexBlock {
+struct alignas(complexBlockBytes) ComplexBlock {
     RealBlock re{};
     RealBlock im{};
 
@@ -99,4 +101,6 @@ inline ComplexBlock reciprocal(const ComplexBlock& a) {
     return {a.re / norm, -a.im / norm};
 }
 
+}  // namespace KORVALE_VECTOR_NAMESPACE
 }  // namespace korvale
+KORVALE_VECTOR_TARGET_END

@@ -10,8 +10,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "analysis/numeric/complex_block.h"
-
 namespace korvale {
 
 using Complex = std::complex<double>;
@@ -27,12 +25,9 @@ class FourierTransform {
     FourierTransform(std::size_t length, std::size_t lanes);
 
     // X[k] = sum_j x[j] exp(sign * 2 pi i j k / length) for every lane, in place; sign is
-    // +1 or -1. No scaling.
+    // +1 or -1.
+    // No scaling. For lanes of blocks of sequences, transformBlocks (fourier_steps.h).
     void transform(std::vector<Complex>& data, int sign) const;
-    // The same for lanes that each hold a block of sequences; `scratch` is working space that
-    // a caller may keep from one transform to the next (its contents do not matter).
-    void transform(std::vector<ComplexBlock>& data, std::vector<ComplexBlock>& scratch,
-                   int sign) const;
 
     std::size_t length() const { return length_; }
     std::size_t lanes() const { return lanes_; }
@@ -40,13 +35,15 @@ class FourierTransform {
     // The smallest length >= n whose prime factors are 2, 3 and 5.
     static std::size_t goodLength(std::size_t n);
 
-  private:
-    template <typename Value>
-    void transformAll(std::vector<Value>& data, std::vector<Value>& scratch, int sign) const;
-    template <typename Value>
-    void transformPart(const Value* in, Value* out, std::size_t n, std::size_t stride,
-                       std::size_t level, int sign) const;
+    // The steps' plan: the radix of each level and exp(sign 2 pi i exponent / of), `of`
+    // dividing the length.
+    std::size_t radix(std::size_t level) const { return radices_[level]; }
+    Complex root(std::size_t exponent, std::size_t of, int sign) const {
+        const Complex w = roots_[(exponent % of) * (length_ / of)];
+        return sign > 0 ? w : std::conj(w);
+    }
 
+  private:
     std::size_t length_;
     std::size_t lanes_;
     std::vector<std::size_t> radices_;

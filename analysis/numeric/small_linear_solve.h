@@ -9,6 +9,7 @@
 //     matrices that are diagonally dominant by rows, where no pivot can vanish, at a fraction of
 //     the cost. Its values are double, std::complex<double> or a ComplexBlock of transform points
 //     (complex_block.h), which brings its own reciprocal.
+// Vector code (vector_target.h), for the blocks' solves.
 
 #include <array>
 #include <cmath>
@@ -17,9 +18,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "analysis/numeric/vector_target.h"
 #include "common/runtime_error.h"
 
+KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
+inline namespace KORVALE_VECTOR_NAMESPACE {
 
 inline double reciprocal(double value) {
     return 1.0 / value;
@@ -89,4 +93,6 @@ void solveDominantInPlace(std::array<std::array<Value, n>, n>& a, std::array<Val
     }
 }
 
+}  // namespace KORVALE_VECTOR_NAMESPACE
 }  // namespace korvale
+KORVALE_VECTOR_TARGET_END

@@ -1,11 +1,15 @@
 #include "analysis/outcome/first_piece_transform.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
 #include "analysis/numeric/small_linear_solve.h"
+#include "analysis/numeric/vector_target.h"
 
+KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
+inline namespace KORVALE_VECTOR_NAMESPACE {
 namespace {
 
 constexpr std::size_t modes = modeCount;
@@ -221,4 +225,6 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
     }
 }
 
+}  // namespace KORVALE_VECTOR_NAMESPACE
 }  // namespace korvale
+KORVALE_VECTOR_TARGET_END

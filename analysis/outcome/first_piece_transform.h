@@ -5,15 +5,19 @@
 // coins' phase takes in), and every game moves the mode by one matrix before the BIG ceiling
 // and by another from it on. So the piece's transform, bucketed by the games modulo the
 // rounding's period, is a short sum of matrix powers rather than a pass over its some hundred
-// thousand tabulated entries; and it has no tail to cut.
+// thousand tabulated entries; and it has no tail to cut. Vector code
+// (analysis/numeric/vector_target.h).
 
 #include <cstddef>
 #include <vector>
 
-#include "analysis/numeric/complex_block.h"
 #include "analysis/model/machine_model.h"
+#include "analysis/numeric/complex_block.h"
+#include "analysis/numeric/vector_target.h"
 
+KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
+inline namespace KORVALE_VECTOR_NAMESPACE {
 
 class FirstPieceTransform {
   public:
@@ -36,4 +40,6 @@ class FirstPieceTransform {
     std::size_t period_;
 };
 
+}  // namespace KORVALE_VECTOR_NAMESPACE
 }  // namespace korvale
+KORVALE_VECTOR_TARGET_END

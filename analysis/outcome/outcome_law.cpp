@@ -11,11 +11,11 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
-#include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/fourier_transform.h"
-#include "analysis/numeric/small_linear_solve.h"
+#include "analysis/numeric/vector_variant.h"
 #include "analysis/outcome/attempt_segments.h"
-#include "analysis/outcome/first_piece_transform.h"
+#include "analysis/outcome/net_transform.h"
+#include "analysis/outcome/renewal_value.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
 
@@ -72,26 +72,6 @@ constexpr double damping = 1e-2;
 constexpr double rightEdgeTarget = 1e-8;
 // The longest table the law builds.
 constexpr std::size_t largestTable = std::size_t{1} << 21;
-
-// init^T (I - S)^-1 end for d modes. Every row of S adds up in size to at most the chance that
-// a piece ends with a BIG, below 1, so I - S is diagonally dominant by rows.
-template <typename Value>
-Value renewalValue(std::size_t d, const Value* init, const Value* step, const Value* end) {
-    std::array<std::array<Value, modeCount>, modeCount> a{};
-    std::array<Value, modeCount> x{};
-    for (std::size_t i = 0; i < d; ++i) {
-        for (std::size_t j = 0; j < d; ++j) {
-            a[i][j] = (i == j ? Value(1) : Value(0)) - step[i * d + j];
-        }
-        x[i] = end[i];
-    }
-    solveDominantInPlace(a, x, d);
-    Value result(0);
-    for (std::size_t c = d; c-- > 0;) {
-        result += init[c] * x[c];
-    }
-    return result;
-}
 
 // Every entry of every piece in one list, each with its lane in the transforms: the first
 // pieces, then [from][to] of the later ones, then the ends.
@@ -214,51 +194,34 @@ double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
     return best;
 }
 
-// Entries of one lane and one game count share the game's phase (and the BIG's coins): their
-// REG counts run through a short range, so each group's REG phases are summed first from one
-// table, with the masses of the counts in the range in a row (zeros where a count has no
-// entry), then multiplied by the game's phase once. The first piece comes in closed form
-// instead, so only the later pieces and the ends are grouped.
-struct PhaseGroups {
-    struct Group {
-        std::size_t residue;
-        std::size_t lane;
-        std::int32_t games;
-        bool big;
-        std::int32_t firstReg;
-        std::uint32_t begin;
-        std::uint32_t end;
-    };
-    std::vector<Group> groups;
-    std::vector<double> masses;
-
-    PhaseGroups(const Lanes& lanes, std::size_t period) {
-        std::vector<Lanes::Entry> sorted;
-        for (const Lanes::Entry& e : lanes.entries) {
-            if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
-                sorted.push_back(e);
-            }
-        }
-        std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
-            return a.lane != b.lane     ? a.lane < b.lane
-                   : a.games != b.games ? a.games < b.games
-                                        : a.regs < b.regs;
-        });
-        for (std::size_t i = 0; i < sorted.size(); ++i) {
-            const Lanes::Entry& e = sorted[i];
-            if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
-                const auto at = static_cast<std::uint32_t>(masses.size());
-                groups.push_back({static_cast<std::size_t>(e.games) % period,
-                                  static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at,
-                                  at});
-            }
-            Group& group = groups.back();
-            masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
-            masses.back() += e.mass;
-            group.end = static_cast<std::uint32_t>(masses.size());
+// The later pieces' and the ends' entries in groups of one lane and one game count
+// (NetGroup), from lane d on.
+void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& job) {
+    std::vector<Lanes::Entry> sorted;
+    for (const Lanes::Entry& e : lanes.entries) {
+        if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
+            sorted.push_back(e);
         }
     }
-};
+    std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
+        return a.lane != b.lane     ? a.lane < b.lane
+               : a.games != b.games ? a.games < b.games
+                                    : a.regs < b.regs;
+    });
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        const Lanes::Entry& e = sorted[i];
+        if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
+            const auto at = static_cast<std::uint32_t>(job.masses.size());
+            job.groups.push_back({static_cast<std::size_t>(e.games) % period,
+                                  static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at,
+                                  at});
+        }
+        NetGroup& group = job.groups.back();
+        job.masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
+        job.masses.back() += e.mass;
+        group.end = static_cast<std::uint32_t>(job.masses.size());
+    }
+}
 
 // round(c j) for j = 0 .. P-1, whole numbers that grow with j.
 std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period) {
@@ -268,140 +231,6 @@ std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std:
                                       nc * static_cast<double>(j) / static_cast<double>(period));
     }
     return roundedCost;
-}
-
-// table[n] = exp(rate n): powers by recurrence, renewed from the exact value every 64 steps.
-void fillPowers(std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
-    const ComplexBlock step = expBlock(rate, 1.0);
-    for (std::size_t n = 0; n < table.size(); ++n) {
-        table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
-    }
-}
-
-// What every worker of the net's transform reads.
-struct NetInputs {
-    const Lanes& lanes;
-    const FirstPieceTransform& firstPiece;
-    const PhaseGroups& groups;
-    const std::vector<std::int64_t>& roundedCost;
-    const FourierTransform& overPhase;  // over the residues, every lane at once
-    std::size_t period;
-    std::size_t width;  // lanes.count + 1: the last lane carries the rounding's part
-    double nc;
-    double tilt;
-    std::size_t length;
-    std::size_t roundingLane() const { return width - 1; }
-};
-
-// One worker's tables, and the net's tilted transform for one block of thetas. data[j * width +
-// lane] holds the lane at residue j for every theta of the block.
-class NetBlockSums {
-  public:
-    explicit NetBlockSums(const NetInputs& in)
-        : in_(in),
-          data_(in.period * in.width),
-          costPhase_(static_cast<std::size_t>(in.roundedCost.back()) + 1),
-          gamePhase_(std::max(static_cast<std::size_t>(in.lanes.longestGames), in.period) + 1),
-          bigGamePhase_(gamePhase_.size()),
-          regPhase_(static_cast<std::size_t>(in.lanes.mostRegs) + 1) {}
-
-    // The transform at theta = 2 pi (a0 + b) / length for every b of the block.
-    ComplexBlock at(std::size_t a0) {
-        RealBlock theta;
-        for (std::size_t b = 0; b < complexBlockSize; ++b) {
-            theta[b] = 2.0 * std::numbers::pi * static_cast<double>(a0 + b) /
-                       static_cast<double>(in_.length);
-        }
-        // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
-        const ComplexBlock coinRate(RealBlock{} - in_.tilt, theta);
-        const ComplexBlock gameRate = (-in_.nc / static_cast<double>(in_.period)) * coinRate;
-        fillPhases(coinRate, gameRate);
-        std::fill(data_.begin(), data_.end(), ComplexBlock());
-        addGroups();
-        in_.firstPiece.add(coinRate, gameRate, data_.data() + in_.lanes.firstLane(), in_.width);
-        addRounding(coinRate);
-        in_.overPhase.transform(data_, scratch_, +1);
-        return renewalSum();
-    }
-
-  private:
-    void fillPhases(const ComplexBlock& coinRate, const ComplexBlock& gameRate) {
-        fillPowers(gamePhase_, gameRate);
-        fillPowers(regPhase_, coinsPerReg * coinRate);
-        const ComplexBlock bigPhase = expBlock(coinRate, coinsPerBig);
-        for (std::size_t n = 0; n < gamePhase_.size(); ++n) {
-            bigGamePhase_[n] = gamePhase_[n] * bigPhase;
-        }
-    }
-
-    // The later pieces and the ends, group by group.
-    void addGroups() {
-        const std::size_t width = in_.width;
-        ComplexBlock* data = data_.data();
-        const ComplexBlock* regPhase = regPhase_.data();
-        const ComplexBlock* gamePhase = gamePhase_.data();
-        const ComplexBlock* bigGamePhase = bigGamePhase_.data();
-        const double* masses = in_.groups.masses.data();
-        for (const PhaseGroups::Group& g : in_.groups.groups) {
-            const double* mass = masses + g.begin;
-            const ComplexBlock* phase = regPhase + g.firstReg;
-            ComplexBlock sum;
-            for (std::uint32_t n = 0; n < g.end - g.begin; ++n) {
-                sum.re += mass[n] * phase[n].re;
-                sum.im += mass[n] * phase[n].im;
-            }
-            const auto games = static_cast<std::size_t>(g.games);
-            sum = sum * (g.big ? bigGamePhase[games] : gamePhase[games]);
-            data[g.residue * width + g.lane] += sum;
-        }
-    }
-
-    // h(j) = exp(-coinRate excess(j)), entered at -j so that the same transform gives its
-    // coefficients on w^-k; excess(j) = round(c j) - (Nc / P) j.
-    void addRounding(const ComplexBlock& coinRate) {
-        const std::size_t period = in_.period;
-        fillPowers(costPhase_, -1.0 * coinRate);
-        for (std::size_t j = 0; j < period; ++j) {
-            data_[(period - j) % period * in_.width + in_.roundingLane()] =
-                (1.0 / static_cast<double>(period)) *
-                (costPhase_[static_cast<std::size_t>(in_.roundedCost[j])] *
-                 reciprocal(gamePhase_[j]));
-        }
-    }
-
-    // Sum over the residues k of the renewal's value times the rounding's part.
-    ComplexBlock renewalSum() const {
-        const Lanes& lanes = in_.lanes;
-        ComplexBlock sum;
-        for (std::size_t k = 0; k < in_.period; ++k) {
-            const ComplexBlock* row = data_.data() + k * in_.width;
-            const ComplexBlock value = renewalValue<ComplexBlock>(
-                lanes.d, row + lanes.firstLane(), row + lanes.stepLane(), row + lanes.endLane());
-            sum += value * row[in_.roundingLane()];
-        }
-        return sum;
-    }
-
-    const NetInputs& in_;
-    std::vector<ComplexBlock> data_;
-    std::vector<ComplexBlock> scratch_;
-    std::vector<ComplexBlock> costPhase_;
-    std::vector<ComplexBlock> gamePhase_;
-    std::vector<ComplexBlock> bigGamePhase_;
-    std::vector<ComplexBlock> regPhase_;
-};
-
-// Writes a block's values to transform[a0 ..] up to lastA, and their conjugates at length - a.
-void storeBlock(std::vector<Complex>& transform, const ComplexBlock& sum, std::size_t a0,
-                std::size_t lastA) {
-    const std::size_t length = transform.size();
-    for (std::size_t b = 0; b < complexBlockSize && a0 + b <= lastA; ++b) {
-        const std::size_t a = a0 + b;
-        transform[a] = Complex(sum.re[b], sum.im[b]);
-        if (a > 0 && a < length - a) {
-            transform[length - a] = std::conj(transform[a]);
-        }
-    }
 }
 
 // The law from its tilted transform: chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a
@@ -433,41 +262,34 @@ IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double
 
 // The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
 // for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with
-// coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P).
-IntegerLaw netLaw(const Lanes& lanes, const FirstPieceTransform& firstPiece,
+// coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P)
+// (net_transform.h).
+IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSegments& segments,
                   const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
                   unsigned threads, const std::atomic<bool>* cancel, const LawProgress& progress,
                   double& arithmetic) {
-    const auto period = static_cast<std::size_t>(cost.period);
-    const std::size_t width = lanes.count + 1;
-    const double nc = static_cast<double>(cost.thousandths * cost.period / 1000);
-    const PhaseGroups groups(lanes, period);
-    const std::vector<std::int64_t> roundedCost = roundedCosts(cost, nc, period);
+    NetTransformJob job;
+    job.d = lanes.d;
+    job.width = lanes.count + 1;
+    job.longestGames = lanes.longestGames;
+    job.mostRegs = lanes.mostRegs;
+    groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
+    job.model = &model;
+    job.postBigModes = segments.postBigModes;
+    job.period = static_cast<std::size_t>(cost.period);
+    job.nc = static_cast<double>(cost.thousandths * cost.period / 1000);
+    job.roundedCost = roundedCosts(cost, job.nc, job.period);
     std::vector<Complex> transform(length, 0.0);
-    // Blocks of thetas, shared out among the threads; each writes only its own.
-    constexpr std::size_t block = complexBlockSize;
-    const std::size_t lastA = length / 2;
-    const FourierTransform overPhase(period, width);
-    const NetInputs inputs{lanes,  firstPiece, groups, roundedCost, overPhase,
-                           period, width,      nc,     tilt,        length};
-    std::atomic<std::size_t> nextBlock{0};
-    std::atomic<std::size_t> blocksDone{0};
-    const std::size_t blocks = lastA / block + 1;
-    // Progress is told on the caller's thread alone (worker 0), one call at a time.
-    auto work = [&](unsigned worker) {
-        NetBlockSums sums(inputs);
-        for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
-            if ((cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped()) {
-                return;
-            }
-            storeBlock(transform, sums.at(a0), a0, lastA);
-            const std::size_t done = ++blocksDone;
-            if (progress && worker == 0) {
-                progress(static_cast<double>(done) / static_cast<double>(blocks));
-            }
-        }
-    };
-    runSideBySide(threads, work);
+    job.length = length;
+    job.tilt = tilt;
+    job.transform = &transform;
+    job.cancel = cancel;
+    job.progress = &progress;
+    // Blocks of thetas, shared out among the threads; each writes only its own. Progress is
+    // told on the caller's thread alone (worker 0), one call at a time.
+    const auto run =
+        forVectorVariant(&sse2::runNetTransform, &avx2::runNetTransform, &avx512::runNetTransform);
+    runSideBySide(threads, [&](unsigned worker) { run(job, worker); });
     if (cancel != nullptr && cancel->load()) {
         throw OutcomeLawCancelled();
     }
@@ -606,11 +428,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
-    const FirstPieceTransform firstPiece(model, segments.postBigModes,
-                                         static_cast<std::size_t>(cost.period));
     // The net's transform is nearly all of the work: its share done is the progress.
-    law.net = netLaw(lanes, firstPiece, cost, netLow, netLength, tilt, threads, cancel, progress,
-                     netArithmetic);
+    law.net = netLaw(lanes, model, segments, cost, netLow, netLength, tilt, threads, cancel,
+                     progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the net's table leaves out: the chance it is short of 1 (beyond its right end,
     // and any cut), the fold from beyond each end (damped from the right, grown from the

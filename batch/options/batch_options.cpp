@@ -12,6 +12,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/attempt_reach.h"
+#include "analysis/numeric/vector_variant.h"
 #include "batch/options/attempt_outlook.h"
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
@@ -665,7 +666,10 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
         "Korvale on the command line: plays the machine on every core, or works its figures out "
         "exactly from its tables.",
         "korvale-batch"};
-    app.set_version_flag("--version", std::string("korvale-batch ") + korvaleVersion);
+    // The vector code's variant, as the outcome law's speed depends on it.
+    app.set_version_flag("--version",
+                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
+                             std::string(vectorVariantName(activeVectorVariant())) + ")");
     app.require_subcommand(1);
     app.footer(helpFooter());
     RawOptions raw;

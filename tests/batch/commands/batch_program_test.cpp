@@ -4,6 +4,7 @@
 #include "batch/commands/batch_program.h"
 #include "tests/batch/commands/program_outcome.h"
 
+#include "analysis/numeric/vector_variant.h"
 #include "batch/run/interrupt.h"
 #include "common/csv.h"
 #include "tests/support/written_csv.h"
@@ -21,6 +22,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace korvale {
@@ -46,7 +48,17 @@ TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
         EXPECT_EQ(outcome.err, "");
     }
     EXPECT_NE(run({"simulate", "special", "-h"}).out.find("--big-end"), std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, std::string("korvale-batch ") + KORVALE_VERSION + "\n");
+    // With the variant of the vector code that runs.
+    const VectorVariant running = activeVectorVariant();
+    for (const auto& [variant, name] :
+         {std::pair{VectorVariant::sse2, "sse2"}, std::pair{VectorVariant::avx2, "avx2"}}) {
+        if (vectorVariantSupported(variant)) {
+            setVectorVariant(variant);
+            EXPECT_EQ(run({"--version"}).out, std::string("korvale-batch ") + KORVALE_VERSION +
+                                                  " (vector code: " + name + ")\n");
+        }
+    }
+    setVectorVariant(running);
 }
 
 // Each bad command line: exit 2, nothing on stdout, one line on stderr that starts as given.

@@ -1,0 +1,143 @@
+#include "analysis/outcome/net_transform.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <numbers>
+#include <vector>
+
+#include "analysis/numeric/complex_block.h"
+#include "analysis/numeric/fourier_steps.h"
+#include "analysis/numeric/fourier_transform.h"
+#include "analysis/numeric/vector_target.h"
+#include "analysis/outcome/first_piece_transform.h"
+#include "analysis/outcome/renewal_value.h"
+#include "common/parallel_work.h"
+
+KORVALE_VECTOR_TARGET_BEGIN
+namespace korvale {
+inline namespace KORVALE_VECTOR_NAMESPACE {
+namespace {
+
+// Powers by recurrence, renewed from the exact value every 64 steps.
+void fillPowers(std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
+    const ComplexBlock step = expBlock(rate, 1.0);
+    for (std::size_t n = 0; n < table.size(); ++n) {
+        table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
+    }
+}
+
+// One worker's tables, kept from one block of thetas to the next.
+struct BlockTables {
+    std::vector<ComplexBlock> data;  // data[j * width + lane]: the lane at residue j
+    std::vector<ComplexBlock> scratch;
+    std::vector<ComplexBlock> costPhase;
+    std::vector<ComplexBlock> gamePhase;
+    std::vector<ComplexBlock> bigGamePhase;
+    std::vector<ComplexBlock> regPhase;
+
+    explicit BlockTables(const NetTransformJob& job)
+        : data(job.period * job.width),
+          costPhase(static_cast<std::size_t>(job.roundedCost.back()) + 1),
+          gamePhase(std::max(static_cast<std::size_t>(job.longestGames), job.period) + 1),
+          bigGamePhase(gamePhase.size()),
+          regPhase(static_cast<std::size_t>(job.mostRegs) + 1) {}
+};
+
+// The lanes' transforms at residue j of the games, for every j, and the rounding's part.
+void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece,
+               const ComplexBlock& coinRate, const ComplexBlock& gameRate, BlockTables& t) {
+    const std::size_t period = job.period;
+    const std::size_t width = job.width;
+    // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
+    fillPowers(t.gamePhase, gameRate);
+    fillPowers(t.regPhase, coinsPerReg * coinRate);
+    const ComplexBlock bigPhase = expBlock(coinRate, coinsPerBig);
+    for (std::size_t n = 0; n < t.gamePhase.size(); ++n) {
+        t.bigGamePhase[n] = t.gamePhase[n] * bigPhase;
+    }
+    for (ComplexBlock& x : t.data) {
+        x = ComplexBlock();
+    }
+    for (const NetGroup& g : job.groups) {
+        const double* mass = job.masses.data() + g.begin;
+        const ComplexBlock* phase = t.regPhase.data() + g.firstReg;
+        ComplexBlock sum;
+        for (std::uint32_t n = 0; n < g.end - g.begin; ++n) {
+            sum.re += mass[n] * phase[n].re;
+            sum.im += mass[n] * phase[n].im;
+        }
+        const auto games = static_cast<std::size_t>(g.games);
+        sum = sum * (g.big ? t.bigGamePhase[games] : t.gamePhase[games]);
+        t.data[g.residue * width + g.lane] += sum;
+    }
+    firstPiece.add(coinRate, gameRate, t.data.data(), width);
+    // h(j) = exp(-coinRate excess(j)), entered at -j so that the same transform gives its
+    // coefficients on w^-k; excess(j) = round(c j) - (Nc / P) j.
+    fillPowers(t.costPhase, -1.0 * coinRate);
+    const std::size_t roundingLane = width - 1;
+    for (std::size_t j = 0; j < period; ++j) {
+        t.data[(period - j) % period * width + roundingLane] =
+            (1.0 / static_cast<double>(period)) *
+            (t.costPhase[static_cast<std::size_t>(job.roundedCost[j])] *
+             reciprocal(t.gamePhase[j]));
+    }
+}
+
+// The transform at the block's thetas: the P values of the renewal over the phases, weighed
+// by the rounding's part.
+ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& overPhase,
+                        const FirstPieceTransform& firstPiece, const RealBlock& theta,
+                        BlockTables& t) {
+    const std::size_t d = job.d;
+    const ComplexBlock coinRate(RealBlock{} - job.tilt, theta);
+    const ComplexBlock gameRate = (-job.nc / static_cast<double>(job.period)) * coinRate;
+    fillLanes(job, firstPiece, coinRate, gameRate, t);
+    transformBlocks(overPhase, t.data, t.scratch, +1);
+    ComplexBlock sum;
+    for (std::size_t k = 0; k < job.period; ++k) {
+        const ComplexBlock* row = t.data.data() + k * job.width;
+        const ComplexBlock value = renewalValue<ComplexBlock>(d, row, row + d, row + d + d * d);
+        sum += value * row[job.width - 1];
+    }
+    return sum;
+}
+
+}  // namespace
+
+void runNetTransform(NetTransformJob& job, unsigned worker) {
+    constexpr std::size_t block = complexBlockSize;
+    const std::size_t length = job.length;
+    const std::size_t lastA = length / 2;
+    const std::size_t blocks = lastA / block + 1;
+    const FourierTransform overPhase(job.period, job.width);
+    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.period);
+    BlockTables tables(job);
+    std::vector<Complex>& transform = *job.transform;
+    for (std::size_t a0 = job.nextBlock++ * block; a0 <= lastA; a0 = job.nextBlock++ * block) {
+        if ((job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) ||
+            workStopped()) {
+            return;
+        }
+        RealBlock theta;
+        for (std::size_t b = 0; b < block; ++b) {
+            theta[b] =
+                2.0 * std::numbers::pi * static_cast<double>(a0 + b) / static_cast<double>(length);
+        }
+        const ComplexBlock sum = blockValue(job, overPhase, firstPiece, theta, tables);
+        for (std::size_t b = 0; b < block && a0 + b <= lastA; ++b) {
+            const std::size_t a = a0 + b;
+            transform[a] = Complex(sum.re[b], sum.im[b]);
+            if (a > 0 && a < length - a) {
+                transform[length - a] = std::conj(transform[a]);
+            }
+        }
+        const std::size_t done = ++job.blocksDone;
+        if (job.progress != nullptr && *job.progress && worker == 0) {
+            (*job.progress)(static_cast<double>(done) / static_cast<double>(blocks));
+        }
+    }
+}
+
+}  // namespace KORVALE_VECTOR_NAMESPACE
+}  // namespace korvale
+KORVALE_VECTOR_TARGET_END
