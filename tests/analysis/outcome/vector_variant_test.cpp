@@ -40,8 +40,8 @@ std::vector<std::uint64_t> figureBits(const OutcomeLaw& law) {
 // test quick; every rule runs the same vector code.
 const std::vector<std::pair<std::int32_t, EndConditions>>& lawCases() {
 #ifdef KORVALE_SANITIZED
-    static const std::vector<std::pair<std::int32_t, EndConditions>> cases = {{0, {0.0, 1}},
-                                                                              {5, {0.0, 0}}};
+    // Under the sanitizers each variant's memory use is what is checked: one short law.
+    static const std::vector<std::pair<std::int32_t, EndConditions>> cases = {{0, {0.0, 1}}};
 #else
     static const std::vector<std::pair<std::int32_t, EndConditions>> cases = {{0, {50.0, 10}},
                                                                               {5, {0.0, 0}}};

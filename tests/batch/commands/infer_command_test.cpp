@@ -134,9 +134,10 @@ TEST(InferCommandTest, SpreadsheetFilesReadAsTheirPlainLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(posterior(inferJson(c.bytes)), posterior(inferJson(c.plain)));
-        EXPECT_EQ(inferJson(c.bytes)[0]["figures"]["games"],
-                  inferJson(c.plain)[0]["figures"]["games"]);
+        const nlohmann::json fromBytes = inferJson(c.bytes);
+        const nlohmann::json fromPlain = inferJson(c.plain);
+        EXPECT_EQ(posterior(fromBytes), posterior(fromPlain));
+        EXPECT_EQ(fromBytes[0]["figures"]["games"], fromPlain[0]["figures"]["games"]);
     }
 }
 
