@@ -17,6 +17,7 @@
 #include "common/number_text.h"
 #include "common/runtime_error.h"
 #include "ui/analysis_window/history_posterior.h"
+#include "ui/analysis_window/kept_results.h"
 
 namespace korvale {
 
@@ -48,50 +49,18 @@ ExactSetup exactSetupOf(const RunSetup& run) {
 
 namespace {
 
-// What this program has worked out, by setup: a few setups, looked through in turn. The one
-// used longest ago is let go when one more would pass the capacity; a panel that still shows
-// it keeps its own share of it.
-template <typename Result>
-class Kept {
-  public:
-    explicit Kept(std::size_t capacity) : capacity_(capacity) {}
-
-    std::shared_ptr<const Result> find(const ExactSetup& setup) {
-        const std::lock_guard lock(mutex_);
-        const auto found = std::find_if(kept_.begin(), kept_.end(),
-                                        [&](const auto& kept) { return kept->setup == setup; });
-        if (found == kept_.end()) {
-            return nullptr;
-        }
-        std::rotate(found, found + 1, kept_.end());  // now the one used last
-        return kept_.back();
-    }
-    void keep(std::shared_ptr<const Result> result) {
-        const std::lock_guard lock(mutex_);
-        kept_.push_back(std::move(result));
-        if (kept_.size() > capacity_) {
-            kept_.erase(kept_.begin());
-        }
-    }
-
-  private:
-    const std::size_t capacity_;
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<const Result>> kept_;
-};
-
 // A law's two tables are at most 2^21 chances each (32 MiB together), so the laws kept take
 // 128 MiB at most; the figures are a few kilobytes each.
 constexpr std::size_t keptFiguresCapacity = 16;
 constexpr std::size_t keptLawsCapacity = 4;
 
-Kept<ExactFigures>& keptFigures() {
-    static auto* kept = new Kept<ExactFigures>(keptFiguresCapacity);
+KeptResults<ExactFigures>& keptFigures() {
+    static auto* kept = new KeptResults<ExactFigures>(keptFiguresCapacity);
     return *kept;
 }
 
-Kept<ExactLaw>& keptLaws() {
-    static auto* kept = new Kept<ExactLaw>(keptLawsCapacity);
+KeptResults<ExactLaw>& keptLaws() {
+    static auto* kept = new KeptResults<ExactLaw>(keptLawsCapacity);
     return *kept;
 }
 
@@ -214,7 +183,8 @@ ExactLaw solveLawUncached(const ExactSetup& setup, ExactWork* work) {
 // Takes a result from those kept, or works it out and keeps it unless it was called off (asked
 // again, it is worked out again).
 template <typename Result, typename Solve>
-Result keptOrSolved(Kept<Result>& kept, const ExactSetup& setup, ExactWork* work, Solve solve) {
+Result keptOrSolved(KeptResults<Result>& kept, const ExactSetup& setup, ExactWork* work,
+                    Solve solve) {
     if (const std::shared_ptr<const Result> found = kept.find(setup)) {
         return *found;
     }
