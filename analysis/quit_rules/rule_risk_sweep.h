@@ -1,0 +1,51 @@
+#pragma once
+
+// The sweep over end conditions with each rule's risk beside its mean: the chance that an
+// attempt ends ahead, the median and the 10% point of its net coins, from the attempt's
+// outcome law; and per setting the rules on the efficient frontier (efficient_frontier.h).
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/attempt/end_sweep.h"
+#include "machine/attempt_end.h"
+
+namespace korvale {
+
+struct RuleRisk {
+    // False for end conditions the outcome law does not cover (a REG end above the BIG end
+    // plus one game): the figures below are then not known.
+    bool known = false;
+    double pAhead = 0;        // P(net > 0)
+    std::int64_t netP50 = 0;  // the median of the net coins
+    std::int64_t netP10 = 0;  // their 10% point
+    // A bound on the error of pAhead (and of any chance of the net's law).
+    double errorBound = 0;
+    // How far, in coins, each percentile can be from the true one given that bound: 0 when
+    // the law leaves no doubt.
+    std::int64_t netP50Bound = 0;
+    std::int64_t netP10Bound = 0;
+};
+
+struct SettingRuleRisks {
+    SettingSweep figures;          // the sweep's figures, BIG end major, REG end minor
+    std::vector<RuleRisk> risks;   // one per point of figures
+    std::vector<bool> onFrontier;  // one per point: no other rule beats it on both counts
+};
+
+// One rule's risk; throws like solveOutcomeLaw for end conditions beyond the tables, and
+// WorkCancelled once `*cancel` is set.
+RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
+                       const std::atomic<bool>* cancel = nullptr);
+
+// The sweep of end_sweep.h with every rule's risk, on `threads` threads (0: every core).
+// `progress` hears the share done (0 to 1, rising) on the calling thread; setting `*cancel`
+// stops the work soon after (WorkCancelled).
+std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid = {}, unsigned threads = 0,
+                                             const SweepProgress& progress = {},
+                                             std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
+                                                                                   5},
+                                             const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace korvale
