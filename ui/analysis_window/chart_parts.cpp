@@ -69,6 +69,21 @@ QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colo
     return line;
 }
 
+QScatterSeries* addPoints(const Graph& graph, const QString& name, const QColor& colour,
+                          QScatterSeries::MarkerShape shape, double size) {
+    auto* points = new QScatterSeries;
+    points->setName(name);
+    points->setMarkerShape(shape);
+    points->setMarkerSize(size);
+    points->setColor(colour);
+    points->setBorderColor(colour.darker(130));
+    graph.chart->addSeries(points);
+    points->attachAxis(graph.xAxis);
+    points->attachAxis(graph.logAxis != nullptr ? static_cast<QAbstractAxis*>(graph.logAxis)
+                                                : graph.yAxis);
+    return points;
+}
+
 int plotColumns(const Graph& graph) {
     const int width = static_cast<int>(graph.chart->plotArea().width());
     return width > 16 ? width : 1024;

@@ -9,13 +9,14 @@
 #include <QChartView>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QScatterSeries>
 #include <QString>
 #include <cstdint>
 #include <vector>
 
 #include "analysis/measured/count_histogram.h"
-#include "analysis/outcome/law_bins.h"
 #include "analysis/measured/min_max_envelope.h"
+#include "analysis/outcome/law_bins.h"
 
 namespace korvale {
 
@@ -37,6 +38,10 @@ enum class LineKind { Measured, Exact, Guide };
 
 // A line of the graph, attached to its axes.
 QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colour, LineKind kind);
+
+// Points of the graph, unjoined, attached to its axes.
+QScatterSeries* addPoints(const Graph& graph, const QString& name, const QColor& colour,
+                          QScatterSeries::MarkerShape shape, double size);
 
 // The plot's width in pixels (a default before the first layout).
 int plotColumns(const Graph& graph);

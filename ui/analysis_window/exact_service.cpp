@@ -219,12 +219,6 @@ QThreadPool& lawPool() {
     return *pool;
 }
 
-// The workers run at the lowest priority (their own helper threads inherit it): the run and
-// the window come first.
-void lowerThisThreadsPriority() {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
-}
-
 std::shared_ptr<const ExactFigures> figuresAtLowPriority(const ExactSetup& setup,
                                                          const std::shared_ptr<ExactWork>& work) {
     lowerThisThreadsPriority();
@@ -238,6 +232,10 @@ std::shared_ptr<const ExactLaw> lawAtLowPriority(const ExactSetup& setup,
 }
 
 }  // namespace
+
+void lowerThisThreadsPriority() {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+}
 
 ExactFigures solveExactFigures(const ExactSetup& setup, ExactWork* work) {
     return keptOrSolved(keptFigures(), setup, work, solveUncached);

@@ -74,6 +74,10 @@ struct ExactLaw {
     bool cancelled = false;  // called off before it was done
 };
 
+// Puts the calling worker at the lowest priority (the helper threads it starts inherit it):
+// the run and the window come first.
+void lowerThisThreadsPriority();
+
 // What the window says when the figures or the law cannot be worked out: the cause the error
 // names, in the window's words.
 QString figuresFailure(const RuntimeError& error);

@@ -1,5 +1,7 @@
 #include "ui/analysis_window/frm_analysis.h"
 
+#include <QComboBox>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -8,9 +10,10 @@
 #include "analysis/model/machine_model.h"
 #include "common/number_text.h"
 #include "report/groups/exact_groups.h"
-#include "report/model/figure_catalogue.h"
 #include "report/groups/measured_groups.h"
+#include "report/model/figure_catalogue.h"
 #include "ui/analysis_window/history_posterior.h"
+#include "ui/controls/box.h"
 
 namespace korvale {
 
@@ -64,10 +67,12 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     slump_ = new SlumpPanel;
     drought_ = new DroughtPanel;
     posterior_ = new PosteriorPanel;
+    quitRules_ = new QuitRulePanel;
     tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
     tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
     tabs_->addTab(posterior_, QStringLiteral("設定判別"));
+    tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tabs_);
@@ -79,7 +84,25 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
+    followMainWindow();
     restart();
+}
+
+void frmAnalysis::followMainWindow() {
+    QLineEdit* bigEnd =
+        source_.findChild<QLineEdit*>(QString::fromStdString(boxName(Box::txtBEnd)));
+    QLineEdit* regEnd =
+        source_.findChild<QLineEdit*>(QString::fromStdString(boxName(Box::txtREnd)));
+    auto* setting = source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"));
+    const auto typed = [this, bigEnd, regEnd] {
+        quitRules_->setTypedEnd(bigEnd->text(), regEnd->text());
+    };
+    connect(bigEnd, &QLineEdit::textChanged, this, typed);
+    connect(regEnd, &QLineEdit::textChanged, this, typed);
+    connect(setting, &QComboBox::currentIndexChanged, this,
+            [this](int index) { quitRules_->setChosenSetting(index); });
+    typed();
+    quitRules_->setChosenSetting(setting->currentIndex());
 }
 
 frmAnalysis::~frmAnalysis() = default;
@@ -115,6 +138,10 @@ void frmAnalysis::showEvent(QShowEvent* event) {
 
 void frmAnalysis::hideEvent(QHideEvent* event) {
     timer_.stop();
+    // Closed, not minimised: the long work stops with it.
+    if (!event->spontaneous()) {
+        quitRules_->callOff();
+    }
     QWidget::hideEvent(event);
 }
 
@@ -166,6 +193,8 @@ void frmAnalysis::redrawCurrent() {
         slump_->redraw(feed_, expectedNetPerStep(), law());
     } else if (current == drought_) {
         drought_->redraw(feed_, exact ? exact->gaps : nullptr);
+    } else if (current == quitRules_) {
+        quitRules_->activate();  // it draws itself as its work comes in
     } else if (current == posterior_) {
         feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(

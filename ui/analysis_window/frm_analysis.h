@@ -18,10 +18,11 @@
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/figures_panel.h"
-#include "ui/main_window/frm_main.h"
 #include "ui/analysis_window/posterior_panel.h"
+#include "ui/analysis_window/quit_rule_panel.h"
 #include "ui/analysis_window/run_feed.h"
 #include "ui/analysis_window/slump_panel.h"
+#include "ui/main_window/frm_main.h"
 
 namespace korvale {
 
@@ -53,6 +54,7 @@ class frmAnalysis final : public QWidget {
     SlumpPanel& slumpPanel() { return *slump_; }
     DroughtPanel& droughtPanel() { return *drought_; }
     PosteriorPanel& posteriorPanel() { return *posterior_; }
+    QuitRulePanel& quitRulePanel() { return *quitRules_; }
     // Whether the exact figures of the run on show are still being worked out; waits for them.
     bool exactPending() const { return service_->figuresPending(); }
     void waitForExact() { service_->waitForFigures(); }
@@ -70,6 +72,8 @@ class frmAnalysis final : public QWidget {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    // The ヤメ時 tab follows the main window's setting and end boxes as they are typed.
+    void followMainWindow();
     void restart();
     void exactArrived();
     void redrawCurrent();
@@ -85,6 +89,7 @@ class frmAnalysis final : public QWidget {
     SlumpPanel* slump_ = nullptr;
     DroughtPanel* drought_ = nullptr;
     PosteriorPanel* posterior_ = nullptr;
+    QuitRulePanel* quitRules_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;

@@ -1,0 +1,174 @@
+// The ヤメ時 tab: every known rule of a small grid as a point, the frontier as the points no
+// other beats, the rule typed in the main window marked, and the work begun only with the tab
+// and called off with the window.
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "tests/ui/frame_fixture.h"
+
+namespace korvale::testing {
+namespace {
+
+// BIG ends 0, 25 and REG ends 0, 25: four rules a setting (a second or so each), of which REG
+// 25 after BIG 0 alone has a REG end above the BIG end plus one game.
+constexpr SweepGrid smallGrid{0, 25, 25, 0, 25, 25};
+constexpr int smallGridKnown = 3;
+
+#ifdef KORVALE_SANITIZED
+const std::vector<std::int32_t> settingsChecked = {2};
+#else
+const std::vector<std::int32_t> settingsChecked = {2, 0, 1, 3, 4, 5};
+#endif
+
+constexpr int quitRuleTab = 4;
+
+using PointSet = std::set<std::pair<double, double>>;
+
+PointSet pointSet(const QList<QPointF>& points) {
+    PointSet set;
+    for (const QPointF& point : points) {
+        set.insert({point.x(), point.y()});
+    }
+    return set;
+}
+
+class QuitRulePanelTest : public FrameTest {
+  protected:
+    frmAnalysis& analysis() { return *frame->analysisWindow(); }
+    QuitRulePanel& panel() { return analysis().quitRulePanel(); }
+
+    // The analysis window open on the ヤメ時 tab, with setting `setting` chosen in the main
+    // window and the small grid.
+    void openTab(std::int32_t setting, const SweepGrid& grid = smallGrid) {
+        form().findChild<QComboBox*>(QStringLiteral("cmbSettei"))->setCurrentIndex(setting);
+        trigger("actAnalysis");
+        panel().setGrid(grid);
+        analysis().tabs().setCurrentIndex(quitRuleTab);
+        analysis().refreshNow();
+    }
+    void show(std::int32_t setting) {
+        panel().settingChoice().setCurrentIndex(setting);
+        panel().service().waitForSweep(setting);
+    }
+};
+
+TEST_F(QuitRulePanelTest, ThePointsAreTheKnownRulesAndTheLineThoseNoOtherBeats) {
+    openTab(2);
+    // The main window's setting first.
+    EXPECT_EQ(panel().shownSetting(), 2);
+    for (const std::int32_t setting : settingsChecked) {
+        SCOPED_TRACE(setting);
+        show(setting);
+        ASSERT_EQ(panel().rulePoints().count(), smallGridKnown);
+        EXPECT_TRUE(panel().gridCaption().contains(QStringLiteral("1件は未対応")))
+            << panel().gridCaption().toStdString();
+        EXPECT_TRUE(panel().rulePoints().name().contains(
+            QStringLiteral("設定%1").arg(QChar(0xff10 + setting + 1))));
+        // The frontier: the points that no other point is at least as good as on both counts
+        // and better on one.
+        const QList<QPointF> points = panel().rulePoints().points();
+        PointSet expected;
+        for (const QPointF& p : points) {
+            const bool beaten = std::any_of(points.begin(), points.end(), [&](const QPointF& q) {
+                return q.x() >= p.x() && q.y() >= p.y() && (q.x() > p.x() || q.y() > p.y());
+            });
+            if (!beaten) {
+                expected.insert({p.x(), p.y()});
+            }
+        }
+        const QList<QPointF> line = panel().frontierLine().points();
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(pointSet(line), expected);
+        EXPECT_EQ(line.size(), static_cast<qsizetype>(expected.size()));
+        EXPECT_TRUE(
+            std::is_sorted(line.begin(), line.end(),
+                           [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+        // Along the frontier, a higher rate costs chance to end ahead.
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            EXPECT_LE(line[i].y(), line[i - 1].y());
+        }
+    }
+}
+
+TEST_F(QuitRulePanelTest, TheMarkFollowsTheEndBoxes) {
+    openTab(0);
+    show(0);
+    // The other settings' sweeps would only slow the rules worked out alone.
+    panel().service().callOff();
+    const std::vector<EndConditions> grid = sweepPoints(smallGrid);
+    const SettingRuleRisks& sweep = panel().service().sweep(0)->risks;
+    const auto gridPoint = [&](double big, std::int32_t reg) {
+        for (std::size_t i = 0; i < grid.size(); ++i) {
+            if (grid[i].bigEnd == big && grid[i].regEnd == reg) {
+                return QPointF(sweep.figures.points[i].netPer1000Games,
+                               100.0 * sweep.risks[i].pAhead);
+            }
+        }
+        ADD_FAILURE() << "no rule " << big << "/" << reg;
+        return QPointF();
+    };
+    struct Case {
+        const char* bigEnd;
+        const char* regEnd;
+        bool marked;
+        QPointF at;           // where, when marked
+        const char* caption;  // what the line of text says
+    };
+    const Case cases[] = {
+        {"25", "0", true, gridPoint(25, 0), "BIG後25G・REG後0G"},
+        // Full-width digits read as the run reads them.
+        {"２５", "２５", true, gridPoint(25, 25), "BIG後25G・REG後25G"},
+        // Off the grid, worked out alone: 24.5 games after a BIG end an attempt where 25 do.
+        {"24.5", "25", true, gridPoint(25, 25), "BIG後24.5G・REG後25G"},
+        {"25", "27", false, {}, "求められません"},
+        {"100", "99999999999", false, {}, "読めません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bigEnd + std::string("/") + c.regEnd);
+        box(Box::txtBEnd)->setText(c.bigEnd);
+        box(Box::txtREnd)->setText(c.regEnd);
+        panel().service().waitForRule();
+        const QString caption = panel().markCaption();
+        EXPECT_TRUE(caption.contains(QString::fromUtf8(c.caption))) << caption.toStdString();
+        ASSERT_EQ(panel().markedPoint().count(), c.marked ? 1 : 0);
+        if (c.marked) {
+            const QPointF at = panel().markedPoint().at(0);
+            EXPECT_NEAR(at.x(), c.at.x(), 1e-9 * std::max(1.0, std::abs(c.at.x())));
+            EXPECT_NEAR(at.y(), c.at.y(), 1e-9);
+        }
+    }
+}
+
+TEST_F(QuitRulePanelTest, WorkBeginsWithTheTabAndStopsWithTheWindow) {
+    // A grid of its own, worked out by no other test: BIG ends 0 and 50, REG end 0.
+    const SweepGrid grid{0, 50, 50, 0, 0, 50};
+    trigger("actAnalysis");
+    panel().setGrid(grid);
+    analysis().refreshNow();
+    EXPECT_FALSE(panel().service().sweepPending());
+    EXPECT_EQ(panel().service().sweep(1), nullptr);
+
+    openTab(1, grid);
+    EXPECT_TRUE(panel().service().sweepPending());
+    EXPECT_FALSE(panel().progress().isHidden());
+    QElapsedTimer closing;
+    closing.start();
+    analysis().close();
+    EXPECT_LT(closing.elapsed(), 500);
+    EXPECT_FALSE(panel().service().sweepPending());
+
+    // Opened again, it goes on and keeps what it worked out.
+    openTab(1, grid);
+    show(1);
+    EXPECT_EQ(panel().rulePoints().count(), 2);
+    analysis().close();
+    openTab(1, grid);
+    EXPECT_EQ(panel().rulePoints().count(), 2);
+}
+
+}  // namespace
+}  // namespace korvale::testing

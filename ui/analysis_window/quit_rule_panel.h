@@ -1,0 +1,87 @@
+#pragma once
+
+// ヤメ時: the stopping rules of a grid of end conditions for one setting at a time, each as its
+// mean net coins per 1000 games against its chance to end an attempt ahead, the rules no other
+// beats on both joined by a line, and the end conditions typed in the main window marked. One
+// setting at a time, chosen here: the six settings' clouds overlap and their frontiers cross,
+// so together they hide one another, and a player judges one setting at a time. The sweep takes
+// minutes: it is begun when the tab is first shown, goes on while the window is open, and is
+// called off when it closes (what is done is kept).
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QScatterSeries>
+#include <QTimer>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "ui/analysis_window/chart_parts.h"
+#include "ui/analysis_window/quit_rule_service.h"
+
+namespace korvale {
+
+class QuitRulePanel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit QuitRulePanel(const SweepGrid& grid = {}, QWidget* parent = nullptr);
+
+    // Another grid, the work for the old one called off (for tests and benchmarks).
+    void setGrid(const SweepGrid& grid);
+    // The main window's setting (0 to 5) and the texts of its end boxes: the setting is shown,
+    // the rule marked.
+    void setChosenSetting(std::int32_t setting);
+    void setTypedEnd(const QString& bigEnd, const QString& regEnd);
+    // The tab is on show: the work begins (or goes on) and the graph is drawn.
+    void activate();
+    // The window closed: the work in hand is called off.
+    void callOff();
+
+    // For tests.
+    QuitRuleService& service() { return *service_; }
+    QComboBox& settingChoice() { return *choice_; }
+    const QScatterSeries& rulePoints() const { return *rules_; }
+    const QLineSeries& frontierLine() const { return *frontier_; }
+    const QScatterSeries& markedPoint() const { return *marked_; }
+    const QProgressBar& progress() const { return *progress_; }
+    QString gridCaption() const { return gridNote_->text(); }
+    QString markCaption() const { return markNote_->text(); }
+    std::int32_t shownSetting() const { return static_cast<std::int32_t>(choice_->currentIndex()); }
+
+  private:
+    void makeService(const SweepGrid& grid);
+    void redraw();
+    void drawRules(const RuleSweep& sweep);
+    void clearRules();
+    // The rule typed in the main window, on the grid or worked out alone.
+    void drawMark();
+    void showMark(double netPer1000Games, const RuleRisk& risk, EndConditions end);
+    void showProgress();
+    void fitAxes();
+    void pointHovered(const QPointF& point, bool state);
+
+    Graph graph_;
+    QScatterSeries* rules_ = nullptr;
+    QLineSeries* frontier_ = nullptr;
+    QScatterSeries* marked_ = nullptr;
+    QComboBox* choice_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* gridNote_ = nullptr;
+    QLabel* markNote_ = nullptr;
+    QTimer progressTimer_;
+    QuitRuleService* service_ = nullptr;
+
+    bool active_ = false;
+    bool shownOnce_ = false;
+    std::int32_t chosen_ = 0;
+    QString bigEndText_ = QStringLiteral("0");
+    QString regEndText_ = QStringLiteral("0");
+    // The known rules on show, in the order of the points drawn (for the hover text).
+    std::vector<EndConditions> shownEnds_;
+};
+
+}  // namespace korvale
