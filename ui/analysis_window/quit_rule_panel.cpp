@@ -311,11 +311,19 @@ void QuitRulePanel::showProgress() {
     progress_->setVisible(service_->sweepPending());
     progress_->setValue(static_cast<int>(std::lround(1000 * service_->sweepDone())));
     const std::int32_t inHand = service_->settingInHand();
+    if (!service_->sweepPending()) {
+        working_.invalidate();
+    } else if (!working_.isValid()) {
+        working_.start();
+    }
     if (service_->sweepPending() && inHand >= 0) {
-        status_->setText(
-            service_->sweep(shownSetting()) == nullptr
-                ? QStringLiteral("%1を計算中（数分かかります）").arg(settingNames()[inHand])
-                : QStringLiteral("%1を計算中").arg(settingNames()[inHand]));
+        // The share done moves seldom at first (the longest rules come first): the time says
+        // that the work goes on.
+        const qint64 seconds = working_.elapsed() / 1000;
+        status_->setText(QStringLiteral("%1を計算中（経過 %2分%3秒）")
+                             .arg(settingNames()[inHand])
+                             .arg(seconds / 60)
+                             .arg(seconds % 60, 2, 10, QChar('0')));
     } else if (!active_ && service_->sweep(shownSetting()) == nullptr) {
         status_->setText(QStringLiteral("このタブを開くと計算を始めます。"));
     } else {

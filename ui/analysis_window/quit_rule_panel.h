@@ -9,6 +9,7 @@
 // called off when it closes (what is done is kept).
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineSeries>
 #include <QProgressBar>
@@ -73,6 +74,7 @@ class QuitRulePanel final : public QWidget {
     QLabel* gridNote_ = nullptr;
     QLabel* markNote_ = nullptr;
     QTimer progressTimer_;
+    QElapsedTimer working_;  // since the sweep began (or went on after a call-off)
     QuitRuleService* service_ = nullptr;
 
     bool active_ = false;
