@@ -1,8 +1,6 @@
 #include "ui/analysis_window/quit_rule_panel.h"
 
-#include <QCursor>
 #include <QHBoxLayout>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -10,6 +8,7 @@
 #include <utility>
 
 #include "analysis/outcome/outcome_law.h"
+#include "common/runtime_error.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/window_numbers.h"
 
@@ -54,6 +53,21 @@ std::optional<std::size_t> gridIndex(const SweepGrid& grid, EndConditions end) {
     return std::nullopt;
 }
 
+// Why the chance to end ahead is not known for these end conditions, before any work.
+std::optional<QString> uncoveredRule(EndConditions end) {
+    try {
+        requireOutcomeLawCovers(end);
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        if (error.kind() == ErrorKind::LawNotCovered) {
+            return QStringLiteral(
+                "勝ち越す確率は未対応です（REG後の終了条件がBIG後の条件＋1G以下の場合に求めます）"
+                "。");
+        }
+        return lawFailure(error);
+    }
+}
+
 }  // namespace
 
 QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(parent) {
@@ -63,16 +77,17 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
     rules_ = addPoints(graph_, settingNames()[0], QColor(0x50, 0x90, 0xe0),
                        QScatterSeries::MarkerShapeCircle, 7.0);
     frontier_ = addLine(graph_, QString(), QColor(0xc0, 0x30, 0x30), LineKind::Exact);
+    // Its rules ringed over their points: a frontier of one rule shows as well as a line.
     frontier_->setPointsVisible(true);
+    frontier_->setMarkerSize(8.0);
     marked_ = addPoints(graph_, QStringLiteral("入力中の終了条件"), QColor(0xff, 0xa0, 0x00),
                         QScatterSeries::MarkerShapeStar, 18.0);
-    connect(rules_, &QScatterSeries::hovered, this, &QuitRulePanel::pointHovered);
 
     choice_ = new QComboBox(this);
     choice_->addItems(settingNames());
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 1000);
-    progress_->setFormat(QStringLiteral("計算中… %p%"));
+    progress_->setFormat(QStringLiteral("全設定の計算 %p%"));
     progress_->hide();
     status_ = new QLabel(this);
     auto* top = new QHBoxLayout;
@@ -183,14 +198,12 @@ void QuitRulePanel::redraw() {
 void QuitRulePanel::clearRules() {
     rules_->clear();
     frontier_->clear();
-    shownEnds_.clear();
 }
 
 void QuitRulePanel::drawRules(const RuleSweep& sweep) {
     const SettingRuleRisks& risks = sweep.risks;
     QList<QPointF> points;
     std::vector<QPointF> frontier;
-    shownEnds_.clear();
     std::size_t unknown = 0;
     for (std::size_t i = 0; i < risks.risks.size(); ++i) {
         if (!risks.risks[i].known) {
@@ -199,7 +212,6 @@ void QuitRulePanel::drawRules(const RuleSweep& sweep) {
         }
         const QPointF point(risks.figures.points[i].netPer1000Games, 100.0 * risks.risks[i].pAhead);
         points.append(point);
-        shownEnds_.push_back(risks.figures.points[i].end);
         if (risks.onFrontier[i]) {
             frontier.push_back(point);
         }
@@ -235,7 +247,7 @@ void QuitRulePanel::drawMark() {
     }
     const EndConditions end = typed.end;
     const QString named = QStringLiteral("入力中の終了条件（%1）").arg(endText(end));
-    if (const std::optional<QString> why = uncoveredLaw(typed)) {
+    if (const std::optional<QString> why = uncoveredRule(end)) {
         markNote_->setText(named + QStringLiteral("：") + *why);
         return;
     }
@@ -296,9 +308,12 @@ void QuitRulePanel::fitAxes() {
         fitAxis(graph_.yAxis, 0, 100, false);
         return;
     }
-    // Break-even in view; the chances as they lie.
-    fitAxis(graph_.xAxis, lowX, highX, true);
-    fitAxis(graph_.yAxis, lowY, std::max(highY, lowY + 1.0), false);
+    // Break-even in view; the chances as they lie. A little room around the points, so that
+    // none sits on the frame.
+    const double padX = std::max(1.0, 0.03 * (highX - lowX));
+    const double padY = std::max(0.5, 0.03 * (highY - lowY));
+    fitAxis(graph_.xAxis, lowX - padX, highX + padX, true);
+    fitAxis(graph_.yAxis, lowY - padY, highY + padY, false);
 }
 
 void QuitRulePanel::showProgress() {
@@ -329,31 +344,6 @@ void QuitRulePanel::showProgress() {
     } else {
         status_->clear();
     }
-}
-
-void QuitRulePanel::pointHovered(const QPointF& point, bool state) {
-    if (!state) {
-        QToolTip::hideText();
-        return;
-    }
-    const QList<QPointF> points = rules_->points();
-    qsizetype nearest = -1;
-    double best = std::numeric_limits<double>::infinity();
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        const double distance = std::hypot(points[i].x() - point.x(), points[i].y() - point.y());
-        if (distance < best) {
-            best = distance;
-            nearest = i;
-        }
-    }
-    if (nearest < 0 || static_cast<std::size_t>(nearest) >= shownEnds_.size()) {
-        return;
-    }
-    QToolTip::showText(QCursor::pos(),
-                       QStringLiteral("%1\n千ゲームあたり %2枚\n勝ち越す確率 %3%")
-                           .arg(endText(shownEnds_[static_cast<std::size_t>(nearest)]),
-                                signedNumber(points[nearest].x(), 1),
-                                QString::number(points[nearest].y(), 'f', 1)));
 }
 
 }  // namespace korvale

@@ -16,8 +16,6 @@
 #include <QScatterSeries>
 #include <QTimer>
 #include <QWidget>
-#include <optional>
-#include <vector>
 
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/quit_rule_service.h"
@@ -62,7 +60,6 @@ class QuitRulePanel final : public QWidget {
     void showMark(double netPer1000Games, const RuleRisk& risk, EndConditions end);
     void showProgress();
     void fitAxes();
-    void pointHovered(const QPointF& point, bool state);
 
     Graph graph_;
     QScatterSeries* rules_ = nullptr;
@@ -82,8 +79,6 @@ class QuitRulePanel final : public QWidget {
     std::int32_t chosen_ = 0;
     QString bigEndText_ = QStringLiteral("0");
     QString regEndText_ = QStringLiteral("0");
-    // The known rules on show, in the order of the points drawn (for the hover text).
-    std::vector<EndConditions> shownEnds_;
 };
 
 }  // namespace korvale

@@ -124,7 +124,7 @@ TEST_F(QuitRulePanelTest, TheMarkFollowsTheEndBoxes) {
         {"２５", "２５", true, gridPoint(25, 25), "BIG後25G・REG後25G"},
         // Off the grid, worked out alone: 24.5 games after a BIG end an attempt where 25 do.
         {"24.5", "25", true, gridPoint(25, 25), "BIG後24.5G・REG後25G"},
-        {"25", "27", false, {}, "求められません"},
+        {"25", "27", false, {}, "勝ち越す確率は未対応"},
         {"100", "99999999999", false, {}, "読めません"},
     };
     for (const Case& c : cases) {
