@@ -381,6 +381,60 @@ OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned thr
     return law;
 }
 
+namespace {
+
+// What both the whole law and its head start from: the pieces, their lanes, the rounding's
+// period and the BIG count's law with the chance the pieces' cuts lost.
+struct LawStart {
+    AttemptSegments segments;
+    Lanes lanes;
+    PeriodicCost cost;
+    IntegerLaw bigs;
+    double tailCut = 0.0;
+    double gameStep = 0.0;
+    double coinStep = 0.0;
+
+    LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
+             double smallest, const std::atomic<bool>* cancel)
+        : segments(attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel)),
+          lanes(segments),
+          cost(periodicCost(model.costCoefficient)) {
+        double bigsLeft = 0.0;
+        bigs = bigsLaw(lanes, bigsLeft);
+        // Every piece may have lost up to lostMass: the attempt at most that times its pieces.
+        tailCut = segments.lostMass * (bigs.mean() + 1.0) + bigsLeft;
+        gameStep = 1.0 / (8.0 * std::max(1.0, static_cast<double>(games.big) + 300.0));
+        coinStep = gameStep / 2.0;
+    }
+
+    // The smallest x with P(W >= x) <= target, W = K - c G (net = round(W)) by Chernoff.
+    double rightEdge(double c, double target) const {
+        return chernoffEdge([&](double b) { return realTransform(lanes, b, -c * b); }, target,
+                            coinStep);
+    }
+    // E[W], from the transform's slope at 0.
+    double meanNet(double c) const {
+        const double h = 1e-7;
+        return (realTransform(lanes, h, -c * h) - realTransform(lanes, -h, c * h)) / (2.0 * h);
+    }
+    // The same for -W.
+    double leftEdge(double c, double target) const {
+        return chernoffEdge([&](double b) { return realTransform(lanes, -b, c * b); }, target,
+                            coinStep);
+    }
+};
+
+std::size_t checkedLength(std::int64_t values) {
+    const std::size_t length = FourierTransform::goodLength(static_cast<std::size_t>(values));
+    if (length > largestTable) {
+        throw RuntimeError(ErrorKind::AttemptsTooLong,
+                           "attempts this long have no outcome law here");
+    }
+    return length;
+}
+
+}  // namespace
+
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
                            const std::atomic<bool>* cancel, const LawProgress& progress) {
     requireOutcomeLawCovers(end);
@@ -388,48 +442,35 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
     const WholeGames games = wholeGames(end);
-    const AttemptSegments segments =
-        attemptSegments(model, games.big, games.reg, threads, segmentTail, segmentSmallest, cancel);
-    const Lanes lanes(segments);
-    const PeriodicCost cost = periodicCost(model.costCoefficient);
+    const LawStart start(model, games, threads, segmentTail, segmentSmallest, cancel);
+    const Lanes& lanes = start.lanes;
+    const PeriodicCost& cost = start.cost;
 
     OutcomeLaw law;
     law.end = end;
-    double bigsLeft = 0.0;
-    law.bigs = bigsLaw(lanes, bigsLeft);
-    // Every piece may have lost up to lostMass: the attempt at most that times its pieces.
-    law.tailCut = segments.lostMass * (law.bigs.mean() + 1.0) + bigsLeft;
+    law.bigs = start.bigs;
+    law.tailCut = start.tailCut;
 
     // The tables' edges, from Chernoff bounds on W = K - c G (net = round(W)) and on G.
     const double c = model.costCoefficient;
-    const double gameStep = 1.0 / (8.0 * std::max(1.0, static_cast<double>(games.big) + 300.0));
-    const double coinStep = gameStep / 2.0;
-    const double high = chernoffEdge([&](double b) { return realTransform(lanes, b, -c * b); },
-                                     rightEdgeTarget, coinStep);
-    const double lowAbs = chernoffEdge([&](double b) { return realTransform(lanes, -b, c * b); },
-                                       outsideTarget * damping, coinStep);
+    const double high = start.rightEdge(c, rightEdgeTarget);
+    const double lowAbs = start.leftEdge(c, outsideTarget * damping);
     const double longest = chernoffEdge([&](double b) { return realTransform(lanes, 0.0, b); },
-                                        outsideTarget, gameStep);
+                                        outsideTarget, start.gameStep);
     // net >= x needs W >= x - 1/2, net <= x needs W <= x + 1/2.
     const auto netLow = static_cast<std::int64_t>(std::floor(-lowAbs - 0.5));
     const auto netHigh = static_cast<std::int64_t>(std::ceil(high + 0.5));
     const auto gamesHigh = static_cast<std::int64_t>(std::ceil(longest));
-    const std::size_t netLength =
-        FourierTransform::goodLength(static_cast<std::size_t>(netHigh - netLow + 1));
-    const std::size_t gamesLength =
-        FourierTransform::goodLength(static_cast<std::size_t>(gamesHigh + 1));
-    if (netLength > largestTable || gamesLength > largestTable) {
-        throw RuntimeError(ErrorKind::AttemptsTooLong,
-                           "attempts this long have no outcome law here");
-    }
+    const std::size_t netLength = checkedLength(netHigh - netLow + 1);
+    const std::size_t gamesLength = checkedLength(gamesHigh + 1);
     const double tilt = -std::log(damping) / static_cast<double>(netLength);
     law.roundingExactBelowGames = cost.validBelow;
-    law.beyondRounding = chernoffBound(lanes, gameStep, cost.validBelow);
+    law.beyondRounding = chernoffBound(lanes, start.gameStep, cost.validBelow);
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
     // The net's transform is nearly all of the work: its share done is the progress.
-    law.net = netLaw(lanes, model, segments, cost, netLow, netLength, tilt, threads, cancel,
+    law.net = netLaw(lanes, model, start.segments, cost, netLow, netLength, tilt, threads, cancel,
                      progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the net's table leaves out: the chance it is short of 1 (beyond its right end,
@@ -439,8 +480,8 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     // The first piece's transform keeps the tail that its table (and so the bound on the
     // left end) lost; that chance lies beyond the left end too.
     law.outsideTables = std::max(1.0 - listed, 0.0) + rightEdgeTarget * damping +
-                        outsideTarget * damping + outsideTarget + segments.firstLostMass / damping +
-                        outsideTarget;
+                        outsideTarget * damping + outsideTarget +
+                        start.segments.firstLostMass / damping + outsideTarget;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);
     law.pBehind = 0.0;
@@ -449,6 +490,69 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
         (net > 0 ? law.pAhead : net == 0 ? law.pEven : law.pBehind) += law.net.chance[i];
     }
     return law;
+}
+
+namespace {
+
+// The head's table runs from far in the left tail to a little above the median and 0; the
+// right tail beyond it folds back onto the table damped by headDamping, at most that in all.
+// Its pieces keep a little less of their tails than the whole law's.
+constexpr double headDamping = 1e-6;
+constexpr double headOutside = 1e-9;
+constexpr double headSegmentTail = 1e-10;
+constexpr double headSegmentSmallest = 1e-13;
+// How far above the mean net (and 0) the table first reaches.
+constexpr std::int64_t headTopMargin = 16;
+
+}  // namespace
+
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads,
+                           const std::atomic<bool>* cancel) {
+    requireOutcomeLawCovers(end);
+    if (threads == 0) {
+        threads = std::max(1U, std::thread::hardware_concurrency());
+    }
+    const MachineModel model = machineModel(setting);
+    const WholeGames games = wholeGames(end);
+    const LawStart start(model, games, threads, headSegmentTail, headSegmentSmallest, cancel);
+    const double c = model.costCoefficient;
+
+    NetLawHead head;
+    head.setting = setting;
+    head.end = end;
+    head.roundingExactBelowGames = start.cost.validBelow;
+    head.beyondRounding = chernoffBound(start.lanes, start.gameStep, start.cost.validBelow);
+    const auto low =
+        static_cast<std::int64_t>(std::floor(-start.leftEdge(c, headOutside * headDamping) - 0.5));
+    // The median of these laws lies below their mean (the right tail is the long one); should it
+    // not, the table grows until it holds the median.
+    auto top = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(start.meanNet(c))), 0) +
+               headTopMargin;
+    for (;;) {
+        const std::size_t length = checkedLength(top - low + 2);
+        const double tilt = -std::log(headDamping) / static_cast<double>(length);
+        double arithmetic = 0.0;
+        head.net = netLaw(start.lanes, model, start.segments, start.cost, low, length, tilt,
+                          threads, cancel, {}, arithmetic);
+        // The right tail's fold, the left tail's (grown by the tilt), the chance below the
+        // table, the first piece's lost tail there, the pieces' cuts and the arithmetic.
+        head.errorBound = headDamping + headOutside + headOutside * headDamping +
+                          start.segments.firstLostMass / headDamping + start.tailCut + arithmetic;
+        const double held = std::accumulate(head.net.chance.begin(), head.net.chance.end(), 0.0);
+        if (held > 0.5 + head.errorBound + 1e-3 &&
+            head.net.first + static_cast<std::int64_t>(head.net.chance.size()) > 1) {
+            break;
+        }
+        top += static_cast<std::int64_t>(length);
+    }
+    double behindOrEven = 0.0;
+    for (std::size_t i = 0; i < head.net.chance.size(); ++i) {
+        if (head.net.first + static_cast<std::int64_t>(i) <= 0) {
+            behindOrEven += head.net.chance[i];
+        }
+    }
+    head.pAhead = 1.0 - behindOrEven;
+    return head;
 }
 
 }  // namespace korvale

@@ -80,6 +80,29 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
                            const std::atomic<bool>* cancel = nullptr,
                            const LawProgress& progress = {});
 
+// The head of the net's law, for the chance to end ahead and the lower percentiles at a small
+// share of the whole law's cost: the table runs from far in the left tail to a little above
+// both the median and 0, and the chance above it is 1 minus what the table holds. The law is
+// taken tilted so strongly that the right tail beyond the table comes back onto it damped by
+// a millionth, so the table can stop where the tail has hardly begun.
+struct NetLawHead {
+    std::int32_t setting = -1;
+    EndConditions end;
+    IntegerLaw net;     // chance[i] of net = net.first + i, up to the table's top
+    double pAhead = 0;  // P(net > 0)
+    // A bound on the error of any cumulative chance P(net <= k) in the table, but for the
+    // rounding's part: attempts of roundingExactBelowGames games or more, at most
+    // beyondRounding of them, may have a net one coin off the table's (round(c G) leaves
+    // the period's pattern by one there).
+    double errorBound = 0;
+    double beyondRounding = 0;
+    std::int64_t roundingExactBelowGames = 0;
+};
+
+// Covers and throws as solveOutcomeLaw does.
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads = 0,
+                           const std::atomic<bool>* cancel = nullptr);
+
 // Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
 // the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
 // tables are found only once the work has begun.

@@ -13,12 +13,28 @@ namespace korvale {
 
 namespace {
 
-// How far the q-quantile can move when every chance of the law may be off by `error`.
+// How far the q-quantile of the table can be from the true one when every cumulative chance
+// may be off by `error`.
 std::int64_t quantileBound(const IntegerLaw& law, double q, double error) {
     const std::int64_t at = law.quantile(q);
     const std::int64_t low = law.quantile(std::max(q - error, 1e-300));
     const std::int64_t high = law.quantile(std::min(q + error, 1.0 - 1e-16));
     return std::max(at - low, high - at);
+}
+
+// The chance of net = from .. to in the table, with what its error can add.
+double massNear(const NetLawHead& head, std::int64_t from, std::int64_t to) {
+    double mass = 0.0;
+    for (std::int64_t k = from; k <= to; ++k) {
+        mass += head.net.at(k) + 2.0 * head.errorBound;
+    }
+    return mass;
+}
+
+// The error bound on P(net <= k) near k: the table's, and the long attempts' whose net may
+// be one coin off, at most those with a net next to k.
+double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t to) {
+    return head.errorBound + std::min(head.beyondRounding, massNear(head, from, to));
 }
 
 }  // namespace
@@ -28,14 +44,16 @@ RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomi
     if (!outcomeLawCovers(end)) {
         return risk;
     }
-    const OutcomeLaw law = solveOutcomeLaw(setting, end, 1, cancel);
+    const NetLawHead head = solveNetLawHead(setting, end, 1, cancel);
     risk.known = true;
-    risk.pAhead = law.pAhead;
-    risk.netP50 = law.net.quantile(0.5);
-    risk.netP10 = law.net.quantile(0.1);
-    risk.errorBound = law.errorBound;
-    risk.netP50Bound = quantileBound(law.net, 0.5, law.errorBound);
-    risk.netP10Bound = quantileBound(law.net, 0.1, law.errorBound);
+    risk.pAhead = head.pAhead;
+    risk.errorBound = cumulativeBound(head, 0, 1);
+    risk.netP50 = head.net.quantile(0.5);
+    risk.netP10 = head.net.quantile(0.1);
+    risk.netP50Bound =
+        quantileBound(head.net, 0.5, cumulativeBound(head, risk.netP50 - 2, risk.netP50 + 2));
+    risk.netP10Bound =
+        quantileBound(head.net, 0.1, cumulativeBound(head, risk.netP10 - 2, risk.netP10 + 2));
     return risk;
 }
 

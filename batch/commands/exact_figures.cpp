@@ -13,13 +13,15 @@
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/outcome/outcome_law.h"
+#include "analysis/quit_rules/rule_risk_sweep.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/parallel_work.h"
-#include "report/groups/exact_groups.h"
-#include "report/model/figure_catalogue.h"
-#include "report/groups/law_figures.h"
 #include "report/format/table_text.h"
+#include "report/groups/exact_groups.h"
+#include "report/groups/law_figures.h"
+#include "report/groups/rule_risk_figures.h"
+#include "report/model/figure_catalogue.h"
 
 namespace korvale {
 namespace {
@@ -116,6 +118,39 @@ Fact gridFact(std::string key, std::string label, std::int32_t first, std::int32
     return fact;
 }
 
+// One rule of a sweep: its means, its risk, and whether it is one of its setting's best rules
+// and on its frontier.
+FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i) {
+    FigureGroup group = exactAttemptGroup(sweep.figures.points[i]);
+    addRuleRisk(group, sweep.risks[i]);
+    const auto mark = [&group](std::string_view key, bool on) {
+        group.details.push_back(makeFigure(key, on ? 1.0 : 0.0));
+    };
+    mark("best_per_attempt", i == sweep.figures.bestPerAttempt);
+    mark("best_per_1000_games", i == sweep.figures.bestPer1000Games);
+    mark("on_frontier", sweep.onFrontier[i]);
+    return group;
+}
+
+// The rules of a setting the report holds: every one in grid order, or those on the frontier
+// from the highest net per 1000 games down (and so from the lowest chance to end ahead up).
+std::vector<std::size_t> reportedRules(const SettingRuleRisks& sweep, bool frontierOnly) {
+    std::vector<std::size_t> rules;
+    for (std::size_t i = 0; i < sweep.figures.points.size(); ++i) {
+        if (!frontierOnly || sweep.onFrontier[i]) {
+            rules.push_back(i);
+        }
+    }
+    if (frontierOnly) {
+        const auto rate = [&](std::size_t i) { return sweep.figures.points[i].netPer1000Games; };
+        std::stable_sort(rules.begin(), rules.end(), [&](std::size_t a, std::size_t b) {
+            return rate(a) != rate(b) ? rate(a) > rate(b)
+                                      : sweep.risks[a].pAhead > sweep.risks[b].pAhead;
+        });
+    }
+    return rules;
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -172,8 +207,8 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
         progress = [bar](double share) { bar->showShare(share); };
     }
     // Ctrl-C throws WorkCancelled: nothing of the sweep is printed.
-    const std::vector<SettingSweep> sweeps =
-        sweepEndConditions(options.grid, threadCount(options), progress, settings, interruptFlag());
+    const std::vector<SettingRuleRisks> sweeps =
+        sweepRuleRisks(options.grid, threadCount(options), progress, settings, interruptFlag());
     if (bar != nullptr) {
         bar->clear();
     }
@@ -183,14 +218,12 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
         gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
     report.facts.push_back(
         gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
-    for (const SettingSweep& sweep : sweeps) {
-        for (std::size_t i = 0; i < sweep.points.size(); ++i) {
-            FigureGroup group = exactAttemptGroup(sweep.points[i]);
-            group.details.push_back(
-                makeFigure("best_per_attempt", i == sweep.bestPerAttempt ? 1.0 : 0.0));
-            group.details.push_back(
-                makeFigure("best_per_1000_games", i == sweep.bestPer1000Games ? 1.0 : 0.0));
-            report.groups.push_back(std::move(group));
+    if (options.frontier) {
+        report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
+    }
+    for (const SettingRuleRisks& sweep : sweeps) {
+        for (const std::size_t i : reportedRules(sweep, options.frontier)) {
+            report.groups.push_back(sweepRuleGroup(sweep, i));
         }
     }
     report.timing = Timing{.seconds = secondsSince(start)};

@@ -70,26 +70,40 @@ void writeFiguresByRow(TextTable& table, const std::vector<const FigureGroup*>& 
     }
 }
 
+bool detailSet(const FigureGroup& group, std::string_view key) {
+    return std::any_of(group.details.begin(), group.details.end(), [&](const Figure& detail) {
+        return detail.key == key && detail.value == 1.0;
+    });
+}
+
 // "一回", "千G" or both for a sweep point that is best per attempt or per 1000 games.
 std::string bestMark(const FigureGroup& group) {
     std::string mark;
-    for (const Figure& detail : group.details) {
-        if (detail.value == 1.0 && detail.key == "best_per_attempt") {
-            mark += "一回";
-        } else if (detail.value == 1.0 && detail.key == "best_per_1000_games") {
-            mark += mark.empty() ? "千G" : "・千G";
-        }
+    if (detailSet(group, "best_per_attempt")) {
+        mark += "一回";
+    }
+    if (detailSet(group, "best_per_1000_games")) {
+        mark += mark.empty() ? "千G" : "・千G";
     }
     return mark;
 }
 
+// The mark columns of a sweep's rows: its best rules, and the rules on its frontier.
+struct RowMarks {
+    bool best = false;
+    bool frontier = false;
+};
+
 // Many groups (a sweep): a row per group, a column per figure.
 void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& groups,
-                      bool markBest) {
+                      RowMarks marks) {
     const std::vector<const Figure*> columns = rowFigures(groups);
     std::vector<std::string> heading = {"設定", "終了条件"};
-    if (markBest) {
+    if (marks.best) {
         heading.push_back("最善");
+    }
+    if (marks.frontier) {
+        heading.push_back("フロンティア");
     }
     for (const Figure* column : columns) {
         heading.push_back(column->label);
@@ -98,8 +112,11 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
     for (const FigureGroup* group : groups) {
         std::vector<std::string> cells = {groupTitle(*group),
                                           group->end ? endConditionText(*group->end) : ""};
-        if (markBest) {
+        if (marks.best) {
             cells.push_back(bestMark(*group));
+        }
+        if (marks.frontier) {
+            cells.push_back(detailSet(*group, "on_frontier") ? "○" : "");
         }
         for (const Figure* column : columns) {
             const Figure* figure = group->find(column->key);
@@ -107,6 +124,36 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
         }
         table.addRow(cells);
     }
+}
+
+// A sweep's table: each setting's best rules with a mark on those on the frontier, or (the
+// report holding only them) every rule on the frontier. CSV and JSON carry every rule reported.
+std::string sweepTable(std::vector<const FigureGroup*> block, bool frontierOnly) {
+    std::string text;
+    TextTable table;
+    if (frontierOnly) {
+        text +=
+            "各設定の効率的フロンティア：千ゲームあたりの差枚と勝ち越す確率の両方で上回る終了条件"
+            "がないもの（千ゲームあたりの差枚の高い順）\n";
+        writeGroupsByRow(table, block, {.best = true});
+    } else {
+        std::erase_if(block, [](const FigureGroup* group) { return bestMark(*group).empty(); });
+        text +=
+            "各設定の最善の終了条件（全ての点はCSV・JSONに、効率的フロンティアは --frontier "
+            "で）\n";
+        writeGroupsByRow(table, block, {.best = true, .frontier = true});
+    }
+    text += table.text();
+    const bool unknownRisk = std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
+        const Figure* ahead = g->find("p_ahead");
+        return ahead != nullptr && !ahead->value;
+    });
+    if (unknownRisk) {
+        text +=
+            "「-」：REG後がBIG後＋1Gを超える終了条件の勝ち越す確率と差枚の点は、まだ求められま"
+            "せん\n";
+    }
+    return text + "\n";
 }
 
 std::string blockTitle(const FigureGroup& group) {
@@ -135,6 +182,25 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
     // A group for every setting together (a history's summary) stands apart from the settings'.
     const bool sameSpan = (a.setting < 0) == (b.setting < 0);
     return a.scope == b.scope && sameSpan && (sameEnd || a.scope != Scope::Attempt);
+}
+
+// Any other block: a row per figure, or for many groups a row per group.
+std::string blockTable(const std::vector<const FigureGroup*>& block) {
+    std::string text;
+    TextTable table;
+    if (block.size() > 6) {
+        text += blockTitle(FigureGroup{.scope = block.front()->scope}) + "\n";
+        writeGroupsByRow(table, block, {});
+    } else {
+        text += blockTitle(*block.front()) + "\n";
+        writeFiguresByRow(table, block);
+    }
+    return text + table.text() + "\n";
+}
+
+bool frontierOnly(const Report& report) {
+    return std::any_of(report.facts.begin(), report.facts.end(),
+                       [](const Fact& fact) { return fact.key == "frontier"; });
 }
 
 // Series are long: the table says where to find them, and shows short ones whole.
@@ -188,20 +254,7 @@ std::string formatTable(const Report& report) {
         for (std::size_t i = first; i < last; ++i) {
             block.push_back(&report.groups[i]);
         }
-        TextTable table;
-        if (sweep) {
-            // A sweep's table shows each setting's best rules; CSV and JSON carry every point.
-            std::erase_if(block, [](const FigureGroup* group) { return bestMark(*group).empty(); });
-            text += "各設定の最善の終了条件（全ての点はCSV・JSONに）\n";
-            writeGroupsByRow(table, block, true);
-        } else if (block.size() > 6) {
-            text += blockTitle(FigureGroup{.scope = block.front()->scope}) + "\n";
-            writeGroupsByRow(table, block, false);
-        } else {
-            text += blockTitle(*block.front()) + "\n";
-            writeFiguresByRow(table, block);
-        }
-        text += table.text() + "\n";
+        text += sweep ? sweepTable(block, frontierOnly(report)) : blockTable(block);
         for (const FigureGroup* group : block) {
             writeSeriesSummary(text, *group);
         }

@@ -59,6 +59,9 @@ constexpr std::array entries = {
     Entry{"p_even", "差枚ゼロの確率", Unit::Share},
     Entry{"p_behind", "負け越す確率", Unit::Share},
     Entry{"outcome_law_error_bound", "分布の誤差の上限", Unit::Number},
+    // How far a sweep's percentiles can be from the true ones, given that bound.
+    Entry{"net_coins_p50_error_bound", "差枚の50%点の誤差の上限", Unit::Coins},
+    Entry{"net_coins_p10_error_bound", "差枚の10%点の誤差の上限", Unit::Coins},
     // The waits of the long run (ハマり).
     Entry{"big_gap_ge_500", "BIG間500G以上の確率", Unit::Share},
     Entry{"big_gap_ge_1000", "BIG間1000G以上の確率", Unit::Share},
@@ -69,6 +72,9 @@ constexpr std::array entries = {
     // Marks of a sweep's best rules (1 on the best point of each setting).
     Entry{"best_per_attempt", "一回あたり最善", Unit::Count},
     Entry{"best_per_1000_games", "千ゲームあたり最善", Unit::Count},
+    // 1 on a rule that no other rule of its setting beats on both the net per 1000 games and
+    // the chance to end ahead.
+    Entry{"on_frontier", "効率的フロンティア上", Unit::Count},
 };
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost

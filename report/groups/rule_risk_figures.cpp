@@ -1,0 +1,24 @@
+#include "report/groups/rule_risk_figures.h"
+
+#include <optional>
+
+#include "report/model/figure_catalogue.h"
+
+namespace korvale {
+
+void addRuleRisk(FigureGroup& group, const RuleRisk& risk) {
+    const auto known = [&](double value) {
+        return risk.known ? std::optional<double>(value) : std::nullopt;
+    };
+    group.figures.push_back(makeFigure("p_ahead", known(risk.pAhead)));
+    group.figures.push_back(makeFigure("net_coins_p50", known(static_cast<double>(risk.netP50))));
+    group.figures.push_back(makeFigure("net_coins_p10", known(static_cast<double>(risk.netP10))));
+    // The law's bound is the one `exact --laws` gives: the same key, so that the two join.
+    group.details.push_back(makeFigure("outcome_law_error_bound", known(risk.errorBound)));
+    group.details.push_back(
+        makeFigure("net_coins_p50_error_bound", known(static_cast<double>(risk.netP50Bound))));
+    group.details.push_back(
+        makeFigure("net_coins_p10_error_bound", known(static_cast<double>(risk.netP10Bound))));
+}
+
+}  // namespace korvale

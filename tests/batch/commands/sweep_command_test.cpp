@@ -1,0 +1,258 @@
+// korvale-batch sweep with each rule's risk: the chance to end ahead and the median and 10% point
+// of its net coins beside its means, the rules on each setting's efficient frontier, --frontier,
+// and rules whose risk is not known shown as missing, never as 0.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch/options/batch_options.h"
+#include "tests/batch/commands/program_outcome.h"
+#include "tests/support/written_csv.h"
+
+namespace korvale {
+namespace {
+
+using Json = nlohmann::json;
+using testing::Outcome;
+using testing::run;
+
+Json sweepJson(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "sweep");
+    arguments.insert(arguments.end(), {"--format", "json"});
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    return Json::parse(outcome.out);
+}
+
+const Json* ruleOf(const Json& report, int big, int reg) {
+    for (const Json& group : report.at("results")) {
+        if (group.at("big_end") == big && group.at("reg_end") == reg) {
+            return &group;
+        }
+    }
+    return nullptr;
+}
+
+// What `korvale-batch exact --setting 1 --big-end X --reg-end Y --laws --format json` printed
+// (net_per_1000_games with the cost rounded per attempt, as exact gives it).
+struct Typed {
+    double netPer1000Games;
+    double pAhead;
+    double netP50;
+    double netP10;
+};
+
+struct Rule {
+    int big;
+    int reg;
+    std::optional<Typed> typed;  // none: REG end above the BIG end + 1, no law
+    bool onFrontier;             // worked out by hand from the typed figures
+};
+
+// A small grid of 設定１ whose frontier is worked out by hand from the figures `exact --laws`
+// gives each rule; the sweep's own rates use the unrounded cost, a few thousandths of a coin
+// off, far less than the margins the hand-working rests on.
+TEST(SweepRiskTest, FrontierOfAHandCheckedGrid) {
+#ifdef KORVALE_SANITIZED
+    // The sanitizers make a law some thirty times slower: rules one game long.
+    const std::vector<std::string> grid = {"--big-ends", "0:1:1", "--reg-ends", "0:2:2"};
+    const std::vector<Rule> rules = {
+        // Beaten by both rules of BIG end 1 on rate and chance.
+        {0, 0, Typed{-28.42210388134165, 0.6202554488066807, 112, -537}, false},
+        {0, 2, std::nullopt, false},
+        // 1/2 beats it on both: 140.33 > 139.05 and 64.33542% > 64.33288%.
+        {1, 0, Typed{139.05375783367492, 0.6432881819732791, 138, -512}, false},
+        {1, 2, Typed{140.3328159292988, 0.643354196959052, 138, -512}, true},
+    };
+#else
+    const std::vector<std::string> grid = {"--big-ends", "0:50:50", "--reg-ends", "0:50:50"};
+    const std::vector<Rule> rules = {
+        // The lowest rate, and a lower chance than 50/0.
+        {0, 0, Typed{-28.42210388134165, 0.6202554488066807, 112, -537}, false},
+        {0, 50, std::nullopt, false},
+        // 50/50 has the best rate; 50/0 a lower one but the best chance: neither beats the other.
+        {50, 0, Typed{440.339630945802, 0.6369904779676707, 130, -518}, true},
+        {50, 50, Typed{441.7771639045045, 0.6363282684643509, 130, -519}, true},
+    };
+#endif
+    std::vector<std::string> arguments = {"--setting", "1", "--threads", "2"};
+    arguments.insert(arguments.end(), grid.begin(), grid.end());
+    const Json report = sweepJson(arguments);
+    ASSERT_EQ(report.at("results").size(), rules.size());
+    for (const Rule& rule : rules) {
+        SCOPED_TRACE(std::to_string(rule.big) + "/" + std::to_string(rule.reg));
+        const Json* group = ruleOf(report, rule.big, rule.reg);
+        ASSERT_NE(group, nullptr);
+        const Json& figures = group->at("figures");
+        const Json& details = group->at("details");
+        EXPECT_EQ(details.at("on_frontier").at("value"), rule.onFrontier ? 1 : 0);
+        if (!rule.typed) {
+            for (const char* key : {"p_ahead", "net_coins_p50", "net_coins_p10"}) {
+                EXPECT_TRUE(figures.at(key).at("value").is_null()) << key;
+            }
+            EXPECT_TRUE(details.at("outcome_law_error_bound").at("value").is_null());
+            continue;
+        }
+        EXPECT_NEAR(figures.at("net_per_1000_games_unrounded_cost").at("value").get<double>(),
+                    rule.typed->netPer1000Games, 0.05);
+        EXPECT_NEAR(figures.at("p_ahead").at("value").get<double>(), rule.typed->pAhead, 1e-9);
+        EXPECT_EQ(figures.at("net_coins_p50").at("value").get<double>(), rule.typed->netP50);
+        EXPECT_EQ(figures.at("net_coins_p10").at("value").get<double>(), rule.typed->netP10);
+        // exact --laws states about 4e-10; the percentiles move by no coin within that.
+        EXPECT_GT(details.at("outcome_law_error_bound").at("value").get<double>(), 0.0);
+        EXPECT_LT(details.at("outcome_law_error_bound").at("value").get<double>(), 1e-9);
+        EXPECT_EQ(details.at("net_coins_p50_error_bound").at("value").get<double>(), 0.0);
+        EXPECT_EQ(details.at("net_coins_p10_error_bound").at("value").get<double>(), 0.0);
+    }
+#ifndef KORVALE_SANITIZED  // the sanitized grid's frontier is one rule: nothing to order
+    // --frontier: only those rules, from the highest rate down.
+    std::vector<std::pair<int, int>> expected;
+    for (auto rule = rules.rbegin(); rule != rules.rend(); ++rule) {
+        if (rule->onFrontier) {
+            expected.emplace_back(rule->big, rule->reg);  // the typed rates rise down the table
+        }
+    }
+    arguments.push_back("--frontier");
+    const Json frontierOnly = sweepJson(arguments);
+    std::vector<std::pair<int, int>> frontier;
+    for (const Json& group : frontierOnly.at("results")) {
+        frontier.emplace_back(group.at("big_end"), group.at("reg_end"));
+    }
+    EXPECT_EQ(frontier, expected);
+#endif
+}
+
+// 設定５ at 0/0, 0/50, 1/0 and 1/50: 1/0 beats 0/0 on both counts (381 against 62 coins per
+// 1000 games, 67.6% against 64.3% ahead, from exact --laws); REG end 50 has no law at either BIG
+// end. --frontier leaves 1/0 alone, in every format.
+TEST(SweepRiskTest, FrontierOptionKeepsOnlyTheFrontierInEveryFormat) {
+    const std::vector<std::string> arguments = {"sweep",      "--setting",  "5",
+                                                "--big-ends", "0:1:1",      "--reg-ends",
+                                                "0:50:50",    "--frontier", "--format"};
+    auto withFormat = [&](const std::string& format) {
+        std::vector<std::string> all = arguments;
+        all.push_back(format);
+        const Outcome outcome = run(all);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return outcome.out;
+    };
+    const std::string table = withFormat("table");
+    EXPECT_NE(table.find("各設定の効率的フロンティア"), std::string::npos) << table;
+    EXPECT_NE(table.find("BIG後1 REG後0"), std::string::npos) << table;
+    for (const char* other : {"BIG後0 REG後0", "BIG後0 REG後50", "BIG後1 REG後50"}) {
+        EXPECT_EQ(table.find(other), std::string::npos) << other << "\n" << table;
+    }
+    std::set<std::pair<std::string, std::string>> csvRules;
+    bool frontierFact = false;
+    for (const std::vector<std::string>& record : writtenCsvRecords(withFormat("csv"))) {
+        if (record.at(0) == "exact") {
+            csvRules.emplace(record.at(3), record.at(4));
+        }
+        frontierFact |= record.at(0) == "run" && record.at(5) == "frontier" && record.at(9) == "1";
+    }
+    EXPECT_EQ(csvRules, (std::set<std::pair<std::string, std::string>>{{"1", "0"}}));
+    EXPECT_TRUE(frontierFact);
+    const Json json = Json::parse(withFormat("json"));
+    EXPECT_EQ(json.at("run").at("frontier"), 1);
+    ASSERT_EQ(json.at("results").size(), 1u);
+    EXPECT_EQ(json.at("results")[0].at("big_end"), 1);
+    EXPECT_EQ(json.at("results")[0].at("reg_end"), 0);
+    EXPECT_EQ(json.at("results")[0].at("details").at("on_frontier").at("value"), 1);
+}
+
+// A rule the law does not cover (REG end 50 > BIG end 0 + 1): its risk is missing in every
+// format, never 0, and it is not on the frontier.
+TEST(SweepRiskTest, UnknownRiskIsMissingInEveryFormat) {
+    const std::vector<std::string> rule = {"sweep", "--setting",  "1",      "--big-ends",
+                                           "0:0:1", "--reg-ends", "50:50:1"};
+    auto withFormat = [&](const std::string& format) {
+        std::vector<std::string> all = rule;
+        all.insert(all.end(), {"--format", format});
+        const Outcome outcome = run(all);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return outcome.out;
+    };
+    // The table: the one rule is both best rules, its three risk cells "-", with a note why.
+    const std::string table = withFormat("table");
+    std::istringstream lines(table);
+    std::string row;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("BIG後0 REG後50") != std::string::npos) {
+            row = line;
+        }
+    }
+    ASSERT_FALSE(row.empty()) << table;
+    std::istringstream cells(row);
+    std::vector<std::string> words;
+    for (std::string word; cells >> word;) {
+        words.push_back(word);
+    }
+    ASSERT_GE(words.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(words.end() - 3, words.end()),
+              (std::vector<std::string>{"-", "-", "-"}))
+        << row;
+    EXPECT_EQ(row.find("○"), std::string::npos) << row;  // not on the frontier
+    EXPECT_NE(table.find("「-」：REG後がBIG後＋1Gを超える終了条件"), std::string::npos) << table;
+    const std::set<std::string> missing = {"p_ahead",
+                                           "net_coins_p50",
+                                           "net_coins_p10",
+                                           "outcome_law_error_bound",
+                                           "net_coins_p50_error_bound",
+                                           "net_coins_p10_error_bound"};
+    std::set<std::string> emptyInCsv;
+    for (const std::vector<std::string>& record : writtenCsvRecords(withFormat("csv"))) {
+        if (record.at(0) == "exact" && missing.contains(record.at(5)) && record.at(9).empty()) {
+            emptyInCsv.insert(record.at(5));
+        }
+        if (record.at(0) == "exact" && record.at(5) == "on_frontier") {
+            EXPECT_EQ(record.at(9), "0");
+        }
+    }
+    EXPECT_EQ(emptyInCsv, missing);
+    const Json json = Json::parse(withFormat("json"));
+    ASSERT_EQ(json.at("results").size(), 1u);
+    const Json& group = json.at("results")[0];
+    for (const std::string& key : missing) {
+        const Json& where =
+            group.at("figures").contains(key) ? group.at("figures") : group.at("details");
+        EXPECT_TRUE(where.at(key).at("value").is_null()) << key;
+    }
+    EXPECT_EQ(group.at("details").at("on_frontier").at("value"), 0);
+}
+
+// --frontier is a sweep option; its grid needs a rule with a REG end of at most the BIG end + 1
+// (the largest BIG end the grid reaches, not the LAST typed).
+TEST(SweepRiskTest, FrontierOptionAndItsGrid) {
+    EXPECT_NE(run({"sweep", "--help"}).out.find("--frontier"), std::string::npos);
+    const std::vector<std::string> reaches = {"sweep",     "--frontier", "--big-ends",
+                                              "0:250:100", "--reg-ends", "201:300:50"};
+    EXPECT_TRUE(parseOptions(reaches).frontier);
+    EXPECT_FALSE(parseOptions(std::vector<std::string>{"sweep"}).frontier);
+    const std::string needsARule =
+        "korvale-batch: --frontier: the frontier needs a rule with a REG end of at most the BIG "
+        "end + 1, and the grid's smallest REG end ";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"sweep", "--frontier", "--big-ends", "0:0:1", "--reg-ends", "50:50:1"},
+         needsARule + "50 is above its largest BIG end 0 + 1\n"},
+        {{"sweep", "--frontier", "--big-ends", "0:250:100", "--reg-ends", "202:300:50"},
+         needsARule + "202 is above its largest BIG end 200 + 1\n"},
+        {{"exact", "--frontier"}, "korvale-batch: exact: there is no option \"--frontier\""},
+    };
+    for (const auto& [arguments, start] : refused) {
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err.rfind(start, 0), 0u) << outcome.err;
+    }
+}
+
+}  // namespace
+}  // namespace korvale
