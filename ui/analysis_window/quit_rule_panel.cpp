@@ -203,7 +203,8 @@ void QuitRulePanel::clearRules() {
 void QuitRulePanel::drawRules(const RuleSweep& sweep) {
     const SettingRuleRisks& risks = sweep.risks;
     QList<QPointF> points;
-    std::vector<QPointF> frontier;
+    // The frontier's points with their rules, named below the graph.
+    std::vector<std::pair<QPointF, EndConditions>> frontier;
     std::size_t unknown = 0;
     for (std::size_t i = 0; i < risks.risks.size(); ++i) {
         if (!risks.risks[i].known) {
@@ -213,14 +214,27 @@ void QuitRulePanel::drawRules(const RuleSweep& sweep) {
         const QPointF point(risks.figures.points[i].netPer1000Games, 100.0 * risks.risks[i].pAhead);
         points.append(point);
         if (risks.onFrontier[i]) {
-            frontier.push_back(point);
+            frontier.emplace_back(point, risks.figures.points[i].end);
         }
     }
-    std::sort(frontier.begin(), frontier.end(), [](const QPointF& a, const QPointF& b) {
-        return a.x() < b.x() || (a.x() == b.x() && a.y() > b.y());
+    std::sort(frontier.begin(), frontier.end(), [](const auto& a, const auto& b) {
+        return a.first.x() < b.first.x() ||
+               (a.first.x() == b.first.x() && a.first.y() > b.first.y());
     });
     rules_->replace(points);
-    frontier_->replace(QList<QPointF>(frontier.begin(), frontier.end()));
+    QList<QPointF> line;
+    QStringList named;
+    for (const auto& [point, end] : frontier) {
+        line.append(point);
+        named.append(endText(end));
+    }
+    frontier_->replace(line);
+    constexpr qsizetype mostNamed = 6;
+    if (named.size() > mostNamed) {
+        const qsizetype more = named.size() - mostNamed;
+        named.resize(mostNamed);
+        named.append(QStringLiteral("ほか%1件").arg(more));
+    }
     QString note = QStringLiteral("%1：%2通りの終了条件")
                        .arg(gridText(service_->grid()))
                        .arg(risks.risks.size());
@@ -228,8 +242,8 @@ void QuitRulePanel::drawRules(const RuleSweep& sweep) {
         note +=
             QStringLiteral("（うち%1件は未対応：REG後がBIG後＋1Gを超える終了条件）").arg(unknown);
     }
-    note +=
-        QStringLiteral("。線は、差枚でも勝ち越す確率でも他に負けない終了条件を結んだものです。");
+    note += QStringLiteral("。赤は、差枚でも勝ち越す確率でも他に負けない終了条件：%1。")
+                .arg(named.join(QStringLiteral("、")));
     gridNote_->setText(note);
 }
 
