@@ -103,12 +103,15 @@ TEST(SweepRiskTest, FrontierOfAHandCheckedGrid) {
         }
         EXPECT_NEAR(figures.at("net_per_1000_games_unrounded_cost").at("value").get<double>(),
                     rule.typed->netPer1000Games, 0.05);
-        EXPECT_NEAR(figures.at("p_ahead").at("value").get<double>(), rule.typed->pAhead, 1e-9);
+        // The sweep's figures come from the head of the law, within their stated bound (a few
+        // millionths) of the whole law's; the percentiles move by no coin within it.
+        const double bound = details.at("outcome_law_error_bound").at("value").get<double>();
+        EXPECT_GT(bound, 0.0);
+        EXPECT_LT(bound, 1e-5);
+        EXPECT_NEAR(figures.at("p_ahead").at("value").get<double>(), rule.typed->pAhead,
+                    bound + 1e-9);
         EXPECT_EQ(figures.at("net_coins_p50").at("value").get<double>(), rule.typed->netP50);
         EXPECT_EQ(figures.at("net_coins_p10").at("value").get<double>(), rule.typed->netP10);
-        // exact --laws states about 4e-10; the percentiles move by no coin within that.
-        EXPECT_GT(details.at("outcome_law_error_bound").at("value").get<double>(), 0.0);
-        EXPECT_LT(details.at("outcome_law_error_bound").at("value").get<double>(), 1e-9);
         EXPECT_EQ(details.at("net_coins_p50_error_bound").at("value").get<double>(), 0.0);
         EXPECT_EQ(details.at("net_coins_p10_error_bound").at("value").get<double>(), 0.0);
     }
