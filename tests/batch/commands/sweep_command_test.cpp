@@ -110,10 +110,16 @@ TEST(SweepRiskTest, FrontierOfAHandCheckedGrid) {
         EXPECT_LT(bound, 1e-5);
         EXPECT_NEAR(figures.at("p_ahead").at("value").get<double>(), rule.typed->pAhead,
                     bound + 1e-9);
-        EXPECT_EQ(figures.at("net_coins_p50").at("value").get<double>(), rule.typed->netP50);
-        EXPECT_EQ(figures.at("net_coins_p10").at("value").get<double>(), rule.typed->netP10);
-        EXPECT_EQ(details.at("net_coins_p50_error_bound").at("value").get<double>(), 0.0);
-        EXPECT_EQ(details.at("net_coins_p10_error_bound").at("value").get<double>(), 0.0);
+        // A percentile whose level lies within the bound of a step of the law may be a coin off,
+        // and says so (1/2's 10% point does).
+        for (const auto& [key, typed] : {std::pair{"net_coins_p50", rule.typed->netP50},
+                                         std::pair{"net_coins_p10", rule.typed->netP10}}) {
+            const double coinBound =
+                details.at(std::string(key) + "_error_bound").at("value").get<double>();
+            EXPECT_LE(coinBound, 1.0) << key;
+            EXPECT_LE(std::abs(figures.at(key).at("value").get<double>() - typed), coinBound)
+                << key;
+        }
     }
 #ifndef KORVALE_SANITIZED  // the sanitized grid's frontier is one rule: nothing to order
     // --frontier: only those rules, from the highest rate down.
