@@ -9,6 +9,7 @@
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/outcome/outcome_law.h"
+#include "analysis/quit_rules/rule_risk_sweep.h"
 
 namespace {
 
@@ -54,6 +55,28 @@ BENCHMARK(BM_OutcomeLaw)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true)
     ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+// One rule's risk figures, as the sweep works them out (the head of its net law, one
+// thread). Arguments: setting index, BIG end, REG end.
+void BM_RuleRisk(benchmark::State& state) {
+    const auto setting = static_cast<std::int32_t>(state.range(0));
+    const korvale::EndConditions end{static_cast<double>(state.range(1)),
+                                     static_cast<std::int32_t>(state.range(2))};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvale::solveRuleRisk(setting, end));
+    }
+}
+BENCHMARK(BM_RuleRisk)
+    ->ArgNames({"setting", "big_end", "reg_end"})
+    ->Args({0, 0, 0})
+    ->Args({0, 300, 100})
+    ->Args({0, 1000, 300})
+    ->Args({5, 300, 100})
+    ->Args({5, 1000, 300})
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kSecond);
 
 // Arguments: setting index, BIG end, REG end.
