@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <numeric>
 #include <thread>
 
@@ -35,6 +36,12 @@ double massNear(const NetLawHead& head, std::int64_t from, std::int64_t to) {
 // be one coin off, at most those with a net next to k.
 double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t to) {
     return head.errorBound + std::min(head.beyondRounding, massNear(head, from, to));
+}
+
+// About how long a rule's law takes, for the order of the work and its progress: it grows
+// with the BIG end, and 設定６'s rounding period (1000 games, not 250) makes it dearer.
+double lawCost(std::int32_t setting, EndConditions end) {
+    return (std::max(end.bigEnd, 0.0) + 150.0) * (setting == 5 ? 1.5 : 1.0);
 }
 
 }  // namespace
@@ -71,32 +78,39 @@ std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid, unsigned thr
         sweeps[s].figures = means[s];
         sweeps[s].risks.resize(means[s].points.size());
     }
-    // One law a task, one thread a law; the longest attempts (the largest BIG ends) first, so
-    // that no long law is left to run alone at the end.
+    // One law a task, one thread a law; the costliest first, so that no long law is left to
+    // run alone at the end. The share done is told by cost too.
     struct Task {
         std::size_t setting;
         std::size_t point;
+        double cost;
     };
     std::vector<Task> tasks;
+    double totalCost = 0.0;
     for (std::size_t s = 0; s < sweeps.size(); ++s) {
         for (std::size_t p = 0; p < sweeps[s].risks.size(); ++p) {
-            tasks.push_back({s, p});
+            const double cost = lawCost(sweeps[s].figures.setting, sweeps[s].figures.points[p].end);
+            tasks.push_back({s, p, cost});
+            totalCost += cost;
         }
     }
-    auto bigEnd = [&](const Task& t) {
-        return sweeps[t.setting].figures.points[t.point].end.bigEnd;
-    };
     std::stable_sort(tasks.begin(), tasks.end(),
-                     [&](const Task& a, const Task& b) { return bigEnd(a) > bigEnd(b); });
-    std::atomic<std::size_t> done{0};
+                     [](const Task& a, const Task& b) { return a.cost > b.cost; });
+    std::mutex doneLock;
+    double costDone = 0.0;
     shareTasks(tasks.size(), threads, [&](std::size_t i) {
         const Task& t = tasks[i];
         const SettingRuleRisks& sweep = sweeps[t.setting];
         sweeps[t.setting].risks[t.point] =
             solveRuleRisk(sweep.figures.setting, sweep.figures.points[t.point].end, cancel);
-        const std::size_t finished = ++done;
+        double share = 0.0;
+        {
+            const std::lock_guard<std::mutex> lock(doneLock);
+            costDone += t.cost;
+            share = costDone / totalCost;
+        }
         if (progress && currentWorker() == 0U) {
-            progress(static_cast<double>(finished) / static_cast<double>(tasks.size()));
+            progress(std::min(share, 1.0));
         }
     });
     if (cancel != nullptr && cancel->load()) {
