@@ -34,4 +34,13 @@ PeriodicCost periodicCost(double coefficient, std::int64_t scanLimit) {
     return cost;
 }
 
+bool followsPattern(const PeriodicCost& cost, double coefficient, std::int64_t games) {
+    const std::int64_t j = games % cost.period;
+    const std::int64_t whole = cost.thousandths * (games - j) / 1000;
+    const double pattern = static_cast<double>(whole) +
+                           static_cast<double>(cost.thousandths * j) / 1000.0 +
+                           cost.excess[static_cast<std::size_t>(j)];
+    return std::nearbyint(coefficient * static_cast<double>(games)) == std::nearbyint(pattern);
+}
+
 }  // namespace korvale

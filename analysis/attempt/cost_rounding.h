@@ -23,4 +23,7 @@ struct PeriodicCost {
 // Scans game counts up to `scanLimit` for the first one that leaves the pattern.
 PeriodicCost periodicCost(double coefficient, std::int64_t scanLimit = 20000000);
 
+// Whether round(c * games) is the pattern's value at this many games.
+bool followsPattern(const PeriodicCost& cost, double coefficient, std::int64_t games);
+
 }  // namespace korvale

@@ -503,6 +503,35 @@ constexpr double headSegmentTail = 1e-10;
 constexpr double headSegmentSmallest = 1e-13;
 // How far above the mean net (and 0) the table first reaches.
 constexpr std::int64_t headTopMargin = 16;
+// Above this the long attempts' part of the bound is worked out from the games' law.
+constexpr double headRoundingCheck = 1e-8;
+
+}  // namespace
+
+namespace {
+
+// When the Chernoff bound leaves a say to the long attempts, the games' law tells the chance of
+// the game counts (from roundingExactBelowGames on) at which round(c G) leaves the pattern:
+// the only attempts whose net can be a coin off the table's. With what that law may lack: the
+// pieces' cuts, the chance beyond its table and its arithmetic.
+double leavingPattern(const LawStart& start, const MachineModel& model, const NetLawHead& head) {
+    if (head.beyondRounding <= headRoundingCheck) {
+        return head.beyondRounding;
+    }
+    const double longest = chernoffEdge(
+        [&](double b) { return realTransform(start.lanes, 0.0, b); }, headOutside, start.gameStep);
+    const std::size_t length = checkedLength(static_cast<std::int64_t>(std::ceil(longest)) + 1);
+    double arithmetic = 0.0;
+    const IntegerLaw games = gamesLaw(start.lanes, length, arithmetic);
+    double leaving = start.tailCut + headOutside + arithmetic;
+    for (std::size_t g = static_cast<std::size_t>(start.cost.validBelow); g < games.chance.size();
+         ++g) {
+        if (!followsPattern(start.cost, model.costCoefficient, static_cast<std::int64_t>(g))) {
+            leaving += std::max(games.chance[g], 0.0);
+        }
+    }
+    return leaving;
+}
 
 }  // namespace
 
@@ -545,6 +574,7 @@ NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned thr
         }
         top += static_cast<std::int64_t>(length);
     }
+    head.beyondRounding = std::min(head.beyondRounding, leavingPattern(start, model, head));
     double behindOrEven = 0.0;
     for (std::size_t i = 0; i < head.net.chance.size(); ++i) {
         if (head.net.first + static_cast<std::int64_t>(i) <= 0) {

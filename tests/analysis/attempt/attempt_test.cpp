@@ -1,6 +1,7 @@
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
 #include "common/runtime_error.h"
+#include "machine/coin_totals.h"
 
 #include <gtest/gtest.h>
 
@@ -185,6 +186,27 @@ TEST(AttemptCostRoundingTest, PeriodOfTheFloatCoefficients) {
                            std::nearbyint(c * static_cast<double>(g % 1000));
     EXPECT_NE(std::nearbyint(c * static_cast<double>(g)), pattern);
     EXPECT_EQ(std::nearbyint(c * static_cast<double>(g - 1000)), pattern - 1563.0);
+}
+
+TEST(AttemptCostRoundingTest, SaysWhichGameCountsLeaveThePattern) {
+    // The machine's own cost against the pattern written out here: n (G - G mod P) / 1000 plus
+    // the rounded cost of G mod P games.
+    for (const std::int32_t setting : {0, 5}) {
+        const double c = static_cast<double>(costCoefficient(setting));
+        const PeriodicCost cost = periodicCost(c);
+        const std::int64_t n = setting == 5 ? 1563 : 1604;
+        std::int64_t leaving = 0;
+        for (std::int64_t g = cost.validBelow - 3000; g < cost.validBelow + 300000; ++g) {
+            const std::int64_t j = g % cost.period;
+            const std::int64_t pattern =
+                n * (g - j) / 1000 + static_cast<std::int64_t>(std::nearbyint(c * j));
+            const bool follows = costOfGames(setting, g) == pattern;
+            ASSERT_EQ(followsPattern(cost, c, g), follows) << "setting " << setting << ", " << g;
+            leaving += follows ? 0 : 1;
+            ASSERT_TRUE(follows || g >= cost.validBelow) << g;
+        }
+        EXPECT_GT(leaving, 0) << "setting " << setting;
+    }
 }
 
 TEST(AttemptCostRoundingTest, FirstBigWaitOfTheMachine) {

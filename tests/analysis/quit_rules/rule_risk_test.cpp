@@ -83,7 +83,7 @@ TEST(RuleRiskTest, AgreesWithTheWholeLawWithinItsBound) {
         // The goal, and the bound the figures carry (which must hold).
         EXPECT_NEAR(risk.pAhead, rule.pAhead, 1e-4);
         EXPECT_LE(std::abs(risk.pAhead - rule.pAhead), risk.errorBound + rule.lawBound);
-        EXPECT_LE(risk.errorBound, 1e-3);
+        EXPECT_LE(risk.errorBound, 1e-4);
         EXPECT_LE(std::abs(risk.netP50 - rule.netP50), std::max<std::int64_t>(risk.netP50Bound, 1));
         EXPECT_LE(std::abs(risk.netP10 - rule.netP10), std::max<std::int64_t>(risk.netP10Bound, 1));
     }
