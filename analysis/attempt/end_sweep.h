@@ -20,6 +20,8 @@ struct SweepGrid {
     std::int32_t regEndFirst = 0;
     std::int32_t regEndLast = 300;
     std::int32_t regEndStep = 50;
+
+    bool operator==(const SweepGrid&) const = default;
 };
 
 struct SettingSweep {

@@ -125,7 +125,7 @@ void QuitRulePanel::makeService(const SweepGrid& grid) {
 }
 
 void QuitRulePanel::setGrid(const SweepGrid& grid) {
-    if (sameGrid(grid, service_->grid())) {
+    if (grid == service_->grid()) {
         return;
     }
     makeService(grid);

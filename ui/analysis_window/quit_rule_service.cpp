@@ -13,12 +13,6 @@
 
 namespace korvale {
 
-bool sameGrid(const SweepGrid& a, const SweepGrid& b) {
-    return a.bigEndFirst == b.bigEndFirst && a.bigEndLast == b.bigEndLast &&
-           a.bigEndStep == b.bigEndStep && a.regEndFirst == b.regEndFirst &&
-           a.regEndLast == b.regEndLast && a.regEndStep == b.regEndStep;
-}
-
 namespace {
 
 // Six settings of two grids; a setting's sweep of the default grid is some tens of kilobytes.

@@ -22,15 +22,11 @@
 
 namespace korvale {
 
-bool sameGrid(const SweepGrid& a, const SweepGrid& b);
-
 // One setting's sweep over a grid.
 struct RuleSweepSetup {
     SweepGrid grid;
     std::int32_t setting = 0;
-    bool operator==(const RuleSweepSetup& other) const {
-        return sameGrid(grid, other.grid) && setting == other.setting;
-    }
+    bool operator==(const RuleSweepSetup&) const = default;
 };
 
 struct RuleSweep {
