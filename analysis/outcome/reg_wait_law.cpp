@@ -55,13 +55,13 @@ void prepareRegWaitJob(RegWaitJob& job, const RegWaitPieces& pieces, const Machi
     }
 }
 
-double longestBigFreeChance(const MachineModel& model, std::int32_t bigEndGames,
-                            std::int32_t regEndGames, std::int32_t games) {
+std::array<double, modeCount> bigFreeChances(const MachineModel& model, std::int32_t bigEndGames,
+                                             std::int32_t regEndGames, std::int32_t games) {
     // alive[m][w]: w games still to go before the attempt could end, no BIG since.
     const auto y = static_cast<std::size_t>(regEndGames);
     const auto wait = static_cast<std::size_t>(std::max(bigEndGames, regEndGames - 1));
     const double r = model.regProbability;
-    double worst = 0.0;
+    std::array<double, modeCount> chances{};
     for (std::size_t start = 0; start < modeCount && wait > 0; ++start) {
         std::vector<std::array<double, modeCount>> alive(std::max(y, wait) + 1);
         alive[wait][start] = 1.0;
@@ -85,9 +85,9 @@ double longestBigFreeChance(const MachineModel& model, std::int32_t bigEndGames,
                 sum += p;
             }
         }
-        worst = std::max(worst, sum);
+        chances[start] = sum;
     }
-    return worst;
+    return chances;
 }
 
 namespace {
@@ -107,6 +107,28 @@ double gamesBeyond(const RegWaitJob& job, double gameStep, std::int64_t games) {
         best = std::min(best, value * std::exp(-rate * static_cast<double>(games)));
     }
     return best;
+}
+
+// Sum over the modes m of E[BIGs that lead to m] times the chance that such a BIG is followed
+// by `games` games without one; the expectations from the real transform's slope in the
+// weight of those BIGs.
+double ceilingBound(RegWaitJob& job, std::int32_t games) {
+    const auto chances = bigFreeChances(*job.model, job.pieces->bigEnd, job.pieces->regEnd, games);
+    constexpr double step = 1e-5;
+    double bound = 0.0;
+    for (std::size_t m = 0; m < modeCount; ++m) {
+        if (chances[m] <= 0.0) {
+            continue;
+        }
+        job.landing[m] = 1.0 + step;
+        const double up = sse2::regWaitRealTransform(job, 0.0, 0.0);
+        job.landing[m] = 1.0 - step;
+        const double down = sse2::regWaitRealTransform(job, 0.0, 0.0);
+        job.landing[m] = 1.0;
+        // A little over the slope, for the difference's own error.
+        bound += 1.01 * std::max((up - down) / (2.0 * step), 0.0) * chances[m];
+    }
+    return bound;
 }
 
 IntegerLaw regWaitNetLaw(RegWaitJob& job, std::int64_t low, std::size_t length, double tilt,
@@ -161,9 +183,7 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
     head.beyondRounding = gamesBeyond(job, gameStep, cost.validBelow);
     // After a BIG the law plays on without the ceiling: what that leaves out is bounded by
     // the chance that any BIG of the attempt is followed by ceilingGame - 1 games without one.
-    const double expectedBigs = solveAttempt(model, end).expectedBigs;
-    const double ceilingLeftOut =
-        expectedBigs * longestBigFreeChance(model, games.big, games.reg, model.ceilingGame - 1);
+    const double ceilingLeftOut = ceilingBound(job, model.ceilingGame - 1);
     const auto low = static_cast<std::int64_t>(std::floor(-leftEdge - 0.5));
     const double fixedBound = headDamping + headOutside + headOutside * headDamping +
                               pieces.lostMass + ceilingLeftOut;

@@ -50,6 +50,24 @@ double layersMass(const Layers& layers) {
     return sum;
 }
 
+// Drops the top REG counts once they hold next to nothing; returns what they held.
+double trimLayers(Layers& layers) {
+    constexpr double negligible = 1e-20;
+    double dropped = 0.0;
+    while (!layers.empty()) {
+        double sum = 0.0;
+        for (const double w : layers.back()) {
+            sum += w;
+        }
+        if (sum >= negligible) {
+            break;
+        }
+        dropped += sum;
+        layers.pop_back();
+    }
+    return dropped;
+}
+
 void addLayers(Layers& into, const Layers& from) {
     if (into.size() < from.size()) {
         into.resize(from.size(), {});
@@ -77,12 +95,14 @@ class FirstBigTable {
 
     // Plays game g; returns the chance still before the first BIG.
     double play(std::int32_t g) {
-        Layers inflow;
-        playLayers(free_, g, true, inflow);
+        reaching_.clear();
+        playLayers(free_, g, true);
         for (Layers& layers : ring_) {
-            playLayers(layers, g, false, inflow);
+            playLayers(layers, g, false);
         }
+        Layers inflow = regsOfGame(g);
         fileEvents(g);
+        pieces_.lostMass += trimLayers(inflow) + trimLayers(free_);
         if (ring_.empty()) {
             addLayers(free_, inflow);
         } else {
@@ -98,8 +118,13 @@ class FirstBigTable {
     }
 
   private:
-    void playLayers(Layers& layers, std::int32_t g, bool clean, Layers& inflow) {
-        const double r = model_.regProbability;
+    // Plays one game of these layers: their chance of a REG is gathered by REG count and mode
+    // (reaching_), a clean BIG is filed, an unclean one leaves the table (the window of its
+    // REG carries it), and the rest stays.
+    void playLayers(Layers& layers, std::int32_t g, bool clean) {
+        if (reaching_.size() < layers.size()) {
+            reaching_.resize(layers.size(), {});
+        }
         for (std::size_t k = 0; k < layers.size(); ++k) {
             for (std::size_t m = 0; m < modes; ++m) {
                 const double w = layers[k][m];
@@ -108,7 +133,6 @@ class FirstBigTable {
                 }
                 const double big = g >= model_.ceilingGame ? model_.ceilingBigProbability
                                                            : model_.bigProbability[m];
-                // An unclean BIG leaves the table: the window of its REG carries it.
                 if (clean) {
                     for (std::size_t to = 0; to < modes; ++to) {
                         const double p = model_.bigNextMode[m][to];
@@ -117,21 +141,30 @@ class FirstBigTable {
                         }
                     }
                 }
-                if (inflow.size() < k + 2) {
-                    inflow.resize(k + 2, {});
-                }
-                const bool atCeiling = g >= model_.ceilingGame - 1;
-                for (std::size_t to = 0; to < modes; ++to) {
-                    const double reg = w * r * model_.regNextMode[m][to];
+                reaching_[k][m] += w;
+                layers[k][m] = w * (1.0 - model_.regProbability - big);
+            }
+        }
+    }
+
+    // The layers this game's REGs start, and (when a window can hold a BIG) their events.
+    Layers regsOfGame(std::int32_t g) {
+        const double r = model_.regProbability;
+        const bool atCeiling = g >= model_.ceilingGame - 1;
+        Layers inflow(reaching_.size() + 1);
+        for (std::size_t k = 0; k < reaching_.size(); ++k) {
+            for (std::size_t m = 0; m < modes; ++m) {
+                const double w = reaching_[k][m] * r;
+                for (std::size_t to = 0; w > 0.0 && to < modes; ++to) {
+                    const double reg = w * model_.regNextMode[m][to];
                     inflow[k + 1][to] += reg;
-                    // A window that can hold an unclean BIG starts here.
                     if (reg > 0.0 && pieces_.window > 1) {
                         add(k + 1, pieces_.regLane(static_cast<int>(to), atCeiling), reg);
                     }
                 }
-                layers[k][m] = w * (1.0 - r - big);
             }
         }
+        return inflow;
     }
 
     void add(std::size_t regs, std::size_t lane, double mass) {
@@ -165,6 +198,7 @@ class FirstBigTable {
     Layers free_;
     std::vector<Layers> ring_;  // [REG game % (L - 1)]: the windows still open
     std::vector<std::vector<double>> pending_;  // [regs][lane]
+    Layers reaching_;  // this game's chance of being played, by REG count and mode
 };
 
 }  // namespace

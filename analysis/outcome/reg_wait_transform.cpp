@@ -54,12 +54,13 @@ struct PointValues {
 };
 
 template <typename V>
-void setMatrices(const MachineModel& model, PointValues<V>& p) {
+void setMatrices(const RegWaitJob& job, PointValues<V>& p) {
+    const MachineModel& model = *job.model;
     const double r = model.regProbability;
     for (std::size_t a = 0; a < modes; ++a) {
         const double b = model.bigProbability[a];
         for (std::size_t c = 0; c < modes; ++c) {
-            p.free[a][c] = (b * model.bigNextMode[a][c]) * p.big;
+            p.free[a][c] = (b * model.bigNextMode[a][c] * job.landing[c]) * p.big;
             p.regExit[a][c] = (r * model.regNextMode[a][c]) * p.reg;
         }
         p.free[a][a] += V(1.0 - r - b);
@@ -76,7 +77,7 @@ void uncleanWindow(const RegWaitJob& job, PointValues<V>& p, std::size_t m, doub
     const double stay = 1.0 - job.model->regProbability - b;
     ModeRow<V> landing{};
     for (std::size_t c = 0; c < modes; ++c) {
-        landing[c] = (b * job.model->bigNextMode[m][c]) * p.big;
+        landing[c] = (b * job.model->bigNextMode[m][c] * job.landing[c]) * p.big;
     }
     ModeRow<V> v{};
     double pre = 1.0;
@@ -165,7 +166,7 @@ void straddlingWindows(const RegWaitJob& job, PointValues<V>& p, Sink& sink) {
                 return;
             }
             for (std::size_t to = 0; to < modes; ++to) {
-                y[to] += (h * model.bigNextMode[m][to]) * p.big;
+                y[to] += (h * model.bigNextMode[m][to] * job.landing[to]) * p.big;
             }
         }
     }
@@ -187,7 +188,8 @@ void tableEvents(const RegWaitJob& job, const std::vector<V>& regPhase, PointVal
             sum += mass[n] * phase[n];
         }
         if (g.big) {
-            sum = sum * p.big;
+            const auto to = g.lane - job.lanes.first - job.lanes.d;
+            sum = (job.landing[static_cast<std::size_t>(job.pieces->modes[to])]) * (sum * p.big);
         }
         const std::size_t regLane = g.lane - job.lanes.regs;
         if (g.lane >= job.lanes.regs && regLane < modes && g.games >= base && g.games <= last) {
@@ -205,7 +207,7 @@ void fillTimeLanes(const RegWaitJob& job, const std::vector<V>& regPhase, PointV
     const MachineModel& model = *job.model;
     const RegWaitLanes& lanes = job.lanes;
     const std::size_t d = lanes.d;
-    setMatrices(model, p);
+    setMatrices(job, p);
     tableEvents(job, regPhase, p, sink);
     for (std::size_t m = 0; m < modes; ++m) {
         uncleanWindow(job, p, m, model.bigProbability[m], lanes.window + m * d, p.windowEnd[m],
@@ -267,7 +269,9 @@ void assemble(const RegWaitJob& job, const V* row, const PointValues<V>& p, cons
             out.a[d + i][j] = V(0.0) - stretch * p.regExit[si][sj];
             out.a[d + i][d + j] =
                 V(i == j ? 1.0 : 0.0) -
-                stretch * ((model.bigProbability[si] * model.bigNextMode[si][sj]) * p.big);
+                stretch * ((model.bigProbability[si] * model.bigNextMode[si][sj] *
+                            job.landing[sj]) *
+                           p.big);
         }
         out.end[i] = V(0.0);
         out.end[d + i] = job.pieces->bigEnd == 0

@@ -8,6 +8,7 @@
 // period then gives each lane at the period's roots, where the renewal over R and B is one
 // small solve. Vector code (analysis/numeric/vector_target.h) for the workers.
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +62,9 @@ struct RegWaitJob {
     std::vector<Complex>* transform = nullptr;
     std::atomic<std::size_t> nextBlock{0};
     const std::atomic<bool>* cancel = nullptr;
+    // Each BIG that leads to mode m counts landing[m] times in the transforms (1 but for the
+    // expected count of such BIGs, a derivative of the real transform).
+    std::array<double, modeCount> landing{1, 1, 1, 1, 1, 1};
 };
 
 // Groups the table's events and sets the lanes; the rounding's fields and the thetas are the
