@@ -66,8 +66,8 @@ IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double
 template <typename NetLaw>
 void fillHeadTable(NetLawHead& head, std::int64_t low, double meanNet, double fixedBound,
                    NetLaw netLaw) {
-    auto top = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(meanNet)), 0) +
-               headTopMargin;
+    auto top =
+        std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(meanNet)), 0) + headTopMargin;
     for (;;) {
         const std::size_t length = checkedLength(top - low + 2);
         const double tilt = -std::log(headDamping) / static_cast<double>(length);

@@ -16,6 +16,7 @@
 #include "analysis/outcome/attempt_segments.h"
 #include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/net_transform.h"
+#include "analysis/outcome/reg_wait_law.h"
 #include "analysis/outcome/renewal_value.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
@@ -462,7 +463,11 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
 
 NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads,
                            const std::atomic<bool>* cancel) {
-    requireOutcomeLawCovers(end);
+    if (!outcomeLawCovers(end)) {
+        NetLawHead head = solveRegWaitNetHead(machineModel(setting), end, threads, cancel);
+        head.setting = setting;
+        return head;
+    }
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }

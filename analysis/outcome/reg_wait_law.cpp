@@ -33,18 +33,18 @@ void prepareRegWaitJob(RegWaitJob& job, const RegWaitPieces& pieces, const Machi
     job.lanes = RegWaitLanes(pieces.d());
     std::vector<RegWaitEvent> sorted = pieces.events;
     std::sort(sorted.begin(), sorted.end(), [](const RegWaitEvent& a, const RegWaitEvent& b) {
-        return a.lane != b.lane ? a.lane < b.lane : a.games != b.games ? a.games < b.games
-                                                                       : a.regs < b.regs;
+        return a.lane != b.lane     ? a.lane < b.lane
+               : a.games != b.games ? a.games < b.games
+                                    : a.regs < b.regs;
     });
     const auto d = static_cast<std::int32_t>(pieces.d());
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         const RegWaitEvent& e = sorted[i];
         if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
             // A clean first BIG leads to B; a REG before it sits in its own lane.
-            const std::size_t lane = e.lane < d
-                                         ? job.lanes.first + pieces.d() +
-                                               static_cast<std::size_t>(e.lane)
-                                         : job.lanes.regs + static_cast<std::size_t>(e.lane - d);
+            const std::size_t lane =
+                e.lane < d ? job.lanes.first + pieces.d() + static_cast<std::size_t>(e.lane)
+                           : job.lanes.regs + static_cast<std::size_t>(e.lane - d);
             const auto at = static_cast<std::uint32_t>(job.masses.size());
             job.groups.push_back({lane, e.games, e.lane < d, e.regs, at, at});
         }
@@ -185,8 +185,8 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
     // the chance that any BIG of the attempt is followed by ceilingGame - 1 games without one.
     const double ceilingLeftOut = ceilingBound(job, model.ceilingGame - 1);
     const auto low = static_cast<std::int64_t>(std::floor(-leftEdge - 0.5));
-    const double fixedBound = headDamping + headOutside + headOutside * headDamping +
-                              pieces.lostMass + ceilingLeftOut;
+    const double fixedBound =
+        headDamping + headOutside + headOutside * headDamping + pieces.lostMass + ceilingLeftOut;
     fillHeadTable(head, low, meanNet, fixedBound,
                   [&](std::size_t length, double tilt, double& arithmetic) {
                       return regWaitNetLaw(job, low, length, tilt, threads, cancel, arithmetic);

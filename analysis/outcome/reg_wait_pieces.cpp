@@ -24,8 +24,8 @@ std::vector<int> modesAfterFirstBig(const MachineModel& model) {
         grew = false;
         for (std::size_t from = 0; from < modes; ++from) {
             for (std::size_t to = 0; in[from] && to < modes; ++to) {
-                if (!in[to] && (model.regNextMode[from][to] > 0.0 ||
-                                model.bigNextMode[from][to] > 0.0)) {
+                if (!in[to] &&
+                    (model.regNextMode[from][to] > 0.0 || model.bigNextMode[from][to] > 0.0)) {
                     in[to] = grew = true;
                 }
             }
@@ -84,7 +84,9 @@ void addLayers(Layers& into, const Layers& from) {
 class FirstBigTable {
   public:
     FirstBigTable(const MachineModel& model, RegWaitPieces& pieces, double smallest)
-        : model_(model), pieces_(pieces), smallest_(smallest),
+        : model_(model),
+          pieces_(pieces),
+          smallest_(smallest),
           ring_(static_cast<std::size_t>(std::max(pieces.window - 1, 0))) {
         free_.push_back({});
         free_[0][0] = 1.0;
@@ -180,8 +182,8 @@ class FirstBigTable {
             for (std::size_t lane = 0; lane < pending_[k].size(); ++lane) {
                 double& mass = pending_[k][lane];
                 if (mass >= smallest_) {
-                    pieces_.events.push_back({g, static_cast<std::int32_t>(k),
-                                              static_cast<std::int32_t>(lane), mass});
+                    pieces_.events.push_back(
+                        {g, static_cast<std::int32_t>(k), static_cast<std::int32_t>(lane), mass});
                     pieces_.mostRegs = std::max(pieces_.mostRegs, static_cast<std::int32_t>(k));
                 } else {
                     pieces_.lostMass += mass;
@@ -196,7 +198,7 @@ class FirstBigTable {
     double smallest_;
     std::array<int, modes> laneOfMode_{};
     Layers free_;
-    std::vector<Layers> ring_;  // [REG game % (L - 1)]: the windows still open
+    std::vector<Layers> ring_;                  // [REG game % (L - 1)]: the windows still open
     std::vector<std::vector<double>> pending_;  // [regs][lane]
     Layers reaching_;  // this game's chance of being played, by REG count and mode
 };

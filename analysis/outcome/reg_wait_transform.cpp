@@ -43,8 +43,8 @@ ModeRow<V> times(const ModeRow<V>& row, const ModeSquare<V>& matrix) {
 // and the game-by-game matrices.
 template <typename V>
 struct PointValues {
-    V reg;  // exp(127 coinRate)
-    V big;  // exp(388 coinRate)
+    V reg;                  // exp(127 coinRate)
+    V big;                  // exp(388 coinRate)
     ModeSquare<V> free;     // one game after the first BIG with no REG: stays, or a BIG
     ModeSquare<V> regExit;  // one game's REG, to the mode after it
     std::array<ModeRow<V>, modes> windowEnd{};         // [pre-BIG mode][mode]
@@ -147,8 +147,8 @@ void straddlingWindows(const RegWaitJob& job, PointValues<V>& p, Sink& sink) {
         double ceilingShare = 1.0;  // q_c^(A - C)
         double modeShare = 1.0;     // q_m^(A - C)
         for (std::int32_t a = c;; ++a) {
-            const double h = ceilingShare * model.ceilingBigProbability -
-                             modeShare * model.bigProbability[m];
+            const double h =
+                ceilingShare * model.ceilingBigProbability - modeShare * model.bigProbability[m];
             ceilingShare *= stayCeiling;
             modeShare *= stay;
             if (a > c) {
@@ -268,10 +268,9 @@ void assemble(const RegWaitJob& job, const V* row, const PointValues<V>& p, cons
             out.a[i][d + j] = V(0.0) - zL * p.contEnd[i][sj];
             out.a[d + i][j] = V(0.0) - stretch * p.regExit[si][sj];
             out.a[d + i][d + j] =
-                V(i == j ? 1.0 : 0.0) -
-                stretch * ((model.bigProbability[si] * model.bigNextMode[si][sj] *
-                            job.landing[sj]) *
-                           p.big);
+                V(i == j ? 1.0 : 0.0) - stretch * ((model.bigProbability[si] *
+                                                    model.bigNextMode[si][sj] * job.landing[sj]) *
+                                                   p.big);
         }
         out.end[i] = V(0.0);
         out.end[d + i] = job.pieces->bigEnd == 0
