@@ -14,10 +14,12 @@
 //
 // One thing is left out and bounded instead: after a BIG, the BIG ceiling (1500 games
 // without a BIG) can only be reached by a chain of REGs that keeps the attempt alive; its
-// chance, at most the expected BIG count times the largest chance of such a chain from one
-// BIG, is part of errorBound.
+// chance, at most the sum over the modes of the expected number of BIGs that lead there times
+// the chance of such a chain after one, is part of errorBound.
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 
 #include "analysis/model/machine_model.h"
 #include "analysis/outcome/outcome_law.h"
@@ -28,12 +30,12 @@ namespace korvale {
 // Needs the REG end at least the BIG end plus one game (whole games); a shorter one is
 // std::invalid_argument. Throws RuntimeError (EndBeyondTables, AttemptsTooLong) as
 // solveNetLawHead does, and WorkCancelled once `*cancel` is set.
-NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end,
-                               unsigned threads = 1, const std::atomic<bool>* cancel = nullptr);
+NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, unsigned threads = 1,
+                               const std::atomic<bool>* cancel = nullptr);
 
-// The chance that, after one BIG, the attempt goes on for `games` games without another BIG
-// (kept alive by REGs), from the worst mode and the longest REG wait the BIG can leave.
-double longestBigFreeChance(const MachineModel& model, std::int32_t bigEndGames,
-                            std::int32_t regEndGames, std::int32_t games);
+// By the mode a BIG leads to: the chance that the attempt then goes on for `games` games
+// without another BIG (kept alive by REGs), from the longest REG wait the BIG can leave.
+std::array<double, modeCount> bigFreeChances(const MachineModel& model, std::int32_t bigEndGames,
+                                             std::int32_t regEndGames, std::int32_t games);
 
 }  // namespace korvale
