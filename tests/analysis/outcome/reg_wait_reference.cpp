@@ -185,7 +185,7 @@ ReferenceNetLaw referenceNetLaw(const MachineModel& model, std::int32_t bigEndGa
     return ForwardPass(model, bigEndGames, regEndGames).run(stopBelow);
 }
 
-MachineModel smallReferenceMachine() {
+MachineModel smallReferenceMachine(std::int32_t ceilingGame) {
     MachineModel model = machineModel(0);
     // Bonuses this frequent pay far more than the machine's 1.604 a game: a dearer game keeps
     // both sides of 0 in play. Like the machine's, the float is near a three-decimal number,
@@ -193,7 +193,7 @@ MachineModel smallReferenceMachine() {
     model.costCoefficient = static_cast<double>(16.604f);
     model.regProbability = 1.0 / 30.0;
     model.bigProbability = {0.05, 0.2, 0.01, 0.0, 0.0, 0.0};
-    model.ceilingGame = 12;
+    model.ceilingGame = ceilingGame;
     model.ceilingBigProbability = 0.1;
     model.regNextMode = {};
     model.regNextMode[0] = {0.7, 0.1, 0.2, 0.0, 0.0, 0.0};

@@ -30,7 +30,7 @@ ReferenceNetLaw referenceNetLaw(const MachineModel& model, std::int32_t bigEndGa
                                 std::int32_t regEndGames, double stopBelow = 1e-13);
 
 // A small machine for the reference: three modes (ordinary, hot, cold), REGs one game in
-// thirty, a ceiling at game 12, setting index 0's coins and a cost of 16.604 a game.
-MachineModel smallReferenceMachine();
+// thirty, a ceiling at game 12 by default, setting index 0's coins and a cost of 16.604 a game.
+MachineModel smallReferenceMachine(std::int32_t ceilingGame = 12);
 
 }  // namespace korvale

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/attempt/attempt.h"
 #include "analysis/outcome/outcome_law.h"
 #include "tests/analysis/outcome/reg_wait_reference.h"
 
@@ -47,6 +48,35 @@ TEST(RegWaitReferenceTest, AgreesWithTheOutcomeLawWhereThatCovers) {
         // Some attempts end behind, some ahead: the comparison means something either side.
         EXPECT_GT(reference.pAhead(), 0.05);
         EXPECT_LT(reference.pAhead(), 0.95);
+    }
+}
+
+TEST(RegWaitReferenceTest, MeanNetIsTheAttemptsExpectedNet) {
+    // Where the outcome law does not reach (REG ends beyond the BIG end plus one game), the
+    // attempt figures do: their expected net with the exact rounding is the reference's mean.
+    struct Rule {
+        int ceiling;
+        int bigEnd;
+        int regEnd;
+    };
+#ifdef KORVALE_SANITIZED
+    const std::vector<Rule> rules = {{40, 0, 4}};
+#else
+    const std::vector<Rule> rules = {{12, 2, 9}, {40, 0, 4}, {40, 0, 5}, {40, 1, 4}};
+#endif
+    for (const Rule& rule : rules) {
+        SCOPED_TRACE("ceiling " + std::to_string(rule.ceiling) + ", " +
+                     std::to_string(rule.bigEnd) + "/" + std::to_string(rule.regEnd));
+        const MachineModel model = smallReferenceMachine(rule.ceiling);
+        const ReferenceNetLaw reference = referenceNetLaw(model, rule.bigEnd, rule.regEnd);
+        double mean = 0.0;
+        for (const auto& [net, chance] : reference.net) {
+            mean += double(net) * chance;
+        }
+        const AttemptFigures figures =
+            solveAttempt(model, {double(rule.bigEnd), rule.regEnd}, CostRounding::Exact);
+        ASSERT_EQ(figures.costRounding, CostRounding::Exact);
+        EXPECT_NEAR(mean, figures.expectedNet, 1e-8 * std::abs(figures.expectedNet));
     }
 }
 
