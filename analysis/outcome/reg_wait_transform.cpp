@@ -163,7 +163,7 @@ void straddlingWindows(const RegWaitJob& job, PointValues<V>& p, Sink& sink) {
                 }
             }
             if (a == c + l - 2) {
-                return;
+                break;  // the next mode's
             }
             for (std::size_t to = 0; to < modes; ++to) {
                 y[to] += (h * model.bigNextMode[m][to] * job.landing[to]) * p.big;

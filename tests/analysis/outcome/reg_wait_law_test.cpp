@@ -15,8 +15,8 @@ namespace korvale {
 namespace {
 
 // The head's q-quantile k is the reference's: P(net <= k - 1) < q <= P(net <= k) in the
-// reference, up to the reference's own loss (equality but for a cumulative chance that close
-// to q).
+// reference, up to the tolerance: the reference's own loss and the head's bound (with the
+// ceiling at game 12 the head leaves a good share out after a BIG, and says so).
 void expectSameQuantile(const NetLawHead& head, const ReferenceNetLaw& reference, double q,
                         double tolerance) {
     const std::int64_t k = head.net.quantile(q);
@@ -53,7 +53,7 @@ TEST(RegWaitLawTest, HeadAgreesWithTheForwardReference) {
         EXPECT_NEAR(head.pAhead, reference.pAhead(), std::max(1e-9, head.errorBound) + lost)
             << "error bound " << head.errorBound;
         for (const double q : {0.1, 0.5}) {
-            expectSameQuantile(head, reference, q, 1e-9 + lost);
+            expectSameQuantile(head, reference, q, 1e-9 + lost + head.errorBound);
         }
         EXPECT_GT(reference.pAhead(), 0.05);
         EXPECT_LT(reference.pAhead(), 0.95);
