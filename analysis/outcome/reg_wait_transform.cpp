@@ -13,6 +13,7 @@
 #include "analysis/numeric/fourier_steps.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
+#include "analysis/outcome/theta_blocks.h"
 #include "common/parallel_work.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
@@ -363,31 +364,11 @@ ComplexBlock blockValue(const RegWaitJob& job, const FourierTransform& overPhase
 }  // namespace
 
 void runRegWaitTransform(RegWaitJob& job, unsigned /*worker*/) {
-    constexpr std::size_t block = complexBlockSize;
-    const std::size_t length = job.length;
-    const std::size_t lastA = length / 2;
     const FourierTransform overPhase(job.period, job.lanes.width);
     BlockTables tables(job);
-    std::vector<Complex>& transform = *job.transform;
-    for (std::size_t a0 = job.nextBlock++ * block; a0 <= lastA; a0 = job.nextBlock++ * block) {
-        if ((job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) ||
-            workStopped()) {
-            return;
-        }
-        RealBlock theta;
-        for (std::size_t b = 0; b < block; ++b) {
-            theta[b] =
-                2.0 * std::numbers::pi * static_cast<double>(a0 + b) / static_cast<double>(length);
-        }
-        const ComplexBlock sum = blockValue(job, overPhase, theta, tables);
-        for (std::size_t b = 0; b < block && a0 + b <= lastA; ++b) {
-            const std::size_t a = a0 + b;
-            transform[a] = Complex(sum.re[b], sum.im[b]);
-            if (a > 0 && a < length - a) {
-                transform[length - a] = std::conj(transform[a]);
-            }
-        }
-    }
+    runThetaBlocks(
+        job.length, job.nextBlock, job.cancel, *job.transform,
+        [&](const RealBlock& theta) { return blockValue(job, overPhase, theta, tables); }, [] {});
 }
 
 double regWaitRealTransform(const RegWaitJob& job, double coinRate, double gameRate) {

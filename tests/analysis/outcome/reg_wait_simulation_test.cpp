@@ -14,20 +14,10 @@
 #include "batch/run/attempt_run.h"
 #include "batch/run/run_control.h"
 #include "common/random_source.h"
+#include "tests/support/normal_quantile.h"
 
 namespace korvale {
 namespace {
-
-// The two-sided normal quantile that leaves `tail` outside.
-double normalQuantile(double tail) {
-    double low = 0.0;
-    double high = 10.0;
-    for (int i = 0; i < 100; ++i) {
-        const double middle = (low + high) / 2.0;
-        (std::erfc(middle / std::sqrt(2.0)) > tail ? low : high) = middle;
-    }
-    return low;
-}
 
 struct SimulatedRule {
     std::int32_t setting;
@@ -46,7 +36,7 @@ TEST(RegWaitSimulationTest, HeadAgreesWithTheMachinesPlay) {
                                               {2, {50.0, 100}},  {3, {100.0, 250}},
                                               {4, {150.0, 200}}, {5, {200.0, 300}}};
 #endif
-    const double z = normalQuantile(0.01 / (3.0 * double(rules.size())));
+    const double z = twoSidedNormalQuantile(0.01 / (3.0 * double(rules.size())));
     const double n = double(attempts);
     for (std::size_t i = 0; i < rules.size(); ++i) {
         const auto& [setting, end] = rules[i];
