@@ -288,9 +288,9 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
             results[piece] = firstPiece(model, segments.postBigModes, segments.first,
                                         tail * firstTailShare, smallest * firstTailShare, cancel);
         } else {
-            results[piece] =
-                laterPiece(model, segments.postBigModes, segments.postBigModes[piece], bigEndGames,
-                           regEndGames, segments.next[piece], segments.end[piece], tail, smallest, cancel);
+            results[piece] = laterPiece(model, segments.postBigModes, segments.postBigModes[piece],
+                                        bigEndGames, regEndGames, segments.next[piece],
+                                        segments.end[piece], tail, smallest, cancel);
         }
     });
     segments.firstLostMass = results[count].lost;

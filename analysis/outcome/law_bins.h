@@ -16,7 +16,6 @@ struct BinnedLaw {
 };
 
 // `chance[i]` is the chance of firstValue + i; needs binWidth >= 1.
-BinnedLaw binLaw(std::int64_t firstValue, const std::vector<double>& chance,
-                 std::int64_t binWidth);
+BinnedLaw binLaw(std::int64_t firstValue, const std::vector<double>& chance, std::int64_t binWidth);
 
 }  // namespace korvale

@@ -11,6 +11,7 @@
 #include "analysis/numeric/vector_target.h"
 #include "analysis/outcome/first_piece_transform.h"
 #include "analysis/outcome/renewal_value.h"
+#include "analysis/outcome/theta_blocks.h"
 #include "common/parallel_work.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
@@ -105,37 +106,21 @@ ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& over
 }  // namespace
 
 void runNetTransform(NetTransformJob& job, unsigned worker) {
-    constexpr std::size_t block = complexBlockSize;
-    const std::size_t length = job.length;
-    const std::size_t lastA = length / 2;
-    const std::size_t blocks = lastA / block + 1;
+    const std::size_t blocks = job.length / 2 / complexBlockSize + 1;
     const FourierTransform overPhase(job.period, job.width);
     const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.period);
     BlockTables tables(job);
-    std::vector<Complex>& transform = *job.transform;
-    for (std::size_t a0 = job.nextBlock++ * block; a0 <= lastA; a0 = job.nextBlock++ * block) {
-        if ((job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) ||
-            workStopped()) {
-            return;
-        }
-        RealBlock theta;
-        for (std::size_t b = 0; b < block; ++b) {
-            theta[b] =
-                2.0 * std::numbers::pi * static_cast<double>(a0 + b) / static_cast<double>(length);
-        }
-        const ComplexBlock sum = blockValue(job, overPhase, firstPiece, theta, tables);
-        for (std::size_t b = 0; b < block && a0 + b <= lastA; ++b) {
-            const std::size_t a = a0 + b;
-            transform[a] = Complex(sum.re[b], sum.im[b]);
-            if (a > 0 && a < length - a) {
-                transform[length - a] = std::conj(transform[a]);
+    runThetaBlocks(
+        job.length, job.nextBlock, job.cancel, *job.transform,
+        [&](const RealBlock& theta) {
+            return blockValue(job, overPhase, firstPiece, theta, tables);
+        },
+        [&] {
+            const std::size_t done = ++job.blocksDone;
+            if (job.progress != nullptr && *job.progress && worker == 0) {
+                (*job.progress)(static_cast<double>(done) / static_cast<double>(blocks));
             }
-        }
-        const std::size_t done = ++job.blocksDone;
-        if (job.progress != nullptr && *job.progress && worker == 0) {
-            (*job.progress)(static_cast<double>(done) / static_cast<double>(blocks));
-        }
-    }
+        });
 }
 
 }  // namespace KORVALE_VECTOR_NAMESPACE

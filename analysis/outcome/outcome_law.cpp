@@ -14,7 +14,9 @@
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/vector_variant.h"
 #include "analysis/outcome/attempt_segments.h"
+#include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/net_transform.h"
+#include "analysis/outcome/reg_wait_law.h"
 #include "analysis/outcome/renewal_value.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
@@ -70,8 +72,6 @@ constexpr double outsideTarget = 1e-10;
 // outsideTarget * damping.
 constexpr double damping = 1e-2;
 constexpr double rightEdgeTarget = 1e-8;
-// The longest table the law builds.
-constexpr std::size_t largestTable = std::size_t{1} << 21;
 
 // Every entry of every piece in one list, each with its lane in the transforms: the first
 // pieces, then [from][to] of the later ones, then the ends.
@@ -159,28 +159,6 @@ double realTransform(const Lanes& lanes, double coinRate, double gameRate) {
     return std::isfinite(result) && result > 0.0 ? result : std::numeric_limits<double>::infinity();
 }
 
-// The smallest x with P(X >= x) <= target by Chernoff, P(X >= x) <= E[exp(b X)] exp(-b x),
-// for X = coinSign * (K - c G) (net side, coinSign = +-1) or X = G (games side), over a
-// ladder of rates b. `transform(b)` gives E[exp(b X)].
-template <typename Transform>
-double chernoffEdge(Transform transform, double target, double firstRate) {
-    // Climb until the transform is infinite, then use a fine ladder below that.
-    double top = firstRate;
-    while (std::isfinite(transform(2.0 * top)) && top < 1.0) {
-        top *= 2.0;
-    }
-    double best = std::numeric_limits<double>::infinity();
-    for (int k = 1; k <= 48; ++k) {
-        const double rate = 2.0 * top * k / 48.0;
-        const double value = transform(rate);
-        if (!std::isfinite(value)) {
-            break;
-        }
-        best = std::min(best, (std::log(value) - std::log(target)) / rate);
-    }
-    return best;
-}
-
 double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
     double best = 1.0;
     for (int k = 1; k <= 64; ++k) {
@@ -221,43 +199,6 @@ void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& j
         job.masses.back() += e.mass;
         group.end = static_cast<std::uint32_t>(job.masses.size());
     }
-}
-
-// round(c j) for j = 0 .. P-1, whole numbers that grow with j.
-std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period) {
-    std::vector<std::int64_t> roundedCost(period);
-    for (std::size_t j = 0; j < period; ++j) {
-        roundedCost[j] = std::llround(cost.excess[j] +
-                                      nc * static_cast<double>(j) / static_cast<double>(period));
-    }
-    return roundedCost;
-}
-
-// The law from its tilted transform: chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a
-// transform[a] exp(-i theta_a (low + i)). `arithmetic` gets the imaginary parts left over.
-IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,
-                       double& arithmetic) {
-    const std::size_t length = transform.size();
-    for (std::size_t a = 0; a < length; ++a) {
-        const double shift = -2.0 * std::numbers::pi *
-                             static_cast<double>((static_cast<std::int64_t>(a) * low) %
-                                                 static_cast<std::int64_t>(length)) /
-                             static_cast<double>(length);
-        transform[a] = multiply(transform[a], std::polar(1.0, shift));
-    }
-    FourierTransform(length, 1).transform(transform, -1);
-    IntegerLaw law;
-    law.first = low;
-    law.chance.resize(length);
-    arithmetic = 0.0;
-    for (std::size_t i = 0; i < length; ++i) {
-        const double untilt =
-            std::exp(tilt * static_cast<double>(low + static_cast<std::int64_t>(i))) /
-            static_cast<double>(length);
-        law.chance[i] = transform[i].real() * untilt;
-        arithmetic += std::abs(transform[i].imag()) * untilt;
-    }
-    return law;
 }
 
 // The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
@@ -424,15 +365,6 @@ struct LawStart {
     }
 };
 
-std::size_t checkedLength(std::int64_t values) {
-    const std::size_t length = FourierTransform::goodLength(static_cast<std::size_t>(values));
-    if (length > largestTable) {
-        throw RuntimeError(ErrorKind::AttemptsTooLong,
-                           "attempts this long have no outcome law here");
-    }
-    return length;
-}
-
 }  // namespace
 
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
@@ -494,15 +426,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
 
 namespace {
 
-// The head's table runs from far in the left tail to a little above the median and 0; the
-// right tail beyond it folds back onto the table damped by headDamping, at most that in all.
 // Its pieces keep a little less of their tails than the whole law's.
-constexpr double headDamping = 1e-6;
-constexpr double headOutside = 1e-9;
 constexpr double headSegmentTail = 1e-10;
 constexpr double headSegmentSmallest = 1e-13;
-// How far above the mean net (and 0) the table first reaches.
-constexpr std::int64_t headTopMargin = 16;
 // Above this the long attempts' part of the bound is worked out from the games' law.
 constexpr double headRoundingCheck = 1e-8;
 
@@ -537,7 +463,11 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
 
 NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads,
                            const std::atomic<bool>* cancel) {
-    requireOutcomeLawCovers(end);
+    if (!outcomeLawCovers(end)) {
+        NetLawHead head = solveRegWaitNetHead(machineModel(setting), end, threads, cancel);
+        head.setting = setting;
+        return head;
+    }
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
@@ -553,35 +483,18 @@ NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned thr
     head.beyondRounding = chernoffBound(start.lanes, start.gameStep, start.cost.validBelow);
     const auto low =
         static_cast<std::int64_t>(std::floor(-start.leftEdge(c, headOutside * headDamping) - 0.5));
-    // The median of these laws lies below their mean (the right tail is the long one); should it
-    // not, the table grows until it holds the median.
-    auto top = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(start.meanNet(c))), 0) +
-               headTopMargin;
-    for (;;) {
-        const std::size_t length = checkedLength(top - low + 2);
-        const double tilt = -std::log(headDamping) / static_cast<double>(length);
-        double arithmetic = 0.0;
-        head.net = netLaw(start.lanes, model, start.segments, start.cost, low, length, tilt,
-                          threads, cancel, {}, arithmetic);
-        // The right tail's fold, the left tail's (grown by the tilt), the chance below the
-        // table, the first piece's lost tail there, the pieces' cuts and the arithmetic.
-        head.errorBound = headDamping + headOutside + headOutside * headDamping +
-                          start.segments.firstLostMass / headDamping + start.tailCut + arithmetic;
-        const double held = std::accumulate(head.net.chance.begin(), head.net.chance.end(), 0.0);
-        if (held > 0.5 + head.errorBound + 1e-3 &&
-            head.net.first + static_cast<std::int64_t>(head.net.chance.size()) > 1) {
-            break;
-        }
-        top += static_cast<std::int64_t>(length);
-    }
+    // What the bound holds whatever the table: the right tail's fold, the left tail's (grown
+    // by the tilt), the chance below the table, the first piece's lost tail there and the
+    // pieces' cuts.
+    const double fixedBound = headDamping + headOutside + headOutside * headDamping +
+                              start.segments.firstLostMass / headDamping + start.tailCut;
+    fillHeadTable(head, low, start.meanNet(c), fixedBound,
+                  [&](std::size_t length, double tilt, double& arithmetic) {
+                      return netLaw(start.lanes, model, start.segments, start.cost, low, length,
+                                    tilt, threads, cancel, {}, arithmetic);
+                  });
     head.beyondRounding = std::min(head.beyondRounding, leavingPattern(start, model, head));
-    double behindOrEven = 0.0;
-    for (std::size_t i = 0; i < head.net.chance.size(); ++i) {
-        if (head.net.first + static_cast<std::int64_t>(i) <= 0) {
-            behindOrEven += head.net.chance[i];
-        }
-    }
-    head.pAhead = 1.0 - behindOrEven;
+    head.pAhead = aheadChance(head.net);
     return head;
 }
 

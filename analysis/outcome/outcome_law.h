@@ -99,7 +99,10 @@ struct NetLawHead {
     std::int64_t roundingExactBelowGames = 0;
 };
 
-// Covers and throws as solveOutcomeLaw does.
+// Every end condition that solveAttempt takes: a REG end above the BIG end plus one game comes
+// from the law of reg_wait_law.h. Throws RuntimeError for end conditions beyond the tables
+// (EndBeyondTables) and attempts too long for them (AttemptsTooLong), and
+// OutcomeLawCancelled once `*cancel` is set.
 NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads = 0,
                            const std::atomic<bool>* cancel = nullptr);
 

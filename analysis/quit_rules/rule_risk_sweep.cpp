@@ -1,5 +1,7 @@
 #include "analysis/quit_rules/rule_risk_sweep.h"
 
+#include "common/runtime_error.h"
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -39,8 +41,12 @@ double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t t
 }
 
 // About how long a rule's law takes, for the order of the work and its progress: it grows
-// with the BIG end, and 設定６'s rounding period (1000 games, not 250) makes it dearer.
+// with the BIG end, a REG end above the BIG end takes the dearer law of its own, and 設定６'s
+// rounding period (1000 games, not 250) makes either dearer.
 double lawCost(std::int32_t setting, EndConditions end) {
+    if (!outcomeLawCovers(end)) {
+        return (500.0 + end.regEnd) * (setting == 5 ? 2.5 : 1.0);
+    }
     return (std::max(end.bigEnd, 0.0) + 150.0) * (setting == 5 ? 1.5 : 1.0);
 }
 
@@ -48,10 +54,16 @@ double lawCost(std::int32_t setting, EndConditions end) {
 
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel) {
     RuleRisk risk;
-    if (!outcomeLawCovers(end)) {
-        return risk;
+    NetLawHead head;
+    try {
+        head = solveNetLawHead(setting, end, 1, cancel);
+    } catch (const RuntimeError& error) {
+        // Attempts too long for the law's tables: this rule has no figures, the others do.
+        if (error.kind() == ErrorKind::AttemptsTooLong) {
+            return risk;
+        }
+        throw;
     }
-    const NetLawHead head = solveNetLawHead(setting, end, 1, cancel);
     risk.known = true;
     risk.pAhead = head.pAhead;
     risk.errorBound = cumulativeBound(head, 0, 1);

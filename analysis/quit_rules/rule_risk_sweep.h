@@ -14,8 +14,8 @@
 namespace korvale {
 
 struct RuleRisk {
-    // False for end conditions the outcome law does not cover (a REG end above the BIG end
-    // plus one game): the figures below are then not known.
+    // False when the law's tables cannot hold the rule's attempts (they are too long): the
+    // figures below are then not known.
     bool known = false;
     double pAhead = 0;        // P(net > 0)
     std::int64_t netP50 = 0;  // the median of the net coins
@@ -34,7 +34,8 @@ struct SettingRuleRisks {
     std::vector<bool> onFrontier;  // one per point: no other rule beats it on both counts
 };
 
-// One rule's risk; throws like solveOutcomeLaw for end conditions beyond the tables, and
+// One rule's risk, from the head of its net's law (solveNetLawHead); throws like it for end
+// conditions beyond the tables (but not for attempts too long: those are not known), and
 // WorkCancelled once `*cancel` is set.
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
                        const std::atomic<bool>* cancel = nullptr);

@@ -149,9 +149,7 @@ std::string sweepTable(std::vector<const FigureGroup*> block, bool frontierOnly)
         return ahead != nullptr && !ahead->value;
     });
     if (unknownRisk) {
-        text +=
-            "「-」：REG後がBIG後＋1Gを超える終了条件の勝ち越す確率と差枚の点は、まだ求められま"
-            "せん\n";
+        text += "「-」：試行が長すぎて、勝ち越す確率と差枚の点を求められなかった終了条件\n";
     }
     return text + "\n";
 }

@@ -15,20 +15,14 @@
 #include "analysis/outcome/outcome_law.h"
 #include "common/random_source.h"
 #include "machine/cls_korvale.h"
+#include "tests/support/normal_quantile.h"
 
 namespace korvale {
 namespace {
 
 // The two-sided normal quantile for `figures` figures at a joint level of 95%.
 double familyQuantile(int figures) {
-    const double tail = 0.05 / figures;  // both tails together, per figure
-    double low = 0.0;
-    double high = 10.0;
-    for (int i = 0; i < 100; ++i) {
-        const double middle = (low + high) / 2.0;
-        (std::erfc(middle / std::sqrt(2.0)) > tail ? low : high) = middle;
-    }
-    return low;
+    return twoSidedNormalQuantile(0.05 / figures);  // both tails together, per figure
 }
 
 // Mean and the half-width of its interval (`z` standard errors) over independent samples.

@@ -7,6 +7,7 @@
 #include <limits>
 #include <utility>
 
+#include "analysis/attempt/attempt.h"
 #include "analysis/outcome/outcome_law.h"
 #include "common/runtime_error.h"
 #include "ui/analysis_window/exact_service.h"
@@ -53,17 +54,13 @@ std::optional<std::size_t> gridIndex(const SweepGrid& grid, EndConditions end) {
     return std::nullopt;
 }
 
-// Why the chance to end ahead is not known for these end conditions, before any work.
-std::optional<QString> uncoveredRule(EndConditions end) {
+// Why the chance to end ahead cannot be worked out for these end conditions, before any work:
+// conditions beyond the tables.
+std::optional<QString> ruleFailure(EndConditions end) {
     try {
-        requireOutcomeLawCovers(end);
+        (void)wholeGames(end);
         return std::nullopt;
     } catch (const RuntimeError& error) {
-        if (error.kind() == ErrorKind::LawNotCovered) {
-            return QStringLiteral(
-                "勝ち越す確率は未対応です（REG後の終了条件がBIG後の条件＋1G以下の場合に求めます）"
-                "。");
-        }
         return lawFailure(error);
     }
 }
@@ -239,8 +236,7 @@ void QuitRulePanel::drawRules(const RuleSweep& sweep) {
                        .arg(gridText(service_->grid()))
                        .arg(risks.risks.size());
     if (unknown > 0) {
-        note +=
-            QStringLiteral("（うち%1件は未対応：REG後がBIG後＋1Gを超える終了条件）").arg(unknown);
+        note += QStringLiteral("（うち%1件は求められませんでした）").arg(unknown);
     }
     note += QStringLiteral("。赤は、差枚でも勝ち越す確率でも他に負けない終了条件：%1。")
                 .arg(named.join(QStringLiteral("、")));
@@ -261,7 +257,7 @@ void QuitRulePanel::drawMark() {
     }
     const EndConditions end = typed.end;
     const QString named = QStringLiteral("入力中の終了条件（%1）").arg(endText(end));
-    if (const std::optional<QString> why = uncoveredRule(end)) {
+    if (const std::optional<QString> why = ruleFailure(end)) {
         markNote_->setText(named + QStringLiteral("：") + *why);
         return;
     }
@@ -292,7 +288,7 @@ void QuitRulePanel::drawMark() {
 void QuitRulePanel::showMark(double netPer1000Games, const RuleRisk& risk, EndConditions end) {
     const QString named = QStringLiteral("入力中の終了条件（%1）").arg(endText(end));
     if (!risk.known) {
-        markNote_->setText(named + QStringLiteral("：勝ち越す確率は未対応です。"));
+        markNote_->setText(named + QStringLiteral("：勝ち越す確率は求められませんでした。"));
         return;
     }
     marked_->replace({QPointF(netPer1000Games, 100.0 * risk.pAhead)});

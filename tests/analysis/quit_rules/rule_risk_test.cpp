@@ -1,7 +1,7 @@
 // The sweep's risk figures against the whole outcome law: each row's figures were typed from
 // `korvale-batch exact --setting S --big-end X --reg-end Y --laws --format csv` (keys p_ahead,
 // net_coins_p50, net_coins_p10, outcome_law_error_bound), thirty rules spread over the default
-// grid and every setting.
+// grid and every setting; and a rule the whole law does not cover, which has figures too.
 
 #include <gtest/gtest.h>
 
@@ -89,10 +89,20 @@ TEST(RuleRiskTest, AgreesWithTheWholeLawWithinItsBound) {
     }
 }
 
-TEST(RuleRiskTest, RulesTheLawDoesNotCoverAreNotKnown) {
-    // A REG end above the BIG end + 1: no figure is made up for it.
-    const RuleRisk risk = solveRuleRisk(0, {0.0, 50});
-    EXPECT_FALSE(risk.known);
+TEST(RuleRiskTest, ARegEndAboveTheBigEndPlusOneHasFigures) {
+    // REG end 2 after BIG end 0: the smallest such rule, from the law of its own. Its figures
+    // come from no other computation, so only what any law's must be is checked.
+    const RuleRisk risk = solveRuleRisk(0, {0.0, 2});
+    ASSERT_TRUE(risk.known);
+    EXPECT_GT(risk.pAhead, 0.0);
+    EXPECT_LT(risk.pAhead, 1.0);
+    EXPECT_LE(risk.netP10, risk.netP50);
+    EXPECT_GT(risk.errorBound, 0.0);
+    EXPECT_LE(risk.errorBound, 1e-4);
+    for (const std::int64_t coins : {risk.netP50Bound, risk.netP10Bound}) {
+        EXPECT_GE(coins, 0);
+        EXPECT_LE(coins, 1);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#include "analysis/outcome/law_inversion.h"
+
+#include <complex>
+#include <numbers>
+
+#include "common/runtime_error.h"
+
+namespace korvale {
+namespace {
+
+// The longest table the laws build.
+constexpr std::size_t largestTable = std::size_t{1} << 21;
+
+}  // namespace
+
+std::size_t checkedLength(std::int64_t values) {
+    const std::size_t length = FourierTransform::goodLength(static_cast<std::size_t>(values));
+    if (length > largestTable) {
+        throw RuntimeError(ErrorKind::AttemptsTooLong,
+                           "attempts this long have no outcome law here");
+    }
+    return length;
+}
+
+std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period) {
+    std::vector<std::int64_t> roundedCost(period);
+    for (std::size_t j = 0; j < period; ++j) {
+        roundedCost[j] = std::llround(cost.excess[j] +
+                                      nc * static_cast<double>(j) / static_cast<double>(period));
+    }
+    return roundedCost;
+}
+
+IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,
+                       double& arithmetic) {
+    const std::size_t length = transform.size();
+    for (std::size_t a = 0; a < length; ++a) {
+        const double shift = -2.0 * std::numbers::pi *
+                             static_cast<double>((static_cast<std::int64_t>(a) * low) %
+                                                 static_cast<std::int64_t>(length)) /
+                             static_cast<double>(length);
+        transform[a] = multiply(transform[a], std::polar(1.0, shift));
+    }
+    FourierTransform(length, 1).transform(transform, -1);
+    IntegerLaw law;
+    law.first = low;
+    law.chance.resize(length);
+    arithmetic = 0.0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const double untilt =
+            std::exp(tilt * static_cast<double>(low + static_cast<std::int64_t>(i))) /
+            static_cast<double>(length);
+        law.chance[i] = transform[i].real() * untilt;
+        arithmetic += std::abs(transform[i].imag()) * untilt;
+    }
+    return law;
+}
+
+double aheadChance(const IntegerLaw& head) {
+    double behindOrEven = 0.0;
+    for (std::size_t i = 0; i < head.chance.size(); ++i) {
+        if (head.first + static_cast<std::int64_t>(i) <= 0) {
+            behindOrEven += head.chance[i];
+        }
+    }
+    return 1.0 - behindOrEven;
+}
+
+}  // namespace korvale

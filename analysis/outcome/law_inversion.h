@@ -1,0 +1,92 @@
+#pragma once
+
+// What the net's laws share between their transforms: where a Chernoff bound puts a table's
+// edge, a table's length, the rounding's costs over its period, and the law from its tilted
+// transform.
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "analysis/attempt/cost_rounding.h"
+#include "analysis/numeric/fourier_transform.h"
+#include "analysis/outcome/outcome_law.h"
+
+namespace korvale {
+
+// The head of a net's law (NetLawHead): its table runs from far in the left tail to a little
+// above the median and 0; the right tail beyond it folds back onto the table damped by
+// headDamping, at most that in all. The table first reaches headTopMargin above the mean net
+// (and 0), and its left end leaves headOutside times headDamping by a Chernoff bound.
+inline constexpr double headDamping = 1e-6;
+inline constexpr double headOutside = 1e-9;
+inline constexpr std::int64_t headTopMargin = 16;
+
+// The smallest x with P(X >= x) <= target by Chernoff, P(X >= x) <= E[exp(b X)] exp(-b x),
+// for X = coinSign * (K - c G) (net side, coinSign = +-1) or X = G (games side), over a
+// ladder of rates b. `transform(b)` gives E[exp(b X)].
+template <typename Transform>
+double chernoffEdge(Transform transform, double target, double firstRate) {
+    // Climb until the transform is infinite, then use a fine ladder below that.
+    double top = firstRate;
+    while (std::isfinite(transform(2.0 * top)) && top < 1.0) {
+        top *= 2.0;
+    }
+    double best = std::numeric_limits<double>::infinity();
+    for (int k = 1; k <= 48; ++k) {
+        const double rate = 2.0 * top * k / 48.0;
+        const double value = transform(rate);
+        if (!std::isfinite(value)) {
+            break;
+        }
+        best = std::min(best, (std::log(value) - std::log(target)) / rate);
+    }
+    return best;
+}
+
+// The table's length for this many values: a length the transform takes; RuntimeError
+// (AttemptsTooLong) past the longest table the laws build.
+std::size_t checkedLength(std::int64_t values);
+
+// round(c j) for j = 0 .. P-1, whole numbers that grow with j.
+std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period);
+
+// The law from its tilted transform: chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a
+// transform[a] exp(-i theta_a (low + i)). `arithmetic` gets the imaginary parts left over.
+IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,
+                       double& arithmetic);
+
+// The head's table from `low` up: the median of these laws lies below their mean (the right
+// tail is the long one), so the table first reaches a little above the mean and 0, and grows
+// should it not hold the median. `netLaw(length, tilt, arithmetic)` gives the law on that
+// many values from `low`; the bound is fixedBound and the arithmetic.
+template <typename NetLaw>
+void fillHeadTable(NetLawHead& head, std::int64_t low, double meanNet, double fixedBound,
+                   NetLaw netLaw) {
+    auto top =
+        std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(meanNet)), 0) + headTopMargin;
+    for (;;) {
+        const std::size_t length = checkedLength(top - low + 2);
+        const double tilt = -std::log(headDamping) / static_cast<double>(length);
+        double arithmetic = 0.0;
+        head.net = netLaw(length, tilt, arithmetic);
+        head.errorBound = fixedBound + arithmetic;
+        double held = 0.0;
+        for (const double p : head.net.chance) {
+            held += p;
+        }
+        if (held > 0.5 + head.errorBound + 1e-3 &&
+            head.net.first + static_cast<std::int64_t>(head.net.chance.size()) > 1) {
+            return;
+        }
+        top += static_cast<std::int64_t>(length);
+    }
+}
+
+// P(net > 0) from a head's table: 1 less what it holds at or below 0.
+double aheadChance(const IntegerLaw& head);
+
+}  // namespace korvale
