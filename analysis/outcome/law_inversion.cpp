@@ -1,7 +1,9 @@
 #include "analysis/outcome/law_inversion.h"
 
+#include <cmath>
 #include <complex>
 #include <numbers>
+#include <stdexcept>
 
 #include "common/runtime_error.h"
 
@@ -14,12 +16,28 @@ constexpr std::size_t largestTable = std::size_t{1} << 21;
 }  // namespace
 
 std::size_t checkedLength(std::int64_t values) {
+    if (values < 1) {
+        throw std::invalid_argument("a table needs one value or more");
+    }
+    // Before the search for a length: 5-smooth numbers grow sparse far out.
+    if (values > static_cast<std::int64_t>(largestTable)) {
+        throw RuntimeError(ErrorKind::AttemptsTooLong,
+                           "attempts this long have no outcome law here");
+    }
     const std::size_t length = FourierTransform::goodLength(static_cast<std::size_t>(values));
     if (length > largestTable) {
         throw RuntimeError(ErrorKind::AttemptsTooLong,
                            "attempts this long have no outcome law here");
     }
     return length;
+}
+
+std::int64_t wholeEdge(double edge) {
+    if (!(std::abs(edge) <= static_cast<double>(largestTable))) {
+        throw RuntimeError(ErrorKind::AttemptsTooLong,
+                           "attempts this long have no outcome law here");
+    }
+    return static_cast<std::int64_t>(edge);
 }
 
 std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period) {

@@ -47,9 +47,14 @@ double chernoffEdge(Transform transform, double target, double firstRate) {
     return best;
 }
 
-// The table's length for this many values: a length the transform takes; RuntimeError
-// (AttemptsTooLong) past the longest table the laws build.
+// The table's length for this many values (1 or more): a length the transform takes;
+// RuntimeError (AttemptsTooLong) past the longest table the laws build.
 std::size_t checkedLength(std::int64_t values);
+
+// A table's edge, already rounded to a whole number, as one: RuntimeError (AttemptsTooLong)
+// when the Chernoff bound found none (the transform infinite at every rate it tried, for
+// attempts that long) or one beyond the longest table, which no table from 0 could reach.
+std::int64_t wholeEdge(double edge);
 
 // round(c j) for j = 0 .. P-1, whole numbers that grow with j.
 std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period);
@@ -66,8 +71,7 @@ IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double
 template <typename NetLaw>
 void fillHeadTable(NetLawHead& head, std::int64_t low, double meanNet, double fixedBound,
                    NetLaw netLaw) {
-    auto top =
-        std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(meanNet)), 0) + headTopMargin;
+    auto top = std::max<std::int64_t>(wholeEdge(std::ceil(meanNet)), 0) + headTopMargin;
     for (;;) {
         const std::size_t length = checkedLength(top - low + 2);
         const double tilt = -std::log(headDamping) / static_cast<double>(length);

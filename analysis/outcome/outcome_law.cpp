@@ -390,9 +390,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     const double longest = chernoffEdge([&](double b) { return realTransform(lanes, 0.0, b); },
                                         outsideTarget, start.gameStep);
     // net >= x needs W >= x - 1/2, net <= x needs W <= x + 1/2.
-    const auto netLow = static_cast<std::int64_t>(std::floor(-lowAbs - 0.5));
-    const auto netHigh = static_cast<std::int64_t>(std::ceil(high + 0.5));
-    const auto gamesHigh = static_cast<std::int64_t>(std::ceil(longest));
+    const std::int64_t netLow = wholeEdge(std::floor(-lowAbs - 0.5));
+    const std::int64_t netHigh = wholeEdge(std::ceil(high + 0.5));
+    const std::int64_t gamesHigh = wholeEdge(std::ceil(longest));
     const std::size_t netLength = checkedLength(netHigh - netLow + 1);
     const std::size_t gamesLength = checkedLength(gamesHigh + 1);
     const double tilt = -std::log(damping) / static_cast<double>(netLength);
@@ -431,6 +431,8 @@ constexpr double headSegmentTail = 1e-10;
 constexpr double headSegmentSmallest = 1e-13;
 // Above this the long attempts' part of the bound is worked out from the games' law.
 constexpr double headRoundingCheck = 1e-8;
+// ...from a games' table of at most this many games (a table of every lane at each).
+constexpr std::int64_t longestGamesCheck = std::int64_t{1} << 18;
 
 }  // namespace
 
@@ -446,6 +448,11 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
     }
     const double longest = chernoffEdge(
         [&](double b) { return realTransform(start.lanes, 0.0, b); }, headOutside, start.gameStep);
+    // Attempts too long for a games' table of a reasonable size keep the Chernoff bound,
+    // which holds all the same.
+    if (!(longest < static_cast<double>(longestGamesCheck))) {
+        return head.beyondRounding;
+    }
     const std::size_t length = checkedLength(static_cast<std::int64_t>(std::ceil(longest)) + 1);
     double arithmetic = 0.0;
     const IntegerLaw games = gamesLaw(start.lanes, length, arithmetic);
@@ -481,8 +488,8 @@ NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned thr
     head.end = end;
     head.roundingExactBelowGames = start.cost.validBelow;
     head.beyondRounding = chernoffBound(start.lanes, start.gameStep, start.cost.validBelow);
-    const auto low =
-        static_cast<std::int64_t>(std::floor(-start.leftEdge(c, headOutside * headDamping) - 0.5));
+    const std::int64_t low =
+        wholeEdge(std::floor(-start.leftEdge(c, headOutside * headDamping) - 0.5));
     // What the bound holds whatever the table: the right tail's fold, the left tail's (grown
     // by the tilt), the chance below the table, the first piece's lost tail there and the
     // pieces' cuts.

@@ -184,7 +184,7 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
     // After a BIG the law plays on without the ceiling: what that leaves out is bounded by
     // the chance that any BIG of the attempt is followed by ceilingGame - 1 games without one.
     const double ceilingLeftOut = ceilingBound(job, model.ceilingGame - 1);
-    const auto low = static_cast<std::int64_t>(std::floor(-leftEdge - 0.5));
+    const std::int64_t low = wholeEdge(std::floor(-leftEdge - 0.5));
     const double fixedBound =
         headDamping + headOutside + headOutside * headDamping + pieces.lostMass + ceilingLeftOut;
     fillHeadTable(head, low, meanNet, fixedBound,

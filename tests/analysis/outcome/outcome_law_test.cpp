@@ -18,6 +18,8 @@
 #include "analysis/attempt/attempt.h"
 #include "analysis/numeric/fourier_steps.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/outcome/law_inversion.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 namespace {
@@ -281,6 +283,35 @@ TEST(OutcomeLawTest, RejectsWhatItDoesNotCover) {
     }
     EXPECT_FALSE(outcomeLawCovers({300.0, 302}));
     EXPECT_THROW(solveOutcomeLaw(6, {0.0, 0}), std::invalid_argument);
+}
+
+TEST(OutcomeLawTest, AttemptsTooLongAreRefusedBeforeAnyTable) {
+    // A BIG end of 1800 or more outlasts the ceiling's 1500 games by so much that an attempt runs
+    // to thousands of BIGs (at 2000, 2.4 million coins lost on average): the Chernoff bound
+    // finds no edge at all, and the law must say so rather than search for a table length.
+    const auto expectTooLong = [](auto operation, const char* what) {
+        try {
+            operation();
+            ADD_FAILURE() << what << ": no error";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::AttemptsTooLong) << what;
+            EXPECT_STREQ(error.what(), "attempts this long have no outcome law here") << what;
+        }
+    };
+    for (const double bigEnd : {1800.0, 2000.0}) {
+        expectTooLong([&] { solveOutcomeLaw(0, {bigEnd, 0}); }, "whole law");
+        expectTooLong([&] { solveNetLawHead(0, {bigEnd, 0}); }, "head");
+    }
+    // The table's length: 2^21 values is the longest; edges are whole numbers within it.
+    EXPECT_EQ(checkedLength(std::int64_t{1} << 21), std::size_t{1} << 21);
+    expectTooLong([] { checkedLength((std::int64_t{1} << 21) + 1); }, "length");
+    expectTooLong([] { checkedLength(std::numeric_limits<std::int64_t>::max()); }, "length");
+    EXPECT_THROW(checkedLength(0), std::invalid_argument);
+    EXPECT_EQ(wholeEdge(-2097152.0), -2097152);
+    for (const double edge : {std::numeric_limits<double>::infinity(), -3e6,
+                              std::numeric_limits<double>::quiet_NaN()}) {
+        expectTooLong([&] { wholeEdge(edge); }, "edge");
+    }
 }
 
 TEST(OutcomeLawTest, SameLawOnAnyNumberOfThreads) {

@@ -89,6 +89,12 @@ TEST(RuleRiskTest, AgreesWithTheWholeLawWithinItsBound) {
     }
 }
 
+TEST(RuleRiskTest, ARuleTooLongForTheTablesHasNoFigures) {
+    // BIG end 2000 at 設定１: thousands of BIGs an attempt; the rule is not known, and asking
+    // is quick (it once searched for a table length without end).
+    EXPECT_FALSE(solveRuleRisk(0, {2000.0, 0}).known);
+}
+
 TEST(RuleRiskTest, ARegEndAboveTheBigEndPlusOneHasFigures) {
     // REG end 2 after BIG end 0: the smallest such rule, from the law of its own. Its figures
     // come from no other computation, so only what any law's must be is checked.
