@@ -64,9 +64,12 @@ RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomi
         }
         throw;
     }
+    risk.errorBound = cumulativeBound(head, 0, 1);
+    if (risk.errorBound > riskBoundLimit) {
+        return risk;
+    }
     risk.known = true;
     risk.pAhead = head.pAhead;
-    risk.errorBound = cumulativeBound(head, 0, 1);
     risk.netP50 = head.net.quantile(0.5);
     risk.netP10 = head.net.quantile(0.1);
     risk.netP50Bound =

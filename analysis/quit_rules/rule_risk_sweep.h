@@ -13,14 +13,20 @@
 
 namespace korvale {
 
+// What the sweep's chances to end ahead are good to: a rule whose law leaves its chance less
+// certain than this (a long REG end, whose attempts reach the ceiling after a BIG more often
+// than the law's bound can keep small) has no figures, only its bound.
+inline constexpr double riskBoundLimit = 1e-4;
+
 struct RuleRisk {
-    // False when the law's tables cannot hold the rule's attempts (they are too long): the
-    // figures below are then not known.
+    // False when the law's tables cannot hold the rule's attempts (they are too long), or when
+    // its bound is above riskBoundLimit: the figures below are then not known, but for the
+    // bound in the second case.
     bool known = false;
     double pAhead = 0;        // P(net > 0)
     std::int64_t netP50 = 0;  // the median of the net coins
     std::int64_t netP10 = 0;  // their 10% point
-    // A bound on the error of pAhead (and of any chance of the net's law).
+    // A bound on the error of pAhead (and of any chance of the net's law); 0 when no law was had.
     double errorBound = 0;
     // How far, in coins, each percentile can be from the true one given that bound: 0 when
     // the law leaves no doubt.

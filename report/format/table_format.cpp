@@ -149,7 +149,9 @@ std::string sweepTable(std::vector<const FigureGroup*> block, bool frontierOnly)
         return ahead != nullptr && !ahead->value;
     });
     if (unknownRisk) {
-        text += "「-」：試行が長すぎて、勝ち越す確率と差枚の点を求められなかった終了条件\n";
+        text +=
+            "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、勝ち越す確率と差枚の点を示せない"
+            "終了条件（誤差の上限はCSV・JSONに）\n";
     }
     return text + "\n";
 }

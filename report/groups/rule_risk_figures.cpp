@@ -14,7 +14,11 @@ void addRuleRisk(FigureGroup& group, const RuleRisk& risk) {
     group.figures.push_back(makeFigure("net_coins_p50", known(static_cast<double>(risk.netP50))));
     group.figures.push_back(makeFigure("net_coins_p10", known(static_cast<double>(risk.netP10))));
     // The law's bound is the one `exact --laws` gives: the same key, so that the two join.
-    group.details.push_back(makeFigure("outcome_law_error_bound", known(risk.errorBound)));
+    // A rule whose bound is too wide for figures still says how wide.
+    group.details.push_back(
+        makeFigure("outcome_law_error_bound", risk.known || risk.errorBound > 0.0
+                                                  ? std::optional<double>(risk.errorBound)
+                                                  : std::nullopt));
     group.details.push_back(
         makeFigure("net_coins_p50_error_bound", known(static_cast<double>(risk.netP50Bound))));
     group.details.push_back(

@@ -89,10 +89,18 @@ TEST(RuleRiskTest, AgreesWithTheWholeLawWithinItsBound) {
     }
 }
 
-TEST(RuleRiskTest, ARuleTooLongForTheTablesHasNoFigures) {
+TEST(RuleRiskTest, RulesWithoutFiguresGoodTo1e4AreNotKnown) {
     // BIG end 2000 at 設定１: thousands of BIGs an attempt; the rule is not known, and asking
     // is quick (it once searched for a table length without end).
-    EXPECT_FALSE(solveRuleRisk(0, {2000.0, 0}).known);
+    const RuleRisk tooLong = solveRuleRisk(0, {2000.0, 0});
+    EXPECT_FALSE(tooLong.known);
+    EXPECT_EQ(tooLong.errorBound, 0.0);
+    // REG end 400 after BIG end 0: the ceiling after a BIG, which the law bounds rather than
+    // plays, is reached often enough that the bound passes 1e-4; the rule keeps only that.
+    const RuleRisk wide = solveRuleRisk(0, {0.0, 400});
+    EXPECT_FALSE(wide.known);
+    EXPECT_GT(wide.errorBound, riskBoundLimit);
+    EXPECT_LT(wide.errorBound, 1e-2);
 }
 
 TEST(RuleRiskTest, ARegEndAboveTheBigEndPlusOneHasFigures) {

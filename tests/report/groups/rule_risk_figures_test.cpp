@@ -20,7 +20,8 @@ namespace korvale {
 namespace {
 
 const std::string unknownNote =
-    "「-」：試行が長すぎて、勝ち越す確率と差枚の点を求められなかった終了条件";
+    "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、勝ち越す確率と差枚の点を示せない"
+    "終了条件（誤差の上限はCSV・JSONに）";
 
 const std::set<std::string> riskKeys = {"p_ahead",
                                         "net_coins_p50",
@@ -98,6 +99,24 @@ TEST(RuleRiskFiguresTest, UnknownRiskIsMissingInEveryFormat) {
         EXPECT_TRUE(where.at(key).at("value").is_null()) << key;
     }
     EXPECT_EQ(group.at("details").at("on_frontier").at("value"), 0);
+}
+
+TEST(RuleRiskFiguresTest, ABoundTooWideShowsOnlyTheBound) {
+    // A rule whose law was had but leaves its chance to end ahead 2.2e-4 uncertain.
+    const RuleRisk risk{.known = false, .pAhead = 0.7, .errorBound = 2.2e-4};
+    const Report report = sweepOfOne(risk);
+    const std::string table = formatReport(report, OutputFormat::Table);
+    const std::vector<std::string> cells = tableCells(table);
+    ASSERT_GE(cells.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(cells.end() - 3, cells.end()),
+              (std::vector<std::string>{"-", "-", "-"}))
+        << table;
+    EXPECT_NE(table.find(unknownNote), std::string::npos) << table;
+    const auto json = nlohmann::json::parse(formatReport(report, OutputFormat::Json));
+    const auto& group = json.at("results")[0];
+    EXPECT_TRUE(group.at("figures").at("p_ahead").at("value").is_null());
+    EXPECT_EQ(group.at("details").at("outcome_law_error_bound").at("value"), 2.2e-4);
+    EXPECT_TRUE(group.at("details").at("net_coins_p50_error_bound").at("value").is_null());
 }
 
 TEST(RuleRiskFiguresTest, KnownRiskIsShownWithoutTheNote) {
