@@ -52,11 +52,12 @@ double lawCost(std::int32_t setting, EndConditions end) {
 
 }  // namespace
 
-RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel) {
+RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel,
+                       unsigned threads) {
     RuleRisk risk;
     NetLawHead head;
     try {
-        head = solveNetLawHead(setting, end, 1, cancel);
+        head = solveNetLawHead(setting, end, threads, cancel);
     } catch (const RuntimeError& error) {
         // Attempts too long for the law's tables: this rule has no figures, the others do.
         if (error.kind() == ErrorKind::AttemptsTooLong) {

@@ -40,11 +40,11 @@ struct SettingRuleRisks {
     std::vector<bool> onFrontier;  // one per point: no other rule beats it on both counts
 };
 
-// One rule's risk, from the head of its net's law (solveNetLawHead); throws like it for end
-// conditions beyond the tables (but not for attempts too long: those are not known), and
-// WorkCancelled once `*cancel` is set.
+// One rule's risk, from the head of its net's law (solveNetLawHead) on `threads` threads;
+// throws like it for end conditions beyond the tables (but not for attempts too long: those
+// are not known), and WorkCancelled once `*cancel` is set.
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
-                       const std::atomic<bool>* cancel = nullptr);
+                       const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
 
 // The sweep of end_sweep.h with every rule's risk, on `threads` threads (0: every core).
 // `progress` hears the share done (0 to 1, rising) on the calling thread; setting `*cancel`

@@ -102,6 +102,13 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
     }
+    if (options.laws && !outcomeLawCovers(options.end)) {
+        facts.push_back({.key = "laws",
+                         .label = "分布",
+                         .value = "head",
+                         .shown = "勝ち越す確率と差枚の50%点・10%点のみ",
+                         .isNumber = false});
+    }
     return facts;
 }
 
@@ -179,7 +186,12 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             solveAttempts(settings, options.end, threadCount(options), shown, attemptsWeight);
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
-            if (options.laws) {
+            if (options.laws && !outcomeLawCovers(options.end)) {
+                // A REG wait that can outlast the BIG's: the head of the net's law only.
+                addRuleRisk(group, solveRuleRisk(settings[i], options.end, interruptFlag(),
+                                                 threadCount(options)));
+                shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
+            } else if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);
                 addOutcomeLaw(group, solveOutcomeLaw(settings[i], options.end, threadCount(options),
                                                      interruptFlag(), [&](double share) {

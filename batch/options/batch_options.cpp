@@ -280,7 +280,6 @@ void readEnds(const RawOptions& raw, const CLI::App& app, BatchOptions& o) {
                                           printable(raw.regEnd), INT32_MAX));
         }
         o.endGiven = true;
-        o.regEndGiven = true;
     }
 }
 
@@ -406,19 +405,8 @@ void checkCombinations(BatchOptions& o) {
                  fmt::format("the exact figures take a REG end of at most {}", largestRegEnd));
         }
     }
-    if (o.laws) {
-        if (!o.endGiven) {
-            fail("--laws", "the laws of an attempt need --big-end or --reg-end");
-        }
-        // The laws treat an attempt as pieces from BIG to BIG, which needs a REG wait that
-        // cannot outlast the BIG's.
-        const double bigGames = o.end.bigEnd <= 0.0 ? 0.0 : std::ceil(o.end.bigEnd);
-        if (o.end.regEnd > bigGames + 1.0) {
-            fail("--laws",
-                 fmt::format("the laws of an attempt need a REG end of at most the BIG end + 1, "
-                             "and the REG end is {}{}",
-                             o.end.regEnd, o.regEndGiven ? "" : " (the default: give --reg-end)"));
-        }
+    if (o.laws && !o.endGiven) {
+        fail("--laws", "the laws of an attempt need --big-end or --reg-end");
     }
 }
 
@@ -557,7 +545,9 @@ CLI::App* addExactCommand(CLI::App& app, RawOptions& raw) {
     exact->add_flag("--laws", raw.laws,
                     "with end conditions also the laws of one attempt: the chance to end ahead, "
                     "the percentiles of its net coins and games, P(net >= k), the BIG count's "
-                    "law (seconds to minutes a setting; REG end at most BIG end + 1)");
+                    "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
+                    "the chance to end ahead and the 50% and 10% points only, as the sweep "
+                    "gives them");
     addThreads(*exact, raw);
     addFormat(*exact, raw);
     return exact;

@@ -30,7 +30,6 @@ struct BatchOptions {
     EndConditions end;      // simulate special; exact with endGiven
     SweepGrid grid;         // sweep
     bool endGiven = false;  // --big-end or --reg-end was given
-    bool regEndGiven = false;
     bool laws = false;      // exact with end conditions: also the outcome laws (--laws)
     bool frontier = false;  // sweep: only the rules on each setting's frontier (--frontier)
     // simulate special: the expected games of one attempt, when worked out before play

@@ -126,6 +126,17 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
     }
 }
 
+// Why a rule's chance to end ahead and its points show "-", when one of the block's does.
+std::string unknownRiskNote(const std::vector<const FigureGroup*>& block) {
+    const bool unknownRisk = std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
+        const Figure* ahead = g->find("p_ahead");
+        return ahead != nullptr && !ahead->value;
+    });
+    return unknownRisk ? "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、勝ち越す確率と差枚の"
+                         "点を示せない終了条件（誤差の上限はCSV・JSONに）\n"
+                       : "";
+}
+
 // A sweep's table: each setting's best rules with a mark on those on the frontier, or (the
 // report holding only them) every rule on the frontier. CSV and JSON carry every rule reported.
 std::string sweepTable(std::vector<const FigureGroup*> block, bool frontierOnly) {
@@ -143,17 +154,7 @@ std::string sweepTable(std::vector<const FigureGroup*> block, bool frontierOnly)
             "で）\n";
         writeGroupsByRow(table, block, {.best = true, .frontier = true});
     }
-    text += table.text();
-    const bool unknownRisk = std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
-        const Figure* ahead = g->find("p_ahead");
-        return ahead != nullptr && !ahead->value;
-    });
-    if (unknownRisk) {
-        text +=
-            "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、勝ち越す確率と差枚の点を示せない"
-            "終了条件（誤差の上限はCSV・JSONに）\n";
-    }
-    return text + "\n";
+    return text + table.text() + unknownRiskNote(block) + "\n";
 }
 
 std::string blockTitle(const FigureGroup& group) {
@@ -195,7 +196,7 @@ std::string blockTable(const std::vector<const FigureGroup*>& block) {
         text += blockTitle(*block.front()) + "\n";
         writeFiguresByRow(table, block);
     }
-    return text + table.text() + "\n";
+    return text + table.text() + unknownRiskNote(block) + "\n";
 }
 
 bool frontierOnly(const Report& report) {

@@ -88,9 +88,8 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"infer", "a", "b"}, "korvale-batch: infer: \"b\" is not expected"},
         {{"simulate", "normal", "--setting", "\xff"},
          "korvale-batch: --setting: expected an integer 1..6, got \"\\xFF\"\n"},
-        {{"exact", "--laws", "--big-end", "10"},
-         "korvale-batch: --laws: the laws of an attempt need a REG end of at most the BIG end + "
-         "1, and the REG end is 100 (the default: give --reg-end)\n"},
+        {{"exact", "--laws"},
+         "korvale-batch: --laws: the laws of an attempt need --big-end or --reg-end"},
         {{"simulate", "normal", "--bogus"}, "korvale-batch: simulate normal: there is no option"},
         {{"simulate", "normal", "--setting", "9"},
          "korvale-batch: --setting: expected an integer 1..6"},

@@ -203,5 +203,36 @@ TEST(SweepRiskTest, FrontierOptionAndItsGrid) {
     }
 }
 
+TEST(SweepRiskTest, ExactLawsOfALongRegEndGiveTheSweepsFigures) {
+    // A REG end above the BIG end + 1 has no whole law: `exact --laws` gives what the sweep
+    // gives such a rule, under the same keys, and says that it gives only that. At 0/500 the
+    // bound is above 1e-4: both leave the figures out and keep the bound.
+    for (const int reg : {2, 500}) {
+        const std::string regText = std::to_string(reg);
+        const Outcome outcome = run({"exact", "--laws", "--setting", "1", "--big-end", "0",
+                                     "--reg-end", regText, "--format", "json"});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const Json exact = Json::parse(outcome.out);
+        const Json swept = sweepJson({"--setting", "1", "--big-ends", "0:0:1", "--reg-ends",
+                                      regText + ":" + regText + ":1"});
+        const Json* rule = ruleOf(swept, 0, reg);
+        ASSERT_NE(rule, nullptr);
+        const Json& attempt = exact.at("results").back();
+        ASSERT_EQ(attempt.at("scope"), "attempt");
+        for (const char* key : {"p_ahead", "net_coins_p50", "net_coins_p10"}) {
+            EXPECT_EQ(attempt.at("figures").at(key).at("value"),
+                      rule->at("figures").at(key).at("value"))
+                << key << " at 0/" << reg;
+            EXPECT_EQ(attempt.at("figures").at(key).at("value").is_null(), reg == 500) << key;
+        }
+        EXPECT_EQ(attempt.at("details").at("outcome_law_error_bound").at("value"),
+                  rule->at("details").at("outcome_law_error_bound").at("value"));
+        for (const char* key : {"net_coins_p1", "net_coins_p90", "games_p50", "p_even"}) {
+            EXPECT_FALSE(attempt.at("figures").contains(key)) << key;
+        }
+        EXPECT_EQ(exact.at("run").at("laws"), "head");
+    }
+}
+
 }  // namespace
 }  // namespace korvale
