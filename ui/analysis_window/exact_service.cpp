@@ -157,15 +157,26 @@ ExactFigures solveUncached(const ExactSetup& setup, ExactWork* work) {
 ExactLaw solveLawUncached(const ExactSetup& setup, ExactWork* work) {
     ExactLaw result;
     result.setup = setup;
-    if (const std::optional<QString> why = uncoveredLaw(setup)) {
-        result.failure = *why;
-        return result;
-    }
     try {
-        const LawProgress progress = [work](double share) { raiseDone(work, share); };
-        result.law = std::make_shared<const OutcomeLaw>(
-            solveOutcomeLaw(setup.setting, setup.end, 0, work ? &work->cancel : nullptr,
-                            work ? progress : LawProgress{}));
+        const std::atomic<bool>* cancel = work ? &work->cancel : nullptr;
+        if (outcomeLawCovers(setup.end)) {
+            const LawProgress progress = [work](double share) { raiseDone(work, share); };
+            result.law = std::make_shared<const OutcomeLaw>(solveOutcomeLaw(
+                setup.setting, setup.end, 0, cancel, work ? progress : LawProgress{}));
+        } else {
+            // A REG wait that can outlast the BIG's: no whole law, the head of the net's only.
+            const RuleRisk risk = solveRuleRisk(setup.setting, setup.end, cancel, 0);
+            raiseDone(work, 1.0);
+            if (risk.known) {
+                result.head = risk;
+            } else if (risk.errorBound > 0.0) {
+                result.failure = QStringLiteral(
+                    "この終了条件では勝ち越す確率と差枚の点は求められません（誤差の上限が0.0001を"
+                    "超えます）。");
+            } else {
+                result.failure = lawFailure(RuntimeError(ErrorKind::AttemptsTooLong, ""));
+            }
+        }
     } catch (const WorkCancelled&) {
         result.cancelled = true;
     } catch (const RuntimeError& error) {
@@ -241,16 +252,16 @@ ExactFigures solveExactFigures(const ExactSetup& setup, ExactWork* work) {
     return keptOrSolved(keptFigures(), setup, work, solveUncached);
 }
 
-std::optional<QString> uncoveredLaw(const ExactSetup& setup) {
-    if (!setup.attempts || !setup.unreadable.isEmpty()) {
-        return std::nullopt;
+AttemptLawPoints attemptLawPoints(const ExactLaw* law) {
+    if (law != nullptr && law->law) {
+        return {law->law->pAhead, static_cast<double>(law->law->net.quantile(0.5)),
+                static_cast<double>(law->law->net.quantile(0.1))};
     }
-    try {
-        requireOutcomeLawCovers(setup.end);
-        return std::nullopt;
-    } catch (const RuntimeError& error) {
-        return lawFailure(error);
+    if (law != nullptr && law->head) {
+        return {law->head->pAhead, static_cast<double>(law->head->netP50),
+                static_cast<double>(law->head->netP10)};
     }
+    return {};
 }
 
 ExactLaw solveExactLaw(const ExactSetup& setup, ExactWork* work) {
@@ -288,13 +299,6 @@ void ExactService::request(const ExactSetup& setup) {
     wanted_ = setup;
     figures_.reset();
     law_.reset();
-    // The law's coverage is known before any work.
-    if (const std::optional<QString> why = uncoveredLaw(setup)) {
-        ExactLaw none;
-        none.setup = setup;
-        none.failure = *why;
-        law_ = std::make_shared<const ExactLaw>(std::move(none));
-    }
     figures_ = keptFigures().find(setup);
     if (figures_) {
         startLaw();

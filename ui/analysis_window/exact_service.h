@@ -19,6 +19,7 @@
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/outcome/outcome_law.h"
+#include "analysis/quit_rules/rule_risk_sweep.h"
 #include "common/runtime_error.h"
 #include "machine/attempt_end.h"
 #include "ui/main_window/frm_main.h"
@@ -70,9 +71,21 @@ ExactFigures solveExactFigures(const ExactSetup& setup, ExactWork* work = nullpt
 struct ExactLaw {
     ExactSetup setup;
     std::shared_ptr<const OutcomeLaw> law;
-    QString failure;         // why there is none
+    // For a REG end above the BIG end + 1, which no whole law covers: the chance to end ahead
+    // and the 50% and 10% points from the head of the net's law, as the sweep gives them (known).
+    std::optional<RuleRisk> head;
+    QString failure;         // why there is neither
     bool cancelled = false;  // called off before it was done
 };
+
+// An attempt's chance to end ahead and the 50% and 10% points of its net, from the whole law
+// or from its head, as the window's rows show them; none while neither is had.
+struct AttemptLawPoints {
+    std::optional<double> pAhead;
+    std::optional<double> netP50;
+    std::optional<double> netP10;
+};
+AttemptLawPoints attemptLawPoints(const ExactLaw* law);
 
 // Puts the calling worker at the lowest priority (the helper threads it starts inherit it):
 // the run and the window come first.
@@ -82,10 +95,6 @@ void lowerThisThreadsPriority();
 // names, in the window's words.
 QString figuresFailure(const RuntimeError& error);
 QString lawFailure(const RuntimeError& error);
-
-// Why there is no law for these end conditions, known before any work; nothing when the law
-// may be worked out.
-std::optional<QString> uncoveredLaw(const ExactSetup& setup);
 
 // Works out the law, or takes it from the laws this program has worked out before, as
 // solveExactFigures does.

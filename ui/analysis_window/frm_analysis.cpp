@@ -239,9 +239,14 @@ QString frmAnalysis::exactStatus() const {
     }
     const ExactFigures* exact = this->exact();
     const ExactLaw* law = service_->law(exactSetup_);
-    // A law that is not covered is said at once, figures or not.
-    const QString lawFailure =
+    // Why there is no law is said at once, figures or not; and when there is only its head.
+    QString lawFailure =
         law && !law->failure.isEmpty() ? QStringLiteral("\n") + law->failure : QString();
+    if (law && law->head) {
+        lawFailure = QStringLiteral(
+            "\nREG後の終了条件がBIG後の条件＋1Gを超えるため、差枚の分布の全体は求めず、勝ち越す"
+            "確率と差枚の50%点・10%点のみ求めています。");
+    }
     if (exact == nullptr) {
         return working(QStringLiteral("理論値を計算中"), service_->figuresDone()) + lawFailure;
     }
@@ -260,6 +265,48 @@ QString frmAnalysis::exactStatus() const {
     return status + lawFailure;
 }
 
+std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) const {
+    const std::int32_t setting = feed_.setup().setting;
+    const AttemptRunTally& tally = feed_.attemptTally();
+    std::optional<FigureGroup> exact;
+    if (figures != nullptr && figures->attempt) {
+        exact = exactAttemptGroup(*figures->attempt);
+    }
+    const EndConditions end = exactSetup_.end;
+    std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr,
+                                              measuredAttemptGroup(setting, end, tally.totals()));
+    // Figures of the law: exact once it is worked out, measured from the attempts' counts
+    // (the measured law's other figures take too long to redraw live).
+    const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
+                               Figure measured) {
+        FigureGroup exactPoint;
+        exactPoint.figures.push_back(makeFigure(key, exactValue));
+        FigureGroup measuredPoint;
+        measuredPoint.figures.push_back(std::move(measured));
+        rows.push_back(
+            joinFigures({key}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
+    };
+    const AttemptLawPoints exactLaw = attemptLawPoints(service_->law(exactSetup_));
+    Figure ahead = makeFigure("p_ahead", std::nullopt);
+    if (tally.attempts() > 0) {
+        const double share =
+            static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
+        ahead = makeFigure("p_ahead", share, tally.aheadShare().shareInterval95(share));
+    }
+    addLawRow("p_ahead", exactLaw.pAhead, std::move(ahead));
+    // The median and the 10% point of an attempt's net, with order-statistic intervals.
+    const Tally& nets = tally.totals().netLaw;
+    for (const double percent : {50.0, 10.0}) {
+        const std::string key = percentileKey("net_coins", percent);
+        const double q = percent / 100.0;
+        addLawRow(key, percent == 50.0 ? exactLaw.netP50 : exactLaw.netP10,
+                  nets.total() == 0 ? makeFigure(key, std::nullopt)
+                                    : makeFigure(key, static_cast<double>(nets.quantile(q)),
+                                                 nets.quantileInterval(q)));
+    }
+    return rows;
+}
+
 std::vector<FigureRow> frmAnalysis::figureRows() const {
     if (!feed_.setup().started) {
         return {};
@@ -267,50 +314,7 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
     const std::int32_t setting = feed_.setup().setting;
     const ExactFigures* figures = exact();
     if (feed_.attempts()) {
-        const AttemptRunTally& tally = feed_.attemptTally();
-        std::optional<FigureGroup> exact;
-        if (figures != nullptr && figures->attempt) {
-            exact = exactAttemptGroup(*figures->attempt);
-        }
-        const EndConditions end = exactSetup_.end;
-        std::vector<FigureRow> rows =
-            joinFigures(attemptKeys(), exact ? &*exact : nullptr,
-                        measuredAttemptGroup(setting, end, tally.totals()));
-        // Figures of the law: exact once it is worked out, measured from the attempts' counts
-        // (the measured law's other figures take too long to redraw live).
-        const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
-                                   Figure measured) {
-            FigureGroup exactPoint;
-            exactPoint.figures.push_back(makeFigure(key, exactValue));
-            FigureGroup measuredPoint;
-            measuredPoint.figures.push_back(std::move(measured));
-            rows.push_back(
-                joinFigures({key}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
-        };
-        const std::shared_ptr<const OutcomeLaw> outcome = law();
-        Figure ahead = makeFigure("p_ahead", std::nullopt);
-        if (tally.attempts() > 0) {
-            const double share =
-                static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
-            ahead = makeFigure("p_ahead", share, tally.aheadShare().shareInterval95(share));
-        }
-        addLawRow("p_ahead", outcome ? std::optional(outcome->pAhead) : std::nullopt,
-                  std::move(ahead));
-        // The median and the 10% point of an attempt's net, with order-statistic intervals.
-        const Tally& nets = tally.totals().netLaw;
-        for (const double percent : {50.0, 10.0}) {
-            const std::string key = percentileKey("net_coins", percent);
-            const double q = percent / 100.0;
-            std::optional<double> exactPoint;
-            if (outcome) {
-                exactPoint = static_cast<double>(outcome->net.quantile(q));
-            }
-            addLawRow(key, exactPoint,
-                      nets.total() == 0 ? makeFigure(key, std::nullopt)
-                                        : makeFigure(key, static_cast<double>(nets.quantile(q)),
-                                                     nets.quantileInterval(q)));
-        }
-        return rows;
+        return attemptRows(figures);
     }
     const ModeRunTally& tally = feed_.modeTally();
     std::optional<FigureGroup> exact;

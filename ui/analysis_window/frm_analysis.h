@@ -78,6 +78,7 @@ class frmAnalysis final : public QWidget {
     void exactArrived();
     void redrawCurrent();
     std::vector<FigureRow> figureRows() const;
+    std::vector<FigureRow> attemptRows(const ExactFigures* figures) const;
     QString exactStatus() const;
     // Net coins per game (per-mode run) or per attempt to be expected, once worked out.
     std::optional<double> expectedNetPerStep() const;
