@@ -101,47 +101,45 @@ TEST(RuleRiskFiguresTest, UnknownRiskIsMissingInEveryFormat) {
     EXPECT_EQ(group.at("details").at("on_frontier").at("value"), 0);
 }
 
-TEST(RuleRiskFiguresTest, ABoundTooWideShowsOnlyTheBound) {
-    // A rule whose law was had but leaves its chance to end ahead 2.2e-4 uncertain.
-    const RuleRisk risk{.known = false, .pAhead = 0.7, .errorBound = 2.2e-4};
-    const Report report = sweepOfOne(risk);
-    const std::string table = formatReport(report, OutputFormat::Table);
-    const std::vector<std::string> cells = tableCells(table);
-    ASSERT_GE(cells.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(cells.end() - 3, cells.end()),
-              (std::vector<std::string>{"-", "-", "-"}))
-        << table;
-    EXPECT_NE(table.find(unknownNote), std::string::npos) << table;
-    const auto json = nlohmann::json::parse(formatReport(report, OutputFormat::Json));
-    const auto& group = json.at("results")[0];
-    EXPECT_TRUE(group.at("figures").at("p_ahead").at("value").is_null());
-    EXPECT_EQ(group.at("details").at("outcome_law_error_bound").at("value"), 2.2e-4);
-    EXPECT_TRUE(group.at("details").at("net_coins_p50_error_bound").at("value").is_null());
-}
+TEST(RuleRiskFiguresTest, AKnownRiskOrOnlyItsBound) {
+    // Known: shown, without the note. Had, but with a bound above 1e-4: only the bound.
+    const struct {
+        RuleRisk risk;
+        std::vector<std::string> cells;  // the table's last three: chance, median, 10% point
+        bool note;
+    } cases[] = {{{.known = true,
+                   .pAhead = 0.625,
+                   .netP50 = 112,
+                   .netP10 = -537,
+                   .errorBound = 1e-6,
+                   .netP50Bound = 0,
+                   .netP10Bound = 1},
+                  {"62.5%", "112", "-537"},
+                  false},
+                 {{.known = false, .pAhead = 0.7, .errorBound = 2.2e-4}, {"-", "-", "-"}, true}};
+    for (const auto& c : cases) {
+        const Report report = sweepOfOne(c.risk);
+        const std::string table = formatReport(report, OutputFormat::Table);
+        const std::vector<std::string> cells = tableCells(table);
+        ASSERT_GE(cells.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(cells.end() - 3, cells.end()), c.cells) << table;
+        EXPECT_EQ(table.find(unknownNote) != std::string::npos, c.note) << table;
 
-TEST(RuleRiskFiguresTest, KnownRiskIsShownWithoutTheNote) {
-    const RuleRisk risk{.known = true,
-                        .pAhead = 0.625,
-                        .netP50 = 112,
-                        .netP10 = -537,
-                        .errorBound = 1e-6,
-                        .netP50Bound = 0,
-                        .netP10Bound = 1};
-    const Report report = sweepOfOne(risk);
-    const std::string table = formatReport(report, OutputFormat::Table);
-    const std::vector<std::string> cells = tableCells(table);
-    ASSERT_GE(cells.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(cells.end() - 3, cells.end()),
-              (std::vector<std::string>{"62.5%", "112", "-537"}))
-        << table;
-    EXPECT_EQ(table.find(unknownNote), std::string::npos) << table;
-
-    const auto json = nlohmann::json::parse(formatReport(report, OutputFormat::Json));
-    const auto& group = json.at("results")[0];
-    EXPECT_EQ(group.at("figures").at("p_ahead").at("value"), 0.625);
-    EXPECT_EQ(group.at("figures").at("net_coins_p10").at("value"), -537);
-    EXPECT_EQ(group.at("details").at("outcome_law_error_bound").at("value"), 1e-6);
-    EXPECT_EQ(group.at("details").at("net_coins_p10_error_bound").at("value"), 1);
+        const auto json = nlohmann::json::parse(formatReport(report, OutputFormat::Json));
+        const auto& group = json.at("results")[0];
+        const auto value = [&](const char* part, const char* key) {
+            return group.at(part).at(key).at("value");
+        };
+        EXPECT_EQ(value("details", "outcome_law_error_bound"), c.risk.errorBound);
+        if (c.risk.known) {
+            EXPECT_EQ(value("figures", "p_ahead"), 0.625);
+            EXPECT_EQ(value("figures", "net_coins_p10"), -537);
+            EXPECT_EQ(value("details", "net_coins_p10_error_bound"), 1);
+        } else {
+            EXPECT_TRUE(value("figures", "p_ahead").is_null());
+            EXPECT_TRUE(value("details", "net_coins_p50_error_bound").is_null());
+        }
+    }
 }
 
 }  // namespace
