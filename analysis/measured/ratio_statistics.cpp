@@ -29,6 +29,7 @@ void RatioSums::merge(const RatioSums& other) {
     xx += other.xx;
     yy += other.yy;
     xy += other.xy;
+    negative = negative || other.negative;
 }
 
 std::int64_t RatioSums::degreesOfFreedom() const {
@@ -99,7 +100,8 @@ Interval RatioSums::interval95(double estimate) const {
     const double meanX = x / n;
     const double standardError = std::sqrt(residual / (n * (n - 1.0))) / meanX;
     const double halfWidth = studentT975(degreesOfFreedom()) * standardError;
-    return {true, estimate - halfWidth, estimate + halfWidth};
+    const double low = estimate - halfWidth;
+    return {true, negative ? low : std::max(low, 0.0), estimate + halfWidth};
 }
 
 }  // namespace korvale

@@ -35,12 +35,15 @@ struct RatioSums {
     double xx = 0.0;
     double yy = 0.0;
     double xy = 0.0;
+    // A unit with x or y below 0: only then may the ratio be, and its interval reach below 0.
+    bool negative = false;
 
     void add(double unitX, double unitY) {
         ++units;
         if (unitX != 0.0) {
             ++unitsWithX;
         }
+        negative = negative || unitX < 0.0 || unitY < 0.0;
         x += unitX;
         y += unitY;
         xx += unitX * unitX;
@@ -53,7 +56,8 @@ struct RatioSums {
     std::int64_t degreesOfFreedom() const;
 
     // The interval around `estimate` (the figure as reported, which may differ from Σy / Σx by
-    // rounding), with the half-width of Σy / Σx.
+    // rounding), with the half-width of Σy / Σx; cut at 0 when no unit is below 0 (with few
+    // units the normal approximation would reach below what the ratio can be).
     Interval interval95(double estimate) const;
 
     // For a share y / x of trials that are not independent (x trials and y successes per unit,

@@ -114,13 +114,24 @@ TEST(RatioStatisticsTest, RatioIntervalFromResiduals) {
     ASSERT_TRUE(exact.known);
     EXPECT_DOUBLE_EQ(exact.low, 2.0);
     EXPECT_DOUBLE_EQ(exact.high, 2.0);
-    // (1, 2) and (1, 4): R = 3, residuals -1 and 1, x̄ = 1: standard error 1.
+    // (1, 2) and (1, 4): R = 3, residuals -1 and 1, x̄ = 1: standard error 1, half-width
+    // 12.706. No unit is below 0, so neither is the ratio: the interval stops at 0.
     RatioSums two;
     two.add(1, 2);
     two.add(1, 4);
     const Interval wide = two.interval95(3.0);
-    EXPECT_NEAR(wide.low, 3.0 - 12.706, 1e-12);
+    EXPECT_EQ(wide.low, 0.0);
     EXPECT_NEAR(wide.high, 3.0 + 12.706, 1e-12);
+    // (1, -2) and (1, 4): R = 1, residuals -3 and 3: standard error 3; a net can be below 0.
+    RatioSums signedUnits;
+    signedUnits.add(1, -2);
+    signedUnits.add(1, 4);
+    const Interval both = signedUnits.interval95(1.0);
+    EXPECT_NEAR(both.low, 1.0 - 3 * 12.706, 1e-12);
+    EXPECT_NEAR(both.high, 1.0 + 3 * 12.706, 1e-12);
+    // Merged sums keep the sign's say.
+    two.merge(signedUnits);
+    EXPECT_LT(two.interval95(1.5).low, 0.0);
 }
 
 // Two large units and two small ones are worth (Σx)² / Σx² = 100 / 34 = 2.9 units, so one
