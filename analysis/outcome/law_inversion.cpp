@@ -40,13 +40,17 @@ std::int64_t wholeEdge(double edge) {
     return static_cast<std::int64_t>(edge);
 }
 
-std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period) {
-    std::vector<std::int64_t> roundedCost(period);
-    for (std::size_t j = 0; j < period; ++j) {
-        roundedCost[j] = std::llround(cost.excess[j] +
-                                      nc * static_cast<double>(j) / static_cast<double>(period));
+RoundingPeriod roundingPeriod(const PeriodicCost& cost) {
+    RoundingPeriod rounding;
+    rounding.period = static_cast<std::size_t>(cost.period);
+    rounding.nc = static_cast<double>(cost.thousandths * cost.period / 1000);
+    rounding.roundedCost.resize(rounding.period);
+    for (std::size_t j = 0; j < rounding.period; ++j) {
+        rounding.roundedCost[j] =
+            std::llround(cost.excess[j] + rounding.nc * static_cast<double>(j) /
+                                              static_cast<double>(rounding.period));
     }
-    return roundedCost;
+    return rounding;
 }
 
 IntegerLaw untiltedLaw(std::vector<Complex>& transform, std::int64_t low, double tilt,

@@ -56,8 +56,14 @@ std::size_t checkedLength(std::int64_t values);
 // attempts that long) or one beyond the longest table, which no table from 0 could reach.
 std::int64_t wholeEdge(double edge);
 
-// round(c j) for j = 0 .. P-1, whole numbers that grow with j.
-std::vector<std::int64_t> roundedCosts(const PeriodicCost& cost, double nc, std::size_t period);
+// The rounding's period as the net's transforms take it: P, the cost of a period Nc, and
+// round(c j) for j = 0 .. P-1 (whole numbers that grow with j).
+struct RoundingPeriod {
+    std::size_t period = 0;
+    double nc = 0.0;
+    std::vector<std::int64_t> roundedCost;
+};
+RoundingPeriod roundingPeriod(const PeriodicCost& cost);
 
 // The law from its tilted transform: chance(low + i) exp(-tilt (low + i)) = (1/length) sum_a
 // transform[a] exp(-i theta_a (low + i)). `arithmetic` gets the imaginary parts left over.

@@ -37,9 +37,9 @@ struct BlockTables {
     std::vector<ComplexBlock> regPhase;
 
     explicit BlockTables(const NetTransformJob& job)
-        : data(job.period * job.width),
-          costPhase(static_cast<std::size_t>(job.roundedCost.back()) + 1),
-          gamePhase(std::max(static_cast<std::size_t>(job.longestGames), job.period) + 1),
+        : data(job.rounding.period * job.width),
+          costPhase(static_cast<std::size_t>(job.rounding.roundedCost.back()) + 1),
+          gamePhase(std::max(static_cast<std::size_t>(job.longestGames), job.rounding.period) + 1),
           bigGamePhase(gamePhase.size()),
           regPhase(static_cast<std::size_t>(job.mostRegs) + 1) {}
 };
@@ -47,7 +47,7 @@ struct BlockTables {
 // The lanes' transforms at residue j of the games, for every j, and the rounding's part.
 void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece,
                const ComplexBlock& coinRate, const ComplexBlock& gameRate, BlockTables& t) {
-    const std::size_t period = job.period;
+    const std::size_t period = job.rounding.period;
     const std::size_t width = job.width;
     // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
     fillPowers(t.gamePhase, gameRate);
@@ -79,7 +79,7 @@ void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece
     for (std::size_t j = 0; j < period; ++j) {
         t.data[(period - j) % period * width + roundingLane] =
             (1.0 / static_cast<double>(period)) *
-            (t.costPhase[static_cast<std::size_t>(job.roundedCost[j])] *
+            (t.costPhase[static_cast<std::size_t>(job.rounding.roundedCost[j])] *
              reciprocal(t.gamePhase[j]));
     }
 }
@@ -91,11 +91,12 @@ ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& over
                         BlockTables& t) {
     const std::size_t d = job.d;
     const ComplexBlock coinRate(RealBlock{} - job.tilt, theta);
-    const ComplexBlock gameRate = (-job.nc / static_cast<double>(job.period)) * coinRate;
+    const ComplexBlock gameRate =
+        (-job.rounding.nc / static_cast<double>(job.rounding.period)) * coinRate;
     fillLanes(job, firstPiece, coinRate, gameRate, t);
     transformBlocks(overPhase, t.data, t.scratch, +1);
     ComplexBlock sum;
-    for (std::size_t k = 0; k < job.period; ++k) {
+    for (std::size_t k = 0; k < job.rounding.period; ++k) {
         const ComplexBlock* row = t.data.data() + k * job.width;
         const ComplexBlock value = renewalValue<ComplexBlock>(d, row, row + d, row + d + d * d);
         sum += value * row[job.width - 1];
@@ -107,8 +108,8 @@ ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& over
 
 void runNetTransform(NetTransformJob& job, unsigned worker) {
     const std::size_t blocks = job.length / 2 / complexBlockSize + 1;
-    const FourierTransform overPhase(job.period, job.width);
-    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.period);
+    const FourierTransform overPhase(job.rounding.period, job.width);
+    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.rounding.period);
     BlockTables tables(job);
     runThetaBlocks(
         job.length, job.nextBlock, job.cancel, *job.transform,

@@ -12,6 +12,7 @@
 
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/outcome_law.h"
 
 namespace korvale {
@@ -42,10 +43,7 @@ struct NetTransformJob {
     std::vector<double> masses;
     const MachineModel* model = nullptr;
     std::vector<int> postBigModes;
-    // The rounding's period P, the cost of a period Nc and round(c j) for j < P.
-    std::size_t period = 0;
-    double nc = 0.0;
-    std::vector<std::int64_t> roundedCost;
+    RoundingPeriod rounding;
     // theta = 2 pi a / length for a = 0 .. length / 2, at a tilt; the rest by symmetry.
     std::size_t length = 0;
     double tilt = 0.0;

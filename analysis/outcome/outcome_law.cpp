@@ -217,9 +217,7 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
     groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
     job.model = &model;
     job.postBigModes = segments.postBigModes;
-    job.period = static_cast<std::size_t>(cost.period);
-    job.nc = static_cast<double>(cost.thousandths * cost.period / 1000);
-    job.roundedCost = roundedCosts(cost, job.nc, job.period);
+    job.rounding = roundingPeriod(cost);
     std::vector<Complex> transform(length, 0.0);
     job.length = length;
     job.tilt = tilt;

@@ -162,9 +162,7 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
     const PeriodicCost cost = periodicCost(model.costCoefficient);
     RegWaitJob job;
     prepareRegWaitJob(job, pieces, model);
-    job.period = static_cast<std::size_t>(cost.period);
-    job.nc = static_cast<double>(cost.thousandths * cost.period / 1000);
-    job.roundedCost = roundedCosts(cost, job.nc, job.period);
+    job.rounding = roundingPeriod(cost);
     job.longestTime = std::max({pieces.longestGames, pieces.window, pieces.bigEnd,
                                 model.ceilingGame + pieces.window, cost.period});
     const double c = model.costCoefficient;

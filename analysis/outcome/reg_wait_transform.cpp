@@ -308,12 +308,12 @@ struct BlockTables {
     std::vector<std::complex<double>> rootX;
 
     explicit BlockTables(const RegWaitJob& job)
-        : data(job.period * job.lanes.width),
+        : data(job.rounding.period * job.lanes.width),
           gamePhase(static_cast<std::size_t>(job.longestTime) + 1),
           regPhase(static_cast<std::size_t>(job.pieces->mostRegs) + 1),
-          costPhase(static_cast<std::size_t>(job.roundedCost.back()) + 1) {
-        const double turn = 2.0 * std::numbers::pi / static_cast<double>(job.period);
-        for (std::size_t k = 0; k < job.period; ++k) {
+          costPhase(static_cast<std::size_t>(job.rounding.roundedCost.back()) + 1) {
+        const double turn = 2.0 * std::numbers::pi / static_cast<double>(job.rounding.period);
+        for (std::size_t k = 0; k < job.rounding.period; ++k) {
             const auto kk = static_cast<double>(k);
             rootL.push_back(std::polar(1.0, turn * kk * job.pieces->window));
             rootX.push_back(std::polar(1.0, turn * kk * job.pieces->bigEnd));
@@ -323,10 +323,10 @@ struct BlockTables {
 
 ComplexBlock blockValue(const RegWaitJob& job, const FourierTransform& overPhase,
                         const RealBlock& theta, BlockTables& t) {
-    const std::size_t period = job.period;
+    const std::size_t period = job.rounding.period;
     const std::size_t width = job.lanes.width;
     const ComplexBlock coinRate(RealBlock{} - job.tilt, theta);
-    const ComplexBlock gameRate = (-job.nc / static_cast<double>(period)) * coinRate;
+    const ComplexBlock gameRate = (-job.rounding.nc / static_cast<double>(period)) * coinRate;
     fillPowers(t.gamePhase, gameRate);
     fillPowers(t.regPhase, 127.0 * coinRate);
     for (ComplexBlock& x : t.data) {
@@ -345,7 +345,7 @@ ComplexBlock blockValue(const RegWaitJob& job, const FourierTransform& overPhase
     for (std::size_t j = 0; j < period; ++j) {
         t.data[(period - j) % period * width + job.lanes.rounding] =
             (1.0 / static_cast<double>(period)) *
-            (t.costPhase[static_cast<std::size_t>(job.roundedCost[j])] *
+            (t.costPhase[static_cast<std::size_t>(job.rounding.roundedCost[j])] *
              reciprocal(t.gamePhase[j]));
     }
     transformBlocks(overPhase, t.data, t.scratch, +1);
@@ -364,7 +364,7 @@ ComplexBlock blockValue(const RegWaitJob& job, const FourierTransform& overPhase
 }  // namespace
 
 void runRegWaitTransform(RegWaitJob& job, unsigned /*worker*/) {
-    const FourierTransform overPhase(job.period, job.lanes.width);
+    const FourierTransform overPhase(job.rounding.period, job.lanes.width);
     BlockTables tables(job);
     runThetaBlocks(
         job.length, job.nextBlock, job.cancel, *job.transform,

@@ -16,6 +16,7 @@
 
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/reg_wait_pieces.h"
 
 namespace korvale {
@@ -52,10 +53,7 @@ struct RegWaitJob {
     std::vector<RegWaitGroup> groups;
     std::vector<double> masses;
     std::int32_t longestTime = 0;  // the latest game any lane holds
-    // The rounding's period P, the cost of a period Nc and round(c j) for j < P.
-    std::size_t period = 0;
-    double nc = 0.0;
-    std::vector<std::int64_t> roundedCost;
+    RoundingPeriod rounding;
     // theta = 2 pi a / length for a = 0 .. length / 2, at a tilt; the rest by symmetry.
     std::size_t length = 0;
     double tilt = 0.0;
