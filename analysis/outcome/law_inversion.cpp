@@ -10,8 +10,13 @@
 namespace korvale {
 namespace {
 
-// The longest table the laws build.
+// The longest table the laws build: a power of 2, so that any count of values up to it has a
+// length the transform takes within it too.
 constexpr std::size_t largestTable = std::size_t{1} << 21;
+
+[[noreturn]] void attemptsTooLong() {
+    throw RuntimeError(ErrorKind::AttemptsTooLong, "attempts this long have no outcome law here");
+}
 
 }  // namespace
 
@@ -21,21 +26,14 @@ std::size_t checkedLength(std::int64_t values) {
     }
     // Before the search for a length: 5-smooth numbers grow sparse far out.
     if (values > static_cast<std::int64_t>(largestTable)) {
-        throw RuntimeError(ErrorKind::AttemptsTooLong,
-                           "attempts this long have no outcome law here");
+        attemptsTooLong();
     }
-    const std::size_t length = FourierTransform::goodLength(static_cast<std::size_t>(values));
-    if (length > largestTable) {
-        throw RuntimeError(ErrorKind::AttemptsTooLong,
-                           "attempts this long have no outcome law here");
-    }
-    return length;
+    return FourierTransform::goodLength(static_cast<std::size_t>(values));
 }
 
 std::int64_t wholeEdge(double edge) {
     if (!(std::abs(edge) <= static_cast<double>(largestTable))) {
-        throw RuntimeError(ErrorKind::AttemptsTooLong,
-                           "attempts this long have no outcome law here");
+        attemptsTooLong();
     }
     return static_cast<std::int64_t>(edge);
 }
