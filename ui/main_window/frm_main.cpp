@@ -13,11 +13,12 @@
 #include "common/runtime_error.h"
 #include "ui/controls/app_icon.h"
 #include "ui/controls/form_layout.h"
+#include "ui/controls/phrase_label.h"
+#include "ui/controls/text_box_fit.h"
+#include "ui/controls/window_placement.h"
 #include "ui/runs/run_attempts.h"
 #include "ui/runs/run_error.h"
 #include "ui/runs/run_mode_stats.h"
-#include "ui/controls/text_box_fit.h"
-#include "ui/controls/window_placement.h"
 
 namespace korvale {
 namespace {
@@ -132,10 +133,11 @@ void frmMain::buildControls() {
                     control = new QGroupBox(text, container);
                     break;
                 case ControlKind::Label: {
-                    auto* label = new QLabel(text, container);
+                    // Labels drawn two lines high wrap their text, as they were drawn to, at
+                    // the end of a phrase.
+                    auto* label = layout.height >= 2 * 240 ? new PhraseLabel(text, container)
+                                                           : new QLabel(text, container);
                     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                    // Labels drawn two lines high wrap their text, as they were drawn to.
-                    label->setWordWrap(layout.height >= 2 * 240);
                     control = label;
                     break;
                 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 #include "tests/ui/window_fixture.h"
+#include "ui/controls/phrase_label.h"
 
 namespace korvale::testing {
 namespace {
@@ -125,6 +126,35 @@ TEST_F(ControlLayoutTest, EveryControlIsWhereItWasDrawn) {
             << expected.name;
         EXPECT_EQ(captionOf(widget).toStdString(), expected.caption) << expected.name;
     }
+}
+
+// The labels drawn two lines high wrap after the end of a phrase, never inside a word
+// ("一" / "回の立ち回り"), each line within the label; their text stays as it was drawn.
+TEST_F(ControlLayoutTest, TwoLineLabelsBreakWhereAPhraseEnds) {
+    const std::pair<const char*, QStringList> cases[] = {
+        {"Label7(1)", {QStringLiteral("終了する条件　：最低１回BIGを引いた後、")}},
+        {"Label8",
+         {QStringLiteral("上記の条件をどちらも満たした時、"),
+          QStringLiteral("一回の立ち回りが終了です。")}},
+    };
+    for (const auto& [name, lines] : cases) {
+        auto* label = qobject_cast<PhraseLabel*>(control(name));
+        ASSERT_NE(label, nullptr) << name;
+        const QFontMetrics metrics = label->fontMetrics();
+        const QRect room = label->contentsRect();
+        EXPECT_EQ(phraseLines(label->text(), metrics, room.width()), lines) << name;
+        for (const QString& line : lines) {
+            EXPECT_LE(metrics.horizontalAdvance(line), room.width()) << line.toStdString();
+        }
+        EXPECT_LE(lines.size() * metrics.lineSpacing(), room.height()) << name;
+    }
+    // Where no phrase ends in time, a line breaks where it is full.
+    const QFontMetrics metrics(control("Label8")->font());
+    const QString run = QStringLiteral("一回の立ち回り");
+    const int width = metrics.horizontalAdvance(run.left(4));
+    EXPECT_EQ(
+        phraseLines(run + QStringLiteral("、終了"), metrics, width),
+        (QStringList{run.left(4), run.mid(4) + QStringLiteral("、"), QStringLiteral("終了")}));
 }
 
 }  // namespace
