@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window as the program shows it (menu bar and all) on seeded games, with its file
-// dialogs and messages answered by the test.
+// dialogs, messages and questions answered by the test.
 
 #include <gtest/gtest.h>
 
@@ -22,11 +22,17 @@
 
 namespace korvale::testing {
 
-// The bytes of a file the window saved.
+// The bytes of a file the window saved, and a file's bytes written for it to read.
 inline std::string readFile(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll().toStdString();
+}
+
+inline void writeFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
 struct Snapshot {
@@ -50,6 +56,10 @@ class FrameTest : public ::testing::Test {
         frame->setFileChooser(
             [this](const QString&, const QString&, const QString&) { return chosenFile; });
         frame->setNotifier([this](const QString& message) { messages.push_back(message); });
+        frame->setAsker([this](const QString& question) {
+            questions.push_back(question);
+            return answer;
+        });
         frame->form().runDisplays().setRealYieldEvery(realYieldEvery);
         frame->show();
     }
@@ -104,6 +114,8 @@ class FrameTest : public ::testing::Test {
     std::unique_ptr<MainFrame> frame;
     QString chosenFile;
     std::vector<QString> messages;
+    std::vector<QString> questions;
+    bool answer = true;
 };
 
 }  // namespace korvale::testing

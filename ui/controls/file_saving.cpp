@@ -1,8 +1,9 @@
 #include "ui/controls/file_saving.h"
 
 #include <QBuffer>
-#include <QImage>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QImage>
 #include <QPixmap>
 #include <QSaveFile>
 #include <cerrno>
@@ -86,6 +87,15 @@ QString writeWholeFile(const QString& path, std::string_view bytes) {
         return failed();
     }
     return {};
+}
+
+QString withExtension(const QString& path, const QString& extension) {
+    const QString ending = QStringLiteral(".") + extension;
+    if (path.isEmpty() || path.endsWith(QLatin1Char('/')) || QFileInfo(path).isDir() ||
+        path.endsWith(ending, Qt::CaseInsensitive)) {
+        return path;
+    }
+    return path + ending;
 }
 
 QString saveWidgetPng(QWidget& widget, const QString& path) {

@@ -17,6 +17,11 @@ QString failureReason(const QString& reason);
 // leaves the old file as it was). Returns an empty text, or a message naming the file and why.
 QString writeWholeFile(const QString& path, std::string_view bytes);
 
+// The file a save dialog's answer names when its filter is of one extension ("csv"): the name as
+// typed, with ".csv" added unless it ends so already (in any case). A folder's name is kept as
+// it is, for the write to refuse.
+QString withExtension(const QString& path, const QString& extension);
+
 // The widget as it is drawn now, as a PNG file; the same returns as writeWholeFile.
 QString saveWidgetPng(QWidget& widget, const QString& path);
 // The same for a picture already made.

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -14,12 +15,12 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "ui/frame/end_conditions.h"
-#include "ui/controls/file_saving.h"
 #include "ui/analysis_window/frm_analysis.h"
+#include "ui/controls/file_saving.h"
+#include "ui/controls/window_placement.h"
+#include "ui/frame/end_conditions.h"
 #include "ui/frame/graph_picture.h"
 #include "ui/frame/results_csv.h"
-#include "ui/controls/window_placement.h"
 
 namespace korvale {
 namespace {
@@ -64,10 +65,18 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(form_->windowTitle());
     setWindowIcon(form_->windowIcon());
     chooseFile_ = [this](const QString& caption, const QString& suggested, const QString& filter) {
-        return QFileDialog::getSaveFileName(this, caption, suggested, filter);
+        // The dialog adds the extension to a name typed without one before it asks whether to
+        // replace a file of that name.
+        QFileDialog dialog(this, caption, suggested, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     notify_ = [this](const QString& message) {
         QMessageBox::warning(this, windowTitle(), message);
+    };
+    ask_ = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
     // As frmMain alone: a fixed-size window offers no maximise button.
     setWindowFlags(form_->windowFlags() | Qt::Window);
@@ -186,11 +195,26 @@ void MainFrame::placeAnalysis() {
     analysis_->move(placed.analysisFrame.topLeft());
 }
 
+QString MainFrame::chooseSavePath(const QString& caption, const QString& suggestedName,
+                                  const QString& filter) {
+    const QString chosen = chooseFile_(
+        caption,
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/" + suggestedName,
+        filter);
+    const QString path = withExtension(chosen, QFileInfo(suggestedName).suffix());
+    // A name typed with another extension ("day.txt") gets the filter's as well; the dialog
+    // asked about replacing the name as typed, not this one.
+    if (path != chosen && QFileInfo::exists(path) &&
+        !ask_(QStringLiteral("ファイル「%1」は既にあります。置き換えますか？").arg(path))) {
+        return {};
+    }
+    return path;
+}
+
 void MainFrame::saveCsv() {
-    const QString path = chooseFile_(
-        QStringLiteral("結果をCSVで保存"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/korvale.csv",
-        QStringLiteral("CSV (*.csv)"));
+    const QString path =
+        chooseSavePath(QStringLiteral("結果をCSVで保存"), QStringLiteral("korvale.csv"),
+                       QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty()) {
         return;
     }
@@ -208,10 +232,9 @@ void MainFrame::savePng() {
             "表示中のグラフがありません。分析ウィンドウでグラフのあるタブを開いてください。"));
         return;
     }
-    const QString path = chooseFile_(
-        QStringLiteral("グラフをPNGで保存"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/korvale.png",
-        QStringLiteral("PNG (*.png)"));
+    const QString path =
+        chooseSavePath(QStringLiteral("グラフをPNGで保存"), QStringLiteral("korvale.png"),
+                       QStringLiteral("PNG (*.png)"));
     if (path.isEmpty()) {
         return;
     }

@@ -33,8 +33,11 @@ class MainFrame final : public QMainWindow {
                                               const QString& filter)>;
     // Tells the user something (a failed save); tests collect the messages.
     using Notifier = std::function<void(const QString& message)>;
+    // Asks a yes-or-no question (whether to replace a file); tests answer it.
+    using Asker = std::function<bool(const QString& question)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
     void setNotifier(Notifier notifier) { notify_ = std::move(notifier); }
+    void setAsker(Asker asker) { ask_ = std::move(asker); }
 
     void openAnalysis();
     void saveCsv();
@@ -50,6 +53,9 @@ class MainFrame final : public QMainWindow {
     void showEndConditions();
     void centreOnScreen();
     void placeAnalysis();
+    // The file to save to, ending in the suggested name's extension; empty when cancelled.
+    QString chooseSavePath(const QString& caption, const QString& suggestedName,
+                           const QString& filter);
     void showUsage();
     void showAbout();
 
@@ -58,6 +64,7 @@ class MainFrame final : public QMainWindow {
     QLabel* endConditions_ = nullptr;
     FileChooser chooseFile_;
     Notifier notify_;
+    Asker ask_;
     bool shownOnce_ = false;
 };
 

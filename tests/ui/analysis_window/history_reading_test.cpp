@@ -14,12 +14,6 @@
 namespace korvale::testing {
 namespace {
 
-void writeFile(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
 struct Outcome {
     int status;
     std::string out;

@@ -8,8 +8,8 @@
 
 #include "tests/support/written_csv.h"
 #include "tests/ui/frame_fixture.h"
-#include "ui/frame/end_conditions.h"
 #include "ui/controls/file_saving.h"
+#include "ui/frame/end_conditions.h"
 #include "ui/frame/results_csv.h"
 
 namespace korvale::testing {
@@ -140,6 +140,49 @@ TEST_F(MainFrameTest, AFailedSaveSaysWhichFileAndWhyAndKeepsTheResults) {
     chosenFile.clear();
     trigger("actSaveCsv");
     EXPECT_TRUE(messages.empty());
+}
+
+// A file saved under a filter of one extension ends in it, whatever was typed; a file of the
+// name that results is replaced only when the user says so.
+TEST_F(MainFrameTest, ASavedFileEndsInItsExtension) {
+    runFor(3);
+    trigger("actAnalysis");
+    frame->analysisWindow()->tabs().setCurrentIndex(1);  // a graph, for the PNG
+    QTemporaryDir directory;
+    const struct {
+        const char* action;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {"actSaveCsv", "s6_special", "s6_special.csv"},
+        {"actSaveCsv", "day.CSV", "day.CSV"},
+        {"actSaveCsv", "day.txt", "day.txt.csv"},
+        {"actSavePng", "s6_special", "s6_special.png"},
+        {"actSavePng", "graph.png", "graph.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        chosenFile = directory.filePath(c.typed);
+        trigger(c.action);
+        EXPECT_TRUE(messages.empty());
+        EXPECT_TRUE(QFile::exists(directory.filePath(c.saved)));
+        EXPECT_EQ(QFile::exists(chosenFile), QString(c.typed) == QString(c.saved));
+    }
+    EXPECT_TRUE(questions.empty());  // none of those names was there before
+
+    // "s6_special" again: its .csv is there, and is replaced only with a yes.
+    chosenFile = directory.filePath("s6_special");
+    const QString saved = directory.filePath("s6_special.csv");
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        writeFile(saved, "old");
+        answer = yes;
+        questions.clear();
+        trigger("actSaveCsv");
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_TRUE(questions[0].contains(saved)) << questions[0].toStdString();
+        EXPECT_EQ(readFile(saved) == "old", !yes);
+    }
 }
 
 // The system's reasons as Qt words them, and QSaveFile's own, come out in Japanese; any other is
