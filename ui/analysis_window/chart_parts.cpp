@@ -1,18 +1,113 @@
 #include "ui/analysis_window/chart_parts.h"
 
+#include <QFontMetricsF>
 #include <QPen>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "ui/analysis_window/window_numbers.h"
 
 namespace korvale {
 namespace {
 
-QCategoryAxis* makeAxis(const QString& title) {
+// What an axis keeps of its fit: its chart, whose plot it spans, and the range last asked for,
+// so that its ticks can be fitted again when the plot's size changes.
+constexpr char chartProperty[] = "korvaleChart";
+constexpr char rangeProperty[] = "korvaleRange";
+
+// Qt Charts gives each label of a category axis an equal share of the axis, one share more than
+// there are labels, less 4 pixels of padding either side; a label wider than its share is cut
+// ("10,00..."). A little more is kept for the text's own bounds.
+constexpr double labelPadding = 4.0;
+constexpr double labelSlack = 3.0;
+// The chart's room right of the plot, at least: the x axis's last label is centred on its tick.
+constexpr int rightMargin = 20;
+
+QCategoryAxis* makeAxis(const QString& title, QChart* chart) {
     auto* axis = new QCategoryAxis;
     axis->setTitleText(title);
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setProperty(chartProperty, QVariant::fromValue(static_cast<QObject*>(chart)));
     return axis;
+}
+
+// The axis's length in pixels, once the chart is laid out.
+std::optional<double> axisLength(const QCategoryAxis& axis) {
+    const auto* chart = qobject_cast<const QChart*>(axis.property(chartProperty).value<QObject*>());
+    if (chart == nullptr) {
+        return std::nullopt;
+    }
+    const QRectF plot = chart->plotArea();
+    const double length = axis.orientation() == Qt::Horizontal ? plot.width() : plot.height();
+    return length > 16 ? std::optional(length) : std::nullopt;
+}
+
+struct FittedTicks {
+    AxisTicks ticks;
+    QStringList labels;
+    double widest = 0;  // the widest label's advance, in pixels
+};
+
+FittedTicks ticksWithLabels(double low, double high, int most, const QFontMetricsF& metrics) {
+    FittedTicks fitted{roundTicks(low, high, most), {}, 0};
+    const AxisTicks& ticks = fitted.ticks;
+    const auto count = static_cast<int>(std::lround((ticks.high - ticks.low) / ticks.step)) + 1;
+    for (int i = 0; i < count; ++i) {
+        fitted.labels.append(tickLabel(ticks.low + i * ticks.step, ticks.step));
+        fitted.widest = std::max(fitted.widest, metrics.horizontalAdvance(fitted.labels.back()));
+    }
+    return fitted;
+}
+
+// The densest round ticks (at most 6 steps) whose labels all fit their share of the axis.
+FittedTicks fittingTicks(const QCategoryAxis& axis, double low, double high) {
+    const QFontMetricsF metrics(axis.labelsFont());
+    const std::optional<double> length = axisLength(axis);
+    FittedTicks fitted;
+    for (int most = 6; most >= 1; --most) {
+        fitted = ticksWithLabels(low, high, most, metrics);
+        if (!length) {
+            break;  // not laid out yet: fitted again once it is
+        }
+        const double share = *length / static_cast<double>(fitted.labels.size() + 1);
+        const double needed =
+            (axis.orientation() == Qt::Horizontal ? fitted.widest : metrics.height()) +
+            2 * labelPadding + labelSlack;
+        if (share >= needed) {
+            break;
+        }
+    }
+    return fitted;
+}
+
+// Fits the axis's ticks to the range it was last given.
+void refit(QCategoryAxis* axis) {
+    const QPointF range = axis->property(rangeProperty).toPointF();
+    const FittedTicks fitted = fittingTicks(*axis, range.x(), range.y());
+    const AxisTicks& ticks = fitted.ticks;
+    if (axis->min() == ticks.low && axis->max() == ticks.high &&
+        axis->categoriesLabels() == fitted.labels) {
+        return;  // the same ticks: nothing to relabel
+    }
+    for (const QString& label : axis->categoriesLabels()) {
+        axis->remove(label);
+    }
+    axis->setRange(ticks.low, ticks.high);
+    axis->setStartValue(ticks.low);
+    for (qsizetype i = 0; i < fitted.labels.size(); ++i) {
+        axis->append(fitted.labels[i], ticks.low + static_cast<double>(i) * ticks.step);
+    }
+    // Room for the half of the x axis's last label that lies right of the plot.
+    auto* chart = qobject_cast<QChart*>(axis->property(chartProperty).value<QObject*>());
+    if (chart != nullptr && axis->orientation() == Qt::Horizontal) {
+        QMargins margins = chart->margins();
+        const int right = std::max(rightMargin, static_cast<int>(std::ceil(fitted.widest / 2)) + 6);
+        if (margins.right() != right) {
+            margins.setRight(right);
+            chart->setMargins(margins);
+        }
+    }
 }
 
 }  // namespace
@@ -25,8 +120,8 @@ Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTit
     graph.chart->setAnimationOptions(QChart::NoAnimation);
     graph.chart->legend()->setAlignment(Qt::AlignTop);
     // Room on the right for the last label of the x axis, which is centred on its tick.
-    graph.chart->setMargins(QMargins(4, 4, 20, 4));
-    graph.xAxis = makeAxis(xTitle);
+    graph.chart->setMargins(QMargins(4, 4, rightMargin, 4));
+    graph.xAxis = makeAxis(xTitle, graph.chart);
     graph.chart->addAxis(graph.xAxis, Qt::AlignBottom);
     fitAxis(graph.xAxis, 0, 1, true);
     if (logarithmic) {
@@ -35,10 +130,21 @@ Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTit
         graph.logAxis->setLabelFormat(QStringLiteral("%g"));
         graph.chart->addAxis(graph.logAxis, Qt::AlignLeft);
     } else {
-        graph.yAxis = makeAxis(yTitle);
+        graph.yAxis = makeAxis(yTitle, graph.chart);
         graph.chart->addAxis(graph.yAxis, Qt::AlignLeft);
         fitAxis(graph.yAxis, 0, 1, true);
     }
+    // A plot of another size may want fewer ticks, or allow more: fitted again once the layout
+    // that changed it is done.
+    QObject::connect(
+        graph.chart, &QChart::plotAreaChanged, graph.chart,
+        [x = graph.xAxis, y = graph.yAxis] {
+            refit(x);
+            if (y != nullptr) {
+                refit(y);
+            }
+        },
+        Qt::QueuedConnection);
     graph.view = new QChartView(graph.chart, parent);
     graph.view->setRenderHint(QPainter::Antialiasing, false);
     return graph;
@@ -153,20 +259,8 @@ void fitAxis(QCategoryAxis* axis, double low, double high, bool withZero) {
         low = std::min(low, 0.0);
         high = std::max(high, 0.0);
     }
-    const AxisTicks ticks = roundTicks(low, high);
-    const auto count = static_cast<int>(std::lround((ticks.high - ticks.low) / ticks.step)) + 1;
-    if (axis->min() == ticks.low && axis->max() == ticks.high && axis->count() == count) {
-        return;  // the same ticks: nothing to relabel
-    }
-    for (const QString& label : axis->categoriesLabels()) {
-        axis->remove(label);
-    }
-    axis->setRange(ticks.low, ticks.high);
-    axis->setStartValue(ticks.low);
-    for (int i = 0; i < count; ++i) {
-        const double value = ticks.low + i * ticks.step;
-        axis->append(tickLabel(value, ticks.step), value);
-    }
+    axis->setProperty(rangeProperty, QPointF(low, high));
+    refit(axis);
 }
 
 }  // namespace korvale

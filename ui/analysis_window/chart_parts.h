@@ -61,7 +61,8 @@ void drawSteps(QLineSeries* line, const BinnedLaw& law, double scale, double flo
 double lastFilledBinEnd(const CountHistogram& histogram);
 
 // Sets the axis to round ticks holding [low, high] (and 0 with `withZero`), labelled with
-// grouped numbers; the labels are made again only when the ticks change.
+// grouped numbers, as many as have room for their labels along the plot (fitted again when the
+// plot's size changes); the labels are made again only when the ticks change.
 void fitAxis(QCategoryAxis* axis, double low, double high, bool withZero);
 
 }  // namespace korvale

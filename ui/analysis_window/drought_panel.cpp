@@ -45,11 +45,14 @@ double highestShare(const CountHistogram& histogram) {
 
 DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
     // A logarithmic scale: the short gaps and the tail past the 1500-game ceiling both show.
-    graph_ = makeGraph(QStringLiteral("ハマり分布（20Gごとの割合）"),
+    // The ceiling is named in the title, not the legend: the legend keeps its room for telling
+    // what was measured from the exact laws.
+    graph_ = makeGraph(QStringLiteral("ハマり分布（20Gごとの割合・点線は天井1500G）"),
                        QStringLiteral("ゲーム数 (G)"), QStringLiteral("割合 (%)"), this, true);
     graph_.logAxis->setRange(smallestShare, 100.0);
     ceiling_ =
         addLine(graph_, QStringLiteral("天井 1500G"), QColor(0x60, 0x60, 0x60), LineKind::Guide);
+    graph_.chart->legend()->markers(ceiling_).front()->setVisible(false);
     bigGaps_ =
         addLine(graph_, QStringLiteral("BIG間"), QColor(0xe0, 0x60, 0x60), LineKind::Measured);
     bonusGaps_ =

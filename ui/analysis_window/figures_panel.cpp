@@ -11,10 +11,6 @@
 namespace korvale {
 namespace {
 
-QString valueText(Unit unit, std::optional<double> value) {
-    return figureCell(unit, value);
-}
-
 // Sets a cell's text, making the item the first time; an unchanged text is left alone, so
 // that a refresh repaints only what changed.
 QTableWidgetItem* setCell(QTableWidget& table, int row, int column, const QString& text,
@@ -33,17 +29,17 @@ QTableWidgetItem* setCell(QTableWidget& table, int row, int column, const QStrin
 
 }  // namespace
 
-std::vector<FigureRow> joinFigures(const std::vector<std::string>& keys, const FigureGroup* exact,
+std::vector<FigureRow> joinFigures(const std::vector<FigureKey>& keys, const FigureGroup* exact,
                                    const FigureGroup& measured) {
     std::vector<FigureRow> rows;
-    for (const std::string& key : keys) {
+    for (const auto& [key, hasTheory] : keys) {
         const Figure* found = measured.find(key);
         const Figure* theory = exact != nullptr ? exact->find(key) : nullptr;
         const Figure* named = found != nullptr ? found : theory;
         if (named == nullptr) {
             continue;
         }
-        FigureRow row{named->label, named->unit, std::nullopt, std::nullopt, {}};
+        FigureRow row{named->label, named->unit, std::nullopt, std::nullopt, {}, hasTheory};
         if (theory != nullptr) {
             row.exact = theory->value;
         }
@@ -86,16 +82,23 @@ void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& statu
         const FigureRow& row = rows[static_cast<std::size_t>(index)];
         QTableWidget& table = *table_;
         setCell(table, index, LabelColumn, QString::fromStdString(row.label), false);
+        const std::optional<double> low =
+            row.ci95.known ? std::optional(row.ci95.low) : std::nullopt;
+        const std::optional<double> high =
+            row.ci95.known ? std::optional(row.ci95.high) : std::nullopt;
+        const int decimals = rowDecimals(row.unit, {row.exact, row.measured, low, high});
+        const auto cell = [&row, decimals](std::optional<double> value) {
+            return figureCell(row.unit, value, decimals);
+        };
         setCell(
             table, index, ExactColumn,
-            exactPending && !row.exact ? QStringLiteral("計算中…") : valueText(row.unit, row.exact),
+            exactPending && row.theory && !row.exact ? QStringLiteral("計算中…") : cell(row.exact),
             true);
-        setCell(table, index, MeasuredColumn, valueText(row.unit, row.measured), true);
-        setCell(table, index, IntervalColumn,
-                row.ci95.known ? valueText(row.unit, row.ci95.low) + QStringLiteral(" 〜 ") +
-                                     valueText(row.unit, row.ci95.high)
-                               : QStringLiteral("—"),
-                true);
+        setCell(table, index, MeasuredColumn, cell(row.measured), true);
+        setCell(
+            table, index, IntervalColumn,
+            row.ci95.known ? cell(low) + QStringLiteral(" 〜 ") + cell(high) : QStringLiteral("—"),
+            true);
         QString mark;
         QColor colour = table.palette().color(QPalette::Text);
         if (row.ci95.known && row.exact && std::isfinite(*row.exact)) {

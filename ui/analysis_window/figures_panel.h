@@ -24,10 +24,18 @@ struct FigureRow {
     std::optional<double> exact;
     std::optional<double> measured;
     Interval ci95;
+    // Whether the exact figures hold this one at all (a run's counts, say, have no exact value).
+    bool theory = true;
+};
+
+// A line's key, and whether the exact figures hold it.
+struct FigureKey {
+    std::string key;
+    bool theory = true;
 };
 
 // The rows of `keys` in that order, from the two groups (either may lack a key).
-std::vector<FigureRow> joinFigures(const std::vector<std::string>& keys, const FigureGroup* exact,
+std::vector<FigureRow> joinFigures(const std::vector<FigureKey>& keys, const FigureGroup* exact,
                                    const FigureGroup& measured);
 
 class FiguresPanel final : public QWidget {
@@ -39,7 +47,8 @@ class FiguresPanel final : public QWidget {
     explicit FiguresPanel(QWidget* parent = nullptr);
 
     // `status` says where the exact values stand (worked out, being worked out, not available);
-    // while they are being worked out (`exactPending`) the exact column says so.
+    // while they are being worked out (`exactPending`) the exact column says so, on the lines
+    // that will have one.
     void show(const std::vector<FigureRow>& rows, const QString& status, bool exactPending);
 
     const QTableWidget& table() const { return *table_; }

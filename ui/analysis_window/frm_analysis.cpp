@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QHideEvent>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
@@ -13,42 +14,42 @@
 #include "report/groups/measured_groups.h"
 #include "report/model/figure_catalogue.h"
 #include "ui/analysis_window/history_posterior.h"
+#include "ui/analysis_window/setup_caption.h"
 #include "ui/controls/box.h"
 
 namespace korvale {
 
 namespace {
 
-const std::vector<std::string>& longRunKeys() {
-    static const std::vector<std::string> keys = {"games",    "net_coins",  "big_odds",
-                                                  "reg_odds", "bonus_odds", "payout_percent"};
+// The run's own counts have no exact value.
+const std::vector<FigureKey>& longRunKeys() {
+    static const std::vector<FigureKey> keys = {{"games", false}, {"net_coins", false},
+                                                {"big_odds"},     {"reg_odds"},
+                                                {"bonus_odds"},   {"payout_percent"}};
     return keys;
 }
 
-const std::vector<std::string>& longRunModeKeys() {
-    static const std::vector<std::string> keys = [] {
-        std::vector<std::string> list;
+const std::vector<FigureKey>& longRunModeKeys() {
+    static const std::vector<FigureKey> keys = [] {
+        std::vector<FigureKey> list;
         for (std::size_t m = 0; m < modeCount; ++m) {
-            list.push_back(modeKey(m, "share"));
+            list.push_back({modeKey(m, "share")});
         }
         for (std::size_t m = 0; m < modeCount; ++m) {
-            list.push_back(modeKey(m, "rt_release_rate"));
+            list.push_back({modeKey(m, "rt_release_rate")});
         }
         return list;
     }();
     return keys;
 }
 
-const std::vector<std::string>& attemptKeys() {
-    static const std::vector<std::string> keys = {"attempts",
-                                                  "games_per_attempt",
-                                                  "big_per_attempt",
-                                                  "reg_per_attempt",
-                                                  "net_coins_per_attempt",
-                                                  "net_per_1000_games",
-                                                  "payout_percent",
-                                                  "big_odds",
-                                                  "reg_odds"};
+// An attempt's exact figures are per attempt: the attempts made and the odds of the run's
+// games have none.
+const std::vector<FigureKey>& attemptKeys() {
+    static const std::vector<FigureKey> keys = {
+        {"attempts", false}, {"games_per_attempt"},     {"big_per_attempt"},
+        {"reg_per_attempt"}, {"net_coins_per_attempt"}, {"net_per_1000_games"},
+        {"payout_percent"},  {"big_odds", false},       {"reg_odds", false}};
     return keys;
 }
 
@@ -73,14 +74,25 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
     tabs_->addTab(posterior_, QStringLiteral("設定判別"));
     tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
+    // Narrower, the figures table's columns, the graphs' axis numbers and legends no longer
+    // have room for their text: the window is never narrower than some 48 full-width characters
+    // (on a 1024-pixel screen it then covers the main window's results grid, and no more).
+    tabs_->setMinimumWidth(tabs_->fontMetrics().horizontalAdvance(QString(48, QChar(0x3000))));
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("setupHeading"));
+    heading_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(heading_);
     layout->addWidget(tabs_);
 
     // Looks twice per refresh interval; redraws once the interval has passed.
     timer_.setInterval(refreshMilliseconds / 2);
     connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { redrawCurrent(); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        updateHeading();
+        redrawCurrent();
+    });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
@@ -96,13 +108,50 @@ void frmAnalysis::followMainWindow() {
     auto* setting = source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"));
     const auto typed = [this, bigEnd, regEnd] {
         quitRules_->setTypedEnd(bigEnd->text(), regEnd->text());
+        updateHeading();
     };
     connect(bigEnd, &QLineEdit::textChanged, this, typed);
     connect(regEnd, &QLineEdit::textChanged, this, typed);
-    connect(setting, &QComboBox::currentIndexChanged, this,
-            [this](int index) { quitRules_->setChosenSetting(index); });
+    connect(setting, &QComboBox::currentIndexChanged, this, [this](int index) {
+        quitRules_->setChosenSetting(index);
+        updateHeading();
+    });
+    connect(source_.findChild<QRadioButton*>(QStringLiteral("opt(1)")), &QRadioButton::toggled,
+            this, &frmAnalysis::updateHeading);
     typed();
     quitRules_->setChosenSetting(setting->currentIndex());
+}
+
+void frmAnalysis::updateHeading() {
+    QString text;
+    if (tabs_->currentWidget() == quitRules_) {
+        text = QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
+    } else {
+        // The main window's choice, as the next Start would read it.
+        const auto boxText = [this](Box box) {
+            return source_.findChild<QLineEdit*>(QString::fromStdString(boxName(box)))
+                ->text()
+                .toStdString();
+        };
+        const ExactSetup next = exactSetupOf(
+            RunSetup{true, source_.findChild<QRadioButton*>(QStringLiteral("opt(1)"))->isChecked(),
+                     source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"))->currentIndex(),
+                     boxText(Box::txtBEnd), boxText(Box::txtREnd)});
+        const QString nextText =
+            QStringLiteral("メイン画面で選んだ%1は、スタートすると表示します。")
+                .arg(setupCaption(next));
+        if (!feed_.setup().started) {
+            text = nextText;
+        } else {
+            text = QStringLiteral("表示中の結果：") + setupCaption(exactSetup_);
+            if (!(next == exactSetup_)) {
+                text += QStringLiteral("\n") + nextText;
+            }
+        }
+    }
+    if (heading_->text() != text) {
+        heading_->setText(text);
+    }
 }
 
 frmAnalysis::~frmAnalysis() = default;
@@ -110,12 +159,12 @@ frmAnalysis::~frmAnalysis() = default;
 void frmAnalysis::restart() {
     feed_.restart(source_.runSetup());
     stale_ = true;
-    if (!feed_.setup().started) {
-        return;
+    if (feed_.setup().started) {
+        // Work for any other setup is called off here.
+        exactSetup_ = exactSetupOf(feed_.setup());
+        service_->request(exactSetup_);
     }
-    // Work for any other setup is called off here.
-    exactSetup_ = exactSetupOf(feed_.setup());
-    service_->request(exactSetup_);
+    updateHeading();
 }
 
 void frmAnalysis::exactArrived() {
@@ -284,7 +333,7 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
         FigureGroup measuredPoint;
         measuredPoint.figures.push_back(std::move(measured));
         rows.push_back(
-            joinFigures({key}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
+            joinFigures({{key}}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
     };
     const AttemptLawPoints exactLaw = attemptLawPoints(service_->law(exactSetup_));
     Figure ahead = makeFigure("p_ahead", std::nullopt);

@@ -55,6 +55,8 @@ class frmAnalysis final : public QWidget {
     DroughtPanel& droughtPanel() { return *drought_; }
     PosteriorPanel& posteriorPanel() { return *posterior_; }
     QuitRulePanel& quitRulePanel() { return *quitRules_; }
+    // The line above the tabs that names the setup of the figures on show.
+    const QLabel& heading() const { return *heading_; }
     // Whether the exact figures of the run on show are still being worked out; waits for them.
     bool exactPending() const { return service_->figuresPending(); }
     void waitForExact() { service_->waitForFigures(); }
@@ -74,6 +76,8 @@ class frmAnalysis final : public QWidget {
   private:
     // The ヤメ時 tab follows the main window's setting and end boxes as they are typed.
     void followMainWindow();
+    // Names the setup of the run on show, and says so when the main window's choice differs.
+    void updateHeading();
     void restart();
     void exactArrived();
     void redrawCurrent();
@@ -85,6 +89,7 @@ class frmAnalysis final : public QWidget {
 
     const frmMain& source_;
     RunFeed feed_;
+    QLabel* heading_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     FiguresPanel* figures_ = nullptr;
     SlumpPanel* slump_ = nullptr;

@@ -7,15 +7,39 @@
 #include <QPushButton>
 
 #include "analysis/inference/bonus_history_reader.h"
-#include "analysis/model/machine_model.h"
 #include "analysis/inference/setting_filter.h"
-#include "ui/controls/file_saving.h"
+#include "analysis/model/machine_model.h"
+#include "common/runtime_error.h"
 #include "ui/analysis_window/history_read_message.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/window_numbers.h"
-#include "common/runtime_error.h"
+#include "ui/controls/file_saving.h"
 
 namespace korvale {
+
+namespace {
+
+// The line above a history's answer: what it held. A history without a bonus still has its
+// answer, the prior weighed by the games without one, as korvale-batch infer gives it.
+QString whatWasRead(std::size_t bonuses, const SettingEstimate& e) {
+    const auto number = [](std::int64_t value) {
+        return groupedNumber(static_cast<double>(value));
+    };
+    if (bonuses > 0) {
+        return QStringLiteral("%1ボーナス（BIG %2回　REG %3回）・プレイ数 %4G\n")
+            .arg(number(static_cast<std::int64_t>(bonuses)), number(e.bigs), number(e.regs),
+                 number(e.games));
+    }
+    if (e.games > 0) {
+        return QStringLiteral(
+                   "ボーナスの行がありません。事前確率（一様）を、ボーナスのない%1Gで重みづけた"
+                   "答えです。\n")
+            .arg(number(e.games));
+    }
+    return QStringLiteral("ボーナスの行がありません。事前確率（一様）がそのまま答えです。\n");
+}
+
+}  // namespace
 
 std::shared_ptr<const SettingEstimator> sharedSettingEstimator() {
     static const auto estimator = std::make_shared<const SettingEstimator>(machineModels());
@@ -65,6 +89,15 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
     layout->addWidget(table_);
     connect(open, &QPushButton::clicked, this, &HistoryPosterior::load);
     connect(go, &QPushButton::clicked, this, &HistoryPosterior::compute);
+    connect(text_, &QPlainTextEdit::textChanged, this, &HistoryPosterior::clearAnswer);
+    connect(joined_, &QRadioButton::toggled, this, &HistoryPosterior::clearAnswer);
+    connect(trailing_, &QSpinBox::valueChanged, this, &HistoryPosterior::clearAnswer);
+}
+
+void HistoryPosterior::clearAnswer() {
+    estimate_.reset();
+    table_->hide();
+    result_->clear();
 }
 
 void HistoryPosterior::load() {
@@ -75,6 +108,7 @@ void HistoryPosterior::load() {
 }
 
 void HistoryPosterior::loadFile(const QString& path) {
+    clearAnswer();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result_->setText(QStringLiteral("ファイル「%1」を開けませんでした。%2")
@@ -96,21 +130,15 @@ void HistoryPosterior::loadFile(const QString& path) {
         return;
     }
     text_->setPlainText(QString::fromStdString(decoded.text));
-    result_->clear();
+    compute();
 }
 
 void HistoryPosterior::compute() {
-    estimate_.reset();
+    clearAnswer();
     const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
     if (reading.problem) {
-        table_->hide();
         result_->setText(QStringLiteral("読めない行があります。") +
                          japaneseHistoryProblem(*reading.problem));
-        return;
-    }
-    if (reading.history.bonuses.empty()) {
-        table_->hide();
-        result_->setText(QStringLiteral("履歴が空です（ボーナスの行がありません）。"));
         return;
     }
     SettingFilter filter(joined_->isChecked() ? HistoryStart::Joined : HistoryStart::Morning);
@@ -121,23 +149,16 @@ void HistoryPosterior::compute() {
         estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
     } catch (const RuntimeError& error) {
         // A history no setting could have given, said in the window's words.
-        table_->hide();
         result_->setText(QStringLiteral("この履歴からは求められません：") +
                          QString::fromUtf8(errorMessage(error.kind())));
         return;
     } catch (const std::exception& error) {
-        table_->hide();
         result_->setText(QStringLiteral("この履歴からは求められません：") +
                          QString::fromUtf8(error.what()));
         return;
     }
     const SettingEstimate& e = *estimate_;
-    result_->setText(QStringLiteral("%1ボーナス（BIG %2回　REG %3回）・プレイ数 %4G\n")
-                         .arg(groupedNumber(static_cast<double>(reading.history.bonuses.size())),
-                              groupedNumber(static_cast<double>(e.bigs)),
-                              groupedNumber(static_cast<double>(e.regs)),
-                              groupedNumber(static_cast<double>(e.games))) +
-                     posteriorSummary(e));
+    result_->setText(whatWasRead(reading.history.bonuses.size(), e) + posteriorSummary(e));
     fillPosteriorTable(*table_, e);
     table_->show();
 }

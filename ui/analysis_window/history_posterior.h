@@ -28,19 +28,24 @@ class HistoryPosterior final : public QGroupBox {
   public:
     explicit HistoryPosterior(QWidget* parent = nullptr);
 
-    // For tests: the input, and the estimate of the latest 計算 (none after a bad text).
+    // For tests: the input, and the estimate of the latest 計算 (none after a bad text, and none
+    // once the input changed).
     QPlainTextEdit& historyText() { return *text_; }
+    QRadioButton& morningOption() { return *morning_; }
     QRadioButton& joinedOption() { return *joined_; }
     QSpinBox& trailingGames() { return *trailing_; }
     const QLabel& result() const { return *result_; }
     const QTableWidget& table() const { return *table_; }
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     void compute();
-    // What ファイルを開く… does with the chosen file.
+    // What ファイルを開く… does with the chosen file: the history read is worked out at once.
     void loadFile(const QString& path);
 
   private:
     void load();
+    // Any change of the history, its start or its trailing games makes the answer on show an
+    // old one: it goes.
+    void clearAnswer();
 
     QPlainTextEdit* text_ = nullptr;
     QRadioButton* morning_ = nullptr;

@@ -50,7 +50,7 @@ void PosteriorPanel::redraw(const RunFeed& feed, const SettingEstimator* estimat
         std::clamp<std::int64_t>(gamesShown - filter->games(), 0, 2147483647));
     estimate_ = estimator->estimate(*filter, trailing);
     const SettingEstimate& e = *estimate_;
-    summary_->setText(QStringLiteral("プレイ数 %1G（最後のボーナスから %2G）　BIG %3回　REG %4回\n")
+    summary_->setText(QStringLiteral("プレイ数 %1G（最後のボーナスから %2G）\nBIG %3回　REG %4回　")
                           .arg(groupedNumber(static_cast<double>(e.games)),
                                groupedNumber(static_cast<double>(trailing)),
                                groupedNumber(static_cast<double>(e.bigs)),

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+#include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
 
 namespace korvale {
@@ -47,7 +48,7 @@ void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, in
                         const QString& mark) {
     for (int s = 0; s < settingCount; ++s) {
         const auto i = static_cast<std::size_t>(s);
-        setCell(table, s, SettingColumn, QStringLiteral("設定") + QChar(0xFF11 + s));
+        setCell(table, s, SettingColumn, settingText(s));
         setCell(table, s, PosteriorColumn, percentText(estimate.posterior[i]));
         setCell(table, s, CountOnlyColumn, percentText(estimate.countOnlyPosterior[i]));
         if (table.columnCount() > MarkColumn) {
@@ -57,7 +58,7 @@ void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, in
 }
 
 QString posteriorSummary(const SettingEstimate& estimate) {
-    return QStringLiteral("P(設定４以上) %1　P(設定５以上) %2　次の1000Gの差枚の期待値 %3枚")
+    return QStringLiteral("P(設定４以上) %1　P(設定５以上) %2\n次の1000Gの差枚の期待値 %3枚")
         .arg(percentText(estimate.atLeast4), percentText(estimate.atLeast5),
              groupedNumber(estimate.expectedNet, 1));
 }

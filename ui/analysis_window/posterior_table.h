@@ -21,7 +21,8 @@ QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn);
 void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, int marked = -1,
                         const QString& mark = {});
 
-// "P(設定４以上) 12.34%　P(設定５以上) 5.67%　次の1000Gの差枚の期待値 -12.3枚"
+// "P(設定４以上) 12.34%　P(設定５以上) 5.67%" and "次の1000Gの差枚の期待値 -12.3枚", a line each,
+// so that no line wraps inside a figure in the narrow window.
 QString posteriorSummary(const SettingEstimate& estimate);
 
 }  // namespace korvale

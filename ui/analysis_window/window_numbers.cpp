@@ -39,11 +39,26 @@ int unitDecimals(Unit unit) {
     return 3;
 }
 
+int rowDecimals(Unit unit, std::initializer_list<std::optional<double>> figures) {
+    if (unit != Unit::Coins) {
+        return unitDecimals(unit);
+    }
+    for (const std::optional<double>& figure : figures) {
+        if (figure && std::isfinite(*figure) && *figure != std::floor(*figure)) {
+            return unitDecimals(unit);
+        }
+    }
+    return 0;
+}
+
 QString figureCell(Unit unit, std::optional<double> value) {
+    return figureCell(unit, value, unitDecimals(unit));
+}
+
+QString figureCell(Unit unit, std::optional<double> value, int decimals) {
     if (!value || !std::isfinite(*value)) {
         return QStringLiteral("—");
     }
-    const int decimals = unitDecimals(unit);
     switch (unit) {
         case Unit::OneIn:
             return QStringLiteral("1/") + groupedNumber(*value, decimals);

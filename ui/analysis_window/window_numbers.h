@@ -5,6 +5,7 @@
 // and the ticks of a graph's axis at round values.
 
 #include <QString>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,13 @@ int unitDecimals(Unit unit);
 
 // A figure for a table cell: "1/287.34", "104.11%", "12.34%", "-1,234.5"; "—" for none.
 QString figureCell(Unit unit, std::optional<double> value);
+// The same with `decimals` after the point.
+QString figureCell(Unit unit, std::optional<double> value, int decimals);
+
+// The decimals a row of figures of one unit is written with, so that they line up: the unit's,
+// but none for coins when every figure of the row is whole (the net coins of a run, a
+// percentile of an attempt's net): "-117", not "-117.0". Figures not known are passed over.
+int rowDecimals(Unit unit, std::initializer_list<std::optional<double>> figures);
 
 // Round ticks for an axis: a range holding [low, high], from a multiple of a step of 1, 2 or 5
 // times a power of ten, with at most `most` steps.

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "report/format/table_text.h"
+#include "ui/analysis_window/setup_caption.h"
 
 namespace korvale {
 
@@ -13,14 +13,7 @@ QString graphCaption(const RunSetup& setup, const QDateTime& when) {
     if (!setup.started) {
         return QStringLiteral("未実行・") + date;
     }
-    const QString setting = QString::fromStdString(settingName(setup.setting));
-    if (!setup.attempts) {
-        return QStringLiteral("%1・通常（終了条件なし）・%2").arg(setting, date);
-    }
-    // The end conditions as they were typed when the run started.
-    return QStringLiteral("%1・特別（BIG後%2G以上・REG後%3G以上で終了）・%4")
-        .arg(setting, QString::fromStdString(setup.bigEndText),
-             QString::fromStdString(setup.regEndText), date);
+    return setupCaption(exactSetupOf(setup)) + QStringLiteral("・") + date;
 }
 
 QImage captionedPicture(QWidget& widget, const QString& caption) {

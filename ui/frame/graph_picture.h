@@ -13,7 +13,8 @@
 namespace korvale {
 
 // "設定３・通常（終了条件なし）・2026-12-08 15:50", or for an attempt run
-// "設定１・特別（BIG後300G以上・REG後100G以上で終了）・2026-12-08 15:50".
+// "設定１・特別（BIG後300G以上・REG後100G以上で終了）・2026-12-08 15:50", the end conditions
+// as the run read them.
 QString graphCaption(const RunSetup& setup, const QDateTime& when);
 
 // The widget as it is drawn now, with `caption` written in a band above it.

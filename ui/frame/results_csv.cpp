@@ -5,9 +5,10 @@
 #include <QRadioButton>
 #include <utility>
 
+#include "ui/analysis_window/setup_caption.h"
 #include "ui/controls/box.h"
-#include "ui/frame/end_conditions.h"
 #include "ui/controls/file_saving.h"
+#include "ui/frame/end_conditions.h"
 #include "ui/main_window/frm_main.h"
 
 namespace korvale {
@@ -56,11 +57,10 @@ std::string resultsCsv(const frmMain& window, const QDateTime& when) {
         setup.started ? setup.setting : window.findChild<QComboBox*>("cmbSettei")->currentIndex();
     const bool attempts =
         setup.started ? setup.attempts : window.findChild<QRadioButton*>("opt(1)")->isChecked();
-    const QString settingName = QStringLiteral("設定") + QChar(0xFF11 + setting);
 
     std::string csv = csvRecord({"項目", "値", ""});
     csv += csvRecord({"日時", when.toString("yyyy-MM-dd HH:mm:ss").toStdString(), ""});
-    csv += csvRecord({"設定", settingName.toStdString(), ""});
+    csv += csvRecord({"設定", settingText(setting).toStdString(), ""});
     csv += csvRecord({"実行の種類", attempts ? "特別" : "通常", ""});
     if (setup.started && attempts) {
         // The values the run used, as it read the boxes at Start; the boxes as they are follow.

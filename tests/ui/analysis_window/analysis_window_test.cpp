@@ -198,7 +198,7 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
     ASSERT_GT(games, static_cast<double>(analysis().feed().modeTally().games()));
     EXPECT_EQ(figureCell("プレイ数", FiguresPanel::MeasuredColumn), fixed(games, 0));
     EXPECT_EQ(figureCell("差枚", FiguresPanel::MeasuredColumn),
-              fixed(std::stod(text(Box::Text2)), 1));
+              fixed(std::stod(text(Box::Text2)), 0));
     EXPECT_EQ(figureCell("BIG確率", FiguresPanel::MeasuredColumn),
               fixed(games / std::stod(text(Box::txtSBig)), 2, "1/"));
     // The modes' shares: of the logged games, the only ones whose mode is known, after the
@@ -273,14 +273,21 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     makeFrame(5);
     chooseAttempts("10", "0.5");  // read as 0 (halves to even): quick to work out
     std::string statusWhileRunning;
+    std::vector<std::string> exactWhileRunning;
+    const char* const labels[] = {"挑戦回数", "BIG確率", "REG確率"};
     runFor(6, [&](int yields) {
         if (yields == 1) {
             trigger("actAnalysis");
             analysis().refreshNow();
             statusWhileRunning = analysis().figuresPanel().status().text().toStdString();
+            for (const char* label : labels) {
+                exactWhileRunning.push_back(figureCell(label, FiguresPanel::ExactColumn));
+            }
         }
     });
     EXPECT_NE(statusWhileRunning.find("計算中"), std::string::npos) << statusWhileRunning;
+    // Lines that never get an exact value say so from the start.
+    EXPECT_EQ(exactWhileRunning, (std::vector<std::string>{"—", "—", "—"}));
     analysis().waitForExact();
     showTab(0);
     const AttemptFigures& attempt = *exact.attempt;
@@ -323,11 +330,12 @@ TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
         while (below + law.net.chance[i] < q - 1e-12) {
             below += law.net.chance[i++];
         }
+        // Whole coins, written whole.
         EXPECT_EQ(figureCell(label, FiguresPanel::ExactColumn),
-                  fixed(static_cast<double>(law.net.first + static_cast<std::int64_t>(i)), 1));
+                  fixed(static_cast<double>(law.net.first + static_cast<std::int64_t>(i)), 0));
         const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(nets.size())));
         EXPECT_EQ(figureCell(label, FiguresPanel::MeasuredColumn),
-                  fixed(static_cast<double>(nets[rank - 1]), 1));
+                  fixed(static_cast<double>(nets[rank - 1]), 0));
         EXPECT_NE(figureCell(label, FiguresPanel::IntervalColumn), "—");
     }
     // Over the histogram of the attempts' net coins: the counts the law leads one to expect,
@@ -362,8 +370,8 @@ TEST_F(AnalysisWindowTest, ALongRegEndShowsTheHeadOfItsLaw) {
     EXPECT_EQ(analysis().law(), nullptr);
     showTab(0);
     EXPECT_EQ(figureCell("勝ち越す確率", FiguresPanel::ExactColumn), "62.04%");
-    EXPECT_EQ(figureCell("差枚の50%点", FiguresPanel::ExactColumn), fixed(112.0, 1));
-    EXPECT_EQ(figureCell("差枚の10%点", FiguresPanel::ExactColumn), fixed(-537.0, 1));
+    EXPECT_EQ(figureCell("差枚の50%点", FiguresPanel::ExactColumn), "112");
+    EXPECT_EQ(figureCell("差枚の10%点", FiguresPanel::ExactColumn), "-537");
     analysis().refreshNow();
     EXPECT_NE(analysis().figuresPanel().status().text().toStdString().find("のみ求めています"),
               std::string::npos);
@@ -456,6 +464,31 @@ TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
         const QPointF end = line->at(1) - line->at(0);
         EXPECT_NEAR(end.y() / end.x(), expectedNet, 5e-4);
     }
+}
+
+TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
+    runFor(4);
+    trigger("actAnalysis");
+    const auto heading = [this] { return analysis().heading().text().toStdString(); };
+    EXPECT_EQ(heading(), "表示中の結果：設定１・通常（終了条件なし）");
+    // Another choice in the main window, no Start: the figures stay those of the run, and the
+    // heading says the choice is shown at the next Start, its end conditions as the run would
+    // read them ("abc" is 0, 0.5 rounds to 0).
+    form().findChild<QComboBox*>("cmbSettei")->setCurrentIndex(5);
+    chooseAttempts("abc", "0.5");
+    for (const int tab : {0, 1, 2, 3}) {
+        showTab(tab);
+        EXPECT_EQ(heading(),
+                  "表示中の結果：設定１・通常（終了条件なし）\nメイン画面で選んだ設定６・特別"
+                  "（BIG後0G以上・REG後0G以上で終了）は、スタートすると表示します。")
+            << tab;
+    }
+    showTab(4);
+    EXPECT_EQ(heading().find("表示中の結果"), std::string::npos) << heading();
+    chooseAttempts("300.5", "100");
+    runFor(3);
+    showTab(0);
+    EXPECT_EQ(heading(), "表示中の結果：設定６・特別（BIG後300.5G以上・REG後100G以上で終了）");
 }
 
 TEST(ExactLawFailureTest, NamesTheRealCause) {
@@ -554,16 +587,6 @@ TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
           "P(設定４以上) " + fixed(100 * expected.atLeast4, 2, "", "%"),
           "P(設定５以上) " + fixed(100 * expected.atLeast5, 2, "", "%")}) {
         EXPECT_NE(result.find(part), std::string::npos) << result << " / " << part;
-    }
-
-    // A history without a bonus says it is empty, and shows no table.
-    for (const QString& empty : {QString(), QStringLiteral("\n\n")}) {
-        input.historyText().setPlainText(empty);
-        input.compute();
-        EXPECT_FALSE(input.estimate().has_value());
-        EXPECT_TRUE(input.result().text().contains(QStringLiteral("履歴が空です")))
-            << input.result().text().toStdString();
-        EXPECT_TRUE(table.isHidden());
     }
 
     // A line that does not read is named, and nothing is estimated.

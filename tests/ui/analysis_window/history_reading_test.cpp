@@ -3,7 +3,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #include "analysis/inference/bonus_history_reader.h"
@@ -98,7 +100,7 @@ TEST(HistoryPanelTest, SaysWhatDoesNotReadInJapanese) {
         {"BIG 1\nＲＥＧ ０", "読めない行があります。2行目：ゲーム数は1以上です（「ＲＥＧ ０」）"},
         {"BONUS,回転数\nBIG", "2行目：カンマで区切った項目が2個以上必要です（「BIG」）"},
         {"BIG,REG,差枚\n1,0,300", "1行目：特別（挑戦）の結果の表です。"},
-        {"# 朝一\n", "履歴が空です（ボーナスの行がありません）。"},
+        {"# 朝一\n", "ボーナスの行がありません。事前確率（一様）がそのまま答えです。"},
     };
     HistoryPosterior panel;
     for (const auto& c : cases) {
@@ -106,6 +108,84 @@ TEST(HistoryPanelTest, SaysWhatDoesNotReadInJapanese) {
         panel.compute();
         EXPECT_TRUE(panel.result().text().contains(QString::fromUtf8(c.shown)))
             << panel.result().text().toStdString();
+    }
+}
+
+// What 計算 answers is the history on show: any change of it, of its start or of its games
+// since the last bonus takes the answer away, and a file opened is answered at once.
+TEST(HistoryPanelTest, AnAnswerNeverOutlivesItsHistory) {
+    QTemporaryDir directory;
+    const QString day = directory.filePath("day.txt");
+    const QString attempts = directory.filePath("attempts.csv");
+    writeFile(day, "BIG 300\nREG 200\n");
+    writeFile(attempts, "BIG,REG,差枚\r\n1,0,300\r\n");
+    HistoryPosterior panel;
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::optional<std::int64_t> answeredGames;  // the games of the answer that follows
+    } cases[] = {
+        {"typed", [&] { panel.historyText().appendPlainText(QStringLiteral("REG 5")); }, {}},
+        {"joined", [&] { panel.joinedOption().setChecked(true); }, {}},
+        {"trailing", [&] { panel.trailingGames().setValue(50); }, {}},
+        {"a history opened", [&] { panel.loadFile(day); }, 500},
+        {"an attempt run opened", [&] { panel.loadFile(attempts); }, {}},
+        {"a file missing", [&] { panel.loadFile(directory.filePath("none.txt")); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        panel.historyText().setPlainText(QStringLiteral("BIG 120\nBIG 7\n"));
+        panel.morningOption().setChecked(true);
+        panel.trailingGames().setValue(0);
+        panel.compute();
+        ASSERT_TRUE(panel.estimate().has_value());
+        c.change();
+        EXPECT_EQ(panel.estimate().has_value(), c.answeredGames.has_value());
+        EXPECT_EQ(panel.table().isHidden(), !c.answeredGames.has_value());
+        if (c.answeredGames) {
+            EXPECT_EQ(panel.estimate()->games, *c.answeredGames);
+        } else {
+            EXPECT_FALSE(panel.result().text().contains(QStringLiteral("P(設定４以上)")))
+                << panel.result().text().toStdString();
+        }
+    }
+}
+
+// No bonus at all is an answer too: the prior weighed by the games without one, as
+// korvale-batch infer gives it for an empty file.
+TEST(HistoryPanelTest, AHistoryWithoutABonusIsAnsweredAsInferAnswersIt) {
+    HistoryPosterior panel;
+    for (const bool joined : {false, true}) {
+        for (const int trailing : {0, 1200}) {
+            SCOPED_TRACE(std::to_string(joined) + " " + std::to_string(trailing));
+            panel.historyText().setPlainText(QStringLiteral("# 空\n"));
+            panel.joinedOption().setChecked(joined);
+            panel.morningOption().setChecked(!joined);
+            panel.trailingGames().setValue(trailing);
+            panel.compute();
+            ASSERT_TRUE(panel.estimate().has_value()) << panel.result().text().toStdString();
+            EXPECT_FALSE(panel.table().isHidden());
+            std::istringstream in("# 空\n");
+            std::ostringstream out;
+            std::ostringstream err;
+            const std::vector<std::string> command = {"infer",      "-",
+                                                      "--start",    joined ? "joined" : "morning",
+                                                      "--trailing", std::to_string(trailing),
+                                                      "--format",   "json"};
+            ASSERT_EQ(runProgram(command, in, out, err, false), 0) << err.str();
+            const auto results = nlohmann::json::parse(out.str())["results"];
+            const auto posterior = results[0]["series"]["posterior"]["value"];
+            for (std::size_t s = 0; s < 6; ++s) {
+                EXPECT_NEAR(panel.estimate()->posterior[s], posterior[s].get<double>(), 1e-12);
+                // Nothing seen at all leaves the uniform prior as it is.
+                if (trailing == 0) {
+                    EXPECT_NEAR(panel.estimate()->posterior[s], 1.0 / 6, 1e-12);
+                }
+            }
+            EXPECT_NEAR(
+                panel.estimate()->expectedNet,
+                results[0]["figures"]["expected_net_next_1000_games"]["value"].get<double>(), 1e-9);
+        }
     }
 }
 

@@ -9,8 +9,8 @@
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/chart_parts.h"
-#include "ui/frame/graph_picture.h"
 #include "ui/analysis_window/window_numbers.h"
+#include "ui/frame/graph_picture.h"
 
 namespace korvale::testing {
 namespace {
@@ -41,6 +41,26 @@ TEST(WindowNumbersTest, FiguresAreGroupedWithTheirUnitsDecimals) {
         EXPECT_EQ(figureCell(c.unit, c.value).toStdString(), c.text) << c.text;
     }
     EXPECT_EQ(percentText(0.5).toStdString(), "50.00%");
+
+    // A row of coins whose every figure is whole is written whole; one fraction anywhere in it
+    // gives the whole row the unit's decimal, and other units keep theirs.
+    struct Row {
+        Unit unit;
+        std::initializer_list<std::optional<double>> figures;
+        int decimals;
+    };
+    const Row rows[] = {
+        {Unit::Coins, {-117.0, -112.0, std::nullopt, std::nullopt}, 0},
+        {Unit::Coins, {std::nullopt, -11785718.0}, 0},
+        {Unit::Coins, {124.677, 125.0, 80.0, 170.0}, 1},
+        {Unit::Coins, {-117.0, std::nullopt, -120.5, -110.0}, 1},
+        {Unit::Games, {727.0, 700.0}, 1},
+        {Unit::Share, {1.0, 0.0}, 2},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(rowDecimals(row.unit, row.figures), row.decimals);
+    }
+    EXPECT_EQ(figureCell(Unit::Coins, -11785718.0, 0).toStdString(), "-11,785,718");
     EXPECT_EQ(percentText(0.98765, 1).toStdString(), "98.8%");
 }
 
@@ -85,8 +105,11 @@ TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
     const QDateTime when(QDate(2026, 12, 8), QTime(15, 50));
     EXPECT_EQ(graphCaption(RunSetup{true, false, 3, "300", "100"}, when).toStdString(),
               "設定４・通常（終了条件なし）・2026-12-08 15:50");
-    EXPECT_EQ(graphCaption(RunSetup{true, true, 0, "300", "0.5"}, when).toStdString(),
-              "設定１・特別（BIG後300G以上・REG後0.5G以上で終了）・2026-12-08 15:50");
+    // The end conditions as the run read them: 0.5 games rounds to 0, halves to even.
+    EXPECT_EQ(graphCaption(RunSetup{true, true, 0, "300.5", "0.5"}, when).toStdString(),
+              "設定１・特別（BIG後300.5G以上・REG後0G以上で終了）・2026-12-08 15:50");
+    EXPECT_EQ(graphCaption(RunSetup{true, true, 5, "abc", "2.5"}, when).toStdString(),
+              "設定６・特別（BIG後0G以上・REG後2G以上で終了）・2026-12-08 15:50");
 
     // The caption sits in a band above the graph, which is drawn as it is below it.
     QLabel graph(QStringLiteral("グラフ"));
