@@ -15,9 +15,12 @@ QString setupCaption(const ExactSetup& setup) {
     if (!setup.attempts) {
         return setting + QStringLiteral("・通常（終了条件なし）");
     }
+    // Past ten digits (far beyond what an attempt can reach) in six significant ones, so that a
+    // hundred typed digits stay a short line.
     const double big = setup.end.bigEnd;
-    const QString bigEnd =
-        std::isfinite(big) ? QString::fromStdString(numberText(big)) : QString::number(big);
+    const QString bigEnd = std::isfinite(big) && std::fabs(big) < 1e10
+                               ? QString::fromStdString(numberText(big))
+                               : QString::number(big, 'g', 6);
     // A REG end beyond 32 bits: the run refuses it before its first game.
     const QString regEnd = setup.unreadable.isEmpty()
                                ? QStringLiteral("REG後%1G以上").arg(setup.end.regEnd)

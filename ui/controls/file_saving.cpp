@@ -95,7 +95,8 @@ QString withExtension(const QString& path, const QString& extension) {
         path.endsWith(ending, Qt::CaseInsensitive)) {
         return path;
     }
-    return path + ending;
+    // "day." names the file "day.csv", not "day..csv".
+    return path.endsWith(QLatin1Char('.')) ? path + extension : path + ending;
 }
 
 QString saveWidgetPng(QWidget& widget, const QString& path) {

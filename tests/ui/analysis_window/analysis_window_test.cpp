@@ -483,8 +483,6 @@ TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
                   "（BIG後0G以上・REG後0G以上で終了）は、スタートすると表示します。")
             << tab;
     }
-    showTab(4);
-    EXPECT_EQ(heading().find("表示中の結果"), std::string::npos) << heading();
     chooseAttempts("300.5", "100");
     runFor(3);
     showTab(0);

@@ -110,6 +110,11 @@ TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
               "設定１・特別（BIG後300.5G以上・REG後0G以上で終了）・2026-12-08 15:50");
     EXPECT_EQ(graphCaption(RunSetup{true, true, 5, "abc", "2.5"}, when).toStdString(),
               "設定６・特別（BIG後0G以上・REG後2G以上で終了）・2026-12-08 15:50");
+    // A hundred typed digits stay short; a REG end past 32 bits, which the run refuses, is named.
+    EXPECT_EQ(
+        graphCaption(RunSetup{true, true, 0, "1" + std::string(100, '0'), "99999999999"}, when)
+            .toStdString(),
+        "設定１・特別（BIG後1e+100G以上・REG後は読めない値で終了）・2026-12-08 15:50");
 
     // The caption sits in a band above the graph, which is drawn as it is below it.
     QLabel graph(QStringLiteral("グラフ"));

@@ -154,11 +154,9 @@ TEST_F(MainFrameTest, ASavedFileEndsInItsExtension) {
         const char* typed;
         const char* saved;
     } cases[] = {
-        {"actSaveCsv", "s6_special", "s6_special.csv"},
-        {"actSaveCsv", "day.CSV", "day.CSV"},
-        {"actSaveCsv", "day.txt", "day.txt.csv"},
-        {"actSavePng", "s6_special", "s6_special.png"},
-        {"actSavePng", "graph.png", "graph.png"},
+        {"actSaveCsv", "s6_special", "s6_special.csv"}, {"actSaveCsv", "day.CSV", "day.CSV"},
+        {"actSaveCsv", "day.txt", "day.txt.csv"},       {"actSaveCsv", "night.", "night.csv"},
+        {"actSavePng", "s6_special", "s6_special.png"}, {"actSavePng", "graph.png", "graph.png"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
