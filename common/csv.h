@@ -18,6 +18,10 @@
 
 namespace korvale {
 
+// Every CSV file the programs write starts with the UTF-8 byte-order mark, so that spreadsheet
+// programs read the Japanese headings right; CsvReader skips one.
+inline constexpr std::string_view csvByteOrderMark = "\xEF\xBB\xBF";
+
 // One field as a record holds it: quoted when it must be.
 std::string csvField(std::string_view text);
 

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "ui/controls/box.h"
-#include "ui/frame/end_conditions.h"
 #include "ui/controls/file_saving.h"
+#include "ui/frame/end_conditions.h"
 #include "ui/main_window/frm_main.h"
 
 namespace korvale {
@@ -84,7 +84,7 @@ std::string resultsCsv(const frmMain& window, const QDateTime& when) {
 }
 
 QString saveResultsCsv(const frmMain& window, const QString& path) {
-    std::string bytes = "\xEF\xBB\xBF";
+    std::string bytes(csvByteOrderMark);
     bytes += resultsCsv(window, QDateTime::currentDateTime());
     return writeWholeFile(path, bytes);
 }
