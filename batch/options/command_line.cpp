@@ -30,7 +30,8 @@ void addThreads(CLI::App& command, OptionTexts& texts) {
 void addPlayOptions(CLI::App& command, OptionTexts& texts) {
     command
         .add_option("--seconds", texts.seconds,
-                    "play for S seconds instead of a number of games or attempts")
+                    "play for S seconds (above 0, at most 1000000000) instead of a number of "
+                    "games or attempts")
         ->type_name("S");
     addThreads(command, texts);
     command
