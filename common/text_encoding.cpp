@@ -146,8 +146,8 @@ DecodedText decodeText(std::string_view bytes) {
             return fail(TextProblem::Undecodable, 0);
         }
         decoded.text = std::move(*text);
-        if (decoded.text.substr(0, 3) == "\xEF\xBB\xBF") {
-            decoded.text.erase(0, 3);
+        if (decoded.text.starts_with(utf8ByteOrderMark)) {
+            decoded.text.erase(0, utf8ByteOrderMark.size());
         }
         if (decoded.text.find('\0') != std::string::npos) {
             return fail(TextProblem::NulByte, 0);
@@ -157,7 +157,7 @@ DecodedText decodeText(std::string_view bytes) {
     if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
         return fail(TextProblem::NulByte, nul);
     }
-    const std::size_t mark = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    const std::size_t mark = bytes.starts_with(utf8ByteOrderMark) ? utf8ByteOrderMark.size() : 0;
     bytes.remove_prefix(mark);
     const std::size_t invalid = invalidUtf8Offset(bytes);
     if (invalid == std::string_view::npos) {

@@ -13,6 +13,9 @@
 
 namespace korvale {
 
+// The bytes of U+FEFF in UTF-8, which some programs put at the start of a UTF-8 file.
+inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 enum class TextSource : std::uint8_t { Utf8, ShiftJis, Utf16 };
 enum class TextProblem : std::uint8_t { None, NulByte, Undecodable };
 

@@ -396,8 +396,8 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
     HistoryReading reading;
     HistoryText decoded;
     std::string_view source = bytes;  // UTF-8 as it stands, most often
-    if (source.starts_with("\xEF\xBB\xBF")) {
-        source.remove_prefix(3);
+    if (source.starts_with(utf8ByteOrderMark)) {
+        source.remove_prefix(utf8ByteOrderMark.size());
     }
     if (!isPlainUtf8(bytes)) {
         decoded = decodeHistoryText(bytes);
