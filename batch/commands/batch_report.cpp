@@ -2,9 +2,9 @@
 
 #include <fmt/format.h>
 
-#include "report/format/table_text.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
+#include "report/format/table_text.h"
 
 namespace korvale {
 namespace {

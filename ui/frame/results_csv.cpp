@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "ui/controls/box.h"
-#include "ui/controls/file_saving.h"
 #include "ui/frame/end_conditions.h"
+#include "ui/controls/file_saving.h"
 #include "ui/main_window/frm_main.h"
 
 namespace korvale {
