@@ -70,7 +70,8 @@ constexpr double outsideTarget = 1e-10;
 // by a factor of a hundred or more, so the chance actually beyond the end stays near
 // outsideTarget; it is measured, as the chance the table is short of 1. The fold from beyond
 // the left end grows by the same factor, so that end is set where the bound leaves
-// outsideTarget * damping.
+// outsideTarget * damping. What changing either trades: docs/outcome_law.md, "Changing a
+// constant".
 constexpr double damping = 1e-2;
 constexpr double rightEdgeTarget = 1e-8;
 
@@ -377,15 +378,18 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     law.net = netLaw(lanes, model, start.segments, cost, netLow, netLength, tilt, threads, cancel,
                      progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
-    // What the net's table leaves out: the chance it is short of 1 (beyond its right end,
-    // and any cut), the fold from beyond each end (damped from the right, grown from the
-    // left) and the chance beyond its left end; and the chance beyond the games' table.
+    // What the tables leave out, term by term as docs/outcome_law.md derives them ("The error
+    // bounds"), added in this order.
     const double listed = std::accumulate(law.net.chance.begin(), law.net.chance.end(), 0.0);
-    // The first piece's transform keeps the tail that its table (and so the bound on the
-    // left end) lost; that chance lies beyond the left end too.
-    law.outsideTables = std::max(1.0 - listed, 0.0) + rightEdgeTarget * damping +
-                        outsideTarget * damping + outsideTarget +
-                        start.segments.firstLostMass / damping + outsideTarget;
+    const double aboveNet = std::max(1.0 - listed, 0.0);  // measured: the table's shortfall
+    const double aboveFold = rightEdgeTarget * damping;   // folded back from above, damped
+    const double belowNet = outsideTarget * damping;      // below the left end
+    const double belowFold = outsideTarget;               // folded back from below, grown
+    // The first piece's transform keeps the tail that its table, and so the bound on the left
+    // end, lost: folded back from below too.
+    const double firstPieceFold = start.segments.firstLostMass / damping;
+    const double aboveGames = outsideTarget;  // beyond the games' table, folded whole
+    law.outsideTables = aboveNet + aboveFold + belowNet + belowFold + firstPieceFold + aboveGames;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);
     law.pBehind = 0.0;
@@ -460,9 +464,9 @@ NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned thr
     head.beyondRounding = start.tails.gamesBeyond(start.cost.validBelow);
     const std::int64_t low =
         wholeEdge(std::floor(-start.tails.netBelow(headOutside * headDamping) - 0.5));
-    // What the bound holds whatever the table: the right tail's fold, the left tail's (grown
-    // by the tilt), the chance below the table, the first piece's lost tail there and the
-    // pieces' cuts.
+    // What the bound holds whatever the table (docs/outcome_law.md, "The head"): the right
+    // tail's fold, the left tail's (grown by the tilt), the chance below the table, the first
+    // piece's lost tail there and the pieces' cuts.
     const double fixedBound = headDamping + headOutside + headOutside * headDamping +
                               start.segments.firstLostMass / headDamping + start.tailCut;
     fillHeadTable(head, low, start.tails.meanNet(), fixedBound,

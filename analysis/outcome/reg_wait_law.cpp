@@ -168,6 +168,8 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
     // the chance that any BIG of the attempt is followed by ceilingGame - 1 games without one.
     const double ceilingLeftOut = ceilingBound(job, model.ceilingGame - 1);
     const std::int64_t low = wholeEdge(std::floor(-leftEdge - 0.5));
+    // The head's terms (docs/outcome_law.md, "When the REG end outlasts the BIG end"): the
+    // folds from above and below, the chance below, the table's cut and the ceiling left out.
     const double fixedBound =
         headDamping + headOutside + headOutside * headDamping + pieces.lostMass + ceilingLeftOut;
     fillHeadTable(head, low, meanNet, fixedBound,
