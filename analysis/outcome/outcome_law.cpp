@@ -311,6 +311,14 @@ OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned thr
 
 namespace {
 
+// The pieces' real transform, read from their lanes in place.
+struct LanesTransform {
+    const Lanes* lanes;
+    double operator()(double coinRate, double gameRate) const {
+        return realTransform(*lanes, coinRate, gameRate);
+    }
+};
+
 // What both the whole law and its head start from: the pieces, their lanes, the rounding's
 // period, the BIG count's law with the chance the pieces' cuts lost, and the tails' bounds
 // from the pieces' real transform.
@@ -320,16 +328,14 @@ struct LawStart {
     PeriodicCost cost;
     IntegerLaw bigs;
     double tailCut = 0.0;
-    AttemptTails tails;
+    AttemptTails<LanesTransform> tails;
 
     LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
              double smallest, const std::atomic<bool>* cancel)
         : segments(attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel)),
           lanes(segments),
           cost(periodicCost(model.costCoefficient)),
-          tails([this](double coinRate,
-                       double gameRate) { return realTransform(lanes, coinRate, gameRate); },
-                model.costCoefficient, games.big) {
+          tails(LanesTransform{&lanes}, model.costCoefficient, games.big) {
         double bigsLeft = 0.0;
         bigs = bigsLaw(lanes, bigsLeft);
         // Every piece may have lost up to lostMass: the attempt at most that times its pieces.

@@ -116,6 +116,9 @@ TEST(AttemptSegmentsTest, AgreesWithAForwardPassOverEachPiece) {
     model.regProbability = 0.03;
     model.ceilingGame = 6;
     model.ceilingBigProbability = 0.12;
+    // The first piece ends at the first BIG, before any end condition applies.
+    const ForwardPieces first = playForward(model, 0, -1, 0);
+    EXPECT_LT(first.beyondRegs, 1e-16);
     const std::vector<std::pair<int, int>> rules = {{0, 0}, {0, 1}, {3, 2}, {3, 4}, {7, 8}};
     for (const auto& [x, y] : rules) {
         SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
@@ -124,8 +127,6 @@ TEST(AttemptSegmentsTest, AgreesWithAForwardPassOverEachPiece) {
         ASSERT_EQ(segments.postBigModes, (std::vector<int>{1, 2, 3, 4, 5}));
         EXPECT_LT(segments.lostMass, 1e-11);
         const double tolerance = segments.lostMass + 1e-15;
-        const ForwardPieces first = playForward(model, 0, -1, y);
-        EXPECT_LT(first.beyondRegs, 1e-16);
         for (std::size_t to = 0; to < segments.postBigModes.size(); ++to) {
             const int mode = segments.postBigModes[to];
             EXPECT_LT(largestGap(segments.first[to], first.bigs.at(mode)), tolerance)
