@@ -1,14 +1,13 @@
 #pragma once
 
-// What the net's laws share between their transforms: where a Chernoff bound puts a table's
-// edge, a table's length, the rounding's costs over its period, and the law from its tilted
-// transform.
+// What the net's laws share between their transforms: a table's length and edges, the
+// rounding's costs over its period, the law from its tilted transform and the head's table.
+// Where a Chernoff bound puts an edge is attempt_tails.h's.
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "analysis/attempt/cost_rounding.h"
@@ -24,28 +23,6 @@ namespace korvale {
 inline constexpr double headDamping = 1e-6;
 inline constexpr double headOutside = 1e-9;
 inline constexpr std::int64_t headTopMargin = 16;
-
-// The smallest x with P(X >= x) <= target by Chernoff, P(X >= x) <= E[exp(b X)] exp(-b x),
-// for X = coinSign * (K - c G) (net side, coinSign = +-1) or X = G (games side), over a
-// ladder of rates b. `transform(b)` gives E[exp(b X)].
-template <typename Transform>
-double chernoffEdge(Transform transform, double target, double firstRate) {
-    // Climb until the transform is infinite, then use a fine ladder below that.
-    double top = firstRate;
-    while (std::isfinite(transform(2.0 * top)) && top < 1.0) {
-        top *= 2.0;
-    }
-    double best = std::numeric_limits<double>::infinity();
-    for (int k = 1; k <= 48; ++k) {
-        const double rate = 2.0 * top * k / 48.0;
-        const double value = transform(rate);
-        if (!std::isfinite(value)) {
-            break;
-        }
-        best = std::min(best, (std::log(value) - std::log(target)) / rate);
-    }
-    return best;
-}
 
 // The table's length for this many values (1 or more): a length the transform takes;
 // RuntimeError (AttemptsTooLong) past the longest table the laws build.

@@ -11,6 +11,7 @@
 #include "analysis/numeric/vector_target.h"
 #include "analysis/outcome/first_piece_transform.h"
 #include "analysis/outcome/renewal_value.h"
+#include "analysis/outcome/rounding_lane.h"
 #include "analysis/outcome/theta_blocks.h"
 #include "common/parallel_work.h"
 
@@ -18,14 +19,6 @@ KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
 inline namespace KORVALE_VECTOR_NAMESPACE {
 namespace {
-
-// Powers by recurrence, renewed from the exact value every 64 steps.
-void fillPowers(std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
-    const ComplexBlock step = expBlock(rate, 1.0);
-    for (std::size_t n = 0; n < table.size(); ++n) {
-        table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
-    }
-}
 
 // One worker's tables, kept from one block of thetas to the next.
 struct BlockTables {
@@ -47,7 +40,6 @@ struct BlockTables {
 // The lanes' transforms at residue j of the games, for every j, and the rounding's part.
 void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece,
                const ComplexBlock& coinRate, const ComplexBlock& gameRate, BlockTables& t) {
-    const std::size_t period = job.rounding.period;
     const std::size_t width = job.width;
     // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
     fillPowers(t.gamePhase, gameRate);
@@ -72,16 +64,8 @@ void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece
         t.data[g.residue * width + g.lane] += sum;
     }
     firstPiece.add(coinRate, gameRate, t.data.data(), width);
-    // h(j) = exp(-coinRate excess(j)), entered at -j so that the same transform gives its
-    // coefficients on w^-k; excess(j) = round(c j) - (Nc / P) j.
-    fillPowers(t.costPhase, -1.0 * coinRate);
-    const std::size_t roundingLane = width - 1;
-    for (std::size_t j = 0; j < period; ++j) {
-        t.data[(period - j) % period * width + roundingLane] =
-            (1.0 / static_cast<double>(period)) *
-            (t.costPhase[static_cast<std::size_t>(job.rounding.roundedCost[j])] *
-             reciprocal(t.gamePhase[j]));
-    }
+    fillRoundingLane(job.rounding, coinRate, t.gamePhase, t.costPhase, t.data.data(), width,
+                     width - 1);
 }
 
 // The transform at the block's thetas: the P values of the renewal over the phases, weighed

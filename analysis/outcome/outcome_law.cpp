@@ -14,6 +14,7 @@
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/vector_variant.h"
 #include "analysis/outcome/attempt_segments.h"
+#include "analysis/outcome/attempt_tails.h"
 #include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/net_transform.h"
 #include "analysis/outcome/reg_wait_law.h"
@@ -69,7 +70,8 @@ constexpr double outsideTarget = 1e-10;
 // by a factor of a hundred or more, so the chance actually beyond the end stays near
 // outsideTarget; it is measured, as the chance the table is short of 1. The fold from beyond
 // the left end grows by the same factor, so that end is set where the bound leaves
-// outsideTarget * damping.
+// outsideTarget * damping. What changing either trades: docs/outcome_law.md, "Changing a
+// constant".
 constexpr double damping = 1e-2;
 constexpr double rightEdgeTarget = 1e-8;
 
@@ -157,19 +159,6 @@ double realTransform(const Lanes& lanes, double coinRate, double gameRate) {
         renewalValue<double>(d, value.data() + lanes.firstLane(), value.data() + lanes.stepLane(),
                              value.data() + lanes.endLane());
     return std::isfinite(result) && result > 0.0 ? result : std::numeric_limits<double>::infinity();
-}
-
-double chernoffBound(const Lanes& lanes, double gameRate, std::int64_t games) {
-    double best = 1.0;
-    for (int k = 1; k <= 64; ++k) {
-        const double rate = gameRate * k / 16.0;
-        const double value = realTransform(lanes, 0.0, rate);
-        if (!std::isfinite(value)) {
-            break;
-        }
-        best = std::min(best, value * std::exp(-rate * static_cast<double>(games)));
-    }
-    return best;
 }
 
 // The later pieces' and the ends' entries in groups of one lane and one game count
@@ -322,45 +311,39 @@ OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned thr
 
 namespace {
 
+// The pieces' real transform, read from their lanes in place.
+struct LanesTransform {
+    const Lanes* lanes;
+    double operator()(double coinRate, double gameRate) const {
+        return realTransform(*lanes, coinRate, gameRate);
+    }
+};
+
 // What both the whole law and its head start from: the pieces, their lanes, the rounding's
-// period and the BIG count's law with the chance the pieces' cuts lost.
+// period, the BIG count's law with the chance the pieces' cuts lost, and the tails' bounds
+// from the pieces' real transform.
 struct LawStart {
     AttemptSegments segments;
     Lanes lanes;
     PeriodicCost cost;
     IntegerLaw bigs;
     double tailCut = 0.0;
-    double gameStep = 0.0;
-    double coinStep = 0.0;
+    AttemptTails<LanesTransform> tails;
 
     LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
              double smallest, const std::atomic<bool>* cancel)
         : segments(attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel)),
           lanes(segments),
-          cost(periodicCost(model.costCoefficient)) {
+          cost(periodicCost(model.costCoefficient)),
+          tails(LanesTransform{&lanes}, model.costCoefficient, games.big) {
         double bigsLeft = 0.0;
         bigs = bigsLaw(lanes, bigsLeft);
         // Every piece may have lost up to lostMass: the attempt at most that times its pieces.
         tailCut = segments.lostMass * (bigs.mean() + 1.0) + bigsLeft;
-        gameStep = 1.0 / (8.0 * std::max(1.0, static_cast<double>(games.big) + 300.0));
-        coinStep = gameStep / 2.0;
     }
-
-    // The smallest x with P(W >= x) <= target, W = K - c G (net = round(W)) by Chernoff.
-    double rightEdge(double c, double target) const {
-        return chernoffEdge([&](double b) { return realTransform(lanes, b, -c * b); }, target,
-                            coinStep);
-    }
-    // E[W], from the transform's slope at 0.
-    double meanNet(double c) const {
-        const double h = 1e-7;
-        return (realTransform(lanes, h, -c * h) - realTransform(lanes, -h, c * h)) / (2.0 * h);
-    }
-    // The same for -W.
-    double leftEdge(double c, double target) const {
-        return chernoffEdge([&](double b) { return realTransform(lanes, -b, c * b); }, target,
-                            coinStep);
-    }
+    // The tails' bounds read the lanes in place.
+    LawStart(const LawStart&) = delete;
+    LawStart& operator=(const LawStart&) = delete;
 };
 
 }  // namespace
@@ -382,11 +365,9 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     law.tailCut = start.tailCut;
 
     // The tables' edges, from Chernoff bounds on W = K - c G (net = round(W)) and on G.
-    const double c = model.costCoefficient;
-    const double high = start.rightEdge(c, rightEdgeTarget);
-    const double lowAbs = start.leftEdge(c, outsideTarget * damping);
-    const double longest = chernoffEdge([&](double b) { return realTransform(lanes, 0.0, b); },
-                                        outsideTarget, start.gameStep);
+    const double high = start.tails.netAbove(rightEdgeTarget);
+    const double lowAbs = start.tails.netBelow(outsideTarget * damping);
+    const double longest = start.tails.gamesAbove(outsideTarget);
     // net >= x needs W >= x - 1/2, net <= x needs W <= x + 1/2.
     const std::int64_t netLow = wholeEdge(std::floor(-lowAbs - 0.5));
     const std::int64_t netHigh = wholeEdge(std::ceil(high + 0.5));
@@ -395,7 +376,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     const std::size_t gamesLength = checkedLength(gamesHigh + 1);
     const double tilt = -std::log(damping) / static_cast<double>(netLength);
     law.roundingExactBelowGames = cost.validBelow;
-    law.beyondRounding = chernoffBound(lanes, start.gameStep, cost.validBelow);
+    law.beyondRounding = start.tails.gamesBeyond(cost.validBelow);
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
@@ -403,15 +384,18 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     law.net = netLaw(lanes, model, start.segments, cost, netLow, netLength, tilt, threads, cancel,
                      progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
-    // What the net's table leaves out: the chance it is short of 1 (beyond its right end,
-    // and any cut), the fold from beyond each end (damped from the right, grown from the
-    // left) and the chance beyond its left end; and the chance beyond the games' table.
+    // What the tables leave out, term by term as docs/outcome_law.md derives them ("The error
+    // bounds"), added in this order.
     const double listed = std::accumulate(law.net.chance.begin(), law.net.chance.end(), 0.0);
-    // The first piece's transform keeps the tail that its table (and so the bound on the
-    // left end) lost; that chance lies beyond the left end too.
-    law.outsideTables = std::max(1.0 - listed, 0.0) + rightEdgeTarget * damping +
-                        outsideTarget * damping + outsideTarget +
-                        start.segments.firstLostMass / damping + outsideTarget;
+    const double aboveNet = std::max(1.0 - listed, 0.0);  // measured: the table's shortfall
+    const double aboveFold = rightEdgeTarget * damping;   // folded back from above, damped
+    const double belowNet = outsideTarget * damping;      // below the left end
+    const double belowFold = outsideTarget;               // folded back from below, grown
+    // The first piece's transform keeps the tail that its table, and so the bound on the left
+    // end, lost: folded back from below too.
+    const double firstPieceFold = start.segments.firstLostMass / damping;
+    const double aboveGames = outsideTarget;  // beyond the games' table, folded whole
+    law.outsideTables = aboveNet + aboveFold + belowNet + belowFold + firstPieceFold + aboveGames;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
                      std::max(netArithmetic, gamesArithmetic);
     law.pBehind = 0.0;
@@ -444,8 +428,7 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
     if (head.beyondRounding <= headRoundingCheck) {
         return head.beyondRounding;
     }
-    const double longest = chernoffEdge(
-        [&](double b) { return realTransform(start.lanes, 0.0, b); }, headOutside, start.gameStep);
+    const double longest = start.tails.gamesAbove(headOutside);
     // Attempts too long for a games' table of a reasonable size keep the Chernoff bound,
     // which holds all the same.
     if (!(longest < static_cast<double>(longestGamesCheck))) {
@@ -479,21 +462,20 @@ NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned thr
     const MachineModel model = machineModel(setting);
     const WholeGames games = wholeGames(end);
     const LawStart start(model, games, threads, headSegmentTail, headSegmentSmallest, cancel);
-    const double c = model.costCoefficient;
 
     NetLawHead head;
     head.setting = setting;
     head.end = end;
     head.roundingExactBelowGames = start.cost.validBelow;
-    head.beyondRounding = chernoffBound(start.lanes, start.gameStep, start.cost.validBelow);
+    head.beyondRounding = start.tails.gamesBeyond(start.cost.validBelow);
     const std::int64_t low =
-        wholeEdge(std::floor(-start.leftEdge(c, headOutside * headDamping) - 0.5));
-    // What the bound holds whatever the table: the right tail's fold, the left tail's (grown
-    // by the tilt), the chance below the table, the first piece's lost tail there and the
-    // pieces' cuts.
+        wholeEdge(std::floor(-start.tails.netBelow(headOutside * headDamping) - 0.5));
+    // What the bound holds whatever the table (docs/outcome_law.md, "The head"): the right
+    // tail's fold, the left tail's (grown by the tilt), the chance below the table, the first
+    // piece's lost tail there and the pieces' cuts.
     const double fixedBound = headDamping + headOutside + headOutside * headDamping +
                               start.segments.firstLostMass / headDamping + start.tailCut;
-    fillHeadTable(head, low, start.meanNet(c), fixedBound,
+    fillHeadTable(head, low, start.tails.meanNet(), fixedBound,
                   [&](std::size_t length, double tilt, double& arithmetic) {
                       return netLaw(start.lanes, model, start.segments, start.cost, low, length,
                                     tilt, threads, cancel, {}, arithmetic);

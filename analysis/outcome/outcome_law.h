@@ -12,7 +12,8 @@
 // which one inverse transform turns into the law. (The transform is taken at theta plus a
 // small imaginary part, of the law tilted by exp(-s net), so that the far right tail that the
 // inversion folds back onto the table comes back damped.) The games' law comes the same way
-// from the transform over G alone, the BIG count's from the pieces' totals.
+// from the transform over G alone, the BIG count's from the pieces' totals. The derivation,
+// with each term of the error bound, is docs/outcome_law.md.
 
 #include <atomic>
 #include <cstdint>

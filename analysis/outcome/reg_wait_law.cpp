@@ -9,6 +9,7 @@
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
 #include "analysis/numeric/vector_variant.h"
+#include "analysis/outcome/attempt_tails.h"
 #include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/reg_wait_pieces.h"
 #include "analysis/outcome/reg_wait_transform.h"
@@ -95,20 +96,6 @@ namespace {
 constexpr double tableTail = 1e-10;
 constexpr double tableSmallest = 1e-13;
 
-// P(G >= games) by Chernoff from the real transform over the games.
-double gamesBeyond(const RegWaitJob& job, double gameStep, std::int64_t games) {
-    double best = 1.0;
-    for (int k = 1; k <= 64; ++k) {
-        const double rate = gameStep * k / 16.0;
-        const double value = sse2::regWaitRealTransform(job, 0.0, rate);
-        if (!std::isfinite(value)) {
-            break;
-        }
-        best = std::min(best, value * std::exp(-rate * static_cast<double>(games)));
-    }
-    return best;
-}
-
 // Sum over the modes m of E[BIGs that lead to m] times the chance that such a BIG is followed
 // by `games` games without one; the expectations from the real transform's slope in the
 // weight of those BIGs.
@@ -165,24 +152,24 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
     job.rounding = roundingPeriod(cost);
     job.longestTime = std::max({pieces.longestGames, pieces.window, pieces.bigEnd,
                                 model.ceilingGame + pieces.window, cost.period});
-    const double c = model.costCoefficient;
-    auto real = [&](double coinRate, double gameRate) {
-        return sse2::regWaitRealTransform(job, coinRate, gameRate);
-    };
-    const double gameStep = 1.0 / (8.0 * std::max(1.0, static_cast<double>(games.big) + 300.0));
-    const double leftEdge = chernoffEdge([&](double b) { return real(-b, c * b); },
-                                         headOutside * headDamping, gameStep / 2.0);
-    const double h = 1e-7;
-    const double meanNet = (real(h, -c * h) - real(-h, c * h)) / (2.0 * h);
+    const AttemptTails tails(
+        [&job](double coinRate, double gameRate) {
+            return sse2::regWaitRealTransform(job, coinRate, gameRate);
+        },
+        model.costCoefficient, games.big);
+    const double leftEdge = tails.netBelow(headOutside * headDamping);
+    const double meanNet = tails.meanNet();
 
     NetLawHead head;
     head.end = end;
     head.roundingExactBelowGames = cost.validBelow;
-    head.beyondRounding = gamesBeyond(job, gameStep, cost.validBelow);
+    head.beyondRounding = tails.gamesBeyond(cost.validBelow);
     // After a BIG the law plays on without the ceiling: what that leaves out is bounded by
     // the chance that any BIG of the attempt is followed by ceilingGame - 1 games without one.
     const double ceilingLeftOut = ceilingBound(job, model.ceilingGame - 1);
     const std::int64_t low = wholeEdge(std::floor(-leftEdge - 0.5));
+    // The head's terms (docs/outcome_law.md, "When the REG end outlasts the BIG end"): the
+    // folds from above and below, the chance below, the table's cut and the ceiling left out.
     const double fixedBound =
         headDamping + headOutside + headOutside * headDamping + pieces.lostMass + ceilingLeftOut;
     fillHeadTable(head, low, meanNet, fixedBound,

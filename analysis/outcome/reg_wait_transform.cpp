@@ -13,6 +13,7 @@
 #include "analysis/numeric/fourier_steps.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
+#include "analysis/outcome/rounding_lane.h"
 #include "analysis/outcome/theta_blocks.h"
 #include "common/parallel_work.h"
 
@@ -290,14 +291,6 @@ V renewalValue(Renewal<V>& n, std::size_t states) {
     return value;
 }
 
-// Powers by recurrence, renewed from the exact value every 64 steps.
-void fillPowers(std::vector<ComplexBlock>& table, const ComplexBlock& rate) {
-    const ComplexBlock step = expBlock(rate, 1.0);
-    for (std::size_t n = 0; n < table.size(); ++n) {
-        table[n] = n % 64 == 0 ? expBlock(rate, static_cast<double>(n)) : table[n - 1] * step;
-    }
-}
-
 struct BlockTables {
     std::vector<ComplexBlock> data;  // data[j * width + lane]
     std::vector<ComplexBlock> scratch;
@@ -328,26 +321,20 @@ ComplexBlock blockValue(const RegWaitJob& job, const FourierTransform& overPhase
     const ComplexBlock coinRate(RealBlock{} - job.tilt, theta);
     const ComplexBlock gameRate = (-job.rounding.nc / static_cast<double>(period)) * coinRate;
     fillPowers(t.gamePhase, gameRate);
-    fillPowers(t.regPhase, 127.0 * coinRate);
+    fillPowers(t.regPhase, coinsPerReg * coinRate);
     for (ComplexBlock& x : t.data) {
         x = ComplexBlock();
     }
     PointValues<ComplexBlock> p;
-    p.reg = expBlock(coinRate, 127.0);
-    p.big = expBlock(coinRate, 388.0);
+    p.reg = expBlock(coinRate, coinsPerReg);
+    p.big = expBlock(coinRate, coinsPerBig);
     auto sink = [&](std::size_t lane, std::int32_t game, const ComplexBlock& value) {
         const auto g = static_cast<std::size_t>(game);
         t.data[g % period * width + lane] += value * t.gamePhase[g];
     };
     fillTimeLanes(job, t.regPhase, p, sink);
-    // The rounding's part, as in the covered law: h(j) = exp(-coinRate excess(j)) at -j.
-    fillPowers(t.costPhase, -1.0 * coinRate);
-    for (std::size_t j = 0; j < period; ++j) {
-        t.data[(period - j) % period * width + job.lanes.rounding] =
-            (1.0 / static_cast<double>(period)) *
-            (t.costPhase[static_cast<std::size_t>(job.rounding.roundedCost[j])] *
-             reciprocal(t.gamePhase[j]));
-    }
+    fillRoundingLane(job.rounding, coinRate, t.gamePhase, t.costPhase, t.data.data(), width,
+                     job.lanes.rounding);
     transformBlocks(overPhase, t.data, t.scratch, +1);
     const ComplexBlock zL0 = expBlock(gameRate, job.pieces->window);
     const ComplexBlock zX0 = expBlock(gameRate, job.pieces->bigEnd);
@@ -374,12 +361,12 @@ void runRegWaitTransform(RegWaitJob& job, unsigned /*worker*/) {
 double regWaitRealTransform(const RegWaitJob& job, double coinRate, double gameRate) {
     std::vector<double> regPhase(static_cast<std::size_t>(job.pieces->mostRegs) + 1);
     for (std::size_t k = 0; k < regPhase.size(); ++k) {
-        regPhase[k] = std::exp(coinRate * 127.0 * static_cast<double>(k));
+        regPhase[k] = std::exp(coinRate * coinsPerReg * static_cast<double>(k));
     }
     std::vector<double> row(job.lanes.width, 0.0);
     PointValues<double> p;
-    p.reg = std::exp(127.0 * coinRate);
-    p.big = std::exp(388.0 * coinRate);
+    p.reg = std::exp(coinsPerReg * coinRate);
+    p.big = std::exp(coinsPerBig * coinRate);
     auto sink = [&](std::size_t lane, std::int32_t game, double value) {
         row[lane] += value * std::exp(gameRate * static_cast<double>(game));
     };

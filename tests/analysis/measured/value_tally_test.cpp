@@ -1,5 +1,6 @@
-// The tally of whole numbers behind the measured laws: merging the threads' tallies keeps every
-// count and costs a step per table cell, however the tables grew.
+// The tally of whole numbers behind the measured laws: its order statistics, shares and
+// intervals worked by hand, and merging the threads' tallies, which keeps every count and costs
+// a step per table cell, however the tables grew.
 
 #include "analysis/measured/value_tally.h"
 
@@ -18,6 +19,65 @@ std::vector<std::int64_t> from(std::int64_t first, std::int64_t last) {
         values.push_back(v);
     }
     return values;
+}
+
+TEST(TallyTest, OrderStatisticsAndIntervalsWorkedByHand) {
+    Tally tally;
+    for (int v = 100; v >= 1; --v) {
+        tally.add(v);
+    }
+    // n = 100, q = 1/2: the 50th value; 1.96 sqrt(25) = 9.8 gives ranks 40 .. 60.
+    EXPECT_EQ(tally.quantile(0.5), 50);
+    const Interval median = tally.quantileInterval(0.5);
+    EXPECT_EQ(median.low, 40.0);
+    EXPECT_EQ(median.high, 60.0);
+    // q = 0.99: the 99th value; 1.96 sqrt(0.99) = 1.95 gives ranks 97 .. 100 (clipped).
+    EXPECT_EQ(tally.quantile(0.99), 99);
+    EXPECT_EQ(tally.quantileInterval(0.99).high, 100.0);
+    EXPECT_EQ(tally.quantile(0.01), 1);
+    EXPECT_EQ(tally.quantileInterval(0.01).low, 1.0);
+    // 30 of 100 at 71 or more: Wilson's interval, 0.2189 .. 0.3958 worked by hand.
+    EXPECT_DOUBLE_EQ(tally.shareAtLeast(71), 0.3);
+    const Interval share = tally.shareInterval(0.3);
+    EXPECT_NEAR(share.low, 0.2189, 1e-4);
+    EXPECT_NEAR(share.high, 0.3958, 1e-4);
+    EXPECT_DOUBLE_EQ(tally.mean(), 50.5);
+    Tally other;
+    other.add(1000);
+    tally.merge(other);
+    EXPECT_EQ(tally.total(), 101);
+    EXPECT_EQ(tally.orderStatistic(100), 1000);
+    EXPECT_EQ(tally.countAtLeast(100), 2);
+}
+
+TEST(TallyTest, GrowsBothWaysAndMergesAgainstASortedList) {
+    // Values that jump below and far above the first one, against a plain sorted list.
+    const std::vector<std::int64_t> first = {5, -3, 5, 400, -250, 0, 5, 1200};
+    const std::vector<std::int64_t> second = {-9000, 7, 7};
+    Tally tally;
+    Tally other;
+    std::vector<std::int64_t> all;
+    for (const std::int64_t v : first) {
+        tally.add(v);
+        all.push_back(v);
+    }
+    for (const std::int64_t v : second) {
+        other.add(v);
+        all.push_back(v);
+    }
+    tally.merge(other);
+    std::sort(all.begin(), all.end());
+    ASSERT_EQ(tally.total(), 11);
+    EXPECT_EQ(tally.lowest(), -9000);
+    EXPECT_EQ(tally.highest(), 1200);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(tally.orderStatistic(static_cast<std::int64_t>(i)), all[i]);
+    }
+    EXPECT_EQ(tally.countOf(5), 3);
+    EXPECT_EQ(tally.countOf(6), 0);
+    EXPECT_EQ(tally.countOf(-100000), 0);
+    EXPECT_EQ(tally.countAtLeast(6), 4);  // 7, 7, 400, 1200
+    EXPECT_EQ(tally.countAtLeast(-100000), 11);
 }
 
 TEST(TallyMergeTest, KeepsEveryCountInLinearSteps) {
