@@ -4,9 +4,13 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <stdexcept>
 #include <type_traits>
+#include <vector>
 
+#include "analysis/attempt/lane_arithmetic.h"
 #include "analysis/model/work_cancelled.h"
+#include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
 #include "common/runtime_error.h"
@@ -14,6 +18,104 @@
 KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
 inline namespace KORVALE_VECTOR_NAMESPACE {
+
+namespace {
+
+// The largest size of a run of numbers, as std::abs gives it: for a complex point std::hypot,
+// taken only where the square comes near the largest so far (the rest are smaller).
+class LargestSize {
+  public:
+    LargestSize() = default;
+    explicit LargestSize(double least) : size_(least), square_(least * least) {}
+    void add(double x, std::size_t) { size_ = std::max(size_, std::abs(x)); }
+    void add(const ComplexBlock& x, std::size_t p) {
+        const double square = x.re[p] * x.re[p] + x.im[p] * x.im[p];
+        if (square >= square_ * (1.0 - 1e-6)) {
+            size_ = std::max(size_, std::hypot(x.re[p], x.im[p]));
+            square_ = std::max(square_, square);
+        }
+    }
+    double largest() const { return size_; }
+
+  private:
+    double size_ = 0.0;
+    double square_ = 0.0;
+};
+
+inline void copyPoint(double from, double& to, std::size_t) {
+    to = from;
+}
+inline void copyPoint(const ComplexBlock& from, ComplexBlock& to, std::size_t p) {
+    to.re[p] = from.re[p];
+    to.im[p] = from.im[p];
+}
+
+inline void setPoint(double& x, std::size_t, double value) {
+    x = value;
+}
+inline void setPoint(ComplexBlock& x, std::size_t p, double value) {
+    x.set(p, value);
+}
+
+inline double divide(double a, double b) {
+    return a / b;
+}
+inline ComplexBlock divide(const ComplexBlock& a, const ComplexBlock& b) {
+    ComplexBlock quotient;
+    for (std::size_t p = 0; p < complexBlockSize; ++p) {
+        quotient.set(p, divideLane(a.at(p), b.at(p)));
+    }
+    return quotient;
+}
+
+template <typename V, std::size_t n>
+void solveModes(const std::array<std::array<double, n>, n>& a, std::array<V, n>& b) {
+    solveInPlace(a, b);
+}
+
+// Calls visit(part) on every complex part of a value of a block's solve, in the order
+// lane_arithmetic.h lays them out.
+template <typename Visit>
+void forEachPart(ComplexBlock& value, Visit visit) {
+    visit(value);
+}
+template <std::size_t unknowns, std::size_t channels, typename Visit>
+void forEachPart(AffineValue<ComplexBlock, unknowns, channels>& value, Visit visit) {
+    for (ComplexBlock& part : value.c) {
+        visit(part);
+    }
+    for (ComplexBlock& part : value.k) {
+        visit(part);
+    }
+}
+
+// Point by point, pivoted as the solve of that point alone.
+template <typename V, std::size_t n>
+void solveModes(const std::array<std::array<ComplexBlock, n>, n>& a, std::array<V, n>& b) {
+    static_assert(n == modeCount);
+    std::size_t parts = 0;
+    forEachPart(b[0], [&](ComplexBlock&) { ++parts; });
+    std::vector<std::complex<double>> lane(n * parts);
+    LaneMatrix matrix;
+    for (std::size_t p = 0; p < complexBlockSize; ++p) {
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = 0; j < n; ++j) {
+                matrix[i][j] = a[i][j].at(p);
+            }
+        }
+        std::size_t at = 0;
+        for (V& value : b) {
+            forEachPart(value, [&](ComplexBlock& part) { lane[at++] = part.at(p); });
+        }
+        solveLaneInPlace(matrix, lane.data(), parts);
+        at = 0;
+        for (V& value : b) {
+            forEachPart(value, [&](ComplexBlock& part) { part.set(p, lane[at++]); });
+        }
+    }
+}
+
+}  // namespace
 
 template <typename S>
 AttemptChain<S>::AttemptChain(const MachineModel& model, std::int32_t bigEndGames,
@@ -30,6 +132,9 @@ AttemptChain<S>::AttemptChain(const MachineModel& model, std::int32_t bigEndGame
       cancel_(cancel),
       ownStorage_(storage != nullptr ? nullptr : std::make_unique<Storage>()),
       store_(storage != nullptr ? *storage : *ownStorage_) {
+    if (countRewards && channels < 2) {
+        throw std::invalid_argument("a block of points solves the generating function only");
+    }
     end_.c[0] = atEnd;
     for (std::size_t m = 0; m < modes; ++m) {
         unitZ_[m].k[m] = S(1);
@@ -57,65 +162,21 @@ AttemptChain<S>::AttemptChain(const MachineModel& model, std::int32_t bigEndGame
 
 template <typename S>
 std::array<S, 2> AttemptChain<S>::solve() {
-    const bool reachesBack = y_ >= x_ + 2;  // a REG countdown can outlast a BIG
     refreshAfterBig(0);
-    double previousChange = 0.0;
-    double previousRatio = 0.0;
-    int growing = 0;
-    for (int pass = 0;; ++pass) {
-        stopIfCalledOff(cancel_);
-        if (!reachesBack) {
-            fillRegCountdowns(store_.afterReg, capAfterReg_, false);
-            break;
+    stopIfCalledOff(cancel_);
+    if (y_ >= x_ + 2) {  // a REG countdown can outlast a BIG
+        if (!settleCountdowns()) {
+            const double infinity = std::numeric_limits<double>::infinity();
+            return {S(infinity), S(infinity)};
         }
-        store_.before = store_.postBig;
-        const std::vector<Modes>& before = store_.before;
-        if (pass == 0) {
-            firstPass();
-        } else {
-            fillRegCountdowns(store_.part.afterReg, store_.part.capAfterReg, true);
-            fillPostBig(store_.part);
-        }
-        settlePass();
-        const auto [change, size] = changeFrom(before);
-        if (change <= passTolerance * size) {
-            break;
-        }
-        // Once two rounds have shrunk it by a small ratio, the rounds still to come add
-        // about change * ratio / (1 - ratio) in all.
-        const double ratio = previousChange > 0.0 ? change / previousChange : 0.0;
-        if (pass >= 2 && ratio > 0.0 && ratio < 0.1 &&
-            change * ratio / (1.0 - ratio) <= passTolerance * size) {
-            break;
-        }
-        // A generating function beyond its radius of convergence: the rounds grow without
-        // end (all their terms are positive there).
-        growing = change > previousChange && previousChange > 0.0 ? growing + 1 : 0;
-        if (!std::isfinite(change) || growing > maxGrowingPasses || pass > maxPasses) {
-            if constexpr (std::is_same_v<S, double>) {
-                const double infinity = std::numeric_limits<double>::infinity();
-                return {infinity, infinity};
-            } else {
-                throw RuntimeError(ErrorKind::NoSolution, "attempt chain did not settle");
-            }
-        }
-        // The rounds shrink the error by a steady ratio once one pattern dominates it;
-        // then the rest of the way is a geometric sum and one step jumps it. The rounds
-        // after it still decide when the values have settled.
-        if (ratio > 0.0 && ratio < 0.9 && std::abs(ratio - previousRatio) < 0.05 * ratio) {
-            jumpAhead(before, ratio);
-            previousRatio = 0.0;
-            previousChange = 0.0;
-            growing = 0;
-        } else {
-            previousRatio = ratio;
-            previousChange = change;
-        }
+    } else {
+        fillRegCountdowns(store_.afterReg, capAfterReg_, false);
     }
-    const std::array<std::array<S, 2>, modes> z = solveBigCountdownStart();
+    const std::array<std::array<S, channels>, modes> z = solveBigCountdownStart();
     const Value start = firstBigPendingStart();
-    std::array<S, 2> result = start.c;
-    for (std::size_t channel = 0; channel < 2; ++channel) {
+    std::array<S, 2> result{};
+    for (std::size_t channel = 0; channel < channels; ++channel) {
+        result[channel] = start.c[channel];
         for (std::size_t j = 0; j < modes; ++j) {
             result[channel] += start.k[j] * z[j][channel];
         }
@@ -123,19 +184,167 @@ std::array<S, 2> AttemptChain<S>::solve() {
     return result;
 }
 
-// The rest of a geometric sum of rounds, from the last round's step.
+// The passes over the REG countdowns, until the post-BIG values of every point have settled;
+// a point that settles while others go on keeps the values it settled at. False for a real
+// solve beyond the radius of convergence of E[z^games], where the rounds grow without end (all
+// their terms are positive there).
 template <typename S>
-void AttemptChain<S>::jumpAhead(const std::vector<Modes>& before, double ratio) {
-    const S jump = S(ratio / (1.0 - ratio));
+bool AttemptChain<S>::settleCountdowns() {
+    struct Track {
+        double previousChange = 0.0;
+        double previousRatio = 0.0;
+        int growing = 0;
+        bool settled = false;
+    };
+    std::array<Track, points> tracks{};
+    PointMask kept{};  // settled at an earlier pass, its values kept aside
+    std::size_t left = points;
+    for (int pass = 0;; ++pass) {
+        if (pass > 0) {
+            stopIfCalledOff(cancel_);
+        }
+        store_.before = store_.postBig;
+        if (pass == 0) {
+            firstPass();
+        } else {
+            fillRegCountdowns(store_.part.afterReg, store_.part.capAfterReg, true);
+            fillPostBig(store_.part);
+        }
+        settlePass();
+        const std::array<std::pair<double, double>, points> changes = changeFrom(store_.before);
+        PointMask settledNow{};
+        std::array<double, points> jumps{};
+        for (std::size_t p = 0; p < points; ++p) {
+            Track& track = tracks[p];
+            if (track.settled) {
+                continue;
+            }
+            const auto [change, size] = changes[p];
+            // Once two rounds have shrunk it by a small ratio, the rounds still to come add
+            // about change * ratio / (1 - ratio) in all.
+            const double ratio = track.previousChange > 0.0 ? change / track.previousChange : 0.0;
+            if (change <= passTolerance * size ||
+                (pass >= 2 && ratio > 0.0 && ratio < 0.1 &&
+                 change * ratio / (1.0 - ratio) <= passTolerance * size)) {
+                track.settled = settledNow[p] = true;
+                --left;
+                continue;
+            }
+            track.growing =
+                change > track.previousChange && track.previousChange > 0.0 ? track.growing + 1 : 0;
+            if (!std::isfinite(change) || track.growing > maxGrowingPasses || pass > maxPasses) {
+                if constexpr (std::is_same_v<S, double>) {
+                    return false;
+                } else {
+                    throw RuntimeError(ErrorKind::NoSolution, "attempt chain did not settle");
+                }
+            }
+            // The rounds shrink the error by a steady ratio once one pattern dominates it;
+            // then the rest of the way is a geometric sum and one step jumps it. The rounds
+            // after it still decide when the values have settled.
+            if (ratio > 0.0 && ratio < 0.9 &&
+                std::abs(ratio - track.previousRatio) < 0.05 * ratio) {
+                jumps[p] = ratio / (1.0 - ratio);
+                track.previousRatio = 0.0;
+                track.previousChange = 0.0;
+                track.growing = 0;
+            } else {
+                track.previousRatio = ratio;
+                track.previousChange = change;
+            }
+        }
+        if (left == 0) {
+            restorePoints(kept);
+            return true;
+        }
+        keepPoints(settledNow);
+        for (std::size_t p = 0; p < points; ++p) {
+            kept[p] = kept[p] || settledNow[p];
+        }
+        jumpAhead(store_.before, jumps);
+    }
+}
+
+// The rest of a geometric sum of rounds, from the last round's step, for the points with a
+// jump.
+template <typename S>
+void AttemptChain<S>::jumpAhead(const std::vector<Modes>& before,
+                                const std::array<double, points>& jumps) {
+    if (std::all_of(jumps.begin(), jumps.end(), [](double jump) { return jump == 0.0; })) {
+        return;
+    }
+    S jump{};
+    for (std::size_t p = 0; p < points; ++p) {
+        setPoint(jump, p, jumps[p]);
+    }
     std::vector<Modes>& postBig = store_.postBig;
     for (std::size_t q = 0; q < postBig.size(); ++q) {
         for (std::size_t m = 0; m < modes; ++m) {
             Value step = postBig[q][m];
             step -= before[q][m];
-            postBig[q][m].addScaled(step, jump);
+            Value jumped = postBig[q][m];
+            jumped.addScaled(step, jump);
+            for (std::size_t p = 0; p < points; ++p) {
+                if (jumps[p] != 0.0) {
+                    copyValuePoint(jumped, postBig[q][m], p);
+                }
+            }
         }
     }
     refreshAfterBig(0);
+}
+
+// What the points settled at this pass leave for the BIG countdown and the first BIG: the
+// values after a REG and after a BIG, kept aside while the others go on.
+template <typename S>
+void AttemptChain<S>::keepPoints(const PointMask& which) {
+    if (std::none_of(which.begin(), which.end(), [](bool point) { return point; })) {
+        return;
+    }
+    store_.keptAfterReg.resize(store_.afterReg.size());
+    store_.keptAfterBig.resize(store_.afterBig.size());
+    for (std::size_t p = 0; p < points; ++p) {
+        if (which[p]) {
+            copyModesPoint(store_.afterReg, store_.keptAfterReg, p);
+            copyModesPoint(store_.afterBig, store_.keptAfterBig, p);
+            for (std::size_t m = 0; m < modes; ++m) {
+                copyValuePoint(capAfterReg_[m], store_.keptCapAfterReg[m], p);
+            }
+        }
+    }
+}
+
+template <typename S>
+void AttemptChain<S>::restorePoints(const PointMask& which) {
+    for (std::size_t p = 0; p < points; ++p) {
+        if (which[p]) {
+            copyModesPoint(store_.keptAfterReg, store_.afterReg, p);
+            copyModesPoint(store_.keptAfterBig, store_.afterBig, p);
+            for (std::size_t m = 0; m < modes; ++m) {
+                copyValuePoint(store_.keptCapAfterReg[m], capAfterReg_[m], p);
+            }
+        }
+    }
+}
+
+template <typename S>
+void AttemptChain<S>::copyValuePoint(const Value& from, Value& to, std::size_t p) {
+    for (std::size_t i = 0; i < from.c.size(); ++i) {
+        copyPoint(from.c[i], to.c[i], p);
+    }
+    for (std::size_t j = 0; j < from.k.size(); ++j) {
+        copyPoint(from.k[j], to.k[j], p);
+    }
+}
+
+template <typename S>
+void AttemptChain<S>::copyModesPoint(const std::vector<Modes>& from, std::vector<Modes>& to,
+                                     std::size_t p) {
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        for (std::size_t m = 0; m < modes; ++m) {
+            copyValuePoint(from[i][m], to[i][m], p);
+        }
+    }
 }
 
 template <typename S>
@@ -165,9 +374,11 @@ template <typename S>
 template <typename V>
 inline V AttemptChain<S>::reward(std::size_t m, std::int32_t g) const {
     V value;
-    if (countRewards_) {
-        value.c[0] = S(1);
-        value.c[1] = S(bigChance(m, g));
+    if constexpr (channels > 1) {
+        if (countRewards_) {
+            value.c[0] = S(1);
+            value.c[1] = S(bigChance(m, g));
+        }
     }
     return value;
 }
@@ -179,7 +390,7 @@ inline auto AttemptChain<S>::bigMix(std::size_t m, Lookup lookup) const {
     for (std::size_t to = 0; to < modes; ++to) {
         const double w = model_.bigNextMode[m][to];
         if (w != 0.0) {
-            mix.addScaled(lookup(to), S(w));
+            mix.addScaled(lookup(to), w);
         }
     }
     return mix;
@@ -193,7 +404,7 @@ inline auto AttemptChain<S>::regMix(const ModesOf<V>& values) const -> ModesOf<V
         for (std::size_t to = 0; to < modes; ++to) {
             const double w = model_.regNextMode[m][to];
             if (w != 0.0) {
-                mix[m].addScaled(values[to], S(w));
+                mix[m].addScaled(values[to], w);
             }
         }
     }
@@ -268,7 +479,7 @@ inline auto AttemptChain<S>::solveRegLoop(S factor, ModesOf<V> rhs) const -> Mod
             system[m][to] = (m == to ? S(1) : S(0)) - factor * model_.regNextMode[m][to];
         }
     }
-    solveInPlace(system, rhs);
+    solveModes(system, rhs);
     return rhs;
 }
 
@@ -311,7 +522,9 @@ void AttemptChain<S>::fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, Modes
     ModesOf<V> eTop = regMix(capValues);
     for (std::size_t m = 0; m < modes; ++m) {
         eTop[m] = eTop[m] * (perGame_ * r);
-        eTop[m] += reward<V>(m, cap_);
+        if (countRewards_) {
+            eTop[m] += reward<V>(m, cap_);
+        }
     }
     Factors sTop;
     sTop.fill(ceilingStay_);
@@ -334,7 +547,9 @@ void AttemptChain<S>::fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, Modes
         Factors s;
         for (std::size_t m = 0; m < modes; ++m) {
             e[m] = e[m] * (perGame_ * r);
-            e[m] += reward<V>(m, h);
+            if (countRewards_) {
+                e[m] += reward<V>(m, h);
+            }
             s[m] = stay(m, h);
         }
         windows.add(h, e, s, windowSum, product);
@@ -372,7 +587,9 @@ void AttemptChain<S>::fillPostBig(PassValues<V>& pass) {
             regMix(q >= cap_ ? pass.capAfterReg : pass.afterReg[static_cast<std::size_t>(q)]);
         for (std::size_t m = 0; m < modes; ++m) {
             V e = mixed[m] * (perGame_ * r);
-            e += reward<V>(m, g);
+            if (countRewards_) {
+                e += reward<V>(m, g);
+            }
             prefix[m].addScaled(e, product[m]);
             product[m] *= stay(m, g);
             if (beforeCeiling) {
@@ -473,7 +690,7 @@ void AttemptChain<S>::settlePass() {
                            big * store_.stayPowers[static_cast<std::size_t>(n - 1)][m]);
         }
     }
-    solveInPlace(coefficientsOfB.system, b);
+    solveModes(coefficientsOfB.system, b);
     auto settle = [&](const Modes& values, const std::array<Factors, modes>& coefficients,
                       Modes& out) {
         for (std::size_t m = 0; m < modes; ++m) {
@@ -509,29 +726,41 @@ inline V AttemptChain<S>::bigsPastCeiling(const std::vector<ModesOf<V>>& afterBi
     return value;
 }
 
-// The largest change of the post-BIG values since `before`, and their size.
+// The largest change of the post-BIG values since `before`, and their size, point by point.
 template <typename S>
-std::pair<double, double> AttemptChain<S>::changeFrom(const std::vector<Modes>& before) const {
-    double change = 0.0;
-    double size = 1.0;
+auto AttemptChain<S>::changeFrom(const std::vector<Modes>& before) const
+    -> std::array<std::pair<double, double>, points> {
+    std::array<LargestSize, points> change{};
+    std::array<LargestSize, points> size{};
+    size.fill(LargestSize{1.0});
     const std::vector<Modes>& postBig = store_.postBig;
     for (std::size_t q = 0; q < postBig.size(); ++q) {
         for (std::size_t m = 0; m < modes; ++m) {
             postBig[q][m].forEachPartWith(before[q][m], [&](const S& now, const S& was) {
-                change = std::max(change, static_cast<double>(std::abs(now - was)));
+                const S difference = now - was;
+                for (std::size_t p = 0; p < points; ++p) {
+                    change[p].add(difference, p);
+                }
             });
-            postBig[q][m].forEachPart(
-                [&](const S& now) { size = std::max(size, static_cast<double>(std::abs(now))); });
+            postBig[q][m].forEachPart([&](const S& now) {
+                for (std::size_t p = 0; p < points; ++p) {
+                    size[p].add(now, p);
+                }
+            });
         }
     }
-    return {change, size};
+    std::array<std::pair<double, double>, points> changes;
+    for (std::size_t p = 0; p < points; ++p) {
+        changes[p] = {change[p].largest(), size[p].largest()};
+    }
+    return changes;
 }
 
 // Z_m = value of the BIG countdown's start in mode m, which the BIG countdown layers give
 // in terms of Z itself.
 template <typename S>
-auto AttemptChain<S>::solveBigCountdownStart() const -> std::array<std::array<S, 2>, modes> {
-    std::array<std::array<S, 2>, modes> z{};
+auto AttemptChain<S>::solveBigCountdownStart() const -> std::array<std::array<S, channels>, modes> {
+    std::array<std::array<S, channels>, modes> z{};
     if (x_ < 1) {
         return z;
     }
@@ -565,12 +794,12 @@ auto AttemptChain<S>::solveBigCountdownStart() const -> std::array<std::array<S,
             system[m][j] = (m == j ? S(1) : S(0)) - next[m].k[j];
         }
     }
-    for (std::size_t channel = 0; channel < 2; ++channel) {
+    for (std::size_t channel = 0; channel < channels; ++channel) {
         std::array<S, modes> column{};
         for (std::size_t m = 0; m < modes; ++m) {
             column[m] = next[m].c[channel];
         }
-        solveInPlace(system, column);
+        solveModes(system, column);
         for (std::size_t m = 0; m < modes; ++m) {
             z[m][channel] = column[m];
         }
@@ -586,7 +815,7 @@ auto AttemptChain<S>::firstBigPendingStart() -> Value {
     const double r = model_.regProbability;
     const std::int32_t length = y_ - x_ - 1;
     const Modes loopFree = capLoopFree();
-    const S leave = S(1) / (S(1) - ceilingStay_);
+    const S leave = divide(S(1), S(1) - ceilingStay_);
     const Modes capPhi = firstCapPhi(loopFree, leave, length);
     // F = (loop-free part + z r mix(Phi)) / (1 - stay) at the cap layer.
     Modes capFirst;
@@ -646,7 +875,9 @@ WindowSums<S, typename AttemptChain<S>::Value, modeCount>* AttemptChain<S>::star
     Modes eTop;
     for (std::size_t m = 0; m < modes; ++m) {
         eTop[m] = capRegTo[m] * (perGame_ * model_.regProbability);
-        eTop[m] += reward(m, cap_);
+        if (countRewards_) {
+            eTop[m] += reward(m, cap_);
+        }
     }
     Factors sTop;
     sTop.fill(ceilingStay_);
@@ -681,7 +912,9 @@ auto AttemptChain<S>::firstPendingDown(Modes& capFirst, Modes phi, std::int32_t 
         for (std::size_t m = 0; m < modes; ++m) {
             const double big = bigChance(m, h);
             e[m] = regTo[m] * (perGame_ * r);
-            e[m] += reward(m, h);
+            if (countRewards_) {
+                e[m] += reward(m, h);
+            }
             s[m] = stay(m, h);
             here[m] = e[m];
             here[m].addScaled(bigToZ_[m], perGame_ * big);
@@ -710,10 +943,13 @@ inline auto AttemptChain<S>::afterRegAt(std::int32_t h) const -> const Modes& {
     return h >= cap_ ? capAfterReg_ : store_.afterReg[static_cast<std::size_t>(h)];
 }
 
-// Real values for the expectations and the games' generating function on the real line;
-// complex ones for it at the roots of unity of the cost's rounding.
+// Blocks of points for the games' generating function at the roots of unity of the cost's
+// rounding, in every variant; real values for the expectations and the generating function on
+// the real line, in the baseline.
+template class AttemptChain<ComplexBlock>;
+#if !defined(KORVALE_VECTOR_AVX2) && !defined(KORVALE_VECTOR_AVX512)
 template class AttemptChain<double>;
-template class AttemptChain<std::complex<double>>;
+#endif
 
 }  // namespace KORVALE_VECTOR_NAMESPACE
 }  // namespace korvale

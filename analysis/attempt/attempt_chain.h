@@ -2,8 +2,10 @@
 
 // The attempt as an absorbing Markov chain, solved backwards over the games since the last
 // BIG. Used through attempt.h; a template so that the same pass gives expectations (real
-// values, a reward per game) and the generating function E[z^games] (complex z), defined in
-// attempt_chain.cpp for the kinds of S it is built for.
+// values, a reward per game) and the generating function E[z^games] (real z, or a block of
+// complex z side by side, complex_block.h), defined in attempt_chain.cpp for those kinds of S.
+// Vector code (analysis/numeric/vector_target.h): the blocks' solves are built once per
+// variant (attempt_roots.h runs them), the real ones in the baseline only.
 //
 // The state before a game is (mode, games since the last BIG g, what the end test still
 // waits for). The end test waits for a = max(X - g, 0) more games without a BIG and for
@@ -38,6 +40,7 @@
 
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/affine_value.h"
+#include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/vector_target.h"
 #include "analysis/numeric/window_sums.h"
 
@@ -45,12 +48,24 @@ KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
 inline namespace KORVALE_VECTOR_NAMESPACE {
 
+// How many points a value of the solve holds side by side.
+template <typename S>
+inline constexpr std::size_t pointCount = 1;
+template <>
+inline constexpr std::size_t pointCount<ComplexBlock> = complexBlockSize;
+
+// S is double, or a block of complex points (complex_block.h): one solve for each point, side
+// by side, each settling when it alone would and rounding as it alone would.
 template <typename S>
 class AttemptChain {
     static constexpr std::size_t modes = modeCount;
+    static constexpr std::size_t points = pointCount<S>;
+    using PointMask = std::array<bool, points>;
+    // Real values carry the expectations' two channels; blocks only the generating function.
+    static constexpr std::size_t channels = points == 1 ? 2 : 1;
 
   public:
-    using Value = AffineValue<S, modes>;
+    using Value = AffineValue<S, modes, channels>;
 
   private:
     using Modes = std::array<Value, modes>;
@@ -58,7 +73,7 @@ class AttemptChain {
     using Matrix = std::array<std::array<S, modes>, modes>;
     // A value that also carries the six B_m: the BIG part of a whole REG countdown of Y games
     // before the ceiling, in mode m (k[modes + m]).
-    using Wide = AffineValue<S, 2 * modes>;
+    using Wide = AffineValue<S, 2 * modes, channels>;
     template <typename V>
     using ModesOf = std::array<V, modes>;
 
@@ -104,6 +119,10 @@ class AttemptChain {
         WindowSums<S, Wide, modes> wideWindows;
         WindowSums<S, Value, modes> firstWindows;
         std::vector<Modes> kept;
+        // The values of the points that settled before the others.
+        std::vector<Modes> keptAfterReg;
+        std::vector<Modes> keptAfterBig;
+        Modes keptCapAfterReg{};
     };
 
     // bigEndGames X >= 0 and regEndGames Y >= 0 as whole games. Each game multiplies the
@@ -154,11 +173,18 @@ class AttemptChain {
     void settlePass();
     template <typename V>
     V bigsPastCeiling(const std::vector<ModesOf<V>>& afterBig, std::size_t m, std::int32_t q) const;
-    std::pair<double, double> changeFrom(const std::vector<Modes>& before) const;
-    void jumpAhead(const std::vector<Modes>& before, double ratio);
+    std::array<std::pair<double, double>, points> changeFrom(
+        const std::vector<Modes>& before) const;
+    bool settleCountdowns();
+    void jumpAhead(const std::vector<Modes>& before, const std::array<double, points>& jumps);
+    void keepPoints(const PointMask& which);
+    void restorePoints(const PointMask& which);
+    static void copyValuePoint(const Value& from, Value& to, std::size_t p);
+    static void copyModesPoint(const std::vector<Modes>& from, std::vector<Modes>& to,
+                               std::size_t p);
 
     // The BIG countdown and the first BIG.
-    std::array<std::array<S, 2>, modes> solveBigCountdownStart() const;
+    std::array<std::array<S, channels>, modes> solveBigCountdownStart() const;
     Value firstBigPendingStart();
     Modes capLoopFree() const;
     Modes firstCapPhi(const Modes& loopFree, S leave, std::int32_t length);
