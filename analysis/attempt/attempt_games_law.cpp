@@ -79,92 +79,125 @@ void firstPiece(const MachineModel& model, Pieces& pieces, const std::atomic<boo
 // From a BIG that led to postBig[from] to the next BIG or the end. The state is the mode and
 // rho, the games still needed for the end if no bonus falls: X after the BIG, one less each
 // game, and at least Y after a REG.
-void laterPiece(const MachineModel& model, Pieces& pieces, std::size_t from, WholeGames games,
-                const std::atomic<bool>* cancel) {
-    std::vector<double>& ends = pieces.lanes[pieces.end(from)];
-    if (games.big == 0) {
-        // Y <= 1: the REG end holds on the BIG's own game, which ends the attempt.
-        ends.assign(1, 1.0);
-        return;
+class LaterPiece {
+  public:
+    LaterPiece(const MachineModel& model, Pieces& pieces, std::size_t from, WholeGames games)
+        : model_(model),
+          pieces_(pieces),
+          from_(from),
+          x_(static_cast<std::size_t>(games.big)),
+          y_(static_cast<std::size_t>(games.reg)),
+          width_(std::max(x_, y_) + 1),
+          alive_(modes * width_, 0.0),
+          next_(modes * width_, 0.0) {
+        alive_[static_cast<std::size_t>(pieces.postBig[from]) * width_ + x_] = 1.0;
     }
-    const double r = model.regProbability;
-    const auto x = static_cast<std::size_t>(games.big);
-    const auto y = static_cast<std::size_t>(games.reg);
-    const std::size_t width = std::max(x, y) + 1;
-    std::vector<double> alive(modes * width, 0.0);
-    std::vector<double> next(modes * width, 0.0);
-    alive[static_cast<std::size_t>(pieces.postBig[from]) * width + x] = 1.0;
-    for (std::size_t game = 1;; ++game) {
-        if ((game & 255) == 0) {
-            stopIfCalledOff(cancel);
+
+    void run(const std::atomic<bool>* cancel) {
+        for (std::size_t game = 1;; ++game) {
+            if ((game & 255) == 0) {
+                stopIfCalledOff(cancel);
+            }
+            if (play(game) < gamesLawPieceTail) {
+                return;
+            }
         }
-        // Before this game rho lies in [lowest, max(lowest, y)]: x - (game - 1) without a REG
+    }
+
+  private:
+    // Moves the mass alive before game `game` on to after it, filing its BIGs and ends;
+    // returns the mass still alive.
+    double play(std::size_t game) {
+        // Before the game rho lies in [lowest, max(lowest, y)]: x - (game - 1) without a REG
         // since the BIG, at most y after one; after it one less, or y after a REG.
-        const std::size_t lowest = x + 1 > game ? x + 1 - game : 1;
-        const std::size_t highest = std::max(lowest, y);
+        const std::size_t lowest = x_ + 1 > game ? x_ + 1 - game : 1;
+        const std::size_t highest = std::max(lowest, y_);
         for (std::size_t m = 0; m < modes; ++m) {
-            std::fill(next.begin() + static_cast<std::ptrdiff_t>(m * width + lowest - 1),
-                      next.begin() + static_cast<std::ptrdiff_t>(m * width + highest + 1), 0.0);
+            std::fill(next_.begin() + static_cast<std::ptrdiff_t>(m * width_ + lowest - 1),
+                      next_.begin() + static_cast<std::ptrdiff_t>(m * width_ + highest + 1), 0.0);
         }
-        double ended = 0.0;
-        // A REG from mode m with `mass`: the next mode, and rho at least y.
-        auto reg = [&](std::size_t m, std::size_t rho, double mass) {
-            for (std::size_t to = 0; to < modes; ++to) {
-                const double moved = mass * r * model.regNextMode[m][to];
-                if (rho == 0) {
-                    ended += moved;
-                } else {
-                    next[to * width + rho] += moved;
-                }
-            }
-        };
+        ended_ = 0.0;
         for (std::size_t m = 0; m < modes; ++m) {
-            const double big = bigChance(model, m, game);
-            const double stay = 1.0 - r - big;
-            double live = 0.0;
-            double toRegEnd = 0.0;  // the mass whose REG leaves rho at y
-            for (std::size_t rho = lowest; rho <= highest; ++rho) {
-                const double w = alive[m * width + rho];
-                if (w == 0.0) {
-                    continue;
-                }
-                live += w;
-                if (rho == 1) {
-                    ended += w * stay;
-                } else {
-                    next[m * width + rho - 1] += w * stay;
-                }
-                if (rho - 1 > y) {
-                    reg(m, rho - 1, w);
-                } else {
-                    toRegEnd += w;
-                }
-            }
-            for (std::size_t to = 0; to < pieces.d() && live > 0.0; ++to) {
-                const double p = model.bigNextMode[m][static_cast<std::size_t>(pieces.postBig[to])];
-                if (p > 0.0) {
-                    add(pieces.lanes[pieces.later(from, to)], game, live * big * p);
-                }
-            }
-            if (toRegEnd > 0.0) {
-                reg(m, y, toRegEnd);
-            }
+            playMode(game, m, lowest, highest);
         }
-        if (ended > 0.0) {
-            add(ends, game, ended);
+        if (ended_ > 0.0) {
+            add(pieces_.lanes[pieces_.end(from_)], game, ended_);
         }
-        alive.swap(next);
+        alive_.swap(next_);
         double running = 0.0;
         const std::size_t nextLowest = lowest > 1 ? lowest - 1 : 1;
         for (std::size_t m = 0; m < modes; ++m) {
-            for (std::size_t rho = nextLowest; rho <= std::max(nextLowest, y); ++rho) {
-                running += alive[m * width + rho];
+            for (std::size_t rho = nextLowest; rho <= std::max(nextLowest, y_); ++rho) {
+                running += alive_[m * width_ + rho];
             }
         }
-        if (running < gamesLawPieceTail) {
-            return;
+        return running;
+    }
+
+    void playMode(std::size_t game, std::size_t m, std::size_t lowest, std::size_t highest) {
+        const double big = bigChance(model_, m, game);
+        const double stay = 1.0 - model_.regProbability - big;
+        double live = 0.0;
+        double toRegEnd = 0.0;  // the mass whose REG leaves rho at y
+        for (std::size_t rho = lowest; rho <= highest; ++rho) {
+            const double w = alive_[m * width_ + rho];
+            if (w == 0.0) {
+                continue;
+            }
+            live += w;
+            if (rho == 1) {
+                ended_ += w * stay;
+            } else {
+                next_[m * width_ + rho - 1] += w * stay;
+            }
+            if (rho - 1 > y_) {
+                reg(m, rho - 1, w);
+            } else {
+                toRegEnd += w;
+            }
+        }
+        for (std::size_t to = 0; to < pieces_.d() && live > 0.0; ++to) {
+            const double p = model_.bigNextMode[m][static_cast<std::size_t>(pieces_.postBig[to])];
+            if (p > 0.0) {
+                add(pieces_.lanes[pieces_.later(from_, to)], game, live * big * p);
+            }
+        }
+        if (toRegEnd > 0.0) {
+            reg(m, y_, toRegEnd);
         }
     }
+
+    // A REG from mode m with `mass`: the next mode, and rho after it.
+    void reg(std::size_t m, std::size_t rho, double mass) {
+        for (std::size_t to = 0; to < modes; ++to) {
+            const double moved = mass * model_.regProbability * model_.regNextMode[m][to];
+            if (rho == 0) {
+                ended_ += moved;
+            } else {
+                next_[to * width_ + rho] += moved;
+            }
+        }
+    }
+
+    const MachineModel& model_;
+    Pieces& pieces_;
+    std::size_t from_;
+    std::size_t x_;
+    std::size_t y_;
+    std::size_t width_;
+    std::vector<double> alive_;  // [mode * width + rho] before the game
+    std::vector<double> next_;   // after it
+    double ended_ = 0.0;         // the mass the game ends
+};
+
+void laterPiece(const MachineModel& model, Pieces& pieces, std::size_t from, WholeGames games,
+                const std::atomic<bool>* cancel) {
+    if (games.big == 0) {
+        // Y <= 1: the REG end holds on the BIG's own game, which ends the attempt.
+        pieces.lanes[pieces.end(from)].assign(1, 1.0);
+        return;
+    }
+    LaterPiece(model, pieces, from, games).run(cancel);
 }
 
 Pieces tabulatePieces(const MachineModel& model, WholeGames games, unsigned threads,
