@@ -539,6 +539,7 @@ void AttemptChain<S>::fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, Modes
     ModesOf<V> windowSum;
     Factors product;
     ModesOf<V> above = capValues;  // layer h + 1
+    const S regGame = perGame_ * r;
     for (std::int32_t h = cap_ - 1; h >= wFrom_; --h) {
         if ((h & 255) == 0) {
             stopIfCalledOff(cancel_);
@@ -546,7 +547,7 @@ void AttemptChain<S>::fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, Modes
         ModesOf<V> e = regMix(above);
         Factors s;
         for (std::size_t m = 0; m < modes; ++m) {
-            e[m] = e[m] * (perGame_ * r);
+            e[m] = e[m] * regGame;
             if (countRewards_) {
                 e[m] += reward<V>(m, h);
             }
@@ -561,7 +562,7 @@ void AttemptChain<S>::fillRegCountdowns(std::vector<ModesOf<V>>& afterReg, Modes
             } else if constexpr (!std::is_same_v<V, Value>) {
                 above[m].k[modes + m] += S(1);
             }
-            above[m].addScaled(end, product[m]);
+            above[m].c[0] += end.c[0] * product[m];  // the end has nothing else
         }
         if (static_cast<std::size_t>(h) < afterReg.size()) {
             afterReg[static_cast<std::size_t>(h)] = above;
@@ -607,7 +608,7 @@ void AttemptChain<S>::fillPostBig(PassValues<V>& pass) {
         for (std::size_t m = 0; m < modes; ++m) {
             values[m] = prefix[m];
             values[m] += beforeCeiling ? bigs[m] : bigsPastCeiling(pass.afterBig, m, q);
-            values[m].addScaled(end, product[m]);
+            values[m].c[0] += end.c[0] * product[m];
         }
         for (std::size_t m = 0; m < modes; ++m) {
             pass.afterBig[at][m] =
