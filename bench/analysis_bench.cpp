@@ -99,8 +99,10 @@ BENCHMARK(BM_Attempt)
     ->Args({0, 0, 300})
     ->Unit(benchmark::kMillisecond);
 
-// The same with the cost's per-attempt rounding worked out exactly (one solve per residue of
-// the rounding's period: 250 games for setting indexes 0..4, 1000 for index 5).
+// The same with the cost's per-attempt rounding worked out exactly: one solve per pair of
+// conjugate roots of the rounding's period (250 games for setting indexes 0..4, 1000 for index
+// 5), a block of roots at a time, or for long attempts the law of their games (index 5 from
+// BIG ends of about 500 on).
 void BM_AttemptExactRounding(benchmark::State& state) {
     const auto setting = static_cast<std::int32_t>(state.range(0));
     const korvale::EndConditions end{static_cast<double>(state.range(1)),
@@ -112,6 +114,8 @@ void BM_AttemptExactRounding(benchmark::State& state) {
 BENCHMARK(BM_AttemptExactRounding)
     ->Args({0, 300, 100})
     ->Args({5, 300, 100})
+    ->Args({5, 0, 250})
+    ->Args({5, 1000, 300})
     ->Iterations(1)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true)

@@ -32,12 +32,10 @@ enum class CostRounding {
     // c * E[games]: fast, used by the sweep. The true expected cost differs by less than half a
     // coin (a few thousandths in practice).
     Unrounded,
-    // E[round(c * games)] from the distribution of the attempt's length, exact for attempts
-    // shorter than roundingExactBelowGames (about 144700 games for c = 1.604, 28100 for 1.563);
-    // costs one solve per residue of the rounding's period (250 or 1000 games), i.e. seconds.
-    // Taken only when a bound on what attempts that long could add (roundingErrorBound) is at
-    // most largestRoundingError; otherwise the figures keep the unrounded cost and say so in
-    // costRounding.
+    // E[round(c * games)] from the law of the attempt's length (rounded_cost.h), exact for
+    // attempts shorter than roundingExactBelowGames, and what longer ones could add bounded by
+    // roundingErrorBound, at most largestRoundingError. Attempts too long for that keep the
+    // unrounded cost, and the figures say so (costRounding, roundingBeyondReach).
     Exact,
 };
 
@@ -52,7 +50,11 @@ struct AttemptFigures {
     CostRounding costRounding = CostRounding::Unrounded;
     std::int64_t roundingExactBelowGames = 0;  // with CostRounding::Exact
     double roundingErrorBound = 0;             // coins, with CostRounding::Exact
-    double expectedNet = 0;                    // 388 E[BIG] + 127 E[REG] - expectedCost
+    // CostRounding::Exact was asked for, but the attempts are too long for it to be worked out
+    // (a REG end above the BIG end + 1 with attempts that outlast the rounding's period, or a
+    // law of the games longer than its tables): the cost is c * E[games].
+    bool roundingBeyondReach = false;
+    double expectedNet = 0;      // 388 E[BIG] + 127 E[REG] - expectedCost
     double netPer1000Games = 0;  // 1000 E[net] / E[games]: the rate over many attempts
     double payoutPercent = 0;    // 100 (3 E[games] + E[net]) / (3 E[games])
 };

@@ -47,6 +47,19 @@ struct alignas(complexBlockBytes) ComplexBlock {
         im -= other.im;
         return *this;
     }
+    ComplexBlock& operator*=(const ComplexBlock& other) {
+        const RealBlock real = re * other.re - im * other.im;
+        im = re * other.im + im * other.re;
+        re = real;
+        return *this;
+    }
+
+    // Point b as a complex number, and set to one.
+    std::complex<double> at(std::size_t b) const { return {re[b], im[b]}; }
+    void set(std::size_t b, std::complex<double> value) {
+        re[b] = value.real();
+        im[b] = value.imag();
+    }
 };
 
 inline ComplexBlock operator+(ComplexBlock a, const ComplexBlock& b) {
@@ -58,6 +71,10 @@ inline ComplexBlock operator-(ComplexBlock a, const ComplexBlock& b) {
 }
 
 inline ComplexBlock operator*(double s, const ComplexBlock& a) {
+    return {a.re * s, a.im * s};
+}
+
+inline ComplexBlock operator*(const ComplexBlock& a, double s) {
     return {a.re * s, a.im * s};
 }
 

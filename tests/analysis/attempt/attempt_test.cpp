@@ -1,5 +1,9 @@
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_games_law.h"
 #include "analysis/attempt/cost_rounding.h"
+#include "analysis/numeric/fourier_transform.h"
+#include "analysis/numeric/small_linear_solve.h"
+#include "analysis/outcome/attempt_segments.h"
 #include "common/runtime_error.h"
 #include "machine/coin_totals.h"
 
@@ -9,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -77,9 +82,15 @@ TEST(AttemptClosedFormTest, GeneratingFunctionOfTheFirstBigWait) {
 
 // The same chain propagated forwards game by game over the full state (BIG seen, mode, games
 // since BIG, games since REG), in long double, until the mass still playing is below 1e-30:
-// E[games], E[BIGs] and E[round(c games)] by a method that shares nothing with the solver but
-// the model.
-std::array<long double, 3> propagateForward(const MachineModel& model, int x, int y) {
+// E[games], E[BIGs], E[round(c games)] and the games' law by a method that shares nothing with
+// the solver but the model.
+struct Forward {
+    long double games = 0.0L;
+    long double bigs = 0.0L;
+    long double cost = 0.0L;
+    std::vector<long double> ending;  // [g]: P(games = g)
+};
+Forward propagateForward(const MachineModel& model, int x, int y) {
     const int cap = std::max(x, model.ceilingGame);  // games since BIG are capped here
     const int sinceRegs = y + 1;                     // games since REG capped at y; y = none
     auto at = [&](int seen, int mode, int sinceBig, int sinceReg) {
@@ -92,12 +103,15 @@ std::array<long double, 3> propagateForward(const MachineModel& model, int x, in
     long double games = 0.0L;
     long double bigs = 0.0L;
     long double cost = 0.0L;
+    std::vector<long double> ending{0.0L};
     for (long double playing = 1.0L, played = 1.0L; playing > 1e-30L; played += 1.0L) {
+        ending.push_back(0.0L);
         std::fill(next.begin(), next.end(), 0.0L);
         const long double roundedCost = std::nearbyint(model.costCoefficient * double(played));
         auto move = [&](int seen, int mode, int sinceBig, int sinceReg, long double p) {
             if (seen == 1 && sinceBig >= x && sinceReg >= y) {
                 cost += p * roundedCost;
+                ending.back() += p;
             } else {
                 next[at(seen, mode, sinceBig, sinceReg)] += p;
             }
@@ -139,28 +153,33 @@ std::array<long double, 3> propagateForward(const MachineModel& model, int x, in
             playing += p;
         }
     }
-    return {games, bigs, cost};
+    return {games, bigs, cost, std::move(ending)};
 }
 
-TEST(AttemptCrossCheckTest, ForwardPropagationAgrees) {
-    // The machine's setting-5 rows with BIG chances raised twentyfold and the ceiling brought
-    // down to game 12, so that every kind of state (REG countdown outlasting the BIG's or not,
-    // the ceiling within and after the countdowns) is visited often and the forward pass is
-    // short.
+// The machine's setting-5 rows with BIG chances raised twentyfold and the ceiling brought
+// down to game 12, so that every kind of state (REG countdown outlasting the BIG's or not,
+// the ceiling within and after the countdowns) is visited often and the forward pass is
+// short.
+MachineModel boostedMachine() {
     MachineModel model = machineModel(4);
     for (double& p : model.bigProbability) {
         p = std::min(20.0 * p, 0.9);
     }
     model.ceilingBigProbability *= 20.0;
     model.ceilingGame = 12;
+    return model;
+}
+
+TEST(AttemptCrossCheckTest, ForwardPropagationAgrees) {
+    const MachineModel model = boostedMachine();
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{
              {0, 0}, {3, 5}, {6, 2}, {0, 4}, {8, 8}, {15, 3}, {2, 14}}) {
         SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
         const AttemptFigures f = solveAttempt(model, {double(x), y}, CostRounding::Exact);
-        const std::array<long double, 3> forward = propagateForward(model, x, y);
-        expectRelativelyNear(f.expectedGames, static_cast<double>(forward[0]), 1e-13);
-        expectRelativelyNear(f.expectedBigs, static_cast<double>(forward[1]), 1e-13);
-        expectRelativelyNear(f.expectedCost, static_cast<double>(forward[2]), 1e-13);
+        const Forward forward = propagateForward(model, x, y);
+        expectRelativelyNear(f.expectedGames, static_cast<double>(forward.games), 1e-13);
+        expectRelativelyNear(f.expectedBigs, static_cast<double>(forward.bigs), 1e-13);
+        expectRelativelyNear(f.expectedCost, static_cast<double>(forward.cost), 1e-13);
         // The rounding is worth a little, not nothing.
         EXPECT_GT(std::abs(f.expectedCost - model.costCoefficient * f.expectedGames), 1e-6);
     }
@@ -214,8 +233,8 @@ TEST(AttemptCostRoundingTest, FirstBigWaitOfTheMachine) {
     // forward pass gets exactly; the rounded cost differs from c E[games] by a few thousandths.
     const MachineModel model = machineModel(5);
     const AttemptFigures exact = solveAttempt(model, {0.0, 0}, CostRounding::Exact);
-    const std::array<long double, 3> forward = propagateForward(model, 0, 0);
-    expectRelativelyNear(exact.expectedCost, static_cast<double>(forward[2]), 1e-12);
+    const Forward forward = propagateForward(model, 0, 0);
+    expectRelativelyNear(exact.expectedCost, static_cast<double>(forward.cost), 1e-12);
     // Setting 6's pattern holds for 28127 games, and the Chernoff bound on what longer
     // attempts could add is tiny, so the exact cost is taken.
     EXPECT_EQ(exact.costRounding, CostRounding::Exact);
@@ -228,13 +247,122 @@ TEST(AttemptCostRoundingTest, FirstBigWaitOfTheMachine) {
                      unrounded.expectedCost - exact.expectedCost);
 }
 
+TEST(AttemptCostRoundingTest, PastThePatternTheGamesLawGivesTheCost) {
+    // 1.625 puts every fourth game count exactly halfway, and halves go to the even side, so
+    // the pattern of 8 games that its three decimals give holds only below 12 games, which
+    // most attempts of the boosted machine outlast: the cost comes from the law of the games,
+    // which the forward pass gives game by game.
+    MachineModel model = boostedMachine();
+    model.costCoefficient = 1.625;
+    const std::int64_t patternHolds = periodicCost(model.costCoefficient).validBelow;
+    ASSERT_LT(patternHolds, 20);
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {3, 2}, {8, 8}, {15, 3}}) {
+        SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
+        const AttemptFigures f = solveAttempt(model, {double(x), y}, CostRounding::Exact);
+        const Forward forward = propagateForward(model, x, y);
+        ASSERT_EQ(f.costRounding, CostRounding::Exact);
+        EXPECT_GT(f.roundingExactBelowGames, patternHolds);
+        expectRelativelyNear(f.expectedCost, static_cast<double>(forward.cost), 1e-13);
+        // The law itself, game by game, in a table as long as the forward pass went.
+        const AttemptGamesLaw law = attemptGamesLaw(model, {x, y}, forward.ending.size(), 1);
+        ASSERT_GE(law.chance.size(), forward.ending.size());
+        double worst = 0.0;
+        for (std::size_t g = 0; g < law.chance.size(); ++g) {
+            const long double expected = g < forward.ending.size() ? forward.ending[g] : 0.0L;
+            worst = std::max(worst, std::abs(law.chance[g] - static_cast<double>(expected)));
+        }
+        EXPECT_LT(worst, 1e-15);
+    }
+}
+
 TEST(AttemptCostRoundingTest, TooLongAttemptsKeepTheUnroundedCost) {
     // At BIG end 2000 an attempt of setting 6 lasts millions of games, far past the 28100 below
-    // which its rounding pattern holds: no exact rounding is claimed.
-    const AttemptFigures f = solveAttempt(5, {2000.0, 0}, CostRounding::Exact);
-    EXPECT_EQ(f.costRounding, CostRounding::Unrounded);
-    EXPECT_EQ(f.roundingExactBelowGames, 0);
-    EXPECT_DOUBLE_EQ(f.expectedCost, static_cast<double>(costCoefficient(5)) * f.expectedGames);
+    // which its rounding pattern holds and past any law of its games; the boosted machine at
+    // 2/14 (a REG end that outlasts the BIG end, which the law does not take) lasts past the
+    // 12 games of the pattern above. No exact rounding is claimed, and the figures say why.
+    MachineModel boosted = boostedMachine();
+    boosted.costCoefficient = 1.625;
+    for (const auto& [model, end] : {std::pair{machineModel(5), EndConditions{2000.0, 0}},
+                                     std::pair{boosted, EndConditions{2.0, 14}}}) {
+        SCOPED_TRACE(end.regEnd);
+        const AttemptFigures f = solveAttempt(model, end, CostRounding::Exact);
+        EXPECT_EQ(f.costRounding, CostRounding::Unrounded);
+        EXPECT_TRUE(f.roundingBeyondReach);
+        EXPECT_EQ(f.roundingExactBelowGames, 0);
+        EXPECT_DOUBLE_EQ(f.expectedCost, model.costCoefficient * f.expectedGames);
+    }
+    EXPECT_FALSE(solveAttempt(5, {2000.0, 0}).roundingBeyondReach);  // not asked for
+}
+
+// The law of the games modulo `period` from the outcome engine's pieces (tabulated by games and
+// REGs on their own), the renewal over the modes after the BIGs taken here at the period's
+// roots of unity.
+std::vector<double> gamesModulo(const MachineModel& model, int x, int y, std::size_t period) {
+    using Complex = std::complex<double>;
+    const AttemptSegments pieces = attemptSegments(model, x, y, 2);
+    const std::size_t d = pieces.postBigModes.size();
+    const std::size_t lanes = d + d * d + d;
+    std::vector<Complex> data(period * lanes, 0.0);
+    const auto fold = [&](const SegmentKernel& kernel, std::size_t lane) {
+        for (const SegmentEntry& e : kernel) {
+            data[static_cast<std::size_t>(e.games) % period * lanes + lane] += e.mass;
+        }
+    };
+    for (std::size_t i = 0; i < d; ++i) {
+        fold(pieces.first[i], i);
+        for (std::size_t j = 0; j < d; ++j) {
+            fold(pieces.next[i][j], d + i * d + j);
+        }
+        fold(pieces.end[i], d + d * d + i);
+    }
+    FourierTransform(period, lanes).transform(data, +1);
+    std::vector<Complex> transform(period);
+    for (std::size_t k = 0; k < period; ++k) {
+        const Complex* at = data.data() + k * lanes;
+        std::array<std::array<Complex, modeCount>, modeCount> a{};
+        std::array<Complex, modeCount> after{};  // (I - next)^-1 end, unused rows left alone
+        for (std::size_t i = 0; i < modeCount; ++i) {
+            for (std::size_t j = 0; j < modeCount; ++j) {
+                a[i][j] = i == j ? 1.0 : 0.0;
+                if (i < d && j < d) {
+                    a[i][j] -= at[d + i * d + j];
+                }
+            }
+            after[i] = i < d ? at[d + d * d + i] : 0.0;
+        }
+        solveInPlace(a, after);
+        for (std::size_t i = 0; i < d; ++i) {
+            transform[k] += at[i] * after[i];
+        }
+    }
+    FourierTransform(period, 1).transform(transform, -1);
+    std::vector<double> law(period);
+    for (std::size_t j = 0; j < period; ++j) {
+        law[j] = transform[j].real() / static_cast<double>(period);
+    }
+    return law;
+}
+
+TEST(AttemptCostRoundingTest, Setting6At500And150HasItsRoundedFigures) {
+    // Some 4e-11 of its attempts outlast the 28 127 games below which setting 6's rounding
+    // repeats every 1000 games: too many for the periodic sum's bound, too few to move the
+    // cost by more than 1e-13. So the rounded cost less the unrounded c E[G] is
+    // (1.563 - c) E[G] + sum_j P(G = j mod 1000) (round(c j) - 1.563 j).
+    const AttemptFigures rounded = solveAttempt(5, {500.0, 150}, CostRounding::Exact);
+    const AttemptFigures unrounded = solveAttempt(5, {500.0, 150});
+    ASSERT_EQ(rounded.costRounding, CostRounding::Exact);
+    const std::vector<double> modulo = gamesModulo(machineModel(5), 500, 150, 1000);
+    const double c = static_cast<double>(costCoefficient(5));
+    double excess = (1563.0 / 1000.0 - c) * unrounded.expectedGames;
+    for (std::int64_t j = 0; j < 1000; ++j) {
+        excess += modulo[static_cast<std::size_t>(j)] * (static_cast<double>(costOfGames(5, j)) -
+                                                         1563.0 * static_cast<double>(j) / 1000.0);
+    }
+    EXPECT_NEAR(rounded.expectedCost - unrounded.expectedCost, excess, 1e-9);
+    EXPECT_LT(excess, -1e-4);  // worth telling apart
+    EXPECT_DOUBLE_EQ(rounded.expectedNet - unrounded.expectedNet,
+                     unrounded.expectedCost - rounded.expectedCost);
+    EXPECT_LT(rounded.roundingErrorBound, 1e-12);
 }
 
 #ifndef KORVALE_SANITIZED  // a few seconds here, minutes under the sanitizers
