@@ -170,6 +170,7 @@ struct RawOptions {
     std::string prior;
     bool laws = false;
     bool frontier = false;
+    bool meansOnly = false;
 };
 
 void addSetting(CLI::App& command, RawOptions& raw, const std::string& what) {
@@ -183,7 +184,10 @@ void addFormat(CLI::App& command, RawOptions& raw) {
 }
 
 void addThreads(CLI::App& command, RawOptions& raw) {
-    command.add_option("--threads", raw.threads, "threads to work on (default: every core)")
+    command
+        .add_option("--threads", raw.threads,
+                    fmt::format("threads to work on, 1 to {} (default: every core, at most {})",
+                                maxThreads, maxThreads))
         ->type_name("T");
 }
 
@@ -405,6 +409,11 @@ void checkCombinations(BatchOptions& o) {
                  fmt::format("the exact figures take a REG end of at most {}", largestRegEnd));
         }
     }
+    if (o.frontier && o.meansOnly) {
+        fail("--frontier",
+             "the frontier needs each rule's chance to end ahead, which "
+             "--means-only leaves out");
+    }
     if (o.laws && !o.endGiven) {
         fail("--laws", "the laws of an attempt need --big-end or --reg-end");
     }
@@ -570,6 +579,10 @@ CLI::App* addSweepCommand(CLI::App& app, RawOptions& raw) {
                     "only the rules on each setting's efficient frontier: those that no other "
                     "rule beats on both the net coins per 1000 games and the chance to end "
                     "ahead, from the highest net per 1000 games down");
+    sweep->add_flag("--means-only", raw.meansOnly,
+                    "only what each rule is worth on average, without its chance to end ahead "
+                    "and its points (under a second for the default grid, where those take "
+                    "minutes)");
     addThreads(*sweep, raw);
     addFormat(*sweep, raw);
     return sweep;
@@ -696,6 +709,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments) {
     readValues(raw, app, options);
     options.laws = raw.laws;
     options.frontier = raw.frontier;
+    options.meansOnly = raw.meansOnly;
     checkCombinations(options);
     return options;
 }
