@@ -9,12 +9,13 @@
 #include <memory>
 
 #include "analysis/model/work_cancelled.h"
-#include "batch/options/attempt_outlook.h"
-#include "batch/options/batch_options.h"
 #include "batch/commands/batch_report.h"
-#include "batch/run/batch_run.h"
 #include "batch/commands/exact_figures.h"
 #include "batch/commands/history_inference.h"
+#include "batch/commands/sweep_figures.h"
+#include "batch/options/attempt_outlook.h"
+#include "batch/options/batch_options.h"
+#include "batch/run/batch_run.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
@@ -133,7 +134,19 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
                 << "\": " << std::strerror(logError) << "\n";
             return 1;
         }
-        return finish(out, formatReport(simulationReport(result), options.format), err);
+        const std::string text = formatReport(simulationReport(result), options.format);
+        if (result.limit) {
+            // The run could not make what was asked: a failure, with what it finished.
+            err << fmt::format(
+                "korvale-batch: the run stopped: {} reached the signed 32-bit limit 2147483647 "
+                "after {} games of an attempt on thread {} (seed {}); the {} attempts finished "
+                "before it are printed, marked partial\n",
+                result.limit->words, result.limit->games, result.limit->thread, plan.seed,
+                result.attempt.attempts);
+            writeOut(out, text, err);
+            return 1;
+        }
+        return finish(out, text, err);
     } catch (const RuntimeError& error) {
         const char* said = englishMessage(error.kind());
         if (said == nullptr) {
@@ -181,8 +194,8 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                 return finish(out, formatReport(exactReport(options, barOrNull), options.format),
                               err);
             case Command::Sweep:
-                return finish(out, formatReport(sweepReport(options, barOrNull), options.format),
-                              err);
+                return finish(
+                    out, formatReport(sweepReport(options, barOrNull, err), options.format), err);
             case Command::Infer: {
                 Report report;
                 try {

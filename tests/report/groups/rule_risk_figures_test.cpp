@@ -19,9 +19,7 @@
 namespace korvale {
 namespace {
 
-const std::string unknownNote =
-    "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、勝ち越す確率と差枚の点を示せない"
-    "終了条件（誤差の上限はCSV・JSONに）";
+const std::string unknownNote = "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、";
 
 const std::set<std::string> riskKeys = {"p_ahead",
                                         "net_coins_p50",
@@ -56,7 +54,7 @@ Report sweepOfOne(const RuleRisk& risk) {
 std::vector<std::string> tableCells(const std::string& table) {
     std::istringstream lines(table);
     for (std::string line; std::getline(lines, line);) {
-        if (line.find("BIG後0 REG後50") != std::string::npos) {
+        if (line.starts_with("0/50 ")) {
             std::istringstream cells(line);
             std::vector<std::string> words;
             for (std::string word; cells >> word;) {
