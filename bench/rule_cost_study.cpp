@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/attempt/end_sweep.h"
+#include "analysis/quit_rules/rule_cost.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/efficient_frontier.h"
+#include "analysis/quit_rules/rule_cost.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -41,17 +42,7 @@ double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t t
     return head.errorBound + std::min(head.beyondRounding, massNear(head, from, to));
 }
 
-// The means of one rule (solveAttempt with the cost unrounded), in CPU seconds.
-constexpr double meansSecondsPerRule = 1e-3;
-
 }  // namespace
-
-double ruleRiskSeconds(std::int32_t setting, EndConditions end) {
-    if (!outcomeLawCovers(end)) {
-        return (500.0 + end.regEnd) * (setting == 5 ? 2.5 : 1.0) / 1000.0;
-    }
-    return (std::max(end.bigEnd, 0.0) + 150.0) * (setting == 5 ? 1.5 : 1.0) / 1000.0;
-}
 
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel,
                        unsigned threads) {
@@ -227,10 +218,6 @@ bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>*
 }
 
 }  // namespace
-
-double meansSeconds(const SweepGrid& grid) {
-    return meansSecondsPerRule * static_cast<double>(sweepPoints(grid).size());
-}
 
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
                                   const SweepProgress& progress,

@@ -48,23 +48,16 @@ struct RuleRiskSweep {
     bool complete = false;
 };
 
-// About how long a rule's risk figures take on one thread, in seconds of CPU time on the
-// machine the model was fitted on; the sweep orders its work and tells its progress by it.
-double ruleRiskSeconds(std::int32_t setting, EndConditions end);
-
 // One rule's risk, from the head of its net's law (solveNetLawHead) on `threads` threads;
 // throws like it for end conditions beyond the tables (but not for attempts too long: those
 // are not known), and WorkCancelled once `*cancel` is set.
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
                        const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
 
-// About how long the means of a grid take on one thread, in the same seconds as
-// ruleRiskSeconds: a small share of the sweep.
-double meansSeconds(const SweepGrid& grid);
-
 // The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
 // rule's risk, on `threads` threads (0: every core). `progress` hears the share done (0 to 1,
-// rising, weighed by the cost model so that it tracks the time) on the calling thread. Setting
+// rising, weighed by the cost model of rule_cost.h so that it tracks the time) on the calling
+// thread. Setting
 // `*cancel` stops the work soon after with what it had finished (complete false); the frontier
 // is then that of the rules whose risk was worked out.
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/quit_rules/rule_cost.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "batch/commands/exact_setup.h"
 #include "batch/run/interrupt.h"

@@ -220,9 +220,11 @@ void addEndConditions(CLI::App& command, RawOptions& raw, const std::string& big
         ->type_name("Y");
 }
 
-std::string helpFooter() {
+// `stopped`: what a command stopped with Ctrl-C prints.
+std::string helpFooter(const std::string& stopped = "what it played") {
     return "Bad options exit with status 2, a failed run with status 1, a run stopped with "
-           "Ctrl-C with status 130 after printing what it played.";
+           "Ctrl-C with status 130 after printing " +
+           stopped + ".";
 }
 
 // Whether the option was given to the command the parse got to.
@@ -567,7 +569,8 @@ CLI::App* addSweepCommand(CLI::App& app, RawOptions& raw) {
         "sweep",
         "what an attempt is worth for every BIG end 0..1000 by 50 and REG end 0..300 by "
         "50, with the chance to end ahead and the median and 10% point of the net coins "
-        "(seconds a rule), and each setting's best rules and efficient frontier");
+        "(about a second a rule: minutes for the grid), and each setting's best rules and "
+        "efficient frontier");
     addSetting(*sweep, raw, "only this setting (default: all six)");
     sweep->add_option("--big-ends", raw.bigEnds, "the BIG ends from FIRST to LAST by STEP")
         ->type_name("FIRST:LAST:STEP")
@@ -627,12 +630,17 @@ Commands addCommands(CLI::App& app, RawOptions& raw) {
     commands.exact = addExactCommand(app, raw);
     commands.sweep = addSweepCommand(app, raw);
     commands.infer = addInferCommand(app, raw);
-    for (CLI::App* command :
-         {commands.normal, commands.special, commands.exact, commands.sweep, commands.infer}) {
-        command->footer(helpFooter());
-    }
+    commands.normal->footer(helpFooter());
+    commands.special->footer(helpFooter() +
+                             " An attempt that outlasts one of the machine's 32-bit counters ends "
+                             "the run with status 1, after printing the attempts finished.");
+    commands.exact->footer(helpFooter("the figures worked out by then, marked partial"));
+    commands.sweep->footer(
+        helpFooter("every rule whose means are done, with the risk of those worked out, marked "
+                   "partial") +
+        " On a terminal it says first what the risk figures will cost.");
     commands.infer->footer(
-        helpFooter() +
+        helpFooter("nothing") +
         " A history with a line that is not a bonus exits with status 2, naming the "
         "line; nothing is worked out from it. A file that cannot be opened or read "
         "exits with status 1. A history without a bonus is answered by the prior, with "
