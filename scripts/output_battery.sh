@@ -51,6 +51,7 @@ formats exact_s1_laws exact --setting 1 --big-end 300 --reg-end 100 --laws
 formats exact_s2_head exact --setting 2 --big-end 0 --reg-end 3 --laws
 formats sweep_small sweep --setting 3 --big-ends 0:200:100 --reg-ends 0:100:100
 formats sweep_frontier sweep --setting 5 --big-ends 0:200:100 --reg-ends 0:100:50 --frontier
+formats sweep_means sweep --means-only
 formats normal simulate normal --setting 2 --games 2000000 --threads 2 --seed 7
 formats special simulate special --setting 4 --attempts 20000 --big-end 300 --reg-end 100 \
     --threads 2 --seed 7

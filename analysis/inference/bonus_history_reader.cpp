@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/model/work_cancelled.h"
 #include "common/csv.h"
 #include "common/full_width.h"
 #include "common/number_text.h"
@@ -392,7 +393,7 @@ HistoryText decodeHistoryText(std::string_view bytes) {
                                                               : HistoryProblemKind::NotUtf8)};
 }
 
-HistoryReading tryReadBonusHistory(std::string_view bytes) {
+HistoryReading tryReadBonusHistory(std::string_view bytes, const std::atomic<bool>* cancel) {
     HistoryReading reading;
     HistoryText decoded;
     std::string_view source = bytes;  // UTF-8 as it stands, most often
@@ -411,7 +412,11 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
     // histories have none and are read as they stand.
     std::string folded;
     HistoryRecords records(foldFullWidth(source, folded));
-    while (!records.atEnd()) {
+    for (std::size_t count = 0; !records.atEnd(); ++count) {
+        // A history of millions of lines takes seconds to read.
+        if (count % 4096 == 0) {
+            stopIfCalledOff(cancel);
+        }
         const HistoryRecord record = records.next();
         if (record.role == HistoryRecord::Role::Bad) {
             // Nothing is kept from a text with a bad line.

@@ -23,6 +23,7 @@
 // lines starting with # are skipped. Any other line is an error naming its number and content,
 // and nothing is returned from a text with an error in it.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -80,8 +81,9 @@ struct HistoryReading {
 };
 
 // The bonuses of `bytes`, in order, or its first bad line; trailingGames is 0 (the text does not
-// hold it).
-HistoryReading tryReadBonusHistory(std::string_view bytes);
+// hold it). Setting `*cancel` calls the reading off (WorkCancelled).
+HistoryReading tryReadBonusHistory(std::string_view bytes,
+                                   const std::atomic<bool>* cancel = nullptr);
 
 // The same, throwing a RuntimeError (NotABonusHistory) whose message is the problem's for a bad
 // line.

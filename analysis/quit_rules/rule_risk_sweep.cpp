@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <numeric>
 #include <thread>
 
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/efficient_frontier.h"
+#include "analysis/quit_rules/rule_cost.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -38,16 +40,6 @@ double massNear(const NetLawHead& head, std::int64_t from, std::int64_t to) {
 // be one coin off, at most those with a net next to k.
 double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t to) {
     return head.errorBound + std::min(head.beyondRounding, massNear(head, from, to));
-}
-
-// About how long a rule's law takes, for the order of the work and its progress: it grows
-// with the BIG end, a REG end above the BIG end takes the dearer law of its own, and 設定６'s
-// rounding period (1000 games, not 250) makes either dearer.
-double lawCost(std::int32_t setting, EndConditions end) {
-    if (!outcomeLawCovers(end)) {
-        return (500.0 + end.regEnd) * (setting == 5 ? 2.5 : 1.0);
-    }
-    return (std::max(end.bigEnd, 0.0) + 150.0) * (setting == 5 ? 1.5 : 1.0);
 }
 
 }  // namespace
@@ -80,70 +72,197 @@ RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomi
     return risk;
 }
 
+namespace {
+
+// One rule's risk: a task of the sweep.
+struct RiskTask {
+    std::size_t setting;
+    std::size_t point;
+    double cost;  // ruleRiskSeconds
+};
+
+// The share of a sweep's work done, weighed by the cost model so that it tracks the time: the
+// work finished, and of each law under way the part its time so far makes likely (by the pace
+// of the laws finished against their model), never all of it.
+class SweepShare {
+  public:
+    SweepShare(double total, unsigned workers) : total_(total), running_(workers) {}
+
+    void finishMeans(double cost) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        done_ += cost;
+    }
+    void begin(unsigned worker, double cost) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        running_[worker] = {Clock::now(), cost};
+    }
+    void finish(unsigned worker) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        Running& task = running_[worker];
+        done_ += task.cost;
+        modelDone_ += task.cost;
+        secondsDone_ += std::chrono::duration<double>(Clock::now() - task.since).count();
+        task.cost = 0.0;
+    }
+    // The share with `meansShare` of `meansCost` under way besides.
+    double share(double meansCost = 0.0, double meansShare = 0.0) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        const double pace = modelDone_ > 0.0 ? secondsDone_ / modelDone_ : 1.0;
+        double going = meansCost * meansShare;
+        for (const Running& task : running_) {
+            if (task.cost > 0.0) {
+                const double seconds =
+                    std::chrono::duration<double>(Clock::now() - task.since).count();
+                going += task.cost * std::min(seconds / (task.cost * pace), 0.9);
+            }
+        }
+        shown_ = std::max(shown_, std::min((done_ + going) / total_, 1.0));
+        return shown_;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    struct Running {
+        Clock::time_point since{};
+        double cost = 0.0;  // 0: no law under way
+    };
+    std::mutex lock_;
+    double total_;
+    double done_ = 0.0;
+    double modelDone_ = 0.0;
+    double secondsDone_ = 0.0;
+    double shown_ = 0.0;
+    std::vector<Running> running_;
+};
+
+// Every rule's risk task, the costliest first, so that no long law is left to run alone at
+// the end.
+std::vector<RiskTask> riskTasks(const std::vector<SettingRuleRisks>& sweeps) {
+    std::vector<RiskTask> tasks;
+    for (std::size_t s = 0; s < sweeps.size(); ++s) {
+        for (std::size_t p = 0; p < sweeps[s].risks.size(); ++p) {
+            tasks.push_back(
+                {s, p,
+                 ruleRiskSeconds(sweeps[s].figures.setting, sweeps[s].figures.points[p].end)});
+        }
+    }
+    std::stable_sort(tasks.begin(), tasks.end(),
+                     [](const RiskTask& a, const RiskTask& b) { return a.cost > b.cost; });
+    return tasks;
+}
+
+// The means of each setting in turn, as far as the work gets before it is called off; false
+// when it was.
+bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
+                const SweepGrid& grid, unsigned threads, const std::atomic<bool>* cancel,
+                SweepShare& share, const SweepProgress& progress) {
+    const double cost = meansSeconds(grid);
+    for (const std::int32_t setting : settings) {
+        const SweepProgress meansProgress = [&](double done) {
+            if (progress) {
+                progress(share.share(cost, done));
+            }
+        };
+        try {
+            SettingRuleRisks one;
+            one.figures =
+                sweepEndConditions(grid, threads, meansProgress, {setting}, cancel).front();
+            one.risks.resize(one.figures.points.size());
+            one.solved.resize(one.figures.points.size(), false);
+            one.onFrontier.resize(one.figures.points.size(), false);
+            sweep.settings.push_back(std::move(one));
+        } catch (const WorkCancelled&) {
+            return false;
+        }
+        share.finishMeans(cost);
+    }
+    return true;
+}
+
+// Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
+// when the work was called off (the risks finished by then are kept).
+bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>* cancel,
+                SweepShare& share, const SweepProgress& progress) {
+    const std::vector<RiskTask> tasks = riskTasks(sweep.settings);
+    std::vector<char> solved(tasks.size(), 0);  // written by the workers, one element each
+    std::atomic<std::size_t> next{0};
+    Workers workers([&](unsigned worker) {
+        for (std::size_t i = next++; i < tasks.size() && !workStopped(); i = next++) {
+            const RiskTask& t = tasks[i];
+            SettingRuleRisks& setting = sweep.settings[t.setting];
+            share.begin(worker, t.cost);
+            setting.risks[t.point] =
+                solveRuleRisk(setting.figures.setting, setting.figures.points[t.point].end, cancel);
+            solved[i] = 1;
+            share.finish(worker);
+        }
+    });
+    for (unsigned worker = 0; worker < std::min<std::size_t>(threads, tasks.size()); ++worker) {
+        workers.start(worker);
+    }
+    while (!workers.waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(200))) {
+        if (progress) {
+            progress(share.share());
+        }
+    }
+    bool whole = true;
+    try {
+        workers.join();
+    } catch (const WorkCancelled&) {
+        whole = false;
+    }
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        sweep.settings[tasks[i].setting].solved[tasks[i].point] = solved[i] != 0;
+    }
+    return whole;
+}
+
+}  // namespace
+
+RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
+                                  const SweepProgress& progress,
+                                  const std::vector<std::int32_t>& settings,
+                                  const std::atomic<bool>* cancel, bool withRisk) {
+    if (threads == 0) {
+        threads = std::max(1U, std::thread::hardware_concurrency());
+    }
+    double total = meansSeconds(grid) * static_cast<double>(settings.size());
+    if (withRisk) {
+        for (const std::int32_t setting : settings) {
+            for (const EndConditions& end : sweepPoints(grid)) {
+                total += ruleRiskSeconds(setting, end);
+            }
+        }
+    }
+    SweepShare share(total, threads);
+    RuleRiskSweep sweep;
+    sweep.complete = solveMeans(sweep, settings, grid, threads, cancel, share, progress);
+    if (sweep.complete && withRisk) {
+        sweep.complete = solveRisks(sweep, threads, cancel, share, progress);
+    }
+    for (SettingRuleRisks& one : sweep.settings) {
+        std::vector<FrontierCandidate> candidates;
+        for (std::size_t p = 0; p < one.risks.size(); ++p) {
+            candidates.push_back(
+                {one.figures.points[p].netPer1000Games, one.risks[p].pAhead, one.risks[p].known});
+        }
+        one.onFrontier = efficientFrontier(candidates);
+    }
+    if (progress && sweep.complete) {
+        progress(1.0);
+    }
+    return sweep;
+}
+
 std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid, unsigned threads,
                                              const SweepProgress& progress,
                                              std::vector<std::int32_t> settings,
                                              const std::atomic<bool>* cancel) {
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
-    // The means first: a small share of the work.
-    const std::vector<SettingSweep> means = sweepEndConditions(grid, threads, {}, settings, cancel);
-    std::vector<SettingRuleRisks> sweeps(means.size());
-    for (std::size_t s = 0; s < means.size(); ++s) {
-        sweeps[s].figures = means[s];
-        sweeps[s].risks.resize(means[s].points.size());
-    }
-    // One law a task, one thread a law; the costliest first, so that no long law is left to
-    // run alone at the end. The share done is told by cost too.
-    struct Task {
-        std::size_t setting;
-        std::size_t point;
-        double cost;
-    };
-    std::vector<Task> tasks;
-    double totalCost = 0.0;
-    for (std::size_t s = 0; s < sweeps.size(); ++s) {
-        for (std::size_t p = 0; p < sweeps[s].risks.size(); ++p) {
-            const double cost = lawCost(sweeps[s].figures.setting, sweeps[s].figures.points[p].end);
-            tasks.push_back({s, p, cost});
-            totalCost += cost;
-        }
-    }
-    std::stable_sort(tasks.begin(), tasks.end(),
-                     [](const Task& a, const Task& b) { return a.cost > b.cost; });
-    std::mutex doneLock;
-    double costDone = 0.0;
-    shareTasks(tasks.size(), threads, [&](std::size_t i) {
-        const Task& t = tasks[i];
-        const SettingRuleRisks& sweep = sweeps[t.setting];
-        sweeps[t.setting].risks[t.point] =
-            solveRuleRisk(sweep.figures.setting, sweep.figures.points[t.point].end, cancel);
-        double share = 0.0;
-        {
-            const std::lock_guard<std::mutex> lock(doneLock);
-            costDone += t.cost;
-            share = costDone / totalCost;
-        }
-        if (progress && currentWorker() == 0U) {
-            progress(std::min(share, 1.0));
-        }
-    });
-    if (cancel != nullptr && cancel->load()) {
+    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, threads, progress, settings, cancel, true);
+    if (!sweep.complete) {
         throw WorkCancelled();
     }
-    for (SettingRuleRisks& sweep : sweeps) {
-        std::vector<FrontierCandidate> candidates;
-        for (std::size_t p = 0; p < sweep.risks.size(); ++p) {
-            candidates.push_back({sweep.figures.points[p].netPer1000Games, sweep.risks[p].pAhead,
-                                  sweep.risks[p].known});
-        }
-        sweep.onFrontier = efficientFrontier(candidates);
-    }
-    if (progress) {
-        progress(1.0);
-    }
-    return sweeps;
+    return std::move(sweep.settings);
 }
 
 }  // namespace korvale

@@ -37,7 +37,15 @@ struct RuleRisk {
 struct SettingRuleRisks {
     SettingSweep figures;          // the sweep's figures, BIG end major, REG end minor
     std::vector<RuleRisk> risks;   // one per point of figures
+    std::vector<bool> solved;      // one per point: its risk was worked out (else not known)
     std::vector<bool> onFrontier;  // one per point: no other rule beats it on both counts
+};
+
+// What a sweep worked out: every setting asked for, or when it was called off, the settings
+// whose means were done, with the risks finished by then.
+struct RuleRiskSweep {
+    std::vector<SettingRuleRisks> settings;
+    bool complete = false;
 };
 
 // One rule's risk, from the head of its net's law (solveNetLawHead) on `threads` threads;
@@ -46,9 +54,19 @@ struct SettingRuleRisks {
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
                        const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
 
+// The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
+// rule's risk, on `threads` threads (0: every core). `progress` hears the share done (0 to 1,
+// rising, weighed by the cost model of rule_cost.h so that it tracks the time) on the calling
+// thread. Setting
+// `*cancel` stops the work soon after with what it had finished (complete false); the frontier
+// is then that of the rules whose risk was worked out.
+RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
+                                  const SweepProgress& progress,
+                                  const std::vector<std::int32_t>& settings,
+                                  const std::atomic<bool>* cancel, bool withRisk);
+
 // The sweep of end_sweep.h with every rule's risk, on `threads` threads (0: every core).
-// `progress` hears the share done (0 to 1, rising) on the calling thread; setting `*cancel`
-// stops the work soon after (WorkCancelled).
+// As sweepRuleRisksSoFar, but setting `*cancel` ends the work with WorkCancelled.
 std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid = {}, unsigned threads = 0,
                                              const SweepProgress& progress = {},
                                              std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,

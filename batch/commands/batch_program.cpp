@@ -15,6 +15,7 @@
 #include "batch/run/batch_run.h"
 #include "batch/commands/exact_figures.h"
 #include "batch/commands/history_inference.h"
+#include "batch/commands/sweep_figures.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
@@ -135,7 +136,19 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
                 << "\": " << std::strerror(logError) << "\n";
             return exitStatus(ErrorKind::FileNotWritten);
         }
-        return finish(out, formatReport(simulationReport(result), options.format), err);
+        const std::string text = formatReport(simulationReport(result), options.format);
+        if (result.limit) {
+            // The run could not make what was asked: a failure, with what it finished.
+            err << fmt::format(
+                "korvale-batch: the run stopped: {} reached the signed 32-bit limit 2147483647 "
+                "after {} games of an attempt on thread {} (seed {}); the {} attempts finished "
+                "before it are printed, marked partial\n",
+                result.limit->words, result.limit->games, result.limit->thread, plan.seed,
+                result.attempt.attempts);
+            writeOut(out, text, err);
+            return 1;
+        }
+        return finish(out, text, err);
     } catch (const RuntimeError& error) {
         const char* said = englishMessage(error.kind());
         if (said == nullptr) {
@@ -183,8 +196,8 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                 return finish(out, formatReport(exactReport(options, barOrNull), options.format),
                               err);
             case Command::Sweep:
-                return finish(out, formatReport(sweepReport(options, barOrNull), options.format),
-                              err);
+                return finish(
+                    out, formatReport(sweepReport(options, barOrNull, err), options.format), err);
             case Command::Infer: {
                 Report report;
                 try {

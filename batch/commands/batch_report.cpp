@@ -2,9 +2,9 @@
 
 #include <fmt/format.h>
 
+#include "report/format/table_text.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
-#include "report/format/table_text.h"
 
 namespace korvale {
 namespace {
@@ -49,7 +49,16 @@ Report simulationReport(const BatchResult& result) {
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;
     report.timing = Timing{.seconds = result.seconds, .gamesPerSecond = speed};
-    report.partial = result.interrupted;
+    report.partial = result.interrupted || result.limit.has_value();
+    if (result.limit) {
+        report.facts.push_back(
+            {.key = "counter_at_limit",
+             .label = "上限に達したカウンター",
+             .value = result.limit->key,
+             .shown = fmt::format("{}（32ビット整数の上限 2,147,483,647、スレッド{}）",
+                                  result.limit->shown, result.limit->thread),
+             .isNumber = false});
+    }
     return report;
 }
 

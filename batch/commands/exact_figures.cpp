@@ -1,5 +1,7 @@
 #include "batch/commands/exact_figures.h"
 
+#include "batch/commands/exact_setup.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/parallel_work.h"
+#include "common/runtime_error.h"
 #include "report/format/table_text.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/law_figures.h"
@@ -25,20 +28,6 @@
 
 namespace korvale {
 namespace {
-
-std::vector<std::int32_t> chosenSettings(const BatchOptions& options) {
-    if (options.settingGiven) {
-        return {options.setting};
-    }
-    return {0, 1, 2, 3, 4, 5};
-}
-
-unsigned threadCount(const BatchOptions& options) {
-    if (options.threads) {
-        return static_cast<unsigned>(*options.threads);
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
-}
 
 // Redraws the bar with the share done, when there is a bar and the share has moved.
 class ShareShown {
@@ -93,11 +82,7 @@ std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& setti
 }
 
 std::vector<Fact> exactFacts(const BatchOptions& options) {
-    std::vector<Fact> facts;
-    if (options.settingGiven) {
-        facts.push_back(
-            {"setting", "設定", std::to_string(options.setting + 1), settingName(options.setting)});
-    }
+    std::vector<Fact> facts = settingFacts(options);
     if (options.endGiven) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
@@ -108,54 +93,29 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
                          .value = "head",
                          .shown = "勝ち越す確率と差枚の50%点・10%点のみ",
                          .isNumber = false});
+    } else if (options.laws) {
+        facts.push_back({.key = "laws",
+                         .label = "分布",
+                         .value = "full",
+                         .shown = "差枚・プレイ数・BIG回数の分布",
+                         .isNumber = false});
     }
     return facts;
 }
 
-// The values a sweep's grid takes along one axis, and the axis as typed (first:last:step).
-Fact gridFact(std::string key, std::string label, std::int32_t first, std::int32_t last,
-              std::int32_t step) {
-    Fact fact{.key = std::move(key),
-              .label = std::move(label),
-              .shown = fmt::format("{}:{}:{}", first, last, step),
-              .isNumber = false};
-    for (std::int32_t value = first; value <= last && step > 0; value += step) {
-        fact.numbers.push_back(value);
-    }
-    return fact;
-}
-
-// One rule of a sweep: its means, its risk, and whether it is one of its setting's best rules
-// and on its frontier.
-FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i) {
-    FigureGroup group = exactAttemptGroup(sweep.figures.points[i]);
-    addRuleRisk(group, sweep.risks[i]);
-    const auto mark = [&group](std::string_view key, bool on) {
-        group.details.push_back(makeFigure(key, on ? 1.0 : 0.0));
-    };
-    mark("best_per_attempt", i == sweep.figures.bestPerAttempt);
-    mark("best_per_1000_games", i == sweep.figures.bestPer1000Games);
-    mark("on_frontier", sweep.onFrontier[i]);
-    return group;
-}
-
-// The rules of a setting the report holds: every one in grid order, or those on the frontier
-// from the highest net per 1000 games down (and so from the lowest chance to end ahead up).
-std::vector<std::size_t> reportedRules(const SettingRuleRisks& sweep, bool frontierOnly) {
-    std::vector<std::size_t> rules;
-    for (std::size_t i = 0; i < sweep.figures.points.size(); ++i) {
-        if (!frontierOnly || sweep.onFrontier[i]) {
-            rules.push_back(i);
+// The whole laws of an attempt; for attempts too long for the law's tables, their figures
+// without values, as the sweep leaves such a rule's risk.
+void addWholeLaw(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
+                 const LawProgress& progress) {
+    try {
+        addOutcomeLaw(group, solveOutcomeLaw(setting, options.end, threadCount(options),
+                                             interruptFlag(), progress));
+    } catch (const RuntimeError& error) {
+        if (error.kind() != ErrorKind::AttemptsTooLong) {
+            throw;
         }
+        addUnknownOutcomeLaw(group);
     }
-    if (frontierOnly) {
-        const auto rate = [&](std::size_t i) { return sweep.figures.points[i].netPer1000Games; };
-        std::stable_sort(rules.begin(), rules.end(), [&](std::size_t a, std::size_t b) {
-            return rate(a) != rate(b) ? rate(a) > rate(b)
-                                      : sweep.risks[a].pAhead > sweep.risks[b].pAhead;
-        });
-    }
-    return rules;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -174,6 +134,7 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         report.groups.push_back(std::move(group));
     }
     if (!options.endGiven) {
+        report.timing = Timing{.seconds = secondsSince(start)};
         return report;
     }
     // With the laws, the attempt figures count for a tenth of the work and each setting's
@@ -193,10 +154,8 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
                 shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
             } else if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);
-                addOutcomeLaw(group, solveOutcomeLaw(settings[i], options.end, threadCount(options),
-                                                     interruptFlag(), [&](double share) {
-                                                         shown.show(before + lawWeight * share);
-                                                     }));
+                addWholeLaw(group, settings[i], options,
+                            [&](double share) { shown.show(before + lawWeight * share); });
             }
             report.groups.push_back(std::move(group));
         }
@@ -206,37 +165,6 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     }
     if (bar != nullptr) {
         bar->clear();
-    }
-    report.timing = Timing{.seconds = secondsSince(start)};
-    return report;
-}
-
-Report sweepReport(const BatchOptions& options, ProgressBar* bar) {
-    const auto start = std::chrono::steady_clock::now();
-    const std::vector<std::int32_t> settings = chosenSettings(options);
-    SweepProgress progress;
-    if (bar != nullptr) {
-        progress = [bar](double share) { bar->showShare(share); };
-    }
-    // Ctrl-C throws WorkCancelled: nothing of the sweep is printed.
-    const std::vector<SettingRuleRisks> sweeps =
-        sweepRuleRisks(options.grid, threadCount(options), progress, settings, interruptFlag());
-    if (bar != nullptr) {
-        bar->clear();
-    }
-    Report report{.command = "sweep", .facts = exactFacts(options)};
-    const SweepGrid& grid = options.grid;
-    report.facts.push_back(
-        gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
-    report.facts.push_back(
-        gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
-    if (options.frontier) {
-        report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
-    }
-    for (const SettingRuleRisks& sweep : sweeps) {
-        for (const std::size_t i : reportedRules(sweep, options.frontier)) {
-            report.groups.push_back(sweepRuleGroup(sweep, i));
-        }
     }
     report.timing = Timing{.seconds = secondsSince(start)};
     return report;

@@ -12,8 +12,4 @@ class ProgressBar;
 // not null, as the settings are solved.
 Report exactReport(const BatchOptions& options, ProgressBar* bar);
 
-// korvale-batch sweep: every point of the default grid of end conditions for the chosen
-// settings, each setting's best rules marked in the details.
-Report sweepReport(const BatchOptions& options, ProgressBar* bar);
-
 }  // namespace korvale

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,8 @@
 
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_estimate.h"
+#include "analysis/model/work_cancelled.h"
+#include "batch/run/interrupt.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
 #include "report/groups/history_groups.h"
@@ -30,11 +33,22 @@ constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 }
 
 // The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
-// is not UTF-16 (/dev/zero, a program): what it holds is not text whatever follows.
+// is not UTF-16 (/dev/zero, a program): what it holds is not text whatever follows. Ctrl-C stops
+// it between blocks (WorkCancelled).
 std::string readDescriptor(int descriptor, const std::string& name) {
     std::string bytes;
+    // A file's size, when it has one, is made room for at once: a history of many megabytes
+    // would otherwise be copied each time the text outgrew its room.
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<std::uint64_t>(status.st_size) <= largestHistoryBytes) {
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
+    }
     char buffer[65536];
     while (true) {
+        if (interruptRequested()) {
+            throw WorkCancelled();
+        }
         const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             continue;
@@ -114,7 +128,7 @@ std::vector<Fact> inferFacts(const BatchOptions& options) {
 Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(bytes);
+    const HistoryReading reading = tryReadBonusHistory(bytes, interruptFlag());
     const std::string source = options.historyPath == "-"
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));
@@ -132,8 +146,12 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                 : "");
     }
     SettingFilter filter(options.start);
-    for (const ObservedBonus& bonus : reading.history.bonuses) {
-        filter.addBonus(bonus);
+    const std::vector<ObservedBonus>& bonuses = reading.history.bonuses;
+    for (std::size_t i = 0; i < bonuses.size(); ++i) {
+        if (i % 65536 == 0 && interruptRequested()) {
+            throw WorkCancelled();
+        }
+        filter.addBonus(bonuses[i]);
     }
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =

@@ -27,11 +27,12 @@ struct BatchOptions {
     std::optional<std::int64_t> attempts;  // simulate special
     std::optional<double> seconds;         // either: play until the time is up
 
-    EndConditions end;      // simulate special; exact with endGiven
-    SweepGrid grid;         // sweep
-    bool endGiven = false;  // --big-end or --reg-end was given
-    bool laws = false;      // exact with end conditions: also the outcome laws (--laws)
-    bool frontier = false;  // sweep: only the rules on each setting's frontier (--frontier)
+    EndConditions end;       // simulate special; exact with endGiven
+    SweepGrid grid;          // sweep
+    bool endGiven = false;   // --big-end or --reg-end was given
+    bool laws = false;       // exact with end conditions: also the outcome laws (--laws)
+    bool frontier = false;   // sweep: only the rules on each setting's frontier (--frontier)
+    bool meansOnly = false;  // sweep: only the means, no rule's risk (--means-only)
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 
@@ -52,7 +53,10 @@ struct BatchOptions {
 
 inline constexpr std::int64_t defaultGames = 100'000'000;
 inline constexpr std::int64_t defaultAttempts = 1'000'000;
-inline constexpr int maxThreads = 1024;
+// More threads than cores play no faster, and every thread keeps its own tallies (up to some
+// megabytes in a long run) and must be given a core to see a stop: past a few hundred threads
+// the memory and the time to stop (within a second, on two cores) would grow with them.
+inline constexpr int maxThreads = 256;
 
 // Reads the arguments after the program name. A command line that cannot be run throws a
 // RuntimeError (BadCommandLine) whose what() is the one line shown to the user; it names the

@@ -23,7 +23,10 @@ void addFormat(CLI::App& command, OptionTexts& texts) {
 }
 
 void addThreads(CLI::App& command, OptionTexts& texts) {
-    command.add_option("--threads", texts.threads, "threads to work on (default: every core)")
+    command
+        .add_option("--threads", texts.threads,
+                    "threads to work on, 1 to " + std::to_string(maxThreads) +
+                        " (default: every core, at most " + std::to_string(maxThreads) + ")")
         ->type_name("T");
 }
 
@@ -57,10 +60,11 @@ void addEndConditions(CLI::App& command, OptionTexts& texts, const std::string& 
         ->type_name("Y");
 }
 
-std::string helpFooter() {
+// `stopped`: what a command stopped with Ctrl-C prints.
+std::string helpFooter(const std::string& stopped = "what it played") {
     return "Bad options exit with status 2; a failed run, or a file that cannot be opened, read "
-           "or written, with status 1; a run stopped with Ctrl-C with status 130 after printing "
-           "what it played.";
+           "or written, with status 1; a run stopped with Ctrl-C with status 130 after printing " +
+           stopped + ".";
 }
 
 // The program's commands, as they were added to the parser.
@@ -128,7 +132,8 @@ CLI::App* addSweepCommand(CLI::App& app, OptionTexts& texts) {
         "sweep",
         "what an attempt is worth for every BIG end 0..1000 by 50 and REG end 0..300 by "
         "50, with the chance to end ahead and the median and 10% point of the net coins "
-        "(seconds a rule), and each setting's best rules and efficient frontier");
+        "(about a second a rule: minutes for the grid), and each setting's best rules and "
+        "efficient frontier");
     addSetting(*sweep, texts, "only this setting (default: all six)");
     sweep->add_option("--big-ends", texts.bigEnds, "the BIG ends from FIRST to LAST by STEP")
         ->type_name("FIRST:LAST:STEP")
@@ -140,6 +145,10 @@ CLI::App* addSweepCommand(CLI::App& app, OptionTexts& texts) {
                     "only the rules on each setting's efficient frontier: those that no other "
                     "rule beats on both the net coins per 1000 games and the chance to end "
                     "ahead, from the highest net per 1000 games down");
+    sweep->add_flag("--means-only", texts.meansOnly,
+                    "only what each rule is worth on average, without its chance to end ahead "
+                    "and its points (under a second for the default grid, where those take "
+                    "minutes)");
     addThreads(*sweep, texts);
     addFormat(*sweep, texts);
     return sweep;
@@ -184,12 +193,17 @@ Commands addCommands(CLI::App& app, OptionTexts& texts) {
     commands.exact = addExactCommand(app, texts);
     commands.sweep = addSweepCommand(app, texts);
     commands.infer = addInferCommand(app, texts);
-    for (CLI::App* command :
-         {commands.normal, commands.special, commands.exact, commands.sweep, commands.infer}) {
-        command->footer(helpFooter());
-    }
+    commands.normal->footer(helpFooter());
+    commands.special->footer(helpFooter() +
+                             " An attempt that outlasts one of the machine's 32-bit counters ends "
+                             "the run with status 1, after printing the attempts finished.");
+    commands.exact->footer(helpFooter("the figures worked out by then, marked partial"));
+    commands.sweep->footer(
+        helpFooter("every rule whose means are done, with the risk of those worked out, marked "
+                   "partial") +
+        " On a terminal it says first what the risk figures will cost.");
     commands.infer->footer(
-        helpFooter() +
+        helpFooter("nothing") +
         " A history with a line that is not a bonus exits with status 2, naming the "
         "line; nothing is worked out from it. A history without a bonus is answered by the "
         "prior, with a warning.");

@@ -34,6 +34,7 @@ struct OptionTexts {
     std::string prior;
     bool laws = false;
     bool frontier = false;
+    bool meansOnly = false;
     std::vector<std::string> given;  // the options given a value, by name ("--games")
 
     bool wasGiven(std::string_view option) const;

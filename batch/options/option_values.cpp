@@ -216,6 +216,7 @@ BatchOptions readOptionValues(const OptionTexts& texts) {
     }
     o.laws = texts.laws;
     o.frontier = texts.frontier;
+    o.meansOnly = texts.meansOnly;
     return o;
 }
 
@@ -224,6 +225,11 @@ void checkCombinations(const BatchOptions& o) {
     if (amounts > 1) {
         optionError(o.seconds ? "--seconds" : "--attempts",
                     "give only one of the amount of play and --seconds S");
+    }
+    if (o.frontier && o.meansOnly) {
+        optionError("--frontier",
+                    "the frontier needs each rule's chance to end ahead, which --means-only "
+                    "leaves out");
     }
     if (o.laws && !o.endGiven) {
         optionError("--laws", "the laws of an attempt need --big-end or --reg-end");

@@ -1,6 +1,7 @@
 #include "batch/run/attempt_run.h"
 
 #include "batch/run/grid_log_file.h"
+#include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
 
@@ -13,19 +14,14 @@ constexpr std::int32_t stopCheckMask = (1 << 16) - 1;
 
 }  // namespace
 
-AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
-                           RandomSource& random, RunControl& control, int thread, GridLog* log) {
-    AttemptTotals totals;
-    std::int64_t gamesPlayed = 0;
+AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end,
+                          const RunControl& control) {
+    std::int64_t sinceBig = 0;
+    std::int64_t sinceReg = 0;
     std::int32_t num = 0;
     std::int32_t mode = 0;
     std::int32_t simauta = 0;
-    while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
-        clsKorvale machine(random);
-        machine.mlngSettei = setting;
-        std::int64_t sinceBig = 0;
-        std::int64_t sinceReg = 0;
-        bool finished = true;
+    try {
         for (;;) {
             ++sinceBig;
             ++sinceReg;
@@ -38,15 +34,38 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::
                 }
             }
             if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg)) {
-                break;
+                return AttemptEnd::Finished;
             }
             if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.stopRequested()) {
-                finished = false;
-                break;
+                return AttemptEnd::Stopped;
             }
         }
+    } catch (const RuntimeError& error) {
+        // Only a counter at its limit ends an attempt this way; it is named from the machine.
+        if (error.kind() != ErrorKind::Overflow || !counterAtLimit(machine)) {
+            throw;
+        }
+        return AttemptEnd::AtLimit;
+    }
+}
+
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
+                           RandomSource& random, RunControl& control, int thread, GridLog* log) {
+    AttemptTotals totals;
+    std::int64_t gamesPlayed = 0;
+    while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
+        clsKorvale machine(random);
+        machine.mlngSettei = setting;
+        const AttemptEnd ended = playOneAttempt(machine, end, control);
         gamesPlayed += machine.mlngPlayCnt;
-        if (!finished) {
+        if (ended == AttemptEnd::AtLimit) {
+            CounterLimit limit = *counterAtLimit(machine);
+            limit.thread = thread;
+            limit.games = machine.mlngPlayCnt;
+            control.reachLimit(std::move(limit));
+            control.report(thread, gamesPlayed, totals.attempts);
+        }
+        if (ended != AttemptEnd::Finished) {
             break;
         }
         // The machine's own coin rule, in 64 bits (the same figures get差枚 gives).

@@ -14,9 +14,20 @@ class GridLog;
 // When an attempt ends: after at least one BIG, at least bigEnd games after the last BIG and,
 // once a REG has fallen, at least regEnd games after the last REG.
 
+enum class AttemptEnd {
+    Finished,  // its end conditions hold
+    Stopped,   // a stop was requested first
+    AtLimit,   // one of the machine's counters reached 2,147,483,647 first (counterAtLimit)
+};
+
+// Plays `machine` (a new one, or one set up by a test) game by game until the attempt ends.
+// Any failure but a counter at its limit is thrown.
+AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control);
+
 // Makes `attempts` attempts (-1: until a stop is requested), each on a new machine of the given
 // setting drawing from `random`, as the window's attempt run does. An attempt still going when
-// a stop is requested is dropped. Logs every attempt to `log` when it is not null.
+// a stop is requested is dropped, and so is one whose machine reaches a counter's limit: that
+// ends the run (RunControl::reachLimit). Logs every attempt to `log` when it is not null.
 AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
                            RandomSource& random, RunControl& control, int thread, GridLog* log);
 

@@ -1,7 +1,10 @@
 #include "batch/run/batch_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <iterator>
+#include <latch>
 #include <memory>
 #include <thread>
 
@@ -20,7 +23,7 @@ RunPlan makePlan(const BatchOptions& options) {
     plan.seconds = options.seconds;
     plan.end = options.end;
     plan.threads = options.threads.value_or(
-        static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, maxThreads));
     plan.seed = options.seed ? *options.seed : seedFromClock();
     return plan;
 }
@@ -161,20 +164,22 @@ bool watchWorkers(Workers& workers, const RunPlan& plan, RunControl& control, Pr
     return interrupted;
 }
 
-// The workers' figures merged in thread order.
-void mergeResults(const std::vector<WorkerResult>& results, BatchResult& result) {
-    for (const WorkerResult& worker : results) {
+// The workers' figures merged in thread order. Their batches are moved, not copied: with
+// many threads they are most of the run's memory.
+void mergeResults(std::vector<WorkerResult>& results, BatchResult& result) {
+    const auto moveAll = [](auto& into, auto& from) {
+        into.insert(into.end(), std::make_move_iterator(from.begin()),
+                    std::make_move_iterator(from.end()));
+        from.clear();
+    };
+    for (WorkerResult& worker : results) {
         result.normal += worker.normal.totals;
-        result.batches.insert(result.batches.end(), worker.normal.batches.begin(),
-                              worker.normal.batches.end());
+        moveAll(result.batches, worker.normal.batches);
         result.attempt.merge(worker.attempt);
         result.bigGaps.merge(worker.normal.bigGaps);
-        result.bigGapBatches.insert(result.bigGapBatches.end(), worker.normal.bigGapBatches.begin(),
-                                    worker.normal.bigGapBatches.end());
+        moveAll(result.bigGapBatches, worker.normal.bigGapBatches);
         result.bonusGaps.merge(worker.normal.bonusGaps);
-        result.bonusGapBatches.insert(result.bonusGapBatches.end(),
-                                      worker.normal.bonusGapBatches.begin(),
-                                      worker.normal.bonusGapBatches.end());
+        moveAll(result.bonusGapBatches, worker.normal.bonusGapBatches);
     }
 }
 
@@ -208,13 +213,28 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     // end, so the log is the same whatever the timing.
     const std::vector<FileHandle> parts = scratchParts(threadCount, log != nullptr);
 
-    const Clock::time_point start = Clock::now();
+    // The workers wait at the gate until every one has been started: a thread that played at
+    // once would take the cores from the one starting the others, and with many threads the
+    // start alone would outlast --seconds and leave Ctrl-C unseen.
+    std::latch gate(1);
     // A worker that fails stops the others within one block of games.
-    Workers workers([&](unsigned i) { playShare(plan, control, i, parts[i].get(), results[i]); },
-                    [&control] { control.requestStop(); });
-    for (std::size_t i = 0; i < threadCount; ++i) {
-        workers.start(static_cast<unsigned>(i));
+    Workers workers(
+        [&](unsigned i) {
+            gate.wait();
+            playShare(plan, control, i, parts[i].get(), results[i]);
+        },
+        [&control] { control.requestStop(); });
+    try {
+        for (std::size_t i = 0; i < threadCount; ++i) {
+            workers.start(static_cast<unsigned>(i));
+        }
+    } catch (...) {
+        control.requestStop();
+        gate.count_down();
+        throw;
     }
+    const Clock::time_point start = Clock::now();
+    gate.count_down();
     const bool interrupted = watchWorkers(workers, plan, control, bar, start);
     try {
         workers.join();
@@ -229,6 +249,7 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     result.seconds = secondsSince(start);
     result.gamesPlayed = control.games();
     result.interrupted = interrupted;
+    result.limit = control.limit();
     if (bar != nullptr) {
         bar->clear();
     }

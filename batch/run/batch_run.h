@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "batch/run/attempt_run.h"
 #include "batch/options/batch_options.h"
+#include "batch/run/attempt_run.h"
 #include "batch/run/normal_run.h"
 #include "common/random_source.h"
 
@@ -50,6 +50,7 @@ struct BatchResult {
     double seconds = 0.0;                // wall time of the play
     std::int64_t gamesPlayed = 0;        // every game played, unfinished attempts included
     bool interrupted = false;            // Ctrl-C stopped the run before its end
+    std::optional<CounterLimit> limit;   // an attempt's machine reached it, which ended the run
     int logError = 0;                    // the system's reason when writing the log failed
 };
 

@@ -3,6 +3,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
+
+#include "batch/run/counter_limit.h"
 
 namespace korvale {
 
@@ -28,6 +32,22 @@ class RunControl {
     std::int64_t games() const { return sum(&Progress::games); }
     std::int64_t attempts() const { return sum(&Progress::attempts); }
 
+    // A worker's machine reached a counter's limit: the first one is kept and every worker
+    // stops, as at the end of the time.
+    void reachLimit(CounterLimit limit) {
+        {
+            const std::lock_guard<std::mutex> lock(limitLock_);
+            if (!limit_) {
+                limit_ = std::move(limit);
+            }
+        }
+        requestStop();
+    }
+    std::optional<CounterLimit> limit() const {
+        const std::lock_guard<std::mutex> lock(limitLock_);
+        return limit_;
+    }
+
   private:
     struct alignas(64) Progress {
         std::atomic<std::int64_t> games{0};
@@ -46,6 +66,8 @@ class RunControl {
     int threads_;
     std::atomic<bool> stop_{false};
     std::unique_ptr<Progress[]> progress_;
+    mutable std::mutex limitLock_;
+    std::optional<CounterLimit> limit_;
 };
 
 }  // namespace korvale

@@ -8,20 +8,16 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// A number that is whole (an end condition of 300 games, a net of -117 coins, a weight of 2)
+// as a whole number, so that it reads the same wherever it appears; null for no value.
 Json jsonNumber(std::optional<double> value) {
     if (!value || !std::isfinite(*value)) {
         return nullptr;
     }
-    return *value;
-}
-
-// A number that is whole (an end condition of 300 games, a weight of 2) as a whole number, so
-// that it reads the same in the run's facts and in the results.
-Json wholeOrDouble(double value) {
-    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 0x1p53) {
-        return static_cast<std::int64_t>(value);
+    if (*value == std::floor(*value) && std::fabs(*value) < 0x1p53) {
+        return static_cast<std::int64_t>(*value);
     }
-    return value;
+    return *value;
 }
 
 // Exact figures {"value": v}; measured ones also "ci95": [low, high] (null until known).
@@ -29,9 +25,6 @@ Json jsonFigures(const std::vector<Figure>& figures, Source source) {
     Json object = Json::object();
     for (const Figure& figure : figures) {
         Json entry = {{"value", jsonNumber(figure.value)}};
-        if (figure.unit == Unit::Count && figure.value && std::fabs(*figure.value) < 0x1p53) {
-            entry["value"] = static_cast<std::int64_t>(*figure.value);  // whole, as counted
-        }
         if (source == Source::Simulated) {
             entry["ci95"] =
                 figure.ci95.known
@@ -61,7 +54,7 @@ Json jsonSeries(const Series& series) {
         entry["ci95"] = std::move(intervals);
     }
     if (series.measuredTo) {
-        entry["measured_to"] = *series.measuredTo;
+        entry["measured_to"] = jsonNumber(series.measuredTo);
     }
     return entry;
 }
@@ -71,7 +64,7 @@ Json jsonGroup(const FigureGroup& group) {
                    {"setting", group.setting >= 0 ? Json(group.setting + 1) : Json(nullptr)},
                    {"scope", scopeName(group.scope)}};
     if (group.end) {
-        object["big_end"] = wholeOrDouble(group.end->bigEnd);
+        object["big_end"] = jsonNumber(group.end->bigEnd);
         object["reg_end"] = group.end->regEnd;
     }
     object["figures"] = jsonFigures(group.figures, group.source);
@@ -92,7 +85,7 @@ Json factValue(const Fact& fact) {
     if (!fact.numbers.empty()) {
         Json list = Json::array();
         for (const double number : fact.numbers) {
-            list.push_back(wholeOrDouble(number));
+            list.push_back(jsonNumber(number));
         }
         return list;
     }
@@ -122,9 +115,9 @@ std::string formatJson(const Report& report) {
     }
     root["results"] = std::move(results);
     if (report.timing) {
-        root["timing"] = {{"seconds", report.timing->seconds}};
+        root["timing"] = {{"seconds", jsonNumber(report.timing->seconds)}};
         if (report.timing->gamesPerSecond) {
-            root["timing"]["games_per_second"] = *report.timing->gamesPerSecond;
+            root["timing"]["games_per_second"] = jsonNumber(report.timing->gamesPerSecond);
         }
     }
     return root.dump(2) + "\n";

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "report/format/table_text.h"
@@ -88,23 +89,10 @@ std::string bestMark(const FigureGroup& group) {
     return mark;
 }
 
-// The mark columns of a sweep's rows: its best rules, and the rules on its frontier.
-struct RowMarks {
-    bool best = false;
-    bool frontier = false;
-};
-
-// Many groups (a sweep): a row per group, a column per figure.
-void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& groups,
-                      RowMarks marks) {
+// Many groups: a row per group, a column per figure.
+void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& groups) {
     const std::vector<const Figure*> columns = rowFigures(groups);
     std::vector<std::string> heading = {"設定", "終了条件"};
-    if (marks.best) {
-        heading.push_back("最善");
-    }
-    if (marks.frontier) {
-        heading.push_back("フロンティア");
-    }
     for (const Figure* column : columns) {
         heading.push_back(column->label);
     }
@@ -112,12 +100,6 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
     for (const FigureGroup* group : groups) {
         std::vector<std::string> cells = {groupTitle(*group),
                                           group->end ? endConditionText(*group->end) : ""};
-        if (marks.best) {
-            cells.push_back(bestMark(*group));
-        }
-        if (marks.frontier) {
-            cells.push_back(detailSet(*group, "on_frontier") ? "○" : "");
-        }
         for (const Figure* column : columns) {
             const Figure* figure = group->find(column->key);
             cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
@@ -126,35 +108,99 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
     }
 }
 
-// Why a rule's chance to end ahead and its points show "-", when one of the block's does.
-std::string unknownRiskNote(const std::vector<const FigureGroup*>& block) {
+// Why a rule's chance to end ahead and its points show "-", when one of the block's exact
+// groups does (a measured one shows "-" only before anything was measured).
+std::string unknownRiskNote(const std::vector<const FigureGroup*>& block, bool partial) {
     const bool unknownRisk = std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
         const Figure* ahead = g->find("p_ahead");
-        return ahead != nullptr && !ahead->value;
+        return g->source == Source::Exact && ahead != nullptr && !ahead->value;
     });
-    return unknownRisk ? "「-」：試行が長すぎるか、誤差の上限が0.0001を超えて、勝ち越す確率と差枚の"
-                         "点を示せない終了条件（誤差の上限はCSV・JSONに）\n"
-                       : "";
+    if (!unknownRisk) {
+        return "";
+    }
+    return std::string("「-」：") + (partial ? "中断までに求まらなかったか、" : "") +
+           "試行が長すぎるか、誤差の上限が0.0001を超えて、\n　　　勝ち越す確率などの分布の数値を"
+           "示せない終了条件（誤差の上限はCSV・JSONに）\n";
 }
 
-// A sweep's table: each setting's best rules with a mark on those on the frontier, or (the
-// report holding only them) every rule on the frontier. CSV and JSON carry every rule reported.
-std::string sweepTable(std::vector<const FigureGroup*> block, bool frontierOnly) {
-    std::string text;
-    TextTable table;
-    if (frontierOnly) {
-        text +=
-            "各設定の効率的フロンティア：千ゲームあたりの差枚と勝ち越す確率の両方で上回る終了条件"
-            "がないもの（千ゲームあたりの差枚の高い順）\n";
-        writeGroupsByRow(table, block, {.best = true});
-    } else {
-        std::erase_if(block, [](const FigureGroup* group) { return bestMark(*group).empty(); });
-        text +=
-            "各設定の最善の終了条件（全ての点はCSV・JSONに、効率的フロンティアは --frontier "
-            "で）\n";
-        writeGroupsByRow(table, block, {.best = true, .frontier = true});
+// The columns of a sweep's table: those a player weighs first, under short headings, so that
+// a setting's block reads in a terminal of 100 columns (every figure is in CSV and JSON).
+struct SweepColumn {
+    std::string_view key;
+    std::string_view heading;
+};
+constexpr std::array sweepColumns = {
+    SweepColumn{"games_per_attempt", "一回のG数"},
+    SweepColumn{"net_coins_per_attempt_unrounded_cost", "一回の差枚"},
+    SweepColumn{"net_per_1000_games_unrounded_cost", "千Gの差枚"},
+    SweepColumn{"p_ahead", "勝ち越す確率"},
+    SweepColumn{"net_coins_p50", "50%点"},
+    SweepColumn{"net_coins_p10", "10%点"},
+};
+constexpr std::string_view sweepLegend =
+    "一回のG数・一回の差枚：一回あたりのプレイ数・差枚、千Gの差枚：千ゲームあたりの差枚\n"
+    "（コストは c × ゲーム数で丸めなし）、50%点・10%点：差枚の50%点・10%点\n";
+
+// One setting's rules: a row per rule, its end conditions as "X/Y", its marks, then the
+// columns the groups hold.
+std::string sweepSettingTable(const std::vector<const FigureGroup*>& rules, bool frontierColumn) {
+    std::vector<std::string> heading = {"BIG後/REG後", "最善"};
+    if (frontierColumn) {
+        heading.push_back("フロンティア");
     }
-    return text + table.text() + unknownRiskNote(block) + "\n";
+    std::vector<SweepColumn> columns;
+    for (const SweepColumn& column : sweepColumns) {
+        if (rules.front()->find(std::string(column.key)) != nullptr) {
+            columns.push_back(column);
+            heading.emplace_back(column.heading);
+        }
+    }
+    TextTable table;
+    table.addHeading(heading);
+    for (const FigureGroup* rule : rules) {
+        std::vector<std::string> cells = {
+            fmt::format("{}/{}", significant(rule->end->bigEnd), rule->end->regEnd),
+            bestMark(*rule)};
+        if (frontierColumn) {
+            cells.push_back(detailSet(*rule, "on_frontier") ? "○" : "");
+        }
+        for (const SweepColumn& column : columns) {
+            const Figure* figure = rule->find(std::string(column.key));
+            cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
+        }
+        table.addRow(cells);
+    }
+    return settingName(rules.front()->setting) + "\n" + table.text();
+}
+
+// A sweep's table, a block per setting: each setting's best rules with a mark on those on the
+// frontier, or (the report holding only them) every rule on the frontier. CSV and JSON carry
+// every figure of every rule reported.
+std::string sweepTable(const std::vector<const FigureGroup*>& block, bool frontierOnly,
+                       bool partial) {
+    std::string text =
+        frontierOnly
+            ? "各設定の効率的フロンティア：千ゲームあたりの差枚と勝ち越す確率の両方で上回る\n"
+              "終了条件がないもの（千ゲームあたりの差枚の高い順）\n\n"
+            : "各設定の最善の終了条件（全ての点はCSV・JSONに、効率的フロンティアは --frontier "
+              "で）\n\n";
+    const bool frontierColumn =
+        !frontierOnly && std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
+            return std::any_of(g->details.begin(), g->details.end(),
+                               [](const Figure& detail) { return detail.key == "on_frontier"; });
+        });
+    std::vector<const FigureGroup*> shown;
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        if (frontierOnly || !bestMark(*block[i]).empty()) {
+            shown.push_back(block[i]);
+        }
+        const bool last = i + 1 == block.size() || block[i + 1]->setting != block[i]->setting;
+        if (last && !shown.empty()) {
+            text += sweepSettingTable(shown, frontierColumn) + "\n";
+            shown.clear();
+        }
+    }
+    return text + std::string(sweepLegend) + unknownRiskNote(block, partial) + "\n";
 }
 
 std::string blockTitle(const FigureGroup& group) {
@@ -186,17 +232,17 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
 }
 
 // Any other block: a row per figure, or for many groups a row per group.
-std::string blockTable(const std::vector<const FigureGroup*>& block) {
+std::string blockTable(const std::vector<const FigureGroup*>& block, bool partial) {
     std::string text;
     TextTable table;
     if (block.size() > 6) {
         text += blockTitle(FigureGroup{.scope = block.front()->scope}) + "\n";
-        writeGroupsByRow(table, block, {});
+        writeGroupsByRow(table, block);
     } else {
         text += blockTitle(*block.front()) + "\n";
         writeFiguresByRow(table, block);
     }
-    return text + table.text() + unknownRiskNote(block) + "\n";
+    return text + table.text() + unknownRiskNote(block, partial) + "\n";
 }
 
 bool frontierOnly(const Report& report) {
@@ -238,7 +284,14 @@ std::string formatTable(const Report& report) {
         text += facts.text() + "\n";
     }
     if (report.partial) {
-        text += "（中断: 途中までに遊技した分の数値です）\n\n";
+        // A simulation played what it shows, up to Ctrl-C or a counter's limit; the exact
+        // commands played nothing.
+        const bool atLimit =
+            std::any_of(report.facts.begin(), report.facts.end(),
+                        [](const Fact& fact) { return fact.key == "counter_at_limit"; });
+        text += atLimit                        ? "（打ち切り: カウンターが上限に達するまでに終えた挑戦の数値です）\n\n"
+                : report.command == "simulate" ? "（中断: 途中までに遊技した分の数値です）\n\n"
+                                               : "（中断: 途中までに計算した分の数値です）\n\n";
     }
     // Consecutive groups of one scope (and one end condition, unless it varies within a sweep)
     // make one block.
@@ -255,7 +308,8 @@ std::string formatTable(const Report& report) {
         for (std::size_t i = first; i < last; ++i) {
             block.push_back(&report.groups[i]);
         }
-        text += sweep ? sweepTable(block, frontierOnly(report)) : blockTable(block);
+        text += sweep ? sweepTable(block, frontierOnly(report), report.partial)
+                      : blockTable(block, report.partial);
         for (const FigureGroup* group : block) {
             writeSeriesSummary(text, *group);
         }

@@ -65,6 +65,60 @@ RatioSums overBatches(const std::vector<Tally>& batches, Part part) {
     return sums;
 }
 
+// The batches' sums for the share of each value 0 .. last: batch by batch its values (x) and
+// the count of each value (y). One pass over what each batch holds, which is the same
+// arithmetic as adding every batch at every value (a batch without the value adds 0 to y,
+// y² and xy): with many batches a pass per value would be most of the work after a run.
+std::vector<RatioSums> sumsOfEachValue(const std::vector<Tally>& batches, std::int64_t last) {
+    RatioSums none;
+    for (const Tally& batch : batches) {
+        none.add(static_cast<double>(batch.total()), 0.0);
+    }
+    std::vector<RatioSums> sums(static_cast<std::size_t>(last + 1), none);
+    for (const Tally& batch : batches) {
+        const auto trials = static_cast<double>(batch.total());
+        batch.forEachValue([&](std::int64_t value, std::int64_t count) {
+            if (value >= 0 && value <= last) {
+                RatioSums& at = sums[static_cast<std::size_t>(value)];
+                const auto seen = static_cast<double>(count);
+                at.y += seen;
+                at.yy += seen * seen;
+                at.xy += trials * seen;
+            }
+        });
+    }
+    return sums;
+}
+
+// Batch by batch, how many of its values are at least each of `thresholds`, in one pass over
+// what the batch holds (a scan per threshold would cost as much again for each).
+std::vector<std::vector<std::int64_t>> countsAtLeast(const std::vector<Tally>& batches,
+                                                     const std::vector<std::int64_t>& thresholds) {
+    std::vector<std::size_t> order(thresholds.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return thresholds[a] < thresholds[b]; });
+    std::vector<std::vector<std::int64_t>> counts;
+    for (const Tally& batch : batches) {
+        std::vector<std::int64_t> atLeast(thresholds.size(), 0);
+        std::size_t next = 0;
+        std::int64_t below = 0;
+        batch.forEachValue([&](std::int64_t value, std::int64_t count) {
+            for (; next < order.size() && thresholds[order[next]] <= value; ++next) {
+                atLeast[order[next]] = batch.total() - below;
+            }
+            below += count;
+        });
+        for (; next < order.size(); ++next) {
+            atLeast[order[next]] = batch.total() - below;
+        }
+        counts.push_back(std::move(atLeast));
+    }
+    return counts;
+}
+
 // The share of each value 1 .. last of a tally, with Wilson intervals; or, given the run's
 // batches, with Wilson intervals on the trials the batches' spread is worth (for values that
 // are not independent). Every x up to `last` has its point, 0 where none was seen, and the
@@ -75,18 +129,16 @@ Series measuredLaw(std::string_view key, const Tally& tally, std::int64_t last,
     if (tally.total() == 0) {
         return series;
     }
+    const std::vector<RatioSums> sums =
+        batches != nullptr ? sumsOfEachValue(*batches, last) : std::vector<RatioSums>{};
     for (std::int64_t x = 1; x <= last; ++x) {
         const double share =
             static_cast<double>(tally.countOf(x)) / static_cast<double>(tally.total());
-        Interval interval = tally.shareInterval(share);
-        if (batches != nullptr) {
-            interval = overBatches(*batches, [x](const Tally& batch) {
-                           return batch.countOf(x);
-                       }).shareInterval95(share);
-        }
         series.x.push_back(static_cast<double>(x));
         series.value.push_back(share);
-        series.ci95.push_back(interval);
+        series.ci95.push_back(batches != nullptr
+                                  ? sums[static_cast<std::size_t>(x)].shareInterval95(share)
+                                  : tally.shareInterval(share));
     }
     series.measuredTo = static_cast<double>(last);
     return series;
@@ -159,6 +211,18 @@ void addOutcomeLaw(FigureGroup& group, const OutcomeLaw& law) {
     group.details.push_back(makeFigure("outcome_law_error_bound", law.errorBound));
 }
 
+void addUnknownOutcomeLaw(FigureGroup& group) {
+    for (const char* key : {"p_ahead", "p_even", "p_behind"}) {
+        group.figures.push_back(makeFigure(key, std::nullopt));
+    }
+    for (const std::string_view name : {"net_coins", "games"}) {
+        for (const double percent : lawPercentiles) {
+            group.figures.push_back(makeFigure(percentileKey(name, percent), std::nullopt));
+        }
+    }
+    group.details.push_back(makeFigure("outcome_law_error_bound", std::nullopt));
+}
+
 void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& t) {
     const Tally& net = t.netLaw;
     const double n = static_cast<double>(net.total());
@@ -209,15 +273,32 @@ void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps) {
 void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
                      const std::vector<Tally>& bigGapBatches,
                      const std::vector<Tally>& bonusGapBatches) {
-    for (const std::int32_t games : gapThresholds) {
+    // The batches' counts at or above every threshold and above every percentile's value.
+    std::vector<std::int64_t> thresholds(gapThresholds.begin(), gapThresholds.end());
+    if (bigGaps.total() > 0) {
+        for (const double percent : lawPercentiles) {
+            thresholds.push_back(bigGaps.quantile(percent / 100.0) + 1);
+        }
+    }
+    const std::vector<std::vector<std::int64_t>> atLeast = countsAtLeast(bigGapBatches, thresholds);
+    const auto batchSums = [&](std::size_t threshold, bool below) {
+        RatioSums sums;
+        for (std::size_t b = 0; b < bigGapBatches.size(); ++b) {
+            const std::int64_t total = bigGapBatches[b].total();
+            const std::int64_t count = atLeast[b][threshold];
+            sums.add(static_cast<double>(total),
+                     static_cast<double>(below ? total - count : count));
+        }
+        return sums;
+    };
+    for (std::size_t i = 0; i < gapThresholds.size(); ++i) {
+        const std::string key = gapKey(gapThresholds[i]);
         if (bigGaps.total() == 0) {
-            group.figures.push_back(makeFigure(gapKey(games), std::nullopt));
+            group.figures.push_back(makeFigure(key, std::nullopt));
             continue;
         }
-        const double share = bigGaps.shareAtLeast(games);
-        const RatioSums sums = overBatches(
-            bigGapBatches, [games](const Tally& batch) { return batch.countAtLeast(games); });
-        group.figures.push_back(makeFigure(gapKey(games), share, sums.shareInterval95(share)));
+        const double share = bigGaps.shareAtLeast(gapThresholds[i]);
+        group.figures.push_back(makeFigure(key, share, batchSums(i, false).shareInterval95(share)));
     }
     if (bigGaps.total() == 0) {
         group.figures.push_back(makeFigure("big_gap_mean", std::nullopt));
@@ -230,17 +311,15 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
     group.figures.push_back(makeFigure("big_gaps", static_cast<double>(bigGaps.total())));
     // A percentile's interval by the batches' spread of the share of waits up to it, read back
     // through the whole run's law (Woodruff's interval, with the batches' variance).
-    for (const double percent : lawPercentiles) {
+    for (std::size_t p = 0; p < lawPercentiles.size(); ++p) {
+        const double percent = lawPercentiles[p];
         const double q = percent / 100.0;
         if (bigGaps.total() == 0) {
             group.figures.push_back(makeFigure(percentileKey("big_gap", percent), std::nullopt));
             continue;
         }
-        const std::int64_t value = bigGaps.quantile(q);
-        const RatioSums sums = overBatches(bigGapBatches, [value](const Tally& batch) {
-            return static_cast<double>(batch.total() - batch.countAtLeast(value + 1));
-        });
-        Interval interval = sums.shareInterval95(q);
+        const std::int64_t value = thresholds[gapThresholds.size() + p] - 1;
+        Interval interval = batchSums(gapThresholds.size() + p, true).shareInterval95(q);
         if (interval.known) {
             interval.low = static_cast<double>(bigGaps.quantile(interval.low));
             interval.high = static_cast<double>(bigGaps.quantile(interval.high));

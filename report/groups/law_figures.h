@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "analysis/long_run/gap_law.h"
-#include "analysis/outcome/outcome_law.h"
 #include "analysis/measured/simulated_totals.h"
 #include "analysis/measured/value_tally.h"
+#include "analysis/outcome/outcome_law.h"
 #include "report/model/report_model.h"
 
 namespace korvale {
 
 // p_ahead, p_even, p_behind, net_coins_p<n>, games_p<n>; series net_at_least, big_count_law.
 void addOutcomeLaw(FigureGroup& group, const OutcomeLaw& law);
+// The same figures without values (never 0) and no series: attempts too long for the law.
+void addUnknownOutcomeLaw(FigureGroup& group);
 void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& totals);
 
 // big_gap_ge_500/1000/1500, big_gap_mean, big_gap_p<n>; series big_gap_law, bonus_gap_law.

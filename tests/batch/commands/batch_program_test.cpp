@@ -135,7 +135,10 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"simulate", "normal", "--seconds", "0"},
          "korvale-batch: --seconds: expected a number of seconds"},
         {{"simulate", "normal", "--threads", "0"},
-         "korvale-batch: --threads: expected an integer 1..1024"},
+         "korvale-batch: --threads: expected an integer 1..256"},
+        {{"exact", "--threads", "257"}, "korvale-batch: --threads: expected an integer 1..256"},
+        {{"sweep", "--means-only", "--frontier"},
+         "korvale-batch: --frontier: the frontier needs each rule's chance to end ahead"},
         {{"simulate", "normal", "--seed", "-1"}, "korvale-batch: --seed: expected a whole number"},
         {{"simulate", "normal", "--format", "xml"},
          "korvale-batch: --format: expected table, csv or json"},
@@ -533,6 +536,158 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
             EXPECT_TRUE(nlohmann::json::parse(spawned.out)["partial"].get<bool>()) << line;
         }
     }
+}
+
+// At the largest thread count the run still holds to its time and stops at Ctrl-C: the
+// threads wait until all are started (starting 256 busy ones took minutes on two cores).
+TEST(BatchThreadsTest, SecondsAndCtrlCHoldAtTheLargestThreadCount) {
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome timed = run({"simulate", "normal", "--threads", "256", "--seconds", "1", "--seed",
+                               "1", "--format", "json"});
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(timed.status, 0) << timed.err;
+    EXPECT_LT(nlohmann::json::parse(timed.out)["timing"]["seconds"].get<double>(), 3.0);
+    EXPECT_LT(wall, 8.0);  // loose for a loaded machine, far below what the start took
+    const Spawned stopped = interruptAfter({"simulate", "normal", "--threads", "256", "--seconds",
+                                            "60", "--seed", "1", "--format", "json"},
+                                           std::chrono::milliseconds(1500));
+    EXPECT_EQ(stopped.status, 130);
+    EXPECT_LT(stopped.seconds, 5.0);
+    EXPECT_TRUE(nlohmann::json::parse(stopped.out)["partial"].get<bool>());
+}
+
+// Ctrl-C during a sweep's risk figures prints every rule's means, and the risk of those done,
+// marked partial, in every format.
+TEST(BatchInterruptTest, SweepPrintsTheRulesWorkedOutMarkedPartial) {
+    const std::vector<std::string> sweep = {"sweep",     "--setting",  "1",     "--big-ends",
+                                            "0:1000:50", "--reg-ends", "0:0:1", "--threads",
+                                            "2",         "--format"};
+    for (const std::string format : {"json", "csv", "table"}) {
+        std::vector<std::string> arguments = sweep;
+        arguments.push_back(format);
+        const Spawned spawned = interruptAfter(arguments, std::chrono::milliseconds(2000));
+        EXPECT_EQ(spawned.status, 130) << format;
+        if (format == "json") {
+            const auto report = nlohmann::json::parse(spawned.out);
+            EXPECT_TRUE(report["partial"].get<bool>());
+            ASSERT_EQ(report["results"].size(), 21u);
+            for (const auto& rule : report["results"]) {
+                EXPECT_TRUE(
+                    rule["figures"]["net_per_1000_games_unrounded_cost"]["value"].is_number());
+                const auto& ahead = rule["figures"]["p_ahead"]["value"];
+                EXPECT_TRUE(ahead.is_null() || (ahead > 0.0 && ahead < 1.0)) << ahead;
+            }
+        } else if (format == "csv") {
+            int means = 0;
+            bool partial = false;
+            for (const auto& record : writtenCsvRecords(spawned.out)) {
+                means += record.at(5) == "net_per_1000_games_unrounded_cost" ? 1 : 0;
+                partial |=
+                    record.at(0) == "run" && record.at(5) == "partial" && record.at(9) == "1";
+            }
+            EXPECT_EQ(means, 21);
+            EXPECT_TRUE(partial);
+        } else {
+            EXPECT_NE(spawned.out.find("（中断: 途中までに計算した分の数値です）"),
+                      std::string::npos)
+                << spawned.out;
+            EXPECT_NE(spawned.out.find("\n設定１\n"), std::string::npos) << spawned.out;
+        }
+    }
+}
+
+// On a terminal the sweep says what its risk figures will cost before it begins; --means-only
+// leaves them out, and the frontier with them.
+TEST(BatchSweepTest, ItSaysWhatItWillCostAndTheMeansAreAtHand) {
+    catchInterrupt();
+    std::raise(SIGINT);  // stops the sweep at its first look: the note comes before
+    const Outcome terminal = run({"sweep", "--setting", "1", "--threads", "2"}, true);
+    const Outcome piped = run({"sweep", "--setting", "1", "--threads", "2"});
+    clearInterrupt();
+    EXPECT_EQ(terminal.status, 130);
+    EXPECT_NE(terminal.err.find("rules take about"), std::string::npos) << terminal.err;
+    EXPECT_NE(terminal.err.find("--means-only"), std::string::npos);
+    EXPECT_EQ(piped.err, "");
+    const Outcome means = run({"sweep", "--means-only", "--setting", "1", "--big-ends", "0:100:50",
+                               "--reg-ends", "0:0:1", "--format", "json"});
+    ASSERT_EQ(means.status, 0) << means.err;
+    const auto report = nlohmann::json::parse(means.out);
+    EXPECT_EQ(report["run"]["means_only"], 1);
+    ASSERT_EQ(report["results"].size(), 3u);
+    for (const auto& rule : report["results"]) {
+        EXPECT_TRUE(rule["figures"]["games_per_attempt"]["value"].is_number());
+        EXPECT_FALSE(rule["figures"].contains("p_ahead"));
+        EXPECT_FALSE(rule["details"].contains("on_frontier"));
+        EXPECT_TRUE(rule["details"].contains("best_per_attempt"));
+    }
+}
+
+// A history of millions of lines (some 70 MB) takes seconds to read: Ctrl-C stops it at once.
+TEST(BatchInterruptTest, InferStopsWhileItReadsALongHistory) {
+    const std::string path = ::testing::TempDir() + "korvale_long_history.txt";
+    {
+        std::ofstream file(path, std::ios::binary);
+        const std::string block = [] {
+            std::string lines;
+            for (int i = 0; i < 1000; ++i) {
+                lines += i % 3 == 0 ? "REG 45\n" : "BIG 123\n";
+            }
+            return lines;
+        }();
+        for (int i = 0; i < 9000; ++i) {
+            file << block;
+        }
+    }
+    const Spawned spawned = interruptAfter({"infer", path}, std::chrono::milliseconds(500));
+    std::remove(path.c_str());
+    EXPECT_EQ(spawned.status, 130);
+    EXPECT_EQ(spawned.out, "");
+    EXPECT_LT(spawned.seconds, 2.5);
+}
+
+// The schema says what it gives: every --laws run names its laws, full or head; attempts too
+// long for the law's tables keep their means with the laws missing; whole figures are written
+// whole; every command says its time; the exact commands' partial mark says nothing was played.
+TEST(BatchSchemaTest, WhatTheRunSaysItGives) {
+    const auto json = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--format", "json"});
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return nlohmann::json::parse(outcome.out);
+    };
+    EXPECT_TRUE(json({"exact", "--setting", "1"})["timing"]["seconds"].is_number());
+    const auto full =
+        json({"exact", "--laws", "--setting", "1", "--big-end", "0", "--reg-end", "0"});
+    EXPECT_EQ(full["run"]["laws"], "full");
+    // The median of 0/0 at 設定１ is 112 coins (exact --laws): a whole number, written whole.
+    const auto& median = full["results"].back()["figures"]["net_coins_p50"]["value"];
+    EXPECT_TRUE(median.is_number_integer()) << median;
+    EXPECT_EQ(median, 112);
+    for (const auto& [key, entry] : full["results"][0]["figures"].items()) {
+        const auto& value = entry["value"];
+        if (value.is_number_float()) {
+            EXPECT_NE(value.get<double>(), std::floor(value.get<double>())) << key;
+        }
+    }
+    const auto tooLong =
+        json({"exact", "--laws", "--setting", "1", "--big-end", "1800", "--reg-end", "0"});
+    EXPECT_EQ(tooLong["run"]["laws"], "full");
+    const auto& attempt = tooLong["results"].back();
+    EXPECT_TRUE(attempt["figures"]["games_per_attempt"]["value"].is_number());
+    for (const char* key : {"p_ahead", "net_coins_p50", "games_p99"}) {
+        EXPECT_TRUE(attempt["figures"][key]["value"].is_null()) << key;
+    }
+    EXPECT_FALSE(attempt.contains("series"));
+
+    catchInterrupt();
+    std::raise(SIGINT);
+    const Outcome stopped =
+        run({"exact", "--setting", "1", "--big-end", "300", "--reg-end", "100"});
+    clearInterrupt();
+    EXPECT_EQ(stopped.status, 130);
+    EXPECT_NE(stopped.out.find("（中断: 途中までに計算した分の数値です）"), std::string::npos)
+        << stopped.out;
 }
 
 }  // namespace

@@ -156,8 +156,8 @@ TEST(SweepRiskTest, FrontierOptionKeepsOnlyTheFrontierInEveryFormat) {
     };
     const std::string table = withFormat("table");
     EXPECT_NE(table.find("各設定の効率的フロンティア"), std::string::npos) << table;
-    EXPECT_NE(table.find("BIG後1 REG後1"), std::string::npos) << table;
-    for (const char* other : {"BIG後0 REG後0", "BIG後0 REG後1", "BIG後1 REG後0"}) {
+    EXPECT_NE(table.find("\n1/1 "), std::string::npos) << table;
+    for (const char* other : {"\n0/0 ", "\n0/1 ", "\n1/0 "}) {
         EXPECT_EQ(table.find(other), std::string::npos) << other << "\n" << table;
     }
     std::set<std::pair<std::string, std::string>> csvRules;

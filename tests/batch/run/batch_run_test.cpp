@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "batch/commands/batch_report.h"
+#include "batch/run/attempt_run.h"
+#include "batch/run/counter_limit.h"
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "report/format/report_format.h"
@@ -288,6 +290,86 @@ TEST(BatchRunTest, TimedRunsStopOnTime) {
     const BatchResult attempts = runBatch(special, nullptr, nullptr);
     EXPECT_GT(attempts.attempt.attempts, 0);
     EXPECT_LE(attempts.attempt.games, attempts.gamesPlayed);
+}
+
+// Draws the given values out of 65536, then 65536 for ever: at 設定１ a draw of 1..100 is a
+// REG, 101..323 a BIG in mode 0, 65536 no bonus whatever the mode.
+class DrawsThenNoBonus final : public RandomSource {
+  public:
+    explicit DrawsThenNoBonus(std::vector<std::int32_t> draws) : draws_(std::move(draws)) {}
+    double nextFraction() override {
+        const std::int32_t draw = next_ < draws_.size() ? draws_[next_++] : 65536;
+        return (static_cast<double>(draw) - 0.5) / 65536.0;
+    }
+
+  private:
+    std::vector<std::int32_t> draws_;
+    std::size_t next_ = 0;
+};
+
+// An attempt whose machine reaches a counter's limit ends there and names that counter; the
+// machine keeps what it had counted. Each machine starts a few counts short of the limit.
+TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
+    constexpr std::int32_t top = INT32_MAX;
+    struct Case {
+        std::int32_t clsKorvale::*counter;
+        std::int32_t start;
+        std::vector<std::int32_t> draws;  // a bonus takes a second draw, for the next mode
+        AttemptEnd ended;
+        std::string key;     // of the counter at its limit; empty for none
+        std::int32_t games;  // mlngPlayCnt after: the game that failed counts in it too
+    };
+    const std::vector<Case> cases = {
+        {&clsKorvale::mlngPlayCnt, top - 3, {}, AttemptEnd::AtLimit, "games", top},
+        {&clsKorvale::mlngBigPlayCnt, top - 3, {}, AttemptEnd::AtLimit, "games_since_big", 4},
+        {&clsKorvale::mlngBonusPlayCnt, top - 3, {}, AttemptEnd::AtLimit, "games_since_bonus", 4},
+        {&clsKorvale::mlngBigCnt, top, {200}, AttemptEnd::AtLimit, "big", 1},
+        {&clsKorvale::mlngRegCnt, top, {50}, AttemptEnd::AtLimit, "reg", 1},
+        // BIG end 0: the attempt is over at its first BIG; far from any limit.
+        {&clsKorvale::mlngPlayCnt, 0, {200, 30000}, AttemptEnd::Finished, "", 1},
+    };
+    RunControl control(1);
+    for (const Case& c : cases) {
+        DrawsThenNoBonus random(c.draws);
+        clsKorvale machine(random);
+        machine.*c.counter = c.start;
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control), c.ended);
+        EXPECT_EQ(machine.mlngPlayCnt, c.games);
+        const std::optional<CounterLimit> limit = counterAtLimit(machine);
+        EXPECT_EQ(limit ? limit->key : "", c.key);
+    }
+    // A stop is seen every 65536 games.
+    DrawsThenNoBonus random({});
+    clsKorvale machine(random);
+    machine.mlngPlayCnt = 65535;
+    control.requestStop();
+    EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control), AttemptEnd::Stopped);
+    EXPECT_EQ(machine.mlngPlayCnt, 65536);
+}
+
+// A run ended by a counter's limit prints the attempts finished before it, marked partial and
+// naming the counter, in every format.
+TEST(BatchRunTest, ARunEndedAtALimitReportsWhatItFinished) {
+    BatchResult result = runBatch(attemptPlan(0, 40, 1, 5), nullptr, nullptr);
+    result.limit = CounterLimit{.key = "games", .words = "", .shown = "機械のプレイ数"};
+    const Report report = simulationReport(result);
+    const std::string table = formatReport(report, OutputFormat::Table);
+    EXPECT_NE(table.find("（打ち切り: カウンターが上限に達するまでに終えた挑戦の数値です）"),
+              std::string::npos)
+        << table;
+    EXPECT_NE(table.find("機械のプレイ数（32ビット整数の上限 2,147,483,647"), std::string::npos);
+    bool factInCsv = false;
+    bool partialInCsv = false;
+    for (const auto& row : writtenCsvRecords(formatReport(report, OutputFormat::Csv))) {
+        factInCsv |= row.at(0) == "run" && row.at(5) == "counter_at_limit" && row.at(9) == "games";
+        partialInCsv |= row.at(0) == "run" && row.at(5) == "partial" && row.at(9) == "1";
+    }
+    EXPECT_TRUE(factInCsv && partialInCsv);
+    const std::string json = formatReport(report, OutputFormat::Json);
+    EXPECT_NE(json.find("\"counter_at_limit\": \"games\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"partial\": true"), std::string::npos);
+    EXPECT_EQ(figure(measured(result), "attempts").value, 40);
 }
 
 // A long run's intervals come from its batches: they hold the figure, and the one for the BIG

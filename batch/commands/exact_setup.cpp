@@ -1,0 +1,32 @@
+#include "batch/commands/exact_setup.h"
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+#include "report/format/table_text.h"
+
+namespace korvale {
+
+std::vector<std::int32_t> chosenSettings(const BatchOptions& options) {
+    if (options.settingGiven) {
+        return {options.setting};
+    }
+    return {0, 1, 2, 3, 4, 5};
+}
+
+unsigned threadCount(const BatchOptions& options) {
+    if (options.threads) {
+        return static_cast<unsigned>(*options.threads);
+    }
+    return std::clamp(std::thread::hardware_concurrency(), 1U, static_cast<unsigned>(maxThreads));
+}
+
+std::vector<Fact> settingFacts(const BatchOptions& options) {
+    if (!options.settingGiven) {
+        return {};
+    }
+    return {{"setting", "設定", std::to_string(options.setting + 1), settingName(options.setting)}};
+}
+
+}  // namespace korvale

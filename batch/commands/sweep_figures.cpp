@@ -1,0 +1,158 @@
+#include "batch/commands/sweep_figures.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/quit_rules/rule_cost.h"
+#include "analysis/quit_rules/rule_risk_sweep.h"
+#include "batch/commands/exact_setup.h"
+#include "batch/run/interrupt.h"
+#include "batch/run/progress_bar.h"
+#include "report/groups/exact_groups.h"
+#include "report/groups/rule_risk_figures.h"
+#include "report/model/figure_catalogue.h"
+
+namespace korvale {
+namespace {
+
+// Risk figures expected to take less than this are not announced.
+constexpr double announcedSeconds = 10.0;
+
+// The values a sweep's grid takes along one axis, and the axis as typed (first:last:step).
+Fact gridFact(std::string key, std::string label, std::int32_t first, std::int32_t last,
+              std::int32_t step) {
+    Fact fact{.key = std::move(key),
+              .label = std::move(label),
+              .shown = fmt::format("{}:{}:{}", first, last, step),
+              .isNumber = false};
+    for (std::int32_t value = first; value <= last && step > 0; value += step) {
+        fact.numbers.push_back(value);
+    }
+    return fact;
+}
+
+// One rule of a sweep: its means, its risk (withRisk), and whether it is one of its setting's best
+// rules and on its frontier.
+FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i, bool withRisk) {
+    FigureGroup group = exactAttemptGroup(sweep.figures.points[i]);
+    if (withRisk) {
+        addRuleRisk(group, sweep.risks[i]);  // not known when its risk was not worked out
+    }
+    const auto mark = [&group](std::string_view key, bool on) {
+        group.details.push_back(makeFigure(key, on ? 1.0 : 0.0));
+    };
+    mark("best_per_attempt", i == sweep.figures.bestPerAttempt);
+    mark("best_per_1000_games", i == sweep.figures.bestPer1000Games);
+    if (withRisk) {
+        mark("on_frontier", sweep.onFrontier[i]);
+    }
+    return group;
+}
+
+// The rules of a setting the report holds: every one in grid order, or those on the frontier
+// from the highest net per 1000 games down (and so from the lowest chance to end ahead up).
+std::vector<std::size_t> reportedRules(const SettingRuleRisks& sweep, bool frontierOnly) {
+    std::vector<std::size_t> rules;
+    for (std::size_t i = 0; i < sweep.figures.points.size(); ++i) {
+        if (!frontierOnly || sweep.onFrontier[i]) {
+            rules.push_back(i);
+        }
+    }
+    if (frontierOnly) {
+        const auto rate = [&](std::size_t i) { return sweep.figures.points[i].netPer1000Games; };
+        std::stable_sort(rules.begin(), rules.end(), [&](std::size_t a, std::size_t b) {
+            return rate(a) != rate(b) ? rate(a) > rate(b)
+                                      : sweep.risks[a].pAhead > sweep.risks[b].pAhead;
+        });
+    }
+    return rules;
+}
+
+// "40 seconds", "14 minutes", "2.5 hours".
+std::string durationText(double seconds) {
+    if (seconds < 90.0) {
+        return fmt::format("{:.0f} seconds", seconds);
+    }
+    if (seconds < 5400.0) {
+        return fmt::format("{:.0f} minutes", seconds / 60.0);
+    }
+    return fmt::format("{:.1f} hours", seconds / 3600.0);
+}
+
+// What the risk figures of the sweep will cost, by the cost model, on as many cores as the
+// threads can use; empty for a sweep that takes a few seconds.
+std::string costNote(const BatchOptions& options, const std::vector<std::int32_t>& settings,
+                     unsigned threads) {
+    double seconds = 0.0;
+    std::size_t rules = 0;
+    for (const std::int32_t setting : settings) {
+        for (const EndConditions& end : sweepPoints(options.grid)) {
+            seconds += ruleRiskSeconds(setting, end);
+            ++rules;
+        }
+    }
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1U, threads);
+    const double wall = seconds / cores;
+    if (wall < announcedSeconds) {
+        return "";
+    }
+    return fmt::format(
+        "korvale-batch: the chance to end ahead and the points of {} rules take about {} on {} "
+        "core{} ({} of one core's work); --means-only gives the means alone in under a second, "
+        "and Ctrl-C prints the rules done so far",
+        rules, durationText(wall), cores, cores == 1 ? "" : "s", durationText(seconds));
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& notes) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::int32_t> settings = chosenSettings(options);
+    const unsigned threads = threadCount(options);
+    const bool withRisk = !options.meansOnly;
+    SweepProgress progress;
+    if (bar != nullptr) {
+        if (const std::string note = withRisk ? costNote(options, settings, threads) : "";
+            !note.empty()) {
+            notes << note << '\n';
+        }
+        progress = [bar](double share) { bar->showShare(share); };
+    }
+    const RuleRiskSweep sweep =
+        sweepRuleRisksSoFar(options.grid, threads, progress, settings, interruptFlag(), withRisk);
+    if (bar != nullptr) {
+        bar->clear();
+    }
+    Report report{.command = "sweep", .facts = settingFacts(options)};
+    const SweepGrid& grid = options.grid;
+    report.facts.push_back(
+        gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
+    report.facts.push_back(
+        gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
+    if (options.frontier) {
+        report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
+    }
+    if (options.meansOnly) {
+        report.facts.push_back({"means_only", "平均のみ", "1", "はい"});
+    }
+    for (const SettingRuleRisks& one : sweep.settings) {
+        for (const std::size_t i : reportedRules(one, options.frontier)) {
+            report.groups.push_back(sweepRuleGroup(one, i, withRisk));
+        }
+    }
+    report.partial = !sweep.complete;
+    report.timing = Timing{.seconds = secondsSince(start)};
+    return report;
+}
+
+}  // namespace korvale
