@@ -193,6 +193,29 @@ void RunDisplays::setGridText(std::string_view text) {
     parts_.grid->setText(text);
 }
 
+bool RunDisplays::appendHeldGridRow(std::string_view col0, std::string_view col1,
+                                    std::string_view col2) {
+    constexpr std::size_t columns = 3;
+    if (!holding() || static_cast<std::size_t>(parts_.grid->gridModel().columns()) != columns) {
+        return false;
+    }
+    const std::int32_t committed = parts_.grid->rows();
+    const std::int32_t rows = checkedAdd(committed + pendingRows_, 1);
+    // The cells first: if memory runs out, the rows held stay as they were.
+    pendingCells_.resize(pendingCells_.size() + columns);
+    ++pendingRows_;
+    currentRow_ = rows - 1;
+    std::string* cells =
+        &pendingCells_[static_cast<std::size_t>(currentRow_ - committed) * columns];
+    currentCol_ = 0;
+    cells[0].assign(col0);
+    currentCol_ = 1;
+    cells[1].assign(col1);
+    currentCol_ = 2;
+    cells[2].assign(col2);
+    return true;
+}
+
 void RunDisplays::setGridTopRow(std::int32_t row) {
     if (!holding()) {
         parts_.grid->setTopRow(row);

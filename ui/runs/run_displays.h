@@ -248,6 +248,11 @@ class RunDisplays {
     void setGridCol(std::int32_t col);
     void setGridText(std::string_view text);
     void setGridTopRow(std::int32_t row);
+    // Between yields, a new last row of a three-column grid as Rows, Row, Col and Text make it
+    // one cell after the other (its last cell left current), without going through each
+    // operation's checks; false, and nothing done, when the grid is written through or has
+    // another number of columns.
+    bool appendHeldGridRow(std::string_view col0, std::string_view col1, std::string_view col2);
 
     // The machine: newMachine releases the one held and holds a new one in its place; machine()
     // is the one held, nullptr once the window has released it.
