@@ -155,6 +155,11 @@ std::int32_t quietStretchLength(const RunDisplays& window, const AttemptState& s
 bool playQuietStretch(RunDisplays& window, AttemptState& state, std::int32_t length,
                       std::int64_t& game) {
     clsKorvale& machine = *window.machine();
+    // Until a bonus, the attempt ends with this game of the stretch (if it is one).
+    const std::int64_t endingGame =
+        gamesUntilOver(state.end, state.bigsInAttempt, state.gamesSinceBig, state.regsInAttempt,
+                       state.gamesSinceReg, length + std::int64_t{1});
+    const auto games = static_cast<std::int32_t>(std::min<std::int64_t>(length, endingGame));
     std::int32_t played = 0;
     const auto writeGames = [&] {
         game += played;
@@ -163,24 +168,17 @@ bool playQuietStretch(RunDisplays& window, AttemptState& state, std::int32_t len
         state.gamesSinceReg += played;
         window.setNumber(Box::Text1, state.totalGames);
     };
-    // Locals, so that the loop keeps them in registers: the machine's stores could otherwise be
-    // taken to change the state's fields.
-    const EndConditions end = state.end;
-    const std::int64_t bigs = state.bigsInAttempt;
-    const std::int64_t sinceBig = state.gamesSinceBig;
-    const std::int32_t regs = state.regsInAttempt;
-    const std::int32_t sinceReg = state.gamesSinceReg;
     std::int32_t lngNum = 0;
     std::int32_t lngMode = 0;
     std::int32_t lngSimauta = 0;
-    const std::string* ending = nullptr;
+    const std::string* result = nullptr;
+    bool bonus = false;
     try {
-        while (played < length) {
+        while (played < games) {
             ++played;
-            const std::string& result = machine.Play(lngNum, lngMode, lngSimauta);
-            if (sameText(result, "BIG") || sameText(result, "REG") ||
-                attemptIsOver(end, bigs, sinceBig + played, regs, sinceReg + played)) [[unlikely]] {
-                ending = &result;
+            result = &machine.Play(lngNum, lngMode, lngSimauta);
+            if (sameText(*result, "BIG") || sameText(*result, "REG")) [[unlikely]] {
+                bonus = true;
                 break;
             }
         }
@@ -190,12 +188,12 @@ bool playQuietStretch(RunDisplays& window, AttemptState& state, std::int32_t len
         throw;
     }
     writeGames();
-    if (ending == nullptr) {
+    if (!bonus && played < endingGame) {
         window.skipYields(played);
         return true;
     }
     window.skipYields(played - 1);
-    return finishGame(window, state, *ending);
+    return finishGame(window, state, *result);
 }
 
 }  // namespace
