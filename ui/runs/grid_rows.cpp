@@ -6,6 +6,9 @@ namespace korvale {
 
 void appendGridRow(RunDisplays& window, std::string_view col0, std::string_view col1,
                    std::string_view col2) {
+    if (window.appendHeldGridRow(col0, col1, col2)) {
+        return;
+    }
     window.setGridRows(checkedAdd(window.gridRows(), 1));
     window.setGridRow(checkedSub(window.gridRows(), 1));
     window.setGridCol(0);

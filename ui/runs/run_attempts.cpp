@@ -1,5 +1,6 @@
 #include "ui/runs/run_attempts.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/checked_arithmetic.h"
@@ -42,7 +43,7 @@ void refreshProbability(RunDisplays& window, Box target, Box count) {
         aboutBox(target, [&] {
             const double games = window.lenientNumber(Box::Text1);
             const double bonuses = window.lenientNumber(count);
-            window.setText(target, formatHash0Dot00(checkedQuotient(games, bonuses)));
+            window.setTwoDecimals(target, checkedQuotient(games, bonuses), true);
         });
     }
 }
@@ -65,8 +66,8 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
     autoScroll(window);
 
     aboutBox(Box::Text2, [&] {
-        window.setText(Box::Text2, numberText(checkedSum(window.strictNumber(Box::Text2),
-                                                         static_cast<double>(net))));
+        window.setNumber(Box::Text2,
+                         checkedSum(window.strictNumber(Box::Text2), static_cast<double>(net)));
     });
     aboutFigure("払い出し枚数の合計",
                 [&] { state.coinsPaidOut = checkedAdd(state.coinsPaidOut, lng獲得); });
@@ -74,17 +75,18 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
         return static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
     });
     aboutBox(Box::Text4, [&] {
-        window.setText(
+        window.setTwoDecimals(
             Box::Text4,
-            formatHashDot00(checkedQuotient(
-                checkedProduct(static_cast<double>(state.coinsPaidOut), 100.0), coinsIn)));
+            checkedQuotient(checkedProduct(static_cast<double>(state.coinsPaidOut), 100.0),
+                            coinsIn),
+            false);
     });
 
     // The averages divide by the attempts made, as txtChosen shows them.
     const auto average = [&](Box target, double total) {
         aboutBox(target, [&] {
-            window.setText(target, formatHashDot00(checkedQuotient(
-                                       total, window.lenientNumber(Box::txtChosen))));
+            window.setTwoDecimals(
+                target, checkedQuotient(total, window.lenientNumber(Box::txtChosen)), false);
         });
     };
     average(Box::txt1P, static_cast<double>(state.totalGames));
@@ -97,6 +99,101 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
     state.regsInAttempt = 0;
     state.gamesSinceBig = 0;
     state.gamesSinceReg = 0;
+}
+
+// Play on the attempt's machine. The run uses none of the values it hands back.
+const std::string& playGame(RunDisplays& window) {
+    std::int32_t lngNum = 0;
+    std::int32_t lngMode = 0;
+    std::int32_t lngSimauta = 0;
+    return window.machine()->Play(lngNum, lngMode, lngSimauta);
+}
+
+// Everything of a game after its Play: the bonus it drew, the end test, the end of the attempt
+// and the yield. False when the run is to end because the window released the machine.
+bool finishGame(RunDisplays& window, AttemptState& state, const std::string& result) {
+    const bool big = sameText(result, "BIG");
+    const bool reg = !big && sameText(result, "REG");
+    if (big) {
+        state.gamesSinceBig = 0;
+        ++state.bigsInAttempt;
+        raiseTotal(window, Box::txtSBig);
+    } else if (reg) {
+        state.gamesSinceReg = 0;
+        raiseCounter(state.regsInAttempt, "この挑戦のREG回数");
+        raiseTotal(window, Box::txtSReg);
+    }
+    if (big || reg) {
+        window.yield(YieldPoint::MidBonus);
+        // Closing the window in that yield released the machine: the rest of this game would
+        // need it, so the run ends here.
+        if (window.machine() == nullptr) {
+            return false;
+        }
+        refreshProbability(window, Box::txtBP, Box::txtSBig);
+        refreshProbability(window, Box::txtRP, Box::txtSReg);
+    }
+
+    if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig, state.regsInAttempt,
+                      state.gamesSinceReg)) {
+        endAttempt(window, state);
+    }
+    window.yield(YieldPoint::EndOfGame);
+    return true;
+}
+
+// How many of the next games may be played as a quiet stretch: their yields return at once and
+// their counters cannot pass their limits. 0 when the next game is to be played on its own.
+std::int32_t quietStretchLength(const RunDisplays& window, const AttemptState& state) {
+    return std::min(
+        {window.yieldsAtOnce(), 2147483647 - state.totalGames, 2147483647 - state.gamesSinceReg});
+}
+
+// Plays up to `length` games. A game that draws nothing and ends no attempt only counts the
+// games, so the counts and Text1 are written once for all of them; a game that draws a bonus or
+// ends the attempt ends the stretch and is finished as every game is. False as finishGame.
+bool playQuietStretch(RunDisplays& window, AttemptState& state, std::int32_t length,
+                      std::int64_t& game) {
+    clsKorvale& machine = *window.machine();
+    // Until a bonus, the attempt ends with this game of the stretch (if it is one).
+    const std::int64_t endingGame =
+        gamesUntilOver(state.end, state.bigsInAttempt, state.gamesSinceBig, state.regsInAttempt,
+                       state.gamesSinceReg, length + std::int64_t{1});
+    const auto games = static_cast<std::int32_t>(std::min<std::int64_t>(length, endingGame));
+    std::int32_t played = 0;
+    const auto writeGames = [&] {
+        game += played;
+        state.totalGames += played;
+        state.gamesSinceBig += played;
+        state.gamesSinceReg += played;
+        window.setNumber(Box::Text1, state.totalGames);
+    };
+    std::int32_t lngNum = 0;
+    std::int32_t lngMode = 0;
+    std::int32_t lngSimauta = 0;
+    const std::string* result = nullptr;
+    bool bonus = false;
+    try {
+        while (played < games) {
+            ++played;
+            result = &machine.Play(lngNum, lngMode, lngSimauta);
+            if (sameText(*result, "BIG") || sameText(*result, "REG")) [[unlikely]] {
+                bonus = true;
+                break;
+            }
+        }
+    } catch (...) {
+        // Play failed: its game was counted before it, as every game is.
+        writeGames();
+        throw;
+    }
+    writeGames();
+    if (!bonus && played < endingGame) {
+        window.skipYields(played);
+        return true;
+    }
+    window.skipYields(played - 1);
+    return finishGame(window, state, *result);
 }
 
 }  // namespace
@@ -117,10 +214,6 @@ void RunAttempts(RunDisplays& window) {
     replaceMachine(window);
     raiseAttemptNumber(window);
 
-    std::int32_t lngNum = 0;
-    std::int32_t lngMode = 0;
-    std::int32_t lngSimauta = 0;
-
     // The game in progress, for the message of an error that ends the run.
     std::int64_t game = 0;
     try {
@@ -128,40 +221,20 @@ void RunAttempts(RunDisplays& window) {
             if (window.stopFlag()) {
                 return;
             }
+            if (const std::int32_t length = quietStretchLength(window, state)) {
+                if (!playQuietStretch(window, state, length, game)) {
+                    return;
+                }
+                continue;
+            }
             ++game;
             raiseCounter(state.totalGames, "プレイ数");
             window.setNumber(Box::Text1, state.totalGames);
             ++state.gamesSinceBig;
             raiseCounter(state.gamesSinceReg, "前回のREGからのゲーム数");
-
-            const std::string& result = window.machine()->Play(lngNum, lngMode, lngSimauta);
-            const bool big = sameText(result, "BIG");
-            const bool reg = !big && sameText(result, "REG");
-            if (big) {
-                state.gamesSinceBig = 0;
-                ++state.bigsInAttempt;
-                raiseTotal(window, Box::txtSBig);
-            } else if (reg) {
-                state.gamesSinceReg = 0;
-                raiseCounter(state.regsInAttempt, "この挑戦のREG回数");
-                raiseTotal(window, Box::txtSReg);
+            if (!finishGame(window, state, playGame(window))) {
+                return;
             }
-            if (big || reg) {
-                window.yield(YieldPoint::MidBonus);
-                // Closing the window in that yield released the machine: the rest of this game
-                // would need it, so the run ends here.
-                if (window.machine() == nullptr) {
-                    return;
-                }
-                refreshProbability(window, Box::txtBP, Box::txtSBig);
-                refreshProbability(window, Box::txtRP, Box::txtSReg);
-            }
-
-            if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig,
-                              state.regsInAttempt, state.gamesSinceReg)) {
-                endAttempt(window, state);
-            }
-            window.yield(YieldPoint::EndOfGame);
         }
     } catch (RuntimeError& error) {
         nameRunError(error, game, window.machine());

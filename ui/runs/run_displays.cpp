@@ -48,22 +48,27 @@ void RunDisplays::raiseReadNumber(Box box) {
 }
 
 void RunDisplays::showCoinFiguresNow(const clsKorvale& machine) {
-    coinsPending_ = false;
     std::int32_t obtained = 0;
     std::int32_t net = 0;
     try {
         net = machine.get差枚(rateText_, obtained);
     } catch (RuntimeError& error) {
         error.context().figure = coinErrorFigure(machine);
+        // The boxes keep the figures of the game before, which may still be waiting.
+        if (coinsPending_) {
+            settleCoins();
+        }
         throw;
     }
-    if (holding()) {
-        coinsSafeThrough_ = coinFiguresSafeThrough(machine.mlngBigCnt, machine.mlngRegCnt);
-        coinsBigs_ = machine.mlngBigCnt;
-        coinsRegs_ = machine.mlngRegCnt;
-    }
+    coinsPending_ = false;
     setNumber(Box::Text2, net);
     setText(Box::Text4, rateText_);
+}
+
+void RunDisplays::boundCoinFigures(std::int32_t bigs, std::int32_t regs) {
+    coinsSafeThrough_ = coinFiguresSafeThrough(bigs, regs);
+    coinsBigs_ = bigs;
+    coinsRegs_ = regs;
 }
 
 void RunDisplays::settleCoins() {
@@ -84,16 +89,26 @@ std::int32_t RunDisplays::settingIndex() const {
 }
 
 const std::string& RunDisplays::slotText(Slot& slot) {
-    if (slot.holdsNumber) {
-        slot.text = numberText(slot.number);
-        slot.holdsNumber = false;
+    switch (slot.form) {
+        case Form::text:
+            return slot.text;
+        case Form::number:
+            slot.text = numberText(slot.number);
+            break;
+        case Form::hash0Dot00:
+            slot.text = formatHash0Dot00(slot.number);
+            break;
+        case Form::hashDot00:
+            slot.text = formatHashDot00(slot.number);
+            break;
     }
+    slot.form = Form::text;
     return slot.text;
 }
 
 void RunDisplays::holdText(Slot& slot, std::string_view text) {
     slot.text.assign(text);
-    slot.holdsNumber = false;
+    slot.form = Form::text;
 }
 
 const std::string& RunDisplays::widgetText(Box box) {
@@ -107,6 +122,10 @@ void RunDisplays::setWidgetText(Box box, std::string_view text) {
 
 void RunDisplays::setWidgetNumber(Box box, double value) {
     setWidgetText(box, numberText(value));
+}
+
+void RunDisplays::setWidgetTwoDecimals(Box box, double value, bool leadingDigit) {
+    setWidgetText(box, leadingDigit ? formatHash0Dot00(value) : formatHashDot00(value));
 }
 
 void RunDisplays::setGridCols(std::int32_t cols) {
@@ -172,6 +191,29 @@ void RunDisplays::setGridText(std::string_view text) {
     parts_.grid->setRow(currentRow_);
     parts_.grid->setCol(currentCol_);
     parts_.grid->setText(text);
+}
+
+bool RunDisplays::appendHeldGridRow(std::string_view col0, std::string_view col1,
+                                    std::string_view col2) {
+    constexpr std::size_t columns = 3;
+    if (!holding() || static_cast<std::size_t>(parts_.grid->gridModel().columns()) != columns) {
+        return false;
+    }
+    const std::int32_t committed = parts_.grid->rows();
+    const std::int32_t rows = checkedAdd(committed + pendingRows_, 1);
+    // The cells first: if memory runs out, the rows held stay as they were.
+    pendingCells_.resize(pendingCells_.size() + columns);
+    ++pendingRows_;
+    currentRow_ = rows - 1;
+    std::string* cells =
+        &pendingCells_[static_cast<std::size_t>(currentRow_ - committed) * columns];
+    currentCol_ = 0;
+    cells[0].assign(col0);
+    currentCol_ = 1;
+    cells[1].assign(col1);
+    currentCol_ = 2;
+    cells[2].assign(col2);
+    return true;
 }
 
 void RunDisplays::setGridTopRow(std::int32_t row) {
@@ -272,7 +314,7 @@ void RunDisplays::takeBack() {
     for (std::size_t box = 0; box < values_.size(); ++box) {
         shown_[box] = parts_.boxes[box]->text().toStdString();
         values_[box].text = shown_[box];
-        values_[box].holdsNumber = false;
+        values_[box].form = Form::text;
     }
 }
 

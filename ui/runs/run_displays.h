@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -111,7 +112,7 @@ class RunDisplays {
         }
         Slot& held = slot(box);
         // Most texts (the payout rate above all) repeat from game to game.
-        if (held.holdsNumber || !sameText(held.text, text)) {
+        if (held.form != Form::text || !sameText(held.text, text)) {
             holdText(held, text);
         }
     }
@@ -125,7 +126,19 @@ class RunDisplays {
         }
         Slot& held = slot(box);
         held.number = value;
-        held.holdsNumber = true;
+        held.form = Form::number;
+    }
+    // Writes a rate or an average in a two-decimal pattern: "#0.00" with the leading digit,
+    // "#.00" without (formatHash0Dot00, formatHashDot00). Between yields the layer keeps the
+    // value and writes the text when it is read or the widget needs it.
+    void setTwoDecimals(Box box, double value, bool leadingDigit) {
+        if (!holding()) {
+            setWidgetTwoDecimals(box, value, leadingDigit);
+            return;
+        }
+        Slot& held = slot(box);
+        held.number = value;
+        held.form = leadingDigit ? Form::hash0Dot00 : Form::hashDot00;
     }
     // The box's number, read leniently, raised by one. A number the layer holds was checked when
     // it was worked out, so adding one to it cannot fail: only a number read from a text needs
@@ -133,7 +146,7 @@ class RunDisplays {
     void raiseByOne(Box box) {
         if (holding()) {
             Slot& held = slot(box);
-            if (held.holdsNumber) {
+            if (held.form == Form::number) {
                 held.number += 1.0;
                 return;
             }
@@ -143,31 +156,87 @@ class RunDisplays {
     // The box's text read as a number, leniently (never fails) or strictly (TypeMismatch).
     double lenientNumber(Box box) {
         if (holding()) {
-            const Slot& held = slot(box);
-            return held.holdsNumber ? held.number : readLenient(held.text);
+            Slot& held = slot(box);
+            return held.form == Form::number ? held.number : readLenient(slotText(held));
         }
         return readLenient(widgetText(box));
     }
     double strictNumber(Box box) {
         if (holding()) {
-            const Slot& held = slot(box);
-            return held.holdsNumber ? held.number : strictReading(box, held.text);
+            Slot& held = slot(box);
+            return held.form == Form::number ? held.number : strictReading(box, slotText(held));
         }
         return strictReading(box, widgetText(box));
+    }
+
+    // The counters get差枚 works the coin figures out from.
+    struct CoinCounters {
+        std::int32_t setting = 0;
+        std::int32_t games = 0;
+        std::int32_t bigs = 0;
+        std::int32_t regs = 0;
+    };
+    static CoinCounters coinCountersOf(const clsKorvale& machine) {
+        return {machine.mlngSettei, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt};
     }
 
     // Text2 and Text4 from the machine's get差枚 after a game, with its errors at that game.
     // Between yields the layer keeps only the counters the figures are worked out from, as long
     // as get差枚 cannot fail on them, and works the figures out when the widgets need them.
     void showCoinFigures(const clsKorvale& machine) {
-        if (holding() && machine.mlngPlayCnt >= 1 && machine.mlngPlayCnt <= coinsSafeThrough_ &&
-            machine.mlngBigCnt == coinsBigs_ && machine.mlngRegCnt == coinsRegs_) {
-            pendingCoins_ = {machine.mlngSettei, machine.mlngPlayCnt, machine.mlngBigCnt,
-                             machine.mlngRegCnt};
-            coinsPending_ = true;
-            return;
+        if (holding() && machine.mlngPlayCnt >= 1) {
+            if (machine.mlngBigCnt != coinsBigs_ || machine.mlngRegCnt != coinsRegs_) {
+                boundCoinFigures(machine.mlngBigCnt, machine.mlngRegCnt);
+            }
+            if (machine.mlngPlayCnt <= coinsSafeThrough_) {
+                holdCoinFigures(coinCountersOf(machine));
+                return;
+            }
         }
         showCoinFiguresNow(machine);
+    }
+
+    // Quiet games: most games draw no bonus (and end no attempt), and such a game changes the
+    // same few boxes in the same way, ending in a yield that returns at once until the next one
+    // that may be real. A run plays a stretch of them in a tight loop and writes what they
+    // changed once, through the calls below; what it computes and what the widgets show at
+    // every real yield are those of playing the games one by one.
+    //
+    // The yields from now on that are sure to return at once: 0 when writing through, outside
+    // a run, or when the next yield may be real.
+    std::int32_t yieldsAtOnce() const { return holding() ? yieldCountdown_ - 1 : 0; }
+    // Makes that many of those yields (at most yieldsAtOnce()).
+    void skipYields(std::int32_t yields) { yieldCountdown_ -= yields; }
+    // How many raises by one of the box one addition can stand for: as many as wanted when the
+    // layer holds a whole number in it that stays below 2^53 (where adding one at a time is
+    // exact, and so the same as adding the count), else none.
+    std::int32_t foldableRaises(Box box) {
+        constexpr double exactBelow = 0x1p53 - 0x1p31;
+        if (!holding()) {
+            return 0;
+        }
+        const Slot& held = slot(box);
+        const bool whole = held.form == Form::number && std::trunc(held.number) == held.number &&
+                           std::fabs(held.number) <= exactBelow;
+        return whole ? 2147483647 : 0;
+    }
+    // The box raised by one `count` times (at most foldableRaises(box)).
+    void raiseBy(Box box, std::int32_t count) { slot(box).number += count; }
+    // How many more games the machine may play with its coin figures waiting (showCoinFigures
+    // keeping only its counters), its bonus counts staying as they are; 0 when they are to be
+    // worked out at its next game.
+    std::int32_t coinFiguresCanWait(const clsKorvale& machine) const {
+        if (!holding() || machine.mlngBigCnt != coinsBigs_ || machine.mlngRegCnt != coinsRegs_ ||
+            machine.mlngPlayCnt < 0 || machine.mlngPlayCnt >= coinsSafeThrough_) {
+            return 0;
+        }
+        return coinsSafeThrough_ - machine.mlngPlayCnt;
+    }
+    // Text2 and Text4 from get差枚 on these counters, which coinFiguresCanWait allowed: only
+    // the counters are kept until the widgets need the figures.
+    void holdCoinFigures(const CoinCounters& counters) {
+        pendingCoins_ = counters;
+        coinsPending_ = true;
     }
 
     // The grid flex1, with its operations' checks.
@@ -179,6 +248,11 @@ class RunDisplays {
     void setGridCol(std::int32_t col);
     void setGridText(std::string_view text);
     void setGridTopRow(std::int32_t row);
+    // Between yields, a new last row of a three-column grid as Rows, Row, Col and Text make it
+    // one cell after the other (its last cell left current), without going through each
+    // operation's checks; false, and nothing done, when the grid is written through or has
+    // another number of columns.
+    bool appendHeldGridRow(std::string_view col0, std::string_view col1, std::string_view col2);
 
     // The machine: newMachine releases the one held and holds a new one in its place; machine()
     // is the one held, nullptr once the window has released it.
@@ -206,11 +280,14 @@ class RunDisplays {
     static double strictReading(Box box, std::string_view text);
     void raiseReadNumber(Box box);
     void showCoinFiguresNow(const clsKorvale& machine);
+    // Works out how far the game count may go with get差枚 sure to succeed on these bonus counts.
+    void boundCoinFigures(std::int32_t bigs, std::int32_t regs);
     // Writes the coin figures kept by showCoinFigures into Text2 and Text4.
     void settleCoins();
     const std::string& widgetText(Box box);
     void setWidgetText(Box box, std::string_view text);
     void setWidgetNumber(Box box, double value);
+    void setWidgetTwoDecimals(Box box, double value, bool leadingDigit);
     bool realYieldDue();
     void realYield(YieldPoint point);
     void flushRows(std::int32_t upToRows);
@@ -231,11 +308,13 @@ class RunDisplays {
     int yieldCountdown_ = clockCheckYields;
     std::chrono::steady_clock::time_point lastRealYield_{};
 
-    // A box as the run sees it: its text, or a number whose text is not written yet.
+    // A box as the run sees it: its text, or a number whose text is not written yet, as number
+    // text or in one of the two-decimal patterns.
+    enum class Form : std::uint8_t { text, number, hash0Dot00, hashDot00 };
     struct Slot {
         std::string text;
         double number = 0.0;
-        bool holdsNumber = false;
+        Form form = Form::text;
     };
     const std::string& slotText(Slot& slot);
     Slot& slot(Box box) {
@@ -253,12 +332,6 @@ class RunDisplays {
 
     // The counters behind Text2 and Text4 while their figures wait; the bonus counts for which
     // coinsSafeThrough_ was worked out.
-    struct CoinCounters {
-        std::int32_t setting = 0;
-        std::int32_t games = 0;
-        std::int32_t bigs = 0;
-        std::int32_t regs = 0;
-    };
     CoinCounters pendingCoins_;
     bool coinsPending_ = false;
     std::int32_t coinsSafeThrough_ = 0;

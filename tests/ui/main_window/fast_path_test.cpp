@@ -11,8 +11,19 @@ namespace korvale::testing {
 namespace {
 
 // What the user does: type a number into a box, click chk, click Stop, type letters into the
-// boxes the run reads strictly, close the window, or click Stop and Start (a nested run).
-enum Kind { typeNumber, clickChk, clickStop, typeLetters, closeWindow, stopAndStart };
+// boxes the run reads strictly, close the window, click Stop and Start (a nested run), or type
+// into every mode's game count a fraction or a whole number too large for adding one at a time
+// to be exact (so that the games of a stretch cannot be counted with one addition).
+enum Kind {
+    typeNumber,
+    clickChk,
+    clickStop,
+    typeLetters,
+    closeWindow,
+    stopAndStart,
+    typeFractionCounts,
+    typeHugeCounts
+};
 
 // A user action at a game, as the run's displays identify it.
 struct Action {
@@ -37,7 +48,13 @@ class FastPathTest : public ::testing::Test {
 
     std::unique_ptr<frmMain> makeWindow(Xoshiro256PlusPlus& generator, bool attempts) {
         auto window = std::make_unique<frmMain>();
-        window->setMachineFactory([&generator] { return std::make_unique<clsKorvale>(generator); });
+        window->setMachineFactory([this, &generator] {
+            auto machine = std::make_unique<clsKorvale>(generator);
+            if (prepareMachine_) {
+                prepareMachine_(*machine);
+            }
+            return machine;
+        });
         window->setErrorReporter([this](const QString& message) { messages_.push_back(message); });
         window->show();
         if (attempts) {
@@ -78,6 +95,16 @@ class FastPathTest : public ::testing::Test {
             case stopAndStart:
                 click("cmdStop");
                 click("cmdStart");
+                break;
+            case typeFractionCounts:
+            case typeHugeCounts:
+                // Past 2^52 a half rounds to even: 2^52 - 1.5 + 1 + 1 + 1 is 2^52 + 1, but
+                // 2^52 - 1.5 + 3 is 2^52 + 2; and 2^53 + 1 is 2^53.
+                for (int mode = 0; mode < modeBoxCount; ++mode) {
+                    window.findChild<QLineEdit*>(QString::fromStdString(boxName(txtCnt(mode))))
+                        ->setText(kind == typeFractionCounts ? "4503599627370493.5"
+                                                             : "9007199254740992");
+                }
                 break;
         }
     }
@@ -151,10 +178,11 @@ class FastPathTest : public ::testing::Test {
     // yieldEvery 997 and the default plan make a run long enough for auto scroll to follow.
     void expectSame(bool attempts, const char* typedBox,
                     const Plan& plan = {{4, typeNumber}, {7, clickChk}, {15, clickStop}},
-                    int yieldEvery = 997) {
+                    int yieldEvery = 997, bool machineFails = false) {
         std::vector<Action> actions;
         const Outcome fast = runFast(attempts, typedBox, plan, yieldEvery, actions);
-        EXPECT_EQ(actions.size(), plan.size());
+        // A machine that fails ends the run before the plan's last action.
+        EXPECT_EQ(actions.size(), machineFails ? 0u : plan.size());
         const Outcome plain = runWriteThrough(attempts, typedBox, actions);
         EXPECT_EQ(fast.boxes, plain.boxes);
         ASSERT_EQ(fast.grid.size(), plain.grid.size());
@@ -165,13 +193,15 @@ class FastPathTest : public ::testing::Test {
             EXPECT_GT(fast.topRow, 1);
         }
         EXPECT_EQ(fast.messages, plain.messages);
-        const bool error = std::any_of(plan.begin(), plan.end(), [](const auto& action) {
-            return action.second == typeLetters;
-        });
+        const bool error =
+            machineFails || std::any_of(plan.begin(), plan.end(), [](const auto& action) {
+                return action.second == typeLetters;
+            });
         EXPECT_EQ(fast.messages.size(), error ? 1u : 0u);
     }
 
     std::vector<QString> messages_;
+    std::function<void(clsKorvale&)> prepareMachine_;
 };
 
 TEST_F(FastPathTest, PerModeRunShowsTheSame) {
@@ -197,6 +227,23 @@ TEST_P(FastPathEndings, ClosingTheWindow) {
 TEST_P(FastPathEndings, ANestedRun) {
     expectSame(GetParam(), "Text2",
                {{2, typeNumber}, {3, clickChk}, {4, stopAndStart}, {9, clickStop}}, 61);
+}
+
+// Counts that one addition cannot stand for: the games are counted one at a time.
+TEST_P(FastPathEndings, CountsThatAddOneAtATime) {
+    for (const Kind typed : {typeFractionCounts, typeHugeCounts}) {
+        expectSame(GetParam(), "Text2", {{2, typed}, {9, clickStop}}, 499);
+    }
+}
+
+// A machine's counter near its 32-bit limit fails inside a stretch of quiet games: the games
+// since the last bonus (Play fails) or the games themselves (the coin figures fail at 3 × games).
+// Stop comes long after either failure.
+TEST_P(FastPathEndings, AMachineAtItsLimits) {
+    prepareMachine_ = [](clsKorvale& machine) { machine.mlngBonusPlayCnt = 2147483647 - 5; };
+    expectSame(GetParam(), "Text2", {{50, clickStop}}, 499, true);
+    prepareMachine_ = [](clsKorvale& machine) { machine.mlngPlayCnt = 715827882 - 30; };
+    expectSame(GetParam(), "Text2", {{50, clickStop}}, 499, true);
 }
 
 INSTANTIATE_TEST_SUITE_P(RunKinds, FastPathEndings, ::testing::Bool());
