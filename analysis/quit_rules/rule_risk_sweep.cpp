@@ -83,7 +83,8 @@ RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomi
 std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid, unsigned threads,
                                              const SweepProgress& progress,
                                              std::vector<std::int32_t> settings,
-                                             const std::atomic<bool>* cancel) {
+                                             const std::atomic<bool>* cancel,
+                                             const RuleRiskArrived& arrived) {
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
@@ -117,13 +118,16 @@ std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid, unsigned thr
     shareTasks(tasks.size(), threads, [&](std::size_t i) {
         const Task& t = tasks[i];
         const SettingRuleRisks& sweep = sweeps[t.setting];
-        sweeps[t.setting].risks[t.point] =
+        const RuleRisk& risk = sweeps[t.setting].risks[t.point] =
             solveRuleRisk(sweep.figures.setting, sweep.figures.points[t.point].end, cancel);
         double share = 0.0;
         {
             const std::lock_guard<std::mutex> lock(doneLock);
             costDone += t.cost;
             share = costDone / totalCost;
+            if (arrived) {
+                arrived(sweep.figures.setting, t.point, sweep.figures.points[t.point], risk);
+            }
         }
         if (progress && currentWorker() == 0U) {
             progress(std::min(share, 1.0));

@@ -5,7 +5,9 @@
 // outcome law; and per setting the rules on the efficient frontier (efficient_frontier.h).
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "analysis/attempt/end_sweep.h"
@@ -46,13 +48,18 @@ struct SettingRuleRisks {
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
                        const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
 
+// Hears each rule as soon as its risk is worked out: its setting (0 to 5), its index in the
+// grid's points, its figures and its risk. Called on any of the sweep's threads, one call at a
+// time, the costliest rules first.
+using RuleRiskArrived = std::function<void(std::int32_t setting, std::size_t point,
+                                           const AttemptFigures& figures, const RuleRisk& risk)>;
+
 // The sweep of end_sweep.h with every rule's risk, on `threads` threads (0: every core).
 // `progress` hears the share done (0 to 1, rising) on the calling thread; setting `*cancel`
-// stops the work soon after (WorkCancelled).
-std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid = {}, unsigned threads = 0,
-                                             const SweepProgress& progress = {},
-                                             std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
-                                                                                   5},
-                                             const std::atomic<bool>* cancel = nullptr);
+// stops the work soon after (WorkCancelled); `arrived`, when given, hears each rule.
+std::vector<SettingRuleRisks> sweepRuleRisks(
+    const SweepGrid& grid = {}, unsigned threads = 0, const SweepProgress& progress = {},
+    std::vector<std::int32_t> settings = {0, 1, 2, 3, 4, 5},
+    const std::atomic<bool>* cancel = nullptr, const RuleRiskArrived& arrived = {});
 
 }  // namespace korvale

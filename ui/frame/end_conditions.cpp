@@ -1,8 +1,6 @@
 #include "ui/frame/end_conditions.h"
 
-#include "common/checked_arithmetic.h"
 #include "common/number_text.h"
-#include "common/runtime_error.h"
 #include "ui/main_window/frm_main.h"
 
 namespace korvale {
@@ -15,17 +13,6 @@ QString describe(const EndConditionsRead& end) {
 }
 
 }  // namespace
-
-EndConditionsRead readEndConditions(std::string_view bigEndText, std::string_view regEndText) {
-    EndConditionsRead end;
-    end.bigEnd = readLenient(bigEndText);
-    try {
-        end.regEnd = toInt32HalfEven(readLenient(regEndText));
-    } catch (const RuntimeError&) {
-        end.regEnd.reset();
-    }
-    return end;
-}
 
 std::string bigEndValue(const EndConditionsRead& end) {
     return numberText(end.bigEnd);
