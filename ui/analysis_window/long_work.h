@@ -69,8 +69,8 @@ template <typename Result>
 struct WorkControl {
     // Set from the window's thread when the work is called off (nullptr: never).
     const std::atomic<bool>* cancel = nullptr;
-    // The share done, 0 to 1, rising; from any thread, one call at a time (empty: not heard).
-    std::function<void(double)> progress;
+    // The share done, 0 to 1, rising; from any thread, one call at a time.
+    std::function<void(double)> progress = [](double) {};
     // Hands over what is done so far; from any thread, one call at a time.
     void show(Result soFar) const {
         if (shown) {

@@ -46,11 +46,30 @@ OneRule OneRuleWork::solve(const OneRuleSetup& setup, const WorkControl<OneRule>
     // The mean first (seconds), as the sweep has it; then the law (longer).
     rule.figures =
         solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {control.cancel, {}});
-    if (control.progress) {
-        control.progress(0.1);
-    }
+    control.progress(0.1);
     rule.risk = solveRuleRisk(setup.setting, setup.end, control.cancel);
     return rule;
+}
+
+std::int32_t settingToSweep(const std::vector<bool>& done, std::int32_t shown, std::int32_t chosen,
+                            std::int32_t inHand) {
+    const auto count = static_cast<std::int32_t>(done.size());
+    std::vector<std::int32_t> order = {shown, chosen};
+    for (std::int32_t i = 1; i < count; ++i) {
+        order.push_back((shown + i) % count);
+    }
+    std::int32_t next = -1;
+    for (const std::int32_t s : order) {
+        if (!done[static_cast<std::size_t>(s)]) {
+            next = s;
+            break;
+        }
+    }
+    // The main window's setting is always finished; any other gives way to the one on show.
+    if (inHand >= 0 && next >= 0 && (inHand == chosen || next != shown)) {
+        return inHand;
+    }
+    return next;
 }
 
 QuitRuleService::QuitRuleService(const SweepGrid& grid, QObject* parent)
@@ -88,26 +107,15 @@ void QuitRuleService::startNext() {
     if (!wanted_) {
         return;
     }
-    std::vector<std::int32_t> order = {shown_, chosen_};
-    for (std::int32_t i = 1; i < settingCount; ++i) {
-        order.push_back((shown_ + i) % settingCount);
-    }
-    std::int32_t next = -1;
-    for (const std::int32_t s : order) {
-        if (!sweeps_[static_cast<std::size_t>(s)]) {
-            next = s;
-            break;
-        }
+    std::vector<bool> done;
+    for (const auto& sweep : sweeps_) {
+        done.push_back(sweep != nullptr);
     }
     const std::int32_t inHand = settingInHand();
-    if (next < 0 || next == inHand) {
-        return;
+    const std::int32_t next = settingToSweep(done, shown_, chosen_, inHand);
+    if (next >= 0 && next != inHand) {
+        sweepWork_.request(RuleSweepSetup{grid_, next});
     }
-    // The main window's setting is always finished; any other gives way to the one on show.
-    if (inHand >= 0 && (inHand == chosen_ || next != shown_)) {
-        return;
-    }
-    sweepWork_.request(RuleSweepSetup{grid_, next});
 }
 
 void QuitRuleService::sweepArrived() {

@@ -79,6 +79,13 @@ struct OneRuleWork {
     static OneRule solve(const OneRuleSetup& setup, const WorkControl<OneRule>& control);
 };
 
+// The setting whose sweep to work on, given which are done (by setting), the one on show, the
+// main window's and the one in hand (-1: none): the one on show first, then the main window's,
+// then the others from the one on show on. The one in hand goes on unless the one on show
+// waits and the one in hand is not the main window's. -1 when all are done.
+std::int32_t settingToSweep(const std::vector<bool>& done, std::int32_t shown, std::int32_t chosen,
+                            std::int32_t inHand);
+
 class QuitRuleService final : public QObject {
     Q_OBJECT
 
