@@ -116,6 +116,10 @@ void frmAnalysis::restart() {
     // Work for any other setup is called off here.
     exactSetup_ = exactSetupOf(feed_.setup());
     service_->request(exactSetup_);
+    unreachable_.reset();
+    if (exactSetup_.attempts && exactSetup_.unreadable.isEmpty()) {
+        unreachable_ = unreachableEnds(exactSetup_.setting, exactSetup_.end);
+    }
 }
 
 void frmAnalysis::exactArrived() {
@@ -234,6 +238,14 @@ QString working(const QString& what, double done) {
 }  // namespace
 
 QString frmAnalysis::exactStatus() const {
+    const QString status = exactWorkStatus();
+    if (!feed_.setup().started || !unreachable_) {
+        return status;
+    }
+    return status + QStringLiteral("\n※ %1：%2").arg(unreachable_->headline, unreachable_->reason);
+}
+
+QString frmAnalysis::exactWorkStatus() const {
     if (!feed_.setup().started) {
         return QStringLiteral("まだ実行していません。メイン画面で「スタート」を押してください。");
     }

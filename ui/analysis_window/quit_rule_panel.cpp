@@ -400,16 +400,15 @@ void QuitRulePanel::showProgress() {
     // The share done moves seldom at first (the longest rules come first): the time taken says
     // that the work goes on.
     const std::optional<double> left = service_->sweepSecondsLeft();
-    const QString times = QStringLiteral("経過 %1、%2")
-                              .arg(durationText(service_->sweepSecondsTaken()),
-                                   left ? QStringLiteral("残り約 %1").arg(durationText(*left))
-                                        : QStringLiteral("残り時間を見積もり中"));
+    const QString leftText = left ? QStringLiteral("残り約 %1").arg(durationText(*left))
+                                  : QStringLiteral("残り時間を見積もり中");
     const std::int32_t shown = shownSetting();
     if (inHand != shown && service_->sweep(shown) == nullptr) {
-        status_->setText(QStringLiteral("%1は計算待ち（%2を計算中：%3）")
-                             .arg(settingNames()[shown], name, times));
+        status_->setText(
+            QStringLiteral("%1は計算待ち（%2の%3）").arg(settingNames()[shown], name, leftText));
     } else {
-        status_->setText(QStringLiteral("%1を計算中（%2）").arg(name, times));
+        status_->setText(QStringLiteral("経過 %1・%2")
+                             .arg(durationText(service_->sweepSecondsTaken()), leftText));
     }
 }
 

@@ -35,4 +35,12 @@ QString endConditionsStatus(const RunSetup& run, std::string_view bigEndText,
     return QStringLiteral("終了条件（読み取った値）：") + describe(now);
 }
 
+std::optional<UnreachableEnds> runEndsUnreachable(const RunSetup& run) {
+    const EndConditionsRead read = readEndConditions(run.bigEndText, run.regEndText);
+    if (!run.started || !run.attempts || !read.regEnd) {
+        return std::nullopt;
+    }
+    return unreachableEnds(run.setting, read.playedBy());
+}
+
 }  // namespace korvale

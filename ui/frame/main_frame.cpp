@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/frame/end_conditions.h"
 #include "ui/controls/file_saving.h"
@@ -73,18 +75,43 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowFlags(form_->windowFlags() | Qt::Window);
     buildMenus();
     buildStatus();
-    // The client area keeps its size; the menu bar comes on top of it, the status bar below.
-    setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height() +
-                                     statusBar()->sizeHint().height());
+    fitAroundForm();
     centreOnScreen();
 }
 
+// The client area keeps its size; the menu bar comes on top of it, the status bar below, the
+// lines of its warning higher while it warns.
+void MainFrame::fitAroundForm() {
+    if (statusLineHeight_ == 0) {
+        statusLineHeight_ = statusBar()->sizeHint().height();
+    }
+    int status = statusLineHeight_;
+    if (!endWarning_->isHidden()) {
+        // The width the status bar gives its line, once laid out.
+        const int width = std::max(endConditions_->width(), form_->width() - 20);
+        status += endWarning_->heightForWidth(width);
+    }
+    setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height() + status);
+}
+
 // The attempt run's end conditions as read, beside what the boxes say, so that a box holding
-// text that is no number is seen to count as 0.
+// text that is no number is seen to count as 0; below them, from Start on, a warning when no
+// attempt of the run can end within its counters.
 void MainFrame::buildStatus() {
-    endConditions_ = new QLabel(statusBar());
+    auto* lines = new QWidget(statusBar());
+    auto* layout = new QVBoxLayout(lines);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    endConditions_ = new QLabel(lines);
     endConditions_->setObjectName(QStringLiteral("lblEndConditions"));
-    statusBar()->addWidget(endConditions_, 1);
+    endWarning_ = new QLabel(lines);
+    endWarning_->setObjectName(QStringLiteral("lblEndWarning"));
+    endWarning_->setWordWrap(true);
+    endWarning_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    endWarning_->hide();
+    layout->addWidget(endConditions_);
+    layout->addWidget(endWarning_);
+    statusBar()->addWidget(lines, 1);
     statusBar()->setSizeGripEnabled(false);
     for (const char* name : {"txtBEnd", "txtREnd"}) {
         connect(form_->findChild<QLineEdit*>(name), &QLineEdit::textChanged, this,
@@ -92,20 +119,34 @@ void MainFrame::buildStatus() {
     }
     connect(form_->findChild<QRadioButton*>("opt(1)"), &QRadioButton::toggled, this,
             &MainFrame::showEndConditions);
-    connect(form_, &frmMain::runStarted, this, &MainFrame::showEndConditions);
+    connect(form_, &frmMain::runStarted, this, [this] {
+        unreachable_ = runEndsUnreachable(form_->runSetup());
+        showEndConditions();
+    });
     showEndConditions();
 }
 
 void MainFrame::showEndConditions() {
-    if (!form_->findChild<QRadioButton*>("opt(1)")->isChecked()) {
-        endConditions_->clear();
-        return;
-    }
+    const bool attempts = form_->findChild<QRadioButton*>("opt(1)")->isChecked();
     const auto text = [this](const char* name) {
         return form_->findChild<QLineEdit*>(name)->text().toStdString();
     };
-    endConditions_->setText(
-        endConditionsStatus(form_->runSetup(), text("txtBEnd"), text("txtREnd")));
+    if (attempts) {
+        endConditions_->setText(
+            endConditionsStatus(form_->runSetup(), text("txtBEnd"), text("txtREnd")));
+    } else {
+        endConditions_->clear();
+    }
+    // The warning belongs to the attempt run on show.
+    const bool warn = attempts && unreachable_.has_value();
+    if (warn) {
+        endWarning_->setText(
+            QStringLiteral("※ %1：%2").arg(unreachable_->headline, unreachable_->reason));
+    }
+    if (warn != endWarning_->isVisible()) {
+        endWarning_->setVisible(warn);
+        fitAroundForm();
+    }
 }
 
 // Centred by the frame the window manager puts round the window (known once it is shown).

@@ -8,7 +8,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 
+#include "ui/analysis_window/attempt_reach_text.h"
 #include "ui/main_window/frm_main.h"
 
 class QLabel;
@@ -48,6 +50,7 @@ class MainFrame final : public QMainWindow {
     void buildMenus();
     void buildStatus();
     void showEndConditions();
+    void fitAroundForm();
     void centreOnScreen();
     void placeAnalysis();
     void showUsage();
@@ -56,6 +59,10 @@ class MainFrame final : public QMainWindow {
     frmMain* form_ = nullptr;
     frmAnalysis* analysis_ = nullptr;
     QLabel* endConditions_ = nullptr;
+    QLabel* endWarning_ = nullptr;
+    int statusLineHeight_ = 0;  // the status bar's height with its one line
+    // Why no attempt of the attempt run on show can end within its counters, if so.
+    std::optional<UnreachableEnds> unreachable_;
     FileChooser chooseFile_;
     Notifier notify_;
     bool shownOnce_ = false;

@@ -8,8 +8,8 @@
 
 #include "tests/support/written_csv.h"
 #include "tests/ui/frame_fixture.h"
-#include "ui/frame/end_conditions.h"
 #include "ui/controls/file_saving.h"
+#include "ui/frame/end_conditions.h"
 #include "ui/frame/results_csv.h"
 
 namespace korvale::testing {
@@ -209,6 +209,65 @@ TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
     EXPECT_NE(csv.find("\r\nBIG後（G以上）,40,\r\n"), std::string::npos);
     click("opt(0)");
     EXPECT_EQ(status(), "");
+}
+
+// End conditions that no attempt can meet within the 32-bit counters, with the condition
+// korvale-batch blames for each (`simulate special --setting 1 --big-end X --reg-end Y`:
+// "--big-end" or "--reg-end: no attempt can meet these end conditions ... on average an attempt
+// would last more than 2147483647 games"), and two it runs.
+TEST(UnreachableEndsTest, SaysWhichConditionKeepsEveryAttemptFromEnding) {
+    const struct {
+        double bigEnd;
+        std::int32_t regEnd;
+        const char* blamed;  // nullptr: attempts can end
+    } cases[] = {
+        {99999999999.0, 100, "BIG後の条件"},
+        {300.0, 99999, "REG後の条件"},
+        {0.0, 1500, nullptr},
+        {1999.0, 1000, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bigEnd);
+        const std::optional<UnreachableEnds> said = unreachableEnds(0, {c.bigEnd, c.regEnd});
+        ASSERT_EQ(said.has_value(), c.blamed != nullptr);
+        if (said) {
+            EXPECT_TRUE(said->reason.startsWith(QString::fromUtf8(c.blamed)))
+                << said->reason.toStdString();
+            EXPECT_TRUE(said->reason.contains(QStringLiteral("2,147,483,647ゲーム")));
+        }
+    }
+}
+
+TEST_F(MainFrameTest, AtStartTheStatusBarSaysNoAttemptCanEnd) {
+    const auto warning = [this] { return frame->findChild<QLabel*>("lblEndWarning"); };
+    const int height = frame->height();
+    const QSize client = form().size();
+    chooseAttempts("99999999999", "100");
+    EXPECT_TRUE(warning()->isHidden());  // said at Start, for the run on show
+    runFor(3, [this](int yields) {
+        if (yields == 1) {
+            trigger("actAnalysis");
+            frame->analysisWindow()->refreshNow();
+        }
+    });
+    ASSERT_FALSE(warning()->isHidden());
+    EXPECT_TRUE(warning()->text().contains(
+        QStringLiteral("32ビットの数の範囲で終わる立ち回りはありません")))
+        << warning()->text().toStdString();
+    EXPECT_TRUE(warning()->text().contains(QStringLiteral("BIG後の条件")));
+    // The client area keeps its size: the frame grows by the warning's line.
+    EXPECT_GT(frame->height(), height);
+    EXPECT_EQ(form().size(), client);
+    // The analysis window says it too, beside its figures' state.
+    frame->analysisWindow()->refreshNow();
+    EXPECT_TRUE(frame->analysisWindow()->figuresPanel().status().text().contains(
+        QStringLiteral("立ち回りはありません")))
+        << frame->analysisWindow()->figuresPanel().status().text().toStdString();
+    // A run that can end says nothing, and the frame is as it was.
+    chooseAttempts("300", "100");
+    runFor(3);
+    EXPECT_TRUE(warning()->isHidden());
+    EXPECT_EQ(frame->height(), height);
 }
 
 }  // namespace
