@@ -29,11 +29,15 @@
 // whenever what it shows changes: the result comes at once from those kept, or the work
 // starts, and work in hand for another setup is called off. `arrived` is called on the
 // window's thread when the result asked for is in; result(setup) gives it, and never one of
-// another setup. pending() and done() say whether and how far the work goes on (for "計算中…
-// 45%", and about how long it still takes); callOff() when the window closes. Results are kept by
-// setup for the whole program (the last Kind::keptCount; the one used longest ago is let go first),
-// so that a setup shown again, in this window or in one opened later, comes back at once. Tests
-// wait with waitForResult(); solveNow works a result out on the calling thread, kept likewise.
+// another setup. While it goes on, pending(), done() and secondsLeft() say whether, how far
+// and about how long (for "計算中… 45%、残り約 1分"), and soFar() what it has shown: a panel
+// reads them on a timer, a few times a second at most. callOff() when the window closes.
+// Results are kept by setup for the whole program (the last Kind::keptCount; the one used
+// longest ago is let go first), so that a setup shown again, in this window or in one opened
+// later, comes back at once. Tests wait with waitForResult(); solveNow works a result out on
+// the calling thread, kept likewise. Worked examples: exact_service.h (a run's figures, then
+// the law they lead to) and quit_rule_service.h (a sweep drawn rule by rule, one setting after
+// another, and one rule typed in).
 //
 // Built on Qt's own means: a QThreadPool of one thread is the worker, QtConcurrent::run with a
 // QPromise carries the result and the share done (a job called off before it began is not
