@@ -47,8 +47,8 @@ std::string csvRecord(const std::vector<std::string>& fields) {
 }
 
 CsvReader::CsvReader(std::string_view text) : text_(text) {
-    if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
-        pos_ = 3;
+    if (text_.starts_with(csvByteOrderMark)) {
+        pos_ = csvByteOrderMark.size();
     }
 }
 

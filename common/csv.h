@@ -16,7 +16,13 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text_encoding.h"
+
 namespace korvale {
+
+// Every CSV file the programs write starts with the UTF-8 byte-order mark, so that spreadsheet
+// programs read the Japanese headings right; CsvReader skips one.
+inline constexpr std::string_view csvByteOrderMark = utf8ByteOrderMark;
 
 // One field as a record holds it: quoted when it must be.
 std::string csvField(std::string_view text);

@@ -91,16 +91,17 @@ bool isTooLarge(std::string_view body) {
 }
 
 // Converts an unsigned decimal body; out-of-range values become infinity or zero.
-double convertBody(std::string_view body, std::chars_format format, bool& tooLarge) {
-    double value = 0.0;
-    tooLarge = false;
-    const auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), value, format);
+StrictNumber convertBody(std::string_view body, std::chars_format format) {
+    StrictNumber number;
+    const auto [ptr, ec] =
+        std::from_chars(body.data(), body.data() + body.size(), number.value, format);
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
-        tooLarge = isTooLarge(body);
-        value = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
+        number.tooLarge = isTooLarge(body);
+        number.tooSmall = !number.tooLarge;
+        number.value = number.tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
     }
-    return value;
+    return number;
 }
 
 // The strict reading's grammar over a folded text: the number's span, its body taking in the
@@ -139,10 +140,29 @@ std::optional<NumberSpan> scanStrict(std::string_view text) {
     return span;
 }
 
+// How the digits after a whole part compare with one half of a unit.
+enum class Fraction : std::uint8_t { None, BelowHalf, Half, AboveHalf };
+
+// The fraction once one more digit, `at` places after the whole part (0 for the first), is
+// seen; zeros change nothing.
+Fraction withDigit(Fraction fraction, long long at, char digit) {
+    if (digit == '0') {
+        return fraction;
+    }
+    if (at == 0) {
+        return digit > '5'    ? Fraction::AboveHalf
+               : digit == '5' ? Fraction::Half
+                              : Fraction::BelowHalf;
+    }
+    return fraction == Fraction::None   ? Fraction::BelowHalf
+           : fraction == Fraction::Half ? Fraction::AboveHalf
+                                        : fraction;
+}
+
 // The whole number an unsigned body (digits with at most one point, maybe an exponent) stands
-// for, worked out digit by digit: nothing when a digit that is not 0 stands after the point
-// once the exponent has moved it.
-std::optional<WholeNumber> wholeOfBody(std::string_view body) {
+// for, worked out digit by digit. Exact: nothing when a digit that is not 0 stands after the
+// point once the exponent has moved it. Nearest: the fraction rounds, halves to even.
+std::optional<WholeNumber> wholeOfBody(std::string_view body, bool nearest) {
     const long long exponent = exponentOf(body);
     body = body.substr(0, body.find_first_of("eE"));
     const std::size_t point = std::min(body.find('.'), body.size());
@@ -155,15 +175,18 @@ std::optional<WholeNumber> wholeOfBody(std::string_view body) {
             whole.beyond64Bits = true;
         }
     };
+    Fraction fraction = Fraction::None;
     long long index = 0;
     for (const char c : body) {
         if (c == '.') {
             continue;
         }
-        if (index++ >= wholeDigits) {
-            if (c != '0') {
+        const long long at = index++ - wholeDigits;
+        if (at >= 0) {
+            if (c != '0' && !nearest) {
                 return std::nullopt;
             }
+            fraction = withDigit(fraction, at, c);
         } else if (!whole.beyond64Bits) {
             append(static_cast<unsigned>(c - '0'));
         }
@@ -171,8 +194,52 @@ std::optional<WholeNumber> wholeOfBody(std::string_view body) {
     for (; index < wholeDigits && whole.magnitude != 0 && !whole.beyond64Bits; ++index) {
         append(0);
     }
+    const bool up =
+        fraction == Fraction::AboveHalf || (fraction == Fraction::Half && whole.magnitude % 2 == 1);
+    if (up && !whole.beyond64Bits &&
+        __builtin_add_overflow(whole.magnitude, 1u, &whole.magnitude)) {
+        whole.beyond64Bits = true;
+    }
     if (whole.beyond64Bits) {
         whole.magnitude = std::numeric_limits<std::uint64_t>::max();
+    }
+    return whole;
+}
+
+// The number of a text in one form: its span over `text`, which is folded into `folded` for
+// the form that takes full-width forms. Nothing for a text of another form.
+std::optional<NumberSpan> scanForm(std::string_view& text, NumberForm form, std::string& folded) {
+    switch (form) {
+        case NumberForm::Digits:
+            if (text.empty() || !std::all_of(text.begin(), text.end(), isDigit)) {
+                return std::nullopt;
+            }
+            return NumberSpan{0, text.size(), false, true, text.size()};
+        case NumberForm::Decimal: {
+            const NumberSpan span = scanDecimal(text, 0);
+            if (!span.hasDigit || span.end != text.size()) {
+                return std::nullopt;
+            }
+            return span;
+        }
+        case NumberForm::Number:
+            break;
+    }
+    text = foldFullWidth(text, folded);
+    return scanStrict(text);
+}
+
+// The whole number of a text, exact or nearest.
+std::optional<WholeNumber> readWhole(std::string_view text, NumberForm form, bool nearest) {
+    std::string folded;
+    const std::optional<NumberSpan> span = scanForm(text, form, folded);
+    if (!span) {
+        return std::nullopt;
+    }
+    std::optional<WholeNumber> whole =
+        wholeOfBody(text.substr(span->bodyBegin, span->bodyEnd - span->bodyBegin), nearest);
+    if (whole) {
+        whole->negative = span->negative && (whole->magnitude != 0 || whole->beyond64Bits);
     }
     return whole;
 }
@@ -194,56 +261,41 @@ double readLenient(std::string_view text) noexcept {
     if (!span.hasDigit) {
         return 0.0;
     }
-    bool tooLarge = false;
     const double magnitude = convertBody(text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin),
-                                         std::chars_format::fixed, tooLarge);
+                                         std::chars_format::fixed)
+                                 .value;
     return span.negative ? -magnitude : magnitude;
 }
 
-std::optional<double> tryReadStrict(std::string_view text) {
+std::optional<StrictNumber> tryReadStrict(std::string_view text, NumberForm form) {
     std::string folded;
-    text = foldFullWidth(text, folded);
-    const std::optional<NumberSpan> span = scanStrict(text);
+    const std::optional<NumberSpan> span = scanForm(text, form, folded);
     if (!span) {
         return std::nullopt;
     }
-    bool tooLarge = false;
-    const double magnitude =
-        convertBody(text.substr(span->bodyBegin, span->bodyEnd - span->bodyBegin),
-                    std::chars_format::general, tooLarge);
-    (void)tooLarge;  // the magnitude is infinite then
-    return span->negative ? -magnitude : magnitude;
+    const std::string_view body = text.substr(span->bodyBegin, span->bodyEnd - span->bodyBegin);
+    StrictNumber number = convertBody(body, std::chars_format::general);
+    number.value = span->negative ? -number.value : number.value;
+    return number;
 }
 
-std::optional<WholeNumber> tryReadWhole(std::string_view text, WholeForm form) {
-    std::optional<WholeNumber> whole;
-    if (form == WholeForm::Digits) {
-        if (!text.empty() && std::all_of(text.begin(), text.end(), isDigit)) {
-            whole = wholeOfBody(text);
-        }
-        return whole;
-    }
-    std::string folded;
-    text = foldFullWidth(text, folded);
-    const std::optional<NumberSpan> span = scanStrict(text);
-    if (span) {
-        whole = wholeOfBody(text.substr(span->bodyBegin, span->bodyEnd - span->bodyBegin));
-    }
-    if (whole) {
-        whole->negative = span->negative && (whole->magnitude != 0 || whole->beyond64Bits);
-    }
-    return whole;
+std::optional<WholeNumber> tryReadWhole(std::string_view text, NumberForm form) {
+    return readWhole(text, form, false);
+}
+
+std::optional<WholeNumber> tryReadNearestWhole(std::string_view text, NumberForm form) {
+    return readWhole(text, form, true);
 }
 
 double readStrict(std::string_view text) {
-    const std::optional<double> value = tryReadStrict(text);
-    if (!value) {
+    const std::optional<StrictNumber> number = tryReadStrict(text);
+    if (!number) {
         throwError(ErrorKind::TypeMismatch);
     }
-    if (std::isinf(*value)) {
+    if (number->tooLarge) {
         throwError(ErrorKind::Overflow);
     }
-    return *value;
+    return number->value;
 }
 
 std::string numberText(std::int32_t value) {

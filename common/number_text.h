@@ -43,22 +43,39 @@ inline bool sameText(std::string_view a, std::string_view b) noexcept {
 
 double readLenient(std::string_view text) noexcept;
 double readStrict(std::string_view text);
-// The strict reading without throwing: nothing for a text that is not one number, an infinity
-// for a number too large for a double.
-std::optional<double> tryReadStrict(std::string_view text);
 
-// Whole numbers, read exactly: a 64-bit seed keeps every bit, which a double would not.
-enum class WholeForm : std::uint8_t {
-    Digits,  // ASCII digits and nothing else ("0", "007"), as a script writes a count
-    Number,  // any text the strict reading takes whose value is whole ("+12", " 1e3 ", "12.0")
+// The forms of text a strict reading takes.
+enum class NumberForm : std::uint8_t {
+    Digits,   // ASCII digits and nothing else ("0", "007"), as a script writes a count
+    Decimal,  // an optional sign, then ASCII digits with at most one full stop ("-2.5", "5.",
+              // ".5"), as a script writes an amount: no blanks, exponent or full-width forms
+    Number,   // any text the strict reading takes ("+12", " 1e3 ", "１２．５")
 };
+
+// A number read strictly, and whether it lies beyond what a double holds.
+struct StrictNumber {
+    double value = 0;       // an infinity when too large, 0 when too small
+    bool tooLarge = false;  // beyond the largest double
+    bool tooSmall = false;  // not 0, yet nearer to 0 than the smallest double
+};
+// The strict reading without throwing: nothing for a text of another form.
+std::optional<StrictNumber> tryReadStrict(std::string_view text,
+                                          NumberForm form = NumberForm::Number);
+
+// Whole numbers, read exactly, digit by digit: a 64-bit seed keeps every bit, which a double
+// would not.
 struct WholeNumber {
     bool negative = false;  // below 0 ("-0" is 0)
     std::uint64_t magnitude = 0;
     bool beyond64Bits = false;  // the magnitude is beyond 2^64 - 1 (it holds 2^64 - 1 then)
 };
 // Nothing for a text of another form, or for a number with a fraction ("1.5", "1e-400").
-std::optional<WholeNumber> tryReadWhole(std::string_view text, WholeForm form);
+std::optional<WholeNumber> tryReadWhole(std::string_view text, NumberForm form);
+// The whole number nearest to the one the text stands for, a number exactly halfway between
+// two going to the even one, decided from the digits as written rather than from a double they
+// round to: "100.5" is 100, "101.5" 102, "100.5000000000000000001" 101. "-0.4" is 0. Nothing
+// for a text of another form.
+std::optional<WholeNumber> tryReadNearestWhole(std::string_view text, NumberForm form);
 
 // Plain decimal text without grouping: "-42"; a whole double likewise, without a point
 // ("42" for 42.0). Other doubles are written in full decimal notation with as few digits as

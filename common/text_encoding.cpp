@@ -146,8 +146,8 @@ DecodedText decodeText(std::string_view bytes) {
             return fail(TextProblem::Undecodable, 0);
         }
         decoded.text = std::move(*text);
-        if (decoded.text.substr(0, 3) == "\xEF\xBB\xBF") {
-            decoded.text.erase(0, 3);
+        if (decoded.text.starts_with(utf8ByteOrderMark)) {
+            decoded.text.erase(0, utf8ByteOrderMark.size());
         }
         if (decoded.text.find('\0') != std::string::npos) {
             return fail(TextProblem::NulByte, 0);
@@ -157,7 +157,7 @@ DecodedText decodeText(std::string_view bytes) {
     if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
         return fail(TextProblem::NulByte, nul);
     }
-    const std::size_t mark = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    const std::size_t mark = bytes.starts_with(utf8ByteOrderMark) ? utf8ByteOrderMark.size() : 0;
     bytes.remove_prefix(mark);
     const std::size_t invalid = invalidUtf8Offset(bytes);
     if (invalid == std::string_view::npos) {
@@ -173,33 +173,56 @@ DecodedText decodeText(std::string_view bytes) {
     return decoded;
 }
 
+namespace {
+
+// Whether the well-formed character `character` is one a terminal acts on or that changes how
+// the text around it shows: a control (C0, DEL, C1), a bidirectional control (U+061C, U+200E,
+// U+200F, U+202A..U+202E, U+2066..U+2069), or the line or paragraph separator (U+2028, U+2029).
+bool mustBeEscaped(std::string_view character) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(character[at]); };
+    switch (character.size()) {
+        case 1:
+            return byte(0) < 0x20 || byte(0) == 0x7F;
+        case 2:
+            return (byte(0) == 0xC2 && byte(1) < 0xA0) || (byte(0) == 0xD8 && byte(1) == 0x9C);
+        case 3:
+            return byte(0) == 0xE2 &&
+                   ((byte(1) == 0x80 && (byte(2) == 0x8E || byte(2) == 0x8F ||
+                                         (byte(2) >= 0xA8 && byte(2) <= 0xAE))) ||
+                    (byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9));
+        default:
+            return false;
+    }
+}
+
+void appendEscaped(std::string& shown, std::string_view bytes) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        shown += "\\x";
+        shown += hex[byte >> 4];
+        shown += hex[byte & 0xF];
+    }
+}
+
+}  // namespace
+
 std::string printableText(std::string_view text, std::size_t maxBytes) {
     std::string shown;
     std::size_t i = 0;
     while (i < text.size()) {
-        std::size_t length = sequenceLength(text, i);
-        if (i + (length == 0 ? 1 : length) > maxBytes) {
+        const std::size_t length = sequenceLength(text, i);
+        const std::string_view character = text.substr(i, length == 0 ? 1 : length);
+        if (i + character.size() > maxBytes) {
             shown += "...";
             break;
         }
-        if (length == 0) {
-            static constexpr char hex[] = "0123456789ABCDEF";
-            const auto byte = static_cast<unsigned char>(text[i]);
-            shown += "\\x";
-            shown += hex[byte >> 4];
-            shown += hex[byte & 0xF];
-            ++i;
-            continue;
-        }
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        const bool c0 = b0 < 0x20 || b0 == 0x7F;
-        const bool c1 = b0 == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-        if (c0 || c1) {
-            shown += '?';
+        if (length == 0 || mustBeEscaped(character)) {
+            appendEscaped(shown, character);
         } else {
-            shown.append(text.substr(i, length));
+            shown.append(character);
         }
-        i += length;
+        i += character.size();
     }
     return shown;
 }

@@ -77,3 +77,9 @@ run bad_option exact --no-such-option
 run bad_command frobnicate
 run missing_history infer no-such-file.txt
 run unending simulate special --big-end 99999999999 --reg-end 0
+huge=1$(printf '0%.0s' $(seq 400))
+run huge_big_end exact --setting 1 --big-end "$huge"
+run huge_prior infer bonuses.txt --prior "1,1,1,1,1,$huge"
+run reg_end_digits exact --setting 1 --big-end 0 --reg-end 100.5000000000000000001 --format csv
+run escaped_option exact --setting $'\xc2\x85\x1b[2J'
+run unopened_log simulate special --attempts 10 --threads 1 --seed 1 --log /nonexistent/rows.csv

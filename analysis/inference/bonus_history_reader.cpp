@@ -168,7 +168,8 @@ std::optional<HistoryProblemKind> readGames(std::string_view text, std::int32_t&
     if (text.empty()) {
         return HistoryProblemKind::NoGames;
     }
-    const std::optional<WholeNumber> whole = tryReadWhole(withoutGrouping(text), WholeForm::Number);
+    const std::optional<WholeNumber> whole =
+        tryReadWhole(withoutGrouping(text), NumberForm::Number);
     if (!whole) {
         return HistoryProblemKind::GamesNotWhole;
     }
@@ -263,6 +264,10 @@ class HistoryRecords {
     HistoryRecord next() {
         const std::string_view line = trimmed(reader_.currentLine());
         if (line.empty() || line.front() == '#') {
+            // A spreadsheet may save the settings block's closing empty record as a blank line.
+            if (line.empty() && layout_ == Layout::Settings) {
+                endSettings();
+            }
             reader_.skipLine();
             return {};
         }
@@ -295,14 +300,26 @@ class HistoryRecords {
         return {HistoryRecord::Role::Bad, {}, first, last, kind, expectedFields};
     }
 
+    void endSettings() {
+        layout_ = Layout::Csv;
+        headerAllowed_ = true;
+    }
+
     // A CSV record: in the settings block, a header, or a bonus.
     HistoryRecord csvRow(std::size_t first, std::size_t last) {
         if (layout_ == Layout::Settings) {
-            if (allEmpty(fields_)) {
-                layout_ = Layout::Csv;
-                headerAllowed_ = true;
+            // The block ends at an empty record; a grid's header ends it as well, when the
+            // empty record was lost, rather than the grid being skipped with it.
+            const Header header = readHeader(fields_);
+            const bool gridHeader =
+                header.columns || header.problem == HistoryProblemKind::AttemptGrid;
+            if (!allEmpty(fields_) && !gridHeader) {
+                return {};
             }
-            return {};
+            endSettings();
+            if (!gridHeader) {
+                return {};
+            }
         }
         if (headerAllowed_) {
             headerAllowed_ = false;
@@ -379,8 +396,8 @@ HistoryReading tryReadBonusHistory(std::string_view bytes) {
     HistoryReading reading;
     HistoryText decoded;
     std::string_view source = bytes;  // UTF-8 as it stands, most often
-    if (source.starts_with("\xEF\xBB\xBF")) {
-        source.remove_prefix(3);
+    if (source.starts_with(utf8ByteOrderMark)) {
+        source.remove_prefix(utf8ByteOrderMark.size());
     }
     if (!isPlainUtf8(bytes)) {
         decoded = decodeHistoryText(bytes);

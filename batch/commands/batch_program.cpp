@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "analysis/model/work_cancelled.h"
-#include "batch/options/attempt_outlook.h"
+#include "batch/options/run_limits.h"
 #include "batch/options/batch_options.h"
 #include "batch/commands/batch_report.h"
 #include "batch/run/batch_run.h"
@@ -18,6 +18,7 @@
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
+#include "common/text_encoding.h"
 
 namespace korvale {
 namespace {
@@ -55,7 +56,8 @@ const char* englishMessage(ErrorKind kind) {
 }
 
 // The exit status of a failure: 2 for what the user gave (a command line, a file that is not a
-// bonus history), 130 for Ctrl-C, 1 for the rest.
+// bonus history), 130 for Ctrl-C, 1 for the rest, a file that cannot be opened, read or written
+// among them.
 int exitStatus(ErrorKind kind) {
     switch (kind) {
         case ErrorKind::BadCommandLine:
@@ -117,9 +119,9 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
     if (!options.logPath.empty()) {
         log.reset(std::fopen(options.logPath.c_str(), "wb"));
         if (!log) {
-            err << "korvale-batch: --log: cannot open \"" << options.logPath
+            err << "korvale-batch: --log: cannot open \"" << printableText(options.logPath)
                 << "\" for writing: " << std::strerror(errno) << "\n";
-            return 2;
+            return exitStatus(ErrorKind::FileNotWritten);
         }
     }
     try {
@@ -129,9 +131,9 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
             logError = errno;
         }
         if (logError != 0) {
-            err << "korvale-batch: --log: cannot write \"" << options.logPath
+            err << "korvale-batch: --log: cannot write \"" << printableText(options.logPath)
                 << "\": " << std::strerror(logError) << "\n";
-            return 1;
+            return exitStatus(ErrorKind::FileNotWritten);
         }
         return finish(out, formatReport(simulationReport(result), options.format), err);
     } catch (const RuntimeError& error) {

@@ -99,9 +99,9 @@ std::string weightsText(const SettingVector& weights) {
 std::vector<Fact> inferFacts(const BatchOptions& options) {
     const bool morning = options.start == HistoryStart::Morning;
     const SettingVector prior = options.prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
+    const std::string path = printableText(options.historyPath);
     return {
-        {"history", "履歴", options.historyPath,
-         options.historyPath == "-" ? "標準入力" : options.historyPath, false},
+        {"history", "履歴", path, options.historyPath == "-" ? "標準入力" : path, false},
         {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
         {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
         {"prior", "事前の重み", weightsText(prior), options.prior ? weightsText(prior) : "均等",

@@ -184,8 +184,9 @@ int writeLog(std::FILE* log, RunKind run, const std::vector<FileHandle>& parts,
              const std::vector<WorkerResult>& results) {
     int logError = 0;
     errno = 0;
-    if (std::fputs(run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader(),
-                   log) < 0) {
+    const std::string header =
+        run == RunKind::Normal ? GridLog::bonusHeader() : GridLog::attemptHeader();
+    if (std::fputs(header.c_str(), log) < 0) {
         logError = errno != 0 ? errno : EIO;
     }
     for (std::size_t i = 0; i < parts.size() && logError == 0; ++i) {

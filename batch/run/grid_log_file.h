@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/csv.h"
+
 namespace korvale {
 
 // The grid's rows of one worker as CSV lines, gathered in a buffer and written to a file in
@@ -29,15 +31,13 @@ class GridLog {
     // The system's reason (an errno) when a write to the file failed, 0 while none has.
     int failure() const { return failure_; }
 
-    // Every CSV file the programs write is UTF-8 with a byte-order mark (so that spreadsheets
-    // show the Japanese headings) and CRLF line ends (RFC 4180); the header starts the file.
-    static const char* bonusHeader() {
-        return "\xEF\xBB\xBF"
-               "BONUS,回転数,モード,累計回転数,スレッド\r\n";
+    // The start of the file, as of every CSV file the programs write: the byte-order mark, then
+    // the header with CRLF (RFC 4180).
+    static std::string bonusHeader() {
+        return std::string(csvByteOrderMark) + "BONUS,回転数,モード,累計回転数,スレッド\r\n";
     }
-    static const char* attemptHeader() {
-        return "\xEF\xBB\xBF"
-               "BIG,REG,差枚,回転数,スレッド\r\n";
+    static std::string attemptHeader() {
+        return std::string(csvByteOrderMark) + "BIG,REG,差枚,回転数,スレッド\r\n";
     }
 
   private:

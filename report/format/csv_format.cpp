@@ -67,10 +67,10 @@ void addFigureRows(std::string& text, const CsvRow& base, const std::vector<Figu
 }  // namespace
 
 std::string formatCsv(const Report& report) {
-    // UTF-8 with a byte-order mark and CRLF line ends, as every CSV the programs write.
-    std::string text =
-        "\xEF\xBB\xBF"
-        "source,setting,scope,big_end,reg_end,key,label,unit,x,value,ci95_low,ci95_high\r\n";
+    // A byte-order mark and CRLF line ends, as every CSV the programs write.
+    std::string text = std::string(csvByteOrderMark) +
+                       "source,setting,scope,big_end,reg_end,key,label,unit,x,value,ci95_low,"
+                       "ci95_high\r\n";
     for (const Fact& fact : report.facts) {
         std::string value = fact.value;
         if (!fact.numbers.empty()) {

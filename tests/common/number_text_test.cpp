@@ -114,43 +114,43 @@ TEST(WholeReadingTest, ReadsEachFormExactly) {
     constexpr std::uint64_t top = 18446744073709551615u;
     const struct {
         const char* text;
-        WholeForm form;
+        NumberForm form;
         bool whole;
         bool negative;
         std::uint64_t magnitude;
         bool beyond;
     } cases[] = {
-        {"0", WholeForm::Digits, true, false, 0, false},
-        {"007", WholeForm::Digits, true, false, 7, false},
-        {"18446744073709551615", WholeForm::Digits, true, false, top, false},
-        {"18446744073709551616", WholeForm::Digits, true, false, top, true},
-        {"", WholeForm::Digits, false, false, 0, false},
-        {"+7", WholeForm::Digits, false, false, 0, false},
-        {" 7", WholeForm::Digits, false, false, 0, false},
-        {"-1", WholeForm::Digits, false, false, 0, false},
-        {"１", WholeForm::Digits, false, false, 0, false},
-        {"1e3", WholeForm::Digits, false, false, 0, false},
-        {"7.0", WholeForm::Digits, false, false, 0, false},
-        {"+12", WholeForm::Number, true, false, 12, false},
-        {" 1e3 ", WholeForm::Number, true, false, 1000, false},
-        {"　１２ ", WholeForm::Number, true, false, 12, false},
-        {"12.000", WholeForm::Number, true, false, 12, false},
-        {"1.2e1", WholeForm::Number, true, false, 12, false},
-        {"1200E-2", WholeForm::Number, true, false, 12, false},
-        {".5e1", WholeForm::Number, true, false, 5, false},
-        {"-5", WholeForm::Number, true, true, 5, false},
-        {"-0", WholeForm::Number, true, false, 0, false},
-        {"0.00e99999999999999999999", WholeForm::Number, true, false, 0, false},
-        {"18446744073709551615", WholeForm::Number, true, false, top, false},
-        {"1e20", WholeForm::Number, true, false, top, true},
-        {"-1e400", WholeForm::Number, true, true, top, true},
-        {"1.5", WholeForm::Number, false, false, 0, false},
-        {"1.00000000000000000001", WholeForm::Number, false, false, 0, false},
-        {"1e-400", WholeForm::Number, false, false, 0, false},
-        {"99999999999999999999.5", WholeForm::Number, false, false, 0, false},
-        {"1,000", WholeForm::Number, false, false, 0, false},
-        {"12x", WholeForm::Number, false, false, 0, false},
-        {"+", WholeForm::Number, false, false, 0, false},
+        {"0", NumberForm::Digits, true, false, 0, false},
+        {"007", NumberForm::Digits, true, false, 7, false},
+        {"18446744073709551615", NumberForm::Digits, true, false, top, false},
+        {"18446744073709551616", NumberForm::Digits, true, false, top, true},
+        {"", NumberForm::Digits, false, false, 0, false},
+        {"+7", NumberForm::Digits, false, false, 0, false},
+        {" 7", NumberForm::Digits, false, false, 0, false},
+        {"-1", NumberForm::Digits, false, false, 0, false},
+        {"１", NumberForm::Digits, false, false, 0, false},
+        {"1e3", NumberForm::Digits, false, false, 0, false},
+        {"7.0", NumberForm::Digits, false, false, 0, false},
+        {"+12", NumberForm::Number, true, false, 12, false},
+        {" 1e3 ", NumberForm::Number, true, false, 1000, false},
+        {"　１２ ", NumberForm::Number, true, false, 12, false},
+        {"12.000", NumberForm::Number, true, false, 12, false},
+        {"1.2e1", NumberForm::Number, true, false, 12, false},
+        {"1200E-2", NumberForm::Number, true, false, 12, false},
+        {".5e1", NumberForm::Number, true, false, 5, false},
+        {"-5", NumberForm::Number, true, true, 5, false},
+        {"-0", NumberForm::Number, true, false, 0, false},
+        {"0.00e99999999999999999999", NumberForm::Number, true, false, 0, false},
+        {"18446744073709551615", NumberForm::Number, true, false, top, false},
+        {"1e20", NumberForm::Number, true, false, top, true},
+        {"-1e400", NumberForm::Number, true, true, top, true},
+        {"1.5", NumberForm::Number, false, false, 0, false},
+        {"1.00000000000000000001", NumberForm::Number, false, false, 0, false},
+        {"1e-400", NumberForm::Number, false, false, 0, false},
+        {"99999999999999999999.5", NumberForm::Number, false, false, 0, false},
+        {"1,000", NumberForm::Number, false, false, 0, false},
+        {"12x", NumberForm::Number, false, false, 0, false},
+        {"+", NumberForm::Number, false, false, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -161,6 +161,115 @@ TEST(WholeReadingTest, ReadsEachFormExactly) {
             EXPECT_EQ(whole->magnitude, c.magnitude);
             EXPECT_EQ(whole->beyond64Bits, c.beyond);
         }
+    }
+}
+
+// Each form of the strict reading, and numbers beyond a double: too large reads as an
+// infinity, too small (not 0) as 0, and both say so.
+TEST(StrictReadingTest, TakesEachFormAndSaysWhenANumberIsBeyondADouble) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::string huge = "1" + std::string(400, '0');
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    const struct {
+        std::string text;
+        NumberForm form;
+        bool read;
+        double value;
+        bool tooLarge;
+        bool tooSmall;
+    } cases[] = {
+        {"12.5", NumberForm::Decimal, true, 12.5, false, false},
+        {"-.5", NumberForm::Decimal, true, -0.5, false, false},
+        {"+5.", NumberForm::Decimal, true, 5, false, false},
+        {"0.000", NumberForm::Decimal, true, 0, false, false},
+        {" 5", NumberForm::Decimal, false, 0, false, false},
+        {"1e3", NumberForm::Decimal, false, 0, false, false},
+        {"３", NumberForm::Decimal, false, 0, false, false},
+        {"1.2.3", NumberForm::Decimal, false, 0, false, false},
+        {"-", NumberForm::Decimal, false, 0, false, false},
+        {"-5", NumberForm::Digits, false, 0, false, false},
+        {"0070", NumberForm::Digits, true, 70, false, false},
+        {huge, NumberForm::Decimal, true, inf, true, false},
+        {"-" + huge, NumberForm::Decimal, true, -inf, true, false},
+        {huge, NumberForm::Digits, true, inf, true, false},
+        {tiny, NumberForm::Decimal, true, 0, false, true},
+        {"1e-400", NumberForm::Number, true, 0, false, true},
+        {"0e-400", NumberForm::Number, true, 0, false, false},
+        {"4e-320", NumberForm::Number, true, 4e-320, false, false},  // subnormal, yet not 0
+        {"1e400", NumberForm::Number, true, inf, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 20));
+        const std::optional<StrictNumber> number = tryReadStrict(c.text, c.form);
+        ASSERT_EQ(number.has_value(), c.read);
+        if (number) {
+            EXPECT_EQ(number->value, c.value);
+            EXPECT_EQ(number->tooLarge, c.tooLarge);
+            EXPECT_EQ(number->tooSmall, c.tooSmall);
+        }
+    }
+}
+
+// The nearest whole number, halves to even, decided from the digits: a double would take
+// 100.5000000000000000001 for the half 100.5.
+TEST(WholeReadingTest, NearestWholeRoundsFromTheDigitsHalvesToEven) {
+    constexpr std::uint64_t top = 18446744073709551615u;
+    const struct {
+        const char* text;
+        NumberForm form;
+        bool read;
+        bool negative;
+        std::uint64_t magnitude;
+        bool beyond;
+    } cases[] = {
+        {"100.5", NumberForm::Decimal, true, false, 100, false},
+        {"101.5", NumberForm::Decimal, true, false, 102, false},
+        {"100.5000000000000000001", NumberForm::Decimal, true, false, 101, false},
+        {"100.4999999999999999999", NumberForm::Decimal, true, false, 100, false},
+        {"100.50000", NumberForm::Decimal, true, false, 100, false},
+        {"0.5", NumberForm::Decimal, true, false, 0, false},
+        {".51", NumberForm::Decimal, true, false, 1, false},
+        {"2147483647.5", NumberForm::Decimal, true, false, 2147483648u, false},
+        {"-0.4", NumberForm::Decimal, true, false, 0, false},
+        {"-2.6", NumberForm::Decimal, true, true, 3, false},
+        {"18446744073709551614.5", NumberForm::Decimal, true, false, top - 1, false},
+        {"18446744073709551615.5", NumberForm::Decimal, true, false, top, true},
+        {"1e3", NumberForm::Decimal, false, false, 0, false},
+        {"25e-1", NumberForm::Number, true, false, 2, false},
+        {"35E-1", NumberForm::Number, true, false, 4, false},
+        {"5e-1", NumberForm::Number, true, false, 0, false},
+        {"6e-1", NumberForm::Number, true, false, 1, false},
+        {"5e-2", NumberForm::Number, true, false, 0, false},
+        {"1.25e1", NumberForm::Number, true, false, 12, false},
+        {"１．５", NumberForm::Number, true, false, 2, false},
+        {"9.9e99999999999999999999", NumberForm::Number, true, false, top, true},
+        {"7", NumberForm::Digits, true, false, 7, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<WholeNumber> whole = tryReadNearestWhole(c.text, c.form);
+        ASSERT_EQ(whole.has_value(), c.read);
+        if (whole) {
+            EXPECT_EQ(whole->negative, c.negative);
+            EXPECT_EQ(whole->magnitude, c.magnitude);
+            EXPECT_EQ(whole->beyond64Bits, c.beyond);
+        }
+    }
+    // Against the processor's rounding (to nearest, halves to even) of k + d / 10^6, exact at
+    // the halves and far from them elsewhere.
+    Xoshiro256PlusPlus generator(7);
+    for (int i = 0; i < 20000; ++i) {
+        const auto k = static_cast<std::int64_t>(generator.nextFraction() * 1e6);
+        const auto d =
+            i % 4 == 0 ? 500000 : static_cast<std::int64_t>(generator.nextFraction() * 1e6);
+        char text[40];
+        std::snprintf(text, sizeof text, "%lld.%06lld", static_cast<long long>(k),
+                      static_cast<long long>(d));
+        const double expected =
+            std::nearbyint(static_cast<double>(k) + static_cast<double>(d) / 1e6);
+        ASSERT_EQ(static_cast<double>(tryReadNearestWhole(text, NumberForm::Decimal)->magnitude),
+                  expected)
+            << text;
     }
 }
 

@@ -84,7 +84,7 @@ std::string resultsCsv(const frmMain& window, const QDateTime& when) {
 }
 
 QString saveResultsCsv(const frmMain& window, const QString& path) {
-    std::string bytes = "\xEF\xBB\xBF";
+    std::string bytes(csvByteOrderMark);
     bytes += resultsCsv(window, QDateTime::currentDateTime());
     return writeWholeFile(path, bytes);
 }

@@ -58,6 +58,18 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
                      "5\0\n\0",
                      14),
          {{big, 5}}},
+        // The settings block ends at its empty record; a spreadsheet may have made that a blank
+        // line or dropped it, and the grid that follows is read all the same.
+        {"window's saved results",
+         "項目,値,\r\n設定,設定２,\r\nプレイ数,50,\r\n,,\r\nBONUS,回転数,モード\r\nBIG,30,0\r\n"
+         "REG,20,4\r\n",
+         {{big, 30}, {reg, 20}}},
+        {"saved results, the empty record a blank line",
+         "項目,値\n設定,1\n\nBONUS,回転数,モード\nBIG,30,0\nREG,20,4\n",
+         {{big, 30}, {reg, 20}}},
+        {"saved results without the empty record",
+         "項目,値\n設定,1\nBONUS,回転数,モード\nREG,9,1\n",
+         {{reg, 9}}},
         {"header only", "BONUS,回転数,モード\n", {}},
         {"nothing", "", {}},
     };
@@ -138,6 +150,7 @@ TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
          Kind::NotUtf8, 2, "REG 2\x80"},
         {"BONUS,回転数\nBIG,\"12\nREG,4", Kind::UnclosedQuote, 2, "BIG,\"12\nREG,4"},
         {"BIG,REG,差枚\n0,1,-88\n", Kind::AttemptGrid, 1, "BIG,REG,差枚"},
+        {"項目,値\n設定,1\nBIG,REG,差枚\n0,1,-88\n", Kind::AttemptGrid, 3, "BIG,REG,差枚"},
         {"BONUS,回転数,メモ\nBIG,\"1,\n2\",x\n", Kind::GamesNotWhole, 2, "BIG,\"1,\n2\",x"},
         {"BONUS,回転数\nBIG,\"1,00\"\n", Kind::GamesNotWhole, 2, "BIG,\"1,00\""},
         {"BONUS,回転数\nBIG,\"-1,000\"\n", Kind::GamesNegative, 2, "BIG,\"-1,000\""},
@@ -156,7 +169,7 @@ TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
     // Bytes that are not UTF-8 are shown escaped, never as they are.
     const HistoryReading bad = tryReadBonusHistory("REG \xFF\xFE\x1B[2J");
     EXPECT_EQ(bad.problem->message(),
-              "line 1: \"REG \\xFF\\xFE?[2J\": the file is not UTF-8: save it as UTF-8");
+              "line 1: \"REG \\xFF\\xFE\\x1B[2J\": the file is not UTF-8: save it as UTF-8");
 }
 
 TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
@@ -165,7 +178,7 @@ TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
         std::string text;
         std::string shown;
     } cases[] = {
-        {"BIG\x01 \x1b[31m", "BIG? ?[31m"},
+        {"BIG\x01 \x1b[31m", "BIG\\x01 \\x1B[31m"},
         {longLine, "BIG " + std::string(76, '9') + "..."},
         // Cut before a multi-byte character rather than through it.
         {"REG " + std::string(75, '1') + "回回", "REG " + std::string(75, '1') + "..."},

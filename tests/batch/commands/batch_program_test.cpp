@@ -15,9 +15,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -67,7 +69,29 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         std::vector<std::string> arguments;
         std::string start;
     };
+    // Beyond a double, and too small to be told from 0.
+    const std::string huge = "1" + std::string(400, '0');
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    const std::string beyondCounter = "\" is beyond the 32-bit game counter (at most 2147483647)";
     const std::vector<Case> cases = {
+        {{"exact", "--setting", "1", "--big-end", huge},
+         "korvale-batch: --big-end: \"" + huge + beyondCounter},
+        {{"exact", "--setting", "1", "--reg-end", huge},
+         "korvale-batch: --reg-end: \"" + huge + beyondCounter},
+        {{"simulate", "special", "--big-end", huge},
+         "korvale-batch: --big-end: \"" + huge + beyondCounter},
+        {{"simulate", "special", "--reg-end", "2147483647.5"},
+         "korvale-batch: --reg-end: \"2147483647.5" + beyondCounter},
+        {{"simulate", "special", "--big-end", tiny},
+         "korvale-batch: --big-end: \"" + tiny + "\" is too small to be told from 0\n"},
+        {{"simulate", "normal", "--seconds", huge},
+         "korvale-batch: --seconds: expected a number of seconds above 0 and at most 1000000000"},
+        // What the user typed is echoed with its controls escaped: C0, C1, U+202E.
+        {{"simulate", "normal", "--setting", "\xC2\x85\x1B[2J"},
+         "korvale-batch: --setting: expected an integer 1..6, got \"\\xC2\\x85\\x1B[2J\"\n"},
+        {{"exact", "--\xE2\x80\xAEx"},
+         "korvale-batch: exact: there is no option \"--\\xE2\\x80\\xAEx\""},
+        {{"play\x07"}, "korvale-batch: unknown command \"play\\x07\""},
         {{},
          "korvale-batch: a command is needed: simulate, exact, sweep or infer (see korvale-batch "
          "--help)\n"},
@@ -147,9 +171,6 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --attempts: "},
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
-        {{"simulate", "special", "--log", "/nonexistent-folder/rows.csv", "--attempts", "10"},
-         "korvale-batch: --log: cannot open \"/nonexistent-folder/rows.csv\" for writing: No such "
-         "file or directory"},
         {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
         {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
         {{"exact", "--games", "5"}, "korvale-batch: exact: there is no option \"--games\""},
@@ -206,6 +227,7 @@ TEST(BatchValuesTest, EndConditionsAreDecimalsAndTheRegEndRoundsHalfToEven) {
         double regExpected;
     };
     for (const Case& c : std::vector<Case>{{"300.5", "100.5", 300.5, 100},
+                                           {"0", "100.5000000000000000001", 0, 101},
                                            {"+12", "101.5", 12, 102},
                                            {"5.", ".5", 5, 0},
                                            {"0", "2.5", 0, 2}}) {
@@ -408,6 +430,26 @@ TEST(BatchWriteFailureTest, AFullDiskExits1WithTheReason) {
         EXPECT_EQ(outcome.err, message) << ::testing::PrintToString(arguments);
     }
     std::remove(history.c_str());
+}
+
+// A file that cannot be opened exits 1, as one that cannot be read or written: the log as the
+// history. Its name is shown escaped.
+TEST(BatchWriteFailureTest, ALogThatCannotBeOpenedExits1) {
+    const struct {
+        std::string path;
+        std::string shown;
+    } cases[] = {
+        {"/nonexistent-folder/rows.csv", "/nonexistent-folder/rows.csv"},
+        {"/nonexistent-\x1B]0;x\x07/rows.csv", "/nonexistent-\\x1B]0;x\\x07/rows.csv"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = run({"simulate", "special", "--attempts", "10", "--threads", "1",
+                                     "--seed", "1", "--log", c.path});
+        EXPECT_EQ(outcome.status, 1) << c.shown;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "korvale-batch: --log: cannot open \"" + c.shown +
+                                   "\" for writing: " + std::strerror(ENOENT) + "\n");
+    }
 }
 
 struct Spawned {

@@ -178,6 +178,36 @@ TEST(InferCommandTest, AFailedReadExits1WithTheSystemsReason) {
     }
 }
 
+// A file name, and a line of the file, reach the terminal with their controls escaped in every
+// format: ESC, BEL, a byte that is not UTF-8 and U+202E (which turns the text after it around).
+TEST(InferCommandTest, FileNamesAndLinesAreEchoedEscaped) {
+    const std::string name = "a\x1B[2J\x07\xFF\xE2\x80\xAEtxt.csv";
+    const std::string shown = "a\\x1B[2J\\x07\\xFF\\xE2\\x80\\xAEtxt.csv";
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << "BIG 123\nREG 45\n";
+    for (const std::string format : {"table", "csv", "json"}) {
+        const Outcome outcome = runWithInput({"infer", path, "--format", format}, "");
+        ASSERT_EQ(outcome.status, 0) << format << ": " << outcome.err;
+        for (const std::string raw : {"\x1B", "\x07", "\xFF", "\xE2\x80\xAE"}) {
+            EXPECT_EQ(outcome.out.find(raw), std::string::npos) << format;
+        }
+        if (format == "json") {
+            EXPECT_EQ(nlohmann::json::parse(outcome.out)["run"]["history"],
+                      ::testing::TempDir() + shown);
+        } else {
+            EXPECT_NE(outcome.out.find(shown), std::string::npos) << format;
+        }
+    }
+    std::ofstream(path, std::ios::binary) << "BIG 1\nREG 4\xE2\x80\xAE"
+                                             "5\x1B\n";
+    const Outcome bad = runWithInput({"infer", path}, "");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "korvale-batch: \"" + ::testing::TempDir() + shown +
+                           "\": line 2: \"REG 4\\xE2\\x80\\xAE5\\x1B\": the games must be a "
+                           "whole number\n");
+    std::remove(path.c_str());
+}
+
 // The output without the time taken, which differs from run to run.
 std::string withoutTiming(const std::string& text, const std::string& format) {
     if (format == "json") {
@@ -231,20 +261,20 @@ TEST(InferCommandTest, BadInputExits2NamingTheLineWithNothingOnStdout) {
          "korvale-batch: standard input: line 2: \"REG -7\": the games cannot be negative\n"},
         {{"infer", "-"},
          "BIG 1\nREG \xFF\x1B[2J\n",
-         "korvale-batch: standard input: line 2: \"REG \\xFF?[2J\": the file is not UTF-8: save "
-         "it as UTF-8\n"},
+         "korvale-batch: standard input: line 2: \"REG \\xFF\\x1B[2J\": the file is not UTF-8: "
+         "save it as UTF-8\n"},
         {{"infer", "-"},
          std::string("BIG 1\n\x7F"
                      "ELF\0\x01",
                      12),
-         "korvale-batch: standard input: line 2: \"?ELF??\": the file is not text: it holds a "
-         "NUL byte\n"},
+         "korvale-batch: standard input: line 2: \"\\x7FELF\\x00\\x01\": the file is not text: "
+         "it holds a NUL byte\n"},
         {{"infer", "-"},
          "BIG,REG,差枚\r\n1,0,-120\r\n",
          "korvale-batch: standard input: line 1: \"BIG,REG,差枚\": an attempt run's grid"},
         {{"infer", "-"},
          "BONUS,回転数\nBIG,\"12\nREG,4\n",
-         "korvale-batch: standard input: line 2: \"BIG,\"12?REG,4\": a quoted field has no "
+         "korvale-batch: standard input: line 2: \"BIG,\"12\\x0AREG,4\": a quoted field has no "
          "closing quote\n"},
         {{"infer", "-", "--start", "noon"},
          "",
@@ -261,6 +291,14 @@ TEST(InferCommandTest, BadInputExits2NamingTheLineWithNothingOnStdout) {
         {{"infer", "-", "--prior", "1,1,1,1,1,-1"},
          "",
          "korvale-batch: --prior: expected six weights"},
+        // Beyond a double, and too small to be told from 0: never read as a weight of 0.
+        {{"infer", "-", "--prior", "1,1,1,1,1,1" + std::string(400, '0')},
+         "",
+         "korvale-batch: --prior: expected six weights of 設定１..設定６ separated by commas, each "
+         "at least 0, not all 0, their sum below 10^308"},
+        {{"infer", "-", "--prior", "1,1,1,1,1,0." + std::string(400, '0') + "1"},
+         "",
+         "korvale-batch: --prior: \"0.000"},
         {{"infer"}, "", "korvale-batch: infer: the history FILE is missing"},
     };
     for (const auto& c : cases) {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "machine/attempt_end.h"
 
@@ -14,7 +13,11 @@ namespace korvale {
 
 struct ExpectedAttemptGames {
     double games = 0;
-    std::string basis;  // how the figure was found, for the message that names it
+    // Past the attempt solver's largest BIG end: the expected games at that end, worked out
+    // exactly, which `games` grows by 1 / (1 - ceilingBigChance) for every further game. Empty
+    // when `games` is itself worked out exactly.
+    std::optional<double> gamesAtLargestBigEnd;
+    double ceilingBigChance = 0;
 };
 
 // The expected games of one attempt at setting index 0..5, from the machine's chain: exact for
@@ -27,10 +30,5 @@ std::optional<ExpectedAttemptGames> expectedAttemptGames(std::int32_t setting,
 // The chance that one attempt outlasts the 32-bit game counter, for an attempt expected to
 // last `games`: its length is nearly exponential when it takes many runs to the BIG end.
 double chanceOfOverrun(double games);
-
-// A warning, one line, when `games` in all would take more than an hour on `threads` threads;
-// empty otherwise. The speed taken is on the fast side of what was measured (about 45 to 90
-// million games a second a thread), so that the time said is if anything short.
-std::string lengthWarning(double games, int threads, const std::string& what);
 
 }  // namespace korvale

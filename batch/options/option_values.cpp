@@ -1,0 +1,233 @@
+#include "batch/options/option_values.h"
+
+#include <fmt/format.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "analysis/attempt/attempt.h"
+#include "batch/options/option_error.h"
+#include "common/number_text.h"
+#include "common/text_encoding.h"
+
+namespace korvale {
+namespace {
+
+// A whole number written as plain digits, within [low, high].
+template <typename Integer>
+Integer readWhole(std::string_view option, std::string_view text, Integer low, Integer high,
+                  std::string_view expected) {
+    const std::optional<WholeNumber> whole = tryReadWhole(text, NumberForm::Digits);
+    if (!whole || whole->beyond64Bits || std::cmp_less(whole->magnitude, low) ||
+        std::cmp_greater(whole->magnitude, high)) {
+        badValue(option, expected, text);
+    }
+    return static_cast<Integer>(whole->magnitude);
+}
+
+// A decimal as a script writes one: an optional sign, digits and at most one point. A text
+// beyond what a double holds reads as an infinity, beyond every limit; one too small to be told
+// from 0 is refused rather than read as 0.
+double readDecimal(std::string_view option, std::string_view text, std::string_view expected) {
+    const std::optional<StrictNumber> number = tryReadStrict(text, NumberForm::Decimal);
+    if (!number) {
+        badValue(option, expected, text);
+    }
+    if (number->tooSmall) {
+        optionError(option,
+                    fmt::format("\"{}\" is too small to be told from 0", printableText(text)));
+    }
+    return number->value;
+}
+
+[[noreturn]] void beyondGameCounter(std::string_view option, std::string_view text) {
+    optionError(option, fmt::format("\"{}\" is beyond the 32-bit game counter (at most {})",
+                                    printableText(text), std::numeric_limits<std::int32_t>::max()));
+}
+
+// FIRST:LAST:STEP, whole numbers with 0 <= FIRST <= LAST <= largest and STEP >= 1.
+void readRange(std::string_view option, const std::string& text, std::int32_t largest,
+               std::int32_t& first, std::int32_t& last, std::int32_t& step) {
+    const std::string expected = fmt::format(
+        "FIRST:LAST:STEP with 0 <= FIRST <= LAST <= {}, "
+        "STEP 1 to 2147483647, such as 0:1000:50",
+        largest);
+    const std::size_t colon1 = text.find(':');
+    const std::size_t colon2 = colon1 == std::string::npos ? colon1 : text.find(':', colon1 + 1);
+    if (colon2 == std::string::npos) {
+        badValue(option, expected, text);
+    }
+    const std::string_view all(text);
+    first = readWhole<std::int32_t>(option, all.substr(0, colon1), 0, largest, expected);
+    last = readWhole<std::int32_t>(option, all.substr(colon1 + 1, colon2 - colon1 - 1), first,
+                                   largest, expected);
+    step = readWhole<std::int32_t>(option, all.substr(colon2 + 1), 1, INT32_MAX, expected);
+}
+
+// Six weights P1,...,P6, decimals of at least 0 that are not all 0, with a finite sum.
+SettingVector readPrior(const std::string& text) {
+    const std::string_view expected =
+        "six weights of 設定１..設定６ separated by commas, each at least 0, not all 0, their sum "
+        "below 10^308, such as 1,1,1,2,2,2";
+    SettingVector weights{};
+    std::string_view rest(text);
+    double total = 0.0;
+    for (std::size_t s = 0; s < weights.size(); ++s) {
+        const std::size_t comma = rest.find(',');
+        if ((comma == std::string_view::npos) != (s + 1 == weights.size())) {
+            badValue("--prior", expected, text);
+        }
+        weights[s] = readDecimal("--prior", rest.substr(0, comma), expected);
+        if (weights[s] < 0.0 || !std::isfinite(weights[s])) {
+            badValue("--prior", expected, text);
+        }
+        total += weights[s];
+        rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+    if (!(total > 0.0) || !std::isfinite(total)) {
+        badValue("--prior", expected, text);
+    }
+    return weights;
+}
+
+// The setting and the amount of play.
+void readAmounts(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.wasGiven("--setting")) {
+        o.setting =
+            readWhole<std::int32_t>("--setting", texts.setting, 1, 6, "an integer 1..6") - 1;
+        o.settingGiven = true;
+    }
+    if (texts.wasGiven("--games")) {
+        o.games =
+            readWhole<std::int64_t>("--games", texts.games, 1, INT64_MAX / 4,
+                                    fmt::format("a whole number of games, 1 to {}", INT64_MAX / 4));
+    }
+    if (texts.wasGiven("--attempts")) {
+        o.attempts = readWhole<std::int64_t>(
+            "--attempts", texts.attempts, 1, INT64_MAX / 4,
+            fmt::format("a whole number of attempts, 1 to {}", INT64_MAX / 4));
+    }
+    if (texts.wasGiven("--seconds")) {
+        const std::string_view expected =
+            "a number of seconds above 0 and at most 1000000000, such as 10 or 2.5";
+        const double seconds = readDecimal("--seconds", texts.seconds, expected);
+        if (!(seconds > 0.0) || seconds > 1e9) {
+            badValue("--seconds", expected, texts.seconds);
+        }
+        o.seconds = seconds;
+    }
+}
+
+// The end conditions of an attempt. The BIG end is kept as the decimal it is; the REG end is
+// rounded to the nearest whole game, halves to even, from its digits.
+void readEnds(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.wasGiven("--big-end")) {
+        const std::string_view expected = "a decimal number of games, 0 or more, such as 300";
+        o.end.bigEnd = readDecimal("--big-end", texts.bigEnd, expected);
+        if (o.end.bigEnd < 0.0) {
+            badValue("--big-end", expected, texts.bigEnd);
+        }
+        if (std::isinf(o.end.bigEnd)) {
+            beyondGameCounter("--big-end", texts.bigEnd);
+        }
+        o.endGiven = true;
+    }
+    if (texts.wasGiven("--reg-end")) {
+        const std::string_view expected = "a decimal number of games, 0 or more, such as 100";
+        if (readDecimal("--reg-end", texts.regEnd, expected) < 0.0) {
+            badValue("--reg-end", expected, texts.regEnd);
+        }
+        const std::optional<WholeNumber> games =
+            tryReadNearestWhole(texts.regEnd, NumberForm::Decimal);
+        if (games->beyond64Bits ||
+            std::cmp_greater(games->magnitude, std::numeric_limits<std::int32_t>::max())) {
+            beyondGameCounter("--reg-end", texts.regEnd);
+        }
+        o.end.regEnd = static_cast<std::int32_t>(games->magnitude);
+        o.endGiven = true;
+    }
+}
+
+// How the run goes: threads, seed, the sweep's grid and the output format.
+void readRunValues(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.wasGiven("--threads")) {
+        o.threads = readWhole<int>("--threads", texts.threads, 1, maxThreads,
+                                   fmt::format("an integer 1..{}", maxThreads));
+    }
+    if (texts.wasGiven("--seed")) {
+        o.seed = readWhole<std::uint64_t>("--seed", texts.seed, 0, UINT64_MAX,
+                                          "a whole number 0..18446744073709551615");
+    }
+    if (texts.wasGiven("--big-ends")) {
+        readRange("--big-ends", texts.bigEnds, static_cast<std::int32_t>(largestBigEnd),
+                  o.grid.bigEndFirst, o.grid.bigEndLast, o.grid.bigEndStep);
+    }
+    if (texts.wasGiven("--reg-ends")) {
+        readRange("--reg-ends", texts.regEnds, largestRegEnd, o.grid.regEndFirst, o.grid.regEndLast,
+                  o.grid.regEndStep);
+    }
+    if (const auto format = parseOutputFormat(texts.format)) {
+        o.format = *format;
+    } else {
+        badValue("--format", "table, csv or json", texts.format);
+    }
+}
+
+// The history, its start, the games after its last bonus and the prior.
+void readInferValues(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.command == Command::Infer) {
+        if (texts.historyPath.empty()) {
+            badValue("FILE", "a file name, or - for standard input", texts.historyPath);
+        }
+        o.historyPath = texts.historyPath;
+        if (texts.start == "morning" || texts.start == "joined") {
+            o.start = texts.start == "morning" ? HistoryStart::Morning : HistoryStart::Joined;
+        } else {
+            badValue("--start", "morning or joined", texts.start);
+        }
+    }
+    if (texts.wasGiven("--trailing")) {
+        o.trailingGames = readWhole<std::int32_t>("--trailing", texts.trailing, 0, INT32_MAX,
+                                                  "a whole number of games 0..2147483647");
+    }
+    if (texts.wasGiven("--prior")) {
+        o.prior = readPrior(texts.prior);
+    }
+}
+
+}  // namespace
+
+BatchOptions readOptionValues(const OptionTexts& texts) {
+    BatchOptions o;
+    o.command = texts.command;
+    readAmounts(texts, o);
+    readEnds(texts, o);
+    readRunValues(texts, o);
+    readInferValues(texts, o);
+    if (texts.wasGiven("--log")) {
+        if (texts.logPath.empty()) {
+            badValue("--log", "a file name", texts.logPath);
+        }
+        o.logPath = texts.logPath;
+    }
+    o.laws = texts.laws;
+    o.frontier = texts.frontier;
+    return o;
+}
+
+void checkCombinations(const BatchOptions& o) {
+    const int amounts = (o.games ? 1 : 0) + (o.attempts ? 1 : 0) + (o.seconds ? 1 : 0);
+    if (amounts > 1) {
+        optionError(o.seconds ? "--seconds" : "--attempts",
+                    "give only one of the amount of play and --seconds S");
+    }
+    if (o.laws && !o.endGiven) {
+        optionError("--laws", "the laws of an attempt need --big-end or --reg-end");
+    }
+}
+
+}  // namespace korvale
