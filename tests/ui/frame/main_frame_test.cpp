@@ -211,20 +211,24 @@ TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
     EXPECT_EQ(status(), "");
 }
 
-// End conditions that no attempt can meet within the 32-bit counters, with the condition
-// korvale-batch blames for each (`simulate special --setting 1 --big-end X --reg-end Y`:
-// "--big-end" or "--reg-end: no attempt can meet these end conditions ... on average an attempt
-// would last more than 2147483647 games"), and two it runs.
+// End conditions that no attempt can meet within the 32-bit counters, with the condition and
+// the reason korvale-batch gives for each (`simulate special --setting 1 --big-end X --reg-end
+// Y`: "--big-end" or "--reg-end: no attempt can meet these end conditions ... on average an
+// attempt would last more than 2147483647 games", or "one attempt is expected to last 5.069e+10
+// games (23227582 games at BIG end 2000 worked out exactly, times 1/(1 - 0.0152588) for each
+// further game)"), and two it runs.
 TEST(UnreachableEndsTest, SaysWhichConditionKeepsEveryAttemptFromEnding) {
     const struct {
         double bigEnd;
         std::int32_t regEnd;
         const char* blamed;  // nullptr: attempts can end
+        std::vector<const char*> named;
     } cases[] = {
-        {99999999999.0, 100, "BIG後の条件"},
-        {300.0, 99999, "REG後の条件"},
-        {0.0, 1500, nullptr},
-        {1999.0, 1000, nullptr},
+        {99999999999.0, 100, "BIG後の条件", {"平均して2,147,483,647ゲームより長く"}},
+        {300.0, 99999, "REG後の条件", {"平均して2,147,483,647ゲームより長く"}},
+        {2500.0, 0, "BIG後の条件", {"約50,690,000,000ゲーム", "23,227,582ゲーム", "0.0152588"}},
+        {0.0, 1500, nullptr, {}},
+        {1999.0, 1000, nullptr, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bigEnd);
@@ -233,7 +237,10 @@ TEST(UnreachableEndsTest, SaysWhichConditionKeepsEveryAttemptFromEnding) {
         if (said) {
             EXPECT_TRUE(said->reason.startsWith(QString::fromUtf8(c.blamed)))
                 << said->reason.toStdString();
-            EXPECT_TRUE(said->reason.contains(QStringLiteral("2,147,483,647ゲーム")));
+            for (const char* named : c.named) {
+                EXPECT_TRUE(said->reason.contains(QString::fromUtf8(named)))
+                    << said->reason.toStdString();
+            }
         }
     }
 }
