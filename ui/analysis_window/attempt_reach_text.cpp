@@ -10,9 +10,10 @@ namespace {
 // How the expected games were found, as korvale-batch names it.
 QString basisOf(const ExpectedAttemptGames& expected) {
     if (!expected.gamesAtLargestBigEnd) {
-        return QStringLiteral("機械の表から正確に求めた値");
+        return QStringLiteral("機械の表から正確に求めた値です。");
     }
-    return QStringLiteral("BIG後%1Gでの%2ゲームを正確に求め、その先1ゲームごとに1/(1 − %3)倍した値")
+    return QStringLiteral(
+               "BIG後%1Gでの%2ゲームを正確に求め、その先1ゲームごとに1/(1 − %3)倍した値です。")
         .arg(groupedNumber(largestBigEnd), groupedNumber(*expected.gamesAtLargestBigEnd),
              QString::number(expected.ceilingBigChance, 'g', 6));
 }
@@ -33,18 +34,22 @@ std::optional<UnreachableEnds> unreachableEnds(std::int32_t setting, const EndCo
         reach.regEndBlamed ? QStringLiteral("REG後の条件") : QStringLiteral("BIG後の条件");
     UnreachableEnds said;
     said.headline =
-        QStringLiteral("この終了条件では、32ビットの数の範囲で終わる立ち回りはありません");
+        QStringLiteral("この終了条件では、32ビットの数の範囲で終わる立ち回りはありません。");
     if (!reach.expected) {
         said.reason = QStringLiteral(
                           "%1のため、一回の立ち回りは平均して2,147,483,647ゲームより長く続きます。")
                           .arg(blamed);
     } else {
-        said.reason = QStringLiteral(
-                          "%1のため、一回の立ち回りは約%2ゲーム続く見込みで、2,147,483,647ゲームを"
-                          "超えます（%3）。")
-                          .arg(blamed, aboutGames(reach.expected->games), basisOf(*reach.expected));
+        said.reason = QStringLiteral("%1のため、一回の立ち回りは約%2ゲーム続く見込みです。")
+                          .arg(blamed, aboutGames(reach.expected->games));
+        said.basis = basisOf(*reach.expected);
     }
     return said;
+}
+
+QString UnreachableEnds::text() const {
+    return QStringLiteral("※ ") + headline + QStringLiteral("\n") + reason +
+           (basis.isEmpty() ? QString() : QStringLiteral("\n") + basis);
 }
 
 }  // namespace korvale

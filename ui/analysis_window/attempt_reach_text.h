@@ -14,8 +14,11 @@
 namespace korvale {
 
 struct UnreachableEnds {
-    QString headline;  // one line, for the status bar
-    QString reason;    // why: the expected length of an attempt and the condition that makes it
+    QString headline;  // one line
+    QString reason;    // one line: the condition that makes the attempts too long, and how long
+    QString basis;     // how the expected length was found; empty for a bound
+    // The three as one text, phrase by phrase on lines of their own.
+    QString text() const;
 };
 
 // None when an attempt at setting index 0..5 can be expected to end within 2,147,483,647 games.

@@ -242,7 +242,7 @@ QString frmAnalysis::exactStatus() const {
     if (!feed_.setup().started || !unreachable_) {
         return status;
     }
-    return status + QStringLiteral("\n※ %1：%2").arg(unreachable_->headline, unreachable_->reason);
+    return status + QStringLiteral("\n") + unreachable_->text();
 }
 
 QString frmAnalysis::exactWorkStatus() const {

@@ -16,12 +16,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/frame/end_conditions.h"
-#include "ui/controls/file_saving.h"
 #include "ui/analysis_window/frm_analysis.h"
+#include "ui/controls/file_saving.h"
+#include "ui/controls/window_placement.h"
+#include "ui/frame/end_conditions.h"
 #include "ui/frame/graph_picture.h"
 #include "ui/frame/results_csv.h"
-#include "ui/controls/window_placement.h"
 
 namespace korvale {
 namespace {
@@ -142,8 +142,10 @@ void MainFrame::showEndConditions() {
     // The warning belongs to the attempt run on show.
     const bool warn = attempts && unreachable_.has_value();
     if (warn) {
-        endWarning_->setText(
-            QStringLiteral("※ %1：%2").arg(unreachable_->headline, unreachable_->reason));
+        // Two lines; how the length was found in the tip.
+        endWarning_->setText(QStringLiteral("※ ") + unreachable_->headline + QStringLiteral("\n") +
+                             unreachable_->reason);
+        endWarning_->setToolTip(unreachable_->text());
     }
     if (warn != endWarning_->isVisible()) {
         endWarning_->setVisible(warn);

@@ -238,8 +238,8 @@ TEST(UnreachableEndsTest, SaysWhichConditionKeepsEveryAttemptFromEnding) {
             EXPECT_TRUE(said->reason.startsWith(QString::fromUtf8(c.blamed)))
                 << said->reason.toStdString();
             for (const char* named : c.named) {
-                EXPECT_TRUE(said->reason.contains(QString::fromUtf8(named)))
-                    << said->reason.toStdString();
+                EXPECT_TRUE(said->text().contains(QString::fromUtf8(named)))
+                    << said->text().toStdString();
             }
         }
     }
