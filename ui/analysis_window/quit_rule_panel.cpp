@@ -407,8 +407,10 @@ void QuitRulePanel::showProgress() {
         status_->setText(
             QStringLiteral("%1は計算待ち（%2の%3）").arg(settingNames()[shown], name, leftText));
     } else {
-        status_->setText(QStringLiteral("経過 %1・%2")
-                             .arg(durationText(service_->sweepSecondsTaken()), leftText));
+        // Of another setting than the one on show: named.
+        const QString whose = inHand == shown ? QString() : name + QStringLiteral("：");
+        status_->setText(whose + QStringLiteral("経過 %1・%2")
+                                     .arg(durationText(service_->sweepSecondsTaken()), leftText));
     }
 }
 

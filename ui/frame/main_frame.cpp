@@ -14,7 +14,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "ui/analysis_window/frm_analysis.h"
 #include "ui/controls/file_saving.h"
@@ -89,9 +88,7 @@ void MainFrame::fitAroundForm() {
     }
     int status = statusLineHeight_;
     if (!endWarning_->isHidden()) {
-        // The width the status bar gives its line, once laid out.
-        const int width = std::max(endConditions_->width(), form_->width() - 20);
-        status += endWarning_->heightForWidth(width);
+        status += endWarning_->sizeHint().height();  // its lines are broken by hand
     }
     setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height() + status);
 }
@@ -108,7 +105,6 @@ void MainFrame::buildStatus() {
     endConditions_->setObjectName(QStringLiteral("lblEndConditions"));
     endWarning_ = new QLabel(lines);
     endWarning_->setObjectName(QStringLiteral("lblEndWarning"));
-    endWarning_->setWordWrap(true);
     endWarning_->setStyleSheet(QStringLiteral("color: #b00000;"));
     endWarning_->hide();
     layout->addWidget(endConditions_);
