@@ -87,7 +87,8 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
                        QStringLiteral("勝ち越す確率（%）"), this);
     rules_ = addPoints(graph_, settingNames()[0], QColor(0x50, 0x90, 0xe0),
                        QScatterSeries::MarkerShapeCircle, 7.0);
-    frontier_ = addLine(graph_, QString(), QColor(0xc0, 0x30, 0x30), LineKind::Exact);
+    frontier_ = addLine(graph_, QStringLiteral("効率的フロンティア"), QColor(0xc0, 0x30, 0x30),
+                        LineKind::Exact);
     // Its rules ringed over their points: a frontier of one rule shows as well as a line.
     frontier_->setPointsVisible(true);
     frontier_->setMarkerSize(8.0);
@@ -98,13 +99,14 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
     choice_->addItems(settingNames());
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 1000);
-    progress_->setFormat(QStringLiteral("全設定の計算 %p%"));
     progress_->hide();
+    // Narrow, so that the time beside it keeps to one line in a narrow window.
+    progress_->setMaximumWidth(160);
     status_ = new QLabel(this);
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("表示する設定"), this));
     top->addWidget(choice_);
-    top->addWidget(progress_, 1);
+    top->addWidget(progress_);
     top->addWidget(status_, 1);
 
     gridNote_ = new QLabel(this);
@@ -197,7 +199,6 @@ void QuitRulePanel::redraw() {
     const std::int32_t setting = shownSetting();
     const QString name = settingNames()[setting];
     rules_->setName(name);
-    frontier_->setName(QStringLiteral("%1の効率的フロンティア").arg(name));
     const std::shared_ptr<const RuleSweep> sweep = service_->sweepSoFar(setting);
     if (sweep && sweep->failure.isEmpty()) {
         drawRules(*sweep);
@@ -395,23 +396,25 @@ void QuitRulePanel::showProgress() {
         return;
     }
     const QString name = settingNames()[inHand];
-    progress_->setFormat(QStringLiteral("%1の計算 %p%").arg(name));
+    progress_->setFormat(QStringLiteral("%1 %p%").arg(name));
     progress_->setValue(static_cast<int>(std::lround(1000 * service_->sweepDone())));
     // The share done moves seldom at first (the longest rules come first): the time taken says
     // that the work goes on.
     const std::optional<double> left = service_->sweepSecondsLeft();
-    const QString leftText = left ? QStringLiteral("残り約 %1").arg(durationText(*left))
-                                  : QStringLiteral("残り時間を見積もり中");
     const std::int32_t shown = shownSetting();
     if (inHand != shown && service_->sweep(shown) == nullptr) {
-        status_->setText(
-            QStringLiteral("%1は計算待ち（%2の%3）").arg(settingNames()[shown], name, leftText));
-    } else {
-        // Of another setting than the one on show: named.
-        const QString whose = inHand == shown ? QString() : name + QStringLiteral("：");
-        status_->setText(whose + QStringLiteral("経過 %1・%2")
-                                     .arg(durationText(service_->sweepSecondsTaken()), leftText));
+        // The setting on show waits for the one in hand (named on the bar).
+        status_->setText(left ? QStringLiteral("計算待ち・約 %1後に開始").arg(durationText(*left))
+                              : QStringLiteral("計算待ち（%1の後）").arg(name));
+        return;
     }
+    const QString leftText = left ? QStringLiteral("残り約 %1").arg(durationText(*left))
+                                  : QStringLiteral("残り時間を見積もり中");
+    // Of another setting than the one on show: named.
+    const QString whose = inHand == shown ? QString() : name + QStringLiteral("：");
+    status_->setText(
+        whose +
+        QStringLiteral("経過 %1・%2").arg(durationText(service_->sweepSecondsTaken()), leftText));
 }
 
 QString QuitRulePanel::tipAt(const QPointF& point) const {

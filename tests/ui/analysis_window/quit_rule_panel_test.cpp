@@ -190,9 +190,9 @@ TEST_F(QuitRulePanelTest, RulesAreDrawnAsTheyComeInAndAWaitingSettingSaysSo) {
     // Another setting on show waits for the main window's, and says so.
     panel().settingChoice().setCurrentIndex(4);
     EXPECT_EQ(panel().service().settingInHand(), 0);
-    EXPECT_TRUE(panel().statusCaption().contains(QStringLiteral("設定５は計算待ち")))
+    EXPECT_TRUE(panel().statusCaption().startsWith(QStringLiteral("計算待ち")))
         << panel().statusCaption().toStdString();
-    EXPECT_TRUE(panel().gridCaption().contains(QStringLiteral("計算待ち")))
+    EXPECT_TRUE(panel().gridCaption().contains(QStringLiteral("設定５は計算待ち")))
         << panel().gridCaption().toStdString();
     EXPECT_EQ(panel().rulePoints().count(), 0);
     panel().settingChoice().setCurrentIndex(0);
