@@ -27,6 +27,19 @@ struct ExpectedAttemptGames {
 std::optional<ExpectedAttemptGames> expectedAttemptGames(std::int32_t setting,
                                                          const EndConditions& end);
 
+// Whether an attempt at setting index 0..5 can be expected to end within the 32-bit game
+// counter (2147483647 games): first by a bound on its expected games (attempt_reach.h), then
+// by the expected games worked out.
+struct AttemptReach {
+    bool canEnd = true;
+    // When it cannot: the REG end makes the attempts too long, the BIG end alone could be met.
+    bool regEndBlamed = false;
+    // The expected games of one attempt once worked out: not when the bound settled it, nor for
+    // a REG end beyond the solver's.
+    std::optional<ExpectedAttemptGames> expected;
+};
+AttemptReach attemptReach(std::int32_t setting, const EndConditions& end);
+
 // The chance that one attempt outlasts the 32-bit game counter, for an attempt expected to
 // last `games`: its length is nearly exponential when it takes many runs to the BIG end.
 double chanceOfOverrun(double games);

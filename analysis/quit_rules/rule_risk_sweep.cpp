@@ -182,10 +182,11 @@ bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
 // Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
 // when the work was called off (the risks finished by then are kept).
 bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>* cancel,
-                SweepShare& share, const SweepProgress& progress) {
+                SweepShare& share, const SweepProgress& progress, const RuleRiskArrived& arrived) {
     const std::vector<RiskTask> tasks = riskTasks(sweep.settings);
     std::vector<char> solved(tasks.size(), 0);  // written by the workers, one element each
     std::atomic<std::size_t> next{0};
+    std::mutex arrivedLock;
     Workers workers([&](unsigned worker) {
         for (std::size_t i = next++; i < tasks.size() && !workStopped(); i = next++) {
             const RiskTask& t = tasks[i];
@@ -195,6 +196,11 @@ bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>*
                 solveRuleRisk(setting.figures.setting, setting.figures.points[t.point].end, cancel);
             solved[i] = 1;
             share.finish(worker);
+            if (arrived) {
+                const std::lock_guard<std::mutex> lock(arrivedLock);
+                arrived(setting.figures.setting, t.point, setting.figures.points[t.point],
+                        setting.risks[t.point]);
+            }
         }
     });
     for (unsigned worker = 0; worker < std::min<std::size_t>(threads, tasks.size()); ++worker) {
@@ -222,7 +228,8 @@ bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>*
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
                                   const SweepProgress& progress,
                                   const std::vector<std::int32_t>& settings,
-                                  const std::atomic<bool>* cancel, bool withRisk) {
+                                  const std::atomic<bool>* cancel, bool withRisk,
+                                  const RuleRiskArrived& arrived) {
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
@@ -238,7 +245,7 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
     RuleRiskSweep sweep;
     sweep.complete = solveMeans(sweep, settings, grid, threads, cancel, share, progress);
     if (sweep.complete && withRisk) {
-        sweep.complete = solveRisks(sweep, threads, cancel, share, progress);
+        sweep.complete = solveRisks(sweep, threads, cancel, share, progress, arrived);
     }
     for (SettingRuleRisks& one : sweep.settings) {
         std::vector<FrontierCandidate> candidates;
@@ -257,8 +264,10 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
 std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid, unsigned threads,
                                              const SweepProgress& progress,
                                              std::vector<std::int32_t> settings,
-                                             const std::atomic<bool>* cancel) {
-    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, threads, progress, settings, cancel, true);
+                                             const std::atomic<bool>* cancel,
+                                             const RuleRiskArrived& arrived) {
+    RuleRiskSweep sweep =
+        sweepRuleRisksSoFar(grid, threads, progress, settings, cancel, true, arrived);
     if (!sweep.complete) {
         throw WorkCancelled();
     }

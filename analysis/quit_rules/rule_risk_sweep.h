@@ -5,7 +5,9 @@
 // outcome law; and per setting the rules on the efficient frontier (efficient_frontier.h).
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "analysis/attempt/end_sweep.h"
@@ -54,23 +56,29 @@ struct RuleRiskSweep {
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
                        const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
 
+// Hears each rule as soon as its risk is worked out: its setting (0 to 5), its index in the
+// grid's points, its figures and its risk. Called on any of the sweep's threads, one call at a
+// time, the costliest rules first.
+using RuleRiskArrived = std::function<void(std::int32_t setting, std::size_t point,
+                                           const AttemptFigures& figures, const RuleRisk& risk)>;
+
 // The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
 // rule's risk, on `threads` threads (0: every core). `progress` hears the share done (0 to 1,
 // rising, weighed by the cost model of rule_cost.h so that it tracks the time) on the calling
-// thread. Setting
-// `*cancel` stops the work soon after with what it had finished (complete false); the frontier
-// is then that of the rules whose risk was worked out.
+// thread; `arrived`, when given, hears each rule. Setting `*cancel` stops the work soon after
+// with what it had finished (complete false); the frontier is then that of the rules whose
+// risk was worked out.
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
                                   const SweepProgress& progress,
                                   const std::vector<std::int32_t>& settings,
-                                  const std::atomic<bool>* cancel, bool withRisk);
+                                  const std::atomic<bool>* cancel, bool withRisk,
+                                  const RuleRiskArrived& arrived = {});
 
 // The sweep of end_sweep.h with every rule's risk, on `threads` threads (0: every core).
 // As sweepRuleRisksSoFar, but setting `*cancel` ends the work with WorkCancelled.
-std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid = {}, unsigned threads = 0,
-                                             const SweepProgress& progress = {},
-                                             std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
-                                                                                   5},
-                                             const std::atomic<bool>* cancel = nullptr);
+std::vector<SettingRuleRisks> sweepRuleRisks(
+    const SweepGrid& grid = {}, unsigned threads = 0, const SweepProgress& progress = {},
+    std::vector<std::int32_t> settings = {0, 1, 2, 3, 4, 5},
+    const std::atomic<bool>* cancel = nullptr, const RuleRiskArrived& arrived = {});
 
 }  // namespace korvale

@@ -7,7 +7,6 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/attempt_outlook.h"
-#include "analysis/attempt/attempt_reach.h"
 #include "batch/options/option_error.h"
 
 namespace korvale {
@@ -30,29 +29,24 @@ std::string basisOf(const ExpectedAttemptGames& expected) {
 // game counter, and runs of so many attempts that some would outlast it; keeps the expected
 // games of one attempt for the warning of a long run.
 void checkAttemptsCanEnd(BatchOptions& o) {
-    // The option to blame: the REG end when the BIG end alone could be met.
-    const auto blamed = [&](bool bigEndAloneTooLong) {
-        return o.end.regEnd > 0 && o.end.bigEnd > 0.0 && !bigEndAloneTooLong ? "--reg-end"
-                                                                             : "--big-end";
-    };
-    if (endConditionsOutOfReach(o.setting, o.end)) {
-        optionError(blamed(endConditionsOutOfReach(o.setting, {o.end.bigEnd, 0})),
-                    "no attempt can meet these end conditions within the machine's 32-bit game "
-                    "counter: on average an attempt would last more than 2147483647 games");
-    }
-    const std::optional<ExpectedAttemptGames> expected = expectedAttemptGames(o.setting, o.end);
-    if (!expected) {
-        return;
-    }
-    const double limit = static_cast<double>(INT32_MAX);
-    if (expected->games > limit) {
-        const auto bigAlone = expectedAttemptGames(o.setting, {o.end.bigEnd, 0});
+    const AttemptReach reach = attemptReach(o.setting, o.end);
+    if (!reach.canEnd) {
+        const char* blamed = reach.regEndBlamed ? "--reg-end" : "--big-end";
+        if (!reach.expected) {
+            optionError(blamed,
+                        "no attempt can meet these end conditions within the machine's 32-bit game "
+                        "counter: on average an attempt would last more than 2147483647 games");
+        }
         optionError(
-            blamed(bigAlone && bigAlone->games > limit),
+            blamed,
             fmt::format("no attempt can meet these end conditions within the machine's 32-bit "
                         "game counter: one attempt is expected to last {:.4g} games ({}), more "
                         "than 2147483647",
-                        expected->games, basisOf(*expected)));
+                        reach.expected->games, basisOf(*reach.expected)));
+    }
+    const std::optional<ExpectedAttemptGames>& expected = reach.expected;
+    if (!expected) {
+        return;
     }
     if (!o.seconds) {
         const std::int64_t attempts = o.attempts.value_or(defaultAttempts);

@@ -4,12 +4,10 @@
 // setup asked last, and for no other: work for any other setup is called off at once, and what
 // comes back is taken only for the setup it was worked out for. What is worked out is kept, by
 // setup, so that another run or a window opened again finds it: the figures of the last 16
-// setups and the laws of the last 4 (kept_results.h).
+// setups and the laws of the last 4 (long_work.h).
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,7 +20,8 @@
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "common/runtime_error.h"
 #include "machine/attempt_end.h"
-#include "ui/main_window/frm_main.h"
+#include "ui/analysis_window/long_work.h"
+#include "ui/runs/run_setup.h"
 
 namespace korvale {
 
@@ -42,12 +41,6 @@ struct ExactSetup {
 // The setup of a run, its end conditions read as the attempt run reads them.
 ExactSetup exactSetupOf(const RunSetup& run);
 
-// Work in hand on a worker: how far it is (0 to 1) and a flag that calls it off.
-struct ExactWork {
-    std::atomic<bool> cancel{false};
-    std::atomic<double> done{0.0};
-};
-
 // The exact figures for one setup.
 struct ExactFigures {
     ExactSetup setup;
@@ -57,14 +50,23 @@ struct ExactFigures {
     // laws of the waits between BIGs and between bonuses.
     std::shared_ptr<const SettingEstimator> estimator;
     std::shared_ptr<const LongRunGaps> gaps;
-    QString failure;         // why there are none
-    bool cancelled = false;  // called off before they were done
+    QString failure;  // why there are none
 };
 
-// Works out the exact figures for a setup (seconds for an attempt run), or takes them from
-// those this program has worked out before. `work`, when given, hears how far it is and calls
-// it off.
-ExactFigures solveExactFigures(const ExactSetup& setup, ExactWork* work = nullptr);
+// The long work of the figures (seconds for an attempt run).
+struct ExactFiguresWork {
+    using Setup = ExactSetup;
+    using Result = ExactFigures;
+    // A few kilobytes each.
+    static constexpr std::size_t keptCount = 16;
+    static constexpr const char* subject = "理論値は";
+    static QString failure(const RuntimeError& error);
+    static ExactFigures solve(const ExactSetup& setup, const WorkControl<ExactFigures>& control);
+};
+
+// The exact figures for a setup worked out on the calling thread, or taken from those this
+// program has worked out before.
+ExactFigures solveExactFigures(const ExactSetup& setup);
 
 // The exact law of one attempt for an attempt run's setup: it takes longer than the figures
 // (up to some tens of seconds for long end conditions), so it comes after them.
@@ -74,8 +76,19 @@ struct ExactLaw {
     // For a REG end above the BIG end + 1, which no whole law covers: the chance to end ahead
     // and the 50% and 10% points from the head of the net's law, as the sweep gives them (known).
     std::optional<RuleRisk> head;
-    QString failure;         // why there is neither
-    bool cancelled = false;  // called off before it was done
+    QString failure;  // why there is neither
+};
+
+// The long work of the law, on a worker of its own: a long law never holds up the figures of
+// the next run.
+struct ExactLawWork {
+    using Setup = ExactSetup;
+    using Result = ExactLaw;
+    // A law's two tables are at most 2^21 chances each (32 MiB together): 128 MiB at most.
+    static constexpr std::size_t keptCount = 4;
+    static constexpr const char* subject = "一回の差枚の分布は";
+    static QString failure(const RuntimeError& error);
+    static ExactLaw solve(const ExactSetup& setup, const WorkControl<ExactLaw>& control);
 };
 
 // An attempt's chance to end ahead and the 50% and 10% points of its net, from the whole law
@@ -87,10 +100,6 @@ struct AttemptLawPoints {
 };
 AttemptLawPoints attemptLawPoints(const ExactLaw* law);
 
-// Puts the calling worker at the lowest priority (the helper threads it starts inherit it):
-// the run and the window come first.
-void lowerThisThreadsPriority();
-
 // What the window says when the figures or the law cannot be worked out: the cause the error
 // names, in the window's words.
 QString figuresFailure(const RuntimeError& error);
@@ -98,16 +107,14 @@ QString lawFailure(const RuntimeError& error);
 
 // Works out the law, or takes it from the laws this program has worked out before, as
 // solveExactFigures does.
-ExactLaw solveExactLaw(const ExactSetup& setup, ExactWork* work = nullptr);
+ExactLaw solveExactLaw(const ExactSetup& setup);
 
 // The figures and the law of the setup asked last, for one window.
 class ExactService final : public QObject {
     Q_OBJECT
 
   public:
-    explicit ExactService(QObject* parent = nullptr);
-    // The work still in hand is called off.
-    ~ExactService() override;
+    explicit ExactService(QObject* parent = nullptr) : QObject(parent) {}
 
     // Wants the figures (and, for an attempt run, the law) of `setup` from now on: takes them
     // from those worked out before, or starts the work; work for any other setup is called off.
@@ -118,12 +125,12 @@ class ExactService final : public QObject {
     const ExactFigures* figures(const ExactSetup& setup) const;
     const ExactLaw* law(const ExactSetup& setup) const;
     // Whether they are being worked out for the setup asked last, and how far (0 to 1).
-    bool figuresPending() const { return figuresWork_ != nullptr; }
-    bool lawPending() const { return lawWork_ != nullptr; }
-    double figuresDone() const { return figuresWork_ ? figuresWork_->done.load() : 1.0; }
-    double lawDone() const { return lawWork_ ? lawWork_->done.load() : 1.0; }
+    bool figuresPending() const { return figures_.pending(); }
+    bool lawPending() const { return law_.pending(); }
+    double figuresDone() const { return figures_.done(); }
+    double lawDone() const { return law_.done(); }
     // Waits until the figures, or the figures and the law, are in (for tests).
-    void waitForFigures();
+    void waitForFigures() { figures_.waitForResult(); }
     void waitForLaw();
 
   signals:
@@ -131,18 +138,12 @@ class ExactService final : public QObject {
     void arrived();
 
   private:
+    void figuresArrived();
+    // The law follows the figures of an attempt run.
     void startLaw();
-    void takeFigures(const std::shared_ptr<const ExactFigures>& figures);
-    void takeLaw(const std::shared_ptr<const ExactLaw>& law);
-    void callOff();
 
-    std::optional<ExactSetup> wanted_;
-    std::shared_ptr<const ExactFigures> figures_;
-    std::shared_ptr<const ExactLaw> law_;
-    std::shared_ptr<ExactWork> figuresWork_;
-    std::shared_ptr<ExactWork> lawWork_;
-    QFutureWatcher<std::shared_ptr<const ExactFigures>> figuresWatcher_;
-    QFutureWatcher<std::shared_ptr<const ExactLaw>> lawWatcher_;
+    LongWork<ExactFiguresWork> figures_{[this] { figuresArrived(); }};
+    LongWork<ExactLawWork> law_{[this] { emit arrived(); }};
 };
 
 }  // namespace korvale

@@ -159,10 +159,14 @@ frmAnalysis::~frmAnalysis() = default;
 void frmAnalysis::restart() {
     feed_.restart(source_.runSetup());
     stale_ = true;
+    unreachable_.reset();
     if (feed_.setup().started) {
         // Work for any other setup is called off here.
         exactSetup_ = exactSetupOf(feed_.setup());
         service_->request(exactSetup_);
+        if (exactSetup_.attempts && exactSetup_.unreadable.isEmpty()) {
+            unreachable_ = unreachableEnds(exactSetup_.setting, exactSetup_.end);
+        }
     }
     updateHeading();
 }
@@ -283,6 +287,14 @@ QString working(const QString& what, double done) {
 }  // namespace
 
 QString frmAnalysis::exactStatus() const {
+    const QString status = exactWorkStatus();
+    if (!feed_.setup().started || !unreachable_) {
+        return status;
+    }
+    return status + QStringLiteral("\n") + unreachable_->text();
+}
+
+QString frmAnalysis::exactWorkStatus() const {
     if (!feed_.setup().started) {
         return QStringLiteral("まだ実行していません。メイン画面で「スタート」を押してください。");
     }

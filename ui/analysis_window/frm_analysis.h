@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+#include "ui/analysis_window/attempt_reach_text.h"
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/figures_panel.h"
@@ -83,7 +84,9 @@ class frmAnalysis final : public QWidget {
     void redrawCurrent();
     std::vector<FigureRow> figureRows() const;
     std::vector<FigureRow> attemptRows(const ExactFigures* figures) const;
+    // How far the exact work is, and a warning when no attempt of the run can end.
     QString exactStatus() const;
+    QString exactWorkStatus() const;
     // Net coins per game (per-mode run) or per attempt to be expected, once worked out.
     std::optional<double> expectedNetPerStep() const;
 
@@ -107,6 +110,8 @@ class frmAnalysis final : public QWidget {
     ExactSetup exactSetup_;
     // The progress the figures tab shows, so that it is redrawn when that changes.
     QString statusShown_;
+    // Why no attempt of the run on show can end within its counters, if so.
+    std::optional<UnreachableEnds> unreachable_;
 };
 
 }  // namespace korvale

@@ -1,6 +1,8 @@
 #include "ui/analysis_window/quit_rule_panel.h"
 
+#include <QCursor>
 #include <QHBoxLayout>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -30,6 +32,18 @@ QString gamesText(double games) {
 QString endText(EndConditions end) {
     return QStringLiteral("BIG後%1G・REG後%2G")
         .arg(gamesText(end.bigEnd), groupedNumber(end.regEnd));
+}
+
+// "45秒", "1分05秒", "1時間02分".
+QString durationText(double seconds) {
+    const auto whole = static_cast<qint64>(std::lround(seconds));
+    if (whole < 60) {
+        return QStringLiteral("%1秒").arg(whole);
+    }
+    if (whole < 3600) {
+        return QStringLiteral("%1分%2秒").arg(whole / 60).arg(whole % 60, 2, 10, QChar('0'));
+    }
+    return QStringLiteral("%1時間%2分").arg(whole / 3600).arg(whole / 60 % 60, 2, 10, QChar('0'));
 }
 
 QString signedNumber(double value, int decimals) {
@@ -73,7 +87,8 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
                        QStringLiteral("勝ち越す確率（%）"), this);
     rules_ = addPoints(graph_, settingNames()[0], QColor(0x50, 0x90, 0xe0),
                        QScatterSeries::MarkerShapeCircle, 7.0);
-    frontier_ = addLine(graph_, QString(), QColor(0xc0, 0x30, 0x30), LineKind::Exact);
+    frontier_ = addLine(graph_, QStringLiteral("効率的フロンティア"), QColor(0xc0, 0x30, 0x30),
+                        LineKind::Exact);
     // Its rules ringed over their points: a frontier of one rule shows as well as a line.
     frontier_->setPointsVisible(true);
     frontier_->setMarkerSize(8.0);
@@ -84,13 +99,14 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
     choice_->addItems(settingNames());
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 1000);
-    progress_->setFormat(QStringLiteral("全設定の計算 %p%"));
     progress_->hide();
+    // Narrow, so that the time beside it keeps to one line in a narrow window.
+    progress_->setMaximumWidth(160);
     status_ = new QLabel(this);
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("表示する設定"), this));
     top->addWidget(choice_);
-    top->addWidget(progress_, 1);
+    top->addWidget(progress_);
     top->addWidget(status_, 1);
 
     gridNote_ = new QLabel(this);
@@ -105,12 +121,20 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
     layout->addWidget(gridNote_);
     layout->addWidget(markNote_);
 
+    // Four times a second at most: the rules that came in are drawn, the time left told.
     progressTimer_.setInterval(250);
-    connect(&progressTimer_, &QTimer::timeout, this, &QuitRulePanel::showProgress);
+    connect(&progressTimer_, &QTimer::timeout, this, [this] {
+        followSweep();
+        showProgress();
+    });
     connect(choice_, &QComboBox::currentIndexChanged, this, [this] {
-        service_->preferNext(shownSetting());
+        service_->setShown(shownSetting());
         redraw();
     });
+    for (QXYSeries* series :
+         {static_cast<QXYSeries*>(rules_), static_cast<QXYSeries*>(frontier_)}) {
+        connect(series, &QXYSeries::hovered, this, &QuitRulePanel::showTip);
+    }
     makeService(grid);
     redraw();
 }
@@ -118,6 +142,8 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
 void QuitRulePanel::makeService(const SweepGrid& grid) {
     delete service_;  // calls off its work
     service_ = new QuitRuleService(grid, this);
+    service_->setChosen(chosen_);
+    service_->setShown(shownSetting());
     connect(service_, &QuitRuleService::arrived, this, &QuitRulePanel::redraw);
 }
 
@@ -127,13 +153,14 @@ void QuitRulePanel::setGrid(const SweepGrid& grid) {
     }
     makeService(grid);
     if (active_) {
-        service_->start(shownSetting());
+        service_->start();
     }
     redraw();
 }
 
 void QuitRulePanel::setChosenSetting(std::int32_t setting) {
     chosen_ = std::clamp<std::int32_t>(setting, 0, 5);
+    service_->setChosen(chosen_);
     if (shownOnce_) {
         choice_->setCurrentIndex(chosen_);  // redraws when it changes
     }
@@ -155,7 +182,8 @@ void QuitRulePanel::activate() {
     }
     if (!active_) {
         active_ = true;
-        service_->start(shownSetting());
+        service_->setShown(shownSetting());
+        service_->start();
         redraw();
     }
 }
@@ -171,17 +199,21 @@ void QuitRulePanel::redraw() {
     const std::int32_t setting = shownSetting();
     const QString name = settingNames()[setting];
     rules_->setName(name);
-    frontier_->setName(QStringLiteral("%1の効率的フロンティア").arg(name));
-    const RuleSweep* sweep = service_->sweep(setting);
-    if (sweep != nullptr && sweep->failure.isEmpty()) {
+    const std::shared_ptr<const RuleSweep> sweep = service_->sweepSoFar(setting);
+    if (sweep && sweep->failure.isEmpty()) {
         drawRules(*sweep);
     } else {
         clearRules();
-        gridNote_->setText(sweep != nullptr ? sweep->failure
-                                            : QStringLiteral("%1：%2通りの終了条件")
-                                                  .arg(gridText(service_->grid()))
-                                                  .arg(sweepPoints(service_->grid()).size()));
+        QString note = QStringLiteral("%1：%2通りの終了条件")
+                           .arg(gridText(service_->grid()))
+                           .arg(sweepPoints(service_->grid()).size());
+        if (active_ && service_->settingInHand() != setting) {
+            note += QStringLiteral("。%1は計算待ちです。").arg(name);
+        }
+        gridNote_->setText(sweep ? sweep->failure : note);
     }
+    rulesDrawn_ = sweep ? sweep->rulesIn : 0;
+    settingDrawn_ = setting;
     if (active_) {
         drawMark();
     } else {
@@ -192,26 +224,42 @@ void QuitRulePanel::redraw() {
     showProgress();
 }
 
+void QuitRulePanel::followSweep() {
+    const std::shared_ptr<const RuleSweep> sweep = service_->sweepSoFar(shownSetting());
+    if (settingDrawn_ != shownSetting() || (sweep && sweep->rulesIn != rulesDrawn_)) {
+        redraw();
+    }
+}
+
 void QuitRulePanel::clearRules() {
     rules_->clear();
     frontier_->clear();
+    drawn_.clear();
 }
 
 void QuitRulePanel::drawRules(const RuleSweep& sweep) {
     const SettingRuleRisks& risks = sweep.risks;
+    const bool complete = sweep.complete();
     QList<QPointF> points;
+    drawn_.clear();
     // The frontier's points with their rules, named below the graph.
     std::vector<std::pair<QPointF, EndConditions>> frontier;
     std::size_t unknown = 0;
     for (std::size_t i = 0; i < risks.risks.size(); ++i) {
+        if (!sweep.ruleIn[i]) {
+            continue;
+        }
         if (!risks.risks[i].known) {
             ++unknown;
             continue;
         }
-        const QPointF point(risks.figures.points[i].netPer1000Games, 100.0 * risks.risks[i].pAhead);
+        const AttemptFigures& figures = risks.figures.points[i];
+        const QPointF point(figures.netPer1000Games, 100.0 * risks.risks[i].pAhead);
         points.append(point);
-        if (risks.onFrontier[i]) {
-            frontier.emplace_back(point, risks.figures.points[i].end);
+        const bool onFrontier = complete && risks.onFrontier[i];
+        drawn_.push_back({point, figures.end, figures.expectedNet, risks.risks[i], onFrontier});
+        if (onFrontier) {
+            frontier.emplace_back(point, figures.end);
         }
     }
     std::sort(frontier.begin(), frontier.end(), [](const auto& a, const auto& b) {
@@ -235,6 +283,12 @@ void QuitRulePanel::drawRules(const RuleSweep& sweep) {
     QString note = QStringLiteral("%1：%2通りの終了条件")
                        .arg(gridText(service_->grid()))
                        .arg(risks.risks.size());
+    if (!complete) {
+        gridNote_->setText(note + QStringLiteral("のうち%1通りを計算済み。赤の効率的フロンティアは"
+                                                 "全部の計算が済むと引きます。")
+                                      .arg(sweep.rulesIn));
+        return;
+    }
     if (unknown > 0) {
         note += QStringLiteral("（うち%1件は求められませんでした）").arg(unknown);
     }
@@ -262,9 +316,10 @@ void QuitRulePanel::drawMark() {
         return;
     }
     if (const std::optional<std::size_t> index = gridIndex(service_->grid(), end)) {
-        const RuleSweep* sweep = service_->sweep(setting);
-        if (sweep == nullptr) {
-            markNote_->setText(named + QStringLiteral("：表の計算が済むと印を付けます。"));
+        const std::shared_ptr<const RuleSweep> sweep = service_->sweepSoFar(setting);
+        if (!sweep || (sweep->failure.isEmpty() && !sweep->ruleIn[*index])) {
+            markNote_->setText(named +
+                               QStringLiteral("：この終了条件の計算が済むと印を付けます。"));
         } else if (sweep->failure.isEmpty()) {
             showMark(sweep->risks.figures.points[*index].netPer1000Games,
                      sweep->risks.risks[*index], end);
@@ -333,26 +388,71 @@ void QuitRulePanel::showProgress() {
     } else if (!working) {
         progressTimer_.stop();
     }
-    progress_->setVisible(service_->sweepPending());
-    progress_->setValue(static_cast<int>(std::lround(1000 * service_->sweepDone())));
     const std::int32_t inHand = service_->settingInHand();
-    if (!service_->sweepPending()) {
-        working_.invalidate();
-    } else if (!working_.isValid()) {
-        working_.start();
+    progress_->setVisible(inHand >= 0);
+    if (inHand < 0) {
+        const bool waiting = !active_ && service_->sweep(shownSetting()) == nullptr;
+        status_->setText(waiting ? QStringLiteral("このタブを開くと計算を始めます。") : QString());
+        return;
     }
-    if (service_->sweepPending() && inHand >= 0) {
-        // The share done moves seldom at first (the longest rules come first): the time says
-        // that the work goes on.
-        const qint64 seconds = working_.elapsed() / 1000;
-        status_->setText(QStringLiteral("%1を計算中（経過 %2分%3秒）")
-                             .arg(settingNames()[inHand])
-                             .arg(seconds / 60)
-                             .arg(seconds % 60, 2, 10, QChar('0')));
-    } else if (!active_ && service_->sweep(shownSetting()) == nullptr) {
-        status_->setText(QStringLiteral("このタブを開くと計算を始めます。"));
+    const QString name = settingNames()[inHand];
+    progress_->setFormat(QStringLiteral("%1 %p%").arg(name));
+    progress_->setValue(static_cast<int>(std::lround(1000 * service_->sweepDone())));
+    // The share done moves seldom at first (the longest rules come first): the time taken says
+    // that the work goes on.
+    const std::optional<double> left = service_->sweepSecondsLeft();
+    const std::int32_t shown = shownSetting();
+    if (inHand != shown && service_->sweep(shown) == nullptr) {
+        // The setting on show waits for the one in hand (named on the bar).
+        status_->setText(left ? QStringLiteral("計算待ち・約 %1後に開始").arg(durationText(*left))
+                              : QStringLiteral("計算待ち（%1の後）").arg(name));
+        return;
+    }
+    const QString leftText = left ? QStringLiteral("残り約 %1").arg(durationText(*left))
+                                  : QStringLiteral("残り時間を見積もり中");
+    // Of another setting than the one on show: named.
+    const QString whose = inHand == shown ? QString() : name + QStringLiteral("：");
+    status_->setText(
+        whose +
+        QStringLiteral("経過 %1・%2").arg(durationText(service_->sweepSecondsTaken()), leftText));
+}
+
+QString QuitRulePanel::tipAt(const QPointF& point) const {
+    // The nearest as the eye sees it: each axis in its own span.
+    const double spanX = std::max(1e-9, graph_.xAxis->max() - graph_.xAxis->min());
+    const double spanY = std::max(1e-9, graph_.yAxis->max() - graph_.yAxis->min());
+    const DrawnRule* nearest = nullptr;
+    double best = std::numeric_limits<double>::infinity();
+    for (const DrawnRule& rule : drawn_) {
+        const double dx = (rule.point.x() - point.x()) / spanX;
+        const double dy = (rule.point.y() - point.y()) / spanY;
+        if (dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = &rule;
+        }
+    }
+    if (nearest == nullptr) {
+        return {};
+    }
+    QString tip =
+        QStringLiteral(
+            "%1\n千ゲームあたり %2枚、一回あたり %3枚\n勝ち越す確率 %4\n"
+            "一回の差枚の中央値 %5枚、下位10% %6枚")
+            .arg(endText(nearest->end), signedNumber(nearest->point.x(), 1),
+                 signedNumber(nearest->netPerAttempt, 1), percentText(nearest->risk.pAhead, 1),
+                 signedNumber(static_cast<double>(nearest->risk.netP50), 0),
+                 signedNumber(static_cast<double>(nearest->risk.netP10), 0));
+    if (nearest->onFrontier) {
+        tip += QStringLiteral("\n効率的フロンティア上（差枚でも勝ち越す確率でも他に負けない）");
+    }
+    return tip;
+}
+
+void QuitRulePanel::showTip(const QPointF& point, bool resting) {
+    if (resting) {
+        QToolTip::showText(QCursor::pos(), tipAt(point), graph_.view);
     } else {
-        status_->clear();
+        QToolTip::hideText();
     }
 }
 

@@ -6,16 +6,18 @@
 // setting at a time, chosen here: the six settings' clouds overlap and their frontiers cross,
 // so together they hide one another, and a player judges one setting at a time. The sweep takes
 // minutes: it is begun when the tab is first shown, goes on while the window is open, and is
-// called off when it closes (what is done is kept).
+// called off when it closes (what is done is kept). The setting on show is worked out first,
+// its rules drawn as they come in, with the time it still needs; a setting not yet begun says
+// it waits. Resting the pointer on a rule names it and its figures.
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QScatterSeries>
 #include <QTimer>
 #include <QWidget>
+#include <vector>
 
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/quit_rule_service.h"
@@ -48,13 +50,28 @@ class QuitRulePanel final : public QWidget {
     const QProgressBar& progress() const { return *progress_; }
     QString gridCaption() const { return gridNote_->text(); }
     QString markCaption() const { return markNote_->text(); }
+    QString statusCaption() const { return status_->text(); }
     std::int32_t shownSetting() const { return static_cast<std::int32_t>(choice_->currentIndex()); }
+    // What the pointer resting at `point` of the graph is told: the drawn rule nearest to it.
+    QString tipAt(const QPointF& point) const;
 
   private:
+    // A rule as drawn, for the pointer resting on it.
+    struct DrawnRule {
+        QPointF point;
+        EndConditions end;
+        double netPerAttempt = 0;
+        RuleRisk risk;
+        bool onFrontier = false;
+    };
+
     void makeService(const SweepGrid& grid);
     void redraw();
+    // Draws the rules worked out so far once more rules came in.
+    void followSweep();
     void drawRules(const RuleSweep& sweep);
     void clearRules();
+    void showTip(const QPointF& point, bool resting);
     // The rule typed in the main window, on the grid or worked out alone.
     void drawMark();
     void showMark(double netPer1000Games, const RuleRisk& risk, EndConditions end);
@@ -71,8 +88,11 @@ class QuitRulePanel final : public QWidget {
     QLabel* gridNote_ = nullptr;
     QLabel* markNote_ = nullptr;
     QTimer progressTimer_;
-    QElapsedTimer working_;  // since the sweep began (or went on after a call-off)
     QuitRuleService* service_ = nullptr;
+    std::vector<DrawnRule> drawn_;
+    // The rules of the setting on show drawn so far, and of which setting.
+    std::size_t rulesDrawn_ = 0;
+    std::int32_t settingDrawn_ = -1;
 
     bool active_ = false;
     bool shownOnce_ = false;

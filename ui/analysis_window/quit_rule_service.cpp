@@ -1,132 +1,99 @@
 #include "ui/analysis_window/quit_rule_service.h"
 
-#include <QCoreApplication>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
-#include <exception>
-#include <new>
+#include <utility>
 
-#include "common/runtime_error.h"
 #include "machine/korvale_tables.h"
 #include "ui/analysis_window/exact_service.h"
-#include "ui/analysis_window/kept_results.h"
 
 namespace korvale {
 
-namespace {
-
-// Six settings of two grids; a setting's sweep of the default grid is some tens of kilobytes.
-KeptResults<RuleSweep>& keptSweeps() {
-    static auto* kept = new KeptResults<RuleSweep>(2 * settingCount);
-    return *kept;
+QString RuleSweepWork::failure(const RuntimeError& error) {
+    return figuresFailure(error);
 }
 
-KeptResults<OneRule>& keptRules() {
-    static auto* kept = new KeptResults<OneRule>(16);
-    return *kept;
+RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup, const WorkControl<RuleSweep>& control) {
+    const std::size_t rules = sweepPoints(setup.grid).size();
+    // Each rule as it comes in; the sweep hands them over one at a time.
+    RuleSweep soFar;
+    soFar.setup = setup;
+    soFar.risks.figures.setting = setup.setting;
+    soFar.risks.figures.points.resize(rules);
+    soFar.risks.risks.resize(rules);
+    soFar.ruleIn.assign(rules, false);
+    const auto arrived = [&](std::int32_t, std::size_t point, const AttemptFigures& figures,
+                             const RuleRisk& risk) {
+        soFar.risks.figures.points[point] = figures;
+        soFar.risks.risks[point] = risk;
+        soFar.ruleIn[point] = true;
+        ++soFar.rulesIn;
+        control.show(soFar);
+    };
+    std::vector<SettingRuleRisks> swept =
+        sweepRuleRisks(setup.grid, 0, control.progress, {setup.setting}, control.cancel, arrived);
+    RuleSweep sweep;
+    sweep.risks = std::move(swept.front());
+    sweep.ruleIn.assign(rules, true);
+    sweep.rulesIn = rules;
+    return sweep;
 }
 
-// One worker each, made once and kept while the program runs: a rule typed in is not held up
-// by the minutes of the sweep.
-QThreadPool& pool(bool sweep) {
-    static auto* const pools = [] {
-        auto* made = new QThreadPool[2];
-        made[0].setMaxThreadCount(1);
-        made[1].setMaxThreadCount(1);
-        return made;
-    }();
-    return pools[sweep ? 0 : 1];
+QString OneRuleWork::failure(const RuntimeError& error) {
+    return figuresFailure(error);
 }
 
-// Whatever goes wrong is said, not thrown into the window's thread.
-template <typename Result, typename Work>
-void solveInto(Result& result, Work work) {
-    try {
-        work();
-    } catch (const WorkCancelled&) {
-        result.cancelled = true;
-    } catch (const RuntimeError& error) {
-        result.failure = figuresFailure(error);
-    } catch (const std::bad_alloc&) {
-        result.failure = QStringLiteral("メモリが足りず、求められません。");
-    } catch (const std::exception& error) {
-        result.failure =
-            QStringLiteral("求められませんでした（%1）。").arg(QString::fromUtf8(error.what()));
+OneRule OneRuleWork::solve(const OneRuleSetup& setup, const WorkControl<OneRule>& control) {
+    OneRule rule;
+    // The mean first (seconds), as the sweep has it; then the law (longer).
+    rule.figures =
+        solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {control.cancel, {}});
+    control.progress(0.1);
+    rule.risk = solveRuleRisk(setup.setting, setup.end, control.cancel);
+    return rule;
+}
+
+std::int32_t settingToSweep(const std::vector<bool>& done, std::int32_t shown, std::int32_t chosen,
+                            std::int32_t inHand) {
+    const auto count = static_cast<std::int32_t>(done.size());
+    std::vector<std::int32_t> order = {shown, chosen};
+    for (std::int32_t i = 1; i < count; ++i) {
+        order.push_back((shown + i) % count);
     }
-}
-
-std::shared_ptr<const RuleSweep> sweepAtLowPriority(const RuleSweepSetup& setup,
-                                                    const std::shared_ptr<RuleWork>& work) {
-    lowerThisThreadsPriority();
-    auto result = std::make_shared<RuleSweep>();
-    result->setup = setup;
-    solveInto(*result, [&] {
-        std::vector<SettingRuleRisks> swept = sweepRuleRisks(
-            setup.grid, 0, [&](double share) { work->done.store(share); }, {setup.setting},
-            &work->cancel);
-        result->risks = std::move(swept.front());
-    });
-    if (!result->cancelled) {
-        keptSweeps().keep(result);
+    std::int32_t next = -1;
+    for (const std::int32_t s : order) {
+        if (!done[static_cast<std::size_t>(s)]) {
+            next = s;
+            break;
+        }
     }
-    return result;
-}
-
-std::shared_ptr<const OneRule> ruleAtLowPriority(const OneRuleSetup& setup,
-                                                 const std::shared_ptr<RuleWork>& work) {
-    lowerThisThreadsPriority();
-    auto result = std::make_shared<OneRule>();
-    result->setup = setup;
-    solveInto(*result, [&] {
-        // The mean first (seconds), as the sweep has it; then the law (longer).
-        result->figures =
-            solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {&work->cancel, {}});
-        work->done.store(0.1);
-        result->risk = solveRuleRisk(setup.setting, setup.end, &work->cancel);
-    });
-    if (!result->cancelled) {
-        keptRules().keep(result);
+    // The main window's setting is always finished; any other gives way to the one on show.
+    if (inHand >= 0 && next >= 0 && (inHand == chosen || next != shown)) {
+        return inHand;
     }
-    return result;
+    return next;
 }
-
-}  // namespace
 
 QuitRuleService::QuitRuleService(const SweepGrid& grid, QObject* parent)
-    : QObject(parent), grid_(grid), sweeps_(settingCount) {
-    connect(&sweepWatcher_, &QFutureWatcherBase::finished, this,
-            [this] { takeSweep(sweepWatcher_.result()); });
-    connect(&ruleWatcher_, &QFutureWatcherBase::finished, this,
-            [this] { takeRule(ruleWatcher_.result()); });
+    : QObject(parent), grid_(grid), sweeps_(settingCount) {}
+
+void QuitRuleService::start() {
+    wanted_ = true;
+    startNext();
 }
 
-QuitRuleService::~QuitRuleService() {
-    // The workers hold nothing of the service; their results are simply not taken.
-    sweepWatcher_.disconnect();
-    ruleWatcher_.disconnect();
-    callOff();
+void QuitRuleService::setShown(std::int32_t setting) {
+    shown_ = setting;
+    startNext();
+}
+
+void QuitRuleService::setChosen(std::int32_t setting) {
+    chosen_ = setting;
+    startNext();
 }
 
 void QuitRuleService::callOff() {
     wanted_ = false;
-    inHand_ = -1;
-    for (std::shared_ptr<RuleWork>* work : {&sweepWork_, &ruleWork_}) {
-        if (*work) {
-            (*work)->cancel = true;
-            work->reset();
-        }
-    }
-    if (!rule_) {
-        wantedRule_.reset();  // asked again, it is worked out again
-    }
-}
-
-void QuitRuleService::start(std::int32_t first) {
-    preferred_ = first;
-    wanted_ = true;
-    if (!sweepWork_) {
-        startNext();
-    }
+    sweepWork_.callOff();
+    ruleWork_.callOff();
 }
 
 void QuitRuleService::startNext() {
@@ -134,35 +101,29 @@ void QuitRuleService::startNext() {
     for (std::int32_t s = 0; s < settingCount; ++s) {
         auto& sweep = sweeps_[static_cast<std::size_t>(s)];
         if (!sweep) {
-            sweep = keptSweeps().find(RuleSweepSetup{grid_, s});
+            sweep = LongWork<RuleSweepWork>::findKept(RuleSweepSetup{grid_, s});
         }
     }
-    std::int32_t next = -1;
-    for (std::int32_t i = 0; i < settingCount && next < 0; ++i) {
-        const std::int32_t s = (preferred_ + i) % settingCount;
-        if (!sweeps_[static_cast<std::size_t>(s)]) {
-            next = s;
-        }
-    }
-    inHand_ = next;
-    if (next < 0) {
-        wanted_ = false;
+    if (!wanted_) {
         return;
     }
-    sweepWork_ = std::make_shared<RuleWork>();
-    sweepWatcher_.setFuture(QtConcurrent::run(&pool(true), sweepAtLowPriority,
-                                              RuleSweepSetup{grid_, next}, sweepWork_));
+    std::vector<bool> done;
+    for (const auto& sweep : sweeps_) {
+        done.push_back(sweep != nullptr);
+    }
+    const std::int32_t inHand = settingInHand();
+    const std::int32_t next = settingToSweep(done, shown_, chosen_, inHand);
+    if (next >= 0 && next != inHand) {
+        sweepWork_.request(RuleSweepSetup{grid_, next});
+    }
 }
 
-void QuitRuleService::takeSweep(const std::shared_ptr<const RuleSweep>& sweep) {
-    if (!sweepWork_ || sweep->setup.setting != inHand_ || sweep->cancelled) {
-        return;  // called off
+void QuitRuleService::sweepArrived() {
+    const std::optional<RuleSweepSetup>& done = sweepWork_.wanted();
+    if (done) {
+        sweeps_[static_cast<std::size_t>(done->setting)] = sweepWork_.result(*done);
     }
-    sweepWork_.reset();
-    sweeps_[static_cast<std::size_t>(sweep->setup.setting)] = sweep;
-    if (wanted_) {
-        startNext();
-    }
+    startNext();
     emit arrived();
 }
 
@@ -173,58 +134,31 @@ const RuleSweep* QuitRuleService::sweep(std::int32_t setting) const {
     return sweeps_[static_cast<std::size_t>(setting)].get();
 }
 
-double QuitRuleService::sweepDone() const {
+std::shared_ptr<const RuleSweep> QuitRuleService::sweepSoFar(std::int32_t setting) const {
+    if (sweep(setting) != nullptr) {
+        return sweeps_[static_cast<std::size_t>(setting)];
+    }
+    return setting == settingInHand() ? sweepWork_.soFar() : nullptr;
+}
+
+std::int32_t QuitRuleService::settingInHand() const {
+    return sweepWork_.pending() ? sweepWork_.wanted()->setting : -1;
+}
+
+double QuitRuleService::allDone() const {
     double done = 0;
     for (const auto& sweep : sweeps_) {
         done += sweep ? 1.0 : 0.0;
     }
-    if (sweepWork_) {
-        done += sweepWork_->done.load();
+    if (sweepWork_.pending()) {
+        done += sweepWork_.done();
     }
     return done / settingCount;
 }
 
-void QuitRuleService::requestRule(const OneRuleSetup& setup) {
-    if (wantedRule_ == setup) {
-        return;
-    }
-    if (ruleWork_) {
-        ruleWork_->cancel = true;
-        ruleWork_.reset();
-    }
-    wantedRule_ = setup;
-    rule_ = keptRules().find(setup);
-    if (rule_) {
-        return;
-    }
-    ruleWork_ = std::make_shared<RuleWork>();
-    ruleWatcher_.setFuture(QtConcurrent::run(&pool(false), ruleAtLowPriority, setup, ruleWork_));
-}
-
-void QuitRuleService::takeRule(const std::shared_ptr<const OneRule>& rule) {
-    if (!wantedRule_ || !(rule->setup == *wantedRule_) || rule->cancelled) {
-        return;
-    }
-    ruleWork_.reset();
-    rule_ = rule;
-    emit arrived();
-}
-
-const OneRule* QuitRuleService::rule(const OneRuleSetup& setup) const {
-    return rule_ && rule_->setup == setup ? rule_.get() : nullptr;
-}
-
 void QuitRuleService::waitForSweep(std::int32_t setting) {
-    while (sweep(setting) == nullptr && sweepWork_) {
-        sweepWatcher_.waitForFinished();
-        QCoreApplication::processEvents();
-    }
-}
-
-void QuitRuleService::waitForRule() {
-    while (ruleWork_) {
-        ruleWatcher_.waitForFinished();
-        QCoreApplication::processEvents();
+    while (sweep(setting) == nullptr && sweepWork_.pending()) {
+        sweepWork_.waitForResult();
     }
 }
 

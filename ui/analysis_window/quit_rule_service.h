@@ -1,15 +1,16 @@
 #pragma once
 
-// The stopping rules of the ヤメ時 tab, worked out on workers at the lowest priority: the sweep of
-// rule_risk_sweep.h one setting at a time (so that what is done is kept when the rest is called
-// off, and the setting on show comes first), and one rule off the grid on a worker of its own.
-// The sweep does not depend on the run: what is worked out is kept, by grid and setting, while
-// the program runs.
+// The stopping rules of the ヤメ時 tab, worked out on workers at the lowest priority
+// (long_work.h): the sweep of rule_risk_sweep.h one setting at a time (so that what is done is
+// kept when the rest is called off), each rule handed over as it comes in, and one rule off
+// the grid on a worker of its own. The setting on show is worked out first, then the main
+// window's, then the others; work in hand for a setting that is neither gives way to the one
+// on show, while the main window's is always finished. The sweep does not depend on the run:
+// what is worked out is kept, by grid and setting, while the program runs.
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "analysis/attempt/end_sweep.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "machine/attempt_end.h"
+#include "ui/analysis_window/long_work.h"
 
 namespace korvale {
 
@@ -31,9 +33,23 @@ struct RuleSweepSetup {
 
 struct RuleSweep {
     RuleSweepSetup setup;
+    // The grid's rules, BIG end major; the frontier once every rule is in.
     SettingRuleRisks risks;
+    std::vector<bool> ruleIn;  // which rules are worked out (so far, while the sweep goes on)
+    std::size_t rulesIn = 0;
     QString failure;  // why there is none
-    bool cancelled = false;
+    bool complete() const { return rulesIn == ruleIn.size() && !risks.onFrontier.empty(); }
+};
+
+// The sweep of one setting (a minute or more), each rule shown as it comes in.
+struct RuleSweepWork {
+    using Setup = RuleSweepSetup;
+    using Result = RuleSweep;
+    // Six settings of two grids; a setting's sweep of the default grid is some tens of kilobytes.
+    static constexpr std::size_t keptCount = 12;
+    static constexpr const char* subject = "";
+    static QString failure(const RuntimeError& error);
+    static RuleSweep solve(const RuleSweepSetup& setup, const WorkControl<RuleSweep>& control);
 };
 
 // One rule of one setting, as the sweep works out each of its own.
@@ -51,49 +67,63 @@ struct OneRule {
     AttemptFigures figures;
     RuleRisk risk;
     QString failure;  // why there are no figures
-    bool cancelled = false;
 };
 
-// What is being worked out, shared with the worker: it reads the call-off flag and raises the
-// share done.
-struct RuleWork {
-    std::atomic<bool> cancel{false};
-    std::atomic<double> done{0.0};
+// A rule typed in that is not on the grid; a rule typed in is not held up by the sweep.
+struct OneRuleWork {
+    using Setup = OneRuleSetup;
+    using Result = OneRule;
+    static constexpr std::size_t keptCount = 16;
+    static constexpr const char* subject = "";
+    static QString failure(const RuntimeError& error);
+    static OneRule solve(const OneRuleSetup& setup, const WorkControl<OneRule>& control);
 };
+
+// The setting whose sweep to work on, given which are done (by setting), the one on show, the
+// main window's and the one in hand (-1: none): the one on show first, then the main window's,
+// then the others from the one on show on. The one in hand goes on unless the one on show
+// waits and the one in hand is not the main window's. -1 when all are done.
+std::int32_t settingToSweep(const std::vector<bool>& done, std::int32_t shown, std::int32_t chosen,
+                            std::int32_t inHand);
 
 class QuitRuleService final : public QObject {
     Q_OBJECT
 
   public:
     explicit QuitRuleService(const SweepGrid& grid, QObject* parent = nullptr);
-    // The work in hand is called off; nothing waits for it.
-    ~QuitRuleService() override;
 
     const SweepGrid& grid() const { return grid_; }
 
-    // Works out every setting's sweep not yet kept, `first` first; nothing when all are in.
-    void start(std::int32_t first);
-    // The setting to work out next, once the one in hand is done.
-    void preferNext(std::int32_t setting) { preferred_ = setting; }
+    // Works out every setting's sweep not yet kept; nothing when all are in.
+    void start();
+    // The setting on show and the main window's (0 to 5): the order of the work.
+    void setShown(std::int32_t setting);
+    void setChosen(std::int32_t setting);
     // Calls off the work in hand (the sweep and the one rule); what is done stays kept.
     void callOff();
 
-    // A setting's sweep, once worked out (or found not to be), else nullptr.
+    // A setting's sweep once worked out (or found not to be), else nullptr.
     const RuleSweep* sweep(std::int32_t setting) const;
-    bool sweepPending() const { return sweepWork_ != nullptr; }
-    // The setting being worked out, and how far all six are (0 to 1).
-    std::int32_t settingInHand() const { return inHand_; }
-    double sweepDone() const;
+    // The same, or while it is in hand the rules so far (nullptr before the first).
+    std::shared_ptr<const RuleSweep> sweepSoFar(std::int32_t setting) const;
+    bool sweepPending() const { return sweepWork_.pending(); }
+    // The setting being worked out (-1: none), how far it is (0 to 1), about how many seconds
+    // it still takes and how long it has taken; how far all six are.
+    std::int32_t settingInHand() const;
+    double sweepDone() const { return sweepWork_.done(); }
+    std::optional<double> sweepSecondsLeft() const { return sweepWork_.secondsLeft(); }
+    double sweepSecondsTaken() const { return sweepWork_.secondsTaken(); }
+    double allDone() const;
 
     // Wants the figures of one rule off the grid from now on (the last asked is the one kept
     // in hand; work for another is called off).
-    void requestRule(const OneRuleSetup& setup);
-    const OneRule* rule(const OneRuleSetup& setup) const;
-    bool rulePending() const { return ruleWork_ != nullptr; }
+    void requestRule(const OneRuleSetup& setup) { ruleWork_.request(setup); }
+    const OneRule* rule(const OneRuleSetup& setup) const { return ruleWork_.result(setup).get(); }
+    bool rulePending() const { return ruleWork_.pending(); }
 
     // For tests: waits until a setting's sweep is in, or the rule asked last.
     void waitForSweep(std::int32_t setting);
-    void waitForRule();
+    void waitForRule() { ruleWork_.waitForResult(); }
 
   signals:
     // A sweep or a rule came in.
@@ -101,21 +131,15 @@ class QuitRuleService final : public QObject {
 
   private:
     void startNext();
-    void takeSweep(const std::shared_ptr<const RuleSweep>& sweep);
-    void takeRule(const std::shared_ptr<const OneRule>& rule);
+    void sweepArrived();
 
     SweepGrid grid_;
     std::vector<std::shared_ptr<const RuleSweep>> sweeps_;  // by setting
     bool wanted_ = false;
-    std::int32_t preferred_ = 0;
-    std::int32_t inHand_ = -1;
-    std::shared_ptr<RuleWork> sweepWork_;
-    QFutureWatcher<std::shared_ptr<const RuleSweep>> sweepWatcher_;
-
-    std::optional<OneRuleSetup> wantedRule_;
-    std::shared_ptr<const OneRule> rule_;
-    std::shared_ptr<RuleWork> ruleWork_;
-    QFutureWatcher<std::shared_ptr<const OneRule>> ruleWatcher_;
+    std::int32_t shown_ = 0;
+    std::int32_t chosen_ = 0;
+    LongWork<RuleSweepWork> sweepWork_{[this] { sweepArrived(); }};
+    LongWork<OneRuleWork> ruleWork_{[this] { emit arrived(); }};
 };
 
 }  // namespace korvale

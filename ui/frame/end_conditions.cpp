@@ -1,8 +1,6 @@
 #include "ui/frame/end_conditions.h"
 
-#include "common/checked_arithmetic.h"
 #include "common/number_text.h"
-#include "common/runtime_error.h"
 #include "ui/main_window/frm_main.h"
 
 namespace korvale {
@@ -15,17 +13,6 @@ QString describe(const EndConditionsRead& end) {
 }
 
 }  // namespace
-
-EndConditionsRead readEndConditions(std::string_view bigEndText, std::string_view regEndText) {
-    EndConditionsRead end;
-    end.bigEnd = readLenient(bigEndText);
-    try {
-        end.regEnd = toInt32HalfEven(readLenient(regEndText));
-    } catch (const RuntimeError&) {
-        end.regEnd.reset();
-    }
-    return end;
-}
 
 std::string bigEndValue(const EndConditionsRead& end) {
     return numberText(end.bigEnd);
@@ -46,6 +33,14 @@ QString endConditionsStatus(const RunSetup& run, std::string_view bigEndText,
         }
     }
     return QStringLiteral("終了条件（読み取った値）：") + describe(now);
+}
+
+std::optional<UnreachableEnds> runEndsUnreachable(const RunSetup& run) {
+    const EndConditionsRead read = readEndConditions(run.bigEndText, run.regEndText);
+    if (!run.started || !run.attempts || !read.regEnd) {
+        return std::nullopt;
+    }
+    return unreachableEnds(run.setting, read.playedBy());
 }
 
 }  // namespace korvale

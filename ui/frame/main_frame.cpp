@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "ui/analysis_window/frm_analysis.h"
 #include "ui/controls/file_saving.h"
@@ -50,7 +51,9 @@ QString usageText() {
         "（３枚×回転数）が715,827,883回転目で、特別では払い出し枚数の合計か投入枚数が上限に"
         "達した所で、実行が終わります。その時は「投入枚数（プレイ数 × 3）が32ビット整数の上限 "
         "2,147,483,647 に達しました。715,827,883ゲーム目で、この実行は終了です。」のように"
-        "上限に達した数とゲームを知らせ、それまでの結果はそのまま表示しています。\n\n"
+        "上限に達した数とゲームを知らせ、それまでの結果はそのまま表示しています。特別で、どの"
+        "立ち回りもこの範囲では終わらない終了条件の時は、スタートした時にステータスバーがそう"
+        "知らせます（実行はそのまま続きます）。\n\n"
         "表示 > "
         "分析ウィンドウ（Ctrl+Shift+A）で理論値と実測値、スランプグラフ、ハマり分布を見られます。"
         "ファイル メニューで結果をCSVに、表示中のグラフをPNGに保存できます。");
@@ -82,18 +85,40 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowFlags(form_->windowFlags() | Qt::Window);
     buildMenus();
     buildStatus();
-    // The client area keeps its size; the menu bar comes on top of it, the status bar below.
-    setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height() +
-                                     statusBar()->sizeHint().height());
+    fitAroundForm();
     centreOnScreen();
 }
 
+// The client area keeps its size; the menu bar comes on top of it, the status bar below, the
+// lines of its warning higher while it warns.
+void MainFrame::fitAroundForm() {
+    if (statusLineHeight_ == 0) {
+        statusLineHeight_ = statusBar()->sizeHint().height();
+    }
+    int status = statusLineHeight_;
+    if (!endWarning_->isHidden()) {
+        status += endWarning_->sizeHint().height();  // its lines are broken by hand
+    }
+    setFixedSize(form_->width(), form_->height() + menuBar()->sizeHint().height() + status);
+}
+
 // The attempt run's end conditions as read, beside what the boxes say, so that a box holding
-// text that is no number is seen to count as 0.
+// text that is no number is seen to count as 0; below them, from Start on, a warning when no
+// attempt of the run can end within its counters.
 void MainFrame::buildStatus() {
-    endConditions_ = new QLabel(statusBar());
+    auto* lines = new QWidget(statusBar());
+    auto* layout = new QVBoxLayout(lines);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    endConditions_ = new QLabel(lines);
     endConditions_->setObjectName(QStringLiteral("lblEndConditions"));
-    statusBar()->addWidget(endConditions_, 1);
+    endWarning_ = new QLabel(lines);
+    endWarning_->setObjectName(QStringLiteral("lblEndWarning"));
+    endWarning_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    endWarning_->hide();
+    layout->addWidget(endConditions_);
+    layout->addWidget(endWarning_);
+    statusBar()->addWidget(lines, 1);
     statusBar()->setSizeGripEnabled(false);
     for (const char* name : {"txtBEnd", "txtREnd"}) {
         connect(form_->findChild<QLineEdit*>(name), &QLineEdit::textChanged, this,
@@ -101,20 +126,36 @@ void MainFrame::buildStatus() {
     }
     connect(form_->findChild<QRadioButton*>("opt(1)"), &QRadioButton::toggled, this,
             &MainFrame::showEndConditions);
-    connect(form_, &frmMain::runStarted, this, &MainFrame::showEndConditions);
+    connect(form_, &frmMain::runStarted, this, [this] {
+        unreachable_ = runEndsUnreachable(form_->runSetup());
+        showEndConditions();
+    });
     showEndConditions();
 }
 
 void MainFrame::showEndConditions() {
-    if (!form_->findChild<QRadioButton*>("opt(1)")->isChecked()) {
-        endConditions_->clear();
-        return;
-    }
+    const bool attempts = form_->findChild<QRadioButton*>("opt(1)")->isChecked();
     const auto text = [this](const char* name) {
         return form_->findChild<QLineEdit*>(name)->text().toStdString();
     };
-    endConditions_->setText(
-        endConditionsStatus(form_->runSetup(), text("txtBEnd"), text("txtREnd")));
+    if (attempts) {
+        endConditions_->setText(
+            endConditionsStatus(form_->runSetup(), text("txtBEnd"), text("txtREnd")));
+    } else {
+        endConditions_->clear();
+    }
+    // The warning belongs to the attempt run on show.
+    const bool warn = attempts && unreachable_.has_value();
+    if (warn) {
+        // Two lines; how the length was found in the tip.
+        endWarning_->setText(QStringLiteral("※ ") + unreachable_->headline + QStringLiteral("\n") +
+                             unreachable_->reason);
+        endWarning_->setToolTip(unreachable_->text());
+    }
+    if (warn != endWarning_->isVisible()) {
+        endWarning_->setVisible(warn);
+        fitAroundForm();
+    }
 }
 
 // Centred by the frame the window manager puts round the window (known once it is shown).

@@ -8,7 +8,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 
+#include "ui/analysis_window/attempt_reach_text.h"
 #include "ui/main_window/frm_main.h"
 
 class QLabel;
@@ -51,6 +53,7 @@ class MainFrame final : public QMainWindow {
     void buildMenus();
     void buildStatus();
     void showEndConditions();
+    void fitAroundForm();
     void centreOnScreen();
     void placeAnalysis();
     // The file to save to, ending in the suggested name's extension; empty when cancelled.
@@ -62,6 +65,10 @@ class MainFrame final : public QMainWindow {
     frmMain* form_ = nullptr;
     frmAnalysis* analysis_ = nullptr;
     QLabel* endConditions_ = nullptr;
+    QLabel* endWarning_ = nullptr;
+    int statusLineHeight_ = 0;  // the status bar's height with its one line
+    // Why no attempt of the attempt run on show can end within its counters, if so.
+    std::optional<UnreachableEnds> unreachable_;
     FileChooser chooseFile_;
     Notifier notify_;
     Asker ask_;

@@ -6,6 +6,7 @@
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
 #include "machine/attempt_end.h"
+#include "ui/runs/end_conditions_read.h"
 #include "ui/runs/grid_rows.h"
 #include "ui/runs/run_error.h"
 
@@ -200,11 +201,13 @@ bool playQuietStretch(RunDisplays& window, AttemptState& state, std::int32_t len
 
 void RunAttempts(RunDisplays& window) {
     AttemptState state;
-    state.end.bigEnd = window.lenientNumber(Box::txtBEnd);
+    // A copy: the two texts may be read into one buffer.
+    const std::string bigEndText = window.text(Box::txtBEnd);
+    const EndConditionsRead read = readEndConditions(bigEndText, window.text(Box::txtREnd));
     // An overflow here comes before anything of the run has happened.
-    state.end.regEnd = aboutBox(Box::txtREnd, [&] {
+    state.end = aboutBox(Box::txtREnd, [&] {
         try {
-            return toInt32HalfEven(window.lenientNumber(Box::txtREnd));
+            return read.playedBy();
         } catch (RuntimeError& error) {
             error.context().text = window.text(Box::txtREnd);
             error.context().hasText = true;

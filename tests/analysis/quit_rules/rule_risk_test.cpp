@@ -7,6 +7,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "analysis/quit_rules/rule_risk_sweep.h"
 
@@ -116,6 +119,31 @@ TEST(RuleRiskTest, ARegEndAboveTheBigEndPlusOneHasFigures) {
     for (const std::int64_t coins : {risk.netP50Bound, risk.netP10Bound}) {
         EXPECT_GE(coins, 0);
         EXPECT_LE(coins, 1);
+    }
+}
+
+TEST(RuleRiskTest, TheSweepHandsOverEachRuleAsItIsWorkedOut) {
+    // BIG ends 0 and 50 with no REG end, at 設定１ and 設定６: four rules, each heard once, with
+    // the end conditions of its point and the risk the sweep then returns.
+    const SweepGrid grid{0, 50, 50, 0, 0, 50};
+    std::map<std::pair<std::int32_t, std::size_t>, std::pair<EndConditions, RuleRisk>> heard;
+    const std::vector<SettingRuleRisks> swept = sweepRuleRisks(
+        grid, 2, {}, {0, 5}, nullptr,
+        [&](std::int32_t setting, std::size_t point, const AttemptFigures& figures,
+            const RuleRisk& risk) {
+            EXPECT_TRUE(
+                heard.emplace(std::pair{setting, point}, std::pair{figures.end, risk}).second)
+                << setting << " " << point;
+        });
+    ASSERT_EQ(heard.size(), 4u);
+    for (const SettingRuleRisks& sweep : swept) {
+        for (std::size_t p = 0; p < 2; ++p) {
+            const auto& [end, risk] = heard.at({sweep.figures.setting, p});
+            EXPECT_EQ(end.bigEnd, 50.0 * static_cast<double>(p));
+            EXPECT_EQ(end.regEnd, 0);
+            EXPECT_EQ(risk.pAhead, sweep.risks[p].pAhead);
+            EXPECT_EQ(risk.netP50, sweep.risks[p].netP50);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QTest>
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -179,6 +180,74 @@ TEST_F(QuitRulePanelTest, WorkBeginsWithTheTabAndStopsWithTheWindow) {
     analysis().close();
     openTab(1, grid);
     EXPECT_EQ(panel().rulePoints().count(), 2);
+}
+
+TEST_F(QuitRulePanelTest, RulesAreDrawnAsTheyComeInAndAWaitingSettingSaysSo) {
+    // A grid of its own (BIG ends 0 to 200, REG end 0: five rules), worked out by no other test.
+    const SweepGrid grid{0, 200, 50, 0, 0, 50};
+    openTab(0, grid);
+    ASSERT_EQ(panel().service().settingInHand(), 0);
+    // Another setting on show waits for the main window's, and says so.
+    panel().settingChoice().setCurrentIndex(4);
+    EXPECT_EQ(panel().service().settingInHand(), 0);
+    EXPECT_TRUE(panel().statusCaption().startsWith(QStringLiteral("計算待ち")))
+        << panel().statusCaption().toStdString();
+    EXPECT_TRUE(panel().gridCaption().contains(QStringLiteral("設定５は計算待ち")))
+        << panel().gridCaption().toStdString();
+    EXPECT_EQ(panel().rulePoints().count(), 0);
+    panel().settingChoice().setCurrentIndex(0);
+    // While it goes on, some of the rules drawn and no frontier yet; then all five.
+    std::set<qsizetype> drawnWhileWorking;
+    while (panel().service().sweep(0) == nullptr) {
+        ASSERT_TRUE(panel().service().sweepPending());
+        drawnWhileWorking.insert(panel().rulePoints().count());
+        if (panel().rulePoints().count() > 0) {
+            EXPECT_EQ(panel().frontierLine().count(), 0);
+        }
+        QTest::qWait(5);
+    }
+    panel().service().callOff();
+    analysis().refreshNow();
+    EXPECT_TRUE(std::any_of(drawnWhileWorking.begin(), drawnWhileWorking.end(), [](qsizetype n) {
+        return n > 0 && n < 5;
+    })) << drawnWhileWorking.size();
+    ASSERT_EQ(panel().rulePoints().count(), 5);
+    EXPECT_GT(panel().frontierLine().count(), 0);
+
+    // Resting on a rule names it and its chance to end ahead.
+    const RuleSweep& sweep = *panel().service().sweep(0);
+    for (std::size_t i = 0; i < sweep.risks.risks.size(); ++i) {
+        const RuleRisk& risk = sweep.risks.risks[i];
+        const AttemptFigures& rule = sweep.risks.figures.points[i];
+        const QString tip = panel().tipAt(QPointF(rule.netPer1000Games, 100 * risk.pAhead));
+        const QString named = QStringLiteral("BIG後%1G・REG後0G").arg(rule.end.bigEnd);
+        EXPECT_TRUE(tip.startsWith(named)) << tip.toStdString();
+        EXPECT_TRUE(tip.contains(QString::asprintf("勝ち越す確率 %.1f%%", 100 * risk.pAhead)))
+            << tip.toStdString();
+    }
+}
+
+// Which setting's sweep comes next, worked out by hand: the one on show, then the main
+// window's, then the others from the one on show on; the main window's is always finished,
+// and any other in hand gives way to the one on show.
+TEST(SettingToSweepTest, OnShowFirstThenTheMainWindowsThenTheRest) {
+    const struct {
+        const char* done;  // settings 1 to 6
+        std::int32_t shown, chosen, inHand, next;
+    } cases[] = {
+        {"000000", 2, 2, -1, 2}, {"000000", 1, 3, -1, 1}, {"010000", 1, 3, -1, 3},
+        {"010100", 1, 3, -1, 2}, {"011111", 1, 3, -1, 0}, {"111111", 1, 3, -1, -1},
+        {"000000", 4, 0, 0, 0},  {"000000", 4, 0, 2, 4},  {"000010", 4, 0, 2, 2},
+        {"000000", 4, 0, 4, 4},
+    };
+    for (const auto& c : cases) {
+        std::vector<bool> done;
+        for (const char* d = c.done; *d != 0; ++d) {
+            done.push_back(*d == '1');
+        }
+        EXPECT_EQ(settingToSweep(done, c.shown, c.chosen, c.inHand), c.next)
+            << c.done << " shown " << c.shown << " chosen " << c.chosen << " in hand " << c.inHand;
+    }
 }
 
 }  // namespace

@@ -252,5 +252,71 @@ TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
     EXPECT_EQ(status(), "");
 }
 
+// End conditions that no attempt can meet within the 32-bit counters, with the condition and
+// the reason korvale-batch gives for each (`simulate special --setting 1 --big-end X --reg-end
+// Y`: "--big-end" or "--reg-end: no attempt can meet these end conditions ... on average an
+// attempt would last more than 2147483647 games", or "one attempt is expected to last 5.069e+10
+// games (23227582 games at BIG end 2000 worked out exactly, times 1/(1 - 0.0152588) for each
+// further game)"), and two it runs.
+TEST(UnreachableEndsTest, SaysWhichConditionKeepsEveryAttemptFromEnding) {
+    const struct {
+        double bigEnd;
+        std::int32_t regEnd;
+        const char* blamed;  // nullptr: attempts can end
+        std::vector<const char*> named;
+    } cases[] = {
+        {99999999999.0, 100, "BIG後の条件", {"平均して2,147,483,647ゲームより長く"}},
+        {300.0, 99999, "REG後の条件", {"平均して2,147,483,647ゲームより長く"}},
+        {2500.0, 0, "BIG後の条件", {"約50,690,000,000ゲーム", "23,227,582ゲーム", "0.0152588"}},
+        {0.0, 1500, nullptr, {}},
+        {1999.0, 1000, nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bigEnd);
+        const std::optional<UnreachableEnds> said = unreachableEnds(0, {c.bigEnd, c.regEnd});
+        ASSERT_EQ(said.has_value(), c.blamed != nullptr);
+        if (said) {
+            EXPECT_TRUE(said->reason.startsWith(QString::fromUtf8(c.blamed)))
+                << said->reason.toStdString();
+            for (const char* named : c.named) {
+                EXPECT_TRUE(said->text().contains(QString::fromUtf8(named)))
+                    << said->text().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(MainFrameTest, AtStartTheStatusBarSaysNoAttemptCanEnd) {
+    const auto warning = [this] { return frame->findChild<QLabel*>("lblEndWarning"); };
+    const int height = frame->height();
+    const QSize client = form().size();
+    chooseAttempts("99999999999", "100");
+    EXPECT_TRUE(warning()->isHidden());  // said at Start, for the run on show
+    runFor(3, [this](int yields) {
+        if (yields == 1) {
+            trigger("actAnalysis");
+            frame->analysisWindow()->refreshNow();
+        }
+    });
+    ASSERT_FALSE(warning()->isHidden());
+    EXPECT_TRUE(warning()->text().contains(
+        QStringLiteral("32ビットの数の範囲で終わる立ち回りはありません")))
+        << warning()->text().toStdString();
+    EXPECT_TRUE(warning()->text().contains(QStringLiteral("BIG後の条件")));
+    // The client area keeps its size: the frame grows by the warning's line.
+    EXPECT_GT(frame->height(), height);
+    EXPECT_EQ(form().size(), client);
+    // The analysis window says it too, beside its figures' state.
+    frame->analysisWindow()->refreshNow();
+    EXPECT_TRUE(frame->analysisWindow()->figuresPanel().status().text().contains(
+        QStringLiteral("立ち回りはありません")))
+        << frame->analysisWindow()->figuresPanel().status().text().toStdString();
+    // A run that can end says nothing, and the frame is as it was.
+    chooseAttempts("300", "100");
+    runFor(3);
+    EXPECT_TRUE(warning()->isHidden());
+    EXPECT_EQ(frame->height(), height);
+}
+
 }  // namespace
 }  // namespace korvale::testing
