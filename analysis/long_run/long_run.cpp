@@ -1,5 +1,6 @@
 #include "analysis/long_run/long_run.h"
 
+#include <cmath>
 #include <limits>
 
 #include "analysis/numeric/small_linear_solve.h"
@@ -29,6 +30,19 @@ ModeVector stepWithoutBig(const MachineModel& model, const ModeVector& alive) {
         next[m] += mass * (1.0 - r - model.bigProbability[m]);
         for (std::size_t to = 0; to < modes; ++to) {
             next[to] += mass * r * model.regNextMode[m][to];
+        }
+    }
+    return next;
+}
+
+// One game at the ceiling, for the mass that has had no BIG yet.
+ModeVector stepAtCeiling(const MachineModel& model, const ModeVector& alive) {
+    const double r = model.regProbability;
+    ModeVector next{};
+    for (std::size_t m = 0; m < modes; ++m) {
+        next[m] += alive[m] * (1.0 - r - model.ceilingBigProbability);
+        for (std::size_t to = 0; to < modes; ++to) {
+            next[to] += alive[m] * r * model.regNextMode[m][to];
         }
     }
     return next;
@@ -168,6 +182,42 @@ std::vector<ModeVector> longRunGameStateLaw(const MachineModel& model) {
         law[last][m] = visits[m] / cycleGames;
     }
     return law;
+}
+
+FoundMachineState foundMachineState(const MachineModel& model, std::int32_t gamesSinceBig) {
+    const BigToBig cycle = followBigToBig(model);
+    const ModeVector pi = stationaryStartModes(model, cycle);
+    double cycleGames = 0.0;
+    for (std::size_t start = 0; start < modes; ++start) {
+        for (std::size_t m = 0; m < modes; ++m) {
+            cycleGames += pi[start] * cycle.games[start][m];
+        }
+    }
+    // As in longRunGameStateLaw: the cycle after a BIG alive at its game k + 1, per game of the
+    // cycle. The mass is scaled back to 1 after each game, its logarithm kept aside.
+    FoundMachineState state;
+    state.logChance = -std::log(cycleGames);
+    ModeVector alive = pi;
+    for (std::int32_t k = 0; k < gamesSinceBig; ++k) {
+        // The game that follows k games since the BIG is game k + 1.
+        alive =
+            k + 1 < model.ceilingGame ? stepWithoutBig(model, alive) : stepAtCeiling(model, alive);
+        double mass = 0.0;
+        for (const double a : alive) {
+            mass += a;
+        }
+        if (mass <= 0.0) {
+            state.logChance = -std::numeric_limits<double>::infinity();
+            state.modeLaw = {};
+            return state;
+        }
+        state.logChance += std::log(mass);
+        for (double& a : alive) {
+            a /= mass;
+        }
+    }
+    state.modeLaw = alive;
+    return state;
 }
 
 }  // namespace korvale

@@ -36,4 +36,15 @@ LongRunFigures solveLongRun(const MachineModel& model);
 // on, since the next game then plays under the ceiling whatever the count.
 std::vector<ModeVector> longRunGameStateLaw(const MachineModel& model);
 
+// A machine found at a random moment of its long run showing gamesSinceBig >= 0 games since
+// its last BIG (REGs in the wait allowed, each moving the mode): how often a game of the long
+// run begins at that count, and the law of the mode it begins in. From the ceiling on every
+// mode waits alike, so the count's chance falls geometrically; it is carried as a logarithm,
+// which stays finite however long the wait.
+struct FoundMachineState {
+    double logChance = 0.0;  // ln of the share of the long run's games that begin at the count
+    ModeVector modeLaw{};    // the mode's law given the count; sums to 1
+};
+FoundMachineState foundMachineState(const MachineModel& model, std::int32_t gamesSinceBig);
+
 }  // namespace korvale

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvale {
@@ -155,6 +156,59 @@ TEST(LongRunGameStateLawTest, SingleModeMachineHasTheGeometricLawCutAtTheCeiling
         EXPECT_NEAR(law[k][2], expected, 1e-12 * expected) << k;
     }
     EXPECT_NEAR(law[1499][2], survive / pc / meanWait, 1e-12);
+}
+
+TEST(FoundMachineStateTest, TwoModeMachineAsWorkedByHand) {
+    // Every BIG leads to mode 1, every REG to mode 2, both with BIG chance p (pc at the
+    // ceiling): the count's chance is the wait's survival over its mean, and the mode is still
+    // 1 only if no REG fell, ((1 - r - p) / (1 - p)) per game given no BIG, (1 - r - pc) /
+    // (1 - pc) from game 1500 on.
+    const double p = 1.0 / 250.0;
+    const double pc = 1000.0 / 65536.0;
+    MachineModel model = singleModeMachine(p, pc);
+    for (std::size_t m = 0; m < modeCount; ++m) {
+        model.bigNextMode[m] = {};
+        model.bigNextMode[m][1] = 1.0;
+    }
+    const double r = model.regProbability;
+    const double survive = std::pow(1.0 - p, 1499);
+    const double meanWait = (1.0 - survive) / p + survive / pc;
+    const struct {
+        double k;
+        double logChance;
+        double modeOne;
+    } cases[] = {
+        {0, -std::log(meanWait), 1.0},
+        {1, std::log(1.0 - p) - std::log(meanWait), (1.0 - r - p) / (1.0 - p)},
+        {1499, 1499 * std::log(1.0 - p) - std::log(meanWait),
+         std::pow((1.0 - r - p) / (1.0 - p), 1499)},
+        {1700, 1499 * std::log(1.0 - p) + 201 * std::log(1.0 - pc) - std::log(meanWait),
+         std::pow((1.0 - r - p) / (1.0 - p), 1499) * std::pow((1.0 - r - pc) / (1.0 - pc), 201)},
+        {60000, 1499 * std::log(1.0 - p) + 58501 * std::log(1.0 - pc) - std::log(meanWait), 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.k);
+        const FoundMachineState state = foundMachineState(model, static_cast<std::int32_t>(c.k));
+        EXPECT_NEAR(state.logChance, c.logChance, 1e-9 * std::max(1.0, std::abs(c.logChance)));
+        EXPECT_NEAR(state.modeLaw[1], c.modeOne, 1e-12);
+        EXPECT_NEAR(state.modeLaw[1] + state.modeLaw[2], 1.0, 1e-12);
+    }
+}
+
+TEST(FoundMachineStateTest, AgreesWithTheGameStateLawBelowTheCeiling) {
+    const MachineModel model = machineModel(3);
+    const std::vector<ModeVector> law = longRunGameStateLaw(model);
+    for (const std::int32_t k : {0, 37, 1498}) {
+        const FoundMachineState state = foundMachineState(model, k);
+        double total = 0.0;
+        for (const double x : law[static_cast<std::size_t>(k)]) {
+            total += x;
+        }
+        EXPECT_NEAR(state.logChance, std::log(total), 1e-10) << k;
+        for (std::size_t m = 0; m < modeCount; ++m) {
+            EXPECT_NEAR(state.modeLaw[m], law[static_cast<std::size_t>(k)][m] / total, 1e-12);
+        }
+    }
 }
 
 }  // namespace
