@@ -2,9 +2,11 @@
 
 #include <fmt/format.h>
 
+#include "batch/commands/hall_rate_report.h"
 #include "report/format/table_text.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
+#include "report/groups/yen_figures.h"
 
 namespace korvale {
 namespace {
@@ -44,7 +46,11 @@ Report simulationReport(const BatchResult& result) {
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
         addMeasuredOutcomeLaw(group, result.attempt);
+        addMeasuredYen(group, result.attempt);
         report.groups.push_back(std::move(group));
+        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
+            report.facts.push_back(std::move(fact));
+        }
     }
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;

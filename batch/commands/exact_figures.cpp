@@ -1,6 +1,7 @@
 #include "batch/commands/exact_figures.h"
 
 #include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
 
 #include <fmt/format.h>
 
@@ -142,6 +143,10 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const double attemptsWeight = options.laws ? 0.1 : 1.0;
     const double lawWeight = (1.0 - attemptsWeight) / static_cast<double>(settings.size());
     ShareShown shown(bar);
+    const std::optional<CashSimulation> cash = cashSimulation(options, defaultCashAttempts);
+    for (Fact& fact : hallRateFacts(options.rates, cash)) {
+        report.facts.push_back(std::move(fact));
+    }
     try {
         const std::vector<AttemptFigures> attempts =
             solveAttempts(settings, options.end, threadCount(options), shown, attemptsWeight);
@@ -157,7 +162,7 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
                 addWholeLaw(group, settings[i], options,
                             [&](double share) { shown.show(before + lawWeight * share); });
             }
-            report.groups.push_back(std::move(group));
+            addYenGroups(report.groups, std::move(group), attempts[i], options, cash);
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.

@@ -9,9 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/model/work_cancelled.h"
 #include "analysis/quit_rules/rule_cost.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "report/groups/exact_groups.h"
@@ -145,12 +147,22 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
     if (options.meansOnly) {
         report.facts.push_back({"means_only", "平均のみ", "1", "はい"});
     }
-    for (const SettingRuleRisks& one : sweep.settings) {
-        for (const std::size_t i : reportedRules(one, options.frontier)) {
-            report.groups.push_back(sweepRuleGroup(one, i, withRisk));
-        }
+    const std::optional<CashSimulation> cash = cashSimulation(options, defaultSweepCashAttempts);
+    for (Fact& fact : hallRateFacts(options.rates, cash)) {
+        report.facts.push_back(std::move(fact));
     }
     report.partial = !sweep.complete;
+    try {
+        for (const SettingRuleRisks& one : sweep.settings) {
+            for (const std::size_t i : reportedRules(one, options.frontier)) {
+                addYenGroups(report.groups, sweepRuleGroup(one, i, withRisk), one.figures.points[i],
+                             options, cash);
+            }
+        }
+    } catch (const WorkCancelled&) {
+        // Ctrl-C during the cash's simulation: the rules done so far, marked partial.
+        report.partial = true;
+    }
     report.timing = Timing{.seconds = secondsSince(start)};
     return report;
 }

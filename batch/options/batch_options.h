@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/attempt/end_sweep.h"
+#include "analysis/hall/hall_rates.h"
 #include "analysis/inference/filter_tables.h"
 #include "analysis/inference/setting_filter.h"
 #include "machine/attempt_end.h"
@@ -24,7 +25,7 @@ struct BatchOptions {
 
     // Simulation: at most one of the three; with none, the default amount of the run kind.
     std::optional<std::int64_t> games;     // simulate normal
-    std::optional<std::int64_t> attempts;  // simulate special
+    std::optional<std::int64_t> attempts;  // simulate special; exact, sweep: --pay cash
     std::optional<double> seconds;         // either: play until the time is up
 
     EndConditions end;       // simulate special; exact with endGiven
@@ -33,6 +34,7 @@ struct BatchOptions {
     bool laws = false;       // exact with end conditions: also the outcome laws (--laws)
     bool frontier = false;   // sweep: only the rules on each setting's frontier (--frontier)
     bool meansOnly = false;  // sweep: only the means, no rule's risk (--means-only)
+    HallRates rates;         // simulate special, exact, sweep: what the coins are worth in yen
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 
@@ -53,6 +55,10 @@ struct BatchOptions {
 
 inline constexpr std::int64_t defaultGames = 100'000'000;
 inline constexpr std::int64_t defaultAttempts = 1'000'000;
+// The seeded simulation of the cash put in, beside the exact figures: per setting, and per
+// rule of a sweep.
+inline constexpr std::int64_t defaultCashAttempts = 100'000;
+inline constexpr std::int64_t defaultSweepCashAttempts = 10'000;
 // More threads than cores play no faster, and every thread keeps its own tallies (up to some
 // megabytes in a long run) and must be given a core to see a stop: past a few hundred threads
 // the memory and the time to stop (within a second, on two cores) would grow with them.

@@ -6,6 +6,7 @@
 
 #include "analysis/numeric/vector_variant.h"
 #include "batch/options/command_line_errors.h"
+#include "batch/options/hall_rate_options.h"
 #include "common/runtime_error.h"
 #include "common/version.h"
 
@@ -100,6 +101,7 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
     special->add_option("--attempts", texts.attempts, "attempts to make in all (default: 1000000)")
         ->type_name("N");
     addEndConditions(*special, texts, " (default: 300)", " (default: 100)");
+    addHallRateOptions(*special, texts);
     addPlayOptions(*special, texts);
     special->add_option("--log", texts.logPath, "write every attempt as CSV, as the window's grid")
         ->type_name("FILE");
@@ -122,6 +124,8 @@ CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
                     "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
                     "the chance to end ahead and the 50% and 10% points only, as the sweep "
                     "gives them");
+    addHallRateOptions(*exact, texts);
+    addCashSimulationOptions(*exact, texts, defaultCashAttempts);
     addThreads(*exact, texts);
     addFormat(*exact, texts);
     return exact;
@@ -149,6 +153,8 @@ CLI::App* addSweepCommand(CLI::App& app, OptionTexts& texts) {
                     "only what each rule is worth on average, without its chance to end ahead "
                     "and its points (under a second for the default grid, where those take "
                     "minutes)");
+    addHallRateOptions(*sweep, texts);
+    addCashSimulationOptions(*sweep, texts, defaultSweepCashAttempts);
     addThreads(*sweep, texts);
     addFormat(*sweep, texts);
     return sweep;
@@ -222,8 +228,9 @@ Command parsedCommand(const Commands& commands) {
 
 // The options that take a value, which the command line may or may not give.
 constexpr const char* valueOptions[] = {
-    "--setting", "--games",    "--attempts", "--seconds",  "--big-end", "--reg-end", "--threads",
-    "--seed",    "--big-ends", "--reg-ends", "--trailing", "--prior",   "--log"};
+    "--setting", "--games", "--attempts", "--seconds",  "--big-end",       "--reg-end",
+    "--threads", "--seed",  "--big-ends", "--reg-ends", "--trailing",      "--prior",
+    "--log",     "--lend",  "--exchange", "--pay",      "--games-per-hour"};
 
 // The value options given to the command the parse got to.
 std::vector<std::string> givenOptions(const CLI::App& app) {

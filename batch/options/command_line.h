@@ -32,6 +32,10 @@ struct OptionTexts {
     std::string start = "morning";
     std::string trailing;
     std::string prior;
+    std::string lend;
+    std::string exchange;
+    std::string pay = "coins";
+    std::string gamesPerHour;
     bool laws = false;
     bool frontier = false;
     bool meansOnly = false;

@@ -177,6 +177,43 @@ void readRunValues(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
+// A decimal above 0 and at most `largest`.
+double readPositive(std::string_view option, const std::string& text, double largest,
+                    std::string_view expected) {
+    const double value = readDecimal(option, text, expected);
+    if (!(value > 0.0) || value > largest) {
+        badValue(option, expected, text);
+    }
+    return value;
+}
+
+// The hall's rates: coins lent per ¥1000, coins per ¥100 exchanged, where the coins come from,
+// and the games of an hour.
+void readHallRates(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.wasGiven("--lend")) {
+        o.rates.lend = readWhole<std::int32_t>(
+            "--lend", texts.lend, 1, largestLend,
+            fmt::format("a whole number of coins for ¥1000, 1 to {}, such as 50 or 46",
+                        largestLend));
+    }
+    if (texts.wasGiven("--exchange")) {
+        o.rates.exchange =
+            readPositive("--exchange", texts.exchange, largestExchange,
+                         fmt::format("coins for ¥100, above 0 and at most {}, such as 5 or 5.6",
+                                     largestExchange));
+    }
+    if (texts.pay == "coins" || texts.pay == "cash") {
+        o.rates.pay = texts.pay == "cash" ? CoinSource::Cash : CoinSource::Stored;
+    } else {
+        badValue("--pay", "coins or cash", texts.pay);
+    }
+    if (texts.wasGiven("--games-per-hour")) {
+        o.rates.gamesPerHour = readPositive(
+            "--games-per-hour", texts.gamesPerHour, largestGamesPerHour,
+            fmt::format("games an hour, above 0 and at most {}, such as 800", largestGamesPerHour));
+    }
+}
+
 // The history, its start, the games after its last bonus and the prior.
 void readInferValues(const OptionTexts& texts, BatchOptions& o) {
     if (texts.command == Command::Infer) {
@@ -207,6 +244,7 @@ BatchOptions readOptionValues(const OptionTexts& texts) {
     readAmounts(texts, o);
     readEnds(texts, o);
     readRunValues(texts, o);
+    readHallRates(texts, o);
     readInferValues(texts, o);
     if (texts.wasGiven("--log")) {
         if (texts.logPath.empty()) {
@@ -230,6 +268,11 @@ void checkCombinations(const BatchOptions& o) {
         optionError("--frontier",
                     "the frontier needs each rule's chance to end ahead, which --means-only "
                     "leaves out");
+    }
+    const bool exactCommand = o.command == Command::Exact || o.command == Command::Sweep;
+    if (exactCommand && o.rates.pay != CoinSource::Cash && (o.attempts || o.seed)) {
+        optionError(o.attempts ? "--attempts" : "--seed",
+                    "the simulation of the cash put in needs --pay cash");
     }
     if (o.laws && !o.endGiven) {
         optionError("--laws", "the laws of an attempt need --big-end or --reg-end");

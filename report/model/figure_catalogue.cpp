@@ -41,6 +41,12 @@ constexpr std::array entries = {
     Entry{"cost_per_attempt", "一回あたりのコスト", Unit::Coins},
     Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Coins},
     Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Coins},
+    // What an attempt is worth at the hall's rates (--lend, --exchange, --pay, --games-per-hour).
+    Entry{"yen_per_attempt", "一回あたりの収支（円）", Unit::Yen},
+    Entry{"cash_in_per_attempt", "一回あたりの投資（円）", Unit::Yen},
+    Entry{"hours_per_attempt", "一回あたりの時間", Unit::Hours},
+    Entry{"yen_per_hour", "時給（円）", Unit::Yen},
+    Entry{"deepest_mean", "最も沈んだ差枚の平均", Unit::Coins},
     // Details of the exact cost (CSV and JSON only).
     Entry{"cost_rounded_per_attempt", "コストを一回ごとに丸めた(1)か", Unit::Count},
     Entry{"cost_exact_below_games", "丸めが厳密な挑戦の長さ（G未満）", Unit::Games},
@@ -79,14 +85,16 @@ constexpr std::array entries = {
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost
 // c × games left unrounded, as "<key>_unrounded_cost".
-constexpr std::array<std::string_view, 4> unroundedCostKeys = {
-    "cost_per_attempt", "net_coins_per_attempt", "net_per_1000_games", "payout_percent"};
+constexpr std::array<std::string_view, 6> unroundedCostKeys = {
+    "cost_per_attempt", "net_coins_per_attempt", "net_per_1000_games",
+    "payout_percent",   "yen_per_attempt",       "yen_per_hour"};
 
 // Percentile figures "<name>_p<n>": the label gets "の<n>%点".
 constexpr std::array percentileEntries = {
     Entry{"net_coins", "差枚", Unit::Coins},
     Entry{"games", "プレイ数", Unit::Games},
     Entry{"big_gap", "BIG間ゲーム数", Unit::Games},
+    Entry{"deepest", "最も沈んだ差枚", Unit::Coins},
 };
 
 constexpr std::array seriesEntries = {

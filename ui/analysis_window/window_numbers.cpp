@@ -25,6 +25,7 @@ int unitDecimals(Unit unit) {
     switch (unit) {
         case Unit::Count:
         case Unit::Setting:
+        case Unit::Yen:
             return 0;
         case Unit::Games:
         case Unit::Coins:
@@ -32,6 +33,7 @@ int unitDecimals(Unit unit) {
         case Unit::OneIn:
         case Unit::Percent:
         case Unit::Share:
+        case Unit::Hours:
             return 2;
         case Unit::Number:
             break;
