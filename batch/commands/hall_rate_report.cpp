@@ -25,17 +25,17 @@ std::optional<CashSimulation> cashSimulation(const BatchOptions& options,
 std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<CashSimulation>& cash) {
     const bool fromCash = rates.pay == CoinSource::Cash;
     std::vector<Fact> facts = {
-        {"lend", "貸出（1000円あたりの枚数）", std::to_string(rates.lend)},
-        {"exchange", "交換（100円あたりの枚数）", fmt::format("{}", rates.exchange)},
+        {"lend", "貸出枚数/千円", std::to_string(rates.lend)},
+        {"exchange", "交換枚数/百円", fmt::format("{}", rates.exchange)},
         {.key = "pay",
-         .label = "遊技の元手",
+         .label = "元手",
          .value = fromCash ? "cash" : "coins",
          .shown = fromCash ? "現金" : "貯メダル",
          .isNumber = false},
-        {"games_per_hour", "1時間あたりのプレイ数", fmt::format("{}", rates.gamesPerHour)},
+        {"games_per_hour", "プレイ数/時", fmt::format("{}", rates.gamesPerHour)},
     };
     if (cash) {
-        facts.push_back({"cash_attempts", "投資の実測の挑戦回数", std::to_string(cash->attempts)});
+        facts.push_back({"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
         facts.push_back({"seed", "シード", std::to_string(cash->seed)});
     }
     return facts;

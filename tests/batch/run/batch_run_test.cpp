@@ -348,6 +348,38 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
     EXPECT_EQ(machine.mlngPlayCnt, 65536);
 }
 
+// How deep an attempt's net goes, worked by hand at 設定１ (c = 1.604) for a scripted attempt
+// that ends at its first BIG: 100 games without a bonus (net -160), a REG at game 101
+// (127 - 162 = -35), 199 more games (127 - round(481.2) = -354), a BIG at game 301
+// (515 - 483 = 32). D = 354: 8 lots of 50 coins, ¥8000; at 5.6 coins per ¥100 the attempt is
+// worth (400 + 32) × 100 / 5.6 - 8000 yen, from stored coins 32 × 100 / 5.6.
+TEST(BatchRunTest, TheDeepestPointOfAScriptedAttempt) {
+    std::vector<std::int32_t> draws(100, 65536);
+    draws.insert(draws.end(), {50, 30000});  // the REG and its mode's draw
+    draws.insert(draws.end(), 199, 65536);
+    draws.insert(draws.end(), {150, 30000});  // the BIG
+    DrawsThenNoBonus random(draws);
+    clsKorvale machine(random);
+    RunControl control(1);
+    DeepestPoint deepest;
+    ASSERT_EQ(playOneAttempt(machine, {0.0, 0}, control, &deepest), AttemptEnd::Finished);
+    ASSERT_EQ(machine.mlngPlayCnt, 301);
+    std::string rate;
+    std::int32_t obtained = 0;
+    const std::int32_t net = machine.get差枚(rate, obtained);
+    EXPECT_EQ(net, 32);
+    deepest.see(net);
+    EXPECT_EQ(deepest.deepest(), 354);
+    const HallRates rates{.lend = 50, .exchange = 5.6, .pay = CoinSource::Cash};
+    EXPECT_EQ(lotsBought(rates, deepest.deepest()), 8);
+    EXPECT_DOUBLE_EQ(yenFromCash(rates, net, deepest.deepest()), 43200.0 / 5.6 - 8000.0);
+    EXPECT_DOUBLE_EQ(yenOfCoins(rates, net), 3200.0 / 5.6);
+    // Lots: none for a net that never fell below 0, one for 1 to 50 coins down, two for 51.
+    EXPECT_EQ(lotsBought(rates, 0), 0);
+    EXPECT_EQ(lotsBought(rates, 50), 1);
+    EXPECT_EQ(lotsBought(rates, 51), 2);
+}
+
 // A run ended by a counter's limit prints the attempts finished before it, marked partial and
 // naming the counter, in every format.
 TEST(BatchRunTest, ARunEndedAtALimitReportsWhatItFinished) {
