@@ -86,6 +86,25 @@ FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
     return group;
 }
 
+void addYenOfMeasuredCoins(FigureGroup& group, const HallRates& rates) {
+    const auto scaled = [&group](std::string_view from, std::string_view key, double scale) {
+        const Figure* figure = group.find(std::string(from));
+        if (figure == nullptr || !figure->value) {
+            return makeFigure(key, std::nullopt);
+        }
+        return makeFigure(key, scale * *figure->value, affine(figure->ci95, scale, 0.0));
+    };
+    const double yenOfCoin = yenOfCoins(rates, 1.0);
+    std::vector<Figure> added = {
+        scaled("games_per_attempt", "hours_per_attempt", 1.0 / rates.gamesPerHour)};
+    if (rates.pay == CoinSource::Stored) {
+        added.push_back(scaled("net_coins_per_attempt", "yen_per_attempt", yenOfCoin));
+        added.push_back(
+            scaled("net_per_1000_games", "yen_per_hour", yenOfCoin * rates.gamesPerHour / 1000.0));
+    }
+    group.figures.insert(group.figures.end(), added.begin(), added.end());
+}
+
 void addMeasuredYen(FigureGroup& group, const AttemptTotals& t) {
     const CashTotals& cash = t.cash;
     const double gamesPerHour = cash.rates.gamesPerHour;

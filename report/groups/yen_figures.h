@@ -19,6 +19,10 @@ void addExactYen(FigureGroup& group, const AttemptFigures& figures, const HallRa
 // the same rule at the same rates), with the law of how deep the attempts go.
 FigureGroup cashGroup(const AttemptFigures& figures, const CashTotals& cash);
 
+// To a measured attempt group of a run that saw only the attempts' coins (the window's): the
+// hours, and from stored coins the yen, its measured net exchanged, each interval with it.
+void addYenOfMeasuredCoins(FigureGroup& group, const HallRates& rates);
+
 // To a measured attempt group: the yen and hours of the run's own attempts, and from cash the
 // cash put in and how deep the attempts went.
 void addMeasuredYen(FigureGroup& group, const AttemptTotals& totals);

@@ -12,6 +12,7 @@
 #include "common/number_text.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/measured_groups.h"
+#include "report/groups/yen_figures.h"
 #include "report/model/figure_catalogue.h"
 #include "ui/analysis_window/history_posterior.h"
 #include "ui/analysis_window/setup_caption.h"
@@ -47,9 +48,9 @@ const std::vector<FigureKey>& longRunModeKeys() {
 // games have none.
 const std::vector<FigureKey>& attemptKeys() {
     static const std::vector<FigureKey> keys = {
-        {"attempts", false}, {"games_per_attempt"},     {"big_per_attempt"},
-        {"reg_per_attempt"}, {"net_coins_per_attempt"}, {"net_per_1000_games"},
-        {"payout_percent"},  {"big_odds", false},       {"reg_odds", false}};
+        {"attempts", false},       {"games_per_attempt"},  {"big_per_attempt"}, {"reg_per_attempt"},
+        {"net_coins_per_attempt"}, {"net_per_1000_games"}, {"payout_percent"},  {"big_odds", false},
+        {"reg_odds", false},       {"hours_per_attempt"},  {"yen_per_attempt"}, {"yen_per_hour"}};
     return keys;
 }
 
@@ -65,6 +66,8 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
 
     tabs_ = new QTabWidget(this);
     figures_ = new FiguresPanel;
+    rates_ = new HallRatesPanel;
+    figures_->setTop(rates_);
     slump_ = new SlumpPanel;
     drought_ = new DroughtPanel;
     posterior_ = new PosteriorPanel;
@@ -94,6 +97,12 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
         redrawCurrent();
     });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
+    connect(rates_, &HallRatesPanel::changed, this, [this] {
+        quitRules_->setHallRates(rates_->rates());
+        stale_ = true;
+        refreshNow();
+    });
+    quitRules_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     followMainWindow();
@@ -317,8 +326,15 @@ QString frmAnalysis::exactWorkStatus() const {
     if (!feed_.attempts()) {
         return QStringLiteral("理論値：長く回し続けた時の極限値");
     }
-    const QString status =
+    QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
+    if (rates_->rates().pay == CoinSource::Cash) {
+        // The cash put in follows each attempt's deepest point, which the grid's rows do not
+        // hold.
+        status += QStringLiteral(
+            "\n現金での収支は各挑戦の最も沈んだ点で決まるため、ここには出しません"
+            "（korvale-batch --pay cash で実測できます）。");
+    }
     if (lawPending()) {
         return status + QStringLiteral("\n") +
                working(QStringLiteral("勝ち越す確率と差枚の分布を計算中"), service_->lawDone());
@@ -332,10 +348,12 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
     std::optional<FigureGroup> exact;
     if (figures != nullptr && figures->attempt) {
         exact = exactAttemptGroup(*figures->attempt);
+        addExactYen(*exact, *figures->attempt, rates_->rates());
     }
     const EndConditions end = exactSetup_.end;
-    std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr,
-                                              measuredAttemptGroup(setting, end, tally.totals()));
+    FigureGroup measured = measuredAttemptGroup(setting, end, tally.totals());
+    addYenOfMeasuredCoins(measured, rates_->rates());
+    std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr, measured);
     // Figures of the law: exact once it is worked out, measured from the attempts' counts
     // (the measured law's other figures take too long to redraw live).
     const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,

@@ -19,6 +19,7 @@
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/figures_panel.h"
+#include "ui/analysis_window/hall_rates_panel.h"
 #include "ui/analysis_window/posterior_panel.h"
 #include "ui/analysis_window/quit_rule_panel.h"
 #include "ui/analysis_window/run_feed.h"
@@ -56,6 +57,7 @@ class frmAnalysis final : public QWidget {
     DroughtPanel& droughtPanel() { return *drought_; }
     PosteriorPanel& posteriorPanel() { return *posterior_; }
     QuitRulePanel& quitRulePanel() { return *quitRules_; }
+    HallRatesPanel& hallRatesPanel() { return *rates_; }
     // The line above the tabs that names the setup of the figures on show.
     const QLabel& heading() const { return *heading_; }
     // Whether the exact figures of the run on show are still being worked out; waits for them.
@@ -99,6 +101,7 @@ class frmAnalysis final : public QWidget {
     DroughtPanel* drought_ = nullptr;
     PosteriorPanel* posterior_ = nullptr;
     QuitRulePanel* quitRules_ = nullptr;
+    HallRatesPanel* rates_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;

@@ -442,6 +442,13 @@ QString QuitRulePanel::tipAt(const QPointF& point) const {
                  signedNumber(nearest->netPerAttempt, 1), percentText(nearest->risk.pAhead, 1),
                  signedNumber(static_cast<double>(nearest->risk.netP50), 0),
                  signedNumber(static_cast<double>(nearest->risk.netP10), 0));
+    if (rates_.pay == CoinSource::Stored) {
+        const double yenOfCoin = yenOfCoins(rates_, 1.0);
+        tip += QStringLiteral("\n貯メダルで一回あたり %1円、時給 %2円")
+                   .arg(signedNumber(yenOfCoin * nearest->netPerAttempt, 0),
+                        signedNumber(yenOfCoin * nearest->point.x() * rates_.gamesPerHour / 1000.0,
+                                     0));
+    }
     if (nearest->onFrontier) {
         tip += QStringLiteral("\n効率的フロンティア上（差枚でも勝ち越す確率でも他に負けない）");
     }
