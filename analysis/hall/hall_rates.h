@@ -23,7 +23,9 @@ struct HallRates {
 
 // The limits the command line and the window hold the rates to.
 inline constexpr std::int32_t largestLend = 1000;
+inline constexpr double smallestExchange = 0.1;
 inline constexpr double largestExchange = 1000.0;
+inline constexpr double smallestGamesPerHour = 1.0;
 inline constexpr double largestGamesPerHour = 100000.0;
 
 // Coins exchanged: coins × 100 / exchange.

@@ -14,8 +14,8 @@ void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
         ->type_name("N");
     command
         .add_option("--exchange", texts.exchange,
-                    "coins the hall takes for ¥100 when they are exchanged, above 0 and at most "
-                    "1000 (default: 5, 等価 at 50 lent; 5.6, 6 ...)")
+                    "coins the hall takes for ¥100 when they are exchanged, 0.1 to 1000 (default: "
+                    "5, 等価 at 50 lent; 5.6, 6 ...)")
         ->type_name("X");
     command
         .add_option("--pay", texts.pay,
@@ -26,8 +26,8 @@ void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
         ->default_str("coins");
     command
         .add_option("--games-per-hour", texts.gamesPerHour,
-                    "games played an hour, for the hours and the yen per hour, above 0 and at "
-                    "most 100000 (default: 800)")
+                    "games played an hour, for the hours and the yen per hour, 1 to 100000 "
+                    "(default: 800)")
         ->type_name("G");
 }
 

@@ -177,11 +177,11 @@ void readRunValues(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
-// A decimal above 0 and at most `largest`.
-double readPositive(std::string_view option, const std::string& text, double largest,
-                    std::string_view expected) {
+// A decimal from `smallest` to `largest`.
+double readBetween(std::string_view option, const std::string& text, double smallest,
+                   double largest, std::string_view expected) {
     const double value = readDecimal(option, text, expected);
-    if (!(value > 0.0) || value > largest) {
+    if (!(value >= smallest) || value > largest) {
         badValue(option, expected, text);
     }
     return value;
@@ -198,9 +198,9 @@ void readHallRates(const OptionTexts& texts, BatchOptions& o) {
     }
     if (texts.wasGiven("--exchange")) {
         o.rates.exchange =
-            readPositive("--exchange", texts.exchange, largestExchange,
-                         fmt::format("coins for ¥100, above 0 and at most {}, such as 5 or 5.6",
-                                     largestExchange));
+            readBetween("--exchange", texts.exchange, smallestExchange, largestExchange,
+                        fmt::format("coins for ¥100, {} to {}, such as 5 or 5.6", smallestExchange,
+                                    largestExchange));
     }
     if (texts.pay == "coins" || texts.pay == "cash") {
         o.rates.pay = texts.pay == "cash" ? CoinSource::Cash : CoinSource::Stored;
@@ -208,9 +208,10 @@ void readHallRates(const OptionTexts& texts, BatchOptions& o) {
         badValue("--pay", "coins or cash", texts.pay);
     }
     if (texts.wasGiven("--games-per-hour")) {
-        o.rates.gamesPerHour = readPositive(
-            "--games-per-hour", texts.gamesPerHour, largestGamesPerHour,
-            fmt::format("games an hour, above 0 and at most {}, such as 800", largestGamesPerHour));
+        o.rates.gamesPerHour = readBetween("--games-per-hour", texts.gamesPerHour,
+                                           smallestGamesPerHour, largestGamesPerHour,
+                                           fmt::format("games an hour, {} to {}, such as 800",
+                                                       smallestGamesPerHour, largestGamesPerHour));
     }
 }
 

@@ -22,7 +22,7 @@ HallRatesPanel::HallRatesPanel(QWidget* parent) : QWidget(parent) {
     lend_->setSuffix(QStringLiteral("枚/千円"));
     lend_->setValue(kept.lend);
     exchange_ = new QDoubleSpinBox(this);
-    exchange_->setRange(0.01, largestExchange);
+    exchange_->setRange(smallestExchange, largestExchange);
     exchange_->setDecimals(2);
     exchange_->setSingleStep(0.1);
     exchange_->setSuffix(QStringLiteral("枚/百円"));

@@ -163,17 +163,13 @@ TEST(YenCommandTest, CashInAgreesWithAGameByGameSimulation) {
 // Bad rates are refused as every option is: status 2, one line naming the option and its
 // limits, nothing on standard output.
 TEST(YenCommandTest, BadRatesAreRefused) {
-    const std::vector<std::vector<std::string>> cases = {{"--lend", "0"},
-                                                         {"--lend", "1001"},
-                                                         {"--lend", "45.5"},
-                                                         {"--exchange", "0"},
-                                                         {"--exchange", "-5"},
-                                                         {"--exchange", "1e3"},
-                                                         {"--exchange", "1000.5"},
-                                                         {"--pay", "card"},
-                                                         {"--games-per-hour", "0"},
-                                                         {"--games-per-hour", "x"},
-                                                         {"--games-per-hour", "100001"}};
+    const std::vector<std::vector<std::string>> cases = {
+        {"--lend", "0"},           {"--lend", "1001"},
+        {"--lend", "45.5"},        {"--exchange", "0"},
+        {"--exchange", "-5"},      {"--exchange", "1e3"},
+        {"--exchange", "1000.5"},  {"--exchange", "0.09"},
+        {"--pay", "card"},         {"--games-per-hour", "0.5"},
+        {"--games-per-hour", "x"}, {"--games-per-hour", "100001"}};
     for (const auto& bad : cases) {
         std::vector<std::string> arguments = {"exact", "--big-end", "300"};
         arguments.insert(arguments.end(), bad.begin(), bad.end());
