@@ -27,6 +27,10 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
     if (!normal) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+        if (plan.start.sinceBig) {
+            facts.push_back(
+                {"since_big", "見つけた台のBIG後ゲーム数", std::to_string(*plan.start.sinceBig)});
+        }
     }
     return facts;
 }

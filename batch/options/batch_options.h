@@ -33,6 +33,8 @@ struct BatchOptions {
     bool laws = false;       // exact with end conditions: also the outcome laws (--laws)
     bool frontier = false;   // sweep: only the rules on each setting's frontier (--frontier)
     bool meansOnly = false;  // sweep: only the means, no rule's risk (--means-only)
+    // simulate special: attempts on machines found this many games after their last BIG
+    std::optional<std::int32_t> sinceBig;
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 

@@ -100,6 +100,16 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
     special->add_option("--attempts", texts.attempts, "attempts to make in all (default: 1000000)")
         ->type_name("N");
     addEndConditions(*special, texts, " (default: 300)", " (default: 100)");
+    special
+        ->add_option("--since-big", texts.sinceBig,
+                     "each attempt on a machine found mid-day showing G games since its last "
+                     "BIG, as a player finds one: a new machine played from the morning through "
+                     "100 BIGs and on to a moment its wait since the last BIG reaches G (0: just "
+                     "after a BIG; from 1499 on the ceiling holds from the first game); the "
+                     "attempt's games, bonuses and end conditions count from there, the machine's "
+                     "mode and ceiling count are as its play left them (default: a new machine "
+                     "from the morning)")
+        ->type_name("G");
     addPlayOptions(*special, texts);
     special->add_option("--log", texts.logPath, "write every attempt as CSV, as the window's grid")
         ->type_name("FILE");
@@ -222,8 +232,8 @@ Command parsedCommand(const Commands& commands) {
 
 // The options that take a value, which the command line may or may not give.
 constexpr const char* valueOptions[] = {
-    "--setting", "--games",    "--attempts", "--seconds",  "--big-end", "--reg-end", "--threads",
-    "--seed",    "--big-ends", "--reg-ends", "--trailing", "--prior",   "--log"};
+    "--setting", "--games", "--attempts", "--seconds",  "--big-end",  "--reg-end", "--since-big",
+    "--threads", "--seed",  "--big-ends", "--reg-ends", "--trailing", "--prior",   "--log"};
 
 // The value options given to the command the parse got to.
 std::vector<std::string> givenOptions(const CLI::App& app) {

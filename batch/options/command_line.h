@@ -22,6 +22,7 @@ struct OptionTexts {
     std::string seconds;
     std::string bigEnd;
     std::string regEnd;
+    std::string sinceBig;
     std::string threads;
     std::string seed;
     std::string bigEnds;

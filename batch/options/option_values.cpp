@@ -150,6 +150,10 @@ void readEnds(const OptionTexts& texts, BatchOptions& o) {
         o.end.regEnd = static_cast<std::int32_t>(games->magnitude);
         o.endGiven = true;
     }
+    if (texts.wasGiven("--since-big")) {
+        o.sinceBig = readWhole<std::int32_t>("--since-big", texts.sinceBig, 0, INT32_MAX,
+                                             "a whole number of games 0..2147483647");
+    }
 }
 
 // How the run goes: threads, seed, the sweep's grid and the output format.

@@ -4,6 +4,7 @@
 #include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
+#include "machine/found_machine.h"
 
 namespace korvale {
 
@@ -49,13 +50,22 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end,
     }
 }
 
-AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
+                           const AttemptStartRule& start, std::int64_t attempts,
                            RandomSource& random, RunControl& control, int thread, GridLog* log) {
     AttemptTotals totals;
     std::int64_t gamesPlayed = 0;
+    const auto stop = [&] {
+        control.report(thread, gamesPlayed, totals.attempts);
+        return control.stopRequested();
+    };
     while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
         clsKorvale machine(random);
         machine.mlngSettei = setting;
+        if (start.sinceBig &&
+            playUntilFound(machine, *start.sinceBig, stop, gamesPlayed) == FoundEnd::Stopped) {
+            break;
+        }
         const AttemptEnd ended = playOneAttempt(machine, end, control);
         gamesPlayed += machine.mlngPlayCnt;
         if (ended == AttemptEnd::AtLimit) {
