@@ -77,8 +77,8 @@ void checkMachinesCanBeFound(BatchOptions& o) {
     const auto refuse = [&](const std::string& expected) {
         optionError("--since-big",
                     fmt::format("a machine {} games after its last BIG is too rare to look for: "
-                                "finding one is expected to take {}, more than the 2147483647 "
-                                "games this simulation plays to find one",
+                                "finding one is expected to take {} games of play, and the "
+                                "simulation looks only where it expects at most 2147483647",
                                 g, expected));
     };
     // Under the ceiling every game ends the wait with at least its BIG chance, so each game past
@@ -86,7 +86,7 @@ void checkMachinesCanBeFound(BatchOptions& o) {
     const double perCeilingGame = -std::log1p(-ceilingBigThreshold / double{drawRange});
     if (static_cast<double>(g - (bigCeilingGames - 1)) * perCeilingGame >
         std::log(double{INT32_MAX})) {
-        refuse("more games than that");
+        refuse("over 2147483647");
     }
     const MachineModel model = machineModel(o.setting);
     const double gamesPerMoment = std::exp(-foundMachineState(model, g).logChance);
@@ -94,7 +94,7 @@ void checkMachinesCanBeFound(BatchOptions& o) {
         static_cast<double>(foundWarmUpBigs) / solveLongRun(model).bigProbability +
         taken * gamesPerMoment;
     if (!(expected <= double{INT32_MAX})) {
-        refuse(fmt::format("{:.3g} games", expected));
+        refuse(fmt::format("{:.3g}", expected));
     }
     o.expectedAttemptGames = o.expectedAttemptGames.value_or(0.0) + expected;
 }

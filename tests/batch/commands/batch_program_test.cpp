@@ -174,6 +174,22 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --attempts: "},
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
+        {{"simulate", "special", "--since-big", "-1"},
+         "korvale-batch: --since-big: expected a whole number of games 0..2147483647"},
+        {{"simulate", "special", "--since-big", "1500.0"},
+         "korvale-batch: --since-big: expected a whole number of games 0..2147483647"},
+        {{"simulate", "special", "--since-big", "99999999999"},
+         "korvale-batch: --since-big: expected a whole number of games 0..2147483647"},
+        // Past the bound the ceiling alone gives, and within it by the long run's own law.
+        {{"simulate", "special", "--since-big", "2147483647"},
+         "korvale-batch: --since-big: a machine 2147483647 games after its last BIG is too rare "
+         "to look for: finding one is expected to take over 2147483647 games of play, and the "
+         "simulation looks only where it expects at most 2147483647\n"},
+        {{"simulate", "special", "--since-big", "2400", "--seconds", "1"},
+         "korvale-batch: --since-big: a machine 2400 games after its last BIG is too rare to look "
+         "for: finding one is expected to take "},
+        {{"simulate", "normal", "--since-big", "5"},
+         "korvale-batch: simulate normal: there is no option \"--since-big\""},
         {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
         {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
         {{"exact", "--games", "5"}, "korvale-batch: exact: there is no option \"--games\""},
@@ -521,6 +537,9 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
         {"sweep", "--threads", "1", "--big-ends", "0:2000:20", "--reg-ends", "0:1000:20"},
         // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
         {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
+         "1"},
+        // Each machine found 1700 games after its last BIG takes some million games to find.
+        {"simulate", "special", "--setting", "6", "--since-big", "1700", "--threads", "1", "--seed",
          "1"},
     };
     for (const std::vector<std::string>& command : commands) {
