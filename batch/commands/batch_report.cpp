@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "report/format/table_text.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
 
@@ -28,8 +29,7 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
         if (plan.start.sinceBig) {
-            facts.push_back(
-                {"since_big", "見つけた台のBIG後ゲーム数", std::to_string(*plan.start.sinceBig)});
+            facts.push_back(sinceBigFact(*plan.start.sinceBig));
         }
     }
     return facts;

@@ -22,7 +22,6 @@ struct OptionTexts {
     std::string seconds;
     std::string bigEnd;
     std::string regEnd;
-    std::string sinceBig;
     std::string threads;
     std::string seed;
     std::string bigEnds;
@@ -33,6 +32,9 @@ struct OptionTexts {
     std::string start = "morning";
     std::string trailing;
     std::string prior;
+    std::string sinceBig;
+    std::string sinceBigGrid;
+    std::string gamesPerHour;
     bool laws = false;
     bool frontier = false;
     bool meansOnly = false;

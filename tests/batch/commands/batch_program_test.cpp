@@ -175,14 +175,14 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
         {{"simulate", "special", "--since-big", "-1"},
-         "korvale-batch: --since-big: expected a whole number of games 0..2147483647"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
         {{"simulate", "special", "--since-big", "1500.0"},
-         "korvale-batch: --since-big: expected a whole number of games 0..2147483647"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
         {{"simulate", "special", "--since-big", "99999999999"},
-         "korvale-batch: --since-big: expected a whole number of games 0..2147483647"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
         // Past the bound the ceiling alone gives, and within it by the long run's own law.
-        {{"simulate", "special", "--since-big", "2147483647"},
-         "korvale-batch: --since-big: a machine 2147483647 games after its last BIG is too rare "
+        {{"simulate", "special", "--since-big", "1000000"},
+         "korvale-batch: --since-big: a machine 1000000 games after its last BIG is too rare "
          "to look for: finding one is expected to take over 2147483647 games of play, and the "
          "simulation looks only where it expects at most 2147483647\n"},
         {{"simulate", "special", "--since-big", "2400", "--seconds", "1"},
