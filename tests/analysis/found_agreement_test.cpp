@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/long_run/long_run.h"
 #include "common/random_source.h"
 #include "machine/cls_korvale.h"
@@ -156,6 +158,64 @@ TEST(FoundAttemptAgreementTest, QuitAtTheFirstBigUnderTheCeilingIsTheGeometricWa
         expectWithin("games", games, exact.games, z);
         expectWithin("REGs", regs, exact.regs, z);
         expectWithin("net coins", net, exact.net, z);
+    }
+}
+
+// Machines handed over from one long run against the exact figures of an attempt from the found
+// start, for several settings, counts and rules, the ceiling's region included.
+TEST(FoundAttemptAgreementTest, MatchesTheExactFiguresFromTheFoundStart) {
+    struct Case {
+        std::int32_t setting;
+        std::int32_t gamesSinceBig;
+        EndConditions end;
+        int attempts;
+    };
+    const Case cases[] = {{0, 300, {300.0, 100}, 2000},
+                          {5, 1000, {0.0, 0}, 3000},
+                          {2, 1400, {300.0, 100}, 1500},
+                          {0, 1500, {100.0, 50}, 1500},
+                          {3, 1700, {300.0, 100}, 400}};
+    const double z = familyQuantile(4 * static_cast<int>(std::size(cases)), 0.01);
+    std::uint64_t seed = 110;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("setting index " + std::to_string(c.setting) +
+                     ", G = " + std::to_string(c.gamesSinceBig) + ", BIG end " +
+                     std::to_string(c.end.bigEnd) + ", REG end " + std::to_string(c.end.regEnd));
+        const AttemptFigures exact =
+            solveAttempt(c.setting, c.end, CostRounding::Exact, {},
+                         foundStart(machineModel(c.setting), c.gamesSinceBig));
+        LongRunHandOver longRun(c.setting, c.gamesSinceBig, ++seed);
+        MeanInterval games, bigs, regs, net;
+        for (int i = 0; i < c.attempts / sampleScale; ++i) {
+            clsKorvale machine = longRun.next();
+            const AttemptSample s = playAttemptOn(machine, c.end);
+            games.add(s.games);
+            bigs.add(s.bigs);
+            regs.add(s.regs);
+            net.add(s.net);
+        }
+        // Quitting at the first BIG leaves the BIGs no spread: only the solve's rounding.
+        expectWithin("games", games, exact.expectedGames, z);
+        expectWithin("BIGs", bigs, exact.expectedBigs, z, 1e-9);
+        expectWithin("REGs", regs, exact.expectedRegs, z);
+        expectWithin("net coins", net, exact.expectedNet, z);
+    }
+}
+
+// From G = 1499 on, the exact figures of quitting at the first BIG are the closed form's, at
+// every setting and count (the mode no longer matters).
+TEST(FoundAttemptAgreementTest, TheExactCeilingFiguresAreTheGeometricWaits) {
+    for (const std::int32_t setting : {0, 3, 5}) {
+        const CeilingAttempt hand = ceilingQuitAtFirstBig(setting);
+        for (const std::int32_t g : {1499, 1500, 1700, 2500}) {
+            SCOPED_TRACE("setting index " + std::to_string(setting) + ", G = " + std::to_string(g));
+            const AttemptFigures exact = solveAttempt(setting, {0.0, 0}, CostRounding::Exact, {},
+                                                      foundStart(machineModel(setting), g));
+            EXPECT_NEAR(exact.expectedGames, hand.games, 1e-9);
+            EXPECT_NEAR(exact.expectedBigs, 1.0, 1e-12);
+            EXPECT_NEAR(exact.expectedRegs, hand.regs, 1e-9);
+            EXPECT_NEAR(exact.expectedNet, hand.net, 1e-7);
+        }
     }
 }
 
