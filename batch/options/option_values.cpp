@@ -190,6 +190,7 @@ void readFoundValues(const OptionTexts& texts, BatchOptions& o) {
         o.sinceBig = readWhole<std::int32_t>(
             "--since-big", texts.sinceBig, 0, largestGamesSinceBig,
             fmt::format("a whole number of games 0..{}", largestGamesSinceBig));
+        o.grid.sinceBig = o.sinceBig;
     }
     if (texts.wasGiven("--since-big-grid")) {
         HuntGrid& grid = o.huntGrid;
