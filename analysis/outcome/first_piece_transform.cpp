@@ -185,15 +185,15 @@ void addBeforeCeiling(const ResidueRows& rows, const std::vector<Row>& u, const 
 }  // namespace
 
 FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<int> postBigModes,
-                                         std::size_t period)
-    : model_(model), postBigModes_(std::move(postBigModes)), period_(period) {}
+                                         std::size_t period, const FirstPieceStart& start)
+    : model_(model), postBigModes_(std::move(postBigModes)), period_(period), start_(start) {}
 
 void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
                               ComplexBlock* data, std::size_t width) const {
     const std::size_t p = period_;
     const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
     const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
-    const auto ceilingGame = static_cast<std::size_t>(std::max(model_.ceilingGame, 1));
+    const auto ceilingGame = static_cast<std::size_t>(std::max(start_.ceilingGame, 1));
     const Matrix before = gameMove(model_, regPhase, false);
     const Matrix from = gameMove(model_, regPhase, true);
     const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
@@ -203,7 +203,9 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
     // u[j] = the state before game j + 1 (no BIG yet), up to the ceiling or a period.
     const std::size_t firstGames = std::min(p, ceilingGame);
     std::vector<Row> u(firstGames + 1);
-    u[1][0] = ComplexBlock(1.0);  // the new machine is in mode 0
+    for (std::size_t m = 0; m < modes; ++m) {
+        u[1][m] = ComplexBlock(start_.modeLaw[m]);
+    }
     for (std::size_t g = 1; g < firstGames; ++g) {
         u[g + 1] = times(u[g], before);
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-// The attempt's first piece, from the new machine to its first BIG, in closed form for the
-// outcome law's transforms. Until that BIG only the mode matters (and the REG count, which the
-// coins' phase takes in), and every game moves the mode by one matrix before the BIG ceiling
+// The attempt's first piece, from its start (first_piece_start.h) to its first BIG, in closed form
+// for the outcome law's transforms. Until that BIG only the mode matters (and the REG count, which
+// the coins' phase takes in), and every game moves the mode by one matrix before the BIG ceiling
 // and by another from it on. So the piece's transform, bucketed by the games modulo the
 // rounding's period, is a short sum of matrix powers rather than a pass over its some hundred
 // thousand tabulated entries; and it has no tail to cut. Vector code
@@ -14,6 +14,7 @@
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/vector_target.h"
+#include "analysis/outcome/first_piece_start.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
@@ -23,7 +24,7 @@ class FirstPieceTransform {
   public:
     // `postBigModes`: the modes a BIG can lead to, in the order of the transform's lanes.
     FirstPieceTransform(const MachineModel& model, std::vector<int> postBigModes,
-                        std::size_t period);
+                        std::size_t period, const FirstPieceStart& start);
 
     // For every residue j of the games modulo the period and every lane `to`, adds to
     // data[j * width + to]
@@ -38,6 +39,7 @@ class FirstPieceTransform {
     MachineModel model_;
     std::vector<int> postBigModes_;
     std::size_t period_;
+    FirstPieceStart start_;
 };
 
 }  // namespace KORVALE_VECTOR_NAMESPACE

@@ -93,7 +93,8 @@ ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& over
 void runNetTransform(NetTransformJob& job, unsigned worker) {
     const std::size_t blocks = job.length / 2 / complexBlockSize + 1;
     const FourierTransform overPhase(job.rounding.period, job.width);
-    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.rounding.period);
+    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.rounding.period,
+                                         job.firstPieceStart);
     BlockTables tables(job);
     runThetaBlocks(
         job.length, job.nextBlock, job.cancel, *job.transform,

@@ -12,6 +12,7 @@
 
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/outcome/first_piece_start.h"
 #include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/outcome_law.h"
 
@@ -43,6 +44,7 @@ struct NetTransformJob {
     std::vector<double> masses;
     const MachineModel* model = nullptr;
     std::vector<int> postBigModes;
+    FirstPieceStart firstPieceStart;
     RoundingPeriod rounding;
     // theta = 2 pi a / length for a = 0 .. length / 2, at a tilt; the rest by symmetry.
     std::size_t length = 0;

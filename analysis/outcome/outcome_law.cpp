@@ -195,8 +195,9 @@ void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& j
 // coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P)
 // (net_transform.h).
 IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSegments& segments,
-                  const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
-                  unsigned threads, const std::atomic<bool>* cancel, const LawProgress& progress,
+                  const FirstPieceStart& first, const PeriodicCost& cost, std::int64_t low,
+                  std::size_t length, double tilt, unsigned threads,
+                  const std::atomic<bool>* cancel, const LawProgress& progress,
                   double& arithmetic) {
     NetTransformJob job;
     job.d = lanes.d;
@@ -206,6 +207,7 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
     groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
     job.model = &model;
     job.postBigModes = segments.postBigModes;
+    job.firstPieceStart = first;
     job.rounding = roundingPeriod(cost);
     std::vector<Complex> transform(length, 0.0);
     job.length = length;
@@ -303,8 +305,9 @@ bool outcomeLawCovers(EndConditions end) {
 }
 
 OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const LawProgress& progress) {
-    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel, progress);
+                           const std::atomic<bool>* cancel, const LawProgress& progress,
+                           const AttemptStart& start) {
+    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel, progress, start);
     law.setting = setting;
     return law;
 }
@@ -323,6 +326,7 @@ struct LanesTransform {
 // period, the BIG count's law with the chance the pieces' cuts lost, and the tails' bounds
 // from the pieces' real transform.
 struct LawStart {
+    FirstPieceStart first;
     AttemptSegments segments;
     Lanes lanes;
     PeriodicCost cost;
@@ -331,8 +335,10 @@ struct LawStart {
     AttemptTails<LanesTransform> tails;
 
     LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
-             double smallest, const std::atomic<bool>* cancel)
-        : segments(attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel)),
+             double smallest, const std::atomic<bool>* cancel, const AttemptStart& start)
+        : first(firstPieceStart(model, start)),
+          segments(
+              attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel, start)),
           lanes(segments),
           cost(periodicCost(model.costCoefficient)),
           tails(LanesTransform{&lanes}, model.costCoefficient, games.big) {
@@ -349,25 +355,26 @@ struct LawStart {
 }  // namespace
 
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const LawProgress& progress) {
+                           const std::atomic<bool>* cancel, const LawProgress& progress,
+                           const AttemptStart& start) {
     requireOutcomeLawCovers(end);
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
     const WholeGames games = wholeGames(end);
-    const LawStart start(model, games, threads, segmentTail, segmentSmallest, cancel);
-    const Lanes& lanes = start.lanes;
-    const PeriodicCost& cost = start.cost;
+    const LawStart base(model, games, threads, segmentTail, segmentSmallest, cancel, start);
+    const Lanes& lanes = base.lanes;
+    const PeriodicCost& cost = base.cost;
 
     OutcomeLaw law;
     law.end = end;
-    law.bigs = start.bigs;
-    law.tailCut = start.tailCut;
+    law.bigs = base.bigs;
+    law.tailCut = base.tailCut;
 
     // The tables' edges, from Chernoff bounds on W = K - c G (net = round(W)) and on G.
-    const double high = start.tails.netAbove(rightEdgeTarget);
-    const double lowAbs = start.tails.netBelow(outsideTarget * damping);
-    const double longest = start.tails.gamesAbove(outsideTarget);
+    const double high = base.tails.netAbove(rightEdgeTarget);
+    const double lowAbs = base.tails.netBelow(outsideTarget * damping);
+    const double longest = base.tails.gamesAbove(outsideTarget);
     // net >= x needs W >= x - 1/2, net <= x needs W <= x + 1/2.
     const std::int64_t netLow = wholeEdge(std::floor(-lowAbs - 0.5));
     const std::int64_t netHigh = wholeEdge(std::ceil(high + 0.5));
@@ -376,13 +383,13 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     const std::size_t gamesLength = checkedLength(gamesHigh + 1);
     const double tilt = -std::log(damping) / static_cast<double>(netLength);
     law.roundingExactBelowGames = cost.validBelow;
-    law.beyondRounding = start.tails.gamesBeyond(cost.validBelow);
+    law.beyondRounding = base.tails.gamesBeyond(cost.validBelow);
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
     // The net's transform is nearly all of the work: its share done is the progress.
-    law.net = netLaw(lanes, model, start.segments, cost, netLow, netLength, tilt, threads, cancel,
-                     progress, netArithmetic);
+    law.net = netLaw(lanes, model, base.segments, base.first, cost, netLow, netLength, tilt,
+                     threads, cancel, progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the tables leave out, term by term as docs/outcome_law.md derives them ("The error
     // bounds"), added in this order.
@@ -393,7 +400,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     const double belowFold = outsideTarget;               // folded back from below, grown
     // The first piece's transform keeps the tail that its table, and so the bound on the left
     // end, lost: folded back from below too.
-    const double firstPieceFold = start.segments.firstLostMass / damping;
+    const double firstPieceFold = base.segments.firstLostMass / damping;
     const double aboveGames = outsideTarget;  // beyond the games' table, folded whole
     law.outsideTables = aboveNet + aboveFold + belowNet + belowFold + firstPieceFold + aboveGames;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
@@ -450,37 +457,40 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
 }  // namespace
 
 NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel) {
+                           const std::atomic<bool>* cancel, const AttemptStart& start) {
+    NetLawHead head = solveNetLawHead(machineModel(setting), end, threads, cancel, start);
+    head.setting = setting;
+    return head;
+}
+
+NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end, unsigned threads,
+                           const std::atomic<bool>* cancel, const AttemptStart& start) {
     if (!outcomeLawCovers(end)) {
-        NetLawHead head = solveRegWaitNetHead(machineModel(setting), end, threads, cancel);
-        head.setting = setting;
-        return head;
+        return solveRegWaitNetHead(model, end, threads, cancel, start);
     }
     if (threads == 0) {
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
-    const MachineModel model = machineModel(setting);
     const WholeGames games = wholeGames(end);
-    const LawStart start(model, games, threads, headSegmentTail, headSegmentSmallest, cancel);
+    const LawStart base(model, games, threads, headSegmentTail, headSegmentSmallest, cancel, start);
 
     NetLawHead head;
-    head.setting = setting;
     head.end = end;
-    head.roundingExactBelowGames = start.cost.validBelow;
-    head.beyondRounding = start.tails.gamesBeyond(start.cost.validBelow);
+    head.roundingExactBelowGames = base.cost.validBelow;
+    head.beyondRounding = base.tails.gamesBeyond(base.cost.validBelow);
     const std::int64_t low =
-        wholeEdge(std::floor(-start.tails.netBelow(headOutside * headDamping) - 0.5));
+        wholeEdge(std::floor(-base.tails.netBelow(headOutside * headDamping) - 0.5));
     // What the bound holds whatever the table (docs/outcome_law.md, "The head"): the right
     // tail's fold, the left tail's (grown by the tilt), the chance below the table, the first
     // piece's lost tail there and the pieces' cuts.
     const double fixedBound = headDamping + headOutside + headOutside * headDamping +
-                              start.segments.firstLostMass / headDamping + start.tailCut;
-    fillHeadTable(head, low, start.tails.meanNet(), fixedBound,
+                              base.segments.firstLostMass / headDamping + base.tailCut;
+    fillHeadTable(head, low, base.tails.meanNet(), fixedBound,
                   [&](std::size_t length, double tilt, double& arithmetic) {
-                      return netLaw(start.lanes, model, start.segments, start.cost, low, length,
-                                    tilt, threads, cancel, {}, arithmetic);
+                      return netLaw(base.lanes, model, base.segments, base.first, base.cost, low,
+                                    length, tilt, threads, cancel, {}, arithmetic);
                   });
-    head.beyondRounding = std::min(head.beyondRounding, leavingPattern(start, model, head));
+    head.beyondRounding = std::min(head.beyondRounding, leavingPattern(base, model, head));
     head.pAhead = aheadChance(head.net);
     return head;
 }

@@ -1,0 +1,163 @@
+// The outcome laws of an attempt on a machine found some games after its last BIG: against the
+// forward reference started there, against the ceiling's geometric wait worked out by hand,
+// and a pure-mode start against the new machine of a machine with its modes relabelled.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
+#include "analysis/outcome/outcome_law.h"
+#include "tests/analysis/outcome/reg_wait_reference.h"
+
+namespace korvale {
+namespace {
+
+double worstGap(const IntegerLaw& law, const std::map<std::int64_t, double>& expected) {
+    double worst = 0.0;
+    for (const auto& [value, chance] : expected) {
+        worst = std::max(worst, std::abs(law.at(value) - chance));
+    }
+    for (std::size_t i = 0; i < law.chance.size(); ++i) {
+        if (!expected.contains(law.first + static_cast<std::int64_t>(i))) {
+            worst = std::max(worst, std::abs(law.chance[i]));
+        }
+    }
+    return worst;
+}
+
+AttemptStart handStart(std::int32_t gamesSinceBig, ModeVector modeLaw) {
+    return {gamesSinceBig, modeLaw, true};
+}
+
+TEST(FoundStartTest, AgreesWithTheForwardReferenceStartedThere) {
+    // The small machine's ceiling at game 12: found 5 games after a BIG the ceiling binds from
+    // the attempt's game 7, found 11 or 30 games after from its first game. Y <= X + 1 takes the
+    // renewal (whole law and head), a longer REG end the REG-wait law (head).
+    const MachineModel model = smallReferenceMachine(12);
+    struct Case {
+        std::int32_t gamesSinceBig;
+        ModeVector modeLaw;
+        int bigEnd;
+        int regEnd;
+    };
+    const std::vector<Case> cases = {
+        {5, {0.2, 0.5, 0.3}, 0, 0}, {11, {0.6, 0.0, 0.4}, 2, 1}, {30, {0.1, 0.1, 0.8}, 4, 5},
+        {5, {0.3, 0.3, 0.4}, 0, 4}, {11, {0.5, 0.2, 0.3}, 2, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("G " + std::to_string(c.gamesSinceBig) + ", " + std::to_string(c.bigEnd) +
+                     "/" + std::to_string(c.regEnd));
+        const EndConditions end{double(c.bigEnd), c.regEnd};
+        const AttemptStart start = handStart(c.gamesSinceBig, c.modeLaw);
+        const ReferenceNetLaw reference =
+            referenceNetLaw(model, c.bigEnd, c.regEnd, 1e-13, {c.modeLaw, c.gamesSinceBig});
+        const double lost = reference.unfinished + reference.dropped;
+        ASSERT_LT(lost, 1e-12);
+        const NetLawHead head = solveNetLawHead(model, end, 1, nullptr, start);
+        EXPECT_NEAR(head.pAhead, reference.pAhead(), std::max(1e-9, head.errorBound) + lost);
+        if (outcomeLawCovers(end)) {
+            const OutcomeLaw law = solveOutcomeLaw(model, end, 1, nullptr, {}, start);
+            EXPECT_LT(law.errorBound, 1e-8);
+            EXPECT_LE(worstGap(law.net, reference.net), law.errorBound + lost);
+        }
+    }
+}
+
+TEST(FoundStartTest, FromTheCeilingOnQuittingAtTheFirstBigIsAGeometricWait) {
+    // Every game at the ceiling is a BIG with chance p = 1000/65536 in every mode and a REG
+    // with chance r: n games with k REGs among the first n - 1 have chance
+    // C(n-1, k) r^k s^(n-1-k) p, s = 1 - r - p, and a net of 388 + 127 k - round(c n).
+    const std::int32_t setting = 0;
+    const MachineModel model = machineModel(setting);
+    const double p = 1000.0 / 65536.0;
+    const double r = model.regProbability;
+    const double s = 1.0 - r - p;
+    std::map<std::int64_t, double> net;
+    double noReg = p;  // s^(n-1) p
+    for (int n = 1; noReg > 1e-30; ++n) {
+        const auto cost = static_cast<std::int64_t>(std::nearbyint(model.costCoefficient * n));
+        double chance = noReg;
+        for (int k = 0; k < n && chance > 1e-30; ++k) {
+            net[388 + 127 * k - cost] += chance;
+            chance *= double(n - 1 - k) / double(k + 1) * r / s;
+        }
+        noReg *= s;
+    }
+    double ahead = 0.0;
+    for (auto it = net.upper_bound(0); it != net.end(); ++it) {
+        ahead += it->second;
+    }
+    for (const std::int32_t g : {1499, 1500, 4000}) {
+        SCOPED_TRACE(g);
+        const AttemptStart start = foundStart(model, g);
+        const OutcomeLaw law = solveOutcomeLaw(setting, {0.0, 0}, 2, nullptr, {}, start);
+        ASSERT_LT(law.errorBound, 1e-8);
+        EXPECT_LE(worstGap(law.net, net), law.errorBound + 1e-13);
+        EXPECT_NEAR(law.games.mean(), 1.0 / p, 1e-6);
+        const NetLawHead head = solveNetLawHead(setting, {0.0, 0}, 2, nullptr, start);
+        EXPECT_NEAR(head.pAhead, ahead, head.errorBound + 1e-13);
+    }
+}
+
+// The model with modes 0 and m swapped: its new machine is the original in mode m.
+MachineModel swapModes(MachineModel model, std::size_t m) {
+    auto swapIn = [m](ModeVector& v) { std::swap(v[0], v[m]); };
+    swapIn(model.bigProbability);
+    for (ModeMatrix* rows : {&model.regNextMode, &model.bigNextMode}) {
+        std::swap((*rows)[0], (*rows)[m]);
+        for (ModeVector& row : *rows) {
+            swapIn(row);
+        }
+    }
+    return model;
+}
+
+TEST(FoundStartTest, APureModeIsTheNewMachineOfTheModelWithThatModeFirst) {
+    // Found just after a BIG (the ceiling as far off as a new machine's), in one mode, and in
+    // the long run's mixture of them, whose means are the mixture of the pure modes' means from
+    // the attempt chain of each relabelled model (games and BIGs: from a hot mode the chain
+    // leaves the rounded cost out of reach).
+    const MachineModel model = machineModel(3);
+    const EndConditions end{0.0, 1};
+    const AttemptStart found = foundStart(model, 0);
+    double mixedGames = 0.0;
+    double mixedBigs = 0.0;
+    for (std::size_t m = 1; m < modeCount; ++m) {
+        SCOPED_TRACE(m);
+        ModeVector pure{};
+        pure[m] = 1.0;
+        const MachineModel swapped = swapModes(model, m);
+        const OutcomeLaw law = solveOutcomeLaw(model, end, 2, nullptr, {}, handStart(0, pure));
+        const OutcomeLaw morning = solveOutcomeLaw(swapped, end, 2);
+        EXPECT_LT(law.errorBound, 1e-8);
+        std::map<std::int64_t, double> expected;
+        for (std::size_t i = 0; i < morning.net.chance.size(); ++i) {
+            expected[morning.net.first + static_cast<std::int64_t>(i)] = morning.net.chance[i];
+        }
+        EXPECT_LE(worstGap(law.net, expected), law.errorBound + morning.errorBound);
+        const AttemptFigures chain = solveAttempt(swapped, end);
+        mixedGames += found.modeLaw[m] * chain.expectedGames;
+        mixedBigs += found.modeLaw[m] * chain.expectedBigs;
+    }
+    EXPECT_EQ(found.modeLaw[0], 0.0);  // no BIG leads to the morning's mode
+    const OutcomeLaw law = solveOutcomeLaw(model, end, 2, nullptr, {}, found);
+    EXPECT_NEAR(law.games.mean(), mixedGames, 1e-6);
+    EXPECT_NEAR(law.bigs.mean(), mixedBigs, 1e-8);
+}
+
+TEST(FoundStartTest, RefusesANegativeCount) {
+    const AttemptStart start = handStart(-1, {1.0});
+    EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, nullptr, {}, start), std::invalid_argument);
+    EXPECT_THROW(solveNetLawHead(0, {0.0, 4}, 1, nullptr, start), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace korvale
