@@ -42,6 +42,31 @@ class FirstPieceTransform {
     FirstPieceStart start_;
 };
 
+// The first piece of many starts at once, read against weights on its BIGs: for each start s,
+//   value[s] = sum over games g >= 1 of exp(gameRate g) sum over lanes l of
+//              E_s[exp(coinRate K); the first BIG falls at game g and leads to lane l]
+//              * weight[(g mod period) * lanes + l].
+// With the weights of the renewal after the first BIG (the rounding's weight of each root of
+// unity times the renewal's value there, taken back over the period) that is the net's
+// transform from each start, the renewal worked out once for all (docs/outcome_law.md, "Many
+// starts at once"). The games before the ceiling are summed backwards from the latest start's
+// ceiling, once; each start then costs a product of 6 x 6 matrices.
+class FirstPieceGrid {
+  public:
+    FirstPieceGrid(const MachineModel& model, std::vector<int> postBigModes, std::size_t period,
+                   std::vector<FirstPieceStart> starts);
+
+    void values(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
+                const ComplexBlock* weight, ComplexBlock* value) const;
+
+  private:
+    MachineModel model_;
+    std::vector<int> postBigModes_;
+    std::size_t period_;
+    std::vector<FirstPieceStart> starts_;
+    std::vector<std::size_t> byCeiling_;  // the starts, their ceiling games rising
+};
+
 }  // namespace KORVALE_VECTOR_NAMESPACE
 }  // namespace korvale
 KORVALE_VECTOR_TARGET_END

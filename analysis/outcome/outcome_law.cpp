@@ -13,6 +13,7 @@
 #include "analysis/attempt/cost_rounding.h"
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/vector_variant.h"
+#include "analysis/outcome/attempt_lanes.h"
 #include "analysis/outcome/attempt_segments.h"
 #include "analysis/outcome/attempt_tails.h"
 #include "analysis/outcome/law_inversion.h"
@@ -74,121 +75,6 @@ constexpr double outsideTarget = 1e-10;
 // constant".
 constexpr double damping = 1e-2;
 constexpr double rightEdgeTarget = 1e-8;
-
-// Every entry of every piece in one list, each with its lane in the transforms: the first
-// pieces, then [from][to] of the later ones, then the ends.
-struct Lanes {
-    std::size_t d = 0;
-    std::size_t count = 0;
-    struct Entry {
-        std::int32_t games;
-        std::int32_t regs;
-        std::int32_t lane;
-        bool big;
-        double mass;
-    };
-    std::vector<Entry> entries;
-    std::vector<double> totals;  // total mass per lane
-    std::int32_t longestGames = 0;
-    std::int32_t mostRegs = 0;
-
-    explicit Lanes(const AttemptSegments& s) : d(s.postBigModes.size()) {
-        count = d + d * d + d;
-        totals.assign(count, 0.0);
-        auto add = [&](const SegmentKernel& kernel, std::size_t lane, bool big) {
-            for (const SegmentEntry& e : kernel) {
-                entries.push_back({e.games, e.regs, static_cast<std::int32_t>(lane), big, e.mass});
-                totals[lane] += e.mass;
-                longestGames = std::max(longestGames, e.games);
-                mostRegs = std::max(mostRegs, e.regs);
-            }
-        };
-        for (std::size_t to = 0; to < d; ++to) {
-            add(s.first[to], to, true);
-        }
-        for (std::size_t from = 0; from < d; ++from) {
-            for (std::size_t to = 0; to < d; ++to) {
-                add(s.next[from][to], d + from * d + to, true);
-            }
-            add(s.end[from], d + d * d + from, false);
-        }
-        std::sort(entries.begin(), entries.end(),
-                  [](const Entry& a, const Entry& b) { return a.games < b.games; });
-    }
-    std::size_t firstLane() const { return 0; }
-    std::size_t stepLane() const { return d; }
-    std::size_t endLane() const { return d + d * d; }
-};
-
-// E[exp(coinRate * (388 BIG + 127 REG) + gameRate * games)] from the pieces with real weights,
-// or infinity where that is not finite (the renewal's matrix then has spectral radius >= 1,
-// which shows as an inverse with a negative or non-finite entry).
-double realTransform(const Lanes& lanes, double coinRate, double gameRate) {
-    std::vector<double> gameWeight(static_cast<std::size_t>(lanes.longestGames) + 1);
-    for (std::size_t n = 0; n < gameWeight.size(); ++n) {
-        gameWeight[n] = std::exp(gameRate * static_cast<double>(n));
-    }
-    std::vector<double> regWeight(static_cast<std::size_t>(lanes.mostRegs) + 1);
-    for (std::size_t r = 0; r < regWeight.size(); ++r) {
-        regWeight[r] = std::exp(coinRate * coinsPerReg * static_cast<double>(r));
-    }
-    const double bigWeight = std::exp(coinRate * coinsPerBig);
-    std::vector<double> value(lanes.count, 0.0);
-    for (const Lanes::Entry& e : lanes.entries) {
-        value[static_cast<std::size_t>(e.lane)] +=
-            e.mass * gameWeight[static_cast<std::size_t>(e.games)] *
-            regWeight[static_cast<std::size_t>(e.regs)] * (e.big ? bigWeight : 1.0);
-    }
-    const std::size_t d = lanes.d;
-    // (I - S)^-1 column by column must be non-negative and finite.
-    for (std::size_t j = 0; j < d; ++j) {
-        std::vector<double> unit(d, 0.0);
-        unit[j] = 1.0;
-        for (std::size_t i = 0; i < d; ++i) {
-            std::vector<double> row(d, 0.0);
-            row[i] = 1.0;
-            // e_i^T (I - S)^-1 e_j
-            const double entry =
-                renewalValue<double>(d, row.data(), value.data() + lanes.stepLane(), unit.data());
-            if (!std::isfinite(entry) || entry < -1e-12) {
-                return std::numeric_limits<double>::infinity();
-            }
-        }
-    }
-    const double result =
-        renewalValue<double>(d, value.data() + lanes.firstLane(), value.data() + lanes.stepLane(),
-                             value.data() + lanes.endLane());
-    return std::isfinite(result) && result > 0.0 ? result : std::numeric_limits<double>::infinity();
-}
-
-// The later pieces' and the ends' entries in groups of one lane and one game count
-// (NetGroup), from lane d on.
-void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& job) {
-    std::vector<Lanes::Entry> sorted;
-    for (const Lanes::Entry& e : lanes.entries) {
-        if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
-            sorted.push_back(e);
-        }
-    }
-    std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
-        return a.lane != b.lane     ? a.lane < b.lane
-               : a.games != b.games ? a.games < b.games
-                                    : a.regs < b.regs;
-    });
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        const Lanes::Entry& e = sorted[i];
-        if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
-            const auto at = static_cast<std::uint32_t>(job.masses.size());
-            job.groups.push_back({static_cast<std::size_t>(e.games) % period,
-                                  static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at,
-                                  at});
-        }
-        NetGroup& group = job.groups.back();
-        job.masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
-        job.masses.back() += e.mass;
-        group.end = static_cast<std::uint32_t>(job.masses.size());
-    }
-}
 
 // The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
 // for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with

@@ -15,6 +15,7 @@
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/outcome/outcome_law.h"
+#include "analysis/outcome/start_grid.h"
 #include "tests/analysis/outcome/reg_wait_reference.h"
 
 namespace korvale {
@@ -167,6 +168,29 @@ TEST(FoundStartTest, APureModeIsTheNewMachineOfTheModelWithThatModeFirst) {
     const OutcomeLaw law = solveOutcomeLaw(model, end, 2, nullptr, {}, found);
     EXPECT_NEAR(law.games.mean(), mixedGames, 1e-6);
     EXPECT_NEAR(law.bigs.mean(), mixedBigs, 1e-8);
+}
+
+TEST(FoundStartTest, AGridOfStartsGivesEachStartsHead) {
+    // One renewal for every start against a whole head from each: before the ceiling, just
+    // before it, at it and the new machine, under two rules.
+    const MachineModel model = machineModel(1);
+    const std::vector<AttemptStart> starts = {morningStart(),          foundStart(model, 0),
+                                              foundStart(model, 700),  foundStart(model, 1450),
+                                              foundStart(model, 1499), foundStart(model, 1600)};
+    for (const EndConditions end : {EndConditions{0.0, 0}, EndConditions{40.0, 30}}) {
+        SCOPED_TRACE(end.bigEnd);
+        const std::vector<NetLawHead> heads = solveNetLawHeads(model, end, starts, 2);
+        ASSERT_EQ(heads.size(), starts.size());
+        for (std::size_t s = 0; s < starts.size(); ++s) {
+            SCOPED_TRACE(starts[s].gamesSinceBig);
+            const NetLawHead alone = solveNetLawHead(model, end, 2, nullptr, starts[s]);
+            const double tolerance = heads[s].errorBound + alone.errorBound;
+            EXPECT_LT(heads[s].errorBound, 1e-5);
+            EXPECT_NEAR(heads[s].pAhead, alone.pAhead, tolerance);
+            EXPECT_EQ(heads[s].net.quantile(0.5), alone.net.quantile(0.5));
+            EXPECT_EQ(heads[s].net.quantile(0.1), alone.net.quantile(0.1));
+        }
+    }
 }
 
 TEST(FoundStartTest, RefusesANegativeCount) {
