@@ -153,6 +153,85 @@ double mostExpectedBigs(const Lanes& lanes) {
     return 1.0 + *std::max_element(m.begin(), m.begin() + static_cast<std::ptrdiff_t>(d));
 }
 
+// The grid's transform: the later pieces grouped, the rounding's period, the starts.
+void prepareGridJob(NetTransformJob& job, const Lanes& lanes, const MachineModel& model,
+                    const AttemptSegments& segments, const PeriodicCost& cost,
+                    const std::vector<FirstPieceStart>& first) {
+    job.d = lanes.d;
+    job.width = lanes.count + 1;
+    job.longestGames = lanes.longestGames;
+    job.mostRegs = lanes.mostRegs;
+    groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
+    job.model = &model;
+    job.postBigModes = segments.postBigModes;
+    job.rounding = roundingPeriod(cost);
+    job.starts = first;
+}
+
+// The table's first top: above every start's mean (the slope of its transform along the net)
+// and 0.
+std::int64_t firstTop(const StartsTransform& real, double costCoefficient) {
+    const double h = 1e-7;
+    const std::vector<double> up = real.values(h, -costCoefficient * h);
+    const std::vector<double> down = real.values(-h, costCoefficient * h);
+    std::int64_t top = 0;
+    for (std::size_t s = 0; s < up.size() && s < down.size(); ++s) {
+        top = std::max(top, wholeEdge(std::ceil((up[s] - down[s]) / (2.0 * h))));
+    }
+    return top + headTopMargin;
+}
+
+// What every start's head holds whatever its table, and where the table begins.
+struct GridHeadFrame {
+    EndConditions end;
+    std::int64_t low = 0;
+    double fixedBound = 0.0;
+    double beyondRounding = 0.0;
+    std::int64_t roundingExactBelowGames = 0;
+};
+
+// As fillHeadTable, for every start at once: the table grows by its length until each start's
+// holds its median.
+std::vector<NetLawHead> fillGridHeads(NetTransformJob& job, const GridHeadFrame& frame,
+                                      std::int64_t top, unsigned threads,
+                                      const std::atomic<bool>* cancel) {
+    const auto run = forVectorVariant(&sse2::runNetTransformGrid, &avx2::runNetTransformGrid,
+                                      &avx512::runNetTransformGrid);
+    const std::size_t count = job.starts.size();
+    for (;;) {
+        const std::size_t length = checkedLength(top - frame.low + 2);
+        std::vector<std::vector<Complex>> transforms(count, std::vector<Complex>(length, 0.0));
+        job.length = length;
+        job.tilt = -std::log(headDamping) / static_cast<double>(length);
+        job.transforms = &transforms;
+        job.nextBlock = 0;
+        job.cancel = cancel;
+        runSideBySide(threads, [&](unsigned worker) { run(job, worker); });
+        stopIfCalledOff(cancel);
+        std::vector<NetLawHead> heads(count);
+        bool held = true;
+        for (std::size_t s = 0; s < count; ++s) {
+            NetLawHead& head = heads[s];
+            double arithmetic = 0.0;
+            head.net = untiltedLaw(transforms[s], frame.low, job.tilt, arithmetic);
+            head.end = frame.end;
+            head.errorBound = frame.fixedBound + arithmetic;
+            head.beyondRounding = frame.beyondRounding;
+            head.roundingExactBelowGames = frame.roundingExactBelowGames;
+            head.pAhead = aheadChance(head.net);
+            double sum = 0.0;
+            for (const double p : head.net.chance) {
+                sum += p;
+            }
+            held = held && sum > 0.5 + head.errorBound + 1e-3;
+        }
+        if (held) {
+            return heads;
+        }
+        top += static_cast<std::int64_t>(length);
+    }
+}
+
 }  // namespace
 
 std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndConditions end,
@@ -182,69 +261,20 @@ std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndCondition
     const PeriodicCost cost = periodicCost(model.costCoefficient);
     const StartsTransform real(lanes, model, segments.postBigModes, first);
     const AttemptTails tails(real, model.costCoefficient, games.big);
-
     NetTransformJob job;
-    job.d = lanes.d;
-    job.width = lanes.count + 1;
-    job.longestGames = lanes.longestGames;
-    job.mostRegs = lanes.mostRegs;
-    groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
-    job.model = &model;
-    job.postBigModes = segments.postBigModes;
-    job.rounding = roundingPeriod(cost);
-    job.starts = first;
-    job.cancel = cancel;
-
+    prepareGridJob(job, lanes, model, segments, cost, first);
     // One table for all: its left edge the farthest start's (a Chernoff bound on the largest
-    // of their transforms holds for each), its top above every start's mean and 0.
-    const std::int64_t low =
-        wholeEdge(std::floor(-tails.netBelow(headOutside * headDamping) - 0.5));
-    const double h = 1e-7;
-    const std::vector<double> up = real.values(h, -model.costCoefficient * h);
-    const std::vector<double> down = real.values(-h, model.costCoefficient * h);
-    std::int64_t top = 0;
-    for (std::size_t s = 0; s < first.size() && s < up.size() && s < down.size(); ++s) {
-        top = std::max(top, wholeEdge(std::ceil((up[s] - down[s]) / (2.0 * h))));
-    }
-    top += headTopMargin;
-    // The first pieces come in closed form, with no cut: only the later pieces' cuts count.
-    const double tailCut = segments.lostMass * (mostExpectedBigs(lanes) + 1.0);
-    const double fixedBound = headDamping + headOutside + headOutside * headDamping + tailCut;
-    const double beyondRounding = tails.gamesBeyond(cost.validBelow);
-    const auto run = forVectorVariant(&sse2::runNetTransformGrid, &avx2::runNetTransformGrid,
-                                      &avx512::runNetTransformGrid);
-    for (;;) {
-        const std::size_t length = checkedLength(top - low + 2);
-        std::vector<std::vector<Complex>> transforms(first.size(),
-                                                     std::vector<Complex>(length, 0.0));
-        job.length = length;
-        job.tilt = -std::log(headDamping) / static_cast<double>(length);
-        job.transforms = &transforms;
-        job.nextBlock = 0;
-        runSideBySide(threads, [&](unsigned worker) { run(job, worker); });
-        stopIfCalledOff(cancel);
-        heads.assign(first.size(), {});
-        bool held = true;
-        for (std::size_t s = 0; s < first.size(); ++s) {
-            NetLawHead& head = heads[s];
-            double arithmetic = 0.0;
-            head.net = untiltedLaw(transforms[s], low, job.tilt, arithmetic);
-            head.end = end;
-            head.errorBound = fixedBound + arithmetic;
-            head.beyondRounding = beyondRounding;
-            head.roundingExactBelowGames = cost.validBelow;
-            head.pAhead = aheadChance(head.net);
-            double sum = 0.0;
-            for (const double p : head.net.chance) {
-                sum += p;
-            }
-            held = held && sum > 0.5 + head.errorBound + 1e-3;
-        }
-        if (held) {
-            return heads;
-        }
-        top += static_cast<std::int64_t>(length);
-    }
+    // of their transforms holds for each). The bound's terms as the head's
+    // (docs/outcome_law.md, "Many starts at once"): the folds, the chance below, the later
+    // pieces' cuts; the first pieces come in closed form, with no cut.
+    GridHeadFrame frame;
+    frame.end = end;
+    frame.low = wholeEdge(std::floor(-tails.netBelow(headOutside * headDamping) - 0.5));
+    frame.fixedBound = headDamping + headOutside + headOutside * headDamping +
+                       segments.lostMass * (mostExpectedBigs(lanes) + 1.0);
+    frame.beyondRounding = tails.gamesBeyond(cost.validBelow);
+    frame.roundingExactBelowGames = cost.validBelow;
+    return fillGridHeads(job, frame, firstTop(real, model.costCoefficient), threads, cancel);
 }
 
 }  // namespace korvale
