@@ -45,18 +45,20 @@ double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t t
 }  // namespace
 
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel,
-                       unsigned threads) {
-    RuleRisk risk;
-    NetLawHead head;
+                       unsigned threads, const AttemptStart& start) {
     try {
-        head = solveNetLawHead(setting, end, threads, cancel);
+        return ruleRiskOf(solveNetLawHead(setting, end, threads, cancel, start));
     } catch (const RuntimeError& error) {
         // Attempts too long for the law's tables: this rule has no figures, the others do.
         if (error.kind() == ErrorKind::AttemptsTooLong) {
-            return risk;
+            return {};
         }
         throw;
     }
+}
+
+RuleRisk ruleRiskOf(const NetLawHead& head) {
+    RuleRisk risk;
     risk.errorBound = cumulativeBound(head, 0, 1);
     if (risk.errorBound > riskBoundLimit) {
         return risk;
