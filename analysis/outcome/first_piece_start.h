@@ -7,6 +7,7 @@
 // G + 1). From the first BIG on the attempt no longer depends on its start.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
@@ -22,10 +23,21 @@ struct FirstPieceStart {
     std::int32_t ceilingGame = 1;
 };
 
-// std::invalid_argument for a negative count of games since the BIG.
+// std::invalid_argument for a negative count of games since the BIG, or a mode law that is no
+// law (a negative chance, or chances that do not add up to 1).
 inline FirstPieceStart firstPieceStart(const MachineModel& model, const AttemptStart& start) {
     if (start.gamesSinceBig < 0) {
         throw std::invalid_argument("a machine is found at least 0 games after its last BIG");
+    }
+    double sum = 0.0;
+    for (const double p : start.modeLaw) {
+        if (!(p >= 0.0)) {
+            throw std::invalid_argument("a mode's chance is at least 0");
+        }
+        sum += p;
+    }
+    if (!(std::abs(sum - 1.0) <= 1e-9)) {
+        throw std::invalid_argument("the modes' chances add up to 1");
     }
     return {start.modeLaw, std::max(model.ceilingGame - start.gamesSinceBig, 1)};
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -193,10 +194,20 @@ TEST(FoundStartTest, AGridOfStartsGivesEachStartsHead) {
     }
 }
 
-TEST(FoundStartTest, RefusesANegativeCount) {
-    const AttemptStart start = handStart(-1, {1.0});
-    EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, nullptr, {}, start), std::invalid_argument);
-    EXPECT_THROW(solveNetLawHead(0, {0.0, 4}, 1, nullptr, start), std::invalid_argument);
+TEST(FoundStartTest, RefusesAStartThatIsNoMachine) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const AttemptStart& start : {handStart(-1, {1.0}), handStart(0, {0.5, 0.4}),
+                                      handStart(0, {1.5, -0.5}), handStart(0, {nan, 1.0})}) {
+        EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, nullptr, {}, start), std::invalid_argument);
+        EXPECT_THROW(solveNetLawHead(0, {0.0, 4}, 1, nullptr, start), std::invalid_argument);
+        EXPECT_THROW(solveNetLawHeads(machineModel(0), {0.0, 0}, {start}, 1),
+                     std::invalid_argument);
+    }
+    // A machine found as far from its last BIG as a count can say plays at the ceiling.
+    const NetLawHead farthest =
+        solveNetLawHead(0, {0.0, 0}, 1, nullptr, handStart(2147483647, {0.0, 1.0}));
+    const NetLawHead atCeiling = solveNetLawHead(0, {0.0, 0}, 1, nullptr, handStart(1499, {1.0}));
+    EXPECT_NEAR(farthest.pAhead, atCeiling.pAhead, farthest.errorBound + atCeiling.errorBound);
 }
 
 }  // namespace
