@@ -75,6 +75,9 @@ constexpr std::array entries = {
     // 1 on a rule that no other rule of its setting beats on both the net per 1000 games and
     // the chance to end ahead.
     Entry{"on_frontier", "効率的フロンティア上", Unit::Count},
+    // A machine found some games after its last BIG: the least of those counts from which an
+    // attempt pays (狙い目).
+    Entry{"break_even", "損益分岐のゲーム数", Unit::Games},
 };
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost
@@ -96,6 +99,13 @@ constexpr std::array seriesEntries = {
     std::pair{Entry{"big_gap_law", "BIG間ゲーム数の分布", Unit::Games}, Unit::Share},
     std::pair{Entry{"bonus_gap_law", "ボーナス間ゲーム数の分布", Unit::Games}, Unit::Share},
     std::pair{Entry{"net_histogram", "差枚のヒストグラム", Unit::Coins}, Unit::Count},
+    // What an attempt is worth against the games since the last BIG of the machine found (狙い目).
+    std::pair{Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"games_per_attempt", "一回あたりのプレイ数", Unit::Games}, Unit::Games},
+    std::pair{Entry{"big_per_attempt", "一回あたりのBIG数", Unit::Games}, Unit::Number},
+    std::pair{Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"net_per_hour", "一時間あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"posterior", "事後確率", Unit::Games}, Unit::Share},
 };
 
 }  // namespace
