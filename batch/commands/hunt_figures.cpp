@@ -17,7 +17,7 @@ Report huntReport(const BatchOptions& options) {
     const std::vector<std::int32_t> settings = chosenSettings(options);
     const HuntTable table = solveHuntTable(
         options.end, options.huntGrid, settings, options.prior.value_or(uniformPrior),
-        CostRounding::Exact, threadCount(options), interruptFlag());
+        CostRounding::Unrounded, threadCount(options), interruptFlag());
     Report report{.command = "hunt", .facts = settingFacts(options)};
     report.facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
     report.facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});

@@ -36,7 +36,7 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
     group.figures = {makeFigure(
         "break_even", column.breakEven ? std::optional<double>(*column.breakEven) : std::nullopt)};
     std::vector<double> net, games, bigs, per1000, perHour;
-    bool rounded = true;
+    bool rounded = !column.points.empty();
     for (const AttemptFigures& f : column.points) {
         net.push_back(f.expectedNet);
         games.push_back(f.expectedGames);
@@ -45,11 +45,15 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
         perHour.push_back(f.netPer1000Games * gamesPerHour / 1000.0);
         rounded = rounded && f.costRounding == CostRounding::Exact;
     }
-    group.series = {seriesOverCounts("net_coins_per_attempt", counts, net),
+    // The curves that hold the cost carry the sweep's mark when it is c × games unrounded.
+    const auto withCost = [rounded](std::string key) {
+        return rounded ? key : key + "_unrounded_cost";
+    };
+    group.series = {seriesOverCounts(withCost("net_coins_per_attempt"), counts, net),
                     seriesOverCounts("games_per_attempt", counts, games),
                     seriesOverCounts("big_per_attempt", counts, bigs),
-                    seriesOverCounts("net_per_1000_games", counts, per1000),
-                    seriesOverCounts("net_per_hour", counts, perHour)};
+                    seriesOverCounts(withCost("net_per_1000_games"), counts, per1000),
+                    seriesOverCounts(withCost("net_per_hour"), counts, perHour)};
     if (!column.pAhead.empty()) {
         group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
     }

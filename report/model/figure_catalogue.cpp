@@ -116,6 +116,18 @@ std::string percentileKey(std::string_view name, double percent) {
 }
 
 Series makeSeries(std::string_view key) {
+    // A curve worked out with the unrounded cost: the curve's label, marked so.
+    constexpr std::string_view unrounded = "_unrounded_cost";
+    if (key.ends_with(unrounded)) {
+        const std::string_view base = key.substr(0, key.size() - unrounded.size());
+        if (base == "net_per_hour" || std::find(unroundedCostKeys.begin(), unroundedCostKeys.end(),
+                                                base) != unroundedCostKeys.end()) {
+            Series series = makeSeries(base);
+            series.key = std::string(key);
+            series.label += "（コスト丸めなし）";
+            return series;
+        }
+    }
     for (const auto& [entry, unit] : seriesEntries) {
         if (entry.key == key) {
             return {.key = std::string(key),
