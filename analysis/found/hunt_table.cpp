@@ -6,7 +6,9 @@
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/found/figure_mixture.h"
 #include "analysis/found/found_posterior.h"
+#include "analysis/outcome/start_grid.h"
 #include "common/parallel_work.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 
@@ -33,6 +35,45 @@ std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& coun
     return from;
 }
 
+namespace {
+
+// Each count's chance to end ahead; none for attempts too long for the law's tables.
+std::vector<double> aheadChances(const MachineModel& model, EndConditions end,
+                                 const std::vector<AttemptStart>& starts,
+                                 const std::atomic<bool>* cancel) {
+    std::vector<double> chances;
+    try {
+        for (const NetLawHead& head : solveNetLawHeads(model, end, starts, 1, cancel)) {
+            chances.push_back(head.pAhead);
+        }
+    } catch (const RuntimeError& error) {
+        if (error.kind() != ErrorKind::AttemptsTooLong) {
+            throw;
+        }
+        chances.clear();
+    }
+    return chances;
+}
+
+// The posterior's mixture of the settings' chances to end ahead, when every setting has them.
+std::vector<double> mixedAheadChances(const HuntTable& table) {
+    for (const HuntColumn& column : table.settings) {
+        if (column.pAhead.empty()) {
+            return {};
+        }
+    }
+    std::vector<double> mixed(table.gamesSinceBig.size(), 0.0);
+    for (std::size_t k = 0; k < mixed.size(); ++k) {
+        for (const HuntColumn& column : table.settings) {
+            mixed[k] +=
+                table.posteriors[k][static_cast<std::size_t>(column.setting)] * column.pAhead[k];
+        }
+    }
+    return mixed;
+}
+
+}  // namespace
+
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
                          CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel) {
@@ -53,6 +94,7 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
             one.setting = settings[i];
         }
         column.breakEven = breakEvenCount(counts, column.points);
+        column.pAhead = aheadChances(model, end, starts, cancel);
     });
     if (settings.size() != settingCount) {
         return table;
@@ -67,6 +109,7 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         }
         mixture.points.push_back(mixAttemptFigures(bySetting, table.posteriors.back()));
     }
+    mixture.pAhead = mixedAheadChances(table);
     mixture.breakEven = breakEvenCount(counts, mixture.points);
     table.mixture = std::move(mixture);
     return table;

@@ -37,6 +37,9 @@ std::vector<std::int32_t> huntPoints(const HuntGrid& grid);
 struct HuntColumn {
     std::int32_t setting = -1;           // setting index 0..5; -1 for the prior's mixture
     std::vector<AttemptFigures> points;  // one per count of the grid
+    // P(net > 0) per count, from the heads of the net's law of all counts at once
+    // (start_grid.h); empty when the attempts are too long for the law's tables.
+    std::vector<double> pAhead;
     // The least count of the grid from which the net per attempt is above 0 at every count
     // of the grid; none when it is not above 0 at the grid's last count.
     std::optional<std::int32_t> breakEven;

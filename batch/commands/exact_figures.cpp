@@ -118,13 +118,20 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
     return facts;
 }
 
+// Where the attempts of the command start: the morning's new machine, or one found
+// --since-big games after its last BIG.
+AttemptStart attemptStart(std::int32_t setting, const BatchOptions& options) {
+    return options.sinceBig ? foundStart(machineModel(setting), *options.sinceBig) : morningStart();
+}
+
 // The whole laws of an attempt; for attempts too long for the law's tables, their figures
 // without values, as the sweep leaves such a rule's risk.
 void addWholeLaw(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
                  const LawProgress& progress) {
     try {
-        addOutcomeLaw(group, solveOutcomeLaw(setting, options.end, threadCount(options),
-                                             interruptFlag(), progress));
+        addOutcomeLaw(group,
+                      solveOutcomeLaw(setting, options.end, threadCount(options), interruptFlag(),
+                                      progress, attemptStart(setting, options)));
     } catch (const RuntimeError& error) {
         if (error.kind() != ErrorKind::AttemptsTooLong) {
             throw;
@@ -177,8 +184,9 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             }
             if (options.laws && !outcomeLawCovers(options.end)) {
                 // A REG wait that can outlast the BIG's: the head of the net's law only.
-                addRuleRisk(group, solveRuleRisk(settings[i], options.end, interruptFlag(),
-                                                 threadCount(options)));
+                addRuleRisk(
+                    group, solveRuleRisk(settings[i], options.end, interruptFlag(),
+                                         threadCount(options), attemptStart(settings[i], options)));
                 shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
             } else if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);

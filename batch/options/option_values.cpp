@@ -239,13 +239,6 @@ void checkFoundCombinations(const BatchOptions& o) {
     if (o.command == Command::Exact && o.sinceBig && !o.endGiven) {
         optionError("--since-big", "an attempt from a found machine needs --big-end or --reg-end");
     }
-    if (o.command == Command::Exact && o.sinceBig && o.laws) {
-        optionError("--laws", "the laws of an attempt from a found machine are not worked out yet");
-    }
-    if (o.command == Command::Sweep && o.sinceBig && !o.meansOnly) {
-        optionError("--since-big",
-                    "the sweep from a found machine gives the means only: add --means-only");
-    }
     if ((o.command == Command::Exact || o.command == Command::Hunt) && o.prior && o.settingGiven) {
         optionError("--prior", "the prior weighs the six settings: leave out --setting");
     }

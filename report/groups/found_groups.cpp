@@ -54,6 +54,9 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
                     seriesOverCounts("big_per_attempt", counts, bigs),
                     seriesOverCounts(withCost("net_per_1000_games"), counts, per1000),
                     seriesOverCounts(withCost("net_per_hour"), counts, perHour)};
+    if (!column.pAhead.empty()) {
+        group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
+    }
     group.details = {makeFigure("cost_rounded_per_attempt", rounded ? 1.0 : 0.0)};
     return group;
 }

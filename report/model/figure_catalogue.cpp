@@ -105,6 +105,7 @@ constexpr std::array seriesEntries = {
     std::pair{Entry{"big_per_attempt", "一回あたりのBIG数", Unit::Games}, Unit::Number},
     std::pair{Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Games}, Unit::Coins},
     std::pair{Entry{"net_per_hour", "一時間あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"p_ahead", "勝ち越す確率", Unit::Games}, Unit::Share},
     std::pair{Entry{"posterior", "事後確率", Unit::Games}, Unit::Share},
 };
 
