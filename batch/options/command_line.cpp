@@ -181,7 +181,8 @@ CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
         "hunt",
         "the 狙い目 table: what an attempt is worth on a machine found G games after its last "
         "BIG, for G over a grid, at each setting and for the prior's mixture of them, and the "
-        "break-even G from which playing pays");
+        "break-even G from which playing pays (the cost c × games unrounded, as the sweep's: "
+        "exact --since-big G rounds it per attempt)");
     addSetting(*hunt, texts, "only this setting, without the mixture (default: all six)");
     hunt->add_option("--since-big-grid", texts.sinceBigGrid,
                      "the games since the last BIG from FIRST to LAST by STEP (LAST at most "
@@ -250,7 +251,7 @@ Commands addCommands(CLI::App& app, OptionTexts& texts) {
     commands.hunt->footer(
         helpFooter("nothing") +
         " The break-even G (break_even) is the least G of the grid from which the net coins "
-        "per attempt stay above 0 up to the grid's last G; it has no value (\"－\" in the "
+        "per attempt stay above 0 up to the grid's last G; it has no value (\"-\" in the "
         "table, empty in CSV, null in JSON) when they are not above 0 at the last G. From "
         "G = 1499 on the ceiling holds from the first game, so with a BIG end below 1500 "
         "every G from there is worth the same.");

@@ -69,7 +69,7 @@ void checkRunLimits(BatchOptions& o) {
     if (o.command == Command::SimulateSpecial) {
         checkAttemptsCanEnd(o);
     }
-    if (o.command == Command::Exact && o.endGiven) {
+    if ((o.command == Command::Exact || o.command == Command::Hunt) && o.endGiven) {
         if (o.end.bigEnd > largestBigEnd) {
             optionError("--big-end", fmt::format("the exact figures take a BIG end of at most {}",
                                                  largestBigEnd));

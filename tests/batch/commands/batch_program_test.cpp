@@ -43,6 +43,7 @@ TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
                                                {"simulate", "special", "--help"},
                                                {"exact", "--help"},
                                                {"sweep", "-h"},
+                                               {"hunt", "--help"},
                                                {"infer", "--help"}}) {
         const Outcome outcome = run(arguments);
         EXPECT_EQ(outcome.status, 0) << arguments.back();
@@ -93,11 +94,30 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: exact: there is no option \"--\\xE2\\x80\\xAEx\""},
         {{"play\x07"}, "korvale-batch: unknown command \"play\\x07\""},
         {{},
-         "korvale-batch: a command is needed: simulate, exact, sweep or infer (see korvale-batch "
-         "--help)\n"},
+         "korvale-batch: a command is needed: simulate, exact, sweep, hunt or infer (see "
+         "korvale-batch --help)\n"},
         {{"play"},
          "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep, "
-         "infer)"},
+         "hunt, infer)"},
+        // A machine found some games after its last BIG.
+        {{"exact", "--since-big", "1.5", "--big-end", "0"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000, got \"1.5\""},
+        {{"sweep", "--since-big", "1000001", "--means-only"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
+        {{"exact", "--since-big", "5"},
+         "korvale-batch: --since-big: an attempt from a found machine needs --big-end or "
+         "--reg-end"},
+        {{"sweep", "--since-big", "5"},
+         "korvale-batch: --since-big: the sweep from a found machine gives the means only"},
+        {{"exact", "--since-big", "5", "--big-end", "0", "--setting", "2", "--prior",
+          "1,1,1,1,1,1"},
+         "korvale-batch: --prior: the prior weighs the six settings: leave out --setting"},
+        {{"exact", "--big-end", "0", "--prior", "1,1,1,1,1,1"},
+         "korvale-batch: --prior: the prior weighs the settings given --since-big G"},
+        {{"hunt", "--since-big-grid", "0:1001:1"},
+         "korvale-batch: --since-big-grid: \"0:1001:1\" has more than 1001 counts\n"},
+        {{"hunt", "--since-big-grid", "0:1500"}, "korvale-batch: --since-big-grid: expected"},
+        {{"hunt", "--games-per-hour", "-800"}, "korvale-batch: --games-per-hour: expected"},
         {{"simulate", "fast"},
          "korvale-batch: unknown command \"fast\" (the commands are normal, special)"},
         {{"simulate"},
@@ -316,6 +336,9 @@ TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
         {"exact", {"exact", "--setting", "6"}},
         // Rules one game long, as each takes its outcome law.
         {"sweep", {"sweep", "--setting", "5", "--big-ends", "0:1:1", "--reg-ends", "0:1:1"}},
+        // A machine found under the ceiling, every setting and the posterior's mixture.
+        {"exact_found", {"exact", "--since-big", "1500", "--big-end", "0", "--reg-end", "0"}},
+        {"hunt", {"hunt", "--since-big-grid", "1100:1500:200", "--prior", "1,1,1,1,1,3"}},
     };
     const bool update = std::getenv("KORVALE_UPDATE_GOLDEN") != nullptr;
     for (const auto& [name, arguments] : commands) {
