@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "analysis/attempt/attempt_start.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -27,6 +28,11 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned thr
                                              const std::atomic<bool>* cancel) {
     const std::vector<EndConditions> points = sweepPoints(grid);
     std::vector<SettingSweep> sweeps(settings.size());
+    std::vector<AttemptStart> starts;
+    for (const std::int32_t setting : settings) {
+        starts.push_back(grid.sinceBig ? foundStart(machineModel(setting), *grid.sinceBig)
+                                       : morningStart());
+    }
     for (std::size_t i = 0; i < settings.size(); ++i) {
         sweeps[i].setting = settings[i];
         sweeps[i].points.resize(points.size());
@@ -44,8 +50,9 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned thr
             }
             const std::size_t setting = task / points.size();
             const std::size_t point = task % points.size();
-            sweeps[setting].points[point] = solveAttempt(settings[setting], points[point],
-                                                         CostRounding::Unrounded, {cancel, {}});
+            sweeps[setting].points[point] =
+                solveAttempt(settings[setting], points[point], CostRounding::Unrounded,
+                             {cancel, {}}, starts[setting]);
             ++tasksDone;
         }
     };

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 
 namespace korvale {
@@ -28,7 +29,7 @@ using SegmentKernel = std::vector<SegmentEntry>;
 struct AttemptSegments {
     // The modes that a BIG can lead to, in mode order; indexes below count in this list.
     std::vector<int> postBigModes;
-    // [to]: from the new machine to its first BIG, which leads to postBigModes[to].
+    // [to]: from the start to its first BIG, which leads to postBigModes[to].
     std::vector<SegmentKernel> first;
     // [from][to]: from a BIG that led to postBigModes[from] to the next BIG, leading to [to].
     std::vector<std::vector<SegmentKernel>> next;
@@ -53,10 +54,12 @@ inline constexpr double segmentSmallest = 1e-15;
 // Needs bigEndGames >= 0 and 0 <= regEndGames <= bigEndGames + 1 (whole games, as the end
 // test counts them): a negative count is a std::invalid_argument, a longer REG end a
 // RuntimeError (LawNotCovered). `threads` work out the pieces
-// side by side; setting `cancel` calls the work off (WorkCancelled).
+// side by side; setting `cancel` calls the work off (WorkCancelled). `start` sets the first
+// piece only (first_piece_start.h).
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
                                 std::int32_t regEndGames, unsigned threads = 1,
                                 double tail = segmentTail, double smallest = segmentSmallest,
-                                const std::atomic<bool>* cancel = nullptr);
+                                const std::atomic<bool>* cancel = nullptr,
+                                const AttemptStart& start = {});
 
 }  // namespace korvale

@@ -136,7 +136,7 @@ IntegerLaw regWaitNetLaw(RegWaitJob& job, std::int64_t low, std::size_t length, 
 }  // namespace
 
 NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, unsigned threads,
-                               const std::atomic<bool>* cancel) {
+                               const std::atomic<bool>* cancel, const AttemptStart& start) {
     const WholeGames games = wholeGames(end);
     if (games.reg < games.big + 1) {
         throw std::invalid_argument("the REG end does not outlast the BIG end");
@@ -145,7 +145,7 @@ NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, uns
         threads = std::max(1U, std::thread::hardware_concurrency());
     }
     const RegWaitPieces pieces =
-        regWaitPieces(model, games.big, games.reg, tableTail, tableSmallest, cancel);
+        regWaitPieces(model, games.big, games.reg, tableTail, tableSmallest, cancel, start);
     const PeriodicCost cost = periodicCost(model.costCoefficient);
     RegWaitJob job;
     prepareRegWaitJob(job, pieces, model);

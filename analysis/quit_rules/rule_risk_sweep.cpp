@@ -45,18 +45,20 @@ double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t t
 }  // namespace
 
 RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel,
-                       unsigned threads) {
-    RuleRisk risk;
-    NetLawHead head;
+                       unsigned threads, const AttemptStart& start) {
     try {
-        head = solveNetLawHead(setting, end, threads, cancel);
+        return ruleRiskOf(solveNetLawHead(setting, end, threads, cancel, start));
     } catch (const RuntimeError& error) {
         // Attempts too long for the law's tables: this rule has no figures, the others do.
         if (error.kind() == ErrorKind::AttemptsTooLong) {
-            return risk;
+            return {};
         }
         throw;
     }
+}
+
+RuleRisk ruleRiskOf(const NetLawHead& head) {
+    RuleRisk risk;
     risk.errorBound = cumulativeBound(head, 0, 1);
     if (risk.errorBound > riskBoundLimit) {
         return risk;
@@ -181,8 +183,9 @@ bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
 
 // Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
 // when the work was called off (the risks finished by then are kept).
-bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>* cancel,
-                SweepShare& share, const SweepProgress& progress, const RuleRiskArrived& arrived) {
+bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, unsigned threads,
+                const std::atomic<bool>* cancel, SweepShare& share, const SweepProgress& progress,
+                const RuleRiskArrived& arrived) {
     const std::vector<RiskTask> tasks = riskTasks(sweep.settings);
     std::vector<char> solved(tasks.size(), 0);  // written by the workers, one element each
     std::atomic<std::size_t> next{0};
@@ -192,8 +195,11 @@ bool solveRisks(RuleRiskSweep& sweep, unsigned threads, const std::atomic<bool>*
             const RiskTask& t = tasks[i];
             SettingRuleRisks& setting = sweep.settings[t.setting];
             share.begin(worker, t.cost);
+            const std::int32_t index = setting.figures.setting;
+            const AttemptStart start =
+                grid.sinceBig ? foundStart(machineModel(index), *grid.sinceBig) : morningStart();
             setting.risks[t.point] =
-                solveRuleRisk(setting.figures.setting, setting.figures.points[t.point].end, cancel);
+                solveRuleRisk(index, setting.figures.points[t.point].end, cancel, 1, start);
             solved[i] = 1;
             share.finish(worker);
             if (arrived) {
@@ -245,7 +251,7 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
     RuleRiskSweep sweep;
     sweep.complete = solveMeans(sweep, settings, grid, threads, cancel, share, progress);
     if (sweep.complete && withRisk) {
-        sweep.complete = solveRisks(sweep, threads, cancel, share, progress, arrived);
+        sweep.complete = solveRisks(sweep, grid, threads, cancel, share, progress, arrived);
     }
     for (SettingRuleRisks& one : sweep.settings) {
         std::vector<FrontierCandidate> candidates;

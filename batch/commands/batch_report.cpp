@@ -4,6 +4,7 @@
 
 #include "batch/commands/hall_rate_report.h"
 #include "report/format/table_text.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
 #include "report/groups/yen_figures.h"
@@ -29,6 +30,9 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
     if (!normal) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+        if (plan.start.sinceBig) {
+            facts.push_back(sinceBigFact(*plan.start.sinceBig));
+        }
     }
     return facts;
 }

@@ -49,6 +49,7 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
                        .seconds = std::nullopt,
                        .end = end,
                        .rates = options.rates,
+                       .start = {.sinceBig = options.sinceBig},
                        .threads = static_cast<int>(threadCount(options)),
                        .seed = simulation.seed};
     BatchResult result = runBatch(plan, nullptr, nullptr);

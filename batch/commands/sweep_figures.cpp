@@ -17,6 +17,7 @@
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "report/groups/exact_groups.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/rule_risk_figures.h"
 #include "report/model/figure_catalogue.h"
 
@@ -141,6 +142,9 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
         gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
     report.facts.push_back(
         gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
+    if (options.sinceBig) {
+        report.facts.push_back(sinceBigFact(*options.sinceBig));
+    }
     if (options.frontier) {
         report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
     }

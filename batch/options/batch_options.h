@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/attempt/end_sweep.h"
+#include "analysis/found/hunt_table.h"
 #include "analysis/hall/hall_rates.h"
 #include "analysis/inference/filter_tables.h"
 #include "analysis/inference/setting_filter.h"
@@ -15,7 +16,7 @@
 namespace korvale {
 
 // The subcommands of korvale-batch.
-enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Infer };
+enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Hunt, Infer };
 
 // What one korvale-batch run is asked to do, as read from its command line.
 struct BatchOptions {
@@ -34,7 +35,12 @@ struct BatchOptions {
     bool laws = false;       // exact with end conditions: also the outcome laws (--laws)
     bool frontier = false;   // sweep: only the rules on each setting's frontier (--frontier)
     bool meansOnly = false;  // sweep: only the means, no rule's risk (--means-only)
-    HallRates rates;         // simulate special, exact, sweep: what the coins are worth in yen
+    // simulate special, exact, sweep, hunt: what the coins are worth in yen and the play speed
+    HallRates rates;
+    // exact, sweep, simulate special: the attempt takes over a machine found this many games
+    // after its last BIG (--since-big); none: a new machine in the morning
+    std::optional<std::int32_t> sinceBig;
+    HuntGrid huntGrid;  // hunt: the games since the last BIG to tabulate
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 
@@ -42,7 +48,7 @@ struct BatchOptions {
     std::string historyPath;  // "-": standard input
     HistoryStart start = HistoryStart::Morning;
     std::int32_t trailingGames = 0;
-    std::optional<SettingVector> prior;  // the weights as given; default: equal
+    std::optional<SettingVector> prior;  // infer, exact, hunt: the weights as given; default: equal
 
     std::optional<int> threads;         // default: every core
     std::optional<std::uint64_t> seed;  // default: from the clock

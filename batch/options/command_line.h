@@ -35,6 +35,8 @@ struct OptionTexts {
     std::string lend;
     std::string exchange;
     std::string pay = "coins";
+    std::string sinceBig;
+    std::string sinceBigGrid;
     std::string gamesPerHour;
     bool laws = false;
     bool frontier = false;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/found/hunt_table.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
@@ -215,6 +216,32 @@ void readHallRates(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
+// Where the attempt starts and the hunt's grid. The hunt's rule stops at the
+// first BIG unless told otherwise.
+void readFoundValues(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.command == Command::Hunt) {
+        o.end.bigEnd = texts.wasGiven("--big-end") ? o.end.bigEnd : 0.0;
+        o.end.regEnd = texts.wasGiven("--reg-end") ? o.end.regEnd : 0;
+        o.endGiven = true;
+    }
+    if (texts.wasGiven("--since-big")) {
+        o.sinceBig = readWhole<std::int32_t>(
+            "--since-big", texts.sinceBig, 0, largestGamesSinceBig,
+            fmt::format("a whole number of games 0..{}", largestGamesSinceBig));
+        o.grid.sinceBig = o.sinceBig;
+    }
+    if (texts.wasGiven("--since-big-grid")) {
+        HuntGrid& grid = o.huntGrid;
+        readRange("--since-big-grid", texts.sinceBigGrid, largestGamesSinceBig, grid.first,
+                  grid.last, grid.step);
+        if ((grid.last - grid.first) / grid.step + 1 > static_cast<int>(largestHuntPoints)) {
+            optionError("--since-big-grid",
+                        fmt::format("\"{}\" has more than {} counts",
+                                    printableText(texts.sinceBigGrid), largestHuntPoints));
+        }
+    }
+}
+
 // The history, its start, the games after its last bonus and the prior.
 void readInferValues(const OptionTexts& texts, BatchOptions& o) {
     if (texts.command == Command::Infer) {
@@ -237,6 +264,19 @@ void readInferValues(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
+// --since-big and --prior where an attempt from a found machine can take them.
+void checkFoundCombinations(const BatchOptions& o) {
+    if (o.command == Command::Exact && o.sinceBig && !o.endGiven) {
+        optionError("--since-big", "an attempt from a found machine needs --big-end or --reg-end");
+    }
+    if ((o.command == Command::Exact || o.command == Command::Hunt) && o.prior && o.settingGiven) {
+        optionError("--prior", "the prior weighs the six settings: leave out --setting");
+    }
+    if (o.command == Command::Exact && o.prior && !o.sinceBig) {
+        optionError("--prior", "the prior weighs the settings given --since-big G");
+    }
+}
+
 }  // namespace
 
 BatchOptions readOptionValues(const OptionTexts& texts) {
@@ -247,6 +287,7 @@ BatchOptions readOptionValues(const OptionTexts& texts) {
     readRunValues(texts, o);
     readHallRates(texts, o);
     readInferValues(texts, o);
+    readFoundValues(texts, o);
     if (texts.wasGiven("--log")) {
         if (texts.logPath.empty()) {
             badValue("--log", "a file name", texts.logPath);
@@ -278,6 +319,7 @@ void checkCombinations(const BatchOptions& o) {
     if (o.laws && !o.endGiven) {
         optionError("--laws", "the laws of an attempt need --big-end or --reg-end");
     }
+    checkFoundCombinations(o);
 }
 
 }  // namespace korvale

@@ -4,6 +4,7 @@
 #include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
+#include "machine/found_machine.h"
 
 namespace korvale {
 
@@ -63,15 +64,24 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const R
     }
 }
 
-AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, const HallRates& rates,
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
+                           const AttemptStartRule& start, const HallRates& rates,
                            std::int64_t attempts, RandomSource& random, RunControl& control,
                            int thread, GridLog* log) {
     AttemptTotals totals;
     totals.cash.rates = rates;
     std::int64_t gamesPlayed = 0;
+    const auto stop = [&] {
+        control.report(thread, gamesPlayed, totals.attempts);
+        return control.stopRequested();
+    };
     while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
         clsKorvale machine(random);
         machine.mlngSettei = setting;
+        if (start.sinceBig &&
+            playUntilFound(machine, *start.sinceBig, stop, gamesPlayed) == FoundEnd::Stopped) {
+            break;
+        }
         DeepestPoint deepest;
         const AttemptEnd ended = playOneAttempt(machine, end, control, &deepest);
         gamesPlayed += machine.mlngPlayCnt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "analysis/hall/hall_rates.h"
 #include "analysis/measured/simulated_totals.h"
@@ -27,12 +28,22 @@ enum class AttemptEnd {
 AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
                           DeepestPoint* deepest = nullptr);
 
+// Where each attempt of a run begins: on a new machine (the window's morning start), or on a
+// machine found sinceBig games after its last BIG (playUntilFound), a new one for every attempt
+// so that the attempts stay independent of one another.
+struct AttemptStartRule {
+    std::optional<std::int32_t> sinceBig;  // none: the morning
+};
+
 // Makes `attempts` attempts (-1: until a stop is requested), each on a new machine of the given
-// setting drawing from `random`, as the window's attempt run does. An attempt still going when
-// a stop is requested is dropped, and so is one whose machine reaches a counter's limit: that
-// ends the run (RunControl::reachLimit). Logs every attempt to `log` when it is not null. Each
-// attempt's yen at `rates`, and how deep its net went, are in the totals' `cash`.
-AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, const HallRates& rates,
+// setting drawing from `random`, as the window's attempt run does, or on a machine found as
+// `start` says. An attempt still going (or a machine still looked for) when a stop is requested
+// is dropped, and so is one whose machine reaches a counter's limit: that ends the run
+// (RunControl::reachLimit). Logs every attempt to `log` when it is not null. The games reported
+// to `control` include those played to find the machines. Each attempt's yen at `rates`, and
+// how deep its net went, are in the totals' `cash`.
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
+                           const AttemptStartRule& start, const HallRates& rates,
                            std::int64_t attempts, RandomSource& random, RunControl& control,
                            int thread, GridLog* log);
 

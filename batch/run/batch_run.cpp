@@ -23,6 +23,7 @@ RunPlan makePlan(const BatchOptions& options) {
     plan.seconds = options.seconds;
     plan.end = options.end;
     plan.rates = options.rates;
+    plan.start.sinceBig = options.sinceBig;
     plan.threads = options.threads.value_or(
         std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, maxThreads));
     plan.seed = options.seed ? *options.seed : seedFromClock();
@@ -124,7 +125,8 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
         result.normal = playNormalShare(plan.setting, share, stream, control, thread, logTo);
     } else {
         result.attempt =
-            playAttempts(plan.setting, plan.end, plan.rates, share, stream, control, thread, logTo);
+            playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream, control,
+                         thread, logTo);
     }
     if (gridLog) {
         gridLog->flush();

@@ -24,6 +24,7 @@ struct RunPlan {
     std::optional<double> seconds;  // play until this much time has passed
     EndConditions end;
     HallRates rates;  // what the attempts are worth in yen
+    AttemptStartRule start;  // special: the morning, or machines found mid-day
     int threads = 1;
     std::uint64_t seed = 0;
 };

@@ -81,6 +81,9 @@ constexpr std::array entries = {
     // 1 on a rule that no other rule of its setting beats on both the net per 1000 games and
     // the chance to end ahead.
     Entry{"on_frontier", "効率的フロンティア上", Unit::Count},
+    // A machine found some games after its last BIG: the least of those counts from which an
+    // attempt pays (狙い目).
+    Entry{"break_even", "損益分岐のゲーム数", Unit::Games},
 };
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost
@@ -104,6 +107,14 @@ constexpr std::array seriesEntries = {
     std::pair{Entry{"big_gap_law", "BIG間ゲーム数の分布", Unit::Games}, Unit::Share},
     std::pair{Entry{"bonus_gap_law", "ボーナス間ゲーム数の分布", Unit::Games}, Unit::Share},
     std::pair{Entry{"net_histogram", "差枚のヒストグラム", Unit::Coins}, Unit::Count},
+    // What an attempt is worth against the games since the last BIG of the machine found (狙い目).
+    std::pair{Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"games_per_attempt", "一回あたりのプレイ数", Unit::Games}, Unit::Games},
+    std::pair{Entry{"big_per_attempt", "一回あたりのBIG数", Unit::Games}, Unit::Number},
+    std::pair{Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"net_per_hour", "一時間あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"p_ahead", "勝ち越す確率", Unit::Games}, Unit::Share},
+    std::pair{Entry{"posterior", "事後確率", Unit::Games}, Unit::Share},
 };
 
 }  // namespace
@@ -113,6 +124,18 @@ std::string percentileKey(std::string_view name, double percent) {
 }
 
 Series makeSeries(std::string_view key) {
+    // A curve worked out with the unrounded cost: the curve's label, marked so.
+    constexpr std::string_view unrounded = "_unrounded_cost";
+    if (key.ends_with(unrounded)) {
+        const std::string_view base = key.substr(0, key.size() - unrounded.size());
+        if (base == "net_per_hour" || std::find(unroundedCostKeys.begin(), unroundedCostKeys.end(),
+                                                base) != unroundedCostKeys.end()) {
+            Series series = makeSeries(base);
+            series.key = std::string(key);
+            series.label += "（コスト丸めなし）";
+            return series;
+        }
+    }
     for (const auto& [entry, unit] : seriesEntries) {
         if (entry.key == key) {
             return {.key = std::string(key),

@@ -72,11 +72,13 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     drought_ = new DroughtPanel;
     posterior_ = new PosteriorPanel;
     quitRules_ = new QuitRulePanel;
+    aim_ = new AimPanel;
     tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
     tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
     tabs_->addTab(posterior_, QStringLiteral("設定判別"));
     tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
+    tabs_->addTab(aim_, QStringLiteral("狙い目"));
     // Narrower, the figures table's columns, the graphs' axis numbers and legends no longer
     // have room for their text: the window is never narrower than some 48 full-width characters
     // (on a 1024-pixel screen it then covers the main window's results grid, and no more).
@@ -117,24 +119,29 @@ void frmAnalysis::followMainWindow() {
     auto* setting = source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"));
     const auto typed = [this, bigEnd, regEnd] {
         quitRules_->setTypedEnd(bigEnd->text(), regEnd->text());
+        aim_->setMainEnd(bigEnd->text(), regEnd->text());
         updateHeading();
     };
     connect(bigEnd, &QLineEdit::textChanged, this, typed);
     connect(regEnd, &QLineEdit::textChanged, this, typed);
     connect(setting, &QComboBox::currentIndexChanged, this, [this](int index) {
         quitRules_->setChosenSetting(index);
+        aim_->setChosenSetting(index);
         updateHeading();
     });
     connect(source_.findChild<QRadioButton*>(QStringLiteral("opt(1)")), &QRadioButton::toggled,
             this, &frmAnalysis::updateHeading);
     typed();
     quitRules_->setChosenSetting(setting->currentIndex());
+    aim_->setChosenSetting(setting->currentIndex());
 }
 
 void frmAnalysis::updateHeading() {
     QString text;
     if (tabs_->currentWidget() == quitRules_) {
         text = QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
+    } else if (tabs_->currentWidget() == aim_) {
+        text = QStringLiteral("狙い目の図は、実行の結果によらない理論値です。");
     } else {
         // The main window's choice, as the next Start would read it.
         const auto boxText = [this](Box box) {
@@ -203,6 +210,7 @@ void frmAnalysis::hideEvent(QHideEvent* event) {
     // Closed, not minimised: the long work stops with it.
     if (!event->spontaneous()) {
         quitRules_->callOff();
+        aim_->callOff();
     }
     QWidget::hideEvent(event);
 }
@@ -257,6 +265,8 @@ void frmAnalysis::redrawCurrent() {
         drought_->redraw(feed_, exact ? exact->gaps : nullptr);
     } else if (current == quitRules_) {
         quitRules_->activate();  // it draws itself as its work comes in
+    } else if (current == aim_) {
+        aim_->activate();  // likewise
     } else if (current == posterior_) {
         feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "report/format/report_format.h"
+#include "tests/support/ceiling_closed_form.h"
+#include "tests/support/mean_interval.h"
 #include "tests/support/written_csv.h"
 
 namespace korvale {
@@ -197,8 +200,16 @@ TEST(BatchRunTest, AttemptThreadsShareTheAttempts) {
     EXPECT_EQ(result.attempt.gamesPerAttempt.units, 2001);
 }
 
+RunPlan foundPlan(std::int32_t setting, std::int64_t attempts, int threads, std::uint64_t seed,
+                  std::int32_t sinceBig, EndConditions end = {}) {
+    RunPlan plan = attemptPlan(setting, attempts, threads, seed, end);
+    plan.start.sinceBig = sinceBig;
+    return plan;
+}
+
 TEST(BatchRunTest, SamePlanGivesTheSameReport) {
-    for (const RunPlan& plan : {normalPlan(5, 3'000'000, 2, 404), attemptPlan(5, 5000, 2, 404)}) {
+    for (const RunPlan& plan : {normalPlan(5, 3'000'000, 2, 404), attemptPlan(5, 5000, 2, 404),
+                                foundPlan(5, 300, 2, 404, 700)}) {
         const BatchResult first = runBatch(plan, nullptr, nullptr);
         const BatchResult second = runBatch(plan, nullptr, nullptr);
         for (const OutputFormat format :
@@ -290,6 +301,43 @@ TEST(BatchRunTest, TimedRunsStopOnTime) {
     const BatchResult attempts = runBatch(special, nullptr, nullptr);
     EXPECT_GT(attempts.attempt.attempts, 0);
     EXPECT_LE(attempts.attempt.games, attempts.gamesPlayed);
+}
+
+// Found attempts: the figures come from the attempts alone, the games played to find the
+// machines count only in the speed; quitting at the first BIG from G = 1500 is worth the closed
+// form of the ceiling's geometric wait (within the 99% interval of each of three figures).
+TEST(BatchRunTest, FoundAttemptsCountTheirOwnGamesAndMatchTheClosedForm) {
+#ifdef KORVALE_SANITIZED
+    constexpr std::int64_t attempts = 600;  // the sanitizers play about twenty times slower
+#else
+    constexpr std::int64_t attempts = 4000;
+#endif
+    const BatchResult result =
+        runBatch(foundPlan(3, attempts, 2, 17, 1500, {0.0, 0}), nullptr, nullptr);
+    EXPECT_EQ(result.attempt.attempts, attempts);
+    EXPECT_EQ(result.attempt.bigs, attempts);
+    // Each machine took at least its 100 BIGs of warm-up, of more than one game each.
+    EXPECT_GT(result.gamesPlayed, attempts * 100 + result.attempt.games);
+    const FigureGroup group = measured(result);
+    const CeilingAttempt exact = ceilingQuitAtFirstBig(3);
+    const double widen = familyQuantile(3, 0.01) / familyQuantile(1);
+    for (const auto& [key, value] :
+         {std::pair{"games_per_attempt", exact.games}, std::pair{"reg_per_attempt", exact.regs},
+          std::pair{"net_coins_per_attempt", exact.net}}) {
+        const Figure& f = figure(group, key);
+        const double half = widen * std::max(f.ci95.high - *f.value, *f.value - f.ci95.low);
+        EXPECT_NEAR(*f.value, value, half) << key;
+    }
+}
+
+// A machine still looked for when the time is up is dropped, as an attempt still going is.
+TEST(BatchRunTest, ARunLookingForMachinesStopsOnTime) {
+    RunPlan rare = foundPlan(0, -1, 2, 5, 2800);  // about once in 10^13 games
+    rare.seconds = 0.3;
+    const BatchResult result = runBatch(rare, nullptr, nullptr);
+    EXPECT_EQ(result.attempt.attempts, 0);
+    EXPECT_GT(result.gamesPlayed, 0);
+    EXPECT_LT(result.seconds, 3.0);  // loose for a loaded machine
 }
 
 // Draws the given values out of 65536, then 65536 for ever: at 設定１ a draw of 1..100 is a
