@@ -107,8 +107,6 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"exact", "--since-big", "5"},
          "korvale-batch: --since-big: an attempt from a found machine needs --big-end or "
          "--reg-end"},
-        {{"sweep", "--since-big", "5"},
-         "korvale-batch: --since-big: the sweep from a found machine gives the means only"},
         {{"exact", "--since-big", "5", "--big-end", "0", "--setting", "2", "--prior",
           "1,1,1,1,1,1"},
          "korvale-batch: --prior: the prior weighs the six settings: leave out --setting"},
