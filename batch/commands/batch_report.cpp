@@ -4,6 +4,7 @@
 
 #include "batch/commands/hall_rate_report.h"
 #include "report/format/table_text.h"
+#include "report/groups/day_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
@@ -14,20 +15,32 @@ namespace {
 
 std::vector<Fact> runFacts(const RunPlan& plan) {
     const bool normal = plan.run == RunKind::Normal;
+    const bool day = plan.run == RunKind::Day;
     std::vector<Fact> facts = {
-        {"kind", "種類", normal ? "normal" : "special", normal ? "通常" : "特別", false},
+        {"kind", "種類",
+         day      ? "day"
+         : normal ? "normal"
+                  : "special",
+         day      ? "一日"
+         : normal ? "通常"
+                  : "特別",
+         false},
         {"setting", "設定", std::to_string(plan.setting + 1), settingName(plan.setting)},
         {"seed", "シード", std::to_string(plan.seed)},
         {"threads", "スレッド数", std::to_string(plan.threads)},
     };
     if (plan.seconds) {
         facts.push_back({"seconds_requested", "指定秒数", fmt::format("{}", *plan.seconds)});
+    } else if (plan.run == RunKind::Day) {
+        facts.push_back({"days_requested", "指定日数", std::to_string(plan.amount)});
     } else if (normal) {
         facts.push_back({"games_requested", "指定プレイ数", std::to_string(plan.amount)});
     } else {
         facts.push_back({"attempts_requested", "指定挑戦回数", std::to_string(plan.amount)});
     }
-    if (!normal) {
+    if (plan.run == RunKind::Day) {
+        facts.push_back(dayGamesFact(plan.dayGames));
+    } else if (!normal) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
         if (plan.start.sinceBig) {
@@ -47,6 +60,14 @@ Report simulationReport(const BatchResult& result) {
         addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches,
                         result.bonusGapBatches);
         report.groups.push_back(std::move(group));
+    } else if (plan.run == RunKind::Day) {
+        FigureGroup group = measuredDayGroup(plan.setting, result.attempt);
+        addMeasuredOutcomeLaw(group, result.attempt);
+        addMeasuredYen(group, result.attempt);
+        report.groups.push_back(std::move(group));
+        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
+            report.facts.push_back(std::move(fact));
+        }
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
         addMeasuredOutcomeLaw(group, result.attempt);

@@ -21,6 +21,7 @@
 #include "analysis/inference/setting_estimate.h"
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
+#include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "batch/run/interrupt.h"
@@ -28,6 +29,7 @@
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
 #include "report/format/table_text.h"
+#include "report/groups/day_groups.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
@@ -154,6 +156,31 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The day's law at each setting, one after another, each on every thread; the bar moves a
+// setting at a time. Ctrl-C: the settings finished so far, marked partial.
+void addDayGroups(Report& report, const BatchOptions& options,
+                  const std::vector<std::int32_t>& settings, ProgressBar* bar) {
+    report.facts.push_back(dayGamesFact(*options.dayGames));
+    for (Fact& fact : hallRateFacts(options.rates, std::nullopt)) {
+        report.facts.push_back(std::move(fact));
+    }
+    ShareShown shown(bar);
+    shown.show(0.0);
+    try {
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            const DayLaw law =
+                solveDayLaw(settings[i], *options.dayGames, threadCount(options), interruptFlag());
+            report.groups.push_back(exactDayGroup(law, options.rates));
+            shown.show(static_cast<double>(i + 1) / static_cast<double>(settings.size()));
+        }
+    } catch (const WorkCancelled&) {
+        report.partial = true;
+    }
+    if (bar != nullptr) {
+        bar->clear();
+    }
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
@@ -164,6 +191,9 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         FigureGroup group = exactLongRunGroup(solveLongRun(setting));
         addLongRunGaps(group, solveLongRunGaps(setting));
         report.groups.push_back(std::move(group));
+    }
+    if (options.dayGames) {
+        addDayGroups(report, options, settings, bar);
     }
     if (!options.endGiven) {
         report.timing = Timing{.seconds = secondsSince(start)};

@@ -23,6 +23,9 @@ std::int64_t requestedAmount(const BatchOptions& options) {
     if (options.seconds) {
         return -1;
     }
+    if (options.command == Command::SimulateNormal && options.dayGames) {
+        return options.days.value_or(defaultDays);
+    }
     if (options.command == Command::SimulateNormal) {
         return options.games.value_or(defaultGames);
     }

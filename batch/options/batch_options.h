@@ -28,6 +28,10 @@ struct BatchOptions {
     std::optional<std::int64_t> games;     // simulate normal
     std::optional<std::int64_t> attempts;  // simulate special; exact, sweep: --pay cash
     std::optional<double> seconds;         // either: play until the time is up
+    // A day at the hall: a new machine from the morning played for dayGames games (simulate
+    // normal with --day-games or --days, days of them; exact --day-games: the day's exact law).
+    std::optional<std::int32_t> dayGames;
+    std::optional<std::int64_t> days;  // simulate normal
 
     EndConditions end;       // simulate special; exact with endGiven
     SweepGrid grid;          // sweep
@@ -61,6 +65,13 @@ struct BatchOptions {
 
 inline constexpr std::int64_t defaultGames = 100'000'000;
 inline constexpr std::int64_t defaultAttempts = 1'000'000;
+// A day where one is asked for without its length, and the days a day run plays by default.
+inline constexpr std::int32_t defaultDayGames = 8000;
+inline constexpr std::int64_t defaultDays = 100'000;
+// The longest day played (a day's games are one machine's, within its 32-bit counters), and
+// the longest whose law is worked out exactly (its work grows with the square of the games).
+inline constexpr std::int32_t largestDayGames = 10'000'000;
+inline constexpr std::int32_t largestExactDayGames = 50'000;
 // The seeded simulation of the cash put in, beside the exact figures: per setting, and per
 // rule of a sweep.
 inline constexpr std::int64_t defaultCashAttempts = 100'000;
@@ -75,8 +86,8 @@ inline constexpr int maxThreads = 256;
 // option and the form expected.
 BatchOptions parseOptions(std::span<const std::string> arguments);
 
-// Games the normal run plays, or attempts the attempt run makes, when neither a count nor
-// --seconds is given; -1 for a run bounded by --seconds.
+// Games the normal run plays, days a day run plays, or attempts the attempt run makes, when
+// neither a count nor --seconds is given; -1 for a run bounded by --seconds.
 std::int64_t requestedAmount(const BatchOptions& options);
 
 }  // namespace korvale

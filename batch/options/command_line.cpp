@@ -104,8 +104,23 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
     addSetting(*normal, texts, "the payout setting, 設定１..設定６ (default: 1)");
     normal->add_option("--games", texts.games, "games to play in all (default: 100000000)")
         ->type_name("N");
+    normal
+        ->add_option("--day-games", texts.dayGames,
+                     "play days at the hall instead: each day a new machine from the morning "
+                     "played for N games (1 to 10000000, such as 8000), the day's net coins and "
+                     "yen, its chance to end ahead and its percentiles")
+        ->type_name("N");
+    normal
+        ->add_option("--days", texts.days,
+                     "days to play in all (default: 100000; a day of 8000 games without "
+                     "--day-games)")
+        ->type_name("D");
+    addHallRateOptions(*normal, texts);
     addPlayOptions(*normal, texts);
-    normal->add_option("--log", texts.logPath, "write every bonus as CSV, as the window's grid")
+    normal
+        ->add_option("--log", texts.logPath,
+                     "write every bonus as CSV, as the window's grid (with days: every day as "
+                     "the window's attempt grid)")
         ->type_name("FILE");
 
     CLI::App* special = simulate->add_subcommand(
@@ -149,6 +164,13 @@ CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
                     "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
                     "the chance to end ahead and the 50% and 10% points only, as the sweep "
                     "gives them");
+    exact
+        ->add_option("--day-games", texts.dayGames,
+                     "instead: the law of a day at the hall, a new machine from the morning "
+                     "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
+                     "yen, its chance to end ahead and its percentiles (seconds a setting at "
+                     "8000 games, growing with the square of N)")
+        ->type_name("N");
     addHallRateOptions(*exact, texts);
     addCashSimulationOptions(*exact, texts, defaultCashAttempts);
     addSinceBig(*exact, texts);
@@ -292,10 +314,11 @@ Command parsedCommand(const Commands& commands) {
 
 // The options that take a value, which the command line may or may not give.
 constexpr const char* valueOptions[] = {
-    "--setting",   "--games",          "--attempts", "--seconds", "--big-end",
-    "--reg-end",   "--threads",        "--seed",     "--big-ends", "--reg-ends",
-    "--trailing",  "--prior",          "--log",      "--lend",     "--exchange",
-    "--pay",       "--games-per-hour", "--since-big", "--since-big-grid"};
+    "--setting",  "--games",          "--attempts",  "--seconds",        "--big-end",
+    "--reg-end",  "--threads",        "--seed",      "--big-ends",       "--reg-ends",
+    "--trailing", "--prior",          "--log",       "--lend",           "--exchange",
+    "--pay",      "--games-per-hour", "--since-big", "--since-big-grid", "--day-games",
+    "--days"};
 
 // The value options given to the command the parse got to.
 std::vector<std::string> givenOptions(const CLI::App& app) {

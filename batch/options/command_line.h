@@ -20,6 +20,8 @@ struct OptionTexts {
     std::string games;
     std::string attempts;
     std::string seconds;
+    std::string dayGames;
+    std::string days;
     std::string bigEnd;
     std::string regEnd;
     std::string threads;

@@ -112,6 +112,21 @@ void readAmounts(const OptionTexts& texts, BatchOptions& o) {
             "--attempts", texts.attempts, 1, INT64_MAX / 4,
             fmt::format("a whole number of attempts, 1 to {}", INT64_MAX / 4));
     }
+    if (texts.wasGiven("--day-games") || texts.wasGiven("--days")) {
+        const std::int32_t largest =
+            texts.command == Command::Exact ? largestExactDayGames : largestDayGames;
+        o.dayGames =
+            texts.wasGiven("--day-games")
+                ? readWhole<std::int32_t>(
+                      "--day-games", texts.dayGames, 1, largest,
+                      fmt::format("a whole number of games, 1 to {}, such as 8000", largest))
+                : defaultDayGames;
+    }
+    if (texts.wasGiven("--days")) {
+        o.days =
+            readWhole<std::int64_t>("--days", texts.days, 1, INT64_MAX / 4,
+                                    fmt::format("a whole number of days, 1 to {}", INT64_MAX / 4));
+    }
     if (texts.wasGiven("--seconds")) {
         const std::string_view expected =
             "a number of seconds above 0 and at most 1000000000, such as 10 or 2.5";
@@ -277,6 +292,36 @@ void checkFoundCombinations(const BatchOptions& o) {
     }
 }
 
+// The hall's rates of a normal run are a day's.
+void checkDayRates(const OptionTexts& texts, const BatchOptions& o) {
+    if (texts.command != Command::SimulateNormal || o.dayGames) {
+        return;
+    }
+    for (const char* option : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
+        if (texts.wasGiven(option)) {
+            optionError(option, "the hall's rates of a normal run are a day's: give --day-games N");
+        }
+    }
+}
+
+// A day: from the morning to its last game, without an end rule.
+void checkDayCombinations(const BatchOptions& o) {
+    if (o.command == Command::SimulateNormal && o.dayGames && o.games) {
+        optionError("--games", "a day run counts days: give --days D");
+    }
+    if (o.command != Command::Exact || !o.dayGames) {
+        return;
+    }
+    if (o.endGiven || o.sinceBig || o.laws) {
+        optionError("--day-games",
+                    "a day is played from the morning to its last game: leave out the end "
+                    "conditions, --since-big and --laws");
+    }
+    if (o.rates.pay == CoinSource::Cash) {
+        optionError("--pay", "the cash a day puts in is measured by simulate normal --day-games");
+    }
+}
+
 }  // namespace
 
 BatchOptions readOptionValues(const OptionTexts& texts) {
@@ -297,11 +342,13 @@ BatchOptions readOptionValues(const OptionTexts& texts) {
     o.laws = texts.laws;
     o.frontier = texts.frontier;
     o.meansOnly = texts.meansOnly;
+    checkDayRates(texts, o);
     return o;
 }
 
 void checkCombinations(const BatchOptions& o) {
-    const int amounts = (o.games ? 1 : 0) + (o.attempts ? 1 : 0) + (o.seconds ? 1 : 0);
+    const int amounts =
+        (o.games ? 1 : 0) + (o.attempts ? 1 : 0) + (o.seconds ? 1 : 0) + (o.days ? 1 : 0);
     if (amounts > 1) {
         optionError(o.seconds ? "--seconds" : "--attempts",
                     "give only one of the amount of play and --seconds S");
@@ -320,6 +367,7 @@ void checkCombinations(const BatchOptions& o) {
         optionError("--laws", "the laws of an attempt need --big-end or --reg-end");
     }
     checkFoundCombinations(o);
+    checkDayCombinations(o);
 }
 
 }  // namespace korvale

@@ -18,6 +18,10 @@ namespace korvale {
 RunPlan makePlan(const BatchOptions& options) {
     RunPlan plan;
     plan.run = options.command == Command::SimulateNormal ? RunKind::Normal : RunKind::Special;
+    if (plan.run == RunKind::Normal && options.dayGames) {
+        plan.run = RunKind::Day;
+        plan.dayGames = *options.dayGames;
+    }
     plan.setting = options.setting;
     plan.amount = requestedAmount(options);
     plan.seconds = options.seconds;
@@ -123,10 +127,12 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
     const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
     if (plan.run == RunKind::Normal) {
         result.normal = playNormalShare(plan.setting, share, stream, control, thread, logTo);
+    } else if (plan.run == RunKind::Day) {
+        result.attempt = playDays(plan.setting, plan.dayGames, plan.rates, share, stream, control,
+                                  thread, logTo);
     } else {
-        result.attempt =
-            playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream, control,
-                         thread, logTo);
+        result.attempt = playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream,
+                                      control, thread, logTo);
     }
     if (gridLog) {
         gridLog->flush();

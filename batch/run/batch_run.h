@@ -7,6 +7,7 @@
 
 #include "batch/options/batch_options.h"
 #include "batch/run/attempt_run.h"
+#include "batch/run/day_run.h"
 #include "batch/run/normal_run.h"
 #include "common/random_source.h"
 
@@ -14,16 +15,19 @@ namespace korvale {
 
 class ProgressBar;
 
-enum class RunKind { Normal, Special };  // the window's "通常" and "特別"
+// The window's "通常" and "特別", and days at the hall (new machines from the morning played
+// for a day's games each).
+enum class RunKind { Normal, Special, Day };
 
 // A run with every default settled: what runBatch needs.
 struct RunPlan {
     RunKind run = RunKind::Normal;
     std::int32_t setting = 0;
-    std::int64_t amount = 0;        // games (normal) or attempts (special); -1 with seconds
+    std::int64_t amount = 0;        // games (normal), attempts (special), days; -1 with seconds
+    std::int32_t dayGames = 0;      // day: the games of each day
     std::optional<double> seconds;  // play until this much time has passed
     EndConditions end;
-    HallRates rates;  // what the attempts are worth in yen
+    HallRates rates;         // what the attempts are worth in yen
     AttemptStartRule start;  // special: the morning, or machines found mid-day
     int threads = 1;
     std::uint64_t seed = 0;
@@ -44,7 +48,7 @@ struct BatchResult {
     RunPlan plan;
     NormalTotals normal;                 // normal run: all machines together
     std::vector<NormalTotals> batches;   // normal run: every machine's batches, thread by thread
-    AttemptTotals attempt;               // attempt run: all finished attempts
+    AttemptTotals attempt;               // attempt run: all finished attempts; day run: days
     Tally bigGaps;                       // normal run: games from BIG to BIG, all machines
     std::vector<Tally> bigGapBatches;    // the same, batch by batch as `batches`
     Tally bonusGaps;                     // normal run: games from bonus to bonus

@@ -215,6 +215,9 @@ std::string blockTitle(const FigureGroup& group) {
         case Scope::History:
             title = "履歴からの判別";
             break;
+        case Scope::Day:
+            title = "一日の収支（朝一から）";
+            break;
     }
     if (group.end) {
         title += "  " + endConditionText(*group.end);

@@ -175,4 +175,11 @@ FigureGroup measuredAttemptGroup(std::int32_t setting, const EndConditions& end,
     return group;
 }
 
+FigureGroup measuredDayGroup(std::int32_t setting, const AttemptTotals& totals) {
+    FigureGroup group = measuredAttemptGroup(setting, EndConditions{}, totals);
+    group.scope = Scope::Day;
+    group.end.reset();
+    return group;
+}
+
 }  // namespace korvale

@@ -19,4 +19,7 @@ FigureGroup measuredLongRunGroup(std::int32_t setting, const NormalTotals& total
 FigureGroup measuredAttemptGroup(std::int32_t setting, const EndConditions& end,
                                  const AttemptTotals& totals);
 
+// Days at the hall booked as attempts of a day's games each: the same figures, per day.
+FigureGroup measuredDayGroup(std::int32_t setting, const AttemptTotals& totals);
+
 }  // namespace korvale

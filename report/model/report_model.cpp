@@ -38,6 +38,8 @@ const char* scopeName(Scope scope) {
             return "long_run";
         case Scope::Attempt:
             return "attempt";
+        case Scope::Day:
+            return "day";
         case Scope::History:
             break;
     }

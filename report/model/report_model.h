@@ -64,10 +64,11 @@ enum class Scope {
     LongRun,  // one machine played without end (the window's 通常)
     Attempt,  // attempts from a new machine until the end conditions hold (特別)
     History,  // an observed bonus history (setting inference)
+    Day,      // a day at the hall: a new machine from the morning played for a day's games
 };
 
 const char* sourceName(Source source);  // "exact", "simulated"
-const char* scopeName(Scope scope);     // "long_run", "attempt", "history"
+const char* scopeName(Scope scope);     // "long_run", "attempt", "history", "day"
 
 // The figures of one setting in one scope, from one source.
 struct FigureGroup {

@@ -1,0 +1,375 @@
+#include "analysis/outcome/day_law.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+#include <thread>
+
+#include "analysis/model/work_cancelled.h"
+#include "analysis/numeric/fourier_transform.h"
+#include "common/checked_arithmetic.h"
+#include "common/parallel_work.h"
+
+namespace korvale {
+namespace {
+
+// The law is taken of the games tilted by exp(-lambda games), lambda × period = wrapDamping: a
+// day's worth that wraps around the period comes back damped by exp(-36), below 1e-15.
+constexpr double wrapDamping = 36.0;
+// The BIG counts stop where the chance of more is below this.
+constexpr double bigCountCut = 1e-12;
+// The REG count's table ends where its chance (a binomial's: a REG falls on any game with the
+// same chance) falls below this past the mean.
+constexpr double regCountCut = 1e-18;
+
+// What every root of the REG count shares: the chances of the chain and the transform's size.
+struct DayGrid {
+    std::int32_t longest = 0;        // the most games asked for
+    std::size_t period = 0;          // the transform's length in games
+    double tilt = 0.0;               // exp(-lambda), the tilt of one game
+    std::size_t regSize = 0;         // REG counts 0 .. regSize - 1, the roots' number
+    std::vector<int> afterBig;       // the modes a BIG can lead to
+    std::vector<ModeVector> regRow;  // next-mode chances after a REG, by the mode it fell in
+    std::vector<ModeVector> bigRow;  // and after a BIG
+    std::size_t lanes() const { return (afterBig.size() + 1) * (afterBig.size() + 1); }
+};
+
+ModeVector nextAfter(const ModeMatrix& next, int mode) {
+    ModeVector row = next[static_cast<std::size_t>(mode)];
+    double sum = 0.0;
+    for (const double chance : row) {
+        sum += chance;
+    }
+    if (sum == 0.0) {
+        row = {};
+        row[static_cast<std::size_t>(mode)] = 1.0;
+    }
+    return row;
+}
+
+// The REG counts worth a table entry in `games` games: up to where the binomial's chance falls
+// below regCountCut past its mean.
+std::size_t regCountsFor(double chance, std::int32_t games) {
+    double term = std::pow(1.0 - chance, games);
+    const double ratio = chance / (1.0 - chance);
+    std::int32_t r = 0;
+    while (r < games && (r <= chance * games || term >= regCountCut)) {
+        term *= ratio * static_cast<double>(games - r) / static_cast<double>(r + 1);
+        ++r;
+    }
+    return static_cast<std::size_t>(r) + 1;
+}
+
+DayGrid makeGrid(const MachineModel& model, std::int32_t longest) {
+    DayGrid grid;
+    grid.longest = longest;
+    grid.period = FourierTransform::goodLength(4 * static_cast<std::size_t>(longest) + 4);
+    grid.tilt = std::exp(-wrapDamping / static_cast<double>(grid.period));
+    grid.regSize = FourierTransform::goodLength(regCountsFor(model.regProbability, longest));
+    std::array<bool, modeCount> reached{};
+    for (int mode = 0; mode < modeCount; ++mode) {
+        grid.regRow.push_back(nextAfter(model.regNextMode, mode));
+        grid.bigRow.push_back(nextAfter(model.bigNextMode, mode));
+        for (int to = 0; to < modeCount; ++to) {
+            reached[static_cast<std::size_t>(to)] =
+                reached[static_cast<std::size_t>(to)] || grid.bigRow.back()[to] > 0.0;
+        }
+    }
+    for (int mode = 0; mode < modeCount; ++mode) {
+        if (reached[static_cast<std::size_t>(mode)]) {
+            grid.afterBig.push_back(mode);
+        }
+    }
+    return grid;
+}
+
+// The pieces of the day at the REG count's root y, tilted: for each start (0 the morning's mode
+// 0, 1 + i after a BIG that led to afterBig[i]) the chance that the first BIG falls on game j
+// and leads to afterBig[i] (lane start × (a + 1) + i) and that no BIG has fallen by game j
+// (lane start × (a + 1) + a), each REG weighed by y. Game j at data[j × lanes + lane].
+std::vector<Complex> dayPieces(const MachineModel& model, const DayGrid& grid, Complex y) {
+    const std::size_t a = grid.afterBig.size();
+    const std::size_t lanes = grid.lanes();
+    std::vector<Complex> data(grid.period * lanes);
+    for (std::size_t start = 0; start <= a; ++start) {
+        std::array<Complex, modeCount> chain{};
+        chain[static_cast<std::size_t>(start == 0 ? 0 : grid.afterBig[start - 1])] = 1.0;
+        const std::size_t lane = start * (a + 1);
+        data[lane + a] = 1.0;
+        for (std::int32_t j = 1; j <= grid.longest; ++j) {
+            std::array<Complex, modeCount> next{};
+            Complex* row = &data[static_cast<std::size_t>(j) * lanes + lane];
+            for (std::size_t m = 0; m < modeCount; ++m) {
+                if (chain[m] == Complex{}) {
+                    continue;
+                }
+                const Complex v = chain[m] * grid.tilt;
+                const double big =
+                    j >= model.ceilingGame ? model.ceilingBigProbability : model.bigProbability[m];
+                const Complex reg = v * y * model.regProbability;
+                for (std::size_t to = 0; to < modeCount; ++to) {
+                    next[to] += reg * grid.regRow[m][to];
+                }
+                for (std::size_t i = 0; i < a; ++i) {
+                    row[i] +=
+                        v * (big * grid.bigRow[m][static_cast<std::size_t>(grid.afterBig[i])]);
+                }
+                next[m] += v * (1.0 - model.regProbability - big);
+            }
+            chain = next;
+            for (const Complex c : chain) {
+                row[a] += c;
+            }
+        }
+    }
+    return data;
+}
+
+// The frequencies are taken a block at a time, split into real and imaginary parts, so that
+// the k BIGs of one block run in the cache and the block's frequencies side by side.
+constexpr std::size_t blockSize = 64;
+
+struct Block {
+    std::vector<double> re;
+    std::vector<double> im;
+    explicit Block(std::size_t rows) : re(rows * blockSize), im(rows * blockSize) {}
+    double* reAt(std::size_t row) { return &re[row * blockSize]; }
+    double* imAt(std::size_t row) { return &im[row * blockSize]; }
+};
+
+// One block of frequencies from `from`: for k = 0 .. bigs BIGs, the day's transform with k
+// BIGs (weighed by y^REGs) taken back to each of `games`, added into value[k][sample].
+void renewBlock(const std::vector<Complex>& data, const DayGrid& grid, const FourierTransform& ft,
+                std::span<const std::int32_t> games, std::size_t from, std::int64_t bigs,
+                std::vector<std::vector<Complex>>& value) {
+    const std::size_t a = grid.afterBig.size();
+    const std::size_t lanes = grid.lanes();
+    const std::size_t width = std::min(blockSize, grid.period - from);
+    // Rows: the pieces after a BIG (a × a, then a for no BIG yet), the BIGs so far (a), the
+    // next ones (a), the day (1), the roots of each game (one per game).
+    Block piece(a * (a + 1));
+    Block g(2 * a);
+    Block day(1);
+    Block root(games.size());
+    for (std::size_t t = 0; t < width; ++t) {
+        const Complex* at = &data[(from + t) * lanes];
+        for (std::size_t i = 0; i < a; ++i) {
+            for (std::size_t j = 0; j <= a; ++j) {
+                const Complex c = at[(i + 1) * (a + 1) + j];
+                const std::size_t row = j < a ? i * a + j : a * a + i;
+                piece.reAt(row)[t] = c.real();
+                piece.imAt(row)[t] = c.imag();
+            }
+            g.reAt(i)[t] = at[i].real();
+            g.imAt(i)[t] = at[i].imag();
+        }
+        day.reAt(0)[t] = at[a].real();
+        day.imAt(0)[t] = at[a].imag();
+        for (std::size_t n = 0; n < games.size(); ++n) {
+            const Complex w = ft.root((from + t) * static_cast<std::size_t>(games[n]) % grid.period,
+                                      grid.period, 1);
+            root.reAt(n)[t] = w.real();
+            root.imAt(n)[t] = w.imag();
+        }
+    }
+    for (std::int64_t k = 0; k <= bigs; ++k) {
+        if (k > 0) {
+            // The day with k BIGs: the k-th BIG, then no other; then the (k+1)-th BIG.
+            double* dr = day.reAt(0);
+            double* di = day.imAt(0);
+            std::fill(dr, dr + blockSize, 0.0);
+            std::fill(di, di + blockSize, 0.0);
+            for (std::size_t j = 0; j < a; ++j) {
+                std::fill(g.reAt(a + j), g.reAt(a + j) + blockSize, 0.0);
+                std::fill(g.imAt(a + j), g.imAt(a + j) + blockSize, 0.0);
+            }
+            for (std::size_t i = 0; i < a; ++i) {
+                const double* gr = g.reAt(i);
+                const double* gi = g.imAt(i);
+                for (std::size_t j = 0; j <= a; ++j) {
+                    const std::size_t row = j < a ? i * a + j : a * a + i;
+                    const double* pr = piece.reAt(row);
+                    const double* pi = piece.imAt(row);
+                    double* outR = j < a ? g.reAt(a + j) : dr;
+                    double* outI = j < a ? g.imAt(a + j) : di;
+                    for (std::size_t t = 0; t < blockSize; ++t) {
+                        outR[t] += gr[t] * pr[t] - gi[t] * pi[t];
+                        outI[t] += gr[t] * pi[t] + gi[t] * pr[t];
+                    }
+                }
+            }
+            for (std::size_t j = 0; j < a; ++j) {
+                std::swap_ranges(g.reAt(j), g.reAt(j) + blockSize, g.reAt(a + j));
+                std::swap_ranges(g.imAt(j), g.imAt(j) + blockSize, g.imAt(a + j));
+            }
+        }
+        for (std::size_t n = 0; n < games.size(); ++n) {
+            double sumR = 0.0;
+            double sumI = 0.0;
+            for (std::size_t t = 0; t < width; ++t) {
+                sumR += day.reAt(0)[t] * root.reAt(n)[t] - day.imAt(0)[t] * root.imAt(n)[t];
+                sumI += day.reAt(0)[t] * root.imAt(n)[t] + day.imAt(0)[t] * root.reAt(n)[t];
+            }
+            value[static_cast<std::size_t>(k)][n] += Complex(sumR, sumI);
+        }
+    }
+}
+
+// At root y: for k = 0 .. bigs BIGs, the chance (weighed by y^REGs) that the day has k BIGs
+// after each of `games`, as value[k][sample].
+std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const DayGrid& grid,
+                                             std::span<const std::int32_t> games, Complex y,
+                                             std::int64_t bigs, const std::atomic<bool>* cancel) {
+    std::vector<Complex> data = dayPieces(model, grid, y);
+    const FourierTransform transform(grid.period, grid.lanes());
+    transform.transform(data, -1);
+    std::vector<std::vector<Complex>> value(static_cast<std::size_t>(bigs) + 1,
+                                            std::vector<Complex>(games.size()));
+    for (std::size_t from = 0; from < grid.period; from += blockSize) {
+        stopIfCalledOff(cancel);
+        renewBlock(data, grid, transform, games, from, bigs, value);
+    }
+    for (std::vector<Complex>& atGames : value) {
+        for (std::size_t n = 0; n < games.size(); ++n) {
+            atGames[n] /= static_cast<double>(grid.period) * std::pow(grid.tilt, games[n]);
+        }
+    }
+    return value;
+}
+
+// At y = 1: the BIG counts up to where their chances reach 1 - bigCountCut at the longest
+// day, or, where the arithmetic's own error (about 1e-13 for a long day) keeps the sum from
+// getting there, up to where the chance of k BIGs has stayed below a hundredth of the cut for
+// quietCounts counts in a row: past the mean the chances of more BIGs fall geometrically (runs
+// of BIGs in the modes that keep giving them), so the tail beyond is below the cut. The count
+// tried is doubled until it gets there (at most the day's games).
+constexpr std::int64_t quietCounts = 32;
+
+std::vector<std::vector<Complex>> bigCountLaw(const MachineModel& model, const DayGrid& grid,
+                                              std::span<const std::int32_t> games,
+                                              const std::atomic<bool>* cancel) {
+    for (std::int64_t bigs = 512;; bigs *= 2) {
+        bigs = std::min<std::int64_t>(bigs, grid.longest);
+        std::vector<std::vector<Complex>> value = dayRenewal(model, grid, games, 1.0, bigs, cancel);
+        double found = 0.0;
+        std::int64_t quiet = 0;
+        for (std::size_t k = 0; k < value.size(); ++k) {
+            const double chance = value[k].back().real();
+            found += chance;
+            quiet = std::abs(chance) < bigCountCut / 100.0 ? quiet + 1 : 0;
+            if (found >= 1.0 - bigCountCut || (found > 0.5 && quiet == quietCounts)) {
+                value.resize(k + 1);
+                return value;
+            }
+        }
+        if (bigs == grid.longest) {
+            return value;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The day's laws after `games` games from the chances of (BIGs k, REGs r): chance[k][r].
+DayLaw lawOf(const MachineModel& model, std::int32_t games,
+             const std::vector<std::vector<double>>& chance) {
+    DayLaw law;
+    law.games = games;
+    const auto bigs = static_cast<std::int64_t>(chance.size());
+    const auto regs = static_cast<std::int64_t>(chance.front().size());
+    const auto perBig = static_cast<std::int64_t>(model.coinsPerBig);
+    const auto perReg = static_cast<std::int64_t>(model.coinsPerReg);
+    const auto cost = static_cast<std::int64_t>(
+        roundHalfEven(model.costCoefficient * static_cast<double>(games)));
+    law.net.first = -cost;
+    law.net.chance.assign(static_cast<std::size_t>((bigs - 1) * perBig + (regs - 1) * perReg + 1),
+                          0.0);
+    law.bigs.chance.assign(static_cast<std::size_t>(bigs), 0.0);
+    law.regs.chance.assign(static_cast<std::size_t>(regs), 0.0);
+    double total = 0.0;
+    for (std::int64_t k = 0; k < bigs; ++k) {
+        for (std::int64_t r = 0; r < regs; ++r) {
+            const double p =
+                std::max(0.0, chance[static_cast<std::size_t>(k)][static_cast<std::size_t>(r)]);
+            law.net.chance[static_cast<std::size_t>(k * perBig + r * perReg)] += p;
+            law.bigs.chance[static_cast<std::size_t>(k)] += p;
+            law.regs.chance[static_cast<std::size_t>(r)] += p;
+            total += p;
+        }
+    }
+    law.meanNet = law.net.mean();
+    law.pAhead = law.net.atLeast(1);
+    law.pEven = law.net.at(0);
+    law.pBehind = law.net.atLeast(law.net.first) - law.net.atLeast(0);
+    law.errorBound = std::abs(1.0 - total) + bigCountCut;
+    return law;
+}
+
+}  // namespace
+
+std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std::int32_t> games,
+                                 unsigned threads, const std::atomic<bool>* cancel) {
+    if (games.empty()) {
+        return {};
+    }
+    for (const std::int32_t n : games) {
+        if (n < 0 || n > largestDayLawGames) {
+            throw std::invalid_argument("a day's games out of range");
+        }
+    }
+    // The longest day last: the BIG counts are cut by its law.
+    std::vector<std::int32_t> sorted(games.begin(), games.end());
+    std::sort(sorted.begin(), sorted.end());
+    const DayGrid grid = makeGrid(model, std::max(sorted.back(), 1));
+    const std::size_t roots = grid.regSize / 2 + 1;
+    // value[root][k][sample]; the root y = 1 first, which says where the BIG counts stop.
+    std::vector<std::vector<std::vector<Complex>>> value(roots);
+    value[0] = bigCountLaw(model, grid, sorted, cancel);
+    const auto bigs = static_cast<std::int64_t>(value[0].size()) - 1;
+    if (threads == 0) {
+        threads = std::max(1U, std::thread::hardware_concurrency());
+    }
+    shareTasks(roots - 1, threads, [&](std::size_t task) {
+        const double angle = 2.0 * std::numbers::pi * static_cast<double>(task + 1) /
+                             static_cast<double>(grid.regSize);
+        value[task + 1] = dayRenewal(model, grid, sorted, std::polar(1.0, angle), bigs, cancel);
+    });
+    std::vector<DayLaw> laws;
+    for (const std::int32_t n : games) {
+        const auto sample = static_cast<std::size_t>(
+            std::lower_bound(sorted.begin(), sorted.end(), n) - sorted.begin());
+        std::vector<std::vector<double>> chance(value[0].size(),
+                                                std::vector<double>(grid.regSize, 0.0));
+        for (std::size_t k = 0; k < chance.size(); ++k) {
+            for (std::size_t r = 0; r < grid.regSize; ++r) {
+                // The inverse over the roots; a root past the half is its mirror's conjugate.
+                double sum = 0.0;
+                for (std::size_t l = 0; l < grid.regSize; ++l) {
+                    const Complex v = l < roots ? value[l][k][sample]
+                                                : std::conj(value[grid.regSize - l][k][sample]);
+                    sum +=
+                        multiply(v, std::polar(1.0, -2.0 * std::numbers::pi *
+                                                        static_cast<double>(l * r % grid.regSize) /
+                                                        static_cast<double>(grid.regSize)))
+                            .real();
+                }
+                chance[k][r] = sum / static_cast<double>(grid.regSize);
+            }
+        }
+        laws.push_back(lawOf(model, n, chance));
+    }
+    return laws;
+}
+
+DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, unsigned threads,
+                   const std::atomic<bool>* cancel) {
+    const std::array<std::int32_t, 1> one = {games};
+    DayLaw law = solveDayLaws(machineModel(setting), one, threads, cancel).front();
+    law.setting = setting;
+    return law;
+}
+
+}  // namespace korvale

@@ -1,0 +1,48 @@
+#pragma once
+
+// A day at the hall: a new machine from the morning played for a day's games. The net of those
+// games is fixed by the BIGs and REGs among them, so the day's law is the law of (BIGs, REGs)
+// in that many games, worked out by renewal over the BIGs: the law of the games from a BIG to
+// the next (its REGs and the mode it leaves counted) from the game-by-game chain with the
+// ceiling, the BIGs of the day one after another, and the stretch without a BIG to the day's
+// end. The REG count is taken at the roots of unity and the games in a transform of about four
+// days' length, the law tilted so that what would wrap around the period comes back damped below
+// 1e-15.
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "analysis/model/machine_model.h"
+#include "analysis/outcome/outcome_law.h"
+
+namespace korvale {
+
+struct DayLaw {
+    std::int32_t setting = -1;  // -1 for a hand-built model
+    std::int32_t games = 0;     // the day's games
+    IntegerLaw net;             // the day's net coins
+    IntegerLaw bigs;            // BIGs in the day
+    IntegerLaw regs;            // REGs in the day
+    double meanNet = 0;
+    double pAhead = 0;   // P(net > 0)
+    double pEven = 0;    // P(net = 0)
+    double pBehind = 0;  // P(net < 0)
+    // A bound on the error of any chance: the chances cut past the last BIG count and REG
+    // count worked out (each below 1e-12), and what the chances' sum misses 1 by.
+    double errorBound = 0;
+};
+
+// The laws after each of `games` games (every count 0 .. largestDayLawGames), all worked out in
+// one pass. `threads` shares out the REG count's roots (0: as many as the machine has); setting
+// `*cancel` from another thread stops the work (WorkCancelled). std::invalid_argument for a
+// count out of range.
+std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std::int32_t> games,
+                                 unsigned threads = 0, const std::atomic<bool>* cancel = nullptr);
+DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, unsigned threads = 0,
+                   const std::atomic<bool>* cancel = nullptr);
+
+inline constexpr std::int32_t largestDayLawGames = 1'000'000;
+
+}  // namespace korvale

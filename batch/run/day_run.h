@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/hall/hall_rates.h"
+#include "analysis/measured/simulated_totals.h"
+#include "batch/run/run_control.h"
+#include "common/random_source.h"
+
+namespace korvale {
+
+class GridLog;
+
+// Plays `days` days (-1: until a stop is requested), each a new machine of the given setting
+// from the morning played for `dayGames` games, drawing from `random`. Each day is booked as an
+// attempt of its games: its net, its yen at `rates` and how deep its net went. A day still
+// going when a stop is requested is dropped. Logs every day to `log` when it is not null.
+AttemptTotals playDays(std::int32_t setting, std::int32_t dayGames, const HallRates& rates,
+                       std::int64_t days, RandomSource& random, RunControl& control, int thread,
+                       GridLog* log);
+
+}  // namespace korvale
