@@ -1,0 +1,105 @@
+// The day's law: a day of one and two games worked by hand from the machine's tables, and
+// hand-built machines whose BIG and REG counts have a law of their own (multinomial counts, a
+// BIG that only the ceiling brings).
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "analysis/outcome/day_law.h"
+
+namespace korvale {
+namespace {
+
+constexpr double game = 65536.0;
+
+// 設定１ from the morning: one game is a REG (100 of 65536), a BIG (223) or nothing, at a cost
+// of 2 coins; two games cost 3, the second's BIG chance by the mode the first left.
+TEST(DayLawTest, OneAndTwoGamesFromTheMorningByHand) {
+    const double reg = 100 / game;
+    const double big0 = 223 / game;
+    // BIG thresholds of modes 0..5, the REG row of mode 0 (setting index 0) and the BIG row of
+    // (setting index 0, mode 0).
+    const std::array<double, 6> bigOf = {223, 49528, 2355, 49528, 329, 114};
+    const std::array<double, 6> regRow = {79994, 2, 5000, 10, 15001, 2};
+    const std::array<double, 6> bigRow = {0, 1001, 10001, 10001, 10001, 68997};
+    double afterReg = 0.0;
+    double afterBig = 0.0;
+    for (int m = 0; m < 6; ++m) {
+        afterReg += regRow[m] / 100009.0 * bigOf[m] / game;
+        afterBig += bigRow[m] / 100001.0 * bigOf[m] / game;
+    }
+    const DayLaw one = solveDayLaw(0, 1, 1);
+    const DayLaw two = solveDayLaw(0, 2, 1);
+    const struct {
+        const DayLaw& law;
+        std::int64_t net;
+        double chance;
+    } cases[] = {
+        {one, -2, 1 - reg - big0},
+        {one, 125, reg},
+        {one, 386, big0},
+        {two, 2 * 388 - 3, big0 * afterBig},
+        {two, 388 + 127 - 3, reg * afterReg + big0 * reg},
+        {two, 2 * 127 - 3, reg * reg},
+        {two, 388 - 3, big0 * (1 - reg - afterBig) + (1 - reg - big0) * big0},
+        {two, -3, (1 - reg - big0) * (1 - reg - big0)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(c.law.net.at(c.net), c.chance, 1e-12) << c.law.games << " games, net " << c.net;
+    }
+    EXPECT_NEAR(one.meanNet, (223 * 388 + 100 * 127) / game - 2, 1e-10);
+    EXPECT_NEAR(one.pAhead, reg + big0, 1e-12);
+}
+
+// A machine whose every mode has the same BIG chance and no ceiling within the day: the BIGs
+// and REGs of n games are multinomial, whatever the modes do.
+MachineModel flatMachine(double big, double reg) {
+    MachineModel model = machineModel(0);
+    model.regProbability = reg;
+    model.bigProbability.fill(big);
+    model.ceilingGame = 1 << 30;
+    return model;
+}
+
+double multinomial(int n, int b, int r, double pb, double pr) {
+    return std::exp(std::lgamma(n + 1.0) - std::lgamma(b + 1.0) - std::lgamma(r + 1.0) -
+                    std::lgamma(n - b - r + 1.0) + b * std::log(pb) + r * std::log(pr) +
+                    (n - b - r) * std::log(1 - pb - pr));
+}
+
+TEST(DayLawTest, HandBuiltMachinesCountsHaveTheirOwnLaws) {
+    const struct {
+        int games;
+        double big;
+        double reg;
+    } cases[] = {{40, 0.05, 0.02}, {300, 0.01, 0.003}, {7, 0.3, 0.2}};
+    for (const auto& c : cases) {
+        const std::array<std::int32_t, 1> games = {c.games};
+        const DayLaw law = solveDayLaws(flatMachine(c.big, c.reg), games, 1).front();
+        for (int b = 0; b <= 6; ++b) {
+            double withRegs = 0.0;
+            for (int r = 0; r + b <= c.games; ++r) {
+                withRegs += multinomial(c.games, b, r, c.big, c.reg);
+            }
+            EXPECT_NEAR(law.bigs.at(b), withRegs, 1e-11) << c.games << " games, " << b << " BIGs";
+        }
+        EXPECT_NEAR(law.bigs.mean(), c.games * c.big, 1e-9);
+        EXPECT_NEAR(law.regs.mean(), c.games * c.reg, 1e-9);
+    }
+    // No bonus but the ceiling's BIG, which always falls on the 3rd game since the last: a day
+    // of n games has n / 3 BIGs.
+    MachineModel ceilingOnly = flatMachine(0.0, 0.0);
+    ceilingOnly.ceilingGame = 3;
+    ceilingOnly.ceilingBigProbability = 1.0;
+    const std::vector<std::int32_t> days = {2, 3, 10, 31};
+    const std::vector<DayLaw> laws = solveDayLaws(ceilingOnly, days, 1);
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        EXPECT_NEAR(laws[i].bigs.at(days[i] / 3), 1.0, 1e-11) << days[i] << " games";
+    }
+}
+
+}  // namespace
+}  // namespace korvale
