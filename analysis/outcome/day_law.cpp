@@ -64,7 +64,7 @@ std::size_t regCountsFor(double chance, std::int32_t games) {
 DayGrid makeGrid(const MachineModel& model, std::int32_t longest) {
     DayGrid grid;
     grid.longest = longest;
-    grid.period = FourierTransform::goodLength(4 * static_cast<std::size_t>(longest) + 4);
+    grid.period = FourierTransform::goodLength(8 * static_cast<std::size_t>(longest) + 8);
     grid.tilt = std::exp(-wrapDamping / static_cast<double>(grid.period));
     grid.regSize = FourierTransform::goodLength(regCountsFor(model.regProbability, longest));
     std::array<bool, modeCount> reached{};

@@ -5,7 +5,7 @@
 // in that many games, worked out by renewal over the BIGs: the law of the games from a BIG to
 // the next (its REGs and the mode it leaves counted) from the game-by-game chain with the
 // ceiling, the BIGs of the day one after another, and the stretch without a BIG to the day's
-// end. The REG count is taken at the roots of unity and the games in a transform of about four
+// end. The REG count is taken at the roots of unity and the games in a transform of about eight
 // days' length, the law tilted so that what would wrap around the period comes back damped below
 // 1e-15.
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -98,6 +99,47 @@ TEST(DayLawTest, HandBuiltMachinesCountsHaveTheirOwnLaws) {
     const std::vector<DayLaw> laws = solveDayLaws(ceilingOnly, days, 1);
     for (std::size_t i = 0; i < days.size(); ++i) {
         EXPECT_NEAR(laws[i].bigs.at(days[i] / 3), 1.0, 1e-11) << days[i] << " games";
+    }
+}
+
+// The mean BIGs of n games by a forward pass over the games, the state the mode and the games
+// since the last BIG (capped at the ceiling's): another way to the same mean.
+double forwardMeanBigs(const MachineModel& model, int games) {
+    const int cap = model.ceilingGame;
+    std::vector<double> now(modeCount * (cap + 1)), next(now.size());
+    now[0] = 1.0;
+    double bigs = 0.0;
+    for (int g = 0; g < games; ++g) {
+        std::fill(next.begin(), next.end(), 0.0);
+        for (int m = 0; m < modeCount; ++m) {
+            for (int c = 0; c <= cap; ++c) {
+                const double x = now[m * (cap + 1) + c];
+                const double big =
+                    c + 1 >= cap ? model.ceilingBigProbability : model.bigProbability[m];
+                const int on = std::min(c + 1, cap);
+                bigs += x * big;
+                next[m * (cap + 1) + on] += x * (1 - model.regProbability - big);
+                for (int to = 0; to < modeCount; ++to) {
+                    next[to * (cap + 1) + on] +=
+                        x * model.regProbability * model.regNextMode[m][to];
+                    next[to * (cap + 1)] += x * big * model.bigNextMode[m][to];
+                }
+            }
+        }
+        now.swap(next);
+    }
+    return bigs;
+}
+
+TEST(DayLawTest, MeanBigsAgreeWithAForwardPass) {
+    const struct {
+        std::int32_t setting;
+        int games;
+    } cases[] = {{0, 4000}, {5, 1700}};
+    for (const auto& c : cases) {
+        EXPECT_NEAR(solveDayLaw(c.setting, c.games).bigs.mean(),
+                    forwardMeanBigs(machineModel(c.setting), c.games), 1e-8)
+            << "setting " << c.setting << ", " << c.games << " games";
     }
 }
 

@@ -43,11 +43,11 @@ TEST(DayCommandTest, ExactLawAgreesWithSeededDays) {
     constexpr double days = 40000;
     constexpr double z99 = 2.5758;
     for (const std::string setting : {"1", "6"}) {
-        const Json exact = dayGroup(dayReport({"exact", "--day-games", "1500", "--setting", setting,
-                                              "--exchange", "5.6"}));
-        const Json played = dayGroup(dayReport({"simulate", "normal", "--day-games", "1500",
-                                               "--days", "40000", "--setting", setting, "--seed",
-                                               "20261209", "--threads", "2"}));
+        const Json exact = dayGroup(
+            dayReport({"exact", "--day-games", "1500", "--setting", setting, "--exchange", "5.6"}));
+        const Json played =
+            dayGroup(dayReport({"simulate", "normal", "--day-games", "1500", "--days", "40000",
+                                "--setting", setting, "--seed", "20261209", "--threads", "2"}));
         EXPECT_EQ(dayValue(played, "games"), 1500 * days);
         const Json& mean = played.at("figures").at("net_coins_per_attempt");
         const double halfWidth99 =
