@@ -104,6 +104,9 @@ void warnOfLength(const BatchOptions& options, const RunPlan& plan, std::ostream
     if (plan.run == RunKind::Normal) {
         warning =
             lengthWarning(static_cast<double>(plan.amount), plan.threads, "the run asked for is");
+    } else if (plan.run == RunKind::Day) {
+        warning = lengthWarning(static_cast<double>(plan.amount) * plan.dayGames, plan.threads,
+                                fmt::format("the {} days asked for are", plan.amount));
     } else if (options.expectedAttemptGames) {
         warning = lengthWarning(
             static_cast<double>(plan.amount) * *options.expectedAttemptGames, plan.threads,
