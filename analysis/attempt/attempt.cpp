@@ -21,14 +21,14 @@ WholeGames wholeGames(EndConditions end) {
 }
 
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end, CostRounding rounding,
-                            const AttemptControl& control) {
+                            const WorkControl& control) {
     AttemptFigures figures = solveAttempt(machineModel(setting), end, rounding, control);
     figures.setting = setting;
     return figures;
 }
 
 AttemptFigures solveAttempt(const MachineModel& model, EndConditions end, CostRounding rounding,
-                            const AttemptControl& control) {
+                            const WorkControl& control) {
     const WholeGames games = wholeGames(end);
     stopIfCalledOff(control.cancel);
     SolveCount count(control,
@@ -47,7 +47,7 @@ AttemptFigures solveAttempt(const MachineModel& model, EndConditions end, CostRo
     figures.expectedRegs = model.regProbability * expected[0];
     figures.expectedCost = model.costCoefficient * figures.expectedGames;
     if (rounding == CostRounding::Exact) {
-        const RoundedCost rounded = roundedCost(model, games, expected[0], control.cancel, count);
+        const RoundedCost rounded = roundedCost(model, games, expected[0], control, count);
         if (rounded.worked) {
             figures.expectedCost = rounded.expected;
             figures.costRounding = CostRounding::Exact;

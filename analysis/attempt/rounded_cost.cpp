@@ -4,7 +4,6 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
-#include <thread>
 #include <vector>
 
 #include "analysis/attempt/attempt_chain.h"
@@ -24,10 +23,6 @@ constexpr int tailSolves = 64;
 constexpr double tailEnough = 1e-15;
 // The chance beyond the games' law's table that the table's length is chosen for.
 constexpr double beyondLawTarget = 1e-13;
-
-unsigned machineThreads() {
-    return std::max(1U, std::thread::hardware_concurrency());
-}
 
 // Chernoff: P(G >= n) <= E[z^G] z^-n for every z > 1 at which E[z^G] is finite. The climb
 // keeps E[z^G] at z = 1 + k / (8 E[G]), k = 1, 2, ..., while it keeps growing: past the first
@@ -93,7 +88,7 @@ class TailClimb {
 // phi_k = E[w^(k G)], w = exp(2 pi i / P), the second term is sum_k xhat_k phi_k where
 // xhat_k = (1/P) sum_j excess(j) w^(-j k). Terms k and P - k are conjugate.
 double periodicSum(const MachineModel& model, WholeGames games, double expectedGames,
-                   const PeriodicCost& cost, const std::atomic<bool>* cancel, SolveCount& count) {
+                   const PeriodicCost& cost, const WorkControl& control, SolveCount& count) {
     const std::int32_t period = cost.period;
     const double turn = 2.0 * std::numbers::pi / period;
     std::vector<Complex> backwards(static_cast<std::size_t>(period));  // w^(-m)
@@ -108,7 +103,7 @@ double periodicSum(const MachineModel& model, WholeGames games, double expectedG
         }
         return sum / static_cast<double>(period);
     };
-    // One solve per k, a block of them at once, shared out among the machine's cores; each
+    // One solve per k, a block of them at once, shared out among the threads; each
     // term is kept by k so that the sum is taken in the same order whatever the threads did.
     const std::int32_t last = period / 2;
     RootsJob job;
@@ -119,8 +114,8 @@ double periodicSum(const MachineModel& model, WholeGames games, double expectedG
         job.roots.push_back(std::polar(1.0, turn * k));
     }
     // A solve that fails in a worker stops the others and is handed to the caller.
-    job.threads = machineThreads();
-    job.cancel = cancel;
+    job.threads = control.workers();
+    job.cancel = control.cancel;
     job.solved = [&](std::size_t roots) { count.add(static_cast<double>(roots)); };
     const auto solveAtRoots =
         forVectorVariant(&sse2::generatingFunctionAtRoots, &avx2::generatingFunctionAtRoots,
@@ -137,13 +132,14 @@ double periodicSum(const MachineModel& model, WholeGames games, double expectedG
 // E[round(c G)] = c E[G] + E[round(c G) - c G], the second from the games' law: exact for
 // every G below the table's length, bounded beyond it.
 RoundedCost lawSum(const MachineModel& model, WholeGames games, double expectedGames,
-                   const TailClimb& climb, const std::atomic<bool>* cancel) {
+                   const TailClimb& climb, const WorkControl& control) {
     const double needed = climb.gamesBeyond(beyondLawTarget);
     if (!(needed > 0.0 && needed <= static_cast<double>(largestGamesLaw))) {
         return {};
     }
     const AttemptGamesLaw law =
-        attemptGamesLaw(model, games, static_cast<std::size_t>(needed), machineThreads(), cancel);
+        attemptGamesLaw(model, games, static_cast<std::size_t>(needed),
+                        {.cancel = control.cancel, .threads = control.threads});
     const double c = model.costCoefficient;
     double excess = 0.0;
     for (std::size_t g = 0; g < law.chance.size(); ++g) {
@@ -163,7 +159,7 @@ RoundedCost lawSum(const MachineModel& model, WholeGames games, double expectedG
 
 }  // namespace
 
-SolveCount::SolveCount(const AttemptControl& control, double planned)
+SolveCount::SolveCount(const WorkControl& control, double planned)
     : control_(control), planned_(planned) {}
 
 void SolveCount::add(double solves) {
@@ -187,20 +183,21 @@ double roundedCostSolves(const MachineModel& model) {
 }
 
 RoundedCost roundedCost(const MachineModel& model, WholeGames games, double expectedGames,
-                        const std::atomic<bool>* cancel, SolveCount& count) {
+                        const WorkControl& control, SolveCount& count) {
     const PeriodicCost cost = periodicCost(model.costCoefficient);
-    const TailClimb climb(model, games, expectedGames, cost.validBelow, tailEnough, cancel, count);
+    const TailClimb climb(model, games, expectedGames, cost.validBelow, tailEnough, control.cancel,
+                          count);
     // Beyond n games the pattern's cost is off by at most G/n + 1 coins, and with ln z >= 1/n
     // that is at most 2 z^(G-n): the error of the periodic sum is at most twice the bound.
     const double periodicError = 2.0 * climb.bound(cost.validBelow);
     if (periodicError <= largestRoundingError) {
-        return {true, periodicSum(model, games, expectedGames, cost, cancel, count),
+        return {true, periodicSum(model, games, expectedGames, cost, control, count),
                 cost.validBelow, periodicError};
     }
     if (games.reg > games.big + 1) {
         return {};
     }
-    RoundedCost rounded = lawSum(model, games, expectedGames, climb, cancel);
+    RoundedCost rounded = lawSum(model, games, expectedGames, climb, control);
     count.add(static_cast<double>(cost.period / 2));
     return rounded;
 }

@@ -27,12 +27,12 @@ namespace korvale {
 // call at a time and never falling, whichever thread finished a solve.
 class SolveCount {
   public:
-    SolveCount(const AttemptControl& control, double planned);
+    SolveCount(const WorkControl& control, double planned);
     void add(double solves);
     void finish();
 
   private:
-    const AttemptControl& control_;
+    const WorkControl& control_;
     double planned_;
     double done_ = 0.0;
     std::mutex lock_;
@@ -51,7 +51,8 @@ struct RoundedCost {
     double errorBound = 0.0;           // coins
 };
 
+// The solves are shared out among `control`'s threads.
 RoundedCost roundedCost(const MachineModel& model, WholeGames games, double expectedGames,
-                        const std::atomic<bool>* cancel, SolveCount& count);
+                        const WorkControl& control, SolveCount& count);
 
 }  // namespace korvale

@@ -3,12 +3,12 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/model/work_cancelled.h"
 #include "common/csv.h"
 #include "common/full_width.h"
 #include "common/number_text.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {

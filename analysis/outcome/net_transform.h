@@ -52,7 +52,7 @@ struct NetTransformJob {
     std::atomic<std::size_t> nextBlock{0};
     std::atomic<std::size_t> blocksDone{0};
     const std::atomic<bool>* cancel = nullptr;
-    const LawProgress* progress = nullptr;  // told by worker 0 only
+    const WorkControl::Progress* progress = nullptr;  // told by worker 0 only
 };
 
 // Fills (*job.transform)[a] for the blocks of thetas it takes, until none is left or the work

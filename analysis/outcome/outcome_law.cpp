@@ -7,7 +7,6 @@
 #include <numbers>
 #include <numeric>
 #include <stdexcept>
-#include <thread>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
@@ -196,8 +195,8 @@ void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& j
 // (net_transform.h).
 IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSegments& segments,
                   const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
-                  unsigned threads, const std::atomic<bool>* cancel, const LawProgress& progress,
-                  double& arithmetic) {
+                  unsigned threads, const std::atomic<bool>* cancel,
+                  const WorkControl::Progress& progress, double& arithmetic) {
     NetTransformJob job;
     job.d = lanes.d;
     job.width = lanes.count + 1;
@@ -302,9 +301,8 @@ bool outcomeLawCovers(EndConditions end) {
     }
 }
 
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const LawProgress& progress) {
-    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel, progress);
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const WorkControl& control) {
+    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, control);
     law.setting = setting;
     return law;
 }
@@ -332,7 +330,8 @@ struct LawStart {
 
     LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
              double smallest, const std::atomic<bool>* cancel)
-        : segments(attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel)),
+        : segments(attemptSegments(model, games.big, games.reg, tail, smallest,
+                                   {.cancel = cancel, .threads = threads})),
           lanes(segments),
           cost(periodicCost(model.costCoefficient)),
           tails(LanesTransform{&lanes}, model.costCoefficient, games.big) {
@@ -348,12 +347,11 @@ struct LawStart {
 
 }  // namespace
 
-OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const LawProgress& progress) {
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end,
+                           const WorkControl& control) {
     requireOutcomeLawCovers(end);
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
     const WholeGames games = wholeGames(end);
     const LawStart start(model, games, threads, segmentTail, segmentSmallest, cancel);
     const Lanes& lanes = start.lanes;
@@ -382,7 +380,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     double gamesArithmetic = 0.0;
     // The net's transform is nearly all of the work: its share done is the progress.
     law.net = netLaw(lanes, model, start.segments, cost, netLow, netLength, tilt, threads, cancel,
-                     progress, netArithmetic);
+                     control.progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the tables leave out, term by term as docs/outcome_law.md derives them ("The error
     // bounds"), added in this order.
@@ -449,16 +447,14 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
 
 }  // namespace
 
-NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel) {
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, const WorkControl& control) {
     if (!outcomeLawCovers(end)) {
-        NetLawHead head = solveRegWaitNetHead(machineModel(setting), end, threads, cancel);
+        NetLawHead head = solveRegWaitNetHead(machineModel(setting), end, control);
         head.setting = setting;
         return head;
     }
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
     const MachineModel model = machineModel(setting);
     const WholeGames games = wholeGames(end);
     const LawStart start(model, games, threads, headSegmentTail, headSegmentSmallest, cancel);

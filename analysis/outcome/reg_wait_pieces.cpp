@@ -4,7 +4,7 @@
 #include <array>
 #include <stdexcept>
 
-#include "analysis/model/work_cancelled.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {

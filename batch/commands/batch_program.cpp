@@ -8,18 +8,18 @@
 #include <iostream>
 #include <memory>
 
-#include "analysis/model/work_cancelled.h"
-#include "batch/options/run_limits.h"
-#include "batch/options/batch_options.h"
 #include "batch/commands/batch_report.h"
-#include "batch/run/batch_run.h"
 #include "batch/commands/exact_figures.h"
 #include "batch/commands/history_inference.h"
 #include "batch/commands/sweep_figures.h"
+#include "batch/options/batch_options.h"
+#include "batch/options/run_limits.h"
+#include "batch/run/batch_run.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {

@@ -15,10 +15,10 @@
 
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_estimate.h"
-#include "analysis/model/work_cancelled.h"
 #include "batch/run/interrupt.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 #include "report/groups/history_groups.h"
 
 namespace korvale {
