@@ -23,13 +23,13 @@ struct WorkCancelled : RuntimeError {
 unsigned everyCore() noexcept;
 
 struct WorkControl {
-    // The share of the work done, 0 .. 1, rising, 1 last; one call at a time (each call says
-    // on which thread).
+    // Hears the share of the work done, 0 .. 1, rising, 1 last; one call at a time, on the
+    // thread that each long call names.
     using Progress = std::function<void(double share)>;
 
     // Set from another thread, the work stops soon after and throws WorkCancelled.
     const std::atomic<bool>* cancel = nullptr;
-    Progress progress = {};  // none: nobody hears it
+    Progress progress = {};  // none: nobody hears it (= {}: a designated list may leave it out)
     // The threads the work may share itself out among; 0: every core.
     unsigned threads = 0;
 
