@@ -39,7 +39,7 @@ void BM_OutcomeLaw(benchmark::State& state) {
                                      static_cast<std::int32_t>(state.range(2))};
     const auto threads = static_cast<unsigned>(state.range(3));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, {.threads = threads}));
+        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, {}, {.threads = threads}));
     }
 }
 BENCHMARK(BM_OutcomeLaw)
@@ -64,7 +64,7 @@ void BM_RuleRisk(benchmark::State& state) {
     const korvale::EndConditions end{static_cast<double>(state.range(1)),
                                      static_cast<std::int32_t>(state.range(2))};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(korvale::solveRuleRisk(setting, end, {.threads = 1}));
+        benchmark::DoNotOptimize(korvale::solveRuleRisk(setting, end, {}, {.threads = 1}));
     }
 }
 BENCHMARK(BM_RuleRisk)

@@ -1,14 +1,18 @@
 #pragma once
 
-// What one attempt is worth: an attempt plays a new machine (mode 0, nothing played) until,
-// after a game, it has drawn at least one BIG, at least bigEnd games have followed the last
-// BIG, and either no REG has fallen or at least regEnd games have followed the last REG.
-// Worked out exactly from the machine's chain, not by playing.
+// What one attempt is worth: an attempt plays a new machine (mode 0, nothing played), or one
+// found some games after its last BIG (attempt_start.h), until, after a game, it has drawn at
+// least one BIG, at least bigEnd games have followed the last BIG, and either no REG has fallen
+// or at least regEnd games have followed the last REG. Worked out exactly from the machine's
+// chain, not by playing.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <span>
+#include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 #include "common/work_control.h"
 #include "machine/attempt_end.h"
@@ -42,6 +46,7 @@ enum class CostRounding {
 struct AttemptFigures {
     std::int32_t setting = -1;  // -1 for a hand-built model
     EndConditions end;
+    AttemptStart start{};  // where the attempt began
     double expectedGames = 0;
     double expectedBigs = 0;
     double expectedRegs = 0;
@@ -74,13 +79,24 @@ WholeGames wholeGames(EndConditions end);
 // work.
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
                             CostRounding rounding = CostRounding::Unrounded,
+                            const AttemptStart& start = morningStart(),
                             const WorkControl& control = {});
 AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
                             CostRounding rounding = CostRounding::Unrounded,
+                            const AttemptStart& start = morningStart(),
                             const WorkControl& control = {});
+
+// The figures of one rule from each start, in their order, from one pass of the chain (and
+// with the exact rounding one set of solves at the rounding's points) for them all: the
+// starts differ only until the first BIG.
+std::vector<AttemptFigures> solveAttemptStarts(const MachineModel& model, EndConditions end,
+                                               std::span<const AttemptStart> starts,
+                                               CostRounding rounding = CostRounding::Unrounded,
+                                               const WorkControl& control = {});
 
 // E[z^games] of one attempt (the games' generating function), for checks and for work on the
 // distribution of the attempt's length.
-double attemptGeneratingFunction(const MachineModel& model, EndConditions end, double z);
+double attemptGeneratingFunction(const MachineModel& model, EndConditions end, double z,
+                                 const AttemptStart& start = morningStart());
 
 }  // namespace korvale

@@ -162,26 +162,34 @@ AttemptChain<S>::AttemptChain(const MachineModel& model, std::int32_t bigEndGame
 
 template <typename S>
 std::array<S, 2> AttemptChain<S>::solve() {
+    const AttemptStart morning = morningStart();
+    return solve(std::span<const AttemptStart>(&morning, 1))[0];
+}
+
+template <typename S>
+std::vector<std::array<S, 2>> AttemptChain<S>::solve(std::span<const AttemptStart> starts) {
     refreshAfterBig(0);
     stopIfCalledOff(cancel_);
     if (y_ >= x_ + 2) {  // a REG countdown can outlast a BIG
         if (!settleCountdowns()) {
-            const double infinity = std::numeric_limits<double>::infinity();
-            return {S(infinity), S(infinity)};
+            const S infinity(std::numeric_limits<double>::infinity());
+            return std::vector<std::array<S, 2>>(starts.size(), {infinity, infinity});
         }
     } else {
         fillRegCountdowns(store_.afterReg, capAfterReg_, false);
     }
     const std::array<std::array<S, channels>, modes> z = solveBigCountdownStart();
-    const Value start = firstBigPendingStart();
-    std::array<S, 2> result{};
-    for (std::size_t channel = 0; channel < channels; ++channel) {
-        result[channel] = start.c[channel];
-        for (std::size_t j = 0; j < modes; ++j) {
-            result[channel] += start.k[j] * z[j][channel];
+    const std::vector<Value> values = firstBigPendingStarts(starts);
+    std::vector<std::array<S, 2>> results(starts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        for (std::size_t channel = 0; channel < channels; ++channel) {
+            results[i][channel] = values[i].c[channel];
+            for (std::size_t j = 0; j < modes; ++j) {
+                results[i][channel] += values[i].k[j] * z[j][channel];
+            }
         }
     }
-    return result;
+    return results;
 }
 
 // The passes over the REG countdowns, until the post-BIG values of every point have settled;
@@ -810,9 +818,11 @@ auto AttemptChain<S>::solveBigCountdownStart() const -> std::array<std::array<S,
 
 // The first BIG pending, from layer cap down to the attempt's start: F(g) with the REG
 // countdown of no account, and after a REG Phi(g), which waits Y - X - 1 games (windows
-// again) before the REG countdown stops mattering.
+// again) before the REG countdown stops mattering. Each start's value is its mode law over F
+// at its layer.
 template <typename S>
-auto AttemptChain<S>::firstBigPendingStart() -> Value {
+auto AttemptChain<S>::firstBigPendingStarts(std::span<const AttemptStart> starts)
+    -> std::vector<Value> {
     const double r = model_.regProbability;
     const std::int32_t length = y_ - x_ - 1;
     const Modes loopFree = capLoopFree();
@@ -825,12 +835,32 @@ auto AttemptChain<S>::firstBigPendingStart() -> Value {
         capFirst[m] = loopFree[m] * leave;
         capFirst[m].addScaled(capRegTo[m], perGame_ * r * leave);
     }
-    if (cap_ == 0) {
-        return capFirst[0];
+    std::vector<Value> values(starts.size());
+    addStartsAt(cap_, capFirst, starts, values);
+    if (cap_ > 0) {
+        WindowSums<S, Value, modes>* windows =
+            length > 0 ? startFirstWindows(length, capRegTo) : nullptr;
+        firstPendingDown(capFirst, capPhi, length, windows, starts, values);
     }
-    WindowSums<S, Value, modes>* windows =
-        length > 0 ? startFirstWindows(length, capRegTo) : nullptr;
-    return firstPendingDown(capFirst, capPhi, length, windows);
+    return values;
+}
+
+// Adds F at `layer` to the starts found there (those at the cap layer or beyond, for the cap
+// layer), each weighed by its mode law.
+template <typename S>
+void AttemptChain<S>::addStartsAt(std::int32_t layer, const Modes& first,
+                                  std::span<const AttemptStart> starts,
+                                  std::vector<Value>& values) const {
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        if (std::min(starts[i].gamesSinceBig, cap_) != layer) {
+            continue;
+        }
+        for (std::size_t m = 0; m < modes; ++m) {
+            if (starts[i].modeLaw[m] != 0.0) {
+                values[i].addScaled(first[m], starts[i].modeLaw[m]);
+            }
+        }
+    }
 }
 
 // The cap layer's F without the REG's loop: reward + z b afterBig0.
@@ -888,10 +918,12 @@ WindowSums<S, typename AttemptChain<S>::Value, modeCount>* AttemptChain<S>::star
 }
 
 // F and Phi layer by layer from cap - 1 down to 0, F kept for the `length` layers above
-// the current one; F(0) in mode 0.
+// the current one; each start's value added as its layer passes.
 template <typename S>
-auto AttemptChain<S>::firstPendingDown(Modes& capFirst, Modes phi, std::int32_t length,
-                                       WindowSums<S, Value, modes>* windows) -> Value {
+void AttemptChain<S>::firstPendingDown(Modes& capFirst, Modes phi, std::int32_t length,
+                                       WindowSums<S, Value, modes>* windows,
+                                       std::span<const AttemptStart> starts,
+                                       std::vector<Value>& values) {
     const double r = model_.regProbability;
     const BigParts& parts = store_.firstParts;
     std::vector<Modes>& kept = store_.kept;
@@ -921,6 +953,7 @@ auto AttemptChain<S>::firstPendingDown(Modes& capFirst, Modes phi, std::int32_t 
             here[m].addScaled(bigToZ_[m], perGame_ * big);
             here[m].addScaled(above[m], s[m]);
         }
+        addStartsAt(h, here, starts, values);
         if (h == 0) {
             break;
         }
@@ -936,7 +969,6 @@ auto AttemptChain<S>::firstPendingDown(Modes& capFirst, Modes phi, std::int32_t 
             phi[m].addScaled(after[m], product[m]);
         }
     }
-    return first(0)[0];
 }
 
 template <typename S>

@@ -29,15 +29,23 @@
 // few layers whose countdown reaches the ceiling see U otherwise, and the sweeps are
 // repeated until U settles, which that little coupling makes quick. From games since BIG
 // >= max(X, ceiling - 1) on every layer is the same (the cap layer), solved directly.
+//
+// The first BIG pending depends only on the mode, the layer and q, so the descent through its
+// layers also gives a machine found G games after its last BIG: its value is the mode's law
+// over the first BIG pending states of layer G (the cap layer's from there on) with q = 0,
+// and one descent gives any number of such starts. After the first BIG nothing depends on
+// where the attempt began.
 
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/affine_value.h"
 #include "analysis/numeric/complex_block.h"
@@ -137,6 +145,8 @@ class AttemptChain {
     // beyond the radius of convergence of E[z^games] gives infinity; a complex one that does
     // not settle throws RuntimeError (NoSolution).
     std::array<S, 2> solve();
+    // The same at each start, in their order, from one pass.
+    std::vector<std::array<S, 2>> solve(std::span<const AttemptStart> starts);
 
   private:
     // Ten more digits than the figures need.
@@ -185,12 +195,15 @@ class AttemptChain {
 
     // The BIG countdown and the first BIG.
     std::array<std::array<S, channels>, modes> solveBigCountdownStart() const;
-    Value firstBigPendingStart();
+    std::vector<Value> firstBigPendingStarts(std::span<const AttemptStart> starts);
     Modes capLoopFree() const;
     Modes firstCapPhi(const Modes& loopFree, S leave, std::int32_t length);
     WindowSums<S, Value, modes>* startFirstWindows(std::int32_t length, const Modes& capRegTo);
-    Value firstPendingDown(Modes& capFirst, Modes phi, std::int32_t length,
-                           WindowSums<S, Value, modes>* windows);
+    void firstPendingDown(Modes& capFirst, Modes phi, std::int32_t length,
+                          WindowSums<S, Value, modes>* windows,
+                          std::span<const AttemptStart> starts, std::vector<Value>& values);
+    void addStartsAt(std::int32_t layer, const Modes& first, std::span<const AttemptStart> starts,
+                     std::vector<Value>& values) const;
     const Modes& afterRegAt(std::int32_t h) const;
 
     const MachineModel& model_;

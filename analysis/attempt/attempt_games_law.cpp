@@ -40,12 +40,13 @@ double bigChance(const MachineModel& model, std::size_t m, std::size_t game) {
                                                                : model.bigProbability[m];
 }
 
-// From the new machine to its first BIG: only the mode matters, and the games so far count
-// toward the BIG ceiling.
-void firstPiece(const MachineModel& model, Pieces& pieces, const std::atomic<bool>* cancel) {
+// From the start to the first BIG: only the mode matters, and the games since the machine's
+// last BIG count toward the BIG ceiling.
+void firstPiece(const MachineModel& model, Pieces& pieces, const AttemptStart& start,
+                const std::atomic<bool>* cancel) {
     const double r = model.regProbability;
-    std::array<double, modes> alive{};
-    alive[0] = 1.0;
+    std::array<double, modes> alive = start.modeLaw;
+    const auto before = static_cast<std::size_t>(start.gamesSinceBig);
     for (std::size_t game = 1;; ++game) {
         if ((game & 255) == 0) {
             stopIfCalledOff(cancel);
@@ -53,7 +54,7 @@ void firstPiece(const MachineModel& model, Pieces& pieces, const std::atomic<boo
         std::array<double, modes> next{};
         for (std::size_t m = 0; m < modes; ++m) {
             const double w = alive[m];
-            const double big = bigChance(model, m, game);
+            const double big = bigChance(model, m, before + game);
             for (std::size_t to = 0; to < pieces.d(); ++to) {
                 const double p = model.bigNextMode[m][static_cast<std::size_t>(pieces.postBig[to])];
                 if (p > 0.0 && w > 0.0) {
@@ -200,8 +201,8 @@ void laterPiece(const MachineModel& model, Pieces& pieces, std::size_t from, Who
     LaterPiece(model, pieces, from, games).run(cancel);
 }
 
-Pieces tabulatePieces(const MachineModel& model, WholeGames games, unsigned threads,
-                      const std::atomic<bool>* cancel) {
+Pieces tabulatePieces(const MachineModel& model, WholeGames games, const AttemptStart& start,
+                      unsigned threads, const std::atomic<bool>* cancel) {
     Pieces pieces;
     for (std::size_t to = 0; to < modes; ++to) {
         for (std::size_t from = 0; from < modes; ++from) {
@@ -216,7 +217,7 @@ Pieces tabulatePieces(const MachineModel& model, WholeGames games, unsigned thre
     // Each piece fills lanes of its own.
     shareTasks(d + 1, threads, [&](std::size_t task) {
         if (task == d) {
-            firstPiece(model, pieces, cancel);
+            firstPiece(model, pieces, start, cancel);
         } else {
             laterPiece(model, pieces, task, games, cancel);
         }
@@ -246,13 +247,13 @@ Complex renewalAt(std::size_t d, const Complex* row) {
 }  // namespace
 
 AttemptGamesLaw attemptGamesLaw(const MachineModel& model, WholeGames games, std::size_t atLeast,
-                                const WorkControl& control) {
+                                const AttemptStart& start, const WorkControl& control) {
     if (games.big < 0 || games.reg < 0 || games.reg > games.big + 1) {
         throw std::invalid_argument("the games' law needs 0 <= REG end <= BIG end + 1");
     }
     const unsigned threads = control.workers();
     const std::atomic<bool>* cancel = control.cancel;
-    const Pieces pieces = tabulatePieces(model, games, threads, cancel);
+    const Pieces pieces = tabulatePieces(model, games, start, threads, cancel);
     std::size_t longest = 0;
     for (const std::vector<double>& lane : pieces.lanes) {
         longest = std::max(longest, lane.size());

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 
 namespace korvale {
@@ -41,8 +42,9 @@ inline constexpr double gamesLawPieceTail = 1e-16;
 // A table of at least `atLeast` games (longer by what the transforms' lengths need). Needs
 // 0 <= reg <= big + 1 (whole games), else std::invalid_argument; `control.threads` share the
 // pieces and the transforms out; throws WorkCancelled once `*control.cancel` is set (its
-// progress is not told).
+// progress is not told). Only the first piece depends on where the attempt starts.
 AttemptGamesLaw attemptGamesLaw(const MachineModel& model, WholeGames games, std::size_t atLeast,
+                                const AttemptStart& start = morningStart(),
                                 const WorkControl& control = {});
 
 }  // namespace korvale

@@ -1,6 +1,7 @@
 #include "analysis/attempt/attempt_roots.h"
 
 #include <algorithm>
+#include <array>
 
 #include "analysis/attempt/attempt_chain.h"
 #include "analysis/numeric/complex_block.h"
@@ -13,7 +14,7 @@ inline namespace KORVALE_VECTOR_NAMESPACE {
 
 std::vector<std::complex<double>> generatingFunctionAtRoots(const RootsJob& job) {
     const std::size_t count = job.roots.size();
-    std::vector<std::complex<double>> values(count);
+    std::vector<std::complex<double>> values(count * job.starts.size());
     if (count == 0) {
         return values;
     }
@@ -29,10 +30,12 @@ std::vector<std::complex<double>> generatingFunctionAtRoots(const RootsJob& job)
         AttemptChain<ComplexBlock> chain(*job.model, job.bigEndGames, job.regEndGames, z,
                                          ComplexBlock(1.0), false, job.cancel,
                                          &storage[currentWorker().value_or(0)]);
-        const ComplexBlock phi = chain.solve()[0];
+        const std::vector<std::array<ComplexBlock, 2>> phi = chain.solve(job.starts);
         const std::size_t held = std::min(complexBlockSize, count - first);
-        for (std::size_t p = 0; p < held; ++p) {
-            values[first + p] = phi.at(p);
+        for (std::size_t i = 0; i < phi.size(); ++i) {
+            for (std::size_t p = 0; p < held; ++p) {
+                values[i * count + first + p] = phi[i][0].at(p);
+            }
         }
         if (job.solved) {
             job.solved(held);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 
 namespace korvale {
@@ -20,14 +21,16 @@ struct RootsJob {
     const MachineModel* model = nullptr;
     std::int32_t bigEndGames = 0;  // whole games
     std::int32_t regEndGames = 0;
-    std::vector<std::complex<double>> roots;  // the points z, each of size 1
+    std::vector<std::complex<double>> roots;           // the points z, each of size 1
+    std::vector<AttemptStart> starts{morningStart()};  // one solve gives them all
     unsigned threads = 1;
     const std::atomic<bool>* cancel = nullptr;
     // Told how many roots a block held once it is done, on the thread that did it.
     std::function<void(std::size_t roots)> solved;
 };
 
-// E[z^G] at each of job.roots, in their order. Throws WorkCancelled once *job.cancel is set,
+// E[z^G] at each of job.roots, in their order, for each start in turn: the value of start i at
+// root k is at i * roots + k. Throws WorkCancelled once *job.cancel is set,
 // and RuntimeError (NoSolution) for a solve that does not settle.
 inline namespace sse2 {
 std::vector<std::complex<double>> generatingFunctionAtRoots(const RootsJob& job);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "analysis/attempt/attempt_start.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -25,6 +26,11 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid,
                                              const WorkControl& control) {
     const std::vector<EndConditions> points = sweepPoints(grid);
     std::vector<SettingSweep> sweeps(settings.size());
+    std::vector<AttemptStart> starts;
+    for (const std::int32_t setting : settings) {
+        starts.push_back(grid.sinceBig ? foundStart(machineModel(setting), *grid.sinceBig)
+                                       : morningStart());
+    }
     for (std::size_t i = 0; i < settings.size(); ++i) {
         sweeps[i].setting = settings[i];
         sweeps[i].points.resize(points.size());
@@ -40,8 +46,9 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid,
         }
         const std::size_t setting = task / points.size();
         const std::size_t point = task % points.size();
-        sweeps[setting].points[point] = solveAttempt(
-            settings[setting], points[point], CostRounding::Unrounded, {.cancel = control.cancel});
+        sweeps[setting].points[point] =
+            solveAttempt(settings[setting], points[point], CostRounding::Unrounded, starts[setting],
+                         {.cancel = control.cancel});
         ++tasksDone;
     });
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
@@ -20,6 +21,9 @@ struct SweepGrid {
     std::int32_t regEndFirst = 0;
     std::int32_t regEndLast = 300;
     std::int32_t regEndStep = 50;
+    // Where every attempt of the sweep starts: a machine found this many games after its last
+    // BIG (attempt_start.h); none: a new machine in the morning.
+    std::optional<std::int32_t> sinceBig{};
 
     bool operator==(const SweepGrid&) const = default;
 };

@@ -17,8 +17,11 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
+#include <vector>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 
 namespace korvale {
@@ -51,8 +54,12 @@ struct RoundedCost {
     double errorBound = 0.0;           // coins
 };
 
-// The solves are shared out among `control`'s threads.
-RoundedCost roundedCost(const MachineModel& model, WholeGames games, double expectedGames,
-                        const WorkControl& control, SolveCount& count);
+// The cost of an attempt from each start (expectedGames[i] its expected games), in their
+// order; the solves at each point serve every start at once and are shared out among
+// `control`'s threads.
+std::vector<RoundedCost> roundedCosts(const MachineModel& model, WholeGames games,
+                                      std::span<const AttemptStart> starts,
+                                      const std::vector<double>& expectedGames,
+                                      const WorkControl& control, SolveCount& count);
 
 }  // namespace korvale

@@ -116,6 +116,22 @@ ModeVector stationaryStartModes(const MachineModel& model, const BigToBig& cycle
     return pi;
 }
 
+// The stationary law of the mode a BIG-to-BIG cycle starts in, and the cycle's mean length.
+struct CycleAfterBig {
+    ModeVector pi;
+    double cycleGames;
+};
+CycleAfterBig cycleAfterBig(const MachineModel& model) {
+    const BigToBig cycle = followBigToBig(model);
+    CycleAfterBig result{stationaryStartModes(model, cycle), 0.0};
+    for (std::size_t start = 0; start < modes; ++start) {
+        for (std::size_t m = 0; m < modes; ++m) {
+            result.cycleGames += result.pi[start] * cycle.games[start][m];
+        }
+    }
+    return result;
+}
+
 }  // namespace
 
 LongRunFigures solveLongRun(std::int32_t setting) {
@@ -158,14 +174,7 @@ LongRunFigures solveLongRun(const MachineModel& model) {
 }
 
 std::vector<ModeVector> longRunGameStateLaw(const MachineModel& model) {
-    const BigToBig cycle = followBigToBig(model);
-    const ModeVector pi = stationaryStartModes(model, cycle);
-    double cycleGames = 0.0;
-    for (std::size_t start = 0; start < modes; ++start) {
-        for (std::size_t m = 0; m < modes; ++m) {
-            cycleGames += pi[start] * cycle.games[start][m];
-        }
-    }
+    const auto [pi, cycleGames] = cycleAfterBig(model);
     // A game begins k games after the last BIG as often, per game of the long run, as the
     // cycle that follows a BIG reaches its game k + 1 alive, per game of the cycle.
     const auto last = static_cast<std::size_t>(model.ceilingGame - 1);
@@ -185,14 +194,7 @@ std::vector<ModeVector> longRunGameStateLaw(const MachineModel& model) {
 }
 
 FoundMachineState foundMachineState(const MachineModel& model, std::int32_t gamesSinceBig) {
-    const BigToBig cycle = followBigToBig(model);
-    const ModeVector pi = stationaryStartModes(model, cycle);
-    double cycleGames = 0.0;
-    for (std::size_t start = 0; start < modes; ++start) {
-        for (std::size_t m = 0; m < modes; ++m) {
-            cycleGames += pi[start] * cycle.games[start][m];
-        }
-    }
+    const auto [pi, cycleGames] = cycleAfterBig(model);
     // As in longRunGameStateLaw: the cycle after a BIG alive at its game k + 1, per game of the
     // cycle. The mass is scaled back to 1 after each game, its logarithm kept aside.
     FoundMachineState state;

@@ -59,6 +59,7 @@ void AttemptTotals::merge(const AttemptTotals& other) {
     netLaw.merge(other.netLaw);
     gamesLaw.merge(other.gamesLaw);
     bigsLaw.merge(other.bigsLaw);
+    cash.merge(other.cash);
     games += other.games;
     bigs += other.bigs;
     regs += other.regs;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "analysis/measured/cash_totals.h"
 #include "analysis/measured/ratio_statistics.h"
 #include "analysis/measured/value_tally.h"
 #include "machine/korvale_tables.h"
@@ -51,6 +52,9 @@ struct AttemptTotals {
     Tally netLaw;
     Tally gamesLaw;
     Tally bigsLaw;
+    // The yen at the hall's rates and how deep each attempt went: kept by runs that follow
+    // every game (the batch program), not by those that see only the finished attempts.
+    CashTotals cash;
 
     // Books one finished attempt.
     void add(std::int64_t attemptGames, std::int64_t attemptBigs, std::int64_t attemptRegs,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "analysis/outcome/first_piece_start.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
 #include "common/work_control.h"
@@ -58,16 +59,16 @@ struct PieceResult {
     std::int32_t games = 0;
 };
 
-// From the new machine to its first BIG: only the mode and the REG count matter, and the
-// games so far count toward the BIG ceiling.
-PieceResult firstPiece(const MachineModel& model, const std::vector<int>& postBig,
-                       std::vector<SegmentKernel>& out, double tail, double smallest,
-                       const std::atomic<bool>* cancel) {
+// From the start to its first BIG: only the mode and the REG count matter, and the ceiling
+// binds from the start's ceiling game on.
+PieceResult firstPiece(const MachineModel& model, const FirstPieceStart& start,
+                       const std::vector<int>& postBig, std::vector<SegmentKernel>& out,
+                       double tail, double smallest, const std::atomic<bool>* cancel) {
     out.assign(postBig.size(), {});
     EntrySink sink(out, smallest);
     const double r = model.regProbability;
     std::vector<std::array<double, modes>> alive(1);  // [regs][mode]
-    alive[0][0] = 1.0;
+    alive[0] = start.modeLaw;
     PieceResult result;
     for (std::int32_t game = 1;; ++game) {
         stopIfCalledOff(cancel);
@@ -79,7 +80,8 @@ PieceResult firstPiece(const MachineModel& model, const std::vector<int>& postBi
                 if (w == 0.0) {
                     continue;
                 }
-                const double big = bigChance(model, m, game);
+                const double big = game >= start.ceilingGame ? model.ceilingBigProbability
+                                                             : model.bigProbability[m];
                 for (std::size_t to = 0; to < postBig.size(); ++to) {
                     const double p = model.bigNextMode[m][static_cast<std::size_t>(postBig[to])];
                     if (p > 0.0) {
@@ -261,8 +263,9 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
 
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
                                 std::int32_t regEndGames, double tail, double smallest,
-                                const WorkControl& control) {
+                                const AttemptStart& start, const WorkControl& control) {
     const std::atomic<bool>* cancel = control.cancel;
+    const FirstPieceStart first = firstPieceStart(model, start);
     if (bigEndGames < 0 || regEndGames < 0) {
         throw std::invalid_argument("the end conditions are counts of games of at least 0");
     }
@@ -286,7 +289,7 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     std::vector<PieceResult> results(count + 1);
     shareTasks(count + 1, control.workers(), [&](std::size_t piece) {
         if (piece == count) {
-            results[piece] = firstPiece(model, segments.postBigModes, segments.first,
+            results[piece] = firstPiece(model, first, segments.postBigModes, segments.first,
                                         tail * firstTailShare, smallest * firstTailShare, cancel);
         } else {
             results[piece] = laterPiece(model, segments.postBigModes, segments.postBigModes[piece],

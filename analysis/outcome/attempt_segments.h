@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 #include "common/work_control.h"
 
@@ -29,7 +30,7 @@ using SegmentKernel = std::vector<SegmentEntry>;
 struct AttemptSegments {
     // The modes that a BIG can lead to, in mode order; indexes below count in this list.
     std::vector<int> postBigModes;
-    // [to]: from the new machine to its first BIG, which leads to postBigModes[to].
+    // [to]: from the start to its first BIG, which leads to postBigModes[to].
     std::vector<SegmentKernel> first;
     // [from][to]: from a BIG that led to postBigModes[from] to the next BIG, leading to [to].
     std::vector<std::vector<SegmentKernel>> next;
@@ -54,9 +55,11 @@ inline constexpr double segmentSmallest = 1e-15;
 // Needs bigEndGames >= 0 and 0 <= regEndGames <= bigEndGames + 1 (whole games, as the end
 // test counts them): a negative count is a std::invalid_argument, a longer REG end a
 // RuntimeError (LawNotCovered). `control.threads` work out the pieces side by side; setting
-// `*control.cancel` calls the work off (WorkCancelled); its progress is not told.
+// `*control.cancel` calls the work off (WorkCancelled); its progress is not told. `start` sets
+// the first piece only (first_piece_start.h).
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
                                 std::int32_t regEndGames, double tail = segmentTail,
-                                double smallest = segmentSmallest, const WorkControl& control = {});
+                                double smallest = segmentSmallest, const AttemptStart& start = {},
+                                const WorkControl& control = {});
 
 }  // namespace korvale

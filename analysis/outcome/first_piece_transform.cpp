@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <utility>
 
 #include "analysis/numeric/small_linear_solve.h"
@@ -182,18 +183,67 @@ void addBeforeCeiling(const ResidueRows& rows, const std::vector<Row>& u, const 
     }
 }
 
+Row plus(Row a, const Row& b) {
+    for (std::size_t m = 0; m < modes; ++m) {
+        a[m] += b[m];
+    }
+    return a;
+}
+
+// a v, v a column.
+Row apply(const Matrix& a, const Row& v) {
+    Row out{};
+    for (std::size_t i = 0; i < modes; ++i) {
+        for (std::size_t k = 0; k < modes; ++k) {
+            out[i] += a[i][k] * v[k];
+        }
+    }
+    return out;
+}
+
+ComplexBlock dot(const Row& a, const Row& b) {
+    ComplexBlock sum;
+    for (std::size_t m = 0; m < modes; ++m) {
+        sum += a[m] * b[m];
+    }
+    return sum;
+}
+
+Matrix scaled(Matrix a, const ComplexBlock& s) {
+    for (auto& row : a) {
+        for (ComplexBlock& x : row) {
+            x = x * s;
+        }
+    }
+    return a;
+}
+
+// z beta w[j]: a game's BIGs, into every lane, weighed by the lanes' weights at residue j.
+Row weighedBigs(const Matrix& beta, const ComplexBlock& z, const ComplexBlock* w,
+                std::size_t lanes) {
+    Row out{};
+    for (std::size_t m = 0; m < modes; ++m) {
+        ComplexBlock sum;
+        for (std::size_t l = 0; l < lanes; ++l) {
+            sum += beta[m][l] * w[l];
+        }
+        out[m] = sum * z;
+    }
+    return out;
+}
+
 }  // namespace
 
 FirstPieceTransform::FirstPieceTransform(const MachineModel& model, std::vector<int> postBigModes,
-                                         std::size_t period)
-    : model_(model), postBigModes_(std::move(postBigModes)), period_(period) {}
+                                         std::size_t period, const FirstPieceStart& start)
+    : model_(model), postBigModes_(std::move(postBigModes)), period_(period), start_(start) {}
 
 void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
                               ComplexBlock* data, std::size_t width) const {
     const std::size_t p = period_;
     const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
     const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
-    const auto ceilingGame = static_cast<std::size_t>(std::max(model_.ceilingGame, 1));
+    const auto ceilingGame = static_cast<std::size_t>(std::max(start_.ceilingGame, 1));
     const Matrix before = gameMove(model_, regPhase, false);
     const Matrix from = gameMove(model_, regPhase, true);
     const ComplexBlock periodPhase = expBlock(gameRate, static_cast<double>(p));
@@ -203,7 +253,9 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
     // u[j] = the state before game j + 1 (no BIG yet), up to the ceiling or a period.
     const std::size_t firstGames = std::min(p, ceilingGame);
     std::vector<Row> u(firstGames + 1);
-    u[1][0] = ComplexBlock(1.0);  // the new machine is in mode 0
+    for (std::size_t m = 0; m < modes; ++m) {
+        u[1][m] = ComplexBlock(start_.modeLaw[m]);
+    }
     for (std::size_t g = 1; g < firstGames; ++g) {
         u[g + 1] = times(u[g], before);
     }
@@ -222,6 +274,86 @@ void FirstPieceTransform::add(const ComplexBlock& coinRate, const ComplexBlock& 
         rows.add(v, tail, phase, ceilingGame + t);
         phase = phase * gameStep;
         v = times(v, from);
+    }
+}
+
+FirstPieceGrid::FirstPieceGrid(const MachineModel& model, std::vector<int> postBigModes,
+                               std::size_t period, std::vector<FirstPieceStart> starts)
+    : model_(model),
+      postBigModes_(std::move(postBigModes)),
+      period_(period),
+      starts_(std::move(starts)),
+      byCeiling_(starts_.size()) {
+    std::iota(byCeiling_.begin(), byCeiling_.end(), std::size_t{0});
+    std::stable_sort(byCeiling_.begin(), byCeiling_.end(), [&](std::size_t a, std::size_t b) {
+        return starts_[a].ceilingGame < starts_[b].ceilingGame;
+    });
+}
+
+void FirstPieceGrid::values(const ComplexBlock& coinRate, const ComplexBlock& gameRate,
+                            const ComplexBlock* weight, ComplexBlock* value) const {
+    if (starts_.empty()) {
+        return;
+    }
+    const std::size_t p = period_;
+    const std::size_t lanes = postBigModes_.size();
+    const ComplexBlock regPhase = expBlock(coinRate, model_.coinsPerReg);
+    const ComplexBlock bigPhase = expBlock(coinRate, model_.coinsPerBig);
+    const ComplexBlock z = expBlock(gameRate, 1.0);
+    // M = z A before the ceiling, z A* from it on; q_g = z beta w[g mod P].
+    const Matrix before = scaled(gameMove(model_, regPhase, false), z);
+    const Matrix from = scaled(gameMove(model_, regPhase, true), z);
+    const Matrix beta = bigsIntoLanes(model_, postBigModes_, bigPhase, false);
+    const Matrix betaStar = bigsIntoLanes(model_, postBigModes_, bigPhase, true);
+    auto q = [&](const Matrix& b, std::size_t g) {
+        return weighedBigs(b, z, weight + (g % p) * lanes, lanes);
+    };
+    // ceiling[s] = sum over t >= 0 of M*^t q*_(s + t), periodic in s: one solve, then P steps.
+    Row tail = q(betaStar, p - 1);
+    for (std::size_t i = p - 1; i-- > 0;) {
+        tail = plus(q(betaStar, i), apply(from, tail));
+    }
+    Matrix iMinus = identity();
+    const Matrix fromPeriod = power(from, p);
+    for (std::size_t i = 0; i < modes; ++i) {
+        for (std::size_t k = 0; k < modes; ++k) {
+            iMinus[i][k] -= fromPeriod[i][k];
+        }
+    }
+    solveDominantInPlace(iMinus, tail);
+    std::vector<Row> ceiling(p);
+    ceiling[0] = tail;
+    for (std::size_t s = p - 1; s > 0; --s) {
+        ceiling[s] = plus(q(betaStar, s), apply(from, ceiling[(s + 1) % p]));
+    }
+    // ahead[j] = sum over g = j .. latest of M^(g - j) q_g: the games before the latest start's
+    // ceiling, so that a start with c games before its own has sum over g <= c of
+    // M^(g - 1) q_g = ahead[1] - M^c ahead[c + 1].
+    const auto latest = static_cast<std::size_t>(starts_[byCeiling_.back()].ceilingGame - 1);
+    std::vector<Row> ahead(latest + 2);
+    for (std::size_t j = latest; j >= 1; --j) {
+        ahead[j] = plus(q(beta, j), apply(before, ahead[j + 1]));
+    }
+    Matrix reach = identity();  // M^c for the start at hand
+    std::size_t reached = 0;
+    std::size_t gap = 0;
+    Matrix gapPower = identity();
+    for (const std::size_t s : byCeiling_) {
+        const auto c = static_cast<std::size_t>(starts_[s].ceilingGame - 1);
+        if (c != reached) {
+            if (c - reached != gap) {
+                gap = c - reached;
+                gapPower = power(before, gap);
+            }
+            reach = product(reach, gapPower);
+            reached = c;
+        }
+        Row pi{};
+        for (std::size_t m = 0; m < modes; ++m) {
+            pi[m] = ComplexBlock(starts_[s].modeLaw[m]);
+        }
+        const Row v = times(pi, reach);
+        value[s] = dot(pi, ahead[1]) - dot(v, ahead[c + 1]) + dot(v, ceiling[(c + 1) % p]);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "analysis/outcome/net_transform.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <numbers>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/fourier_steps.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
 #include "analysis/outcome/first_piece_transform.h"
 #include "analysis/outcome/renewal_value.h"
@@ -37,9 +39,9 @@ struct BlockTables {
           regPhase(static_cast<std::size_t>(job.mostRegs) + 1) {}
 };
 
-// The lanes' transforms at residue j of the games, for every j, and the rounding's part.
-void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece,
-               const ComplexBlock& coinRate, const ComplexBlock& gameRate, BlockTables& t) {
+// The later pieces' lanes at residue j of the games, for every j, and the rounding's part.
+void fillLaterLanes(const NetTransformJob& job, const ComplexBlock& coinRate,
+                    const ComplexBlock& gameRate, BlockTables& t) {
     const std::size_t width = job.width;
     // exp(coinRate x) weighs x coins, exp(gameRate g) the g games' share of the cost.
     fillPowers(t.gamePhase, gameRate);
@@ -63,7 +65,6 @@ void fillLanes(const NetTransformJob& job, const FirstPieceTransform& firstPiece
         sum = sum * (g.big ? t.bigGamePhase[games] : t.gamePhase[games]);
         t.data[g.residue * width + g.lane] += sum;
     }
-    firstPiece.add(coinRate, gameRate, t.data.data(), width);
     fillRoundingLane(job.rounding, coinRate, t.gamePhase, t.costPhase, t.data.data(), width,
                      width - 1);
 }
@@ -77,7 +78,8 @@ ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& over
     const ComplexBlock coinRate(RealBlock{} - job.tilt, theta);
     const ComplexBlock gameRate =
         (-job.rounding.nc / static_cast<double>(job.rounding.period)) * coinRate;
-    fillLanes(job, firstPiece, coinRate, gameRate, t);
+    fillLaterLanes(job, coinRate, gameRate, t);
+    firstPiece.add(coinRate, gameRate, t.data.data(), job.width);
     transformBlocks(overPhase, t.data, t.scratch, +1);
     ComplexBlock sum;
     for (std::size_t k = 0; k < job.rounding.period; ++k) {
@@ -88,12 +90,62 @@ ComplexBlock blockValue(const NetTransformJob& job, const FourierTransform& over
     return sum;
 }
 
+// The weights the first piece's BIGs are read against, at residue j and lane l:
+// weight[j d + l] = sum over roots k of w^(kj) h_k x_k[l], x_k = (I - S)^-1 E at root k and h_k
+// the rounding's weight there.
+void renewalWeights(const NetTransformJob& job, const FourierTransform& overRoots, BlockTables& t,
+                    std::vector<ComplexBlock>& weight, std::vector<ComplexBlock>& scratch) {
+    const std::size_t d = job.d;
+    for (std::size_t k = 0; k < job.rounding.period; ++k) {
+        const ComplexBlock* row = t.data.data() + k * job.width;
+        std::array<std::array<ComplexBlock, modeCount>, modeCount> a{};
+        std::array<ComplexBlock, modeCount> x{};
+        for (std::size_t i = 0; i < d; ++i) {
+            for (std::size_t j = 0; j < d; ++j) {
+                a[i][j] = ComplexBlock(i == j ? 1.0 : 0.0) - row[d + i * d + j];
+            }
+            x[i] = row[d + d * d + i];
+        }
+        solveDominantInPlace(a, x, d);
+        for (std::size_t l = 0; l < d; ++l) {
+            weight[k * d + l] = row[job.width - 1] * x[l];
+        }
+    }
+    transformBlocks(overRoots, weight, scratch, +1);
+}
+
 }  // namespace
+
+void runNetTransformGrid(NetTransformJob& job, unsigned /*worker*/) {
+    const FourierTransform overPhase(job.rounding.period, job.width);
+    const FourierTransform overRoots(job.rounding.period, job.d);
+    const FirstPieceGrid grid(*job.model, job.postBigModes, job.rounding.period, job.starts);
+    BlockTables tables(job);
+    std::vector<ComplexBlock> weight(job.rounding.period * job.d);
+    std::vector<ComplexBlock> scratch;
+    std::vector<ComplexBlock> values(job.starts.size());
+    forThetaBlocks(
+        job.length, job.nextBlock, job.cancel,
+        [&](std::size_t a0, const RealBlock& theta) {
+            const ComplexBlock coinRate(RealBlock{} - job.tilt, theta);
+            const ComplexBlock gameRate =
+                (-job.rounding.nc / static_cast<double>(job.rounding.period)) * coinRate;
+            fillLaterLanes(job, coinRate, gameRate, tables);
+            transformBlocks(overPhase, tables.data, tables.scratch, +1);
+            renewalWeights(job, overRoots, tables, weight, scratch);
+            grid.values(coinRate, gameRate, weight.data(), values.data());
+            for (std::size_t s = 0; s < values.size(); ++s) {
+                fileThetaBlock((*job.transforms)[s], a0, values[s]);
+            }
+        },
+        [] {});
+}
 
 void runNetTransform(NetTransformJob& job, unsigned worker) {
     const std::size_t blocks = job.length / 2 / complexBlockSize + 1;
     const FourierTransform overPhase(job.rounding.period, job.width);
-    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.rounding.period);
+    const FirstPieceTransform firstPiece(*job.model, job.postBigModes, job.rounding.period,
+                                         job.firstPieceStart);
     BlockTables tables(job);
     runThetaBlocks(
         job.length, job.nextBlock, job.cancel, *job.transform,

@@ -12,6 +12,7 @@
 
 #include "analysis/model/machine_model.h"
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/outcome/first_piece_start.h"
 #include "analysis/outcome/law_inversion.h"
 #include "analysis/outcome/outcome_law.h"
 
@@ -43,6 +44,7 @@ struct NetTransformJob {
     std::vector<double> masses;
     const MachineModel* model = nullptr;
     std::vector<int> postBigModes;
+    FirstPieceStart firstPieceStart;
     RoundingPeriod rounding;
     // theta = 2 pi a / length for a = 0 .. length / 2, at a tilt; the rest by symmetry.
     std::size_t length = 0;
@@ -53,18 +55,26 @@ struct NetTransformJob {
     std::atomic<std::size_t> blocksDone{0};
     const std::atomic<bool>* cancel = nullptr;
     const WorkControl::Progress* progress = nullptr;  // told by worker 0 only
+    // For runNetTransformGrid: the starts, each with its transform (as `transform`).
+    std::vector<FirstPieceStart> starts;
+    std::vector<std::vector<Complex>>* transforms = nullptr;
 };
 
 // Fills (*job.transform)[a] for the blocks of thetas it takes, until none is left or the work
 // is called off. net_transform.cpp defines each variant's.
+// runNetTransformGrid fills (*job.transforms)[s] for every start instead, from one pass over
+// the later pieces (FirstPieceGrid); job.firstPieceStart is not read.
 inline namespace sse2 {
 void runNetTransform(NetTransformJob& job, unsigned worker);
-}
+void runNetTransformGrid(NetTransformJob& job, unsigned worker);
+}  // namespace sse2
 inline namespace avx2 {
 void runNetTransform(NetTransformJob& job, unsigned worker);
-}
+void runNetTransformGrid(NetTransformJob& job, unsigned worker);
+}  // namespace avx2
 inline namespace avx512 {
 void runNetTransform(NetTransformJob& job, unsigned worker);
-}
+void runNetTransformGrid(NetTransformJob& job, unsigned worker);
+}  // namespace avx512
 
 }  // namespace korvale

@@ -12,6 +12,7 @@
 #include "analysis/attempt/cost_rounding.h"
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/vector_variant.h"
+#include "analysis/outcome/attempt_lanes.h"
 #include "analysis/outcome/attempt_segments.h"
 #include "analysis/outcome/attempt_tails.h"
 #include "analysis/outcome/law_inversion.h"
@@ -74,129 +75,15 @@ constexpr double outsideTarget = 1e-10;
 constexpr double damping = 1e-2;
 constexpr double rightEdgeTarget = 1e-8;
 
-// Every entry of every piece in one list, each with its lane in the transforms: the first
-// pieces, then [from][to] of the later ones, then the ends.
-struct Lanes {
-    std::size_t d = 0;
-    std::size_t count = 0;
-    struct Entry {
-        std::int32_t games;
-        std::int32_t regs;
-        std::int32_t lane;
-        bool big;
-        double mass;
-    };
-    std::vector<Entry> entries;
-    std::vector<double> totals;  // total mass per lane
-    std::int32_t longestGames = 0;
-    std::int32_t mostRegs = 0;
-
-    explicit Lanes(const AttemptSegments& s) : d(s.postBigModes.size()) {
-        count = d + d * d + d;
-        totals.assign(count, 0.0);
-        auto add = [&](const SegmentKernel& kernel, std::size_t lane, bool big) {
-            for (const SegmentEntry& e : kernel) {
-                entries.push_back({e.games, e.regs, static_cast<std::int32_t>(lane), big, e.mass});
-                totals[lane] += e.mass;
-                longestGames = std::max(longestGames, e.games);
-                mostRegs = std::max(mostRegs, e.regs);
-            }
-        };
-        for (std::size_t to = 0; to < d; ++to) {
-            add(s.first[to], to, true);
-        }
-        for (std::size_t from = 0; from < d; ++from) {
-            for (std::size_t to = 0; to < d; ++to) {
-                add(s.next[from][to], d + from * d + to, true);
-            }
-            add(s.end[from], d + d * d + from, false);
-        }
-        std::sort(entries.begin(), entries.end(),
-                  [](const Entry& a, const Entry& b) { return a.games < b.games; });
-    }
-    std::size_t firstLane() const { return 0; }
-    std::size_t stepLane() const { return d; }
-    std::size_t endLane() const { return d + d * d; }
-};
-
-// E[exp(coinRate * (388 BIG + 127 REG) + gameRate * games)] from the pieces with real weights,
-// or infinity where that is not finite (the renewal's matrix then has spectral radius >= 1,
-// which shows as an inverse with a negative or non-finite entry).
-double realTransform(const Lanes& lanes, double coinRate, double gameRate) {
-    std::vector<double> gameWeight(static_cast<std::size_t>(lanes.longestGames) + 1);
-    for (std::size_t n = 0; n < gameWeight.size(); ++n) {
-        gameWeight[n] = std::exp(gameRate * static_cast<double>(n));
-    }
-    std::vector<double> regWeight(static_cast<std::size_t>(lanes.mostRegs) + 1);
-    for (std::size_t r = 0; r < regWeight.size(); ++r) {
-        regWeight[r] = std::exp(coinRate * coinsPerReg * static_cast<double>(r));
-    }
-    const double bigWeight = std::exp(coinRate * coinsPerBig);
-    std::vector<double> value(lanes.count, 0.0);
-    for (const Lanes::Entry& e : lanes.entries) {
-        value[static_cast<std::size_t>(e.lane)] +=
-            e.mass * gameWeight[static_cast<std::size_t>(e.games)] *
-            regWeight[static_cast<std::size_t>(e.regs)] * (e.big ? bigWeight : 1.0);
-    }
-    const std::size_t d = lanes.d;
-    // (I - S)^-1 column by column must be non-negative and finite.
-    for (std::size_t j = 0; j < d; ++j) {
-        std::vector<double> unit(d, 0.0);
-        unit[j] = 1.0;
-        for (std::size_t i = 0; i < d; ++i) {
-            std::vector<double> row(d, 0.0);
-            row[i] = 1.0;
-            // e_i^T (I - S)^-1 e_j
-            const double entry =
-                renewalValue<double>(d, row.data(), value.data() + lanes.stepLane(), unit.data());
-            if (!std::isfinite(entry) || entry < -1e-12) {
-                return std::numeric_limits<double>::infinity();
-            }
-        }
-    }
-    const double result =
-        renewalValue<double>(d, value.data() + lanes.firstLane(), value.data() + lanes.stepLane(),
-                             value.data() + lanes.endLane());
-    return std::isfinite(result) && result > 0.0 ? result : std::numeric_limits<double>::infinity();
-}
-
-// The later pieces' and the ends' entries in groups of one lane and one game count
-// (NetGroup), from lane d on.
-void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& job) {
-    std::vector<Lanes::Entry> sorted;
-    for (const Lanes::Entry& e : lanes.entries) {
-        if (static_cast<std::size_t>(e.lane) >= lanes.stepLane()) {
-            sorted.push_back(e);
-        }
-    }
-    std::sort(sorted.begin(), sorted.end(), [](const Lanes::Entry& a, const Lanes::Entry& b) {
-        return a.lane != b.lane     ? a.lane < b.lane
-               : a.games != b.games ? a.games < b.games
-                                    : a.regs < b.regs;
-    });
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        const Lanes::Entry& e = sorted[i];
-        if (i == 0 || e.lane != sorted[i - 1].lane || e.games != sorted[i - 1].games) {
-            const auto at = static_cast<std::uint32_t>(job.masses.size());
-            job.groups.push_back({static_cast<std::size_t>(e.games) % period,
-                                  static_cast<std::size_t>(e.lane), e.games, e.big, e.regs, at,
-                                  at});
-        }
-        NetGroup& group = job.groups.back();
-        job.masses.resize(group.begin + static_cast<std::size_t>(e.regs - group.firstReg) + 1, 0.0);
-        job.masses.back() += e.mass;
-        group.end = static_cast<std::uint32_t>(job.masses.size());
-    }
-}
-
 // The net's law: the transform of the law tilted by exp(-tilt net) at theta = 2 pi a / length
 // for a = 0 .. length/2, from the P values k of E[exp(coinRate K) (exp(gameRate) w^k)^G] with
 // coinRate = i theta - tilt, gameRate = -coinRate Nc / P and w = exp(2 pi i / P)
 // (net_transform.h).
 IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSegments& segments,
-                  const PeriodicCost& cost, std::int64_t low, std::size_t length, double tilt,
-                  unsigned threads, const std::atomic<bool>* cancel,
-                  const WorkControl::Progress& progress, double& arithmetic) {
+                  const FirstPieceStart& first, const PeriodicCost& cost, std::int64_t low,
+                  std::size_t length, double tilt, unsigned threads,
+                  const std::atomic<bool>* cancel, const WorkControl::Progress& progress,
+                  double& arithmetic) {
     NetTransformJob job;
     job.d = lanes.d;
     job.width = lanes.count + 1;
@@ -205,6 +92,7 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
     groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
     job.model = &model;
     job.postBigModes = segments.postBigModes;
+    job.firstPieceStart = first;
     job.rounding = roundingPeriod(cost);
     std::vector<Complex> transform(length, 0.0);
     job.length = length;
@@ -301,8 +189,9 @@ bool outcomeLawCovers(EndConditions end) {
     }
 }
 
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const WorkControl& control) {
-    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, control);
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
+    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, start, control);
     law.setting = setting;
     return law;
 }
@@ -321,6 +210,7 @@ struct LanesTransform {
 // period, the BIG count's law with the chance the pieces' cuts lost, and the tails' bounds
 // from the pieces' real transform.
 struct LawStart {
+    FirstPieceStart first;
     AttemptSegments segments;
     Lanes lanes;
     PeriodicCost cost;
@@ -329,8 +219,9 @@ struct LawStart {
     AttemptTails<LanesTransform> tails;
 
     LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
-             double smallest, const std::atomic<bool>* cancel)
-        : segments(attemptSegments(model, games.big, games.reg, tail, smallest,
+             double smallest, const std::atomic<bool>* cancel, const AttemptStart& start)
+        : first(firstPieceStart(model, start)),
+          segments(attemptSegments(model, games.big, games.reg, tail, smallest, start,
                                    {.cancel = cancel, .threads = threads})),
           lanes(segments),
           cost(periodicCost(model.costCoefficient)),
@@ -347,25 +238,25 @@ struct LawStart {
 
 }  // namespace
 
-OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end,
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, const AttemptStart& start,
                            const WorkControl& control) {
     requireOutcomeLawCovers(end);
     const unsigned threads = control.workers();
     const std::atomic<bool>* cancel = control.cancel;
     const WholeGames games = wholeGames(end);
-    const LawStart start(model, games, threads, segmentTail, segmentSmallest, cancel);
-    const Lanes& lanes = start.lanes;
-    const PeriodicCost& cost = start.cost;
+    const LawStart base(model, games, threads, segmentTail, segmentSmallest, cancel, start);
+    const Lanes& lanes = base.lanes;
+    const PeriodicCost& cost = base.cost;
 
     OutcomeLaw law;
     law.end = end;
-    law.bigs = start.bigs;
-    law.tailCut = start.tailCut;
+    law.bigs = base.bigs;
+    law.tailCut = base.tailCut;
 
     // The tables' edges, from Chernoff bounds on W = K - c G (net = round(W)) and on G.
-    const double high = start.tails.netAbove(rightEdgeTarget);
-    const double lowAbs = start.tails.netBelow(outsideTarget * damping);
-    const double longest = start.tails.gamesAbove(outsideTarget);
+    const double high = base.tails.netAbove(rightEdgeTarget);
+    const double lowAbs = base.tails.netBelow(outsideTarget * damping);
+    const double longest = base.tails.gamesAbove(outsideTarget);
     // net >= x needs W >= x - 1/2, net <= x needs W <= x + 1/2.
     const std::int64_t netLow = wholeEdge(std::floor(-lowAbs - 0.5));
     const std::int64_t netHigh = wholeEdge(std::ceil(high + 0.5));
@@ -374,13 +265,13 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end,
     const std::size_t gamesLength = checkedLength(gamesHigh + 1);
     const double tilt = -std::log(damping) / static_cast<double>(netLength);
     law.roundingExactBelowGames = cost.validBelow;
-    law.beyondRounding = start.tails.gamesBeyond(cost.validBelow);
+    law.beyondRounding = base.tails.gamesBeyond(cost.validBelow);
 
     double netArithmetic = 0.0;
     double gamesArithmetic = 0.0;
     // The net's transform is nearly all of the work: its share done is the progress.
-    law.net = netLaw(lanes, model, start.segments, cost, netLow, netLength, tilt, threads, cancel,
-                     control.progress, netArithmetic);
+    law.net = netLaw(lanes, model, base.segments, base.first, cost, netLow, netLength, tilt,
+                     threads, cancel, control.progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the tables leave out, term by term as docs/outcome_law.md derives them ("The error
     // bounds"), added in this order.
@@ -391,7 +282,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end,
     const double belowFold = outsideTarget;               // folded back from below, grown
     // The first piece's transform keeps the tail that its table, and so the bound on the left
     // end, lost: folded back from below too.
-    const double firstPieceFold = start.segments.firstLostMass / damping;
+    const double firstPieceFold = base.segments.firstLostMass / damping;
     const double aboveGames = outsideTarget;  // beyond the games' table, folded whole
     law.outsideTables = aboveNet + aboveFold + belowNet + belowFold + firstPieceFold + aboveGames;
     law.errorBound = law.tailCut + law.outsideTables + law.beyondRounding +
@@ -447,36 +338,40 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
 
 }  // namespace
 
-NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, const WorkControl& control) {
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
+    NetLawHead head = solveNetLawHead(machineModel(setting), end, start, control);
+    head.setting = setting;
+    return head;
+}
+
+NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
     if (!outcomeLawCovers(end)) {
-        NetLawHead head = solveRegWaitNetHead(machineModel(setting), end, control);
-        head.setting = setting;
-        return head;
+        return solveRegWaitNetHead(model, end, start, control);
     }
     const unsigned threads = control.workers();
     const std::atomic<bool>* cancel = control.cancel;
-    const MachineModel model = machineModel(setting);
     const WholeGames games = wholeGames(end);
-    const LawStart start(model, games, threads, headSegmentTail, headSegmentSmallest, cancel);
+    const LawStart base(model, games, threads, headSegmentTail, headSegmentSmallest, cancel, start);
 
     NetLawHead head;
-    head.setting = setting;
     head.end = end;
-    head.roundingExactBelowGames = start.cost.validBelow;
-    head.beyondRounding = start.tails.gamesBeyond(start.cost.validBelow);
+    head.roundingExactBelowGames = base.cost.validBelow;
+    head.beyondRounding = base.tails.gamesBeyond(base.cost.validBelow);
     const std::int64_t low =
-        wholeEdge(std::floor(-start.tails.netBelow(headOutside * headDamping) - 0.5));
+        wholeEdge(std::floor(-base.tails.netBelow(headOutside * headDamping) - 0.5));
     // What the bound holds whatever the table (docs/outcome_law.md, "The head"): the right
     // tail's fold, the left tail's (grown by the tilt), the chance below the table, the first
     // piece's lost tail there and the pieces' cuts.
     const double fixedBound = headDamping + headOutside + headOutside * headDamping +
-                              start.segments.firstLostMass / headDamping + start.tailCut;
-    fillHeadTable(head, low, start.tails.meanNet(), fixedBound,
+                              base.segments.firstLostMass / headDamping + base.tailCut;
+    fillHeadTable(head, low, base.tails.meanNet(), fixedBound,
                   [&](std::size_t length, double tilt, double& arithmetic) {
-                      return netLaw(start.lanes, model, start.segments, start.cost, low, length,
-                                    tilt, threads, cancel, {}, arithmetic);
+                      return netLaw(base.lanes, model, base.segments, base.first, base.cost, low,
+                                    length, tilt, threads, cancel, {}, arithmetic);
                   });
-    head.beyondRounding = std::min(head.beyondRounding, leavingPattern(start, model, head));
+    head.beyondRounding = std::min(head.beyondRounding, leavingPattern(base, model, head));
     head.pAhead = aheadChance(head.net);
     return head;
 }

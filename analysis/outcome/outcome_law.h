@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
 #include "common/work_control.h"
 #include "machine/attempt_end.h"
@@ -71,11 +72,13 @@ using OutcomeLawCancelled = WorkCancelled;
 // and attempts so long that the tables would exceed a few million entries (AttemptsTooLong).
 // `control.threads` share the transform out. Setting `*control.cancel` from another thread
 // stops the work within a few milliseconds (OutcomeLawCancelled). `control.progress`, when
-// given, hears the share of the work done now and then, on the calling thread.
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end,
+// given, hears the share of the work done now and then, on the calling thread. `start`: the
+// morning's new machine, or one found some games after its last BIG (attempt_start.h);
+// std::invalid_argument for a negative count.
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const AttemptStart& start = {},
                            const WorkControl& control = {});
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end,
-                           const WorkControl& control = {});
+                           const AttemptStart& start = {}, const WorkControl& control = {});
 
 // The head of the net's law, for the chance to end ahead and the lower percentiles at a small
 // share of the whole law's cost: the table runs from far in the left tail to a little above
@@ -99,9 +102,12 @@ struct NetLawHead {
 // Every end condition that solveAttempt takes: a REG end above the BIG end plus one game comes
 // from the law of reg_wait_law.h. Throws RuntimeError for end conditions beyond the tables
 // (EndBeyondTables) and attempts too long for them (AttemptsTooLong), and
-// OutcomeLawCancelled once `*control.cancel` is set; its progress is not told.
-NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end,
+// OutcomeLawCancelled once `*control.cancel` is set; its progress is not told. `start` as for
+// solveOutcomeLaw.
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, const AttemptStart& start = {},
                            const WorkControl& control = {});
+NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end,
+                           const AttemptStart& start = {}, const WorkControl& control = {});
 
 // Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
 // the REG end at most the BIG end plus one game (in whole games). Attempts too long for the

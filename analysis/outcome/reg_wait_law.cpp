@@ -135,15 +135,15 @@ IntegerLaw regWaitNetLaw(RegWaitJob& job, std::int64_t low, std::size_t length, 
 }  // namespace
 
 NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end,
-                               const WorkControl& control) {
+                               const AttemptStart& start, const WorkControl& control) {
     const WholeGames games = wholeGames(end);
     if (games.reg < games.big + 1) {
         throw std::invalid_argument("the REG end does not outlast the BIG end");
     }
     const unsigned threads = control.workers();
     const std::atomic<bool>* cancel = control.cancel;
-    const RegWaitPieces pieces =
-        regWaitPieces(model, games.big, games.reg, tableTail, tableSmallest, cancel);
+    const RegWaitPieces pieces = regWaitPieces(model, games.big, games.reg, tableTail,
+                                               tableSmallest, start, {.cancel = cancel});
     const PeriodicCost cost = periodicCost(model.costCoefficient);
     RegWaitJob job;
     prepareRegWaitJob(job, pieces, model);

@@ -30,9 +30,9 @@ namespace korvale {
 // Needs the REG end at least the BIG end plus one game (whole games); a shorter one is
 // std::invalid_argument. Throws RuntimeError (EndBeyondTables, AttemptsTooLong) as
 // solveNetLawHead does, and WorkCancelled once `*control.cancel` is set; its progress is not
-// told.
+// told. `start` sets what comes before the first BIG (first_piece_start.h).
 NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end,
-                               const WorkControl& control = {});
+                               const AttemptStart& start = {}, const WorkControl& control = {});
 
 // By the mode a BIG leads to: the chance that the attempt then goes on for `games` games
 // without another BIG (kept alive by REGs), from the longest REG wait the BIG can leave.

@@ -4,6 +4,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "analysis/outcome/first_piece_start.h"
 #include "common/work_control.h"
 
 namespace korvale {
@@ -83,13 +84,13 @@ void addLayers(Layers& into, const Layers& from) {
 // REG's window (free) or within one (a BIG then is unclean and is carried from the REG on).
 class FirstBigTable {
   public:
-    FirstBigTable(const MachineModel& model, RegWaitPieces& pieces, double smallest)
+    FirstBigTable(const MachineModel& model, RegWaitPieces& pieces, const ModeVector& modeLaw,
+                  double smallest)
         : model_(model),
           pieces_(pieces),
           smallest_(smallest),
           ring_(static_cast<std::size_t>(std::max(pieces.window - 1, 0))) {
-        free_.push_back({});
-        free_[0][0] = 1.0;
+        free_.push_back(modeLaw);
         for (std::size_t i = 0; i < pieces.d(); ++i) {
             laneOfMode_[static_cast<std::size_t>(pieces.modes[i])] = static_cast<int>(i);
         }
@@ -133,8 +134,8 @@ class FirstBigTable {
                 if (w == 0.0) {
                     continue;
                 }
-                const double big = g >= model_.ceilingGame ? model_.ceilingBigProbability
-                                                           : model_.bigProbability[m];
+                const double big = g >= pieces_.ceilingGame ? model_.ceilingBigProbability
+                                                            : model_.bigProbability[m];
                 if (clean) {
                     for (std::size_t to = 0; to < modes; ++to) {
                         const double p = model_.bigNextMode[m][to];
@@ -152,7 +153,7 @@ class FirstBigTable {
     // The layers this game's REGs start, and (when a window can hold a BIG) their events.
     Layers regsOfGame(std::int32_t g) {
         const double r = model_.regProbability;
-        const bool atCeiling = g >= model_.ceilingGame - 1;
+        const bool atCeiling = g >= pieces_.ceilingGame - 1;
         Layers inflow(reaching_.size() + 1);
         for (std::size_t k = 0; k < reaching_.size(); ++k) {
             for (std::size_t m = 0; m < modes; ++m) {
@@ -207,7 +208,7 @@ class FirstBigTable {
 
 RegWaitPieces regWaitPieces(const MachineModel& model, std::int32_t bigEndGames,
                             std::int32_t regEndGames, double tail, double smallest,
-                            const std::atomic<bool>* cancel) {
+                            const AttemptStart& start, const WorkControl& control) {
     if (bigEndGames < 0 || regEndGames <= bigEndGames) {
         throw std::invalid_argument("the REG end must outlast the BIG end");
     }
@@ -216,9 +217,11 @@ RegWaitPieces regWaitPieces(const MachineModel& model, std::int32_t bigEndGames,
     pieces.regEnd = regEndGames;
     pieces.window = regEndGames - bigEndGames;
     pieces.modes = modesAfterFirstBig(model);
-    FirstBigTable table(model, pieces, smallest);
+    const FirstPieceStart first = firstPieceStart(model, start);
+    pieces.ceilingGame = first.ceilingGame;
+    FirstBigTable table(model, pieces, first.modeLaw, smallest);
     for (std::int32_t g = 1;; ++g) {
-        stopIfCalledOff(cancel);
+        stopIfCalledOff(control.cancel);
         const double alive = table.play(g);
         if (alive < tail) {
             pieces.lostMass += alive;

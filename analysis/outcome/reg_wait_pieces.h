@@ -5,11 +5,12 @@
 // BIG. The rest of the attempt comes in closed form or from short windows worked out at each
 // transform point (reg_wait_transform.h).
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -17,6 +18,7 @@ namespace korvale {
 //   [0, d)        a clean first BIG (no REG wait outlasts its X games), leading to B(modes[i])
 //   [d, d + 6)    a REG before the first BIG, at most ceilingGame - 2 games in, mode m after it
 //   [d + 6, d + 12) the same from ceilingGame - 1 games in: its window plays at the ceiling
+// (ceilingGame as the attempt counts its games: RegWaitPieces::ceilingGame)
 struct RegWaitEvent {
     std::int32_t games = 0;  // the event's game, counted from the start
     std::int32_t regs = 0;   // REGs so far, the event's own included
@@ -28,6 +30,9 @@ struct RegWaitPieces {
     std::int32_t bigEnd = 0;  // X
     std::int32_t regEnd = 0;  // Y
     std::int32_t window = 0;  // L = Y - X: the games after a REG during which a BIG is unclean
+    // The attempt's first game at the ceiling's BIG chance, counted from its start (the
+    // model's ceilingGame for a new machine, earlier for a found one: first_piece_start.h).
+    std::int32_t ceilingGame = 0;
     // The modes the attempt can be in after its first BIG, in mode order (d of them).
     std::vector<int> modes;
     std::vector<RegWaitEvent> events;  // by game
@@ -43,9 +48,10 @@ struct RegWaitPieces {
 };
 
 // Needs 0 <= bigEndGames < regEndGames (std::invalid_argument otherwise). The table ends once
-// less than `tail` is still before the first BIG, and drops entries below `smallest`.
+// less than `tail` is still before the first BIG, and drops entries below `smallest`; it
+// begins at `start`. One thread; throws WorkCancelled once `*control.cancel` is set.
 RegWaitPieces regWaitPieces(const MachineModel& model, std::int32_t bigEndGames,
                             std::int32_t regEndGames, double tail, double smallest,
-                            const std::atomic<bool>* cancel = nullptr);
+                            const AttemptStart& start = {}, const WorkControl& control = {});
 
 }  // namespace korvale

@@ -126,10 +126,10 @@ template <typename V, typename Sink>
 void straddlingWindows(const RegWaitJob& job, PointValues<V>& p, Sink& sink) {
     const MachineModel& model = *job.model;
     const std::int32_t l = job.pieces->window;
-    const std::int32_t c = model.ceilingGame;
+    const std::int32_t c = job.pieces->ceilingGame;
     const std::int32_t base = c - l + 1;  // the first straddling REG game
-    if (l < 3) {
-        return;
+    if (l < 3 || c < 3) {
+        return;  // no REG before the first BIG can straddle the ceiling
     }
     const std::vector<int>& states = job.pieces->modes;
     const std::size_t d = states.size();
@@ -179,8 +179,8 @@ void straddlingWindows(const RegWaitJob& job, PointValues<V>& p, Sink& sink) {
 template <typename V, typename Sink>
 void tableEvents(const RegWaitJob& job, const std::vector<V>& regPhase, PointValues<V>& p,
                  Sink& sink) {
-    const std::int32_t base = job.model->ceilingGame - job.pieces->window + 1;
-    const std::int32_t last = job.model->ceilingGame - 2;
+    const std::int32_t base = job.pieces->ceilingGame - job.pieces->window + 1;
+    const std::int32_t last = job.pieces->ceilingGame - 2;
     p.psi.assign(static_cast<std::size_t>(std::max(job.pieces->window - 2, 0)), ModeRow<V>{});
     for (const RegWaitGroup& g : job.groups) {
         const double* mass = job.masses.data() + g.begin;

@@ -43,18 +43,21 @@ double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t t
 
 }  // namespace
 
-RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const WorkControl& control) {
-    RuleRisk risk;
-    NetLawHead head;
+RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const AttemptStart& start,
+                       const WorkControl& control) {
     try {
-        head = solveNetLawHead(setting, end, control);
+        return ruleRiskOf(solveNetLawHead(setting, end, start, control));
     } catch (const RuntimeError& error) {
         // Attempts too long for the law's tables: this rule has no figures, the others do.
         if (error.kind() == ErrorKind::AttemptsTooLong) {
-            return risk;
+            return {};
         }
         throw;
     }
+}
+
+RuleRisk ruleRiskOf(const NetLawHead& head) {
+    RuleRisk risk;
     risk.errorBound = cumulativeBound(head, 0, 1);
     if (risk.errorBound > riskBoundLimit) {
         return risk;
@@ -181,8 +184,8 @@ bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
 // Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
 // when the work was called off (the risks finished by then are kept). `work.threads` is a
 // count already (not 0).
-bool solveRisks(RuleRiskSweep& sweep, const WorkControl& work, SweepShare& share,
-                const RuleRiskArrived& arrived) {
+bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& work,
+                SweepShare& share, const RuleRiskArrived& arrived) {
     const std::vector<RiskTask> tasks = riskTasks(sweep.settings);
     std::vector<char> solved(tasks.size(), 0);  // written by the workers, one element each
     std::atomic<std::size_t> next{0};
@@ -192,9 +195,11 @@ bool solveRisks(RuleRiskSweep& sweep, const WorkControl& work, SweepShare& share
             const RiskTask& t = tasks[i];
             SettingRuleRisks& setting = sweep.settings[t.setting];
             share.begin(worker, t.cost);
-            setting.risks[t.point] =
-                solveRuleRisk(setting.figures.setting, setting.figures.points[t.point].end,
-                              {.cancel = work.cancel, .threads = 1});
+            const std::int32_t index = setting.figures.setting;
+            const AttemptStart start =
+                grid.sinceBig ? foundStart(machineModel(index), *grid.sinceBig) : morningStart();
+            setting.risks[t.point] = solveRuleRisk(index, setting.figures.points[t.point].end,
+                                                   start, {.cancel = work.cancel, .threads = 1});
             solved[i] = 1;
             share.finish(worker);
             if (arrived) {
@@ -244,7 +249,7 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::
     RuleRiskSweep sweep;
     sweep.complete = solveMeans(sweep, settings, grid, work, share);
     if (sweep.complete && withRisk) {
-        sweep.complete = solveRisks(sweep, work, share, arrived);
+        sweep.complete = solveRisks(sweep, grid, work, share, arrived);
     }
     for (SettingRuleRisks& one : sweep.settings) {
         std::vector<FrontierCandidate> candidates;

@@ -10,7 +10,9 @@
 #include <functional>
 #include <vector>
 
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/attempt/end_sweep.h"
+#include "analysis/outcome/outcome_law.h"
 #include "machine/attempt_end.h"
 
 namespace korvale {
@@ -50,10 +52,15 @@ struct RuleRiskSweep {
     bool complete = false;
 };
 
-// One rule's risk, from the head of its net's law (solveNetLawHead) on `control.threads`;
-// throws like it for end conditions beyond the tables (but not for attempts too long: those
-// are not known), and WorkCancelled once `*control.cancel` is set.
-RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const WorkControl& control = {});
+// One rule's risk, from the head of its net's law (solveNetLawHead) on `control.threads`, for
+// an attempt from `start` (the morning's by default); throws like it for end conditions beyond
+// the tables (but not for attempts too long: those are not known), and WorkCancelled once
+// `*control.cancel` is set.
+RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const AttemptStart& start = {},
+                       const WorkControl& control = {});
+
+// The same from a head already worked out (solveNetLawHeads gives many at once).
+RuleRisk ruleRiskOf(const NetLawHead& head);
 
 // Hears each rule as soon as its risk is worked out: its setting (0 to 5), its index in the
 // grid's points, its figures and its risk. Called on any of the sweep's threads, one call at a

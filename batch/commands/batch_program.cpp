@@ -11,6 +11,7 @@
 #include "batch/commands/batch_report.h"
 #include "batch/commands/exact_figures.h"
 #include "batch/commands/history_inference.h"
+#include "batch/commands/hunt_figures.h"
 #include "batch/commands/sweep_figures.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/run_limits.h"
@@ -198,6 +199,8 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
             case Command::Sweep:
                 return finish(
                     out, formatReport(sweepReport(options, barOrNull, err), options.format), err);
+            case Command::Hunt:
+                return finish(out, formatReport(huntReport(options), options.format), err);
             case Command::Infer: {
                 Report report;
                 try {

@@ -2,9 +2,12 @@
 
 #include <fmt/format.h>
 
+#include "batch/commands/hall_rate_report.h"
 #include "report/format/table_text.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
+#include "report/groups/yen_figures.h"
 
 namespace korvale {
 namespace {
@@ -27,6 +30,9 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
     if (!normal) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+        if (plan.start.sinceBig) {
+            facts.push_back(sinceBigFact(*plan.start.sinceBig));
+        }
     }
     return facts;
 }
@@ -44,7 +50,11 @@ Report simulationReport(const BatchResult& result) {
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
         addMeasuredOutcomeLaw(group, result.attempt);
+        addMeasuredYen(group, result.attempt);
         report.groups.push_back(std::move(group));
+        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
+            report.facts.push_back(std::move(fact));
+        }
     }
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;

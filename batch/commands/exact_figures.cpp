@@ -1,16 +1,23 @@
 #include "batch/commands/exact_figures.h"
 
 #include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/attempt/end_sweep.h"
+#include "analysis/found/figure_mixture.h"
+#include "analysis/found/found_posterior.h"
+#include "analysis/inference/setting_estimate.h"
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/outcome/outcome_law.h"
@@ -21,6 +28,7 @@
 #include "common/runtime_error.h"
 #include "report/format/table_text.h"
 #include "report/groups/exact_groups.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/rule_risk_figures.h"
 #include "report/model/figure_catalogue.h"
@@ -48,8 +56,8 @@ class ShareShown {
 // seconds a setting, so the settings are solved side by side; the bar shows their shares done,
 // counting for `weight` of the whole. Ctrl-C calls the solves off (WorkCancelled).
 std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& settings,
-                                          EndConditions end, unsigned threads, ShareShown& shown,
-                                          double weight) {
+                                          EndConditions end, std::optional<std::int32_t> sinceBig,
+                                          unsigned threads, ShareShown& shown, double weight) {
     std::vector<AttemptFigures> figures(settings.size());
     std::vector<std::atomic<double>> shares(settings.size());
     const auto showShares = [&] {
@@ -70,7 +78,9 @@ std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& setti
                                               shares[i].store(share, std::memory_order_relaxed);
                                           },
                                       .threads = 0};
-            figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, control);
+            const AttemptStart start =
+                sinceBig ? foundStart(machineModel(settings[i]), *sinceBig) : morningStart();
+            figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, start, control);
         });
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
             wave.start(static_cast<unsigned>(i - first));
@@ -90,6 +100,12 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
     }
+    if (options.sinceBig) {
+        facts.push_back(sinceBigFact(*options.sinceBig));
+    }
+    if (options.sinceBig && !options.settingGiven) {
+        facts.push_back(priorFact(options.prior));
+    }
     if (options.laws && !outcomeLawCovers(options.end)) {
         facts.push_back({.key = "laws",
                          .label = "分布",
@@ -106,19 +122,34 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
     return facts;
 }
 
+// Where the attempts of the command start: the morning's new machine, or one found
+// --since-big games after its last BIG.
+AttemptStart attemptStart(std::int32_t setting, const BatchOptions& options) {
+    return options.sinceBig ? foundStart(machineModel(setting), *options.sinceBig) : morningStart();
+}
+
 // The whole laws of an attempt; for attempts too long for the law's tables, their figures
 // without values, as the sweep leaves such a rule's risk.
 void addWholeLaw(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
                  const WorkControl::Progress& progress) {
     try {
-        addOutcomeLaw(group,
-                      solveOutcomeLaw(setting, options.end, commandControl(options, progress)));
+        addOutcomeLaw(group, solveOutcomeLaw(setting, options.end, attemptStart(setting, options),
+                                             commandControl(options, progress)));
     } catch (const RuntimeError& error) {
         if (error.kind() != ErrorKind::AttemptsTooLong) {
             throw;
         }
         addUnknownOutcomeLaw(group);
     }
+}
+
+// The settings' chances given the games since the last BIG, when the setting is not given.
+std::optional<SettingVector> foundPosterior(const BatchOptions& options) {
+    if (!options.sinceBig || options.settingGiven) {
+        return std::nullopt;
+    }
+    return foundSettingPosterior(machineModels(), options.prior.value_or(uniformPrior),
+                                 *options.sinceBig);
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -145,22 +176,37 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const double attemptsWeight = options.laws ? 0.1 : 1.0;
     const double lawWeight = (1.0 - attemptsWeight) / static_cast<double>(settings.size());
     ShareShown shown(bar);
+    const std::optional<CashSimulation> cash = cashSimulation(options, defaultCashAttempts);
+    for (Fact& fact : hallRateFacts(options.rates, cash)) {
+        report.facts.push_back(std::move(fact));
+    }
     try {
-        const std::vector<AttemptFigures> attempts =
-            solveAttempts(settings, options.end, threadCount(options), shown, attemptsWeight);
+        const std::vector<AttemptFigures> attempts = solveAttempts(
+            settings, options.end, options.sinceBig, threadCount(options), shown, attemptsWeight);
+        const std::optional<SettingVector> posterior = foundPosterior(options);
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
+            if (posterior) {
+                group.figures.push_back(makeFigure("posterior", (*posterior)[i]));
+            }
             if (options.laws && !outcomeLawCovers(options.end)) {
                 // A REG wait that can outlast the BIG's: the head of the net's law only.
-                addRuleRisk(group,
-                            solveRuleRisk(settings[i], options.end, commandControl(options)));
+                addRuleRisk(group, solveRuleRisk(settings[i], options.end,
+                                                 attemptStart(settings[i], options),
+                                                 commandControl(options)));
                 shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
             } else if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);
                 addWholeLaw(group, settings[i], options,
                             [&](double share) { shown.show(before + lawWeight * share); });
             }
-            report.groups.push_back(std::move(group));
+            addYenGroups(report.groups, std::move(group), attempts[i], options, cash);
+        }
+        if (posterior) {
+            std::array<AttemptFigures, settingCount> bySetting;
+            std::copy_n(attempts.begin(), settingCount, bySetting.begin());
+            report.groups.push_back(
+                foundMixtureGroup(mixAttemptFigures(bySetting, *posterior), *posterior));
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.

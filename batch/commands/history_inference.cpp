@@ -19,6 +19,7 @@
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/history_groups.h"
 
 namespace korvale {
@@ -102,24 +103,14 @@ std::string historyBytes(const std::string& path, std::istream& in) {
     }
 }
 
-std::string weightsText(const SettingVector& weights) {
-    std::string text;
-    for (const double weight : weights) {
-        text += fmt::format("{}{}", text.empty() ? "" : ",", weight);
-    }
-    return text;
-}
-
 std::vector<Fact> inferFacts(const BatchOptions& options) {
     const bool morning = options.start == HistoryStart::Morning;
-    const SettingVector prior = options.prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
     const std::string path = printableText(options.historyPath);
     return {
         {"history", "履歴", path, options.historyPath == "-" ? "標準入力" : path, false},
         {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
         {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
-        {"prior", "事前の重み", weightsText(prior), options.prior ? weightsText(prior) : "均等",
-         false, std::vector<double>(prior.begin(), prior.end())},
+        priorFact(options.prior),
     };
 }
 
@@ -128,7 +119,7 @@ std::vector<Fact> inferFacts(const BatchOptions& options) {
 Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(bytes, interruptFlag());
+    const HistoryReading reading = tryReadBonusHistory(bytes, {.cancel = interruptFlag()});
     const std::string source = options.historyPath == "-"
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));

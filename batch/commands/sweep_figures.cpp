@@ -11,8 +11,12 @@
 #include "analysis/quit_rules/rule_cost.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
+#include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
+#include "common/work_control.h"
 #include "report/groups/exact_groups.h"
+#include "report/groups/found_groups.h"
 #include "report/groups/rule_risk_figures.h"
 #include "report/model/figure_catalogue.h"
 
@@ -137,18 +141,31 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
         gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
     report.facts.push_back(
         gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
+    if (options.sinceBig) {
+        report.facts.push_back(sinceBigFact(*options.sinceBig));
+    }
     if (options.frontier) {
         report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
     }
     if (options.meansOnly) {
         report.facts.push_back({"means_only", "平均のみ", "1", "はい"});
     }
-    for (const SettingRuleRisks& one : sweep.settings) {
-        for (const std::size_t i : reportedRules(one, options.frontier)) {
-            report.groups.push_back(sweepRuleGroup(one, i, withRisk));
-        }
+    const std::optional<CashSimulation> cash = cashSimulation(options, defaultSweepCashAttempts);
+    for (Fact& fact : hallRateFacts(options.rates, cash)) {
+        report.facts.push_back(std::move(fact));
     }
     report.partial = !sweep.complete;
+    try {
+        for (const SettingRuleRisks& one : sweep.settings) {
+            for (const std::size_t i : reportedRules(one, options.frontier)) {
+                addYenGroups(report.groups, sweepRuleGroup(one, i, withRisk), one.figures.points[i],
+                             options, cash);
+            }
+        }
+    } catch (const WorkCancelled&) {
+        // Ctrl-C during the cash's simulation: the rules done so far, marked partial.
+        report.partial = true;
+    }
     report.timing = Timing{.seconds = secondsSince(start)};
     return report;
 }

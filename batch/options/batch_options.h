@@ -6,6 +6,8 @@
 #include <string>
 
 #include "analysis/attempt/end_sweep.h"
+#include "analysis/found/hunt_table.h"
+#include "analysis/hall/hall_rates.h"
 #include "analysis/inference/filter_tables.h"
 #include "analysis/inference/setting_filter.h"
 #include "machine/attempt_end.h"
@@ -14,7 +16,7 @@
 namespace korvale {
 
 // The subcommands of korvale-batch.
-enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Infer };
+enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Hunt, Infer };
 
 // What one korvale-batch run is asked to do, as read from its command line.
 struct BatchOptions {
@@ -24,7 +26,7 @@ struct BatchOptions {
 
     // Simulation: at most one of the three; with none, the default amount of the run kind.
     std::optional<std::int64_t> games;     // simulate normal
-    std::optional<std::int64_t> attempts;  // simulate special
+    std::optional<std::int64_t> attempts;  // simulate special; exact, sweep: --pay cash
     std::optional<double> seconds;         // either: play until the time is up
 
     EndConditions end;       // simulate special; exact with endGiven
@@ -33,6 +35,12 @@ struct BatchOptions {
     bool laws = false;       // exact with end conditions: also the outcome laws (--laws)
     bool frontier = false;   // sweep: only the rules on each setting's frontier (--frontier)
     bool meansOnly = false;  // sweep: only the means, no rule's risk (--means-only)
+    // simulate special, exact, sweep, hunt: what the coins are worth in yen and the play speed
+    HallRates rates;
+    // exact, sweep, simulate special: the attempt takes over a machine found this many games
+    // after its last BIG (--since-big); none: a new machine in the morning
+    std::optional<std::int32_t> sinceBig;
+    HuntGrid huntGrid;  // hunt: the games since the last BIG to tabulate
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 
@@ -40,7 +48,7 @@ struct BatchOptions {
     std::string historyPath;  // "-": standard input
     HistoryStart start = HistoryStart::Morning;
     std::int32_t trailingGames = 0;
-    std::optional<SettingVector> prior;  // the weights as given; default: equal
+    std::optional<SettingVector> prior;  // infer, exact, hunt: the weights as given; default: equal
 
     std::optional<int> threads;         // default: every core
     std::optional<std::uint64_t> seed;  // default: from the clock
@@ -53,6 +61,10 @@ struct BatchOptions {
 
 inline constexpr std::int64_t defaultGames = 100'000'000;
 inline constexpr std::int64_t defaultAttempts = 1'000'000;
+// The seeded simulation of the cash put in, beside the exact figures: per setting, and per
+// rule of a sweep.
+inline constexpr std::int64_t defaultCashAttempts = 100'000;
+inline constexpr std::int64_t defaultSweepCashAttempts = 10'000;
 // More threads than cores play no faster, and every thread keeps its own tallies (up to some
 // megabytes in a long run) and must be given a core to see a stop: past a few hundred threads
 // the memory and the time to stop (within a second, on two cores) would grow with them.

@@ -6,6 +6,7 @@
 
 #include "analysis/numeric/vector_variant.h"
 #include "batch/options/command_line_errors.h"
+#include "batch/options/hall_rate_options.h"
 #include "common/runtime_error.h"
 #include "common/version.h"
 
@@ -60,6 +61,20 @@ void addEndConditions(CLI::App& command, OptionTexts& texts, const std::string& 
         ->type_name("Y");
 }
 
+void addSinceBig(CLI::App& command, OptionTexts& texts) {
+    command
+        .add_option("--since-big", texts.sinceBig,
+                    "the attempt takes over a machine found G games after its last BIG (0 to "
+                    "1000000; 0: just after a BIG), its mode as the long run leaves it then; "
+                    "without it, a new machine in the morning. The attempt's own counts, the "
+                    "end rule's included, start at 0")
+        ->type_name("G");
+}
+
+void addPrior(CLI::App& command, OptionTexts& texts, const std::string& what) {
+    command.add_option("--prior", texts.prior, what)->type_name("P1,...,P6");
+}
+
 // `stopped`: what a command stopped with Ctrl-C prints.
 std::string helpFooter(const std::string& stopped = "what it played") {
     return "Bad options exit with status 2; a failed run, or a file that cannot be opened, read "
@@ -74,6 +89,7 @@ struct Commands {
     CLI::App* special = nullptr;
     CLI::App* exact = nullptr;
     CLI::App* sweep = nullptr;
+    CLI::App* hunt = nullptr;
     CLI::App* infer = nullptr;
 };
 
@@ -100,6 +116,17 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
     special->add_option("--attempts", texts.attempts, "attempts to make in all (default: 1000000)")
         ->type_name("N");
     addEndConditions(*special, texts, " (default: 300)", " (default: 100)");
+    addHallRateOptions(*special, texts);
+    special
+        ->add_option("--since-big", texts.sinceBig,
+                     "each attempt on a machine found mid-day showing G games since its last "
+                     "BIG, as a player finds one: a new machine played from the morning through "
+                     "100 BIGs and on to a moment its wait since the last BIG reaches G (0: just "
+                     "after a BIG; from 1499 on the ceiling holds from the first game); the "
+                     "attempt's games, bonuses and end conditions count from there, the machine's "
+                     "mode and ceiling count are as its play left them (default: a new machine "
+                     "from the morning)")
+        ->type_name("G");
     addPlayOptions(*special, texts);
     special->add_option("--log", texts.logPath, "write every attempt as CSV, as the window's grid")
         ->type_name("FILE");
@@ -122,6 +149,14 @@ CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
                     "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
                     "the chance to end ahead and the 50% and 10% points only, as the sweep "
                     "gives them");
+    addHallRateOptions(*exact, texts);
+    addCashSimulationOptions(*exact, texts, defaultCashAttempts);
+    addSinceBig(*exact, texts);
+    addPrior(
+        *exact, texts,
+        "with --since-big and no --setting: the weights of 設定１..設定６ (the hall's 設定配分; "
+        "default: all equal) that, given G, make the posterior over the settings and the "
+        "figures it mixes them to");
     addThreads(*exact, texts);
     addFormat(*exact, texts);
     return exact;
@@ -149,9 +184,36 @@ CLI::App* addSweepCommand(CLI::App& app, OptionTexts& texts) {
                     "only what each rule is worth on average, without its chance to end ahead "
                     "and its points (under a second for the default grid, where those take "
                     "minutes)");
+    addHallRateOptions(*sweep, texts);
+    addCashSimulationOptions(*sweep, texts, defaultSweepCashAttempts);
+    addSinceBig(*sweep, texts);
     addThreads(*sweep, texts);
     addFormat(*sweep, texts);
     return sweep;
+}
+
+CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
+    CLI::App* hunt = app.add_subcommand(
+        "hunt",
+        "the 狙い目 table: what an attempt is worth on a machine found G games after its last "
+        "BIG, for G over a grid, at each setting and for the prior's mixture of them, with its "
+        "chance to end ahead, and the break-even G from which playing pays (the cost c × games "
+        "unrounded, as the sweep's: exact --since-big G rounds it per attempt)");
+    addSetting(*hunt, texts, "only this setting, without the mixture (default: all six)");
+    hunt->add_option("--since-big-grid", texts.sinceBigGrid,
+                     "the games since the last BIG from FIRST to LAST by STEP (LAST at most "
+                     "1000000, at most 1001 counts)")
+        ->type_name("FIRST:LAST:STEP")
+        ->default_str("0:1500:50");
+    addEndConditions(*hunt, texts, " (up to 2000; default: 0)",
+                     " (up to 1000; default: 0, so that the attempt stops at its first BIG)");
+    addGamesPerHour(*hunt, texts);
+    addPrior(*hunt, texts,
+             "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
+             "G, make the posterior over the settings and the mixture");
+    addThreads(*hunt, texts);
+    addFormat(*hunt, texts);
+    return hunt;
 }
 
 CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
@@ -178,10 +240,7 @@ CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
         ->add_option("--trailing", texts.trailing,
                      "games played since the last bonus, none of them a bonus (default: 0)")
         ->type_name("N");
-    infer
-        ->add_option("--prior", texts.prior,
-                     "weights of 設定１..設定６ before the history (default: all equal)")
-        ->type_name("P1,...,P6");
+    addPrior(*infer, texts, "weights of 設定１..設定６ before the history (default: all equal)");
     addFormat(*infer, texts);
     return infer;
 }
@@ -192,6 +251,7 @@ Commands addCommands(CLI::App& app, OptionTexts& texts) {
     addSimulateCommands(app, texts, commands);
     commands.exact = addExactCommand(app, texts);
     commands.sweep = addSweepCommand(app, texts);
+    commands.hunt = addHuntCommand(app, texts);
     commands.infer = addInferCommand(app, texts);
     commands.normal->footer(helpFooter());
     commands.special->footer(helpFooter() +
@@ -202,6 +262,13 @@ Commands addCommands(CLI::App& app, OptionTexts& texts) {
         helpFooter("every rule whose means are done, with the risk of those worked out, marked "
                    "partial") +
         " On a terminal it says first what the risk figures will cost.");
+    commands.hunt->footer(
+        helpFooter("nothing") +
+        " The break-even G (break_even) is the least G of the grid from which the net coins "
+        "per attempt stay above 0 up to the grid's last G; it has no value (\"-\" in the "
+        "table, empty in CSV, null in JSON) when they are not above 0 at the last G. From "
+        "G = 1499 on the ceiling holds from the first game, so with a BIG end below 1500 "
+        "every G from there is worth the same.");
     commands.infer->footer(
         helpFooter("nothing") +
         " A history with a line that is not a bonus exits with status 2, naming the "
@@ -217,13 +284,18 @@ Command parsedCommand(const Commands& commands) {
     if (commands.infer->parsed()) {
         return Command::Infer;
     }
+    if (commands.hunt->parsed()) {
+        return Command::Hunt;
+    }
     return commands.exact->parsed() ? Command::Exact : Command::Sweep;
 }
 
 // The options that take a value, which the command line may or may not give.
 constexpr const char* valueOptions[] = {
-    "--setting", "--games",    "--attempts", "--seconds",  "--big-end", "--reg-end", "--threads",
-    "--seed",    "--big-ends", "--reg-ends", "--trailing", "--prior",   "--log"};
+    "--setting",  "--games",          "--attempts",  "--seconds",       "--big-end",
+    "--reg-end",  "--threads",        "--seed",      "--big-ends",      "--reg-ends",
+    "--trailing", "--prior",          "--log",       "--lend",          "--exchange",
+    "--pay",      "--games-per-hour", "--since-big", "--since-big-grid"};
 
 // The value options given to the command the parse got to.
 std::vector<std::string> givenOptions(const CLI::App& app) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/found/hunt_table.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
@@ -177,6 +178,70 @@ void readRunValues(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
+// A decimal from `smallest` to `largest`.
+double readBetween(std::string_view option, const std::string& text, double smallest,
+                   double largest, std::string_view expected) {
+    const double value = readDecimal(option, text, expected);
+    if (!(value >= smallest) || value > largest) {
+        badValue(option, expected, text);
+    }
+    return value;
+}
+
+// The hall's rates: coins lent per ¥1000, coins per ¥100 exchanged, where the coins come from,
+// and the games of an hour.
+void readHallRates(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.wasGiven("--lend")) {
+        o.rates.lend = readWhole<std::int32_t>(
+            "--lend", texts.lend, 1, largestLend,
+            fmt::format("a whole number of coins for ¥1000, 1 to {}, such as 50 or 46",
+                        largestLend));
+    }
+    if (texts.wasGiven("--exchange")) {
+        o.rates.exchange =
+            readBetween("--exchange", texts.exchange, smallestExchange, largestExchange,
+                        fmt::format("coins for ¥100, {} to {}, such as 5 or 5.6", smallestExchange,
+                                    largestExchange));
+    }
+    if (texts.pay == "coins" || texts.pay == "cash") {
+        o.rates.pay = texts.pay == "cash" ? CoinSource::Cash : CoinSource::Stored;
+    } else {
+        badValue("--pay", "coins or cash", texts.pay);
+    }
+    if (texts.wasGiven("--games-per-hour")) {
+        o.rates.gamesPerHour = readBetween("--games-per-hour", texts.gamesPerHour,
+                                           smallestGamesPerHour, largestGamesPerHour,
+                                           fmt::format("games an hour, {} to {}, such as 800",
+                                                       smallestGamesPerHour, largestGamesPerHour));
+    }
+}
+
+// Where the attempt starts and the hunt's grid. The hunt's rule stops at the
+// first BIG unless told otherwise.
+void readFoundValues(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.command == Command::Hunt) {
+        o.end.bigEnd = texts.wasGiven("--big-end") ? o.end.bigEnd : 0.0;
+        o.end.regEnd = texts.wasGiven("--reg-end") ? o.end.regEnd : 0;
+        o.endGiven = true;
+    }
+    if (texts.wasGiven("--since-big")) {
+        o.sinceBig = readWhole<std::int32_t>(
+            "--since-big", texts.sinceBig, 0, largestGamesSinceBig,
+            fmt::format("a whole number of games 0..{}", largestGamesSinceBig));
+        o.grid.sinceBig = o.sinceBig;
+    }
+    if (texts.wasGiven("--since-big-grid")) {
+        HuntGrid& grid = o.huntGrid;
+        readRange("--since-big-grid", texts.sinceBigGrid, largestGamesSinceBig, grid.first,
+                  grid.last, grid.step);
+        if ((grid.last - grid.first) / grid.step + 1 > static_cast<int>(largestHuntPoints)) {
+            optionError("--since-big-grid",
+                        fmt::format("\"{}\" has more than {} counts",
+                                    printableText(texts.sinceBigGrid), largestHuntPoints));
+        }
+    }
+}
+
 // The history, its start, the games after its last bonus and the prior.
 void readInferValues(const OptionTexts& texts, BatchOptions& o) {
     if (texts.command == Command::Infer) {
@@ -199,6 +264,19 @@ void readInferValues(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
+// --since-big and --prior where an attempt from a found machine can take them.
+void checkFoundCombinations(const BatchOptions& o) {
+    if (o.command == Command::Exact && o.sinceBig && !o.endGiven) {
+        optionError("--since-big", "an attempt from a found machine needs --big-end or --reg-end");
+    }
+    if ((o.command == Command::Exact || o.command == Command::Hunt) && o.prior && o.settingGiven) {
+        optionError("--prior", "the prior weighs the six settings: leave out --setting");
+    }
+    if (o.command == Command::Exact && o.prior && !o.sinceBig) {
+        optionError("--prior", "the prior weighs the settings given --since-big G");
+    }
+}
+
 }  // namespace
 
 BatchOptions readOptionValues(const OptionTexts& texts) {
@@ -207,7 +285,9 @@ BatchOptions readOptionValues(const OptionTexts& texts) {
     readAmounts(texts, o);
     readEnds(texts, o);
     readRunValues(texts, o);
+    readHallRates(texts, o);
     readInferValues(texts, o);
+    readFoundValues(texts, o);
     if (texts.wasGiven("--log")) {
         if (texts.logPath.empty()) {
             badValue("--log", "a file name", texts.logPath);
@@ -231,9 +311,15 @@ void checkCombinations(const BatchOptions& o) {
                     "the frontier needs each rule's chance to end ahead, which --means-only "
                     "leaves out");
     }
+    const bool exactCommand = o.command == Command::Exact || o.command == Command::Sweep;
+    if (exactCommand && o.rates.pay != CoinSource::Cash && (o.attempts || o.seed)) {
+        optionError(o.attempts ? "--attempts" : "--seed",
+                    "the simulation of the cash put in needs --pay cash");
+    }
     if (o.laws && !o.endGiven) {
         optionError("--laws", "the laws of an attempt need --big-end or --reg-end");
     }
+    checkFoundCombinations(o);
 }
 
 }  // namespace korvale

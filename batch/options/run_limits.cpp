@@ -2,12 +2,16 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/attempt_outlook.h"
+#include "analysis/long_run/long_run.h"
+#include "analysis/model/machine_model.h"
 #include "batch/options/option_error.h"
+#include "machine/found_machine.h"
 
 namespace korvale {
 namespace {
@@ -63,13 +67,48 @@ void checkAttemptsCanEnd(BatchOptions& o) {
     o.expectedAttemptGames = expected->games;
 }
 
+// The games a machine found sinceBig games after its last BIG is expected to take to find: the
+// warm-up's BIGs at the long run's BIG rate, then the moments passed at the long run's rate of
+// games begun at that count. Refuses a count the long run reaches so seldom that finding one
+// machine would take more than 2147483647 games; adds the rest to the attempt's expected games.
+void checkMachinesCanBeFound(BatchOptions& o) {
+    const std::int32_t g = *o.sinceBig;
+    const std::int32_t taken = foundMomentTaken(g);
+    const auto refuse = [&](const std::string& expected) {
+        optionError("--since-big",
+                    fmt::format("a machine {} games after its last BIG is too rare to look for: "
+                                "finding one is expected to take {} games of play, and the "
+                                "simulation looks only where it expects at most 2147483647",
+                                g, expected));
+    };
+    // Under the ceiling every game ends the wait with at least its BIG chance, so each game past
+    // it divides the moments' rate at least by 1 - that chance: a bound worked out at once.
+    const double perCeilingGame = -std::log1p(-ceilingBigThreshold / double{drawRange});
+    if (static_cast<double>(g - (bigCeilingGames - 1)) * perCeilingGame >
+        std::log(double{INT32_MAX})) {
+        refuse("over 2147483647");
+    }
+    const MachineModel model = machineModel(o.setting);
+    const double gamesPerMoment = std::exp(-foundMachineState(model, g).logChance);
+    const double expected =
+        static_cast<double>(foundWarmUpBigs) / solveLongRun(model).bigProbability +
+        taken * gamesPerMoment;
+    if (!(expected <= double{INT32_MAX})) {
+        refuse(fmt::format("{:.3g}", expected));
+    }
+    o.expectedAttemptGames = o.expectedAttemptGames.value_or(0.0) + expected;
+}
+
 }  // namespace
 
 void checkRunLimits(BatchOptions& o) {
     if (o.command == Command::SimulateSpecial) {
         checkAttemptsCanEnd(o);
+        if (o.sinceBig) {
+            checkMachinesCanBeFound(o);
+        }
     }
-    if (o.command == Command::Exact && o.endGiven) {
+    if ((o.command == Command::Exact || o.command == Command::Hunt) && o.endGiven) {
         if (o.end.bigEnd > largestBigEnd) {
             optionError("--big-end", fmt::format("the exact figures take a BIG end of at most {}",
                                                  largestBigEnd));

@@ -4,6 +4,7 @@
 #include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
+#include "machine/found_machine.h"
 
 namespace korvale {
 
@@ -12,10 +13,21 @@ namespace {
 // How often a long attempt looks for a stop request.
 constexpr std::int32_t stopCheckMask = (1 << 16) - 1;
 
+// The net after the game before a bonus game, the lowest since the bonus before: the bonus
+// game's own bonus not yet counted, nor its game.
+void seeNetBeforeBonus(const clsKorvale& machine, const std::string& result,
+                       DeepestPoint& deepest) {
+    const bool big = result == "BIG";
+    const bool reg = result == "REG";
+    deepest.see(coinTotals(machine.mlngSettei, machine.mlngPlayCnt - 1,
+                           machine.mlngBigCnt - (big ? 1 : 0), machine.mlngRegCnt - (reg ? 1 : 0))
+                    .net);
+}
+
 }  // namespace
 
-AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end,
-                          const RunControl& control) {
+AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
+                          DeepestPoint* deepest) {
     std::int64_t sinceBig = 0;
     std::int64_t sinceReg = 0;
     std::int32_t num = 0;
@@ -27,6 +39,9 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end,
             ++sinceReg;
             const std::string& result = machine.Play(num, mode, simauta);
             if (!result.empty()) [[unlikely]] {
+                if (deepest != nullptr) {
+                    seeNetBeforeBonus(machine, result, *deepest);
+                }
                 if (result == "BIG") {
                     sinceBig = 0;
                 } else if (result == "REG") {
@@ -49,14 +64,26 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end,
     }
 }
 
-AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
-                           RandomSource& random, RunControl& control, int thread, GridLog* log) {
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
+                           const AttemptStartRule& start, const HallRates& rates,
+                           std::int64_t attempts, RandomSource& random, RunControl& control,
+                           int thread, GridLog* log) {
     AttemptTotals totals;
+    totals.cash.rates = rates;
     std::int64_t gamesPlayed = 0;
+    const auto stop = [&] {
+        control.report(thread, gamesPlayed, totals.attempts);
+        return control.stopRequested();
+    };
     while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
         clsKorvale machine(random);
         machine.mlngSettei = setting;
-        const AttemptEnd ended = playOneAttempt(machine, end, control);
+        if (start.sinceBig &&
+            playUntilFound(machine, *start.sinceBig, stop, gamesPlayed) == FoundEnd::Stopped) {
+            break;
+        }
+        DeepestPoint deepest;
+        const AttemptEnd ended = playOneAttempt(machine, end, control, &deepest);
         gamesPlayed += machine.mlngPlayCnt;
         if (ended == AttemptEnd::AtLimit) {
             CounterLimit limit = *counterAtLimit(machine);
@@ -73,6 +100,8 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::
             coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
         totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
                    coins.obtained);
+        deepest.see(coins.net);
+        totals.cash.add(machine.mlngPlayCnt, coins.net, deepest.deepest());
         if (log != nullptr) {
             log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
         }

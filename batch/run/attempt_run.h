@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "analysis/hall/hall_rates.h"
 #include "analysis/measured/simulated_totals.h"
 #include "batch/run/run_control.h"
 #include "common/random_source.h"
@@ -21,14 +23,28 @@ enum class AttemptEnd {
 };
 
 // Plays `machine` (a new one, or one set up by a test) game by game until the attempt ends.
-// Any failure but a counter at its limit is thrown.
-AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control);
+// Any failure but a counter at its limit is thrown. With `deepest`, it is shown the net before
+// every bonus game (the net's lowest points but the last game's, which the caller adds).
+AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
+                          DeepestPoint* deepest = nullptr);
+
+// Where each attempt of a run begins: on a new machine (the window's morning start), or on a
+// machine found sinceBig games after its last BIG (playUntilFound), a new one for every attempt
+// so that the attempts stay independent of one another.
+struct AttemptStartRule {
+    std::optional<std::int32_t> sinceBig;  // none: the morning
+};
 
 // Makes `attempts` attempts (-1: until a stop is requested), each on a new machine of the given
-// setting drawing from `random`, as the window's attempt run does. An attempt still going when
-// a stop is requested is dropped, and so is one whose machine reaches a counter's limit: that
-// ends the run (RunControl::reachLimit). Logs every attempt to `log` when it is not null.
-AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end, std::int64_t attempts,
-                           RandomSource& random, RunControl& control, int thread, GridLog* log);
+// setting drawing from `random`, as the window's attempt run does, or on a machine found as
+// `start` says. An attempt still going (or a machine still looked for) when a stop is requested
+// is dropped, and so is one whose machine reaches a counter's limit: that ends the run
+// (RunControl::reachLimit). Logs every attempt to `log` when it is not null. The games reported
+// to `control` include those played to find the machines. Each attempt's yen at `rates`, and
+// how deep its net went, are in the totals' `cash`.
+AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
+                           const AttemptStartRule& start, const HallRates& rates,
+                           std::int64_t attempts, RandomSource& random, RunControl& control,
+                           int thread, GridLog* log);
 
 }  // namespace korvale

@@ -21,6 +21,8 @@ RunPlan makePlan(const BatchOptions& options) {
     plan.amount = requestedAmount(options);
     plan.seconds = options.seconds;
     plan.end = options.end;
+    plan.rates = options.rates;
+    plan.start.sinceBig = options.sinceBig;
     plan.threads = static_cast<int>(threadCount(options));
     plan.seed = options.seed ? *options.seed : seedFromClock();
     return plan;
@@ -120,8 +122,8 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
     if (plan.run == RunKind::Normal) {
         result.normal = playNormalShare(plan.setting, share, stream, control, thread, logTo);
     } else {
-        result.attempt =
-            playAttempts(plan.setting, plan.end, share, stream, control, thread, logTo);
+        result.attempt = playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream,
+                                      control, thread, logTo);
     }
     if (gridLog) {
         gridLog->flush();
@@ -170,6 +172,7 @@ void mergeResults(std::vector<WorkerResult>& results, BatchResult& result) {
                     std::make_move_iterator(from.end()));
         from.clear();
     };
+    result.attempt.cash.rates = result.plan.rates;
     for (WorkerResult& worker : results) {
         result.normal += worker.normal.totals;
         moveAll(result.batches, worker.normal.batches);

@@ -272,6 +272,64 @@ void writeSeriesSummary(std::string& text, const FigureGroup& group) {
     }
 }
 
+// The short heading of a 狙い目 curve, by its key without the unrounded cost's mark.
+std::string huntHeading(const Series& series) {
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 6> headings = {{
+        {"net_coins_per_attempt", "一回の差枚"},
+        {"games_per_attempt", "一回のG数"},
+        {"big_per_attempt", "一回のBIG数"},
+        {"net_per_1000_games", "千Gの差枚"},
+        {"net_per_hour", "時給（枚）"},
+        {"posterior", "事後確率"},
+    }};
+    for (const auto& [key, heading] : headings) {
+        if (series.key.starts_with(key)) {
+            return std::string(heading);
+        }
+    }
+    return series.label;
+}
+
+constexpr std::string_view huntLegend =
+    "一回の差枚・G数・BIG数：一回あたりの差枚・プレイ数・BIG数、千Gの差枚：千ゲームあたりの差枚、"
+    "\n時給：一時間あたりの差枚（一時間のゲーム数は上に）、事後確率：そのゲーム数で見つけた台の設定"
+    "の確率\n";
+
+// The 狙い目 table: the break-even counts of every setting first, then a block per setting
+// (and the mixture) with a row per count of the grid and a column per curve.
+std::string huntTable(const Report& report) {
+    std::string text = "損益分岐（狙い目）  " + endConditionText(*report.groups.front().end) + "\n";
+    TextTable breakEven;
+    breakEven.addHeading({"", "損益分岐のゲーム数"});
+    for (const FigureGroup& group : report.groups) {
+        const Figure* figure = group.find("break_even");
+        breakEven.addRow(
+            {groupTitle(group), figure ? figureText(figure->unit, figure->value) : ""});
+    }
+    text += breakEven.text() + "「-」：表の最後のゲーム数でも差枚が0を超えない（損益分岐なし）\n\n";
+    for (const FigureGroup& group : report.groups) {
+        TextTable table;
+        std::vector<std::string> heading = {"BIG後G数"};
+        for (const Series& series : group.series) {
+            heading.push_back(huntHeading(series));
+        }
+        table.addHeading(heading);
+        const std::size_t rows = group.series.empty() ? 0 : group.series.front().x.size();
+        for (std::size_t i = 0; i < rows; ++i) {
+            std::vector<std::string> cells = {figureText(Unit::Games, group.series.front().x[i])};
+            for (const Series& series : group.series) {
+                cells.push_back(figureText(series.unit, series.value[i]));
+            }
+            table.addRow(cells);
+        }
+        text += (group.setting >= 0 ? groupTitle(group) : "全設定（事後確率での混合）") + "\n" +
+                table.text() + "\n";
+    }
+    const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
+    return text + std::string(huntLegend) +
+           (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
+}
+
 }  // namespace
 
 std::string formatTable(const Report& report) {
@@ -293,9 +351,12 @@ std::string formatTable(const Report& report) {
                 : report.command == "simulate" ? "（中断: 途中までに遊技した分の数値です）\n\n"
                                                : "（中断: 途中までに計算した分の数値です）\n\n";
     }
+    if (report.command == "hunt" && !report.groups.empty()) {
+        text += huntTable(report);
+    }
     // Consecutive groups of one scope (and one end condition, unless it varies within a sweep)
     // make one block.
-    std::size_t first = 0;
+    std::size_t first = report.command == "hunt" ? report.groups.size() : 0;
     while (first < report.groups.size()) {
         std::size_t last = first + 1;
         const bool sweep = report.command == "sweep";

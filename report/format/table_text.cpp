@@ -80,6 +80,10 @@ std::string figureText(Unit unit, std::optional<double> value) {
             return significant(*value * 100.0) + "%";
         case Unit::Setting:
             return settingName(static_cast<std::int32_t>(*value) - 1);
+        case Unit::Yen:
+            return significant(value) + "円";
+        case Unit::Hours:
+            return significant(value) + "時間";
         case Unit::Games:
         case Unit::Coins:
         case Unit::Number:

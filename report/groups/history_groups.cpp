@@ -5,7 +5,6 @@
 #include "report/model/figure_catalogue.h"
 
 namespace korvale {
-namespace {
 
 Series settingSeries(std::string key, std::string label, const SettingVector& values) {
     Series series{.key = std::move(key),
@@ -18,8 +17,6 @@ Series settingSeries(std::string key, std::string label, const SettingVector& va
     }
     return series;
 }
-
-}  // namespace
 
 std::vector<FigureGroup> historyGroups(const SettingEstimate& e) {
     if (e.outlookGames != 1000) {

@@ -41,6 +41,12 @@ constexpr std::array entries = {
     Entry{"cost_per_attempt", "一回あたりのコスト", Unit::Coins},
     Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Coins},
     Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Coins},
+    // What an attempt is worth at the hall's rates (--lend, --exchange, --pay, --games-per-hour).
+    Entry{"yen_per_attempt", "一回あたりの収支（円）", Unit::Yen},
+    Entry{"cash_in_per_attempt", "一回あたりの投資（円）", Unit::Yen},
+    Entry{"hours_per_attempt", "一回あたりの時間", Unit::Hours},
+    Entry{"yen_per_hour", "時給（円）", Unit::Yen},
+    Entry{"deepest_mean", "最も沈んだ差枚の平均", Unit::Coins},
     // Details of the exact cost (CSV and JSON only).
     Entry{"cost_rounded_per_attempt", "コストを一回ごとに丸めた(1)か", Unit::Count},
     Entry{"cost_exact_below_games", "丸めが厳密な挑戦の長さ（G未満）", Unit::Games},
@@ -75,18 +81,23 @@ constexpr std::array entries = {
     // 1 on a rule that no other rule of its setting beats on both the net per 1000 games and
     // the chance to end ahead.
     Entry{"on_frontier", "効率的フロンティア上", Unit::Count},
+    // A machine found some games after its last BIG: the least of those counts from which an
+    // attempt pays (狙い目).
+    Entry{"break_even", "損益分岐のゲーム数", Unit::Games},
 };
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost
 // c × games left unrounded, as "<key>_unrounded_cost".
-constexpr std::array<std::string_view, 4> unroundedCostKeys = {
-    "cost_per_attempt", "net_coins_per_attempt", "net_per_1000_games", "payout_percent"};
+constexpr std::array<std::string_view, 6> unroundedCostKeys = {
+    "cost_per_attempt", "net_coins_per_attempt", "net_per_1000_games",
+    "payout_percent",   "yen_per_attempt",       "yen_per_hour"};
 
 // Percentile figures "<name>_p<n>": the label gets "の<n>%点".
 constexpr std::array percentileEntries = {
     Entry{"net_coins", "差枚", Unit::Coins},
     Entry{"games", "プレイ数", Unit::Games},
     Entry{"big_gap", "BIG間ゲーム数", Unit::Games},
+    Entry{"deepest", "最も沈んだ差枚", Unit::Coins},
 };
 
 constexpr std::array seriesEntries = {
@@ -96,6 +107,14 @@ constexpr std::array seriesEntries = {
     std::pair{Entry{"big_gap_law", "BIG間ゲーム数の分布", Unit::Games}, Unit::Share},
     std::pair{Entry{"bonus_gap_law", "ボーナス間ゲーム数の分布", Unit::Games}, Unit::Share},
     std::pair{Entry{"net_histogram", "差枚のヒストグラム", Unit::Coins}, Unit::Count},
+    // What an attempt is worth against the games since the last BIG of the machine found (狙い目).
+    std::pair{Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"games_per_attempt", "一回あたりのプレイ数", Unit::Games}, Unit::Games},
+    std::pair{Entry{"big_per_attempt", "一回あたりのBIG数", Unit::Games}, Unit::Number},
+    std::pair{Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"net_per_hour", "一時間あたりの差枚", Unit::Games}, Unit::Coins},
+    std::pair{Entry{"p_ahead", "勝ち越す確率", Unit::Games}, Unit::Share},
+    std::pair{Entry{"posterior", "事後確率", Unit::Games}, Unit::Share},
 };
 
 }  // namespace
@@ -105,6 +124,18 @@ std::string percentileKey(std::string_view name, double percent) {
 }
 
 Series makeSeries(std::string_view key) {
+    // A curve worked out with the unrounded cost: the curve's label, marked so.
+    constexpr std::string_view unrounded = "_unrounded_cost";
+    if (key.ends_with(unrounded)) {
+        const std::string_view base = key.substr(0, key.size() - unrounded.size());
+        if (base == "net_per_hour" || std::find(unroundedCostKeys.begin(), unroundedCostKeys.end(),
+                                                base) != unroundedCostKeys.end()) {
+            Series series = makeSeries(base);
+            series.key = std::string(key);
+            series.label += "（コスト丸めなし）";
+            return series;
+        }
+    }
     for (const auto& [entry, unit] : seriesEntries) {
         if (entry.key == key) {
             return {.key = std::string(key),

@@ -18,6 +18,10 @@ const char* unitName(Unit unit) {
             return "share";
         case Unit::Setting:
             return "setting";
+        case Unit::Yen:
+            return "yen";
+        case Unit::Hours:
+            return "hours";
         case Unit::Number:
             break;
     }

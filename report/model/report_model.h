@@ -26,6 +26,8 @@ enum class Unit {
     Percent,  // already in percent (the payout rate, 機械割)
     Share,    // a fraction 0..1: the table writes it as a percentage
     Setting,  // a payout setting 1..6: the table writes "設定１"
+    Yen,      // an amount of yen
+    Hours,    // a length of play in hours
     Number,   // any other number
 };
 

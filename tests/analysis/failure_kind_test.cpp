@@ -51,7 +51,7 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          ErrorKind::EndBeyondTables},
         {"figures, called off",
          [&] {
-             solveAttempt(0, {0.0, 0}, CostRounding::Exact, {.cancel = &calledOff});
+             solveAttempt(0, {0.0, 0}, CostRounding::Exact, {}, {.cancel = &calledOff});
          },
          ErrorKind::Cancelled},
         {"law, REG end of the BIG end + 2",
@@ -71,7 +71,7 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          ErrorKind::EndBeyondTables},
         {"law, called off",
          [&] {
-             solveOutcomeLaw(0, {0.0, 0}, {.cancel = &calledOff, .threads = 1});
+             solveOutcomeLaw(0, {0.0, 0}, {}, {.cancel = &calledOff, .threads = 1});
          },
          ErrorKind::Cancelled},
         // Every long call hears its control's flag, on however many threads.
@@ -85,22 +85,22 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          ErrorKind::Cancelled},
         {"rule risk, called off",
          [&] {
-             (void)solveRuleRisk(0, {0.0, 0}, {.cancel = &calledOff, .threads = 2});
+             (void)solveRuleRisk(0, {0.0, 0}, {}, {.cancel = &calledOff, .threads = 2});
          },
          ErrorKind::Cancelled},
         {"head of the law, a REG end that outlasts the BIG end, called off",
          [&] {
-             (void)solveNetLawHead(0, {0.0, 5}, {.cancel = &calledOff, .threads = 2});
+             (void)solveNetLawHead(0, {0.0, 5}, {}, {.cancel = &calledOff, .threads = 2});
          },
          ErrorKind::Cancelled},
         {"games' law, called off",
          [&] {
-             (void)attemptGamesLaw(machineModel(0), {0, 0}, 1024, {.cancel = &calledOff});
+             (void)attemptGamesLaw(machineModel(0), {0, 0}, 1024, {}, {.cancel = &calledOff});
          },
          ErrorKind::Cancelled},
         {"law pieces, called off",
          [&] {
-             (void)attemptSegments(machineModel(0), 0, 0, segmentTail, segmentSmallest,
+             (void)attemptSegments(machineModel(0), 0, 0, segmentTail, segmentSmallest, {},
                                    {.cancel = &calledOff, .threads = 2});
          },
          ErrorKind::Cancelled},

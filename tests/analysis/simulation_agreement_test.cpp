@@ -15,85 +15,17 @@
 #include "analysis/outcome/outcome_law.h"
 #include "common/random_source.h"
 #include "machine/cls_korvale.h"
-#include "tests/support/normal_quantile.h"
+#include "tests/support/mean_interval.h"
+#include "tests/support/window_attempt.h"
 
 namespace korvale {
 namespace {
 
-// The two-sided normal quantile for `figures` figures at a joint level of 95%.
-double familyQuantile(int figures) {
-    return twoSidedNormalQuantile(0.05 / figures);  // both tails together, per figure
-}
-
-// Mean and the half-width of its interval (`z` standard errors) over independent samples.
-class MeanInterval {
-  public:
-    void add(double value) {
-        ++count_;
-        const double delta = value - mean_;
-        mean_ += delta / count_;
-        squares_ += delta * (value - mean_);
-    }
-    double mean() const { return mean_; }
-    double halfWidth(double z) const { return z * std::sqrt(squares_ / (count_ - 1) / count_); }
-
-  private:
-    double count_ = 0;
-    double mean_ = 0;
-    double squares_ = 0;
-};
-
-void expectWithin(const char* figure, const MeanInterval& sample, double exact, double z,
-                  double allowance = 0.0) {
-    EXPECT_NEAR(sample.mean(), exact, sample.halfWidth(z) + allowance)
-        << figure << ": simulated " << sample.mean() << " +- " << sample.halfWidth(z) << ", exact "
-        << exact;
-}
-
-struct AttemptSample {
-    double games = 0;
-    double bigs = 0;
-    double regs = 0;
-    double net = 0;
-    double coinsOut = 0;
-};
-
-// One attempt as the window plays it: a new machine, counters of games since the last BIG
-// and REG, the end test after every game, and the coins from get差枚 at the end.
+// One attempt as the window plays it, on a new machine.
 AttemptSample playAttempt(std::int32_t setting, EndConditions end, RandomSource& random) {
     clsKorvale machine(random);
     machine.mlngSettei = setting;
-    double sinceBig = 0;
-    std::int32_t sinceReg = 0;
-    std::int32_t bigs = 0;
-    std::int32_t regs = 0;
-    std::int32_t num = 0;
-    std::int32_t mode = 0;
-    std::int32_t simauta = 0;
-    while (true) {
-        ++sinceBig;
-        ++sinceReg;
-        const std::string& result = machine.Play(num, mode, simauta);
-        if (result == "BIG") {
-            sinceBig = 0;
-            ++bigs;
-        } else if (result == "REG") {
-            sinceReg = 0;
-            ++regs;
-        }
-        if (bigs > 0 && sinceBig >= end.bigEnd && (regs == 0 || sinceReg >= end.regEnd)) {
-            break;
-        }
-    }
-    std::string rate;
-    std::int32_t obtained = 0;
-    AttemptSample sample;
-    sample.net = machine.get差枚(rate, obtained);
-    sample.coinsOut = obtained;
-    sample.games = machine.mlngPlayCnt;
-    sample.bigs = bigs;
-    sample.regs = regs;
-    return sample;
+    return playAttemptOn(machine, end);
 }
 
 // Compares games, BIGs, REGs and net coins per attempt, and the payout rate over all attempts

@@ -90,7 +90,7 @@ ExactFigures ExactFiguresWork::solve(const ExactSetup& setup,
         figures.estimator = sharedSettingEstimator();
         figures.gaps = std::make_shared<const LongRunGaps>(solveLongRunGaps(setup.setting));
     } else {
-        figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact, control);
+        figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact, {}, control);
     }
     return figures;
 }
@@ -102,12 +102,12 @@ QString ExactLawWork::failure(const RuntimeError& error) {
 ExactLaw ExactLawWork::solve(const ExactSetup& setup, const LongWorkControl<ExactLaw>& control) {
     ExactLaw result;
     if (outcomeLawCovers(setup.end)) {
-        result.law =
-            std::make_shared<const OutcomeLaw>(solveOutcomeLaw(setup.setting, setup.end, control));
+        result.law = std::make_shared<const OutcomeLaw>(
+            solveOutcomeLaw(setup.setting, setup.end, {}, control));
         return result;
     }
     // A REG wait that can outlast the BIG's: no whole law, the head of the net's only.
-    const RuleRisk risk = solveRuleRisk(setup.setting, setup.end,
+    const RuleRisk risk = solveRuleRisk(setup.setting, setup.end, {},
                                         {.cancel = control.cancel, .threads = control.threads});
     if (risk.known) {
         result.head = risk;

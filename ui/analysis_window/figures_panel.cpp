@@ -71,6 +71,11 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(table_, 1);
 }
 
+void FiguresPanel::setTop(QWidget* top) {
+    top->setParent(this);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, top);
+}
+
 void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& status,
                         bool exactPending) {
     if (status_->text() != status) {

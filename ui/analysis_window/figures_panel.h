@@ -51,6 +51,9 @@ class FiguresPanel final : public QWidget {
     // that will have one.
     void show(const std::vector<FigureRow>& rows, const QString& status, bool exactPending);
 
+    // Puts `top` above the status line (the hall's rates).
+    void setTop(QWidget* top);
+
     const QTableWidget& table() const { return *table_; }
     const QLabel& status() const { return *status_; }
 

@@ -12,6 +12,7 @@
 #include "common/number_text.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/measured_groups.h"
+#include "report/groups/yen_figures.h"
 #include "report/model/figure_catalogue.h"
 #include "ui/analysis_window/history_posterior.h"
 #include "ui/analysis_window/setup_caption.h"
@@ -47,9 +48,9 @@ const std::vector<FigureKey>& longRunModeKeys() {
 // games have none.
 const std::vector<FigureKey>& attemptKeys() {
     static const std::vector<FigureKey> keys = {
-        {"attempts", false}, {"games_per_attempt"},     {"big_per_attempt"},
-        {"reg_per_attempt"}, {"net_coins_per_attempt"}, {"net_per_1000_games"},
-        {"payout_percent"},  {"big_odds", false},       {"reg_odds", false}};
+        {"attempts", false},       {"games_per_attempt"},  {"big_per_attempt"}, {"reg_per_attempt"},
+        {"net_coins_per_attempt"}, {"net_per_1000_games"}, {"payout_percent"},  {"big_odds", false},
+        {"reg_odds", false},       {"hours_per_attempt"},  {"yen_per_attempt"}, {"yen_per_hour"}};
     return keys;
 }
 
@@ -65,15 +66,19 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
 
     tabs_ = new QTabWidget(this);
     figures_ = new FiguresPanel;
+    rates_ = new HallRatesPanel;
+    figures_->setTop(rates_);
     slump_ = new SlumpPanel;
     drought_ = new DroughtPanel;
     posterior_ = new PosteriorPanel;
     quitRules_ = new QuitRulePanel;
+    aim_ = new AimPanel;
     tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
     tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
     tabs_->addTab(posterior_, QStringLiteral("設定判別"));
     tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
+    tabs_->addTab(aim_, QStringLiteral("狙い目"));
     // Narrower, the figures table's columns, the graphs' axis numbers and legends no longer
     // have room for their text: the window is never narrower than some 48 full-width characters
     // (on a 1024-pixel screen it then covers the main window's results grid, and no more).
@@ -94,6 +99,12 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
         redrawCurrent();
     });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
+    connect(rates_, &HallRatesPanel::changed, this, [this] {
+        quitRules_->setHallRates(rates_->rates());
+        stale_ = true;
+        refreshNow();
+    });
+    quitRules_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     followMainWindow();
@@ -108,24 +119,29 @@ void frmAnalysis::followMainWindow() {
     auto* setting = source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"));
     const auto typed = [this, bigEnd, regEnd] {
         quitRules_->setTypedEnd(bigEnd->text(), regEnd->text());
+        aim_->setMainEnd(bigEnd->text(), regEnd->text());
         updateHeading();
     };
     connect(bigEnd, &QLineEdit::textChanged, this, typed);
     connect(regEnd, &QLineEdit::textChanged, this, typed);
     connect(setting, &QComboBox::currentIndexChanged, this, [this](int index) {
         quitRules_->setChosenSetting(index);
+        aim_->setChosenSetting(index);
         updateHeading();
     });
     connect(source_.findChild<QRadioButton*>(QStringLiteral("opt(1)")), &QRadioButton::toggled,
             this, &frmAnalysis::updateHeading);
     typed();
     quitRules_->setChosenSetting(setting->currentIndex());
+    aim_->setChosenSetting(setting->currentIndex());
 }
 
 void frmAnalysis::updateHeading() {
     QString text;
     if (tabs_->currentWidget() == quitRules_) {
         text = QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
+    } else if (tabs_->currentWidget() == aim_) {
+        text = QStringLiteral("狙い目の図は、実行の結果によらない理論値です。");
     } else {
         // The main window's choice, as the next Start would read it.
         const auto boxText = [this](Box box) {
@@ -194,6 +210,7 @@ void frmAnalysis::hideEvent(QHideEvent* event) {
     // Closed, not minimised: the long work stops with it.
     if (!event->spontaneous()) {
         quitRules_->callOff();
+        aim_->callOff();
     }
     QWidget::hideEvent(event);
 }
@@ -248,6 +265,8 @@ void frmAnalysis::redrawCurrent() {
         drought_->redraw(feed_, exact ? exact->gaps : nullptr);
     } else if (current == quitRules_) {
         quitRules_->activate();  // it draws itself as its work comes in
+    } else if (current == aim_) {
+        aim_->activate();  // likewise
     } else if (current == posterior_) {
         feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(
@@ -317,8 +336,15 @@ QString frmAnalysis::exactWorkStatus() const {
     if (!feed_.attempts()) {
         return QStringLiteral("理論値：長く回し続けた時の極限値");
     }
-    const QString status =
+    QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
+    if (rates_->rates().pay == CoinSource::Cash) {
+        // The cash put in follows each attempt's deepest point, which the grid's rows do not
+        // hold.
+        status += QStringLiteral(
+            "\n現金での収支は各挑戦の最も沈んだ点で決まるため、ここには出しません"
+            "（korvale-batch --pay cash で実測できます）。");
+    }
     if (lawPending()) {
         return status + QStringLiteral("\n") +
                working(QStringLiteral("勝ち越す確率と差枚の分布を計算中"), service_->lawDone());
@@ -332,10 +358,12 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
     std::optional<FigureGroup> exact;
     if (figures != nullptr && figures->attempt) {
         exact = exactAttemptGroup(*figures->attempt);
+        addExactYen(*exact, *figures->attempt, rates_->rates());
     }
     const EndConditions end = exactSetup_.end;
-    std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr,
-                                              measuredAttemptGroup(setting, end, tally.totals()));
+    FigureGroup measured = measuredAttemptGroup(setting, end, tally.totals());
+    addYenOfMeasuredCoins(measured, rates_->rates());
+    std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr, measured);
     // Figures of the law: exact once it is worked out, measured from the attempts' counts
     // (the measured law's other figures take too long to redraw live).
     const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,

@@ -15,10 +15,12 @@
 #include <memory>
 #include <optional>
 
+#include "ui/analysis_window/aim_panel.h"
 #include "ui/analysis_window/attempt_reach_text.h"
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/figures_panel.h"
+#include "ui/analysis_window/hall_rates_panel.h"
 #include "ui/analysis_window/posterior_panel.h"
 #include "ui/analysis_window/quit_rule_panel.h"
 #include "ui/analysis_window/run_feed.h"
@@ -56,6 +58,8 @@ class frmAnalysis final : public QWidget {
     DroughtPanel& droughtPanel() { return *drought_; }
     PosteriorPanel& posteriorPanel() { return *posterior_; }
     QuitRulePanel& quitRulePanel() { return *quitRules_; }
+    HallRatesPanel& hallRatesPanel() { return *rates_; }
+    AimPanel& aimPanel() { return *aim_; }
     // The line above the tabs that names the setup of the figures on show.
     const QLabel& heading() const { return *heading_; }
     // Whether the exact figures of the run on show are still being worked out; waits for them.
@@ -75,7 +79,7 @@ class frmAnalysis final : public QWidget {
     void hideEvent(QHideEvent* event) override;
 
   private:
-    // The ヤメ時 tab follows the main window's setting and end boxes as they are typed.
+    // The ヤメ時 and 狙い目 tabs follow the main window's setting and end boxes as they are typed.
     void followMainWindow();
     // Names the setup of the run on show, and says so when the main window's choice differs.
     void updateHeading();
@@ -99,6 +103,8 @@ class frmAnalysis final : public QWidget {
     DroughtPanel* drought_ = nullptr;
     PosteriorPanel* posterior_ = nullptr;
     QuitRulePanel* quitRules_ = nullptr;
+    HallRatesPanel* rates_ = nullptr;
+    AimPanel* aim_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;

@@ -34,22 +34,6 @@ QString endText(EndConditions end) {
         .arg(gamesText(end.bigEnd), groupedNumber(end.regEnd));
 }
 
-// "45秒", "1分05秒", "1時間02分".
-QString durationText(double seconds) {
-    const auto whole = static_cast<qint64>(std::lround(seconds));
-    if (whole < 60) {
-        return QStringLiteral("%1秒").arg(whole);
-    }
-    if (whole < 3600) {
-        return QStringLiteral("%1分%2秒").arg(whole / 60).arg(whole % 60, 2, 10, QChar('0'));
-    }
-    return QStringLiteral("%1時間%2分").arg(whole / 3600).arg(whole / 60 % 60, 2, 10, QChar('0'));
-}
-
-QString signedNumber(double value, int decimals) {
-    return (value > 0 ? QStringLiteral("+") : QString()) + groupedNumber(value, decimals);
-}
-
 QString gridText(const SweepGrid& grid) {
     return QStringLiteral("BIG後 %1〜%2G（%3Gごと）× REG後 %4〜%5G（%6Gごと）")
         .arg(groupedNumber(grid.bigEndFirst), groupedNumber(grid.bigEndLast),
@@ -442,6 +426,13 @@ QString QuitRulePanel::tipAt(const QPointF& point) const {
                  signedNumber(nearest->netPerAttempt, 1), percentText(nearest->risk.pAhead, 1),
                  signedNumber(static_cast<double>(nearest->risk.netP50), 0),
                  signedNumber(static_cast<double>(nearest->risk.netP10), 0));
+    if (rates_.pay == CoinSource::Stored) {
+        const double yenOfCoin = yenOfCoins(rates_, 1.0);
+        tip += QStringLiteral("\n貯メダルで一回あたり %1円、時給 %2円")
+                   .arg(signedNumber(yenOfCoin * nearest->netPerAttempt, 0),
+                        signedNumber(yenOfCoin * nearest->point.x() * rates_.gamesPerHour / 1000.0,
+                                     0));
+    }
     if (nearest->onFrontier) {
         tip += QStringLiteral("\n効率的フロンティア上（差枚でも勝ち越す確率でも他に負けない）");
     }

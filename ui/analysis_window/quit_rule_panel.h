@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/hall/hall_rates.h"
+
 // ヤメ時: the stopping rules of a grid of end conditions for one setting at a time, each as its
 // mean net coins per 1000 games against its chance to end an attempt ahead, the rules no other
 // beats on both joined by a line, and the end conditions typed in the main window marked. One
@@ -36,6 +38,8 @@ class QuitRulePanel final : public QWidget {
     // the rule marked.
     void setChosenSetting(std::int32_t setting);
     void setTypedEnd(const QString& bigEnd, const QString& regEnd);
+    // The hall's rates the tip gives each rule's yen at (from stored coins).
+    void setHallRates(const HallRates& rates) { rates_ = rates; }
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
     // The window closed: the work in hand is called off.
@@ -85,6 +89,7 @@ class QuitRulePanel final : public QWidget {
     QComboBox* choice_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
+    HallRates rates_;
     QLabel* gridNote_ = nullptr;
     QLabel* markNote_ = nullptr;
     QTimer progressTimer_;

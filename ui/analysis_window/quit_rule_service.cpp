@@ -45,10 +45,11 @@ QString OneRuleWork::failure(const RuntimeError& error) {
 OneRule OneRuleWork::solve(const OneRuleSetup& setup, const LongWorkControl<OneRule>& control) {
     OneRule rule;
     // The mean first (seconds), as the sweep has it; then the law (longer).
-    rule.figures =
-        solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {.cancel = control.cancel});
+    rule.figures = solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {},
+                                {.cancel = control.cancel});
     control.progress(0.1);
-    rule.risk = solveRuleRisk(setup.setting, setup.end, {.cancel = control.cancel, .threads = 1});
+    rule.risk =
+        solveRuleRisk(setup.setting, setup.end, {}, {.cancel = control.cancel, .threads = 1});
     return rule;
 }
 

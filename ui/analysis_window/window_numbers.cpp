@@ -17,6 +17,21 @@ QString groupedNumber(double value, int decimals) {
     return grouping.toString(value, 'f', decimals);
 }
 
+QString signedNumber(double value, int decimals) {
+    return (value > 0 ? QStringLiteral("+") : QString()) + groupedNumber(value, decimals);
+}
+
+QString durationText(double seconds) {
+    const auto whole = static_cast<qint64>(std::lround(seconds));
+    if (whole < 60) {
+        return QStringLiteral("%1秒").arg(whole);
+    }
+    if (whole < 3600) {
+        return QStringLiteral("%1分%2秒").arg(whole / 60).arg(whole % 60, 2, 10, QChar('0'));
+    }
+    return QStringLiteral("%1時間%2分").arg(whole / 3600).arg(whole / 60 % 60, 2, 10, QChar('0'));
+}
+
 QString percentText(double share, int decimals) {
     return groupedNumber(100.0 * share, decimals) + QStringLiteral("%");
 }
@@ -25,6 +40,7 @@ int unitDecimals(Unit unit) {
     switch (unit) {
         case Unit::Count:
         case Unit::Setting:
+        case Unit::Yen:
             return 0;
         case Unit::Games:
         case Unit::Coins:
@@ -32,6 +48,7 @@ int unitDecimals(Unit unit) {
         case Unit::OneIn:
         case Unit::Percent:
         case Unit::Share:
+        case Unit::Hours:
             return 2;
         case Unit::Number:
             break;

@@ -16,6 +16,12 @@ namespace korvale {
 // "-1,234,567.8": grouped by thousands, `decimals` after the point; never "-0".
 QString groupedNumber(double value, int decimals = 0);
 
+// The same with "+" before a gain: "+1,234.5", "-12.0", "0".
+QString signedNumber(double value, int decimals);
+
+// A duration as the window says how long work takes: "45秒", "1分05秒", "1時間02分".
+QString durationText(double seconds);
+
 // A share (0.1234) as "12.34%".
 QString percentText(double share, int decimals = 2);
 

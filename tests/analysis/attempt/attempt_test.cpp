@@ -265,7 +265,7 @@ TEST(AttemptCostRoundingTest, PastThePatternTheGamesLawGivesTheCost) {
         expectRelativelyNear(f.expectedCost, static_cast<double>(forward.cost), 1e-13);
         // The law itself, game by game, in a table as long as the forward pass went.
         const AttemptGamesLaw law =
-            attemptGamesLaw(model, {x, y}, forward.ending.size(), {.threads = 1});
+            attemptGamesLaw(model, {x, y}, forward.ending.size(), {}, {.threads = 1});
         ASSERT_GE(law.chance.size(), forward.ending.size());
         double worst = 0.0;
         for (std::size_t g = 0; g < law.chance.size(); ++g) {
@@ -301,7 +301,7 @@ TEST(AttemptCostRoundingTest, TooLongAttemptsKeepTheUnroundedCost) {
 std::vector<double> gamesModulo(const MachineModel& model, int x, int y, std::size_t period) {
     using Complex = std::complex<double>;
     const AttemptSegments pieces =
-        attemptSegments(model, x, y, segmentTail, segmentSmallest, {.threads = 2});
+        attemptSegments(model, x, y, segmentTail, segmentSmallest, {}, {.threads = 2});
     const std::size_t d = pieces.postBigModes.size();
     const std::size_t lanes = d + d * d + d;
     std::vector<Complex> data(period * lanes, 0.0);
@@ -459,12 +459,12 @@ TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
 
 TEST(AttemptWorkControlTest, CallsOffAndTellsHowFarItHasGot) {
     std::atomic<bool> cancel{true};
-    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {.cancel = &cancel}),
+    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {}, {.cancel = &cancel}),
                  WorkCancelled);
     cancel = false;
     std::vector<double> shares;
     const AttemptFigures f =
-        solveAttempt(0, {0.0, 0}, CostRounding::Exact,
+        solveAttempt(0, {0.0, 0}, CostRounding::Exact, {},
                      {.cancel = &cancel, .progress = [&](double s) { shares.push_back(s); }});
     ASSERT_GE(shares.size(), 10U);
     EXPECT_GE(shares.front(), 0.0);
@@ -473,9 +473,9 @@ TEST(AttemptWorkControlTest, CallsOffAndTellsHowFarItHasGot) {
     EXPECT_EQ(f.expectedCost, solveAttempt(0, {0.0, 0}, CostRounding::Exact).expectedCost);
     // Called off halfway, from the thread doing the work.
     auto callOff = [&](double s) { cancel = s > 0.5; };
-    EXPECT_THROW(
-        solveAttempt(0, {0.0, 0}, CostRounding::Exact, {.cancel = &cancel, .progress = callOff}),
-        WorkCancelled);
+    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {},
+                              {.cancel = &cancel, .progress = callOff}),
+                 WorkCancelled);
 }
 
 }  // namespace

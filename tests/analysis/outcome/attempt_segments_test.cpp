@@ -123,7 +123,7 @@ TEST(AttemptSegmentsTest, AgreesWithAForwardPassOverEachPiece) {
     for (const auto& [x, y] : rules) {
         SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
         const AttemptSegments segments =
-            attemptSegments(model, x, y, segmentTail, segmentSmallest, {.threads = 2});
+            attemptSegments(model, x, y, segmentTail, segmentSmallest, {}, {.threads = 2});
         // No BIG row leads to mode 0.
         ASSERT_EQ(segments.postBigModes, (std::vector<int>{1, 2, 3, 4, 5}));
         EXPECT_LT(segments.lostMass, 1e-11);

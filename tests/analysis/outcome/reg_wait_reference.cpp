@@ -30,13 +30,19 @@ using CountChances = std::unordered_map<std::uint32_t, double>;
 
 class ForwardPass {
   public:
-    ForwardPass(const MachineModel& model, int bigEnd, int regEnd)
+    ForwardPass(const MachineModel& model, int bigEnd, int regEnd, const ReferenceStart& start)
         : model_(model),
           bigEnd_(bigEnd),
           regEnd_(regEnd),
           bigCap_(std::max(bigEnd, model.ceilingGame)),
           alive_(index({1, 1, modeCount - 1, bigCap_, regEnd_}) + 1) {
-        alive_[index({0, 0, 0, 0, 0})][0] = 1.0;
+        const int sinceBig = std::min(start.gamesSinceBig, bigCap_);
+        for (int m = 0; m < modeCount; ++m) {
+            if (start.modeLaw[static_cast<std::size_t>(m)] > 0.0) {
+                alive_[index({0, 0, m, sinceBig, 0})][0] =
+                    start.modeLaw[static_cast<std::size_t>(m)];
+            }
+        }
     }
 
     ReferenceNetLaw run(double stopBelow) {
@@ -178,11 +184,12 @@ std::int64_t ReferenceNetLaw::quantile(double q) const {
 }
 
 ReferenceNetLaw referenceNetLaw(const MachineModel& model, std::int32_t bigEndGames,
-                                std::int32_t regEndGames, double stopBelow) {
-    if (bigEndGames < 0 || regEndGames < 0 || model.ceilingGame < 1) {
+                                std::int32_t regEndGames, double stopBelow,
+                                const ReferenceStart& start) {
+    if (bigEndGames < 0 || regEndGames < 0 || model.ceilingGame < 1 || start.gamesSinceBig < 0) {
         throw std::invalid_argument("the reference needs whole games from 0 and a ceiling");
     }
-    return ForwardPass(model, bigEndGames, regEndGames).run(stopBelow);
+    return ForwardPass(model, bigEndGames, regEndGames, start).run(stopBelow);
 }
 
 MachineModel smallReferenceMachine(std::int32_t ceilingGame) {

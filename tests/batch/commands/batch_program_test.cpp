@@ -43,6 +43,7 @@ TEST(BatchHelpTest, EveryCommandHasHelpAndTheProgramAVersion) {
                                                {"simulate", "special", "--help"},
                                                {"exact", "--help"},
                                                {"sweep", "-h"},
+                                               {"hunt", "--help"},
                                                {"infer", "--help"}}) {
         const Outcome outcome = run(arguments);
         EXPECT_EQ(outcome.status, 0) << arguments.back();
@@ -93,11 +94,28 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: exact: there is no option \"--\\xE2\\x80\\xAEx\""},
         {{"play\x07"}, "korvale-batch: unknown command \"play\\x07\""},
         {{},
-         "korvale-batch: a command is needed: simulate, exact, sweep or infer (see korvale-batch "
-         "--help)\n"},
+         "korvale-batch: a command is needed: simulate, exact, sweep, hunt or infer (see "
+         "korvale-batch --help)\n"},
         {{"play"},
          "korvale-batch: unknown command \"play\" (the commands are simulate, exact, sweep, "
-         "infer)"},
+         "hunt, infer)"},
+        // A machine found some games after its last BIG.
+        {{"exact", "--since-big", "1.5", "--big-end", "0"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000, got \"1.5\""},
+        {{"sweep", "--since-big", "1000001", "--means-only"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
+        {{"exact", "--since-big", "5"},
+         "korvale-batch: --since-big: an attempt from a found machine needs --big-end or "
+         "--reg-end"},
+        {{"exact", "--since-big", "5", "--big-end", "0", "--setting", "2", "--prior",
+          "1,1,1,1,1,1"},
+         "korvale-batch: --prior: the prior weighs the six settings: leave out --setting"},
+        {{"exact", "--big-end", "0", "--prior", "1,1,1,1,1,1"},
+         "korvale-batch: --prior: the prior weighs the settings given --since-big G"},
+        {{"hunt", "--since-big-grid", "0:1001:1"},
+         "korvale-batch: --since-big-grid: \"0:1001:1\" has more than 1001 counts\n"},
+        {{"hunt", "--since-big-grid", "0:1500"}, "korvale-batch: --since-big-grid: expected"},
+        {{"hunt", "--games-per-hour", "-800"}, "korvale-batch: --games-per-hour: expected"},
         {{"simulate", "fast"},
          "korvale-batch: unknown command \"fast\" (the commands are normal, special)"},
         {{"simulate"},
@@ -174,6 +192,22 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --attempts: "},
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
+        {{"simulate", "special", "--since-big", "-1"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
+        {{"simulate", "special", "--since-big", "1500.0"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
+        {{"simulate", "special", "--since-big", "99999999999"},
+         "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
+        // Past the bound the ceiling alone gives, and within it by the long run's own law.
+        {{"simulate", "special", "--since-big", "1000000"},
+         "korvale-batch: --since-big: a machine 1000000 games after its last BIG is too rare "
+         "to look for: finding one is expected to take over 2147483647 games of play, and the "
+         "simulation looks only where it expects at most 2147483647\n"},
+        {{"simulate", "special", "--since-big", "2400", "--seconds", "1"},
+         "korvale-batch: --since-big: a machine 2400 games after its last BIG is too rare to look "
+         "for: finding one is expected to take "},
+        {{"simulate", "normal", "--since-big", "5"},
+         "korvale-batch: simulate normal: there is no option \"--since-big\""},
         {{"exact", "--big-end", "2500"}, "korvale-batch: --big-end: the exact figures take"},
         {{"exact", "--reg-end", "1001"}, "korvale-batch: --reg-end: the exact figures take"},
         {{"exact", "--games", "5"}, "korvale-batch: exact: there is no option \"--games\""},
@@ -316,6 +350,9 @@ TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
         {"exact", {"exact", "--setting", "6"}},
         // Rules one game long, as each takes its outcome law.
         {"sweep", {"sweep", "--setting", "5", "--big-ends", "0:1:1", "--reg-ends", "0:1:1"}},
+        // A machine found under the ceiling, every setting and the posterior's mixture.
+        {"exact_found", {"exact", "--since-big", "1500", "--big-end", "0", "--reg-end", "0"}},
+        {"hunt", {"hunt", "--since-big-grid", "1100:1500:200", "--prior", "1,1,1,1,1,3"}},
     };
     const bool update = std::getenv("KORVALE_UPDATE_GOLDEN") != nullptr;
     for (const auto& [name, arguments] : commands) {
@@ -521,6 +558,9 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
         {"sweep", "--threads", "1", "--big-ends", "0:2000:20", "--reg-ends", "0:1000:20"},
         // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
         {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
+         "1"},
+        // Each machine found 1700 games after its last BIG takes some million games to find.
+        {"simulate", "special", "--setting", "6", "--since-big", "1700", "--threads", "1", "--seed",
          "1"},
     };
     for (const std::vector<std::string>& command : commands) {

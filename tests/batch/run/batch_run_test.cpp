@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "report/format/report_format.h"
+#include "tests/support/ceiling_closed_form.h"
+#include "tests/support/mean_interval.h"
 #include "tests/support/written_csv.h"
 
 namespace korvale {
@@ -197,8 +200,16 @@ TEST(BatchRunTest, AttemptThreadsShareTheAttempts) {
     EXPECT_EQ(result.attempt.gamesPerAttempt.units, 2001);
 }
 
+RunPlan foundPlan(std::int32_t setting, std::int64_t attempts, int threads, std::uint64_t seed,
+                  std::int32_t sinceBig, EndConditions end = {}) {
+    RunPlan plan = attemptPlan(setting, attempts, threads, seed, end);
+    plan.start.sinceBig = sinceBig;
+    return plan;
+}
+
 TEST(BatchRunTest, SamePlanGivesTheSameReport) {
-    for (const RunPlan& plan : {normalPlan(5, 3'000'000, 2, 404), attemptPlan(5, 5000, 2, 404)}) {
+    for (const RunPlan& plan : {normalPlan(5, 3'000'000, 2, 404), attemptPlan(5, 5000, 2, 404),
+                                foundPlan(5, 300, 2, 404, 700)}) {
         const BatchResult first = runBatch(plan, nullptr, nullptr);
         const BatchResult second = runBatch(plan, nullptr, nullptr);
         for (const OutputFormat format :
@@ -292,6 +303,43 @@ TEST(BatchRunTest, TimedRunsStopOnTime) {
     EXPECT_LE(attempts.attempt.games, attempts.gamesPlayed);
 }
 
+// Found attempts: the figures come from the attempts alone, the games played to find the
+// machines count only in the speed; quitting at the first BIG from G = 1500 is worth the closed
+// form of the ceiling's geometric wait (within the 99% interval of each of three figures).
+TEST(BatchRunTest, FoundAttemptsCountTheirOwnGamesAndMatchTheClosedForm) {
+#ifdef KORVALE_SANITIZED
+    constexpr std::int64_t attempts = 600;  // the sanitizers play about twenty times slower
+#else
+    constexpr std::int64_t attempts = 4000;
+#endif
+    const BatchResult result =
+        runBatch(foundPlan(3, attempts, 2, 17, 1500, {0.0, 0}), nullptr, nullptr);
+    EXPECT_EQ(result.attempt.attempts, attempts);
+    EXPECT_EQ(result.attempt.bigs, attempts);
+    // Each machine took at least its 100 BIGs of warm-up, of more than one game each.
+    EXPECT_GT(result.gamesPlayed, attempts * 100 + result.attempt.games);
+    const FigureGroup group = measured(result);
+    const CeilingAttempt exact = ceilingQuitAtFirstBig(3);
+    const double widen = familyQuantile(3, 0.01) / familyQuantile(1);
+    for (const auto& [key, value] :
+         {std::pair{"games_per_attempt", exact.games}, std::pair{"reg_per_attempt", exact.regs},
+          std::pair{"net_coins_per_attempt", exact.net}}) {
+        const Figure& f = figure(group, key);
+        const double half = widen * std::max(f.ci95.high - *f.value, *f.value - f.ci95.low);
+        EXPECT_NEAR(*f.value, value, half) << key;
+    }
+}
+
+// A machine still looked for when the time is up is dropped, as an attempt still going is.
+TEST(BatchRunTest, ARunLookingForMachinesStopsOnTime) {
+    RunPlan rare = foundPlan(0, -1, 2, 5, 2800);  // about once in 10^13 games
+    rare.seconds = 0.3;
+    const BatchResult result = runBatch(rare, nullptr, nullptr);
+    EXPECT_EQ(result.attempt.attempts, 0);
+    EXPECT_GT(result.gamesPlayed, 0);
+    EXPECT_LT(result.seconds, 3.0);  // loose for a loaded machine
+}
+
 // Draws the given values out of 65536, then 65536 for ever: at 設定１ a draw of 1..100 is a
 // REG, 101..323 a BIG in mode 0, 65536 no bonus whatever the mode.
 class DrawsThenNoBonus final : public RandomSource {
@@ -346,6 +394,38 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
     control.requestStop();
     EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control), AttemptEnd::Stopped);
     EXPECT_EQ(machine.mlngPlayCnt, 65536);
+}
+
+// How deep an attempt's net goes, worked by hand at 設定１ (c = 1.604) for a scripted attempt
+// that ends at its first BIG: 100 games without a bonus (net -160), a REG at game 101
+// (127 - 162 = -35), 199 more games (127 - round(481.2) = -354), a BIG at game 301
+// (515 - 483 = 32). D = 354: 8 lots of 50 coins, ¥8000; at 5.6 coins per ¥100 the attempt is
+// worth (400 + 32) × 100 / 5.6 - 8000 yen, from stored coins 32 × 100 / 5.6.
+TEST(BatchRunTest, TheDeepestPointOfAScriptedAttempt) {
+    std::vector<std::int32_t> draws(100, 65536);
+    draws.insert(draws.end(), {50, 30000});  // the REG and its mode's draw
+    draws.insert(draws.end(), 199, 65536);
+    draws.insert(draws.end(), {150, 30000});  // the BIG
+    DrawsThenNoBonus random(draws);
+    clsKorvale machine(random);
+    RunControl control(1);
+    DeepestPoint deepest;
+    ASSERT_EQ(playOneAttempt(machine, {0.0, 0}, control, &deepest), AttemptEnd::Finished);
+    ASSERT_EQ(machine.mlngPlayCnt, 301);
+    std::string rate;
+    std::int32_t obtained = 0;
+    const std::int32_t net = machine.get差枚(rate, obtained);
+    EXPECT_EQ(net, 32);
+    deepest.see(net);
+    EXPECT_EQ(deepest.deepest(), 354);
+    const HallRates rates{.lend = 50, .exchange = 5.6, .pay = CoinSource::Cash};
+    EXPECT_EQ(lotsBought(rates, deepest.deepest()), 8);
+    EXPECT_DOUBLE_EQ(yenFromCash(rates, net, deepest.deepest()), 43200.0 / 5.6 - 8000.0);
+    EXPECT_DOUBLE_EQ(yenOfCoins(rates, net), 3200.0 / 5.6);
+    // Lots: none for a net that never fell below 0, one for 1 to 50 coins down, two for 51.
+    EXPECT_EQ(lotsBought(rates, 0), 0);
+    EXPECT_EQ(lotsBought(rates, 50), 1);
+    EXPECT_EQ(lotsBought(rates, 51), 2);
 }
 
 // A run ended by a counter's limit prints the attempts finished before it, marked partial and

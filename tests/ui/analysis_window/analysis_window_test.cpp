@@ -466,6 +466,42 @@ TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
     }
 }
 
+// The hall's rates in the 理論値 tab: from stored coins the yen of 300/100 at 設定１ are its net
+// exchanged, typed from `korvale-batch exact --setting 1 --big-end 300 --reg-end 100 --exchange
+// X`: ¥2493.55 at 5, ¥2226.38 and ¥2447.91 an hour at 5.6; 0.9095 hours at 800 games an hour.
+// From cash the yen are not shown (the rows hold no deepest point); the rates outlast the window.
+TEST_F(AnalysisWindowTest, TheHallsRatesGiveTheYenOfAnAttempt) {
+    makeFrame(8);
+    trigger("actAnalysis");
+    chooseAttempts("300", "100");
+    runFor(4);
+    analysis().waitForExact();
+    showTab(0);
+    const auto yen = [this](const char* label) {
+        std::string text = figureCell(label, FiguresPanel::ExactColumn);
+        text.erase(std::remove(text.begin(), text.end(), ','), text.end());
+        return text;
+    };
+    EXPECT_EQ(yen("一回あたりの収支（円）"), "2494");
+    EXPECT_EQ(figureCell("一回あたりの時間", FiguresPanel::ExactColumn), "0.91");
+    analysis().hallRatesPanel().exchange().setValue(5.6);
+    EXPECT_EQ(yen("一回あたりの収支（円）"), "2226");
+    EXPECT_EQ(yen("時給（円）"), "2448");
+    analysis().hallRatesPanel().pay().setCurrentIndex(1);
+    EXPECT_NE(analysis().figuresPanel().status().text().indexOf(QStringLiteral("現金")), -1);
+    const QTableWidget& table = analysis().figuresPanel().table();
+    for (int row = 0; row < table.rowCount(); ++row) {
+        EXPECT_NE(table.item(row, FiguresPanel::LabelColumn)->text(),
+                  QStringLiteral("一回あたりの収支（円）"));
+    }
+    analysis().close();
+    trigger("actAnalysis");
+    EXPECT_EQ(analysis().hallRatesPanel().rates().exchange, 5.6);
+    EXPECT_EQ(analysis().hallRatesPanel().rates().pay, CoinSource::Cash);
+    analysis().hallRatesPanel().pay().setCurrentIndex(0);
+    analysis().hallRatesPanel().exchange().setValue(5.0);
+}
+
 TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
     runFor(4);
     trigger("actAnalysis");

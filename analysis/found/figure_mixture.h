@@ -1,0 +1,18 @@
+#pragma once
+
+// An attempt's figures when the setting is not known: each setting's figures weighed by its
+// chance.
+
+#include "analysis/attempt/attempt.h"
+#include "analysis/inference/filter_tables.h"
+
+namespace korvale {
+
+// The mixture of bySetting (設定１..設定６ in order) by `chances` (adding up to 1): the expected
+// games, BIGs, REGs, cost and net as the chances' mixtures of each setting's, and the rates per
+// 1000 games and the payout as the ratios of those means (what many attempts on such machines
+// come to). The cost counts as rounded only when every setting's is; its bound is the mixture's.
+AttemptFigures mixAttemptFigures(const std::array<AttemptFigures, settingCount>& bySetting,
+                                 const SettingVector& chances);
+
+}  // namespace korvale

@@ -1,0 +1,120 @@
+#include "analysis/found/hunt_table.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "analysis/attempt/attempt_start.h"
+#include "analysis/found/figure_mixture.h"
+#include "analysis/found/found_posterior.h"
+#include "analysis/outcome/start_grid.h"
+#include "common/parallel_work.h"
+#include "common/runtime_error.h"
+
+namespace korvale {
+
+std::vector<std::int32_t> huntPoints(const HuntGrid& grid) {
+    if (grid.step <= 0) {
+        throw std::invalid_argument("the grid's step must be positive");
+    }
+    std::vector<std::int32_t> counts;
+    for (std::int64_t g = grid.first; g <= grid.last; g += grid.step) {
+        counts.push_back(static_cast<std::int32_t>(g));
+    }
+    return counts;
+}
+
+std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& counts,
+                                           const std::vector<AttemptFigures>& points) {
+    std::optional<std::int32_t> from;
+    for (std::size_t i = counts.size(); i-- > 0;) {
+        if (!(points[i].expectedNet > 0.0)) {
+            break;
+        }
+        from = counts[i];
+    }
+    return from;
+}
+
+namespace {
+
+// Each count's chance to end ahead; none for attempts too long for the law's tables.
+std::vector<double> aheadChances(const MachineModel& model, EndConditions end,
+                                 const std::vector<AttemptStart>& starts,
+                                 const std::atomic<bool>* cancel) {
+    std::vector<double> chances;
+    try {
+        for (const NetLawHead& head :
+             solveNetLawHeads(model, end, starts, {.cancel = cancel, .threads = 1})) {
+            chances.push_back(head.pAhead);
+        }
+    } catch (const RuntimeError& error) {
+        if (error.kind() != ErrorKind::AttemptsTooLong) {
+            throw;
+        }
+        chances.clear();
+    }
+    return chances;
+}
+
+// The posterior's mixture of the settings' chances to end ahead, when every setting has them.
+std::vector<double> mixedAheadChances(const HuntTable& table) {
+    for (const HuntColumn& column : table.settings) {
+        if (column.pAhead.empty()) {
+            return {};
+        }
+    }
+    std::vector<double> mixed(table.gamesSinceBig.size(), 0.0);
+    for (std::size_t k = 0; k < mixed.size(); ++k) {
+        for (const HuntColumn& column : table.settings) {
+            mixed[k] +=
+                table.posteriors[k][static_cast<std::size_t>(column.setting)] * column.pAhead[k];
+        }
+    }
+    return mixed;
+}
+
+}  // namespace
+
+HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
+                         const std::vector<std::int32_t>& settings, const SettingVector& prior,
+                         CostRounding rounding, const WorkControl& control) {
+    const std::atomic<bool>* cancel = control.cancel;
+    HuntTable table;
+    table.gamesSinceBig = huntPoints(grid);
+    const std::vector<std::int32_t>& counts = table.gamesSinceBig;
+    table.settings.resize(settings.size());
+    shareTasks(settings.size(), control.workers(), [&](std::size_t i) {
+        const MachineModel model = machineModel(settings[i]);
+        std::vector<AttemptStart> starts;
+        for (const std::int32_t g : counts) {
+            starts.push_back(foundStart(model, g));
+        }
+        HuntColumn& column = table.settings[i];
+        column.setting = settings[i];
+        column.points = solveAttemptStarts(model, end, starts, rounding, {.cancel = cancel});
+        for (AttemptFigures& one : column.points) {
+            one.setting = settings[i];
+        }
+        column.breakEven = breakEvenCount(counts, column.points);
+        column.pAhead = aheadChances(model, end, starts, cancel);
+    });
+    if (settings.size() != settingCount) {
+        return table;
+    }
+    const SettingModels models = machineModels();
+    HuntColumn mixture;
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        table.posteriors.push_back(foundSettingPosterior(models, prior, counts[k]));
+        std::array<AttemptFigures, settingCount> bySetting;
+        for (std::size_t s = 0; s < settingCount; ++s) {
+            bySetting[static_cast<std::size_t>(settings[s])] = table.settings[s].points[k];
+        }
+        mixture.points.push_back(mixAttemptFigures(bySetting, table.posteriors.back()));
+    }
+    mixture.pAhead = mixedAheadChances(table);
+    mixture.breakEven = breakEvenCount(counts, mixture.points);
+    table.mixture = std::move(mixture);
+    return table;
+}
+
+}  // namespace korvale

@@ -1,0 +1,109 @@
+#include "report/groups/found_groups.h"
+
+#include <fmt/format.h>
+
+#include <string>
+
+#include "report/groups/exact_groups.h"
+#include "report/groups/history_groups.h"
+#include "report/model/figure_catalogue.h"
+
+namespace korvale {
+namespace {
+
+std::string weightsText(const SettingVector& weights) {
+    std::string text;
+    for (const double weight : weights) {
+        text += fmt::format("{}{}", text.empty() ? "" : ",", weight);
+    }
+    return text;
+}
+
+Series seriesOverCounts(std::string_view key, const std::vector<std::int32_t>& counts,
+                        const std::vector<double>& values) {
+    Series series = makeSeries(key);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        series.x.push_back(static_cast<double>(counts[i]));
+        series.value.push_back(values[i]);
+    }
+    return series;
+}
+
+FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>& counts,
+                      EndConditions end, double gamesPerHour) {
+    FigureGroup group{
+        .source = Source::Exact, .setting = column.setting, .scope = Scope::Attempt, .end = end};
+    group.figures = {makeFigure(
+        "break_even", column.breakEven ? std::optional<double>(*column.breakEven) : std::nullopt)};
+    std::vector<double> net, games, bigs, per1000, perHour;
+    bool rounded = !column.points.empty();
+    for (const AttemptFigures& f : column.points) {
+        net.push_back(f.expectedNet);
+        games.push_back(f.expectedGames);
+        bigs.push_back(f.expectedBigs);
+        per1000.push_back(f.netPer1000Games);
+        perHour.push_back(f.netPer1000Games * gamesPerHour / 1000.0);
+        rounded = rounded && f.costRounding == CostRounding::Exact;
+    }
+    // The curves that hold the cost carry the sweep's mark when it is c × games unrounded.
+    const auto withCost = [rounded](std::string key) {
+        return rounded ? key : key + "_unrounded_cost";
+    };
+    group.series = {seriesOverCounts(withCost("net_coins_per_attempt"), counts, net),
+                    seriesOverCounts("games_per_attempt", counts, games),
+                    seriesOverCounts("big_per_attempt", counts, bigs),
+                    seriesOverCounts(withCost("net_per_1000_games"), counts, per1000),
+                    seriesOverCounts(withCost("net_per_hour"), counts, perHour)};
+    if (!column.pAhead.empty()) {
+        group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
+    }
+    group.details = {makeFigure("cost_rounded_per_attempt", rounded ? 1.0 : 0.0)};
+    return group;
+}
+
+}  // namespace
+
+Fact sinceBigFact(std::int32_t gamesSinceBig) {
+    return {"games_since_big", "最後のBIGからのゲーム数", std::to_string(gamesSinceBig)};
+}
+
+Fact priorFact(const std::optional<SettingVector>& prior) {
+    const SettingVector weights = prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
+    return {"prior",
+            "事前の重み",
+            weightsText(weights),
+            prior ? weightsText(weights) : "均等",
+            false,
+            std::vector<double>(weights.begin(), weights.end())};
+}
+
+FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector& posterior) {
+    FigureGroup group = exactAttemptGroup(mixture);
+    group.setting = -1;
+    group.figures.push_back(makeFigure("at_least_4", posterior[3] + posterior[4] + posterior[5]));
+    group.figures.push_back(makeFigure("at_least_5", posterior[4] + posterior[5]));
+    group.series.push_back(settingSeries("posterior", "事後確率", posterior));
+    return group;
+}
+
+std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
+                                    double gamesPerHour) {
+    std::vector<FigureGroup> groups;
+    for (const HuntColumn& column : table.settings) {
+        FigureGroup group = huntGroup(column, table.gamesSinceBig, end, gamesPerHour);
+        if (table.mixture) {
+            std::vector<double> chances;
+            for (const SettingVector& posterior : table.posteriors) {
+                chances.push_back(posterior[static_cast<std::size_t>(column.setting)]);
+            }
+            group.series.push_back(seriesOverCounts("posterior", table.gamesSinceBig, chances));
+        }
+        groups.push_back(std::move(group));
+    }
+    if (table.mixture) {
+        groups.push_back(huntGroup(*table.mixture, table.gamesSinceBig, end, gamesPerHour));
+    }
+    return groups;
+}
+
+}  // namespace korvale

@@ -1,0 +1,121 @@
+#include "report/groups/yen_figures.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "report/model/figure_catalogue.h"
+
+namespace korvale {
+namespace {
+
+// A yen figure of an exact group holds the cost as the group's net does.
+std::string costKey(const AttemptFigures& f, std::string_view key) {
+    return f.costRounding == CostRounding::Exact ? std::string(key)
+                                                 : std::string(key) + "_unrounded_cost";
+}
+
+// The interval of a · m + b for the interval of m.
+Interval affine(const Interval& m, double a, double b) {
+    if (!m.known) {
+        return {};
+    }
+    const double low = a * m.low + b;
+    const double high = a * m.high + b;
+    return {true, std::min(low, high), std::max(low, high)};
+}
+
+// The law of how deep the attempts went: its mean and its 50% and 90% points.
+void addDeepestLaw(std::vector<Figure>& f, const Tally& deepest) {
+    if (deepest.total() == 0) {
+        return;
+    }
+    f.push_back(makeFigure("deepest_mean", deepest.mean(), deepest.meanInterval()));
+    for (const double q : {0.5, 0.9}) {
+        f.push_back(makeFigure(percentileKey("deepest", q * 100.0),
+                               static_cast<double>(deepest.quantile(q)),
+                               deepest.quantileInterval(q)));
+    }
+}
+
+// A ratio's value and interval, none before its first unit.
+Figure ratioFigure(std::string_view key, const RatioSums& sums, double scale) {
+    if (sums.x == 0.0) {
+        return makeFigure(key, std::nullopt);
+    }
+    const double ratio = sums.y / sums.x;
+    return makeFigure(key, scale * ratio, affine(sums.interval95(ratio), scale, 0.0));
+}
+
+}  // namespace
+
+void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& rates) {
+    group.figures.push_back(makeFigure("hours_per_attempt", hoursOfGames(rates, f.expectedGames)));
+    if (rates.pay == CoinSource::Stored) {
+        const double yen = yenOfCoins(rates, f.expectedNet);
+        group.figures.push_back(makeFigure(costKey(f, "yen_per_attempt"), yen));
+        group.figures.push_back(
+            makeFigure(costKey(f, "yen_per_hour"), yen / hoursOfGames(rates, f.expectedGames)));
+    }
+}
+
+FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
+    FigureGroup group{
+        .source = Source::Simulated, .setting = f.setting, .scope = Scope::Attempt, .end = f.end};
+    const HallRates& rates = cash.rates;
+    std::vector<Figure>& out = group.figures;
+    out.push_back(makeFigure("attempts", static_cast<double>(cash.lotsPerAttempt.units)));
+    if (cash.lotsPerAttempt.units == 0) {
+        return group;
+    }
+    // yen = (bought + net) × 100 / exchange − 1000 × lots: the net's part exact, the lots'
+    // part measured.
+    const double lots = cash.lotsPerAttempt.y / cash.lotsPerAttempt.x;
+    const Interval lotsInterval = cash.lotsPerAttempt.interval95(lots);
+    const double loss = lossPerLot(rates);
+    const double stored = yenOfCoins(rates, f.expectedNet);
+    const double hours = hoursOfGames(rates, f.expectedGames);
+    out.push_back(makeFigure(costKey(f, "yen_per_attempt"), stored - loss * lots,
+                             affine(lotsInterval, -loss, stored)));
+    out.push_back(
+        makeFigure("cash_in_per_attempt", 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
+    out.push_back(makeFigure(costKey(f, "yen_per_hour"), (stored - loss * lots) / hours,
+                             affine(lotsInterval, -loss / hours, stored / hours)));
+    addDeepestLaw(out, cash.deepestLaw);
+    return group;
+}
+
+void addYenOfMeasuredCoins(FigureGroup& group, const HallRates& rates) {
+    const auto scaled = [&group](std::string_view from, std::string_view key, double scale) {
+        const Figure* figure = group.find(std::string(from));
+        if (figure == nullptr || !figure->value) {
+            return makeFigure(key, std::nullopt);
+        }
+        return makeFigure(key, scale * *figure->value, affine(figure->ci95, scale, 0.0));
+    };
+    const double yenOfCoin = yenOfCoins(rates, 1.0);
+    std::vector<Figure> added = {
+        scaled("games_per_attempt", "hours_per_attempt", 1.0 / rates.gamesPerHour)};
+    if (rates.pay == CoinSource::Stored) {
+        added.push_back(scaled("net_coins_per_attempt", "yen_per_attempt", yenOfCoin));
+        added.push_back(
+            scaled("net_per_1000_games", "yen_per_hour", yenOfCoin * rates.gamesPerHour / 1000.0));
+    }
+    group.figures.insert(group.figures.end(), added.begin(), added.end());
+}
+
+void addMeasuredYen(FigureGroup& group, const AttemptTotals& t) {
+    const CashTotals& cash = t.cash;
+    const double gamesPerHour = cash.rates.gamesPerHour;
+    std::vector<Figure>& f = group.figures;
+    f.push_back(ratioFigure("hours_per_attempt", t.gamesPerAttempt, 1.0 / gamesPerHour));
+    f.push_back(ratioFigure("yen_per_attempt", cash.yenPerAttempt, 1.0));
+    f.push_back(ratioFigure("yen_per_hour", cash.yenPerGame, gamesPerHour));
+    if (cash.rates.pay == CoinSource::Cash) {
+        f.push_back(ratioFigure("cash_in_per_attempt", cash.cashInPerAttempt, 1.0));
+        addDeepestLaw(f, cash.deepestLaw);
+    }
+}
+
+}  // namespace korvale

@@ -1,0 +1,30 @@
+#pragma once
+
+// What an attempt is worth in yen and in hours at the hall's rates, as figures: exact from stored
+// coins (the exact net exchanged), and from cash measured, since the cash put in follows how
+// deep each attempt goes below its start.
+
+#include "analysis/attempt/attempt.h"
+#include "analysis/hall/hall_rates.h"
+#include "analysis/measured/simulated_totals.h"
+#include "report/model/report_model.h"
+
+namespace korvale {
+
+// To an exact attempt group: its hours, and from stored coins its yen and yen per hour.
+void addExactYen(FigureGroup& group, const AttemptFigures& figures, const HallRates& rates);
+
+// From cash, beside the exact figures: a measured group whose yen are the exact net exchanged
+// less what the lots bought lose at the exchange, measured by `cash` (a seeded simulation of
+// the same rule at the same rates), with the law of how deep the attempts go.
+FigureGroup cashGroup(const AttemptFigures& figures, const CashTotals& cash);
+
+// To a measured attempt group of a run that saw only the attempts' coins (the window's): the
+// hours, and from stored coins the yen, its measured net exchanged, each interval with it.
+void addYenOfMeasuredCoins(FigureGroup& group, const HallRates& rates);
+
+// To a measured attempt group: the yen and hours of the run's own attempts, and from cash the
+// cash put in and how deep the attempts went.
+void addMeasuredYen(FigureGroup& group, const AttemptTotals& totals);
+
+}  // namespace korvale

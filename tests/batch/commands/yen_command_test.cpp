@@ -1,0 +1,190 @@
+// The hall's rates in korvale-batch: yen from stored coins, from cash (the lots bought down to
+// each attempt's deepest point), the hours, and the refusal of bad rates.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "common/random_source.h"
+#include "machine/attempt_end.h"
+#include "machine/cls_korvale.h"
+#include "tests/batch/commands/program_outcome.h"
+
+namespace korvale {
+namespace {
+
+using Json = nlohmann::json;
+using testing::Outcome;
+using testing::run;
+
+Json jsonOf(std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), {"--format", "json"});
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    return Json::parse(outcome.out);
+}
+
+double valueOf(const Json& group, const std::string& key) {
+    return group.at("figures").at(key).at("value").get<double>();
+}
+
+const Json& groupOf(const Json& report, const std::string& source) {
+    for (const Json& group : report.at("results")) {
+        if (group.at("scope") == "attempt" && group.at("source") == source) {
+            return group;
+        }
+    }
+    throw std::runtime_error("no attempt group from " + source);
+}
+
+// From stored coins the yen are the exact net × 100 / exchange to the last digit, and the yen
+// per hour those yen over the expected games at the games an hour, for every rule and rate.
+TEST(YenCommandTest, StoredCoinsAreTheNetExchanged) {
+    const std::vector<std::vector<std::string>> rules = {{"--big-end", "300", "--reg-end", "100"},
+                                                         {"--big-end", "0", "--reg-end", "0"},
+                                                         {"--big-end", "150.5", "--reg-end", "50"},
+                                                         {"--big-end", "1000", "--reg-end", "300"}};
+    for (const std::string exchange : {"5", "5.6", "6.25"}) {
+        for (const auto& rule : rules) {
+            std::vector<std::string> arguments = {"exact",      "--setting",        "6",
+                                                  "--exchange", exchange,           "--lend",
+                                                  "46",         "--games-per-hour", "750"};
+            arguments.insert(arguments.end(), rule.begin(), rule.end());
+            const Json report = jsonOf(arguments);
+            const Json& group = groupOf(report, "exact");
+            const double net = valueOf(group, "net_coins_per_attempt");
+            const double yen = net * 100.0 / std::stod(exchange);
+            SCOPED_TRACE(exchange + " " + rule[1] + "/" + rule[3]);
+            EXPECT_EQ(valueOf(group, "yen_per_attempt"), yen);
+            const double games = valueOf(group, "games_per_attempt");
+            EXPECT_DOUBLE_EQ(valueOf(group, "hours_per_attempt"), games / 750.0);
+            EXPECT_DOUBLE_EQ(valueOf(group, "yen_per_hour"), yen * 750.0 / games);
+        }
+    }
+    // The sweep's rules, their cost unrounded, likewise.
+    const Json sweep = jsonOf({"sweep", "--setting", "2", "--big-ends", "0:600:300", "--reg-ends",
+                               "0:200:100", "--means-only", "--exchange", "5.6"});
+    ASSERT_EQ(sweep.at("results").size(), 9U);
+    for (const Json& rule : sweep.at("results")) {
+        EXPECT_EQ(valueOf(rule, "yen_per_attempt_unrounded_cost"),
+                  valueOf(rule, "net_coins_per_attempt_unrounded_cost") * 100.0 / 5.6);
+    }
+}
+
+// At 等価 (50 lent and 5 taken per ¥100) no lot loses anything: from cash the yen are those from
+// stored coins, in exact beside its simulation and in a run of attempts alike.
+TEST(YenCommandTest, AtParCashIsWorthStoredCoins) {
+    const std::vector<std::string> rule = {"--setting", "3", "--big-end", "200", "--reg-end", "50"};
+    std::vector<std::string> exact = {"exact", "--pay",  "cash", "--attempts",
+                                      "2000",  "--seed", "4"};
+    exact.insert(exact.end(), rule.begin(), rule.end());
+    const Json cash = jsonOf(exact);
+    EXPECT_EQ(valueOf(groupOf(cash, "simulated"), "yen_per_attempt"),
+              valueOf(groupOf(cash, "exact"), "net_coins_per_attempt") * 20.0);
+    for (const std::string key : {"yen_per_attempt", "yen_per_hour"}) {
+        std::vector<double> values;
+        for (const std::string pay : {"cash", "coins"}) {
+            std::vector<std::string> special = {"simulate", "special", "--attempts", "3000",
+                                                "--seed",   "9",       "--threads",  "2",
+                                                "--pay",    pay};
+            special.insert(special.end(), rule.begin(), rule.end());
+            values.push_back(valueOf(groupOf(jsonOf(special), "simulated"), key));
+        }
+        EXPECT_EQ(values[0], values[1]) << key;
+    }
+}
+
+// The cash put in from an independent simulation: each attempt played game by game on the
+// machine model, get差枚 asked after every game, ¥1000 for each 50 coins the lowest net went
+// below 0. Returns the mean and its standard error.
+std::pair<double, double> cashInByHand(std::int32_t setting, const EndConditions& end, int attempts,
+                                       std::uint64_t seed) {
+    Xoshiro256PlusPlus random(seed);
+    double sum = 0.0;
+    double squares = 0.0;
+    for (int a = 0; a < attempts; ++a) {
+        clsKorvale machine(random);
+        machine.mlngSettei = setting;
+        std::int64_t sinceBig = 0;
+        std::int64_t sinceReg = 0;
+        std::int32_t lowest = 0;
+        std::int32_t num = 0;
+        std::int32_t mode = 0;
+        std::int32_t simauta = 0;
+        std::string rate;
+        std::int32_t obtained = 0;
+        do {
+            ++sinceBig;
+            ++sinceReg;
+            const std::string& result = machine.Play(num, mode, simauta);
+            sinceBig = result == "BIG" ? 0 : sinceBig;
+            sinceReg = result == "REG" ? 0 : sinceReg;
+            lowest = std::min(lowest, machine.get差枚(rate, obtained));
+        } while (!attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg));
+        const double cash = 1000.0 * std::ceil(-lowest / 50.0);
+        sum += cash;
+        squares += cash * cash;
+    }
+    const double mean = sum / attempts;
+    return {mean, std::sqrt((squares / attempts - mean * mean) / (attempts - 1))};
+}
+
+// From cash at 5.6 the program's cash in (exact's seeded simulation) agrees with the game-by-game
+// one within 99%, on four rules over two settings; the yen are the exact net exchanged less
+// ¥1000 − 50 × 100 / 5.6 for each lot.
+TEST(YenCommandTest, CashInAgreesWithAGameByGameSimulation) {
+    const std::vector<EndConditions> rules = {{300.0, 100}, {0.0, 0}, {100.0, 300}, {600.0, 50}};
+    constexpr int attempts = 4000;  // by hand; the program's, cheap, five times as many
+    for (const std::int32_t setting : {0, 5}) {
+        for (const EndConditions& end : rules) {
+            const Json report =
+                jsonOf({"exact", "--setting", std::to_string(setting + 1), "--big-end",
+                        std::to_string(end.bigEnd), "--reg-end", std::to_string(end.regEnd),
+                        "--pay", "cash", "--exchange", "5.6", "--attempts",
+                        std::to_string(5 * attempts), "--seed", "21"});
+            const Json& measured = groupOf(report, "simulated");
+            const double cashIn = valueOf(measured, "cash_in_per_attempt");
+            const Json& interval = measured.at("figures").at("cash_in_per_attempt").at("ci95");
+            const double programError = (interval[1].get<double>() - cashIn) / 1.959964;
+            const auto [byHand, handError] = cashInByHand(setting, end, attempts, 77 + setting);
+            SCOPED_TRACE(std::to_string(setting) + " " + std::to_string(end.bigEnd));
+            EXPECT_LE(std::abs(cashIn - byHand), 2.5758 * std::hypot(programError, handError));
+            const double net = valueOf(groupOf(report, "exact"), "net_coins_per_attempt");
+            EXPECT_NEAR(valueOf(measured, "yen_per_attempt"),
+                        net * 100.0 / 5.6 - (1000.0 - 5000.0 / 5.6) * cashIn / 1000.0, 1e-6);
+        }
+    }
+}
+
+// Bad rates are refused as every option is: status 2, one line naming the option and its
+// limits, nothing on standard output.
+TEST(YenCommandTest, BadRatesAreRefused) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--lend", "0"},           {"--lend", "1001"},
+        {"--lend", "45.5"},        {"--exchange", "0"},
+        {"--exchange", "-5"},      {"--exchange", "1e3"},
+        {"--exchange", "1000.5"},  {"--exchange", "0.09"},
+        {"--pay", "card"},         {"--games-per-hour", "0.5"},
+        {"--games-per-hour", "x"}, {"--games-per-hour", "100001"}};
+    for (const auto& bad : cases) {
+        std::vector<std::string> arguments = {"exact", "--big-end", "300"};
+        arguments.insert(arguments.end(), bad.begin(), bad.end());
+        const Outcome outcome = run(arguments);
+        SCOPED_TRACE(bad[0] + " " + bad[1]);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_TRUE(outcome.out.empty());
+        EXPECT_NE(outcome.err.find(bad[0]), std::string::npos) << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    }
+    // The simulation of the cash put in is asked for only from cash.
+    const Outcome outcome = run({"exact", "--big-end", "300", "--attempts", "100"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("--pay cash"), std::string::npos) << outcome.err;
+}
+
+}  // namespace
+}  // namespace korvale

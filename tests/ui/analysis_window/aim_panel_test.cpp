@@ -1,0 +1,144 @@
+// The 狙い目 tab: each curve's break-even mark where the worth shown in its table turns to a gain
+// for good, the mixture's curve between the settings' (and on one setting's when the prior
+// holds only it), and the rule, the weights and the table's setting following the boxes.
+
+#include <QComboBox>
+#include <QTest>
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "tests/ui/frame_fixture.h"
+
+namespace korvale::testing {
+namespace {
+
+constexpr int aimTab = 5;
+
+// The table's counts and worths per attempt, read back from the cells as they are written.
+std::vector<std::pair<double, double>> tableWorths(const QTableWidget& table) {
+    const auto number = [&table](int row, int column) {
+        return table.item(row, column)->text().remove(',').toDouble();
+    };
+    std::vector<std::pair<double, double>> rows;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        rows.emplace_back(number(row, AimPanel::CountColumn), number(row, AimPanel::NetColumn));
+    }
+    return rows;
+}
+
+class AimPanelTest : public FrameTest {
+  protected:
+    frmAnalysis& analysis() { return *frame->analysisWindow(); }
+    AimPanel& panel() { return analysis().aimPanel(); }
+    QLineEdit& mainBox(const char* name) { return *form().findChild<QLineEdit*>(name); }
+
+    void openTab() {
+        trigger("actAnalysis");
+        analysis().tabs().setCurrentIndex(aimTab);
+        analysis().refreshNow();
+        panel().waitForCurves();
+    }
+    void setMainRule(const char* bigEnd, const char* regEnd) {
+        mainBox("txtBEnd").setText(bigEnd);
+        mainBox("txtREnd").setText(regEnd);
+        panel().waitForCurves();
+    }
+};
+
+TEST_F(AimPanelTest, EachMarkIsWhereItsTablesWorthTurnsToAGainForGood) {
+    openTab();
+    bool insideTheGrid = false;
+    for (const auto& [bigEnd, regEnd] : {std::pair{"0", "0"}, std::pair{"300", "100"}}) {
+        setMainRule(bigEnd, regEnd);
+        for (int index = 0; index < AimPanel::curveCount; ++index) {
+            SCOPED_TRACE(std::string(bigEnd) + "/" + regEnd + " curve " + std::to_string(index));
+            panel().shownChoice().setCurrentIndex(index);
+            const std::vector<std::pair<double, double>> rows = tableWorths(panel().table());
+            ASSERT_EQ(rows.size(), 31u);
+            EXPECT_EQ(rows.back().first, 1500.0);
+            std::optional<std::size_t> from;
+            for (std::size_t k = rows.size(); k-- > 0 && rows[k].second > 0;) {
+                from = k;
+            }
+            const QList<QPointF> mark = panel().breakEvenMark(index).points();
+            if (!from) {
+                EXPECT_TRUE(mark.isEmpty());
+                continue;
+            }
+            insideTheGrid = insideTheGrid || *from > 0;
+            ASSERT_EQ(mark.size(), 1);
+            EXPECT_EQ(mark[0].x(), rows[*from].first);
+            EXPECT_NEAR(mark[0].y(), rows[*from].second, 0.05);
+            EXPECT_TRUE(panel().breakEvenCaption().contains(
+                QStringLiteral("%1G〜").arg(groupedNumber(rows[*from].first))));
+        }
+    }
+    // Some curve turns after its first count: the mark is not simply at the first gain.
+    EXPECT_TRUE(insideTheGrid);
+}
+
+TEST_F(AimPanelTest, TheMixtureLiesBetweenTheSettingsAndIsTheOneSettingThePriorHolds) {
+    openTab();
+    setMainRule("300", "100");
+    const QList<QPointF> mixture = panel().curve(AimPanel::mixtureCurve).points();
+    ASSERT_EQ(mixture.size(), 31);
+    for (qsizetype k = 0; k < mixture.size(); ++k) {
+        std::vector<double> worths;
+        for (int s = 0; s < settingCount; ++s) {
+            worths.push_back(panel().curve(s).points()[k].y());
+        }
+        EXPECT_LE(*std::min_element(worths.begin(), worths.end()), mixture[k].y() + 1e-9);
+        EXPECT_GE(*std::max_element(worths.begin(), worths.end()), mixture[k].y() - 1e-9);
+    }
+    // A hall that sets only 設定６: whatever the count, the machine is a 設定６.
+    for (int s = 0; s < settingCount - 1; ++s) {
+        panel().priorWeight(s).setValue(0.0);
+    }
+    panel().waitForCurves();
+    const QList<QPointF> only = panel().curve(AimPanel::mixtureCurve).points();
+    const QList<QPointF> six = panel().curve(5).points();
+    ASSERT_EQ(only.size(), six.size());
+    for (qsizetype k = 0; k < only.size(); ++k) {
+        EXPECT_NEAR(only[k].y(), six[k].y(), 1e-9 * (1 + std::abs(six[k].y())));
+    }
+}
+
+TEST_F(AimPanelTest, TheRuleFollowsTheMainWindowsBoxesUntilOneIsTyped) {
+    form().findChild<QComboBox*>(QStringLiteral("cmbSettei"))->setCurrentIndex(3);
+    openTab();
+    EXPECT_EQ(panel().shownChoice().currentIndex(), 3);
+    // Read as the attempt run reads its boxes: "abc" is 0.
+    setMainRule("250.5", "abc");
+    ASSERT_TRUE(panel().setup());
+    EXPECT_EQ(panel().setup()->end.bigEnd, 250.5);
+    EXPECT_EQ(panel().setup()->end.regEnd, 0);
+    EXPECT_TRUE(panel().ruleCaption().contains(QStringLiteral("BIG後250.5G以上・REG後0G以上")));
+    panel().typedRuleOption().setChecked(true);
+    panel().typedBigEnd().setText("40");
+    panel().typedRegEnd().setText("20");
+    setMainRule("400", "0");
+    EXPECT_EQ(panel().setup()->end.bigEnd, 40.0);
+    EXPECT_EQ(panel().setup()->end.regEnd, 20);
+    // A REG end the run refuses, and weights that are all 0: nothing is asked for, and said why.
+    panel().typedRegEnd().setText("99999999999");
+    EXPECT_FALSE(panel().setup());
+    EXPECT_TRUE(panel().ruleCaption().contains(QStringLiteral("読めません")));
+    panel().typedRegEnd().setText("0");
+    for (int s = 0; s < settingCount; ++s) {
+        panel().priorWeight(s).setValue(0.0);
+    }
+    EXPECT_FALSE(panel().setup());
+    EXPECT_TRUE(panel().ruleCaption().contains(QStringLiteral("すべて0")));
+    // A rule beyond the tables is worked out to its failure, said where the break-even goes.
+    panel().priorWeight(0).setValue(1.0);
+    panel().typedBigEnd().setText("99999999999");
+    panel().waitForCurves();
+    EXPECT_TRUE(panel().curve(0).points().isEmpty());
+    EXPECT_FALSE(panel().breakEvenCaption().isEmpty());
+    EXPECT_FALSE(panel().breakEvenCaption().contains(QStringLiteral("損益分岐")));
+}
+
+}  // namespace
+}  // namespace korvale::testing

@@ -1,0 +1,374 @@
+#include "ui/analysis_window/aim_panel.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLegendMarker>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "ui/analysis_window/exact_service.h"
+#include "ui/analysis_window/setup_caption.h"
+#include "ui/analysis_window/window_numbers.h"
+
+namespace korvale {
+namespace {
+
+const std::array<QColor, AimPanel::curveCount>& curveColours() {
+    static const std::array<QColor, AimPanel::curveCount> colours = {
+        QColor(0x40, 0x70, 0xd0), QColor(0x30, 0xa0, 0xc0), QColor(0x30, 0xa0, 0x50),
+        QColor(0xc0, 0xa0, 0x20), QColor(0xe0, 0x70, 0x20), QColor(0xd0, 0x30, 0x40),
+        QColor(0x20, 0x20, 0x20)};
+    return colours;
+}
+
+QString curveName(int index) {
+    return index == AimPanel::mixtureCurve ? QStringLiteral("設定不明") : settingText(index);
+}
+
+QString breakEvenText(const std::optional<std::int32_t>& count, std::int32_t last) {
+    return count ? QStringLiteral("%1G〜").arg(groupedNumber(*count))
+                 : QStringLiteral("%1Gでも負け").arg(groupedNumber(last));
+}
+
+void setCell(QTableWidget& table, int row, int column, const QString& text) {
+    QTableWidgetItem* item = table.item(row, column);
+    if (item == nullptr) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table.setItem(row, column, item);
+    }
+    if (item->text() != text) {
+        item->setText(text);
+    }
+}
+
+// The column of a curve in what is worked out so far, if it is in.
+const HuntColumn* columnOf(const HuntTable& table, int index) {
+    if (index == AimPanel::mixtureCurve) {
+        return table.mixture ? &*table.mixture : nullptr;
+    }
+    for (const HuntColumn& column : table.settings) {
+        if (column.setting == index) {
+            return &column;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
+    graph_ = makeGraph(QStringLiteral("狙い目：最後のBIGからのゲーム数ごとの一回の差枚"),
+                       QStringLiteral("最後のBIGからのゲーム数（G）"),
+                       QStringLiteral("一回の差枚（枚）"), this);
+    for (int i = 0; i < curveCount; ++i) {
+        const QColor& colour = curveColours()[static_cast<std::size_t>(i)];
+        QLineSeries* line = addLine(graph_, curveName(i), colour, LineKind::Exact);
+        if (i == mixtureCurve) {
+            QPen pen = line->pen();
+            pen.setWidthF(3.0);
+            line->setPen(pen);
+        }
+        curves_[static_cast<std::size_t>(i)] = line;
+    }
+    // The break-even points over the curves, in the curves' colours; named below the graph.
+    for (int i = 0; i < curveCount; ++i) {
+        QScatterSeries* mark =
+            addPoints(graph_, curveName(i), curveColours()[static_cast<size_t>(i)],
+                      QScatterSeries::MarkerShapeCircle, 11.0);
+        mark->setBorderColor(Qt::white);
+        graph_.chart->legend()->markers(mark).front()->setVisible(false);
+        marks_[static_cast<std::size_t>(i)] = mark;
+    }
+
+    choice_ = new QComboBox(this);
+    for (int i = 0; i < settingCount; ++i) {
+        choice_->addItem(settingText(i));
+    }
+    choice_->addItem(QStringLiteral("設定不明（事前の重みで）"));
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 1000);
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    status_ = new QLabel(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("表の設定"), this));
+    top->addWidget(choice_);
+    top->addWidget(progress_);
+    top->addWidget(status_, 1);
+
+    ruleNote_ = new QLabel(this);
+    breakEvenNote_ = new QLabel(this);
+    tableNote_ = new QLabel(this);
+    for (QLabel* note : {status_, ruleNote_, breakEvenNote_, tableNote_}) {
+        note->setWordWrap(true);
+    }
+    table_ = new QTableWidget(0, 6, this);
+    table_->setHorizontalHeaderLabels({QStringLiteral("G"), QStringLiteral("一回の差枚"),
+                                       QStringLiteral("ゲーム数"), QStringLiteral("BIG"),
+                                       QStringLiteral("千Gの差枚"), QStringLiteral("時給")});
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(top);
+    layout->addWidget(makeRuleRow());
+    layout->addWidget(makePriorRow());
+    layout->addWidget(ruleNote_);
+    layout->addWidget(graph_.view, 3);
+    layout->addWidget(breakEvenNote_);
+    layout->addWidget(tableNote_);
+    layout->addWidget(table_, 1);
+
+    progressTimer_.setInterval(250);
+    connect(&progressTimer_, &QTimer::timeout, this, &AimPanel::redraw);
+    connect(choice_, &QComboBox::currentIndexChanged, this, &AimPanel::redraw);
+    redraw();
+}
+
+QWidget* AimPanel::makeRuleRow() {
+    auto* row = new QWidget(this);
+    mainRule_ = new QRadioButton(QStringLiteral("メイン画面の終了条件"), row);
+    typedRule_ = new QRadioButton(QStringLiteral("入力："), row);
+    mainRule_->setChecked(true);
+    auto* group = new QButtonGroup(row);
+    group->addButton(mainRule_);
+    group->addButton(typedRule_);
+    // The 狙い目 table's own rule: quit at the first BIG.
+    bigEnd_ = new QLineEdit(QStringLiteral("0"), row);
+    regEnd_ = new QLineEdit(QStringLiteral("0"), row);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(mainRule_);
+    layout->addWidget(typedRule_);
+    for (auto [name, box] : {std::pair{QStringLiteral("BIG後"), bigEnd_},
+                             std::pair{QStringLiteral("REG後"), regEnd_}}) {
+        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+        layout->addWidget(new QLabel(name, row));
+        layout->addWidget(box);
+        layout->addWidget(new QLabel(QStringLiteral("G"), row));
+        connect(box, &QLineEdit::textChanged, this, [this] {
+            if (typedRule_->isChecked()) {
+                request();
+            }
+        });
+    }
+    layout->addStretch(1);
+    connect(typedRule_, &QRadioButton::toggled, this, &AimPanel::request);
+    return row;
+}
+
+QWidget* AimPanel::makePriorRow() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // All alike, as 設定判別 takes the prior; a hall's 設定配分 typed over it.
+    layout->addWidget(new QLabel(QStringLiteral("事前の重み（設定１〜６）"), row));
+    for (std::size_t s = 0; s < settingCount; ++s) {
+        auto* weight = new QDoubleSpinBox(row);
+        weight->setRange(0.0, 999.0);
+        weight->setDecimals(1);
+        weight->setValue(1.0);
+        weight->setToolTip(settingText(static_cast<std::int32_t>(s)) + QStringLiteral("の重み"));
+        connect(weight, &QDoubleSpinBox::valueChanged, this, &AimPanel::request);
+        layout->addWidget(weight);
+        weights_[s] = weight;
+    }
+    layout->addStretch(1);
+    return row;
+}
+
+void AimPanel::setMainEnd(const QString& bigEnd, const QString& regEnd) {
+    mainBigEnd_ = bigEnd;
+    mainRegEnd_ = regEnd;
+    if (mainRule_->isChecked()) {
+        request();
+    }
+}
+
+void AimPanel::setChosenSetting(std::int32_t setting) {
+    chosen_ = std::clamp<std::int32_t>(setting, 0, settingCount - 1);
+    choice_->setCurrentIndex(chosen_);
+}
+
+void AimPanel::activate() {
+    if (!active_) {
+        active_ = true;
+        request();
+    }
+}
+
+void AimPanel::callOff() {
+    active_ = false;
+    work_.callOff();
+    redraw();
+}
+
+ExactSetup AimPanel::readRule() const {
+    const bool typed = typedRule_->isChecked();
+    // As the attempt run reads its boxes.
+    return exactSetupOf(RunSetup{true, true, 0,
+                                 (typed ? bigEnd_->text() : mainBigEnd_).toStdString(),
+                                 (typed ? regEnd_->text() : mainRegEnd_).toStdString()});
+}
+
+std::optional<AimSetup> AimPanel::setup() const {
+    const ExactSetup read = readRule();
+    if (!read.unreadable.isEmpty()) {
+        return std::nullopt;
+    }
+    AimSetup setup{read.end, {}};
+    double total = 0;
+    for (std::size_t s = 0; s < settingCount; ++s) {
+        setup.prior[s] = weights_[s]->value();
+        total += setup.prior[s];
+    }
+    if (!(total > 0)) {
+        return std::nullopt;
+    }
+    return setup;
+}
+
+void AimPanel::request() {
+    if (active_) {
+        if (const std::optional<AimSetup> wanted = setup()) {
+            work_.request(*wanted);
+        } else {
+            work_.callOff();
+        }
+    }
+    redraw();
+}
+
+void AimPanel::redraw() {
+    const std::optional<AimSetup> wanted = setup();
+    if (!wanted) {
+        const ExactSetup read = readRule();
+        ruleNote_->setText(
+            read.unreadable.isEmpty()
+                ? QStringLiteral("事前の重みがすべて0です。どれかを0より大きく"
+                                 "してください。")
+                : QStringLiteral("終了条件が読めません（%1）。").arg(read.unreadable));
+    } else {
+        ruleNote_->setText(
+            QStringLiteral("終了条件：BIG後%1G以上・REG後%2G以上（%3）")
+                .arg(groupedNumber(wanted->end.bigEnd,
+                                   wanted->end.bigEnd == std::floor(wanted->end.bigEnd) ? 0 : 1),
+                     groupedNumber(wanted->end.regEnd),
+                     typedRule_->isChecked() ? QStringLiteral("入力した値")
+                                             : QStringLiteral("メイン画面の値")));
+    }
+    std::shared_ptr<const AimCurves> curves = wanted ? work_.result(*wanted) : nullptr;
+    if (!curves && wanted && work_.pending()) {
+        curves = work_.soFar();
+    }
+    if (curves && curves->failure.isEmpty()) {
+        drawCurves(*curves);
+        fillTable(*curves);
+    } else {
+        drawCurves(AimCurves{});
+        fillTable(AimCurves{});
+        if (curves) {
+            breakEvenNote_->setText(curves->failure);
+        }
+    }
+    showProgress();
+}
+
+void AimPanel::drawCurves(const AimCurves& curves) {
+    const HuntTable& table = curves.table;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    QStringList named;
+    for (int i = 0; i < curveCount; ++i) {
+        const HuntColumn* column = columnOf(table, i);
+        QList<QPointF> points;
+        QList<QPointF> mark;
+        for (std::size_t k = 0; column != nullptr && k < table.gamesSinceBig.size(); ++k) {
+            const QPointF point(table.gamesSinceBig[k], column->points[k].expectedNet);
+            points.append(point);
+            low = std::min(low, point.y());
+            high = std::max(high, point.y());
+            if (column->breakEven && *column->breakEven == table.gamesSinceBig[k]) {
+                mark.append(point);
+            }
+        }
+        curves_[static_cast<std::size_t>(i)]->replace(points);
+        marks_[static_cast<std::size_t>(i)]->replace(mark);
+        if (column != nullptr) {
+            named.append(curveName(i) + QStringLiteral(" ") +
+                         breakEvenText(column->breakEven, table.gamesSinceBig.back()));
+        }
+    }
+    const HuntGrid grid;
+    fitAxis(graph_.xAxis, grid.first, grid.last, true);
+    if (low > high) {
+        fitAxis(graph_.yAxis, -100, 100, true);
+        breakEvenNote_->clear();
+        return;
+    }
+    const double pad = std::max(1.0, 0.03 * (high - low));
+    fitAxis(graph_.yAxis, low - pad, high + pad, true);
+    // Three to a line, so that no line of figures wraps in a narrow window.
+    QStringList lines = {QStringLiteral("●損益分岐（このGから先はどこで打っても差枚がプラス）")};
+    for (qsizetype i = 0; i < named.size(); i += 3) {
+        lines.append(named.mid(i, 3).join(QStringLiteral("・")));
+    }
+    breakEvenNote_->setText(lines.join(QStringLiteral("\n")));
+}
+
+void AimPanel::fillTable(const AimCurves& curves) {
+    const int shown = choice_->currentIndex();
+    const HuntColumn* column = columnOf(curves.table, shown);
+    const QString hourly =
+        QStringLiteral("時給は1時間%1Gで、枚数").arg(groupedNumber(gamesPerHour));
+    if (column == nullptr) {
+        table_->setRowCount(0);
+        tableNote_->setText(
+            work_.pending() ? QStringLiteral("%1の表は、計算が済むと出ます。").arg(curveName(shown))
+                            : QString());
+        return;
+    }
+    tableNote_->setText(QStringLiteral("%1の表（%2）").arg(curveName(shown), hourly));
+    const auto rows = static_cast<int>(curves.table.gamesSinceBig.size());
+    table_->setRowCount(rows);
+    for (int k = 0; k < rows; ++k) {
+        const AttemptFigures& f = column->points[static_cast<std::size_t>(k)];
+        setCell(*table_, k, CountColumn,
+                groupedNumber(curves.table.gamesSinceBig[static_cast<std::size_t>(k)]));
+        setCell(*table_, k, NetColumn, signedNumber(f.expectedNet, 1));
+        setCell(*table_, k, GamesColumn, groupedNumber(f.expectedGames, 1));
+        setCell(*table_, k, BigColumn, groupedNumber(f.expectedBigs, 3));
+        setCell(*table_, k, Per1000Column, signedNumber(f.netPer1000Games, 1));
+        setCell(*table_, k, HourColumn, signedNumber(f.netPer1000Games * gamesPerHour / 1000.0, 0));
+    }
+}
+
+void AimPanel::showProgress() {
+    const bool working = work_.pending();
+    if (working && !progressTimer_.isActive()) {
+        progressTimer_.start();
+    } else if (!working) {
+        progressTimer_.stop();
+    }
+    progress_->setVisible(working);
+    if (!working) {
+        status_->setText(active_ ? QString() : QStringLiteral("このタブを開くと計算を始めます。"));
+        return;
+    }
+    progress_->setValue(static_cast<int>(std::lround(1000 * work_.done())));
+    const std::optional<double> left = work_.secondsLeft();
+    status_->setText(
+        QStringLiteral("計算中・経過 %1%2")
+            .arg(durationText(work_.secondsTaken()),
+                 left ? QStringLiteral("・残り約 %1").arg(durationText(*left)) : QString()));
+}
+
+}  // namespace korvale

@@ -1,0 +1,111 @@
+#pragma once
+
+// 狙い目: what an attempt is worth on a machine found some games after its last BIG, against
+// those games (0 to 1,500 by 50), for each setting and for a machine of unknown setting (the
+// settings mixed by their chances given the count, from the prior's weights), the least count
+// from which playing pays marked on each curve, and the table of one of them below. The rule is
+// the main window's end boxes as the run reads them, or one typed here. The figures do not
+// depend on the run: they are worked out when the tab is first shown (some seconds), the
+// curves drawn as they come in, and called off when the window closes.
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+#include "ui/analysis_window/aim_service.h"
+#include "ui/analysis_window/chart_parts.h"
+#include "ui/analysis_window/exact_service.h"
+
+namespace korvale {
+
+class AimPanel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // The curves: 設定１..設定６, then the mixture (設定不明).
+    static constexpr int curveCount = settingCount + 1;
+    static constexpr int mixtureCurve = settingCount;
+    // The play speed the table's hourly figure assumes.
+    static constexpr double gamesPerHour = 800.0;
+    enum Column { CountColumn, NetColumn, GamesColumn, BigColumn, Per1000Column, HourColumn };
+
+    explicit AimPanel(QWidget* parent = nullptr);
+
+    // The texts of the main window's end boxes.
+    void setMainEnd(const QString& bigEnd, const QString& regEnd);
+    // The main window's setting (0 to 5): the table shows it until another is chosen here.
+    void setChosenSetting(std::int32_t setting);
+    // The tab is on show: the work begins (or goes on) and the graph is drawn.
+    void activate();
+    // The window closed: the work in hand is called off.
+    void callOff();
+
+    // The setup the figures are asked for, or none while the rule or the weights do not read.
+    std::optional<AimSetup> setup() const;
+
+    // For tests.
+    QComboBox& shownChoice() { return *choice_; }
+    QRadioButton& mainRuleOption() { return *mainRule_; }
+    QRadioButton& typedRuleOption() { return *typedRule_; }
+    QLineEdit& typedBigEnd() { return *bigEnd_; }
+    QLineEdit& typedRegEnd() { return *regEnd_; }
+    QDoubleSpinBox& priorWeight(int setting) {
+        return *weights_[static_cast<std::size_t>(setting)];
+    }
+    const QLineSeries& curve(int index) const { return *curves_[static_cast<std::size_t>(index)]; }
+    const QScatterSeries& breakEvenMark(int index) const {
+        return *marks_[static_cast<std::size_t>(index)];
+    }
+    const QTableWidget& table() const { return *table_; }
+    QString ruleCaption() const { return ruleNote_->text(); }
+    QString breakEvenCaption() const { return breakEvenNote_->text(); }
+    const QProgressBar& progress() const { return *progress_; }
+    void waitForCurves() { work_.waitForResult(); }
+
+  private:
+    QWidget* makeRuleRow();
+    // The rule chosen, read as the attempt run reads its boxes.
+    ExactSetup readRule() const;
+    QWidget* makePriorRow();
+    void request();
+    void redraw();
+    void drawCurves(const AimCurves& curves);
+    void fillTable(const AimCurves& curves);
+    void showProgress();
+
+    Graph graph_;
+    std::array<QLineSeries*, curveCount> curves_{};
+    std::array<QScatterSeries*, curveCount> marks_{};
+    QComboBox* choice_ = nullptr;
+    QRadioButton* mainRule_ = nullptr;
+    QRadioButton* typedRule_ = nullptr;
+    QLineEdit* bigEnd_ = nullptr;
+    QLineEdit* regEnd_ = nullptr;
+    std::array<QDoubleSpinBox*, settingCount> weights_{};
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* ruleNote_ = nullptr;
+    QLabel* breakEvenNote_ = nullptr;
+    QLabel* tableNote_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QTimer progressTimer_;
+    LongWork<AimWork> work_{[this] { redraw(); }};
+
+    bool active_ = false;
+    bool shownOnce_ = false;
+    std::int32_t chosen_ = 0;
+    QString mainBigEnd_ = QStringLiteral("0");
+    QString mainRegEnd_ = QStringLiteral("0");
+};
+
+}  // namespace korvale
