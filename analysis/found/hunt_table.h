@@ -5,7 +5,6 @@
 // settings, with the least G from which playing pays. One pass of the attempt's chain gives
 // every G of a setting (attempt.h, solveAttemptStarts).
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +12,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/inference/filter_tables.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -55,12 +55,12 @@ struct HuntTable {
 };
 
 // The table for the settings asked for (indexes 0..5; with all six also the mixture under
-// `prior`), the cost rounded as `rounding` says. Each setting is one pass on one of `threads`
-// threads. Throws like solveAttempt, and WorkCancelled once `*cancel` is set.
+// `prior`), the cost rounded as `rounding` says. Each setting is one pass on one of
+// `control.threads` threads. Throws like solveAttempt, and WorkCancelled once
+// `*control.cancel` is set; its progress is not told.
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, unsigned threads,
-                         const std::atomic<bool>* cancel = nullptr);
+                         CostRounding rounding, const WorkControl& control = {});
 
 // The least count from which every net is above 0, by the rule of HuntColumn::breakEven.
 std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& counts,

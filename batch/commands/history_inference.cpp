@@ -15,10 +15,10 @@
 
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_estimate.h"
-#include "analysis/model/work_cancelled.h"
 #include "batch/run/interrupt.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/history_groups.h"
 
@@ -119,7 +119,7 @@ std::vector<Fact> inferFacts(const BatchOptions& options) {
 Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(bytes, interruptFlag());
+    const HistoryReading reading = tryReadBonusHistory(bytes, {.cancel = interruptFlag()});
     const std::string source = options.historyPath == "-"
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));

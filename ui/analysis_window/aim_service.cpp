@@ -34,14 +34,15 @@ QString AimWork::failure(const RuntimeError& error) {
     return figuresFailure(error);
 }
 
-AimCurves AimWork::solve(const AimSetup& setup, const WorkControl<AimCurves>& control) {
+AimCurves AimWork::solve(const AimSetup& setup, const LongWorkControl<AimCurves>& control) {
     // Two settings a pass, one a thread: the curves come in three steps, each drawn at once.
     constexpr std::int32_t perPass = 2;
     AimCurves curves;
     curves.setup = setup;
     for (std::int32_t first = 0; first < settingCount; first += perPass) {
-        HuntTable pass = solveHuntTable(setup.end, HuntGrid{}, {first, first + 1}, setup.prior,
-                                        CostRounding::Unrounded, perPass, control.cancel);
+        HuntTable pass =
+            solveHuntTable(setup.end, HuntGrid{}, {first, first + 1}, setup.prior,
+                           CostRounding::Unrounded, {.cancel = control.cancel, .threads = perPass});
         curves.table.gamesSinceBig = pass.gamesSinceBig;
         for (HuntColumn& column : pass.settings) {
             curves.table.settings.push_back(std::move(column));
