@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "analysis/model/work_cancelled.h"
 #include "analysis/numeric/fourier_transform.h"
 #include "common/checked_arithmetic.h"
 #include "common/parallel_work.h"
@@ -311,7 +310,8 @@ DayLaw lawOf(const MachineModel& model, std::int32_t games,
 }  // namespace
 
 std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std::int32_t> games,
-                                 unsigned threads, const std::atomic<bool>* cancel) {
+                                 const WorkControl& control) {
+    const std::atomic<bool>* cancel = control.cancel;
     if (games.empty()) {
         return {};
     }
@@ -329,10 +329,10 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
     std::vector<std::vector<std::vector<Complex>>> value(roots);
     value[0] = bigCountLaw(model, grid, sorted, cancel);
     const auto bigs = static_cast<std::int64_t>(value[0].size()) - 1;
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
+    if (control.progress) {
+        control.progress(1.0 / static_cast<double>(roots));
     }
-    shareTasks(roots - 1, threads, [&](std::size_t task) {
+    shareTasks(roots - 1, control.workers(), [&](std::size_t task) {
         const double angle = 2.0 * std::numbers::pi * static_cast<double>(task + 1) /
                              static_cast<double>(grid.regSize);
         value[task + 1] = dayRenewal(model, grid, sorted, std::polar(1.0, angle), bigs, cancel);
@@ -361,13 +361,15 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
         }
         laws.push_back(lawOf(model, n, chance));
     }
+    if (control.progress) {
+        control.progress(1.0);
+    }
     return laws;
 }
 
-DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, unsigned threads,
-                   const std::atomic<bool>* cancel) {
+DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, const WorkControl& control) {
     const std::array<std::int32_t, 1> one = {games};
-    DayLaw law = solveDayLaws(machineModel(setting), one, threads, cancel).front();
+    DayLaw law = solveDayLaws(machineModel(setting), one, control).front();
     law.setting = setting;
     return law;
 }

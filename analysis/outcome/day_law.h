@@ -16,6 +16,7 @@
 
 #include "analysis/model/machine_model.h"
 #include "analysis/outcome/outcome_law.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -35,13 +36,11 @@ struct DayLaw {
 };
 
 // The laws after each of `games` games (every count 0 .. largestDayLawGames), all worked out in
-// one pass. `threads` shares out the REG count's roots (0: as many as the machine has); setting
-// `*cancel` from another thread stops the work (WorkCancelled). std::invalid_argument for a
-// count out of range.
+// one pass, the REG count's roots shared out among the control's threads; the progress is heard
+// on the calling thread. std::invalid_argument for a count out of range.
 std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std::int32_t> games,
-                                 unsigned threads = 0, const std::atomic<bool>* cancel = nullptr);
-DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, unsigned threads = 0,
-                   const std::atomic<bool>* cancel = nullptr);
+                                 const WorkControl& control = {});
+DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, const WorkControl& control = {});
 
 inline constexpr std::int32_t largestDayLawGames = 1'000'000;
 

@@ -172,7 +172,8 @@ void addDayGroups(Report& report, const BatchOptions& options,
     try {
         for (std::size_t i = 0; i < settings.size(); ++i) {
             const DayLaw law =
-                solveDayLaw(settings[i], *options.dayGames, threadCount(options), interruptFlag());
+                solveDayLaw(settings[i], *options.dayGames,
+                            {.cancel = interruptFlag(), .threads = threadCount(options)});
             report.groups.push_back(exactDayGroup(law, options.rates));
             shown.show(static_cast<double>(i + 1) / static_cast<double>(settings.size()));
         }

@@ -32,8 +32,8 @@ TEST(DayLawTest, OneAndTwoGamesFromTheMorningByHand) {
         afterReg += regRow[m] / 100009.0 * bigOf[m] / game;
         afterBig += bigRow[m] / 100001.0 * bigOf[m] / game;
     }
-    const DayLaw one = solveDayLaw(0, 1, 1);
-    const DayLaw two = solveDayLaw(0, 2, 1);
+    const DayLaw one = solveDayLaw(0, 1, {.threads = 1});
+    const DayLaw two = solveDayLaw(0, 2, {.threads = 1});
     const struct {
         const DayLaw& law;
         std::int64_t net;
@@ -79,7 +79,7 @@ TEST(DayLawTest, HandBuiltMachinesCountsHaveTheirOwnLaws) {
     } cases[] = {{40, 0.05, 0.02}, {300, 0.01, 0.003}, {7, 0.3, 0.2}};
     for (const auto& c : cases) {
         const std::array<std::int32_t, 1> games = {c.games};
-        const DayLaw law = solveDayLaws(flatMachine(c.big, c.reg), games, 1).front();
+        const DayLaw law = solveDayLaws(flatMachine(c.big, c.reg), games, {.threads = 1}).front();
         for (int b = 0; b <= 6; ++b) {
             double withRegs = 0.0;
             for (int r = 0; r + b <= c.games; ++r) {
@@ -96,7 +96,7 @@ TEST(DayLawTest, HandBuiltMachinesCountsHaveTheirOwnLaws) {
     ceilingOnly.ceilingGame = 3;
     ceilingOnly.ceilingBigProbability = 1.0;
     const std::vector<std::int32_t> days = {2, 3, 10, 31};
-    const std::vector<DayLaw> laws = solveDayLaws(ceilingOnly, days, 1);
+    const std::vector<DayLaw> laws = solveDayLaws(ceilingOnly, days, {.threads = 1});
     for (std::size_t i = 0; i < days.size(); ++i) {
         EXPECT_NEAR(laws[i].bigs.at(days[i] / 3), 1.0, 1e-11) << days[i] << " games";
     }
