@@ -35,7 +35,8 @@ std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<Cash
         {"games_per_hour", "プレイ数/時", fmt::format("{}", rates.gamesPerHour)},
     };
     if (cash) {
-        facts.push_back({"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
+        facts.push_back(
+            {"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
         facts.push_back({"seed", "シード", std::to_string(cash->seed)});
     }
     return facts;
@@ -48,6 +49,7 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
                        .amount = simulation.attempts,
                        .seconds = std::nullopt,
                        .end = end,
+                       .maxGames = options.maxGames,
                        .rates = options.rates,
                        .start = {.sinceBig = options.sinceBig},
                        .threads = static_cast<int>(threadCount(options)),

@@ -71,6 +71,14 @@ void addSinceBig(CLI::App& command, OptionTexts& texts) {
         ->type_name("G");
 }
 
+void addMaxGames(CLI::App& command, OptionTexts& texts) {
+    command
+        .add_option("--max-games", texts.maxGames,
+                    "closing time: each attempt also ends at its N-th game if its end conditions "
+                    "have not ended it before (1 to 100000; default: no limit)")
+        ->type_name("N");
+}
+
 void addPrior(CLI::App& command, OptionTexts& texts, const std::string& what) {
     command.add_option("--prior", texts.prior, what)->type_name("P1,...,P6");
 }
@@ -116,6 +124,7 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
     special->add_option("--attempts", texts.attempts, "attempts to make in all (default: 1000000)")
         ->type_name("N");
     addEndConditions(*special, texts, " (default: 300)", " (default: 100)");
+    addMaxGames(*special, texts);
     addHallRateOptions(*special, texts);
     special
         ->add_option("--since-big", texts.sinceBig,
@@ -148,7 +157,8 @@ CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
                     "the percentiles of its net coins and games, P(net >= k), the BIG count's "
                     "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
                     "the chance to end ahead and the 50% and 10% points only, as the sweep "
-                    "gives them");
+                    "gives them; with --max-games the means only, the laws shown as -");
+    addMaxGames(*exact, texts);
     addHallRateOptions(*exact, texts);
     addCashSimulationOptions(*exact, texts, defaultCashAttempts);
     addSinceBig(*exact, texts);
@@ -292,10 +302,10 @@ Command parsedCommand(const Commands& commands) {
 
 // The options that take a value, which the command line may or may not give.
 constexpr const char* valueOptions[] = {
-    "--setting",   "--games",          "--attempts", "--seconds", "--big-end",
-    "--reg-end",   "--threads",        "--seed",     "--big-ends", "--reg-ends",
-    "--trailing",  "--prior",          "--log",      "--lend",     "--exchange",
-    "--pay",       "--games-per-hour", "--since-big", "--since-big-grid"};
+    "--setting",  "--games",          "--attempts",  "--seconds",        "--big-end",
+    "--reg-end",  "--threads",        "--seed",      "--big-ends",       "--reg-ends",
+    "--trailing", "--prior",          "--log",       "--lend",           "--exchange",
+    "--pay",      "--games-per-hour", "--since-big", "--since-big-grid", "--max-games"};
 
 // The value options given to the command the parse got to.
 std::vector<std::string> givenOptions(const CLI::App& app) {

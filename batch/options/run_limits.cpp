@@ -103,7 +103,10 @@ void checkMachinesCanBeFound(BatchOptions& o) {
 
 void checkRunLimits(BatchOptions& o) {
     if (o.command == Command::SimulateSpecial) {
-        checkAttemptsCanEnd(o);
+        // A game limit ends every attempt within it, far inside the 32-bit counters.
+        if (!o.maxGames) {
+            checkAttemptsCanEnd(o);
+        }
         if (o.sinceBig) {
             checkMachinesCanBeFound(o);
         }
