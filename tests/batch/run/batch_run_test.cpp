@@ -387,6 +387,23 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
         const std::optional<CounterLimit> limit = counterAtLimit(machine);
         EXPECT_EQ(limit ? limit->key : "", c.key);
     }
+    // A game limit ends the attempt at its game, counted from where the attempt began; an
+    // attempt its rule ends first is not held to it.
+    struct LimitCase {
+        std::int32_t playedBefore;
+        std::vector<std::int32_t> draws;
+        std::int32_t maxGames;
+        std::int32_t games;
+    };
+    for (const LimitCase& c : {LimitCase{0, {}, 7, 7}, LimitCase{40, {}, 1, 41},
+                               LimitCase{0, {60000, 200, 30000}, 5, 2}}) {
+        DrawsThenNoBonus random(c.draws);
+        clsKorvale machine(random);
+        machine.mlngPlayCnt = c.playedBefore;
+        EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control, nullptr, c.maxGames),
+                  AttemptEnd::Finished);
+        EXPECT_EQ(machine.mlngPlayCnt, c.games);
+    }
     // A stop is seen every 65536 games.
     DrawsThenNoBonus random({});
     clsKorvale machine(random);
