@@ -56,18 +56,19 @@ class ForwardChain {
     double play() {
         ended_ = 0.0;
         std::fill(bigOut_.begin(), bigOut_.end(), 0.0);
-        const std::int32_t live = std::min(afterGames_, top_);
         capStarted_ = false;
-        for (std::int32_t g = live; g >= 0; --g) {
+        for (std::int32_t g = highest_; g >= 0; --g) {
             advanceAfterBig(g);
         }
         if (capStarted_) {
             std::copy(capLayer_.begin(), capLayer_.end(), afterLayer(top_));
         }
+        if (highest_ >= 0) {
+            highest_ = std::min(highest_ + 1, top_);
+        }
         advanceFirst();
         std::fill(after_.begin(), after_.begin() + static_cast<std::ptrdiff_t>(layer_), 0.0);
         landBigs();
-        ++afterGames_;
         return ended_;
     }
 
@@ -76,8 +77,8 @@ class ForwardChain {
         for (const double p : first_) {
             sum += p;
         }
-        const std::size_t live = static_cast<std::size_t>(std::min(afterGames_, top_)) + 1;
-        for (std::size_t i = 0; i < live * layer_; ++i) {
+        const auto rows = static_cast<std::size_t>(highest_ + 1);
+        for (std::size_t i = 0; i < rows * layer_; ++i) {
             sum += after_[i];
         }
         return sum;
@@ -122,6 +123,7 @@ class ForwardChain {
                 for (std::size_t to = 0; to < modes; ++to) {
                     after_[at(to, keptAfterBig(0, left))] += p * bigTo_[m][to];
                 }
+                highest_ = std::max(highest_, 0);
             }
         }
     }
@@ -214,7 +216,9 @@ class ForwardChain {
     std::vector<double> capLayer_;
     std::vector<double> bigOut_;
     std::int32_t firstG_;
-    std::int32_t afterGames_ = 0;  // games played: the layers after a BIG reached so far
+    // The highest layer after a BIG that may hold a chance; -1 while none does (an attempt that
+    // ends at its first BIG never has any).
+    std::int32_t highest_ = -1;
     double ended_ = 0.0;
     bool capStarted_ = false;
 };

@@ -1,5 +1,7 @@
 #include "analysis/found/hunt_table.h"
 
+#include "analysis/attempt/capped_attempt.h"
+
 #include <array>
 #include <stdexcept>
 
@@ -76,7 +78,8 @@ std::vector<double> mixedAheadChances(const HuntTable& table) {
 
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel) {
+                         CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel,
+                         std::optional<std::int32_t> maxGames) {
     HuntTable table;
     table.gamesSinceBig = huntPoints(grid);
     const std::vector<std::int32_t>& counts = table.gamesSinceBig;
@@ -89,12 +92,21 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         }
         HuntColumn& column = table.settings[i];
         column.setting = settings[i];
-        column.points = solveAttemptStarts(model, end, starts, rounding, {cancel, {}});
+        if (maxGames) {
+            for (const AttemptStart& start : starts) {
+                column.points.push_back(
+                    solveCappedAttempt(model, end, *maxGames, {cancel, {}}, start).figures);
+            }
+        } else {
+            column.points = solveAttemptStarts(model, end, starts, rounding, {cancel, {}});
+        }
         for (AttemptFigures& one : column.points) {
             one.setting = settings[i];
         }
         column.breakEven = breakEvenCount(counts, column.points);
-        column.pAhead = aheadChances(model, end, starts, cancel);
+        if (!maxGames) {
+            column.pAhead = aheadChances(model, end, starts, cancel);
+        }
     });
     if (settings.size() != settingCount) {
         return table;

@@ -56,11 +56,14 @@ struct HuntTable {
 
 // The table for the settings asked for (indexes 0..5; with all six also the mixture under
 // `prior`), the cost rounded as `rounding` says. Each setting is one pass on one of `threads`
-// threads. Throws like solveAttempt, and WorkCancelled once `*cancel` is set.
+// threads. With a game limit each count is a forward pass of its own (capped_attempt.h), the
+// cost rounded as the machine rounds it, and the chances to end ahead are left out. Throws like
+// solveAttempt, and WorkCancelled once `*cancel` is set.
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
                          CostRounding rounding, unsigned threads,
-                         const std::atomic<bool>* cancel = nullptr);
+                         const std::atomic<bool>* cancel = nullptr,
+                         std::optional<std::int32_t> maxGames = std::nullopt);
 
 // The least count from which every net is above 0, by the rule of HuntColumn::breakEven.
 std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& counts,

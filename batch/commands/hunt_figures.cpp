@@ -17,10 +17,13 @@ Report huntReport(const BatchOptions& options) {
     const std::vector<std::int32_t> settings = chosenSettings(options);
     const HuntTable table = solveHuntTable(
         options.end, options.huntGrid, settings, options.prior.value_or(uniformPrior),
-        CostRounding::Unrounded, threadCount(options), interruptFlag());
+        CostRounding::Unrounded, threadCount(options), interruptFlag(), options.maxGames);
     Report report{.command = "hunt", .facts = settingFacts(options)};
     report.facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
     report.facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
+    if (options.maxGames) {
+        report.facts.push_back({"max_games", "最大ゲーム数", std::to_string(*options.maxGames)});
+    }
     const HuntGrid& grid = options.huntGrid;
     Fact counts{.key = "games_since_big",
                 .label = "最後のBIGからのゲーム数の格子",
@@ -30,8 +33,8 @@ Report huntReport(const BatchOptions& options) {
         counts.numbers.push_back(g);
     }
     report.facts.push_back(std::move(counts));
-    report.facts.push_back(
-        {"games_per_hour", "一時間あたりのゲーム数", fmt::format("{}", options.rates.gamesPerHour)});
+    report.facts.push_back({"games_per_hour", "一時間あたりのゲーム数",
+                            fmt::format("{}", options.rates.gamesPerHour)});
     if (table.mixture) {
         report.facts.push_back(priorFact(options.prior));
     }
