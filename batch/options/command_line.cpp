@@ -218,7 +218,7 @@ CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
     addEndConditions(*hunt, texts, " (up to 2000; default: 0)",
                      " (up to 1000; default: 0, so that the attempt stops at its first BIG)");
     addMaxGames(*hunt, texts);
-    addGamesPerHour(*hunt, texts);
+    addHallRateOptions(*hunt, texts);
     addPrior(*hunt, texts,
              "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
              "G, make the posterior over the settings and the mixture");

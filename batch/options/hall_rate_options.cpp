@@ -24,10 +24,6 @@ void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
                     "below what was bought, the coins left exchanged at the end)")
         ->type_name("coins|cash")
         ->default_str("coins");
-    addGamesPerHour(command, texts);
-}
-
-void addGamesPerHour(CLI::App& command, OptionTexts& texts) {
     command
         .add_option("--games-per-hour", texts.gamesPerHour,
                     "games played an hour, for the hours and the yen per hour, 1 to 100000 "
