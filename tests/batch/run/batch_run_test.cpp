@@ -135,12 +135,13 @@ TEST(BatchRunTest, SharesAndStreams) {
 // The window's attempt run, step by step, with a new machine per attempt and get差枚 at the
 // end of each.
 AttemptTotals attemptsLikeTheWindow(std::int32_t setting, std::int64_t attempts,
-                                    const EndConditions& end, Xoshiro256PlusPlus stream) {
+                                    const EndConditions& end, Xoshiro256PlusPlus stream,
+                                    std::int32_t maxGames = 0) {
     AttemptTotals totals;
     for (std::int64_t a = 0; a < attempts; ++a) {
         clsKorvale machine(stream);
         machine.mlngSettei = setting;
-        const AttemptSample sample = playAttemptOn(machine, end);
+        const AttemptSample sample = playAttemptOn(machine, end, maxGames);
         totals.add(static_cast<std::int64_t>(sample.games), static_cast<std::int64_t>(sample.bigs),
                    static_cast<std::int64_t>(sample.regs), static_cast<std::int64_t>(sample.net),
                    static_cast<std::int64_t>(sample.coinsOut));
@@ -165,6 +166,11 @@ TEST(BatchRunTest, AttemptRunMatchesTheWindowsAttempts) {
         expectSameTotals(result.attempt,
                          attemptsLikeTheWindow(1, 3000, end, Xoshiro256PlusPlus(31)));
     }
+    // With a game limit, which more than half of these attempts reach.
+    RunPlan capped = attemptPlan(1, 3000, 1, 31, {300.0, 100});
+    capped.maxGames = 600;
+    expectSameTotals(runBatch(capped, nullptr, nullptr).attempt,
+                     attemptsLikeTheWindow(1, 3000, {300.0, 100}, Xoshiro256PlusPlus(31), 600));
     // BIG end 0 and no REG: an attempt ends on its first BIG, so it has exactly one.
     const BatchResult firstBig = runBatch(attemptPlan(0, 500, 1, 8, {0.0, 0}), nullptr, nullptr);
     EXPECT_EQ(firstBig.attempt.bigs, 500);
