@@ -1,6 +1,7 @@
 #include "analysis/found/hunt_table.h"
 
 #include <array>
+#include <mutex>
 #include <stdexcept>
 
 #include "analysis/attempt/attempt_start.h"
@@ -76,8 +77,10 @@ std::vector<double> mixedAheadChances(const HuntTable& table) {
 
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel) {
+                         CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel,
+                         const std::function<void(const HuntColumn&)>& settingDone) {
     HuntTable table;
+    std::mutex told;
     table.gamesSinceBig = huntPoints(grid);
     const std::vector<std::int32_t>& counts = table.gamesSinceBig;
     table.settings.resize(settings.size());
@@ -95,6 +98,10 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         }
         column.breakEven = breakEvenCount(counts, column.points);
         column.pAhead = aheadChances(model, end, starts, cancel);
+        if (settingDone) {
+            const std::lock_guard<std::mutex> lock(told);
+            settingDone(column);
+        }
     });
     if (settings.size() != settingCount) {
         return table;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -56,11 +57,14 @@ struct HuntTable {
 
 // The table for the settings asked for (indexes 0..5; with all six also the mixture under
 // `prior`), the cost rounded as `rounding` says. Each setting is one pass on one of `threads`
-// threads. Throws like solveAttempt, and WorkCancelled once `*cancel` is set.
+// threads; `settingDone`, when given, hears each setting's column as soon as it is whole (in
+// the order they finish, one call at a time, on the thread that worked it out). Throws like
+// solveAttempt, and WorkCancelled once `*cancel` is set.
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
                          CostRounding rounding, unsigned threads,
-                         const std::atomic<bool>* cancel = nullptr);
+                         const std::atomic<bool>* cancel = nullptr,
+                         const std::function<void(const HuntColumn&)>& settingDone = {});
 
 // The least count from which every net is above 0, by the rule of HuntColumn::breakEven.
 std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& counts,

@@ -37,22 +37,6 @@
 namespace korvale {
 namespace {
 
-// Redraws the bar with the share done, when there is a bar and the share has moved.
-class ShareShown {
-  public:
-    explicit ShareShown(ProgressBar* bar) : bar_(bar) {}
-    void show(double share) {
-        if (bar_ != nullptr && share >= shown_ + 0.001) {
-            bar_->showShare(share);
-            shown_ = share;
-        }
-    }
-
-  private:
-    ProgressBar* bar_;
-    double shown_ = -1.0;
-};
-
 // What an attempt is worth at each setting, with the cost rounded per attempt. That takes a few
 // seconds a setting, so the settings are solved side by side; the bar shows their shares done,
 // counting for `weight` of the whole. Ctrl-C calls the solves off (WorkCancelled).

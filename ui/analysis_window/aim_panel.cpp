@@ -106,10 +106,11 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     for (QLabel* note : {status_, ruleNote_, breakEvenNote_, tableNote_}) {
         note->setWordWrap(true);
     }
-    table_ = new QTableWidget(0, 6, this);
+    table_ = new QTableWidget(0, 7, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("G"), QStringLiteral("一回の差枚"),
-                                       QStringLiteral("ゲーム数"), QStringLiteral("BIG"),
-                                       QStringLiteral("千Gの差枚"), QStringLiteral("時給")});
+                                       QStringLiteral("勝ち越す確率"), QStringLiteral("ゲーム数"),
+                                       QStringLiteral("BIG"), QStringLiteral("千Gの差枚"),
+                                       QStringLiteral("時給")});
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -344,6 +345,11 @@ void AimPanel::fillTable(const AimCurves& curves) {
         setCell(*table_, k, CountColumn,
                 groupedNumber(curves.table.gamesSinceBig[static_cast<std::size_t>(k)]));
         setCell(*table_, k, NetColumn, signedNumber(f.expectedNet, 1));
+        // No chance to end ahead for attempts too long for the law's tables.
+        setCell(*table_, k, AheadColumn,
+                column->pAhead.empty()
+                    ? QStringLiteral("—")
+                    : percentText(column->pAhead[static_cast<std::size_t>(k)], 1));
         setCell(*table_, k, GamesColumn, groupedNumber(f.expectedGames, 1));
         setCell(*table_, k, BigColumn, groupedNumber(f.expectedBigs, 3));
         setCell(*table_, k, Per1000Column, signedNumber(f.netPer1000Games, 1));

@@ -37,7 +37,15 @@ class AimPanel final : public QWidget {
     static constexpr int mixtureCurve = settingCount;
     // The play speed the table's hourly figure assumes.
     static constexpr double gamesPerHour = 800.0;
-    enum Column { CountColumn, NetColumn, GamesColumn, BigColumn, Per1000Column, HourColumn };
+    enum Column {
+        CountColumn,
+        NetColumn,
+        AheadColumn,
+        GamesColumn,
+        BigColumn,
+        Per1000Column,
+        HourColumn
+    };
 
     explicit AimPanel(QWidget* parent = nullptr);
 
