@@ -14,6 +14,11 @@ namespace korvale {
 
 enum PosteriorColumn { SettingColumn, PosteriorColumn, CountOnlyColumn, MarkColumn };
 
+// Writes a cell of a figures table, made on first use with its alignment; an unchanged text is
+// left alone.
+void setTableCell(QTableWidget& table, int row, int column, const QString& text,
+                  Qt::Alignment alignment = Qt::AlignRight);
+
 // Six rows; with `markColumn` a fourth column for a mark beside one setting.
 QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn);
 
