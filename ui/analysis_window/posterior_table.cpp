@@ -55,7 +55,7 @@ void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, in
         setCell(table, s, SettingColumn, settingText(s));
         setCell(table, s, PosteriorColumn, percentText(estimate.posterior[i]));
         setCell(table, s, CountOnlyColumn, percentText(estimate.countOnlyPosterior[i]));
-        if (table.columnCount() > MarkColumn) {
+        if (!mark.isEmpty()) {
             setCell(table, s, MarkColumn, s == marked ? mark : QString());
         }
     }

@@ -22,7 +22,8 @@ void setTableCell(QTableWidget& table, int row, int column, const QString& text,
 // Six rows; with `markColumn` a fourth column for a mark beside one setting.
 QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn);
 
-// Fills the rows from the estimate; `marked` (0..5) gets `mark` in the fourth column.
+// Fills the rows from the estimate; with a `mark`, `marked` (0..5) gets it in the fourth column
+// and the others none (a table without marks may hold other figures there).
 void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, int marked = -1,
                         const QString& mark = {});
 
