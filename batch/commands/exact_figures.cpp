@@ -32,6 +32,7 @@
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/rule_risk_figures.h"
+#include "report/groups/yen_figures.h"
 #include "report/model/figure_catalogue.h"
 
 namespace korvale {
@@ -187,8 +188,10 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         if (posterior) {
             std::array<AttemptFigures, settingCount> bySetting;
             std::copy_n(attempts.begin(), settingCount, bySetting.begin());
-            report.groups.push_back(
-                foundMixtureGroup(mixAttemptFigures(bySetting, *posterior), *posterior));
+            const AttemptFigures mixture = mixAttemptFigures(bySetting, *posterior);
+            FigureGroup group = foundMixtureGroup(mixture, *posterior);
+            addExactYen(group, mixture, options.rates);
+            report.groups.push_back(std::move(group));
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.

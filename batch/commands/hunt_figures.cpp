@@ -7,6 +7,7 @@
 #include "analysis/found/hunt_table.h"
 #include "analysis/inference/setting_estimate.h"
 #include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "report/groups/found_groups.h"
 
@@ -30,12 +31,13 @@ Report huntReport(const BatchOptions& options) {
         counts.numbers.push_back(g);
     }
     report.facts.push_back(std::move(counts));
-    report.facts.push_back(
-        {"games_per_hour", "一時間あたりのゲーム数", fmt::format("{}", options.rates.gamesPerHour)});
+    for (Fact& fact : hallRateFacts(options.rates, std::nullopt)) {
+        report.facts.push_back(std::move(fact));
+    }
     if (table.mixture) {
         report.facts.push_back(priorFact(options.prior));
     }
-    report.groups = huntGroups(table, options.end, options.rates.gamesPerHour);
+    report.groups = huntGroups(table, options.end, options.rates);
     report.timing = Timing{
         .seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
     return report;

@@ -207,7 +207,7 @@ CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
         ->default_str("0:1500:50");
     addEndConditions(*hunt, texts, " (up to 2000; default: 0)",
                      " (up to 1000; default: 0, so that the attempt stops at its first BIG)");
-    addGamesPerHour(*hunt, texts);
+    addHallRateOptions(*hunt, texts);
     addPrior(*hunt, texts,
              "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
              "G, make the posterior over the settings and the mixture");
@@ -248,7 +248,7 @@ CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
         " (up to 2000; default: 300 when only --reg-end is given). With either: what an attempt "
         "from where the history leaves the machine is worth, its own counts from 0",
         " (up to 1000; default: 100 when only --big-end is given)");
-    addStoredCoinRates(*infer, texts);
+    addHallRateOptions(*infer, texts);
     addThreads(*infer, texts);
     addFormat(*infer, texts);
     return infer;

@@ -6,9 +6,7 @@
 
 namespace korvale {
 
-namespace {
-
-void addLendAndExchange(CLI::App& command, OptionTexts& texts) {
+void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
     command
         .add_option("--lend", texts.lend,
                     "coins the hall lends for ¥1000, a whole number 1 to " +
@@ -19,12 +17,6 @@ void addLendAndExchange(CLI::App& command, OptionTexts& texts) {
                     "coins the hall takes for ¥100 when they are exchanged, 0.1 to 1000 (default: "
                     "5, 等価 at 50 lent; 5.6, 6 ...)")
         ->type_name("X");
-}
-
-}  // namespace
-
-void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
-    addLendAndExchange(command, texts);
     command
         .add_option("--pay", texts.pay,
                     "where an attempt's coins come from: coins (貯メダル, worth their exchange "
@@ -32,15 +24,6 @@ void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
                     "below what was bought, the coins left exchanged at the end)")
         ->type_name("coins|cash")
         ->default_str("coins");
-    addGamesPerHour(command, texts);
-}
-
-void addStoredCoinRates(CLI::App& command, OptionTexts& texts) {
-    addLendAndExchange(command, texts);
-    addGamesPerHour(command, texts);
-}
-
-void addGamesPerHour(CLI::App& command, OptionTexts& texts) {
     command
         .add_option("--games-per-hour", texts.gamesPerHour,
                     "games played an hour, for the hours and the yen per hour, 1 to 100000 "

@@ -12,13 +12,6 @@ namespace korvale {
 // Adds the rates to a command that gives coin figures.
 void addHallRateOptions(CLI::App& command, OptionTexts& texts);
 
-// Adds the rates of stored coins alone (--lend, --exchange, --games-per-hour), for a command
-// that gives exact yen with no simulation of the cash put in beside them.
-void addStoredCoinRates(CLI::App& command, OptionTexts& texts);
-
-// Adds --games-per-hour alone, for a command whose figures per hour need only the play speed.
-void addGamesPerHour(CLI::App& command, OptionTexts& texts);
-
 // Adds --attempts and --seed for the seeded simulation beside the exact figures (--pay cash),
 // `attempts` the default number.
 void addCashSimulationOptions(CLI::App& command, OptionTexts& texts, long long attempts);

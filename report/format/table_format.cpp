@@ -274,12 +274,15 @@ void writeSeriesSummary(std::string& text, const FigureGroup& group) {
 
 // The short heading of a 狙い目 curve, by its key without the unrounded cost's mark.
 std::string huntHeading(const Series& series) {
-    constexpr std::array<std::pair<std::string_view, std::string_view>, 6> headings = {{
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 9> headings = {{
         {"net_coins_per_attempt", "一回の差枚"},
         {"games_per_attempt", "一回のG数"},
         {"big_per_attempt", "一回のBIG数"},
         {"net_per_1000_games", "千Gの差枚"},
         {"net_per_hour", "時給（枚）"},
+        {"yen_per_attempt", "一回の収支"},
+        {"yen_per_hour", "時給（円）"},
+        {"p_ahead", "勝率"},
         {"posterior", "事後確率"},
     }};
     for (const auto& [key, heading] : headings) {
@@ -292,8 +295,37 @@ std::string huntHeading(const Series& series) {
 
 constexpr std::string_view huntLegend =
     "一回の差枚・G数・BIG数：一回あたりの差枚・プレイ数・BIG数、千Gの差枚：千ゲームあたりの差枚、"
-    "\n時給：一時間あたりの差枚（一時間のゲーム数は上に）、事後確率：そのゲーム数で見つけた台の設定"
-    "の確率\n";
+    "\n時給：一時間あたりの差枚（貯メダルでは円で、一時間のゲーム数は上に）、一回の収支：一回あたり"
+    "の円、"
+    "\n勝率：差枚が0を超える確率、事後確率：そのゲーム数で見つけた台の設定の確率\n";
+
+constexpr std::string_view huntCashNote =
+    "元手が現金のときの円は各挑戦の最も沈んだ点で決まるため、この表には出しません"
+    "（exact --since-big G --pay cash で実測）\n";
+
+// The curves a block shows: all but the coins per hour when the yen per hour stand beside them,
+// so that the block keeps within 100 columns (CSV and JSON keep every curve).
+std::vector<const Series*> huntColumns(const FigureGroup& group) {
+    const bool withYen = std::any_of(group.series.begin(), group.series.end(), [](const Series& s) {
+        return s.key.starts_with("yen_per_hour");
+    });
+    std::vector<const Series*> shown;
+    for (const Series& series : group.series) {
+        if (!(withYen && series.key.starts_with("net_per_hour"))) {
+            shown.push_back(&series);
+        }
+    }
+    return shown;
+}
+
+bool paidWithCash(const Report& report) {
+    for (const Fact& fact : report.facts) {
+        if (fact.key == "pay") {
+            return fact.value == "cash";
+        }
+    }
+    return false;
+}
 
 // The 狙い目 table: the break-even counts of every setting first, then a block per setting
 // (and the mixture) with a row per count of the grid and a column per curve.
@@ -308,17 +340,18 @@ std::string huntTable(const Report& report) {
     }
     text += breakEven.text() + "「-」：表の最後のゲーム数でも差枚が0を超えない（損益分岐なし）\n\n";
     for (const FigureGroup& group : report.groups) {
+        const std::vector<const Series*> shown = huntColumns(group);
         TextTable table;
         std::vector<std::string> heading = {"BIG後G数"};
-        for (const Series& series : group.series) {
-            heading.push_back(huntHeading(series));
+        for (const Series* series : shown) {
+            heading.push_back(huntHeading(*series));
         }
         table.addHeading(heading);
-        const std::size_t rows = group.series.empty() ? 0 : group.series.front().x.size();
+        const std::size_t rows = shown.empty() ? 0 : shown.front()->x.size();
         for (std::size_t i = 0; i < rows; ++i) {
-            std::vector<std::string> cells = {figureText(Unit::Games, group.series.front().x[i])};
-            for (const Series& series : group.series) {
-                cells.push_back(figureText(series.unit, series.value[i]));
+            std::vector<std::string> cells = {figureText(Unit::Games, shown.front()->x[i])};
+            for (const Series* series : shown) {
+                cells.push_back(figureText(series->unit, series->value[i]));
             }
             table.addRow(cells);
         }
@@ -327,6 +360,7 @@ std::string huntTable(const Report& report) {
     }
     const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
     return text + std::string(huntLegend) +
+           (paidWithCash(report) ? std::string(huntCashNote) : "") +
            (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
 }
 

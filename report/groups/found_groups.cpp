@@ -30,19 +30,21 @@ Series seriesOverCounts(std::string_view key, const std::vector<std::int32_t>& c
 }
 
 FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>& counts,
-                      EndConditions end, double gamesPerHour) {
+                      EndConditions end, const HallRates& rates) {
     FigureGroup group{
         .source = Source::Exact, .setting = column.setting, .scope = Scope::Attempt, .end = end};
     group.figures = {makeFigure(
         "break_even", column.breakEven ? std::optional<double>(*column.breakEven) : std::nullopt)};
-    std::vector<double> net, games, bigs, per1000, perHour;
+    std::vector<double> net, games, bigs, per1000, perHour, yen, yenPerHour;
     bool rounded = !column.points.empty();
     for (const AttemptFigures& f : column.points) {
         net.push_back(f.expectedNet);
         games.push_back(f.expectedGames);
         bigs.push_back(f.expectedBigs);
         per1000.push_back(f.netPer1000Games);
-        perHour.push_back(f.netPer1000Games * gamesPerHour / 1000.0);
+        perHour.push_back(f.netPer1000Games * rates.gamesPerHour / 1000.0);
+        yen.push_back(yenOfCoins(rates, f.expectedNet));
+        yenPerHour.push_back(yenOfCoins(rates, perHour.back()));
         rounded = rounded && f.costRounding == CostRounding::Exact;
     }
     // The curves that hold the cost carry the sweep's mark when it is c × games unrounded.
@@ -54,6 +56,11 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
                     seriesOverCounts("big_per_attempt", counts, bigs),
                     seriesOverCounts(withCost("net_per_1000_games"), counts, per1000),
                     seriesOverCounts(withCost("net_per_hour"), counts, perHour)};
+    // From cash the yen follow how deep each attempt goes, which the exact figures do not hold.
+    if (rates.pay == CoinSource::Stored) {
+        group.series.push_back(seriesOverCounts(withCost("yen_per_attempt"), counts, yen));
+        group.series.push_back(seriesOverCounts(withCost("yen_per_hour"), counts, yenPerHour));
+    }
     if (!column.pAhead.empty()) {
         group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
     }
@@ -87,10 +94,10 @@ FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector
 }
 
 std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
-                                    double gamesPerHour) {
+                                    const HallRates& rates) {
     std::vector<FigureGroup> groups;
     for (const HuntColumn& column : table.settings) {
-        FigureGroup group = huntGroup(column, table.gamesSinceBig, end, gamesPerHour);
+        FigureGroup group = huntGroup(column, table.gamesSinceBig, end, rates);
         if (table.mixture) {
             std::vector<double> chances;
             for (const SettingVector& posterior : table.posteriors) {
@@ -101,7 +108,7 @@ std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
         groups.push_back(std::move(group));
     }
     if (table.mixture) {
-        groups.push_back(huntGroup(*table.mixture, table.gamesSinceBig, end, gamesPerHour));
+        groups.push_back(huntGroup(*table.mixture, table.gamesSinceBig, end, rates));
     }
     return groups;
 }

@@ -9,6 +9,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/found/hunt_table.h"
+#include "analysis/hall/hall_rates.h"
 #include "analysis/inference/filter_tables.h"
 #include "report/model/report_model.h"
 
@@ -26,8 +27,9 @@ FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector
 
 // The 狙い目 table: a group per setting asked for, then one for the mixture, each with its
 // break-even count and its figures as series over the games since the last BIG (the coins per
-// hour at `gamesPerHour`), the posterior's share of the setting among them when there is a
-// mixture.
-std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end, double gamesPerHour);
+// hour at the rates' play speed, and from stored coins the yen per attempt and per hour), the
+// posterior's share of the setting among them when there is a mixture.
+std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
+                                    const HallRates& rates);
 
 }  // namespace korvale

@@ -114,6 +114,8 @@ constexpr std::array seriesEntries = {
     std::pair{Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Games}, Unit::Coins},
     std::pair{Entry{"net_per_hour", "一時間あたりの差枚", Unit::Games}, Unit::Coins},
     std::pair{Entry{"p_ahead", "勝ち越す確率", Unit::Games}, Unit::Share},
+    std::pair{Entry{"yen_per_attempt", "一回あたりの収支（円）", Unit::Games}, Unit::Yen},
+    std::pair{Entry{"yen_per_hour", "時給（円）", Unit::Games}, Unit::Yen},
     std::pair{Entry{"posterior", "事後確率", Unit::Games}, Unit::Share},
 };
 

@@ -73,6 +73,31 @@ TEST(YenCommandTest, StoredCoinsAreTheNetExchanged) {
         EXPECT_EQ(valueOf(rule, "yen_per_attempt_unrounded_cost"),
                   valueOf(rule, "net_coins_per_attempt_unrounded_cost") * 100.0 / 5.6);
     }
+    // The 狙い目 table's curves at every count, the mixture's among them.
+    const Json hunt = jsonOf({"hunt", "--since-big-grid", "1100:1500:200", "--exchange", "5.6",
+                              "--games-per-hour", "750"});
+    ASSERT_EQ(hunt.at("results").size(), 7U);
+    for (const Json& column : hunt.at("results")) {
+        const Json& series = column.at("series");
+        const Json& net = series.at("net_coins_per_attempt_unrounded_cost").at("value");
+        const Json& perHour = series.at("net_per_hour_unrounded_cost").at("value");
+        ASSERT_EQ(net.size(), 3U);
+        for (std::size_t i = 0; i < net.size(); ++i) {
+            EXPECT_EQ(series.at("yen_per_attempt_unrounded_cost").at("value")[i].get<double>(),
+                      net[i].get<double>() * 100.0 / 5.6);
+            EXPECT_DOUBLE_EQ(series.at("yen_per_hour_unrounded_cost").at("value")[i].get<double>(),
+                             perHour[i].get<double>() * 100.0 / 5.6);
+        }
+    }
+    // The found machine's mixture over the settings.
+    const Json found = jsonOf({"exact", "--since-big", "1200", "--big-end", "0", "--exchange",
+                               "5.6", "--games-per-hour", "750"});
+    const Json& mixture = found.at("results").back();
+    ASSERT_TRUE(mixture.at("setting").is_null());
+    EXPECT_EQ(valueOf(mixture, "yen_per_attempt"),
+              valueOf(mixture, "net_coins_per_attempt") * 100.0 / 5.6);
+    EXPECT_DOUBLE_EQ(valueOf(mixture, "hours_per_attempt"),
+                     valueOf(mixture, "games_per_attempt") / 750.0);
 }
 
 // At 等価 (50 lent and 5 taken per ¥100) no lot loses anything: from cash the yen are those from

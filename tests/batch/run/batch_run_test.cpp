@@ -15,6 +15,7 @@
 #include "report/format/report_format.h"
 #include "tests/support/ceiling_closed_form.h"
 #include "tests/support/mean_interval.h"
+#include "tests/support/window_attempt.h"
 #include "tests/support/written_csv.h"
 
 namespace korvale {
@@ -136,35 +137,13 @@ TEST(BatchRunTest, SharesAndStreams) {
 AttemptTotals attemptsLikeTheWindow(std::int32_t setting, std::int64_t attempts,
                                     const EndConditions& end, Xoshiro256PlusPlus stream) {
     AttemptTotals totals;
-    std::int32_t num = 0;
-    std::int32_t mode = 0;
-    std::int32_t simauta = 0;
     for (std::int64_t a = 0; a < attempts; ++a) {
         clsKorvale machine(stream);
         machine.mlngSettei = setting;
-        double sinceBig = 0;
-        std::int32_t sinceReg = 0;
-        std::int32_t bigs = 0;
-        std::int32_t regs = 0;
-        for (;;) {
-            sinceBig += 1;
-            sinceReg += 1;
-            const std::string result = machine.Play(num, mode, simauta);
-            if (result == "BIG") {
-                sinceBig = 0;
-                ++bigs;
-            } else if (result == "REG") {
-                sinceReg = 0;
-                ++regs;
-            }
-            if (bigs > 0 && sinceBig >= end.bigEnd && (regs == 0 || sinceReg >= end.regEnd)) {
-                break;
-            }
-        }
-        std::string rate;
-        std::int32_t obtained = 0;
-        const std::int32_t net = machine.get差枚(rate, obtained);
-        totals.add(machine.mlngPlayCnt, bigs, regs, net, obtained);
+        const AttemptSample sample = playAttemptOn(machine, end);
+        totals.add(static_cast<std::int64_t>(sample.games), static_cast<std::int64_t>(sample.bigs),
+                   static_cast<std::int64_t>(sample.regs), static_cast<std::int64_t>(sample.net),
+                   static_cast<std::int64_t>(sample.coinsOut));
     }
     return totals;
 }
