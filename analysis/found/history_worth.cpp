@@ -71,9 +71,17 @@ HistoryWorth solveHistoryWorth(const SettingModels& models, const FilteredState&
         worth.bySetting[s] = figures;
         hear(s, 1.0);
     });
+    // A setting the history rules out has no weight in the mixture; it stands in with another's
+    // figures, so that its rounding and bounds change nothing.
+    AttemptFigures standIn{.end = end};
+    for (const std::optional<AttemptFigures>& one : worth.bySetting) {
+        if (one) {
+            standIn = *one;
+        }
+    }
     std::array<AttemptFigures, settingCount> bySetting;
     for (std::size_t s = 0; s < settingCount; ++s) {
-        bySetting[s] = worth.bySetting[s].value_or(AttemptFigures{.end = end});
+        bySetting[s] = worth.bySetting[s].value_or(standIn);
     }
     worth.mixture = mixAttemptFigures(bySetting, posterior);
     return worth;
