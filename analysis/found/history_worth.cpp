@@ -35,8 +35,7 @@ std::vector<WeightedStart> historyEndStarts(const FilteredState& state, std::siz
 
 HistoryWorth solveHistoryWorth(const SettingModels& models, const FilteredState& state,
                                const SettingVector& posterior, EndConditions end,
-                               CostRounding rounding, unsigned threads,
-                               const AttemptControl& control) {
+                               CostRounding rounding, const WorkControl& control) {
     HistoryWorth worth;
     std::array<std::atomic<double>, settingCount> shares{};
     std::mutex heard;
@@ -52,7 +51,7 @@ HistoryWorth solveHistoryWorth(const SettingModels& models, const FilteredState&
         const std::lock_guard<std::mutex> lock(heard);
         control.progress(done / settingCount);
     };
-    shareTasks(settingCount, threads, [&](std::size_t s) {
+    shareTasks(settingCount, control.workers(), [&](std::size_t s) {
         const std::vector<WeightedStart> weighted = historyEndStarts(state, s);
         if (weighted.empty()) {
             hear(s, 1.0);
@@ -64,7 +63,8 @@ HistoryWorth solveHistoryWorth(const SettingModels& models, const FilteredState&
             starts.push_back(one.start);
             chances.push_back(one.chance);
         }
-        const AttemptControl own{control.cancel, [&hear, s](double share) { hear(s, share); }};
+        const WorkControl own{.cancel = control.cancel,
+                              .progress = [&hear, s](double share) { hear(s, share); }};
         AttemptFigures figures =
             mixFigures(solveAttemptStarts(models[s], end, starts, rounding, own), chances);
         figures.setting = static_cast<std::int32_t>(s);

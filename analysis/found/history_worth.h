@@ -11,6 +11,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/inference/setting_filter.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -34,12 +35,11 @@ struct HistoryWorth {
 };
 
 // One pass of the attempt's chain per setting for all its starts (solveAttemptStarts), the
-// settings shared out over `threads` threads. `control.progress` hears the share of the six
+// settings shared out over `control.threads` threads. `control.progress` hears the share of the six
 // settings done, one call at a time. Throws like solveAttempt, and WorkCancelled once
 // `*control.cancel` is set.
 HistoryWorth solveHistoryWorth(const SettingModels& models, const FilteredState& state,
                                const SettingVector& posterior, EndConditions end,
-                               CostRounding rounding, unsigned threads,
-                               const AttemptControl& control = {});
+                               CostRounding rounding, const WorkControl& control = {});
 
 }  // namespace korvale

@@ -44,7 +44,8 @@ std::vector<double> aheadChances(const MachineModel& model, EndConditions end,
                                  const std::atomic<bool>* cancel) {
     std::vector<double> chances;
     try {
-        for (const NetLawHead& head : solveNetLawHeads(model, end, starts, 1, cancel)) {
+        for (const NetLawHead& head :
+             solveNetLawHeads(model, end, starts, {.cancel = cancel, .threads = 1})) {
             chances.push_back(head.pAhead);
         }
     } catch (const RuntimeError& error) {
@@ -77,14 +78,15 @@ std::vector<double> mixedAheadChances(const HuntTable& table) {
 
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel,
-                         const std::function<void(const HuntColumn&)>& settingDone) {
+                         CostRounding rounding, const HuntColumnDone& settingDone,
+                         const WorkControl& control) {
+    const std::atomic<bool>* cancel = control.cancel;
     HuntTable table;
     std::mutex told;
     table.gamesSinceBig = huntPoints(grid);
     const std::vector<std::int32_t>& counts = table.gamesSinceBig;
     table.settings.resize(settings.size());
-    shareTasks(settings.size(), threads, [&](std::size_t i) {
+    shareTasks(settings.size(), control.workers(), [&](std::size_t i) {
         const MachineModel model = machineModel(settings[i]);
         std::vector<AttemptStart> starts;
         for (const std::int32_t g : counts) {
@@ -92,7 +94,7 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         }
         HuntColumn& column = table.settings[i];
         column.setting = settings[i];
-        column.points = solveAttemptStarts(model, end, starts, rounding, {cancel, {}});
+        column.points = solveAttemptStarts(model, end, starts, rounding, {.cancel = cancel});
         for (AttemptFigures& one : column.points) {
             one.setting = settings[i];
         }

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <memory>
 
-#include "analysis/model/work_cancelled.h"
 #include "batch/commands/batch_report.h"
 #include "batch/commands/exact_figures.h"
 #include "batch/commands/history_inference.h"
@@ -21,6 +20,7 @@
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {

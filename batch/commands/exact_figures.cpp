@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
@@ -57,12 +56,16 @@ std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& setti
         // The first solve that fails calls off the others of its wave and ends the figures.
         Workers wave([&](unsigned worker) {
             const std::size_t i = first + worker;
-            const AttemptControl control{interruptFlag(), [&shares, i](double share) {
-                                             shares[i].store(share, std::memory_order_relaxed);
-                                         }};
+            // Each solve shares its own work out among every core, as one alone would.
+            const WorkControl control{.cancel = interruptFlag(),
+                                      .progress =
+                                          [&shares, i](double share) {
+                                              shares[i].store(share, std::memory_order_relaxed);
+                                          },
+                                      .threads = 0};
             const AttemptStart start =
                 sinceBig ? foundStart(machineModel(settings[i]), *sinceBig) : morningStart();
-            figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, control, start);
+            figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, start, control);
         });
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
             wave.start(static_cast<unsigned>(i - first));
@@ -113,11 +116,10 @@ AttemptStart attemptStart(std::int32_t setting, const BatchOptions& options) {
 // The whole laws of an attempt; for attempts too long for the law's tables, their figures
 // without values, as the sweep leaves such a rule's risk.
 void addWholeLaw(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
-                 const LawProgress& progress) {
+                 const WorkControl::Progress& progress) {
     try {
-        addOutcomeLaw(group,
-                      solveOutcomeLaw(setting, options.end, threadCount(options), interruptFlag(),
-                                      progress, attemptStart(setting, options)));
+        addOutcomeLaw(group, solveOutcomeLaw(setting, options.end, attemptStart(setting, options),
+                                             commandControl(options, progress)));
     } catch (const RuntimeError& error) {
         if (error.kind() != ErrorKind::AttemptsTooLong) {
             throw;
@@ -174,9 +176,9 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             }
             if (options.laws && !outcomeLawCovers(options.end)) {
                 // A REG wait that can outlast the BIG's: the head of the net's law only.
-                addRuleRisk(
-                    group, solveRuleRisk(settings[i], options.end, interruptFlag(),
-                                         threadCount(options), attemptStart(settings[i], options)));
+                addRuleRisk(group, solveRuleRisk(settings[i], options.end,
+                                                 attemptStart(settings[i], options),
+                                                 commandControl(options)));
                 shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
             } else if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);

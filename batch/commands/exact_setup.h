@@ -1,13 +1,14 @@
 #pragma once
 
 // What the exact commands (exact, sweep and infer's worth of playing on) share: the settings
-// asked for, the threads to work on, the fact that names the setting and the progress bar's
-// share.
+// asked for, the control of their long work, the fact that names the setting and the progress
+// bar's share.
 
 #include <cstdint>
 #include <vector>
 
 #include "batch/options/batch_options.h"
+#include "common/work_control.h"
 #include "report/model/report_model.h"
 
 namespace korvale {
@@ -28,8 +29,8 @@ class ShareShown {
 // The setting given, or all six.
 std::vector<std::int32_t> chosenSettings(const BatchOptions& options);
 
-// --threads, or every core (at most maxThreads).
-unsigned threadCount(const BatchOptions& options);
+// The control of a command's long work: Ctrl-C calls it off, and it runs on threadCount threads.
+WorkControl commandControl(const BatchOptions& options, WorkControl::Progress progress = {});
 
 // The setting fact when one setting was asked for; none otherwise.
 std::vector<Fact> settingFacts(const BatchOptions& options);

@@ -6,9 +6,9 @@
 
 #include "common/random_source.h"
 
-#include "analysis/model/work_cancelled.h"
 #include "batch/commands/exact_setup.h"
 #include "batch/run/batch_run.h"
+#include "common/work_control.h"
 #include "report/groups/yen_figures.h"
 
 namespace korvale {
@@ -35,7 +35,8 @@ std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<Cash
         {"games_per_hour", "プレイ数/時", fmt::format("{}", rates.gamesPerHour)},
     };
     if (cash) {
-        facts.push_back({"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
+        facts.push_back(
+            {"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
         facts.push_back({"seed", "シード", std::to_string(cash->seed)});
     }
     return facts;

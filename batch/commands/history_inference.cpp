@@ -16,13 +16,13 @@
 #include "analysis/found/history_worth.h"
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_estimate.h"
-#include "analysis/model/work_cancelled.h"
 #include "batch/commands/exact_setup.h"
 #include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/history_groups.h"
@@ -137,8 +137,8 @@ void addPlayingOnWorth(Report& report, const BatchOptions& options, const Settin
     try {
         const HistoryWorth worth = solveHistoryWorth(
             machineModels(), filter.state(options.trailingGames), estimate.posterior, options.end,
-            CostRounding::Exact, threadCount(options),
-            {interruptFlag(), [&shown](double share) { shown.show(share); }});
+            CostRounding::Exact,
+            commandControl(options, [&shown](double share) { shown.show(share); }));
         for (const std::optional<AttemptFigures>& figures : worth.bySetting) {
             if (figures) {
                 FigureGroup group = exactAttemptGroup(*figures);
@@ -164,7 +164,7 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                    ProgressBar* bar) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(bytes, interruptFlag());
+    const HistoryReading reading = tryReadBonusHistory(bytes, {.cancel = interruptFlag()});
     const std::string source = options.historyPath == "-"
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));

@@ -6,7 +6,6 @@
 #include <iterator>
 #include <latch>
 #include <memory>
-#include <thread>
 
 #include "batch/run/grid_log_file.h"
 #include "batch/run/interrupt.h"
@@ -24,8 +23,7 @@ RunPlan makePlan(const BatchOptions& options) {
     plan.end = options.end;
     plan.rates = options.rates;
     plan.start.sinceBig = options.sinceBig;
-    plan.threads = options.threads.value_or(
-        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, maxThreads));
+    plan.threads = static_cast<int>(threadCount(options));
     plan.seed = options.seed ? *options.seed : seedFromClock();
     return plan;
 }
@@ -124,9 +122,8 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
     if (plan.run == RunKind::Normal) {
         result.normal = playNormalShare(plan.setting, share, stream, control, thread, logTo);
     } else {
-        result.attempt =
-            playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream, control,
-                         thread, logTo);
+        result.attempt = playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream,
+                                      control, thread, logTo);
     }
     if (gridLog) {
         gridLog->flush();

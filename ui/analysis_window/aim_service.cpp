@@ -8,7 +8,7 @@ QString AimWork::failure(const RuntimeError& error) {
     return figuresFailure(error);
 }
 
-AimCurves AimWork::solve(const AimSetup& setup, const WorkControl<AimCurves>& control) {
+AimCurves AimWork::solve(const AimSetup& setup, const LongWorkControl<AimCurves>& control) {
     // One setting a thread on two threads: each curve is drawn as soon as it is in.
     constexpr unsigned threads = 2;
     AimCurves soFar;
@@ -22,7 +22,8 @@ AimCurves AimWork::solve(const AimSetup& setup, const WorkControl<AimCurves>& co
     AimCurves curves;
     curves.setup = setup;
     curves.table = solveHuntTable(setup.end, HuntGrid{}, {0, 1, 2, 3, 4, 5}, setup.prior,
-                                  CostRounding::Unrounded, threads, control.cancel, settingDone);
+                                  CostRounding::Unrounded, settingDone,
+                                  {.cancel = control.cancel, .threads = threads});
     return curves;
 }
 

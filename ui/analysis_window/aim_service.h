@@ -40,7 +40,7 @@ struct AimWork {
     static constexpr std::size_t keptCount = 8;
     static constexpr const char* subject = "狙い目は";
     static QString failure(const RuntimeError& error);
-    static AimCurves solve(const AimSetup& setup, const WorkControl<AimCurves>& control);
+    static AimCurves solve(const AimSetup& setup, const LongWorkControl<AimCurves>& control);
 };
 
 }  // namespace korvale

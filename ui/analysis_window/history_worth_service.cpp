@@ -11,7 +11,7 @@ QString HistoryWorthWork::failure(const RuntimeError& error) {
 }
 
 HistoryWorthResult HistoryWorthWork::solve(const HistoryWorthSetup& setup,
-                                           const WorkControl<HistoryWorthResult>& control) {
+                                           const LongWorkControl<HistoryWorthResult>& control) {
     SettingFilter filter(setup.start);
     for (const ObservedBonus& bonus : setup.bonuses) {
         filter.addBonus(bonus);
@@ -21,9 +21,10 @@ HistoryWorthResult HistoryWorthWork::solve(const HistoryWorthSetup& setup,
     // Two settings at a time, one a thread.
     constexpr unsigned threads = 2;
     HistoryWorthResult result;
-    result.worth = solveHistoryWorth(machineModels(), filter.state(setup.trailingGames),
-                                     estimate.posterior, setup.end, CostRounding::Exact, threads,
-                                     {control.cancel, control.progress});
+    result.worth = solveHistoryWorth(
+        machineModels(), filter.state(setup.trailingGames), estimate.posterior, setup.end,
+        CostRounding::Exact,
+        {.cancel = control.cancel, .progress = control.progress, .threads = threads});
     return result;
 }
 

@@ -41,7 +41,7 @@ struct HistoryWorthWork {
     static constexpr const char* subject = "続けて打つ価値は";
     static QString failure(const RuntimeError& error);
     static HistoryWorthResult solve(const HistoryWorthSetup& setup,
-                                    const WorkControl<HistoryWorthResult>& control);
+                                    const LongWorkControl<HistoryWorthResult>& control);
 };
 
 }  // namespace korvale
