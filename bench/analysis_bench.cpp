@@ -39,7 +39,7 @@ void BM_OutcomeLaw(benchmark::State& state) {
                                      static_cast<std::int32_t>(state.range(2))};
     const auto threads = static_cast<unsigned>(state.range(3));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, threads));
+        benchmark::DoNotOptimize(korvale::solveOutcomeLaw(setting, end, {}, {.threads = threads}));
     }
 }
 BENCHMARK(BM_OutcomeLaw)
@@ -64,7 +64,7 @@ void BM_RuleRisk(benchmark::State& state) {
     const korvale::EndConditions end{static_cast<double>(state.range(1)),
                                      static_cast<std::int32_t>(state.range(2))};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(korvale::solveRuleRisk(setting, end));
+        benchmark::DoNotOptimize(korvale::solveRuleRisk(setting, end, {}, {.threads = 1}));
     }
 }
 BENCHMARK(BM_RuleRisk)
@@ -124,8 +124,8 @@ BENCHMARK(BM_AttemptExactRounding)
 // Argument: threads.
 void BM_FullSweep(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            korvale::sweepEndConditions({}, static_cast<unsigned>(state.range(0))));
+        benchmark::DoNotOptimize(korvale::sweepEndConditions(
+            {}, {0, 1, 2, 3, 4, 5}, {.threads = static_cast<unsigned>(state.range(0))}));
     }
 }
 BENCHMARK(BM_FullSweep)

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     for (const std::int32_t setting : settings) {
         for (const korvale::EndConditions& end : korvale::sweepPoints({})) {
             const double start = threadSeconds();
-            korvale::solveRuleRisk(setting, end);
+            korvale::solveRuleRisk(setting, end, {}, {.threads = 1});
             const double seconds = threadSeconds() - start;
             const double model = korvale::ruleRiskSeconds(setting, end);
             measured += seconds;

@@ -21,14 +21,14 @@ WholeGames wholeGames(EndConditions end) {
 }
 
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end, CostRounding rounding,
-                            const AttemptControl& control, const AttemptStart& start) {
-    AttemptFigures figures = solveAttempt(machineModel(setting), end, rounding, control, start);
+                            const AttemptStart& start, const WorkControl& control) {
+    AttemptFigures figures = solveAttempt(machineModel(setting), end, rounding, start, control);
     figures.setting = setting;
     return figures;
 }
 
 AttemptFigures solveAttempt(const MachineModel& model, EndConditions end, CostRounding rounding,
-                            const AttemptControl& control, const AttemptStart& start) {
+                            const AttemptStart& start, const WorkControl& control) {
     return solveAttemptStarts(model, end, std::span<const AttemptStart>(&start, 1), rounding,
                               control)[0];
 }
@@ -67,8 +67,7 @@ AttemptFigures figuresOf(const MachineModel& model, EndConditions end, const Att
 
 std::vector<AttemptFigures> solveAttemptStarts(const MachineModel& model, EndConditions end,
                                                std::span<const AttemptStart> starts,
-                                               CostRounding rounding,
-                                               const AttemptControl& control) {
+                                               CostRounding rounding, const WorkControl& control) {
     const WholeGames games = wholeGames(end);
     stopIfCalledOff(control.cancel);
     SolveCount count(control,
@@ -83,7 +82,7 @@ std::vector<AttemptFigures> solveAttemptStarts(const MachineModel& model, EndCon
         for (const std::array<double, 2>& one : expected) {
             expectedGames.push_back(one[0]);
         }
-        rounded = roundedCosts(model, games, starts, expectedGames, control.cancel, count);
+        rounded = roundedCosts(model, games, starts, expectedGames, control, count);
     }
     std::vector<AttemptFigures> figures;
     for (std::size_t i = 0; i < starts.size(); ++i) {

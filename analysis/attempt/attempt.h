@@ -14,7 +14,7 @@
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
-#include "analysis/model/work_cancelled.h"
+#include "common/work_control.h"
 #include "machine/attempt_end.h"
 
 namespace korvale {
@@ -73,26 +73,18 @@ struct WholeGames {
 };
 WholeGames wholeGames(EndConditions end);
 
-// For a caller on another thread (a window): a way to call the work off and to hear how far
-// it has got.
-struct AttemptControl {
-    // Set from another thread, the work stops soon after and throws WorkCancelled.
-    const std::atomic<bool>* cancel = nullptr;
-    // The share of the work done, 0 .. 1, now and then and rising, 1 last; called on the
-    // thread doing the work (one call at a time).
-    std::function<void(double)> progress;
-};
-
 // Throws RuntimeError (EndBeyondTables) when bigEnd is not a finite number up to largestBigEnd or
-// regEnd exceeds largestRegEnd (anything at or below 0 means "no condition").
+// regEnd exceeds largestRegEnd (anything at or below 0 means "no condition"). `control.threads`
+// share out the exact rounding's solves; `control.progress` is told on the threads doing the
+// work.
 AttemptFigures solveAttempt(std::int32_t setting, EndConditions end,
                             CostRounding rounding = CostRounding::Unrounded,
-                            const AttemptControl& control = {},
-                            const AttemptStart& start = morningStart());
+                            const AttemptStart& start = morningStart(),
+                            const WorkControl& control = {});
 AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
                             CostRounding rounding = CostRounding::Unrounded,
-                            const AttemptControl& control = {},
-                            const AttemptStart& start = morningStart());
+                            const AttemptStart& start = morningStart(),
+                            const WorkControl& control = {});
 
 // The figures of one rule from each start, in their order, from one pass of the chain (and
 // with the exact rounding one set of solves at the rounding's points) for them all: the
@@ -100,7 +92,7 @@ AttemptFigures solveAttempt(const MachineModel& model, EndConditions end,
 std::vector<AttemptFigures> solveAttemptStarts(const MachineModel& model, EndConditions end,
                                                std::span<const AttemptStart> starts,
                                                CostRounding rounding = CostRounding::Unrounded,
-                                               const AttemptControl& control = {});
+                                               const WorkControl& control = {});
 
 // E[z^games] of one attempt (the games' generating function), for checks and for work on the
 // distribution of the attempt's length.

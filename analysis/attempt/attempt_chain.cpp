@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "analysis/attempt/lane_arithmetic.h"
-#include "analysis/model/work_cancelled.h"
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
 #include "common/runtime_error.h"
+#include "common/work_control.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {

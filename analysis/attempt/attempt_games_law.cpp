@@ -7,10 +7,10 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "analysis/model/work_cancelled.h"
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "common/parallel_work.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {
@@ -247,11 +247,12 @@ Complex renewalAt(std::size_t d, const Complex* row) {
 }  // namespace
 
 AttemptGamesLaw attemptGamesLaw(const MachineModel& model, WholeGames games, std::size_t atLeast,
-                                unsigned threads, const std::atomic<bool>* cancel,
-                                const AttemptStart& start) {
+                                const AttemptStart& start, const WorkControl& control) {
     if (games.big < 0 || games.reg < 0 || games.reg > games.big + 1) {
         throw std::invalid_argument("the games' law needs 0 <= REG end <= BIG end + 1");
     }
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
     const Pieces pieces = tabulatePieces(model, games, start, threads, cancel);
     std::size_t longest = 0;
     for (const std::vector<double>& lane : pieces.lanes) {

@@ -40,11 +40,11 @@ struct AttemptGamesLaw {
 inline constexpr double gamesLawPieceTail = 1e-16;
 
 // A table of at least `atLeast` games (longer by what the transforms' lengths need). Needs
-// 0 <= reg <= big + 1 (whole games), else std::invalid_argument; `threads` share the pieces
-// and the transforms out; throws WorkCancelled once `*cancel` is set. Only the first piece
-// depends on where the attempt starts.
+// 0 <= reg <= big + 1 (whole games), else std::invalid_argument; `control.threads` share the
+// pieces and the transforms out; throws WorkCancelled once `*control.cancel` is set (its
+// progress is not told). Only the first piece depends on where the attempt starts.
 AttemptGamesLaw attemptGamesLaw(const MachineModel& model, WholeGames games, std::size_t atLeast,
-                                unsigned threads, const std::atomic<bool>* cancel = nullptr,
-                                const AttemptStart& start = morningStart());
+                                const AttemptStart& start = morningStart(),
+                                const WorkControl& control = {});
 
 }  // namespace korvale

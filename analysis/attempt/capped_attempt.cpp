@@ -226,17 +226,17 @@ class ForwardChain {
 }  // namespace
 
 CappedAttemptFigures solveCappedAttempt(std::int32_t setting, EndConditions end,
-                                        std::int32_t maxGames, const AttemptControl& control,
-                                        const AttemptStart& start) {
+                                        std::int32_t maxGames, const AttemptStart& start,
+                                        const WorkControl& control) {
     CappedAttemptFigures capped =
-        solveCappedAttempt(machineModel(setting), end, maxGames, control, start);
+        solveCappedAttempt(machineModel(setting), end, maxGames, start, control);
     capped.figures.setting = setting;
     return capped;
 }
 
 CappedAttemptFigures solveCappedAttempt(const MachineModel& model, EndConditions end,
-                                        std::int32_t maxGames, const AttemptControl& control,
-                                        const AttemptStart& start) {
+                                        std::int32_t maxGames, const AttemptStart& start,
+                                        const WorkControl& control) {
     const WholeGames whole = wholeGames(end);
     if (maxGames < 1 || maxGames > largestMaxGames) {
         throw RuntimeError(ErrorKind::EndBeyondTables, "the game limit must be 1 to 100000");

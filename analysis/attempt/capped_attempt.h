@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "analysis/attempt/attempt.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -26,10 +27,12 @@ struct CappedAttemptFigures {
 // Throws RuntimeError (EndBeyondTables) as solveAttempt does, and for a maxGames outside
 // 1 .. largestMaxGames. `control` as for solveAttempt.
 CappedAttemptFigures solveCappedAttempt(const MachineModel& model, EndConditions end,
-                                        std::int32_t maxGames, const AttemptControl& control = {},
-                                        const AttemptStart& start = morningStart());
+                                        std::int32_t maxGames,
+                                        const AttemptStart& start = morningStart(),
+                                        const WorkControl& control = {});
 CappedAttemptFigures solveCappedAttempt(std::int32_t setting, EndConditions end,
-                                        std::int32_t maxGames, const AttemptControl& control = {},
-                                        const AttemptStart& start = morningStart());
+                                        std::int32_t maxGames,
+                                        const AttemptStart& start = morningStart(),
+                                        const WorkControl& control = {});
 
 }  // namespace korvale

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <thread>
 
 #include "analysis/attempt/attempt_start.h"
 #include "common/parallel_work.h"
@@ -22,10 +21,9 @@ std::vector<EndConditions> sweepPoints(const SweepGrid& grid) {
     return points;
 }
 
-std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned threads,
-                                             const SweepProgress& progress,
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid,
                                              std::vector<std::int32_t> settings,
-                                             const std::atomic<bool>* cancel) {
+                                             const WorkControl& control) {
     const std::vector<EndConditions> points = sweepPoints(grid);
     std::vector<SettingSweep> sweeps(settings.size());
     std::vector<AttemptStart> starts;
@@ -38,28 +36,21 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid, unsigned thr
         sweeps[i].points.resize(points.size());
     }
 
-    // Each task is one (setting, end conditions) pair; workers take the next one in turn, and
-    // the first solve that fails stops the others and reaches the caller.
+    // Each task is one (setting, end conditions) pair; the first solve that fails stops the
+    // others and reaches the caller. Worker 0 runs on the calling thread and tells the progress.
     const std::size_t taskCount = points.size() * settings.size();
-    std::atomic<std::size_t> nextTask{0};
     std::atomic<std::size_t> tasksDone{0};
-    auto work = [&](unsigned worker) {
-        for (std::size_t task = nextTask++; task < taskCount && !workStopped(); task = nextTask++) {
-            if (worker == 0 && progress) {
-                progress(static_cast<double>(tasksDone) / static_cast<double>(taskCount));
-            }
-            const std::size_t setting = task / points.size();
-            const std::size_t point = task % points.size();
-            sweeps[setting].points[point] =
-                solveAttempt(settings[setting], points[point], CostRounding::Unrounded,
-                             {cancel, {}}, starts[setting]);
-            ++tasksDone;
+    shareTasks(taskCount, control.workers(), [&](std::size_t task) {
+        if (control.progress && currentWorker() == 0U) {
+            control.progress(static_cast<double>(tasksDone) / static_cast<double>(taskCount));
         }
-    };
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
-    runSideBySide(threads, work);
+        const std::size_t setting = task / points.size();
+        const std::size_t point = task % points.size();
+        sweeps[setting].points[point] =
+            solveAttempt(settings[setting], points[point], CostRounding::Unrounded, starts[setting],
+                         {.cancel = control.cancel});
+        ++tasksDone;
+    });
 
     for (SettingSweep& sweep : sweeps) {
         for (std::size_t i = 0; i < sweep.points.size(); ++i) {

@@ -38,16 +38,12 @@ struct SettingSweep {
 // The grid's end conditions in sweep order. Throws std::invalid_argument for a step <= 0.
 std::vector<EndConditions> sweepPoints(const SweepGrid& grid);
 
-// Called on the calling thread now and then with the share of the sweep done, 0..1.
-using SweepProgress = std::function<void(double)>;
-
-// The given settings (indexes 0..5; by default all six) over the grid, on `threads` threads (0:
-// as many as the machine has). Setting `*cancel` from another thread stops the work soon after
-// (WorkCancelled).
-std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {}, unsigned threads = 0,
-                                             const SweepProgress& progress = {},
+// The given settings (indexes 0..5; by default all six) over the grid, one point a task on
+// `control.threads`; `control.progress` hears the share done on the calling thread, and
+// setting `*control.cancel` stops the work soon after (WorkCancelled).
+std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {},
                                              std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
                                                                                    5},
-                                             const std::atomic<bool>* cancel = nullptr);
+                                             const WorkControl& control = {});
 
 }  // namespace korvale

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
-#include <thread>
 #include <vector>
 
 #include "analysis/attempt/attempt_chain.h"
@@ -25,10 +24,6 @@ constexpr int tailSolves = 64;
 constexpr double tailEnough = 1e-15;
 // The chance beyond the games' law's table that the table's length is chosen for.
 constexpr double beyondLawTarget = 1e-13;
-
-unsigned machineThreads() {
-    return std::max(1U, std::thread::hardware_concurrency());
-}
 
 // Chernoff: P(G >= n) <= E[z^G] z^-n for every z > 1 at which E[z^G] is finite. The climb
 // keeps E[z^G] at z = 1 + k / (8 E[G]), k = 1, 2, ..., while it keeps growing: past the first
@@ -117,7 +112,7 @@ class TailClimb {
 std::vector<double> periodicSums(const MachineModel& model, WholeGames games,
                                  std::span<const AttemptStart> starts,
                                  const std::vector<double>& expectedGames, const PeriodicCost& cost,
-                                 const std::atomic<bool>* cancel, SolveCount& count) {
+                                 const WorkControl& control, SolveCount& count) {
     const std::int32_t period = cost.period;
     const double turn = 2.0 * std::numbers::pi / period;
     std::vector<Complex> backwards(static_cast<std::size_t>(period));  // w^(-m)
@@ -132,7 +127,7 @@ std::vector<double> periodicSums(const MachineModel& model, WholeGames games,
         }
         return sum / static_cast<double>(period);
     };
-    // One solve per k, a block of them at once, shared out among the machine's cores; each
+    // One solve per k, a block of them at once, shared out among the threads; each
     // term is kept by k so that the sum is taken in the same order whatever the threads did.
     const std::int32_t last = period / 2;
     RootsJob job;
@@ -144,8 +139,8 @@ std::vector<double> periodicSums(const MachineModel& model, WholeGames games,
         job.roots.push_back(std::polar(1.0, turn * k));
     }
     // A solve that fails in a worker stops the others and is handed to the caller.
-    job.threads = machineThreads();
-    job.cancel = cancel;
+    job.threads = control.workers();
+    job.cancel = control.cancel;
     job.solved = [&](std::size_t roots) { count.add(static_cast<double>(roots)); };
     const auto solveAtRoots =
         forVectorVariant(&sse2::generatingFunctionAtRoots, &avx2::generatingFunctionAtRoots,
@@ -172,13 +167,14 @@ std::vector<double> periodicSums(const MachineModel& model, WholeGames games,
 // every G below the table's length, bounded beyond it.
 RoundedCost lawSum(const MachineModel& model, WholeGames games, const AttemptStart& start,
                    double expectedGames, const TailClimb& climb, std::size_t i,
-                   const std::atomic<bool>* cancel) {
+                   const WorkControl& control) {
     const double needed = climb.gamesBeyond(i, beyondLawTarget);
     if (!(needed > 0.0 && needed <= static_cast<double>(largestGamesLaw))) {
         return {};
     }
-    const AttemptGamesLaw law = attemptGamesLaw(model, games, static_cast<std::size_t>(needed),
-                                                machineThreads(), cancel, start);
+    const AttemptGamesLaw law =
+        attemptGamesLaw(model, games, static_cast<std::size_t>(needed), start,
+                        {.cancel = control.cancel, .threads = control.threads});
     const double c = model.costCoefficient;
     double excess = 0.0;
     for (std::size_t g = 0; g < law.chance.size(); ++g) {
@@ -199,7 +195,7 @@ RoundedCost lawSum(const MachineModel& model, WholeGames games, const AttemptSta
 
 }  // namespace
 
-SolveCount::SolveCount(const AttemptControl& control, double planned)
+SolveCount::SolveCount(const WorkControl& control, double planned)
     : control_(control), planned_(planned) {}
 
 void SolveCount::add(double solves) {
@@ -225,10 +221,10 @@ double roundedCostSolves(const MachineModel& model) {
 std::vector<RoundedCost> roundedCosts(const MachineModel& model, WholeGames games,
                                       std::span<const AttemptStart> starts,
                                       const std::vector<double>& expectedGames,
-                                      const std::atomic<bool>* cancel, SolveCount& count) {
+                                      const WorkControl& control, SolveCount& count) {
     const PeriodicCost cost = periodicCost(model.costCoefficient);
-    const TailClimb climb(model, games, starts, expectedGames, cost.validBelow, tailEnough, cancel,
-                          count);
+    const TailClimb climb(model, games, starts, expectedGames, cost.validBelow, tailEnough,
+                          control.cancel, count);
     // Beyond n games the pattern's cost is off by at most G/n + 1 coins, and with ln z >= 1/n
     // that is at most 2 z^(G-n): the error of the periodic sum is at most twice the bound.
     std::vector<double> periodicErrors(starts.size());
@@ -238,14 +234,14 @@ std::vector<RoundedCost> roundedCosts(const MachineModel& model, WholeGames game
         anyPeriodic = anyPeriodic || periodicErrors[i] <= largestRoundingError;
     }
     const std::vector<double> sums =
-        anyPeriodic ? periodicSums(model, games, starts, expectedGames, cost, cancel, count)
+        anyPeriodic ? periodicSums(model, games, starts, expectedGames, cost, control, count)
                     : std::vector<double>{};
     std::vector<RoundedCost> rounded(starts.size());
     for (std::size_t i = 0; i < starts.size(); ++i) {
         if (periodicErrors[i] <= largestRoundingError) {
             rounded[i] = {true, sums[i], cost.validBelow, periodicErrors[i]};
         } else if (games.reg <= games.big + 1) {
-            rounded[i] = lawSum(model, games, starts[i], expectedGames[i], climb, i, cancel);
+            rounded[i] = lawSum(model, games, starts[i], expectedGames[i], climb, i, control);
         }
     }
     if (!anyPeriodic) {

@@ -30,12 +30,12 @@ namespace korvale {
 // call at a time and never falling, whichever thread finished a solve.
 class SolveCount {
   public:
-    SolveCount(const AttemptControl& control, double planned);
+    SolveCount(const WorkControl& control, double planned);
     void add(double solves);
     void finish();
 
   private:
-    const AttemptControl& control_;
+    const WorkControl& control_;
     double planned_;
     double done_ = 0.0;
     std::mutex lock_;
@@ -55,10 +55,11 @@ struct RoundedCost {
 };
 
 // The cost of an attempt from each start (expectedGames[i] its expected games), in their
-// order; the solves at each point serve every start at once.
+// order; the solves at each point serve every start at once and are shared out among
+// `control`'s threads.
 std::vector<RoundedCost> roundedCosts(const MachineModel& model, WholeGames games,
                                       std::span<const AttemptStart> starts,
                                       const std::vector<double>& expectedGames,
-                                      const std::atomic<bool>* cancel, SolveCount& count);
+                                      const WorkControl& control, SolveCount& count);
 
 }  // namespace korvale

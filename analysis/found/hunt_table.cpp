@@ -1,11 +1,11 @@
 #include "analysis/found/hunt_table.h"
 
-#include "analysis/attempt/capped_attempt.h"
-
 #include <array>
+#include <mutex>
 #include <stdexcept>
 
 #include "analysis/attempt/attempt_start.h"
+#include "analysis/attempt/capped_attempt.h"
 #include "analysis/found/figure_mixture.h"
 #include "analysis/found/found_posterior.h"
 #include "analysis/outcome/start_grid.h"
@@ -45,7 +45,8 @@ std::vector<double> aheadChances(const MachineModel& model, EndConditions end,
                                  const std::atomic<bool>* cancel) {
     std::vector<double> chances;
     try {
-        for (const NetLawHead& head : solveNetLawHeads(model, end, starts, 1, cancel)) {
+        for (const NetLawHead& head :
+             solveNetLawHeads(model, end, starts, {.cancel = cancel, .threads = 1})) {
             chances.push_back(head.pAhead);
         }
     } catch (const RuntimeError& error) {
@@ -78,13 +79,15 @@ std::vector<double> mixedAheadChances(const HuntTable& table) {
 
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, unsigned threads, const std::atomic<bool>* cancel,
-                         std::optional<std::int32_t> maxGames) {
+                         CostRounding rounding, std::optional<std::int32_t> maxGames,
+                         const HuntColumnDone& settingDone, const WorkControl& control) {
+    const std::atomic<bool>* cancel = control.cancel;
     HuntTable table;
+    std::mutex told;
     table.gamesSinceBig = huntPoints(grid);
     const std::vector<std::int32_t>& counts = table.gamesSinceBig;
     table.settings.resize(settings.size());
-    shareTasks(settings.size(), threads, [&](std::size_t i) {
+    shareTasks(settings.size(), control.workers(), [&](std::size_t i) {
         const MachineModel model = machineModel(settings[i]);
         std::vector<AttemptStart> starts;
         for (const std::int32_t g : counts) {
@@ -95,10 +98,10 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         if (maxGames) {
             for (const AttemptStart& start : starts) {
                 column.points.push_back(
-                    solveCappedAttempt(model, end, *maxGames, {cancel, {}}, start).figures);
+                    solveCappedAttempt(model, end, *maxGames, start, {.cancel = cancel}).figures);
             }
         } else {
-            column.points = solveAttemptStarts(model, end, starts, rounding, {cancel, {}});
+            column.points = solveAttemptStarts(model, end, starts, rounding, {.cancel = cancel});
         }
         for (AttemptFigures& one : column.points) {
             one.setting = settings[i];
@@ -106,6 +109,10 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         column.breakEven = breakEvenCount(counts, column.points);
         if (!maxGames) {
             column.pAhead = aheadChances(model, end, starts, cancel);
+        }
+        if (settingDone) {
+            const std::lock_guard<std::mutex> lock(told);
+            settingDone(column);
         }
     });
     if (settings.size() != settingCount) {

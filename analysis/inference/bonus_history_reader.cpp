@@ -3,12 +3,12 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/model/work_cancelled.h"
 #include "common/csv.h"
 #include "common/full_width.h"
 #include "common/number_text.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {
@@ -393,7 +393,7 @@ HistoryText decodeHistoryText(std::string_view bytes) {
                                                               : HistoryProblemKind::NotUtf8)};
 }
 
-HistoryReading tryReadBonusHistory(std::string_view bytes, const std::atomic<bool>* cancel) {
+HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& control) {
     HistoryReading reading;
     HistoryText decoded;
     std::string_view source = bytes;  // UTF-8 as it stands, most often
@@ -415,7 +415,7 @@ HistoryReading tryReadBonusHistory(std::string_view bytes, const std::atomic<boo
     for (std::size_t count = 0; !records.atEnd(); ++count) {
         // A history of millions of lines takes seconds to read.
         if (count % 4096 == 0) {
-            stopIfCalledOff(cancel);
+            stopIfCalledOff(control.cancel);
         }
         const HistoryRecord record = records.next();
         if (record.role == HistoryRecord::Role::Bad) {

@@ -23,7 +23,6 @@
 // lines starting with # are skipped. Any other line is an error naming its number and content,
 // and nothing is returned from a text with an error in it.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -31,6 +30,7 @@
 #include <string_view>
 
 #include "analysis/inference/bonus_history.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -81,9 +81,9 @@ struct HistoryReading {
 };
 
 // The bonuses of `bytes`, in order, or its first bad line; trailingGames is 0 (the text does not
-// hold it). Setting `*cancel` calls the reading off (WorkCancelled).
-HistoryReading tryReadBonusHistory(std::string_view bytes,
-                                   const std::atomic<bool>* cancel = nullptr);
+// hold it). Setting `*control.cancel` calls the reading off (WorkCancelled); its progress and
+// threads are not used.
+HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& control = {});
 
 // The same, throwing a RuntimeError (NotABonusHistory) whose message is the problem's for a bad
 // line.

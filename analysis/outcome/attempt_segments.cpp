@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "analysis/model/work_cancelled.h"
 #include "analysis/outcome/first_piece_start.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {
@@ -262,9 +262,9 @@ PieceResult laterPiece(const MachineModel& model, const std::vector<int>& postBi
 }  // namespace
 
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
-                                std::int32_t regEndGames, unsigned threads, double tail,
-                                double smallest, const std::atomic<bool>* cancel,
-                                const AttemptStart& start) {
+                                std::int32_t regEndGames, double tail, double smallest,
+                                const AttemptStart& start, const WorkControl& control) {
+    const std::atomic<bool>* cancel = control.cancel;
     const FirstPieceStart first = firstPieceStart(model, start);
     if (bigEndGames < 0 || regEndGames < 0) {
         throw std::invalid_argument("the end conditions are counts of games of at least 0");
@@ -287,7 +287,7 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     segments.next.resize(count);
     segments.end.resize(count);
     std::vector<PieceResult> results(count + 1);
-    shareTasks(count + 1, threads, [&](std::size_t piece) {
+    shareTasks(count + 1, control.workers(), [&](std::size_t piece) {
         if (piece == count) {
             results[piece] = firstPiece(model, first, segments.postBigModes, segments.first,
                                         tail * firstTailShare, smallest * firstTailShare, cancel);

@@ -12,6 +12,7 @@
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -53,13 +54,12 @@ inline constexpr double segmentSmallest = 1e-15;
 
 // Needs bigEndGames >= 0 and 0 <= regEndGames <= bigEndGames + 1 (whole games, as the end
 // test counts them): a negative count is a std::invalid_argument, a longer REG end a
-// RuntimeError (LawNotCovered). `threads` work out the pieces
-// side by side; setting `cancel` calls the work off (WorkCancelled). `start` sets the first
-// piece only (first_piece_start.h).
+// RuntimeError (LawNotCovered). `control.threads` work out the pieces side by side; setting
+// `*control.cancel` calls the work off (WorkCancelled); its progress is not told. `start` sets
+// the first piece only (first_piece_start.h).
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,
-                                std::int32_t regEndGames, unsigned threads = 1,
-                                double tail = segmentTail, double smallest = segmentSmallest,
-                                const std::atomic<bool>* cancel = nullptr,
-                                const AttemptStart& start = {});
+                                std::int32_t regEndGames, double tail = segmentTail,
+                                double smallest = segmentSmallest, const AttemptStart& start = {},
+                                const WorkControl& control = {});
 
 }  // namespace korvale

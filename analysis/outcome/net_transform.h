@@ -54,7 +54,7 @@ struct NetTransformJob {
     std::atomic<std::size_t> nextBlock{0};
     std::atomic<std::size_t> blocksDone{0};
     const std::atomic<bool>* cancel = nullptr;
-    const LawProgress* progress = nullptr;  // told by worker 0 only
+    const WorkControl::Progress* progress = nullptr;  // told by worker 0 only
     // For runNetTransformGrid: the starts, each with its transform (as `transform`).
     std::vector<FirstPieceStart> starts;
     std::vector<std::vector<Complex>>* transforms = nullptr;

@@ -7,7 +7,6 @@
 #include <numbers>
 #include <numeric>
 #include <stdexcept>
-#include <thread>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
@@ -83,7 +82,7 @@ constexpr double rightEdgeTarget = 1e-8;
 IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSegments& segments,
                   const FirstPieceStart& first, const PeriodicCost& cost, std::int64_t low,
                   std::size_t length, double tilt, unsigned threads,
-                  const std::atomic<bool>* cancel, const LawProgress& progress,
+                  const std::atomic<bool>* cancel, const WorkControl::Progress& progress,
                   double& arithmetic) {
     NetTransformJob job;
     job.d = lanes.d;
@@ -190,10 +189,9 @@ bool outcomeLawCovers(EndConditions end) {
     }
 }
 
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const LawProgress& progress,
-                           const AttemptStart& start) {
-    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, threads, cancel, progress, start);
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
+    OutcomeLaw law = solveOutcomeLaw(machineModel(setting), end, start, control);
     law.setting = setting;
     return law;
 }
@@ -223,8 +221,8 @@ struct LawStart {
     LawStart(const MachineModel& model, WholeGames games, unsigned threads, double tail,
              double smallest, const std::atomic<bool>* cancel, const AttemptStart& start)
         : first(firstPieceStart(model, start)),
-          segments(
-              attemptSegments(model, games.big, games.reg, threads, tail, smallest, cancel, start)),
+          segments(attemptSegments(model, games.big, games.reg, tail, smallest, start,
+                                   {.cancel = cancel, .threads = threads})),
           lanes(segments),
           cost(periodicCost(model.costCoefficient)),
           tails(LanesTransform{&lanes}, model.costCoefficient, games.big) {
@@ -240,13 +238,11 @@ struct LawStart {
 
 }  // namespace
 
-OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const LawProgress& progress,
-                           const AttemptStart& start) {
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
     requireOutcomeLawCovers(end);
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
     const WholeGames games = wholeGames(end);
     const LawStart base(model, games, threads, segmentTail, segmentSmallest, cancel, start);
     const Lanes& lanes = base.lanes;
@@ -275,7 +271,7 @@ OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigne
     double gamesArithmetic = 0.0;
     // The net's transform is nearly all of the work: its share done is the progress.
     law.net = netLaw(lanes, model, base.segments, base.first, cost, netLow, netLength, tilt,
-                     threads, cancel, progress, netArithmetic);
+                     threads, cancel, control.progress, netArithmetic);
     law.games = gamesLaw(lanes, gamesLength, gamesArithmetic);
     // What the tables leave out, term by term as docs/outcome_law.md derives them ("The error
     // bounds"), added in this order.
@@ -342,21 +338,20 @@ double leavingPattern(const LawStart& start, const MachineModel& model, const Ne
 
 }  // namespace
 
-NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const AttemptStart& start) {
-    NetLawHead head = solveNetLawHead(machineModel(setting), end, threads, cancel, start);
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
+    NetLawHead head = solveNetLawHead(machineModel(setting), end, start, control);
     head.setting = setting;
     return head;
 }
 
-NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end, unsigned threads,
-                           const std::atomic<bool>* cancel, const AttemptStart& start) {
+NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end, const AttemptStart& start,
+                           const WorkControl& control) {
     if (!outcomeLawCovers(end)) {
-        return solveRegWaitNetHead(model, end, threads, cancel, start);
+        return solveRegWaitNetHead(model, end, start, control);
     }
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
     const WholeGames games = wholeGames(end);
     const LawStart base(model, games, threads, headSegmentTail, headSegmentSmallest, cancel, start);
 

@@ -23,7 +23,7 @@
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
-#include "analysis/model/work_cancelled.h"
+#include "common/work_control.h"
 #include "machine/attempt_end.h"
 
 namespace korvale {
@@ -70,18 +70,15 @@ using OutcomeLawCancelled = WorkCancelled;
 // Throws RuntimeError for end conditions the law does not cover: those that solveAttempt
 // rejects (EndBeyondTables), a REG end longer than the BIG end plus one game (LawNotCovered),
 // and attempts so long that the tables would exceed a few million entries (AttemptsTooLong).
-// `threads` shares the transform out (0: as many as the machine has). Setting `*cancel`
-// from another thread stops the work within a few milliseconds (OutcomeLawCancelled).
-// `progress`, when given, hears the share of the work done (0 to 1, rising, 1 last) now and
-// then, on the calling thread. `start`: the morning's new machine, or one found some games
-// after its last BIG (attempt_start.h); std::invalid_argument for a negative count.
-using LawProgress = std::function<void(double share)>;
-OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, unsigned threads = 0,
-                           const std::atomic<bool>* cancel = nullptr,
-                           const LawProgress& progress = {}, const AttemptStart& start = {});
-OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, unsigned threads = 0,
-                           const std::atomic<bool>* cancel = nullptr,
-                           const LawProgress& progress = {}, const AttemptStart& start = {});
+// `control.threads` share the transform out. Setting `*control.cancel` from another thread
+// stops the work within a few milliseconds (OutcomeLawCancelled). `control.progress`, when
+// given, hears the share of the work done now and then, on the calling thread. `start`: the
+// morning's new machine, or one found some games after its last BIG (attempt_start.h);
+// std::invalid_argument for a negative count.
+OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const AttemptStart& start = {},
+                           const WorkControl& control = {});
+OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end,
+                           const AttemptStart& start = {}, const WorkControl& control = {});
 
 // The head of the net's law, for the chance to end ahead and the lower percentiles at a small
 // share of the whole law's cost: the table runs from far in the left tail to a little above
@@ -105,13 +102,12 @@ struct NetLawHead {
 // Every end condition that solveAttempt takes: a REG end above the BIG end plus one game comes
 // from the law of reg_wait_law.h. Throws RuntimeError for end conditions beyond the tables
 // (EndBeyondTables) and attempts too long for them (AttemptsTooLong), and
-// OutcomeLawCancelled once `*cancel` is set. `start` as for solveOutcomeLaw.
-NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, unsigned threads = 0,
-                           const std::atomic<bool>* cancel = nullptr,
-                           const AttemptStart& start = {});
-NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end, unsigned threads = 0,
-                           const std::atomic<bool>* cancel = nullptr,
-                           const AttemptStart& start = {});
+// OutcomeLawCancelled once `*control.cancel` is set; its progress is not told. `start` as for
+// solveOutcomeLaw.
+NetLawHead solveNetLawHead(std::int32_t setting, EndConditions end, const AttemptStart& start = {},
+                           const WorkControl& control = {});
+NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end,
+                           const AttemptStart& start = {}, const WorkControl& control = {});
 
 // Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
 // the REG end at most the BIG end plus one game (in whole games). Attempts too long for the

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <stdexcept>
-#include <thread>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
@@ -135,17 +134,16 @@ IntegerLaw regWaitNetLaw(RegWaitJob& job, std::int64_t low, std::size_t length, 
 
 }  // namespace
 
-NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, unsigned threads,
-                               const std::atomic<bool>* cancel, const AttemptStart& start) {
+NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end,
+                               const AttemptStart& start, const WorkControl& control) {
     const WholeGames games = wholeGames(end);
     if (games.reg < games.big + 1) {
         throw std::invalid_argument("the REG end does not outlast the BIG end");
     }
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
-    const RegWaitPieces pieces =
-        regWaitPieces(model, games.big, games.reg, tableTail, tableSmallest, cancel, start);
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
+    const RegWaitPieces pieces = regWaitPieces(model, games.big, games.reg, tableTail,
+                                               tableSmallest, start, {.cancel = cancel});
     const PeriodicCost cost = periodicCost(model.costCoefficient);
     RegWaitJob job;
     prepareRegWaitJob(job, pieces, model);

@@ -29,11 +29,10 @@ namespace korvale {
 
 // Needs the REG end at least the BIG end plus one game (whole games); a shorter one is
 // std::invalid_argument. Throws RuntimeError (EndBeyondTables, AttemptsTooLong) as
-// solveNetLawHead does, and WorkCancelled once `*cancel` is set. `start` sets what comes
-// before the first BIG (first_piece_start.h).
-NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end, unsigned threads = 1,
-                               const std::atomic<bool>* cancel = nullptr,
-                               const AttemptStart& start = {});
+// solveNetLawHead does, and WorkCancelled once `*control.cancel` is set; its progress is not
+// told. `start` sets what comes before the first BIG (first_piece_start.h).
+NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end,
+                               const AttemptStart& start = {}, const WorkControl& control = {});
 
 // By the mode a BIG leads to: the chance that the attempt then goes on for `games` games
 // without another BIG (kept alive by REGs), from the longest REG wait the BIG can leave.

@@ -4,8 +4,8 @@
 #include <array>
 #include <stdexcept>
 
-#include "analysis/model/work_cancelled.h"
 #include "analysis/outcome/first_piece_start.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {
@@ -208,7 +208,7 @@ class FirstBigTable {
 
 RegWaitPieces regWaitPieces(const MachineModel& model, std::int32_t bigEndGames,
                             std::int32_t regEndGames, double tail, double smallest,
-                            const std::atomic<bool>* cancel, const AttemptStart& start) {
+                            const AttemptStart& start, const WorkControl& control) {
     if (bigEndGames < 0 || regEndGames <= bigEndGames) {
         throw std::invalid_argument("the REG end must outlast the BIG end");
     }
@@ -221,7 +221,7 @@ RegWaitPieces regWaitPieces(const MachineModel& model, std::int32_t bigEndGames,
     pieces.ceilingGame = first.ceilingGame;
     FirstBigTable table(model, pieces, first.modeLaw, smallest);
     for (std::int32_t g = 1;; ++g) {
-        stopIfCalledOff(cancel);
+        stopIfCalledOff(control.cancel);
         const double alive = table.play(g);
         if (alive < tail) {
             pieces.lostMass += alive;

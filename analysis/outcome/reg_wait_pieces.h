@@ -5,12 +5,12 @@
 // BIG. The rest of the attempt comes in closed form or from short windows worked out at each
 // transform point (reg_wait_transform.h).
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -49,10 +49,9 @@ struct RegWaitPieces {
 
 // Needs 0 <= bigEndGames < regEndGames (std::invalid_argument otherwise). The table ends once
 // less than `tail` is still before the first BIG, and drops entries below `smallest`; it
-// begins at `start`.
+// begins at `start`. One thread; throws WorkCancelled once `*control.cancel` is set.
 RegWaitPieces regWaitPieces(const MachineModel& model, std::int32_t bigEndGames,
                             std::int32_t regEndGames, double tail, double smallest,
-                            const std::atomic<bool>* cancel = nullptr,
-                            const AttemptStart& start = {});
+                            const AttemptStart& start = {}, const WorkControl& control = {});
 
 }  // namespace korvale

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/cost_rounding.h"
@@ -235,18 +234,17 @@ std::vector<NetLawHead> fillGridHeads(NetTransformJob& job, const GridHeadFrame&
 }  // namespace
 
 std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndConditions end,
-                                         const std::vector<AttemptStart>& starts, unsigned threads,
-                                         const std::atomic<bool>* cancel) {
+                                         const std::vector<AttemptStart>& starts,
+                                         const WorkControl& control) {
     std::vector<NetLawHead> heads;
     if (!outcomeLawCovers(end)) {
         for (const AttemptStart& start : starts) {
-            heads.push_back(solveNetLawHead(model, end, threads, cancel, start));
+            heads.push_back(solveNetLawHead(model, end, start, control));
         }
         return heads;
     }
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
+    const unsigned threads = control.workers();
+    const std::atomic<bool>* cancel = control.cancel;
     std::vector<FirstPieceStart> first;
     for (const AttemptStart& start : starts) {
         first.push_back(firstPieceStart(model, start));
@@ -255,8 +253,9 @@ std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndCondition
         return heads;
     }
     const WholeGames games = wholeGames(end);
-    const AttemptSegments segments = attemptSegments(model, games.big, games.reg, threads,
-                                                     gridSegmentTail, gridSegmentSmallest, cancel);
+    const AttemptSegments segments =
+        attemptSegments(model, games.big, games.reg, gridSegmentTail, gridSegmentSmallest, {},
+                        {.cancel = cancel, .threads = threads});
     const Lanes lanes(segments);
     const PeriodicCost cost = periodicCost(model.costCoefficient);
     const StartsTransform real(lanes, model, segments.postBigModes, first);

@@ -7,7 +7,6 @@
 // starts; the first piece of every start comes in closed form against it (FirstPieceGrid).
 // The starts share one table, wide enough for each.
 
-#include <atomic>
 #include <vector>
 
 #include "analysis/attempt/attempt_start.h"
@@ -20,10 +19,9 @@ namespace korvale {
 // One head per start, in their order, each as solveNetLawHead gives it from that start (its
 // table reaches above 0 and the median, its bound covers every cumulative chance up to its
 // top). A REG end above the BIG end + 1 solves each start apart (solveRegWaitNetHead). Throws
-// as solveNetLawHead does.
+// as solveNetLawHead does; `control.threads` share the transform out, its progress is not told.
 std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndConditions end,
                                          const std::vector<AttemptStart>& starts,
-                                         unsigned threads = 0,
-                                         const std::atomic<bool>* cancel = nullptr);
+                                         const WorkControl& control = {});
 
 }  // namespace korvale

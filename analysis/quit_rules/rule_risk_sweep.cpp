@@ -7,7 +7,6 @@
 #include <chrono>
 #include <mutex>
 #include <numeric>
-#include <thread>
 
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/efficient_frontier.h"
@@ -44,10 +43,10 @@ double cumulativeBound(const NetLawHead& head, std::int64_t from, std::int64_t t
 
 }  // namespace
 
-RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const std::atomic<bool>* cancel,
-                       unsigned threads, const AttemptStart& start) {
+RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const AttemptStart& start,
+                       const WorkControl& control) {
     try {
-        return ruleRiskOf(solveNetLawHead(setting, end, threads, cancel, start));
+        return ruleRiskOf(solveNetLawHead(setting, end, start, control));
     } catch (const RuntimeError& error) {
         // Attempts too long for the law's tables: this rule has no figures, the others do.
         if (error.kind() == ErrorKind::AttemptsTooLong) {
@@ -154,21 +153,22 @@ std::vector<RiskTask> riskTasks(const std::vector<SettingRuleRisks>& sweeps) {
 }
 
 // The means of each setting in turn, as far as the work gets before it is called off; false
-// when it was.
+// when it was. `work.threads` is a count already (not 0).
 bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
-                const SweepGrid& grid, unsigned threads, const std::atomic<bool>* cancel,
-                SweepShare& share, const SweepProgress& progress) {
+                const SweepGrid& grid, const WorkControl& work, SweepShare& share) {
     const double cost = meansSeconds(grid);
     for (const std::int32_t setting : settings) {
-        const SweepProgress meansProgress = [&](double done) {
-            if (progress) {
-                progress(share.share(cost, done));
-            }
-        };
+        const WorkControl means{.cancel = work.cancel,
+                                .progress =
+                                    [&](double done) {
+                                        if (work.progress) {
+                                            work.progress(share.share(cost, done));
+                                        }
+                                    },
+                                .threads = work.threads};
         try {
             SettingRuleRisks one;
-            one.figures =
-                sweepEndConditions(grid, threads, meansProgress, {setting}, cancel).front();
+            one.figures = sweepEndConditions(grid, {setting}, means).front();
             one.risks.resize(one.figures.points.size());
             one.solved.resize(one.figures.points.size(), false);
             one.onFrontier.resize(one.figures.points.size(), false);
@@ -182,10 +182,10 @@ bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
 }
 
 // Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
-// when the work was called off (the risks finished by then are kept).
-bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, unsigned threads,
-                const std::atomic<bool>* cancel, SweepShare& share, const SweepProgress& progress,
-                const RuleRiskArrived& arrived) {
+// when the work was called off (the risks finished by then are kept). `work.threads` is a
+// count already (not 0).
+bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& work,
+                SweepShare& share, const RuleRiskArrived& arrived) {
     const std::vector<RiskTask> tasks = riskTasks(sweep.settings);
     std::vector<char> solved(tasks.size(), 0);  // written by the workers, one element each
     std::atomic<std::size_t> next{0};
@@ -198,8 +198,8 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, unsigned threads,
             const std::int32_t index = setting.figures.setting;
             const AttemptStart start =
                 grid.sinceBig ? foundStart(machineModel(index), *grid.sinceBig) : morningStart();
-            setting.risks[t.point] =
-                solveRuleRisk(index, setting.figures.points[t.point].end, cancel, 1, start);
+            setting.risks[t.point] = solveRuleRisk(index, setting.figures.points[t.point].end,
+                                                   start, {.cancel = work.cancel, .threads = 1});
             solved[i] = 1;
             share.finish(worker);
             if (arrived) {
@@ -209,12 +209,13 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, unsigned threads,
             }
         }
     });
-    for (unsigned worker = 0; worker < std::min<std::size_t>(threads, tasks.size()); ++worker) {
+    for (unsigned worker = 0; worker < std::min<std::size_t>(work.threads, tasks.size());
+         ++worker) {
         workers.start(worker);
     }
     while (!workers.waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(200))) {
-        if (progress) {
-            progress(share.share());
+        if (work.progress) {
+            work.progress(share.share());
         }
     }
     bool whole = true;
@@ -231,14 +232,11 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, unsigned threads,
 
 }  // namespace
 
-RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
-                                  const SweepProgress& progress,
-                                  const std::vector<std::int32_t>& settings,
-                                  const std::atomic<bool>* cancel, bool withRisk,
-                                  const RuleRiskArrived& arrived) {
-    if (threads == 0) {
-        threads = std::max(1U, std::thread::hardware_concurrency());
-    }
+RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
+                                  bool withRisk, const RuleRiskArrived& arrived,
+                                  const WorkControl& control) {
+    const WorkControl work{
+        .cancel = control.cancel, .progress = control.progress, .threads = control.workers()};
     double total = meansSeconds(grid) * static_cast<double>(settings.size());
     if (withRisk) {
         for (const std::int32_t setting : settings) {
@@ -247,11 +245,11 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
             }
         }
     }
-    SweepShare share(total, threads);
+    SweepShare share(total, work.threads);
     RuleRiskSweep sweep;
-    sweep.complete = solveMeans(sweep, settings, grid, threads, cancel, share, progress);
+    sweep.complete = solveMeans(sweep, settings, grid, work, share);
     if (sweep.complete && withRisk) {
-        sweep.complete = solveRisks(sweep, grid, threads, cancel, share, progress, arrived);
+        sweep.complete = solveRisks(sweep, grid, work, share, arrived);
     }
     for (SettingRuleRisks& one : sweep.settings) {
         std::vector<FrontierCandidate> candidates;
@@ -261,19 +259,17 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
         }
         one.onFrontier = efficientFrontier(candidates);
     }
-    if (progress && sweep.complete) {
-        progress(1.0);
+    if (control.progress && sweep.complete) {
+        control.progress(1.0);
     }
     return sweep;
 }
 
-std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid, unsigned threads,
-                                             const SweepProgress& progress,
+std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid,
                                              std::vector<std::int32_t> settings,
-                                             const std::atomic<bool>* cancel,
-                                             const RuleRiskArrived& arrived) {
-    RuleRiskSweep sweep =
-        sweepRuleRisksSoFar(grid, threads, progress, settings, cancel, true, arrived);
+                                             const RuleRiskArrived& arrived,
+                                             const WorkControl& control) {
+    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, settings, true, arrived, control);
     if (!sweep.complete) {
         throw WorkCancelled();
     }

@@ -52,13 +52,12 @@ struct RuleRiskSweep {
     bool complete = false;
 };
 
-// One rule's risk, from the head of its net's law (solveNetLawHead) on `threads` threads, for
+// One rule's risk, from the head of its net's law (solveNetLawHead) on `control.threads`, for
 // an attempt from `start` (the morning's by default); throws like it for end conditions beyond
 // the tables (but not for attempts too long: those are not known), and WorkCancelled once
-// `*cancel` is set.
-RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end,
-                       const std::atomic<bool>* cancel = nullptr, unsigned threads = 1,
-                       const AttemptStart& start = {});
+// `*control.cancel` is set.
+RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const AttemptStart& start = {},
+                       const WorkControl& control = {});
 
 // The same from a head already worked out (solveNetLawHeads gives many at once).
 RuleRisk ruleRiskOf(const NetLawHead& head);
@@ -70,22 +69,19 @@ using RuleRiskArrived = std::function<void(std::int32_t setting, std::size_t poi
                                            const AttemptFigures& figures, const RuleRisk& risk)>;
 
 // The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
-// rule's risk, on `threads` threads (0: every core). `progress` hears the share done (0 to 1,
-// rising, weighed by the cost model of rule_cost.h so that it tracks the time) on the calling
-// thread; `arrived`, when given, hears each rule. Setting `*cancel` stops the work soon after
-// with what it had finished (complete false); the frontier is then that of the rules whose
-// risk was worked out.
-RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, unsigned threads,
-                                  const SweepProgress& progress,
-                                  const std::vector<std::int32_t>& settings,
-                                  const std::atomic<bool>* cancel, bool withRisk,
-                                  const RuleRiskArrived& arrived = {});
+// rule's risk (one law a thread), on `control.threads`. `control.progress` hears the share
+// done (0 to 1, rising, weighed by the cost model of rule_cost.h so that it tracks the time) on
+// the calling thread; `arrived`, when given, hears each rule. Setting `*control.cancel` stops
+// the work soon after with what it had finished (complete false); the frontier is then that of
+// the rules whose risk was worked out.
+RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
+                                  bool withRisk, const RuleRiskArrived& arrived = {},
+                                  const WorkControl& control = {});
 
-// The sweep of end_sweep.h with every rule's risk, on `threads` threads (0: every core).
-// As sweepRuleRisksSoFar, but setting `*cancel` ends the work with WorkCancelled.
+// The sweep of end_sweep.h with every rule's risk. As sweepRuleRisksSoFar, but setting
+// `*control.cancel` ends the work with WorkCancelled.
 std::vector<SettingRuleRisks> sweepRuleRisks(
-    const SweepGrid& grid = {}, unsigned threads = 0, const SweepProgress& progress = {},
-    std::vector<std::int32_t> settings = {0, 1, 2, 3, 4, 5},
-    const std::atomic<bool>* cancel = nullptr, const RuleRiskArrived& arrived = {});
+    const SweepGrid& grid = {}, std::vector<std::int32_t> settings = {0, 1, 2, 3, 4, 5},
+    const RuleRiskArrived& arrived = {}, const WorkControl& control = {});
 
 }  // namespace korvale

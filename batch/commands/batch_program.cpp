@@ -8,7 +8,6 @@
 #include <iostream>
 #include <memory>
 
-#include "analysis/model/work_cancelled.h"
 #include "batch/commands/batch_report.h"
 #include "batch/commands/exact_figures.h"
 #include "batch/commands/history_inference.h"
@@ -21,6 +20,7 @@
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
+#include "common/work_control.h"
 
 namespace korvale {
 namespace {
@@ -204,7 +204,7 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
             case Command::Infer: {
                 Report report;
                 try {
-                    report = inferReport(options, in, err);
+                    report = inferReport(options, in, err, barOrNull);
                 } catch (const RuntimeError& error) {
                     // A history that cannot be used: its own line, which names the file.
                     if (error.kind() != ErrorKind::FileNotRead &&
@@ -214,8 +214,9 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                     err << error.what() << '\n';
                     return exitStatus(error.kind());
                 }
-                // Ctrl-C during the estimate: nothing is printed.
-                if (interruptRequested()) {
+                // Ctrl-C during the estimate: nothing is printed (the worth of playing on, when
+                // asked for, prints the estimate without it, marked partial).
+                if (interruptRequested() && !options.endGiven) {
                     return statusInterrupted;
                 }
                 return finish(out, formatReport(report, options.format), err);

@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
@@ -39,22 +38,6 @@
 namespace korvale {
 namespace {
 
-// Redraws the bar with the share done, when there is a bar and the share has moved.
-class ShareShown {
-  public:
-    explicit ShareShown(ProgressBar* bar) : bar_(bar) {}
-    void show(double share) {
-        if (bar_ != nullptr && share >= shown_ + 0.001) {
-            bar_->showShare(share);
-            shown_ = share;
-        }
-    }
-
-  private:
-    ProgressBar* bar_;
-    double shown_ = -1.0;
-};
-
 // What an attempt is worth at each setting, with the cost rounded per attempt, and with a game
 // limit the share of attempts it stops. That takes a few seconds a setting, so the settings are
 // solved side by side; the bar shows their shares done, counting for `weight` of the whole.
@@ -77,17 +60,21 @@ std::vector<CappedAttemptFigures> solveAttempts(const std::vector<std::int32_t>&
         // The first solve that fails calls off the others of its wave and ends the figures.
         Workers wave([&](unsigned worker) {
             const std::size_t i = first + worker;
-            const AttemptControl control{interruptFlag(), [&shares, i](double share) {
-                                             shares[i].store(share, std::memory_order_relaxed);
-                                         }};
+            // Each solve shares its own work out among every core, as one alone would.
+            const WorkControl control{.cancel = interruptFlag(),
+                                      .progress =
+                                          [&shares, i](double share) {
+                                              shares[i].store(share, std::memory_order_relaxed);
+                                          },
+                                      .threads = 0};
             const AttemptStart start =
                 sinceBig ? foundStart(machineModel(settings[i]), *sinceBig) : morningStart();
             if (options.maxGames) {
                 figures[i] =
-                    solveCappedAttempt(settings[i], end, *options.maxGames, control, start);
+                    solveCappedAttempt(settings[i], end, *options.maxGames, start, control);
             } else {
                 figures[i].figures =
-                    solveAttempt(settings[i], end, CostRounding::Exact, control, start);
+                    solveAttempt(settings[i], end, CostRounding::Exact, start, control);
             }
         });
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
@@ -148,11 +135,10 @@ AttemptStart attemptStart(std::int32_t setting, const BatchOptions& options) {
 // The whole laws of an attempt; for attempts too long for the law's tables, their figures
 // without values, as the sweep leaves such a rule's risk.
 void addWholeLaw(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
-                 const LawProgress& progress) {
+                 const WorkControl::Progress& progress) {
     try {
-        addOutcomeLaw(group,
-                      solveOutcomeLaw(setting, options.end, threadCount(options), interruptFlag(),
-                                      progress, attemptStart(setting, options)));
+        addOutcomeLaw(group, solveOutcomeLaw(setting, options.end, attemptStart(setting, options),
+                                             commandControl(options, progress)));
     } catch (const RuntimeError& error) {
         if (error.kind() != ErrorKind::AttemptsTooLong) {
             throw;
@@ -219,9 +205,9 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
                 addUnknownOutcomeLaw(group);
             } else if (options.laws && !outcomeLawCovers(options.end)) {
                 // A REG wait that can outlast the BIG's: the head of the net's law only.
-                addRuleRisk(
-                    group, solveRuleRisk(settings[i], options.end, interruptFlag(),
-                                         threadCount(options), attemptStart(settings[i], options)));
+                addRuleRisk(group, solveRuleRisk(settings[i], options.end,
+                                                 attemptStart(settings[i], options),
+                                                 commandControl(options)));
                 shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
             } else if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);

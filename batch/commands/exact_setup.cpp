@@ -2,11 +2,20 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
+#include <utility>
 
+#include "batch/run/interrupt.h"
+#include "batch/run/progress_bar.h"
 #include "report/format/table_text.h"
 
 namespace korvale {
+
+void ShareShown::show(double share) {
+    if (bar_ != nullptr && share >= shown_ + 0.001) {
+        bar_->showShare(share);
+        shown_ = share;
+    }
+}
 
 std::vector<std::int32_t> chosenSettings(const BatchOptions& options) {
     if (options.settingGiven) {
@@ -15,11 +24,10 @@ std::vector<std::int32_t> chosenSettings(const BatchOptions& options) {
     return {0, 1, 2, 3, 4, 5};
 }
 
-unsigned threadCount(const BatchOptions& options) {
-    if (options.threads) {
-        return static_cast<unsigned>(*options.threads);
-    }
-    return std::clamp(std::thread::hardware_concurrency(), 1U, static_cast<unsigned>(maxThreads));
+WorkControl commandControl(const BatchOptions& options, WorkControl::Progress progress) {
+    return {.cancel = interruptFlag(),
+            .progress = std::move(progress),
+            .threads = threadCount(options)};
 }
 
 std::vector<Fact> settingFacts(const BatchOptions& options) {

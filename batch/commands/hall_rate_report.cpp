@@ -6,9 +6,9 @@
 
 #include "common/random_source.h"
 
-#include "analysis/model/work_cancelled.h"
 #include "batch/commands/exact_setup.h"
 #include "batch/run/batch_run.h"
+#include "common/work_control.h"
 #include "report/groups/yen_figures.h"
 
 namespace korvale {

@@ -8,7 +8,6 @@
 #include "analysis/inference/setting_estimate.h"
 #include "batch/commands/exact_setup.h"
 #include "batch/commands/hall_rate_report.h"
-#include "batch/run/interrupt.h"
 #include "report/groups/found_groups.h"
 
 namespace korvale {
@@ -18,7 +17,7 @@ Report huntReport(const BatchOptions& options) {
     const std::vector<std::int32_t> settings = chosenSettings(options);
     const HuntTable table = solveHuntTable(
         options.end, options.huntGrid, settings, options.prior.value_or(uniformPrior),
-        CostRounding::Unrounded, threadCount(options), interruptFlag(), options.maxGames);
+        CostRounding::Unrounded, options.maxGames, {}, commandControl(options));
     Report report{.command = "hunt", .facts = settingFacts(options)};
     report.facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
     report.facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});

@@ -6,16 +6,15 @@
 #include <chrono>
 #include <cmath>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "analysis/model/work_cancelled.h"
 #include "analysis/quit_rules/rule_cost.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "batch/commands/exact_setup.h"
 #include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
+#include "common/work_control.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/rule_risk_figures.h"
@@ -100,7 +99,7 @@ std::string costNote(const BatchOptions& options, const std::vector<std::int32_t
             ++rules;
         }
     }
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1U, threads);
+    const unsigned cores = std::min(everyCore(), threads);
     const double wall = seconds / cores;
     if (wall < announcedSeconds) {
         return "";
@@ -123,7 +122,7 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
     const std::vector<std::int32_t> settings = chosenSettings(options);
     const unsigned threads = threadCount(options);
     const bool withRisk = !options.meansOnly;
-    SweepProgress progress;
+    WorkControl::Progress progress;
     if (bar != nullptr) {
         if (const std::string note = withRisk ? costNote(options, settings, threads) : "";
             !note.empty()) {
@@ -131,8 +130,8 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
         }
         progress = [bar](double share) { bar->showShare(share); };
     }
-    const RuleRiskSweep sweep =
-        sweepRuleRisksSoFar(options.grid, threads, progress, settings, interruptFlag(), withRisk);
+    const RuleRiskSweep sweep = sweepRuleRisksSoFar(options.grid, settings, withRisk, {},
+                                                    commandControl(options, progress));
     if (bar != nullptr) {
         bar->clear();
     }

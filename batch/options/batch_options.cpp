@@ -1,8 +1,11 @@
 #include "batch/options/batch_options.h"
 
+#include <algorithm>
+
 #include "batch/options/command_line.h"
 #include "batch/options/option_values.h"
 #include "batch/options/run_limits.h"
+#include "common/work_control.h"
 
 namespace korvale {
 
@@ -27,6 +30,13 @@ std::int64_t requestedAmount(const BatchOptions& options) {
         return options.games.value_or(defaultGames);
     }
     return options.attempts.value_or(defaultAttempts);
+}
+
+unsigned threadCount(const BatchOptions& options) {
+    if (options.threads) {
+        return static_cast<unsigned>(*options.threads);
+    }
+    return std::min(everyCore(), static_cast<unsigned>(maxThreads));
 }
 
 }  // namespace korvale

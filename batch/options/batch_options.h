@@ -81,4 +81,7 @@ BatchOptions parseOptions(std::span<const std::string> arguments);
 // --seconds is given; -1 for a run bounded by --seconds.
 std::int64_t requestedAmount(const BatchOptions& options);
 
+// --threads, or every core (at most maxThreads).
+unsigned threadCount(const BatchOptions& options);
+
 }  // namespace korvale

@@ -232,7 +232,9 @@ CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
         "infer",
         "which setting a machine is on, from its bonus history: the exact posterior over the six "
         "settings (the hidden mode followed game by game), P(設定≥4), P(設定≥5), the expected "
-        "net coins of the next 1000 games, and the count-only answer beside it");
+        "net coins of the next 1000 games, and the count-only answer beside it; with end "
+        "conditions also what an attempt played on from where the history leaves the machine "
+        "is worth, per setting and mixed by the posterior");
     infer
         ->add_option("file", texts.historyPath,
                      "the history: a bonus log, the window's grid or saved results as CSV "
@@ -252,6 +254,13 @@ CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
                      "games played since the last bonus, none of them a bonus (default: 0)")
         ->type_name("N");
     addPrior(*infer, texts, "weights of 設定１..設定６ before the history (default: all equal)");
+    addEndConditions(
+        *infer, texts,
+        " (up to 2000; default: 300 when only --reg-end is given). With either: what an attempt "
+        "from where the history leaves the machine is worth, its own counts from 0",
+        " (up to 1000; default: 100 when only --big-end is given)");
+    addHallRateOptions(*infer, texts);
+    addThreads(*infer, texts);
     addFormat(*infer, texts);
     return infer;
 }
@@ -281,7 +290,8 @@ Commands addCommands(CLI::App& app, OptionTexts& texts) {
         "G = 1499 on the ceiling holds from the first game, so with a BIG end below 1500 "
         "every G from there is worth the same.");
     commands.infer->footer(
-        helpFooter("nothing") +
+        helpFooter("nothing, or with end conditions the estimate without the worth of playing "
+                   "on, marked partial") +
         " A history with a line that is not a bonus exits with status 2, naming the "
         "line; nothing is worked out from it. A history without a bonus is answered by the "
         "prior, with a warning.");

@@ -220,6 +220,13 @@ void readHallRates(const OptionTexts& texts, BatchOptions& o) {
                                            fmt::format("games an hour, {} to {}, such as 800",
                                                        smallestGamesPerHour, largestGamesPerHour));
     }
+    for (const char* rate : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
+        if (texts.command == Command::Infer && !o.endGiven && texts.wasGiven(rate)) {
+            optionError(rate,
+                        "the hall's rates price what playing on is worth, which needs --big-end "
+                        "or --reg-end");
+        }
+    }
 }
 
 // Where the attempt starts and the hunt's grid. The hunt's rule stops at the

@@ -111,7 +111,9 @@ void checkRunLimits(BatchOptions& o) {
             checkMachinesCanBeFound(o);
         }
     }
-    if ((o.command == Command::Exact || o.command == Command::Hunt) && o.endGiven) {
+    if ((o.command == Command::Exact || o.command == Command::Hunt ||
+         o.command == Command::Infer) &&
+        o.endGiven) {
         if (o.end.bigEnd > largestBigEnd) {
             optionError("--big-end", fmt::format("the exact figures take a BIG end of at most {}",
                                                  largestBigEnd));

@@ -6,7 +6,6 @@
 #include <iterator>
 #include <latch>
 #include <memory>
-#include <thread>
 
 #include "batch/run/grid_log_file.h"
 #include "batch/run/interrupt.h"
@@ -25,8 +24,7 @@ RunPlan makePlan(const BatchOptions& options) {
     plan.maxGames = options.maxGames;
     plan.rates = options.rates;
     plan.start.sinceBig = options.sinceBig;
-    plan.threads = options.threads.value_or(
-        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, maxThreads));
+    plan.threads = static_cast<int>(threadCount(options));
     plan.seed = options.seed ? *options.seed : seedFromClock();
     return plan;
 }

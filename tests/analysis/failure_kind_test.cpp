@@ -12,12 +12,15 @@
 #include <stdexcept>
 
 #include "analysis/attempt/attempt.h"
-#include "analysis/outcome/attempt_segments.h"
+#include "analysis/attempt/attempt_games_law.h"
+#include "analysis/attempt/end_sweep.h"
 #include "analysis/inference/bonus_history_reader.h"
-#include "analysis/model/machine_model.h"
-#include "analysis/outcome/outcome_law.h"
 #include "analysis/inference/setting_estimate.h"
+#include "analysis/model/machine_model.h"
 #include "analysis/numeric/small_linear_solve.h"
+#include "analysis/outcome/attempt_segments.h"
+#include "analysis/outcome/outcome_law.h"
+#include "analysis/quit_rules/rule_risk_sweep.h"
 #include "common/runtime_error.h"
 
 namespace korvale {
@@ -48,7 +51,7 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          ErrorKind::EndBeyondTables},
         {"figures, called off",
          [&] {
-             solveAttempt(0, {0.0, 0}, CostRounding::Exact, {&calledOff, {}});
+             solveAttempt(0, {0.0, 0}, CostRounding::Exact, {}, {.cancel = &calledOff});
          },
          ErrorKind::Cancelled},
         {"law, REG end of the BIG end + 2",
@@ -68,7 +71,37 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          ErrorKind::EndBeyondTables},
         {"law, called off",
          [&] {
-             solveOutcomeLaw(0, {0.0, 0}, 1, &calledOff);
+             solveOutcomeLaw(0, {0.0, 0}, {}, {.cancel = &calledOff, .threads = 1});
+         },
+         ErrorKind::Cancelled},
+        // Every long call hears its control's flag, on however many threads.
+        {"sweep of the means, called off",
+         [&] { (void)sweepEndConditions({}, {0}, {.cancel = &calledOff, .threads = 2}); },
+         ErrorKind::Cancelled},
+        {"sweep of the risks, called off",
+         [&] {
+             (void)sweepRuleRisks({0, 0, 1, 0, 0, 1}, {0}, {}, {.cancel = &calledOff});
+         },
+         ErrorKind::Cancelled},
+        {"rule risk, called off",
+         [&] {
+             (void)solveRuleRisk(0, {0.0, 0}, {}, {.cancel = &calledOff, .threads = 2});
+         },
+         ErrorKind::Cancelled},
+        {"head of the law, a REG end that outlasts the BIG end, called off",
+         [&] {
+             (void)solveNetLawHead(0, {0.0, 5}, {}, {.cancel = &calledOff, .threads = 2});
+         },
+         ErrorKind::Cancelled},
+        {"games' law, called off",
+         [&] {
+             (void)attemptGamesLaw(machineModel(0), {0, 0}, 1024, {}, {.cancel = &calledOff});
+         },
+         ErrorKind::Cancelled},
+        {"law pieces, called off",
+         [&] {
+             (void)attemptSegments(machineModel(0), 0, 0, segmentTail, segmentSmallest, {},
+                                   {.cancel = &calledOff, .threads = 2});
          },
          ErrorKind::Cancelled},
         {"law pieces, REG end of the BIG end + 2",

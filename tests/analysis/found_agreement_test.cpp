@@ -182,7 +182,7 @@ TEST(FoundAttemptAgreementTest, MatchesTheExactFiguresFromTheFoundStart) {
                      ", G = " + std::to_string(c.gamesSinceBig) + ", BIG end " +
                      std::to_string(c.end.bigEnd) + ", REG end " + std::to_string(c.end.regEnd));
         const AttemptFigures exact =
-            solveAttempt(c.setting, c.end, CostRounding::Exact, {},
+            solveAttempt(c.setting, c.end, CostRounding::Exact,
                          foundStart(machineModel(c.setting), c.gamesSinceBig));
         LongRunHandOver longRun(c.setting, c.gamesSinceBig, ++seed);
         MeanInterval games, bigs, regs, net;
@@ -209,7 +209,7 @@ TEST(FoundAttemptAgreementTest, TheExactCeilingFiguresAreTheGeometricWaits) {
         const CeilingAttempt hand = ceilingQuitAtFirstBig(setting);
         for (const std::int32_t g : {1499, 1500, 1700, 2500}) {
             SCOPED_TRACE("setting index " + std::to_string(setting) + ", G = " + std::to_string(g));
-            const AttemptFigures exact = solveAttempt(setting, {0.0, 0}, CostRounding::Exact, {},
+            const AttemptFigures exact = solveAttempt(setting, {0.0, 0}, CostRounding::Exact,
                                                       foundStart(machineModel(setting), g));
             EXPECT_NEAR(exact.expectedGames, hand.games, 1e-9);
             EXPECT_NEAR(exact.expectedBigs, 1.0, 1e-12);

@@ -2,8 +2,8 @@
 
 // The 狙い目 tab's figures, worked out on a worker at the lowest priority (long_work.h): what an
 // attempt under one rule is worth on a machine found G games after its last BIG, over the
-// 狙い目 table's grid, for every setting (two at a time, each pair handed over as it comes in)
-// and then under the prior's mixture of them.
+// 狙い目 table's grid, for every setting (one a thread on two threads, each handed over as it
+// comes in) and then under the prior's mixture of them, each with its chance to end ahead.
 
 #include <QString>
 #include <cstddef>
@@ -40,7 +40,7 @@ struct AimWork {
     static constexpr std::size_t keptCount = 8;
     static constexpr const char* subject = "狙い目は";
     static QString failure(const RuntimeError& error);
-    static AimCurves solve(const AimSetup& setup, const WorkControl<AimCurves>& control);
+    static AimCurves solve(const AimSetup& setup, const LongWorkControl<AimCurves>& control);
 };
 
 }  // namespace korvale

@@ -80,7 +80,7 @@ QString ExactFiguresWork::failure(const RuntimeError& error) {
 }
 
 ExactFigures ExactFiguresWork::solve(const ExactSetup& setup,
-                                     const WorkControl<ExactFigures>& control) {
+                                     const LongWorkControl<ExactFigures>& control) {
     ExactFigures figures;
     if (!setup.unreadable.isEmpty()) {
         figures.failure = setup.unreadable;
@@ -90,8 +90,7 @@ ExactFigures ExactFiguresWork::solve(const ExactSetup& setup,
         figures.estimator = sharedSettingEstimator();
         figures.gaps = std::make_shared<const LongRunGaps>(solveLongRunGaps(setup.setting));
     } else {
-        figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact,
-                                       {control.cancel, control.progress});
+        figures.attempt = solveAttempt(setup.setting, setup.end, CostRounding::Exact, {}, control);
     }
     return figures;
 }
@@ -100,15 +99,16 @@ QString ExactLawWork::failure(const RuntimeError& error) {
     return lawFailure(error);
 }
 
-ExactLaw ExactLawWork::solve(const ExactSetup& setup, const WorkControl<ExactLaw>& control) {
+ExactLaw ExactLawWork::solve(const ExactSetup& setup, const LongWorkControl<ExactLaw>& control) {
     ExactLaw result;
     if (outcomeLawCovers(setup.end)) {
         result.law = std::make_shared<const OutcomeLaw>(
-            solveOutcomeLaw(setup.setting, setup.end, 0, control.cancel, control.progress));
+            solveOutcomeLaw(setup.setting, setup.end, {}, control));
         return result;
     }
     // A REG wait that can outlast the BIG's: no whole law, the head of the net's only.
-    const RuleRisk risk = solveRuleRisk(setup.setting, setup.end, control.cancel, 0);
+    const RuleRisk risk = solveRuleRisk(setup.setting, setup.end, {},
+                                        {.cancel = control.cancel, .threads = control.threads});
     if (risk.known) {
         result.head = risk;
     } else if (risk.errorBound > 0.0) {

@@ -61,7 +61,8 @@ struct ExactFiguresWork {
     static constexpr std::size_t keptCount = 16;
     static constexpr const char* subject = "理論値は";
     static QString failure(const RuntimeError& error);
-    static ExactFigures solve(const ExactSetup& setup, const WorkControl<ExactFigures>& control);
+    static ExactFigures solve(const ExactSetup& setup,
+                              const LongWorkControl<ExactFigures>& control);
 };
 
 // The exact figures for a setup worked out on the calling thread, or taken from those this
@@ -88,7 +89,7 @@ struct ExactLawWork {
     static constexpr std::size_t keptCount = 4;
     static constexpr const char* subject = "一回の差枚の分布は";
     static QString failure(const RuntimeError& error);
-    static ExactLaw solve(const ExactSetup& setup, const WorkControl<ExactLaw>& control);
+    static ExactLaw solve(const ExactSetup& setup, const LongWorkControl<ExactLaw>& control);
 };
 
 // An attempt's chance to end ahead and the 50% and 10% points of its net, from the whole law

@@ -12,18 +12,18 @@
 //         static constexpr std::size_t keptCount = 6;   // results kept while the program runs
 //         static constexpr const char* subject = "狙い目は";  // "メモリが足りず、狙い目は…"
 //         static QString failure(const RuntimeError& error);  // the cause, in the window's words
-//         static AimCurve solve(const AimSetup& setup, const WorkControl<AimCurve>& control);
+//         static AimCurve solve(const AimSetup& setup, const LongWorkControl<AimCurve>& control);
 //     };
 //
 // `Setup` compares with ==. `solve` runs on the kind's own worker: one thread, made once and
 // kept while the program runs, at the lowest priority (the threads the analysis starts from it
-// inherit that), so that one kind's long work never holds up another's. It hands
-// `control.cancel` and `control.progress` to the analysis it calls, and may hand over what it
-// has so far with `control.show` (a curve drawn as it grows: the panel reads it with soFar()
-// when it redraws). It need not catch: WorkCancelled ends the work with no result, and
-// whatever else is thrown becomes the result's `failure` (a RuntimeError through
-// Kind::failure; memory running out or anything else named with Kind::subject), so that
-// nothing is thrown into the window's thread. `setup` is set on the result after it returns.
+// inherit that), so that one kind's long work never holds up another's. It hands `control` (a
+// WorkControl) to the analysis it calls, or the parts of it that call should have, and may
+// hand over what it has so far with `control.show` (a curve drawn as it grows: the panel reads
+// it with soFar() when it redraws). It need not catch: WorkCancelled ends the work with no result,
+// and whatever else is thrown becomes the result's `failure` (a RuntimeError through Kind::failure;
+// memory running out or anything else named with Kind::subject), so that nothing is thrown into the
+// window's thread. `setup` is set on the result after it returns.
 //
 // A panel (or the service behind it) holds a LongWork<AimWork> and calls request(setup)
 // whenever what it shows changes: the result comes at once from those kept, or the work
@@ -64,17 +64,16 @@
 #include <utility>
 
 #include "common/runtime_error.h"
+#include "common/work_control.h"
 #include "ui/analysis_window/kept_results.h"
 
 namespace korvale {
 
-// What the work of a kind gets from the window.
+// What the work of a kind gets from the window: the analysis's own control (the call-off flag,
+// set from the window's thread; the share done, taken from any thread; every core), to hand on
+// as it stands, and a way to hand over what it has so far.
 template <typename Result>
-struct WorkControl {
-    // Set from the window's thread when the work is called off (nullptr: never).
-    const std::atomic<bool>* cancel = nullptr;
-    // The share done, 0 to 1, rising; from any thread, one call at a time.
-    std::function<void(double)> progress = [](double) {};
+struct LongWorkControl : WorkControl {
     // Hands over what is done so far; from any thread, one call at a time.
     void show(Result soFar) const {
         if (shown) {
@@ -196,7 +195,9 @@ class LongWork {
         if (Shared found = kept().find(setup)) {
             return found;
         }
-        std::optional<Result> result = solveSaid(setup, {});
+        LongWorkControl<Result> control;
+        control.progress = [](double) {};  // a kind may tell it unasked
+        std::optional<Result> result = solveSaid(setup, control);
         Shared shared = std::make_shared<const Result>(std::move(*result));  // never called off
         kept().keep(shared);
         return shared;
@@ -223,7 +224,8 @@ class LongWork {
     }
 
     // The result, its failure said; none when called off.
-    static std::optional<Result> solveSaid(const Setup& setup, const WorkControl<Result>& control) {
+    static std::optional<Result> solveSaid(const Setup& setup,
+                                           const LongWorkControl<Result>& control) {
         Result result;
         QString failure;
         if (!solveSayingWhy([&] { result = Kind::solve(setup, control); }, failure, Kind::subject,
@@ -246,7 +248,7 @@ class LongWork {
             promise.addResult(found);
             return;
         }
-        WorkControl<Result> control;
+        LongWorkControl<Result> control;
         control.cancel = &job->cancel;
         control.progress = [&promise](double share) {
             promise.setProgressValue(static_cast<int>(std::lround(progressSteps * share)));

@@ -11,7 +11,8 @@ QString RuleSweepWork::failure(const RuntimeError& error) {
     return figuresFailure(error);
 }
 
-RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup, const WorkControl<RuleSweep>& control) {
+RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup,
+                               const LongWorkControl<RuleSweep>& control) {
     const std::size_t rules = sweepPoints(setup.grid).size();
     // Each rule as it comes in; the sweep hands them over one at a time.
     RuleSweep soFar;
@@ -29,7 +30,7 @@ RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup, const WorkControl<Ru
         control.show(soFar);
     };
     std::vector<SettingRuleRisks> swept =
-        sweepRuleRisks(setup.grid, 0, control.progress, {setup.setting}, control.cancel, arrived);
+        sweepRuleRisks(setup.grid, {setup.setting}, arrived, control);
     RuleSweep sweep;
     sweep.risks = std::move(swept.front());
     sweep.ruleIn.assign(rules, true);
@@ -41,13 +42,14 @@ QString OneRuleWork::failure(const RuntimeError& error) {
     return figuresFailure(error);
 }
 
-OneRule OneRuleWork::solve(const OneRuleSetup& setup, const WorkControl<OneRule>& control) {
+OneRule OneRuleWork::solve(const OneRuleSetup& setup, const LongWorkControl<OneRule>& control) {
     OneRule rule;
     // The mean first (seconds), as the sweep has it; then the law (longer).
-    rule.figures =
-        solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {control.cancel, {}});
+    rule.figures = solveAttempt(setup.setting, setup.end, CostRounding::Unrounded, {},
+                                {.cancel = control.cancel});
     control.progress(0.1);
-    rule.risk = solveRuleRisk(setup.setting, setup.end, control.cancel);
+    rule.risk =
+        solveRuleRisk(setup.setting, setup.end, {}, {.cancel = control.cancel, .threads = 1});
     return rule;
 }
 

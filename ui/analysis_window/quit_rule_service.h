@@ -49,7 +49,7 @@ struct RuleSweepWork {
     static constexpr std::size_t keptCount = 12;
     static constexpr const char* subject = "";
     static QString failure(const RuntimeError& error);
-    static RuleSweep solve(const RuleSweepSetup& setup, const WorkControl<RuleSweep>& control);
+    static RuleSweep solve(const RuleSweepSetup& setup, const LongWorkControl<RuleSweep>& control);
 };
 
 // One rule of one setting, as the sweep works out each of its own.
@@ -76,7 +76,7 @@ struct OneRuleWork {
     static constexpr std::size_t keptCount = 16;
     static constexpr const char* subject = "";
     static QString failure(const RuntimeError& error);
-    static OneRule solve(const OneRuleSetup& setup, const WorkControl<OneRule>& control);
+    static OneRule solve(const OneRuleSetup& setup, const LongWorkControl<OneRule>& control);
 };
 
 // The setting whose sweep to work on, given which are done (by setting), the one on show, the

@@ -264,7 +264,8 @@ TEST(AttemptCostRoundingTest, PastThePatternTheGamesLawGivesTheCost) {
         EXPECT_GT(f.roundingExactBelowGames, patternHolds);
         expectRelativelyNear(f.expectedCost, static_cast<double>(forward.cost), 1e-13);
         // The law itself, game by game, in a table as long as the forward pass went.
-        const AttemptGamesLaw law = attemptGamesLaw(model, {x, y}, forward.ending.size(), 1);
+        const AttemptGamesLaw law =
+            attemptGamesLaw(model, {x, y}, forward.ending.size(), {}, {.threads = 1});
         ASSERT_GE(law.chance.size(), forward.ending.size());
         double worst = 0.0;
         for (std::size_t g = 0; g < law.chance.size(); ++g) {
@@ -299,7 +300,8 @@ TEST(AttemptCostRoundingTest, TooLongAttemptsKeepTheUnroundedCost) {
 // roots of unity.
 std::vector<double> gamesModulo(const MachineModel& model, int x, int y, std::size_t period) {
     using Complex = std::complex<double>;
-    const AttemptSegments pieces = attemptSegments(model, x, y, 2);
+    const AttemptSegments pieces =
+        attemptSegments(model, x, y, segmentTail, segmentSmallest, {}, {.threads = 2});
     const std::size_t d = pieces.postBigModes.size();
     const std::size_t lanes = d + d * d + d;
     std::vector<Complex> data(period * lanes, 0.0);
@@ -455,15 +457,14 @@ TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
     EXPECT_THROW(solveAttempt(6, {300.0, 100}), std::invalid_argument);
 }
 
-TEST(AttemptControlTest, CallsOffAndTellsHowFarItHasGot) {
+TEST(AttemptWorkControlTest, CallsOffAndTellsHowFarItHasGot) {
     std::atomic<bool> cancel{true};
-    EXPECT_THROW(
-        solveAttempt(0, {0.0, 0}, CostRounding::Exact, {.cancel = &cancel, .progress = {}}),
-        WorkCancelled);
+    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {}, {.cancel = &cancel}),
+                 WorkCancelled);
     cancel = false;
     std::vector<double> shares;
     const AttemptFigures f =
-        solveAttempt(0, {0.0, 0}, CostRounding::Exact,
+        solveAttempt(0, {0.0, 0}, CostRounding::Exact, {},
                      {.cancel = &cancel, .progress = [&](double s) { shares.push_back(s); }});
     ASSERT_GE(shares.size(), 10U);
     EXPECT_GE(shares.front(), 0.0);
@@ -472,7 +473,9 @@ TEST(AttemptControlTest, CallsOffAndTellsHowFarItHasGot) {
     EXPECT_EQ(f.expectedCost, solveAttempt(0, {0.0, 0}, CostRounding::Exact).expectedCost);
     // Called off halfway, from the thread doing the work.
     auto callOff = [&](double s) { cancel = s > 0.5; };
-    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {&cancel, callOff}), WorkCancelled);
+    EXPECT_THROW(solveAttempt(0, {0.0, 0}, CostRounding::Exact, {},
+                              {.cancel = &cancel, .progress = callOff}),
+                 WorkCancelled);
 }
 
 }  // namespace

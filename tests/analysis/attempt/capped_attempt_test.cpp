@@ -36,9 +36,8 @@ TEST(CappedAttemptTest, FarLimitChangesNothing) {
         const AttemptStart start = c.foundSinceBig < 0
                                        ? morningStart()
                                        : foundStart(machineModel(c.setting), c.foundSinceBig);
-        const AttemptFigures whole = solveAttempt(c.setting, c.end, CostRounding::Exact, {}, start);
-        const CappedAttemptFigures capped =
-            solveCappedAttempt(c.setting, c.end, c.maxGames, {}, start);
+        const AttemptFigures whole = solveAttempt(c.setting, c.end, CostRounding::Exact, start);
+        const CappedAttemptFigures capped = solveCappedAttempt(c.setting, c.end, c.maxGames, start);
         ASSERT_LT(capped.limitReachedChance, 1e-12);
         const double games = whole.expectedGames;
         EXPECT_NEAR(capped.figures.expectedGames, games, 1e-12 * c.maxGames + 1e-10 * games);

@@ -38,7 +38,7 @@ TEST(FoundStartTest, UnderTheCeilingQuittingAtTheFirstBigIsAGeometricWait) {
         for (const std::int32_t g : {1499, 1500, 4000, 1000000}) {
             SCOPED_TRACE(testing::Message() << "setting " << setting << " G " << g);
             const AttemptFigures f =
-                solveAttempt(model, {0.0, 0}, CostRounding::Exact, {}, foundStart(model, g));
+                solveAttempt(model, {0.0, 0}, CostRounding::Exact, foundStart(model, g));
             EXPECT_NEAR(f.expectedGames, 65.536, 1e-10);
             EXPECT_NEAR(f.expectedBigs, 1.0, 1e-12);
             EXPECT_NEAR(f.expectedRegs, regs, 1e-11);
@@ -66,8 +66,8 @@ TEST(FoundStartTest, TheModeLawMixesThePureModesAndOnePassServesEveryCount) {
                 double games = 0.0;
                 double bigs = 0.0;
                 for (std::size_t m = 0; m < modeCount; ++m) {
-                    const AttemptFigures pure = solveAttempt(model, end, CostRounding::Unrounded,
-                                                             {}, pureMode(counts[i], m));
+                    const AttemptFigures pure =
+                        solveAttempt(model, end, CostRounding::Unrounded, pureMode(counts[i], m));
                     games += starts[i].modeLaw[m] * pure.expectedGames;
                     bigs += starts[i].modeLaw[m] * pure.expectedBigs;
                 }
@@ -89,15 +89,14 @@ TEST(FoundStartTest, AFoundCountIsTheCeilingComingSooner) {
         MachineModel sooner = model;
         sooner.ceilingGame = model.ceilingGame - g;
         const AttemptStart atZero{.gamesSinceBig = 0, .modeLaw = found.modeLaw, .found = true};
-        const AttemptFigures a = solveAttempt(model, {0.0, 0}, CostRounding::Exact, {}, found);
-        const AttemptFigures b = solveAttempt(sooner, {0.0, 0}, CostRounding::Exact, {}, atZero);
+        const AttemptFigures a = solveAttempt(model, {0.0, 0}, CostRounding::Exact, found);
+        const AttemptFigures b = solveAttempt(sooner, {0.0, 0}, CostRounding::Exact, atZero);
         EXPECT_NEAR(a.expectedGames, b.expectedGames, 1e-10 * b.expectedGames);
         EXPECT_NEAR(a.expectedNet, b.expectedNet, 1e-8);
     }
     for (const EndConditions end : {EndConditions{0.0, 0}, EndConditions{300.0, 100}}) {
         const AttemptFigures morning = solveAttempt(model, end, CostRounding::Exact);
-        const AttemptFigures atZero =
-            solveAttempt(model, end, CostRounding::Exact, {}, pureMode(0, 0));
+        const AttemptFigures atZero = solveAttempt(model, end, CostRounding::Exact, pureMode(0, 0));
         EXPECT_DOUBLE_EQ(atZero.expectedGames, morning.expectedGames);
         EXPECT_DOUBLE_EQ(atZero.expectedNet, morning.expectedNet);
     }
@@ -110,14 +109,14 @@ TEST(FoundStartTest, TheGamesLawFromAFoundMachineHasTheSolvesMean) {
         for (const std::int32_t g : {0, 800, 1499, 1600}) {
             SCOPED_TRACE(testing::Message() << end.bigEnd << " G " << g);
             const AttemptStart start = foundStart(model, g);
-            const AttemptGamesLaw law =
-                attemptGamesLaw(model, wholeGames(end), std::size_t{1} << 17, 1, nullptr, start);
+            const AttemptGamesLaw law = attemptGamesLaw(
+                model, wholeGames(end), std::size_t{1} << 17, start, {.threads = 1});
             double mean = 0.0;
             for (std::size_t n = 0; n < law.chance.size(); ++n) {
                 mean += static_cast<double>(n) * law.chance[n];
             }
             const double expected =
-                solveAttempt(model, end, CostRounding::Unrounded, {}, start).expectedGames;
+                solveAttempt(model, end, CostRounding::Unrounded, start).expectedGames;
             EXPECT_NEAR(mean, expected, 1e-9 * expected);
         }
     }

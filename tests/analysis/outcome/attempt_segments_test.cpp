@@ -122,7 +122,8 @@ TEST(AttemptSegmentsTest, AgreesWithAForwardPassOverEachPiece) {
     const std::vector<std::pair<int, int>> rules = {{0, 0}, {0, 1}, {3, 2}, {3, 4}, {7, 8}};
     for (const auto& [x, y] : rules) {
         SCOPED_TRACE(std::to_string(x) + "/" + std::to_string(y));
-        const AttemptSegments segments = attemptSegments(model, x, y, 2);
+        const AttemptSegments segments =
+            attemptSegments(model, x, y, segmentTail, segmentSmallest, {}, {.threads = 2});
         // No BIG row leads to mode 0.
         ASSERT_EQ(segments.postBigModes, (std::vector<int>{1, 2, 3, 4, 5}));
         EXPECT_LT(segments.lostMass, 1e-11);

@@ -75,12 +75,12 @@ TEST(FoundStartTest, AgreesWithTheForwardReferenceStartedThere) {
             referenceNetLaw(model, c.bigEnd, c.regEnd, 1e-13, {c.modeLaw, c.gamesSinceBig});
         const double lost = reference.unfinished + reference.dropped;
         ASSERT_LT(lost, 1e-12);
-        const NetLawHead head = solveNetLawHead(model, end, 1, nullptr, start);
+        const NetLawHead head = solveNetLawHead(model, end, start, {.threads = 1});
         EXPECT_NEAR(head.pAhead, reference.pAhead(), std::max(1e-9, head.errorBound) + lost);
         EXPECT_NEAR(reference.atMost(head.net.quantile(0.1)),
                     reference.atMost(reference.quantile(0.1)), head.errorBound + lost);
         if (outcomeLawCovers(end)) {
-            const OutcomeLaw law = solveOutcomeLaw(model, end, 1, nullptr, {}, start);
+            const OutcomeLaw law = solveOutcomeLaw(model, end, start, {.threads = 1});
             EXPECT_LT(law.errorBound, 1e-8);
             EXPECT_LE(worstGap(law.net, reference.net), law.errorBound + lost);
         } else {
@@ -116,11 +116,11 @@ TEST(FoundStartTest, FromTheCeilingOnQuittingAtTheFirstBigIsAGeometricWait) {
     for (const std::int32_t g : {1499, 1500, 4000}) {
         SCOPED_TRACE(g);
         const AttemptStart start = foundStart(model, g);
-        const OutcomeLaw law = solveOutcomeLaw(setting, {0.0, 0}, 2, nullptr, {}, start);
+        const OutcomeLaw law = solveOutcomeLaw(setting, {0.0, 0}, start, {.threads = 2});
         ASSERT_LT(law.errorBound, 1e-8);
         EXPECT_LE(worstGap(law.net, net), law.errorBound + 1e-13);
         EXPECT_NEAR(law.games.mean(), 1.0 / p, 1e-6);
-        const NetLawHead head = solveNetLawHead(setting, {0.0, 0}, 2, nullptr, start);
+        const NetLawHead head = solveNetLawHead(setting, {0.0, 0}, start, {.threads = 2});
         EXPECT_NEAR(head.pAhead, ahead, head.errorBound + 1e-13);
     }
 }
@@ -153,8 +153,8 @@ TEST(FoundStartTest, APureModeIsTheNewMachineOfTheModelWithThatModeFirst) {
         ModeVector pure{};
         pure[m] = 1.0;
         const MachineModel swapped = swapModes(model, m);
-        const OutcomeLaw law = solveOutcomeLaw(model, end, 2, nullptr, {}, handStart(0, pure));
-        const OutcomeLaw morning = solveOutcomeLaw(swapped, end, 2);
+        const OutcomeLaw law = solveOutcomeLaw(model, end, handStart(0, pure), {.threads = 2});
+        const OutcomeLaw morning = solveOutcomeLaw(swapped, end, {}, {.threads = 2});
         EXPECT_LT(law.errorBound, 1e-8);
         std::map<std::int64_t, double> expected;
         for (std::size_t i = 0; i < morning.net.chance.size(); ++i) {
@@ -166,7 +166,7 @@ TEST(FoundStartTest, APureModeIsTheNewMachineOfTheModelWithThatModeFirst) {
         mixedBigs += found.modeLaw[m] * chain.expectedBigs;
     }
     EXPECT_EQ(found.modeLaw[0], 0.0);  // no BIG leads to the morning's mode
-    const OutcomeLaw law = solveOutcomeLaw(model, end, 2, nullptr, {}, found);
+    const OutcomeLaw law = solveOutcomeLaw(model, end, found, {.threads = 2});
     EXPECT_NEAR(law.games.mean(), mixedGames, 1e-6);
     EXPECT_NEAR(law.bigs.mean(), mixedBigs, 1e-8);
 }
@@ -180,11 +180,11 @@ TEST(FoundStartTest, AGridOfStartsGivesEachStartsHead) {
                                               foundStart(model, 1499), foundStart(model, 1600)};
     for (const EndConditions end : {EndConditions{0.0, 0}, EndConditions{40.0, 30}}) {
         SCOPED_TRACE(end.bigEnd);
-        const std::vector<NetLawHead> heads = solveNetLawHeads(model, end, starts, 2);
+        const std::vector<NetLawHead> heads = solveNetLawHeads(model, end, starts, {.threads = 2});
         ASSERT_EQ(heads.size(), starts.size());
         for (std::size_t s = 0; s < starts.size(); ++s) {
             SCOPED_TRACE(starts[s].gamesSinceBig);
-            const NetLawHead alone = solveNetLawHead(model, end, 2, nullptr, starts[s]);
+            const NetLawHead alone = solveNetLawHead(model, end, starts[s], {.threads = 2});
             const double tolerance = heads[s].errorBound + alone.errorBound;
             EXPECT_LT(heads[s].errorBound, 1e-5);
             EXPECT_NEAR(heads[s].pAhead, alone.pAhead, tolerance);
@@ -198,15 +198,16 @@ TEST(FoundStartTest, RefusesAStartThatIsNoMachine) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (const AttemptStart& start : {handStart(-1, {1.0}), handStart(0, {0.5, 0.4}),
                                       handStart(0, {1.5, -0.5}), handStart(0, {nan, 1.0})}) {
-        EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, nullptr, {}, start), std::invalid_argument);
-        EXPECT_THROW(solveNetLawHead(0, {0.0, 4}, 1, nullptr, start), std::invalid_argument);
-        EXPECT_THROW(solveNetLawHeads(machineModel(0), {0.0, 0}, {start}, 1),
+        EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, start, {.threads = 1}), std::invalid_argument);
+        EXPECT_THROW(solveNetLawHead(0, {0.0, 4}, start, {.threads = 1}), std::invalid_argument);
+        EXPECT_THROW(solveNetLawHeads(machineModel(0), {0.0, 0}, {start}, {.threads = 1}),
                      std::invalid_argument);
     }
     // A machine found as far from its last BIG as a count can say plays at the ceiling.
     const NetLawHead farthest =
-        solveNetLawHead(0, {0.0, 0}, 1, nullptr, handStart(2147483647, {0.0, 1.0}));
-    const NetLawHead atCeiling = solveNetLawHead(0, {0.0, 0}, 1, nullptr, handStart(1499, {1.0}));
+        solveNetLawHead(0, {0.0, 0}, handStart(2147483647, {0.0, 1.0}), {.threads = 1});
+    const NetLawHead atCeiling =
+        solveNetLawHead(0, {0.0, 0}, handStart(1499, {1.0}), {.threads = 1});
     EXPECT_NEAR(farthest.pAhead, atCeiling.pAhead, farthest.errorBound + atCeiling.errorBound);
 }
 

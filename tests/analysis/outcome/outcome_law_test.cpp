@@ -268,9 +268,9 @@ TEST(OutcomeLawTest, AttemptsTooLongAreRefusedBeforeAnyTable) {
 TEST(OutcomeLawTest, SameLawOnAnyNumberOfThreads) {
     // The threads share out the pieces and the blocks of transform points; nothing a thread
     // computes may depend on which thread it is or on what the others are doing.
-    const OutcomeLaw one = solveOutcomeLaw(0, {0.0, 1}, 1);
+    const OutcomeLaw one = solveOutcomeLaw(0, {0.0, 1}, {}, {.threads = 1});
     for (const unsigned threads : {2U, 3U}) {
-        const OutcomeLaw more = solveOutcomeLaw(0, {0.0, 1}, threads);
+        const OutcomeLaw more = solveOutcomeLaw(0, {0.0, 1}, {}, {.threads = threads});
         EXPECT_EQ(more.net.first, one.net.first);
         EXPECT_EQ(more.net.chance, one.net.chance) << threads << " threads";
         EXPECT_EQ(more.games.chance, one.games.chance) << threads << " threads";
@@ -280,16 +280,19 @@ TEST(OutcomeLawTest, SameLawOnAnyNumberOfThreads) {
 
 TEST(OutcomeLawTest, StopsWhenCalledOffAndTellsHowFarItIs) {
     std::atomic<bool> cancel{true};
-    EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, 1, &cancel), OutcomeLawCancelled);
+    EXPECT_THROW(solveOutcomeLaw(0, {0.0, 0}, {}, {.cancel = &cancel, .threads = 1}),
+                 OutcomeLawCancelled);
     cancel = false;
     // Heard on this thread only, though three share the work, rising to the whole.
     std::vector<double> heard;
     const std::thread::id caller = std::this_thread::get_id();
     bool elsewhere = false;
-    EXPECT_NO_THROW(solveOutcomeLaw(0, {0.0, 0}, 3, &cancel, [&](double share) {
+    const auto hear = [&](double share) {
         elsewhere = elsewhere || std::this_thread::get_id() != caller;
         heard.push_back(share);
-    }));
+    };
+    EXPECT_NO_THROW(
+        solveOutcomeLaw(0, {0.0, 0}, {}, {.cancel = &cancel, .progress = hear, .threads = 3}));
     EXPECT_FALSE(elsewhere);
     ASSERT_GT(heard.size(), 1u);
     EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));

@@ -28,7 +28,7 @@ TEST(RegWaitLawTest, AgreesWithTheCoveredLawWhereBothApply) {
         const EndConditions end{rule.bigEnd, static_cast<std::int32_t>(rule.bigEnd) + 1};
         SCOPED_TRACE(std::to_string(rule.setting) + " " + std::to_string(rule.bigEnd));
         const NetLawHead waiting = solveRegWaitNetHead(machineModel(rule.setting), end);
-        const NetLawHead covered = solveNetLawHead(rule.setting, end, 1);
+        const NetLawHead covered = solveNetLawHead(rule.setting, end, {}, {.threads = 1});
         EXPECT_NEAR(waiting.pAhead, covered.pAhead, waiting.errorBound + covered.errorBound);
         EXPECT_LE(waiting.errorBound, 1e-4);
         for (const double level : {0.1, 0.25, 0.5}) {

@@ -33,7 +33,8 @@ TEST(RegWaitReferenceTest, AgreesWithTheOutcomeLawWhereThatCovers) {
         SCOPED_TRACE(std::to_string(rule.bigEnd) + "/" + std::to_string(rule.regEnd));
         const ReferenceNetLaw reference = referenceNetLaw(model, rule.bigEnd, rule.regEnd);
         EXPECT_LT(reference.unfinished + reference.dropped, 1e-12);
-        const OutcomeLaw law = solveOutcomeLaw(model, {double(rule.bigEnd), rule.regEnd}, 1);
+        const OutcomeLaw law =
+            solveOutcomeLaw(model, {double(rule.bigEnd), rule.regEnd}, {}, {.threads = 1});
         ASSERT_LT(law.errorBound, 1e-9);
         const double tolerance = law.errorBound + reference.unfinished + reference.dropped;
         EXPECT_NEAR(law.pAhead, reference.pAhead(), tolerance);

@@ -52,7 +52,7 @@ const std::vector<std::pair<std::int32_t, EndConditions>>& lawCases() {
 std::vector<std::uint64_t> lawBits(VectorVariant variant, std::int32_t setting, EndConditions end) {
     const VectorVariant running = activeVectorVariant();
     setVectorVariant(variant);
-    const OutcomeLaw law = solveOutcomeLaw(setting, end, 2);
+    const OutcomeLaw law = solveOutcomeLaw(setting, end, {}, {.threads = 2});
     setVectorVariant(running);
     return figureBits(law);
 }

@@ -127,14 +127,12 @@ TEST(RuleRiskTest, TheSweepHandsOverEachRuleAsItIsWorkedOut) {
     // the end conditions of its point and the risk the sweep then returns.
     const SweepGrid grid{0, 50, 50, 0, 0, 50};
     std::map<std::pair<std::int32_t, std::size_t>, std::pair<EndConditions, RuleRisk>> heard;
-    const std::vector<SettingRuleRisks> swept = sweepRuleRisks(
-        grid, 2, {}, {0, 5}, nullptr,
-        [&](std::int32_t setting, std::size_t point, const AttemptFigures& figures,
-            const RuleRisk& risk) {
-            EXPECT_TRUE(
-                heard.emplace(std::pair{setting, point}, std::pair{figures.end, risk}).second)
-                << setting << " " << point;
-        });
+    const auto hear = [&](std::int32_t setting, std::size_t point, const AttemptFigures& figures,
+                          const RuleRisk& risk) {
+        EXPECT_TRUE(heard.emplace(std::pair{setting, point}, std::pair{figures.end, risk}).second)
+            << setting << " " << point;
+    };
+    const std::vector<SettingRuleRisks> swept = sweepRuleRisks(grid, {0, 5}, hear, {.threads = 2});
     ASSERT_EQ(heard.size(), 4u);
     for (const SettingRuleRisks& sweep : swept) {
         for (std::size_t p = 0; p < 2; ++p) {

@@ -670,6 +670,24 @@ TEST(BatchSweepTest, ItSaysWhatItWillCostAndTheMeansAreAtHand) {
     }
 }
 
+// The worth of playing on from a joined history without a BIG at 1000/300 takes minutes (the
+// law of the games once per count since the last BIG): Ctrl-C prints the estimate, whole,
+// without it, marked partial.
+TEST(BatchInterruptTest, InferPrintsTheEstimateWithoutTheWorthMarkedPartial) {
+    const std::string path = ::testing::TempDir() + "korvale_joined_history.txt";
+    std::ofstream(path, std::ios::binary) << "REG 45\n";
+    const Spawned spawned = interruptAfter({"infer", path, "--start", "joined", "--big-end", "1000",
+                                            "--reg-end", "300", "--format", "json"},
+                                           std::chrono::milliseconds(1500));
+    std::remove(path.c_str());
+    EXPECT_EQ(spawned.status, 130);
+    EXPECT_LT(spawned.seconds, 5.0);
+    const auto report = nlohmann::json::parse(spawned.out);
+    EXPECT_TRUE(report["partial"].get<bool>());
+    ASSERT_EQ(report["results"].size(), 7u);
+    EXPECT_EQ(report["results"][0]["series"]["posterior"]["value"].size(), 6u);
+}
+
 // A history of millions of lines (some 70 MB) takes seconds to read: Ctrl-C stops it at once.
 TEST(BatchInterruptTest, InferStopsWhileItReadsALongHistory) {
     const std::string path = ::testing::TempDir() + "korvale_long_history.txt";

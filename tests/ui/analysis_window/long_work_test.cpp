@@ -31,7 +31,7 @@ struct GateWork {
     static QString failure(const RuntimeError& error) {
         return QStringLiteral("式の答えなし：") + QString::fromUtf8(error.what());
     }
-    static Made solve(const int& setup, const WorkControl<Made>& control);
+    static Made solve(const int& setup, const LongWorkControl<Made>& control);
 
     static constexpr int noSolution = -1;
     static constexpr int noMemory = -2;
@@ -50,7 +50,7 @@ struct GateWork {
     }
 };
 
-Made GateWork::solve(const int& setup, const WorkControl<Made>& control) {
+Made GateWork::solve(const int& setup, const LongWorkControl<Made>& control) {
     ++begun;
     if (setup == noSolution) {
         throw RuntimeError(ErrorKind::NoSolution, "singular");

@@ -1,0 +1,47 @@
+#pragma once
+
+// The control of long work: what a caller on another thread (a window, the command line's
+// Ctrl-C) hands to every long analysis call, always as its last argument, and what the work
+// throws when it is called off. One type for every kind of work, so that a caller catches one
+// thing: a RuntimeError of the kind Cancelled, which it can tell apart from the failures.
+// Work running inside shared work (parallel_work.h) also stops when that work was told to
+// (another worker failed).
+
+#include <atomic>
+#include <functional>
+
+#include "common/parallel_work.h"
+#include "common/runtime_error.h"
+
+namespace korvale {
+
+struct WorkCancelled : RuntimeError {
+    WorkCancelled() : RuntimeError(ErrorKind::Cancelled, "the work was called off") {}
+};
+
+// The cores of this machine, at least 1: what "0 threads" means wherever a count is asked for.
+unsigned everyCore() noexcept;
+
+struct WorkControl {
+    // Hears the share of the work done, 0 .. 1, rising, 1 last; one call at a time, on the
+    // thread that each long call names.
+    using Progress = std::function<void(double share)>;
+
+    // Set from another thread, the work stops soon after and throws WorkCancelled.
+    const std::atomic<bool>* cancel = nullptr;
+    Progress progress = {};  // none: nobody hears it (= {}: a designated list may leave it out)
+    // The threads the work may share itself out among; 0: every core.
+    unsigned threads = 0;
+
+    // The threads to start: `threads`, or every core for 0.
+    unsigned workers() const noexcept { return threads == 0 ? everyCore() : threads; }
+};
+
+// Throws WorkCancelled when `cancel` is given and set, or the shared work was told to stop.
+inline void stopIfCalledOff(const std::atomic<bool>* cancel) {
+    if ((cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped()) {
+        throw WorkCancelled();
+    }
+}
+
+}  // namespace korvale
