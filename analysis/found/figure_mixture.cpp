@@ -8,14 +8,19 @@ namespace korvale {
 
 AttemptFigures mixAttemptFigures(const std::array<AttemptFigures, settingCount>& bySetting,
                                  const SettingVector& chances) {
+    return mixFigures(bySetting, chances);
+}
+
+AttemptFigures mixFigures(std::span<const AttemptFigures> figures,
+                          std::span<const double> chances) {
     AttemptFigures mix;
-    mix.end = bySetting[0].end;
-    mix.start = bySetting[0].start;
-    mix.start.modeLaw = {};  // each setting's own
+    mix.end = figures[0].end;
+    mix.start = figures[0].start;
+    mix.start.modeLaw = {};  // each one's own
     mix.costRounding = CostRounding::Exact;
-    mix.roundingExactBelowGames = bySetting[0].roundingExactBelowGames;
-    for (std::size_t s = 0; s < settingCount; ++s) {
-        const AttemptFigures& one = bySetting[s];
+    mix.roundingExactBelowGames = figures[0].roundingExactBelowGames;
+    for (std::size_t s = 0; s < figures.size(); ++s) {
+        const AttemptFigures& one = figures[s];
         const double w = chances[s];
         mix.expectedGames += w * one.expectedGames;
         mix.expectedBigs += w * one.expectedBigs;

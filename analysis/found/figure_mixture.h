@@ -3,6 +3,8 @@
 // An attempt's figures when the setting is not known: each setting's figures weighed by its
 // chance.
 
+#include <span>
+
 #include "analysis/attempt/attempt.h"
 #include "analysis/inference/filter_tables.h"
 
@@ -14,5 +16,9 @@ namespace korvale {
 // come to). The cost counts as rounded only when every setting's is; its bound is the mixture's.
 AttemptFigures mixAttemptFigures(const std::array<AttemptFigures, settingCount>& bySetting,
                                  const SettingVector& chances);
+
+// The same for any figures of one rule (the starts an attempt may take, say) and their chances,
+// as many of each, not empty.
+AttemptFigures mixFigures(std::span<const AttemptFigures> figures, std::span<const double> chances);
 
 }  // namespace korvale

@@ -1,9 +1,11 @@
 #include "analysis/found/hunt_table.h"
 
 #include <array>
+#include <mutex>
 #include <stdexcept>
 
 #include "analysis/attempt/attempt_start.h"
+#include "analysis/attempt/capped_attempt.h"
 #include "analysis/found/figure_mixture.h"
 #include "analysis/found/found_posterior.h"
 #include "analysis/outcome/start_grid.h"
@@ -77,9 +79,11 @@ std::vector<double> mixedAheadChances(const HuntTable& table) {
 
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, const WorkControl& control) {
+                         CostRounding rounding, std::optional<std::int32_t> maxGames,
+                         const HuntColumnDone& settingDone, const WorkControl& control) {
     const std::atomic<bool>* cancel = control.cancel;
     HuntTable table;
+    std::mutex told;
     table.gamesSinceBig = huntPoints(grid);
     const std::vector<std::int32_t>& counts = table.gamesSinceBig;
     table.settings.resize(settings.size());
@@ -91,12 +95,25 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         }
         HuntColumn& column = table.settings[i];
         column.setting = settings[i];
-        column.points = solveAttemptStarts(model, end, starts, rounding, {.cancel = cancel});
+        if (maxGames) {
+            for (const AttemptStart& start : starts) {
+                column.points.push_back(
+                    solveCappedAttempt(model, end, *maxGames, start, {.cancel = cancel}).figures);
+            }
+        } else {
+            column.points = solveAttemptStarts(model, end, starts, rounding, {.cancel = cancel});
+        }
         for (AttemptFigures& one : column.points) {
             one.setting = settings[i];
         }
         column.breakEven = breakEvenCount(counts, column.points);
-        column.pAhead = aheadChances(model, end, starts, cancel);
+        if (!maxGames) {
+            column.pAhead = aheadChances(model, end, starts, cancel);
+        }
+        if (settingDone) {
+            const std::lock_guard<std::mutex> lock(told);
+            settingDone(column);
+        }
     });
     if (settings.size() != settingCount) {
         return table;

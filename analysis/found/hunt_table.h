@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -56,11 +57,16 @@ struct HuntTable {
 
 // The table for the settings asked for (indexes 0..5; with all six also the mixture under
 // `prior`), the cost rounded as `rounding` says. Each setting is one pass on one of
-// `control.threads` threads. Throws like solveAttempt, and WorkCancelled once
-// `*control.cancel` is set; its progress is not told.
+// `control.threads` threads. With a game limit each count is a forward pass of its own
+// (capped_attempt.h), the cost rounded as the machine rounds it, and the chances to end ahead
+// are left out. `settingDone`, when given, hears each setting's column as soon as it is whole
+// (in the order they finish, one call at a time, on the thread that worked it out). Throws like
+// solveAttempt, and WorkCancelled once `*control.cancel` is set; its progress is not told.
+using HuntColumnDone = std::function<void(const HuntColumn&)>;
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
-                         CostRounding rounding, const WorkControl& control = {});
+                         CostRounding rounding, std::optional<std::int32_t> maxGames,
+                         const HuntColumnDone& settingDone = {}, const WorkControl& control = {});
 
 // The least count from which every net is above 0, by the rule of HuntColumn::breakEven.
 std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& counts,

@@ -207,7 +207,7 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
             case Command::Infer: {
                 Report report;
                 try {
-                    report = inferReport(options, in, err);
+                    report = inferReport(options, in, err, barOrNull);
                 } catch (const RuntimeError& error) {
                     // A history that cannot be used: its own line, which names the file.
                     if (error.kind() != ErrorKind::FileNotRead &&
@@ -217,8 +217,9 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                     err << error.what() << '\n';
                     return exitStatus(error.kind());
                 }
-                // Ctrl-C during the estimate: nothing is printed.
-                if (interruptRequested()) {
+                // Ctrl-C during the estimate: nothing is printed (the worth of playing on, when
+                // asked for, prints the estimate without it, marked partial).
+                if (interruptRequested() && !options.endGiven) {
                     return statusInterrupted;
                 }
                 return finish(out, formatReport(report, options.format), err);

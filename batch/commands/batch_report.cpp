@@ -43,6 +43,9 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
     } else if (!normal) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+        if (plan.maxGames) {
+            facts.push_back({"max_games", "最大ゲーム数", std::to_string(*plan.maxGames)});
+        }
         if (plan.start.sinceBig) {
             facts.push_back(sinceBigFact(*plan.start.sinceBig));
         }

@@ -14,6 +14,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/attempt_start.h"
+#include "analysis/attempt/capped_attempt.h"
 #include "analysis/attempt/end_sweep.h"
 #include "analysis/found/figure_mixture.h"
 #include "analysis/found/found_posterior.h"
@@ -39,29 +40,16 @@
 namespace korvale {
 namespace {
 
-// Redraws the bar with the share done, when there is a bar and the share has moved.
-class ShareShown {
-  public:
-    explicit ShareShown(ProgressBar* bar) : bar_(bar) {}
-    void show(double share) {
-        if (bar_ != nullptr && share >= shown_ + 0.001) {
-            bar_->showShare(share);
-            shown_ = share;
-        }
-    }
-
-  private:
-    ProgressBar* bar_;
-    double shown_ = -1.0;
-};
-
-// What an attempt is worth at each setting, with the cost rounded per attempt. That takes a few
-// seconds a setting, so the settings are solved side by side; the bar shows their shares done,
-// counting for `weight` of the whole. Ctrl-C calls the solves off (WorkCancelled).
-std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& settings,
-                                          EndConditions end, std::optional<std::int32_t> sinceBig,
-                                          unsigned threads, ShareShown& shown, double weight) {
-    std::vector<AttemptFigures> figures(settings.size());
+// What an attempt is worth at each setting, with the cost rounded per attempt, and with a game
+// limit the share of attempts it stops. That takes a few seconds a setting, so the settings are
+// solved side by side; the bar shows their shares done, counting for `weight` of the whole.
+// Ctrl-C calls the solves off (WorkCancelled).
+std::vector<CappedAttemptFigures> solveAttempts(const std::vector<std::int32_t>& settings,
+                                                EndConditions end, const BatchOptions& options,
+                                                ShareShown& shown, double weight) {
+    const std::optional<std::int32_t> sinceBig = options.sinceBig;
+    const unsigned threads = threadCount(options);
+    std::vector<CappedAttemptFigures> figures(settings.size());
     std::vector<std::atomic<double>> shares(settings.size());
     const auto showShares = [&] {
         double done = 0.0;
@@ -83,7 +71,13 @@ std::vector<AttemptFigures> solveAttempts(const std::vector<std::int32_t>& setti
                                       .threads = 0};
             const AttemptStart start =
                 sinceBig ? foundStart(machineModel(settings[i]), *sinceBig) : morningStart();
-            figures[i] = solveAttempt(settings[i], end, CostRounding::Exact, start, control);
+            if (options.maxGames) {
+                figures[i] =
+                    solveCappedAttempt(settings[i], end, *options.maxGames, start, control);
+            } else {
+                figures[i].figures =
+                    solveAttempt(settings[i], end, CostRounding::Exact, start, control);
+            }
         });
         for (std::size_t i = first; i < std::min(settings.size(), first + threads); ++i) {
             wave.start(static_cast<unsigned>(i - first));
@@ -103,13 +97,22 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
     }
+    if (options.maxGames) {
+        facts.push_back({"max_games", "最大ゲーム数", std::to_string(*options.maxGames)});
+    }
     if (options.sinceBig) {
         facts.push_back(sinceBigFact(*options.sinceBig));
     }
     if (options.sinceBig && !options.settingGiven) {
         facts.push_back(priorFact(options.prior));
     }
-    if (options.laws && !outcomeLawCovers(options.end)) {
+    if (options.laws && options.maxGames) {
+        facts.push_back({.key = "laws",
+                         .label = "分布",
+                         .value = "none",
+                         .shown = "最大ゲーム数のある挑戦の分布は求めていません",
+                         .isNumber = false});
+    } else if (options.laws && !outcomeLawCovers(options.end)) {
         facts.push_back({.key = "laws",
                          .label = "分布",
                          .value = "head",
@@ -213,15 +216,25 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         report.facts.push_back(std::move(fact));
     }
     try {
-        const std::vector<AttemptFigures> attempts = solveAttempts(
-            settings, options.end, options.sinceBig, threadCount(options), shown, attemptsWeight);
+        const std::vector<CappedAttemptFigures> capped =
+            solveAttempts(settings, options.end, options, shown, attemptsWeight);
+        std::vector<AttemptFigures> attempts;
+        for (const CappedAttemptFigures& one : capped) {
+            attempts.push_back(one.figures);
+        }
         const std::optional<SettingVector> posterior = foundPosterior(options);
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
+            if (options.maxGames) {
+                group.figures.push_back(makeFigure("limit_reached", capped[i].limitReachedChance));
+            }
             if (posterior) {
                 group.figures.push_back(makeFigure("posterior", (*posterior)[i]));
             }
-            if (options.laws && !outcomeLawCovers(options.end)) {
+            if (options.laws && options.maxGames) {
+                // The laws of an attempt stopped at a game limit are not worked out.
+                addUnknownOutcomeLaw(group);
+            } else if (options.laws && !outcomeLawCovers(options.end)) {
                 // A REG wait that can outlast the BIG's: the head of the net's law only.
                 addRuleRisk(group, solveRuleRisk(settings[i], options.end,
                                                  attemptStart(settings[i], options),

@@ -5,9 +5,17 @@
 #include <utility>
 
 #include "batch/run/interrupt.h"
+#include "batch/run/progress_bar.h"
 #include "report/format/table_text.h"
 
 namespace korvale {
+
+void ShareShown::show(double share) {
+    if (bar_ != nullptr && share >= shown_ + 0.001) {
+        bar_->showShare(share);
+        shown_ = share;
+    }
+}
 
 std::vector<std::int32_t> chosenSettings(const BatchOptions& options) {
     if (options.settingGiven) {

@@ -1,7 +1,8 @@
 #pragma once
 
-// What the exact commands (exact and sweep) share: the settings asked for, the control of their
-// long work and the fact that names the setting.
+// What the exact commands (exact, sweep and infer's worth of playing on) share: the settings
+// asked for, the control of their long work, the fact that names the setting and the progress
+// bar's share.
 
 #include <cstdint>
 #include <vector>
@@ -11,6 +12,19 @@
 #include "report/model/report_model.h"
 
 namespace korvale {
+
+class ProgressBar;
+
+// Redraws the bar with the share done, when there is a bar and the share has moved.
+class ShareShown {
+  public:
+    explicit ShareShown(ProgressBar* bar) : bar_(bar) {}
+    void show(double share);
+
+  private:
+    ProgressBar* bar_;
+    double shown_ = -1.0;
+};
 
 // The setting given, or all six.
 std::vector<std::int32_t> chosenSettings(const BatchOptions& options);

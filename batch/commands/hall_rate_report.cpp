@@ -49,6 +49,7 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
                        .amount = simulation.attempts,
                        .seconds = std::nullopt,
                        .end = end,
+                       .maxGames = options.maxGames,
                        .rates = options.rates,
                        .start = {.sinceBig = options.sinceBig},
                        .threads = static_cast<int>(threadCount(options)),

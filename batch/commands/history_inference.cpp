@@ -13,14 +13,20 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/found/history_worth.h"
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_estimate.h"
+#include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
+#include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
+#include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/history_groups.h"
+#include "report/groups/yen_figures.h"
 
 namespace korvale {
 namespace {
@@ -106,17 +112,56 @@ std::string historyBytes(const std::string& path, std::istream& in) {
 std::vector<Fact> inferFacts(const BatchOptions& options) {
     const bool morning = options.start == HistoryStart::Morning;
     const std::string path = printableText(options.historyPath);
-    return {
+    std::vector<Fact> facts = {
         {"history", "履歴", path, options.historyPath == "-" ? "標準入力" : path, false},
         {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
         {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
         priorFact(options.prior),
     };
+    if (options.endGiven) {
+        facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
+        facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
+        for (Fact& fact : hallRateFacts(options.rates, std::nullopt)) {
+            facts.push_back(std::move(fact));
+        }
+    }
+    return facts;
+}
+
+// What playing on from where the history leaves the machine is worth under the end conditions:
+// a group per setting the history allows, with its hours and yen, then the settings mixed by
+// the posterior. Ctrl-C leaves them out and marks the report partial.
+void addPlayingOnWorth(Report& report, const BatchOptions& options, const SettingFilter& filter,
+                       const SettingEstimate& estimate, ProgressBar* bar) {
+    ShareShown shown(bar);
+    try {
+        const HistoryWorth worth = solveHistoryWorth(
+            machineModels(), filter.state(options.trailingGames), estimate.posterior, options.end,
+            CostRounding::Exact,
+            commandControl(options, [&shown](double share) { shown.show(share); }));
+        for (const std::optional<AttemptFigures>& figures : worth.bySetting) {
+            if (figures) {
+                FigureGroup group = exactAttemptGroup(*figures);
+                addExactYen(group, *figures, options.rates);
+                report.groups.push_back(std::move(group));
+            }
+        }
+        FigureGroup mixture = exactAttemptGroup(worth.mixture);
+        mixture.setting = -1;
+        addExactYen(mixture, worth.mixture, options.rates);
+        report.groups.push_back(std::move(mixture));
+    } catch (const WorkCancelled&) {
+        report.partial = true;
+    }
+    if (bar != nullptr) {
+        bar->clear();
+    }
 }
 
 }  // namespace
 
-Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings) {
+Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& warnings,
+                   ProgressBar* bar) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
     const HistoryReading reading = tryReadBonusHistory(bytes, {.cancel = interruptFlag()});
@@ -147,12 +192,14 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
         estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {.command = "infer",
-            .facts = inferFacts(options),
-            .groups = historyGroups(estimate),
-            .timing = Timing{.seconds = seconds}};
+    Report report{
+        .command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
+    if (options.endGiven) {
+        addPlayingOnWorth(report, options, filter, estimate, bar);
+    }
+    report.timing = Timing{
+        .seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+    return report;
 }
 
 }  // namespace korvale

@@ -15,12 +15,15 @@ namespace korvale {
 Report huntReport(const BatchOptions& options) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::int32_t> settings = chosenSettings(options);
-    const HuntTable table = solveHuntTable(options.end, options.huntGrid, settings,
-                                           options.prior.value_or(uniformPrior),
-                                           CostRounding::Unrounded, commandControl(options));
+    const HuntTable table = solveHuntTable(
+        options.end, options.huntGrid, settings, options.prior.value_or(uniformPrior),
+        CostRounding::Unrounded, options.maxGames, {}, commandControl(options));
     Report report{.command = "hunt", .facts = settingFacts(options)};
     report.facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
     report.facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
+    if (options.maxGames) {
+        report.facts.push_back({"max_games", "最大ゲーム数", std::to_string(*options.maxGames)});
+    }
     const HuntGrid& grid = options.huntGrid;
     Fact counts{.key = "games_since_big",
                 .label = "最後のBIGからのゲーム数の格子",

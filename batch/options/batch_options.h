@@ -33,7 +33,9 @@ struct BatchOptions {
     std::optional<std::int32_t> dayGames;
     std::optional<std::int64_t> days;  // simulate normal
 
-    EndConditions end;       // simulate special; exact with endGiven
+    EndConditions end;  // simulate special; exact with endGiven
+    // simulate special, exact, sweep, hunt: the attempt also ends at this game (--max-games)
+    std::optional<std::int32_t> maxGames;
     SweepGrid grid;          // sweep
     bool endGiven = false;   // --big-end or --reg-end was given
     bool laws = false;       // exact with end conditions: also the outcome laws (--laws)

@@ -71,6 +71,14 @@ void addSinceBig(CLI::App& command, OptionTexts& texts) {
         ->type_name("G");
 }
 
+void addMaxGames(CLI::App& command, OptionTexts& texts) {
+    command
+        .add_option("--max-games", texts.maxGames,
+                    "closing time: each attempt also ends at its N-th game if its end conditions "
+                    "have not ended it before (1 to 100000; default: no limit)")
+        ->type_name("N");
+}
+
 void addPrior(CLI::App& command, OptionTexts& texts, const std::string& what) {
     command.add_option("--prior", texts.prior, what)->type_name("P1,...,P6");
 }
@@ -131,6 +139,7 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
     special->add_option("--attempts", texts.attempts, "attempts to make in all (default: 1000000)")
         ->type_name("N");
     addEndConditions(*special, texts, " (default: 300)", " (default: 100)");
+    addMaxGames(*special, texts);
     addHallRateOptions(*special, texts);
     special
         ->add_option("--since-big", texts.sinceBig,
@@ -163,7 +172,8 @@ CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
                     "the percentiles of its net coins and games, P(net >= k), the BIG count's "
                     "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
                     "the chance to end ahead and the 50% and 10% points only, as the sweep "
-                    "gives them");
+                    "gives them; with --max-games the means only, the laws shown as -");
+    addMaxGames(*exact, texts);
     exact
         ->add_option(
             "--day-games", texts.dayGames,
@@ -230,6 +240,7 @@ CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
         ->default_str("0:1500:50");
     addEndConditions(*hunt, texts, " (up to 2000; default: 0)",
                      " (up to 1000; default: 0, so that the attempt stops at its first BIG)");
+    addMaxGames(*hunt, texts);
     addHallRateOptions(*hunt, texts);
     addPrior(*hunt, texts,
              "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
@@ -244,7 +255,9 @@ CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
         "infer",
         "which setting a machine is on, from its bonus history: the exact posterior over the six "
         "settings (the hidden mode followed game by game), P(設定≥4), P(設定≥5), the expected "
-        "net coins of the next 1000 games, and the count-only answer beside it");
+        "net coins of the next 1000 games, and the count-only answer beside it; with end "
+        "conditions also what an attempt played on from where the history leaves the machine "
+        "is worth, per setting and mixed by the posterior");
     infer
         ->add_option("file", texts.historyPath,
                      "the history: a bonus log, the window's grid or saved results as CSV "
@@ -264,6 +277,13 @@ CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
                      "games played since the last bonus, none of them a bonus (default: 0)")
         ->type_name("N");
     addPrior(*infer, texts, "weights of 設定１..設定６ before the history (default: all equal)");
+    addEndConditions(
+        *infer, texts,
+        " (up to 2000; default: 300 when only --reg-end is given). With either: what an attempt "
+        "from where the history leaves the machine is worth, its own counts from 0",
+        " (up to 1000; default: 100 when only --big-end is given)");
+    addHallRateOptions(*infer, texts);
+    addThreads(*infer, texts);
     addFormat(*infer, texts);
     return infer;
 }
@@ -293,7 +313,8 @@ Commands addCommands(CLI::App& app, OptionTexts& texts) {
         "G = 1499 on the ceiling holds from the first game, so with a BIG end below 1500 "
         "every G from there is worth the same.");
     commands.infer->footer(
-        helpFooter("nothing") +
+        helpFooter("nothing, or with end conditions the estimate without the worth of playing "
+                   "on, marked partial") +
         " A history with a line that is not a bonus exits with status 2, naming the "
         "line; nothing is worked out from it. A history without a bonus is answered by the "
         "prior, with a warning.");
@@ -314,12 +335,28 @@ Command parsedCommand(const Commands& commands) {
 }
 
 // The options that take a value, which the command line may or may not give.
-constexpr const char* valueOptions[] = {
-    "--setting",  "--games",          "--attempts",  "--seconds",        "--big-end",
-    "--reg-end",  "--threads",        "--seed",      "--big-ends",       "--reg-ends",
-    "--trailing", "--prior",          "--log",       "--lend",           "--exchange",
-    "--pay",      "--games-per-hour", "--since-big", "--since-big-grid", "--day-games",
-    "--days"};
+constexpr const char* valueOptions[] = {"--setting",
+                                        "--games",
+                                        "--attempts",
+                                        "--seconds",
+                                        "--big-end",
+                                        "--reg-end",
+                                        "--threads",
+                                        "--seed",
+                                        "--big-ends",
+                                        "--reg-ends",
+                                        "--trailing",
+                                        "--prior",
+                                        "--log",
+                                        "--lend",
+                                        "--exchange",
+                                        "--pay",
+                                        "--games-per-hour",
+                                        "--since-big",
+                                        "--since-big-grid",
+                                        "--max-games",
+                                        "--day-games",
+                                        "--days"};
 
 // The value options given to the command the parse got to.
 std::vector<std::string> givenOptions(const CLI::App& app) {

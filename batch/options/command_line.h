@@ -40,6 +40,7 @@ struct OptionTexts {
     std::string sinceBig;
     std::string sinceBigGrid;
     std::string gamesPerHour;
+    std::string maxGames;
     bool laws = false;
     bool frontier = false;
     bool meansOnly = false;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/capped_attempt.h"
 #include "analysis/found/hunt_table.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"
@@ -170,6 +171,11 @@ void readEnds(const OptionTexts& texts, BatchOptions& o) {
 
 // How the run goes: threads, seed, the sweep's grid and the output format.
 void readRunValues(const OptionTexts& texts, BatchOptions& o) {
+    if (texts.wasGiven("--max-games")) {
+        o.maxGames =
+            readWhole<std::int32_t>("--max-games", texts.maxGames, 1, largestMaxGames,
+                                    fmt::format("a whole number of games 1..{}", largestMaxGames));
+    }
     if (texts.wasGiven("--threads")) {
         o.threads = readWhole<int>("--threads", texts.threads, 1, maxThreads,
                                    fmt::format("an integer 1..{}", maxThreads));
@@ -229,6 +235,13 @@ void readHallRates(const OptionTexts& texts, BatchOptions& o) {
                                            fmt::format("games an hour, {} to {}, such as 800",
                                                        smallestGamesPerHour, largestGamesPerHour));
     }
+    for (const char* rate : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
+        if (texts.command == Command::Infer && !o.endGiven && texts.wasGiven(rate)) {
+            optionError(rate,
+                        "the hall's rates price what playing on is worth, which needs --big-end "
+                        "or --reg-end");
+        }
+    }
 }
 
 // Where the attempt starts and the hunt's grid. The hunt's rule stops at the
@@ -281,6 +294,9 @@ void readInferValues(const OptionTexts& texts, BatchOptions& o) {
 
 // --since-big and --prior where an attempt from a found machine can take them.
 void checkFoundCombinations(const BatchOptions& o) {
+    if (o.command == Command::Exact && o.maxGames && !o.endGiven) {
+        optionError("--max-games", "a game limit ends an attempt: give --big-end or --reg-end");
+    }
     if (o.command == Command::Exact && o.sinceBig && !o.endGiven) {
         optionError("--since-big", "an attempt from a found machine needs --big-end or --reg-end");
     }

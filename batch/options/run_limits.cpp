@@ -103,12 +103,17 @@ void checkMachinesCanBeFound(BatchOptions& o) {
 
 void checkRunLimits(BatchOptions& o) {
     if (o.command == Command::SimulateSpecial) {
-        checkAttemptsCanEnd(o);
+        // A game limit ends every attempt within it, far inside the 32-bit counters.
+        if (!o.maxGames) {
+            checkAttemptsCanEnd(o);
+        }
         if (o.sinceBig) {
             checkMachinesCanBeFound(o);
         }
     }
-    if ((o.command == Command::Exact || o.command == Command::Hunt) && o.endGiven) {
+    if ((o.command == Command::Exact || o.command == Command::Hunt ||
+         o.command == Command::Infer) &&
+        o.endGiven) {
         if (o.end.bigEnd > largestBigEnd) {
             optionError("--big-end", fmt::format("the exact figures take a BIG end of at most {}",
                                                  largestBigEnd));

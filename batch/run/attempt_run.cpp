@@ -27,7 +27,9 @@ void seeNetBeforeBonus(const clsKorvale& machine, const std::string& result,
 }  // namespace
 
 AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
-                          DeepestPoint* deepest) {
+                          DeepestPoint* deepest, std::optional<std::int32_t> maxGames) {
+    // The attempt's own games: a found machine's counters start at 0 when the player sits down.
+    const std::int64_t lastGame = maxGames ? machine.mlngPlayCnt + *maxGames : -1;
     std::int64_t sinceBig = 0;
     std::int64_t sinceReg = 0;
     std::int32_t num = 0;
@@ -48,7 +50,8 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const R
                     sinceReg = 0;
                 }
             }
-            if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg)) {
+            if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg) ||
+                machine.mlngPlayCnt == lastGame) {
                 return AttemptEnd::Finished;
             }
             if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.stopRequested()) {
@@ -65,9 +68,9 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const R
 }
 
 AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
-                           const AttemptStartRule& start, const HallRates& rates,
-                           std::int64_t attempts, RandomSource& random, RunControl& control,
-                           int thread, GridLog* log) {
+                           std::optional<std::int32_t> maxGames, const AttemptStartRule& start,
+                           const HallRates& rates, std::int64_t attempts, RandomSource& random,
+                           RunControl& control, int thread, GridLog* log) {
     AttemptTotals totals;
     totals.cash.rates = rates;
     std::int64_t gamesPlayed = 0;
@@ -83,7 +86,7 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
             break;
         }
         DeepestPoint deepest;
-        const AttemptEnd ended = playOneAttempt(machine, end, control, &deepest);
+        const AttemptEnd ended = playOneAttempt(machine, end, control, &deepest, maxGames);
         gamesPlayed += machine.mlngPlayCnt;
         if (ended == AttemptEnd::AtLimit) {
             CounterLimit limit = *counterAtLimit(machine);

@@ -22,11 +22,13 @@ enum class AttemptEnd {
     AtLimit,   // one of the machine's counters reached 2,147,483,647 first (counterAtLimit)
 };
 
-// Plays `machine` (a new one, or one set up by a test) game by game until the attempt ends.
+// Plays `machine` (a new one, or one set up by a test) game by game until the attempt ends: by
+// its end conditions, or after its maxGames-th game when a limit is given (Finished either way).
 // Any failure but a counter at its limit is thrown. With `deepest`, it is shown the net before
 // every bonus game (the net's lowest points but the last game's, which the caller adds).
 AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
-                          DeepestPoint* deepest = nullptr);
+                          DeepestPoint* deepest = nullptr,
+                          std::optional<std::int32_t> maxGames = std::nullopt);
 
 // Where each attempt of a run begins: on a new machine (the window's morning start), or on a
 // machine found sinceBig games after its last BIG (playUntilFound), a new one for every attempt
@@ -37,14 +39,15 @@ struct AttemptStartRule {
 
 // Makes `attempts` attempts (-1: until a stop is requested), each on a new machine of the given
 // setting drawing from `random`, as the window's attempt run does, or on a machine found as
-// `start` says. An attempt still going (or a machine still looked for) when a stop is requested
-// is dropped, and so is one whose machine reaches a counter's limit: that ends the run
-// (RunControl::reachLimit). Logs every attempt to `log` when it is not null. The games reported
-// to `control` include those played to find the machines. Each attempt's yen at `rates`, and
-// how deep its net went, are in the totals' `cash`.
+// `start` says, each ending at its maxGames-th game at the latest when a limit is given. An attempt
+// still going (or a machine still looked for) when a stop is requested is dropped, and so is one
+// whose machine reaches a counter's limit: that ends the run (RunControl::reachLimit). Logs every
+// attempt to `log` when it is not null. The games reported to `control` include those played to
+// find the machines. Each attempt's yen at `rates`, and how deep its net went, are in the totals'
+// `cash`.
 AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
-                           const AttemptStartRule& start, const HallRates& rates,
-                           std::int64_t attempts, RandomSource& random, RunControl& control,
-                           int thread, GridLog* log);
+                           std::optional<std::int32_t> maxGames, const AttemptStartRule& start,
+                           const HallRates& rates, std::int64_t attempts, RandomSource& random,
+                           RunControl& control, int thread, GridLog* log);
 
 }  // namespace korvale

@@ -25,6 +25,7 @@ RunPlan makePlan(const BatchOptions& options) {
     plan.amount = requestedAmount(options);
     plan.seconds = options.seconds;
     plan.end = options.end;
+    plan.maxGames = options.maxGames;
     plan.rates = options.rates;
     plan.start.sinceBig = options.sinceBig;
     plan.threads = static_cast<int>(threadCount(options));
@@ -129,8 +130,8 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
         result.attempt = playDays(plan.setting, plan.dayGames, plan.rates, share, stream, control,
                                   thread, logTo);
     } else {
-        result.attempt = playAttempts(plan.setting, plan.end, plan.start, plan.rates, share, stream,
-                                      control, thread, logTo);
+        result.attempt = playAttempts(plan.setting, plan.end, plan.maxGames, plan.start, plan.rates,
+                                      share, stream, control, thread, logTo);
     }
     if (gridLog) {
         gridLog->flush();

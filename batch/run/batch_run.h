@@ -27,8 +27,9 @@ struct RunPlan {
     std::int32_t dayGames = 0;      // day: the games of each day
     std::optional<double> seconds;  // play until this much time has passed
     EndConditions end;
-    HallRates rates;         // what the attempts are worth in yen
-    AttemptStartRule start;  // special: the morning, or machines found mid-day
+    std::optional<std::int32_t> maxGames;  // special: each attempt ends at this game at the latest
+    HallRates rates;                       // what the attempts are worth in yen
+    AttemptStartRule start;                // special: the morning, or machines found mid-day
     int threads = 1;
     std::uint64_t seed = 0;
 };

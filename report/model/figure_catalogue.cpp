@@ -41,6 +41,8 @@ constexpr std::array entries = {
     Entry{"cost_per_attempt", "一回あたりのコスト", Unit::Coins},
     Entry{"net_coins_per_attempt", "一回あたりの差枚", Unit::Coins},
     Entry{"net_per_1000_games", "千ゲームあたりの差枚", Unit::Coins},
+    // The share of attempts the game limit (--max-games) stopped before their end conditions.
+    Entry{"limit_reached", "最大ゲーム数で打ち切った割合", Unit::Share},
     // What an attempt is worth at the hall's rates (--lend, --exchange, --pay, --games-per-hour).
     Entry{"yen_per_attempt", "一回あたりの収支（円）", Unit::Yen},
     Entry{"cash_in_per_attempt", "一回あたりの投資（円）", Unit::Yen},

@@ -3,6 +3,7 @@
 // One attempt as the window plays it, on a machine handed over: counters of games since the
 // last BIG and REG, the end test after every game, and the coins from get差枚 at the end. The
 // machine's game, BIG and REG counters must start at 0, so that they count the attempt alone.
+// With maxGames above 0 the attempt also stops after that many games.
 
 #include <cstdint>
 #include <string>
@@ -18,9 +19,11 @@ struct AttemptSample {
     double regs = 0;
     double net = 0;
     double coinsOut = 0;
+    bool stoppedAtLimit = false;  // the game limit ended it, not the end conditions
 };
 
-inline AttemptSample playAttemptOn(clsKorvale& machine, EndConditions end) {
+inline AttemptSample playAttemptOn(clsKorvale& machine, EndConditions end,
+                                   std::int32_t maxGames = 0) {
     double sinceBig = 0;
     std::int32_t sinceReg = 0;
     std::int32_t bigs = 0;
@@ -28,6 +31,7 @@ inline AttemptSample playAttemptOn(clsKorvale& machine, EndConditions end) {
     std::int32_t num = 0;
     std::int32_t mode = 0;
     std::int32_t simauta = 0;
+    bool stopped = false;
     while (true) {
         ++sinceBig;
         ++sinceReg;
@@ -42,6 +46,10 @@ inline AttemptSample playAttemptOn(clsKorvale& machine, EndConditions end) {
         if (bigs > 0 && sinceBig >= end.bigEnd && (regs == 0 || sinceReg >= end.regEnd)) {
             break;
         }
+        if (maxGames > 0 && machine.mlngPlayCnt == maxGames) {
+            stopped = true;
+            break;
+        }
     }
     std::string rate;
     std::int32_t obtained = 0;
@@ -51,6 +59,7 @@ inline AttemptSample playAttemptOn(clsKorvale& machine, EndConditions end) {
     sample.games = machine.mlngPlayCnt;
     sample.bigs = bigs;
     sample.regs = regs;
+    sample.stoppedAtLimit = stopped;
     return sample;
 }
 

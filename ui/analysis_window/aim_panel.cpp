@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "ui/analysis_window/exact_service.h"
+#include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
 
@@ -31,18 +32,6 @@ QString curveName(int index) {
 QString breakEvenText(const std::optional<std::int32_t>& count, std::int32_t last) {
     return count ? QStringLiteral("%1G〜").arg(groupedNumber(*count))
                  : QStringLiteral("%1Gでも負け").arg(groupedNumber(last));
-}
-
-void setCell(QTableWidget& table, int row, int column, const QString& text) {
-    QTableWidgetItem* item = table.item(row, column);
-    if (item == nullptr) {
-        item = new QTableWidgetItem;
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        table.setItem(row, column, item);
-    }
-    if (item->text() != text) {
-        item->setText(text);
-    }
 }
 
 // The column of a curve in what is worked out so far, if it is in.
@@ -106,10 +95,11 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     for (QLabel* note : {status_, ruleNote_, breakEvenNote_, tableNote_}) {
         note->setWordWrap(true);
     }
-    table_ = new QTableWidget(0, 6, this);
+    table_ = new QTableWidget(0, 7, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("G"), QStringLiteral("一回の差枚"),
-                                       QStringLiteral("ゲーム数"), QStringLiteral("BIG"),
-                                       QStringLiteral("千Gの差枚"), QStringLiteral("時給")});
+                                       QStringLiteral("勝ち越す確率"), QStringLiteral("ゲーム数"),
+                                       QStringLiteral("BIG"), QStringLiteral("千Gの差枚"),
+                                       QStringLiteral("時給")});
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -119,7 +109,10 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
-    layout->addWidget(makeRuleRow());
+    // The 狙い目 table's own rule: quit at the first BIG.
+    rule_ = new RuleChoice(QStringLiteral("0"), QStringLiteral("0"), this);
+    connect(rule_, &RuleChoice::changed, this, &AimPanel::request);
+    layout->addWidget(rule_);
     layout->addWidget(makePriorRow());
     layout->addWidget(ruleNote_);
     layout->addWidget(graph_.view, 3);
@@ -131,38 +124,6 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     connect(&progressTimer_, &QTimer::timeout, this, &AimPanel::redraw);
     connect(choice_, &QComboBox::currentIndexChanged, this, &AimPanel::redraw);
     redraw();
-}
-
-QWidget* AimPanel::makeRuleRow() {
-    auto* row = new QWidget(this);
-    mainRule_ = new QRadioButton(QStringLiteral("メイン画面の終了条件"), row);
-    typedRule_ = new QRadioButton(QStringLiteral("入力："), row);
-    mainRule_->setChecked(true);
-    auto* group = new QButtonGroup(row);
-    group->addButton(mainRule_);
-    group->addButton(typedRule_);
-    // The 狙い目 table's own rule: quit at the first BIG.
-    bigEnd_ = new QLineEdit(QStringLiteral("0"), row);
-    regEnd_ = new QLineEdit(QStringLiteral("0"), row);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(mainRule_);
-    layout->addWidget(typedRule_);
-    for (auto [name, box] : {std::pair{QStringLiteral("BIG後"), bigEnd_},
-                             std::pair{QStringLiteral("REG後"), regEnd_}}) {
-        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
-        layout->addWidget(new QLabel(name, row));
-        layout->addWidget(box);
-        layout->addWidget(new QLabel(QStringLiteral("G"), row));
-        connect(box, &QLineEdit::textChanged, this, [this] {
-            if (typedRule_->isChecked()) {
-                request();
-            }
-        });
-    }
-    layout->addStretch(1);
-    connect(typedRule_, &QRadioButton::toggled, this, &AimPanel::request);
-    return row;
 }
 
 QWidget* AimPanel::makePriorRow() {
@@ -186,11 +147,7 @@ QWidget* AimPanel::makePriorRow() {
 }
 
 void AimPanel::setMainEnd(const QString& bigEnd, const QString& regEnd) {
-    mainBigEnd_ = bigEnd;
-    mainRegEnd_ = regEnd;
-    if (mainRule_->isChecked()) {
-        request();
-    }
+    rule_->setMainEnd(bigEnd, regEnd);
 }
 
 void AimPanel::setChosenSetting(std::int32_t setting) {
@@ -211,16 +168,8 @@ void AimPanel::callOff() {
     redraw();
 }
 
-ExactSetup AimPanel::readRule() const {
-    const bool typed = typedRule_->isChecked();
-    // As the attempt run reads its boxes.
-    return exactSetupOf(RunSetup{true, true, 0,
-                                 (typed ? bigEnd_->text() : mainBigEnd_).toStdString(),
-                                 (typed ? regEnd_->text() : mainRegEnd_).toStdString()});
-}
-
 std::optional<AimSetup> AimPanel::setup() const {
-    const ExactSetup read = readRule();
+    const ExactSetup read = rule_->read();
     if (!read.unreadable.isEmpty()) {
         return std::nullopt;
     }
@@ -249,21 +198,11 @@ void AimPanel::request() {
 
 void AimPanel::redraw() {
     const std::optional<AimSetup> wanted = setup();
-    if (!wanted) {
-        const ExactSetup read = readRule();
+    if (!wanted && rule_->read().unreadable.isEmpty()) {
         ruleNote_->setText(
-            read.unreadable.isEmpty()
-                ? QStringLiteral("事前の重みがすべて0です。どれかを0より大きく"
-                                 "してください。")
-                : QStringLiteral("終了条件が読めません（%1）。").arg(read.unreadable));
+            QStringLiteral("事前の重みがすべて0です。どれかを0より大きくしてください。"));
     } else {
-        ruleNote_->setText(
-            QStringLiteral("終了条件：BIG後%1G以上・REG後%2G以上（%3）")
-                .arg(groupedNumber(wanted->end.bigEnd,
-                                   wanted->end.bigEnd == std::floor(wanted->end.bigEnd) ? 0 : 1),
-                     groupedNumber(wanted->end.regEnd),
-                     typedRule_->isChecked() ? QStringLiteral("入力した値")
-                                             : QStringLiteral("メイン画面の値")));
+        ruleNote_->setText(rule_->caption());
     }
     std::shared_ptr<const AimCurves> curves = wanted ? work_.result(*wanted) : nullptr;
     if (!curves && wanted && work_.pending()) {
@@ -341,13 +280,19 @@ void AimPanel::fillTable(const AimCurves& curves) {
     table_->setRowCount(rows);
     for (int k = 0; k < rows; ++k) {
         const AttemptFigures& f = column->points[static_cast<std::size_t>(k)];
-        setCell(*table_, k, CountColumn,
-                groupedNumber(curves.table.gamesSinceBig[static_cast<std::size_t>(k)]));
-        setCell(*table_, k, NetColumn, signedNumber(f.expectedNet, 1));
-        setCell(*table_, k, GamesColumn, groupedNumber(f.expectedGames, 1));
-        setCell(*table_, k, BigColumn, groupedNumber(f.expectedBigs, 3));
-        setCell(*table_, k, Per1000Column, signedNumber(f.netPer1000Games, 1));
-        setCell(*table_, k, HourColumn, signedNumber(f.netPer1000Games * gamesPerHour / 1000.0, 0));
+        setTableCell(*table_, k, CountColumn,
+                     groupedNumber(curves.table.gamesSinceBig[static_cast<std::size_t>(k)]));
+        setTableCell(*table_, k, NetColumn, signedNumber(f.expectedNet, 1));
+        // No chance to end ahead for attempts too long for the law's tables.
+        setTableCell(*table_, k, AheadColumn,
+                     column->pAhead.empty()
+                         ? QStringLiteral("—")
+                         : percentText(column->pAhead[static_cast<std::size_t>(k)], 1));
+        setTableCell(*table_, k, GamesColumn, groupedNumber(f.expectedGames, 1));
+        setTableCell(*table_, k, BigColumn, groupedNumber(f.expectedBigs, 3));
+        setTableCell(*table_, k, Per1000Column, signedNumber(f.netPer1000Games, 1));
+        setTableCell(*table_, k, HourColumn,
+                     signedNumber(f.netPer1000Games * gamesPerHour / 1000.0, 0));
     }
 }
 

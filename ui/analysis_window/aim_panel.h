@@ -25,6 +25,7 @@
 #include "ui/analysis_window/aim_service.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/exact_service.h"
+#include "ui/analysis_window/rule_choice.h"
 
 namespace korvale {
 
@@ -37,7 +38,15 @@ class AimPanel final : public QWidget {
     static constexpr int mixtureCurve = settingCount;
     // The play speed the table's hourly figure assumes.
     static constexpr double gamesPerHour = 800.0;
-    enum Column { CountColumn, NetColumn, GamesColumn, BigColumn, Per1000Column, HourColumn };
+    enum Column {
+        CountColumn,
+        NetColumn,
+        AheadColumn,
+        GamesColumn,
+        BigColumn,
+        Per1000Column,
+        HourColumn
+    };
 
     explicit AimPanel(QWidget* parent = nullptr);
 
@@ -55,10 +64,10 @@ class AimPanel final : public QWidget {
 
     // For tests.
     QComboBox& shownChoice() { return *choice_; }
-    QRadioButton& mainRuleOption() { return *mainRule_; }
-    QRadioButton& typedRuleOption() { return *typedRule_; }
-    QLineEdit& typedBigEnd() { return *bigEnd_; }
-    QLineEdit& typedRegEnd() { return *regEnd_; }
+    QRadioButton& mainRuleOption() { return rule_->mainOption(); }
+    QRadioButton& typedRuleOption() { return rule_->typedOption(); }
+    QLineEdit& typedBigEnd() { return rule_->typedBigEnd(); }
+    QLineEdit& typedRegEnd() { return rule_->typedRegEnd(); }
     QDoubleSpinBox& priorWeight(int setting) {
         return *weights_[static_cast<std::size_t>(setting)];
     }
@@ -73,9 +82,6 @@ class AimPanel final : public QWidget {
     void waitForCurves() { work_.waitForResult(); }
 
   private:
-    QWidget* makeRuleRow();
-    // The rule chosen, read as the attempt run reads its boxes.
-    ExactSetup readRule() const;
     QWidget* makePriorRow();
     void request();
     void redraw();
@@ -87,10 +93,7 @@ class AimPanel final : public QWidget {
     std::array<QLineSeries*, curveCount> curves_{};
     std::array<QScatterSeries*, curveCount> marks_{};
     QComboBox* choice_ = nullptr;
-    QRadioButton* mainRule_ = nullptr;
-    QRadioButton* typedRule_ = nullptr;
-    QLineEdit* bigEnd_ = nullptr;
-    QLineEdit* regEnd_ = nullptr;
+    RuleChoice* rule_ = nullptr;
     std::array<QDoubleSpinBox*, settingCount> weights_{};
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
@@ -104,8 +107,6 @@ class AimPanel final : public QWidget {
     bool active_ = false;
     bool shownOnce_ = false;
     std::int32_t chosen_ = 0;
-    QString mainBigEnd_ = QStringLiteral("0");
-    QString mainRegEnd_ = QStringLiteral("0");
 };
 
 }  // namespace korvale

@@ -2,8 +2,8 @@
 
 // The 狙い目 tab's figures, worked out on a worker at the lowest priority (long_work.h): what an
 // attempt under one rule is worth on a machine found G games after its last BIG, over the
-// 狙い目 table's grid, for every setting (two at a time, each pair handed over as it comes in)
-// and then under the prior's mixture of them.
+// 狙い目 table's grid, for every setting (one a thread on two threads, each handed over as it
+// comes in) and then under the prior's mixture of them, each with its chance to end ahead.
 
 #include <QString>
 #include <cstddef>

@@ -120,6 +120,7 @@ void frmAnalysis::followMainWindow() {
     const auto typed = [this, bigEnd, regEnd] {
         quitRules_->setTypedEnd(bigEnd->text(), regEnd->text());
         aim_->setMainEnd(bigEnd->text(), regEnd->text());
+        posterior_->history().setMainEnd(bigEnd->text(), regEnd->text());
         updateHeading();
     };
     connect(bigEnd, &QLineEdit::textChanged, this, typed);

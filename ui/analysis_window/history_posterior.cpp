@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <cmath>
 
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_filter.h"
@@ -66,7 +67,17 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
     result_->setWordWrap(true);
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     table_ = makePosteriorTable(this, false);
+    table_->setColumnCount(PayoutColumn + 1);
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("設定"), QStringLiteral("事後確率"), QStringLiteral("回数だけの答え"),
+         QStringLiteral("続行時の差枚"), QStringLiteral("ゲーム数"), QStringLiteral("機械割")});
     table_->hide();  // until a history is worked out
+    // Playing on: the 300/100 of a new window's boxes when typed.
+    rule_ = new RuleChoice(QStringLiteral("300"), QStringLiteral("100"), this);
+    worthNote_ = new QLabel(this);
+    worthNote_->setWordWrap(true);
+    worthNote_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    worthTimer_.setInterval(250);
 
     auto* row = new QHBoxLayout;
     row->addWidget(morning_);
@@ -84,9 +95,13 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     layout->addLayout(row);
+    layout->addWidget(rule_);
     layout->addLayout(buttons);
     layout->addWidget(result_);
     layout->addWidget(table_);
+    layout->addWidget(worthNote_);
+    connect(rule_, &RuleChoice::changed, this, &HistoryPosterior::requestWorth);
+    connect(&worthTimer_, &QTimer::timeout, this, &HistoryPosterior::showWorth);
     connect(open, &QPushButton::clicked, this, &HistoryPosterior::load);
     connect(go, &QPushButton::clicked, this, &HistoryPosterior::compute);
     connect(text_, &QPlainTextEdit::textChanged, this, &HistoryPosterior::clearAnswer);
@@ -96,8 +111,74 @@ HistoryPosterior::HistoryPosterior(QWidget* parent)
 
 void HistoryPosterior::clearAnswer() {
     estimate_.reset();
+    asked_.reset();
+    worth_.callOff();
+    worthTimer_.stop();
     table_->hide();
     result_->clear();
+    worthNote_->clear();
+}
+
+void HistoryPosterior::setMainEnd(const QString& bigEnd, const QString& regEnd) {
+    rule_->setMainEnd(bigEnd, regEnd);
+}
+
+void HistoryPosterior::requestWorth() {
+    if (!asked_) {
+        return;
+    }
+    const ExactSetup rule = rule_->read();
+    if (!rule.unreadable.isEmpty()) {
+        worth_.callOff();
+        showWorth();
+        return;
+    }
+    asked_->end = rule.end;
+    worth_.request(*asked_);
+    showWorth();
+}
+
+void HistoryPosterior::showWorth() {
+    if (!asked_) {
+        return;
+    }
+    const ExactSetup rule = rule_->read();
+    const std::shared_ptr<const HistoryWorthResult> result =
+        rule.unreadable.isEmpty() ? worth_.result(*asked_) : nullptr;
+    const bool working = !result && rule.unreadable.isEmpty() && worth_.pending();
+    if (working && !worthTimer_.isActive()) {
+        worthTimer_.start();
+    } else if (!working) {
+        worthTimer_.stop();
+    }
+    for (int s = 0; s < settingCount; ++s) {
+        const std::optional<AttemptFigures>* one =
+            result && result->worth ? &result->worth->bySetting[static_cast<std::size_t>(s)]
+                                    : nullptr;
+        const bool known = one != nullptr && one->has_value();
+        setTableCell(*table_, s, NetColumn,
+                     known ? signedNumber((*one)->expectedNet, 1) : QString());
+        setTableCell(*table_, s, GamesColumn,
+                     known ? groupedNumber((*one)->expectedGames, 1) : QString());
+        setTableCell(*table_, s, PayoutColumn,
+                     known ? percentText((*one)->payoutPercent / 100.0) : QString());
+    }
+    QString note = QStringLiteral("続行時：いまの台を続けて打ち、") + rule_->caption();
+    if (working) {
+        note +=
+            QStringLiteral("\n続けて打つ価値を計算中… %1%").arg(std::lround(100 * worth_.done()));
+    } else if (result && !result->failure.isEmpty()) {
+        note += QStringLiteral("\n") + result->failure;
+    } else if (result && result->worth) {
+        const AttemptFigures& mix = result->worth->mixture;
+        note += QStringLiteral(
+                    "\n設定不明（事後確率で加重）：一回 %1枚・%2G・BIG %3回・千Gあたり"
+                    "%4枚・機械割 %5")
+                    .arg(signedNumber(mix.expectedNet, 1), groupedNumber(mix.expectedGames, 1),
+                         groupedNumber(mix.expectedBigs, 3), signedNumber(mix.netPer1000Games, 1),
+                         percentText(mix.payoutPercent / 100.0));
+    }
+    worthNote_->setText(note);
 }
 
 void HistoryPosterior::load() {
@@ -161,6 +242,10 @@ void HistoryPosterior::compute() {
     result_->setText(whatWasRead(reading.history.bonuses.size(), e) + posteriorSummary(e));
     fillPosteriorTable(*table_, e);
     table_->show();
+    asked_ = HistoryWorthSetup{.bonuses = reading.history.bonuses,
+                               .start = filter.start(),
+                               .trailingGames = trailing_->value()};
+    requestWorth();
 }
 
 }  // namespace korvale

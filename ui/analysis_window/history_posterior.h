@@ -2,8 +2,10 @@
 
 // A hall's data counter history, pasted or loaded from a file (the format korvale-batch infer
 // reads: "BIG 123" lines or the grid's CSV), read from the morning or joined during the day,
-// with the games since the last bonus: the posterior over 設定１..設定６ and the expected net
-// coins of the next 1000 games.
+// with the games since the last bonus: the posterior over 設定１..設定６, the expected net
+// coins of the next 1000 games, and beside the posterior what an attempt played on from where
+// the history leaves the machine is worth under a rule (the main window's end boxes or one
+// typed), at each setting and mixed by the posterior, worked out off the window's thread.
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -12,10 +14,13 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
 #include "analysis/inference/setting_estimate.h"
+#include "ui/analysis_window/history_worth_service.h"
+#include "ui/analysis_window/rule_choice.h"
 
 namespace korvale {
 
@@ -26,7 +31,13 @@ class HistoryPosterior final : public QGroupBox {
     Q_OBJECT
 
   public:
+    // The columns of the history's table: the posterior's, then the worth of playing on.
+    enum Column { NetColumn = 3, GamesColumn, PayoutColumn };
+
     explicit HistoryPosterior(QWidget* parent = nullptr);
+
+    // The texts of the main window's end boxes.
+    void setMainEnd(const QString& bigEnd, const QString& regEnd);
 
     // For tests: the input, and the estimate of the latest 計算 (none after a bad text, and none
     // once the input changed).
@@ -40,12 +51,18 @@ class HistoryPosterior final : public QGroupBox {
     void compute();
     // What ファイルを開く… does with the chosen file: the history read is worked out at once.
     void loadFile(const QString& path);
+    RuleChoice& rule() { return *rule_; }
+    const QLabel& worthNote() const { return *worthNote_; }
+    void waitForWorth() { worth_.waitForResult(); }
 
   private:
     void load();
     // Any change of the history, its start or its trailing games makes the answer on show an
     // old one: it goes.
     void clearAnswer();
+    // The worth of playing on for the history worked out and the rule chosen.
+    void requestWorth();
+    void showWorth();
 
     QPlainTextEdit* text_ = nullptr;
     QRadioButton* morning_ = nullptr;
@@ -54,6 +71,12 @@ class HistoryPosterior final : public QGroupBox {
     QLabel* result_ = nullptr;
     QTableWidget* table_ = nullptr;
     std::optional<SettingEstimate> estimate_;
+    RuleChoice* rule_ = nullptr;
+    QLabel* worthNote_ = nullptr;
+    QTimer worthTimer_;
+    // The history worked out last, its rule the one asked for.
+    std::optional<HistoryWorthSetup> asked_;
+    LongWork<HistoryWorthWork> worth_{[this] { showWorth(); }};
 };
 
 }  // namespace korvale

@@ -9,21 +9,25 @@ namespace korvale {
 namespace {
 
 void setCell(QTableWidget& table, int row, int column, const QString& text) {
+    setTableCell(
+        table, row, column, text,
+        column == PosteriorColumn || column == CountOnlyColumn ? Qt::AlignRight : Qt::AlignLeft);
+}
+
+}  // namespace
+
+void setTableCell(QTableWidget& table, int row, int column, const QString& text,
+                  Qt::Alignment alignment) {
     QTableWidgetItem* item = table.item(row, column);
     if (item == nullptr) {
         item = new QTableWidgetItem;
-        item->setTextAlignment((column == PosteriorColumn || column == CountOnlyColumn
-                                    ? Qt::AlignRight
-                                    : Qt::AlignLeft) |
-                               Qt::AlignVCenter);
+        item->setTextAlignment(alignment | Qt::AlignVCenter);
         table.setItem(row, column, item);
     }
     if (item->text() != text) {
         item->setText(text);  // an unchanged text is not repainted
     }
 }
-
-}  // namespace
 
 QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn) {
     auto* table = new QTableWidget(settingCount, markColumn ? 4 : 3, parent);
@@ -51,7 +55,7 @@ void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, in
         setCell(table, s, SettingColumn, settingText(s));
         setCell(table, s, PosteriorColumn, percentText(estimate.posterior[i]));
         setCell(table, s, CountOnlyColumn, percentText(estimate.countOnlyPosterior[i]));
-        if (table.columnCount() > MarkColumn) {
+        if (!mark.isEmpty()) {
             setCell(table, s, MarkColumn, s == marked ? mark : QString());
         }
     }

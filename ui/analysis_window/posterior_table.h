@@ -14,10 +14,16 @@ namespace korvale {
 
 enum PosteriorColumn { SettingColumn, PosteriorColumn, CountOnlyColumn, MarkColumn };
 
+// Writes a cell of a figures table, made on first use with its alignment; an unchanged text is
+// left alone.
+void setTableCell(QTableWidget& table, int row, int column, const QString& text,
+                  Qt::Alignment alignment = Qt::AlignRight);
+
 // Six rows; with `markColumn` a fourth column for a mark beside one setting.
 QTableWidget* makePosteriorTable(QWidget* parent, bool markColumn);
 
-// Fills the rows from the estimate; `marked` (0..5) gets `mark` in the fourth column.
+// Fills the rows from the estimate; with a `mark`, `marked` (0..5) gets it in the fourth column
+// and the others none (a table without marks may hold other figures there).
 void fillPosteriorTable(QTableWidget& table, const SettingEstimate& estimate, int marked = -1,
                         const QString& mark = {});
 

@@ -45,8 +45,8 @@ TEST(RegWaitSimulationTest, HeadAgreesWithTheMachinesPlay) {
         const NetLawHead head = solveRegWaitNetHead(machineModel(setting), end);
         Xoshiro256PlusPlus random(20261209 + i);
         RunControl control(1);
-        const AttemptTotals played =
-            playAttempts(setting, end, {}, HallRates{}, attempts, random, control, 0, nullptr);
+        const AttemptTotals played = playAttempts(setting, end, std::nullopt, {}, HallRates{},
+                                                  attempts, random, control, 0, nullptr);
         ASSERT_EQ(played.attempts, attempts);
         const Tally& nets = played.netLaw;
         // The law's own error, and the attempts whose rounding may leave the table's by a coin.

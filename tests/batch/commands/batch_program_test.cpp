@@ -192,6 +192,13 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --attempts: "},
         {{"simulate", "special", "--reg-end", "9999999999"},
          "korvale-batch: --reg-end: \"9999999999\" is beyond"},
+        {{"simulate", "special", "--max-games", "0"},
+         "korvale-batch: --max-games: expected a whole number of games 1..100000"},
+        {{"simulate", "special", "--max-games", "100001"},
+         "korvale-batch: --max-games: expected a whole number of games 1..100000"},
+        {{"exact", "--max-games", "500"},
+         "korvale-batch: --max-games: a game limit ends an attempt: give --big-end or --reg-end"},
+        {{"sweep", "--max-games", "500"}, "korvale-batch: sweep: there is no option"},
         {{"simulate", "special", "--since-big", "-1"},
          "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
         {{"simulate", "special", "--since-big", "1500.0"},
@@ -661,6 +668,24 @@ TEST(BatchSweepTest, ItSaysWhatItWillCostAndTheMeansAreAtHand) {
         EXPECT_FALSE(rule["details"].contains("on_frontier"));
         EXPECT_TRUE(rule["details"].contains("best_per_attempt"));
     }
+}
+
+// The worth of playing on from a joined history without a BIG at 1000/300 takes minutes (the
+// law of the games once per count since the last BIG): Ctrl-C prints the estimate, whole,
+// without it, marked partial.
+TEST(BatchInterruptTest, InferPrintsTheEstimateWithoutTheWorthMarkedPartial) {
+    const std::string path = ::testing::TempDir() + "korvale_joined_history.txt";
+    std::ofstream(path, std::ios::binary) << "REG 45\n";
+    const Spawned spawned = interruptAfter({"infer", path, "--start", "joined", "--big-end", "1000",
+                                            "--reg-end", "300", "--format", "json"},
+                                           std::chrono::milliseconds(1500));
+    std::remove(path.c_str());
+    EXPECT_EQ(spawned.status, 130);
+    EXPECT_LT(spawned.seconds, 5.0);
+    const auto report = nlohmann::json::parse(spawned.out);
+    EXPECT_TRUE(report["partial"].get<bool>());
+    ASSERT_EQ(report["results"].size(), 7u);
+    EXPECT_EQ(report["results"][0]["series"]["posterior"]["value"].size(), 6u);
 }
 
 // A history of millions of lines (some 70 MB) takes seconds to read: Ctrl-C stops it at once.

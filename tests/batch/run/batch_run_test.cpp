@@ -135,12 +135,13 @@ TEST(BatchRunTest, SharesAndStreams) {
 // The window's attempt run, step by step, with a new machine per attempt and get差枚 at the
 // end of each.
 AttemptTotals attemptsLikeTheWindow(std::int32_t setting, std::int64_t attempts,
-                                    const EndConditions& end, Xoshiro256PlusPlus stream) {
+                                    const EndConditions& end, Xoshiro256PlusPlus stream,
+                                    std::int32_t maxGames = 0) {
     AttemptTotals totals;
     for (std::int64_t a = 0; a < attempts; ++a) {
         clsKorvale machine(stream);
         machine.mlngSettei = setting;
-        const AttemptSample sample = playAttemptOn(machine, end);
+        const AttemptSample sample = playAttemptOn(machine, end, maxGames);
         totals.add(static_cast<std::int64_t>(sample.games), static_cast<std::int64_t>(sample.bigs),
                    static_cast<std::int64_t>(sample.regs), static_cast<std::int64_t>(sample.net),
                    static_cast<std::int64_t>(sample.coinsOut));
@@ -165,6 +166,11 @@ TEST(BatchRunTest, AttemptRunMatchesTheWindowsAttempts) {
         expectSameTotals(result.attempt,
                          attemptsLikeTheWindow(1, 3000, end, Xoshiro256PlusPlus(31)));
     }
+    // With a game limit, which more than half of these attempts reach.
+    RunPlan capped = attemptPlan(1, 3000, 1, 31, {300.0, 100});
+    capped.maxGames = 600;
+    expectSameTotals(runBatch(capped, nullptr, nullptr).attempt,
+                     attemptsLikeTheWindow(1, 3000, {300.0, 100}, Xoshiro256PlusPlus(31), 600));
     // BIG end 0 and no REG: an attempt ends on its first BIG, so it has exactly one.
     const BatchResult firstBig = runBatch(attemptPlan(0, 500, 1, 8, {0.0, 0}), nullptr, nullptr);
     EXPECT_EQ(firstBig.attempt.bigs, 500);
@@ -365,6 +371,23 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
         EXPECT_EQ(machine.mlngPlayCnt, c.games);
         const std::optional<CounterLimit> limit = counterAtLimit(machine);
         EXPECT_EQ(limit ? limit->key : "", c.key);
+    }
+    // A game limit ends the attempt at its game, counted from where the attempt began; an
+    // attempt its rule ends first is not held to it.
+    struct LimitCase {
+        std::int32_t playedBefore;
+        std::vector<std::int32_t> draws;
+        std::int32_t maxGames;
+        std::int32_t games;
+    };
+    for (const LimitCase& c : {LimitCase{0, {}, 7, 7}, LimitCase{40, {}, 1, 41},
+                               LimitCase{0, {60000, 200, 30000}, 5, 2}}) {
+        DrawsThenNoBonus random(c.draws);
+        clsKorvale machine(random);
+        machine.mlngPlayCnt = c.playedBefore;
+        EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control, nullptr, c.maxGames),
+                  AttemptEnd::Finished);
+        EXPECT_EQ(machine.mlngPlayCnt, c.games);
     }
     // A stop is seen every 65536 games.
     DrawsThenNoBonus random({});

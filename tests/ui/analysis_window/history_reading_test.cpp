@@ -10,8 +10,10 @@
 
 #include "analysis/inference/bonus_history_reader.h"
 #include "batch/commands/batch_program.h"
+#include "tests/support/ceiling_closed_form.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/analysis_window/history_posterior.h"
+#include "ui/analysis_window/window_numbers.h"
 
 namespace korvale::testing {
 namespace {
@@ -187,6 +189,38 @@ TEST(HistoryPanelTest, AHistoryWithoutABonusIsAnsweredAsInferAnswersIt) {
                 results[0]["figures"]["expected_net_next_1000_games"]["value"].get<double>(), 1e-9);
         }
     }
+}
+
+// Beside the posterior, the worth of playing on under the rule chosen. Past 1498 games without
+// a BIG every game plays under the ceiling, so quitting at the first BIG is the geometric wait
+// worked by hand at every setting; the main window's rule is taken until one is typed, and a
+// rule the run would refuse leaves no figures.
+TEST(HistoryPanelTest, TheWorthOfPlayingOnStandsBesideThePosterior) {
+    HistoryPosterior panel;
+    panel.setMainEnd(QStringLiteral("abc"), QStringLiteral("100"));  // abc reads as 0
+    panel.historyText().setPlainText(QStringLiteral("REG 800\n"));
+    panel.trailingGames().setValue(900);
+    panel.compute();
+    panel.waitForWorth();
+    panel.rule().typedOption().setChecked(true);
+    panel.rule().typedBigEnd().setText(QStringLiteral("0"));
+    panel.rule().typedRegEnd().setText(QStringLiteral("0"));
+    panel.waitForWorth();
+    QCoreApplication::processEvents();
+    for (int s = 0; s < 6; ++s) {
+        const CeilingAttempt hand = ceilingQuitAtFirstBig(s);
+        const QTableWidgetItem* net = panel.table().item(s, HistoryPosterior::NetColumn);
+        ASSERT_NE(net, nullptr);
+        EXPECT_EQ(net->text(), signedNumber(hand.net, 1)) << s;
+        EXPECT_EQ(panel.table().item(s, HistoryPosterior::GamesColumn)->text(),
+                  QStringLiteral("65.5"));
+    }
+    EXPECT_TRUE(panel.worthNote().text().contains(QStringLiteral("BIG後0G以上・REG後0G以上")));
+    EXPECT_TRUE(panel.worthNote().text().contains(QStringLiteral("設定不明")));
+    panel.rule().typedRegEnd().setText(QStringLiteral("99999999999"));  // the run refuses it
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel.table().item(0, HistoryPosterior::NetColumn)->text(), QString());
+    EXPECT_TRUE(panel.worthNote().text().contains(QStringLiteral("読めません")));
 }
 
 TEST(HistoryPanelTest, OpensShiftJisAndRefusesWhatIsNotText) {
