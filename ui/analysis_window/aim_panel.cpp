@@ -95,11 +95,16 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     for (QLabel* note : {status_, ruleNote_, breakEvenNote_, tableNote_}) {
         note->setWordWrap(true);
     }
-    table_ = new QTableWidget(0, 7, this);
+    table_ = new QTableWidget(0, 8, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("G"), QStringLiteral("一回の差枚"),
-                                       QStringLiteral("勝ち越す確率"), QStringLiteral("ゲーム数"),
+                                       QStringLiteral("勝率"), QStringLiteral("ゲーム数"),
                                        QStringLiteral("BIG"), QStringLiteral("千Gの差枚"),
-                                       QStringLiteral("時給")});
+                                       QStringLiteral("収支（円）"), QStringLiteral("時給")});
+    // Short headings so that every column reads at 1024 wide; the tip says them in full.
+    table_->horizontalHeaderItem(AheadColumn)
+        ->setToolTip(QStringLiteral("勝ち越す確率（差枚が0を超える確率）"));
+    table_->horizontalHeaderItem(YenColumn)->setToolTip(
+        QStringLiteral("一回あたりの収支（円、貯メダル）"));
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -263,11 +268,23 @@ void AimPanel::drawCurves(const AimCurves& curves) {
     breakEvenNote_->setText(lines.join(QStringLiteral("\n")));
 }
 
+void AimPanel::setHallRates(const HallRates& rates) {
+    rates_ = rates;
+    redraw();
+}
+
 void AimPanel::fillTable(const AimCurves& curves) {
     const int shown = choice_->currentIndex();
     const HuntColumn* column = columnOf(curves.table, shown);
+    // From cash the yen follow how deep each attempt goes, which the exact figures do not hold:
+    // the hourly figure stays in coins then.
+    const bool stored = rates_.pay == CoinSource::Stored;
     const QString hourly =
-        QStringLiteral("時給は1時間%1Gで、枚数").arg(groupedNumber(gamesPerHour));
+        stored
+            ? QStringLiteral("時給は1時間%1Gで、円（交換%2枚/百円・貯メダル）")
+                  .arg(groupedNumber(rates_.gamesPerHour), QString::number(rates_.exchange, 'g', 6))
+            : QStringLiteral("時給は1時間%1Gで、枚数（現金では円を出しません）")
+                  .arg(groupedNumber(rates_.gamesPerHour));
     if (column == nullptr) {
         table_->setRowCount(0);
         tableNote_->setText(
@@ -291,8 +308,12 @@ void AimPanel::fillTable(const AimCurves& curves) {
         setTableCell(*table_, k, GamesColumn, groupedNumber(f.expectedGames, 1));
         setTableCell(*table_, k, BigColumn, groupedNumber(f.expectedBigs, 3));
         setTableCell(*table_, k, Per1000Column, signedNumber(f.netPer1000Games, 1));
+        const double coinsPerHour = f.netPer1000Games * rates_.gamesPerHour / 1000.0;
+        setTableCell(
+            *table_, k, YenColumn,
+            stored ? signedNumber(yenOfCoins(rates_, f.expectedNet), 0) : QStringLiteral("—"));
         setTableCell(*table_, k, HourColumn,
-                     signedNumber(f.netPer1000Games * gamesPerHour / 1000.0, 0));
+                     signedNumber(stored ? yenOfCoins(rates_, coinsPerHour) : coinsPerHour, 0));
     }
 }
 

@@ -22,6 +22,7 @@
 #include <array>
 #include <optional>
 
+#include "analysis/hall/hall_rates.h"
 #include "ui/analysis_window/aim_service.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/exact_service.h"
@@ -36,8 +37,6 @@ class AimPanel final : public QWidget {
     // The curves: 設定１..設定６, then the mixture (設定不明).
     static constexpr int curveCount = settingCount + 1;
     static constexpr int mixtureCurve = settingCount;
-    // The play speed the table's hourly figure assumes.
-    static constexpr double gamesPerHour = 800.0;
     enum Column {
         CountColumn,
         NetColumn,
@@ -45,6 +44,7 @@ class AimPanel final : public QWidget {
         GamesColumn,
         BigColumn,
         Per1000Column,
+        YenColumn,
         HourColumn
     };
 
@@ -52,6 +52,8 @@ class AimPanel final : public QWidget {
 
     // The texts of the main window's end boxes.
     void setMainEnd(const QString& bigEnd, const QString& regEnd);
+    // The hall's rates the table's yen and hourly figures are at (the window's one rates panel).
+    void setHallRates(const HallRates& rates);
     // The main window's setting (0 to 5): the table shows it until another is chosen here.
     void setChosenSetting(std::int32_t setting);
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
@@ -92,6 +94,7 @@ class AimPanel final : public QWidget {
     Graph graph_;
     std::array<QLineSeries*, curveCount> curves_{};
     std::array<QScatterSeries*, curveCount> marks_{};
+    HallRates rates_;
     QComboBox* choice_ = nullptr;
     RuleChoice* rule_ = nullptr;
     std::array<QDoubleSpinBox*, settingCount> weights_{};

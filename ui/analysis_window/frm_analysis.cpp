@@ -101,10 +101,12 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     connect(rates_, &HallRatesPanel::changed, this, [this] {
         quitRules_->setHallRates(rates_->rates());
+        aim_->setHallRates(rates_->rates());
         stale_ = true;
         refreshNow();
     });
     quitRules_->setHallRates(rates_->rates());
+    aim_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     followMainWindow();

@@ -79,6 +79,28 @@ TEST_F(AimPanelTest, EachMarkIsWhereItsTablesWorthTurnsToAGainForGood) {
     EXPECT_TRUE(insideTheGrid);
 }
 
+// The table's yen and hourly figures at the window's rates: 設定１ found at 1500 games under
+// quit-at-the-first-BIG nets 295.580 coins an attempt and 4510.197 per 1000 games (typed from
+// `korvale-batch hunt --setting 1 --since-big-grid 1500:1500:1`), so at 5.6 coins per ¥100 and
+// 800 games an hour ¥5278 an attempt and ¥64431 an hour; from cash the yen are not given.
+TEST_F(AimPanelTest, TheTablesYenFollowTheHallsRates) {
+    openTab();
+    setMainRule("0", "0");
+    panel().shownChoice().setCurrentIndex(0);
+    HallRatesPanel& rates = analysis().hallRatesPanel();
+    rates.exchange().setValue(5.6);
+    const QTableWidget& table = panel().table();
+    ASSERT_EQ(table.rowCount(), 31);
+    const auto cell = [&table](int column) {
+        return table.item(30, column)->text().remove(',');
+    };
+    EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("+5278"));
+    EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+64431"));
+    rates.pay().setCurrentIndex(1);
+    EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("—"));
+    EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+3608"));
+}
+
 TEST_F(AimPanelTest, TheMixtureLiesBetweenTheSettingsAndIsTheOneSettingThePriorHolds) {
     openTab();
     setMainRule("300", "100");
