@@ -98,19 +98,23 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
         if (ended != AttemptEnd::Finished) {
             break;
         }
-        // The machine's own coin rule, in 64 bits (the same figures get差枚 gives).
-        const CoinTotals coins =
-            coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
-        totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
-                   coins.obtained);
-        deepest.see(coins.net);
-        totals.cash.add(machine.mlngPlayCnt, coins.net, deepest.deepest());
-        if (log != nullptr) {
-            log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
-        }
+        bookFinishedAttempt(totals, setting, machine, deepest, log);
         control.report(thread, gamesPlayed, totals.attempts);
     }
     return totals;
+}
+
+void bookFinishedAttempt(AttemptTotals& totals, std::int32_t setting, const clsKorvale& machine,
+                         DeepestPoint& deepest, GridLog* log) {
+    const CoinTotals coins =
+        coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
+    totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
+               coins.obtained);
+    deepest.see(coins.net);
+    totals.cash.add(machine.mlngPlayCnt, coins.net, deepest.deepest());
+    if (log != nullptr) {
+        log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
+    }
 }
 
 }  // namespace korvale

@@ -50,4 +50,10 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
                            const HallRates& rates, std::int64_t attempts, RandomSource& random,
                            RunControl& control, int thread, GridLog* log);
 
+// Books one finished attempt (or day) of `machine` at `setting` into `totals`: its counts, its
+// coins by the machine's own coin rule in 64 bits (the figures get差枚 gives), its deepest point
+// with the last game's net seen, and its row in `log` when that is not null.
+void bookFinishedAttempt(AttemptTotals& totals, std::int32_t setting, const clsKorvale& machine,
+                         DeepestPoint& deepest, GridLog* log);
+
 }  // namespace korvale

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "batch/run/attempt_run.h"
 #include "batch/run/grid_log_file.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
@@ -57,15 +58,7 @@ AttemptTotals playDays(std::int32_t setting, std::int32_t dayGames, const HallRa
         if (!finished) {
             break;
         }
-        const CoinTotals coins =
-            coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
-        totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
-                   coins.obtained);
-        deepest.see(coins.net);
-        totals.cash.add(machine.mlngPlayCnt, coins.net, deepest.deepest());
-        if (log != nullptr) {
-            log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
-        }
+        bookFinishedAttempt(totals, setting, machine, deepest, log);
         control.report(thread, gamesPlayed, totals.attempts);
     }
     control.report(thread, gamesPlayed, totals.attempts);
