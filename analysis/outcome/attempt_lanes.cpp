@@ -71,6 +71,18 @@ double realTransform(const Lanes& lanes, double coinRate, double gameRate) {
     return std::isfinite(result) && result > 0.0 ? result : std::numeric_limits<double>::infinity();
 }
 
+void prepareLaterPieces(NetTransformJob& job, const Lanes& lanes, const MachineModel& model,
+                        const AttemptSegments& segments, const PeriodicCost& cost) {
+    job.d = lanes.d;
+    job.width = lanes.count + 1;
+    job.longestGames = lanes.longestGames;
+    job.mostRegs = lanes.mostRegs;
+    groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
+    job.model = &model;
+    job.postBigModes = segments.postBigModes;
+    job.rounding = roundingPeriod(cost);
+}
+
 void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& job) {
     std::vector<Lanes::Entry> sorted;
     for (const Lanes::Entry& e : lanes.entries) {

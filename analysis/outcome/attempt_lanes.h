@@ -75,4 +75,11 @@ std::vector<double> renewalAfterFirstBig(const Lanes& lanes, const std::vector<d
 // (NetGroup), from lane d on.
 void groupLaterPieces(const Lanes& lanes, std::size_t period, NetTransformJob& job);
 
+// Fills in a transform's job what every start shares: the lanes' shape, the later pieces grouped
+// over the rounding's period, the model and the modes after a BIG. The caller adds the start(s),
+// the length, the tilt and the control. (The job holds its threads' shared counter, so it is
+// filled in place.)
+void prepareLaterPieces(NetTransformJob& job, const Lanes& lanes, const MachineModel& model,
+                        const AttemptSegments& segments, const PeriodicCost& cost);
+
 }  // namespace korvale

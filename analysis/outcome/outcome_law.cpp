@@ -85,15 +85,8 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
                   const std::atomic<bool>* cancel, const WorkControl::Progress& progress,
                   double& arithmetic) {
     NetTransformJob job;
-    job.d = lanes.d;
-    job.width = lanes.count + 1;
-    job.longestGames = lanes.longestGames;
-    job.mostRegs = lanes.mostRegs;
-    groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
-    job.model = &model;
-    job.postBigModes = segments.postBigModes;
+    prepareLaterPieces(job, lanes, model, segments, cost);
     job.firstPieceStart = first;
-    job.rounding = roundingPeriod(cost);
     std::vector<Complex> transform(length, 0.0);
     job.length = length;
     job.tilt = tilt;

@@ -152,21 +152,6 @@ double mostExpectedBigs(const Lanes& lanes) {
     return 1.0 + *std::max_element(m.begin(), m.begin() + static_cast<std::ptrdiff_t>(d));
 }
 
-// The grid's transform: the later pieces grouped, the rounding's period, the starts.
-void prepareGridJob(NetTransformJob& job, const Lanes& lanes, const MachineModel& model,
-                    const AttemptSegments& segments, const PeriodicCost& cost,
-                    const std::vector<FirstPieceStart>& first) {
-    job.d = lanes.d;
-    job.width = lanes.count + 1;
-    job.longestGames = lanes.longestGames;
-    job.mostRegs = lanes.mostRegs;
-    groupLaterPieces(lanes, static_cast<std::size_t>(cost.period), job);
-    job.model = &model;
-    job.postBigModes = segments.postBigModes;
-    job.rounding = roundingPeriod(cost);
-    job.starts = first;
-}
-
 // The table's first top: above every start's mean (the slope of its transform along the net)
 // and 0.
 std::int64_t firstTop(const StartsTransform& real, double costCoefficient) {
@@ -261,7 +246,8 @@ std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndCondition
     const StartsTransform real(lanes, model, segments.postBigModes, first);
     const AttemptTails tails(real, model.costCoefficient, games.big);
     NetTransformJob job;
-    prepareGridJob(job, lanes, model, segments, cost, first);
+    prepareLaterPieces(job, lanes, model, segments, cost);
+    job.starts = first;
     // One table for all: its left edge the farthest start's (a Chernoff bound on the largest
     // of their transforms holds for each). The bound's terms as the head's
     // (docs/outcome_law.md, "Many starts at once"): the folds, the chance below, the later
