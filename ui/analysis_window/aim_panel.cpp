@@ -95,21 +95,7 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     for (QLabel* note : {status_, ruleNote_, breakEvenNote_, tableNote_}) {
         note->setWordWrap(true);
     }
-    table_ = new QTableWidget(0, 8, this);
-    table_->setHorizontalHeaderLabels({QStringLiteral("G"), QStringLiteral("一回の差枚"),
-                                       QStringLiteral("勝率"), QStringLiteral("ゲーム数"),
-                                       QStringLiteral("BIG"), QStringLiteral("千Gの差枚"),
-                                       QStringLiteral("収支（円）"), QStringLiteral("時給")});
-    // Short headings so that every column reads at 1024 wide; the tip says them in full.
-    table_->horizontalHeaderItem(AheadColumn)
-        ->setToolTip(QStringLiteral("勝ち越す確率（差枚が0を超える確率）"));
-    table_->horizontalHeaderItem(YenColumn)->setToolTip(
-        QStringLiteral("一回あたりの収支（円、貯メダル）"));
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionMode(QAbstractItemView::NoSelection);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_ = makeTable();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -129,6 +115,25 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     connect(&progressTimer_, &QTimer::timeout, this, &AimPanel::redraw);
     connect(choice_, &QComboBox::currentIndexChanged, this, &AimPanel::redraw);
     redraw();
+}
+
+QTableWidget* AimPanel::makeTable() {
+    auto* table = new QTableWidget(0, 8, this);
+    table->setHorizontalHeaderLabels({QStringLiteral("G"), QStringLiteral("一回の差枚"),
+                                      QStringLiteral("勝率"), QStringLiteral("ゲーム数"),
+                                      QStringLiteral("BIG"), QStringLiteral("千Gの差枚"),
+                                      QStringLiteral("収支（円）"), QStringLiteral("時給")});
+    // Short headings so that every column reads at 1024 wide; the tip says them in full.
+    table->horizontalHeaderItem(AheadColumn)
+        ->setToolTip(QStringLiteral("勝ち越す確率（差枚が0を超える確率）"));
+    table->horizontalHeaderItem(YenColumn)->setToolTip(
+        QStringLiteral("一回あたりの収支（円、貯メダル）"));
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return table;
 }
 
 QWidget* AimPanel::makePriorRow() {

@@ -85,6 +85,7 @@ class AimPanel final : public QWidget {
 
   private:
     QWidget* makePriorRow();
+    QTableWidget* makeTable();
     void request();
     void redraw();
     void drawCurves(const AimCurves& curves);
