@@ -2,9 +2,10 @@
 
 // An attempt that also ends at a game limit (closing time): it stops after its maxGames-th game
 // if its end conditions have not ended it before. Worked out exactly by carrying the chance of
-// every state of the machine and the end test forward, game by game, for maxGames games: the
-// chance to be still playing before each game gives the expected games, BIGs and REGs, and the
-// chance of ending at each game the expected rounded cost, as the machine rounds it.
+// every state of the machine and the end test forward, game by game, for maxGames games
+// (wait_chain.h: the states lumped by the games the end still waits for): the chance to be still
+// playing before each game gives the expected games, BIGs and REGs, and the chance of ending at
+// each game the expected rounded cost, as the machine rounds it.
 
 #include <cstdint>
 
