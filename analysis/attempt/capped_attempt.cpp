@@ -1,11 +1,23 @@
 #include "analysis/attempt/capped_attempt.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/attempt/wait_chain.h"
 #include "common/runtime_error.h"
 
 namespace korvale {
+
+double cappedAttemptSeconds(EndConditions end, std::int32_t maxGames) {
+    const WholeGames whole = wholeGames(end);
+    const double games = maxGames;
+    // The games after which landings reach the ceiling.
+    const double late = std::max(maxGames - (bigCeilingGames - 1), 0);
+    const double lowWaits = std::min(whole.reg + 1, std::max({whole.big, whole.reg, 1}));
+    const bool byMode = whole.reg <= whole.big + 1;
+    return 1e-3 + games * (6.1e-7 + 1.9e-9 * lowWaits) +
+           late * (byMode ? 1.1e-8 * lowWaits : 4.3e-5);
+}
 
 CappedAttemptFigures solveCappedAttempt(std::int32_t setting, EndConditions end,
                                         std::int32_t maxGames, const AttemptStart& start,

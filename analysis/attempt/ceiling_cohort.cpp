@@ -27,6 +27,9 @@ CeilingCohort::CeilingCohort(const WaitModel& model)
                 regMoves_.push_back({from, to, regMix_[from][to]});
             }
         }
+        if (model.afterBig[from]) {
+            modes_.push_back(from);
+        }
     }
 }
 
@@ -76,7 +79,7 @@ void CeilingCohort::play() {
         // Every chance in the low waits by mode before the game at this age: the resets of the
         // window, the landings whose wait has not run out, and the high landing come down.
         ModeLanes low = windowSum_;
-        for (size_t m = 0; m < waitModes; ++m) {
+        for (const size_t m : modes_) {
             const std::vector<double>& power = model_.youngStayPower[m];
             if (age + 1 <= lowTo_) {
                 low[m] += power[age] * suffix_[std::max(age + 1, lowFrom_)][m];
@@ -121,13 +124,13 @@ void CeilingCohort::slideWindow(size_t k) {
         const size_t last = blockStart - 1;
         suffixWindow_[last - first] = resets_[last];
         for (size_t i = last - 1; i + 1 > first; --i) {
-            for (size_t m = 0; m < waitModes; ++m) {
+            for (const size_t m : modes_) {
                 suffixWindow_[i - first][m] = suffixWindow_[i + 1 - first][m] +
                                               resets_[i][m] * model_.youngStayPower[m][last - i];
             }
         }
     }
-    for (size_t m = 0; m < waitModes; ++m) {
+    for (const size_t m : modes_) {
         prefix_[m] =
             k == blockStart ? resets_[k][m] : model_.youngStay[m] * prefix_[m] + resets_[k][m];
         windowSum_[m] = prefix_[m];

@@ -55,9 +55,10 @@ class CeilingCohort {
         double chance;
     };
     std::vector<Move> regMoves_;
-    std::vector<ModeLanes> low_;     // landings at waits 1 .. lowTop
-    std::vector<ModeLanes> suffix_;  // their sums from each wait up, at lowFrom_ .. lowTo_
-    size_t lowFrom_ = 1;             // the waits of this run's landings up to lowTop
+    std::vector<std::size_t> modes_;  // the modes a landing can be in (the others hold none)
+    std::vector<ModeLanes> low_;      // landings at waits 1 .. lowTop
+    std::vector<ModeLanes> suffix_;   // their sums from each wait up, at lowFrom_ .. lowTo_
+    size_t lowFrom_ = 1;              // the waits of this run's landings up to lowTop
     size_t lowTo_ = 0;
     ModeLanes high_{};                     // a landing above lowTop, as it moves down
     ModeLanes descent_{};                  // the same once it has reached lowTop

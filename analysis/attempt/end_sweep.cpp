@@ -1,9 +1,12 @@
 #include "analysis/attempt/end_sweep.h"
 
+#include <algorithm>
 #include <atomic>
+#include <numeric>
 #include <stdexcept>
 
 #include "analysis/attempt/attempt_start.h"
+#include "analysis/attempt/capped_attempt.h"
 #include "common/parallel_work.h"
 
 namespace korvale {
@@ -37,19 +40,44 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid,
     }
 
     // Each task is one (setting, end conditions) pair; the first solve that fails stops the
-    // others and reaches the caller. Worker 0 runs on the calling thread and tells the progress.
+    // others and reaches the caller. Worker 0 runs on the calling thread and tells the progress,
+    // each task counting for its share of the work.
     const std::size_t taskCount = points.size() * settings.size();
-    std::atomic<std::size_t> tasksDone{0};
-    shareTasks(taskCount, control.workers(), [&](std::size_t task) {
-        if (control.progress && currentWorker() == 0U) {
-            control.progress(static_cast<double>(tasksDone) / static_cast<double>(taskCount));
+    std::vector<double> work(taskCount, 1.0);
+    std::vector<std::size_t> order(taskCount);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (grid.maxGames) {
+        for (std::size_t task = 0; task < taskCount; ++task) {
+            work[task] = cappedAttemptSeconds(points[task % points.size()], *grid.maxGames);
         }
+        // The dearest first, so that none is left to run alone at the end.
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return work[a] > work[b]; });
+        for (SettingSweep& sweep : sweeps) {
+            sweep.limitReached.resize(points.size());
+        }
+    }
+    const double allWork = std::accumulate(work.begin(), work.end(), 0.0);
+    std::atomic<double> workDone{0.0};
+    shareTasks(taskCount, control.workers(), [&](std::size_t next) {
+        if (control.progress && currentWorker() == 0U) {
+            control.progress(workDone.load() / allWork);
+        }
+        const std::size_t task = order[next];
         const std::size_t setting = task / points.size();
         const std::size_t point = task % points.size();
-        sweeps[setting].points[point] =
-            solveAttempt(settings[setting], points[point], CostRounding::Unrounded, starts[setting],
-                         {.cancel = control.cancel});
-        ++tasksDone;
+        AttemptFigures& figures = sweeps[setting].points[point];
+        if (grid.maxGames) {
+            const CappedAttemptFigures capped =
+                solveCappedAttempt(settings[setting], points[point], *grid.maxGames,
+                                   starts[setting], {.cancel = control.cancel});
+            figures = capped.figures;
+            sweeps[setting].limitReached[point] = capped.limitReachedChance;
+        } else {
+            figures = solveAttempt(settings[setting], points[point], CostRounding::Unrounded,
+                                   starts[setting], {.cancel = control.cancel});
+        }
+        workDone.fetch_add(work[task]);
     });
 
     for (SettingSweep& sweep : sweeps) {

@@ -24,6 +24,9 @@ struct SweepGrid {
     // Where every attempt of the sweep starts: a machine found this many games after its last
     // BIG (attempt_start.h); none: a new machine in the morning.
     std::optional<std::int32_t> sinceBig{};
+    // Every attempt also ends at this game, if its rule has not ended it before (closing time);
+    // the cost is then rounded per attempt as the machine rounds it. None: no limit.
+    std::optional<std::int32_t> maxGames{};
 
     bool operator==(const SweepGrid&) const = default;
 };
@@ -31,16 +34,19 @@ struct SweepGrid {
 struct SettingSweep {
     std::int32_t setting = 0;
     std::vector<AttemptFigures> points;  // BIG end major, REG end minor, both ascending
-    std::size_t bestPerAttempt = 0;      // index of the highest expected net per attempt
-    std::size_t bestPer1000Games = 0;    // index of the highest net per 1000 games
+    // With a game limit: each point's chance that the limit, not its rule, ended the attempt.
+    std::vector<double> limitReached;
+    std::size_t bestPerAttempt = 0;    // index of the highest expected net per attempt
+    std::size_t bestPer1000Games = 0;  // index of the highest net per 1000 games
 };
 
 // The grid's end conditions in sweep order. Throws std::invalid_argument for a step <= 0.
 std::vector<EndConditions> sweepPoints(const SweepGrid& grid);
 
 // The given settings (indexes 0..5; by default all six) over the grid, one point a task on
-// `control.threads`; `control.progress` hears the share done on the calling thread, and
-// setting `*control.cancel` stops the work soon after (WorkCancelled).
+// `control.threads` (with a game limit the dearest first); `control.progress` hears the share
+// done on the calling thread, and setting `*control.cancel` stops the work soon after
+// (WorkCancelled).
 std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid = {},
                                              std::vector<std::int32_t> settings = {0, 1, 2, 3, 4,
                                                                                    5},

@@ -20,16 +20,6 @@ WideVector times(const Vector& v, const Matrix& a) {
     return out;
 }
 
-// `start` moved on by `step` `games` times, a game at a time as the sums are.
-Matrix movedOn(Matrix start, const Matrix& step, std::int32_t games) {
-    for (std::int32_t g = 0; g < games; ++g) {
-        for (WideVector& row : start) {
-            row = times(row, step);
-        }
-    }
-    return start;
-}
-
 ModeVector filled(double value) {
     ModeVector v{};
     v.fill(value);
@@ -67,12 +57,17 @@ HighWaits::HighWaits(const WaitModel& model)
     if (levels_ == 0) {
         return;
     }
-    Matrix identity{};
+    // A game at a time, as the sums move.
+    moved_.resize(static_cast<std::size_t>(levels_) + 1);
     for (std::size_t m = 0; m < waitModes; ++m) {
-        identity[m][m] = 1.0;
+        moved_[0][m][m] = 1.0;
     }
-    youngLeaves_ = movedOn(identity, young_, youngTo_);
-    oldLeaves_ = movedOn(youngLeaves_, old_, levels_ - youngTo_);
+    for (std::size_t j = 1; j < moved_.size(); ++j) {
+        const Matrix& step = static_cast<std::int32_t>(j) <= youngTo_ ? young_ : old_;
+        for (std::size_t m = 0; m < waitModes; ++m) {
+            moved_[j][m] = times(moved_[j - 1][m], step);
+        }
+    }
     landings_.assign(static_cast<std::size_t>(levels_) + 1, ModeVector{});
 }
 
@@ -103,7 +98,7 @@ void HighWaits::play(std::int32_t game, ModeVector& bigAtEnd, double& games, dou
     const std::int32_t lowTop = model_.lowTop();
     if (youngTo_ > 0) {
         // The landing youngTo_ games ago leaves the young sum: for lowTop, or for the old sum.
-        const WideVector out = leaving(game - youngTo_, youngLeaves_);
+        const WideVector out = leaving(game - youngTo_, moved_[youngTo_]);
         takeAway(youngSum_, out);
         for (std::size_t m = 0; m < waitModes; ++m) {
             if (youngTo_ == levels_) {
@@ -117,7 +112,7 @@ void HighWaits::play(std::int32_t game, ModeVector& bigAtEnd, double& games, dou
         }
     }
     if (youngTo_ < levels_) {
-        const WideVector out = leaving(game - levels_, oldLeaves_);
+        const WideVector out = leaving(game - levels_, moved_[levels_]);
         takeAway(oldSum_, out);
         for (std::size_t m = 0; m < waitModes; ++m) {
             old.at(m, lowTop) += static_cast<double>(out[m]);
@@ -131,6 +126,22 @@ void HighWaits::land(std::int32_t game, const ModeVector& landing) {
     WideVector& sum = model_.ceilingAge == 0 ? oldSum_ : youngSum_;
     for (std::size_t m = 0; m < waitModes; ++m) {
         sum[m] += landing[m];
+    }
+    if (game % levels_ == 0) {
+        sumAnew(game);
+    }
+}
+
+// The sums from the landings of the last levels_ games, each moved on to now.
+void HighWaits::sumAnew(std::int32_t game) {
+    youngSum_ = {};
+    oldSum_ = {};
+    for (std::int32_t age = 0; age < levels_ && age < game; ++age) {
+        const WideVector part = leaving(game - age, moved_[static_cast<std::size_t>(age)]);
+        WideVector& sum = age < youngTo_ ? youngSum_ : oldSum_;
+        for (std::size_t m = 0; m < waitModes; ++m) {
+            sum[m] += part[m];
+        }
     }
 }
 

@@ -5,8 +5,10 @@
 // w holds exactly the landing of bigEnd - w games ago, moved on by the same chances since. Kept
 // as sums by mode, one for the young landings and one for the old, with the landings of the
 // last games: each game the sums move on, the newest landing joins, and the landing that leaves
-// (for lowTop, or from young to old at the ceiling) is worked out from its own landing, instead
-// of moving every wait.
+// (for lowTop, or from young to old at the ceiling) is worked out from its own landing and taken
+// away, instead of moving every wait. What rounding leaves of a landing taken away would stay
+// in the sums for good (nothing there ends, and it has no landing to leave with), so every
+// `levels` games the sums are summed anew from the landings.
 
 #include <cstdint>
 #include <vector>
@@ -36,14 +38,14 @@ class HighWaits {
     using WideVector = std::array<Wide, waitModes>;
     using Matrix = std::array<WideVector, waitModes>;  // [from][to]
     WideVector leaving(std::int32_t game, const Matrix& moved) const;
+    void sumAnew(std::int32_t game);
 
     const WaitModel& model_;
-    std::int32_t levels_;   // the waits above lowTop: bigEnd - lowTop
-    std::int32_t youngTo_;  // a landing leaves the young sum after this many games
-    Matrix young_{};        // one game's move, before the ceiling
-    Matrix old_{};          // and under it
-    Matrix youngLeaves_{};  // a landing's move over youngTo_ games
-    Matrix oldLeaves_{};    // over levels_ games, when that outlasts the ceiling
+    std::int32_t levels_;        // the waits above lowTop: bigEnd - lowTop
+    std::int32_t youngTo_;       // a landing leaves the young sum after this many games
+    Matrix young_{};             // one game's move, before the ceiling
+    Matrix old_{};               // and under it
+    std::vector<Matrix> moved_;  // a landing's move over 0 .. levels_ games
     WideVector youngSum_{};
     WideVector oldSum_{};
     std::vector<ModeVector> landings_;  // by game, one slot a game

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "analysis/attempt/capped_attempt.h"
 #include "analysis/numeric/vector_variant.h"
 #include "analysis/outcome/outcome_law.h"
 
@@ -64,7 +65,14 @@ double ruleRiskSeconds(std::int32_t setting, EndConditions end) {
 }
 
 double meansSeconds(const SweepGrid& grid) {
-    return meansSecondsPerRule * static_cast<double>(sweepPoints(grid).size());
+    if (!grid.maxGames) {
+        return meansSecondsPerRule * static_cast<double>(sweepPoints(grid).size());
+    }
+    double seconds = 0.0;
+    for (const EndConditions& end : sweepPoints(grid)) {
+        seconds += cappedAttemptSeconds(end, *grid.maxGames);
+    }
+    return seconds;
 }
 
 }  // namespace korvale

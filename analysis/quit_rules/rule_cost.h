@@ -14,7 +14,8 @@ namespace korvale {
 // vector code this processor runs (a machine slower per core takes longer throughout).
 double ruleRiskSeconds(std::int32_t setting, EndConditions end);
 
-// About how long the means of a grid's rules take at one setting, in the same seconds.
+// About how long the means of a grid's rules take at one setting, in the same seconds (with the
+// grid's game limit, if any).
 double meansSeconds(const SweepGrid& grid);
 
 }  // namespace korvale

@@ -235,6 +235,7 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& 
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
                                   bool withRisk, const RuleRiskArrived& arrived,
                                   const WorkControl& control) {
+    withRisk = withRisk && !grid.maxGames;
     const WorkControl work{
         .cancel = control.cancel, .progress = control.progress, .threads = control.workers()};
     double total = meansSeconds(grid) * static_cast<double>(settings.size());

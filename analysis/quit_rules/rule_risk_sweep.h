@@ -69,7 +69,8 @@ using RuleRiskArrived = std::function<void(std::int32_t setting, std::size_t poi
                                            const AttemptFigures& figures, const RuleRisk& risk)>;
 
 // The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
-// rule's risk (one law a thread), on `control.threads`. `control.progress` hears the share
+// rule's risk (one law a thread), on `control.threads`; with the grid's game limit the means
+// alone (the law of an attempt cut at a limit is not worked out: its risk is not known). `control.progress` hears the share
 // done (0 to 1, rising, weighed by the cost model of rule_cost.h so that it tracks the time) on
 // the calling thread; `arrived`, when given, hears each rule. Setting `*control.cancel` stops
 // the work soon after with what it had finished (complete false); the frontier is then that of

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "batch/commands/exact_setup.h"
 #include "batch/commands/hall_rate_report.h"
 #include "report/format/table_text.h"
 #include "report/groups/day_groups.h"
@@ -44,7 +45,7 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
         if (plan.maxGames) {
-            facts.push_back({"max_games", "最大ゲーム数", std::to_string(*plan.maxGames)});
+            facts.push_back(maxGamesFact(*plan.maxGames));
         }
         if (plan.start.sinceBig) {
             facts.push_back(sinceBigFact(*plan.start.sinceBig));

@@ -98,7 +98,7 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
         facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
     }
     if (options.maxGames) {
-        facts.push_back({"max_games", "最大ゲーム数", std::to_string(*options.maxGames)});
+        facts.push_back(maxGamesFact(*options.maxGames));
     }
     if (options.sinceBig) {
         facts.push_back(sinceBigFact(*options.sinceBig));
@@ -107,11 +107,7 @@ std::vector<Fact> exactFacts(const BatchOptions& options) {
         facts.push_back(priorFact(options.prior));
     }
     if (options.laws && options.maxGames) {
-        facts.push_back({.key = "laws",
-                         .label = "分布",
-                         .value = "none",
-                         .shown = "最大ゲーム数のある挑戦の分布は求めていません",
-                         .isNumber = false});
+        facts.push_back(cappedLawsFact());
     } else if (options.laws && !outcomeLawCovers(options.end)) {
         facts.push_back({.key = "laws",
                          .label = "分布",

@@ -37,4 +37,16 @@ std::vector<Fact> settingFacts(const BatchOptions& options) {
     return {{"setting", "設定", std::to_string(options.setting + 1), settingName(options.setting)}};
 }
 
+Fact maxGamesFact(std::int32_t maxGames) {
+    return {"max_games", "最大ゲーム数", std::to_string(maxGames)};
+}
+
+Fact cappedLawsFact() {
+    return {.key = "laws",
+            .label = "分布",
+            .value = "none",
+            .shown = "最大ゲーム数のある挑戦の分布は求めていません",
+            .isNumber = false};
+}
+
 }  // namespace korvale

@@ -2,7 +2,7 @@
 
 // What the exact commands (exact, sweep and infer's worth of playing on) share: the settings
 // asked for, the control of their long work, the fact that names the setting and the progress
-// bar's share.
+// bar's share; and the facts of a game limit, which the simulation's report gives too.
 
 #include <cstdint>
 #include <vector>
@@ -34,5 +34,10 @@ WorkControl commandControl(const BatchOptions& options, WorkControl::Progress pr
 
 // The setting fact when one setting was asked for; none otherwise.
 std::vector<Fact> settingFacts(const BatchOptions& options);
+
+// The game limit of every attempt (--max-games).
+Fact maxGamesFact(std::int32_t maxGames);
+// That the laws of an attempt with a game limit are not worked out (their figures show -).
+Fact cappedLawsFact();
 
 }  // namespace korvale

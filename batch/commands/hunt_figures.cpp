@@ -22,7 +22,7 @@ Report huntReport(const BatchOptions& options) {
     report.facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
     report.facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
     if (options.maxGames) {
-        report.facts.push_back({"max_games", "最大ゲーム数", std::to_string(*options.maxGames)});
+        report.facts.push_back(maxGamesFact(*options.maxGames));
     }
     const HuntGrid& grid = options.huntGrid;
     Fact counts{.key = "games_since_big",

@@ -39,10 +39,15 @@ Fact gridFact(std::string key, std::string label, std::int32_t first, std::int32
     return fact;
 }
 
-// One rule of a sweep: its means, its risk (withRisk), and whether it is one of its setting's best
-// rules and on its frontier.
+// One rule of a sweep: its means (with a game limit the share it stopped), its risk (withRisk;
+// not known with a limit), and whether it is one of its setting's best rules and on its
+// frontier.
 FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i, bool withRisk) {
     FigureGroup group = exactAttemptGroup(sweep.figures.points[i]);
+    const bool capped = !sweep.figures.limitReached.empty();
+    if (capped) {
+        group.figures.push_back(makeFigure("limit_reached", sweep.figures.limitReached[i]));
+    }
     if (withRisk) {
         addRuleRisk(group, sweep.risks[i]);  // not known when its risk was not worked out
     }
@@ -51,7 +56,9 @@ FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i, bool wi
     };
     mark("best_per_attempt", i == sweep.figures.bestPerAttempt);
     mark("best_per_1000_games", i == sweep.figures.bestPer1000Games);
-    if (withRisk) {
+    if (withRisk && capped) {
+        group.details.push_back(makeFigure("on_frontier", std::nullopt));
+    } else if (withRisk) {
         mark("on_frontier", sweep.onFrontier[i]);
     }
     return group;
@@ -87,15 +94,18 @@ std::string durationText(double seconds) {
     return fmt::format("{:.1f} hours", seconds / 3600.0);
 }
 
-// What the risk figures of the sweep will cost, by the cost model, on as many cores as the
-// threads can use; empty for a sweep that takes a few seconds.
+// What the sweep's long work will cost (the risk figures, or with a game limit the means), by
+// the cost model, on as many cores as the threads can use; empty for a sweep that takes a few
+// seconds.
 std::string costNote(const BatchOptions& options, const std::vector<std::int32_t>& settings,
                      unsigned threads) {
-    double seconds = 0.0;
+    const bool capped = options.maxGames.has_value();
+    double seconds =
+        capped ? meansSeconds(options.grid) * static_cast<double>(settings.size()) : 0.0;
     std::size_t rules = 0;
     for (const std::int32_t setting : settings) {
         for (const EndConditions& end : sweepPoints(options.grid)) {
-            seconds += ruleRiskSeconds(setting, end);
+            seconds += capped ? 0.0 : ruleRiskSeconds(setting, end);
             ++rules;
         }
     }
@@ -103,6 +113,13 @@ std::string costNote(const BatchOptions& options, const std::vector<std::int32_t
     const double wall = seconds / cores;
     if (wall < announcedSeconds) {
         return "";
+    }
+    if (capped) {
+        return fmt::format(
+            "korvale-batch: the means of {} rules cut at {} games take about {} on {} core{} ({} "
+            "of one core's work); Ctrl-C prints the settings done so far",
+            rules, *options.maxGames, durationText(wall), cores, cores == 1 ? "" : "s",
+            durationText(seconds));
     }
     return fmt::format(
         "korvale-batch: the chance to end ahead and the points of {} rules take about {} on {} "
@@ -124,7 +141,8 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
     const bool withRisk = !options.meansOnly;
     WorkControl::Progress progress;
     if (bar != nullptr) {
-        if (const std::string note = withRisk ? costNote(options, settings, threads) : "";
+        const bool longWork = withRisk || options.maxGames;
+        if (const std::string note = longWork ? costNote(options, settings, threads) : "";
             !note.empty()) {
             notes << note << '\n';
         }
@@ -141,6 +159,12 @@ Report sweepReport(const BatchOptions& options, ProgressBar* bar, std::ostream& 
         gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
     report.facts.push_back(
         gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
+    if (options.maxGames) {
+        report.facts.push_back(maxGamesFact(*options.maxGames));
+        if (withRisk) {
+            report.facts.push_back(cappedLawsFact());
+        }
+    }
     if (options.sinceBig) {
         report.facts.push_back(sinceBigFact(*options.sinceBig));
     }

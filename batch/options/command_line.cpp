@@ -71,11 +71,12 @@ void addSinceBig(CLI::App& command, OptionTexts& texts) {
         ->type_name("G");
 }
 
-void addMaxGames(CLI::App& command, OptionTexts& texts) {
+void addMaxGames(CLI::App& command, OptionTexts& texts, const std::string& note = "") {
     command
         .add_option("--max-games", texts.maxGames,
                     "closing time: each attempt also ends at its N-th game if its end conditions "
-                    "have not ended it before (1 to 100000; default: no limit)")
+                    "have not ended it before (1 to 100000; default: no limit)" +
+                        note)
         ->type_name("N");
 }
 
@@ -217,6 +218,10 @@ CLI::App* addSweepCommand(CLI::App& app, OptionTexts& texts) {
                     "only what each rule is worth on average, without its chance to end ahead "
                     "and its points (under a second for the default grid, where those take "
                     "minutes)");
+    addMaxGames(*sweep, texts,
+                ". With it each rule's means have the cost rounded per attempt and the share of "
+                "attempts the limit stopped; its chance to end ahead and its points are not "
+                "worked out (shown as -), and --frontier is refused");
     addHallRateOptions(*sweep, texts);
     addCashSimulationOptions(*sweep, texts, defaultSweepCashAttempts);
     addSinceBig(*sweep, texts);

@@ -175,6 +175,7 @@ void readRunValues(const OptionTexts& texts, BatchOptions& o) {
         o.maxGames =
             readWhole<std::int32_t>("--max-games", texts.maxGames, 1, largestMaxGames,
                                     fmt::format("a whole number of games 1..{}", largestMaxGames));
+        o.grid.maxGames = o.maxGames;
     }
     if (texts.wasGiven("--threads")) {
         o.threads = readWhole<int>("--threads", texts.threads, 1, maxThreads,
@@ -373,6 +374,11 @@ void checkCombinations(const BatchOptions& o) {
         optionError("--frontier",
                     "the frontier needs each rule's chance to end ahead, which --means-only "
                     "leaves out");
+    }
+    if (o.frontier && o.maxGames) {
+        optionError("--frontier",
+                    "the frontier needs each rule's chance to end ahead, which is not worked out "
+                    "for an attempt with a game limit");
     }
     const bool exactCommand = o.command == Command::Exact || o.command == Command::Sweep;
     if (exactCommand && o.rates.pay != CoinSource::Cash && (o.attempts || o.seed)) {

@@ -109,8 +109,10 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
 }
 
 // Why a rule's chance to end ahead and its points show "-", when one of the block's exact
-// groups does (a measured one shows "-" only before anything was measured).
-std::string unknownRiskNote(const std::vector<const FigureGroup*>& block, bool partial) {
+// groups does (a measured one shows "-" only before anything was measured): `lawsNone`, the
+// laws were not worked out at all (an attempt with a game limit).
+std::string unknownRiskNote(const std::vector<const FigureGroup*>& block, bool partial,
+                            bool lawsNone) {
     const bool unknownRisk = std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
         const Figure* ahead = g->find("p_ahead");
         return g->source == Source::Exact && ahead != nullptr && !ahead->value;
@@ -118,28 +120,54 @@ std::string unknownRiskNote(const std::vector<const FigureGroup*>& block, bool p
     if (!unknownRisk) {
         return "";
     }
+    if (lawsNone) {
+        return "「-」：最大ゲーム数のある挑戦の勝ち越す確率などの分布は求めていません\n";
+    }
     return std::string("「-」：") + (partial ? "中断までに求まらなかったか、" : "") +
            "試行が長すぎるか、誤差の上限が0.0001を超えて、\n　　　勝ち越す確率などの分布の数値を"
            "示せない終了条件（誤差の上限はCSV・JSONに）\n";
 }
 
 // The columns of a sweep's table: those a player weighs first, under short headings, so that
-// a setting's block reads in a terminal of 100 columns (every figure is in CSV and JSON).
+// a setting's block reads in a terminal of 100 columns (every figure is in CSV and JSON). A
+// figure with the cost is under its key with the cost unrounded (the sweep's own), or, with a
+// game limit, rounded per attempt.
 struct SweepColumn {
     std::string_view key;
     std::string_view heading;
 };
 constexpr std::array sweepColumns = {
     SweepColumn{"games_per_attempt", "一回のG数"},
-    SweepColumn{"net_coins_per_attempt_unrounded_cost", "一回の差枚"},
-    SweepColumn{"net_per_1000_games_unrounded_cost", "千Gの差枚"},
+    SweepColumn{"net_coins_per_attempt", "一回の差枚"},
+    SweepColumn{"net_per_1000_games", "千Gの差枚"},
+    SweepColumn{"limit_reached", "打切り"},
     SweepColumn{"p_ahead", "勝ち越す確率"},
     SweepColumn{"net_coins_p50", "50%点"},
     SweepColumn{"net_coins_p10", "10%点"},
 };
 constexpr std::string_view sweepLegend =
-    "一回のG数・一回の差枚：一回あたりのプレイ数・差枚、千Gの差枚：千ゲームあたりの差枚\n"
-    "（コストは c × ゲーム数で丸めなし）、50%点・10%点：差枚の50%点・10%点\n";
+    "一回のG数・一回の差枚：一回あたりのプレイ数・差枚、千Gの差枚：千ゲームあたりの差枚\n";
+constexpr std::string_view unroundedLegend = "（コストは c × ゲーム数で丸めなし）";
+constexpr std::string_view roundedLegend = "（コストは一回ごとに丸め）";
+constexpr std::string_view pointsLegend = "50%点・10%点：差枚の50%点・10%点";
+constexpr std::string_view limitLegend = "打切り：最大ゲーム数で打ち切った割合";
+
+// A rule's figure of a column: under its key, or its key with the cost unrounded.
+const Figure* columnFigure(const FigureGroup& rule, const SweepColumn& column) {
+    const Figure* figure = rule.find(std::string(column.key));
+    return figure != nullptr ? figure : rule.find(std::string(column.key) + "_unrounded_cost");
+}
+
+// The legend under a sweep's blocks, for the columns they have.
+std::string sweepLegendText(const FigureGroup& rule) {
+    const bool unrounded = rule.find("net_per_1000_games_unrounded_cost") != nullptr;
+    std::string text =
+        std::string(sweepLegend) + std::string(unrounded ? unroundedLegend : roundedLegend);
+    if (rule.find("limit_reached") != nullptr) {
+        text += "、" + std::string(limitLegend);
+    }
+    return text + "、" + std::string(pointsLegend) + "\n";
+}
 
 // One setting's rules: a row per rule, its end conditions as "X/Y", its marks, then the
 // columns the groups hold.
@@ -150,7 +178,7 @@ std::string sweepSettingTable(const std::vector<const FigureGroup*>& rules, bool
     }
     std::vector<SweepColumn> columns;
     for (const SweepColumn& column : sweepColumns) {
-        if (rules.front()->find(std::string(column.key)) != nullptr) {
+        if (columnFigure(*rules.front(), column) != nullptr) {
             columns.push_back(column);
             heading.emplace_back(column.heading);
         }
@@ -165,7 +193,7 @@ std::string sweepSettingTable(const std::vector<const FigureGroup*>& rules, bool
             cells.push_back(detailSet(*rule, "on_frontier") ? "○" : "");
         }
         for (const SweepColumn& column : columns) {
-            const Figure* figure = rule->find(std::string(column.key));
+            const Figure* figure = columnFigure(*rule, column);
             cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
         }
         table.addRow(cells);
@@ -177,17 +205,20 @@ std::string sweepSettingTable(const std::vector<const FigureGroup*>& rules, bool
 // frontier, or (the report holding only them) every rule on the frontier. CSV and JSON carry
 // every figure of every rule reported.
 std::string sweepTable(const std::vector<const FigureGroup*>& block, bool frontierOnly,
-                       bool partial) {
+                       bool partial, bool lawsNone) {
     std::string text =
         frontierOnly
             ? "各設定の効率的フロンティア：千ゲームあたりの差枚と勝ち越す確率の両方で上回る\n"
               "終了条件がないもの（千ゲームあたりの差枚の高い順）\n\n"
-            : "各設定の最善の終了条件（全ての点はCSV・JSONに、効率的フロンティアは --frontier "
-              "で）\n\n";
+        : lawsNone ? "各設定の最善の終了条件（全ての点はCSV・JSONに）\n\n"
+                   : "各設定の最善の終了条件（全ての点はCSV・JSONに、効率的フロンティアは "
+                     "--frontier で）\n\n";
+    // A frontier not worked out (a game limit's) has no column.
     const bool frontierColumn =
         !frontierOnly && std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
-            return std::any_of(g->details.begin(), g->details.end(),
-                               [](const Figure& detail) { return detail.key == "on_frontier"; });
+            return std::any_of(g->details.begin(), g->details.end(), [](const Figure& detail) {
+                return detail.key == "on_frontier" && detail.value;
+            });
         });
     std::vector<const FigureGroup*> shown;
     for (std::size_t i = 0; i < block.size(); ++i) {
@@ -200,7 +231,8 @@ std::string sweepTable(const std::vector<const FigureGroup*>& block, bool fronti
             shown.clear();
         }
     }
-    return text + std::string(sweepLegend) + unknownRiskNote(block, partial) + "\n";
+    return text + sweepLegendText(*block.front()) + unknownRiskNote(block, partial, lawsNone) +
+           "\n";
 }
 
 std::string blockTitle(const FigureGroup& group) {
@@ -235,7 +267,7 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
 }
 
 // Any other block: a row per figure, or for many groups a row per group.
-std::string blockTable(const std::vector<const FigureGroup*>& block, bool partial) {
+std::string blockTable(const std::vector<const FigureGroup*>& block, bool partial, bool lawsNone) {
     std::string text;
     TextTable table;
     if (block.size() > 6) {
@@ -245,7 +277,7 @@ std::string blockTable(const std::vector<const FigureGroup*>& block, bool partia
         text += blockTitle(*block.front()) + "\n";
         writeFiguresByRow(table, block);
     }
-    return text + table.text() + unknownRiskNote(block, partial) + "\n";
+    return text + table.text() + unknownRiskNote(block, partial, lawsNone) + "\n";
 }
 
 bool frontierOnly(const Report& report) {
@@ -391,6 +423,10 @@ std::string formatTable(const Report& report) {
     if (report.command == "hunt" && !report.groups.empty()) {
         text += huntTable(report);
     }
+    // The laws of an attempt with a game limit are not worked out.
+    const bool lawsNone = std::any_of(report.facts.begin(), report.facts.end(), [](const Fact& f) {
+        return f.key == "laws" && f.value == "none";
+    });
     // Consecutive groups of one scope (and one end condition, unless it varies within a sweep)
     // make one block.
     std::size_t first = report.command == "hunt" ? report.groups.size() : 0;
@@ -406,8 +442,8 @@ std::string formatTable(const Report& report) {
         for (std::size_t i = first; i < last; ++i) {
             block.push_back(&report.groups[i]);
         }
-        text += sweep ? sweepTable(block, frontierOnly(report), report.partial)
-                      : blockTable(block, report.partial);
+        text += sweep ? sweepTable(block, frontierOnly(report), report.partial, lawsNone)
+                      : blockTable(block, report.partial, lawsNone);
         for (const FigureGroup* group : block) {
             writeSeriesSummary(text, *group);
         }
