@@ -198,7 +198,13 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
          "korvale-batch: --max-games: expected a whole number of games 1..100000"},
         {{"exact", "--max-games", "500"},
          "korvale-batch: --max-games: a game limit ends an attempt: give --big-end or --reg-end"},
-        {{"sweep", "--max-games", "500"}, "korvale-batch: sweep: there is no option"},
+        {{"sweep", "--max-games", "0"},
+         "korvale-batch: --max-games: expected a whole number of games 1..100000"},
+        {{"sweep", "--max-games", "2e3"},
+         "korvale-batch: --max-games: expected a whole number of games 1..100000"},
+        {{"sweep", "--frontier", "--max-games", "500"},
+         "korvale-batch: --frontier: the frontier needs each rule's chance to end ahead, which is "
+         "not worked out for an attempt with a game limit"},
         {{"simulate", "special", "--since-big", "-1"},
          "korvale-batch: --since-big: expected a whole number of games 0..1000000"},
         {{"simulate", "special", "--since-big", "1500.0"},
@@ -563,6 +569,8 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
         {"exact", "--laws", "--big-end", "1000", "--reg-end", "0", "--threads", "1"},
         // This grid's means alone take a minute.
         {"sweep", "--threads", "1", "--big-ends", "0:2000:20", "--reg-ends", "0:1000:20"},
+        // A setting's rules cut at 8000 games take seconds.
+        {"sweep", "--threads", "1", "--max-games", "8000"},
         // An attempt at 1600/0 lasts some 50000 games on average, some far longer.
         {"simulate", "special", "--big-end", "1800", "--reg-end", "0", "--threads", "1", "--seed",
          "1"},
@@ -656,6 +664,15 @@ TEST(BatchSweepTest, ItSaysWhatItWillCostAndTheMeansAreAtHand) {
     EXPECT_NE(terminal.err.find("rules take about"), std::string::npos) << terminal.err;
     EXPECT_NE(terminal.err.find("--means-only"), std::string::npos);
     EXPECT_EQ(piped.err, "");
+    // With a game limit the means are the long work.
+    catchInterrupt();
+    std::raise(SIGINT);
+    const Outcome capped = run({"sweep", "--max-games", "8000", "--threads", "2"}, true);
+    clearInterrupt();
+    EXPECT_EQ(capped.status, 130);
+    EXPECT_NE(capped.err.find("the means of 882 rules cut at 8000 games take about"),
+              std::string::npos)
+        << capped.err;
     const Outcome means = run({"sweep", "--means-only", "--setting", "1", "--big-ends", "0:100:50",
                                "--reg-ends", "0:0:1", "--format", "json"});
     ASSERT_EQ(means.status, 0) << means.err;
