@@ -52,6 +52,8 @@ formats exact_s2_head exact --setting 2 --big-end 0 --reg-end 3 --laws
 formats sweep_small sweep --setting 3 --big-ends 0:200:100 --reg-ends 0:100:100
 formats sweep_frontier sweep --setting 5 --big-ends 0:200:100 --reg-ends 0:100:50 --frontier
 formats sweep_means sweep --means-only
+formats exact_capped exact --setting 1 --big-end 300 --reg-end 100 --max-games 2000 --laws
+formats sweep_capped sweep --setting 2 --big-ends 0:200:100 --reg-ends 0:300:150 --max-games 1800
 formats normal simulate normal --setting 2 --games 2000000 --threads 2 --seed 7
 formats special simulate special --setting 4 --attempts 20000 --big-end 300 --reg-end 100 \
     --threads 2 --seed 7
@@ -67,7 +69,7 @@ formats infer_lines infer bonuses.txt
 
 run help --help
 run version --version
-for command in "simulate normal" "simulate special" exact sweep infer; do
+for command in "simulate normal" "simulate special" exact sweep hunt infer; do
     # shellcheck disable=SC2086
     run "help_${command// /_}" $command --help
 done
