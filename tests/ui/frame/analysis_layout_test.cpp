@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 #include "common/random_source.h"
 #include "ui/analysis_window/frm_analysis.h"
@@ -175,7 +176,15 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
             open(screen, attempts);
             ASSERT_EQ(analysis().screen(), screen);
             // The ヤメ時 tab's sweep takes minutes: the tabs of the run and 狙い目 are measured.
-            for (const int tab : {0, 1, 2, 3, 5}) {
+            std::vector<int> tabs = {0, 1, 2, 3, 5};
+#ifdef KORVALE_SANITIZED
+            // 狙い目 follows the main window's rule, not its run, and its table takes most of the
+            // time there: read once a screen, on the default rule's table.
+            if (attempts) {
+                tabs.pop_back();
+            }
+#endif
+            for (const int tab : tabs) {
                 SCOPED_TRACE(tab);
                 showTab(tab);
                 if (tab == 5) {
