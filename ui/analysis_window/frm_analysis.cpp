@@ -73,12 +73,14 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     posterior_ = new PosteriorPanel;
     quitRules_ = new QuitRulePanel;
     aim_ = new AimPanel;
+    day_ = new DayPanel;
     tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
     tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
     tabs_->addTab(posterior_, QStringLiteral("設定判別"));
     tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
     tabs_->addTab(aim_, QStringLiteral("狙い目"));
+    tabs_->addTab(day_, QStringLiteral("一日の収支"));
     // Narrower, the figures table's columns, the graphs' axis numbers and legends no longer
     // have room for their text: the window is never narrower than some 48 full-width characters
     // (on a 1024-pixel screen it then covers the main window's results grid, and no more).
@@ -102,11 +104,13 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(rates_, &HallRatesPanel::changed, this, [this] {
         quitRules_->setHallRates(rates_->rates());
         aim_->setHallRates(rates_->rates());
+        day_->setHallRates(rates_->rates());
         stale_ = true;
         refreshNow();
     });
     quitRules_->setHallRates(rates_->rates());
     aim_->setHallRates(rates_->rates());
+    day_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     followMainWindow();
@@ -130,6 +134,7 @@ void frmAnalysis::followMainWindow() {
     connect(setting, &QComboBox::currentIndexChanged, this, [this](int index) {
         quitRules_->setChosenSetting(index);
         aim_->setChosenSetting(index);
+        day_->setChosenSetting(index);
         updateHeading();
     });
     connect(source_.findChild<QRadioButton*>(QStringLiteral("opt(1)")), &QRadioButton::toggled,
@@ -137,6 +142,7 @@ void frmAnalysis::followMainWindow() {
     typed();
     quitRules_->setChosenSetting(setting->currentIndex());
     aim_->setChosenSetting(setting->currentIndex());
+    day_->setChosenSetting(setting->currentIndex());
 }
 
 void frmAnalysis::updateHeading() {
@@ -145,6 +151,8 @@ void frmAnalysis::updateHeading() {
         text = QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
     } else if (tabs_->currentWidget() == aim_) {
         text = QStringLiteral("狙い目の図は、実行の結果によらない理論値です。");
+    } else if (tabs_->currentWidget() == day_) {
+        text = QStringLiteral("一日の収支は、実行の結果によらない理論値と、別に試行した日々です。");
     } else {
         // The main window's choice, as the next Start would read it.
         const auto boxText = [this](Box box) {
@@ -214,6 +222,7 @@ void frmAnalysis::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) {
         quitRules_->callOff();
         aim_->callOff();
+        day_->callOff();
     }
     QWidget::hideEvent(event);
 }
@@ -270,6 +279,8 @@ void frmAnalysis::redrawCurrent() {
         quitRules_->activate();  // it draws itself as its work comes in
     } else if (current == aim_) {
         aim_->activate();  // likewise
+    } else if (current == day_) {
+        day_->activate();  // likewise
     } else if (current == posterior_) {
         feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(

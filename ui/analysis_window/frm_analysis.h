@@ -17,6 +17,7 @@
 
 #include "ui/analysis_window/aim_panel.h"
 #include "ui/analysis_window/attempt_reach_text.h"
+#include "ui/analysis_window/day_panel.h"
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/figures_panel.h"
@@ -60,6 +61,7 @@ class frmAnalysis final : public QWidget {
     QuitRulePanel& quitRulePanel() { return *quitRules_; }
     HallRatesPanel& hallRatesPanel() { return *rates_; }
     AimPanel& aimPanel() { return *aim_; }
+    DayPanel& dayPanel() { return *day_; }
     // The line above the tabs that names the setup of the figures on show.
     const QLabel& heading() const { return *heading_; }
     // Whether the exact figures of the run on show are still being worked out; waits for them.
@@ -79,7 +81,8 @@ class frmAnalysis final : public QWidget {
     void hideEvent(QHideEvent* event) override;
 
   private:
-    // The ヤメ時 and 狙い目 tabs follow the main window's setting and end boxes as they are typed.
+    // The ヤメ時, 狙い目 and 一日の収支 tabs follow the main window's setting and end boxes as they
+    // are typed.
     void followMainWindow();
     // Names the setup of the run on show, and says so when the main window's choice differs.
     void updateHeading();
@@ -105,6 +108,7 @@ class frmAnalysis final : public QWidget {
     QuitRulePanel* quitRules_ = nullptr;
     HallRatesPanel* rates_ = nullptr;
     AimPanel* aim_ = nullptr;
+    DayPanel* day_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;
