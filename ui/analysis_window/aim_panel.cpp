@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/attempt/capped_attempt.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/setup_caption.h"
@@ -152,6 +153,20 @@ QWidget* AimPanel::makePriorRow() {
         layout->addWidget(weight);
         weights_[s] = weight;
     }
+    // Closing time: an attempt still going at its limit's game ends there.
+    maxGames_ = new QSpinBox(row);
+    maxGames_->setRange(0, largestMaxGames);
+    maxGames_->setSingleStep(500);
+    maxGames_->setSpecialValueText(QStringLiteral("なし"));
+    maxGames_->setSuffix(QStringLiteral("G"));
+    maxGames_->setGroupSeparatorShown(true);
+    maxGames_->setKeyboardTracking(false);
+    maxGames_->setToolTip(
+        QStringLiteral("閉店まで：一回の挑戦はこのゲーム数で打ち切り（なし：終了条件まで）"));
+    connect(maxGames_, &QSpinBox::valueChanged, this, &AimPanel::request);
+    layout->addSpacing(12);
+    layout->addWidget(new QLabel(QStringLiteral("最大ゲーム数"), row));
+    layout->addWidget(maxGames_);
     layout->addStretch(1);
     return row;
 }
@@ -183,7 +198,7 @@ std::optional<AimSetup> AimPanel::setup() const {
     if (!read.unreadable.isEmpty()) {
         return std::nullopt;
     }
-    AimSetup setup{read.end, {}};
+    AimSetup setup{read.end, {}, std::nullopt};
     double total = 0;
     for (std::size_t s = 0; s < settingCount; ++s) {
         setup.prior[s] = weights_[s]->value();
@@ -191,6 +206,9 @@ std::optional<AimSetup> AimPanel::setup() const {
     }
     if (!(total > 0)) {
         return std::nullopt;
+    }
+    if (maxGames_->value() > 0) {
+        setup.maxGames = maxGames_->value();
     }
     return setup;
 }
@@ -212,7 +230,12 @@ void AimPanel::redraw() {
         ruleNote_->setText(
             QStringLiteral("事前の重みがすべて0です。どれかを0より大きくしてください。"));
     } else {
-        ruleNote_->setText(rule_->caption());
+        QString caption = rule_->caption();
+        if (wanted && wanted->maxGames) {
+            caption += QStringLiteral("・最大%1Gで打ち切り（勝率は出しません）")
+                           .arg(groupedNumber(*wanted->maxGames));
+        }
+        ruleNote_->setText(caption);
     }
     std::shared_ptr<const AimCurves> curves = wanted ? work_.result(*wanted) : nullptr;
     if (!curves && wanted && work_.pending()) {

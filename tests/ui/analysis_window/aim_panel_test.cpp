@@ -94,9 +94,7 @@ TEST_F(AimPanelTest, TheTablesYenFollowTheHallsRates) {
     rates.exchange().setValue(5.6);
     const QTableWidget& table = panel().table();
     ASSERT_EQ(table.rowCount(), 31);
-    const auto cell = [&table](int column) {
-        return table.item(30, column)->text().remove(',');
-    };
+    const auto cell = [&table](int column) { return table.item(30, column)->text().remove(','); };
     EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("+5278"));
     EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+64431"));
     rates.pay().setCurrentIndex(1);
@@ -127,6 +125,27 @@ TEST_F(AimPanelTest, TheMixtureLiesBetweenTheSettingsAndIsTheOneSettingThePriorH
     for (qsizetype k = 0; k < only.size(); ++k) {
         EXPECT_NEAR(only[k].y(), six[k].y(), 1e-9 * (1 + std::abs(six[k].y())));
     }
+}
+
+TEST_F(AimPanelTest, ALimitOfOneGameIsThatGameWorkedByHand) {
+    // The limit set before the tab is first shown: the rule's table without it is never asked for.
+    trigger("actAnalysis");
+    panel().maxGames().setValue(1);
+    openTab("300", "100");
+    EXPECT_TRUE(panel().ruleCaption().contains(QStringLiteral("最大1Gで打ち切り")));
+    panel().shownChoice().setCurrentIndex(0);
+    const QTableWidget& table = panel().table();
+    ASSERT_EQ(table.rowCount(), 31);
+    // 1500 games after the BIG the next game is at the ceiling: BIG 1000 and REG 100 in 65536
+    // at 設定１, 388 and 127 coins, a cost of 2; whatever the rule, one game is played.
+    const int last = table.rowCount() - 1;
+    EXPECT_EQ(table.item(last, AimPanel::NetColumn)->text(), QStringLiteral("+4.1"));
+    for (int row = 0; row < table.rowCount(); ++row) {
+        EXPECT_EQ(table.item(row, AimPanel::GamesColumn)->text(), QStringLiteral("1.0"));
+        EXPECT_EQ(table.item(row, AimPanel::AheadColumn)->text(), QStringLiteral("—"));
+    }
+    panel().maxGames().setValue(0);
+    EXPECT_FALSE(panel().setup()->maxGames);
 }
 
 TEST_F(AimPanelTest, TheRuleFollowsTheMainWindowsBoxesUntilOneIsTyped) {
