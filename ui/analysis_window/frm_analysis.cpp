@@ -16,6 +16,7 @@
 #include "report/model/figure_catalogue.h"
 #include "ui/analysis_window/history_posterior.h"
 #include "ui/analysis_window/setup_caption.h"
+#include "ui/analysis_window/window_numbers.h"
 #include "ui/controls/box.h"
 
 namespace korvale {
@@ -105,6 +106,7 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
         quitRules_->setHallRates(rates_->rates());
         aim_->setHallRates(rates_->rates());
         day_->setHallRates(rates_->rates());
+        requestCash();
         stale_ = true;
         refreshNow();
     });
@@ -195,10 +197,31 @@ void frmAnalysis::restart() {
             unreachable_ = unreachableEnds(exactSetup_.setting, exactSetup_.end);
         }
     }
+    requestCash();
     updateHeading();
 }
 
+std::optional<CashSetup> frmAnalysis::cashSetup() const {
+    const HallRates rates = rates_->rates();
+    if (!feed_.setup().started || !exactSetup_.attempts || rates.pay != CoinSource::Cash) {
+        return std::nullopt;
+    }
+    return CashSetup{exactSetup_.setting, exactSetup_.end, rates};
+}
+
+void frmAnalysis::requestCash() {
+    const std::optional<CashSetup> wanted = cashSetup();
+    // Only a rule whose exact figures are in can end: its attempts are played then.
+    const ExactFigures* figures = exact();
+    if (wanted && figures != nullptr && figures->attempt) {
+        cash_.request(*wanted);
+    } else {
+        cash_.callOff();
+    }
+}
+
 void frmAnalysis::exactArrived() {
+    requestCash();
     stale_ = true;
     if (isVisible()) {
         redrawCurrent();
@@ -352,12 +375,16 @@ QString frmAnalysis::exactWorkStatus() const {
     }
     QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
-    if (rates_->rates().pay == CoinSource::Cash) {
+    if (const std::optional<CashSetup> cash = cashSetup()) {
         // The cash put in follows each attempt's deepest point, which the grid's rows do not
-        // hold.
-        status += QStringLiteral(
-            "\n現金での収支は各挑戦の最も沈んだ点で決まるため、ここには出しません"
-            "（korvale-batch --pay cash で実測できます）。");
+        // hold: a simulation of its own measures it.
+        status += cash_.result(*cash)
+                      ? QStringLiteral(
+                            "\n現金での収支・投資・最も沈んだ差枚（「試行」の行）は、同じ"
+                            "終了条件で別に試行した%1回の実測値です。")
+                            .arg(groupedNumber(static_cast<double>(cashAttempts)))
+                      : QStringLiteral("\n") +
+                            working(QStringLiteral("現金での収支を試行中"), cash_.done());
     }
     if (lawPending()) {
         return status + QStringLiteral("\n") +
@@ -378,6 +405,8 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
     FigureGroup measured = measuredAttemptGroup(setting, end, tally.totals());
     addYenOfMeasuredCoins(measured, rates_->rates());
     std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr, measured);
+    const std::vector<FigureRow> cash = cashRows(figures);
+    rows.insert(rows.end(), cash.begin(), cash.end());
     // Figures of the law: exact once it is worked out, measured from the attempts' counts
     // (the measured law's other figures take too long to redraw live).
     const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
@@ -406,6 +435,26 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
                   nets.total() == 0 ? makeFigure(key, std::nullopt)
                                     : makeFigure(key, static_cast<double>(nets.quantile(q)),
                                                  nets.quantileInterval(q)));
+    }
+    return rows;
+}
+
+std::vector<FigureRow> frmAnalysis::cashRows(const ExactFigures* figures) const {
+    const std::optional<CashSetup> wanted = cashSetup();
+    const std::shared_ptr<const CashMeasure> measure = wanted ? cash_.result(*wanted) : nullptr;
+    if (!measure || !measure->failure.isEmpty() || figures == nullptr || !figures->attempt) {
+        return {};
+    }
+    // Measured only: the exact figures hold no attempt's deepest point.
+    static const std::vector<FigureKey> keys = {{"yen_per_attempt", false},
+                                                {"yen_per_hour", false},
+                                                {"cash_in_per_attempt", false},
+                                                {"deepest_mean", false},
+                                                {percentileKey("deepest", 90.0), false}};
+    std::vector<FigureRow> rows =
+        joinFigures(keys, nullptr, cashGroup(*figures->attempt, measure->cash));
+    for (FigureRow& row : rows) {
+        row.label += "（試行）";
     }
     return rows;
 }

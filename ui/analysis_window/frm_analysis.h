@@ -17,6 +17,7 @@
 
 #include "ui/analysis_window/aim_panel.h"
 #include "ui/analysis_window/attempt_reach_text.h"
+#include "ui/analysis_window/cash_service.h"
 #include "ui/analysis_window/day_panel.h"
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
@@ -73,6 +74,9 @@ class frmAnalysis final : public QWidget {
     bool lawPending() const { return service_->lawPending(); }
     void waitForLaw() { service_->waitForLaw(); }
     std::shared_ptr<const OutcomeLaw> law() const;
+    // From cash, the seeded simulation of the cash an attempt puts in (attempt runs only).
+    bool cashPending() const { return cash_.pending(); }
+    void waitForCash() { cash_.waitForResult(); }
     // Panels redrawn so far (at most one a refresh).
     std::int64_t redraws() const { return redraws_; }
 
@@ -91,6 +95,10 @@ class frmAnalysis final : public QWidget {
     void redrawCurrent();
     std::vector<FigureRow> figureRows() const;
     std::vector<FigureRow> attemptRows(const ExactFigures* figures) const;
+    // From cash: asks for the simulation of the run on show once its figures say it can end.
+    void requestCash();
+    std::optional<CashSetup> cashSetup() const;
+    std::vector<FigureRow> cashRows(const ExactFigures* figures) const;
     // How far the exact work is, and a warning when no attempt of the run can end.
     QString exactStatus() const;
     QString exactWorkStatus() const;
@@ -122,6 +130,7 @@ class frmAnalysis final : public QWidget {
     QString statusShown_;
     // Why no attempt of the run on show can end within its counters, if so.
     std::optional<UnreachableEnds> unreachable_;
+    LongWork<CashWork> cash_{[this] { exactArrived(); }};
 };
 
 }  // namespace korvale
