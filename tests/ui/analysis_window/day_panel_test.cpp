@@ -16,18 +16,17 @@ constexpr int dayTab = 6;
 
 class DayPanelTest : public FrameTest {
   protected:
-    // The rates are kept for the session: back to 等価 and stored coins for the next case.
-    void TearDown() override {
-        if (frame->analysisWindow() != nullptr) {
-            analysis().hallRatesPanel().exchange().setValue(5.0);
-            analysis().hallRatesPanel().pay().setCurrentIndex(0);
-        }
-    }
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
     DayPanel& panel() { return analysis().dayPanel(); }
 
     void openTab(int setting, int dayGames) {
         trigger("actAnalysis");
+        // The rates are kept for the session: 等価 from stored coins, whatever a case before set.
+        HallRatesPanel& rates = analysis().hallRatesPanel();
+        rates.lend().setValue(50);
+        rates.exchange().setValue(5.0);
+        rates.pay().setCurrentIndex(0);
+        rates.gamesPerHour().setValue(800);
         panel().settingChoice().setCurrentIndex(setting);
         panel().dayGames().setValue(dayGames);
         analysis().tabs().setCurrentIndex(dayTab);
@@ -92,7 +91,7 @@ TEST_F(DayPanelTest, ADayOfOneGameIsThatGameWorkedByHand) {
 }
 
 TEST_F(DayPanelTest, TheDaysDrawnAreTheMachinesOwnCoinsAndADrawAgainGivesOthers) {
-    openTab(5, 3000);
+    openTab(5, 600);
     ASSERT_EQ(panel().slumpsShown(), 5);
     panel().drawnDays().setValue(2);
     EXPECT_EQ(panel().slumpsShown(), 2);
@@ -110,13 +109,13 @@ TEST_F(DayPanelTest, TheDaysDrawnAreTheMachinesOwnCoinsAndADrawAgainGivesOthers)
     }
     panel().drawAgain().click();
     EXPECT_NE(panel().slumpNets()[0], drawn[0]);
-    EXPECT_EQ(panel().slumpNets()[0].size(), 3000u);
+    EXPECT_EQ(panel().slumpNets()[0].size(), 600u);
 }
 
 TEST_F(DayPanelTest, TheExactDayLiesWithinTheSeededDays) {
     for (const int setting : {0, 5}) {
         SCOPED_TRACE(setting);
-        openTab(setting, 1500);
+        openTab(setting, 1000);
         for (const char* label : {"一回あたりの差枚", "勝ち越す確率", "一回あたりのBIG数"}) {
             const auto [low, high] = interval99(label);
             const double exact = cell(label, FiguresPanel::ExactColumn);
