@@ -14,6 +14,7 @@
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
+#include "ui/analysis_window/work_progress.h"
 
 namespace korvale {
 namespace {
@@ -346,23 +347,8 @@ void AimPanel::fillTable(const AimCurves& curves) {
 }
 
 void AimPanel::showProgress() {
-    const bool working = work_.pending();
-    if (working && !progressTimer_.isActive()) {
-        progressTimer_.start();
-    } else if (!working) {
-        progressTimer_.stop();
-    }
-    progress_->setVisible(working);
-    if (!working) {
-        status_->setText(active_ ? QString() : QStringLiteral("このタブを開くと計算を始めます。"));
-        return;
-    }
-    progress_->setValue(static_cast<int>(std::lround(1000 * work_.done())));
-    const std::optional<double> left = work_.secondsLeft();
-    status_->setText(
-        QStringLiteral("計算中・経過 %1%2")
-            .arg(durationText(work_.secondsTaken()),
-                 left ? QStringLiteral("・残り約 %1").arg(durationText(*left)) : QString()));
+    showWorkProgress(work_, active_, QStringLiteral("計算中"), *progress_, *status_,
+                     progressTimer_);
 }
 
 }  // namespace korvale
