@@ -132,6 +132,27 @@ TEST_F(AimPanelTest, TheMixtureLiesBetweenTheSettingsAndIsTheOneSettingThePriorH
     }
 }
 
+TEST_F(AimPanelTest, ALimitOfOneGameIsThatGameWorkedByHand) {
+    // The limit set before the tab is first shown: the rule's table without it is never asked for.
+    trigger("actAnalysis");
+    panel().maxGames().setValue(1);
+    openTab("300", "100");
+    EXPECT_TRUE(panel().ruleCaption().contains(QStringLiteral("最大1Gで打ち切り")));
+    panel().shownChoice().setCurrentIndex(0);
+    const QTableWidget& table = panel().table();
+    ASSERT_EQ(table.rowCount(), 31);
+    // 1500 games after the BIG the next game is at the ceiling: BIG 1000 and REG 100 in 65536
+    // at 設定１, 388 and 127 coins, a cost of 2; whatever the rule, one game is played.
+    const int last = table.rowCount() - 1;
+    EXPECT_EQ(table.item(last, AimPanel::NetColumn)->text(), QStringLiteral("+4.1"));
+    for (int row = 0; row < table.rowCount(); ++row) {
+        EXPECT_EQ(table.item(row, AimPanel::GamesColumn)->text(), QStringLiteral("1.0"));
+        EXPECT_EQ(table.item(row, AimPanel::AheadColumn)->text(), QStringLiteral("—"));
+    }
+    panel().maxGames().setValue(0);
+    EXPECT_FALSE(panel().setup()->maxGames);
+}
+
 TEST_F(AimPanelTest, TheRuleFollowsTheMainWindowsBoxesUntilOneIsTyped) {
     // The rule asked for is what is checked, not its curves: only the last is waited for.
     form().findChild<QComboBox*>(QStringLiteral("cmbSettei"))->setCurrentIndex(3);
