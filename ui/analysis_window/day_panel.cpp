@@ -284,12 +284,13 @@ void DayPanel::showFigures(const DayFigures* figures) {
     const FigureGroup exact = exactDayGroup(figures->wholeDay(), rates_);
     const QString cash =
         rates_.pay == CoinSource::Cash
-            ? QStringLiteral("現金での収支と投資は、最も沈んだ点で決まるため実測値のみです。")
+            ? QStringLiteral("\n現金での収支と投資は、最も沈んだ点で決まるため実測値のみです。")
             : QString();
     figures_->show(
         joinFigures(dayKeys(), &exact, measured),
-        QStringLiteral("%1を朝一から%2G回した一日。理論値はBIGとREGの回数の分布から厳密に、"
-                       "実測値は%3日の試行から。%4")
+        // A line for each figure, so that none wraps inside one.
+        QStringLiteral("%1を朝一から%2G回した一日\n理論値：BIGとREGの回数の分布から厳密に\n"
+                       "実測値：%3日の試行%4")
             .arg(settingText(wanted.setting), groupedNumber(wanted.dayGames),
                  groupedNumber(static_cast<double>(measuredDays)), cash),
         false);
