@@ -1,6 +1,7 @@
 // Times the exact analysis: all six settings' long-run figures and gap laws, one attempt's
 // figures (with and without the exact rounding of its cost) and its outcome laws, and the full
-// sweep of end conditions (BIG end 0..1000 by 50, REG end 0..300 by 50, six settings).
+// sweep of end conditions (BIG end 0..1000 by 50, REG end 0..300 by 50, six settings), and a
+// day's law at its end alone against the same at each twentieth of the day (the window's band).
 
 #include <benchmark/benchmark.h>
 
@@ -8,6 +9,8 @@
 #include "analysis/attempt/end_sweep.h"
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
+#include "analysis/model/machine_model.h"
+#include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 
@@ -131,6 +134,28 @@ void BM_FullSweep(benchmark::State& state) {
 BENCHMARK(BM_FullSweep)
     ->Arg(1)
     ->Arg(2)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kSecond);
+
+// Arguments: the day's games, and how many counts of it are asked for (1: its end only; 20:
+// each twentieth, as the window's band asks). 設定６, the longest BIG count's tail; two threads.
+void BM_DayLaw(benchmark::State& state) {
+    const auto games = static_cast<std::int32_t>(state.range(0));
+    const auto counts = static_cast<std::int32_t>(state.range(1));
+    std::vector<std::int32_t> asked;
+    for (std::int32_t k = 1; k <= counts; ++k) {
+        asked.push_back(games * k / counts);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            korvale::solveDayLaws(korvale::machineModel(5), asked, {.threads = 2}));
+    }
+}
+BENCHMARK(BM_DayLaw)
+    ->Args({8000, 1})
+    ->Args({8000, 20})
     ->Iterations(1)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true)

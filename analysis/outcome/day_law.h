@@ -43,5 +43,8 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
 DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, const WorkControl& control = {});
 
 inline constexpr std::int32_t largestDayLawGames = 1'000'000;
+// The longest day whose law the program offers to work out: its work grows with the square of
+// the games, some minutes a setting at this length.
+inline constexpr std::int32_t largestExactDayGames = 50'000;
 
 }  // namespace korvale

@@ -70,10 +70,9 @@ inline constexpr std::int64_t defaultAttempts = 1'000'000;
 // A day where one is asked for without its length, and the days a day run plays by default.
 inline constexpr std::int32_t defaultDayGames = 8000;
 inline constexpr std::int64_t defaultDays = 100'000;
-// The longest day played (a day's games are one machine's, within its 32-bit counters), and
-// the longest whose law is worked out exactly (its work grows with the square of the games).
+// The longest day played (a day's games are one machine's, within its 32-bit counters); the
+// longest whose law is worked out is largestExactDayGames (day_law.h).
 inline constexpr std::int32_t largestDayGames = 10'000'000;
-inline constexpr std::int32_t largestExactDayGames = 50'000;
 // The seeded simulation of the cash put in, beside the exact figures: per setting, and per
 // rule of a sweep.
 inline constexpr std::int64_t defaultCashAttempts = 100'000;

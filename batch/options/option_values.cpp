@@ -11,6 +11,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/capped_attempt.h"
+#include "analysis/outcome/day_law.h"
 #include "analysis/found/hunt_table.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"

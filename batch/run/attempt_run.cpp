@@ -1,5 +1,6 @@
 #include "batch/run/attempt_run.h"
 
+#include "analysis/measured/day_play.h"
 #include "batch/run/grid_log_file.h"
 #include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
@@ -106,14 +107,12 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
 
 void bookFinishedAttempt(AttemptTotals& totals, std::int32_t setting, const clsKorvale& machine,
                          DeepestPoint& deepest, GridLog* log) {
-    const CoinTotals coins =
-        coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt);
-    totals.add(machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt, coins.net,
-               coins.obtained);
-    deepest.see(coins.net);
-    totals.cash.add(machine.mlngPlayCnt, coins.net, deepest.deepest());
+    bookPlayed(totals, setting, playedSoFar(machine, deepest));
     if (log != nullptr) {
-        log->attemptRow(machine.mlngBigCnt, machine.mlngRegCnt, coins.net, machine.mlngPlayCnt);
+        log->attemptRow(
+            machine.mlngBigCnt, machine.mlngRegCnt,
+            coinTotals(setting, machine.mlngPlayCnt, machine.mlngBigCnt, machine.mlngRegCnt).net,
+            machine.mlngPlayCnt);
     }
 }
 

@@ -9,10 +9,12 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/attempt/capped_attempt.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
+#include "ui/analysis_window/work_progress.h"
 
 namespace korvale {
 namespace {
@@ -152,6 +154,20 @@ QWidget* AimPanel::makePriorRow() {
         layout->addWidget(weight);
         weights_[s] = weight;
     }
+    // Closing time: an attempt still going at its limit's game ends there.
+    maxGames_ = new QSpinBox(row);
+    maxGames_->setRange(0, largestMaxGames);
+    maxGames_->setSingleStep(500);
+    maxGames_->setSpecialValueText(QStringLiteral("なし"));
+    maxGames_->setSuffix(QStringLiteral("G"));
+    maxGames_->setGroupSeparatorShown(true);
+    maxGames_->setKeyboardTracking(false);
+    maxGames_->setToolTip(
+        QStringLiteral("閉店まで：一回の挑戦はこのゲーム数で打ち切り（なし：終了条件まで）"));
+    connect(maxGames_, &QSpinBox::valueChanged, this, &AimPanel::request);
+    layout->addSpacing(12);
+    layout->addWidget(new QLabel(QStringLiteral("最大ゲーム数"), row));
+    layout->addWidget(maxGames_);
     layout->addStretch(1);
     return row;
 }
@@ -183,7 +199,7 @@ std::optional<AimSetup> AimPanel::setup() const {
     if (!read.unreadable.isEmpty()) {
         return std::nullopt;
     }
-    AimSetup setup{read.end, {}};
+    AimSetup setup{read.end, {}, std::nullopt};
     double total = 0;
     for (std::size_t s = 0; s < settingCount; ++s) {
         setup.prior[s] = weights_[s]->value();
@@ -191,6 +207,9 @@ std::optional<AimSetup> AimPanel::setup() const {
     }
     if (!(total > 0)) {
         return std::nullopt;
+    }
+    if (maxGames_->value() > 0) {
+        setup.maxGames = maxGames_->value();
     }
     return setup;
 }
@@ -212,7 +231,12 @@ void AimPanel::redraw() {
         ruleNote_->setText(
             QStringLiteral("事前の重みがすべて0です。どれかを0より大きくしてください。"));
     } else {
-        ruleNote_->setText(rule_->caption());
+        QString caption = rule_->caption();
+        if (wanted && wanted->maxGames) {
+            caption += QStringLiteral("・最大%1Gで打ち切り（勝率は出しません）")
+                           .arg(groupedNumber(*wanted->maxGames));
+        }
+        ruleNote_->setText(caption);
     }
     std::shared_ptr<const AimCurves> curves = wanted ? work_.result(*wanted) : nullptr;
     if (!curves && wanted && work_.pending()) {
@@ -323,23 +347,8 @@ void AimPanel::fillTable(const AimCurves& curves) {
 }
 
 void AimPanel::showProgress() {
-    const bool working = work_.pending();
-    if (working && !progressTimer_.isActive()) {
-        progressTimer_.start();
-    } else if (!working) {
-        progressTimer_.stop();
-    }
-    progress_->setVisible(working);
-    if (!working) {
-        status_->setText(active_ ? QString() : QStringLiteral("このタブを開くと計算を始めます。"));
-        return;
-    }
-    progress_->setValue(static_cast<int>(std::lround(1000 * work_.done())));
-    const std::optional<double> left = work_.secondsLeft();
-    status_->setText(
-        QStringLiteral("計算中・経過 %1%2")
-            .arg(durationText(work_.secondsTaken()),
-                 left ? QStringLiteral("・残り約 %1").arg(durationText(*left)) : QString()));
+    showWorkProgress(work_, active_, QStringLiteral("計算中"), *progress_, *status_,
+                     progressTimer_);
 }
 
 }  // namespace korvale

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScatterSeries>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
@@ -70,6 +71,8 @@ class AimPanel final : public QWidget {
     QRadioButton& typedRuleOption() { return rule_->typedOption(); }
     QLineEdit& typedBigEnd() { return rule_->typedBigEnd(); }
     QLineEdit& typedRegEnd() { return rule_->typedRegEnd(); }
+    // The game limit: 0 for none.
+    QSpinBox& maxGames() { return *maxGames_; }
     QDoubleSpinBox& priorWeight(int setting) {
         return *weights_[static_cast<std::size_t>(setting)];
     }
@@ -99,6 +102,7 @@ class AimPanel final : public QWidget {
     QComboBox* choice_ = nullptr;
     RuleChoice* rule_ = nullptr;
     std::array<QDoubleSpinBox*, settingCount> weights_{};
+    QSpinBox* maxGames_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* ruleNote_ = nullptr;

@@ -22,7 +22,7 @@ AimCurves AimWork::solve(const AimSetup& setup, const LongWorkControl<AimCurves>
     AimCurves curves;
     curves.setup = setup;
     curves.table = solveHuntTable(setup.end, HuntGrid{}, {0, 1, 2, 3, 4, 5}, setup.prior,
-                                  CostRounding::Unrounded, std::nullopt, settingDone,
+                                  CostRounding::Unrounded, setup.maxGames, settingDone,
                                   {.cancel = control.cancel, .threads = threads});
     return curves;
 }

@@ -16,13 +16,15 @@
 
 namespace korvale {
 
-// What the figures depend on: the rule and the prior's weights (at least 0, not all 0).
+// What the figures depend on: the rule, the prior's weights (at least 0, not all 0) and the
+// game limit (closing time: each attempt ends at its maxGames-th game at the latest).
 struct AimSetup {
     EndConditions end{0.0, 0};
     SettingVector prior{1, 1, 1, 1, 1, 1};
+    std::optional<std::int32_t> maxGames;
     bool operator==(const AimSetup& other) const {
         return end.bigEnd == other.end.bigEnd && end.regEnd == other.end.regEnd &&
-               prior == other.prior;
+               prior == other.prior && maxGames == other.maxGames;
     }
 };
 

@@ -175,6 +175,20 @@ QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colo
     return line;
 }
 
+QAreaSeries* addBand(const Graph& graph, const QString& name, const QColor& colour) {
+    // The area does not own its lines: they are its children.
+    auto* band = new QAreaSeries;
+    band->setUpperSeries(new QLineSeries(band));
+    band->setLowerSeries(new QLineSeries(band));
+    band->setName(name);
+    band->setColor(colour);
+    band->setBorderColor(colour.darker(110));
+    graph.chart->addSeries(band);
+    band->attachAxis(graph.xAxis);
+    band->attachAxis(graph.yAxis);
+    return band;
+}
+
 QScatterSeries* addPoints(const Graph& graph, const QString& name, const QColor& colour,
                           QScatterSeries::MarkerShape shape, double size) {
     auto* points = new QScatterSeries;

@@ -4,6 +4,7 @@
 // numbers are grouped by thousands, a zero line, a curve drawn from a min/max envelope and a
 // histogram drawn as steps.
 
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -38,6 +39,10 @@ enum class LineKind { Measured, Exact, Guide };
 
 // A line of the graph, attached to its axes.
 QLineSeries* addLine(const Graph& graph, const QString& name, const QColor& colour, LineKind kind);
+
+// A band of the graph between two lines (the area's upperSeries() and lowerSeries(), set with
+// replace), filled pale in `colour`, attached to its axes.
+QAreaSeries* addBand(const Graph& graph, const QString& name, const QColor& colour);
 
 // Points of the graph, unjoined, attached to its axes.
 QScatterSeries* addPoints(const Graph& graph, const QString& name, const QColor& colour,

@@ -16,6 +16,7 @@
 #include "report/model/figure_catalogue.h"
 #include "ui/analysis_window/history_posterior.h"
 #include "ui/analysis_window/setup_caption.h"
+#include "ui/analysis_window/window_numbers.h"
 #include "ui/controls/box.h"
 
 namespace korvale {
@@ -73,12 +74,14 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     posterior_ = new PosteriorPanel;
     quitRules_ = new QuitRulePanel;
     aim_ = new AimPanel;
+    day_ = new DayPanel;
     tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
     tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
     tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
     tabs_->addTab(posterior_, QStringLiteral("設定判別"));
     tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
     tabs_->addTab(aim_, QStringLiteral("狙い目"));
+    tabs_->addTab(day_, QStringLiteral("一日の収支"));
     // Narrower, the figures table's columns, the graphs' axis numbers and legends no longer
     // have room for their text: the window is never narrower than some 48 full-width characters
     // (on a 1024-pixel screen it then covers the main window's results grid, and no more).
@@ -102,11 +105,14 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(rates_, &HallRatesPanel::changed, this, [this] {
         quitRules_->setHallRates(rates_->rates());
         aim_->setHallRates(rates_->rates());
+        day_->setHallRates(rates_->rates());
+        requestCash();
         stale_ = true;
         refreshNow();
     });
     quitRules_->setHallRates(rates_->rates());
     aim_->setHallRates(rates_->rates());
+    day_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     followMainWindow();
@@ -130,6 +136,7 @@ void frmAnalysis::followMainWindow() {
     connect(setting, &QComboBox::currentIndexChanged, this, [this](int index) {
         quitRules_->setChosenSetting(index);
         aim_->setChosenSetting(index);
+        day_->setChosenSetting(index);
         updateHeading();
     });
     connect(source_.findChild<QRadioButton*>(QStringLiteral("opt(1)")), &QRadioButton::toggled,
@@ -137,6 +144,7 @@ void frmAnalysis::followMainWindow() {
     typed();
     quitRules_->setChosenSetting(setting->currentIndex());
     aim_->setChosenSetting(setting->currentIndex());
+    day_->setChosenSetting(setting->currentIndex());
 }
 
 void frmAnalysis::updateHeading() {
@@ -145,6 +153,8 @@ void frmAnalysis::updateHeading() {
         text = QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
     } else if (tabs_->currentWidget() == aim_) {
         text = QStringLiteral("狙い目の図は、実行の結果によらない理論値です。");
+    } else if (tabs_->currentWidget() == day_) {
+        text = QStringLiteral("一日の収支は、実行の結果によらない理論値と、別に試行した日々です。");
     } else {
         // The main window's choice, as the next Start would read it.
         const auto boxText = [this](Box box) {
@@ -187,10 +197,31 @@ void frmAnalysis::restart() {
             unreachable_ = unreachableEnds(exactSetup_.setting, exactSetup_.end);
         }
     }
+    requestCash();
     updateHeading();
 }
 
+std::optional<CashSetup> frmAnalysis::cashSetup() const {
+    const HallRates rates = rates_->rates();
+    if (!feed_.setup().started || !exactSetup_.attempts || rates.pay != CoinSource::Cash) {
+        return std::nullopt;
+    }
+    return CashSetup{exactSetup_.setting, exactSetup_.end, rates};
+}
+
+void frmAnalysis::requestCash() {
+    const std::optional<CashSetup> wanted = cashSetup();
+    // Only a rule whose exact figures are in can end: its attempts are played then.
+    const ExactFigures* figures = exact();
+    if (wanted && figures != nullptr && figures->attempt) {
+        cash_.request(*wanted);
+    } else {
+        cash_.callOff();
+    }
+}
+
 void frmAnalysis::exactArrived() {
+    requestCash();
     stale_ = true;
     if (isVisible()) {
         redrawCurrent();
@@ -214,6 +245,7 @@ void frmAnalysis::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) {
         quitRules_->callOff();
         aim_->callOff();
+        day_->callOff();
     }
     QWidget::hideEvent(event);
 }
@@ -270,6 +302,8 @@ void frmAnalysis::redrawCurrent() {
         quitRules_->activate();  // it draws itself as its work comes in
     } else if (current == aim_) {
         aim_->activate();  // likewise
+    } else if (current == day_) {
+        day_->activate();  // likewise
     } else if (current == posterior_) {
         feed_.catchUpFilter(source_.grid().gridModel());
         posterior_->redraw(
@@ -341,12 +375,16 @@ QString frmAnalysis::exactWorkStatus() const {
     }
     QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
-    if (rates_->rates().pay == CoinSource::Cash) {
+    if (const std::optional<CashSetup> cash = cashSetup()) {
         // The cash put in follows each attempt's deepest point, which the grid's rows do not
-        // hold.
-        status += QStringLiteral(
-            "\n現金での収支は各挑戦の最も沈んだ点で決まるため、ここには出しません"
-            "（korvale-batch --pay cash で実測できます）。");
+        // hold: a simulation of its own measures it.
+        status += cash_.result(*cash)
+                      ? QStringLiteral(
+                            "\n現金での収支・投資・最も沈んだ差枚（「試行」の行）は、同じ"
+                            "終了条件で別に試行した%1回の実測値です。")
+                            .arg(groupedNumber(static_cast<double>(cashAttempts)))
+                      : QStringLiteral("\n") +
+                            working(QStringLiteral("現金での収支を試行中"), cash_.done());
     }
     if (lawPending()) {
         return status + QStringLiteral("\n") +
@@ -367,6 +405,8 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
     FigureGroup measured = measuredAttemptGroup(setting, end, tally.totals());
     addYenOfMeasuredCoins(measured, rates_->rates());
     std::vector<FigureRow> rows = joinFigures(attemptKeys(), exact ? &*exact : nullptr, measured);
+    const std::vector<FigureRow> cash = cashRows(figures);
+    rows.insert(rows.end(), cash.begin(), cash.end());
     // Figures of the law: exact once it is worked out, measured from the attempts' counts
     // (the measured law's other figures take too long to redraw live).
     const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
@@ -395,6 +435,26 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
                   nets.total() == 0 ? makeFigure(key, std::nullopt)
                                     : makeFigure(key, static_cast<double>(nets.quantile(q)),
                                                  nets.quantileInterval(q)));
+    }
+    return rows;
+}
+
+std::vector<FigureRow> frmAnalysis::cashRows(const ExactFigures* figures) const {
+    const std::optional<CashSetup> wanted = cashSetup();
+    const std::shared_ptr<const CashMeasure> measure = wanted ? cash_.result(*wanted) : nullptr;
+    if (!measure || !measure->failure.isEmpty() || figures == nullptr || !figures->attempt) {
+        return {};
+    }
+    // Measured only: the exact figures hold no attempt's deepest point.
+    static const std::vector<FigureKey> keys = {{"yen_per_attempt", false},
+                                                {"yen_per_hour", false},
+                                                {"cash_in_per_attempt", false},
+                                                {"deepest_mean", false},
+                                                {percentileKey("deepest", 90.0), false}};
+    std::vector<FigureRow> rows =
+        joinFigures(keys, nullptr, cashGroup(*figures->attempt, measure->cash));
+    for (FigureRow& row : rows) {
+        row.label += "（試行）";
     }
     return rows;
 }

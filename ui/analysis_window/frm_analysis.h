@@ -17,6 +17,8 @@
 
 #include "ui/analysis_window/aim_panel.h"
 #include "ui/analysis_window/attempt_reach_text.h"
+#include "ui/analysis_window/cash_service.h"
+#include "ui/analysis_window/day_panel.h"
 #include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/figures_panel.h"
@@ -60,6 +62,7 @@ class frmAnalysis final : public QWidget {
     QuitRulePanel& quitRulePanel() { return *quitRules_; }
     HallRatesPanel& hallRatesPanel() { return *rates_; }
     AimPanel& aimPanel() { return *aim_; }
+    DayPanel& dayPanel() { return *day_; }
     // The line above the tabs that names the setup of the figures on show.
     const QLabel& heading() const { return *heading_; }
     // Whether the exact figures of the run on show are still being worked out; waits for them.
@@ -71,6 +74,9 @@ class frmAnalysis final : public QWidget {
     bool lawPending() const { return service_->lawPending(); }
     void waitForLaw() { service_->waitForLaw(); }
     std::shared_ptr<const OutcomeLaw> law() const;
+    // From cash, the seeded simulation of the cash an attempt puts in (attempt runs only).
+    bool cashPending() const { return cash_.pending(); }
+    void waitForCash() { cash_.waitForResult(); }
     // Panels redrawn so far (at most one a refresh).
     std::int64_t redraws() const { return redraws_; }
 
@@ -79,7 +85,8 @@ class frmAnalysis final : public QWidget {
     void hideEvent(QHideEvent* event) override;
 
   private:
-    // The ヤメ時 and 狙い目 tabs follow the main window's setting and end boxes as they are typed.
+    // The ヤメ時, 狙い目 and 一日の収支 tabs follow the main window's setting and end boxes as they
+    // are typed.
     void followMainWindow();
     // Names the setup of the run on show, and says so when the main window's choice differs.
     void updateHeading();
@@ -88,6 +95,10 @@ class frmAnalysis final : public QWidget {
     void redrawCurrent();
     std::vector<FigureRow> figureRows() const;
     std::vector<FigureRow> attemptRows(const ExactFigures* figures) const;
+    // From cash: asks for the simulation of the run on show once its figures say it can end.
+    void requestCash();
+    std::optional<CashSetup> cashSetup() const;
+    std::vector<FigureRow> cashRows(const ExactFigures* figures) const;
     // How far the exact work is, and a warning when no attempt of the run can end.
     QString exactStatus() const;
     QString exactWorkStatus() const;
@@ -105,6 +116,7 @@ class frmAnalysis final : public QWidget {
     QuitRulePanel* quitRules_ = nullptr;
     HallRatesPanel* rates_ = nullptr;
     AimPanel* aim_ = nullptr;
+    DayPanel* day_ = nullptr;
     QTimer timer_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;
@@ -118,6 +130,7 @@ class frmAnalysis final : public QWidget {
     QString statusShown_;
     // Why no attempt of the run on show can end within its counters, if so.
     std::optional<UnreachableEnds> unreachable_;
+    LongWork<CashWork> cash_{[this] { exactArrived(); }};
 };
 
 }  // namespace korvale

@@ -40,12 +40,15 @@ ForwardLaws playForward(const MachineModel& model, int x, int y) {
     };
     const std::size_t counts = mostBigs * mostRegs;
     const std::size_t states = state(1, modeCount - 1, cap, y) + 1;
-    std::vector<double> alive(states * counts, 0.0);
+    // The chances by state and counts, and which states hold any; each row is cleared as it is
+    // played, so that the buffers swap without being filled anew.
+    std::vector<double> alive(states * counts, 0.0), next(alive.size(), 0.0);
+    std::vector<char> live(states, 0), nextLive(states, 0);
     alive[state(0, 0, 0, y) * counts] = 1.0;
+    live[state(0, 0, 0, y)] = 1;
     ForwardLaws laws;
     const double r = model.regProbability;
     for (std::int64_t t = 1;; ++t) {
-        std::vector<double> next(alive.size(), 0.0);
         const auto cost = static_cast<std::int64_t>(std::nearbyint(model.costCoefficient * t));
         double playing = 0.0;
         auto move = [&](int seen, int mode, int sinceBig, int sinceReg, int bigs, int regs,
@@ -59,7 +62,9 @@ ForwardLaws playForward(const MachineModel& model, int x, int y) {
                     laws.lost += p;
                     return;
                 }
-                next[state(seen, mode, sinceBig, sinceReg) * counts + bigs * mostRegs + regs] += p;
+                const std::size_t to = state(seen, mode, sinceBig, sinceReg);
+                next[to * counts + bigs * mostRegs + regs] += p;
+                nextLive[to] = 1;
                 playing += p;
             }
         };
@@ -72,7 +77,11 @@ ForwardLaws playForward(const MachineModel& model, int x, int y) {
                     const int big1 = std::min(sinceBig + 1, cap);
                     for (int sinceReg = 0; sinceReg <= y; ++sinceReg) {
                         const int reg1 = std::min(sinceReg + 1, y);
-                        const double* row = &alive[state(seen, mode, sinceBig, sinceReg) * counts];
+                        const std::size_t from = state(seen, mode, sinceBig, sinceReg);
+                        if (!live[from]) {
+                            continue;
+                        }
+                        double* row = &alive[from * counts];
                         for (std::size_t i = 0; i < counts; ++i) {
                             const double p = row[i];
                             if (p < 1e-22) {
@@ -93,11 +102,14 @@ ForwardLaws playForward(const MachineModel& model, int x, int y) {
                                 }
                             }
                         }
+                        std::fill(row, row + counts, 0.0);
                     }
                 }
             }
         }
         alive.swap(next);
+        live.swap(nextLive);
+        std::fill(nextLive.begin(), nextLive.end(), 0);
         if (playing < 1e-16) {
             return laws;
         }

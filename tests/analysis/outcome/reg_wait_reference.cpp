@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
 namespace korvale {
@@ -14,19 +13,25 @@ namespace {
 // Entries this small are left out (and counted) so that the far tails do not fill the tables.
 constexpr double tinyEntry = 1e-20;
 
-// Where the machine is: BIG and REG seen, the mode, games since the last BIG (from the start
-// before the first) capped where neither the ceiling nor the end can tell longer waits apart,
-// games since the last REG capped at the REG end.
+// Where the machine is, besides the bonuses seen: the mode, games since the last BIG (from the
+// start before the first) capped where neither the ceiling nor the end can tell longer waits
+// apart, games since the last REG capped at the REG end. Whether a BIG or a REG has fallen is
+// whether its count is above 0.
 struct GameState {
-    int bigSeen;
-    int regSeen;
     int mode;
     int sinceBig;
     int sinceReg;
 };
 
-// The bonus counts with their chance, keyed by BIGs * 2^16 + REGs.
-using CountChances = std::unordered_map<std::uint32_t, double>;
+// The chances of every state with one count of BIGs and REGs, and what ended there this game.
+struct CountSlice {
+    std::vector<double> chance;
+    double ended = 0.0;
+    bool live = false;
+};
+
+// Slices by BIG count, then REG count.
+using CountGrid = std::vector<std::vector<CountSlice>>;
 
 class ForwardPass {
   public:
@@ -35,13 +40,13 @@ class ForwardPass {
           bigEnd_(bigEnd),
           regEnd_(regEnd),
           bigCap_(std::max(bigEnd, model.ceilingGame)),
-          alive_(index({1, 1, modeCount - 1, bigCap_, regEnd_}) + 1) {
+          cells_(static_cast<std::size_t>(modeCount * (bigCap_ + 1) * (regEnd_ + 1))) {
         const int sinceBig = std::min(start.gamesSinceBig, bigCap_);
+        alive_.assign(1, std::vector<CountSlice>(1));
+        CountSlice& first = alive_[0][0];
+        makeLive(first);
         for (int m = 0; m < modeCount; ++m) {
-            if (start.modeLaw[static_cast<std::size_t>(m)] > 0.0) {
-                alive_[index({0, 0, m, sinceBig, 0})][0] =
-                    start.modeLaw[static_cast<std::size_t>(m)];
-            }
+            first.chance[index({m, sinceBig, 0})] = start.modeLaw[static_cast<std::size_t>(m)];
         }
     }
 
@@ -56,11 +61,8 @@ class ForwardPass {
 
   private:
     std::size_t index(const GameState& s) const {
-        const int cell =
-            (((s.bigSeen * 2 + s.regSeen) * modeCount + s.mode) * (bigCap_ + 1) + s.sinceBig) *
-                (regEnd_ + 1) +
-            s.sinceReg;
-        return static_cast<std::size_t>(cell);
+        return static_cast<std::size_t>((s.mode * (bigCap_ + 1) + s.sinceBig) * (regEnd_ + 1) +
+                                        s.sinceReg);
     }
 
     GameState stateAt(std::size_t cell) const {
@@ -69,22 +71,68 @@ class ForwardPass {
         s.sinceReg = rest % (regEnd_ + 1);
         rest /= regEnd_ + 1;
         s.sinceBig = rest % (bigCap_ + 1);
-        rest /= bigCap_ + 1;
-        s.mode = rest % modeCount;
-        rest /= modeCount;
-        s.regSeen = rest % 2;
-        s.bigSeen = rest / 2;
+        s.mode = rest / (bigCap_ + 1);
         return s;
+    }
+
+    // A slice takes its room once something is booked there.
+    void makeLive(CountSlice& s) const {
+        if (!s.live) {
+            s.chance.resize(cells_);
+            s.live = true;
+        }
+    }
+
+    // Where a game from `bigs` BIGs and `regs` REGs can lead: no bonus, a REG, a BIG.
+    struct Targets {
+        CountSlice* none;
+        CountSlice* reg;
+        CountSlice* big;
+    };
+
+    Targets targets(std::size_t bigs, std::size_t regs) {
+        if (next_.size() <= bigs + 1) {
+            next_.resize(bigs + 2);
+        }
+        for (const std::size_t b : {bigs, bigs + 1}) {
+            if (next_[b].size() <= regs + 1) {
+                next_[b].resize(regs + 2);
+            }
+        }
+        return {&next_[bigs][regs], &next_[bigs][regs + 1], &next_[bigs + 1][regs]};
     }
 
     // Plays game number `game` from every live state; returns the chance still playing.
     double playGame(std::int64_t game) {
-        next_.assign(alive_.size(), CountChances{});
-        cost_ = static_cast<std::int64_t>(std::nearbyint(model_.costCoefficient * double(game)));
+        const auto cost =
+            static_cast<std::int64_t>(std::nearbyint(model_.costCoefficient * double(game)));
         playing_ = 0.0;
-        for (std::size_t cell = 0; cell < alive_.size(); ++cell) {
-            if (!alive_[cell].empty()) {
-                playFrom(stateAt(cell), alive_[cell]);
+        for (std::size_t bigs = 0; bigs < alive_.size(); ++bigs) {
+            for (std::size_t regs = 0; regs < alive_[bigs].size(); ++regs) {
+                CountSlice& from = alive_[bigs][regs];
+                if (!from.live) {
+                    continue;
+                }
+                const Targets to = targets(bigs, regs);
+                for (std::size_t cell = 0; cell < cells_; ++cell) {
+                    if (from.chance[cell] != 0.0) {
+                        playFrom(to, bigs, regs, stateAt(cell), from.chance[cell]);
+                    }
+                }
+                std::fill(from.chance.begin(), from.chance.end(), 0.0);
+                from.live = false;
+            }
+        }
+        for (std::size_t bigs = 0; bigs < next_.size(); ++bigs) {
+            for (std::size_t regs = 0; regs < next_[bigs].size(); ++regs) {
+                CountSlice& to = next_[bigs][regs];
+                if (to.ended > 0.0) {
+                    const auto coins =
+                        static_cast<std::int64_t>(model_.coinsPerBig) * std::int64_t(bigs) +
+                        static_cast<std::int64_t>(model_.coinsPerReg) * std::int64_t(regs);
+                    law_.net[coins - cost] += to.ended;
+                    to.ended = 0.0;
+                }
             }
         }
         alive_.swap(next_);
@@ -92,7 +140,8 @@ class ForwardPass {
         return playing_;
     }
 
-    void playFrom(const GameState& s, const CountChances& counts) {
+    void playFrom(const Targets& to, std::size_t bigs, std::size_t regs, const GameState& s,
+                  double chance) {
         const auto m = static_cast<std::size_t>(s.mode);
         const int bigGame = s.sinceBig + 1;  // this game's number since the last BIG
         const double big =
@@ -100,19 +149,15 @@ class ForwardPass {
         const double reg = model_.regProbability;
         const int bigAfter = std::min(bigGame, bigCap_);
         const int regAfter = std::min(s.sinceReg + 1, regEnd_);
-        for (const auto& [key, chance] : counts) {
-            book({s.bigSeen, s.regSeen, s.mode, bigAfter, regAfter}, key,
-                 chance * (1.0 - big - reg));
-            for (int to = 0; to < modeCount; ++to) {
-                const double afterReg = nextMode(model_.regNextMode[m], s.mode, to);
-                const double afterBig = nextMode(model_.bigNextMode[m], s.mode, to);
-                if (afterReg > 0.0) {
-                    book({s.bigSeen, 1, to, bigAfter, 0}, key + 1, chance * reg * afterReg);
-                }
-                if (afterBig > 0.0) {
-                    book({1, s.regSeen, to, 0, regAfter}, key + (1U << 16),
-                         chance * big * afterBig);
-                }
+        book(*to.none, bigs, regs, {s.mode, bigAfter, regAfter}, chance * (1.0 - big - reg));
+        for (int mode = 0; mode < modeCount; ++mode) {
+            const double afterReg = nextMode(model_.regNextMode[m], s.mode, mode);
+            const double afterBig = nextMode(model_.bigNextMode[m], s.mode, mode);
+            if (afterReg > 0.0) {
+                book(*to.reg, bigs, regs + 1, {mode, bigAfter, 0}, chance * reg * afterReg);
+            }
+            if (afterBig > 0.0) {
+                book(*to.big, bigs + 1, regs, {mode, 0, regAfter}, chance * big * afterBig);
             }
         }
     }
@@ -124,21 +169,18 @@ class ForwardPass {
     }
 
     // The state after the game: the attempt ends there or plays on.
-    void book(const GameState& s, std::uint32_t key, double chance) {
+    void book(CountSlice& to, std::size_t bigs, std::size_t regs, const GameState& s,
+              double chance) {
         if (chance < tinyEntry) {
             law_.dropped += chance;
             return;
         }
-        const bool over =
-            s.bigSeen == 1 && s.sinceBig >= bigEnd_ && (s.regSeen == 0 || s.sinceReg >= regEnd_);
+        const bool over = bigs > 0 && s.sinceBig >= bigEnd_ && (regs == 0 || s.sinceReg >= regEnd_);
         if (over) {
-            const std::int64_t bigs = key >> 16;
-            const std::int64_t regs = key & 0xFFFF;
-            const auto coins = static_cast<std::int64_t>(model_.coinsPerBig) * bigs +
-                               static_cast<std::int64_t>(model_.coinsPerReg) * regs;
-            law_.net[coins - cost_] += chance;
+            to.ended += chance;
         } else {
-            next_[index(s)][key] += chance;
+            makeLive(to);
+            to.chance[index(s)] += chance;
             playing_ += chance;
         }
     }
@@ -147,9 +189,9 @@ class ForwardPass {
     int bigEnd_;
     int regEnd_;
     int bigCap_;
-    std::vector<CountChances> alive_;
-    std::vector<CountChances> next_;
-    std::int64_t cost_ = 0;
+    std::size_t cells_;
+    CountGrid alive_;
+    CountGrid next_;
     double playing_ = 0.0;
     ReferenceNetLaw law_;
 };

@@ -368,8 +368,18 @@ TEST(BatchGoldenTest, EachSubcommandInEachFormat) {
         {"hunt", {"hunt", "--since-big-grid", "1100:1500:200", "--prior", "1,1,1,1,1,3"}},
     };
     const bool update = std::getenv("KORVALE_UPDATE_GOLDEN") != nullptr;
-    for (const auto& [name, arguments] : commands) {
-        for (const std::string format : {"table", "csv", "json"}) {
+    const std::vector<std::string> formats = {"table", "csv", "json"};
+    for (std::size_t c = 0; c < commands.size(); ++c) {
+        const auto& [name, arguments] = commands[c];
+        for (std::size_t f = 0; f < formats.size(); ++f) {
+#ifdef KORVALE_SANITIZED
+            // The formats of a command share its run, many times slower there: each command in
+            // one format, each format twice over the commands.
+            if (f != c % formats.size() && !update) {
+                continue;
+            }
+#endif
+            const std::string& format = formats[f];
             std::vector<std::string> withFormat = arguments;
             withFormat.insert(withFormat.end(), {"--format", format});
             const Outcome outcome = run(withFormat);

@@ -35,26 +35,31 @@ class AimPanelTest : public FrameTest {
     QLineEdit& mainBox(const char* name) { return *form().findChild<QLineEdit*>(name); }
 
     // The main window's rule first (quitting at the first BIG unless asked: its table is the
-    // quickest to work out), then the tab.
-    void openTab(const char* bigEnd = "0", const char* regEnd = "0") {
-        mainBox("txtBEnd").setText(bigEnd);
-        mainBox("txtREnd").setText(regEnd);
+    // quickest to work out), then the tab; its curves waited for unless told.
+    void openTab(const char* bigEnd = "0", const char* regEnd = "0", bool wait = true) {
+        setMainRule(bigEnd, regEnd, false);
         trigger("actAnalysis");
         analysis().tabs().setCurrentIndex(aimTab);
         analysis().refreshNow();
-        panel().waitForCurves();
+        if (wait) {
+            panel().waitForCurves();
+        }
     }
-    void setMainRule(const char* bigEnd, const char* regEnd) {
+    void setMainRule(const char* bigEnd, const char* regEnd, bool wait = true) {
         mainBox("txtBEnd").setText(bigEnd);
         mainBox("txtREnd").setText(regEnd);
-        panel().waitForCurves();
+        if (wait) {
+            panel().waitForCurves();
+        }
     }
 };
 
 TEST_F(AimPanelTest, EachMarkIsWhereItsTablesWorthTurnsToAGainForGood) {
     openTab();
     bool insideTheGrid = false;
-    for (const auto& [bigEnd, regEnd] : {std::pair{"0", "0"}, std::pair{"300", "100"}}) {
+    // At 0/0 every curve turns late in the grid; at 30/10 設定１ and ２ turn inside it and the
+    // others at its first count, as at longer rules such as 300/100, in far less time.
+    for (const auto& [bigEnd, regEnd] : {std::pair{"0", "0"}, std::pair{"30", "10"}}) {
         setMainRule(bigEnd, regEnd);
         for (int index = 0; index < AimPanel::curveCount; ++index) {
             SCOPED_TRACE(std::string(bigEnd) + "/" + regEnd + " curve " + std::to_string(index));
@@ -94,9 +99,7 @@ TEST_F(AimPanelTest, TheTablesYenFollowTheHallsRates) {
     rates.exchange().setValue(5.6);
     const QTableWidget& table = panel().table();
     ASSERT_EQ(table.rowCount(), 31);
-    const auto cell = [&table](int column) {
-        return table.item(30, column)->text().remove(',');
-    };
+    const auto cell = [&table](int column) { return table.item(30, column)->text().remove(','); };
     EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("+5278"));
     EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+64431"));
     rates.pay().setCurrentIndex(1);
@@ -129,12 +132,34 @@ TEST_F(AimPanelTest, TheMixtureLiesBetweenTheSettingsAndIsTheOneSettingThePriorH
     }
 }
 
+TEST_F(AimPanelTest, ALimitOfOneGameIsThatGameWorkedByHand) {
+    // The limit set before the tab is first shown: the rule's table without it is never asked for.
+    trigger("actAnalysis");
+    panel().maxGames().setValue(1);
+    openTab("300", "100");
+    EXPECT_TRUE(panel().ruleCaption().contains(QStringLiteral("最大1Gで打ち切り")));
+    panel().shownChoice().setCurrentIndex(0);
+    const QTableWidget& table = panel().table();
+    ASSERT_EQ(table.rowCount(), 31);
+    // 1500 games after the BIG the next game is at the ceiling: BIG 1000 and REG 100 in 65536
+    // at 設定１, 388 and 127 coins, a cost of 2; whatever the rule, one game is played.
+    const int last = table.rowCount() - 1;
+    EXPECT_EQ(table.item(last, AimPanel::NetColumn)->text(), QStringLiteral("+4.1"));
+    for (int row = 0; row < table.rowCount(); ++row) {
+        EXPECT_EQ(table.item(row, AimPanel::GamesColumn)->text(), QStringLiteral("1.0"));
+        EXPECT_EQ(table.item(row, AimPanel::AheadColumn)->text(), QStringLiteral("—"));
+    }
+    panel().maxGames().setValue(0);
+    EXPECT_FALSE(panel().setup()->maxGames);
+}
+
 TEST_F(AimPanelTest, TheRuleFollowsTheMainWindowsBoxesUntilOneIsTyped) {
+    // The rule asked for is what is checked, not its curves: only the last is waited for.
     form().findChild<QComboBox*>(QStringLiteral("cmbSettei"))->setCurrentIndex(3);
-    openTab();
+    openTab("0", "0", false);
     EXPECT_EQ(panel().shownChoice().currentIndex(), 3);
     // Read as the attempt run reads its boxes: "abc" is 0.
-    setMainRule("25.5", "abc");
+    setMainRule("25.5", "abc", false);
     ASSERT_TRUE(panel().setup());
     EXPECT_EQ(panel().setup()->end.bigEnd, 25.5);
     EXPECT_EQ(panel().setup()->end.regEnd, 0);
@@ -142,7 +167,7 @@ TEST_F(AimPanelTest, TheRuleFollowsTheMainWindowsBoxesUntilOneIsTyped) {
     panel().typedRuleOption().setChecked(true);
     panel().typedBigEnd().setText("40");
     panel().typedRegEnd().setText("20");
-    setMainRule("400", "0");
+    setMainRule("400", "0", false);
     EXPECT_EQ(panel().setup()->end.bigEnd, 40.0);
     EXPECT_EQ(panel().setup()->end.regEnd, 20);
     // A REG end the run refuses, and weights that are all 0: nothing is asked for, and said why.

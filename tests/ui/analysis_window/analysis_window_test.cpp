@@ -469,7 +469,9 @@ TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
 // The hall's rates in the 理論値 tab: from stored coins the yen of 300/100 at 設定１ are its net
 // exchanged, typed from `korvale-batch exact --setting 1 --big-end 300 --reg-end 100 --exchange
 // X`: ¥2493.55 at 5, ¥2226.38 and ¥2447.91 an hour at 5.6; 0.9095 hours at 800 games an hour.
-// From cash the yen are not shown (the rows hold no deepest point); the rates outlast the window.
+// From cash the yen come from a seeded simulation of the rule, the attempts `exact --pay cash
+// --seed 1 --threads 1` plays: typed from `... --exchange 5.6 --pay cash --seed 1 --threads 1`.
+// The rates outlast the window.
 TEST_F(AnalysisWindowTest, TheHallsRatesGiveTheYenOfAnAttempt) {
     makeFrame(8);
     trigger("actAnalysis");
@@ -477,23 +479,29 @@ TEST_F(AnalysisWindowTest, TheHallsRatesGiveTheYenOfAnAttempt) {
     runFor(4);
     analysis().waitForExact();
     showTab(0);
-    const auto yen = [this](const char* label) {
-        std::string text = figureCell(label, FiguresPanel::ExactColumn);
+    const auto yen = [this](const char* label, FiguresPanel::Column column) {
+        std::string text = figureCell(label, column);
         text.erase(std::remove(text.begin(), text.end(), ','), text.end());
         return text;
     };
-    EXPECT_EQ(yen("一回あたりの収支（円）"), "2494");
+    EXPECT_EQ(yen("一回あたりの収支（円）", FiguresPanel::ExactColumn), "2494");
     EXPECT_EQ(figureCell("一回あたりの時間", FiguresPanel::ExactColumn), "0.91");
     analysis().hallRatesPanel().exchange().setValue(5.6);
-    EXPECT_EQ(yen("一回あたりの収支（円）"), "2226");
-    EXPECT_EQ(yen("時給（円）"), "2448");
+    EXPECT_EQ(yen("一回あたりの収支（円）", FiguresPanel::ExactColumn), "2226");
+    EXPECT_EQ(yen("時給（円）", FiguresPanel::ExactColumn), "2448");
     analysis().hallRatesPanel().pay().setCurrentIndex(1);
-    EXPECT_NE(analysis().figuresPanel().status().text().indexOf(QStringLiteral("現金")), -1);
+    analysis().waitForCash();
+    analysis().refreshNow();
+    EXPECT_NE(analysis().figuresPanel().status().text().indexOf(QStringLiteral("試行")), -1);
     const QTableWidget& table = analysis().figuresPanel().table();
     for (int row = 0; row < table.rowCount(); ++row) {
         EXPECT_NE(table.item(row, FiguresPanel::LabelColumn)->text(),
                   QStringLiteral("一回あたりの収支（円）"));
     }
+    EXPECT_EQ(yen("一回あたりの収支（円）（試行）", FiguresPanel::MeasuredColumn), "1250");
+    EXPECT_EQ(yen("一回あたりの投資（円）（試行）", FiguresPanel::MeasuredColumn), "9116");
+    EXPECT_EQ(yen("時給（円）（試行）", FiguresPanel::MeasuredColumn), "1374");
+    EXPECT_EQ(yen("最も沈んだ差枚の90%点（試行）", FiguresPanel::MeasuredColumn), "961");
     analysis().close();
     trigger("actAnalysis");
     EXPECT_EQ(analysis().hallRatesPanel().rates().exchange, 5.6);

@@ -1,0 +1,141 @@
+// The 一日の収支 tab: a day of one game against the game worked by hand, the days drawn against
+// the machine's own coin count, the exact band against the seeded days, and the yen at the
+// window's rates.
+
+#include <QTest>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tests/ui/frame_fixture.h"
+
+namespace korvale::testing {
+namespace {
+
+constexpr int dayTab = 6;
+
+class DayPanelTest : public FrameTest {
+  protected:
+    frmAnalysis& analysis() { return *frame->analysisWindow(); }
+    DayPanel& panel() { return analysis().dayPanel(); }
+
+    void openTab(int setting, int dayGames) {
+        trigger("actAnalysis");
+        // The rates are kept for the session: 等価 from stored coins, whatever a case before set.
+        HallRatesPanel& rates = analysis().hallRatesPanel();
+        rates.lend().setValue(50);
+        rates.exchange().setValue(5.0);
+        rates.pay().setCurrentIndex(0);
+        rates.gamesPerHour().setValue(800);
+        panel().settingChoice().setCurrentIndex(setting);
+        panel().dayGames().setValue(dayGames);
+        analysis().tabs().setCurrentIndex(dayTab);
+        analysis().refreshNow();
+        panel().waitForFigures();
+    }
+    // A cell of the figures table by its line's label; NaN for a cell without a number.
+    double cell(const char* label, int column) {
+        const QTableWidget& table = panel().figures().table();
+        for (int row = 0; row < table.rowCount(); ++row) {
+            if (table.item(row, FiguresPanel::LabelColumn)->text() == QString::fromUtf8(label)) {
+                QString text = table.item(row, column)->text();
+                text.remove(',').remove(QStringLiteral("円")).remove('%').remove('+');
+                bool read = false;
+                const double value = text.toDouble(&read);
+                return read ? value : std::nan("");
+            }
+        }
+        ADD_FAILURE() << "no line " << label;
+        return std::nan("");
+    }
+    // The measured value's 95% interval widened to 99% about it.
+    std::pair<double, double> interval99(const char* label) {
+        const QTableWidget& table = panel().figures().table();
+        const double measured = cell(label, FiguresPanel::MeasuredColumn);
+        for (int row = 0; row < table.rowCount(); ++row) {
+            if (table.item(row, FiguresPanel::LabelColumn)->text() == QString::fromUtf8(label)) {
+                QStringList ends = table.item(row, FiguresPanel::IntervalColumn)
+                                       ->text()
+                                       .remove(',')
+                                       .remove('%')
+                                       .split(QStringLiteral(" 〜 "));
+                const double widen = 2.5758 / 1.96;
+                return {measured - widen * (measured - ends[0].toDouble()),
+                        measured + widen * (ends[1].toDouble() - measured)};
+            }
+        }
+        return {0, 0};
+    }
+};
+
+TEST_F(DayPanelTest, ADayOfOneGameIsThatGameWorkedByHand) {
+    openTab(0, 1);
+    // 設定１ from the morning: BIG 223 and REG 100 in 65536, 388 and 127 coins, a cost of 2.
+    const double net = (223.0 * 388 + 100.0 * 127) / 65536 - 2;
+    EXPECT_NEAR(cell("一回あたりの差枚", FiguresPanel::ExactColumn), net, 0.05);
+    EXPECT_NEAR(cell("勝ち越す確率", FiguresPanel::ExactColumn), 100.0 * 323 / 65536, 5e-3);
+    // As shown: a tenth of a coin, a yen. Stored coins at 等価 and at 5.6 coins to ¥100: the net
+    // exchanged.
+    for (const double exchange : {5.0, 5.6}) {
+        analysis().hallRatesPanel().exchange().setValue(exchange);
+        EXPECT_NEAR(cell("一回あたりの収支（円）", FiguresPanel::ExactColumn), net * 100 / exchange,
+                    0.5);
+    }
+    // The band and the mean go from 0 at the morning to the day's end.
+    const QList<QPointF> mean = panel().meanLine().points();
+    ASSERT_EQ(mean.size(), 2);
+    EXPECT_EQ(mean.front(), QPointF(0, 0));
+    EXPECT_NEAR(mean.back().y(), net, 1e-6);
+    EXPECT_EQ(panel().outerBand().lowerSeries()->points().back(), QPointF(1, -2));
+    EXPECT_EQ(panel().outerBand().upperSeries()->points().back(), QPointF(1, -2));
+}
+
+TEST_F(DayPanelTest, TheDaysDrawnAreTheMachinesOwnCoinsAndADrawAgainGivesOthers) {
+    openTab(5, 600);
+    ASSERT_EQ(panel().slumpsShown(), 5);
+    panel().drawnDays().setValue(2);
+    EXPECT_EQ(panel().slumpsShown(), 2);
+    const std::vector<std::vector<std::int32_t>> drawn = panel().slumpNets();
+    // The first day replayed on a machine of its own, its net as get差枚 counts it.
+    Xoshiro256PlusPlus random(panel().slumpSeed());
+    clsKorvale machine(random);
+    machine.mlngSettei = 5;
+    std::int32_t num = 0, mode = 0, simauta = 0;
+    for (std::size_t game = 0; game < drawn[0].size(); ++game) {
+        machine.Play(num, mode, simauta);
+        std::string rate;
+        std::int32_t obtained = 0;
+        ASSERT_EQ(drawn[0][game], machine.get差枚(rate, obtained)) << game;
+    }
+    panel().drawAgain().click();
+    EXPECT_NE(panel().slumpNets()[0], drawn[0]);
+    EXPECT_EQ(panel().slumpNets()[0].size(), 600u);
+}
+
+TEST_F(DayPanelTest, TheExactDayLiesWithinTheSeededDays) {
+    for (const int setting : {0, 5}) {
+        SCOPED_TRACE(setting);
+        openTab(setting, 1000);
+        for (const char* label : {"一回あたりの差枚", "勝ち越す確率", "一回あたりのBIG数"}) {
+            const auto [low, high] = interval99(label);
+            const double exact = cell(label, FiguresPanel::ExactColumn);
+            EXPECT_LE(low, exact) << label;
+            EXPECT_GE(high, exact) << label;
+        }
+    }
+}
+
+TEST_F(DayPanelTest, FromCashTheYenAreMeasuredOnly) {
+    openTab(0, 1000);
+    HallRatesPanel& rates = analysis().hallRatesPanel();
+    rates.exchange().setValue(5.6);
+    rates.pay().setCurrentIndex(1);  // 現金
+    EXPECT_TRUE(std::isnan(cell("一回あたりの収支（円）", FiguresPanel::ExactColumn)));
+    EXPECT_FALSE(std::isnan(cell("一回あたりの収支（円）", FiguresPanel::MeasuredColumn)));
+    // Lots of ¥1000 bought: the cash put in is a multiple of 1000 every day, at least one lot.
+    EXPECT_GE(cell("一回あたりの投資（円）", FiguresPanel::MeasuredColumn), 1000.0);
+    EXPECT_TRUE(panel().figures().status().text().contains(QStringLiteral("実測値のみ")));
+}
+
+}  // namespace
+}  // namespace korvale::testing

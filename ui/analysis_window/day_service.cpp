@@ -1,0 +1,83 @@
+#include "ui/analysis_window/day_service.h"
+
+#include <algorithm>
+
+#include "analysis/model/machine_model.h"
+#include "common/random_source.h"
+#include "ui/analysis_window/exact_service.h"
+
+namespace korvale {
+
+namespace {
+
+constexpr std::int32_t bandSteps = 20;
+// The share of the work the exact law takes; the seeded days take the rest.
+constexpr double lawShare = 0.9;
+
+// The measured days of a setup: always the same ones, so that a setup shown again says the same.
+std::uint64_t measuredSeed(const DaySetup& setup) {
+    return 0x6b6f7276616c6500ULL + static_cast<std::uint64_t>(setup.setting) * 100'003ULL +
+           static_cast<std::uint64_t>(setup.dayGames);
+}
+
+}  // namespace
+
+std::vector<std::int32_t> bandGames(std::int32_t dayGames) {
+    std::vector<std::int32_t> games;
+    const std::int32_t steps = std::min(bandSteps, dayGames);
+    for (std::int32_t k = 1; k <= steps; ++k) {
+        games.push_back(static_cast<std::int32_t>(std::int64_t{dayGames} * k / steps));
+    }
+    return games;
+}
+
+QString DayWork::failure(const RuntimeError& error) {
+    return figuresFailure(error);
+}
+
+DayFigures DayWork::solve(const DaySetup& setup, const LongWorkControl<DayFigures>& control) {
+    DayFigures figures;
+    figures.games = bandGames(setup.dayGames);
+    WorkControl lawControl = control;
+    lawControl.progress = [&control](double share) { control.progress(lawShare * share); };
+    figures.laws = solveDayLaws(machineModel(setup.setting), figures.games, lawControl);
+    for (DayLaw& law : figures.laws) {
+        law.setting = setup.setting;
+    }
+    Xoshiro256PlusPlus random(measuredSeed(setup));
+    const auto calledOff = [&control] { return control.cancel != nullptr && *control.cancel; };
+    figures.days.reserve(measuredDays);
+    for (std::int64_t day = 0; day < measuredDays; ++day) {
+        clsKorvale machine(random);
+        machine.mlngSettei = setup.setting;
+        DeepestPoint deepest;
+        if (!playDay(machine, setup.dayGames, deepest, calledOff)) {
+            throw WorkCancelled();
+        }
+        figures.days.push_back(playedSoFar(machine, deepest));
+        if (day % 256 == 0) {
+            control.progress(lawShare + (1.0 - lawShare) * static_cast<double>(day) /
+                                            static_cast<double>(measuredDays));
+        }
+    }
+    control.progress(1.0);
+    return figures;
+}
+
+std::vector<std::vector<std::int32_t>> playSlumpDays(const DaySetup& setup, std::int32_t days,
+                                                     std::uint64_t seed) {
+    Xoshiro256PlusPlus random(seed);
+    std::vector<std::vector<std::int32_t>> nets;
+    for (std::int32_t day = 0; day < days; ++day) {
+        clsKorvale machine(random);
+        machine.mlngSettei = setup.setting;
+        DeepestPoint deepest;
+        std::vector<std::int32_t> net(static_cast<std::size_t>(setup.dayGames));
+        playDay(
+            machine, setup.dayGames, deepest, [] { return false; }, net);
+        nets.push_back(std::move(net));
+    }
+    return nets;
+}
+
+}  // namespace korvale
