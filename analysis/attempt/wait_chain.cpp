@@ -69,7 +69,8 @@ double WaitChain::alive() const {
 }
 
 // Plays one game from every state of `from` into `to`, the BIGs into bigAtEnd_ and bigOut_;
-// returns the chance that ends.
+// returns the chance that ends. The rows hold the waits up to lowTop only (those above are the
+// high waits'), where a REG leaves the REG end to wait for.
 double WaitChain::advance(const WaitRows& from, const ModeVector& big, WaitRows& to) {
     if (from.empty()) {
         to.clear();
@@ -83,19 +84,15 @@ double WaitChain::advance(const WaitRows& from, const ModeVector& big, WaitRows&
     } else {
         to.clear();
     }
-    const std::int32_t lowTop = model_.lowTop();
     const std::int32_t x = model_.bigEnd;
     const double reg = model_.reg;
     double ended = 0.0;
-    ModeVector regLow{};
-    ModeVector high{};
+    ModeVector regged{};
     for (std::size_t m = 0; m < waitModes; ++m) {
         const double* p = from.row(m);
         const double bc = big[m];
         const double stay = 1.0 - bc - reg;
-        const double low = sumRange(p, lo, std::min(hi, lowTop));
-        high[m] = sumRange(p, std::max(lo, lowTop + 1), hi);
-        const double sum = low + high[m];
+        const double sum = sumRange(p, lo, hi);
         // A BIG lands at the BIG end unless a REG wait outlasts it.
         bigAtEnd_[m] += bc * (hi <= x + 1 ? sum : sumRange(p, lo, x + 1));
         double* out = bigOut_.row(m);
@@ -109,7 +106,7 @@ double WaitChain::advance(const WaitRows& from, const ModeVector& big, WaitRows&
         if (lo == 1) {
             ended += p[1] * stay;
         }
-        regLow[m] = low * reg;
+        regged[m] = sum * reg;
         games += sum;
         bigs += sum * bc;
         regs += sum * reg;
@@ -117,40 +114,19 @@ double WaitChain::advance(const WaitRows& from, const ModeVector& big, WaitRows&
     if (hi >= x + 2) {
         bigOut_.widen(std::max(lo, x + 2), hi);
     }
-    // Above lowTop a REG changes the mode and the wait goes on.
-    const std::int32_t highLo = std::max(lo, lowTop + 1);
-    for (std::size_t m = 0; m < waitModes && highLo <= hi; ++m) {
-        if (high[m] == 0.0) {
-            continue;
-        }
-        const double* p = from.row(m);
-        for (std::size_t n = 0; n < waitModes; ++n) {
-            const double c = reg * model_.regTo[m][n];
-            if (c == 0.0) {
-                continue;
-            }
-            double* q = to.row(n);
-            for (std::int32_t w = highLo; w <= hi; ++w) {
-                q[w - 1] += c * p[w];
-            }
-        }
-    }
-    // At or below it a REG leaves the REG end to wait for.
-    if (lo <= lowTop) {
-        for (std::size_t n = 0; n < waitModes; ++n) {
-            double into = 0.0;
-            for (std::size_t m = 0; m < waitModes; ++m) {
-                into += regLow[m] * model_.regTo[m][n];
-            }
-            if (model_.regEnd >= 1) {
-                to.at(n, model_.regEnd) += into;
-            } else {
-                ended += into;
-            }
+    for (std::size_t n = 0; n < waitModes; ++n) {
+        double into = 0.0;
+        for (std::size_t m = 0; m < waitModes; ++m) {
+            into += regged[m] * model_.regTo[m][n];
         }
         if (model_.regEnd >= 1) {
-            to.widen(model_.regEnd, model_.regEnd);
+            to.at(n, model_.regEnd) += into;
+        } else {
+            ended += into;
         }
+    }
+    if (model_.regEnd >= 1) {
+        to.widen(model_.regEnd, model_.regEnd);
     }
     return ended;
 }

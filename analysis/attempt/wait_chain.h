@@ -3,9 +3,9 @@
 // The capped attempt's chain carried forward a game at a time (wait_model.h): the states before
 // the first BIG (the mode and the REG end's wait where it can outlast the BIG end; no end is
 // possible yet, and the ceiling counter is the start's), and after it the young and the old
-// states by mode and wait, with what reaches the ceiling moved from the one to the other
-// (ceiling_transfers.h). A game costs the waits of the states held, not the games since the
-// last BIG as well.
+// states by mode and wait up to the REG end + 1, with what reaches the ceiling moved from the one
+// to the other (ceiling_transfers.h), and the waits above (high_waits.h). A game costs the waits
+// of the states held, not the games since the last BIG as well.
 
 #include <cstdint>
 #include <vector>
