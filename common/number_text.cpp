@@ -298,6 +298,82 @@ double readStrict(std::string_view text) {
     return number->value;
 }
 
+namespace {
+
+// A Decimal text's number as its digits: the whole part without leading zeros, the fraction
+// without trailing zeros, and its sign (none for zero).
+struct DecimalDigits {
+    bool negative = false;
+    std::string_view whole;
+    std::string_view fraction;
+};
+
+DecimalDigits decimalDigits(std::string_view text) {
+    DecimalDigits digits;
+    const NumberSpan span = scanDecimal(text, 0);
+    const std::string_view body = text.substr(span.bodyBegin, span.bodyEnd - span.bodyBegin);
+    const std::size_t point = std::min(body.find('.'), body.size());
+    digits.whole = body.substr(0, point);
+    digits.fraction = point < body.size() ? body.substr(point + 1) : std::string_view();
+    while (digits.whole.starts_with('0')) {
+        digits.whole.remove_prefix(1);
+    }
+    while (digits.fraction.ends_with('0')) {
+        digits.fraction.remove_suffix(1);
+    }
+    digits.negative = span.negative && (!digits.whole.empty() || !digits.fraction.empty());
+    return digits;
+}
+
+// How two magnitudes compare: the longer whole part is larger, then digit by digit.
+int compareMagnitudes(const DecimalDigits& a, const DecimalDigits& b) {
+    if (a.whole.size() != b.whole.size()) {
+        return a.whole.size() < b.whole.size() ? -1 : 1;
+    }
+    if (const int whole = a.whole.compare(b.whole); whole != 0) {
+        return whole;
+    }
+    return a.fraction.compare(b.fraction);
+}
+
+}  // namespace
+
+int compareDecimals(std::string_view a, std::string_view b) {
+    const DecimalDigits x = decimalDigits(a);
+    const DecimalDigits y = decimalDigits(b);
+    if (x.negative != y.negative) {
+        return x.negative ? -1 : 1;
+    }
+    const int magnitudes = compareMagnitudes(x, y);
+    return x.negative ? -magnitudes : magnitudes;
+}
+
+std::string sumOfDecimals(std::string_view a, std::string_view b) {
+    const DecimalDigits x = decimalDigits(a);
+    const DecimalDigits y = decimalDigits(b);
+    const std::size_t wholeDigits = std::max(x.whole.size(), y.whole.size());
+    const std::size_t fractionDigits = std::max(x.fraction.size(), y.fraction.size());
+    // The digit of `d` at place p, counted from the left of the widest whole part.
+    const auto digitAt = [&](const DecimalDigits& d, std::size_t p) {
+        const std::size_t pad = wholeDigits - d.whole.size();
+        if (p < wholeDigits) {
+            return p < pad ? 0 : d.whole[p - pad] - '0';
+        }
+        const std::size_t f = p - wholeDigits;
+        return f < d.fraction.size() ? d.fraction[f] - '0' : 0;
+    };
+    std::string sum(wholeDigits + fractionDigits + 2, '0');  // a carry digit and the point
+    int carry = 0;
+    for (std::size_t p = wholeDigits + fractionDigits; p-- > 0;) {
+        const int digit = digitAt(x, p) + digitAt(y, p) + carry;
+        carry = digit / 10;
+        sum[p + 1 + (p >= wholeDigits ? 1 : 0)] = static_cast<char>('0' + digit % 10);
+    }
+    sum[0] = static_cast<char>('0' + carry);
+    sum[wholeDigits + 1] = '.';
+    return sum;
+}
+
 std::string numberText(std::int32_t value) {
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

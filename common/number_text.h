@@ -77,6 +77,14 @@ std::optional<WholeNumber> tryReadWhole(std::string_view text, NumberForm form);
 // for a text of another form.
 std::optional<WholeNumber> tryReadNearestWhole(std::string_view text, NumberForm form);
 
+// Exact arithmetic on texts of the Decimal form, for limits that hold for the number as typed
+// rather than for the double it rounds to: "0.09999999999999999999" reads as the double 0.1 yet
+// lies below "0.1". Texts of another form are not taken (the result is then meaningless).
+// How a's number compares with b's: below 0, 0 or above 0 ("-0" and "0.00" are "0").
+int compareDecimals(std::string_view a, std::string_view b);
+// The sum of two numbers of at least 0, as a Decimal text ("0.5" + "1.75" is "2.25").
+std::string sumOfDecimals(std::string_view a, std::string_view b);
+
 // Plain decimal text without grouping: "-42"; a whole double likewise, without a point
 // ("42" for 42.0). Other doubles are written in full decimal notation with as few digits as
 // read back to the same double ("0.1", "2.5"), never with an exponent.

@@ -37,7 +37,7 @@ std::string englishReason(HistoryProblemKind kind, std::size_t expectedFields) {
         case HistoryProblemKind::NoGames:
             return "the games are missing";
         case HistoryProblemKind::GamesNotWhole:
-            return "the games must be a whole number";
+            return "the games must be a whole number written in digits, such as 123";
         case HistoryProblemKind::GamesNegative:
             return "the games cannot be negative";
         case HistoryProblemKind::GamesZero:
@@ -165,16 +165,20 @@ std::string withoutGrouping(std::string_view text) {
     return plain;
 }
 
+// The games of a bonus: digits, read as the command line reads a count (no point, no exponent:
+// "12.0" and "1e3" are not counts), after what a file adds to them: a sign and digit grouping.
 std::optional<HistoryProblemKind> readGames(std::string_view text, std::int32_t& games) {
     if (text.empty()) {
         return HistoryProblemKind::NoGames;
     }
-    const std::optional<WholeNumber> whole =
-        tryReadWhole(withoutGrouping(text), NumberForm::Number);
+    const std::string plain = withoutGrouping(text);
+    const bool signed_ = plain.starts_with('+') || plain.starts_with('-');
+    std::optional<WholeNumber> whole =
+        tryReadWhole(std::string_view(plain).substr(signed_ ? 1 : 0), NumberForm::Digits);
     if (!whole) {
         return HistoryProblemKind::GamesNotWhole;
     }
-    if (whole->negative) {
+    if (plain.starts_with('-') && whole->magnitude != 0) {
         return HistoryProblemKind::GamesNegative;
     }
     if (whole->magnitude == 0) {
@@ -185,6 +189,17 @@ std::optional<HistoryProblemKind> readGames(std::string_view text, std::int32_t&
     }
     games = static_cast<std::int32_t>(whole->magnitude);
     return std::nullopt;
+}
+
+// Whether the first line of a history is a plain one: without a comma, or a bonus and its games
+// grouped by commas ("BIG 1,000"), which no CSV row or header begins with.
+bool isPlainLine(std::string_view line) {
+    if (line.find(',') == std::string_view::npos) {
+        return true;
+    }
+    const std::vector<std::string_view> fields = blankFields(line);
+    BonusKind kind{};
+    return fields.size() == 2 && !readKind(fields[0], kind);
 }
 
 // Where a CSV's columns are.
@@ -274,7 +289,7 @@ class HistoryRecords {
         }
         const std::size_t number = reader_.line();
         if (layout_ == Layout::Unknown) {
-            layout_ = line.find(',') == std::string_view::npos ? Layout::Plain : Layout::Csv;
+            layout_ = isPlainLine(line) ? Layout::Plain : Layout::Csv;
         }
         fields_.clear();
         if (layout_ == Layout::Plain) {

@@ -16,9 +16,10 @@
 //
 // The text is UTF-8, Shift-JIS (code page 932) or UTF-16 with a byte order mark (see
 // decodeText); NUL bytes or bytes of none of these are refused. Kinds are BIG and REG in any
-// case; games are whole numbers 1..2147483647 (the machine counts in signed 32-bit counters),
-// read exactly as tryReadWhole reads a Number ("12", "+12", "1e3"), with digit grouping in a
-// quoted field ("1,000"). Full-width letters, digits and signs and the ideographic space read
+// case; games are whole numbers 1..2147483647 (the machine counts in signed 32-bit counters)
+// written in digits, as korvale-batch's options take a count ("12"; not "12.0" or "1e3"), with
+// what a file adds to them: a sign ("+12") and digit grouping ("1,000" in a quoted field or a
+// plain line "BIG 1,000"). Full-width letters, digits and signs and the ideographic space read
 // as their ASCII forms (full_width.h); a byte order mark, carriage returns, blank lines and
 // lines starting with # are skipped. Any other line is an error naming its number and content,
 // and nothing is returned from a text with an error in it.

@@ -184,6 +184,28 @@ void addDayGroups(Report& report, const BatchOptions& options,
     }
 }
 
+// The settings mixed by their chances given the games since the last BIG. With the laws, the
+// chance to end ahead mixes as well, each setting's weighed by its chance, as hunt's mixture
+// has it; the other points of the laws do not mix so.
+FigureGroup mixtureGroup(const std::vector<AttemptFigures>& attempts, const SettingVector& posterior,
+                         const std::array<std::optional<double>, settingCount>& aheads,
+                         const BatchOptions& options) {
+    std::array<AttemptFigures, settingCount> bySetting;
+    std::copy_n(attempts.begin(), settingCount, bySetting.begin());
+    const AttemptFigures mixture = mixAttemptFigures(bySetting, posterior);
+    FigureGroup group = foundMixtureGroup(mixture, posterior);
+    if (options.laws) {
+        std::optional<double> ahead = 0.0;
+        for (std::size_t s = 0; s < settingCount; ++s) {
+            ahead = ahead && aheads[s] ? std::optional(*ahead + posterior[s] * *aheads[s])
+                                       : std::nullopt;
+        }
+        group.figures.push_back(makeFigure("p_ahead", ahead));
+    }
+    addExactYen(group, mixture, options.rates);
+    return group;
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
@@ -219,6 +241,7 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             attempts.push_back(one.figures);
         }
         const std::optional<SettingVector> posterior = foundPosterior(options);
+        std::array<std::optional<double>, settingCount> aheads{};
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
             if (options.maxGames) {
@@ -241,15 +264,13 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
                 addWholeLaw(group, settings[i], options,
                             [&](double share) { shown.show(before + lawWeight * share); });
             }
+            if (const Figure* ahead = group.find("p_ahead"); ahead != nullptr && i < settingCount) {
+                aheads[i] = ahead->value;
+            }
             addYenGroups(report.groups, std::move(group), attempts[i], options, cash);
         }
         if (posterior) {
-            std::array<AttemptFigures, settingCount> bySetting;
-            std::copy_n(attempts.begin(), settingCount, bySetting.begin());
-            const AttemptFigures mixture = mixAttemptFigures(bySetting, *posterior);
-            FigureGroup group = foundMixtureGroup(mixture, *posterior);
-            addExactYen(group, mixture, options.rates);
-            report.groups.push_back(std::move(group));
+            report.groups.push_back(mixtureGroup(attempts, *posterior, aheads, options));
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.

@@ -80,6 +80,20 @@ std::string readDescriptor(int descriptor, const std::string& name) {
     }
 }
 
+// Opens a file to read. Opening a FIFO waits for its writer: Ctrl-C ends that wait
+// (WorkCancelled) rather than failing it as an interrupted system call.
+int openToRead(const std::string& path) {
+    while (true) {
+        if (interruptRequested()) {
+            throw WorkCancelled();
+        }
+        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (descriptor >= 0 || errno != EINTR) {
+            return descriptor;
+        }
+    }
+}
+
 std::string historyBytes(const std::string& path, std::istream& in) {
     if (path == "-") {
         // Standard input itself is read as a file, so that a failed read is seen.
@@ -94,7 +108,7 @@ std::string historyBytes(const std::string& path, std::istream& in) {
         return text.str();
     }
     const std::string name = fmt::format("\"{}\"", printableText(path));
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = openToRead(path);
     if (descriptor < 0) {
         throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
                                                                name, std::strerror(errno)));

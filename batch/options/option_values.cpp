@@ -71,27 +71,29 @@ void readRange(std::string_view option, const std::string& text, std::int32_t la
     step = readWhole<std::int32_t>(option, all.substr(colon2 + 1), 1, INT32_MAX, expected);
 }
 
-// Six weights P1,...,P6, decimals of at least 0 that are not all 0, with a finite sum.
+// Six weights P1,...,P6, decimals of at least 0 that are not all 0, whose sum as typed is below
+// 10^308.
 SettingVector readPrior(const std::string& text) {
     const std::string_view expected =
         "six weights of 設定１..設定６ separated by commas, each at least 0, not all 0, their sum "
         "below 10^308, such as 1,1,1,2,2,2";
     SettingVector weights{};
     std::string_view rest(text);
-    double total = 0.0;
+    std::string total = "0";
     for (std::size_t s = 0; s < weights.size(); ++s) {
         const std::size_t comma = rest.find(',');
         if ((comma == std::string_view::npos) != (s + 1 == weights.size())) {
             badValue("--prior", expected, text);
         }
-        weights[s] = readDecimal("--prior", rest.substr(0, comma), expected);
-        if (weights[s] < 0.0 || !std::isfinite(weights[s])) {
+        const std::string_view weight = rest.substr(0, comma);
+        weights[s] = readDecimal("--prior", weight, expected);
+        if (compareDecimals(weight, "0") < 0) {
             badValue("--prior", expected, text);
         }
-        total += weights[s];
+        total = sumOfDecimals(total, weight);
         rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
     }
-    if (!(total > 0.0) || !std::isfinite(total)) {
+    if (compareDecimals(total, "0") == 0 || compareDecimals(total, "1" + std::string(308, '0')) >= 0) {
         badValue("--prior", expected, text);
     }
     return weights;
@@ -133,7 +135,8 @@ void readAmounts(const OptionTexts& texts, BatchOptions& o) {
         const std::string_view expected =
             "a number of seconds above 0 and at most 1000000000, such as 10 or 2.5";
         const double seconds = readDecimal("--seconds", texts.seconds, expected);
-        if (!(seconds > 0.0) || seconds > 1e9) {
+        if (compareDecimals(texts.seconds, "0") <= 0 ||
+            compareDecimals(texts.seconds, "1000000000") > 0) {
             badValue("--seconds", expected, texts.seconds);
         }
         o.seconds = seconds;
@@ -146,6 +149,7 @@ void readEnds(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--big-end")) {
         const std::string_view expected = "a decimal number of games, 0 or more, such as 300";
         o.end.bigEnd = readDecimal("--big-end", texts.bigEnd, expected);
+        o.bigEndTyped = texts.bigEnd;
         if (o.end.bigEnd < 0.0) {
             badValue("--big-end", expected, texts.bigEnd);
         }
@@ -201,11 +205,13 @@ void readRunValues(const OptionTexts& texts, BatchOptions& o) {
     }
 }
 
-// A decimal from `smallest` to `largest`.
+// A decimal from `smallest` to `largest`, as typed: a text beyond them is refused though the
+// double it rounds to may be one of them.
 double readBetween(std::string_view option, const std::string& text, double smallest,
                    double largest, std::string_view expected) {
     const double value = readDecimal(option, text, expected);
-    if (!(value >= smallest) || value > largest) {
+    if (compareDecimals(text, numberText(smallest)) < 0 ||
+        compareDecimals(text, numberText(largest)) > 0) {
         badValue(option, expected, text);
     }
     return value;
@@ -300,7 +306,9 @@ void checkFoundCombinations(const BatchOptions& o) {
         optionError("--max-games", "a game limit ends an attempt: give --big-end or --reg-end");
     }
     if (o.command == Command::Exact && o.sinceBig && !o.endGiven) {
-        optionError("--since-big", "an attempt from a found machine needs --big-end or --reg-end");
+        optionError("--since-big",
+                    "an attempt from a found machine needs --big-end or --reg-end (hunt's rule, "
+                    "to the first BIG: --big-end 0 --reg-end 0)");
     }
     if ((o.command == Command::Exact || o.command == Command::Hunt) && o.prior && o.settingGiven) {
         optionError("--prior", "the prior weighs the six settings: leave out --setting");
@@ -317,7 +325,9 @@ void checkDayRates(const OptionTexts& texts, const BatchOptions& o) {
     }
     for (const char* option : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
         if (texts.wasGiven(option)) {
-            optionError(option, "the hall's rates of a normal run are a day's: give --day-games N");
+            optionError(option,
+                        "the hall's rates of a normal run are a day's: give --day-games N or "
+                        "--days D");
         }
     }
 }
@@ -330,10 +340,10 @@ void checkDayCombinations(const BatchOptions& o) {
     if (o.command != Command::Exact || !o.dayGames) {
         return;
     }
-    if (o.endGiven || o.sinceBig || o.laws) {
+    if (o.endGiven || o.sinceBig || o.laws || o.maxGames || o.prior) {
         optionError("--day-games",
                     "a day is played from the morning to its last game: leave out the end "
-                    "conditions, --since-big and --laws");
+                    "conditions, --max-games, --since-big, --prior and --laws");
     }
     if (o.rates.pay == CoinSource::Cash) {
         optionError("--pay", "the cash a day puts in is measured by simulate normal --day-games");
@@ -386,11 +396,12 @@ void checkCombinations(const BatchOptions& o) {
         optionError(o.attempts ? "--attempts" : "--seed",
                     "the simulation of the cash put in needs --pay cash");
     }
+    // A day's refusals first: the others would ask for end conditions a day leaves out.
+    checkDayCombinations(o);
     if (o.laws && !o.endGiven) {
         optionError("--laws", "the laws of an attempt need --big-end or --reg-end");
     }
     checkFoundCombinations(o);
-    checkDayCombinations(o);
 }
 
 }  // namespace korvale

@@ -11,6 +11,7 @@
 #include "analysis/long_run/long_run.h"
 #include "analysis/model/machine_model.h"
 #include "batch/options/option_error.h"
+#include "common/number_text.h"
 #include "machine/found_machine.h"
 
 namespace korvale {
@@ -114,7 +115,10 @@ void checkRunLimits(BatchOptions& o) {
     if ((o.command == Command::Exact || o.command == Command::Hunt ||
          o.command == Command::Infer) &&
         o.endGiven) {
-        if (o.end.bigEnd > largestBigEnd) {
+        // As typed: "2000.0000000000000000001" is beyond 2000, though it reads as 2000.
+        if (o.end.bigEnd > largestBigEnd ||
+            (!o.bigEndTyped.empty() &&
+             compareDecimals(o.bigEndTyped, numberText(largestBigEnd)) > 0)) {
             optionError("--big-end", fmt::format("the exact figures take a BIG end of at most {}",
                                                  largestBigEnd));
         }

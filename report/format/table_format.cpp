@@ -331,8 +331,31 @@ std::string huntHeading(const Series& series) {
 constexpr std::string_view huntLegend =
     "一回の差枚・G数・BIG数：一回あたりの差枚・プレイ数・BIG数、千Gの差枚：千ゲームあたりの差枚、"
     "\n時給：一時間あたりの差枚（貯メダルでは円で、一時間のゲーム数は上に）、一回の収支：一回あたり"
-    "の円、"
-    "\n勝率：差枚が0を超える確率、事後確率：そのゲーム数で見つけた台の設定の確率\n";
+    "の円、\n";
+constexpr std::string_view huntAheadLegend =
+    "勝率：差枚が0を超える確率、事後確率：そのゲーム数で見つけた台の設定の確率\n";
+// Why a table has no 勝率 column: the chance to end ahead is not worked out for every rule.
+constexpr std::string_view huntCappedNote =
+    "事後確率：そのゲーム数で見つけた台の設定の確率\n"
+    "勝率（差枚が0を超える確率）は最大ゲーム数のある挑戦では求めないため、列がありません\n";
+constexpr std::string_view huntTooLongNote =
+    "事後確率：そのゲーム数で見つけた台の設定の確率\n"
+    "勝率（差枚が0を超える確率）は挑戦が長すぎて差枚の分布の表に収まらないため、列がありません\n";
+
+// The legend's last lines: 勝率 explained where the table has it, and why not where it has not.
+std::string huntAheadNote(const Report& report) {
+    const bool withAhead =
+        std::any_of(report.groups.begin(), report.groups.end(), [](const FigureGroup& group) {
+            return std::any_of(group.series.begin(), group.series.end(),
+                               [](const Series& s) { return s.key.starts_with("p_ahead"); });
+        });
+    if (withAhead) {
+        return std::string(huntAheadLegend);
+    }
+    const bool capped = std::any_of(report.facts.begin(), report.facts.end(),
+                                    [](const Fact& fact) { return fact.key == "max_games"; });
+    return std::string(capped ? huntCappedNote : huntTooLongNote);
+}
 
 constexpr std::string_view huntCashNote =
     "元手が現金のときの円は各挑戦の最も沈んだ点で決まるため、この表には出しません"
@@ -394,7 +417,7 @@ std::string huntTable(const Report& report) {
                 table.text() + "\n";
     }
     const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
-    return text + std::string(huntLegend) +
+    return text + std::string(huntLegend) + huntAheadNote(report) +
            (paidWithCash(report) ? std::string(huntCashNote) : "") +
            (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
 }

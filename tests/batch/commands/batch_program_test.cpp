@@ -12,6 +12,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -518,19 +520,60 @@ TEST(BatchWriteFailureTest, ALogThatCannotBeOpenedExits1) {
 struct Spawned {
     int status = -1;  // the exit status, -1 when the program did not exit by itself
     std::string out;
+    std::string err;
     double seconds = 0;  // from SIGINT to the end
 };
 
-// Runs korvale-batch with `arguments`, sends SIGINT after `delay` and reads what it printed.
-Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::milliseconds delay) {
+// A line of /proc/PID/<file> that begins with `key`, without the key; empty when there is none.
+std::string procLine(pid_t pid, const char* file, const std::string& key) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/" + file);
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(key)) {
+            return line.substr(key.size());
+        }
+    }
+    return {};
+}
+
+// Whether the process catches SIGINT: its handler is in place (SigCgt, a mask in hexadecimal).
+bool catchesSigint(pid_t pid) {
+    const std::string caught = procLine(pid, "status", "SigCgt:");
+    return !caught.empty() && (std::stoull(caught, nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+}
+
+// Whether the process waits in open(2), as it does for a FIFO without a writer.
+bool waitsInOpen(pid_t pid) {
+    return catchesSigint(pid) && procLine(pid, "syscall", "") .starts_with(std::to_string(SYS_openat) + " ");
+}
+
+// Polls `ready` every millisecond, for at most a minute (a sanitized program on a loaded
+// machine takes seconds to start): whether it came true.
+bool waitUntil(pid_t pid, bool (*ready)(pid_t)) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!ready(pid)) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Runs korvale-batch with `arguments`; once `ready` holds (by default: its Ctrl-C handler is in
+// place), lets it work for `working` more, sends SIGINT and reads what it printed.
+Spawned interruptAfter(const std::vector<std::string>& arguments,
+                       std::chrono::milliseconds working, bool (*ready)(pid_t) = catchesSigint) {
     int output[2];
-    if (pipe(output) != 0) {
+    int errors[2];
+    if (pipe(output) != 0 || pipe(errors) != 0) {
         return {};
     }
     const pid_t child = fork();
     if (child == 0) {
         dup2(output[1], STDOUT_FILENO);
+        dup2(errors[1], STDERR_FILENO);
         close(output[0]);
+        close(errors[0]);
         std::vector<char*> argv = {const_cast<char*>("korvale-batch")};
         for (const std::string& argument : arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -540,7 +583,10 @@ Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::m
         _exit(127);
     }
     close(output[1]);
-    std::this_thread::sleep_for(delay);
+    close(errors[1]);
+    // A signal sent before the handler is in place kills the program instead.
+    EXPECT_TRUE(waitUntil(child, ready)) << "the program never got ready for Ctrl-C";
+    std::this_thread::sleep_for(working);
     kill(child, SIGINT);
     const auto sent = std::chrono::steady_clock::now();
     Spawned spawned;
@@ -548,7 +594,11 @@ Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::m
     for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) {
         spawned.out.append(buffer, static_cast<std::size_t>(got));
     }
+    for (ssize_t got; (got = read(errors[0], buffer, sizeof buffer)) > 0;) {
+        spawned.err.append(buffer, static_cast<std::size_t>(got));
+    }
     close(output[0]);
+    close(errors[0]);
     int status = 0;
     waitpid(child, &status, 0);
     spawned.seconds =
@@ -591,14 +641,7 @@ TEST(BatchInterruptTest, EveryLongCommandStopsWithStatus130) {
     for (const std::vector<std::string>& command : commands) {
         std::vector<std::string> withFormat = command;
         withFormat.insert(withFormat.end(), {"--format", "json"});
-#ifdef KORVALE_SANITIZED
-        // The sanitized program takes longer to start: on a loaded machine more than 800 ms
-        // before its Ctrl-C handler is in place.
-        constexpr std::chrono::milliseconds delay(2500);
-#else
-        constexpr std::chrono::milliseconds delay(800);
-#endif
-        const Spawned spawned = interruptAfter(withFormat, delay);
+        const Spawned spawned = interruptAfter(withFormat, std::chrono::milliseconds(300));
         const std::string line = ::testing::PrintToString(command);
         EXPECT_EQ(spawned.status, 130) << line;
         // Far less than any of these commands takes to finish, and loose enough for a loaded
@@ -738,10 +781,25 @@ TEST(BatchInterruptTest, InferStopsWhileItReadsALongHistory) {
             file << block;
         }
     }
-    const Spawned spawned = interruptAfter({"infer", path}, std::chrono::milliseconds(500));
+    const Spawned spawned = interruptAfter({"infer", path}, std::chrono::milliseconds(300));
     std::remove(path.c_str());
     EXPECT_EQ(spawned.status, 130);
     EXPECT_EQ(spawned.out, "");
+    EXPECT_LT(spawned.seconds, 2.5);
+}
+
+// A FIFO without a writer keeps infer waiting to open it: Ctrl-C ends the wait with status 130,
+// as everywhere, not as a file that failed to open.
+TEST(BatchInterruptTest, InferStopsWhileItWaitsToOpenAFifo) {
+    const std::string path = ::testing::TempDir() + "korvale_history_fifo";
+    std::remove(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << std::strerror(errno);
+    const Spawned spawned =
+        interruptAfter({"infer", path}, std::chrono::milliseconds(0), waitsInOpen);
+    std::remove(path.c_str());
+    EXPECT_EQ(spawned.status, 130);
+    EXPECT_EQ(spawned.out, "");
+    EXPECT_EQ(spawned.err, "");
     EXPECT_LT(spawned.seconds, 2.5);
 }
 
