@@ -187,7 +187,8 @@ void addDayGroups(Report& report, const BatchOptions& options,
 // The settings mixed by their chances given the games since the last BIG. With the laws, the
 // chance to end ahead mixes as well, each setting's weighed by its chance, as hunt's mixture
 // has it; the other points of the laws do not mix so.
-FigureGroup mixtureGroup(const std::vector<AttemptFigures>& attempts, const SettingVector& posterior,
+FigureGroup mixtureGroup(const std::vector<AttemptFigures>& attempts,
+                         const SettingVector& posterior,
                          const std::array<std::optional<double>, settingCount>& aheads,
                          const BatchOptions& options) {
     std::array<AttemptFigures, settingCount> bySetting;

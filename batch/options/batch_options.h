@@ -33,7 +33,7 @@ struct BatchOptions {
     std::optional<std::int32_t> dayGames;
     std::optional<std::int64_t> days;  // simulate normal
 
-    EndConditions end;  // simulate special; exact with endGiven
+    EndConditions end;        // simulate special; exact with endGiven
     std::string bigEndTyped;  // --big-end as typed, for its limit; empty when not given
     // simulate special, exact, sweep, hunt: the attempt also ends at this game (--max-games)
     std::optional<std::int32_t> maxGames;

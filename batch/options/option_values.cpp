@@ -11,8 +11,8 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/capped_attempt.h"
-#include "analysis/outcome/day_law.h"
 #include "analysis/found/hunt_table.h"
+#include "analysis/outcome/day_law.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
@@ -93,7 +93,8 @@ SettingVector readPrior(const std::string& text) {
         total = sumOfDecimals(total, weight);
         rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
     }
-    if (compareDecimals(total, "0") == 0 || compareDecimals(total, "1" + std::string(308, '0')) >= 0) {
+    if (compareDecimals(total, "0") == 0 ||
+        compareDecimals(total, "1" + std::string(308, '0')) >= 0) {
         badValue("--prior", expected, text);
     }
     return weights;

@@ -273,6 +273,60 @@ TEST(WholeReadingTest, NearestWholeRoundsFromTheDigitsHalvesToEven) {
     }
 }
 
+// Limits hold for the number as typed: texts that read as the same double still compare by
+// their digits, and sums carry across the point and into a new digit.
+TEST(DecimalArithmeticTest, ComparesAndAddsTheDigitsAsTyped) {
+    const struct {
+        const char* a;
+        const char* b;
+        int order;
+    } comparisons[] = {
+        {"0.09999999999999999999", "0.1", -1},
+        {"1000.00000000000000000001", "1000", 1},
+        {"0.1", "0.10", 0},
+        {"-0", "0.000", 0},
+        {"007.50", "7.5", 0},
+        {"-2", "-10", 1},
+        {"-0.5", "0", -1},
+        {"+3", "3.", 0},
+        {".5", "0.49999", 1},
+        {"99", "100", -1},
+        {"12.3", "12.30000000000000000000001", -1},
+    };
+    for (const auto& c : comparisons) {
+        SCOPED_TRACE(std::string(c.a) + " " + c.b);
+        EXPECT_EQ(compareDecimals(c.a, c.b) < 0   ? -1
+                  : compareDecimals(c.a, c.b) > 0 ? 1
+                                                  : 0,
+                  c.order);
+        EXPECT_EQ(compareDecimals(c.b, c.a) < 0   ? -1
+                  : compareDecimals(c.b, c.a) > 0 ? 1
+                                                  : 0,
+                  -c.order);
+    }
+    const std::string nines307(307, '9');
+    const struct {
+        std::string a;
+        std::string b;
+        std::string sum;
+    } sums[] = {
+        {"0.5", "1.75", "2.25"},
+        {"999.999", "0.001", "1000"},
+        {"0", "0", "0"},
+        {".5", "5.", "5.5"},
+        {"17" + std::string(307, '0'), "1", "17" + std::string(306, '0') + "1"},
+        {nines307, "1", "1" + std::string(307, '0')},
+        {"0.00000000000000000001", "0.09999999999999999999", "0.1"},
+    };
+    for (const auto& c : sums) {
+        SCOPED_TRACE(c.a + " + " + c.b);
+        const std::string sum = sumOfDecimals(c.a, c.b);
+        EXPECT_TRUE(tryReadStrict(sum, NumberForm::Decimal).has_value()) << sum;
+        EXPECT_EQ(compareDecimals(sum, c.sum), 0) << sum;
+        EXPECT_EQ(compareDecimals(sumOfDecimals(c.b, c.a), c.sum), 0);
+    }
+}
+
 TEST(NumberTextTest, WritesPlainDecimals) {
     EXPECT_EQ(numberText(std::int32_t{0}), "0");
     EXPECT_EQ(numberText(std::int32_t{-313}), "-313");

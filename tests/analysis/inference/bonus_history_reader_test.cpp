@@ -70,6 +70,9 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
         {"saved results without the empty record",
          "項目,値\n設定,1\nBONUS,回転数,モード\nREG,9,1\n",
          {{reg, 9}}},
+        {"plain lines with grouped counts",
+         "BIG 1,000\nREG\t2,345\nbig +1,234,567\n",
+         {{big, 1000}, {reg, 2345}, {big, 1234567}}},
         {"header only", "BONUS,回転数,モード\n", {}},
         {"nothing", "", {}},
     };
@@ -99,6 +102,12 @@ TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
         {"BIG 12x", 1, "whole number"},
         {"BIG 1.5", 1, "whole number"},
         {"BIG +", 1, "whole number"},
+        // A count is written in digits, as the command line's counts are.
+        {"BIG 12.0", 1, "whole number written in digits"},
+        {"BIG 1e3", 1, "whole number written in digits"},
+        {"REG 1,000\nBIG 1E3", 2, "whole number written in digits"},
+        {"BONUS,回転数\nBIG,\"1e3\"", 2, "whole number written in digits"},
+        {"BIG 1,00", 1, "whole number written in digits"},
         {"BIG", 1, "a bonus and its games"},
         {"BIG 1 2", 1, "a bonus and its games"},
         {"BONUS 12", 1, "BIG or REG"},

@@ -3,6 +3,7 @@
 // showed, with no shortcut for runs of quiet games, the ceiling or the lotteries.
 
 #include "analysis/inference/setting_filter.h"
+#include "analysis/inference/setting_estimate.h"
 
 #include <gtest/gtest.h>
 
@@ -274,6 +275,45 @@ TEST(SettingFilterExactTest, ChancesOfAllHistoriesOfNGamesAddUpToOne) {
         SCOPED_TRACE(c.name);
         for (const std::size_t s : {0u, 5u}) {
             EXPECT_NEAR(totalOverAllHistories(c.models, c.start, c.games, s), 1.0, 1e-12);
+        }
+    }
+}
+
+// A history that ends with a REG and quiet games up to the ceiling and past it: the posterior
+// from the filter's likelihoods against the one worked game by game, on the machine with its
+// ceiling at game 3, the REG falling before, at and past the ceiling, from the morning, after a
+// BIG and joined.
+TEST(SettingFilterExactTest, PosteriorWithTrailingGamesMeetingTheCeilingAfterAReg) {
+    const SettingModels models = smallCeilingModels();
+    const SettingVector prior = {0.1, 0.2, 0.3, 0.15, 0.15, 0.1};
+    for (const HistoryStart start : {HistoryStart::Morning, HistoryStart::Joined}) {
+        for (const bool bigFirst : {false, true}) {
+            for (int before = 0; before <= 4; ++before) {
+                for (int trailing = 0; trailing <= 6; ++trailing) {
+                    SCOPED_TRACE(::testing::Message() << static_cast<int>(start) << bigFirst << " "
+                                                      << before << " " << trailing);
+                    std::vector<Outcome> games(bigFirst ? 1 : 0, Outcome::Big);
+                    games.resize(games.size() + static_cast<std::size_t>(before), Outcome::Quiet);
+                    games.push_back(Outcome::Reg);
+                    games.resize(games.size() + static_cast<std::size_t>(trailing), Outcome::Quiet);
+                    const FilteredState state =
+                        filterAll(SettingFilter(models, start), historyOf(games));
+                    const SettingVector posterior = posteriorOf(state.logLikelihood, prior);
+                    SettingVector expected{};
+                    double total = 0.0;
+                    for (std::size_t s = 0; s < settingCount; ++s) {
+                        const JointLaw law = start == HistoryStart::Morning
+                                                 ? morningLaw(models[s])
+                                                 : longRunGameStateLaw(models[s]);
+                        expected[s] =
+                            prior[s] * std::exp(gameByGame(models[s], law, games).logLikelihood);
+                        total += expected[s];
+                    }
+                    for (std::size_t s = 0; s < settingCount; ++s) {
+                        EXPECT_NEAR(posterior[s], expected[s] / total, 1e-12) << s;
+                    }
+                }
+            }
         }
     }
 }

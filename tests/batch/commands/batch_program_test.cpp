@@ -76,6 +76,7 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
     const std::string huge = "1" + std::string(400, '0');
     const std::string tiny = "0." + std::string(400, '0') + "1";
     const std::string beyondCounter = "\" is beyond the 32-bit game counter (at most 2147483647)";
+    const std::string twoE307 = "2" + std::string(307, '0');
     const std::vector<Case> cases = {
         {{"exact", "--setting", "1", "--big-end", huge},
          "korvale-batch: --big-end: \"" + huge + beyondCounter},
@@ -230,6 +231,38 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         {{"sweep", "--reg-ends", "100:50:10"},
          "korvale-batch: --reg-ends: expected FIRST:LAST:STEP"},
         {{"sweep", "--big-ends", "0:100:0"}, "korvale-batch: --big-ends: expected FIRST:LAST:STEP"},
+        // Limits hold for the number as typed, not for the double it rounds to.
+        {{"exact", "--exchange", "0.09999999999999999999"},
+         "korvale-batch: --exchange: expected coins for ¥100, 0.1 to 1000"},
+        {{"exact", "--exchange", "1000.00000000000000000001"},
+         "korvale-batch: --exchange: expected coins for ¥100, 0.1 to 1000"},
+        {{"hunt", "--games-per-hour", "100000.000000000000000001"},
+         "korvale-batch: --games-per-hour: expected games an hour, 1 to 100000"},
+        {{"simulate", "normal", "--seconds", "1000000000.0000000000000001"},
+         "korvale-batch: --seconds: expected a number of seconds above 0 and at most 1000000000"},
+        {{"exact", "--setting", "1", "--big-end", "2000.0000000000000000001"},
+         "korvale-batch: --big-end: the exact figures take a BIG end of at most 2000"},
+        {{"infer", "-", "--prior", "17" + std::string(307, '0') + ",1,1,1,1,1"},
+         "korvale-batch: --prior: expected six weights"},
+        // Five weights of 2 x 10^307: a sum of 10^308 exactly.
+        {{"infer", "-", "--prior",
+          twoE307 + "," + twoE307 + ",0," + twoE307 + "," + twoE307 + "," + twoE307},
+         "korvale-batch: --prior: expected six weights"},
+        // Messages that name what would make the command line good.
+        {{"exact", "--day-games", "100", "--max-games", "50"},
+         "korvale-batch: --day-games: a day is played from the morning to its last game: leave "
+         "out the end conditions, --max-games, --since-big, --prior and --laws\n"},
+        {{"exact", "--day-games", "100", "--laws"}, "korvale-batch: --day-games: a day is played"},
+        {{"exact", "--day-games", "100", "--since-big", "5"},
+         "korvale-batch: --day-games: a day is played"},
+        {{"exact", "--day-games", "100", "--prior", "1,1,1,1,1,1"},
+         "korvale-batch: --day-games: a day is played"},
+        {{"simulate", "normal", "--exchange", "5.6"},
+         "korvale-batch: --exchange: the hall's rates of a normal run are a day's: give "
+         "--day-games N or --days D\n"},
+        {{"exact", "--since-big", "1200"},
+         "korvale-batch: --since-big: an attempt from a found machine needs --big-end or "
+         "--reg-end (hunt's rule, to the first BIG: --big-end 0 --reg-end 0)\n"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = run(c.arguments);
@@ -238,6 +271,28 @@ TEST(BatchBadValuesTest, NameTheOptionAndTheFormExpected) {
         EXPECT_EQ(outcome.out, "") << line;
         EXPECT_EQ(outcome.err.rfind(c.start, 0), 0u) << line << " said: " << outcome.err;
         EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    }
+}
+
+// Values at their limits, as typed, are taken: the limits' own texts, and texts just inside
+// them that read as the limits' doubles.
+TEST(BatchBadValuesTest, ValuesJustInsideTheLimitsAreTaken) {
+    const std::string nines = std::string(307, '9');  // six of them sum to just below 10^308
+    const std::vector<std::vector<std::string>> taken = {
+        {"exact", "--setting", "1", "--exchange", "0.1"},
+        {"exact", "--setting", "1", "--exchange", "0.10000000000000000001"},
+        {"exact", "--setting", "1", "--exchange", "1000"},
+        {"exact", "--setting", "1", "--exchange", "999.99999999999999999999"},
+        {"exact", "--setting", "1", "--big-end", "1999.9999999999999999999", "--reg-end", "0",
+         "--max-games", "10"},
+        {"infer", "-", "--prior", "1" + nines + ",0,0,0,0,0"},
+        {"infer", "-", "--prior",
+         nines + "," + nines + "," + nines + "," + nines + "," + nines + "," + nines},
+    };
+    for (const std::vector<std::string>& arguments : taken) {
+        const std::string line = ::testing::PrintToString(arguments);
+        const Outcome outcome = testing::runWithInput(arguments, "BIG 100\n");
+        EXPECT_EQ(outcome.status, 0) << line << " said: " << outcome.err;
     }
 }
 
@@ -543,7 +598,8 @@ bool catchesSigint(pid_t pid) {
 
 // Whether the process waits in open(2), as it does for a FIFO without a writer.
 bool waitsInOpen(pid_t pid) {
-    return catchesSigint(pid) && procLine(pid, "syscall", "") .starts_with(std::to_string(SYS_openat) + " ");
+    return catchesSigint(pid) &&
+           procLine(pid, "syscall", "").starts_with(std::to_string(SYS_openat) + " ");
 }
 
 // Polls `ready` every millisecond, for at most a minute (a sanitized program on a loaded
@@ -561,8 +617,8 @@ bool waitUntil(pid_t pid, bool (*ready)(pid_t)) {
 
 // Runs korvale-batch with `arguments`; once `ready` holds (by default: its Ctrl-C handler is in
 // place), lets it work for `working` more, sends SIGINT and reads what it printed.
-Spawned interruptAfter(const std::vector<std::string>& arguments,
-                       std::chrono::milliseconds working, bool (*ready)(pid_t) = catchesSigint) {
+Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::milliseconds working,
+                       bool (*ready)(pid_t) = catchesSigint) {
     int output[2];
     int errors[2];
     if (pipe(output) != 0 || pipe(errors) != 0) {

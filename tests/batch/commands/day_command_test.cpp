@@ -60,6 +60,16 @@ TEST(DayCommandTest, ExactLawAgreesWithSeededDays) {
             << "設定" << setting;
         EXPECT_NEAR(dayValue(exact, "yen_per_attempt"),
                     dayValue(exact, "net_coins_per_attempt") * 100 / 5.6, 1e-9);
+        // A law that lost a share of its chance far below what 40000 days can see is caught by
+        // its own account: the bound it prints is small, and its three outcomes, each summed
+        // from the net's law, make up the whole day.
+        const double bound =
+            exact.at("details").at("outcome_law_error_bound").at("value").get<double>();
+        EXPECT_LT(bound, 1e-9) << "設定" << setting;
+        EXPECT_NEAR(
+            dayValue(exact, "p_ahead") + dayValue(exact, "p_even") + dayValue(exact, "p_behind"),
+            1.0, 1e-9)
+            << "設定" << setting;
     }
 }
 
