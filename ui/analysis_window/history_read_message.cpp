@@ -28,7 +28,7 @@ QString japaneseReason(const HistoryReadProblem& problem) {
         case HistoryProblemKind::NoGames:
             return QStringLiteral("ゲーム数がありません");
         case HistoryProblemKind::GamesNotWhole:
-            return QStringLiteral("ゲーム数は数字だけの整数で書いてください（123 など）");
+            return QStringLiteral("ゲーム数は「123」のように数字だけで書いてください");
         case HistoryProblemKind::GamesNegative:
             return QStringLiteral("ゲーム数が負の数です");
         case HistoryProblemKind::GamesZero:
