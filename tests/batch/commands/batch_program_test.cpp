@@ -603,11 +603,12 @@ bool waitsInOpen(pid_t pid) {
 }
 
 // Polls `ready` every millisecond, for at most a minute (a sanitized program on a loaded
-// machine takes seconds to start): whether it came true.
+// machine takes seconds to start) and while the process runs: whether it came true.
 bool waitUntil(pid_t pid, bool (*ready)(pid_t)) {
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!ready(pid)) {
-        if (std::chrono::steady_clock::now() > giveUp) {
+        const bool ended = procLine(pid, "status", "State:").find('Z') != std::string::npos;
+        if (ended || std::chrono::steady_clock::now() > giveUp) {
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -624,7 +625,16 @@ Spawned interruptAfter(const std::vector<std::string>& arguments, std::chrono::m
     if (pipe(output) != 0 || pipe(errors) != 0) {
         return {};
     }
+    // The child starts with SIGINT's default action whatever this process has set (tests here
+    // catch it), so that its status shows SIGINT caught only once its own handler is in place.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    struct sigaction ours {};
+    sigaction(SIGINT, &byDefault, &ours);
     const pid_t child = fork();
+    if (child != 0) {
+        sigaction(SIGINT, &ours, nullptr);
+    }
     if (child == 0) {
         dup2(output[1], STDOUT_FILENO);
         dup2(errors[1], STDERR_FILENO);

@@ -204,7 +204,7 @@ TEST(InferCommandTest, FileNamesAndLinesAreEchoedEscaped) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err, "korvale-batch: \"" + ::testing::TempDir() + shown +
                            "\": line 2: \"REG 4\\xE2\\x80\\xAE5\\x1B\": the games must be a "
-                           "whole number\n");
+                           "whole number written in digits, such as 123\n");
     std::remove(path.c_str());
 }
 
