@@ -1,0 +1,193 @@
+#include "analysis/outcome/cash_lots.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "analysis/attempt/attempt.h"
+#include "analysis/outcome/first_piece_start.h"
+#include "common/checked_arithmetic.h"
+#include "common/runtime_error.h"
+#include "common/work_control.h"
+
+namespace korvale {
+namespace {
+
+constexpr std::size_t modes = modeCount;
+constexpr std::int32_t longestPass = 1'000'000;
+// Coins in hand held by less than this chance at the top of the table are dropped (and
+// counted in the error bound): a deep hand needs many REGs in few games.
+constexpr double droppedTop = 1e-20;
+constexpr std::int32_t trimEvery = 64;
+
+using Hands = std::array<std::vector<double>, modes>;  // [mode][coins in hand]
+
+struct LotsPass {
+    const MachineModel& model;
+    std::int32_t lend;
+    std::int32_t ceilingGame;
+    std::int32_t regCoins;
+    std::size_t width;
+    double lots = 0.0;
+    double lost = 0.0;  // chance dropped, times the bound of what it could still buy
+    Hands hands{};
+    bool merged = false;  // at the ceiling every mode plays alike: one row holds them all
+
+    // Moves `factor` of `from` into `to`, each hand raised by `shift`; a hand that would go
+    // below 0 buys lots until it no longer does.
+    void move(const std::vector<double>& from, std::vector<double>& to, double factor,
+              std::int32_t shift) {
+        const auto w = static_cast<std::int32_t>(from.size());
+        const std::int32_t low = std::clamp(-shift, 0, w);
+        for (std::int32_t h = 0; h < low; ++h) {
+            const std::int32_t after = h + shift;
+            const std::int32_t count = (-after + lend - 1) / lend;
+            const double mass = factor * from[static_cast<std::size_t>(h)];
+            lots += static_cast<double>(count) * mass;
+            to[static_cast<std::size_t>(after + count * lend)] += mass;
+        }
+        const double* src = from.data();
+        double* dst = to.data() + shift;
+        for (std::int32_t h = low; h < w; ++h) {
+            dst[h] += factor * src[h];
+        }
+    }
+
+    double bigChance(std::size_t m, std::int32_t game) const {
+        return game >= ceilingGame ? model.ceilingBigProbability : model.bigProbability[m];
+    }
+};
+
+// The most coins a game can cost, and a bound on the lots still to be bought from any state
+// at `game`: at most one plus the cost of the games left over the lend, the games left being
+// those up to the ceiling and a wait at the ceiling's chance.
+double lotsBoundAfter(const MachineModel& model, std::int32_t lend, std::int32_t ceilingGame,
+                      std::int32_t game) {
+    if (!(model.ceilingBigProbability > 0.0)) {
+        return std::numeric_limits<double>::infinity();
+    }
+    const double step = std::floor(model.costCoefficient) + 1.0;
+    const double left = std::max(ceilingGame - game, 0) + 1.0 / model.ceilingBigProbability;
+    return 1.0 + step * left / lend;
+}
+
+// One game: the BIGs leave, the REGs raise the hand by their coins less the game's cost and
+// draw the next mode, the other games lower it by the cost. Returns the chance still playing.
+double playGame(LotsPass& pass, std::int32_t game, std::int32_t step) {
+    const MachineModel& model = pass.model;
+    if (game >= pass.ceilingGame && !pass.merged) {
+        for (std::size_t m = 1; m < modes; ++m) {
+            std::transform(pass.hands[0].begin(), pass.hands[0].end(), pass.hands[m].begin(),
+                           pass.hands[0].begin(), std::plus<>());
+            pass.hands[m].assign(pass.hands[m].size(), 0.0);
+        }
+        pass.merged = true;
+    }
+    const std::size_t active = pass.merged ? 1 : modes;
+    const std::int32_t regShift = pass.regCoins - step;
+    pass.width = std::max<std::size_t>(pass.width,
+                                       static_cast<std::size_t>(std::max<std::int32_t>(
+                                           static_cast<std::int32_t>(pass.width) + regShift, 1)));
+    Hands next;
+    for (std::size_t m = 0; m < active; ++m) {
+        next[m].assign(pass.width, 0.0);
+    }
+    const double r = model.regProbability;
+    for (std::size_t m = 0; m < active; ++m) {
+        const std::vector<double>& from = pass.hands[m];
+        pass.move(from, next[m], 1.0 - r - pass.bigChance(m, game), -step);
+        for (std::size_t to = 0; to < active; ++to) {
+            const double p = pass.merged ? 1.0 : model.regNextMode[m][to];
+            if (p > 0.0) {
+                pass.move(from, next[to], r * p, regShift);
+            }
+        }
+    }
+    double alive = 0.0;
+    for (std::size_t m = 0; m < active; ++m) {
+        pass.hands[m].swap(next[m]);
+        for (const double w : pass.hands[m]) {
+            alive += w;
+        }
+    }
+    return alive;
+}
+
+// Drops the top hands held by less than droppedTop in all, above the lend's; returns the
+// chance dropped.
+double trimTop(LotsPass& pass) {
+    const std::size_t active = pass.merged ? 1 : modes;
+    double dropped = 0.0;
+    std::size_t top = pass.width;
+    while (top > static_cast<std::size_t>(pass.lend) + 1) {
+        double row = 0.0;
+        for (std::size_t m = 0; m < active; ++m) {
+            row += pass.hands[m][top - 1];
+        }
+        if (dropped + row >= droppedTop) {
+            break;
+        }
+        dropped += row;
+        --top;
+    }
+    pass.width = top;
+    for (std::size_t m = 0; m < active; ++m) {
+        pass.hands[m].resize(top);
+    }
+    return dropped;
+}
+
+}  // namespace
+
+bool endsAtFirstBig(EndConditions end) {
+    const WholeGames games = wholeGames(end);
+    // A REG falls at least one game before the BIG, so a REG end of 1 is always met by then.
+    return games.big == 0 && games.reg <= 1;
+}
+
+CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start, std::int32_t lend,
+                           const std::atomic<bool>* cancel) {
+    if (lend < 1) {
+        throw std::invalid_argument("a lot holds at least one coin");
+    }
+    const FirstPieceStart first = firstPieceStart(model, start);
+    LotsPass pass{.model = model,
+                  .lend = lend,
+                  .ceilingGame = first.ceilingGame,
+                  .regCoins = static_cast<std::int32_t>(model.coinsPerReg),
+                  .width = static_cast<std::size_t>(lend) + 1};
+    for (std::size_t m = 0; m < modes; ++m) {
+        pass.hands[m].assign(pass.width, 0.0);
+        pass.hands[m][0] = first.modeLaw[m];
+    }
+    CashLots result;
+    double cost = 0.0;
+    for (std::int32_t game = 1;; ++game) {
+        stopIfCalledOff(cancel);
+        if (game > longestPass) {
+            throw RuntimeError(ErrorKind::AttemptsTooLong,
+                               "the attempt's first BIG is too far off for the cash's pass");
+        }
+        const double nextCost = roundHalfEven(model.costCoefficient * game);
+        const auto step = static_cast<std::int32_t>(nextCost - cost);
+        cost = nextCost;
+        const double alive = playGame(pass, game, step);
+        if (game % trimEvery == 0) {
+            pass.lost += trimTop(pass) * lotsBoundAfter(model, lend, first.ceilingGame, game);
+        }
+        if (alive < cashLotsTail) {
+            result.games = game;
+            result.errorBound =
+                pass.lost + alive * lotsBoundAfter(model, lend, first.ceilingGame, game);
+            break;
+        }
+    }
+    result.expected = pass.lots;
+    return result;
+}
+
+}  // namespace korvale
