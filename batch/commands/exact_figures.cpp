@@ -184,6 +184,32 @@ void addDayGroups(Report& report, const BatchOptions& options,
     }
 }
 
+// The settings mixed by the posterior: the exact group, its yen from cash when every
+// setting's lots are exact, and beside it the measured mixture when the lots were measured.
+void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<AttemptFigures>& attempts,
+                      const std::vector<std::optional<double>>& lots,
+                      const std::vector<CashTotals>& measured, const SettingVector& posterior,
+                      const HallRates& rates) {
+    std::array<AttemptFigures, settingCount> bySetting;
+    std::copy_n(attempts.begin(), settingCount, bySetting.begin());
+    const AttemptFigures mixture = mixAttemptFigures(bySetting, posterior);
+    FigureGroup group = foundMixtureGroup(mixture, posterior);
+    std::optional<double> mixedLots;
+    if (std::all_of(lots.begin(), lots.end(), [](const auto& one) { return one.has_value(); })) {
+        mixedLots = 0.0;
+        for (std::size_t s = 0; s < settingCount; ++s) {
+            *mixedLots += posterior[s] * *lots[s];
+        }
+    }
+    addExactYen(group, mixture, rates, mixedLots);
+    groups.push_back(std::move(group));
+    if (measured[0].lotsPerAttempt.units > 0) {
+        std::array<CashTotals, settingCount> cash;
+        std::copy_n(measured.begin(), settingCount, cash.begin());
+        groups.push_back(cashMixtureGroup(mixture, cash, posterior));
+    }
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
@@ -207,7 +233,9 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const double attemptsWeight = options.laws ? 0.1 : 1.0;
     const double lawWeight = (1.0 - attemptsWeight) / static_cast<double>(settings.size());
     ShareShown shown(bar);
-    const std::optional<CashSimulation> cash = cashSimulation(options, defaultCashAttempts);
+    const bool lotsExact = cashLotsExact(options, options.end);
+    const std::optional<CashSimulation> cash =
+        cashSimulation(options, defaultCashAttempts, lotsExact);
     for (Fact& fact : hallRateFacts(options.rates, cash)) {
         report.facts.push_back(std::move(fact));
     }
@@ -219,6 +247,8 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             attempts.push_back(one.figures);
         }
         const std::optional<SettingVector> posterior = foundPosterior(options);
+        std::vector<std::optional<double>> lots(settings.size());
+        std::vector<CashTotals> measured(settings.size());
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
             if (options.maxGames) {
@@ -241,15 +271,14 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
                 addWholeLaw(group, settings[i], options,
                             [&](double share) { shown.show(before + lawWeight * share); });
             }
-            addYenGroups(report.groups, std::move(group), attempts[i], options, cash);
+            lots[i] = exactCashLots(settings[i], options.end, attempts[i].start, options);
+            if (std::optional<CashTotals> one = addYenGroups(
+                    report.groups, std::move(group), attempts[i], options, cash, lots[i], bar)) {
+                measured[i] = std::move(*one);
+            }
         }
         if (posterior) {
-            std::array<AttemptFigures, settingCount> bySetting;
-            std::copy_n(attempts.begin(), settingCount, bySetting.begin());
-            const AttemptFigures mixture = mixAttemptFigures(bySetting, *posterior);
-            FigureGroup group = foundMixtureGroup(mixture, *posterior);
-            addExactYen(group, mixture, options.rates);
-            report.groups.push_back(std::move(group));
+            addMixtureGroups(report.groups, attempts, lots, measured, *posterior, options.rates);
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.

@@ -266,10 +266,60 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
     return a.scope == b.scope && sameSpan && (sameEnd || a.scope != Scope::Attempt);
 }
 
-// Any other block: a row per figure, or for many groups a row per group.
+// The measure of the cash put in beside the exact figures of many settings: a row per
+// setting under short headings, so that it reads in a terminal of 100 columns (every figure
+// and interval is in CSV and JSON).
+constexpr std::array cashColumns = {
+    SweepColumn{"yen_per_attempt", "収支/回"},     SweepColumn{"", "95%区間"},
+    SweepColumn{"cash_in_per_attempt", "投資/回"}, SweepColumn{"yen_per_hour", "時給"},
+    SweepColumn{"deepest_mean", "沈み平均"},       SweepColumn{"deepest_p90", "沈み90%点"},
+};
+constexpr std::string_view cashLegend =
+    "収支/回・投資/回：一回あたりの収支・投資（円）、95%区間：収支の95%区間、時給：時給（円）、\n"
+    "沈み平均・沈み90%点：最も沈んだ差枚の平均・90%点\n";
+
+std::string cashMeasureTable(const std::vector<const FigureGroup*>& measured) {
+    TextTable table;
+    std::vector<std::string> heading = {"設定"};
+    for (const SweepColumn& column : cashColumns) {
+        heading.emplace_back(column.heading);
+    }
+    table.addHeading(heading);
+    for (const FigureGroup* group : measured) {
+        std::vector<std::string> cells = {groupTitle(*group)};
+        const Figure* yen = nullptr;
+        for (const SweepColumn& column : cashColumns) {
+            if (column.key.empty()) {
+                cells.push_back(yen ? intervalText(*yen) : "");
+                continue;
+            }
+            const Figure* figure = columnFigure(*group, column);
+            yen = column.key == "yen_per_attempt" ? figure : yen;
+            cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
+        }
+        table.addRow(cells);
+    }
+    return table.text() + std::string(cashLegend);
+}
+
+// Any other block: a row per figure, or for many groups a row per group. Exact groups with
+// measured ones beside them (the cash put in): the exact ones by figure, the measured ones in
+// a table of their own.
 std::string blockTable(const std::vector<const FigureGroup*>& block, bool partial, bool lawsNone) {
     std::string text;
     TextTable table;
+    std::vector<const FigureGroup*> exact;
+    std::vector<const FigureGroup*> measured;
+    for (const FigureGroup* group : block) {
+        (group->source == Source::Simulated ? measured : exact).push_back(group);
+    }
+    if (block.size() > 6 && !exact.empty() && !measured.empty() && exact.size() <= 6) {
+        text += blockTitle(*block.front()) + "\n";
+        writeFiguresByRow(table, exact);
+        return text + table.text() + unknownRiskNote(exact, partial, lawsNone) + "\n" +
+               blockTitle(*block.front()) + "  現金での収支（実測）\n" +
+               cashMeasureTable(measured) + "\n";
+    }
     if (block.size() > 6) {
         text += blockTitle(FigureGroup{.scope = block.front()->scope}) + "\n";
         writeGroupsByRow(table, block);
