@@ -21,8 +21,7 @@ constexpr std::size_t modes = modeCount;
 constexpr std::int32_t longestPass = 1'000'000;
 // Coins in hand held by less than this chance at the top of the table are dropped (and
 // counted in the error bound): a deep hand needs many REGs in few games.
-constexpr double droppedTop = 1e-20;
-constexpr std::int32_t trimEvery = 64;
+constexpr double droppedTop = 1e-17;
 
 using Hands = std::array<std::vector<double>, modes>;  // [mode][coins in hand]
 
@@ -31,10 +30,10 @@ struct LotsPass {
     std::int32_t lend;
     std::int32_t ceilingGame;
     std::int32_t regCoins;
-    std::size_t width;
     double lots = 0.0;
-    double lost = 0.0;  // chance dropped, times the bound of what it could still buy
-    Hands hands{};
+    double lost = 0.0;    // chance dropped, times the bound of what it could still buy
+    Hands hands{};        // each mode's as long as its top hand held
+    Hands next{};         // the next game's, reused
     bool merged = false;  // at the ceiling every mode plays alike: one row holds them all
 
     // Moves `factor` of `from` into `to`, each hand raised by `shift`; a hand that would go
@@ -50,10 +49,11 @@ struct LotsPass {
             lots += static_cast<double>(count) * mass;
             to[static_cast<std::size_t>(after + count * lend)] += mass;
         }
-        const double* src = from.data();
-        double* dst = to.data() + shift;
-        for (std::int32_t h = low; h < w; ++h) {
-            dst[h] += factor * src[h];
+        const double* src = from.data() + low;
+        double* dst = to.data() + (low + shift);
+        const std::int32_t n = w - low;
+        for (std::int32_t i = 0; i < n; ++i) {
+            dst[i] += factor * src[i];
         }
     }
 
@@ -75,41 +75,59 @@ double lotsBoundAfter(const MachineModel& model, std::int32_t lend, std::int32_t
     return 1.0 + step * left / lend;
 }
 
+// At the ceiling every mode's BIG chance is the same and the mode no longer matters.
+void mergeModes(LotsPass& pass) {
+    std::vector<double>& all = pass.hands[0];
+    for (std::size_t m = 1; m < modes; ++m) {
+        all.resize(std::max(all.size(), pass.hands[m].size()), 0.0);
+        std::transform(pass.hands[m].begin(), pass.hands[m].end(), all.begin(), all.begin(),
+                       std::plus<>());
+        pass.hands[m].clear();
+    }
+    pass.merged = true;
+}
+
 // One game: the BIGs leave, the REGs raise the hand by their coins less the game's cost and
 // draw the next mode, the other games lower it by the cost. Returns the chance still playing.
 double playGame(LotsPass& pass, std::int32_t game, std::int32_t step) {
     const MachineModel& model = pass.model;
     if (game >= pass.ceilingGame && !pass.merged) {
-        for (std::size_t m = 1; m < modes; ++m) {
-            std::transform(pass.hands[0].begin(), pass.hands[0].end(), pass.hands[m].begin(),
-                           pass.hands[0].begin(), std::plus<>());
-            pass.hands[m].assign(pass.hands[m].size(), 0.0);
-        }
-        pass.merged = true;
+        mergeModes(pass);
     }
     const std::size_t active = pass.merged ? 1 : modes;
     const std::int32_t regShift = pass.regCoins - step;
-    pass.width = std::max<std::size_t>(pass.width,
-                                       static_cast<std::size_t>(std::max<std::int32_t>(
-                                           static_cast<std::int32_t>(pass.width) + regShift, 1)));
-    Hands next;
-    for (std::size_t m = 0; m < active; ++m) {
-        next[m].assign(pass.width, 0.0);
+    const auto regTarget = [&](std::size_t m, std::size_t to) {
+        return pass.merged ? 1.0 : model.regNextMode[m][to];
+    };
+    // Each row as long as the longest move into it needs; a lot bought lands below the lend.
+    for (std::size_t to = 0; to < active; ++to) {
+        std::size_t width = static_cast<std::size_t>(pass.lend);
+        width = std::max(width, pass.hands[to].size());
+        for (std::size_t m = 0; m < active; ++m) {
+            if (regTarget(m, to) > 0.0 && !pass.hands[m].empty()) {
+                width = std::max(
+                    width, pass.hands[m].size() + static_cast<std::size_t>(std::max(regShift, 0)));
+            }
+        }
+        pass.next[to].assign(width, 0.0);
     }
     const double r = model.regProbability;
     for (std::size_t m = 0; m < active; ++m) {
         const std::vector<double>& from = pass.hands[m];
-        pass.move(from, next[m], 1.0 - r - pass.bigChance(m, game), -step);
+        if (from.empty()) {
+            continue;
+        }
+        pass.move(from, pass.next[m], 1.0 - r - pass.bigChance(m, game), -step);
         for (std::size_t to = 0; to < active; ++to) {
-            const double p = pass.merged ? 1.0 : model.regNextMode[m][to];
+            const double p = regTarget(m, to);
             if (p > 0.0) {
-                pass.move(from, next[to], r * p, regShift);
+                pass.move(from, pass.next[to], r * p, regShift);
             }
         }
     }
     double alive = 0.0;
     for (std::size_t m = 0; m < active; ++m) {
-        pass.hands[m].swap(next[m]);
+        pass.hands[m].swap(pass.next[m]);
         for (const double w : pass.hands[m]) {
             alive += w;
         }
@@ -117,26 +135,19 @@ double playGame(LotsPass& pass, std::int32_t game, std::int32_t step) {
     return alive;
 }
 
-// Drops the top hands held by less than droppedTop in all, above the lend's; returns the
-// chance dropped.
+// Drops each row's top hands held by less than droppedTop in all; returns the chance dropped.
 double trimTop(LotsPass& pass) {
-    const std::size_t active = pass.merged ? 1 : modes;
     double dropped = 0.0;
-    std::size_t top = pass.width;
-    while (top > static_cast<std::size_t>(pass.lend) + 1) {
-        double row = 0.0;
-        for (std::size_t m = 0; m < active; ++m) {
-            row += pass.hands[m][top - 1];
+    const double share = droppedTop / static_cast<double>(modes);
+    for (std::vector<double>& row : pass.hands) {
+        double rowDropped = 0.0;
+        std::size_t top = row.size();
+        while (top > 0 && rowDropped + row[top - 1] < share) {
+            rowDropped += row[top - 1];
+            --top;
         }
-        if (dropped + row >= droppedTop) {
-            break;
-        }
-        dropped += row;
-        --top;
-    }
-    pass.width = top;
-    for (std::size_t m = 0; m < active; ++m) {
-        pass.hands[m].resize(top);
+        row.resize(top);
+        dropped += rowDropped;
     }
     return dropped;
 }
@@ -158,11 +169,11 @@ CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start,
     LotsPass pass{.model = model,
                   .lend = lend,
                   .ceilingGame = first.ceilingGame,
-                  .regCoins = static_cast<std::int32_t>(model.coinsPerReg),
-                  .width = static_cast<std::size_t>(lend) + 1};
+                  .regCoins = static_cast<std::int32_t>(model.coinsPerReg)};
     for (std::size_t m = 0; m < modes; ++m) {
-        pass.hands[m].assign(pass.width, 0.0);
-        pass.hands[m][0] = first.modeLaw[m];
+        if (first.modeLaw[m] > 0.0) {
+            pass.hands[m] = {first.modeLaw[m]};
+        }
     }
     CashLots result;
     double cost = 0.0;
@@ -176,9 +187,7 @@ CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start,
         const auto step = static_cast<std::int32_t>(nextCost - cost);
         cost = nextCost;
         const double alive = playGame(pass, game, step);
-        if (game % trimEvery == 0) {
-            pass.lost += trimTop(pass) * lotsBoundAfter(model, lend, first.ceilingGame, game);
-        }
+        pass.lost += trimTop(pass) * lotsBoundAfter(model, lend, first.ceilingGame, game);
         if (alive < cashLotsTail) {
             result.games = game;
             result.errorBound =

@@ -385,8 +385,10 @@ constexpr std::string_view huntLegend =
     "\n勝率：差枚が0を超える確率、事後確率：そのゲーム数で見つけた台の設定の確率\n";
 
 constexpr std::string_view huntCashNote =
-    "元手が現金のときの円は各挑戦の最も沈んだ点で決まるため、この表には出しません"
-    "（exact --since-big G --pay cash で実測）\n";
+    "元手が現金のときの円は各挑戦の最も沈んだ点で決まるため、初当たりでやめる終了条件"
+    "（BIG後0 REG後0か1）でのみ\n出します（ほかは exact --since-big G --pay cash で実測）\n";
+constexpr std::string_view huntCashShown =
+    "元手が現金：円は差枚を交換した額から、千円ごとの貸し玉が交換で失う分を引いたもの\n";
 
 // The curves a block shows: all but the coins per hour when the yen per hour stand beside them,
 // so that the block keeps within 100 columns (CSV and JSON keep every curve).
@@ -417,13 +419,24 @@ bool paidWithCash(const Report& report) {
 std::string huntTable(const Report& report) {
     std::string text = "損益分岐（狙い目）  " + endConditionText(*report.groups.front().end) + "\n";
     TextTable breakEven;
-    breakEven.addHeading({"", "損益分岐のゲーム数"});
+    // From cash with the yen worked out, the break-even in yen beside the one in coins.
+    const bool inYen = report.groups.front().find("break_even_yen") != nullptr;
+    breakEven.addHeading(inYen ? std::vector<std::string>{"", "損益分岐のゲーム数（差枚）",
+                                                          "損益分岐のゲーム数（円）"}
+                               : std::vector<std::string>{"", "損益分岐のゲーム数"});
     for (const FigureGroup& group : report.groups) {
-        const Figure* figure = group.find("break_even");
-        breakEven.addRow(
-            {groupTitle(group), figure ? figureText(figure->unit, figure->value) : ""});
+        std::vector<std::string> cells = {groupTitle(group)};
+        for (const char* key : {"break_even", "break_even_yen"}) {
+            const Figure* figure = group.find(key);
+            if (figure != nullptr) {
+                cells.push_back(figureText(figure->unit, figure->value));
+            }
+        }
+        breakEven.addRow(cells);
     }
-    text += breakEven.text() + "「-」：表の最後のゲーム数でも差枚が0を超えない（損益分岐なし）\n\n";
+    text += breakEven.text() +
+            (inYen ? "「-」：表の最後のゲーム数でも差枚（円）が0を超えない（損益分岐なし）\n\n"
+                   : "「-」：表の最後のゲーム数でも差枚が0を超えない（損益分岐なし）\n\n");
     for (const FigureGroup& group : report.groups) {
         const std::vector<const Series*> shown = huntColumns(group);
         TextTable table;
@@ -445,7 +458,9 @@ std::string huntTable(const Report& report) {
     }
     const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
     return text + std::string(huntLegend) +
-           (paidWithCash(report) ? std::string(huntCashNote) : "") +
+           (!paidWithCash(report) ? ""
+            : inYen               ? std::string(huntCashShown)
+                                  : std::string(huntCashNote)) +
            (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
 }
 

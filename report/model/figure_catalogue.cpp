@@ -86,6 +86,8 @@ constexpr std::array entries = {
     // A machine found some games after its last BIG: the least of those counts from which an
     // attempt pays (狙い目).
     Entry{"break_even", "損益分岐のゲーム数", Unit::Games},
+    // From cash: the least count from which an attempt's yen are above 0.
+    Entry{"break_even_yen", "収支（円）の損益分岐のゲーム数", Unit::Games},
 };
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost
