@@ -22,9 +22,20 @@ struct HuntCash {
     std::vector<std::optional<std::int32_t>> breakEven;
 };
 
-// Every (setting, count) pass shared out over `control`'s threads; progress is not told.
-// Throws std::invalid_argument unless the rule ends at the first BIG with no game limit, and
-// WorkCancelled once `*control.cancel` is set.
+// The expected lots of each setting asked for (indexes 0..5) at each count, for a rule that
+// ends at the first BIG: every (setting, count) pass shared out over `control`'s threads,
+// `control.progress` told the share of passes done. Throws WorkCancelled once
+// `*control.cancel` is set.
+std::vector<std::vector<double>> solveHuntLots(const std::vector<std::int32_t>& settings,
+                                               const std::vector<std::int32_t>& counts,
+                                               std::int32_t lend, const WorkControl& control = {});
+
+// The yen of the table's columns at `rates` from each setting's lots (solveHuntLots, in the
+// table's order of settings), the mixture's lots mixed by the table's posteriors.
+HuntCash huntCashOf(const HuntTable& table, const std::vector<std::vector<double>>& lots,
+                    const HallRates& rates);
+
+// Both at once. Throws std::invalid_argument unless the rule ends at the first BIG.
 HuntCash solveHuntCash(const HuntTable& table, EndConditions end, const HallRates& rates,
                        const WorkControl& control = {});
 
