@@ -97,6 +97,18 @@ TEST(CashLotsTest, EveryPathOfASmallMachine) {
     }
 }
 
+// A machine found at the ceiling plays every game at the ceiling's chance whatever its mode: a
+// pass over the coins in hand alone, worked outside this program (the REG 100/65536, the BIG
+// 1000/65536, the cost round(1.604f g) halves to even, lots of 50), buys 2.4503077335740 lots.
+TEST(CashLotsTest, AtTheCeilingTheModeDoesNotMatter) {
+    const MachineModel model = machineModel(0);
+    for (const std::int32_t sinceBig : {1499, 1500, 4000}) {
+        const CashLots lots = solveFirstBigLots(model, foundStart(model, sinceBig), 50);
+        EXPECT_NEAR(lots.expected, 2.4503077335740, 1e-11);
+        EXPECT_LE(lots.errorBound, 1e-9);
+    }
+}
+
 TEST(CashLotsTest, AgreesWithTheMachinesPlay) {
 #ifdef KORVALE_SANITIZED
     constexpr std::int64_t attempts = 20000;
