@@ -11,8 +11,8 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/attempt/capped_attempt.h"
-#include "analysis/outcome/day_law.h"
 #include "analysis/found/hunt_table.h"
+#include "analysis/outcome/day_law.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
