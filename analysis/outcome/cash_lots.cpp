@@ -34,6 +34,7 @@ struct LotsPass {
     double lost = 0.0;    // chance dropped, times the bound of what it could still buy
     Hands hands{};        // each mode's as long as its top hand held
     Hands next{};         // the next game's, reused
+    ModeVector held{};    // each row's chance in all
     bool merged = false;  // at the ceiling every mode plays alike: one row holds them all
 
     // Moves `factor` of `from` into `to`, each hand raised by `shift`; a hand that would go
@@ -83,6 +84,8 @@ void mergeModes(LotsPass& pass) {
         std::transform(pass.hands[m].begin(), pass.hands[m].end(), all.begin(), all.begin(),
                        std::plus<>());
         pass.hands[m].clear();
+        pass.held[0] += pass.held[m];
+        pass.held[m] = 0.0;
     }
     pass.merged = true;
 }
@@ -125,12 +128,20 @@ double playGame(LotsPass& pass, std::int32_t game, std::int32_t step) {
             }
         }
     }
+    // Each row's chance follows from the moves alone (a lot bought keeps it): no pass over
+    // the hands to add them up.
+    ModeVector held{};
+    for (std::size_t m = 0; m < active; ++m) {
+        held[m] += (1.0 - r - pass.bigChance(m, game)) * pass.held[m];
+        for (std::size_t to = 0; to < active; ++to) {
+            held[to] += r * regTarget(m, to) * pass.held[m];
+        }
+    }
     double alive = 0.0;
     for (std::size_t m = 0; m < active; ++m) {
         pass.hands[m].swap(pass.next[m]);
-        for (const double w : pass.hands[m]) {
-            alive += w;
-        }
+        pass.held[m] = held[m];
+        alive += held[m];
     }
     return alive;
 }
@@ -139,14 +150,26 @@ double playGame(LotsPass& pass, std::int32_t game, std::int32_t step) {
 double trimTop(LotsPass& pass) {
     double dropped = 0.0;
     const double share = droppedTop / static_cast<double>(modes);
-    for (std::vector<double>& row : pass.hands) {
+    for (std::size_t m = 0; m < modes; ++m) {
+        std::vector<double>& row = pass.hands[m];
         double rowDropped = 0.0;
         std::size_t top = row.size();
+        // Eight at a time while whole blocks go (their sum a tree, not a chain), then one by one.
+        while (top >= 8) {
+            const double* b = row.data() + top - 8;
+            const double block = ((b[0] + b[1]) + (b[2] + b[3])) + ((b[4] + b[5]) + (b[6] + b[7]));
+            if (!(rowDropped + block < share)) {
+                break;
+            }
+            rowDropped += block;
+            top -= 8;
+        }
         while (top > 0 && rowDropped + row[top - 1] < share) {
             rowDropped += row[top - 1];
             --top;
         }
         row.resize(top);
+        pass.held[m] = top == 0 ? 0.0 : pass.held[m] - rowDropped;
         dropped += rowDropped;
     }
     return dropped;
@@ -173,6 +196,7 @@ CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start,
     for (std::size_t m = 0; m < modes; ++m) {
         if (first.modeLaw[m] > 0.0) {
             pass.hands[m] = {first.modeLaw[m]};
+            pass.held[m] = first.modeLaw[m];
         }
     }
     CashLots result;
