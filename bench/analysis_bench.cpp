@@ -7,11 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/attempt/end_sweep.h"
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/model/machine_model.h"
-#include "analysis/attempt/attempt_start.h"
 #include "analysis/outcome/cash_lots.h"
 #include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
