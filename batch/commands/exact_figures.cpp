@@ -187,18 +187,19 @@ void addDayGroups(Report& report, const BatchOptions& options,
 // The settings mixed by the posterior: the exact group, its yen from cash when every
 // setting's lots are exact, and beside it the measured mixture when the lots were measured.
 void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<AttemptFigures>& attempts,
-                      const std::vector<std::optional<double>>& lots,
+                      const std::vector<std::optional<CashLots>>& lots,
                       const std::vector<CashTotals>& measured, const SettingVector& posterior,
                       const HallRates& rates) {
     std::array<AttemptFigures, settingCount> bySetting;
     std::copy_n(attempts.begin(), settingCount, bySetting.begin());
     const AttemptFigures mixture = mixAttemptFigures(bySetting, posterior);
     FigureGroup group = foundMixtureGroup(mixture, posterior);
-    std::optional<double> mixedLots;
+    std::optional<CashLots> mixedLots;
     if (std::all_of(lots.begin(), lots.end(), [](const auto& one) { return one.has_value(); })) {
-        mixedLots = 0.0;
+        mixedLots = CashLots{};
         for (std::size_t s = 0; s < settingCount; ++s) {
-            *mixedLots += posterior[s] * *lots[s];
+            mixedLots->expected += posterior[s] * lots[s]->expected;
+            mixedLots->errorBound += posterior[s] * lots[s]->errorBound;
         }
     }
     addExactYen(group, mixture, rates, mixedLots);
@@ -247,7 +248,7 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             attempts.push_back(one.figures);
         }
         const std::optional<SettingVector> posterior = foundPosterior(options);
-        std::vector<std::optional<double>> lots(settings.size());
+        std::vector<std::optional<CashLots>> lots(settings.size());
         std::vector<CashTotals> measured(settings.size());
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);

@@ -51,13 +51,12 @@ bool cashLotsExact(const BatchOptions& options, EndConditions end) {
     return options.rates.pay == CoinSource::Cash && !options.maxGames && endsAtFirstBig(end);
 }
 
-std::optional<double> exactCashLots(std::int32_t setting, EndConditions end,
-                                    const AttemptStart& start, const BatchOptions& options) {
+std::optional<CashLots> exactCashLots(std::int32_t setting, EndConditions end,
+                                      const AttemptStart& start, const BatchOptions& options) {
     if (!cashLotsExact(options, end)) {
         return std::nullopt;
     }
-    return solveFirstBigLots(machineModel(setting), start, options.rates.lend, interruptFlag())
-        .expected;
+    return solveFirstBigLots(machineModel(setting), start, options.rates.lend, interruptFlag());
 }
 
 CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const BatchOptions& options,
@@ -86,7 +85,7 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
 std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
                                        const AttemptFigures& figures, const BatchOptions& options,
                                        const std::optional<CashSimulation>& cash,
-                                       std::optional<double> lots, ProgressBar* bar) {
+                                       const std::optional<CashLots>& lots, ProgressBar* bar) {
     addExactYen(exactGroup, figures, options.rates, lots);
     groups.push_back(std::move(exactGroup));
     if (!cash) {

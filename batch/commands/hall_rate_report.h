@@ -8,6 +8,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/measured/cash_totals.h"
+#include "analysis/outcome/cash_lots.h"
 #include "batch/options/batch_options.h"
 #include "batch/run/progress_bar.h"
 #include "report/model/report_model.h"
@@ -31,8 +32,8 @@ std::optional<CashSimulation> cashSimulation(const BatchOptions& options,
 bool cashLotsExact(const BatchOptions& options, EndConditions end);
 
 // The expected lots of an attempt of the setting from `start`, when cashLotsExact.
-std::optional<double> exactCashLots(std::int32_t setting, EndConditions end,
-                                    const AttemptStart& start, const BatchOptions& options);
+std::optional<CashLots> exactCashLots(std::int32_t setting, EndConditions end,
+                                      const AttemptStart& start, const BatchOptions& options);
 
 // The rates, and the simulation when there is one.
 std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<CashSimulation>& cash);
@@ -48,7 +49,7 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
 std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
                                        const AttemptFigures& figures, const BatchOptions& options,
                                        const std::optional<CashSimulation>& cash,
-                                       std::optional<double> lots = std::nullopt,
+                                       const std::optional<CashLots>& lots = std::nullopt,
                                        ProgressBar* bar = nullptr);
 
 }  // namespace korvale

@@ -139,8 +139,8 @@ constexpr std::size_t mostCashStarts = 64;
 // weighed by their chances (none for a setting the history rules out, or with too many starts),
 // and the posterior's mixture of them when every setting that counts has them.
 struct HistoryCashLots {
-    std::array<std::optional<double>, settingCount> bySetting;
-    std::optional<double> mixture;
+    std::array<std::optional<CashLots>, settingCount> bySetting;
+    std::optional<CashLots> mixture;
 };
 
 HistoryCashLots historyCashLots(const BatchOptions& options, const FilteredState& state,
@@ -149,18 +149,21 @@ HistoryCashLots historyCashLots(const BatchOptions& options, const FilteredState
     if (!cashLotsExact(options, options.end)) {
         return lots;
     }
-    double mixed = 0.0;
+    CashLots mixed;
     bool whole = true;
     for (std::size_t s = 0; s < settingCount; ++s) {
         const std::vector<WeightedStart> starts = historyEndStarts(state, s);
         if (!starts.empty() && starts.size() <= mostCashStarts) {
-            double sum = 0.0;
+            CashLots sum;
             for (const WeightedStart& one : starts) {
-                sum += one.chance * *exactCashLots(static_cast<std::int32_t>(s), options.end,
-                                                   one.start, options);
+                const CashLots start =
+                    *exactCashLots(static_cast<std::int32_t>(s), options.end, one.start, options);
+                sum.expected += one.chance * start.expected;
+                sum.errorBound += one.chance * start.errorBound;
             }
             lots.bySetting[s] = sum;
-            mixed += posterior[s] * sum;
+            mixed.expected += posterior[s] * sum.expected;
+            mixed.errorBound += posterior[s] * sum.errorBound;
         }
         whole = whole && (lots.bySetting[s] || !(posterior[s] > 0.0));
     }

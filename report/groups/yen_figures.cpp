@@ -52,7 +52,7 @@ Figure ratioFigure(std::string_view key, const RatioSums& sums, double scale) {
 }  // namespace
 
 void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& rates,
-                 std::optional<double> lots) {
+                 const std::optional<CashLots>& lots) {
     const double hours = hoursOfGames(rates, f.expectedGames);
     group.figures.push_back(makeFigure("hours_per_attempt", hours));
     const bool fromCash = rates.pay == CoinSource::Cash;
@@ -61,10 +61,12 @@ void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& r
     }
     // From cash: the net exchanged, less what the lots bought lose at the exchange.
     const double yen =
-        yenOfCoins(rates, f.expectedNet) - (fromCash ? lossPerLot(rates) * *lots : 0.0);
+        yenOfCoins(rates, f.expectedNet) - (fromCash ? lossPerLot(rates) * lots->expected : 0.0);
     group.figures.push_back(makeFigure(costKey(f, "yen_per_attempt"), yen));
     if (fromCash) {
-        group.figures.push_back(makeFigure("cash_in_per_attempt", 1000.0 * *lots));
+        group.figures.push_back(makeFigure("cash_in_per_attempt", 1000.0 * lots->expected));
+        group.details.push_back(
+            makeFigure("cash_yen_error_bound", lossPerLot(rates) * lots->errorBound));
     }
     group.figures.push_back(makeFigure(costKey(f, "yen_per_hour"), yen / hours));
 }

@@ -11,15 +11,17 @@
 #include "analysis/hall/hall_rates.h"
 #include "analysis/inference/filter_tables.h"
 #include "analysis/measured/simulated_totals.h"
+#include "analysis/outcome/cash_lots.h"
 #include "report/model/report_model.h"
 
 namespace korvale {
 
 // To an exact attempt group: its hours, and its yen and yen per hour: from stored coins the
 // net exchanged, from cash, given the expected lots bought (cash_lots.h), the net exchanged
-// less what the lots lose at the exchange, with the cash put in.
+// less what the lots lose at the exchange, with the cash put in and, as a detail, the bound on
+// the yen that the lots' bound gives.
 void addExactYen(FigureGroup& group, const AttemptFigures& figures, const HallRates& rates,
-                 std::optional<double> lots = std::nullopt);
+                 const std::optional<CashLots>& lots = std::nullopt);
 
 // From cash, beside the exact figures: a measured group whose yen are the exact net exchanged
 // less what the lots bought lose at the exchange, measured by `cash` (a seeded simulation of
