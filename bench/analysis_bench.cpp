@@ -1,15 +1,18 @@
 // Times the exact analysis: all six settings' long-run figures and gap laws, one attempt's
 // figures (with and without the exact rounding of its cost) and its outcome laws, and the full
 // sweep of end conditions (BIG end 0..1000 by 50, REG end 0..300 by 50, six settings), and a
-// day's law at its end alone against the same at each twentieth of the day (the window's band).
+// day's law at its end alone against the same at each twentieth of the day (the window's band),
+// and the lots bought from cash in an attempt that ends at its first BIG.
 
 #include <benchmark/benchmark.h>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/attempt/attempt_start.h"
 #include "analysis/attempt/end_sweep.h"
 #include "analysis/long_run/gap_law.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/model/machine_model.h"
+#include "analysis/outcome/cash_lots.h"
 #include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
@@ -162,5 +165,19 @@ BENCHMARK(BM_DayLaw)
     ->Unit(benchmark::kSecond);
 
 }  // namespace
+
+// The lots bought from cash on a machine found G games after its BIG, quit at the first BIG:
+// six settings, as `exact --since-big G --big-end 0 --reg-end 0 --pay cash` works them out.
+void BM_FirstBigCashLots(benchmark::State& state) {
+    const auto sinceBig = static_cast<std::int32_t>(state.range(0));
+    for (auto _ : state) {
+        for (std::int32_t setting = 0; setting < korvale::settingCount; ++setting) {
+            const korvale::MachineModel model = korvale::machineModel(setting);
+            benchmark::DoNotOptimize(
+                korvale::solveFirstBigLots(model, korvale::foundStart(model, sinceBig), 50));
+        }
+    }
+}
+BENCHMARK(BM_FirstBigCashLots)->Arg(0)->Arg(1200)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -117,6 +117,22 @@ void warnOfLength(const BatchOptions& options, const RunPlan& plan, std::ostream
     }
 }
 
+// The simulation of the cash put in that would take more than an hour, likewise.
+void warnOfCashSimulation(const BatchOptions& options, std::ostream& err) {
+    if (!options.expectedAttemptGames) {
+        return;
+    }
+    const std::int64_t attempts = options.attempts.value_or(defaultCashAttempts);
+    const std::string warning = lengthWarning(
+        static_cast<double>(attempts) * *options.expectedAttemptGames,
+        static_cast<int>(threadCount(options)),
+        fmt::format("the {} attempts a setting that measure the cash put in are expected to take",
+                    attempts));
+    if (!warning.empty()) {
+        err << warning << '\n';
+    }
+}
+
 int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, ProgressBar* bar) {
     const RunPlan plan = makePlan(options);
     warnOfLength(options, plan, err);
@@ -197,6 +213,7 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
             case Command::SimulateSpecial:
                 return simulate(options, out, err, barOrNull);
             case Command::Exact:
+                warnOfCashSimulation(options, err);
                 return finish(out, formatReport(exactReport(options, barOrNull), options.format),
                               err);
             case Command::Sweep:

@@ -184,13 +184,15 @@ void addDayGroups(Report& report, const BatchOptions& options,
     }
 }
 
-// The settings mixed by their chances given the games since the last BIG. With the laws, the
-// chance to end ahead mixes as well, each setting's weighed by its chance, as hunt's mixture
-// has it; the other points of the laws do not mix so.
-FigureGroup mixtureGroup(const std::vector<AttemptFigures>& attempts,
-                         const SettingVector& posterior,
-                         const std::array<std::optional<double>, settingCount>& aheads,
-                         const BatchOptions& options) {
+// The settings mixed by the posterior: the exact group, its yen from cash when every
+// setting's lots are exact, and beside it the measured mixture when the lots were measured. With
+// the laws, the chance to end ahead mixes as well, each setting's weighed by its chance, as hunt's
+// mixture has it; the other points of the laws do not mix so.
+void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<AttemptFigures>& attempts,
+                      const std::vector<std::optional<CashLots>>& lots,
+                      const std::vector<CashTotals>& measured, const SettingVector& posterior,
+                      const std::array<std::optional<double>, settingCount>& aheads,
+                      const BatchOptions& options) {
     std::array<AttemptFigures, settingCount> bySetting;
     std::copy_n(attempts.begin(), settingCount, bySetting.begin());
     const AttemptFigures mixture = mixAttemptFigures(bySetting, posterior);
@@ -203,8 +205,21 @@ FigureGroup mixtureGroup(const std::vector<AttemptFigures>& attempts,
         }
         group.figures.push_back(makeFigure("p_ahead", ahead));
     }
-    addExactYen(group, mixture, options.rates);
-    return group;
+    std::optional<CashLots> mixedLots;
+    if (std::all_of(lots.begin(), lots.end(), [](const auto& one) { return one.has_value(); })) {
+        mixedLots = CashLots{};
+        for (std::size_t s = 0; s < settingCount; ++s) {
+            mixedLots->expected += posterior[s] * lots[s]->expected;
+            mixedLots->errorBound += posterior[s] * lots[s]->errorBound;
+        }
+    }
+    addExactYen(group, mixture, options.rates, mixedLots);
+    groups.push_back(std::move(group));
+    if (measured[0].lotsPerAttempt.units > 0) {
+        std::array<CashTotals, settingCount> cash;
+        std::copy_n(measured.begin(), settingCount, cash.begin());
+        groups.push_back(cashMixtureGroup(mixture, cash, posterior));
+    }
 }
 
 }  // namespace
@@ -230,7 +245,9 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const double attemptsWeight = options.laws ? 0.1 : 1.0;
     const double lawWeight = (1.0 - attemptsWeight) / static_cast<double>(settings.size());
     ShareShown shown(bar);
-    const std::optional<CashSimulation> cash = cashSimulation(options, defaultCashAttempts);
+    const bool lotsExact = cashLotsExact(options, options.end);
+    const std::optional<CashSimulation> cash =
+        cashSimulation(options, defaultCashAttempts, lotsExact);
     for (Fact& fact : hallRateFacts(options.rates, cash)) {
         report.facts.push_back(std::move(fact));
     }
@@ -243,6 +260,8 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         }
         const std::optional<SettingVector> posterior = foundPosterior(options);
         std::array<std::optional<double>, settingCount> aheads{};
+        std::vector<std::optional<CashLots>> lots(settings.size());
+        std::vector<CashTotals> measured(settings.size());
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
             if (options.maxGames) {
@@ -268,10 +287,14 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             if (const Figure* ahead = group.find("p_ahead"); ahead != nullptr && i < settingCount) {
                 aheads[i] = ahead->value;
             }
-            addYenGroups(report.groups, std::move(group), attempts[i], options, cash);
+            lots[i] = exactCashLots(settings[i], options.end, attempts[i].start, options);
+            if (std::optional<CashTotals> one = addYenGroups(
+                    report.groups, std::move(group), attempts[i], options, cash, lots[i], bar)) {
+                measured[i] = std::move(*one);
+            }
         }
         if (posterior) {
-            report.groups.push_back(mixtureGroup(attempts, *posterior, aheads, options));
+            addMixtureGroups(report.groups, attempts, lots, measured, *posterior, aheads, options);
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.

@@ -6,6 +6,10 @@
 
 #include "common/random_source.h"
 
+#include "analysis/attempt/attempt_start.h"
+#include "analysis/outcome/cash_lots.h"
+#include "batch/run/interrupt.h"
+
 #include "batch/commands/exact_setup.h"
 #include "batch/run/batch_run.h"
 #include "common/work_control.h"
@@ -14,8 +18,9 @@
 namespace korvale {
 
 std::optional<CashSimulation> cashSimulation(const BatchOptions& options,
-                                             std::int64_t defaultAttempts) {
-    if (options.rates.pay != CoinSource::Cash) {
+                                             std::int64_t defaultAttempts, bool exactLots) {
+    if (options.rates.pay != CoinSource::Cash ||
+        (exactLots && !options.attempts && !options.seed)) {
         return std::nullopt;
     }
     return CashSimulation{.attempts = options.attempts.value_or(defaultAttempts),
@@ -42,8 +47,24 @@ std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<Cash
     return facts;
 }
 
+bool cashLotsExact(const BatchOptions& options, EndConditions end) {
+    return options.rates.pay == CoinSource::Cash && !options.maxGames && endsAtFirstBig(end);
+}
+
+std::optional<CashLots> exactCashLots(std::int32_t setting, EndConditions end,
+                                      const AttemptStart& start, const BatchOptions& options) {
+    if (!cashLotsExact(options, end)) {
+        return std::nullopt;
+    }
+    return solveFirstBigLots(machineModel(setting), start, options.rates.lend, interruptFlag());
+}
+
 CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const BatchOptions& options,
-                        const CashSimulation& simulation) {
+                        const CashSimulation& simulation, ProgressBar* bar) {
+    AttemptStartRule start{.sinceBig = options.sinceBig};
+    if (options.sinceBig) {
+        start.modeLaw = foundStart(machineModel(setting), *options.sinceBig).modeLaw;
+    }
     const RunPlan plan{.run = RunKind::Special,
                        .setting = setting,
                        .amount = simulation.attempts,
@@ -51,25 +72,28 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
                        .end = end,
                        .maxGames = options.maxGames,
                        .rates = options.rates,
-                       .start = {.sinceBig = options.sinceBig},
+                       .start = start,
                        .threads = static_cast<int>(threadCount(options)),
                        .seed = simulation.seed};
-    BatchResult result = runBatch(plan, nullptr, nullptr);
+    BatchResult result = runBatch(plan, nullptr, bar);
     if (result.interrupted) {
         throw WorkCancelled();
     }
     return std::move(result.attempt.cash);
 }
 
-void addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
-                  const AttemptFigures& figures, const BatchOptions& options,
-                  const std::optional<CashSimulation>& cash) {
-    addExactYen(exactGroup, figures, options.rates);
+std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
+                                       const AttemptFigures& figures, const BatchOptions& options,
+                                       const std::optional<CashSimulation>& cash,
+                                       const std::optional<CashLots>& lots, ProgressBar* bar) {
+    addExactYen(exactGroup, figures, options.rates, lots);
     groups.push_back(std::move(exactGroup));
-    if (cash) {
-        groups.push_back(
-            cashGroup(figures, simulateCash(figures.setting, figures.end, options, *cash)));
+    if (!cash) {
+        return std::nullopt;
     }
+    CashTotals measured = simulateCash(figures.setting, figures.end, options, *cash, bar);
+    groups.push_back(cashGroup(figures, measured));
+    return measured;
 }
 
 }  // namespace korvale

@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -142,6 +144,49 @@ std::vector<Fact> inferFacts(const BatchOptions& options) {
     return facts;
 }
 
+// The most places a setting's attempt may start from for which the lots bought from cash are
+// worked out: one pass each, a few hundredths of a second (a history that shows its last BIG
+// has one; a joined one before any BIG one per count the wait may have reached).
+constexpr std::size_t mostCashStarts = 64;
+
+// From cash with a rule that ends at the first BIG: each setting's expected lots, its starts
+// weighed by their chances (none for a setting the history rules out, or with too many starts),
+// and the posterior's mixture of them when every setting that counts has them.
+struct HistoryCashLots {
+    std::array<std::optional<CashLots>, settingCount> bySetting;
+    std::optional<CashLots> mixture;
+};
+
+HistoryCashLots historyCashLots(const BatchOptions& options, const FilteredState& state,
+                                const SettingVector& posterior) {
+    HistoryCashLots lots;
+    if (!cashLotsExact(options, options.end)) {
+        return lots;
+    }
+    CashLots mixed;
+    bool whole = true;
+    for (std::size_t s = 0; s < settingCount; ++s) {
+        const std::vector<WeightedStart> starts = historyEndStarts(state, s);
+        if (!starts.empty() && starts.size() <= mostCashStarts) {
+            CashLots sum;
+            for (const WeightedStart& one : starts) {
+                const CashLots start =
+                    *exactCashLots(static_cast<std::int32_t>(s), options.end, one.start, options);
+                sum.expected += one.chance * start.expected;
+                sum.errorBound += one.chance * start.errorBound;
+            }
+            lots.bySetting[s] = sum;
+            mixed.expected += posterior[s] * sum.expected;
+            mixed.errorBound += posterior[s] * sum.errorBound;
+        }
+        whole = whole && (lots.bySetting[s] || !(posterior[s] > 0.0));
+    }
+    if (whole) {
+        lots.mixture = mixed;
+    }
+    return lots;
+}
+
 // What playing on from where the history leaves the machine is worth under the end conditions:
 // a group per setting the history allows, with its hours and yen, then the settings mixed by
 // the posterior. Ctrl-C leaves them out and marks the report partial.
@@ -153,16 +198,18 @@ void addPlayingOnWorth(Report& report, const BatchOptions& options, const Settin
             machineModels(), filter.state(options.trailingGames), estimate.posterior, options.end,
             CostRounding::Exact,
             commandControl(options, [&shown](double share) { shown.show(share); }));
-        for (const std::optional<AttemptFigures>& figures : worth.bySetting) {
-            if (figures) {
+        const HistoryCashLots lots =
+            historyCashLots(options, filter.state(options.trailingGames), estimate.posterior);
+        for (std::size_t s = 0; s < settingCount; ++s) {
+            if (const std::optional<AttemptFigures>& figures = worth.bySetting[s]) {
                 FigureGroup group = exactAttemptGroup(*figures);
-                addExactYen(group, *figures, options.rates);
+                addExactYen(group, *figures, options.rates, lots.bySetting[s]);
                 report.groups.push_back(std::move(group));
             }
         }
         FigureGroup mixture = exactAttemptGroup(worth.mixture);
         mixture.setting = -1;
-        addExactYen(mixture, worth.mixture, options.rates);
+        addExactYen(mixture, worth.mixture, options.rates, lots.mixture);
         report.groups.push_back(std::move(mixture));
     } catch (const WorkCancelled&) {
         report.partial = true;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "analysis/found/hunt_cash.h"
 #include "analysis/found/hunt_table.h"
 #include "analysis/inference/setting_estimate.h"
 #include "batch/commands/exact_setup.h"
@@ -39,7 +40,13 @@ Report huntReport(const BatchOptions& options) {
     if (table.mixture) {
         report.facts.push_back(priorFact(options.prior));
     }
-    report.groups = huntGroups(table, options.end, options.rates);
+    // From cash the yen are known where the lots are worked out: a rule that ends at the
+    // first BIG, with no game limit.
+    std::optional<HuntCash> cash;
+    if (cashLotsExact(options, options.end)) {
+        cash = solveHuntCash(table, options.end, options.rates, commandControl(options));
+    }
+    report.groups = huntGroups(table, options.end, options.rates, cash ? &*cash : nullptr);
     report.timing = Timing{
         .seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
     return report;

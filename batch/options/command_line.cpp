@@ -236,7 +236,8 @@ CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
         "the 狙い目 table: what an attempt is worth on a machine found G games after its last "
         "BIG, for G over a grid, at each setting and for the prior's mixture of them, with its "
         "chance to end ahead, and the break-even G from which playing pays (the cost c × games "
-        "unrounded, as the sweep's: exact --since-big G rounds it per attempt)");
+        "unrounded, as the sweep's: exact --since-big G rounds it per attempt); from cash with a "
+        "rule that ends at the first BIG, also in yen");
     addSetting(*hunt, texts, "only this setting, without the mixture (default: all six)");
     hunt->add_option("--since-big-grid", texts.sinceBigGrid,
                      "the games since the last BIG from FIRST to LAST by STEP (LAST at most "

@@ -21,7 +21,8 @@ void addHallRateOptions(CLI::App& command, OptionTexts& texts) {
         .add_option("--pay", texts.pay,
                     "where an attempt's coins come from: coins (貯メダル, worth their exchange "
                     "value) or cash (現金: ¥1000 for --lend coins whenever the net would fall "
-                    "below what was bought, the coins left exchanged at the end)")
+                    "below what was bought, the coins left exchanged at the end; the lots "
+                    "worked out exactly for a rule that ends at the first BIG, else measured)")
         ->type_name("coins|cash")
         ->default_str("coins");
     command
@@ -35,7 +36,8 @@ void addCashSimulationOptions(CLI::App& command, OptionTexts& texts, long long a
     command
         .add_option("--attempts", texts.attempts,
                     "with --pay cash: attempts of the seeded simulation that measures how deep "
-                    "each setting's attempts go, and so the cash put in (default: " +
+                    "each setting's attempts go, and so the cash put in, played unless the lots "
+                    "are worked out exactly (default: " +
                         std::to_string(attempts) + ")")
         ->type_name("N");
     command

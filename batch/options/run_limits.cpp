@@ -10,6 +10,7 @@
 #include "analysis/attempt/attempt_outlook.h"
 #include "analysis/long_run/long_run.h"
 #include "analysis/model/machine_model.h"
+#include "analysis/outcome/cash_lots.h"
 #include "batch/options/option_error.h"
 #include "common/number_text.h"
 #include "machine/found_machine.h"
@@ -100,9 +101,36 @@ void checkMachinesCanBeFound(BatchOptions& o) {
     o.expectedAttemptGames = o.expectedAttemptGames.value_or(0.0) + expected;
 }
 
+// exact --pay cash measures the cash put in by playing attempts of each setting unless its
+// lots are worked out (a rule that ends at the first BIG, no game limit) and no simulation is
+// asked for: keeps the games those attempts are expected to take, all settings together (from
+// the morning; a found machine's are taken where it is found), for the warning of a long run.
+void keepCashSimulationGames(BatchOptions& o) {
+    const bool lotsExact = !o.maxGames && endsAtFirstBig(o.end);
+    if (o.rates.pay != CoinSource::Cash || !o.endGiven || (lotsExact && !o.attempts && !o.seed)) {
+        return;
+    }
+    double games = 0.0;
+    for (std::int32_t s = 0; s < settingCount; ++s) {
+        if (o.settingGiven && s != o.setting) {
+            continue;
+        }
+        const AttemptReach reach = attemptReach(s, o.end);
+        if (!reach.expected) {
+            return;
+        }
+        games += reach.expected->games;
+    }
+    o.expectedAttemptGames = games;
+}
+
 }  // namespace
 
 void checkRunLimits(BatchOptions& o) {
+    if (o.command == Command::Exact && o.end.bigEnd <= largestBigEnd &&
+        o.end.regEnd <= largestRegEnd) {
+        keepCashSimulationGames(o);
+    }
     if (o.command == Command::SimulateSpecial) {
         // A game limit ends every attempt within it, far inside the 32-bit counters.
         if (!o.maxGames) {

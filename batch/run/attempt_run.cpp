@@ -25,6 +25,19 @@ void seeNetBeforeBonus(const clsKorvale& machine, const std::string& result,
                     .net);
 }
 
+// A machine found `sinceBig` games after its last BIG, its mode drawn from `modeLaw`.
+void placeFoundMachine(clsKorvale& machine, std::int32_t sinceBig,
+                       const std::array<double, modeCount>& modeLaw, RandomSource& random) {
+    double u = random.nextFraction();
+    std::int32_t mode = 0;
+    while (mode + 1 < modeCount && u >= modeLaw[static_cast<std::size_t>(mode)]) {
+        u -= modeLaw[static_cast<std::size_t>(mode)];
+        ++mode;
+    }
+    machine.mMode = mode;
+    machine.mlngBigPlayCnt = sinceBig;
+}
+
 }  // namespace
 
 AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
@@ -82,8 +95,10 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
     while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
         clsKorvale machine(random);
         machine.mlngSettei = setting;
-        if (start.sinceBig &&
-            playUntilFound(machine, *start.sinceBig, stop, gamesPlayed) == FoundEnd::Stopped) {
+        if (start.sinceBig && start.modeLaw) {
+            placeFoundMachine(machine, *start.sinceBig, *start.modeLaw, random);
+        } else if (start.sinceBig && playUntilFound(machine, *start.sinceBig, stop, gamesPlayed) ==
+                                         FoundEnd::Stopped) {
             break;
         }
         DeepestPoint deepest;

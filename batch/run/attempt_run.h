@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -8,6 +9,7 @@
 #include "batch/run/run_control.h"
 #include "common/random_source.h"
 #include "machine/attempt_end.h"
+#include "machine/korvale_tables.h"
 
 namespace korvale {
 
@@ -32,9 +34,13 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const R
 
 // Where each attempt of a run begins: on a new machine (the window's morning start), or on a
 // machine found sinceBig games after its last BIG (playUntilFound), a new one for every attempt
-// so that the attempts stay independent of one another.
+// so that the attempts stay independent of one another. With `modeLaw` a found machine is not
+// looked for: its mode is drawn from that law and its ceiling counter set to sinceBig, as the
+// exact figures take a found start (the measure of the cash beside them: far faster, since a
+// long wait is rare).
 struct AttemptStartRule {
     std::optional<std::int32_t> sinceBig;  // none: the morning
+    std::optional<std::array<double, modeCount>> modeLaw = std::nullopt;
 };
 
 // Makes `attempts` attempts (-1: until a stop is requested), each on a new machine of the given

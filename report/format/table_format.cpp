@@ -266,10 +266,60 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
     return a.scope == b.scope && sameSpan && (sameEnd || a.scope != Scope::Attempt);
 }
 
-// Any other block: a row per figure, or for many groups a row per group.
+// The measure of the cash put in beside the exact figures of many settings: a row per
+// setting under short headings, so that it reads in a terminal of 100 columns (every figure
+// and interval is in CSV and JSON).
+constexpr std::array cashColumns = {
+    SweepColumn{"yen_per_attempt", "収支/回"},     SweepColumn{"", "95%区間"},
+    SweepColumn{"cash_in_per_attempt", "投資/回"}, SweepColumn{"yen_per_hour", "時給"},
+    SweepColumn{"deepest_mean", "沈み平均"},       SweepColumn{"deepest_p90", "沈み90%点"},
+};
+constexpr std::string_view cashLegend =
+    "収支/回・投資/回：一回あたりの収支・投資（円）、95%区間：収支の95%区間、時給：時給（円）、\n"
+    "沈み平均・沈み90%点：最も沈んだ差枚の平均・90%点\n";
+
+std::string cashMeasureTable(const std::vector<const FigureGroup*>& measured) {
+    TextTable table;
+    std::vector<std::string> heading = {"設定"};
+    for (const SweepColumn& column : cashColumns) {
+        heading.emplace_back(column.heading);
+    }
+    table.addHeading(heading);
+    for (const FigureGroup* group : measured) {
+        std::vector<std::string> cells = {groupTitle(*group)};
+        const Figure* yen = nullptr;
+        for (const SweepColumn& column : cashColumns) {
+            if (column.key.empty()) {
+                cells.push_back(yen ? intervalText(*yen) : "");
+                continue;
+            }
+            const Figure* figure = columnFigure(*group, column);
+            yen = column.key == "yen_per_attempt" ? figure : yen;
+            cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
+        }
+        table.addRow(cells);
+    }
+    return table.text() + std::string(cashLegend);
+}
+
+// Any other block: a row per figure, or for many groups a row per group. Exact groups with
+// measured ones beside them (the cash put in): the exact ones by figure, the measured ones in
+// a table of their own.
 std::string blockTable(const std::vector<const FigureGroup*>& block, bool partial, bool lawsNone) {
     std::string text;
     TextTable table;
+    std::vector<const FigureGroup*> exact;
+    std::vector<const FigureGroup*> measured;
+    for (const FigureGroup* group : block) {
+        (group->source == Source::Simulated ? measured : exact).push_back(group);
+    }
+    if (block.size() > 6 && !exact.empty() && !measured.empty() && exact.size() <= 6) {
+        text += blockTitle(*block.front()) + "\n";
+        writeFiguresByRow(table, exact);
+        return text + table.text() + unknownRiskNote(exact, partial, lawsNone) + "\n" +
+               blockTitle(*block.front()) + "  現金での収支（実測）\n" +
+               cashMeasureTable(measured) + "\n";
+    }
     if (block.size() > 6) {
         text += blockTitle(FigureGroup{.scope = block.front()->scope}) + "\n";
         writeGroupsByRow(table, block);
@@ -358,8 +408,10 @@ std::string huntAheadNote(const Report& report) {
 }
 
 constexpr std::string_view huntCashNote =
-    "元手が現金のときの円は各挑戦の最も沈んだ点で決まるため、この表には出しません"
-    "（exact --since-big G --pay cash で実測）\n";
+    "元手が現金のときの円は各挑戦の最も沈んだ点で決まるため、初当たりでやめる終了条件"
+    "（BIG後0 REG後0か1）でのみ\n出します（ほかは exact --since-big G --pay cash で実測）\n";
+constexpr std::string_view huntCashShown =
+    "元手が現金：円は差枚を交換した額から、千円ごとの貸し玉が交換で失う分を引いたもの\n";
 
 // The curves a block shows: all but the coins per hour when the yen per hour stand beside them,
 // so that the block keeps within 100 columns (CSV and JSON keep every curve).
@@ -390,13 +442,24 @@ bool paidWithCash(const Report& report) {
 std::string huntTable(const Report& report) {
     std::string text = "損益分岐（狙い目）  " + endConditionText(*report.groups.front().end) + "\n";
     TextTable breakEven;
-    breakEven.addHeading({"", "損益分岐のゲーム数"});
+    // From cash with the yen worked out, the break-even in yen beside the one in coins.
+    const bool inYen = report.groups.front().find("break_even_yen") != nullptr;
+    breakEven.addHeading(inYen ? std::vector<std::string>{"", "損益分岐のゲーム数（差枚）",
+                                                          "損益分岐のゲーム数（円）"}
+                               : std::vector<std::string>{"", "損益分岐のゲーム数"});
     for (const FigureGroup& group : report.groups) {
-        const Figure* figure = group.find("break_even");
-        breakEven.addRow(
-            {groupTitle(group), figure ? figureText(figure->unit, figure->value) : ""});
+        std::vector<std::string> cells = {groupTitle(group)};
+        for (const char* key : {"break_even", "break_even_yen"}) {
+            const Figure* figure = group.find(key);
+            if (figure != nullptr) {
+                cells.push_back(figureText(figure->unit, figure->value));
+            }
+        }
+        breakEven.addRow(cells);
     }
-    text += breakEven.text() + "「-」：表の最後のゲーム数でも差枚が0を超えない（損益分岐なし）\n\n";
+    text += breakEven.text() +
+            (inYen ? "「-」：表の最後のゲーム数でも差枚（円）が0を超えない（損益分岐なし）\n\n"
+                   : "「-」：表の最後のゲーム数でも差枚が0を超えない（損益分岐なし）\n\n");
     for (const FigureGroup& group : report.groups) {
         const std::vector<const Series*> shown = huntColumns(group);
         TextTable table;
@@ -418,7 +481,9 @@ std::string huntTable(const Report& report) {
     }
     const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
     return text + std::string(huntLegend) + huntAheadNote(report) +
-           (paidWithCash(report) ? std::string(huntCashNote) : "") +
+           (!paidWithCash(report) ? ""
+            : inYen               ? std::string(huntCashShown)
+                                  : std::string(huntCashNote)) +
            (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
 }
 

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "report/groups/exact_groups.h"
@@ -29,8 +31,25 @@ Series seriesOverCounts(std::string_view key, const std::vector<std::int32_t>& c
     return series;
 }
 
+// The yen from cash of a column (hunt_cash.h): per attempt and per hour, under the key of
+// the column's cost, and the break-even count in yen.
+void addCashCurves(FigureGroup& group, const HuntColumn& column,
+                   const std::vector<std::int32_t>& counts, const HallRates& rates,
+                   const std::vector<double>& yen, std::optional<std::int32_t> breakEven,
+                   const std::function<std::string(std::string)>& withCost) {
+    std::vector<double> perHour;
+    for (std::size_t k = 0; k < yen.size(); ++k) {
+        perHour.push_back(yen[k] / hoursOfGames(rates, column.points[k].expectedGames));
+    }
+    group.figures.push_back(
+        makeFigure("break_even_yen", breakEven ? std::optional<double>(*breakEven) : std::nullopt));
+    group.series.push_back(seriesOverCounts(withCost("yen_per_attempt"), counts, yen));
+    group.series.push_back(seriesOverCounts(withCost("yen_per_hour"), counts, perHour));
+}
+
 FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>& counts,
-                      EndConditions end, const HallRates& rates) {
+                      EndConditions end, const HallRates& rates, const HuntCash* cash,
+                      std::size_t index) {
     FigureGroup group{
         .source = Source::Exact, .setting = column.setting, .scope = Scope::Attempt, .end = end};
     group.figures = {makeFigure(
@@ -56,10 +75,13 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
                     seriesOverCounts("big_per_attempt", counts, bigs),
                     seriesOverCounts(withCost("net_per_1000_games"), counts, per1000),
                     seriesOverCounts(withCost("net_per_hour"), counts, perHour)};
-    // From cash the yen follow how deep each attempt goes, which the exact figures do not hold.
+    // From cash the yen follow how deep each attempt goes: known where the lots are worked out.
     if (rates.pay == CoinSource::Stored) {
         group.series.push_back(seriesOverCounts(withCost("yen_per_attempt"), counts, yen));
         group.series.push_back(seriesOverCounts(withCost("yen_per_hour"), counts, yenPerHour));
+    } else if (cash != nullptr) {
+        addCashCurves(group, column, counts, rates, cash->yen[index], cash->breakEven[index],
+                      withCost);
     }
     if (!column.pAhead.empty()) {
         group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
@@ -94,10 +116,11 @@ FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector
 }
 
 std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
-                                    const HallRates& rates) {
+                                    const HallRates& rates, const HuntCash* cash) {
     std::vector<FigureGroup> groups;
-    for (const HuntColumn& column : table.settings) {
-        FigureGroup group = huntGroup(column, table.gamesSinceBig, end, rates);
+    for (std::size_t s = 0; s < table.settings.size(); ++s) {
+        const HuntColumn& column = table.settings[s];
+        FigureGroup group = huntGroup(column, table.gamesSinceBig, end, rates, cash, s);
         if (table.mixture) {
             std::vector<double> chances;
             for (const SettingVector& posterior : table.posteriors) {
@@ -108,7 +131,8 @@ std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
         groups.push_back(std::move(group));
     }
     if (table.mixture) {
-        groups.push_back(huntGroup(*table.mixture, table.gamesSinceBig, end, rates));
+        groups.push_back(huntGroup(*table.mixture, table.gamesSinceBig, end, rates, cash,
+                                   table.settings.size()));
     }
     return groups;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/attempt/attempt.h"
+#include "analysis/found/hunt_cash.h"
 #include "analysis/found/hunt_table.h"
 #include "analysis/hall/hall_rates.h"
 #include "analysis/inference/filter_tables.h"
@@ -28,8 +29,9 @@ FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector
 // The 狙い目 table: a group per setting asked for, then one for the mixture, each with its
 // break-even count and its figures as series over the games since the last BIG (the coins per
 // hour at the rates' play speed, and from stored coins the yen per attempt and per hour), the
-// posterior's share of the setting among them when there is a mixture.
+// posterior's share of the setting among them when there is a mixture. From cash with `cash`
+// (hunt_cash.h), the yen per attempt and per hour and the break-even count in yen as well.
 std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
-                                    const HallRates& rates);
+                                    const HallRates& rates, const HuntCash* cash = nullptr);
 
 }  // namespace korvale

@@ -1,6 +1,7 @@
 #include "report/groups/yen_figures.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,14 +51,24 @@ Figure ratioFigure(std::string_view key, const RatioSums& sums, double scale) {
 
 }  // namespace
 
-void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& rates) {
-    group.figures.push_back(makeFigure("hours_per_attempt", hoursOfGames(rates, f.expectedGames)));
-    if (rates.pay == CoinSource::Stored) {
-        const double yen = yenOfCoins(rates, f.expectedNet);
-        group.figures.push_back(makeFigure(costKey(f, "yen_per_attempt"), yen));
-        group.figures.push_back(
-            makeFigure(costKey(f, "yen_per_hour"), yen / hoursOfGames(rates, f.expectedGames)));
+void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& rates,
+                 const std::optional<CashLots>& lots) {
+    const double hours = hoursOfGames(rates, f.expectedGames);
+    group.figures.push_back(makeFigure("hours_per_attempt", hours));
+    const bool fromCash = rates.pay == CoinSource::Cash;
+    if (fromCash && !lots) {
+        return;
     }
+    // From cash: the net exchanged, less what the lots bought lose at the exchange.
+    const double yen =
+        yenOfCoins(rates, f.expectedNet) - (fromCash ? lossPerLot(rates) * lots->expected : 0.0);
+    group.figures.push_back(makeFigure(costKey(f, "yen_per_attempt"), yen));
+    if (fromCash) {
+        group.figures.push_back(makeFigure("cash_in_per_attempt", 1000.0 * lots->expected));
+        group.details.push_back(
+            makeFigure("cash_yen_error_bound", lossPerLot(rates) * lots->errorBound));
+    }
+    group.figures.push_back(makeFigure(costKey(f, "yen_per_hour"), yen / hours));
 }
 
 FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
@@ -83,6 +94,42 @@ FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
     out.push_back(makeFigure(costKey(f, "yen_per_hour"), (stored - loss * lots) / hours,
                              affine(lotsInterval, -loss / hours, stored / hours)));
     addDeepestLaw(out, cash.deepestLaw);
+    return group;
+}
+
+FigureGroup cashMixtureGroup(const AttemptFigures& mixture,
+                             const std::array<CashTotals, settingCount>& bySetting,
+                             const SettingVector& chances) {
+    FigureGroup group{
+        .source = Source::Simulated, .setting = -1, .scope = Scope::Attempt, .end = mixture.end};
+    const HallRates& rates = bySetting[0].rates;
+    // The settings' measures are independent: the mixture's variance is the weighed sum of
+    // theirs.
+    double lots = 0.0;
+    double variance = 0.0;
+    for (std::size_t s = 0; s < settingCount; ++s) {
+        const RatioSums& sums = bySetting[s].lotsPerAttempt;
+        if (sums.units == 0) {
+            return group;
+        }
+        const double mean = sums.y / sums.x;
+        const Interval interval = sums.interval95(mean);
+        const double half = interval.known ? (interval.high - interval.low) / 2.0 : 0.0;
+        lots += chances[s] * mean;
+        variance += chances[s] * chances[s] * half * half;
+    }
+    const double half = std::sqrt(variance);
+    const Interval lotsInterval{true, std::max(lots - half, 0.0), lots + half};
+    const double loss = lossPerLot(rates);
+    const double stored = yenOfCoins(rates, mixture.expectedNet);
+    const double hours = hoursOfGames(rates, mixture.expectedGames);
+    std::vector<Figure>& out = group.figures;
+    out.push_back(makeFigure(costKey(mixture, "yen_per_attempt"), stored - loss * lots,
+                             affine(lotsInterval, -loss, stored)));
+    out.push_back(
+        makeFigure("cash_in_per_attempt", 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
+    out.push_back(makeFigure(costKey(mixture, "yen_per_hour"), (stored - loss * lots) / hours,
+                             affine(lotsInterval, -loss / hours, stored / hours)));
     return group;
 }
 

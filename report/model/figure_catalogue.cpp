@@ -53,6 +53,8 @@ constexpr std::array entries = {
     Entry{"cost_rounded_per_attempt", "コストを一回ごとに丸めた(1)か", Unit::Count},
     Entry{"cost_exact_below_games", "丸めが厳密な挑戦の長さ（G未満）", Unit::Games},
     Entry{"cost_error_bound", "コストの誤差の上限", Unit::Coins},
+    // From cash with the lots worked out: what their pass leaves out, in yen per attempt.
+    Entry{"cash_yen_error_bound", "現金での収支の誤差の上限", Unit::Yen},
     // Which setting an observed bonus history points to, and what its next games are worth.
     Entry{"posterior", "事後確率", Unit::Share},
     Entry{"at_least_4", "設定４以上の確率", Unit::Share},
@@ -86,6 +88,8 @@ constexpr std::array entries = {
     // A machine found some games after its last BIG: the least of those counts from which an
     // attempt pays (狙い目).
     Entry{"break_even", "損益分岐のゲーム数", Unit::Games},
+    // From cash: the least count from which an attempt's yen are above 0.
+    Entry{"break_even_yen", "収支（円）の損益分岐のゲーム数", Unit::Games},
 };
 
 // The figures of an attempt that hold its coin cost, which also come worked out with the cost

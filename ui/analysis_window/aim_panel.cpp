@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "analysis/attempt/capped_attempt.h"
+#include "analysis/outcome/cash_lots.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/setup_caption.h"
@@ -47,6 +48,25 @@ const HuntColumn* columnOf(const HuntTable& table, int index) {
         }
     }
     return nullptr;
+}
+
+// Whether the rule ends at the first BIG; a rule beyond the tables (which the work then says)
+// does not.
+bool quitsAtFirstBig(EndConditions end) {
+    try {
+        return endsAtFirstBig(end);
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+// A column's place in the figures from cash (hunt_cash.h): the table's settings in order, then
+// the mixture.
+std::size_t cashIndex(const HuntTable& table, const HuntColumn& column) {
+    if (table.mixture && &column == &*table.mixture) {
+        return table.settings.size();
+    }
+    return static_cast<std::size_t>(&column - table.settings.data());
 }
 
 }  // namespace
@@ -128,8 +148,7 @@ QTableWidget* AimPanel::makeTable() {
     // Short headings so that every column reads at 1024 wide; the tip says them in full.
     table->horizontalHeaderItem(AheadColumn)
         ->setToolTip(QStringLiteral("勝ち越す確率（差枚が0を超える確率）"));
-    table->horizontalHeaderItem(YenColumn)->setToolTip(
-        QStringLiteral("一回あたりの収支（円、貯メダル）"));
+    table->horizontalHeaderItem(YenColumn)->setToolTip(QStringLiteral("一回あたりの収支（円）"));
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -211,6 +230,9 @@ std::optional<AimSetup> AimPanel::setup() const {
     if (maxGames_->value() > 0) {
         setup.maxGames = maxGames_->value();
     }
+    if (rates_.pay == CoinSource::Cash && !setup.maxGames && quitsAtFirstBig(setup.end)) {
+        setup.cashLend = rates_.lend;
+    }
     return setup;
 }
 
@@ -243,6 +265,10 @@ void AimPanel::redraw() {
         curves = work_.soFar();
     }
     if (curves && curves->failure.isEmpty()) {
+        cash_.reset();
+        if (!curves->cashLots.empty() && curves->complete()) {
+            cash_ = huntCashOf(curves->table, curves->cashLots, rates_);
+        }
         drawCurves(*curves);
         fillTable(*curves);
     } else {
@@ -262,6 +288,11 @@ void AimPanel::drawCurves(const AimCurves& curves) {
     QStringList named;
     for (int i = 0; i < curveCount; ++i) {
         const HuntColumn* column = columnOf(table, i);
+        // From cash with the lots in, the least count from which the yen stay above 0.
+        const std::optional<std::int32_t> breakEven =
+            column == nullptr ? std::nullopt
+            : cash_           ? cash_->breakEven[cashIndex(table, *column)]
+                              : column->breakEven;
         QList<QPointF> points;
         QList<QPointF> mark;
         for (std::size_t k = 0; column != nullptr && k < table.gamesSinceBig.size(); ++k) {
@@ -269,7 +300,7 @@ void AimPanel::drawCurves(const AimCurves& curves) {
             points.append(point);
             low = std::min(low, point.y());
             high = std::max(high, point.y());
-            if (column->breakEven && *column->breakEven == table.gamesSinceBig[k]) {
+            if (breakEven && *breakEven == table.gamesSinceBig[k]) {
                 mark.append(point);
             }
         }
@@ -277,7 +308,7 @@ void AimPanel::drawCurves(const AimCurves& curves) {
         marks_[static_cast<std::size_t>(i)]->replace(mark);
         if (column != nullptr) {
             named.append(curveName(i) + QStringLiteral(" ") +
-                         breakEvenText(column->breakEven, table.gamesSinceBig.back()));
+                         breakEvenText(breakEven, table.gamesSinceBig.back()));
         }
     }
     const HuntGrid grid;
@@ -290,7 +321,9 @@ void AimPanel::drawCurves(const AimCurves& curves) {
     const double pad = std::max(1.0, 0.03 * (high - low));
     fitAxis(graph_.yAxis, low - pad, high + pad, true);
     // Three to a line, so that no line of figures wraps in a narrow window.
-    QStringList lines = {QStringLiteral("●損益分岐（このGから先はどこで打っても差枚がプラス）")};
+    QStringList lines = {
+        cash_ ? QStringLiteral("●損益分岐（このGから先はどこで打っても現金での収支（円）がプラス）")
+              : QStringLiteral("●損益分岐（このGから先はどこで打っても差枚がプラス）")};
     for (qsizetype i = 0; i < named.size(); i += 3) {
         lines.append(named.mid(i, 3).join(QStringLiteral("・")));
     }
@@ -299,21 +332,23 @@ void AimPanel::drawCurves(const AimCurves& curves) {
 
 void AimPanel::setHallRates(const HallRates& rates) {
     rates_ = rates;
-    redraw();
+    request();  // from cash the lots follow the lend
 }
 
 void AimPanel::fillTable(const AimCurves& curves) {
     const int shown = choice_->currentIndex();
     const HuntColumn* column = columnOf(curves.table, shown);
-    // From cash the yen follow how deep each attempt goes, which the exact figures do not hold:
-    // the hourly figure stays in coins then.
+    // From cash the yen follow how deep each attempt goes: known from the lots bought, which
+    // are worked out for a rule that ends at the first BIG; otherwise no yen are shown.
     const bool stored = rates_.pay == CoinSource::Stored;
+    const QString exchange = QString::number(rates_.exchange, 'g', 6);
     const QString hourly =
-        stored
-            ? QStringLiteral("時給は1時間%1Gで、円（交換%2枚/百円・貯メダル）")
-                  .arg(groupedNumber(rates_.gamesPerHour), QString::number(rates_.exchange, 'g', 6))
-            : QStringLiteral("時給は1時間%1Gで、枚数（現金では円を出しません）")
-                  .arg(groupedNumber(rates_.gamesPerHour));
+        stored ? QStringLiteral("時給は1時間%1Gで、円（交換%2枚/百円・貯メダル）")
+                     .arg(groupedNumber(rates_.gamesPerHour), exchange)
+        : cash_
+            ? QStringLiteral("時給は1時間%1Gで、円（貸出%2枚/千円・交換%3枚/百円・現金）")
+                  .arg(groupedNumber(rates_.gamesPerHour), QString::number(rates_.lend), exchange)
+            : QStringLiteral("現金での円は、初当たりでやめる終了条件でのみ出します");
     if (column == nullptr) {
         table_->setRowCount(0);
         tableNote_->setText(
@@ -337,12 +372,16 @@ void AimPanel::fillTable(const AimCurves& curves) {
         setTableCell(*table_, k, GamesColumn, groupedNumber(f.expectedGames, 1));
         setTableCell(*table_, k, BigColumn, groupedNumber(f.expectedBigs, 3));
         setTableCell(*table_, k, Per1000Column, signedNumber(f.netPer1000Games, 1));
-        const double coinsPerHour = f.netPer1000Games * rates_.gamesPerHour / 1000.0;
-        setTableCell(
-            *table_, k, YenColumn,
-            stored ? signedNumber(yenOfCoins(rates_, f.expectedNet), 0) : QStringLiteral("—"));
+        std::optional<double> yen;
+        if (stored) {
+            yen = yenOfCoins(rates_, f.expectedNet);
+        } else if (cash_) {
+            yen = cash_->yen[cashIndex(curves.table, *column)][static_cast<std::size_t>(k)];
+        }
+        setTableCell(*table_, k, YenColumn, yen ? signedNumber(*yen, 0) : QStringLiteral("—"));
         setTableCell(*table_, k, HourColumn,
-                     signedNumber(stored ? yenOfCoins(rates_, coinsPerHour) : coinsPerHour, 0));
+                     yen ? signedNumber(*yen / hoursOfGames(rates_, f.expectedGames), 0)
+                         : QStringLiteral("—"));
     }
 }
 

@@ -23,6 +23,7 @@
 #include <array>
 #include <optional>
 
+#include "analysis/found/hunt_cash.h"
 #include "analysis/hall/hall_rates.h"
 #include "ui/analysis_window/aim_service.h"
 #include "ui/analysis_window/chart_parts.h"
@@ -99,6 +100,7 @@ class AimPanel final : public QWidget {
     std::array<QLineSeries*, curveCount> curves_{};
     std::array<QScatterSeries*, curveCount> marks_{};
     HallRates rates_;
+    std::optional<HuntCash> cash_;  // from cash, the yen of the curves on show
     QComboBox* choice_ = nullptr;
     RuleChoice* rule_ = nullptr;
     std::array<QDoubleSpinBox*, settingCount> weights_{};

@@ -79,6 +79,8 @@ TEST(InferWorthTest, NothingSeenFromTheMorningIsTheMorningAttempt) {
         {{"--big-end", "300", "--reg-end", "100", "--exchange", "5.6"}, {}},
         {{"--big-end", "0", "--reg-end", "0", "--games-per-hour", "650"},
          {"--prior", "6,1,1,1,1,1"}},
+        // From cash quitting at the first BIG the yen hold the lots bought, worked out.
+        {{"--big-end", "0", "--reg-end", "1", "--pay", "cash", "--exchange", "5.6"}, {}},
     };
     const char* keys[] = {"games_per_attempt", "big_per_attempt",       "reg_per_attempt",
                           "cost_per_attempt",  "net_coins_per_attempt", "net_per_1000_games",

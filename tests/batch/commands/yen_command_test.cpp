@@ -179,11 +179,99 @@ TEST(YenCommandTest, CashInAgreesWithAGameByGameSimulation) {
             const auto [byHand, handError] = cashInByHand(setting, end, attempts, 77 + setting);
             SCOPED_TRACE(std::to_string(setting) + " " + std::to_string(end.bigEnd));
             EXPECT_LE(std::abs(cashIn - byHand), 2.5758 * std::hypot(programError, handError));
-            const double net = valueOf(groupOf(report, "exact"), "net_coins_per_attempt");
+            const Json& exact = groupOf(report, "exact");
+            const double net = valueOf(exact, "net_coins_per_attempt");
             EXPECT_NEAR(valueOf(measured, "yen_per_attempt"),
                         net * 100.0 / 5.6 - (1000.0 - 5000.0 / 5.6) * cashIn / 1000.0, 1e-6);
+            // Quitting at the first BIG, the exact group holds the cash in worked out.
+            if (end.bigEnd == 0.0) {
+                const double exactIn = valueOf(exact, "cash_in_per_attempt");
+                EXPECT_LE(std::abs(exactIn - byHand), 2.5758 * handError);
+                EXPECT_NEAR(valueOf(exact, "yen_per_attempt"),
+                            net * 100.0 / 5.6 - (1000.0 - 5000.0 / 5.6) * exactIn / 1000.0, 1e-6);
+            }
         }
     }
+}
+
+// The attempt groups of a report from one source, in order: the settings' then the mixture's.
+std::vector<const Json*> groupsOf(const Json& report, const std::string& source) {
+    std::vector<const Json*> groups;
+    for (const Json& group : report.at("results")) {
+        if (group.at("scope") == "attempt" && group.at("source") == source) {
+            groups.push_back(&group);
+        }
+    }
+    return groups;
+}
+
+// A machine found at 1200 games, setting unknown, from cash at 5.6: the mixture's yen and cash
+// in are the settings' rows weighed by their posteriors, exact when the rule quits at the
+// first BIG (and the measure beside them within its interval), measured for a longer rule.
+TEST(YenCommandTest, TheMixtureFromCashIsThePosteriorWeighedRows) {
+    struct Rule {
+        std::string bigEnd;
+        std::string source;  // where the yen of the settings' rows come from
+        double tolerance;
+    };
+    for (const Rule& rule : {Rule{"0", "exact", 1e-9}, Rule{"300", "simulated", 1e-9}}) {
+        SCOPED_TRACE(rule.bigEnd);
+        const Json report =
+            jsonOf({"exact", "--since-big", "1200", "--big-end", rule.bigEnd, "--reg-end", "0",
+                    "--pay", "cash", "--exchange", "5.6", "--seed", "3", "--attempts", "3000"});
+        const std::vector<const Json*> exact = groupsOf(report, "exact");
+        const std::vector<const Json*> rows = groupsOf(report, rule.source);
+        ASSERT_EQ(exact.size(), 7u);
+        ASSERT_EQ(rows.size(), 7u);
+        double yen = 0.0;
+        double cashIn = 0.0;
+        for (std::size_t s = 0; s < 6; ++s) {
+            const double posterior = valueOf(*exact[s], "posterior");
+            yen += posterior * valueOf(*rows[s], "yen_per_attempt");
+            cashIn += posterior * valueOf(*rows[s], "cash_in_per_attempt");
+        }
+        const Json& mixture = *rows.back();
+        EXPECT_NEAR(valueOf(mixture, "yen_per_attempt"), yen, rule.tolerance * std::abs(yen));
+        EXPECT_NEAR(valueOf(mixture, "cash_in_per_attempt"), cashIn, 1e-9 * cashIn);
+        const double hours = valueOf(*exact.back(), "hours_per_attempt");
+        EXPECT_NEAR(valueOf(mixture, "yen_per_hour"), yen / hours, 1e-9 * std::abs(yen / hours));
+        const Json& interval =
+            groupsOf(report, "simulated").back()->at("figures").at("yen_per_attempt").at("ci95");
+        EXPECT_LE(interval[0].get<double>(), yen);
+        EXPECT_GE(interval[1].get<double>(), yen);
+    }
+}
+
+// hunt from cash, quitting at the first BIG: at 等価 a lot loses nothing and the break-even in
+// yen is the one in coins; at 5.6, 設定１ found at 1500 (every game at the ceiling's chance)
+// buys 2.450308 lots of 50 coins (a pass over the coins in hand alone, worked outside this
+// program) and nets 295.580 coins (typed from hunt), ¥5015.68 an attempt; the break-even in
+// yen is the least count from which every yen figure of the column is above 0.
+TEST(YenCommandTest, HuntFromCashGivesTheBreakEvenInYen) {
+    const auto hunt = [](const std::string& exchange) {
+        return jsonOf(
+            {"hunt", "--big-end", "0", "--reg-end", "0", "--pay", "cash", "--exchange", exchange});
+    };
+    const Json par = hunt("5");
+    for (const Json& group : par.at("results")) {
+        EXPECT_EQ(group.at("figures").at("break_even_yen"), group.at("figures").at("break_even"));
+    }
+    const Json dear = hunt("5.6");
+    for (const Json& group : dear.at("results")) {
+        const Json* yen = &group.at("series").at("yen_per_attempt_unrounded_cost");
+        const std::vector<double> x = yen->at("x").get<std::vector<double>>();
+        const std::vector<double> values = yen->at("value").get<std::vector<double>>();
+        std::size_t from = values.size();
+        while (from > 0 && values[from - 1] > 0.0) {
+            --from;
+        }
+        ASSERT_LT(from, values.size());
+        EXPECT_EQ(valueOf(group, "break_even_yen"), x[from]);
+        EXPECT_GE(valueOf(group, "break_even_yen"), valueOf(group, "break_even"));
+    }
+    const Json& first = dear.at("results").at(0).at("series");
+    EXPECT_NEAR(first.at("yen_per_attempt_unrounded_cost").at("value").back().get<double>(),
+                295.580 * 100.0 / 5.6 - (1000.0 - 5000.0 / 5.6) * 2.450308, 0.1);
 }
 
 // Bad rates are refused as every option is: status 2, one line naming the option and its

@@ -91,7 +91,11 @@ TEST_F(AimPanelTest, EachMarkIsWhereItsTablesWorthTurnsToAGainForGood) {
 // The table's yen and hourly figures at the window's rates: 設定１ found at 1500 games under
 // quit-at-the-first-BIG nets 295.580 coins an attempt and 4510.197 per 1000 games (typed from
 // `korvale-batch hunt --setting 1 --since-big-grid 1500:1500:1`), so at 5.6 coins per ¥100 and
-// 800 games an hour ¥5278 an attempt and ¥64431 an hour; from cash the yen are not given.
+// 800 games an hour ¥5278 an attempt and ¥64431 an hour. From cash every game of that machine
+// plays at the ceiling's chance whatever its mode, and a pass over the coins in hand alone,
+// worked outside this program, buys 2.450308 lots of 50 coins, each losing ¥1000 − 50 × 100 /
+// 5.6: ¥5015.68 an attempt of 65.536 games, ¥61227 an hour. The break-even marks then stand
+// where the yen turn to a gain for good.
 TEST_F(AimPanelTest, TheTablesYenFollowTheHallsRates) {
     openTab();
     panel().shownChoice().setCurrentIndex(0);
@@ -103,8 +107,22 @@ TEST_F(AimPanelTest, TheTablesYenFollowTheHallsRates) {
     EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("+5278"));
     EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+64431"));
     rates.pay().setCurrentIndex(1);
-    EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("—"));
-    EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+3608"));
+    panel().waitForCurves();
+    EXPECT_EQ(cell(AimPanel::YenColumn), QStringLiteral("+5016"));
+    EXPECT_EQ(cell(AimPanel::HourColumn), QStringLiteral("+61227"));
+    EXPECT_TRUE(panel().breakEvenCaption().contains(QStringLiteral("現金での収支（円）")));
+    for (const int index : {0, AimPanel::mixtureCurve}) {
+        panel().shownChoice().setCurrentIndex(index);
+        int from = table.rowCount();
+        while (from > 0 && table.item(from - 1, AimPanel::YenColumn)->text().startsWith('+')) {
+            --from;
+        }
+        ASSERT_LT(from, table.rowCount());
+        const QList<QPointF> mark = panel().breakEvenMark(index).points();
+        ASSERT_EQ(mark.size(), 1);
+        EXPECT_EQ(mark[0].x(),
+                  table.item(from, AimPanel::CountColumn)->text().remove(',').toDouble());
+    }
 }
 
 TEST_F(AimPanelTest, TheMixtureLiesBetweenTheSettingsAndIsTheOneSettingThePriorHolds) {
