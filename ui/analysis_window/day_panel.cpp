@@ -86,11 +86,17 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     progress_->hide();
     status_ = new QLabel(this);
     status_->setWordWrap(true);
+    refusedNote_ = new QLabel(this);
+    refusedNote_->setObjectName(QStringLiteral("lblRefusedDayGames"));
+    refusedNote_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    refusedNote_->setWordWrap(true);
+    refusedNote_->hide();
     figures_ = new FiguresPanel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(makeSetupRow());
+    layout->addWidget(refusedNote_);
     auto* working = new QHBoxLayout;
     working->addWidget(progress_);
     working->addWidget(status_, 1);
@@ -111,7 +117,7 @@ QWidget* DayPanel::makeSetupRow() {
     for (int i = 0; i < settingCount; ++i) {
         setting_->addItem(settingText(i));
     }
-    dayGames_ = new QSpinBox(row);
+    dayGames_ = new RangeSpinBox(row);
     dayGames_->setRange(1, largestExactDayGames);
     dayGames_->setSingleStep(500);
     dayGames_->setValue(8000);
@@ -134,7 +140,21 @@ QWidget* DayPanel::makeSetupRow() {
     layout->addWidget(drawAgain_);
     layout->addStretch(1);
     connect(setting_, &QComboBox::currentIndexChanged, this, &DayPanel::request);
-    connect(dayGames_, &QSpinBox::valueChanged, this, &DayPanel::request);
+    connect(dayGames_, &QSpinBox::valueChanged, this, [this](int games) {
+        // The box emits its kept value again as it refuses: the note stays until another.
+        if (games != refusalKept_) {
+            refusedNote_->hide();
+        }
+        request();
+    });
+    connect(dayGames_, &RangeSpinBox::refused, this, [this](const QString& typed) {
+        refusedNote_->setText(QStringLiteral("一日のゲーム数「%1G」は範囲（%2）の外です。%3Gのまま"
+                                             "です。")
+                                  .arg(groupedNumber(typed.toDouble()), dayGames_->rangeText(),
+                                       groupedNumber(dayGames_->value())));
+        refusalKept_ = dayGames_->value();
+        refusedNote_->show();
+    });
     connect(drawnDays_, &QSpinBox::valueChanged, this, &DayPanel::redraw);
     connect(drawAgain_, &QPushButton::clicked, this, [this] {
         ++draw_;

@@ -329,7 +329,16 @@ std::optional<double> frmAnalysis::expectedNetPerStep() const {
 
 QWidget* frmAnalysis::graphOnShow() {
     QWidget* current = tabs_->currentWidget();
-    return current == slump_ || current == drought_ ? current : nullptr;
+    if (current == slump_ || current == drought_) {
+        return current;  // nothing but graphs
+    }
+    if (current == quitRules_) {
+        return &quitRules_->graphView();
+    }
+    if (current == aim_) {
+        return &aim_->graphView();
+    }
+    return current == day_ ? &day_->graphView() : nullptr;
 }
 
 namespace {

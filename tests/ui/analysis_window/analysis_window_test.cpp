@@ -651,14 +651,23 @@ TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
     trigger("actSavePng");
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_FALSE(QFile::exists(chosenFile));
-    for (const int tab : {1, 2}) {
+    // Every tab with a graph saves it: the graph tabs whole, the others their graph alone.
+    const std::pair<int, QWidget*> graphs[] = {
+        {1, &analysis().slumpPanel()},
+        {2, &analysis().droughtPanel()},
+        {4, &analysis().quitRulePanel().graphView()},
+        {5, &analysis().aimPanel().graphView()},
+        {6, &analysis().dayPanel().graphView()}};
+    for (const auto& [tab, shown] : graphs) {
+        SCOPED_TRACE(tab);
         showTab(tab);
         trigger("actSavePng");
         EXPECT_EQ(messages.size(), 2u);
         const QImage saved(chosenFile, "PNG");
         ASSERT_FALSE(saved.isNull());
         // The graph, under a band that says which run it is from.
-        const QSize graph = analysis().tabs().currentWidget()->size();
+        const QSize graph = shown->size();
+        EXPECT_GT(graph.height(), 100);
         EXPECT_EQ(saved.width(), graph.width());
         EXPECT_GT(saved.height(), graph.height() + 8);
         EXPECT_LT(saved.height(), graph.height() + 60);

@@ -68,6 +68,39 @@ class DayPanelTest : public FrameTest {
     }
 };
 
+// A day's games typed past the box's range (1 to 50,000) are refused as typed and said so: the
+// box keeps its value, and no work begins for another.
+TEST_F(DayPanelTest, ADayTypedPastTheRangeIsRefusedAndSaid) {
+    trigger("actAnalysis");
+    QSpinBox& box = panel().dayGames();
+    const struct {
+        const char* typed;
+        int kept;
+        const char* said;  // nullptr: taken
+    } cases[] = {
+        {"99999999999", 8000, "一日のゲーム数「99,999,999,999G」は範囲（1〜50,000G）の外です。8,000Gのままです。"},
+        {"50001", 8000, "「50,001G」"},
+        {"0", 8000, "「0G」"},
+        {"12000", 12000, nullptr},
+        {"60000", 12000, "12,000Gのまま"},
+    };
+    box.setValue(8000);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        box.setFocus();
+        box.selectAll();
+        QTest::keyClicks(&box, QString::fromUtf8(c.typed));
+        QTest::keyClick(&box, Qt::Key_Return);
+        EXPECT_EQ(box.value(), c.kept);
+        EXPECT_EQ(panel().setup().dayGames, c.kept);
+        EXPECT_EQ(panel().refusedNote().isHidden(), c.said == nullptr);
+        if (c.said != nullptr) {
+            EXPECT_TRUE(panel().refusedNote().text().contains(QString::fromUtf8(c.said)))
+                << panel().refusedNote().text().toStdString();
+        }
+    }
+}
+
 TEST_F(DayPanelTest, ADayOfOneGameIsThatGameWorkedByHand) {
     openTab(0, 1);
     // 設定１ from the morning: BIG 223 and REG 100 in 65536, 388 and 127 coins, a cost of 2.

@@ -9,6 +9,7 @@
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/chart_parts.h"
+#include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
 #include "ui/frame/graph_picture.h"
 
@@ -101,6 +102,23 @@ TEST(WindowNumbersTest, AxesTickAtRoundValues) {
     EXPECT_EQ(graph.yAxis->max(), 1000);
 }
 
+TEST(WindowNumbersTest, EndGamesAsTyped) {
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"},
+        {300.5, "300.5"},
+        {1500, "1,500"},
+        {-2500, "-2,500"},
+        {99999999999, "99,999,999,999"},
+        {999999999999999, "999,999,999,999,999"},
+        {1e15, "1×10¹⁵"},
+        {1.234e20, "1.23×10²⁰"},
+        {9.999e20, "1×10²¹"},
+    };
+    for (const auto& [games, shown] : cases) {
+        EXPECT_EQ(endGamesText(games).toStdString(), shown) << games;
+    }
+}
+
 TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
     const QDateTime when(QDate(2026, 12, 8), QTime(15, 50));
     EXPECT_EQ(graphCaption(RunSetup{true, false, 3, "300", "100"}, when).toStdString(),
@@ -114,7 +132,10 @@ TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
     EXPECT_EQ(
         graphCaption(RunSetup{true, true, 0, "1" + std::string(100, '0'), "99999999999"}, when)
             .toStdString(),
-        "設定１・特別（BIG後1e+100G以上・REG後は読めない値で終了）・2026-12-08 15:50");
+        "設定１・特別（BIG後1×10¹⁰⁰G以上・REG後は読めない値で終了）・2026-12-08 15:50");
+    // Eleven digits as typed, not "1e+11" (which is not even the number typed).
+    EXPECT_EQ(graphCaption(RunSetup{true, true, 0, "99999999999", "1500"}, when).toStdString(),
+              "設定１・特別（BIG後99,999,999,999G以上・REG後1,500G以上で終了）・2026-12-08 15:50");
 
     // The caption sits in a band above the graph, which is drawn as it is below it.
     QLabel graph(QStringLiteral("グラフ"));
