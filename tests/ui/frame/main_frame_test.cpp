@@ -255,6 +255,7 @@ TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
     box(Box::txtBEnd)->setText("abc");
     box(Box::txtREnd)->setText("10");
     EXPECT_EQ(frame->height(), height);
+    box(Box::txtBEnd)->setText("40");
 
     QTemporaryDir directory;
     chosenFile = directory.filePath("abc.csv");
