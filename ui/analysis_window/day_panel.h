@@ -90,7 +90,7 @@ class DayPanel final : public QWidget {
     QComboBox* setting_ = nullptr;
     RangeSpinBox* dayGames_ = nullptr;
     QLabel* refusedNote_ = nullptr;  // a day's games typed past the range
-    int refusalKept_ = 0;             // the value kept then
+    int refusalKept_ = 0;            // the value kept then
     QSpinBox* drawnDays_ = nullptr;
     QPushButton* drawAgain_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -64,9 +64,11 @@ QString notTextProblem(const HistoryReadProblem& problem) {
                         line.begin());
     }
     const std::size_t at = std::min(bad, line.size());
-    QString start = QStringDecoder(QStringDecoder::Utf8)(QByteArrayView(line.data(), qsizetype(at)));
+    QString start =
+        QStringDecoder(QStringDecoder::Utf8)(QByteArrayView(line.data(), qsizetype(at)));
     for (qsizetype i = 0; i < start.size(); ++i) {
-        if (start[i] == QChar::ReplacementCharacter || start[i].category() == QChar::Other_Control) {
+        if (start[i] == QChar::ReplacementCharacter ||
+            start[i].category() == QChar::Other_Control) {
             start.truncate(i);
             break;
         }

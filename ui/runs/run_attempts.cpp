@@ -67,8 +67,8 @@ AttemptCoins attemptCoins(RunDisplays& window, const AttemptState& state) {
         error.context().figure = coinErrorFigure(*window.machine());
         throw;
     }
-    coins.coinsPaidOut = aboutFigure("払い出し枚数の合計",
-                                     [&] { return checkedAdd(state.coinsPaidOut, lng獲得); });
+    coins.coinsPaidOut =
+        aboutFigure("払い出し枚数の合計", [&] { return checkedAdd(state.coinsPaidOut, lng獲得); });
     coins.coinsIn = aboutFigure("投入枚数（プレイ数 × 3）", [&] {
         return static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
     });

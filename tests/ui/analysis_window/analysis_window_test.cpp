@@ -652,12 +652,11 @@ TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_FALSE(QFile::exists(chosenFile));
     // Every tab with a graph saves it: the graph tabs whole, the others their graph alone.
-    const std::pair<int, QWidget*> graphs[] = {
-        {1, &analysis().slumpPanel()},
-        {2, &analysis().droughtPanel()},
-        {4, &analysis().quitRulePanel().graphView()},
-        {5, &analysis().aimPanel().graphView()},
-        {6, &analysis().dayPanel().graphView()}};
+    const std::pair<int, QWidget*> graphs[] = {{1, &analysis().slumpPanel()},
+                                               {2, &analysis().droughtPanel()},
+                                               {4, &analysis().quitRulePanel().graphView()},
+                                               {5, &analysis().aimPanel().graphView()},
+                                               {6, &analysis().dayPanel().graphView()}};
     for (const auto& [tab, shown] : graphs) {
         SCOPED_TRACE(tab);
         showTab(tab);

@@ -78,7 +78,8 @@ TEST_F(DayPanelTest, ADayTypedPastTheRangeIsRefusedAndSaid) {
         int kept;
         const char* said;  // nullptr: taken
     } cases[] = {
-        {"99999999999", 8000, "一日のゲーム数「99,999,999,999G」は範囲（1〜50,000G）の外です。8,000Gのままです。"},
+        {"99999999999", 8000,
+         "一日のゲーム数「99,999,999,999G」は範囲（1〜50,000G）の外です。8,000Gのままです。"},
         {"50001", 8000, "「50,001G」"},
         {"0", 8000, "「0G」"},
         {"12000", 12000, nullptr},

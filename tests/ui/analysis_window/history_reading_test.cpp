@@ -247,8 +247,7 @@ TEST(HistoryPanelTest, OpensShiftJisAndRefusesWhatIsNotText) {
          "2行目の6バイト目（「REG 2」の次）：UTF-8でもShift-JISでもない文字があります"},
         // A binary file: its line named, none of its bytes shown (escaped, their backslashes
         // would be drawn as yen signs).
-        {std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20),
-         "行目の1バイト目："},
+        {std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20), "行目の1バイト目："},
     };
     for (const auto& c : refused) {
         writeFile(path, c.bytes);
