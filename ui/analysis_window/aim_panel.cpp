@@ -112,7 +112,11 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(graph_.view, 3);
     layout->addWidget(breakEvenNote_);
     layout->addWidget(tableNote_);
-    layout->addWidget(table_, 1);
+    // Four rows of the table at least, under its header.
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             4 * table_->verticalHeader()->defaultSectionSize() +
+                             2 * table_->frameWidth());
+    layout->addWidget(table_, 2);
 
     progressTimer_.setInterval(250);
     connect(&progressTimer_, &QTimer::timeout, this, &AimPanel::redraw);

@@ -20,6 +20,8 @@ namespace korvale {
 namespace {
 
 const QColor bandColour(0x30, 0x80, 0x40);
+// The catalogue's words for a figure of one attempt; here the attempt is a day.
+constexpr std::string_view perAttempt = "一回あたりの";
 
 // The days drawn, each its own colour.
 QColor dayColour(int day) {
@@ -92,6 +94,7 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     refusedNote_->setWordWrap(true);
     refusedNote_->hide();
     figures_ = new FiguresPanel(this);
+    figures_->setIntervalHeading(QStringLiteral("同時95%区間"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -306,13 +309,35 @@ void DayPanel::showFigures(const DayFigures* figures) {
         rates_.pay == CoinSource::Cash
             ? QStringLiteral("\n現金での収支と投資は、最も沈んだ点で決まるため実測値のみです。")
             : QString();
+    std::vector<FigureRow> rows = joinFigures(dayKeys(), &exact, measured);
+    // A whole day, not an attempt.
+    for (FigureRow& row : rows) {
+        if (row.label.starts_with(perAttempt)) {
+            row.label = "一日の" + row.label.substr(perAttempt.size());
+        }
+    }
+    const int judged = widenJointly(rows);
+    // The percentiles' intervals are order statistics, whole coins: taken at the joint level
+    // rather than stretched.
+    for (const double percent : {5.0, 25.0, 50.0, 75.0, 95.0}) {
+        const Figure* figure = measured.find(percentileKey("net_coins", percent));
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const FigureRow& r) {
+            return figure != nullptr && r.label == figure->label && r.ci95.known;
+        });
+        if (row != rows.end()) {
+            row->ci95 = totals.netLaw.quantileInterval(percent / 100.0, jointQuantile(judged));
+        }
+    }
     figures_->show(
-        joinFigures(dayKeys(), &exact, measured),
+        rows,
         // A line for each figure, so that none wraps inside one.
         QStringLiteral("%1を朝一から%2G回した一日\n理論値：BIGとREGの回数の分布から厳密に\n"
-                       "実測値：%3日の試行%4")
+                       "実測値：%3日の試行%4\n"
+                       "区間は%5行あわせて95%（各行%6%）、▲はその外（偶然なら20回に1回）")
             .arg(settingText(wanted.setting), groupedNumber(wanted.dayGames),
-                 groupedNumber(static_cast<double>(measuredDays)), cash),
+                 groupedNumber(static_cast<double>(measuredDays)), cash)
+            .arg(judged)
+            .arg(QString::number(100.0 * jointLevel(judged), 'f', 1)),
         false);
 }
 

@@ -106,14 +106,13 @@ TEST_F(DayPanelTest, ADayOfOneGameIsThatGameWorkedByHand) {
     openTab(0, 1);
     // 設定１ from the morning: BIG 223 and REG 100 in 65536, 388 and 127 coins, a cost of 2.
     const double net = (223.0 * 388 + 100.0 * 127) / 65536 - 2;
-    EXPECT_NEAR(cell("一回あたりの差枚", FiguresPanel::ExactColumn), net, 0.05);
+    EXPECT_NEAR(cell("一日の差枚", FiguresPanel::ExactColumn), net, 0.05);
     EXPECT_NEAR(cell("勝ち越す確率", FiguresPanel::ExactColumn), 100.0 * 323 / 65536, 5e-3);
     // As shown: a tenth of a coin, a yen. Stored coins at 等価 and at 5.6 coins to ¥100: the net
     // exchanged.
     for (const double exchange : {5.0, 5.6}) {
         analysis().hallRatesPanel().exchange().setValue(exchange);
-        EXPECT_NEAR(cell("一回あたりの収支（円）", FiguresPanel::ExactColumn), net * 100 / exchange,
-                    0.5);
+        EXPECT_NEAR(cell("一日の収支（円）", FiguresPanel::ExactColumn), net * 100 / exchange, 0.5);
     }
     // The band and the mean go from 0 at the morning to the day's end.
     const QList<QPointF> mean = panel().meanLine().points();
@@ -150,7 +149,7 @@ TEST_F(DayPanelTest, TheExactDayLiesWithinTheSeededDays) {
     for (const int setting : {0, 5}) {
         SCOPED_TRACE(setting);
         openTab(setting, 1000);
-        for (const char* label : {"一回あたりの差枚", "勝ち越す確率", "一回あたりのBIG数"}) {
+        for (const char* label : {"一日の差枚", "勝ち越す確率", "一日のBIG数"}) {
             const auto [low, high] = interval99(label);
             const double exact = cell(label, FiguresPanel::ExactColumn);
             EXPECT_LE(low, exact) << label;
@@ -164,12 +163,39 @@ TEST_F(DayPanelTest, FromCashTheYenAreMeasuredOnly) {
     HallRatesPanel& rates = analysis().hallRatesPanel();
     rates.exchange().setValue(5.6);
     rates.pay().setCurrentIndex(1);  // 現金
-    EXPECT_TRUE(std::isnan(cell("一回あたりの収支（円）", FiguresPanel::ExactColumn)));
-    EXPECT_FALSE(std::isnan(cell("一回あたりの収支（円）", FiguresPanel::MeasuredColumn)));
+    EXPECT_TRUE(std::isnan(cell("一日の収支（円）", FiguresPanel::ExactColumn)));
+    EXPECT_FALSE(std::isnan(cell("一日の収支（円）", FiguresPanel::MeasuredColumn)));
     // Lots of ¥1000 bought: the cash put in is a multiple of 1000 every day, at least one lot.
-    EXPECT_GE(cell("一回あたりの投資（円）", FiguresPanel::MeasuredColumn), 1000.0);
+    EXPECT_GE(cell("一日の投資（円）", FiguresPanel::MeasuredColumn), 1000.0);
     EXPECT_TRUE(panel().figures().status().text().contains(QStringLiteral("実測値のみ")));
 }
 
+// At its defaults (設定６, 8,000 G) the day's table marks no row: its intervals are held jointly
+// over the rows, so that the one fixed sample of days every player sees is judged as a table.
+// With each row at 95%, the 50% point (6,741 exact, 6,720 measured, 6,593 〜 6,734) was marked.
+TEST_F(DayPanelTest, TheDefaultDayRaisesNoFalseAlarm) {
+    openTab(5, 8000);
+    const QTableWidget& table = panel().figures().table();
+    ASSERT_GE(table.rowCount(), 13);
+    int marked = 0;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        const QString mark = table.item(row, FiguresPanel::MarkColumn)->text();
+        EXPECT_NE(mark, QStringLiteral("▲ 理論値が区間外"))
+            << table.item(row, FiguresPanel::LabelColumn)->text().toStdString();
+        marked += mark.isEmpty() ? 0 : 1;
+    }
+    EXPECT_GE(marked, 12);
+    EXPECT_EQ(table.horizontalHeaderItem(FiguresPanel::IntervalColumn)->text(),
+              QStringLiteral("同時95%区間"));
+    // What the mark means, and the rows of a day named as a day's.
+    EXPECT_TRUE(panel().figures().status().text().contains(
+        QStringLiteral("区間は12行あわせて95%（各行99.6%）")))
+        << panel().figures().status().text().toStdString();
+    EXPECT_FALSE(std::isnan(cell("一日の差枚", FiguresPanel::ExactColumn)));
+    for (int row = 0; row < table.rowCount(); ++row) {
+        EXPECT_FALSE(
+            table.item(row, FiguresPanel::LabelColumn)->text().contains(QStringLiteral("一回")));
+    }
+}
 }  // namespace
 }  // namespace korvale::testing

@@ -5,10 +5,13 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTableWidget>
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/chart_parts.h"
+#include "ui/analysis_window/figures_panel.h"
 #include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
 #include "ui/frame/graph_picture.h"
@@ -116,6 +119,53 @@ TEST(WindowNumbersTest, EndGamesAsTyped) {
     };
     for (const auto& [games, shown] : cases) {
         EXPECT_EQ(endGamesText(games).toStdString(), shown) << games;
+    }
+}
+
+// Intervals held jointly: the normal quantiles from the table, and each judged row widened
+// about its measured value by z(0.05 / k) / z(0.05); a row that cannot miss is not judged.
+TEST(WindowNumbersTest, IntervalsHeldJointly) {
+    for (const auto& [tail, z] : std::vector<std::pair<double, double>>{
+             {0.05, 1.959964}, {0.025, 2.241403}, {0.01, 2.575829}, {0.001, 3.290527}}) {
+        EXPECT_NEAR(normalTwoSided(tail), z, 1e-6) << tail;
+    }
+    std::vector<FigureRow> rows = {
+        {"a", Unit::Number, 9.0, 10.0, {true, 8.0, 13.0}},
+        {"b", Unit::Share, 0.7, 0.5, {true, 0.4, 0.6}},
+        {"a point", Unit::Number, 5.0, 5.0, {true, 5.0, 5.0}},
+        {"no exact", Unit::Number, std::nullopt, 3.0, {true, 2.0, 4.0}},
+    };
+    ASSERT_EQ(widenJointly(rows), 2);
+    const double scale = 2.241403 / 1.959964;
+    const std::pair<double, double> widened[] = {
+        {10 - 2 * scale, 10 + 3 * scale}, {0.5 - 0.1 * scale, 0.5 + 0.1 * scale}, {5, 5}, {2, 4}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_NEAR(rows[i].ci95.low, widened[i].first, 1e-5) << rows[i].label;
+        EXPECT_NEAR(rows[i].ci95.high, widened[i].second, 1e-5) << rows[i].label;
+    }
+    EXPECT_NEAR(jointLevel(13), 1 - 0.05 / 13, 1e-12);
+}
+
+// A column whose every value is "—" keeps the room its heading needs, on show or not yet.
+TEST(WindowNumbersTest, AColumnOfDashesKeepsItsHeading) {
+    for (const bool shownFirst : {false, true}) {
+        SCOPED_TRACE(shownFirst);
+        FiguresPanel panel;
+        if (shownFirst) {
+            panel.resize(600, 400);
+            panel.QWidget::show();
+        }
+        panel.show({{"差枚", Unit::Coins, std::nullopt, std::nullopt, {}},
+                    {"勝ち越す確率", Unit::Share, std::nullopt, std::nullopt, {}}},
+                   QString(), false);
+        QApplication::processEvents();
+        const QTableWidget& table = panel.table();
+        const QFontMetrics metrics(table.horizontalHeader()->font());
+        for (int column = 0; column < table.columnCount(); ++column) {
+            const QString heading = table.horizontalHeaderItem(column)->text();
+            EXPECT_GE(table.columnWidth(column), metrics.horizontalAdvance(heading) + 6)
+                << heading.toStdString();
+        }
     }
 }
 
