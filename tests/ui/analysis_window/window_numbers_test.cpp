@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChartView>
 #include <QDateTime>
+#include <QGraphicsTextItem>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTest>
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/chart_parts.h"
+#include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/figures_panel.h"
 #include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
@@ -166,6 +170,28 @@ TEST(WindowNumbersTest, AColumnOfDashesKeepsItsHeading) {
             EXPECT_GE(table.columnWidth(column), metrics.horizontalAdvance(heading) + 6)
                 << heading.toStdString();
         }
+    }
+}
+
+// ハマり分布's logarithmic share axis labels every power of ten it shows, its lowest included.
+TEST(WindowNumbersTest, TheLogarithmicAxisLabelsItsLowestTick) {
+    DroughtPanel panel;
+    panel.resize(640, 520);
+    panel.show();
+    for (int i = 0; i < 4; ++i) {
+        QTest::qWait(10);
+    }
+    QStringList drawn;
+    for (const QChartView* view : panel.findChildren<QChartView*>()) {
+        for (const QGraphicsItem* item : view->scene()->items()) {
+            if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+                text != nullptr && text->isVisible()) {
+                drawn.append(text->toPlainText());
+            }
+        }
+    }
+    for (const char* tick : {"0.001", "0.01", "0.1", "1", "10", "100"}) {
+        EXPECT_TRUE(drawn.contains(QString::fromUtf8(tick))) << tick;
     }
 }
 
