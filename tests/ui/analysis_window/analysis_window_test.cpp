@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QLegendMarker>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -300,6 +301,30 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     ASSERT_GT(tally.attempts(), 20);
     EXPECT_NEAR(static_cast<double>(tally.games()) / static_cast<double>(tally.attempts()),
                 std::stod(text(Box::txt1P)), 0.005);
+}
+
+// With BIG後 1 and REG後 100 no whole law of an attempt is worked out: the histogram's legend
+// names no exact curve it does not draw, and its title says why.
+TEST_F(AnalysisWindowTest, AHistogramWithoutItsLawSaysWhy) {
+    makeFrame(6);
+    chooseAttempts("1", "100");
+    runFor(40, [&](int yields) {
+        if (yields == 1) {
+            trigger("actAnalysis");
+        }
+    });
+    analysis().waitForLaw();
+    ASSERT_EQ(analysis().law(), nullptr);
+    showTab(1);
+    const SlumpPanel& slump = analysis().slumpPanel();
+    EXPECT_EQ(slump.exactSpreadLine().count(), 0);
+    auto& chart = const_cast<QChart&>(slump.spreadChart());
+    auto* exact = const_cast<QLineSeries*>(&slump.exactSpreadLine());
+    auto* measured = const_cast<QLineSeries*>(&slump.spreadLine());
+    EXPECT_FALSE(chart.legend()->markers(exact).front()->isVisible());
+    EXPECT_TRUE(chart.legend()->markers(measured).front()->isVisible());
+    EXPECT_TRUE(chart.title().contains(QStringLiteral("REG後の条件がBIG後の条件＋1Gを超えるため")))
+        << chart.title().toStdString();
 }
 
 TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {

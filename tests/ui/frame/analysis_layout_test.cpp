@@ -191,6 +191,10 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
                 if (tab == 5) {
                     analysis().aimPanel().waitForCurves();
                     layOut();
+                    // The window as it opens shows four rows of 狙い目's table at least (it showed
+                    // three).
+                    const QTableWidget& table = analysis().aimPanel().table();
+                    EXPECT_GE(table.viewport()->height(), 4 * table.rowHeight(0));
                 }
                 expectReadable(analysis());
             }
