@@ -20,6 +20,12 @@ namespace korvale {
 namespace {
 
 const QColor bandColour(0x30, 0x80, 0x40);
+// "設定１".."設定６", or the machine of unknown setting.
+QString daySettingText(std::int32_t setting) {
+    return setting == unknownDaySetting ? QStringLiteral("設定不明の台（6設定を同じ重みで）")
+                                        : settingText(setting);
+}
+
 // The catalogue's words for a figure of one attempt; here the attempt is a day.
 constexpr std::string_view perAttempt = "一回あたりの";
 
@@ -120,6 +126,10 @@ QWidget* DayPanel::makeSetupRow() {
     for (int i = 0; i < settingCount; ++i) {
         setting_->addItem(settingText(i));
     }
+    setting_->addItem(QStringLiteral("設定不明"));
+    setting_->setItemData(unknownDaySetting,
+                          QStringLiteral("6つの設定を同じ重みで混ぜた台（設定判別の事前確率）"),
+                          Qt::ToolTipRole);
     dayGames_ = new RangeSpinBox(row);
     dayGames_->setRange(1, largestExactDayGames);
     dayGames_->setSingleStep(500);
@@ -298,10 +308,11 @@ void DayPanel::showFigures(const DayFigures* figures) {
     }
     AttemptTotals totals;
     totals.cash.rates = rates_;
-    for (const PlayedAttempt& day : figures->days) {
-        bookPlayed(totals, wanted.setting, day);
+    for (std::size_t day = 0; day < figures->days.size(); ++day) {
+        bookPlayed(totals, figures->daySettings[day], figures->days[day]);
     }
-    FigureGroup measured = measuredDayGroup(wanted.setting, totals);
+    const bool unknown = wanted.setting == unknownDaySetting;
+    FigureGroup measured = measuredDayGroup(unknown ? -1 : wanted.setting, totals);
     addMeasuredOutcomeLaw(measured, totals);
     addMeasuredYen(measured, totals);
     const FigureGroup exact = exactDayGroup(figures->wholeDay(), rates_);
@@ -334,7 +345,7 @@ void DayPanel::showFigures(const DayFigures* figures) {
         QStringLiteral("%1を朝一から%2G回した一日\n理論値：BIGとREGの回数の分布から厳密に\n"
                        "実測値：%3日の試行%4\n"
                        "区間は%5行あわせて95%（各行%6%）、▲はその外（偶然なら20回に1回）")
-            .arg(settingText(wanted.setting), groupedNumber(wanted.dayGames),
+            .arg(daySettingText(wanted.setting), groupedNumber(wanted.dayGames),
                  groupedNumber(static_cast<double>(measuredDays)), cash)
             .arg(judged)
             .arg(QString::number(100.0 * jointLevel(judged), 'f', 1)),

@@ -123,6 +123,22 @@ TEST_F(DayPanelTest, ADayOfOneGameIsThatGameWorkedByHand) {
     EXPECT_EQ(panel().outerBand().upperSeries()->points().back(), QPointF(1, -2));
 }
 
+// 設定不明: the six settings mixed alike. A day of one game worked by hand: BIG 223 in 65536 in
+// every setting from the morning, REG 100, 108, 116, 126, 136 and 137 (120.5 on average), a cost
+// of 2 in each (1.604 and 1.563 rounded).
+TEST_F(DayPanelTest, AnUnknownSettingIsTheSixMixedAlike) {
+    openTab(6, 1);
+    const double net = (223.0 * 388 + 120.5 * 127) / 65536 - 2;
+    EXPECT_NEAR(cell("一日の差枚", FiguresPanel::ExactColumn), net, 0.05);
+    EXPECT_NEAR(cell("勝ち越す確率", FiguresPanel::ExactColumn), 100.0 * 343.5 / 65536, 5e-3);
+    EXPECT_NEAR(panel().meanLine().points().back().y(), net, 1e-6);
+    // The seeded days, each setting an equal share of them, agree.
+    const auto [low, high] = interval99("勝ち越す確率");
+    EXPECT_LE(low, 100.0 * 343.5 / 65536);
+    EXPECT_GE(high, 100.0 * 343.5 / 65536);
+    EXPECT_TRUE(panel().figures().status().text().contains(QStringLiteral("設定不明")));
+}
+
 TEST_F(DayPanelTest, TheDaysDrawnAreTheMachinesOwnCoinsAndADrawAgainGivesOthers) {
     openTab(5, 600);
     ASSERT_EQ(panel().slumpsShown(), 5);
