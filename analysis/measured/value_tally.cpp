@@ -177,12 +177,12 @@ std::int64_t Tally::quantile(double q) const {
     return orderStatistic(std::clamp<std::int64_t>(rank - 1, 0, total_ - 1));
 }
 
-Interval Tally::quantileInterval(double q) const {
+Interval Tally::quantileInterval(double q, double z) const {
     if (total_ < 2) {
         return {};
     }
     const double n = static_cast<double>(total_);
-    const double spread = z95 * std::sqrt(n * q * (1.0 - q));
+    const double spread = z * std::sqrt(n * q * (1.0 - q));
     const auto low = static_cast<std::int64_t>(std::max(std::floor(n * q - spread), 1.0)) - 1;
     const auto high = static_cast<std::int64_t>(std::min(std::ceil(n * q + spread), n)) - 1;
     return {true, static_cast<double>(orderStatistic(low)),

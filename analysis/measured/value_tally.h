@@ -70,9 +70,9 @@ class Tally {
     double mean() const;
     Interval meanInterval() const;
     // The sample q-quantile (the smallest value whose cumulative share reaches q) and the
-    // order-statistic interval [X(l), X(u)], l, u = n q -+ 1.96 sqrt(n q (1 - q)).
+    // order-statistic interval [X(l), X(u)], l, u = n q -+ z sqrt(n q (1 - q)), z = 1.96 for 95%.
     std::int64_t quantile(double q) const;
-    Interval quantileInterval(double q) const;
+    Interval quantileInterval(double q, double z = 1.959963984540054) const;
 
     // Table cells (or values kept one by one) read so far by merges and by the queries that
     // scan: what the work after a run costs, for the tests and the benchmark that keep it

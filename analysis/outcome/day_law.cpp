@@ -374,4 +374,50 @@ DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, const WorkControl& 
     return law;
 }
 
+namespace {
+
+IntegerLaw mixLaws(std::span<const DayLaw> laws, std::span<const double> weights,
+                   IntegerLaw DayLaw::*member) {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+    bool any = false;
+    for (const DayLaw& law : laws) {
+        const IntegerLaw& part = law.*member;
+        if (part.chance.empty()) {
+            continue;
+        }
+        const auto partEnd = part.first + static_cast<std::int64_t>(part.chance.size());
+        first = any ? std::min(first, part.first) : part.first;
+        end = any ? std::max(end, partEnd) : partEnd;
+        any = true;
+    }
+    IntegerLaw mixed{first, std::vector<double>(static_cast<std::size_t>(end - first), 0.0)};
+    for (std::size_t i = 0; i < laws.size(); ++i) {
+        const IntegerLaw& part = laws[i].*member;
+        for (std::size_t j = 0; j < part.chance.size(); ++j) {
+            mixed.chance[static_cast<std::size_t>(part.first - first) + j] +=
+                weights[i] * part.chance[j];
+        }
+    }
+    return mixed;
+}
+
+}  // namespace
+
+DayLaw mixDayLaws(std::span<const DayLaw> laws, std::span<const double> weights) {
+    DayLaw mixed;
+    mixed.games = laws.empty() ? 0 : laws.front().games;
+    mixed.net = mixLaws(laws, weights, &DayLaw::net);
+    mixed.bigs = mixLaws(laws, weights, &DayLaw::bigs);
+    mixed.regs = mixLaws(laws, weights, &DayLaw::regs);
+    for (std::size_t i = 0; i < laws.size(); ++i) {
+        mixed.meanNet += weights[i] * laws[i].meanNet;
+        mixed.pAhead += weights[i] * laws[i].pAhead;
+        mixed.pEven += weights[i] * laws[i].pEven;
+        mixed.pBehind += weights[i] * laws[i].pBehind;
+        mixed.errorBound = std::max(mixed.errorBound, laws[i].errorBound);
+    }
+    return mixed;
+}
+
 }  // namespace korvale

@@ -42,6 +42,10 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
                                  const WorkControl& control = {});
 DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, const WorkControl& control = {});
 
+// The law of a day on a machine whose setting is one of those of `laws` (days of as many games)
+// with the chances `weights` (summing to 1): each law's chances, and its means, weighted.
+DayLaw mixDayLaws(std::span<const DayLaw> laws, std::span<const double> weights);
+
 inline constexpr std::int32_t largestDayLawGames = 1'000'000;
 // The longest day whose law the program offers to work out: its work grows with the square of
 // the games, some minutes a setting at this length.

@@ -1,6 +1,7 @@
 #include "ui/analysis_window/aim_panel.h"
 
 #include <QButtonGroup>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLegendMarker>
@@ -131,7 +132,11 @@ AimPanel::AimPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(graph_.view, 3);
     layout->addWidget(breakEvenNote_);
     layout->addWidget(tableNote_);
-    layout->addWidget(table_, 1);
+    // Four rows of the table at least, under its header.
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             4 * table_->verticalHeader()->defaultSectionSize() +
+                             2 * table_->frameWidth());
+    layout->addWidget(table_, 2);
 
     progressTimer_.setInterval(250);
     connect(&progressTimer_, &QTimer::timeout, this, &AimPanel::redraw);
@@ -159,18 +164,28 @@ QTableWidget* AimPanel::makeTable() {
 
 QWidget* AimPanel::makePriorRow() {
     auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
+    // Each weight under the setting it is for; the game limit beside them, likewise.
+    auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setVerticalSpacing(0);
     // All alike, as 設定判別 takes the prior; a hall's 設定配分 typed over it.
-    layout->addWidget(new QLabel(QStringLiteral("事前の重み（設定１〜６）"), row));
+    auto* heading = new QLabel(QStringLiteral("事前の重み"), row);
+    heading->setToolTip(QStringLiteral("設定不明の曲線と表が、各設定をどれだけの重みで混ぜるか"));
+    layout->addWidget(heading, 1, 0);
     for (std::size_t s = 0; s < settingCount; ++s) {
+        const QString name = settingText(static_cast<std::int32_t>(s));
         auto* weight = new QDoubleSpinBox(row);
+        weight->setObjectName(QStringLiteral("priorWeight%1").arg(s + 1));
         weight->setRange(0.0, 999.0);
         weight->setDecimals(1);
         weight->setValue(1.0);
-        weight->setToolTip(settingText(static_cast<std::int32_t>(s)) + QStringLiteral("の重み"));
+        weight->setToolTip(name + QStringLiteral("の重み"));
         connect(weight, &QDoubleSpinBox::valueChanged, this, &AimPanel::request);
-        layout->addWidget(weight);
+        auto* label = new QLabel(name, row);
+        label->setBuddy(weight);
+        const int column = 1 + static_cast<int>(s);
+        layout->addWidget(label, 0, column, Qt::AlignHCenter | Qt::AlignBottom);
+        layout->addWidget(weight, 1, column);
         weights_[s] = weight;
     }
     // Closing time: an attempt still going at its limit's game ends there.
@@ -184,10 +199,11 @@ QWidget* AimPanel::makePriorRow() {
     maxGames_->setToolTip(
         QStringLiteral("閉店まで：一回の挑戦はこのゲーム数で打ち切り（なし：終了条件まで）"));
     connect(maxGames_, &QSpinBox::valueChanged, this, &AimPanel::request);
-    layout->addSpacing(12);
-    layout->addWidget(new QLabel(QStringLiteral("最大ゲーム数"), row));
-    layout->addWidget(maxGames_);
-    layout->addStretch(1);
+    layout->setColumnMinimumWidth(settingCount + 1, 12);
+    layout->addWidget(new QLabel(QStringLiteral("最大ゲーム数"), row), 0, settingCount + 2,
+                      Qt::AlignHCenter | Qt::AlignBottom);
+    layout->addWidget(maxGames_, 1, settingCount + 2);
+    layout->setColumnStretch(settingCount + 3, 1);
     return row;
 }
 

@@ -66,6 +66,9 @@ class AimPanel final : public QWidget {
     // The setup the figures are asked for, or none while the rule or the weights do not read.
     std::optional<AimSetup> setup() const;
 
+    // The graph alone, as グラフをPNGで保存 saves it.
+    QWidget& graphView() { return *graph_.view; }
+
     // For tests.
     QComboBox& shownChoice() { return *choice_; }
     QRadioButton& mainRuleOption() { return rule_->mainOption(); }

@@ -23,6 +23,8 @@ constexpr double labelPadding = 4.0;
 constexpr double labelSlack = 3.0;
 // The chart's room right of the plot, at least: the x axis's last label is centred on its tick.
 constexpr int rightMargin = 20;
+// A graph's least height, in lines of its text.
+constexpr int minimumGraphLines = 17;
 
 QCategoryAxis* makeAxis(const QString& title, QChart* chart) {
     auto* axis = new QCategoryAxis;
@@ -147,6 +149,11 @@ Graph makeGraph(const QString& title, const QString& xTitle, const QString& yTit
         Qt::QueuedConnection);
     graph.view = new QChartView(graph.chart, parent);
     graph.view->setRenderHint(QPainter::Antialiasing, false);
+    // Never so low that the y axis has no room for two numbers (fittingTicks can go no lower):
+    // the title, the legend, the x axis's numbers and title, and a plot as high as the y axis's
+    // title.
+    graph.view->setMinimumHeight(static_cast<int>(
+        std::ceil(minimumGraphLines * QFontMetricsF(graph.xAxis->labelsFont()).height())));
     return graph;
 }
 

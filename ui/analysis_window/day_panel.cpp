@@ -20,6 +20,14 @@ namespace korvale {
 namespace {
 
 const QColor bandColour(0x30, 0x80, 0x40);
+// "設定１".."設定６", or the machine of unknown setting.
+QString daySettingText(std::int32_t setting) {
+    return setting == unknownDaySetting ? QStringLiteral("設定不明の台（6設定を同じ重みで）")
+                                        : settingText(setting);
+}
+
+// The catalogue's words for a figure of one attempt; here the attempt is a day.
+constexpr std::string_view perAttempt = "一回あたりの";
 
 // The days drawn, each its own colour.
 QColor dayColour(int day) {
@@ -86,11 +94,18 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     progress_->hide();
     status_ = new QLabel(this);
     status_->setWordWrap(true);
+    refusedNote_ = new QLabel(this);
+    refusedNote_->setObjectName(QStringLiteral("lblRefusedDayGames"));
+    refusedNote_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    refusedNote_->setWordWrap(true);
+    refusedNote_->hide();
     figures_ = new FiguresPanel(this);
+    figures_->setIntervalHeading(QStringLiteral("同時95%区間"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(makeSetupRow());
+    layout->addWidget(refusedNote_);
     auto* working = new QHBoxLayout;
     working->addWidget(progress_);
     working->addWidget(status_, 1);
@@ -111,7 +126,11 @@ QWidget* DayPanel::makeSetupRow() {
     for (int i = 0; i < settingCount; ++i) {
         setting_->addItem(settingText(i));
     }
-    dayGames_ = new QSpinBox(row);
+    setting_->addItem(QStringLiteral("設定不明"));
+    setting_->setItemData(unknownDaySetting,
+                          QStringLiteral("6つの設定を同じ重みで混ぜた台（設定判別の事前確率）"),
+                          Qt::ToolTipRole);
+    dayGames_ = new RangeSpinBox(row);
     dayGames_->setRange(1, largestExactDayGames);
     dayGames_->setSingleStep(500);
     dayGames_->setValue(8000);
@@ -134,7 +153,21 @@ QWidget* DayPanel::makeSetupRow() {
     layout->addWidget(drawAgain_);
     layout->addStretch(1);
     connect(setting_, &QComboBox::currentIndexChanged, this, &DayPanel::request);
-    connect(dayGames_, &QSpinBox::valueChanged, this, &DayPanel::request);
+    connect(dayGames_, &QSpinBox::valueChanged, this, [this](int games) {
+        // The box emits its kept value again as it refuses: the note stays until another.
+        if (games != refusalKept_) {
+            refusedNote_->hide();
+        }
+        request();
+    });
+    connect(dayGames_, &RangeSpinBox::refused, this, [this](const QString& typed) {
+        refusedNote_->setText(QStringLiteral("一日のゲーム数「%1G」は範囲（%2）の外です。%3Gのまま"
+                                             "です。")
+                                  .arg(groupedNumber(typed.toDouble()), dayGames_->rangeText(),
+                                       groupedNumber(dayGames_->value())));
+        refusalKept_ = dayGames_->value();
+        refusedNote_->show();
+    });
     connect(drawnDays_, &QSpinBox::valueChanged, this, &DayPanel::redraw);
     connect(drawAgain_, &QPushButton::clicked, this, [this] {
         ++draw_;
@@ -275,10 +308,11 @@ void DayPanel::showFigures(const DayFigures* figures) {
     }
     AttemptTotals totals;
     totals.cash.rates = rates_;
-    for (const PlayedAttempt& day : figures->days) {
-        bookPlayed(totals, wanted.setting, day);
+    for (std::size_t day = 0; day < figures->days.size(); ++day) {
+        bookPlayed(totals, figures->daySettings[day], figures->days[day]);
     }
-    FigureGroup measured = measuredDayGroup(wanted.setting, totals);
+    const bool unknown = wanted.setting == unknownDaySetting;
+    FigureGroup measured = measuredDayGroup(unknown ? -1 : wanted.setting, totals);
     addMeasuredOutcomeLaw(measured, totals);
     addMeasuredYen(measured, totals);
     const FigureGroup exact = exactDayGroup(figures->wholeDay(), rates_);
@@ -286,13 +320,35 @@ void DayPanel::showFigures(const DayFigures* figures) {
         rates_.pay == CoinSource::Cash
             ? QStringLiteral("\n現金での収支と投資は、最も沈んだ点で決まるため実測値のみです。")
             : QString();
+    std::vector<FigureRow> rows = joinFigures(dayKeys(), &exact, measured);
+    // A whole day, not an attempt.
+    for (FigureRow& row : rows) {
+        if (row.label.starts_with(perAttempt)) {
+            row.label = "一日の" + row.label.substr(perAttempt.size());
+        }
+    }
+    const int judged = widenJointly(rows);
+    // The percentiles' intervals are order statistics, whole coins: taken at the joint level
+    // rather than stretched.
+    for (const double percent : {5.0, 25.0, 50.0, 75.0, 95.0}) {
+        const Figure* figure = measured.find(percentileKey("net_coins", percent));
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const FigureRow& r) {
+            return figure != nullptr && r.label == figure->label && r.ci95.known;
+        });
+        if (row != rows.end()) {
+            row->ci95 = totals.netLaw.quantileInterval(percent / 100.0, jointQuantile(judged));
+        }
+    }
     figures_->show(
-        joinFigures(dayKeys(), &exact, measured),
+        rows,
         // A line for each figure, so that none wraps inside one.
         QStringLiteral("%1を朝一から%2G回した一日\n理論値：BIGとREGの回数の分布から厳密に\n"
-                       "実測値：%3日の試行%4")
-            .arg(settingText(wanted.setting), groupedNumber(wanted.dayGames),
-                 groupedNumber(static_cast<double>(measuredDays)), cash),
+                       "実測値：%3日の試行%4\n"
+                       "区間は%5行あわせて95%（各行%6%）、▲はその外（偶然なら20回に1回）")
+            .arg(daySettingText(wanted.setting), groupedNumber(wanted.dayGames),
+                 groupedNumber(static_cast<double>(measuredDays)), cash)
+            .arg(judged)
+            .arg(QString::number(100.0 * jointLevel(judged), 'f', 1)),
         false);
 }
 

@@ -27,6 +27,7 @@
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/day_service.h"
 #include "ui/analysis_window/figures_panel.h"
+#include "ui/controls/range_spin_box.h"
 
 namespace korvale {
 
@@ -49,10 +50,14 @@ class DayPanel final : public QWidget {
 
     DaySetup setup() const;
 
+    // The graph alone, as グラフをPNGで保存 saves it.
+    QWidget& graphView() { return *graph_.view; }
+
     // For tests.
     QComboBox& settingChoice() { return *setting_; }
     QSpinBox& dayGames() { return *dayGames_; }
     QSpinBox& drawnDays() { return *drawnDays_; }
+    const QLabel& refusedNote() const { return *refusedNote_; }
     QPushButton& drawAgain() { return *drawAgain_; }
     // The simulated days drawn, and what they are drawn from (each day's net after every game).
     int slumpsShown() const;
@@ -83,7 +88,9 @@ class DayPanel final : public QWidget {
     QLineSeries* zero_ = nullptr;
     std::vector<QLineSeries*> slumps_;
     QComboBox* setting_ = nullptr;
-    QSpinBox* dayGames_ = nullptr;
+    RangeSpinBox* dayGames_ = nullptr;
+    QLabel* refusedNote_ = nullptr;  // a day's games typed past the range
+    int refusalKept_ = 0;            // the value kept then
     QSpinBox* drawnDays_ = nullptr;
     QPushButton* drawAgain_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -17,8 +17,12 @@
 
 namespace korvale {
 
+// The setting of a machine whose setting is not known: the six mixed by the uniform prior (as
+// 設定判別 takes it).
+inline constexpr std::int32_t unknownDaySetting = 6;
+
 struct DaySetup {
-    std::int32_t setting = 0;  // 0..5
+    std::int32_t setting = 0;  // 0..5, or unknownDaySetting
     std::int32_t dayGames = 8000;
     bool operator==(const DaySetup&) const = default;
 };
@@ -36,7 +40,8 @@ struct DayFigures {
     std::vector<DayLaw> laws;         // the day's law after each of `games`
     // Each measured day's counts and deepest point, booked at the window's rates when shown.
     std::vector<PlayedAttempt> days;
-    QString failure;  // why there are none
+    std::vector<std::int32_t> daySettings;  // each measured day's setting
+    QString failure;                        // why there are none
     const DayLaw& wholeDay() const { return laws.back(); }
 };
 

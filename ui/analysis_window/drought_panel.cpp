@@ -49,7 +49,9 @@ DroughtPanel::DroughtPanel(QWidget* parent) : QWidget(parent) {
     // what was measured from the exact laws.
     graph_ = makeGraph(QStringLiteral("ハマり分布（20Gごとの割合・点線は天井1500G）"),
                        QStringLiteral("ゲーム数 (G)"), QStringLiteral("割合 (%)"), this, true);
-    graph_.logAxis->setRange(smallestShare, 100.0);
+    // A hair below the lowest tick: Qt finds the first tick as 10^ceil(log10(min)), and
+    // log10(0.001) is a little above -3 in doubles, so that 0.001 would go unlabelled.
+    graph_.logAxis->setRange(smallestShare * (1 - 1e-9), 100.0);
     ceiling_ =
         addLine(graph_, QStringLiteral("天井 1500G"), QColor(0x60, 0x60, 0x60), LineKind::Guide);
     graph_.chart->legend()->markers(ceiling_).front()->setVisible(false);

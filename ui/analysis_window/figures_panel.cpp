@@ -52,6 +52,43 @@ std::vector<FigureRow> joinFigures(const std::vector<FigureKey>& keys, const Fig
     return rows;
 }
 
+double normalTwoSided(double tail) {
+    // P(|Z| > z) = erfc(z / √2) falls from 1 at 0: halved until it holds.
+    double low = 0.0;
+    double high = 40.0;
+    for (int step = 0; step < 100; ++step) {
+        const double middle = 0.5 * (low + high);
+        (std::erfc(middle / std::sqrt(2.0)) > tail ? low : high) = middle;
+    }
+    return 0.5 * (low + high);
+}
+
+double jointLevel(int judged) {
+    return 1.0 - 0.05 / std::max(judged, 1);
+}
+
+double jointQuantile(int judged) {
+    return normalTwoSided(1.0 - jointLevel(judged));
+}
+
+int widenJointly(std::vector<FigureRow>& rows) {
+    // A figure the measurement cannot miss (its interval a point) is no test.
+    const auto judged = [](const FigureRow& row) {
+        return row.ci95.known && row.ci95.high > row.ci95.low && row.measured && row.exact &&
+               std::isfinite(*row.exact);
+    };
+    const auto k = static_cast<int>(std::count_if(rows.begin(), rows.end(), judged));
+    const double scale = jointQuantile(k) / jointQuantile(1);
+    for (FigureRow& row : rows) {
+        if (judged(row)) {
+            const double measured = *row.measured;
+            row.ci95.low = measured - scale * (measured - row.ci95.low);
+            row.ci95.high = measured + scale * (row.ci95.high - measured);
+        }
+    }
+    return k;
+}
+
 FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent) {
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("exactStatus"));
@@ -69,6 +106,10 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(status_);
     layout->addWidget(table_, 1);
+}
+
+void FiguresPanel::setIntervalHeading(const QString& heading) {
+    table_->horizontalHeaderItem(IntervalColumn)->setText(heading);
 }
 
 void FiguresPanel::setTop(QWidget* top) {
@@ -121,8 +162,12 @@ void FiguresPanel::show(const std::vector<FigureRow>& rows, const QString& statu
         table_->resizeColumnsToContents();
     }
     const QFontMetrics metrics(table_->font());
-    for (const int column : {ExactColumn, MeasuredColumn, IntervalColumn}) {
-        int widest = table_->columnWidth(column);
+    const QFontMetrics headingMetrics(table_->horizontalHeader()->font());
+    for (int column = LabelColumn; column <= MarkColumn; ++column) {
+        // The heading too: a column of "—" alone would be narrower than its name.
+        int widest = std::max(
+            table_->columnWidth(column),
+            headingMetrics.horizontalAdvance(table_->horizontalHeaderItem(column)->text()) + 12);
         for (int index = 0; index < table_->rowCount(); ++index) {
             widest = std::max(widest,
                               metrics.horizontalAdvance(table_->item(index, column)->text()) + 12);

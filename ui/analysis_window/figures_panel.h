@@ -38,6 +38,18 @@ struct FigureKey {
 std::vector<FigureRow> joinFigures(const std::vector<FigureKey>& keys, const FigureGroup* exact,
                                    const FigureGroup& measured);
 
+// Widens the rows' 95% intervals about their measured values so that together they hold all
+// the exact values with 95%: each at 1 - 0.05/k for the k rows that are judged (an interval and
+// an exact value; Bonferroni). A table of many rows from one fixed sample then marks a row by
+// chance in one table in twenty, not in most. Returns k.
+int widenJointly(std::vector<FigureRow>& rows);
+// The level each of the k rows is held at then, and its normal quantile.
+double jointLevel(int judged);
+double jointQuantile(int judged);
+
+// The normal law's two-sided quantile z with P(|Z| > z) = `tail` (0 < tail < 1).
+double normalTwoSided(double tail);
+
 class FiguresPanel final : public QWidget {
     Q_OBJECT
 
@@ -53,6 +65,8 @@ class FiguresPanel final : public QWidget {
 
     // Puts `top` above the status line (the hall's rates).
     void setTop(QWidget* top);
+    // The interval column's heading ("95%区間" unless set).
+    void setIntervalHeading(const QString& heading);
 
     const QTableWidget& table() const { return *table_; }
     const QLabel& status() const { return *status_; }

@@ -228,6 +228,19 @@ void frmAnalysis::exactArrived() {
     }
 }
 
+QString frmAnalysis::noLawReason() const {
+    const ExactLaw* found = service_->law(exactSetup_);
+    if (found == nullptr) {
+        return QStringLiteral("理論値の分布は計算中です");
+    }
+    if (found->head) {
+        return QStringLiteral("理論値の分布なし：REG後の条件がBIG後の条件＋1Gを超えるため");
+    }
+    return found->failure.isEmpty()
+               ? QString()
+               : QStringLiteral("理論値の分布なし（理由は「理論値と実測値」に）");
+}
+
 std::shared_ptr<const OutcomeLaw> frmAnalysis::law() const {
     const ExactLaw* found = service_->law(exactSetup_);
     return found ? found->law : nullptr;
@@ -295,7 +308,7 @@ void frmAnalysis::redrawCurrent() {
         statusShown_ = exactStatus();
         figures_->show(figureRows(), statusShown_, exactPending() || lawPending());
     } else if (current == slump_) {
-        slump_->redraw(feed_, expectedNetPerStep(), law());
+        slump_->redraw(feed_, expectedNetPerStep(), law(), noLawReason());
     } else if (current == drought_) {
         drought_->redraw(feed_, exact ? exact->gaps : nullptr);
     } else if (current == quitRules_) {
@@ -329,7 +342,16 @@ std::optional<double> frmAnalysis::expectedNetPerStep() const {
 
 QWidget* frmAnalysis::graphOnShow() {
     QWidget* current = tabs_->currentWidget();
-    return current == slump_ || current == drought_ ? current : nullptr;
+    if (current == slump_ || current == drought_) {
+        return current;  // nothing but graphs
+    }
+    if (current == quitRules_) {
+        return &quitRules_->graphView();
+    }
+    if (current == aim_) {
+        return &aim_->graphView();
+    }
+    return current == day_ ? &day_->graphView() : nullptr;
 }
 
 namespace {

@@ -74,6 +74,8 @@ class frmAnalysis final : public QWidget {
     bool lawPending() const { return service_->lawPending(); }
     void waitForLaw() { service_->waitForLaw(); }
     std::shared_ptr<const OutcomeLaw> law() const;
+    // Why there is no law of an attempt to draw, when there is none.
+    QString noLawReason() const;
     // From cash, the seeded simulation of the cash an attempt puts in (attempt runs only).
     bool cashPending() const { return cash_.pending(); }
     void waitForCash() { cash_.waitForResult(); }

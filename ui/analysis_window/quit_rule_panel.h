@@ -45,6 +45,9 @@ class QuitRulePanel final : public QWidget {
     // The window closed: the work in hand is called off.
     void callOff();
 
+    // The graph alone, as グラフをPNGで保存 saves it.
+    QWidget& graphView() { return *graph_.view; }
+
     // For tests.
     QuitRuleService& service() { return *service_; }
     QComboBox& settingChoice() { return *choice_; }

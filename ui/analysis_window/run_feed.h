@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "analysis/measured/run_row_tallies.h"
 #include "analysis/inference/setting_filter.h"
-#include "ui/main_window/frm_main.h"
+#include "analysis/measured/run_row_tallies.h"
 #include "ui/controls/results_grid_model.h"
+#include "ui/main_window/frm_main.h"
 
 namespace korvale {
 

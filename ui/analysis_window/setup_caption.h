@@ -14,6 +14,10 @@ namespace korvale {
 // "設定１".."設定６" for the index 0..5.
 QString settingText(std::int32_t setting);
 
+// The games of an end condition: "300", "300.5", "99,999,999,999"; past fifteen digits
+// "1×10¹⁰⁰".
+QString endGamesText(double games);
+
 // "設定４・通常（終了条件なし）", "設定１・特別（BIG後300G以上・REG後100G以上で終了）".
 QString setupCaption(const ExactSetup& setup);
 

@@ -34,7 +34,7 @@ SlumpPanel::SlumpPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerStep,
-                        std::shared_ptr<const OutcomeLaw> law) {
+                        std::shared_ptr<const OutcomeLaw> law, const QString& noLaw) {
     const bool attempts = feed.attempts();
     spreadGraph_.view->setVisible(attempts);
     const MinMaxEnvelope& envelope =
@@ -75,6 +75,16 @@ void SlumpPanel::redraw(const RunFeed& feed, std::optional<double> expectedPerSt
         drawSteps(exactSpread_, binned_, static_cast<double>(spread.total()));
     } else {
         exactSpread_->clear();
+    }
+    // No exact curve: no legend entry for one, and the title says why.
+    const bool exactDrawn = exactSpread_->count() > 0;
+    spreadGraph_.chart->legend()->markers(exactSpread_).front()->setVisible(exactDrawn);
+    QString title = QStringLiteral("一回の立ち回りの差枚の分布");
+    if (!law && !noLaw.isEmpty()) {
+        title += QStringLiteral("<br><small>") + noLaw.toHtmlEscaped() + QStringLiteral("</small>");
+    }
+    if (spreadGraph_.chart->title() != title) {
+        spreadGraph_.chart->setTitle(title);
     }
     // The middle 98% of the attempts: the long right tail (the 1% that win most) would squeeze
     // the rest.

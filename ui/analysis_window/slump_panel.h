@@ -25,14 +25,16 @@ class SlumpPanel final : public QWidget {
     // `expectedPerStep`: the exact expected net coins per game (per-mode run) or per attempt,
     // drawn as a straight line the curve settles around; none while it is not known.
     // `law`: attempt run, the exact law of an attempt, drawn over the histogram as the counts
-    // it leads one to expect; null while it is not known.
+    // it leads one to expect; null while it is not known, and `noLaw` then says why, under the
+    // histogram's title (the legend names only what is drawn).
     void redraw(const RunFeed& feed, std::optional<double> expectedPerStep,
-                std::shared_ptr<const OutcomeLaw> law = nullptr);
+                std::shared_ptr<const OutcomeLaw> law = nullptr, const QString& noLaw = {});
 
     // What is drawn, for tests: the net coins curve and the histogram's outline.
     const QLineSeries& netLine() const { return *net_; }
     const QLineSeries& spreadLine() const { return *spread_; }
     const QLineSeries& exactSpreadLine() const { return *exactSpread_; }
+    const QChart& spreadChart() const { return *spreadGraph_.chart; }
 
   private:
     Graph netGraph_;

@@ -28,8 +28,9 @@ QString endConditionsStatus(const RunSetup& run, std::string_view bigEndText,
     if (run.started && run.attempts) {
         const EndConditionsRead used = readEndConditions(run.bigEndText, run.regEndText);
         if (!(used == now)) {
+            // Two lines: side by side they pass the window's width.
             return QStringLiteral("この結果の終了条件：") + describe(used) +
-                   QStringLiteral("　次のスタート：") + describe(now);
+                   QStringLiteral("\n次のスタート：") + describe(now);
         }
     }
     return QStringLiteral("終了条件（読み取った値）：") + describe(now);

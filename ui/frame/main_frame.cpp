@@ -96,6 +96,9 @@ void MainFrame::fitAroundForm() {
         statusLineHeight_ = statusBar()->sizeHint().height();
     }
     int status = statusLineHeight_;
+    // The end conditions of the run on show beside those of the next Start: a second line.
+    status += static_cast<int>(endConditions_->text().count('\n')) *
+              endConditions_->fontMetrics().lineSpacing();
     if (!endWarning_->isHidden()) {
         status += endWarning_->sizeHint().height();  // its lines are broken by hand
     }
@@ -138,12 +141,14 @@ void MainFrame::showEndConditions() {
     const auto text = [this](const char* name) {
         return form_->findChild<QLineEdit*>(name)->text().toStdString();
     };
+    const qsizetype linesBefore = endConditions_->text().count('\n');
     if (attempts) {
         endConditions_->setText(
             endConditionsStatus(form_->runSetup(), text("txtBEnd"), text("txtREnd")));
     } else {
         endConditions_->clear();
     }
+    const bool linesChanged = endConditions_->text().count('\n') != linesBefore;
     // The warning belongs to the attempt run on show.
     const bool warn = attempts && unreachable_.has_value();
     if (warn) {
@@ -154,6 +159,8 @@ void MainFrame::showEndConditions() {
     }
     if (warn != endWarning_->isVisible()) {
         endWarning_->setVisible(warn);
+        fitAroundForm();
+    } else if (linesChanged) {
         fitAroundForm();
     }
 }

@@ -49,18 +49,49 @@ void refreshProbability(RunDisplays& window, Box target, Box count) {
     }
 }
 
-// Logs the finished attempt, updates the totals and averages, and starts the next attempt on a
-// new machine.
-void endAttempt(RunDisplays& window, AttemptState& state) {
+// The coin figures of the attempt that ends with this game, and the run's totals with them.
+struct AttemptCoins {
+    std::int32_t net = 0;
+    std::int32_t coinsPaidOut = 0;  // the run's, this attempt's included
+    double coinsIn = 0.0;           // the run's
+};
+
+// Works them out; each counter past its limit is an error naming it.
+AttemptCoins attemptCoins(RunDisplays& window, const AttemptState& state) {
     std::string str割;
     std::int32_t lng獲得 = 0;
-    std::int32_t net = 0;
+    AttemptCoins coins;
     try {
-        net = window.machine()->get差枚(str割, lng獲得);
+        coins.net = window.machine()->get差枚(str割, lng獲得);
     } catch (RuntimeError& error) {
         error.context().figure = coinErrorFigure(*window.machine());
         throw;
     }
+    coins.coinsPaidOut =
+        aboutFigure("払い出し枚数の合計", [&] { return checkedAdd(state.coinsPaidOut, lng獲得); });
+    coins.coinsIn = aboutFigure("投入枚数（プレイ数 × 3）", [&] {
+        return static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
+    });
+    return coins;
+}
+
+// Before anything of the game that ends the attempt is written: when its figures pass a limit,
+// the run ends after the game before, as a stop there would leave it (Text1 back to that game's
+// count, the attempt unfinished), so that the boxes and the grid agree.
+void checkAttemptEnd(RunDisplays& window, const AttemptState& state) {
+    try {
+        static_cast<void>(attemptCoins(window, state));
+    } catch (RuntimeError&) {
+        window.setNumber(Box::Text1, state.totalGames - 1);
+        throw;
+    }
+}
+
+// Logs the finished attempt, updates the totals and averages, and starts the next attempt on a
+// new machine.
+void endAttempt(RunDisplays& window, AttemptState& state) {
+    const AttemptCoins coins = attemptCoins(window, state);
+    const std::int32_t net = coins.net;
 
     appendGridRow(window, std::to_string(state.bigsInAttempt), numberText(state.regsInAttempt),
                   numberText(net));
@@ -70,11 +101,8 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
         window.setNumber(Box::Text2,
                          checkedSum(window.strictNumber(Box::Text2), static_cast<double>(net)));
     });
-    aboutFigure("払い出し枚数の合計",
-                [&] { state.coinsPaidOut = checkedAdd(state.coinsPaidOut, lng獲得); });
-    const double coinsIn = aboutFigure("投入枚数（プレイ数 × 3）", [&] {
-        return static_cast<double>(checkedMul(state.totalGames, coinsInPerGame));
-    });
+    state.coinsPaidOut = coins.coinsPaidOut;
+    const double coinsIn = coins.coinsIn;
     aboutBox(Box::Text4, [&] {
         window.setTwoDecimals(
             Box::Text4,
@@ -118,10 +146,19 @@ bool finishGame(RunDisplays& window, AttemptState& state, const std::string& res
     if (big) {
         state.gamesSinceBig = 0;
         ++state.bigsInAttempt;
-        raiseTotal(window, Box::txtSBig);
     } else if (reg) {
         state.gamesSinceReg = 0;
         raiseCounter(state.regsInAttempt, "この挑戦のREG回数");
+    }
+    // The run's own counts: the yield below leaves them as they are.
+    const bool over = attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig,
+                                    state.regsInAttempt, state.gamesSinceReg);
+    if (over) {
+        checkAttemptEnd(window, state);
+    }
+    if (big) {
+        raiseTotal(window, Box::txtSBig);
+    } else if (reg) {
         raiseTotal(window, Box::txtSReg);
     }
     if (big || reg) {
@@ -135,8 +172,7 @@ bool finishGame(RunDisplays& window, AttemptState& state, const std::string& res
         refreshProbability(window, Box::txtRP, Box::txtSReg);
     }
 
-    if (attemptIsOver(state.end, state.bigsInAttempt, state.gamesSinceBig, state.regsInAttempt,
-                      state.gamesSinceReg)) {
+    if (over) {
         endAttempt(window, state);
     }
     window.yield(YieldPoint::EndOfGame);

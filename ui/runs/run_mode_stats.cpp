@@ -33,10 +33,15 @@ bool isBonus(const std::string& result) {
     return sameText(result, "BIG") || sameText(result, "REG");
 }
 
-// Everything of a game after its Play: its mode's count, the bonus it drew, the coin figures,
+// Everything of a game after its Play: the coin figures, its mode's count, the bonus it drew,
 // the games and the yield.
 void finishGame(RunDisplays& window, const clsKorvale& machine, const std::string& result,
                 const ModeRunState& state) {
+    // get差枚 for Text2 and Text4 first: when its figures pass a limit, nothing of this game is
+    // shown and the run ends after the game before, the boxes and the grid agreeing as after a
+    // stop there. No other box reads these two.
+    window.showCoinFigures(machine);
+
     const std::int32_t m = machine.mOldMode;
     window.raiseByOne(txtCnt(m));
 
@@ -59,8 +64,6 @@ void finishGame(RunDisplays& window, const clsKorvale& machine, const std::strin
         }
     }
 
-    // get差枚 for Text2 and Text4; its errors arise here, before Text1 is written.
-    window.showCoinFigures(machine);
     window.setNumber(Box::Text1, state.games);
 
     window.yield(YieldPoint::EndOfGame);

@@ -150,5 +150,43 @@ TEST(DayLawTest, MeanBigsAgreeWithAForwardPass) {
     }
 }
 
+// Two hand-built laws mixed 1:3: the chances and the means weighted, the tables aligned on
+// their values, the error bound the larger.
+TEST(DayLawTest, MixedLawsWeighTheirChances) {
+    DayLaw a;
+    a.games = 1;
+    a.net = {-2, {0.5, 0.5}};  // -2 and -1
+    a.bigs = {0, {1.0}};
+    a.regs = {0, {1.0}};
+    a.meanNet = -1.5;
+    a.pBehind = 1.0;
+    a.errorBound = 1e-13;
+    DayLaw b = a;
+    b.net = {-1, {0.25, 0.25, 0.5}};  // -1, 0 and 1
+    b.bigs = {0, {0.5, 0.5}};
+    b.meanNet = 0.25;
+    b.pAhead = 0.5;
+    b.pEven = 0.25;
+    b.pBehind = 0.25;
+    b.errorBound = 1e-12;
+    const std::array<DayLaw, 2> laws = {a, b};
+    const std::array<double, 2> weights = {0.25, 0.75};
+    const DayLaw mixed = mixDayLaws(laws, weights);
+    EXPECT_EQ(mixed.games, 1);
+    EXPECT_EQ(mixed.net.first, -2);
+    const std::vector<double> net = {0.125, 0.125 + 0.1875, 0.1875, 0.375};
+    ASSERT_EQ(mixed.net.chance.size(), net.size());
+    for (std::size_t i = 0; i < net.size(); ++i) {
+        EXPECT_DOUBLE_EQ(mixed.net.chance[i], net[i]) << i;
+    }
+    EXPECT_DOUBLE_EQ(mixed.bigs.chance[1], 0.375);
+    EXPECT_DOUBLE_EQ(mixed.meanNet, 0.25 * -1.5 + 0.75 * 0.25);
+    EXPECT_DOUBLE_EQ(mixed.pAhead, 0.375);
+    EXPECT_DOUBLE_EQ(mixed.pEven, 0.1875);
+    EXPECT_DOUBLE_EQ(mixed.pBehind, 0.25 + 0.1875);
+    EXPECT_EQ(mixed.errorBound, 1e-12);
+    EXPECT_EQ(mixed.net.quantile(0.5), 0);  // 0.125 + 0.3125 < 0.5 <= + 0.1875
+}
+
 }  // namespace
 }  // namespace korvale

@@ -3,6 +3,7 @@
 // holds only it), and the rule, the weights and the table's setting following the boxes.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QTest>
 #include <algorithm>
 #include <optional>
@@ -53,6 +54,20 @@ class AimPanelTest : public FrameTest {
         }
     }
 };
+
+// Each prior weight sits under the setting it is for, named in full; so does the game limit.
+TEST_F(AimPanelTest, EachWeightIsNamedByItsSetting) {
+    trigger("actAnalysis");
+    for (int s = 0; s < 6; ++s) {
+        const QDoubleSpinBox* weight = &panel().priorWeight(s);
+        const QList<QLabel*> labels = panel().findChildren<QLabel*>();
+        const auto named = std::find_if(labels.begin(), labels.end(), [&](const QLabel* label) {
+            return label->buddy() == weight;
+        });
+        ASSERT_NE(named, labels.end()) << s;
+        EXPECT_EQ((*named)->text(), QStringLiteral("設定") + QChar(0xFF11 + s));
+    }
+}
 
 TEST_F(AimPanelTest, EachMarkIsWhereItsTablesWorthTurnsToAGainForGood) {
     openTab();

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QLegendMarker>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -300,6 +301,30 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     ASSERT_GT(tally.attempts(), 20);
     EXPECT_NEAR(static_cast<double>(tally.games()) / static_cast<double>(tally.attempts()),
                 std::stod(text(Box::txt1P)), 0.005);
+}
+
+// With BIG後 1 and REG後 100 no whole law of an attempt is worked out: the histogram's legend
+// names no exact curve it does not draw, and its title says why.
+TEST_F(AnalysisWindowTest, AHistogramWithoutItsLawSaysWhy) {
+    makeFrame(6);
+    chooseAttempts("1", "100");
+    runFor(40, [&](int yields) {
+        if (yields == 1) {
+            trigger("actAnalysis");
+        }
+    });
+    analysis().waitForLaw();
+    ASSERT_EQ(analysis().law(), nullptr);
+    showTab(1);
+    const SlumpPanel& slump = analysis().slumpPanel();
+    EXPECT_EQ(slump.exactSpreadLine().count(), 0);
+    auto& chart = const_cast<QChart&>(slump.spreadChart());
+    auto* exact = const_cast<QLineSeries*>(&slump.exactSpreadLine());
+    auto* measured = const_cast<QLineSeries*>(&slump.spreadLine());
+    EXPECT_FALSE(chart.legend()->markers(exact).front()->isVisible());
+    EXPECT_TRUE(chart.legend()->markers(measured).front()->isVisible());
+    EXPECT_TRUE(chart.title().contains(QStringLiteral("REG後の条件がBIG後の条件＋1Gを超えるため")))
+        << chart.title().toStdString();
 }
 
 TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
@@ -651,14 +676,22 @@ TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
     trigger("actSavePng");
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_FALSE(QFile::exists(chosenFile));
-    for (const int tab : {1, 2}) {
+    // Every tab with a graph saves it: the graph tabs whole, the others their graph alone.
+    const std::pair<int, QWidget*> graphs[] = {{1, &analysis().slumpPanel()},
+                                               {2, &analysis().droughtPanel()},
+                                               {4, &analysis().quitRulePanel().graphView()},
+                                               {5, &analysis().aimPanel().graphView()},
+                                               {6, &analysis().dayPanel().graphView()}};
+    for (const auto& [tab, shown] : graphs) {
+        SCOPED_TRACE(tab);
         showTab(tab);
         trigger("actSavePng");
         EXPECT_EQ(messages.size(), 2u);
         const QImage saved(chosenFile, "PNG");
         ASSERT_FALSE(saved.isNull());
         // The graph, under a band that says which run it is from.
-        const QSize graph = analysis().tabs().currentWidget()->size();
+        const QSize graph = shown->size();
+        EXPECT_GT(graph.height(), 100);
         EXPECT_EQ(saved.width(), graph.width());
         EXPECT_GT(saved.height(), graph.height() + 8);
         EXPECT_LT(saved.height(), graph.height() + 60);

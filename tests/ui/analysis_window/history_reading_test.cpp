@@ -243,8 +243,12 @@ TEST(HistoryPanelTest, OpensShiftJisAndRefusesWhatIsNotText) {
         {std::string("BIG 1\n\x7F"
                      "ELF\0",
                      11),
-         "2行目：テキストのファイルではありません"},
-        {"BIG 1\nREG 2\x80\xFF\n", "2行目：UTF-8でもShift-JISでもない文字があります"},
+         "2行目の5バイト目：テキストのファイルではありません（NULバイトがあります）"},
+        {"BIG 1\nREG 2\x80\xFF\n",
+         "2行目の6バイト目（「REG 2」の次）：UTF-8でもShift-JISでもない文字があります"},
+        // A binary file: its line named, none of its bytes shown (escaped, their backslashes
+        // would be drawn as yen signs).
+        {std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20), "行目の1バイト目："},
     };
     for (const auto& c : refused) {
         writeFile(path, c.bytes);
@@ -252,6 +256,7 @@ TEST(HistoryPanelTest, OpensShiftJisAndRefusesWhatIsNotText) {
         EXPECT_TRUE(panel.result().text().contains(QString::fromUtf8(c.shown)))
             << panel.result().text().toStdString();
         EXPECT_TRUE(panel.result().text().contains(path));
+        EXPECT_FALSE(panel.result().text().contains('\\')) << panel.result().text().toStdString();
         EXPECT_EQ(panel.historyText().toPlainText(), QStringLiteral("# 朝一\nBIG 12\n"));
     }
     panel.loadFile(QStringLiteral("/proc/self/mem"));

@@ -4,11 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChartView>
 #include <QDateTime>
+#include <QGraphicsTextItem>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTableWidget>
+#include <QTest>
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/chart_parts.h"
+#include "ui/analysis_window/drought_panel.h"
+#include "ui/analysis_window/figures_panel.h"
+#include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
 #include "ui/frame/graph_picture.h"
 
@@ -101,6 +109,92 @@ TEST(WindowNumbersTest, AxesTickAtRoundValues) {
     EXPECT_EQ(graph.yAxis->max(), 1000);
 }
 
+TEST(WindowNumbersTest, EndGamesAsTyped) {
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"},
+        {300.5, "300.5"},
+        {1500, "1,500"},
+        {-2500, "-2,500"},
+        {99999999999, "99,999,999,999"},
+        {999999999999999, "999,999,999,999,999"},
+        {1e15, "1×10¹⁵"},
+        {1.234e20, "1.23×10²⁰"},
+        {9.999e20, "1×10²¹"},
+    };
+    for (const auto& [games, shown] : cases) {
+        EXPECT_EQ(endGamesText(games).toStdString(), shown) << games;
+    }
+}
+
+// Intervals held jointly: the normal quantiles from the table, and each judged row widened
+// about its measured value by z(0.05 / k) / z(0.05); a row that cannot miss is not judged.
+TEST(WindowNumbersTest, IntervalsHeldJointly) {
+    for (const auto& [tail, z] : std::vector<std::pair<double, double>>{
+             {0.05, 1.959964}, {0.025, 2.241403}, {0.01, 2.575829}, {0.001, 3.290527}}) {
+        EXPECT_NEAR(normalTwoSided(tail), z, 1e-6) << tail;
+    }
+    std::vector<FigureRow> rows = {
+        {"a", Unit::Number, 9.0, 10.0, {true, 8.0, 13.0}},
+        {"b", Unit::Share, 0.7, 0.5, {true, 0.4, 0.6}},
+        {"a point", Unit::Number, 5.0, 5.0, {true, 5.0, 5.0}},
+        {"no exact", Unit::Number, std::nullopt, 3.0, {true, 2.0, 4.0}},
+    };
+    ASSERT_EQ(widenJointly(rows), 2);
+    const double scale = 2.241403 / 1.959964;
+    const std::pair<double, double> widened[] = {
+        {10 - 2 * scale, 10 + 3 * scale}, {0.5 - 0.1 * scale, 0.5 + 0.1 * scale}, {5, 5}, {2, 4}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_NEAR(rows[i].ci95.low, widened[i].first, 1e-5) << rows[i].label;
+        EXPECT_NEAR(rows[i].ci95.high, widened[i].second, 1e-5) << rows[i].label;
+    }
+    EXPECT_NEAR(jointLevel(13), 1 - 0.05 / 13, 1e-12);
+}
+
+// A column whose every value is "—" keeps the room its heading needs, on show or not yet.
+TEST(WindowNumbersTest, AColumnOfDashesKeepsItsHeading) {
+    for (const bool shownFirst : {false, true}) {
+        SCOPED_TRACE(shownFirst);
+        FiguresPanel panel;
+        if (shownFirst) {
+            panel.resize(600, 400);
+            panel.QWidget::show();
+        }
+        panel.show({{"差枚", Unit::Coins, std::nullopt, std::nullopt, {}},
+                    {"勝ち越す確率", Unit::Share, std::nullopt, std::nullopt, {}}},
+                   QString(), false);
+        QApplication::processEvents();
+        const QTableWidget& table = panel.table();
+        const QFontMetrics metrics(table.horizontalHeader()->font());
+        for (int column = 0; column < table.columnCount(); ++column) {
+            const QString heading = table.horizontalHeaderItem(column)->text();
+            EXPECT_GE(table.columnWidth(column), metrics.horizontalAdvance(heading) + 6)
+                << heading.toStdString();
+        }
+    }
+}
+
+// ハマり分布's logarithmic share axis labels every power of ten it shows, its lowest included.
+TEST(WindowNumbersTest, TheLogarithmicAxisLabelsItsLowestTick) {
+    DroughtPanel panel;
+    panel.resize(640, 520);
+    panel.show();
+    for (int i = 0; i < 4; ++i) {
+        QTest::qWait(10);
+    }
+    QStringList drawn;
+    for (const QChartView* view : panel.findChildren<QChartView*>()) {
+        for (const QGraphicsItem* item : view->scene()->items()) {
+            if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+                text != nullptr && text->isVisible()) {
+                drawn.append(text->toPlainText());
+            }
+        }
+    }
+    for (const char* tick : {"0.001", "0.01", "0.1", "1", "10", "100"}) {
+        EXPECT_TRUE(drawn.contains(QString::fromUtf8(tick))) << tick;
+    }
+}
+
 TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
     const QDateTime when(QDate(2026, 12, 8), QTime(15, 50));
     EXPECT_EQ(graphCaption(RunSetup{true, false, 3, "300", "100"}, when).toStdString(),
@@ -114,7 +208,10 @@ TEST(WindowNumbersTest, ASavedGraphSaysWhichRunItIsFrom) {
     EXPECT_EQ(
         graphCaption(RunSetup{true, true, 0, "1" + std::string(100, '0'), "99999999999"}, when)
             .toStdString(),
-        "設定１・特別（BIG後1e+100G以上・REG後は読めない値で終了）・2026-12-08 15:50");
+        "設定１・特別（BIG後1×10¹⁰⁰G以上・REG後は読めない値で終了）・2026-12-08 15:50");
+    // Eleven digits as typed, not "1e+11" (which is not even the number typed).
+    EXPECT_EQ(graphCaption(RunSetup{true, true, 0, "99999999999", "1500"}, when).toStdString(),
+              "設定１・特別（BIG後99,999,999,999G以上・REG後1,500G以上で終了）・2026-12-08 15:50");
 
     // The caption sits in a band above the graph, which is drawn as it is below it.
     QLabel graph(QStringLiteral("グラフ"));

@@ -175,8 +175,8 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
             SCOPED_TRACE(screen->name().toStdString() + (attempts ? " 特別" : " 通常"));
             open(screen, attempts);
             ASSERT_EQ(analysis().screen(), screen);
-            // The ヤメ時 tab's sweep takes minutes: the tabs of the run and 狙い目 are measured (and
-            // 一日の収支 below).
+            // The ヤメ時 tab's sweep takes minutes: the tabs of the run and 狙い目 are measured
+            // (and 一日の収支 below).
             std::vector<int> tabs = {0, 1, 2, 3, 5};
 #ifdef KORVALE_SANITIZED
             // 狙い目 follows the main window's rule, not its run, and its table takes most of the
@@ -191,6 +191,10 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
                 if (tab == 5) {
                     analysis().aimPanel().waitForCurves();
                     layOut();
+                    // The window as it opens shows four rows of 狙い目's table at least (it showed
+                    // three).
+                    const QTableWidget& table = analysis().aimPanel().table();
+                    EXPECT_GE(table.viewport()->height(), 4 * table.rowHeight(0));
                 }
                 expectReadable(analysis());
             }
@@ -202,6 +206,17 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
                 layOut();
                 expectReadable(analysis());
             }
+            // At the window's smallest size every graph still has room for its axes' numbers.
+            const QSize shown = analysis().size();
+            analysis().resize(analysis().minimumSizeHint());
+            layOut();
+            for (const int tab : {1, 2, 5}) {
+                SCOPED_TRACE(tab);
+                showTab(tab);
+                expectGraphsFit(analysis());
+            }
+            analysis().resize(shown);
+            layOut();
             // The widest figures and axes a run can reach, on the same tabs.
             showTab(0);
             analysis().figuresPanel().show(widestFigures(), QStringLiteral("理論値"), false);

@@ -221,7 +221,7 @@ TEST(EndConditionsStatus, TheValuesTheRunReads) {
          "終了条件（読み取った値）：BIG後 0G以上／REG後 読めません（32ビットの範囲外）"},
         {ran, "x", "2", "終了条件（読み取った値）：BIG後 0G以上／REG後 2G以上"},
         {ran, "5", "2.5",
-         "この結果の終了条件：BIG後 0G以上／REG後 2G以上　次のスタート：BIG後 5G以上／REG後 "
+         "この結果の終了条件：BIG後 0G以上／REG後 2G以上\n次のスタート：BIG後 5G以上／REG後 "
          "2G以上"},
     };
     for (const Case& c : cases) {
@@ -237,10 +237,25 @@ TEST_F(MainFrameTest, AnEndConditionThatIsNoNumberIsShownAndSavedAsRead) {
     chooseAttempts("abc", "10");
     EXPECT_EQ(status(), "終了条件（読み取った値）：BIG後 0G以上／REG後 10G以上");
     runFor(5);
+    const int height = frame->height();
     box(Box::txtBEnd)->setText("40");
     EXPECT_EQ(status(),
-              "この結果の終了条件：BIG後 0G以上／REG後 10G以上　次のスタート：BIG後 40G以上／REG後 "
+              "この結果の終了条件：BIG後 0G以上／REG後 10G以上\n次のスタート：BIG後 40G以上／REG後 "
               "10G以上");
+    // Each on a line of its own, the longest whole within the window; the window a line higher.
+    const auto* label = frame->findChild<QLabel*>("lblEndConditions");
+    box(Box::txtBEnd)->setText("99999999999");
+    box(Box::txtREnd)->setText("3000000000");
+    for (const QString& line : label->text().split('\n')) {
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(line), frame->width() - 8)
+            << line.toStdString();
+    }
+    EXPECT_EQ(frame->height(), height + label->fontMetrics().lineSpacing());
+    EXPECT_EQ(form().size(), QSize(646, 571));
+    box(Box::txtBEnd)->setText("abc");
+    box(Box::txtREnd)->setText("10");
+    EXPECT_EQ(frame->height(), height);
+    box(Box::txtBEnd)->setText("40");
 
     QTemporaryDir directory;
     chosenFile = directory.filePath("abc.csv");

@@ -166,6 +166,102 @@ TEST_F(RunErrorInWindow, CoinsPutInPastTheLimit) {
                              resultsStay);
 }
 
+// A counter that reaches its limit in the middle of a game ends the run at the game before, all
+// of it shown as a stop there would leave it: no mode count, bonus, row or coins of the game
+// that failed.
+TEST_F(RunErrorInWindow, ALimitEndsTheRunAtTheLastWholeGame) {
+    struct Case {
+        const char* name;
+        bool attempts;
+        std::int32_t bigsBefore;  // the BIGs each new machine starts with
+        std::int32_t gamesBefore;
+        int scriptedAttempts;  // attempt run: a BIG and a miss each; per-mode run: a miss, a BIG
+        QString figure;
+        int failingGame;
+        std::vector<std::pair<std::string, std::string>> boxes;
+        int rows;  // the grid's, its header included
+    };
+    // 5,534,751 BIGs pay 2,147,483,388 coins, one more would pass 2,147,483,647; one game at
+    // 設定１ costs 2 (1.604 rounded). Each attempt of 3,000,000 BIGs and one more pays
+    // 1,164,000,388 + 6 - 3 = 1,164,000,391: two pass the limit of the total paid out.
+    const Case cases[] = {
+        {"mode run, a BIG past the BIG payout",
+         false,
+         5'534'751,
+         0,
+         1,
+         QStringLiteral("BIGの払い出し枚数（BIG回数 × 388）"),
+         2,
+         {{"Text1", "1"},
+          {"txtCnt(0)", "1"},
+          {"txtCnt(1)", "0"},
+          {"txtSBig", "0"},
+          {"txtBig(0)", "0"},
+          {"Text2", "2147483386"}},
+         1},
+        {"mode run, coins put in past the limit",
+         false,
+         0,
+         715'827'881,
+         0,
+         QStringLiteral("投入枚数（プレイ数 × 3）"),
+         2,
+         {{"Text1", "1"}, {"txtCnt(0)", "1"}},
+         1},
+        {"attempt run, the total paid out past the limit",
+         true,
+         3'000'000,
+         0,
+         2,
+         QStringLiteral("払い出し枚数の合計"),
+         4,
+         {{"Text1", "3"},
+          {"txtChosen", "2"},
+          {"txtSBig", "2"},
+          {"Text2", "1164000385"},
+          {"txt1P", "2.00"},
+          {"txt1Sa", "1164000385.00"},
+          {"txt1Big", "1.00"}},
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        errors.clear();
+        window->setMachineFactory([this, &c] {
+            auto machine = std::make_unique<clsKorvale>(random);
+            machine->mlngBigCnt = c.bigsBefore;
+            machine->mlngPlayCnt = c.gamesBefore;
+            return machine;
+        });
+        click(c.attempts ? "opt(1)" : "opt(0)");
+        setText("txtBEnd", "1");
+        GameScript script(random, 0);
+        if (c.attempts) {
+            for (int i = 0; i < c.scriptedAttempts; ++i) {
+                script.newMachine();
+                script.big(1);
+                script.misses(1);
+            }
+        } else {
+            script.misses(1);
+            if (c.scriptedAttempts > 0) {
+                script.big(1);
+            } else {
+                script.misses(1);
+            }
+        }
+        click("cmdStart");
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_TRUE(errors[0].startsWith(c.figure + QStringLiteral("が\n")))
+            << errors[0].toStdString();
+        EXPECT_TRUE(errors[0].contains(QStringLiteral("%1ゲーム目で").arg(c.failingGame)));
+        for (const auto& [box, shown] : c.boxes) {
+            EXPECT_EQ(text(box), shown) << box;
+        }
+        EXPECT_EQ(grid().rows(), c.rows);
+    }
+}
+
 TEST_F(RunErrorInWindow, AModeWithoutBoxes) {
     window->setMachineFactory([this] {
         auto machine = std::make_unique<clsKorvale>(random);
