@@ -222,6 +222,22 @@ void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<Attemp
     }
 }
 
+// The laws of one setting's attempt, `shown` told the share of them done.
+void addAttemptLaws(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
+                    const WorkControl::Progress& shown) {
+    if (options.maxGames) {
+        // The laws of an attempt stopped at a game limit are not worked out.
+        addUnknownOutcomeLaw(group);
+    } else if (!outcomeLawCovers(options.end)) {
+        // A REG wait that can outlast the BIG's: the head of the net's law only.
+        addRuleRisk(group, solveRuleRisk(setting, options.end, attemptStart(setting, options),
+                                         commandControl(options)));
+        shown(1.0);
+    } else {
+        addWholeLaw(group, setting, options, shown);
+    }
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
@@ -270,19 +286,10 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
             if (posterior) {
                 group.figures.push_back(makeFigure("posterior", (*posterior)[i]));
             }
-            if (options.laws && options.maxGames) {
-                // The laws of an attempt stopped at a game limit are not worked out.
-                addUnknownOutcomeLaw(group);
-            } else if (options.laws && !outcomeLawCovers(options.end)) {
-                // A REG wait that can outlast the BIG's: the head of the net's law only.
-                addRuleRisk(group, solveRuleRisk(settings[i], options.end,
-                                                 attemptStart(settings[i], options),
-                                                 commandControl(options)));
-                shown.show(attemptsWeight + lawWeight * static_cast<double>(i + 1));
-            } else if (options.laws) {
+            if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);
-                addWholeLaw(group, settings[i], options,
-                            [&](double share) { shown.show(before + lawWeight * share); });
+                addAttemptLaws(group, settings[i], options,
+                               [&](double share) { shown.show(before + lawWeight * share); });
             }
             if (const Figure* ahead = group.find("p_ahead"); ahead != nullptr && i < settingCount) {
                 aheads[i] = ahead->value;
