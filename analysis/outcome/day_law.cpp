@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/numeric/vector_variant.h"
+#include "analysis/outcome/day_renewal.h"
 #include "common/checked_arithmetic.h"
 #include "common/parallel_work.h"
 
@@ -125,96 +127,6 @@ std::vector<Complex> dayPieces(const MachineModel& model, const DayGrid& grid, C
     return data;
 }
 
-// The frequencies are taken a block at a time, split into real and imaginary parts, so that
-// the k BIGs of one block run in the cache and the block's frequencies side by side.
-constexpr std::size_t blockSize = 64;
-
-struct Block {
-    std::vector<double> re;
-    std::vector<double> im;
-    explicit Block(std::size_t rows) : re(rows * blockSize), im(rows * blockSize) {}
-    double* reAt(std::size_t row) { return &re[row * blockSize]; }
-    double* imAt(std::size_t row) { return &im[row * blockSize]; }
-};
-
-// One block of frequencies from `from`: for k = 0 .. bigs BIGs, the day's transform with k
-// BIGs (weighed by y^REGs) taken back to each of `games`, added into value[k][sample].
-void renewBlock(const std::vector<Complex>& data, const DayGrid& grid, const FourierTransform& ft,
-                std::span<const std::int32_t> games, std::size_t from, std::int64_t bigs,
-                std::vector<std::vector<Complex>>& value) {
-    const std::size_t a = grid.afterBig.size();
-    const std::size_t lanes = grid.lanes();
-    const std::size_t width = std::min(blockSize, grid.period - from);
-    // Rows: the pieces after a BIG (a × a, then a for no BIG yet), the BIGs so far (a), the
-    // next ones (a), the day (1), the roots of each game (one per game).
-    Block piece(a * (a + 1));
-    Block g(2 * a);
-    Block day(1);
-    Block root(games.size());
-    for (std::size_t t = 0; t < width; ++t) {
-        const Complex* at = &data[(from + t) * lanes];
-        for (std::size_t i = 0; i < a; ++i) {
-            for (std::size_t j = 0; j <= a; ++j) {
-                const Complex c = at[(i + 1) * (a + 1) + j];
-                const std::size_t row = j < a ? i * a + j : a * a + i;
-                piece.reAt(row)[t] = c.real();
-                piece.imAt(row)[t] = c.imag();
-            }
-            g.reAt(i)[t] = at[i].real();
-            g.imAt(i)[t] = at[i].imag();
-        }
-        day.reAt(0)[t] = at[a].real();
-        day.imAt(0)[t] = at[a].imag();
-        for (std::size_t n = 0; n < games.size(); ++n) {
-            const Complex w = ft.root((from + t) * static_cast<std::size_t>(games[n]) % grid.period,
-                                      grid.period, 1);
-            root.reAt(n)[t] = w.real();
-            root.imAt(n)[t] = w.imag();
-        }
-    }
-    for (std::int64_t k = 0; k <= bigs; ++k) {
-        if (k > 0) {
-            // The day with k BIGs: the k-th BIG, then no other; then the (k+1)-th BIG.
-            double* dr = day.reAt(0);
-            double* di = day.imAt(0);
-            std::fill(dr, dr + blockSize, 0.0);
-            std::fill(di, di + blockSize, 0.0);
-            for (std::size_t j = 0; j < a; ++j) {
-                std::fill(g.reAt(a + j), g.reAt(a + j) + blockSize, 0.0);
-                std::fill(g.imAt(a + j), g.imAt(a + j) + blockSize, 0.0);
-            }
-            for (std::size_t i = 0; i < a; ++i) {
-                const double* gr = g.reAt(i);
-                const double* gi = g.imAt(i);
-                for (std::size_t j = 0; j <= a; ++j) {
-                    const std::size_t row = j < a ? i * a + j : a * a + i;
-                    const double* pr = piece.reAt(row);
-                    const double* pi = piece.imAt(row);
-                    double* outR = j < a ? g.reAt(a + j) : dr;
-                    double* outI = j < a ? g.imAt(a + j) : di;
-                    for (std::size_t t = 0; t < blockSize; ++t) {
-                        outR[t] += gr[t] * pr[t] - gi[t] * pi[t];
-                        outI[t] += gr[t] * pi[t] + gi[t] * pr[t];
-                    }
-                }
-            }
-            for (std::size_t j = 0; j < a; ++j) {
-                std::swap_ranges(g.reAt(j), g.reAt(j) + blockSize, g.reAt(a + j));
-                std::swap_ranges(g.imAt(j), g.imAt(j) + blockSize, g.imAt(a + j));
-            }
-        }
-        for (std::size_t n = 0; n < games.size(); ++n) {
-            double sumR = 0.0;
-            double sumI = 0.0;
-            for (std::size_t t = 0; t < width; ++t) {
-                sumR += day.reAt(0)[t] * root.reAt(n)[t] - day.imAt(0)[t] * root.imAt(n)[t];
-                sumI += day.reAt(0)[t] * root.imAt(n)[t] + day.imAt(0)[t] * root.reAt(n)[t];
-            }
-            value[static_cast<std::size_t>(k)][n] += Complex(sumR, sumI);
-        }
-    }
-}
-
 // At root y: for k = 0 .. bigs BIGs, the chance (weighed by y^REGs) that the day has k BIGs
 // after each of `games`, as value[k][sample].
 std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const DayGrid& grid,
@@ -225,9 +137,17 @@ std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const Da
     transform.transform(data, -1);
     std::vector<std::vector<Complex>> value(static_cast<std::size_t>(bigs) + 1,
                                             std::vector<Complex>(games.size()));
-    for (std::size_t from = 0; from < grid.period; from += blockSize) {
+    const auto renew =
+        forVectorVariant(&sse2::renewDayBlock, &avx2::renewDayBlock, &avx512::renewDayBlock);
+    const DayRenewalJob job{.data = &data,
+                            .afterBig = grid.afterBig.size(),
+                            .period = grid.period,
+                            .transform = &transform,
+                            .games = games,
+                            .bigs = bigs};
+    for (std::size_t from = 0; from < grid.period; from += dayBlockSize) {
         stopIfCalledOff(cancel);
-        renewBlock(data, grid, transform, games, from, bigs, value);
+        renew(job, from, value);
     }
     for (std::vector<Complex>& atGames : value) {
         for (std::size_t n = 0; n < games.size(); ++n) {
