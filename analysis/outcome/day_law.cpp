@@ -89,10 +89,13 @@ DayGrid makeGrid(const MachineModel& model, std::int32_t longest) {
 // 0, 1 + i after a BIG that led to afterBig[i]) the chance that the first BIG falls on game j
 // and leads to afterBig[i] (lane start × (a + 1) + i) and that no BIG has fallen by game j
 // (lane start × (a + 1) + a), each REG weighed by y. Game j at data[j × lanes + lane].
-std::vector<Complex> dayPieces(const MachineModel& model, const DayGrid& grid, Complex y) {
+// `data` is a worker's table, kept from one root to the next: a day's is tens of megabytes,
+// which the system would otherwise hand out anew, page by page, for every root.
+void dayPieces(const MachineModel& model, const DayGrid& grid, Complex y,
+               std::vector<Complex>& data) {
     const std::size_t a = grid.afterBig.size();
     const std::size_t lanes = grid.lanes();
-    std::vector<Complex> data(grid.period * lanes);
+    data.assign(grid.period * lanes, Complex{});
     for (std::size_t start = 0; start <= a; ++start) {
         std::array<Complex, modeCount> chain{};
         chain[static_cast<std::size_t>(start == 0 ? 0 : grid.afterBig[start - 1])] = 1.0;
@@ -124,15 +127,15 @@ std::vector<Complex> dayPieces(const MachineModel& model, const DayGrid& grid, C
             }
         }
     }
-    return data;
 }
 
 // At root y: for k = 0 .. bigs BIGs, the chance (weighed by y^REGs) that the day has k BIGs
 // after each of `games`, as value[k][sample].
 std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const DayGrid& grid,
+                                             std::vector<Complex>& data,
                                              std::span<const std::int32_t> games, Complex y,
                                              std::int64_t bigs, const std::atomic<bool>* cancel) {
-    std::vector<Complex> data = dayPieces(model, grid, y);
+    dayPieces(model, grid, y, data);
     const FourierTransform transform(grid.period, grid.lanes());
     transform.transform(data, -1);
     std::vector<std::vector<Complex>> value(static_cast<std::size_t>(bigs) + 1,
@@ -166,11 +169,13 @@ std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const Da
 constexpr std::int64_t quietCounts = 32;
 
 std::vector<std::vector<Complex>> bigCountLaw(const MachineModel& model, const DayGrid& grid,
+                                              std::vector<Complex>& data,
                                               std::span<const std::int32_t> games,
                                               const std::atomic<bool>* cancel) {
     for (std::int64_t bigs = 512;; bigs *= 2) {
         bigs = std::min<std::int64_t>(bigs, grid.longest);
-        std::vector<std::vector<Complex>> value = dayRenewal(model, grid, games, 1.0, bigs, cancel);
+        std::vector<std::vector<Complex>> value =
+            dayRenewal(model, grid, data, games, 1.0, bigs, cancel);
         double found = 0.0;
         std::int64_t quiet = 0;
         for (std::size_t k = 0; k < value.size(); ++k) {
@@ -247,7 +252,8 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
     const std::size_t roots = grid.regSize / 2 + 1;
     // value[root][k][sample]; the root y = 1 first, which says where the BIG counts stop.
     std::vector<std::vector<std::vector<Complex>>> value(roots);
-    value[0] = bigCountLaw(model, grid, sorted, cancel);
+    std::vector<std::vector<Complex>> tables(control.workers());  // one a worker
+    value[0] = bigCountLaw(model, grid, tables[0], sorted, cancel);
     const auto bigs = static_cast<std::int64_t>(value[0].size()) - 1;
     if (control.progress) {
         control.progress(1.0 / static_cast<double>(roots));
@@ -255,7 +261,8 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
     shareTasks(roots - 1, control.workers(), [&](std::size_t task) {
         const double angle = 2.0 * std::numbers::pi * static_cast<double>(task + 1) /
                              static_cast<double>(grid.regSize);
-        value[task + 1] = dayRenewal(model, grid, sorted, std::polar(1.0, angle), bigs, cancel);
+        value[task + 1] = dayRenewal(model, grid, tables[currentWorker().value_or(0)], sorted,
+                                     std::polar(1.0, angle), bigs, cancel);
     });
     std::vector<DayLaw> laws;
     for (const std::int32_t n : games) {
