@@ -1,5 +1,6 @@
-// The waits a player sees, one benchmark each, timed by the wall clock on two threads (the
-// README's speed section gives the goals and the figures measured):
+// The waits a player sees, one benchmark each, timed by the wall clock on two threads, with
+// the CPU time of every thread beside it (on a loaded machine the figure to go by; the README's
+// "Waits a player sees" gives the goals and the figures measured):
 //   - ヤメ時 for one setting: every rule's means, then every rule's risk, with the moment the
 //     last rule of the setting's efficient frontier had its risk (the first useful answer);
 //   - 一日の収支: a day of 8000 games of one setting;
@@ -71,6 +72,7 @@ BENCHMARK(BM_QuitRulesOfOneSetting)
     ->Arg(1)
     ->Iterations(1)
     ->Repetitions(3)
+    ->MeasureProcessCPUTime()
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
 
@@ -89,6 +91,7 @@ BENCHMARK(BM_DayOf8000Games)
     ->Arg(5)
     ->Iterations(1)
     ->Repetitions(3)
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
 
@@ -109,6 +112,7 @@ BENCHMARK(BM_HuntDefaults)
     ->Arg(2)
     ->Iterations(1)
     ->Repetitions(5)
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
 
@@ -136,6 +140,7 @@ BENCHMARK(BM_FoundLaws)
     ->Args({1, 0, 0, 1500})
     ->Iterations(1)
     ->Repetitions(3)
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
 
