@@ -1,5 +1,6 @@
 #include "analysis/found/hunt_table.h"
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 #include "analysis/found/figure_mixture.h"
 #include "analysis/found/found_posterior.h"
 #include "analysis/outcome/start_grid.h"
+#include "analysis/quit_rules/rule_risk_sweep.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
 
@@ -39,23 +41,23 @@ std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& coun
 
 namespace {
 
-// Each count's chance to end ahead; none for attempts too long for the law's tables.
-std::vector<double> aheadChances(const MachineModel& model, EndConditions end,
-                                 const std::vector<AttemptStart>& starts,
-                                 const std::atomic<bool>* cancel) {
-    std::vector<double> chances;
+// Each count's chance to end ahead and their bound; none for attempts too long for the law's
+// tables.
+void aheadChances(HuntColumn& column, const MachineModel& model, EndConditions end,
+                  const std::vector<AttemptStart>& starts, const std::atomic<bool>* cancel) {
     try {
         for (const NetLawHead& head :
              solveNetLawHeads(model, end, starts, {.cancel = cancel, .threads = 1})) {
-            chances.push_back(head.pAhead);
+            column.pAhead.push_back(head.pAhead);
+            column.pAheadBound = std::max(column.pAheadBound, ruleRiskOf(head).errorBound);
         }
     } catch (const RuntimeError& error) {
         if (error.kind() != ErrorKind::AttemptsTooLong) {
             throw;
         }
-        chances.clear();
+        column.pAhead.clear();
+        column.pAheadBound = 0.0;
     }
-    return chances;
 }
 
 // The posterior's mixture of the settings' chances to end ahead, when every setting has them.
@@ -108,7 +110,7 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         }
         column.breakEven = breakEvenCount(counts, column.points);
         if (!maxGames) {
-            column.pAhead = aheadChances(model, end, starts, cancel);
+            aheadChances(column, model, end, starts, cancel);
         }
         if (settingDone) {
             const std::lock_guard<std::mutex> lock(told);
@@ -129,6 +131,11 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
         mixture.points.push_back(mixAttemptFigures(bySetting, table.posteriors.back()));
     }
     mixture.pAhead = mixedAheadChances(table);
+    // The posterior's weights sum to 1: the mixture is off by at most the largest bound.
+    for (const HuntColumn& column : table.settings) {
+        mixture.pAheadBound =
+            mixture.pAhead.empty() ? 0.0 : std::max(mixture.pAheadBound, column.pAheadBound);
+    }
     mixture.breakEven = breakEvenCount(counts, mixture.points);
     table.mixture = std::move(mixture);
     return table;

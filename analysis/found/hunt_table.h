@@ -41,6 +41,9 @@ struct HuntColumn {
     // P(net > 0) per count, from the heads of the net's law of all counts at once
     // (start_grid.h); empty when the attempts are too long for the law's tables.
     std::vector<double> pAhead;
+    // A bound on the error of each of pAhead, as the sweep bounds its own (ruleRiskOf): the
+    // largest over the counts; 0 without pAhead.
+    double pAheadBound = 0;
     // The least count of the grid from which the net per attempt is above 0 at every count
     // of the grid; none when it is not above 0 at the grid's last count.
     std::optional<std::int32_t> breakEven;

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "analysis/numeric/fourier_transform.h"
+#include "analysis/numeric/vector_variant.h"
+#include "analysis/outcome/day_renewal.h"
 #include "common/checked_arithmetic.h"
 #include "common/parallel_work.h"
 
@@ -87,10 +89,13 @@ DayGrid makeGrid(const MachineModel& model, std::int32_t longest) {
 // 0, 1 + i after a BIG that led to afterBig[i]) the chance that the first BIG falls on game j
 // and leads to afterBig[i] (lane start × (a + 1) + i) and that no BIG has fallen by game j
 // (lane start × (a + 1) + a), each REG weighed by y. Game j at data[j × lanes + lane].
-std::vector<Complex> dayPieces(const MachineModel& model, const DayGrid& grid, Complex y) {
+// `data` is a worker's table, kept from one root to the next: a day's is tens of megabytes,
+// which the system would otherwise hand out anew, page by page, for every root.
+void dayPieces(const MachineModel& model, const DayGrid& grid, Complex y,
+               std::vector<Complex>& data) {
     const std::size_t a = grid.afterBig.size();
     const std::size_t lanes = grid.lanes();
-    std::vector<Complex> data(grid.period * lanes);
+    data.assign(grid.period * lanes, Complex{});
     for (std::size_t start = 0; start <= a; ++start) {
         std::array<Complex, modeCount> chain{};
         chain[static_cast<std::size_t>(start == 0 ? 0 : grid.afterBig[start - 1])] = 1.0;
@@ -122,112 +127,30 @@ std::vector<Complex> dayPieces(const MachineModel& model, const DayGrid& grid, C
             }
         }
     }
-    return data;
-}
-
-// The frequencies are taken a block at a time, split into real and imaginary parts, so that
-// the k BIGs of one block run in the cache and the block's frequencies side by side.
-constexpr std::size_t blockSize = 64;
-
-struct Block {
-    std::vector<double> re;
-    std::vector<double> im;
-    explicit Block(std::size_t rows) : re(rows * blockSize), im(rows * blockSize) {}
-    double* reAt(std::size_t row) { return &re[row * blockSize]; }
-    double* imAt(std::size_t row) { return &im[row * blockSize]; }
-};
-
-// One block of frequencies from `from`: for k = 0 .. bigs BIGs, the day's transform with k
-// BIGs (weighed by y^REGs) taken back to each of `games`, added into value[k][sample].
-void renewBlock(const std::vector<Complex>& data, const DayGrid& grid, const FourierTransform& ft,
-                std::span<const std::int32_t> games, std::size_t from, std::int64_t bigs,
-                std::vector<std::vector<Complex>>& value) {
-    const std::size_t a = grid.afterBig.size();
-    const std::size_t lanes = grid.lanes();
-    const std::size_t width = std::min(blockSize, grid.period - from);
-    // Rows: the pieces after a BIG (a × a, then a for no BIG yet), the BIGs so far (a), the
-    // next ones (a), the day (1), the roots of each game (one per game).
-    Block piece(a * (a + 1));
-    Block g(2 * a);
-    Block day(1);
-    Block root(games.size());
-    for (std::size_t t = 0; t < width; ++t) {
-        const Complex* at = &data[(from + t) * lanes];
-        for (std::size_t i = 0; i < a; ++i) {
-            for (std::size_t j = 0; j <= a; ++j) {
-                const Complex c = at[(i + 1) * (a + 1) + j];
-                const std::size_t row = j < a ? i * a + j : a * a + i;
-                piece.reAt(row)[t] = c.real();
-                piece.imAt(row)[t] = c.imag();
-            }
-            g.reAt(i)[t] = at[i].real();
-            g.imAt(i)[t] = at[i].imag();
-        }
-        day.reAt(0)[t] = at[a].real();
-        day.imAt(0)[t] = at[a].imag();
-        for (std::size_t n = 0; n < games.size(); ++n) {
-            const Complex w = ft.root((from + t) * static_cast<std::size_t>(games[n]) % grid.period,
-                                      grid.period, 1);
-            root.reAt(n)[t] = w.real();
-            root.imAt(n)[t] = w.imag();
-        }
-    }
-    for (std::int64_t k = 0; k <= bigs; ++k) {
-        if (k > 0) {
-            // The day with k BIGs: the k-th BIG, then no other; then the (k+1)-th BIG.
-            double* dr = day.reAt(0);
-            double* di = day.imAt(0);
-            std::fill(dr, dr + blockSize, 0.0);
-            std::fill(di, di + blockSize, 0.0);
-            for (std::size_t j = 0; j < a; ++j) {
-                std::fill(g.reAt(a + j), g.reAt(a + j) + blockSize, 0.0);
-                std::fill(g.imAt(a + j), g.imAt(a + j) + blockSize, 0.0);
-            }
-            for (std::size_t i = 0; i < a; ++i) {
-                const double* gr = g.reAt(i);
-                const double* gi = g.imAt(i);
-                for (std::size_t j = 0; j <= a; ++j) {
-                    const std::size_t row = j < a ? i * a + j : a * a + i;
-                    const double* pr = piece.reAt(row);
-                    const double* pi = piece.imAt(row);
-                    double* outR = j < a ? g.reAt(a + j) : dr;
-                    double* outI = j < a ? g.imAt(a + j) : di;
-                    for (std::size_t t = 0; t < blockSize; ++t) {
-                        outR[t] += gr[t] * pr[t] - gi[t] * pi[t];
-                        outI[t] += gr[t] * pi[t] + gi[t] * pr[t];
-                    }
-                }
-            }
-            for (std::size_t j = 0; j < a; ++j) {
-                std::swap_ranges(g.reAt(j), g.reAt(j) + blockSize, g.reAt(a + j));
-                std::swap_ranges(g.imAt(j), g.imAt(j) + blockSize, g.imAt(a + j));
-            }
-        }
-        for (std::size_t n = 0; n < games.size(); ++n) {
-            double sumR = 0.0;
-            double sumI = 0.0;
-            for (std::size_t t = 0; t < width; ++t) {
-                sumR += day.reAt(0)[t] * root.reAt(n)[t] - day.imAt(0)[t] * root.imAt(n)[t];
-                sumI += day.reAt(0)[t] * root.imAt(n)[t] + day.imAt(0)[t] * root.reAt(n)[t];
-            }
-            value[static_cast<std::size_t>(k)][n] += Complex(sumR, sumI);
-        }
-    }
 }
 
 // At root y: for k = 0 .. bigs BIGs, the chance (weighed by y^REGs) that the day has k BIGs
 // after each of `games`, as value[k][sample].
 std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const DayGrid& grid,
+                                             std::vector<Complex>& data,
                                              std::span<const std::int32_t> games, Complex y,
                                              std::int64_t bigs, const std::atomic<bool>* cancel) {
-    std::vector<Complex> data = dayPieces(model, grid, y);
+    dayPieces(model, grid, y, data);
     const FourierTransform transform(grid.period, grid.lanes());
     transform.transform(data, -1);
     std::vector<std::vector<Complex>> value(static_cast<std::size_t>(bigs) + 1,
                                             std::vector<Complex>(games.size()));
-    for (std::size_t from = 0; from < grid.period; from += blockSize) {
+    const auto renew =
+        forVectorVariant(&sse2::renewDayBlock, &avx2::renewDayBlock, &avx512::renewDayBlock);
+    const DayRenewalJob job{.data = &data,
+                            .afterBig = grid.afterBig.size(),
+                            .period = grid.period,
+                            .transform = &transform,
+                            .games = games,
+                            .bigs = bigs};
+    for (std::size_t from = 0; from < grid.period; from += dayBlockSize) {
         stopIfCalledOff(cancel);
-        renewBlock(data, grid, transform, games, from, bigs, value);
+        renew(job, from, value);
     }
     for (std::vector<Complex>& atGames : value) {
         for (std::size_t n = 0; n < games.size(); ++n) {
@@ -246,11 +169,13 @@ std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const Da
 constexpr std::int64_t quietCounts = 32;
 
 std::vector<std::vector<Complex>> bigCountLaw(const MachineModel& model, const DayGrid& grid,
+                                              std::vector<Complex>& data,
                                               std::span<const std::int32_t> games,
                                               const std::atomic<bool>* cancel) {
     for (std::int64_t bigs = 512;; bigs *= 2) {
         bigs = std::min<std::int64_t>(bigs, grid.longest);
-        std::vector<std::vector<Complex>> value = dayRenewal(model, grid, games, 1.0, bigs, cancel);
+        std::vector<std::vector<Complex>> value =
+            dayRenewal(model, grid, data, games, 1.0, bigs, cancel);
         double found = 0.0;
         std::int64_t quiet = 0;
         for (std::size_t k = 0; k < value.size(); ++k) {
@@ -327,7 +252,8 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
     const std::size_t roots = grid.regSize / 2 + 1;
     // value[root][k][sample]; the root y = 1 first, which says where the BIG counts stop.
     std::vector<std::vector<std::vector<Complex>>> value(roots);
-    value[0] = bigCountLaw(model, grid, sorted, cancel);
+    std::vector<std::vector<Complex>> tables(control.workers());  // one a worker
+    value[0] = bigCountLaw(model, grid, tables[0], sorted, cancel);
     const auto bigs = static_cast<std::int64_t>(value[0].size()) - 1;
     if (control.progress) {
         control.progress(1.0 / static_cast<double>(roots));
@@ -335,7 +261,8 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
     shareTasks(roots - 1, control.workers(), [&](std::size_t task) {
         const double angle = 2.0 * std::numbers::pi * static_cast<double>(task + 1) /
                              static_cast<double>(grid.regSize);
-        value[task + 1] = dayRenewal(model, grid, sorted, std::polar(1.0, angle), bigs, cancel);
+        value[task + 1] = dayRenewal(model, grid, tables[currentWorker().value_or(0)], sorted,
+                                     std::polar(1.0, angle), bigs, cancel);
     });
     std::vector<DayLaw> laws;
     for (const std::int32_t n : games) {

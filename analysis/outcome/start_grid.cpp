@@ -27,6 +27,12 @@ using Square = std::array<ModeVector, modes>;
 // The head's pieces after a BIG keep what solveNetLawHead's keep.
 constexpr double gridSegmentTail = 1e-10;
 constexpr double gridSegmentSmallest = 1e-13;
+// The table reaches past the net that at most this share of every start's attempts pass, so
+// that the right tail folds back onto it with at most that times headDamping: the chances to end
+// ahead are good to about 1e-9 (a table that stops at the median folds half the law back, 1e-6
+// times). Its left end leaves gridOutside times headDamping.
+constexpr double gridFoldShare = 1e-4;
+constexpr double gridOutside = 1e-10;
 
 // Every start's E[exp(coinRate K + gameRate G)] at real rates, from the renewal after the first
 // BIG and the first piece in closed form: with M = exp(gameRate) A (A one game's move of the
@@ -254,12 +260,17 @@ std::vector<NetLawHead> solveNetLawHeads(const MachineModel& model, EndCondition
     // pieces' cuts; the first pieces come in closed form, with no cut.
     GridHeadFrame frame;
     frame.end = end;
-    frame.low = wholeEdge(std::floor(-tails.netBelow(headOutside * headDamping) - 0.5));
-    frame.fixedBound = headDamping + headOutside + headOutside * headDamping +
+    frame.low = wholeEdge(std::floor(-tails.netBelow(gridOutside * headDamping) - 0.5));
+    // The right tail from the table's top + 2 on (the net is at most W + 1/2) folds once with
+    // headDamping, twice with its square.
+    frame.fixedBound = headDamping * gridFoldShare + headDamping * headDamping + gridOutside +
+                       gridOutside * headDamping +
                        segments.lostMass * (mostExpectedBigs(lanes) + 1.0);
     frame.beyondRounding = tails.gamesBeyond(cost.validBelow);
     frame.roundingExactBelowGames = cost.validBelow;
-    return fillGridHeads(job, frame, firstTop(real, model.costCoefficient), threads, cancel);
+    const std::int64_t top = std::max(firstTop(real, model.costCoefficient),
+                                      wholeEdge(std::ceil(tails.netAbove(gridFoldShare))));
+    return fillGridHeads(job, frame, top, threads, cancel);
 }
 
 }  // namespace korvale

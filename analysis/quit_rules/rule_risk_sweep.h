@@ -64,17 +64,19 @@ RuleRisk ruleRiskOf(const NetLawHead& head);
 
 // Hears each rule as soon as its risk is worked out: its setting (0 to 5), its index in the
 // grid's points, its figures and its risk. Called on any of the sweep's threads, one call at a
-// time, the costliest rules first.
+// time; the settings in the order asked, each setting's rules from the highest mean net per
+// 1000 games down (with one thread exactly so), so that the frontier of the rules heard is
+// final from its top down to the lowest rate heard.
 using RuleRiskArrived = std::function<void(std::int32_t setting, std::size_t point,
                                            const AttemptFigures& figures, const RuleRisk& risk)>;
 
 // The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
 // rule's risk (one law a thread), on `control.threads`; with the grid's game limit the means
-// alone (the law of an attempt cut at a limit is not worked out: its risk is not known). `control.progress` hears the share
-// done (0 to 1, rising, weighed by the cost model of rule_cost.h so that it tracks the time) on
-// the calling thread; `arrived`, when given, hears each rule. Setting `*control.cancel` stops
-// the work soon after with what it had finished (complete false); the frontier is then that of
-// the rules whose risk was worked out.
+// alone (the law of an attempt cut at a limit is not worked out: its risk is not known).
+// `control.progress` hears the share done (0 to 1, rising, weighed by the cost model of rule_cost.h
+// so that it tracks the time) on the calling thread; `arrived`, when given, hears each rule.
+// Setting `*control.cancel` stops the work soon after with what it had finished (complete false);
+// the frontier is then that of the rules whose risk was worked out.
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
                                   bool withRisk, const RuleRiskArrived& arrived = {},
                                   const WorkControl& control = {});

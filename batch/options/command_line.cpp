@@ -176,12 +176,11 @@ CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
                     "gives them; with --max-games the means only, the laws shown as -");
     addMaxGames(*exact, texts);
     exact
-        ->add_option(
-            "--day-games", texts.dayGames,
-            "instead: the law of a day at the hall, a new machine from the morning "
-            "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
-            "yen, its chance to end ahead and its percentiles (about a minute a setting at "
-            "8000 games on two threads, growing with the square of N)")
+        ->add_option("--day-games", texts.dayGames,
+                     "instead: the law of a day at the hall, a new machine from the morning "
+                     "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
+                     "yen, its chance to end ahead and its percentiles (some 8 s a setting at "
+                     "8000 games on two threads, growing with the square of N)")
         ->type_name("N");
     addHallRateOptions(*exact, texts);
     addCashSimulationOptions(*exact, texts, defaultCashAttempts);

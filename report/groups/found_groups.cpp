@@ -87,6 +87,10 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
         group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
     }
     group.details = {makeFigure("cost_rounded_per_attempt", rounded ? 1.0 : 0.0)};
+    // The chances' bound under the key the sweep gives its own.
+    if (!column.pAhead.empty()) {
+        group.details.push_back(makeFigure("outcome_law_error_bound", column.pAheadBound));
+    }
     return group;
 }
 

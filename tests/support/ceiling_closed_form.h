@@ -37,4 +37,28 @@ inline CeilingAttempt ceilingQuitAtFirstBig(std::int32_t setting) {
     return attempt;
 }
 
+// The same attempt's chance to end ahead: T = t games with k REGs among the first t - 1 have
+// chance C(t-1, k) r^k s^(t-1-k) q, s = 1 - r - q, and a net of 388 + 127 k - round(c t); the
+// sum runs until the games' tail is below 1e-18.
+inline double ceilingAheadAtFirstBig(std::int32_t setting) {
+    constexpr double regThreshold[] = {100, 108, 116, 126, 136, 137};
+    const double c = setting == 5 ? 1.5629999637603759765625 : 1.60399997234344482421875;
+    const double q = 1000.0 / 65536.0;
+    const double r = regThreshold[setting] / 65536.0;
+    const double s = 1.0 - r - q;
+    double ahead = 0.0;
+    double noReg = q;  // s^(t-1) q
+    for (int t = 1; noReg > 1e-18 * q; ++t, noReg *= s) {
+        const double cost = std::nearbyint(c * t);
+        double chance = noReg;  // C(t-1, k) r^k s^(t-1-k) q
+        for (int k = 0; k < t; ++k) {
+            if (388.0 + 127.0 * k > cost) {
+                ahead += chance;
+            }
+            chance *= static_cast<double>(t - 1 - k) / static_cast<double>(k + 1) * r / s;
+        }
+    }
+    return ahead;
+}
+
 }  // namespace korvale

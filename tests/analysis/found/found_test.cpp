@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
 #include <vector>
+
+#include "tests/support/ceiling_closed_form.h"
 
 namespace korvale {
 namespace {
@@ -98,6 +102,42 @@ TEST(HuntTableTest, BreakEvenIsTheLeastCountFromWhichTheNetStaysAbove0) {
     }
     EXPECT_EQ(huntPoints({}).size(), 31U);
     EXPECT_EQ(huntPoints({1400, 1500, 60}), (std::vector<std::int32_t>{1400, 1460}));
+}
+
+// From G = 1499 on, quitting at the first BIG is a geometric wait under the ceiling: the table's
+// chance to end ahead is the one worked by hand, within the bound it gives and 1e-9, whatever
+// else the grid holds (the table is shared by its counts).
+TEST(HuntTableTest, TheChanceToEndAheadUnderTheCeilingIsTheGeometricWaits) {
+    for (const std::int32_t setting : {1, 5}) {
+        const double hand = ceilingAheadAtFirstBig(setting);
+        for (const HuntGrid grid : {HuntGrid{1499, 1500, 1}, HuntGrid{0, 1500, 50},
+                                    HuntGrid{1500, 1500, 1}, HuntGrid{1450, 1550, 50}}) {
+            SCOPED_TRACE("setting index " + std::to_string(setting) + ", from " +
+                         std::to_string(grid.first) + " by " + std::to_string(grid.step));
+            const HuntTable table =
+                solveHuntTable({0.0, 0}, grid, {setting}, {}, CostRounding::Exact, std::nullopt, {},
+                               {.threads = 1});
+            const HuntColumn& column = table.settings.at(0);
+            ASSERT_EQ(column.pAhead.size(), table.gamesSinceBig.size());
+            EXPECT_GT(column.pAheadBound, 0.0);
+            EXPECT_LT(column.pAheadBound, 1e-9);
+            for (std::size_t k = 0; k < table.gamesSinceBig.size(); ++k) {
+                if (table.gamesSinceBig[k] >= 1499) {
+                    EXPECT_NEAR(column.pAhead[k], hand, column.pAheadBound);
+                }
+            }
+        }
+    }
+}
+
+TEST(CeilingClosedFormTest, TheChanceToEndAheadSumsTheWaitsWorkedByHand) {
+    // 設定１ pays 388 + 127 k for a cost round(1.604 t): with no REG it is ahead up to t = 241
+    // (cost 387), so P(ahead) is at least 1 - (1 - q)^241 = 0.9751..., and the REGs add to it.
+    const double q = 1000.0 / 65536.0;
+    const double noRegBound = 1.0 - std::pow(1.0 - q, 241);
+    const double ahead = ceilingAheadAtFirstBig(0);
+    EXPECT_GT(ahead, noRegBound);
+    EXPECT_LT(ahead, noRegBound + (1.0 - noRegBound) * 0.5);
 }
 
 }  // namespace

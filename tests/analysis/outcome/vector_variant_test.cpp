@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/numeric/vector_variant.h"
+#include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
 
 namespace korvale {
@@ -86,6 +87,34 @@ TEST_P(VectorVariantTest, GivesTheBaselineFiguresBitForBit) {
         }
         EXPECT_EQ(differing, 0U) << "of " << got.size() << " figures";
     }
+}
+
+// A day's law: its renewal over the BIGs runs on blocks of frequencies in the vector code.
+std::vector<std::uint64_t> dayBits(VectorVariant variant) {
+    const VectorVariant running = activeVectorVariant();
+    setVectorVariant(variant);
+    const std::vector<std::int32_t> games = {700, 1400};
+    const std::vector<DayLaw> laws = solveDayLaws(machineModel(1), games, {.threads = 2});
+    setVectorVariant(running);
+    std::vector<std::uint64_t> bits;
+    for (const DayLaw& law : laws) {
+        for (const IntegerLaw* table : {&law.net, &law.bigs, &law.regs}) {
+            bits.push_back(table->chance.size());
+            for (const double chance : table->chance) {
+                bits.push_back(std::bit_cast<std::uint64_t>(chance));
+            }
+        }
+        bits.push_back(std::bit_cast<std::uint64_t>(law.errorBound));
+    }
+    return bits;
+}
+
+TEST_P(VectorVariantTest, GivesTheBaselineDayLawBitForBit) {
+    const VectorVariant variant = GetParam();
+    if (!vectorVariantSupported(variant)) {
+        GTEST_SKIP() << "this processor lacks " << vectorVariantName(variant);
+    }
+    EXPECT_EQ(dayBits(variant), dayBits(VectorVariant::sse2));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachWiderVariant, VectorVariantTest,

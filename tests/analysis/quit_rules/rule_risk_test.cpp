@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/quit_rules/efficient_frontier.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 
 namespace korvale {
@@ -141,6 +142,43 @@ TEST(RuleRiskTest, TheSweepHandsOverEachRuleAsItIsWorkedOut) {
             EXPECT_EQ(end.regEnd, 0);
             EXPECT_EQ(risk.pAhead, sweep.risks[p].pAhead);
             EXPECT_EQ(risk.netP50, sweep.risks[p].netP50);
+        }
+    }
+}
+
+// On one thread the rules come in setting by setting, each from the highest mean net per 1000
+// games down: every rule the frontier of those heard shows is on the final frontier, and every
+// rule of the final frontier is shown as soon as it is heard.
+TEST(RuleRiskTest, TheSweepHandsOverTheRulesFromTheHighestRateDown) {
+    const SweepGrid grid{0, 100, 50, 0, 1, 1};
+    std::vector<std::pair<std::int32_t, double>> heard;         // setting, rate
+    std::vector<std::pair<std::size_t, FrontierCandidate>> in;  // 設定２'s so far
+    std::vector<std::vector<bool>> shown;                       // its frontier after each
+    const auto hear = [&](std::int32_t setting, std::size_t point, const AttemptFigures& figures,
+                          const RuleRisk& risk) {
+        heard.emplace_back(setting, figures.netPer1000Games);
+        if (setting == 1) {
+            in.emplace_back(point,
+                            FrontierCandidate{figures.netPer1000Games, risk.pAhead, risk.known});
+            std::vector<FrontierCandidate> candidates;
+            for (const auto& [p, candidate] : in) {
+                candidates.push_back(candidate);
+            }
+            shown.push_back(efficientFrontier(candidates));
+        }
+    };
+    const std::vector<SettingRuleRisks> swept = sweepRuleRisks(grid, {1, 0}, hear, {.threads = 1});
+    ASSERT_EQ(heard.size(), 12u);
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        EXPECT_EQ(heard[i].first, i < 6 ? 1 : 0) << i;
+        if (i % 6 != 0) {
+            EXPECT_LE(heard[i].second, heard[i - 1].second) << i;
+        }
+    }
+    const std::vector<bool>& final = swept.front().onFrontier;
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        for (std::size_t j = 0; j <= k; ++j) {
+            EXPECT_EQ(shown[k][j], final[in[j].first]) << "rule " << j << " after " << k;
         }
     }
 }
