@@ -84,7 +84,9 @@ struct RiskTask {
 
 // The share of a sweep's work done, weighed by the cost model so that it tracks the time: the
 // work finished, and of each law under way the part its time so far makes likely (by the pace
-// of the laws finished against their model), never all of it.
+// of the laws finished against their model), never all of it; none of it before a law has
+// finished (a loaded machine may take many times the model's seconds: a share run ahead would
+// stand still later).
 class SweepShare {
   public:
     SweepShare(double total, unsigned workers) : total_(total), running_(workers) {}
@@ -108,10 +110,10 @@ class SweepShare {
     // The share with `meansShare` of `meansCost` under way besides.
     double share(double meansCost = 0.0, double meansShare = 0.0) {
         const std::lock_guard<std::mutex> lock(lock_);
-        const double pace = modelDone_ > 0.0 ? secondsDone_ / modelDone_ : 1.0;
+        const double pace = modelDone_ > 0.0 ? secondsDone_ / modelDone_ : 0.0;
         double going = meansCost * meansShare;
         for (const Running& task : running_) {
-            if (task.cost > 0.0) {
+            if (task.cost > 0.0 && pace > 0.0) {
                 const double seconds =
                     std::chrono::duration<double>(Clock::now() - task.since).count();
                 going += task.cost * std::min(seconds / (task.cost * pace), 0.9);

@@ -188,12 +188,6 @@ void AimPanel::activate() {
     }
 }
 
-void AimPanel::callOff() {
-    active_ = false;
-    work_.callOff();
-    redraw();
-}
-
 std::optional<AimSetup> AimPanel::setup() const {
     const ExactSetup read = rule_->read();
     if (!read.unreadable.isEmpty()) {
@@ -344,6 +338,11 @@ void AimPanel::fillTable(const AimCurves& curves) {
         setTableCell(*table_, k, HourColumn,
                      signedNumber(stored ? yenOfCoins(rates_, coinsPerHour) : coinsPerHour, 0));
     }
+}
+
+void AimPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showProgress();
 }
 
 void AimPanel::showProgress() {

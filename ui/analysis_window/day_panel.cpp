@@ -163,12 +163,6 @@ void DayPanel::activate() {
     }
 }
 
-void DayPanel::callOff() {
-    active_ = false;
-    work_.callOff();
-    redraw();
-}
-
 void DayPanel::request() {
     if (active_) {
         work_.request(setup());
@@ -294,6 +288,11 @@ void DayPanel::showFigures(const DayFigures* figures) {
             .arg(settingText(wanted.setting), groupedNumber(wanted.dayGames),
                  groupedNumber(static_cast<double>(measuredDays)), cash),
         false);
+}
+
+void DayPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showProgress();
 }
 
 void DayPanel::showProgress() {

@@ -98,6 +98,7 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     timer_.setInterval(refreshMilliseconds / 2);
     connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        gateWork();
         updateHeading();
         redrawCurrent();
     });
@@ -115,8 +116,41 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     day_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
+    listWork();
     followMainWindow();
     restart();
+}
+
+void frmAnalysis::listWork() {
+    HistoryPosterior& history = posterior_->history();
+    work_ = {
+        // The run's exact figures: the figures' tab, the graphs and the posterior draw on them.
+        {{figures_, slump_, drought_, posterior_},
+         [this] { return service_->pending(); },
+         [this](bool held) { service_->hold(held); }},
+        {{figures_}, [this] { return cash_.pending(); }, [this](bool held) { cash_.hold(held); }},
+        {{posterior_},
+         [&history] { return history.workPending(); },
+         [&history](bool held) { history.holdWork(held); }},
+        {{quitRules_},
+         [this] { return quitRules_->workPending(); },
+         [this](bool held) { quitRules_->holdWork(held); }},
+        {{aim_}, [this] { return aim_->workPending(); }, [this](bool held) { aim_->holdWork(held); }},
+        {{day_}, [this] { return day_->workPending(); }, [this](bool held) { day_->holdWork(held); }},
+    };
+}
+
+void frmAnalysis::gateWork() {
+    const QWidget* current = tabs_->currentWidget();
+    const auto onShow = [current](const TabWork& work) {
+        return std::find(work.tabs.begin(), work.tabs.end(), current) != work.tabs.end();
+    };
+    const bool shownPending = std::any_of(work_.begin(), work_.end(), [&](const TabWork& work) {
+        return onShow(work) && work.pending();
+    });
+    for (const TabWork& work : work_) {
+        work.hold(!open_ || (shownPending && !onShow(work)));
+    }
 }
 
 void frmAnalysis::followMainWindow() {
@@ -235,17 +269,18 @@ std::shared_ptr<const OutcomeLaw> frmAnalysis::law() const {
 
 void frmAnalysis::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    open_ = true;
+    gateWork();
     refreshNow();
     timer_.start();
 }
 
 void frmAnalysis::hideEvent(QHideEvent* event) {
     timer_.stop();
-    // Closed, not minimised: the long work stops with it.
+    // Closed, not minimised: the long work waits for it to be opened again.
     if (!event->spontaneous()) {
-        quitRules_->callOff();
-        aim_->callOff();
-        day_->callOff();
+        open_ = false;
+        gateWork();
     }
     QWidget::hideEvent(event);
 }
@@ -254,6 +289,8 @@ void frmAnalysis::refresh() {
     if (!feed_.setup().started && source_.runSetup().started) {
         restart();
     }
+    // The tab on show may have finished its work, or begun some.
+    gateWork();
     if (feed_.catchUp(source_.grid().gridModel())) {
         stale_ = true;
     }

@@ -149,6 +149,9 @@ class LongWork {
 
     // Holds the work in hand, and any begun later, or lets it go on.
     void hold(bool held) {
+        if (held == held_) {
+            return;
+        }
         held_ = held;
         if (!job_) {
             return;
