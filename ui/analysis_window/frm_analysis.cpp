@@ -98,9 +98,9 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     timer_.setInterval(refreshMilliseconds / 2);
     connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
-        gateWork();
         updateHeading();
-        redrawCurrent();
+        redrawCurrent();  // the tab's work may begin here
+        gateWork();
     });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     connect(rates_, &HallRatesPanel::changed, this, [this] {
