@@ -122,7 +122,6 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
 }
 
 void frmAnalysis::listWork() {
-    HistoryPosterior& history = posterior_->history();
     work_ = {
         // The run's exact figures: the figures' tab, the graphs and the posterior draw on them.
         {{figures_, slump_, drought_, posterior_},
@@ -130,8 +129,8 @@ void frmAnalysis::listWork() {
          [this](bool held) { service_->hold(held); }},
         {{figures_}, [this] { return cash_.pending(); }, [this](bool held) { cash_.hold(held); }},
         {{posterior_},
-         [&history] { return history.workPending(); },
-         [&history](bool held) { history.holdWork(held); }},
+         [this] { return posterior_->history().workPending(); },
+         [this](bool held) { posterior_->history().holdWork(held); }},
         {{quitRules_},
          [this] { return quitRules_->workPending(); },
          [this](bool held) { quitRules_->holdWork(held); }},
@@ -217,7 +216,11 @@ void frmAnalysis::updateHeading() {
     }
 }
 
-frmAnalysis::~frmAnalysis() = default;
+frmAnalysis::~frmAnalysis() {
+    // The tabs go with the window's children, after its own members: nothing of it may be
+    // called then.
+    disconnect(tabs_, nullptr, this, nullptr);
+}
 
 void frmAnalysis::restart() {
     feed_.restart(source_.runSetup());
