@@ -134,8 +134,12 @@ void frmAnalysis::listWork() {
         {{quitRules_},
          [this] { return quitRules_->workPending(); },
          [this](bool held) { quitRules_->holdWork(held); }},
-        {{aim_}, [this] { return aim_->workPending(); }, [this](bool held) { aim_->holdWork(held); }},
-        {{day_}, [this] { return day_->workPending(); }, [this](bool held) { day_->holdWork(held); }},
+        {{aim_},
+         [this] { return aim_->workPending(); },
+         [this](bool held) { aim_->holdWork(held); }},
+        {{day_},
+         [this] { return day_->workPending(); },
+         [this](bool held) { day_->holdWork(held); }},
     };
 }
 

@@ -39,7 +39,8 @@ void WorkPace::see(double share) {
         return;
     }
     const Sample sample{secondsRun(), share};
-    if (samples_.size() > 1 && sample.seconds - samples_[samples_.size() - 2].seconds < sampleSpacing) {
+    if (samples_.size() > 1 &&
+        sample.seconds - samples_[samples_.size() - 2].seconds < sampleSpacing) {
         samples_.back() = sample;  // the first sample stays: it is where the measure began
     } else {
         samples_.push_back(sample);
@@ -63,7 +64,8 @@ std::optional<double> WorkPace::secondsLeft() const {
     const double pace = (last.share - since.share) / (last.seconds - since.seconds);
     // Since the last sample the work went on: as much as a step between samples takes, at most
     // (when the share moves in steps; longer, it stands still).
-    const double step = (last.seconds - since.seconds) / static_cast<double>(samples_.end() - after);
+    const double step =
+        (last.seconds - since.seconds) / static_cast<double>(samples_.end() - after);
     return std::max(0.0, (1.0 - last.share) / pace - std::min(now - last.seconds, step));
 }
 

@@ -160,11 +160,13 @@ TEST(DayLawTest, TheShareToldMovesInSmallSteps) {
         SCOPED_TRACE(threads);
         std::vector<double> told;
         const std::thread::id caller = std::this_thread::get_id();
-        solveDayLaws(machineModel(2), games, {.progress = [&](double share) {
-                                                  EXPECT_EQ(std::this_thread::get_id(), caller);
-                                                  told.push_back(share);
-                                              },
-                                              .threads = threads});
+        solveDayLaws(machineModel(2), games,
+                     {.progress =
+                          [&](double share) {
+                              EXPECT_EQ(std::this_thread::get_id(), caller);
+                              told.push_back(share);
+                          },
+                      .threads = threads});
         ASSERT_GT(told.size(), 20U);
         EXPECT_EQ(told.back(), 1.0);
         double before = 0.0;

@@ -52,8 +52,7 @@ TEST(WorkPaceTest, TheTimeLeftHoldsWithinAFactorOfOneAndAHalfOnceATenthIsDone) {
     const Script scripts[] = {
         {"quiet", [=](double) { return average; }},
         {"loaded",
-         [=](double t) { return std::fmod(t, 50.0) < 20.0 ? average / 3 : average * 1.4; },
-         50.0},
+         [=](double t) { return std::fmod(t, 50.0) < 20.0 ? average / 3 : average * 1.4; }, 50.0},
         {"loaded from the start, slower",
          [=](double t) { return (std::fmod(t, 30.0) < 15.0 ? 0.2 : 1.0) * average / 4; }, 30.0},
         {"told in 40 steps", [=](double) { return average; }, 0.0, 1.0 / 40},
