@@ -91,6 +91,7 @@ class SweepShare {
   public:
     SweepShare(double total, unsigned workers) : total_(total), running_(workers) {}
 
+    // Work finished without a law under way: the means, or a risk known before.
     void finishMeans(double cost) {
         const std::lock_guard<std::mutex> lock(lock_);
         done_ += cost;
@@ -138,12 +139,15 @@ class SweepShare {
     std::vector<Running> running_;
 };
 
-// Every rule's risk task, the costliest first, so that no long law is left to run alone at
-// the end.
+// Every rule's risk task not yet solved, the costliest first, so that no long law is left to run
+// alone at the end.
 std::vector<RiskTask> riskTasks(const std::vector<SettingRuleRisks>& sweeps) {
     std::vector<RiskTask> tasks;
     for (std::size_t s = 0; s < sweeps.size(); ++s) {
         for (std::size_t p = 0; p < sweeps[s].risks.size(); ++p) {
+            if (sweeps[s].solved[p]) {
+                continue;
+            }
             tasks.push_back(
                 {s, p,
                  ruleRiskSeconds(sweeps[s].figures.setting, sweeps[s].figures.points[p].end)});
@@ -181,6 +185,20 @@ bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
         share.finishMeans(cost);
     }
     return true;
+}
+
+// The risks known before, taken as solved.
+void takeKnown(RuleRiskSweep& sweep, const KnownRisks& known, SweepShare& share) {
+    for (std::size_t s = 0; s < std::min(sweep.settings.size(), known.size()); ++s) {
+        SettingRuleRisks& one = sweep.settings[s];
+        for (std::size_t p = 0; p < std::min(one.risks.size(), known[s].size()); ++p) {
+            if (known[s][p]) {
+                one.risks[p] = *known[s][p];
+                one.solved[p] = true;
+                share.finishMeans(ruleRiskSeconds(one.figures.setting, one.figures.points[p].end));
+            }
+        }
+    }
 }
 
 // Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
@@ -236,7 +254,7 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& 
 
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
                                   bool withRisk, const RuleRiskArrived& arrived,
-                                  const WorkControl& control) {
+                                  const WorkControl& control, const KnownRisks& known) {
     withRisk = withRisk && !grid.maxGames;
     const WorkControl work{
         .cancel = control.cancel, .progress = control.progress, .threads = control.workers()};
@@ -252,6 +270,7 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::
     RuleRiskSweep sweep;
     sweep.complete = solveMeans(sweep, settings, grid, work, share);
     if (sweep.complete && withRisk) {
+        takeKnown(sweep, known, share);
         sweep.complete = solveRisks(sweep, grid, work, share, arrived);
     }
     for (SettingRuleRisks& one : sweep.settings) {
@@ -271,8 +290,8 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::
 std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid,
                                              std::vector<std::int32_t> settings,
                                              const RuleRiskArrived& arrived,
-                                             const WorkControl& control) {
-    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, settings, true, arrived, control);
+                                             const WorkControl& control, const KnownRisks& known) {
+    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, settings, true, arrived, control, known);
     if (!sweep.complete) {
         throw WorkCancelled();
     }

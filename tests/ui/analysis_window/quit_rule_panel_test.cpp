@@ -203,6 +203,35 @@ TEST_F(QuitRulePanelTest, WorkBeginsWithTheTabWaitsWhileTheWindowIsClosedAndGoes
     EXPECT_EQ(panel().rulePoints().count(), 8);
 }
 
+// A sweep called off and asked again goes on from the rules it had: they are drawn at once and
+// not worked out again.
+TEST_F(QuitRulePanelTest, ASweepCalledOffGoesOnFromItsRules) {
+    // A grid of its own, worked out by no other test: BIG ends 50 to 400, REG end 0.
+    const SweepGrid grid{50, 400, 50, 0, 0, 50};
+    openTab(5, grid);
+    const auto rulesIn = [this] {
+        const std::shared_ptr<const RuleSweep> soFar = panel().service().sweepSoFar(5);
+        return soFar ? soFar->rulesIn : std::size_t{0};
+    };
+    while (rulesIn() < 2) {
+        QTest::qWait(2);
+    }
+    const std::size_t atCallOff = rulesIn();
+    panel().service().callOff();
+    if (panel().service().sweep(5) != nullptr) {
+        GTEST_SKIP() << "the sweep was done before it was called off";
+    }
+    EXPECT_EQ(rulesIn(), 0U);  // nothing in hand
+    panel().service().start();
+    while (rulesIn() == 0) {
+        QTest::qWait(2);
+    }
+    EXPECT_GE(rulesIn(), atCallOff);
+    panel().service().waitForSweep(5);
+    ASSERT_NE(panel().service().sweep(5), nullptr);
+    EXPECT_TRUE(panel().service().sweep(5)->complete());
+}
+
 // The work of the tab on show goes first: a sweep under way waits while the 一日の収支 tab's
 // work is in hand, and goes on once that is done.
 TEST_F(QuitRulePanelTest, TheTabOnShowGoesFirst) {
