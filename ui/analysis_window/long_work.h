@@ -58,12 +58,14 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "common/runtime_error.h"
@@ -208,8 +210,10 @@ class LongWork {
     void waitForResult() {
         const std::shared_ptr<Job> waited = job_;
         while (waited && job_ == waited) {
-            watcher_.waitForFinished();
+            // Not QFuture's wait: a job not yet begun would be run on this thread, beside the
+            // kind's worker (and block it, held).
             QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 
