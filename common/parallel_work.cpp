@@ -40,7 +40,10 @@ std::optional<unsigned> currentWorker() noexcept {
 }
 
 Workers::Workers(Work work, std::function<void()> onStop)
-    : work_(std::move(work)), onStop_(std::move(onStop)), outer_(currentWorkers()) {}
+    : work_(std::move(work)),
+      onStop_(std::move(onStop)),
+      outer_(currentWorkers()),
+      hold_(currentHold()) {}
 
 Workers::~Workers() {
     bool waiting = false;
@@ -84,6 +87,7 @@ void Workers::run(unsigned worker) noexcept {
     std::exception_ptr failure;
     try {
         const AsWorker as(this, worker);
+        const UnderHold under(hold_);
         work_(worker);
     } catch (...) {
         failure = std::current_exception();

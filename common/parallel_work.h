@@ -3,7 +3,8 @@
 // Work shared out among threads. Every worker is joined whatever happens; the first exception a
 // worker throws is kept, the others are told to stop, and that exception reaches the caller
 // once all of them have returned. A worker polls workStopped() (or the group's flag) between
-// its steps; shared work started inside a worker stops with the work it belongs to.
+// its steps; shared work started inside a worker stops with the work it belongs to, and its
+// workers are under the hold (work_hold.h) of the thread that made it.
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +16,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
+
+#include "common/work_hold.h"
 
 namespace korvale {
 
@@ -50,6 +53,7 @@ class Workers {
     Work work_;
     std::function<void()> onStop_;
     const Workers* outer_;  // the work whose worker made this one, if any
+    const WorkHold* hold_;  // the hold of the thread that made it, if any
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::condition_variable allDone_;

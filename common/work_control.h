@@ -5,13 +5,14 @@
 // throws when it is called off. One type for every kind of work, so that a caller catches one
 // thing: a RuntimeError of the kind Cancelled, which it can tell apart from the failures.
 // Work running inside shared work (parallel_work.h) also stops when that work was told to
-// (another worker failed).
+// (another worker failed). Work may also be held where it looks at its flag (work_hold.h).
 
 #include <atomic>
 #include <functional>
 
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
+#include "common/work_hold.h"
 
 namespace korvale {
 
@@ -37,8 +38,10 @@ struct WorkControl {
     unsigned workers() const noexcept { return threads == 0 ? everyCore() : threads; }
 };
 
-// Throws WorkCancelled when `cancel` is given and set, or the shared work was told to stop.
+// Throws WorkCancelled when `cancel` is given and set, or the shared work was told to stop;
+// while the work is held (work_hold.h), waits first.
 inline void stopIfCalledOff(const std::atomic<bool>* cancel) {
+    waitWhileHeld();
     if ((cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped()) {
         throw WorkCancelled();
     }

@@ -1,7 +1,9 @@
 #include "analysis/outcome/day_law.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <stdexcept>
 #include <thread>
@@ -129,12 +131,41 @@ void dayPieces(const MachineModel& model, const DayGrid& grid, Complex y,
     }
 }
 
+// How far the laws are: the blocks of frequencies renewed, each weighed by the BIG counts it
+// renews (what its time goes with), told on the thread that asked for the laws.
+class DayMeter {
+  public:
+    explicit DayMeter(const WorkControl& control)
+        : progress_(control.progress), caller_(std::this_thread::get_id()) {}
+
+    // The units of one pass over the frequencies for k = 0 .. bigs BIGs.
+    static std::uint64_t passUnits(const DayGrid& grid, std::int64_t bigs) {
+        return (grid.period + dayBlockSize - 1) / dayBlockSize *
+               static_cast<std::uint64_t>(bigs + 1);
+    }
+    // The units still to come besides those done; on the calling thread, no worker running.
+    void plan(std::uint64_t toCome) { total_ = done_.load() + toCome; }
+    void add(std::uint64_t units) {
+        const std::uint64_t done = done_ += units;
+        if (progress_ && std::this_thread::get_id() == caller_) {
+            progress_(std::min(0.99, static_cast<double>(done) / static_cast<double>(total_)));
+        }
+    }
+
+  private:
+    WorkControl::Progress progress_;
+    std::thread::id caller_;
+    std::atomic<std::uint64_t> done_{0};
+    std::uint64_t total_ = 1;
+};
+
 // At root y: for k = 0 .. bigs BIGs, the chance (weighed by y^REGs) that the day has k BIGs
 // after each of `games`, as value[k][sample].
 std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const DayGrid& grid,
                                              std::vector<Complex>& data,
                                              std::span<const std::int32_t> games, Complex y,
-                                             std::int64_t bigs, const std::atomic<bool>* cancel) {
+                                             std::int64_t bigs, const std::atomic<bool>* cancel,
+                                             DayMeter& meter) {
     dayPieces(model, grid, y, data);
     const FourierTransform transform(grid.period, grid.lanes());
     transform.transform(data, -1);
@@ -151,6 +182,7 @@ std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const Da
     for (std::size_t from = 0; from < grid.period; from += dayBlockSize) {
         stopIfCalledOff(cancel);
         renew(job, from, value);
+        meter.add(static_cast<std::uint64_t>(bigs + 1));
     }
     for (std::vector<Complex>& atGames : value) {
         for (std::size_t n = 0; n < games.size(); ++n) {
@@ -171,11 +203,14 @@ constexpr std::int64_t quietCounts = 32;
 std::vector<std::vector<Complex>> bigCountLaw(const MachineModel& model, const DayGrid& grid,
                                               std::vector<Complex>& data,
                                               std::span<const std::int32_t> games,
-                                              const std::atomic<bool>* cancel) {
+                                              const std::atomic<bool>* cancel, DayMeter& meter) {
+    const std::uint64_t roots = grid.regSize / 2 + 1;
     for (std::int64_t bigs = 512;; bigs *= 2) {
         bigs = std::min<std::int64_t>(bigs, grid.longest);
+        // The other roots' BIG counts are not known yet: taken as this try's.
+        meter.plan(roots * DayMeter::passUnits(grid, bigs));
         std::vector<std::vector<Complex>> value =
-            dayRenewal(model, grid, data, games, 1.0, bigs, cancel);
+            dayRenewal(model, grid, data, games, 1.0, bigs, cancel, meter);
         double found = 0.0;
         std::int64_t quiet = 0;
         for (std::size_t k = 0; k < value.size(); ++k) {
@@ -253,16 +288,15 @@ std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std:
     // value[root][k][sample]; the root y = 1 first, which says where the BIG counts stop.
     std::vector<std::vector<std::vector<Complex>>> value(roots);
     std::vector<std::vector<Complex>> tables(control.workers());  // one a worker
-    value[0] = bigCountLaw(model, grid, tables[0], sorted, cancel);
+    DayMeter meter(control);
+    value[0] = bigCountLaw(model, grid, tables[0], sorted, cancel, meter);
     const auto bigs = static_cast<std::int64_t>(value[0].size()) - 1;
-    if (control.progress) {
-        control.progress(1.0 / static_cast<double>(roots));
-    }
+    meter.plan((roots - 1) * DayMeter::passUnits(grid, bigs));
     shareTasks(roots - 1, control.workers(), [&](std::size_t task) {
         const double angle = 2.0 * std::numbers::pi * static_cast<double>(task + 1) /
                              static_cast<double>(grid.regSize);
         value[task + 1] = dayRenewal(model, grid, tables[currentWorker().value_or(0)], sorted,
-                                     std::polar(1.0, angle), bigs, cancel);
+                                     std::polar(1.0, angle), bigs, cancel, meter);
     });
     std::vector<DayLaw> laws;
     for (const std::int32_t n : games) {

@@ -37,7 +37,8 @@ struct DayLaw {
 
 // The laws after each of `games` games (every count 0 .. largestDayLawGames), all worked out in
 // one pass, the REG count's roots shared out among the control's threads; the progress is heard
-// on the calling thread. std::invalid_argument for a count out of range.
+// on the calling thread, in step with the work (each block of frequencies as it is done).
+// std::invalid_argument for a count out of range.
 std::vector<DayLaw> solveDayLaws(const MachineModel& model, std::span<const std::int32_t> games,
                                  const WorkControl& control = {});
 DayLaw solveDayLaw(std::int32_t setting, std::int32_t games, const WorkControl& control = {});

@@ -21,13 +21,14 @@ inline namespace KORVALE_VECTOR_NAMESPACE {
 
 // Hands out the blocks: `fill(a0, theta)` works out the block from a = a0 (its thetas, some of
 // them past length / 2 in the last block); `done()` hears of each block filled. Returns early
-// once `*cancel` is set or the work is stopped.
+// once `*cancel` is set or the work is stopped; waits while the work is held.
 template <typename Fill, typename Done>
 void forThetaBlocks(std::size_t length, std::atomic<std::size_t>& nextBlock,
                     const std::atomic<bool>* cancel, Fill fill, Done done) {
     constexpr std::size_t block = complexBlockSize;
     const std::size_t lastA = length / 2;
     for (std::size_t a0 = nextBlock++ * block; a0 <= lastA; a0 = nextBlock++ * block) {
+        waitWhileHeld();
         if ((cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped()) {
             return;
         }

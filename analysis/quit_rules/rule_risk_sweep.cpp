@@ -84,11 +84,14 @@ struct RiskTask {
 
 // The share of a sweep's work done, weighed by the cost model so that it tracks the time: the
 // work finished, and of each law under way the part its time so far makes likely (by the pace
-// of the laws finished against their model), never all of it.
+// of the laws finished against their model), never all of it; none of it before a law has
+// finished (a loaded machine may take many times the model's seconds: a share run ahead would
+// stand still later).
 class SweepShare {
   public:
     SweepShare(double total, unsigned workers) : total_(total), running_(workers) {}
 
+    // Work finished without a law under way: the means, or a risk known before.
     void finishMeans(double cost) {
         const std::lock_guard<std::mutex> lock(lock_);
         done_ += cost;
@@ -108,10 +111,10 @@ class SweepShare {
     // The share with `meansShare` of `meansCost` under way besides.
     double share(double meansCost = 0.0, double meansShare = 0.0) {
         const std::lock_guard<std::mutex> lock(lock_);
-        const double pace = modelDone_ > 0.0 ? secondsDone_ / modelDone_ : 1.0;
+        const double pace = modelDone_ > 0.0 ? secondsDone_ / modelDone_ : 0.0;
         double going = meansCost * meansShare;
         for (const Running& task : running_) {
-            if (task.cost > 0.0) {
+            if (task.cost > 0.0 && pace > 0.0) {
                 const double seconds =
                     std::chrono::duration<double>(Clock::now() - task.since).count();
                 going += task.cost * std::min(seconds / (task.cost * pace), 0.9);
@@ -136,10 +139,11 @@ class SweepShare {
     std::vector<Running> running_;
 };
 
-// Every rule's risk task: the settings in the order asked, each setting's rules from the
-// highest mean net per 1000 games down. A rule is on the frontier when no rule of a higher rate
-// ends ahead more often, so the frontier of the rules done is final down to the lowest rate done:
-// it grows from its top as the risks come in and never takes back a rule it has shown.
+// Every rule's risk task not yet solved: the settings in the order asked, each setting's rules
+// from the highest mean net per 1000 games down. A rule is on the frontier when no rule of a
+// higher rate ends ahead more often, so the frontier of the rules done is final down to the
+// lowest rate done: it grows from its top as the risks come in and never takes back a rule it
+// has shown.
 std::vector<RiskTask> riskTasks(const std::vector<SettingRuleRisks>& sweeps) {
     std::vector<RiskTask> tasks;
     for (std::size_t s = 0; s < sweeps.size(); ++s) {
@@ -150,6 +154,9 @@ std::vector<RiskTask> riskTasks(const std::vector<SettingRuleRisks>& sweeps) {
             return figures.points[a].netPer1000Games > figures.points[b].netPer1000Games;
         });
         for (const std::size_t p : points) {
+            if (sweeps[s].solved[p]) {
+                continue;
+            }
             tasks.push_back({s, p, ruleRiskSeconds(figures.setting, figures.points[p].end)});
         }
     }
@@ -183,6 +190,20 @@ bool solveMeans(RuleRiskSweep& sweep, const std::vector<std::int32_t>& settings,
         share.finishMeans(cost);
     }
     return true;
+}
+
+// The risks known before, taken as solved.
+void takeKnown(RuleRiskSweep& sweep, const KnownRisks& known, SweepShare& share) {
+    for (std::size_t s = 0; s < std::min(sweep.settings.size(), known.size()); ++s) {
+        SettingRuleRisks& one = sweep.settings[s];
+        for (std::size_t p = 0; p < std::min(one.risks.size(), known[s].size()); ++p) {
+            if (known[s][p]) {
+                one.risks[p] = *known[s][p];
+                one.solved[p] = true;
+                share.finishMeans(ruleRiskSeconds(one.figures.setting, one.figures.points[p].end));
+            }
+        }
+    }
 }
 
 // Every rule's risk, one law a thread, the share told on the calling thread as it goes; false
@@ -238,7 +259,7 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& 
 
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
                                   bool withRisk, const RuleRiskArrived& arrived,
-                                  const WorkControl& control) {
+                                  const WorkControl& control, const KnownRisks& known) {
     withRisk = withRisk && !grid.maxGames;
     const WorkControl work{
         .cancel = control.cancel, .progress = control.progress, .threads = control.workers()};
@@ -254,6 +275,7 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::
     RuleRiskSweep sweep;
     sweep.complete = solveMeans(sweep, settings, grid, work, share);
     if (sweep.complete && withRisk) {
+        takeKnown(sweep, known, share);
         sweep.complete = solveRisks(sweep, grid, work, share, arrived);
     }
     for (SettingRuleRisks& one : sweep.settings) {
@@ -273,8 +295,8 @@ RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::
 std::vector<SettingRuleRisks> sweepRuleRisks(const SweepGrid& grid,
                                              std::vector<std::int32_t> settings,
                                              const RuleRiskArrived& arrived,
-                                             const WorkControl& control) {
-    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, settings, true, arrived, control);
+                                             const WorkControl& control, const KnownRisks& known) {
+    RuleRiskSweep sweep = sweepRuleRisksSoFar(grid, settings, true, arrived, control, known);
     if (!sweep.complete) {
         throw WorkCancelled();
     }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "analysis/attempt/attempt_start.h"
@@ -70,21 +71,27 @@ RuleRisk ruleRiskOf(const NetLawHead& head);
 using RuleRiskArrived = std::function<void(std::int32_t setting, std::size_t point,
                                            const AttemptFigures& figures, const RuleRisk& risk)>;
 
+// Risks worked out before, by setting (in the order asked for) and by point: a sweep called off
+// and asked again takes them and works out only the others.
+using KnownRisks = std::vector<std::vector<std::optional<RuleRisk>>>;
+
 // The sweep of end_sweep.h for the given settings, each setting's means then (withRisk) every
 // rule's risk (one law a thread), on `control.threads`; with the grid's game limit the means
 // alone (the law of an attempt cut at a limit is not worked out: its risk is not known).
 // `control.progress` hears the share done (0 to 1, rising, weighed by the cost model of rule_cost.h
 // so that it tracks the time) on the calling thread; `arrived`, when given, hears each rule.
 // Setting `*control.cancel` stops the work soon after with what it had finished (complete false);
-// the frontier is then that of the rules whose risk was worked out.
+// the frontier is then that of the rules whose risk was worked out. The rules of `known` are taken
+// as they are (and not heard by `arrived`).
 RuleRiskSweep sweepRuleRisksSoFar(const SweepGrid& grid, const std::vector<std::int32_t>& settings,
                                   bool withRisk, const RuleRiskArrived& arrived = {},
-                                  const WorkControl& control = {});
+                                  const WorkControl& control = {}, const KnownRisks& known = {});
 
 // The sweep of end_sweep.h with every rule's risk. As sweepRuleRisksSoFar, but setting
 // `*control.cancel` ends the work with WorkCancelled.
 std::vector<SettingRuleRisks> sweepRuleRisks(
     const SweepGrid& grid = {}, std::vector<std::int32_t> settings = {0, 1, 2, 3, 4, 5},
-    const RuleRiskArrived& arrived = {}, const WorkControl& control = {});
+    const RuleRiskArrived& arrived = {}, const WorkControl& control = {},
+    const KnownRisks& known = {});
 
 }  // namespace korvale

@@ -223,12 +223,6 @@ void AimPanel::activate() {
     }
 }
 
-void AimPanel::callOff() {
-    active_ = false;
-    work_.callOff();
-    redraw();
-}
-
 std::optional<AimSetup> AimPanel::setup() const {
     const ExactSetup read = rule_->read();
     if (!read.unreadable.isEmpty()) {
@@ -399,6 +393,11 @@ void AimPanel::fillTable(const AimCurves& curves) {
                      yen ? signedNumber(*yen / hoursOfGames(rates_, f.expectedGames), 0)
                          : QStringLiteral("—"));
     }
+}
+
+void AimPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showProgress();
 }
 
 void AimPanel::showProgress() {

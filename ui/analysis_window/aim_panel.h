@@ -6,7 +6,7 @@
 // from which playing pays marked on each curve, and the table of one of them below. The rule is
 // the main window's end boxes as the run reads them, or one typed here. The figures do not
 // depend on the run: they are worked out when the tab is first shown (some seconds), the
-// curves drawn as they come in, and called off when the window closes.
+// curves drawn as they come in; the work waits while the window does not show it.
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -60,8 +60,9 @@ class AimPanel final : public QWidget {
     void setChosenSetting(std::int32_t setting);
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
-    // The window closed: the work in hand is called off.
-    void callOff();
+    // While the tab is not on show the window may hold its work (long_work.h).
+    void holdWork(bool held) { work_.hold(held); }
+    bool workPending() const { return work_.pending(); }
 
     // The setup the figures are asked for, or none while the rule or the weights do not read.
     std::optional<AimSetup> setup() const;
@@ -89,6 +90,10 @@ class AimPanel final : public QWidget {
     QString breakEvenCaption() const { return breakEvenNote_->text(); }
     const QProgressBar& progress() const { return *progress_; }
     void waitForCurves() { work_.waitForResult(); }
+
+  protected:
+    // Shown again, it says how far its work is.
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* makePriorRow();

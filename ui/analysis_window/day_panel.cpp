@@ -196,12 +196,6 @@ void DayPanel::activate() {
     }
 }
 
-void DayPanel::callOff() {
-    active_ = false;
-    work_.callOff();
-    redraw();
-}
-
 void DayPanel::request() {
     if (active_) {
         work_.request(setup());
@@ -350,6 +344,11 @@ void DayPanel::showFigures(const DayFigures* figures) {
             .arg(judged)
             .arg(QString::number(100.0 * jointLevel(judged), 'f', 1)),
         false);
+}
+
+void DayPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showProgress();
 }
 
 void DayPanel::showProgress() {

@@ -6,8 +6,8 @@
 // table below gives the whole day's exact figures beside those of many seeded days, in coins
 // and at the window's hall rates (from cash measured only, as the cash put in follows how deep
 // each day goes). The figures do not depend on the run: they are worked out when the tab is
-// first shown (some seconds, a minute or so at 8000 games), and called off when the window
-// closes.
+// first shown (some seconds, a minute or so at 8000 games); the work waits while the window
+// does not show it.
 
 #include <QAreaSeries>
 #include <QComboBox>
@@ -45,8 +45,9 @@ class DayPanel final : public QWidget {
     void setChosenSetting(std::int32_t setting);
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
-    // The window closed: the work in hand is called off.
-    void callOff();
+    // While the tab is not on show the window may hold its work (long_work.h).
+    void holdWork(bool held) { work_.hold(held); }
+    bool workPending() const { return work_.pending(); }
 
     DaySetup setup() const;
 
@@ -70,6 +71,10 @@ class DayPanel final : public QWidget {
     FiguresPanel& figures() { return *figures_; }
     const QProgressBar& progress() const { return *progress_; }
     void waitForFigures() { work_.waitForResult(); }
+
+  protected:
+    // Shown again, it says how far its work is.
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* makeSetupRow();

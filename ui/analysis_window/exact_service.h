@@ -130,6 +130,12 @@ class ExactService final : public QObject {
     bool lawPending() const { return law_.pending(); }
     double figuresDone() const { return figures_.done(); }
     double lawDone() const { return law_.done(); }
+    // Holds the work in hand and any begun later, or lets it go on (long_work.h).
+    void hold(bool held) {
+        figures_.hold(held);
+        law_.hold(held);
+    }
+    bool pending() const { return figures_.pending() || law_.pending(); }
     // Waits until the figures, or the figures and the law, are in (for tests).
     void waitForFigures() { figures_.waitForResult(); }
     void waitForLaw();

@@ -99,7 +99,8 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     connect(&timer_, &QTimer::timeout, this, &frmAnalysis::refresh);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         updateHeading();
-        redrawCurrent();
+        redrawCurrent();  // the tab's work may begin here
+        gateWork();
     });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     connect(rates_, &HallRatesPanel::changed, this, [this] {
@@ -115,8 +116,44 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     day_->setHallRates(rates_->rates());
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
+    listWork();
     followMainWindow();
     restart();
+}
+
+void frmAnalysis::listWork() {
+    work_ = {
+        // The run's exact figures: the figures' tab, the graphs and the posterior draw on them.
+        {{figures_, slump_, drought_, posterior_},
+         [this] { return service_->pending(); },
+         [this](bool held) { service_->hold(held); }},
+        {{figures_}, [this] { return cash_.pending(); }, [this](bool held) { cash_.hold(held); }},
+        {{posterior_},
+         [this] { return posterior_->history().workPending(); },
+         [this](bool held) { posterior_->history().holdWork(held); }},
+        {{quitRules_},
+         [this] { return quitRules_->workPending(); },
+         [this](bool held) { quitRules_->holdWork(held); }},
+        {{aim_},
+         [this] { return aim_->workPending(); },
+         [this](bool held) { aim_->holdWork(held); }},
+        {{day_},
+         [this] { return day_->workPending(); },
+         [this](bool held) { day_->holdWork(held); }},
+    };
+}
+
+void frmAnalysis::gateWork() {
+    const QWidget* current = tabs_->currentWidget();
+    const auto onShow = [current](const TabWork& work) {
+        return std::find(work.tabs.begin(), work.tabs.end(), current) != work.tabs.end();
+    };
+    const bool shownPending = std::any_of(work_.begin(), work_.end(), [&](const TabWork& work) {
+        return onShow(work) && work.pending();
+    });
+    for (const TabWork& work : work_) {
+        work.hold(!open_ || (shownPending && !onShow(work)));
+    }
 }
 
 void frmAnalysis::followMainWindow() {
@@ -183,7 +220,11 @@ void frmAnalysis::updateHeading() {
     }
 }
 
-frmAnalysis::~frmAnalysis() = default;
+frmAnalysis::~frmAnalysis() {
+    // The tabs go with the window's children, after its own members: nothing of it may be
+    // called then.
+    disconnect(tabs_, nullptr, this, nullptr);
+}
 
 void frmAnalysis::restart() {
     feed_.restart(source_.runSetup());
@@ -248,17 +289,18 @@ std::shared_ptr<const OutcomeLaw> frmAnalysis::law() const {
 
 void frmAnalysis::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    open_ = true;
+    gateWork();
     refreshNow();
     timer_.start();
 }
 
 void frmAnalysis::hideEvent(QHideEvent* event) {
     timer_.stop();
-    // Closed, not minimised: the long work stops with it.
+    // Closed, not minimised: the long work waits for it to be opened again.
     if (!event->spontaneous()) {
-        quitRules_->callOff();
-        aim_->callOff();
-        day_->callOff();
+        open_ = false;
+        gateWork();
     }
     QWidget::hideEvent(event);
 }
@@ -267,6 +309,8 @@ void frmAnalysis::refresh() {
     if (!feed_.setup().started && source_.runSetup().started) {
         restart();
     }
+    // The tab on show may have finished its work, or begun some.
+    gateWork();
     if (feed_.catchUp(source_.grid().gridModel())) {
         stale_ = true;
     }

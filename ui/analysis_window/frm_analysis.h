@@ -5,7 +5,12 @@
 // handed to the main window (the grid's rows, the setup Start read) at most ten times a second
 // while it is open, and nothing while it is closed; the run does not know it is there. Exact
 // figures are worked out on a worker thread for the setup of the run on show (and shown beside
-// no other); the window says how far the work is while it goes on.
+// no other); the window says how far the work is while it goes on. The long work of the tab on
+// show goes first: any other waits while it is in hand, and all of it waits, keeping what it
+// has done, while the window is closed (long_work.h).
+
+#include <functional>
+#include <vector>
 
 #include <QLabel>
 #include <QTabWidget>
@@ -81,12 +86,24 @@ class frmAnalysis final : public QWidget {
     void waitForCash() { cash_.waitForResult(); }
     // Panels redrawn so far (at most one a refresh).
     std::int64_t redraws() const { return redraws_; }
+    // Holds the long work the window does not show now and lets the rest go on: all of it
+    // while the window is closed, and while the tab on show has work in hand, that of the
+    // other tabs. Done whenever that may have changed (at each refresh).
+    void gateWork();
 
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
+    // One piece of long work: the tabs that show it, whether it has work in hand, and its hold.
+    struct TabWork {
+        std::vector<const QWidget*> tabs;
+        std::function<bool()> pending;
+        std::function<void(bool)> hold;
+    };
+    void listWork();
+
     // The ヤメ時, 狙い目 and 一日の収支 tabs follow the main window's setting and end boxes as they
     // are typed.
     void followMainWindow();
@@ -120,6 +137,9 @@ class frmAnalysis final : public QWidget {
     AimPanel* aim_ = nullptr;
     DayPanel* day_ = nullptr;
     QTimer timer_;
+    // Shown and not closed since (minimised it stays open).
+    bool open_ = false;
+    std::vector<TabWork> work_;
     bool stale_ = true;
     std::int64_t redraws_ = 0;
     std::chrono::steady_clock::time_point lastRedraw_{};

@@ -138,6 +138,11 @@ void HistoryPosterior::requestWorth() {
     showWorth();
 }
 
+void HistoryPosterior::showEvent(QShowEvent* event) {
+    QGroupBox::showEvent(event);
+    showWorth();
+}
+
 void HistoryPosterior::showWorth() {
     if (!asked_) {
         return;
@@ -146,9 +151,10 @@ void HistoryPosterior::showWorth() {
     const std::shared_ptr<const HistoryWorthResult> result =
         rule.unreadable.isEmpty() ? worth_.result(*asked_) : nullptr;
     const bool working = !result && rule.unreadable.isEmpty() && worth_.pending();
-    if (working && !worthTimer_.isActive()) {
+    // Told only while it is on show.
+    if (working && isVisible() && !worthTimer_.isActive()) {
         worthTimer_.start();
-    } else if (!working) {
+    } else if (!working || !isVisible()) {
         worthTimer_.stop();
     }
     for (int s = 0; s < settingCount; ++s) {

@@ -54,6 +54,13 @@ class HistoryPosterior final : public QGroupBox {
     RuleChoice& rule() { return *rule_; }
     const QLabel& worthNote() const { return *worthNote_; }
     void waitForWorth() { worth_.waitForResult(); }
+    // While the tab is not on show the window may hold the work (long_work.h).
+    void holdWork(bool held) { worth_.hold(held); }
+    bool workPending() const { return worth_.pending(); }
+
+  protected:
+    // Shown again, it says how far the work is.
+    void showEvent(QShowEvent* event) override;
 
   private:
     void load();

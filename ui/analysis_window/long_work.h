@@ -2,7 +2,8 @@
 
 // Long work in the analysis window: figures that take seconds or minutes, worked out on a
 // worker at the lowest priority while the run and the window go on, for the setup asked last
-// and for no other. Every kind of long work in the window goes this one way.
+// and for no other, while a window shows it. Every kind of long work in the window goes this
+// one way.
 //
 // A kind of long work is a struct that says what it depends on, what it makes and how:
 //
@@ -31,7 +32,10 @@
 // window's thread when the result asked for is in; result(setup) gives it, and never one of
 // another setup. While it goes on, pending(), done() and secondsLeft() say whether, how far
 // and about how long (for "計算中… 45%、残り約 1分"), and soFar() what it has shown: a panel
-// reads them on a timer, a few times a second at most. callOff() when the window closes.
+// reads them on a timer, a few times a second at most. hold(true) while no window shows the work
+// (or while the work of the tab on show goes first): the work waits at its next look at its
+// call-off flag (work_hold.h), keeps all it has done, and goes on from there with hold(false);
+// the time it was held counts neither in secondsTaken() nor in its pace (work_pace.h).
 // Results are kept by setup for the whole program (the last Kind::keptCount; the one used
 // longest ago is let go first), so that a setup shown again, in this window or in one opened
 // later, comes back at once. Tests wait with waitForResult(); solveNow works a result out on
@@ -48,24 +52,27 @@
 // busy machine).
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QPromise>
 #include <QString>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "common/runtime_error.h"
 #include "common/work_control.h"
+#include "common/work_hold.h"
 #include "ui/analysis_window/kept_results.h"
+#include "ui/analysis_window/work_pace.h"
 
 namespace korvale {
 
@@ -127,7 +134,10 @@ class LongWork {
             return;
         }
         job_ = std::make_shared<Job>();
-        job_->began.start();
+        if (held_) {
+            job_->hold.hold();
+            job_->pace.hold();
+        }
         watcher_.setFuture(QtConcurrent::run(&worker(), &LongWork::work, setup, job_));
     }
     // Calls off the work in hand; a result not yet in is no longer wanted (asked again, its
@@ -138,6 +148,26 @@ class LongWork {
             wanted_.reset();
         }
     }
+
+    // Holds the work in hand, and any begun later, or lets it go on.
+    void hold(bool held) {
+        if (held == held_) {
+            return;
+        }
+        held_ = held;
+        if (!job_) {
+            return;
+        }
+        if (held) {
+            job_->hold.hold();
+            job_->pace.hold();
+        } else {
+            job_->hold.letGo();
+            job_->pace.letGo();
+        }
+    }
+    // Whether work in hand is held.
+    bool held() const { return job_ && held_; }
 
     const std::optional<Setup>& wanted() const { return wanted_; }
     // The result of `setup` once in, else nullptr.
@@ -154,20 +184,18 @@ class LongWork {
         const int most = future.progressMaximum();
         return most > 0 ? static_cast<double>(future.progressValue()) / most : 0.0;
     }
-    // About how many seconds the work in hand still needs, from the time it has taken and the
-    // share done; none until that share says something (some seconds and a few percent in).
+    // About how many seconds the work in hand still needs at the pace it has kept (work_pace.h);
+    // none while that is not measured.
     std::optional<double> secondsLeft() const {
-        const double share = done();
-        const double seconds = secondsTaken();
-        if (!job_ || share < 0.02 || seconds < 3.0) {
+        if (!job_) {
             return std::nullopt;
         }
-        return seconds * (1.0 - share) / share;
+        job_->pace.see(done());
+        return job_->pace.secondsLeft();
     }
-    // The seconds since the work in hand was asked for (0 when none is).
-    double secondsTaken() const {
-        return job_ ? static_cast<double>(job_->began.elapsed()) / 1000.0 : 0.0;
-    }
+    // The seconds the work in hand has run since it was asked for, held time left out (0 when
+    // none is).
+    double secondsTaken() const { return job_ ? job_->pace.secondsRun() : 0.0; }
     // What the work in hand has shown so far, or nullptr.
     Shared soFar() const {
         if (!job_) {
@@ -178,12 +206,14 @@ class LongWork {
     }
 
     // Waits until the work in hand is done or called off, not for any work its result starts
-    // (for tests).
+    // (for tests; held work is waited for until it is let go).
     void waitForResult() {
         const std::shared_ptr<Job> waited = job_;
         while (waited && job_ == waited) {
-            watcher_.waitForFinished();
+            // Not QFuture's wait: a job not yet begun would be run on this thread, beside the
+            // kind's worker (and block it, held).
             QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 
@@ -209,9 +239,10 @@ class LongWork {
     // What the window and the worker share of one job.
     struct Job {
         std::atomic<bool> cancel{false};
+        WorkHold hold;
         std::mutex mutex;
         Shared soFar;
-        QElapsedTimer began;  // read on the window's thread only
+        WorkPace pace;  // on the window's thread only
     };
 
     static QThreadPool& worker() {
@@ -242,6 +273,7 @@ class LongWork {
     static void work(QPromise<Shared>& promise, const Setup& setup,
                      const std::shared_ptr<Job>& job) {
         lowerThisThreadsPriority();
+        const UnderHold under(&job->hold);
         promise.setProgressRange(0, progressSteps);
         // Another window may have worked it out since.
         if (Shared found = kept().find(setup)) {
@@ -251,6 +283,7 @@ class LongWork {
         LongWorkControl<Result> control;
         control.cancel = &job->cancel;
         control.progress = [&promise](double share) {
+            waitWhileHeld();
             promise.setProgressValue(static_cast<int>(std::lround(progressSteps * share)));
         };
         control.shown = [&job](Result soFar) {
@@ -285,6 +318,7 @@ class LongWork {
     void stopJob() {
         if (job_) {
             job_->cancel = true;
+            job_->hold.end();  // held, it must still reach its end
             watcher_.future().cancel();
             job_.reset();
         }
@@ -294,6 +328,7 @@ class LongWork {
     std::optional<Setup> wanted_;
     Shared result_;
     std::shared_ptr<Job> job_;
+    bool held_ = false;
     QFutureWatcher<Shared> watcher_;
 };
 

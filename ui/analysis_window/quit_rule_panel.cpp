@@ -126,6 +126,7 @@ QuitRulePanel::QuitRulePanel(const SweepGrid& grid, QWidget* parent) : QWidget(p
 void QuitRulePanel::makeService(const SweepGrid& grid) {
     delete service_;  // calls off its work
     service_ = new QuitRuleService(grid, this);
+    service_->hold(held_);
     service_->setChosen(chosen_);
     service_->setShown(shownSetting());
     connect(service_, &QuitRuleService::arrived, this, &QuitRulePanel::redraw);
@@ -172,10 +173,14 @@ void QuitRulePanel::activate() {
     }
 }
 
-void QuitRulePanel::callOff() {
-    active_ = false;
-    service_->callOff();
-    progressTimer_.stop();
+void QuitRulePanel::holdWork(bool held) {
+    held_ = held;
+    service_->hold(held);
+}
+
+void QuitRulePanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    followSweep();
     showProgress();
 }
 
@@ -366,7 +371,8 @@ void QuitRulePanel::fitAxes() {
 }
 
 void QuitRulePanel::showProgress() {
-    const bool working = service_->sweepPending() || service_->rulePending();
+    // Nothing is drawn while the tab is not on show.
+    const bool working = (service_->sweepPending() || service_->rulePending()) && isVisible();
     if (working && !progressTimer_.isActive()) {
         progressTimer_.start();
     } else if (!working) {
@@ -393,7 +399,7 @@ void QuitRulePanel::showProgress() {
         return;
     }
     const QString leftText = left ? QStringLiteral("残り約 %1").arg(durationText(*left))
-                                  : QStringLiteral("残り時間を見積もり中");
+                                  : QStringLiteral("残り時間は計測中");
     // Of another setting than the one on show: named.
     const QString whose = inHand == shown ? QString() : name + QStringLiteral("：");
     status_->setText(

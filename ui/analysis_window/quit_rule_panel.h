@@ -7,8 +7,8 @@
 // beats on both joined by a line, and the end conditions typed in the main window marked. One
 // setting at a time, chosen here: the six settings' clouds overlap and their frontiers cross,
 // so together they hide one another, and a player judges one setting at a time. The sweep takes
-// minutes: it is begun when the tab is first shown, goes on while the window is open, and is
-// called off when it closes (what is done is kept). The setting on show is worked out first,
+// minutes: it is begun when the tab is first shown, goes on while the window shows it and waits
+// while it is closed (what is done is kept). The setting on show is worked out first,
 // its rules drawn as they come in, with the time it still needs; a setting not yet begun says
 // it waits. Resting the pointer on a rule names it and its figures.
 
@@ -42,8 +42,9 @@ class QuitRulePanel final : public QWidget {
     void setHallRates(const HallRates& rates) { rates_ = rates; }
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
-    // The window closed: the work in hand is called off.
-    void callOff();
+    // While the tab is not on show the window may hold its work (long_work.h).
+    void holdWork(bool held);
+    bool workPending() const { return service_->pending(); }
 
     // The graph alone, as グラフをPNGで保存 saves it.
     QWidget& graphView() { return *graph_.view; }
@@ -61,6 +62,10 @@ class QuitRulePanel final : public QWidget {
     std::int32_t shownSetting() const { return static_cast<std::int32_t>(choice_->currentIndex()); }
     // What the pointer resting at `point` of the graph is told: the drawn rule nearest to it.
     QString tipAt(const QPointF& point) const;
+
+  protected:
+    // Shown again, it says how far its work is, and follows it.
+    void showEvent(QShowEvent* event) override;
 
   private:
     // A rule as drawn, for the pointer resting on it.
@@ -103,6 +108,7 @@ class QuitRulePanel final : public QWidget {
     std::int32_t settingDrawn_ = -1;
 
     bool active_ = false;
+    bool held_ = false;
     bool shownOnce_ = false;
     std::int32_t chosen_ = 0;
     QString bigEndText_ = QStringLiteral("0");

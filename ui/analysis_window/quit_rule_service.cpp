@@ -1,5 +1,8 @@
 #include "ui/analysis_window/quit_rule_service.h"
 
+#include <algorithm>
+#include <mutex>
+#include <optional>
 #include <utility>
 
 #include "machine/korvale_tables.h"
@@ -11,16 +14,72 @@ QString RuleSweepWork::failure(const RuntimeError& error) {
     return figuresFailure(error);
 }
 
+namespace {
+
+// The rules of sweeps called off before they were done, for as long as the program runs: asked
+// again, a sweep goes on from them. A dozen at most (six settings of two grids), the oldest let go.
+class UnfinishedSweeps {
+  public:
+    // The rules kept for `setup` (taken away), or none.
+    std::optional<RuleSweep> take(const RuleSweepSetup& setup) {
+        const std::lock_guard lock(mutex_);
+        const auto found = std::find_if(kept_.begin(), kept_.end(), [&](const RuleSweep& sweep) {
+            return sweep.setup == setup;
+        });
+        if (found == kept_.end()) {
+            return std::nullopt;
+        }
+        RuleSweep sweep = std::move(*found);
+        kept_.erase(found);
+        return sweep;
+    }
+    void keep(RuleSweep sweep) {
+        const std::lock_guard lock(mutex_);
+        if (kept_.size() == 12) {
+            kept_.erase(kept_.begin());
+        }
+        kept_.push_back(std::move(sweep));
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<RuleSweep> kept_;
+};
+
+UnfinishedSweeps& unfinishedSweeps() {
+    static auto* made = new UnfinishedSweeps;
+    return *made;
+}
+
+// No rule in yet.
+RuleSweep emptySweep(const RuleSweepSetup& setup) {
+    const std::size_t rules = sweepPoints(setup.grid).size();
+    RuleSweep sweep;
+    sweep.setup = setup;
+    sweep.risks.figures.setting = setup.setting;
+    sweep.risks.figures.points.resize(rules);
+    sweep.risks.risks.resize(rules);
+    sweep.ruleIn.assign(rules, false);
+    return sweep;
+}
+
+}  // namespace
+
 RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup,
                                const LongWorkControl<RuleSweep>& control) {
     const std::size_t rules = sweepPoints(setup.grid).size();
+    // The rules of a sweep called off before, drawn at once and not worked out again.
+    RuleSweep soFar = unfinishedSweeps().take(setup).value_or(emptySweep(setup));
+    KnownRisks known(1, std::vector<std::optional<RuleRisk>>(rules));
+    for (std::size_t point = 0; point < rules; ++point) {
+        if (soFar.ruleIn[point]) {
+            known[0][point] = soFar.risks.risks[point];
+        }
+    }
+    if (soFar.rulesIn > 0) {
+        control.show(soFar);
+    }
     // Each rule as it comes in; the sweep hands them over one at a time.
-    RuleSweep soFar;
-    soFar.setup = setup;
-    soFar.risks.figures.setting = setup.setting;
-    soFar.risks.figures.points.resize(rules);
-    soFar.risks.risks.resize(rules);
-    soFar.ruleIn.assign(rules, false);
     const auto arrived = [&](std::int32_t, std::size_t point, const AttemptFigures& figures,
                              const RuleRisk& risk) {
         soFar.risks.figures.points[point] = figures;
@@ -29,8 +88,13 @@ RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup,
         ++soFar.rulesIn;
         control.show(soFar);
     };
-    std::vector<SettingRuleRisks> swept =
-        sweepRuleRisks(setup.grid, {setup.setting}, arrived, control);
+    std::vector<SettingRuleRisks> swept;
+    try {
+        swept = sweepRuleRisks(setup.grid, {setup.setting}, arrived, control, known);
+    } catch (const WorkCancelled&) {
+        unfinishedSweeps().keep(std::move(soFar));
+        throw;
+    }
     RuleSweep sweep;
     sweep.risks = std::move(swept.front());
     sweep.ruleIn.assign(rules, true);

@@ -101,6 +101,13 @@ class QuitRuleService final : public QObject {
     void setChosen(std::int32_t setting);
     // Calls off the work in hand (the sweep and the one rule); what is done stays kept.
     void callOff();
+    // Holds the work in hand and any begun later, or lets it go on (long_work.h).
+    void hold(bool held) {
+        sweepWork_.hold(held);
+        ruleWork_.hold(held);
+    }
+    bool held() const { return sweepWork_.held() || ruleWork_.held(); }
+    bool pending() const { return sweepWork_.pending() || ruleWork_.pending(); }
 
     // A setting's sweep once worked out (or found not to be), else nullptr.
     const RuleSweep* sweep(std::int32_t setting) const;

@@ -8,9 +8,11 @@ namespace korvale {
 
 void showWorkProgress(const WorkState& state, bool active, const QString& what, QProgressBar& bar,
                       QLabel& status, QTimer& timer) {
-    if (state.pending && !timer.isActive()) {
+    // Told only while the tab is on show.
+    const bool shown = status.isVisible();
+    if (state.pending && shown && !timer.isActive()) {
         timer.start();
-    } else if (!state.pending) {
+    } else if (!state.pending || !shown) {
         timer.stop();
     }
     bar.setVisible(state.pending);
@@ -24,7 +26,7 @@ void showWorkProgress(const WorkState& state, bool active, const QString& what, 
             .arg(what, durationText(state.secondsTaken),
                  state.secondsLeft
                      ? QStringLiteral("・残り約 %1").arg(durationText(*state.secondsLeft))
-                     : QString()));
+                     : QStringLiteral("・残り時間は計測中")));
 }
 
 }  // namespace korvale

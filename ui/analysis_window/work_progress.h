@@ -1,8 +1,9 @@
 #pragma once
 
 // How far a tab's long work is, as its progress bar and status line say it: the bar and "…計算中・
-// 経過 12秒・残り約 30秒" while the work goes on, the timer that redraws the tab running only then,
-// and before the tab is first shown that its work waits for it.
+// 経過 12秒・残り約 30秒" (or "残り時間は計測中" until its pace is measured) while the work goes
+// on, the timer that redraws the tab running only then and only while the tab is on show, and
+// before the tab is first shown that its work waits for it.
 
 #include <QLabel>
 #include <QProgressBar>

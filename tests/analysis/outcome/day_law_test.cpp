@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "analysis/outcome/day_law.h"
@@ -186,6 +187,33 @@ TEST(DayLawTest, MixedLawsWeighTheirChances) {
     EXPECT_DOUBLE_EQ(mixed.pBehind, 0.25 + 0.1875);
     EXPECT_EQ(mixed.errorBound, 1e-12);
     EXPECT_EQ(mixed.net.quantile(0.5), 0);  // 0.125 + 0.3125 < 0.5 <= + 0.1875
+}
+
+// The share told moves with the work, on the calling thread only: rising in many small steps to 1
+// (it once stood at the first root's share until the end). With two threads the last root's
+// work may be the other thread's, told when it is done.
+TEST(DayLawTest, TheShareToldMovesInSmallSteps) {
+    const std::vector<std::int32_t> games = {150, 300, 450, 600};
+    for (const unsigned threads : {1U, 2U}) {
+        SCOPED_TRACE(threads);
+        std::vector<double> told;
+        const std::thread::id caller = std::this_thread::get_id();
+        solveDayLaws(machineModel(2), games,
+                     {.progress =
+                          [&](double share) {
+                              EXPECT_EQ(std::this_thread::get_id(), caller);
+                              told.push_back(share);
+                          },
+                      .threads = threads});
+        ASSERT_GT(told.size(), 20U);
+        EXPECT_EQ(told.back(), 1.0);
+        double before = 0.0;
+        for (const double share : told) {
+            EXPECT_GE(share, before);
+            EXPECT_LE(share - before, threads == 1 ? 0.1 : 0.25) << "from " << before;
+            before = share;
+        }
+    }
 }
 
 }  // namespace

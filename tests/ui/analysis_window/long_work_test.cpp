@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -176,6 +177,76 @@ TEST_F(LongWorkTest, TheResultsKeptAreTheLastFewUsed) {
     // 12 was the one used longest ago.
     EXPECT_EQ(LongWork<GateWork>::findKept(12), nullptr);
     EXPECT_NE(LongWork<GateWork>::findKept(13), nullptr);
+}
+
+// Work of many short steps shared out between two threads, each step looking at the call-off
+// flag as the analysis does; the steps done are counted.
+struct StepWork {
+    using Setup = int;
+    using Result = Made;
+    static constexpr std::size_t keptCount = 3;
+    static constexpr const char* subject = "";
+    static QString failure(const RuntimeError&) { return {}; }
+    static Made solve(const int& setup, const LongWorkControl<Made>& control) {
+        ++begun;
+        std::atomic<int> done{0};
+        try {
+            shareTasks(steps, 2, [&](std::size_t) {
+                stopIfCalledOff(control.cancel);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                ++stepsDone;
+                if (currentWorker() == 0U) {
+                    control.progress(static_cast<double>(++done) / steps);
+                }
+            });
+        } catch (const WorkCancelled&) {
+            ++calledOff;
+            throw;
+        }
+        return Made{0, {}, setup};
+    }
+    static constexpr int steps = 300;
+    static inline std::atomic<int> begun{0};
+    static inline std::atomic<int> stepsDone{0};
+    static inline std::atomic<int> calledOff{0};
+};
+
+TEST(LongWorkHoldTest, HeldWorkWaitsAndGoesOnFromWhereItWasOrEndsWhenCalledOff) {
+    StepWork::stepsDone = 0;
+    StepWork::calledOff = 0;
+    int arrivals = 0;
+    auto work = std::make_unique<LongWork<StepWork>>([&] { ++arrivals; });
+    // Held while it goes on: no step is done, and no time counted, until it is let go.
+    work->request(1);
+    ASSERT_TRUE(eventually([] { return StepWork::stepsDone >= 20; }));
+    work->hold(true);
+    EXPECT_TRUE(work->held());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the steps under way end
+    const int atHold = StepWork::stepsDone;
+    const double takenAtHold = work->secondsTaken();
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_EQ(StepWork::stepsDone, atHold);
+    EXPECT_LT(atHold, StepWork::steps);
+    EXPECT_TRUE(work->pending());
+    EXPECT_DOUBLE_EQ(work->secondsTaken(), takenAtHold);
+    work->hold(false);
+    work->waitForResult();
+    ASSERT_NE(work->result(1), nullptr);
+    EXPECT_EQ(StepWork::stepsDone, StepWork::steps);  // none done twice
+    EXPECT_EQ(arrivals, 1);
+
+    // Asked for while held, it waits to begin; called off while held, it still ends.
+    StepWork::stepsDone = 0;
+    work->hold(true);
+    work->request(2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(StepWork::stepsDone, 0);
+    work->request(3);
+    EXPECT_TRUE(eventually([] { return StepWork::calledOff == 1 && StepWork::begun == 3; }));
+    // Dropped while held (the window let go at the program's end), it ends too.
+    work.reset();
+    EXPECT_TRUE(eventually([] { return StepWork::calledOff == 2; }));
+    EXPECT_EQ(StepWork::stepsDone, 0);
 }
 
 }  // namespace

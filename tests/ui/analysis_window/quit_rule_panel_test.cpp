@@ -1,6 +1,6 @@
 // The ヤメ時 tab: every known rule of a small grid as a point, the frontier as the points no
-// other beats, the rule typed in the main window marked, and the work begun only with the tab
-// and called off with the window.
+// other beats, the rule typed in the main window marked, and the work begun only with the tab,
+// held while the window is closed or another tab's work goes first, and going on from there.
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -155,9 +155,9 @@ TEST_F(QuitRulePanelTest, TheMarkFollowsTheEndBoxes) {
     }
 }
 
-TEST_F(QuitRulePanelTest, WorkBeginsWithTheTabAndStopsWithTheWindow) {
-    // A grid of its own, worked out by no other test: BIG ends 0 and 50, REG end 0.
-    const SweepGrid grid{0, 50, 50, 0, 0, 50};
+TEST_F(QuitRulePanelTest, WorkBeginsWithTheTabWaitsWhileTheWindowIsClosedAndGoesOn) {
+    // A grid of its own, worked out by no other test: BIG ends 0 to 350, REG end 0 (eight rules).
+    const SweepGrid grid{0, 350, 50, 0, 0, 50};
     trigger("actAnalysis");
     panel().setGrid(grid);
     analysis().refreshNow();
@@ -167,19 +167,101 @@ TEST_F(QuitRulePanelTest, WorkBeginsWithTheTabAndStopsWithTheWindow) {
     openTab(1, grid);
     EXPECT_TRUE(panel().service().sweepPending());
     EXPECT_FALSE(panel().progress().isHidden());
+    const auto rulesIn = [this] {
+        const std::shared_ptr<const RuleSweep> soFar = panel().service().sweepSoFar(1);
+        return soFar ? soFar->rulesIn : std::size_t{0};
+    };
+    while (rulesIn() == 0) {
+        QTest::qWait(2);
+    }
     QElapsedTimer closing;
     closing.start();
     analysis().close();
     EXPECT_LT(closing.elapsed(), 500);
-    EXPECT_FALSE(panel().service().sweepPending());
+    // Closed, the work waits where it was, what it has done kept.
+    QTest::qWait(300);  // the rules under way reach their next look
+    const std::size_t atClose = rulesIn();
+    const double doneAtClose = panel().service().sweepDone();
+    QTest::qWait(700);
+    EXPECT_TRUE(panel().service().sweepPending());
+    EXPECT_TRUE(panel().service().held());
+    EXPECT_EQ(rulesIn(), atClose);
+    EXPECT_EQ(panel().service().sweepDone(), doneAtClose);
+    if (atClose == 8) {
+        GTEST_SKIP() << "the sweep was done before the window closed";
+    }
 
-    // Opened again, it goes on and keeps what it worked out.
+    // Opened again, it goes on from there: its rules drawn at once, none worked out again.
     openTab(1, grid);
+    EXPECT_FALSE(panel().service().held());
+    EXPECT_EQ(static_cast<std::size_t>(panel().rulePoints().count()), atClose);
+    EXPECT_GE(panel().service().sweepDone(), doneAtClose);
     show(1);
-    EXPECT_EQ(panel().rulePoints().count(), 2);
+    EXPECT_EQ(panel().rulePoints().count(), 8);
     analysis().close();
     openTab(1, grid);
-    EXPECT_EQ(panel().rulePoints().count(), 2);
+    EXPECT_EQ(panel().rulePoints().count(), 8);
+}
+
+// A sweep called off and asked again goes on from the rules it had: they are drawn at once and
+// not worked out again.
+TEST_F(QuitRulePanelTest, ASweepCalledOffGoesOnFromItsRules) {
+    // A grid of its own, worked out by no other test: BIG ends 50 to 400, REG end 0.
+    const SweepGrid grid{50, 400, 50, 0, 0, 50};
+    openTab(5, grid);
+    const auto rulesIn = [this] {
+        const std::shared_ptr<const RuleSweep> soFar = panel().service().sweepSoFar(5);
+        return soFar ? soFar->rulesIn : std::size_t{0};
+    };
+    while (rulesIn() < 2) {
+        QTest::qWait(2);
+    }
+    const std::size_t atCallOff = rulesIn();
+    panel().service().callOff();
+    if (panel().service().sweep(5) != nullptr) {
+        GTEST_SKIP() << "the sweep was done before it was called off";
+    }
+    EXPECT_EQ(rulesIn(), 0U);  // nothing in hand
+    panel().service().start();
+    while (rulesIn() == 0) {
+        QTest::qWait(2);
+    }
+    EXPECT_GE(rulesIn(), atCallOff);
+    panel().service().waitForSweep(5);
+    ASSERT_NE(panel().service().sweep(5), nullptr);
+    EXPECT_TRUE(panel().service().sweep(5)->complete());
+}
+
+// The work of the tab on show goes first: a sweep under way waits while the 一日の収支 tab's
+// work is in hand, and goes on once that is done.
+TEST_F(QuitRulePanelTest, TheTabOnShowGoesFirst) {
+    // A grid and a day of their own, worked out by no other test.
+    const SweepGrid grid{0, 300, 50, 0, 0, 50};
+    constexpr int dayTab = 6;
+    openTab(3, grid);
+    const auto rulesIn = [this] {
+        const std::shared_ptr<const RuleSweep> soFar = panel().service().sweepSoFar(3);
+        return soFar ? soFar->rulesIn : std::size_t{0};
+    };
+    while (rulesIn() == 0) {
+        QTest::qWait(2);
+    }
+    DayPanel& day = analysis().dayPanel();
+    day.dayGames().setValue(1700);
+    analysis().tabs().setCurrentIndex(dayTab);
+    analysis().refreshNow();
+    ASSERT_TRUE(day.workPending());
+    EXPECT_TRUE(panel().service().held());
+    QTest::qWait(300);  // the rules under way reach their next look
+    const std::size_t whileHidden = rulesIn();
+    day.waitForFigures();  // not held: it would never come
+    EXPECT_EQ(rulesIn(), whileHidden);
+    EXPECT_TRUE(panel().service().sweepPending() || whileHidden == 7);
+    // Nothing on show left to do: the hidden work goes on.
+    analysis().refreshNow();
+    EXPECT_FALSE(panel().service().held());
+    panel().service().waitForSweep(3);
+    EXPECT_NE(panel().service().sweep(3), nullptr);
 }
 
 TEST_F(QuitRulePanelTest, RulesAreDrawnAsTheyComeInAndAWaitingSettingSaysSo) {
