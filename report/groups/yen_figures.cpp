@@ -49,6 +49,21 @@ Figure ratioFigure(std::string_view key, const RatioSums& sums, double scale) {
     return makeFigure(key, scale * ratio, affine(sums.interval95(ratio), scale, 0.0));
 }
 
+// From cash, with the lots bought measured: yen = (bought + net) × 100 / exchange − 1000 × lots,
+// the net's part exact, the lots' part and so the interval measured.
+void addMeasuredCashYen(std::vector<Figure>& out, const AttemptFigures& f, const HallRates& rates,
+                        double lots, const Interval& lotsInterval) {
+    const double loss = lossPerLot(rates);
+    const double stored = yenOfCoins(rates, f.expectedNet);
+    const double hours = hoursOfGames(rates, f.expectedGames);
+    out.push_back(makeFigure(costKey(f, "yen_per_attempt"), stored - loss * lots,
+                             affine(lotsInterval, -loss, stored)));
+    out.push_back(
+        makeFigure("cash_in_per_attempt", 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
+    out.push_back(makeFigure(costKey(f, "yen_per_hour"), (stored - loss * lots) / hours,
+                             affine(lotsInterval, -loss / hours, stored / hours)));
+}
+
 }  // namespace
 
 void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& rates,
@@ -80,19 +95,9 @@ FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
     if (cash.lotsPerAttempt.units == 0) {
         return group;
     }
-    // yen = (bought + net) × 100 / exchange − 1000 × lots: the net's part exact, the lots'
-    // part measured.
     const double lots = cash.lotsPerAttempt.y / cash.lotsPerAttempt.x;
     const Interval lotsInterval = cash.lotsPerAttempt.interval95(lots);
-    const double loss = lossPerLot(rates);
-    const double stored = yenOfCoins(rates, f.expectedNet);
-    const double hours = hoursOfGames(rates, f.expectedGames);
-    out.push_back(makeFigure(costKey(f, "yen_per_attempt"), stored - loss * lots,
-                             affine(lotsInterval, -loss, stored)));
-    out.push_back(
-        makeFigure("cash_in_per_attempt", 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
-    out.push_back(makeFigure(costKey(f, "yen_per_hour"), (stored - loss * lots) / hours,
-                             affine(lotsInterval, -loss / hours, stored / hours)));
+    addMeasuredCashYen(out, f, rates, lots, lotsInterval);
     addDeepestLaw(out, cash.deepestLaw);
     return group;
 }
@@ -120,16 +125,7 @@ FigureGroup cashMixtureGroup(const AttemptFigures& mixture,
     }
     const double half = std::sqrt(variance);
     const Interval lotsInterval{true, std::max(lots - half, 0.0), lots + half};
-    const double loss = lossPerLot(rates);
-    const double stored = yenOfCoins(rates, mixture.expectedNet);
-    const double hours = hoursOfGames(rates, mixture.expectedGames);
-    std::vector<Figure>& out = group.figures;
-    out.push_back(makeFigure(costKey(mixture, "yen_per_attempt"), stored - loss * lots,
-                             affine(lotsInterval, -loss, stored)));
-    out.push_back(
-        makeFigure("cash_in_per_attempt", 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
-    out.push_back(makeFigure(costKey(mixture, "yen_per_hour"), (stored - loss * lots) / hours,
-                             affine(lotsInterval, -loss / hours, stored / hours)));
+    addMeasuredCashYen(group.figures, mixture, rates, lots, lotsInterval);
     return group;
 }
 
