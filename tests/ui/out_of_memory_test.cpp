@@ -91,7 +91,7 @@ TEST_F(LawOutOfMemoryTest, TheLawsWorkerRunningOutSaysSoInTheAnalysisWindow) {
     EXPECT_EQ(failInWorkersFrom.load(), 0u);
     EXPECT_EQ(analysis.law(), nullptr);
     analysis.refreshNow();
-    const QString status = analysis.figuresPanel().status().text();
+    const QString status = analysis.tab<RunFiguresTab>().status().text();
     EXPECT_TRUE(
         status.endsWith(QStringLiteral("\nメモリが足りず、一回の差枚の分布は求められません。")))
         << status.toStdString();

@@ -95,6 +95,7 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
 
     appendGridRow(window, std::to_string(state.bigsInAttempt), numberText(state.regsInAttempt),
                   numberText(net));
+    window.logRow(AttemptLogged{state.bigsInAttempt, state.regsInAttempt, net});
     autoScroll(window);
 
     aboutBox(Box::Text2, [&] {

@@ -48,6 +48,7 @@ void finishGame(RunDisplays& window, const clsKorvale& machine, const std::strin
     const bool big = sameText(result, "BIG");
     if (big || sameText(result, "REG")) {
         appendGridRow(window, result, numberText(state.lngNum), numberText(state.lngMode));
+        window.logRow(BonusLogged{big, state.lngNum, state.lngMode});
         autoScroll(window);
 
         // Text1 still shows the games before this one: that is the dividend.
