@@ -143,14 +143,14 @@ AnalysisTab* frmAnalysis::tabTitled(const QString& title) const {
 
 void frmAnalysis::gateWork() {
     const AnalysisTab* current = &onShow();
-    const auto onShow = [current](const TabWork& work) {
+    const auto shown = [current](const TabWork& work) {
         return std::find(work.tabs.begin(), work.tabs.end(), current) != work.tabs.end();
     };
     const bool shownPending = std::any_of(work_.begin(), work_.end(), [&](const TabWork& work) {
-        return onShow(work) && work.pending();
+        return shown(work) && work.pending();
     });
     for (const TabWork& work : work_) {
-        work.hold(!open_ || (shownPending && !onShow(work)));
+        work.hold(!open_ || (shownPending && !shown(work)));
     }
 }
 

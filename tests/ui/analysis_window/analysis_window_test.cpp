@@ -83,6 +83,29 @@ class AnalysisWindowTest : public FrameTest {
     }
 };
 
+// The tabs as the user finds them in the bar, each reached by its type and by its title.
+TEST_F(AnalysisWindowTest, EachTabIsFoundByTypeAndTitleInTheBarsOrder) {
+    trigger("actAnalysis");
+    const char* const titles[] = {"理論値と実測値", "スランプグラフ", "ハマり分布", "設定判別",
+                                  "ヤメ時",         "狙い目",         "一日の収支"};
+    const QWidget* const byType[] = {
+        &analysis().tab<RunFiguresTab>(), &analysis().tab<SlumpPanel>(),
+        &analysis().tab<DroughtPanel>(),  &analysis().tab<PosteriorPanel>(),
+        &analysis().tab<QuitRulePanel>(), &analysis().tab<AimPanel>(),
+        &analysis().tab<DayPanel>()};
+    const QTabWidget& bar = analysis().tabs();
+    ASSERT_EQ(bar.count(), 7);
+    for (int index = 0; index < bar.count(); ++index) {
+        SCOPED_TRACE(titles[index]);
+        EXPECT_EQ(bar.tabText(index).toStdString(), titles[index]);
+        EXPECT_EQ(bar.widget(index), byType[index]);
+        const AnalysisTab* titled = analysis().tabTitled(QString::fromUtf8(titles[index]));
+        ASSERT_NE(titled, nullptr);
+        EXPECT_EQ(&const_cast<AnalysisTab*>(titled)->page(), bar.widget(index));
+    }
+    EXPECT_EQ(analysis().tabTitled(QStringLiteral("なし")), nullptr);
+}
+
 TEST_F(AnalysisWindowTest, OpeningAndClosingItDuringARunChangesNothing) {
     for (const bool attempts : {false, true}) {
         SCOPED_TRACE(attempts);
