@@ -317,8 +317,8 @@ void BM_AnalysisRedraw(benchmark::State& state) {
         const double u = generator.nextFraction();
         const auto games =
             1 + static_cast<std::int32_t>(-204.0 * std::log(1.0 - generator.nextFraction()));
-        record.add(korvale::BonusLogged{u < 0.69, games,
-                                        static_cast<std::int32_t>(generator.nextFraction() * 6)});
+        const auto mode = static_cast<std::int8_t>(generator.nextFraction() * 6);
+        record.add(korvale::BonusLogged{.games = games, .mode = mode, .big = u < 0.69});
     }
     korvale::RunFeed feed;
     feed.restart(record.setup());

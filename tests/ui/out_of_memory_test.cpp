@@ -71,7 +71,7 @@ TEST_F(OutOfMemoryTest, GridGrowthFailingEndsTheRunWithTheResultsOnShow) {
     EXPECT_EQ(grid().rows(), 4097);
     EXPECT_EQ(gridRow(4096), (std::vector<std::string>{"REG", "1", "0"}));
     // The windows that follow the run are told of the rows on show, and of no other.
-    EXPECT_EQ(window->runRecord().rows().size(), 4096u);
+    EXPECT_EQ(window->runRecord().bonuses().size(), 4096u);
     EXPECT_EQ(window->runRecord().gamesShown(), 4096);
 }
 

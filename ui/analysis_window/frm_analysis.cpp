@@ -502,7 +502,7 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
     // with the logged games, the only ones whose mode is known.
     NormalTotals played = tally.totals();
     const std::int64_t shown = gamesShown();
-    if (feed_.rowsTaken() == static_cast<std::int64_t>(source_.runRecord().rows().size()) &&
+    if (feed_.rowsTaken() == static_cast<std::int64_t>(source_.runRecord().rowCount()) &&
         shown > played.games) {
         played.games = shown;
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <variant>
 
 namespace korvale {
 
@@ -19,24 +18,27 @@ void RunFeed::restart(const RunSetup& setup) {
 }
 
 bool RunFeed::catchUp(const RunRecord& record, std::size_t most) {
-    const std::vector<LoggedRow>& rows = record.rows();
-    if (rows.size() < taken_) {
+    if (record.rowCount() < taken_) {
         restart(setup_);
     }
     if (!setup_.started) {
         return false;
     }
-    const std::size_t end = std::min(rows.size(), taken_ + most);
-    for (std::size_t row = taken_; row < end; ++row) {
-        if (const auto* attempt = std::get_if<AttemptLogged>(&rows[row])) {
+    const std::size_t end = std::min(record.rowCount(), taken_ + most);
+    if (setup_.attempts) {
+        const std::vector<AttemptLogged>& attempts = record.attempts();
+        for (std::size_t row = taken_; row < std::min(end, attempts.size()); ++row) {
             // An attempt's BIGs are tallied as 32-bit counts, as many as a run can play.
-            if (setup_.attempts && attempt->bigs <= INT32_MAX) {
-                attemptTally_.addAttempt(static_cast<std::int32_t>(attempt->bigs), attempt->regs,
-                                         attempt->net);
+            const AttemptLogged& attempt = attempts[row];
+            if (attempt.bigs <= INT32_MAX) {
+                attemptTally_.addAttempt(static_cast<std::int32_t>(attempt.bigs), attempt.regs,
+                                         attempt.net);
             }
-        } else if (const auto* bonus = std::get_if<BonusLogged>(&rows[row]);
-                   bonus != nullptr && !setup_.attempts) {
-            modeTally_.addBonus(bonus->big, bonus->games, bonus->mode);
+        }
+    } else {
+        const std::vector<BonusLogged>& bonuses = record.bonuses();
+        for (std::size_t row = taken_; row < std::min(end, bonuses.size()); ++row) {
+            modeTally_.addBonus(bonuses[row].big, bonuses[row].games, bonuses[row].mode);
         }
     }
     const bool took = end > taken_;
@@ -45,14 +47,14 @@ bool RunFeed::catchUp(const RunRecord& record, std::size_t most) {
 }
 
 void RunFeed::catchUpFilter(const RunRecord& record) {
-    const std::vector<LoggedRow>& rows = record.rows();
-    if (!filter_ || rows.size() < taken_) {
+    const std::vector<BonusLogged>& bonuses = record.bonuses();
+    if (!filter_ || bonuses.size() < taken_) {
         return;
     }
     for (; filterTaken_ < taken_; ++filterTaken_) {
-        const auto* bonus = std::get_if<BonusLogged>(&rows[filterTaken_]);
-        if (bonus != nullptr && bonus->games >= 1) {
-            filter_->addBonus(bonus->big ? BonusKind::Big : BonusKind::Reg, bonus->games);
+        const BonusLogged& bonus = bonuses[filterTaken_];
+        if (bonus.games >= 1) {
+            filter_->addBonus(bonus.big ? BonusKind::Big : BonusKind::Reg, bonus.games);
         }
     }
 }

@@ -23,15 +23,13 @@ class RunRecordTest : public WindowTest {
     // The record's rows written as the grid writes them, beside the grid's own rows.
     std::vector<std::vector<std::string>> recordRows() const {
         std::vector<std::vector<std::string>> rows;
-        for (const LoggedRow& row : window->runRecord().rows()) {
-            if (const auto* bonus = std::get_if<BonusLogged>(&row)) {
-                rows.push_back({bonus->big ? "BIG" : "REG", std::to_string(bonus->games),
-                                std::to_string(bonus->mode)});
-            } else {
-                const auto& attempt = std::get<AttemptLogged>(row);
-                rows.push_back({std::to_string(attempt.bigs), std::to_string(attempt.regs),
-                                std::to_string(attempt.net)});
-            }
+        for (const BonusLogged& bonus : window->runRecord().bonuses()) {
+            rows.push_back({bonus.big ? "BIG" : "REG", std::to_string(bonus.games),
+                            std::to_string(bonus.mode)});
+        }
+        for (const AttemptLogged& attempt : window->runRecord().attempts()) {
+            rows.push_back({std::to_string(attempt.bigs), std::to_string(attempt.regs),
+                            std::to_string(attempt.net)});
         }
         return rows;
     }
@@ -104,7 +102,7 @@ TEST_F(RunRecordTest, TheNextRunsChoiceIsSignalledAsItChanges) {
     EXPECT_EQ(next.regEndText, "0.5");
     // Nothing is started by a choice: the record still holds no run.
     EXPECT_FALSE(window->runRecord().setup().started);
-    EXPECT_TRUE(window->runRecord().rows().empty());
+    EXPECT_EQ(window->runRecord().rowCount(), 0u);
 }
 
 }  // namespace
