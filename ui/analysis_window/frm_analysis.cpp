@@ -400,7 +400,7 @@ QString frmAnalysis::exactWorkStatus() const {
     QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
     if (const std::optional<CashSetup> cash = cashSetup()) {
-        // The cash put in follows each attempt's deepest point, which the grid's rows do not
+        // The cash put in follows each attempt's deepest point, which the logged rows do not
         // hold: a simulation of its own measures it.
         status += cash_.result(*cash)
                       ? QStringLiteral(
