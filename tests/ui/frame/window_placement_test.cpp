@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "ui/analysis_window/frm_analysis.h"
-#include "ui/controls/window_placement.h"
 #include "ui/frame/main_frame.h"
+#include "ui/controls/window_placement.h"
 
 namespace korvale::testing {
 namespace {
