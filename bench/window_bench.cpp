@@ -310,33 +310,26 @@ BENCHMARK(BM_GridMemoryPerRow)
 // painted. Also the bytes the graphs hold: tallies, envelopes, histograms and drawn points.
 void BM_AnalysisRedraw(benchmark::State& state) {
     constexpr int rows = 3'500'000;
-    frmMain window;
-    window.show();
-    auto& model = const_cast<korvale::ResultsGrid&>(window.grid()).gridModel();
     Xoshiro256PlusPlus generator(7);
-    std::vector<std::string> cells;
-    cells.reserve(3 * 100000);
-    for (int done = 0; done < rows; done += 100000) {
-        cells.clear();
-        for (int row = 0; row < 100000; ++row) {
-            const double u = generator.nextFraction();
-            cells.push_back(u < 0.69 ? "BIG" : "REG");
-            cells.push_back(std::to_string(
-                1 + static_cast<int>(-204.0 * std::log(1.0 - generator.nextFraction()))));
-            cells.push_back(std::to_string(static_cast<int>(generator.nextFraction() * 6)));
-        }
-        model.appendRows(100000, cells);
+    korvale::RunRecord record;
+    record.start(korvale::RunSetup{true, false, 0, "300", "100"});
+    for (int row = 0; row < rows; ++row) {
+        const double u = generator.nextFraction();
+        const auto games =
+            1 + static_cast<std::int32_t>(-204.0 * std::log(1.0 - generator.nextFraction()));
+        const auto mode = static_cast<std::int8_t>(generator.nextFraction() * 6);
+        record.add(korvale::BonusLogged{.games = games, .mode = mode, .big = u < 0.69});
     }
     korvale::RunFeed feed;
-    feed.restart(korvale::RunSetup{true, false, 0, "300", "100"});
+    feed.restart(record.setup());
     const auto fed = std::chrono::steady_clock::now();
-    while (feed.catchUp(model)) {
+    while (feed.catchUp(record)) {
     }
     const double feedSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - fed).count();
     // The setting filter takes the rows only when its tab is first shown.
     const auto filtered = std::chrono::steady_clock::now();
-    feed.catchUpFilter(model);
+    feed.catchUpFilter(record);
     const double filterSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - filtered).count();
     const auto gaps = std::make_shared<const korvale::LongRunGaps>(korvale::solveLongRunGaps(0));

@@ -17,7 +17,14 @@
 
 #include "common/random_source.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/analysis_window/aim_panel.h"
+#include "ui/analysis_window/day_panel.h"
+#include "ui/analysis_window/drought_panel.h"
 #include "ui/analysis_window/frm_analysis.h"
+#include "ui/analysis_window/posterior_panel.h"
+#include "ui/analysis_window/quit_rule_panel.h"
+#include "ui/analysis_window/run_figures_tab.h"
+#include "ui/analysis_window/slump_panel.h"
 #include "ui/frame/main_frame.h"
 
 namespace korvale::testing {

@@ -70,6 +70,9 @@ TEST_F(OutOfMemoryTest, GridGrowthFailingEndsTheRunWithTheResultsOnShow) {
     EXPECT_EQ(text("txtCnt(0)"), "4097");  // counted before its row failed
     EXPECT_EQ(grid().rows(), 4097);
     EXPECT_EQ(gridRow(4096), (std::vector<std::string>{"REG", "1", "0"}));
+    // The windows that follow the run are told of the rows on show, and of no other.
+    EXPECT_EQ(window->runRecord().bonuses().size(), 4096u);
+    EXPECT_EQ(window->runRecord().gamesShown(), 4096);
 }
 
 using LawOutOfMemoryTest = FrameTest;
@@ -91,7 +94,7 @@ TEST_F(LawOutOfMemoryTest, TheLawsWorkerRunningOutSaysSoInTheAnalysisWindow) {
     EXPECT_EQ(failInWorkersFrom.load(), 0u);
     EXPECT_EQ(analysis.law(), nullptr);
     analysis.refreshNow();
-    const QString status = analysis.figuresPanel().status().text();
+    const QString status = analysis.tab<RunFiguresTab>().status().text();
     EXPECT_TRUE(
         status.endsWith(QStringLiteral("\nメモリが足りず、一回の差枚の分布は求められません。")))
         << status.toStdString();

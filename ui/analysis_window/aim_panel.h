@@ -26,13 +26,14 @@
 #include "analysis/found/hunt_cash.h"
 #include "analysis/hall/hall_rates.h"
 #include "ui/analysis_window/aim_service.h"
+#include "ui/analysis_window/analysis_tab.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/rule_choice.h"
 
 namespace korvale {
 
-class AimPanel final : public QWidget {
+class AimPanel final : public QWidget, public AnalysisTab {
     Q_OBJECT
 
   public:
@@ -53,16 +54,24 @@ class AimPanel final : public QWidget {
     explicit AimPanel(QWidget* parent = nullptr);
 
     // The texts of the main window's end boxes.
-    void setMainEnd(const QString& bigEnd, const QString& regEnd);
+    void setMainEnd(const QString& bigEnd, const QString& regEnd) override;
     // The hall's rates the table's yen and hourly figures are at (the window's one rates panel).
-    void setHallRates(const HallRates& rates);
+    void setHallRates(const HallRates& rates) override;
     // The main window's setting (0 to 5): the table shows it until another is chosen here.
-    void setChosenSetting(std::int32_t setting);
+    void setChosenSetting(std::int32_t setting) override;
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
     // While the tab is not on show the window may hold its work (long_work.h).
-    void holdWork(bool held) { work_.hold(held); }
-    bool workPending() const { return work_.pending(); }
+    void holdWork(bool held) override { work_.hold(held); }
+    bool workPending() const override { return work_.pending(); }
+
+    QWidget& page() override { return *this; }
+    QString title() const override { return QStringLiteral("狙い目"); }
+    std::optional<QString> heading() const override {
+        return QStringLiteral("狙い目の図は、実行の結果によらない理論値です。");
+    }
+    void onShow(RunView& /*run*/) override { activate(); }  // it draws itself as its work comes
+    QWidget* graph() override { return &graphView(); }
 
     // The setup the figures are asked for, or none while the rule or the weights do not read.
     std::optional<AimSetup> setup() const;

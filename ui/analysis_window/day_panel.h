@@ -24,6 +24,7 @@
 
 #include "analysis/hall/hall_rates.h"
 #include "analysis/measured/min_max_envelope.h"
+#include "ui/analysis_window/analysis_tab.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/day_service.h"
 #include "ui/analysis_window/figures_panel.h"
@@ -31,7 +32,7 @@
 
 namespace korvale {
 
-class DayPanel final : public QWidget {
+class DayPanel final : public QWidget, public AnalysisTab {
     Q_OBJECT
 
   public:
@@ -40,14 +41,22 @@ class DayPanel final : public QWidget {
     explicit DayPanel(QWidget* parent = nullptr);
 
     // The hall's rates of the table's yen and hourly figures (the window's one rates panel).
-    void setHallRates(const HallRates& rates);
+    void setHallRates(const HallRates& rates) override;
     // The main window's setting (0 to 5): shown until another is chosen here.
-    void setChosenSetting(std::int32_t setting);
+    void setChosenSetting(std::int32_t setting) override;
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
     // While the tab is not on show the window may hold its work (long_work.h).
-    void holdWork(bool held) { work_.hold(held); }
-    bool workPending() const { return work_.pending(); }
+    void holdWork(bool held) override { work_.hold(held); }
+    bool workPending() const override { return work_.pending(); }
+
+    QWidget& page() override { return *this; }
+    QString title() const override { return QStringLiteral("一日の収支"); }
+    std::optional<QString> heading() const override {
+        return QStringLiteral("一日の収支は、実行の結果によらない理論値と、別に試行した日々です。");
+    }
+    void onShow(RunView& /*run*/) override { activate(); }  // it draws itself as its work comes
+    QWidget* graph() override { return &graphView(); }
 
     DaySetup setup() const;
 

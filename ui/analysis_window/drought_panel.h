@@ -11,12 +11,14 @@
 #include <memory>
 
 #include "analysis/long_run/gap_law.h"
+#include "ui/analysis_window/analysis_tab.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/run_feed.h"
+#include "ui/analysis_window/run_view.h"
 
 namespace korvale {
 
-class DroughtPanel final : public QWidget {
+class DroughtPanel final : public QWidget, public AnalysisTab {
     Q_OBJECT
 
   public:
@@ -24,6 +26,14 @@ class DroughtPanel final : public QWidget {
 
     // `exact`: the setting's exact laws of the gaps, once worked out.
     void redraw(const RunFeed& feed, std::shared_ptr<const LongRunGaps> exact);
+
+    QWidget& page() override { return *this; }
+    QString title() const override { return QStringLiteral("ハマり分布"); }
+    void onShow(RunView& run) override {
+        redraw(run.feed(), run.exact() != nullptr ? run.exact()->gaps : nullptr);
+    }
+    QWidget* graph() override { return this; }  // nothing but graphs
+    RunWork drawsOn() const override { return {.exact = true}; }
 
     const QLineSeries& bigGapLine() const { return *bigGaps_; }
     const QLineSeries& bonusGapLine() const { return *bonusGaps_; }

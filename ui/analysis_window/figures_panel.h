@@ -50,7 +50,7 @@ double jointQuantile(int judged);
 // The normal law's two-sided quantile z with P(|Z| > z) = `tail` (0 < tail < 1).
 double normalTwoSided(double tail);
 
-class FiguresPanel final : public QWidget {
+class FiguresPanel : public QWidget {
     Q_OBJECT
 
   public:

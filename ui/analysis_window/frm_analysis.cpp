@@ -1,9 +1,6 @@
 #include "ui/analysis_window/frm_analysis.h"
 
-#include <QComboBox>
 #include <QHideEvent>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
@@ -14,10 +11,9 @@
 #include "report/groups/measured_groups.h"
 #include "report/groups/yen_figures.h"
 #include "report/model/figure_catalogue.h"
-#include "ui/analysis_window/history_posterior.h"
+#include "ui/analysis_window/analysis_tabs.h"
 #include "ui/analysis_window/setup_caption.h"
 #include "ui/analysis_window/window_numbers.h"
-#include "ui/controls/box.h"
 
 namespace korvale {
 
@@ -66,22 +62,11 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     resize(640, 600);
 
     tabs_ = new QTabWidget(this);
-    figures_ = new FiguresPanel;
     rates_ = new HallRatesPanel;
-    figures_->setTop(rates_);
-    slump_ = new SlumpPanel;
-    drought_ = new DroughtPanel;
-    posterior_ = new PosteriorPanel;
-    quitRules_ = new QuitRulePanel;
-    aim_ = new AimPanel;
-    day_ = new DayPanel;
-    tabs_->addTab(figures_, QStringLiteral("理論値と実測値"));
-    tabs_->addTab(slump_, QStringLiteral("スランプグラフ"));
-    tabs_->addTab(drought_, QStringLiteral("ハマり分布"));
-    tabs_->addTab(posterior_, QStringLiteral("設定判別"));
-    tabs_->addTab(quitRules_, QStringLiteral("ヤメ時"));
-    tabs_->addTab(aim_, QStringLiteral("狙い目"));
-    tabs_->addTab(day_, QStringLiteral("一日の収支"));
+    list_ = makeAnalysisTabs(*rates_);
+    for (AnalysisTab* tab : list_) {
+        tabs_->addTab(&tab->page(), tab->title());
+    }
     // Narrower, the figures table's columns, the graphs' axis numbers and legends no longer
     // have room for their text: the window is never narrower than some 48 full-width characters
     // (on a 1024-pixel screen it then covers the main window's results grid, and no more).
@@ -104,16 +89,16 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
     });
     connect(&source, &frmMain::runStarted, this, &frmAnalysis::restart);
     connect(rates_, &HallRatesPanel::changed, this, [this] {
-        quitRules_->setHallRates(rates_->rates());
-        aim_->setHallRates(rates_->rates());
-        day_->setHallRates(rates_->rates());
+        for (AnalysisTab* tab : list_) {
+            tab->setHallRates(rates_->rates());
+        }
         requestCash();
         stale_ = true;
         refreshNow();
     });
-    quitRules_->setHallRates(rates_->rates());
-    aim_->setHallRates(rates_->rates());
-    day_->setHallRates(rates_->rates());
+    for (AnalysisTab* tab : list_) {
+        tab->setHallRates(rates_->rates());
+    }
     service_ = new ExactService(this);
     connect(service_, &ExactService::arrived, this, &frmAnalysis::exactArrived);
     listWork();
@@ -122,87 +107,84 @@ frmAnalysis::frmAnalysis(const frmMain& source, QWidget* parent)
 }
 
 void frmAnalysis::listWork() {
+    std::vector<const AnalysisTab*> exactTabs;
+    std::vector<const AnalysisTab*> cashTabs;
+    for (const AnalysisTab* tab : list_) {
+        if (tab->drawsOn().exact) {
+            exactTabs.push_back(tab);
+        }
+        if (tab->drawsOn().cash) {
+            cashTabs.push_back(tab);
+        }
+    }
     work_ = {
-        // The run's exact figures: the figures' tab, the graphs and the posterior draw on them.
-        {{figures_, slump_, drought_, posterior_},
-         [this] { return service_->pending(); },
+        // The run's exact figures: the tabs that draw the run draw on them.
+        {exactTabs, [this] { return service_->pending(); },
          [this](bool held) { service_->hold(held); }},
-        {{figures_}, [this] { return cash_.pending(); }, [this](bool held) { cash_.hold(held); }},
-        {{posterior_},
-         [this] { return posterior_->history().workPending(); },
-         [this](bool held) { posterior_->history().holdWork(held); }},
-        {{quitRules_},
-         [this] { return quitRules_->workPending(); },
-         [this](bool held) { quitRules_->holdWork(held); }},
-        {{aim_},
-         [this] { return aim_->workPending(); },
-         [this](bool held) { aim_->holdWork(held); }},
-        {{day_},
-         [this] { return day_->workPending(); },
-         [this](bool held) { day_->holdWork(held); }},
+        {cashTabs, [this] { return cash_.pending(); }, [this](bool held) { cash_.hold(held); }},
     };
+    for (AnalysisTab* tab : list_) {
+        work_.push_back({{tab},
+                         [tab] { return tab->workPending(); },
+                         [tab](bool held) { tab->holdWork(held); }});
+    }
+}
+
+AnalysisTab& frmAnalysis::onShow() const {
+    return *list_.at(static_cast<std::size_t>(tabs_->currentIndex()));
+}
+
+AnalysisTab* frmAnalysis::tabTitled(const QString& title) const {
+    const auto found = std::find_if(list_.begin(), list_.end(), [&title](const AnalysisTab* tab) {
+        return tab->title() == title;
+    });
+    return found == list_.end() ? nullptr : *found;
 }
 
 void frmAnalysis::gateWork() {
-    const QWidget* current = tabs_->currentWidget();
-    const auto onShow = [current](const TabWork& work) {
+    const AnalysisTab* current = &onShow();
+    const auto shown = [current](const TabWork& work) {
         return std::find(work.tabs.begin(), work.tabs.end(), current) != work.tabs.end();
     };
     const bool shownPending = std::any_of(work_.begin(), work_.end(), [&](const TabWork& work) {
-        return onShow(work) && work.pending();
+        return shown(work) && work.pending();
     });
     for (const TabWork& work : work_) {
-        work.hold(!open_ || (shownPending && !onShow(work)));
+        work.hold(!open_ || (shownPending && !shown(work)));
     }
 }
 
 void frmAnalysis::followMainWindow() {
-    QLineEdit* bigEnd =
-        source_.findChild<QLineEdit*>(QString::fromStdString(boxName(Box::txtBEnd)));
-    QLineEdit* regEnd =
-        source_.findChild<QLineEdit*>(QString::fromStdString(boxName(Box::txtREnd)));
-    auto* setting = source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"));
-    const auto typed = [this, bigEnd, regEnd] {
-        quitRules_->setTypedEnd(bigEnd->text(), regEnd->text());
-        aim_->setMainEnd(bigEnd->text(), regEnd->text());
-        posterior_->history().setMainEnd(bigEnd->text(), regEnd->text());
-        updateHeading();
-    };
-    connect(bigEnd, &QLineEdit::textChanged, this, typed);
-    connect(regEnd, &QLineEdit::textChanged, this, typed);
-    connect(setting, &QComboBox::currentIndexChanged, this, [this](int index) {
-        quitRules_->setChosenSetting(index);
-        aim_->setChosenSetting(index);
-        day_->setChosenSetting(index);
+    connect(&source_, &frmMain::endTyped, this, &frmAnalysis::endTyped);
+    connect(&source_, &frmMain::settingChosen, this, [this](int setting) {
+        for (AnalysisTab* tab : list_) {
+            tab->setChosenSetting(setting);
+        }
         updateHeading();
     });
-    connect(source_.findChild<QRadioButton*>(QStringLiteral("opt(1)")), &QRadioButton::toggled,
-            this, &frmAnalysis::updateHeading);
-    typed();
-    quitRules_->setChosenSetting(setting->currentIndex());
-    aim_->setChosenSetting(setting->currentIndex());
-    day_->setChosenSetting(setting->currentIndex());
+    connect(&source_, &frmMain::runKindChosen, this, &frmAnalysis::updateHeading);
+    endTyped();
+    for (AnalysisTab* tab : list_) {
+        tab->setChosenSetting(source_.nextSetup().setting);
+    }
+}
+
+void frmAnalysis::endTyped() {
+    const RunSetup next = source_.nextSetup();
+    for (AnalysisTab* tab : list_) {
+        tab->setMainEnd(QString::fromStdString(next.bigEndText),
+                        QString::fromStdString(next.regEndText));
+    }
+    updateHeading();
 }
 
 void frmAnalysis::updateHeading() {
     QString text;
-    if (tabs_->currentWidget() == quitRules_) {
-        text = QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
-    } else if (tabs_->currentWidget() == aim_) {
-        text = QStringLiteral("狙い目の図は、実行の結果によらない理論値です。");
-    } else if (tabs_->currentWidget() == day_) {
-        text = QStringLiteral("一日の収支は、実行の結果によらない理論値と、別に試行した日々です。");
+    if (const std::optional<QString> own = onShow().heading()) {
+        text = *own;
     } else {
         // The main window's choice, as the next Start would read it.
-        const auto boxText = [this](Box box) {
-            return source_.findChild<QLineEdit*>(QString::fromStdString(boxName(box)))
-                ->text()
-                .toStdString();
-        };
-        const ExactSetup next = exactSetupOf(
-            RunSetup{true, source_.findChild<QRadioButton*>(QStringLiteral("opt(1)"))->isChecked(),
-                     source_.findChild<QComboBox*>(QStringLiteral("cmbSettei"))->currentIndex(),
-                     boxText(Box::txtBEnd), boxText(Box::txtREnd)});
+        const ExactSetup next = exactSetupOf(source_.nextSetup());
         const QString nextText =
             QStringLiteral("メイン画面で選んだ%1は、スタートすると表示します。")
                 .arg(setupCaption(next));
@@ -311,11 +293,10 @@ void frmAnalysis::refresh() {
     }
     // The tab on show may have finished its work, or begun some.
     gateWork();
-    if (feed_.catchUp(source_.grid().gridModel())) {
+    if (feed_.catchUp(source_.runRecord())) {
         stale_ = true;
     }
-    // How far the exact work is, as the figures tab says.
-    if (tabs_->currentWidget() == figures_ && exactStatus() != statusShown_) {
+    if (onShow().outdated(*this)) {
         stale_ = true;
     }
     if (!stale_ || std::chrono::steady_clock::now() - lastRedraw_ < redrawInterval_) {
@@ -325,7 +306,7 @@ void frmAnalysis::refresh() {
     // costShare times the redraw's cost, so that the run keeps its speed on a busy machine.
     const auto began = std::chrono::steady_clock::now();
     redrawCurrent();
-    tabs_->currentWidget()->repaint();
+    onShow().page().repaint();
     const auto cost = std::chrono::steady_clock::now() - began;
     // Much of a graph's painting comes after this (its chart scene is drawn later): graphs are
     // redrawn half as often as the table.
@@ -345,29 +326,16 @@ void frmAnalysis::redrawCurrent() {
     stale_ = false;
     ++redraws_;
     lastRedraw_ = std::chrono::steady_clock::now();
-    QWidget* current = tabs_->currentWidget();
     // Only the figures of the run on show are ever drawn beside it.
-    const ExactFigures* exact = this->exact();
-    if (current == figures_) {
-        statusShown_ = exactStatus();
-        figures_->show(figureRows(), statusShown_, exactPending() || lawPending());
-    } else if (current == slump_) {
-        slump_->redraw(feed_, expectedNetPerStep(), law(), noLawReason());
-    } else if (current == drought_) {
-        drought_->redraw(feed_, exact ? exact->gaps : nullptr);
-    } else if (current == quitRules_) {
-        quitRules_->activate();  // it draws itself as its work comes in
-    } else if (current == aim_) {
-        aim_->activate();  // likewise
-    } else if (current == day_) {
-        day_->activate();  // likewise
-    } else if (current == posterior_) {
-        feed_.catchUpFilter(source_.grid().gridModel());
-        posterior_->redraw(
-            feed_, exact ? exact->estimator.get() : nullptr,
-            static_cast<std::int64_t>(readLenient(
-                source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString())));
-    }
+    onShow().onShow(*this);
+}
+
+void frmAnalysis::catchUpFilter() {
+    feed_.catchUpFilter(source_.runRecord());
+}
+
+std::int64_t frmAnalysis::gamesShown() const {
+    return source_.runRecord().gamesShown();
 }
 
 std::optional<double> frmAnalysis::expectedNetPerStep() const {
@@ -385,17 +353,7 @@ std::optional<double> frmAnalysis::expectedNetPerStep() const {
 }
 
 QWidget* frmAnalysis::graphOnShow() {
-    QWidget* current = tabs_->currentWidget();
-    if (current == slump_ || current == drought_) {
-        return current;  // nothing but graphs
-    }
-    if (current == quitRules_) {
-        return &quitRules_->graphView();
-    }
-    if (current == aim_) {
-        return &aim_->graphView();
-    }
-    return current == day_ ? &day_->graphView() : nullptr;
+    return onShow().graph();
 }
 
 namespace {
@@ -442,7 +400,7 @@ QString frmAnalysis::exactWorkStatus() const {
     QString status =
         QStringLiteral("理論値：朝一モードからの一回の立ち回り（終了条件はスタート時の値）");
     if (const std::optional<CashSetup> cash = cashSetup()) {
-        // The cash put in follows each attempt's deepest point, which the grid's rows do not
+        // The cash put in follows each attempt's deepest point, which the logged rows do not
         // hold: a simulation of its own measures it.
         status += cash_.result(*cash)
                       ? QStringLiteral(
@@ -543,9 +501,9 @@ std::vector<FigureRow> frmAnalysis::figureRows() const {
     // the last logged bonus included (once every logged row is taken). The modes' figures stay
     // with the logged games, the only ones whose mode is known.
     NormalTotals played = tally.totals();
-    const auto shown = static_cast<std::int64_t>(
-        readLenient(source_.findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toStdString()));
-    if (feed_.rowsTaken() == source_.grid().gridModel().dataRows() && shown > played.games) {
+    const std::int64_t shown = gamesShown();
+    if (feed_.rowsTaken() == static_cast<std::int64_t>(source_.runRecord().rowCount()) &&
+        shown > played.games) {
         played.games = shown;
     }
     std::vector<FigureRow> rows =

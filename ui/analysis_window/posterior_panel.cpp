@@ -29,6 +29,12 @@ PosteriorPanel::PosteriorPanel(QWidget* parent) : QWidget(parent) {
     layout->addStretch(1);
 }
 
+void PosteriorPanel::onShow(RunView& run) {
+    run.catchUpFilter();
+    const ExactFigures* exact = run.exact();
+    redraw(run.feed(), exact != nullptr ? exact->estimator.get() : nullptr, run.gamesShown());
+}
+
 void PosteriorPanel::redraw(const RunFeed& feed, const SettingEstimator* estimator,
                             std::int64_t gamesShown) {
     const SettingFilter* filter = feed.settingFilter();

@@ -10,12 +10,14 @@
 #include <optional>
 
 #include "analysis/inference/setting_estimate.h"
+#include "ui/analysis_window/analysis_tab.h"
 #include "ui/analysis_window/history_posterior.h"
 #include "ui/analysis_window/run_feed.h"
+#include "ui/analysis_window/run_view.h"
 
 namespace korvale {
 
-class PosteriorPanel final : public QWidget {
+class PosteriorPanel final : public QWidget, public AnalysisTab {
     Q_OBJECT
 
   public:
@@ -32,6 +34,16 @@ class PosteriorPanel final : public QWidget {
     // `gamesShown`: the run's games as the window shows them (Text1); those after the last
     // logged bonus count as games without a bonus.
     void redraw(const RunFeed& feed, const SettingEstimator* estimator, std::int64_t gamesShown);
+
+    QWidget& page() override { return *this; }
+    QString title() const override { return QStringLiteral("設定判別"); }
+    void setMainEnd(const QString& bigEnd, const QString& regEnd) override {
+        history_->setMainEnd(bigEnd, regEnd);
+    }
+    void onShow(RunView& run) override;
+    RunWork drawsOn() const override { return {.exact = true}; }
+    bool workPending() const override { return history_->workPending(); }
+    void holdWork(bool held) override { history_->holdWork(held); }
 
     const std::optional<SettingEstimate>& estimate() const { return estimate_; }
     const QTableWidget& table() const { return *table_; }

@@ -21,12 +21,13 @@
 #include <QWidget>
 #include <vector>
 
+#include "ui/analysis_window/analysis_tab.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/quit_rule_service.h"
 
 namespace korvale {
 
-class QuitRulePanel final : public QWidget {
+class QuitRulePanel final : public QWidget, public AnalysisTab {
     Q_OBJECT
 
   public:
@@ -36,15 +37,26 @@ class QuitRulePanel final : public QWidget {
     void setGrid(const SweepGrid& grid);
     // The main window's setting (0 to 5) and the texts of its end boxes: the setting is shown,
     // the rule marked.
-    void setChosenSetting(std::int32_t setting);
+    void setChosenSetting(std::int32_t setting) override;
     void setTypedEnd(const QString& bigEnd, const QString& regEnd);
     // The hall's rates the tip gives each rule's yen at (from stored coins).
-    void setHallRates(const HallRates& rates) { rates_ = rates; }
+    void setHallRates(const HallRates& rates) override { rates_ = rates; }
     // The tab is on show: the work begins (or goes on) and the graph is drawn.
     void activate();
     // While the tab is not on show the window may hold its work (long_work.h).
-    void holdWork(bool held);
-    bool workPending() const { return service_->pending(); }
+    void holdWork(bool held) override;
+    bool workPending() const override { return service_->pending(); }
+
+    QWidget& page() override { return *this; }
+    QString title() const override { return QStringLiteral("ヤメ時"); }
+    void setMainEnd(const QString& bigEnd, const QString& regEnd) override {
+        setTypedEnd(bigEnd, regEnd);
+    }
+    std::optional<QString> heading() const override {
+        return QStringLiteral("ヤメ時の図は、実行の結果によらない各ルールの理論値です。");
+    }
+    void onShow(RunView& /*run*/) override { activate(); }  // it draws itself as its work comes
+    QWidget* graph() override { return &graphView(); }
 
     // The graph alone, as グラフをPNGで保存 saves it.
     QWidget& graphView() { return *graph_.view; }

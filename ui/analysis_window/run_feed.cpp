@@ -1,6 +1,7 @@
 #include "ui/analysis_window/run_feed.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace korvale {
 
@@ -16,28 +17,28 @@ void RunFeed::restart(const RunSetup& setup) {
     }
 }
 
-bool RunFeed::catchUp(const ResultsGridModel& rows, int most) {
-    if (rows.dataRows() < taken_) {
+bool RunFeed::catchUp(const RunRecord& record, std::size_t most) {
+    if (record.rowCount() < taken_) {
         restart(setup_);
     }
-    if (!setup_.started || rows.columns() < 3) {
+    if (!setup_.started) {
         return false;
     }
-    const int end = std::min(rows.dataRows(), taken_ + most);
-    std::int32_t a = 0;
-    std::int32_t b = 0;
-    std::int32_t c = 0;
-    for (int row = taken_; row < end; ++row) {
-        if (setup_.attempts) {
-            if (rows.cellNumber(row, 0, a) && rows.cellNumber(row, 1, b) &&
-                rows.cellNumber(row, 2, c)) {
-                attemptTally_.addAttempt(a, b, c);
+    const std::size_t end = std::min(record.rowCount(), taken_ + most);
+    if (setup_.attempts) {
+        const std::vector<AttemptLogged>& attempts = record.attempts();
+        for (std::size_t row = taken_; row < std::min(end, attempts.size()); ++row) {
+            // An attempt's BIGs are tallied as 32-bit counts, as many as a run can play.
+            const AttemptLogged& attempt = attempts[row];
+            if (attempt.bigs <= INT32_MAX) {
+                attemptTally_.addAttempt(static_cast<std::int32_t>(attempt.bigs), attempt.regs,
+                                         attempt.net);
             }
-        } else if (rows.cellNumber(row, 1, b) && rows.cellNumber(row, 2, c)) {
-            const std::string_view kind = rows.cellWords(row, 0);
-            if (kind == "BIG" || kind == "REG") {
-                modeTally_.addBonus(kind == "BIG", b, c);
-            }
+        }
+    } else {
+        const std::vector<BonusLogged>& bonuses = record.bonuses();
+        for (std::size_t row = taken_; row < std::min(end, bonuses.size()); ++row) {
+            modeTally_.addBonus(bonuses[row].big, bonuses[row].games, bonuses[row].mode);
         }
     }
     const bool took = end > taken_;
@@ -45,17 +46,15 @@ bool RunFeed::catchUp(const ResultsGridModel& rows, int most) {
     return took;
 }
 
-void RunFeed::catchUpFilter(const ResultsGridModel& rows) {
-    if (!filter_ || rows.dataRows() < taken_) {
+void RunFeed::catchUpFilter(const RunRecord& record) {
+    const std::vector<BonusLogged>& bonuses = record.bonuses();
+    if (!filter_ || bonuses.size() < taken_) {
         return;
     }
-    std::int32_t games = 0;
-    std::int32_t mode = 0;  // read only to take the rows the tallies take
     for (; filterTaken_ < taken_; ++filterTaken_) {
-        const std::string_view kind = rows.cellWords(filterTaken_, 0);
-        if ((kind == "BIG" || kind == "REG") && rows.cellNumber(filterTaken_, 1, games) &&
-            rows.cellNumber(filterTaken_, 2, mode) && games >= 1) {
-            filter_->addBonus(kind == "BIG" ? BonusKind::Big : BonusKind::Reg, games);
+        const BonusLogged& bonus = bonuses[filterTaken_];
+        if (bonus.games >= 1) {
+            filter_->addBonus(bonus.big ? BonusKind::Big : BonusKind::Reg, bonus.games);
         }
     }
 }

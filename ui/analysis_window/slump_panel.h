@@ -11,12 +11,14 @@
 
 #include "analysis/outcome/law_bins.h"
 #include "analysis/outcome/outcome_law.h"
+#include "ui/analysis_window/analysis_tab.h"
 #include "ui/analysis_window/chart_parts.h"
 #include "ui/analysis_window/run_feed.h"
+#include "ui/analysis_window/run_view.h"
 
 namespace korvale {
 
-class SlumpPanel final : public QWidget {
+class SlumpPanel final : public QWidget, public AnalysisTab {
     Q_OBJECT
 
   public:
@@ -31,6 +33,14 @@ class SlumpPanel final : public QWidget {
                 std::shared_ptr<const OutcomeLaw> law = nullptr, const QString& noLaw = {});
 
     // What is drawn, for tests: the net coins curve and the histogram's outline.
+    QWidget& page() override { return *this; }
+    QString title() const override { return QStringLiteral("スランプグラフ"); }
+    void onShow(RunView& run) override {
+        redraw(run.feed(), run.expectedNetPerStep(), run.law(), run.noLawReason());
+    }
+    QWidget* graph() override { return this; }  // nothing but graphs
+    RunWork drawsOn() const override { return {.exact = true}; }
+
     const QLineSeries& netLine() const { return *net_; }
     const QLineSeries& spreadLine() const { return *spread_; }
     const QLineSeries& exactSpreadLine() const { return *exactSpread_; }

@@ -106,14 +106,31 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     parts.stopFlag = &mblnStop;
     parts.machine = &mobjMachine;
     parts.machineFactory = &machineFactory_;
+    parts.record = &record_;
     displays_ = std::make_unique<RunDisplays>(parts);
 
     connect(cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(optGroup, &QButtonGroup::idClicked, this,
             [this](int id) { opt_Click(static_cast<std::int16_t>(id)); });
+    publishChoice();
 
     Form_Load();
+}
+
+void frmMain::publishChoice() {
+    connect(cmbSettei, &QComboBox::currentIndexChanged, this, &frmMain::settingChosen);
+    connect(opt[1], &QRadioButton::toggled, this, &frmMain::runKindChosen);
+    for (const Box box : {Box::txtBEnd, Box::txtREnd}) {
+        connect(boxes[static_cast<std::size_t>(box)], &QLineEdit::textChanged, this,
+                &frmMain::endTyped);
+    }
+}
+
+RunSetup frmMain::nextSetup() const {
+    return {true, opt[1]->isChecked(), cmbSettei->currentIndex(),
+            boxes[static_cast<std::size_t>(Box::txtBEnd)]->text().toStdString(),
+            boxes[static_cast<std::size_t>(Box::txtREnd)]->text().toStdString()};
 }
 
 frmMain::~frmMain() = default;
@@ -264,8 +281,8 @@ void frmMain::cmdStart_Click() {
     enableRunChoice(false);
     InitGrid();
     mblnStop = false;
-    runSetup_ = {true, opt[1]->isChecked(), displays_->settingIndex(),
-                 displays_->text(Box::txtBEnd), displays_->text(Box::txtREnd)};
+    record_.start({true, opt[1]->isChecked(), displays_->settingIndex(),
+                   displays_->text(Box::txtBEnd), displays_->text(Box::txtREnd)});
     emit runStarted();
     try {
         if (opt[0]->isChecked()) {

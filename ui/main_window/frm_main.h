@@ -21,6 +21,7 @@
 #include "ui/controls/results_grid.h"
 #include "ui/runs/run_displays.h"
 #include "ui/runs/run_error.h"
+#include "ui/runs/run_record.h"
 #include "ui/runs/run_setup.h"
 
 namespace korvale {
@@ -45,14 +46,24 @@ class frmMain final : public QWidget {
     bool stopFlag() const { return mblnStop; }
     const clsKorvale* machine() const { return mobjMachine.get(); }
 
-    // For the windows around this one: the latest run's setup, the grid, and which panel shows.
-    const RunSetup& runSetup() const { return runSetup_; }
+    // For the windows around this one: the latest run's setup, what it has played as the grid
+    // shows it, the grid, and which panel shows.
+    const RunSetup& runSetup() const { return record_.setup(); }
+    const RunRecord& runRecord() const { return record_; }
     const ResultsGrid& grid() const { return *flex1; }
     bool attemptPanelShown() const { return Frame3->isVisible(); }
+    // The setup the next Start would read, as the controls stand now; the signals below say
+    // when it changes.
+    RunSetup nextSetup() const;
 
   signals:
     // Start has cleared the displays and the grid; the run begins right after.
     void runStarted();
+    // The choice of the next run as the user makes it: the setting (cmbSettei's index), the kind
+    // of run, an end condition of the attempt run typed.
+    void settingChosen(int setting);
+    void runKindChosen();
+    void endTyped();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,6 +71,7 @@ class frmMain final : public QWidget {
 
   private:
     void buildControls();
+    void publishChoice();
     void setFocusOrder();
     void centreOnScreen();
 
@@ -80,7 +92,7 @@ class frmMain final : public QWidget {
     MachineFactory machineFactory_;
     ErrorReporter errorReporter_;
     std::unique_ptr<RunDisplays> displays_;
-    RunSetup runSetup_;
+    RunRecord record_;
 
     QComboBox* cmbSettei = nullptr;
     QPushButton* cmdStart = nullptr;

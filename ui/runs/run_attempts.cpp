@@ -95,6 +95,8 @@ void endAttempt(RunDisplays& window, AttemptState& state) {
 
     appendGridRow(window, std::to_string(state.bigsInAttempt), numberText(state.regsInAttempt),
                   numberText(net));
+    window.logRow(
+        AttemptLogged{.bigs = state.bigsInAttempt, .regs = state.regsInAttempt, .net = net});
     autoScroll(window);
 
     aboutBox(Box::Text2, [&] {

@@ -1,6 +1,7 @@
 #include "ui/runs/run_displays.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 #include <string>
 #include "common/number_text.h"
@@ -271,6 +272,7 @@ void RunDisplays::flush() {
         parts_.grid->setTopRow(pendingTopRow_);
     }
     pendingTopRow_ = 0;
+    publishGames();
     if (runDepth_ > 0 && !writeThrough_) {
         parts_.grid->setRow(currentRow_);
         parts_.grid->setCol(currentCol_);
@@ -292,6 +294,7 @@ void RunDisplays::flushAfterError() {
         pendingCells_.clear();
         pendingCells_.shrink_to_fit();
         pendingRows_ = 0;
+        pendingLogged_.clear();
         pendingTopRow_ = 0;
         currentRow_ = std::min(currentRow_, parts_.grid->rows() - 1);
         flush();
@@ -308,6 +311,37 @@ void RunDisplays::flushRows(std::int32_t upToRows) {
     parts_.grid->appendRows(rows, std::span<const std::string>(pendingCells_.data(), cells));
     pendingCells_.erase(pendingCells_.begin(), pendingCells_.begin() + static_cast<long>(cells));
     pendingRows_ -= rows;
+    publishRows(static_cast<std::size_t>(rows));
+}
+
+void RunDisplays::logRow(const LoggedRow& row) {
+    if (parts_.record == nullptr) {
+        return;
+    }
+    if (holding()) {
+        pendingLogged_.push_back(row);
+    } else {
+        parts_.record->add(row);
+    }
+}
+
+void RunDisplays::publishRows(std::size_t rows) {
+    const std::size_t logged = std::min(rows, pendingLogged_.size());
+    if (parts_.record == nullptr || logged == 0) {
+        return;
+    }
+    const auto end = pendingLogged_.begin() + static_cast<long>(logged);
+    for (auto row = pendingLogged_.begin(); row != end; ++row) {
+        parts_.record->add(*row);
+    }
+    pendingLogged_.erase(pendingLogged_.begin(), end);
+}
+
+void RunDisplays::publishGames() {
+    // Text1 as the widget shows it once flushed, read as the main window's own readers read it.
+    if (parts_.record != nullptr && runDepth_ > 0) {
+        parts_.record->setGamesShown(static_cast<std::int64_t>(lenientNumber(Box::Text1)));
+    }
 }
 
 void RunDisplays::takeBack() {

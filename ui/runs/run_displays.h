@@ -30,6 +30,7 @@
 #include "ui/controls/box.h"
 #include "ui/controls/check_box.h"
 #include "ui/controls/results_grid.h"
+#include "ui/runs/run_record.h"
 
 namespace korvale {
 
@@ -49,6 +50,7 @@ struct RunWindowParts {
     const bool* stopFlag = nullptr;                  // mblnStop
     std::unique_ptr<clsKorvale>* machine = nullptr;  // mobjMachine
     const MachineFactory* machineFactory = nullptr;
+    RunRecord* record = nullptr;  // what the run plays, for the windows that follow it
 };
 
 // Thrown from a yield to end a run because an error ended a run nested in it; the error has been
@@ -253,6 +255,8 @@ class RunDisplays {
     // operation's checks; false, and nothing done, when the grid is written through or has
     // another number of columns.
     bool appendHeldGridRow(std::string_view col0, std::string_view col1, std::string_view col2);
+    // The row just appended, as typed data: it reaches the run's record when the grid shows it.
+    void logRow(const LoggedRow& row);
 
     // The machine: newMachine releases the one held and holds a new one in its place; machine()
     // is the one held, nullptr once the window has released it.
@@ -291,6 +295,9 @@ class RunDisplays {
     bool realYieldDue();
     void realYield(YieldPoint point);
     void flushRows(std::int32_t upToRows);
+    // Hands the record the first `rows` rows logged and held, and the games on show.
+    void publishRows(std::size_t rows);
+    void publishGames();
     // Takes the boxes' texts from the widgets (what the user typed included).
     void takeBack();
 
@@ -344,6 +351,8 @@ class RunDisplays {
     std::int32_t pendingRows_ = 0;
     std::int32_t currentRow_ = 0;
     std::int32_t currentCol_ = 0;
+    // The rows logged since the last real yield, as typed data.
+    std::vector<LoggedRow> pendingLogged_;
     // The latest TopRow set since the last real yield, and the grid's rows at that moment.
     std::int32_t pendingTopRow_ = 0;
     std::int32_t topRowSetAtRows_ = 0;

@@ -48,6 +48,8 @@ void finishGame(RunDisplays& window, const clsKorvale& machine, const std::strin
     const bool big = sameText(result, "BIG");
     if (big || sameText(result, "REG")) {
         appendGridRow(window, result, numberText(state.lngNum), numberText(state.lngMode));
+        window.logRow(BonusLogged{
+            .games = state.lngNum, .mode = static_cast<std::int8_t>(state.lngMode), .big = big});
         autoScroll(window);
 
         // Text1 still shows the games before this one: that is the dividend.

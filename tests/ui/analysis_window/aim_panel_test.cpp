@@ -15,8 +15,6 @@
 namespace korvale::testing {
 namespace {
 
-constexpr int aimTab = 5;
-
 // The table's counts and worths per attempt, read back from the cells as they are written.
 std::vector<std::pair<double, double>> tableWorths(const QTableWidget& table) {
     const auto number = [&table](int row, int column) {
@@ -32,7 +30,7 @@ std::vector<std::pair<double, double>> tableWorths(const QTableWidget& table) {
 class AimPanelTest : public FrameTest {
   protected:
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
-    AimPanel& panel() { return analysis().aimPanel(); }
+    AimPanel& panel() { return analysis().tab<AimPanel>(); }
     QLineEdit& mainBox(const char* name) { return *form().findChild<QLineEdit*>(name); }
 
     // The main window's rule first (quitting at the first BIG unless asked: its table is the
@@ -40,7 +38,7 @@ class AimPanelTest : public FrameTest {
     void openTab(const char* bigEnd = "0", const char* regEnd = "0", bool wait = true) {
         setMainRule(bigEnd, regEnd, false);
         trigger("actAnalysis");
-        analysis().tabs().setCurrentIndex(aimTab);
+        analysis().showTab(analysis().tab<AimPanel>());
         analysis().refreshNow();
         if (wait) {
             panel().waitForCurves();

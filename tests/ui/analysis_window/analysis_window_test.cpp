@@ -36,13 +36,16 @@ std::string fixed(double value, int decimals, const char* before = "", const cha
     return (QString::fromUtf8(before) + digits + QString::fromUtf8(after)).toStdString();
 }
 
+// The tabs that draw the run, in the tab bar's order.
+const char* const runTabs[] = {"理論値と実測値", "スランプグラフ", "ハマり分布", "設定判別"};
+
 class AnalysisWindowTest : public FrameTest {
   protected:
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
 
     // The text of a column in the row of the figures table whose label is `label`.
     std::string figureCell(const std::string& label, int column) {
-        const QTableWidget& table = analysis().figuresPanel().table();
+        const QTableWidget& table = analysis().tab<RunFiguresTab>().table();
         for (int row = 0; row < table.rowCount(); ++row) {
             if (table.item(row, FiguresPanel::LabelColumn)->text().toStdString() == label) {
                 return table.item(row, column)->text().toStdString();
@@ -52,9 +55,21 @@ class AnalysisWindowTest : public FrameTest {
         return {};
     }
 
-    void showTab(int index) {
-        analysis().tabs().setCurrentIndex(index);
+    // Puts the tab of that type, or of that title, on show and redraws it.
+    template <class Tab>
+    Tab& showTab() {
+        Tab& tab = analysis().tab<Tab>();
+        showTab(tab);
+        return tab;
+    }
+    void showTab(AnalysisTab& tab) {
+        analysis().showTab(tab);
         analysis().refreshNow();
+    }
+    void showTab(const char* title) {
+        AnalysisTab* tab = analysis().tabTitled(QString::fromUtf8(title));
+        ASSERT_NE(tab, nullptr) << title;
+        showTab(*tab);
     }
 
     // The areas under a histogram's outline of steps, bin by bin: the heights of its tops.
@@ -67,6 +82,29 @@ class AnalysisWindowTest : public FrameTest {
         return sum;
     }
 };
+
+// The tabs as the user finds them in the bar, each reached by its type and by its title.
+TEST_F(AnalysisWindowTest, EachTabIsFoundByTypeAndTitleInTheBarsOrder) {
+    trigger("actAnalysis");
+    const char* const titles[] = {"理論値と実測値", "スランプグラフ", "ハマり分布", "設定判別",
+                                  "ヤメ時",         "狙い目",         "一日の収支"};
+    const QWidget* const byType[] = {
+        &analysis().tab<RunFiguresTab>(), &analysis().tab<SlumpPanel>(),
+        &analysis().tab<DroughtPanel>(),  &analysis().tab<PosteriorPanel>(),
+        &analysis().tab<QuitRulePanel>(), &analysis().tab<AimPanel>(),
+        &analysis().tab<DayPanel>()};
+    const QTabWidget& bar = analysis().tabs();
+    ASSERT_EQ(bar.count(), 7);
+    for (int index = 0; index < bar.count(); ++index) {
+        SCOPED_TRACE(titles[index]);
+        EXPECT_EQ(bar.tabText(index).toStdString(), titles[index]);
+        EXPECT_EQ(bar.widget(index), byType[index]);
+        const AnalysisTab* titled = analysis().tabTitled(QString::fromUtf8(titles[index]));
+        ASSERT_NE(titled, nullptr);
+        EXPECT_EQ(&const_cast<AnalysisTab*>(titled)->page(), bar.widget(index));
+    }
+    EXPECT_EQ(analysis().tabTitled(QStringLiteral("なし")), nullptr);
+}
 
 TEST_F(AnalysisWindowTest, OpeningAndClosingItDuringARunChangesNothing) {
     for (const bool attempts : {false, true}) {
@@ -87,7 +125,7 @@ TEST_F(AnalysisWindowTest, OpeningAndClosingItDuringARunChangesNothing) {
                 trigger("actAnalysis");
             }
             if (yields >= 4 && yields <= 9) {
-                showTab(yields % 4);
+                showTab(runTabs[yields % 4]);
             }
             if (yields == 9) {
                 analysis().close();
@@ -138,8 +176,8 @@ TEST_F(AnalysisWindowTest, SlumpPointsAndGapCountsFollowTheLoggedBonuses) {
     ASSERT_GT(grid.rows(), 400);
 
     trigger("actAnalysis");
-    showTab(1);
-    const QList<QPointF> drawn = analysis().slumpPanel().netLine().points();
+    showTab<SlumpPanel>();
+    const QList<QPointF> drawn = analysis().tab<SlumpPanel>().netLine().points();
     ASSERT_GT(drawn.size(), 50);
     EXPECT_EQ(drawn.front(), QPointF(0, 0));
     double lowest = 0;
@@ -176,8 +214,8 @@ TEST_F(AnalysisWindowTest, SlumpPointsAndGapCountsFollowTheLoggedBonuses) {
         }
         EXPECT_EQ(sum, histogram->total());
     }
-    showTab(2);
-    EXPECT_EQ(analysis().droughtPanel().table().item(0, 1)->text().toLongLong(), longGaps);
+    showTab<DroughtPanel>();
+    EXPECT_EQ(analysis().tab<DroughtPanel>().table().item(0, 1)->text().toLongLong(), longGaps);
     EXPECT_GT(longGaps, 0);
 }
 
@@ -185,7 +223,7 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
     runFor(10);
     trigger("actAnalysis");
     analysis().waitForExact();
-    showTab(0);
+    showTab<RunFiguresTab>();
     const LongRunFigures exact = solveLongRun(0);
     EXPECT_EQ(figureCell("BIG確率", FiguresPanel::ExactColumn),
               fixed(1.0 / exact.bigProbability, 2, "1/"));
@@ -212,9 +250,9 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
 
     // The ハマり tab: the exact share of long waits, and the exact laws drawn in the run's
     // 20-game bins as percentages that add up to the chance held in the table (up to 3000).
-    showTab(2);
+    showTab<DroughtPanel>();
     const LongRunGaps gaps = solveLongRunGaps(0);
-    const QTableWidget& table = analysis().droughtPanel().table();
+    const QTableWidget& table = analysis().tab<DroughtPanel>().table();
     EXPECT_EQ(table.item(0, 3)->text().toStdString(),
               fixed(100 * gaps.bigGap.atLeast(500), 2, "", "%"));
     EXPECT_EQ(table.item(2, 3)->text().toStdString(),
@@ -222,8 +260,8 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
     // Each 20-game bin of a drawn law holds the law's chances summed over its games; a bin
     // below the scale (0.001%) drops out of the plot (to 0.000001%) rather than along its floor.
     for (const auto& [line, law] :
-         {std::pair{&analysis().droughtPanel().exactBigGapLine(), &gaps.bigGap},
-          std::pair{&analysis().droughtPanel().exactBonusGapLine(), &gaps.bonusGap}}) {
+         {std::pair{&analysis().tab<DroughtPanel>().exactBigGapLine(), &gaps.bigGap},
+          std::pair{&analysis().tab<DroughtPanel>().exactBonusGapLine(), &gaps.bonusGap}}) {
         const QList<QPointF> points = line->points();
         ASSERT_GT(points.size(), 100);  // bins up to well past the 1500-game ceiling
         for (qsizetype i = 1; i + 2 < points.size(); i += 2) {
@@ -237,24 +275,24 @@ TEST_F(AnalysisWindowTest, ExactColumnShowsTheLongRunFigures) {
     }
     // The measured histogram's empty bins drop out of the plot the same way, and the scale
     // ends at the last bin drawn (the ceiling always in view).
-    const QList<QPointF> measured = analysis().droughtPanel().bigGapLine().points();
+    const QList<QPointF> measured = analysis().tab<DroughtPanel>().bigGapLine().points();
     const CountHistogram& bigGaps = analysis().feed().modeTally().bigGaps();
     for (qsizetype i = 1; i + 2 < measured.size(); i += 2) {
         const auto bin = static_cast<std::size_t>(measured[i].x() / 20);
         EXPECT_EQ(measured[i].y() < 0.001, bigGaps.counts()[bin] == 0) << measured[i].x();
     }
     double lastDrawn = 1600;
-    for (const QLineSeries* line :
-         {&analysis().droughtPanel().exactBigGapLine(),
-          &analysis().droughtPanel().exactBonusGapLine(), &analysis().droughtPanel().bigGapLine(),
-          &analysis().droughtPanel().bonusGapLine()}) {
+    for (const QLineSeries* line : {&analysis().tab<DroughtPanel>().exactBigGapLine(),
+                                    &analysis().tab<DroughtPanel>().exactBonusGapLine(),
+                                    &analysis().tab<DroughtPanel>().bigGapLine(),
+                                    &analysis().tab<DroughtPanel>().bonusGapLine()}) {
         for (const QPointF& point : line->points()) {
             if (point.y() >= 0.001) {
                 lastDrawn = std::max(lastDrawn, point.x());
             }
         }
     }
-    const double shownTo = const_cast<QLineSeries&>(analysis().droughtPanel().bigGapLine())
+    const double shownTo = const_cast<QLineSeries&>(analysis().tab<DroughtPanel>().bigGapLine())
                                .attachedAxes()
                                .front()
                                ->property("max")
@@ -280,7 +318,7 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
         if (yields == 1) {
             trigger("actAnalysis");
             analysis().refreshNow();
-            statusWhileRunning = analysis().figuresPanel().status().text().toStdString();
+            statusWhileRunning = analysis().tab<RunFiguresTab>().status().text().toStdString();
             for (const char* label : labels) {
                 exactWhileRunning.push_back(figureCell(label, FiguresPanel::ExactColumn));
             }
@@ -290,7 +328,7 @@ TEST_F(AnalysisWindowTest, ExactAttemptFiguresComeFromAWorker) {
     // Lines that never get an exact value say so from the start.
     EXPECT_EQ(exactWhileRunning, (std::vector<std::string>{"—", "—", "—"}));
     analysis().waitForExact();
-    showTab(0);
+    showTab<RunFiguresTab>();
     const AttemptFigures& attempt = *exact.attempt;
     EXPECT_EQ(figureCell("一回あたりの差枚", FiguresPanel::ExactColumn),
               fixed(attempt.expectedNet, 1));
@@ -315,8 +353,8 @@ TEST_F(AnalysisWindowTest, AHistogramWithoutItsLawSaysWhy) {
     });
     analysis().waitForLaw();
     ASSERT_EQ(analysis().law(), nullptr);
-    showTab(1);
-    const SlumpPanel& slump = analysis().slumpPanel();
+    showTab<SlumpPanel>();
+    const SlumpPanel& slump = analysis().tab<SlumpPanel>();
     EXPECT_EQ(slump.exactSpreadLine().count(), 0);
     auto& chart = const_cast<QChart&>(slump.spreadChart());
     auto* exact = const_cast<QLineSeries*>(&slump.exactSpreadLine());
@@ -339,7 +377,7 @@ TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
     analysis().waitForLaw();
     ASSERT_NE(analysis().law(), nullptr);
     const OutcomeLaw law = solveOutcomeLaw(0, {0.0, 0});
-    showTab(0);
+    showTab<RunFiguresTab>();
     EXPECT_EQ(figureCell("勝ち越す確率", FiguresPanel::ExactColumn),
               fixed(100 * law.pAhead, 2, "", "%"));
     // The median and the 10% point of an attempt's net: exact, the smallest net whose chance
@@ -365,13 +403,14 @@ TEST_F(AnalysisWindowTest, ExactLawOfAnAttemptFollowsTheFigures) {
     }
     // Over the histogram of the attempts' net coins: the counts the law leads one to expect,
     // adding up to the attempts played.
-    showTab(1);
+    showTab<SlumpPanel>();
     const auto attempts = static_cast<double>(analysis().feed().attemptTally().attempts());
     ASSERT_GT(attempts, 50);
-    EXPECT_NEAR(stepHeights(analysis().slumpPanel().exactSpreadLine()), attempts, 1e-6 * attempts);
+    EXPECT_NEAR(stepHeights(analysis().tab<SlumpPanel>().exactSpreadLine()), attempts,
+                1e-6 * attempts);
     // The measured histogram's empty bins drop below the axis, out of the plot.
     const CountHistogram& spread = analysis().feed().attemptTally().netPerAttempt();
-    const QList<QPointF> drawn = analysis().slumpPanel().spreadLine().points();
+    const QList<QPointF> drawn = analysis().tab<SlumpPanel>().spreadLine().points();
     ASSERT_EQ(drawn.size(), 2 * static_cast<qsizetype>(spread.counts().size()) + 2);
     for (std::size_t bin = 0; bin < spread.counts().size(); ++bin) {
         const double top = drawn[1 + 2 * static_cast<qsizetype>(bin)].y();
@@ -393,13 +432,14 @@ TEST_F(AnalysisWindowTest, ALongRegEndShowsTheHeadOfItsLaw) {
     });
     analysis().waitForLaw();
     EXPECT_EQ(analysis().law(), nullptr);
-    showTab(0);
+    showTab<RunFiguresTab>();
     EXPECT_EQ(figureCell("勝ち越す確率", FiguresPanel::ExactColumn), "62.04%");
     EXPECT_EQ(figureCell("差枚の50%点", FiguresPanel::ExactColumn), "112");
     EXPECT_EQ(figureCell("差枚の10%点", FiguresPanel::ExactColumn), "-537");
     analysis().refreshNow();
-    EXPECT_NE(analysis().figuresPanel().status().text().toStdString().find("のみ求めています"),
-              std::string::npos);
+    EXPECT_NE(
+        analysis().tab<RunFiguresTab>().status().text().toStdString().find("のみ求めています"),
+        std::string::npos);
 }
 
 TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
@@ -415,7 +455,9 @@ TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
         {"機械割", "105.71%"},
         {"勝ち越す確率", "40.54%"}};
     const double expectedNet = 124.677;
-    const auto status = [this] { return analysis().figuresPanel().status().text().toStdString(); };
+    const auto status = [this] {
+        return analysis().tab<RunFiguresTab>().status().text().toStdString();
+    };
 
     makeFrame(8);
     trigger("actAnalysis");
@@ -471,15 +513,15 @@ TEST_F(AnalysisWindowTest, ExactFiguresAreThoseOfTheRunOnShow) {
         ASSERT_NE(analysis().law(), nullptr);
         EXPECT_EQ(analysis().law()->end.bigEnd, 300.0);
         EXPECT_EQ(analysis().law()->end.regEnd, 100);
-        showTab(0);
+        showTab<RunFiguresTab>();
         for (const auto& [label, value] : expected) {
             EXPECT_EQ(figureCell(label, FiguresPanel::ExactColumn), value) << label;
         }
         // The slump graph's expected line rises by the expected net coins of an attempt.
-        showTab(1);
+        showTab<SlumpPanel>();
         const QLineSeries* line = nullptr;
         for (QAbstractSeries* series :
-             analysis().slumpPanel().findChild<QChartView*>()->chart()->series()) {
+             analysis().tab<SlumpPanel>().findChild<QChartView*>()->chart()->series()) {
             if (series->name() == QStringLiteral("理論値（期待値）")) {
                 line = qobject_cast<QLineSeries*>(series);
             }
@@ -503,7 +545,7 @@ TEST_F(AnalysisWindowTest, TheHallsRatesGiveTheYenOfAnAttempt) {
     chooseAttempts("300", "100");
     runFor(4);
     analysis().waitForExact();
-    showTab(0);
+    showTab<RunFiguresTab>();
     const auto yen = [this](const char* label, FiguresPanel::Column column) {
         std::string text = figureCell(label, column);
         text.erase(std::remove(text.begin(), text.end(), ','), text.end());
@@ -517,8 +559,8 @@ TEST_F(AnalysisWindowTest, TheHallsRatesGiveTheYenOfAnAttempt) {
     analysis().hallRatesPanel().pay().setCurrentIndex(1);
     analysis().waitForCash();
     analysis().refreshNow();
-    EXPECT_NE(analysis().figuresPanel().status().text().indexOf(QStringLiteral("試行")), -1);
-    const QTableWidget& table = analysis().figuresPanel().table();
+    EXPECT_NE(analysis().tab<RunFiguresTab>().status().text().indexOf(QStringLiteral("試行")), -1);
+    const QTableWidget& table = analysis().tab<RunFiguresTab>().table();
     for (int row = 0; row < table.rowCount(); ++row) {
         EXPECT_NE(table.item(row, FiguresPanel::LabelColumn)->text(),
                   QStringLiteral("一回あたりの収支（円）"));
@@ -545,7 +587,7 @@ TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
     // read them ("abc" is 0, 0.5 rounds to 0).
     form().findChild<QComboBox*>("cmbSettei")->setCurrentIndex(5);
     chooseAttempts("abc", "0.5");
-    for (const int tab : {0, 1, 2, 3}) {
+    for (const char* tab : runTabs) {
         showTab(tab);
         EXPECT_EQ(heading(),
                   "表示中の結果：設定１・通常（終了条件なし）\nメイン画面で選んだ設定６・特別"
@@ -554,7 +596,7 @@ TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
     }
     chooseAttempts("300.5", "100");
     runFor(3);
-    showTab(0);
+    showTab<RunFiguresTab>();
     EXPECT_EQ(heading(), "表示中の結果：設定６・特別（BIG後300.5G以上・REG後100G以上で終了）");
 }
 
@@ -587,12 +629,12 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
     runFor(10, [this](int yields) {
         if (yields == 4) {
             trigger("actAnalysis");
-            showTab(0);  // the posterior is worked out only once its tab is on show
+            showTab<RunFiguresTab>();  // the posterior is worked out only once its tab is on show
         }
     });
     analysis().waitForExact();  // the estimator is made with the exact figures
-    showTab(3);
-    const std::optional<SettingEstimate>& shown = analysis().posteriorPanel().estimate();
+    showTab<PosteriorPanel>();
+    const std::optional<SettingEstimate>& shown = analysis().tab<PosteriorPanel>().estimate();
     ASSERT_TRUE(shown.has_value());
     // The engine fed the grid's kinds and games (not its modes), from the morning.
     SettingFilter filter(HistoryStart::Morning);
@@ -610,7 +652,7 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
     EXPECT_EQ(shown->countOnlyPosterior, expected.countOnlyPosterior);
     EXPECT_EQ(shown->expectedNet, expected.expectedNet);
     EXPECT_EQ(shown->games, games);
-    const QTableWidget& table = analysis().posteriorPanel().table();
+    const QTableWidget& table = analysis().tab<PosteriorPanel>().table();
     for (int setting = 0; setting < 6; ++setting) {
         EXPECT_EQ(table.item(setting, PosteriorPanel::TrueColumn)->text().isEmpty(), setting != 5);
     }
@@ -618,7 +660,7 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
 
 TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
     trigger("actAnalysis");
-    HistoryPosterior& input = analysis().posteriorPanel().history();
+    HistoryPosterior& input = analysis().tab<PosteriorPanel>().history();
     // Full-width digits and a REG, joined during the day, 40 games since the last bonus.
     input.historyText().setPlainText(QStringLiteral("BIG 120\nREG ４５\nBIG 7\nBIG 610\n"));
     input.joinedOption().setChecked(true);
@@ -672,16 +714,17 @@ TEST_F(AnalysisWindowTest, SavesTheGraphOnShowAsPng) {
     trigger("actSavePng");  // the analysis window is not open: no graph on show
     ASSERT_EQ(messages.size(), 1u);
     trigger("actAnalysis");
-    showTab(0);  // figures: no graph either
+    showTab<RunFiguresTab>();  // figures: no graph either
     trigger("actSavePng");
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_FALSE(QFile::exists(chosenFile));
     // Every tab with a graph saves it: the graph tabs whole, the others their graph alone.
-    const std::pair<int, QWidget*> graphs[] = {{1, &analysis().slumpPanel()},
-                                               {2, &analysis().droughtPanel()},
-                                               {4, &analysis().quitRulePanel().graphView()},
-                                               {5, &analysis().aimPanel().graphView()},
-                                               {6, &analysis().dayPanel().graphView()}};
+    const std::pair<const char*, QWidget*> graphs[] = {
+        {"スランプグラフ", &analysis().tab<SlumpPanel>()},
+        {"ハマり分布", &analysis().tab<DroughtPanel>()},
+        {"ヤメ時", &analysis().tab<QuitRulePanel>().graphView()},
+        {"狙い目", &analysis().tab<AimPanel>().graphView()},
+        {"一日の収支", &analysis().tab<DayPanel>().graphView()}};
     for (const auto& [tab, shown] : graphs) {
         SCOPED_TRACE(tab);
         showTab(tab);

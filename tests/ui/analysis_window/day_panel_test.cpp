@@ -12,12 +12,10 @@
 namespace korvale::testing {
 namespace {
 
-constexpr int dayTab = 6;
-
 class DayPanelTest : public FrameTest {
   protected:
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
-    DayPanel& panel() { return analysis().dayPanel(); }
+    DayPanel& panel() { return analysis().tab<DayPanel>(); }
 
     void openTab(int setting, int dayGames) {
         trigger("actAnalysis");
@@ -29,7 +27,7 @@ class DayPanelTest : public FrameTest {
         rates.gamesPerHour().setValue(800);
         panel().settingChoice().setCurrentIndex(setting);
         panel().dayGames().setValue(dayGames);
-        analysis().tabs().setCurrentIndex(dayTab);
+        analysis().showTab(analysis().tab<DayPanel>());
         analysis().refreshNow();
         panel().waitForFigures();
     }

@@ -26,8 +26,6 @@ const std::vector<std::int32_t> settingsChecked = {2};
 const std::vector<std::int32_t> settingsChecked = {2, 0, 1, 3, 4, 5};
 #endif
 
-constexpr int quitRuleTab = 4;
-
 using PointSet = std::set<std::pair<double, double>>;
 
 PointSet pointSet(const QList<QPointF>& points) {
@@ -41,7 +39,7 @@ PointSet pointSet(const QList<QPointF>& points) {
 class QuitRulePanelTest : public FrameTest {
   protected:
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
-    QuitRulePanel& panel() { return analysis().quitRulePanel(); }
+    QuitRulePanel& panel() { return analysis().tab<QuitRulePanel>(); }
 
     // The analysis window open on the ヤメ時 tab, with setting `setting` chosen in the main
     // window and the small grid.
@@ -49,7 +47,7 @@ class QuitRulePanelTest : public FrameTest {
         form().findChild<QComboBox*>(QStringLiteral("cmbSettei"))->setCurrentIndex(setting);
         trigger("actAnalysis");
         panel().setGrid(grid);
-        analysis().tabs().setCurrentIndex(quitRuleTab);
+        analysis().showTab(analysis().tab<QuitRulePanel>());
         analysis().refreshNow();
     }
     void show(std::int32_t setting) {
@@ -237,7 +235,6 @@ TEST_F(QuitRulePanelTest, ASweepCalledOffGoesOnFromItsRules) {
 TEST_F(QuitRulePanelTest, TheTabOnShowGoesFirst) {
     // A grid and a day of their own, worked out by no other test.
     const SweepGrid grid{0, 300, 50, 0, 0, 50};
-    constexpr int dayTab = 6;
     openTab(3, grid);
     const auto rulesIn = [this] {
         const std::shared_ptr<const RuleSweep> soFar = panel().service().sweepSoFar(3);
@@ -246,9 +243,9 @@ TEST_F(QuitRulePanelTest, TheTabOnShowGoesFirst) {
     while (rulesIn() == 0) {
         QTest::qWait(2);
     }
-    DayPanel& day = analysis().dayPanel();
+    DayPanel& day = analysis().tab<DayPanel>();
     day.dayGames().setValue(1700);
-    analysis().tabs().setCurrentIndex(dayTab);
+    analysis().showTab(analysis().tab<DayPanel>());
     analysis().refreshNow();
     ASSERT_TRUE(day.workPending());
     EXPECT_TRUE(panel().service().held());

@@ -20,10 +20,15 @@
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/random_source.h"
+#include "ui/analysis_window/aim_panel.h"
+#include "ui/analysis_window/day_panel.h"
 #include "ui/analysis_window/frm_analysis.h"
+#include "ui/analysis_window/run_figures_tab.h"
+#include "ui/analysis_window/slump_panel.h"
 #include "ui/frame/main_frame.h"
 
 namespace korvale::testing {
@@ -159,8 +164,10 @@ class AnalysisLayout : public ::testing::Test {
         analysis().waitForExact();
     }
     frmAnalysis& analysis() { return *frame->analysisWindow(); }
-    void showTab(int index) {
-        analysis().tabs().setCurrentIndex(index);
+    void showTab(const char* title) {
+        AnalysisTab* tab = analysis().tabTitled(QString::fromUtf8(title));
+        ASSERT_NE(tab, nullptr) << title;
+        analysis().showTab(*tab);
         analysis().refreshNow();
         layOut();
     }
@@ -177,7 +184,8 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
             ASSERT_EQ(analysis().screen(), screen);
             // The ヤメ時 tab's sweep takes minutes: the tabs of the run and 狙い目 are measured
             // (and 一日の収支 below).
-            std::vector<int> tabs = {0, 1, 2, 3, 5};
+            std::vector<std::string> tabs = {"理論値と実測値", "スランプグラフ", "ハマり分布",
+                                             "設定判別", "狙い目"};
 #ifdef KORVALE_SANITIZED
             // 狙い目 follows the main window's rule, not its run, and its table takes most of the
             // time there: read once a screen, on the default rule's table.
@@ -185,24 +193,24 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
                 tabs.pop_back();
             }
 #endif
-            for (const int tab : tabs) {
+            for (const std::string& tab : tabs) {
                 SCOPED_TRACE(tab);
-                showTab(tab);
-                if (tab == 5) {
-                    analysis().aimPanel().waitForCurves();
+                showTab(tab.c_str());
+                if (tab == "狙い目") {
+                    analysis().tab<AimPanel>().waitForCurves();
                     layOut();
                     // The window as it opens shows four rows of 狙い目's table at least (it showed
                     // three).
-                    const QTableWidget& table = analysis().aimPanel().table();
+                    const QTableWidget& table = analysis().tab<AimPanel>().table();
                     EXPECT_GE(table.viewport()->height(), 4 * table.rowHeight(0));
                 }
                 expectReadable(analysis());
             }
             // 一日の収支 does not follow the run: read once a screen, on a short day.
             if (!attempts) {
-                analysis().dayPanel().dayGames().setValue(300);
-                showTab(6);
-                analysis().dayPanel().waitForFigures();
+                analysis().tab<DayPanel>().dayGames().setValue(300);
+                showTab("一日の収支");
+                analysis().tab<DayPanel>().waitForFigures();
                 layOut();
                 expectReadable(analysis());
             }
@@ -210,7 +218,7 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
             const QSize shown = analysis().size();
             analysis().resize(analysis().minimumSizeHint());
             layOut();
-            for (const int tab : {1, 2, 5}) {
+            for (const char* tab : {"スランプグラフ", "ハマり分布", "狙い目"}) {
                 SCOPED_TRACE(tab);
                 showTab(tab);
                 expectGraphsFit(analysis());
@@ -218,12 +226,12 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
             analysis().resize(shown);
             layOut();
             // The widest figures and axes a run can reach, on the same tabs.
-            showTab(0);
-            analysis().figuresPanel().show(widestFigures(), QStringLiteral("理論値"), false);
+            showTab("理論値と実測値");
+            analysis().tab<RunFiguresTab>().show(widestFigures(), QStringLiteral("理論値"), false);
             layOut();
-            expectTablesFit(analysis().figuresPanel());
-            showTab(1);
-            const QLineSeries& net = analysis().slumpPanel().netLine();
+            expectTablesFit(analysis().tab<RunFiguresTab>());
+            showTab("スランプグラフ");
+            const QLineSeries& net = analysis().tab<SlumpPanel>().netLine();
             const QList<QAbstractAxis*> axes = const_cast<QLineSeries&>(net).attachedAxes();
             for (QAbstractAxis* axis : axes) {
                 auto* ticks = qobject_cast<QCategoryAxis*>(axis);
@@ -235,7 +243,7 @@ TEST_F(AnalysisLayout, EveryTabReadsOnBothScreens) {
                 }
             }
             layOut();
-            expectGraphsFit(analysis().slumpPanel());
+            expectGraphsFit(analysis().tab<SlumpPanel>());
         }
     }
 }

@@ -147,7 +147,7 @@ TEST_F(MainFrameTest, AFailedSaveSaysWhichFileAndWhyAndKeepsTheResults) {
 TEST_F(MainFrameTest, ASavedFileEndsInItsExtension) {
     runFor(3);
     trigger("actAnalysis");
-    frame->analysisWindow()->tabs().setCurrentIndex(1);  // a graph, for the PNG
+    frame->analysisWindow()->showTab(frame->analysisWindow()->tab<SlumpPanel>());  // a graph
     QTemporaryDir directory;
     const struct {
         const char* action;
@@ -323,9 +323,9 @@ TEST_F(MainFrameTest, AtStartTheStatusBarSaysNoAttemptCanEnd) {
     EXPECT_EQ(form().size(), client);
     // The analysis window says it too, beside its figures' state.
     frame->analysisWindow()->refreshNow();
-    EXPECT_TRUE(frame->analysisWindow()->figuresPanel().status().text().contains(
+    EXPECT_TRUE(frame->analysisWindow()->tab<RunFiguresTab>().status().text().contains(
         QStringLiteral("立ち回りはありません")))
-        << frame->analysisWindow()->figuresPanel().status().text().toStdString();
+        << frame->analysisWindow()->tab<RunFiguresTab>().status().text().toStdString();
     // A run that can end says nothing, and the frame is as it was.
     chooseAttempts("300", "100");
     runFor(3);
