@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "analysis/numeric/vector_variant.h"
+#include "batch/options/bash_completion.h"
 #include "batch/options/command_line_errors.h"
+#include "batch/options/man_page.h"
 #include "batch/options/option_table.h"
 #include "common/runtime_error.h"
 #include "common/version.h"
@@ -169,6 +171,21 @@ std::vector<std::string> givenOptions(const CLI::App& app, Command command) {
     return given;
 }
 
+// The build's hidden request for the manual page or the bash completion, made from the option
+// table; --help does not list it.
+std::optional<std::string> generatedText(std::span<const std::string> arguments) {
+    if (arguments.size() != 2 || arguments[0] != "--generate") {
+        return std::nullopt;
+    }
+    if (arguments[1] == "man") {
+        return manPage();
+    }
+    if (arguments[1] == "bash-completion") {
+        return bashCompletion();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool OptionTexts::wasGiven(std::string_view option) const {
@@ -176,6 +193,10 @@ bool OptionTexts::wasGiven(std::string_view option) const {
 }
 
 CommandLine parseCommandLine(std::span<const std::string> arguments) {
+    CommandLine line;
+    if ((line.textToShow = generatedText(arguments))) {
+        return line;
+    }
     CLI::App app{
         "Korvale on the command line: plays the machine on every core, or works its figures out "
         "exactly from its tables.",
@@ -186,7 +207,6 @@ CommandLine parseCommandLine(std::span<const std::string> arguments) {
                              std::string(vectorVariantName(activeVectorVariant())) + ")");
     app.require_subcommand(1);
     app.footer(helpFooter());
-    CommandLine line;
     const Commands commands = addCommands(app, line.texts);
     checkCommandName(arguments, 0, app);
     if (!arguments.empty() && arguments[0] == "simulate") {

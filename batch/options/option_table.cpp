@@ -614,9 +614,7 @@ seconds (above 0, at most 1000000000) instead of a number of games, days or atte
      .help = "threads to work on, 1 to " + std::to_string(maxThreads) +
              " (default: every core, at most " + std::to_string(maxThreads) + ")",
      .manText = R"man(Threads to work on, 1 to 256 (default: every core, at most 256).
-More threads than cores play no faster; the stop at the end of
-.B \-\-seconds
-or at Ctrl-C holds within a second at any of them.)man",
+More threads than cores play no faster.)man",
      .text = &OptionTexts::threads},
     {.name = "--seed",
      .commands = normal | special,
