@@ -171,6 +171,17 @@ std::vector<std::string> givenOptions(const CLI::App& app, Command command) {
     return given;
 }
 
+// The program's version flag, its commands and their options.
+Commands declare(CLI::App& app, OptionTexts& texts) {
+    // The vector code's variant, as the outcome law's speed depends on it.
+    app.set_version_flag("--version",
+                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
+                             std::string(vectorVariantName(activeVectorVariant())) + ")");
+    app.require_subcommand(1);
+    app.footer(helpFooter());
+    return addCommands(app, texts);
+}
+
 // The build's hidden request for the manual page or the bash completion, made from the option
 // table; --help does not list it.
 std::optional<std::string> generatedText(std::span<const std::string> arguments) {
@@ -192,6 +203,10 @@ bool OptionTexts::wasGiven(std::string_view option) const {
     return std::find(given.begin(), given.end(), option) != given.end();
 }
 
+void declareCommandLine(CLI::App& app, OptionTexts& texts) {
+    declare(app, texts);
+}
+
 CommandLine parseCommandLine(std::span<const std::string> arguments) {
     CommandLine line;
     if ((line.textToShow = generatedText(arguments))) {
@@ -201,13 +216,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments) {
         "Korvale on the command line: plays the machine on every core, or works its figures out "
         "exactly from its tables.",
         "korvale-batch"};
-    // The vector code's variant, as the outcome law's speed depends on it.
-    app.set_version_flag("--version",
-                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
-                             std::string(vectorVariantName(activeVectorVariant())) + ")");
-    app.require_subcommand(1);
-    app.footer(helpFooter());
-    const Commands commands = addCommands(app, line.texts);
+    const Commands commands = declare(app, line.texts);
     checkCommandName(arguments, 0, app);
     if (!arguments.empty() && arguments[0] == "simulate") {
         checkCommandName(arguments, 1, *commands.simulate);

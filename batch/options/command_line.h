@@ -1,7 +1,9 @@
 #pragma once
 
-// The command line as declared to the argument library (CLI11): the commands, their options and
-// their help. Parsing gives the texts of the options as typed; option_values reads them.
+// The command line as declared to the argument library (CLI11): the commands, and their options
+// from the option table (option_table.h). Parsing gives the texts of the options as typed;
+// option_values reads them. `korvale-batch --generate man` or `bash-completion`, which --help
+// does not show, prints the manual page or the bash completion made from the table.
 
 #include <optional>
 #include <span>
@@ -10,6 +12,10 @@
 #include <vector>
 
 #include "batch/options/batch_options.h"
+
+namespace CLI {
+class App;
+}
 
 namespace korvale {
 
@@ -54,6 +60,10 @@ struct CommandLine {
     // Set instead of the texts when the user asked for text: --help or --version.
     std::optional<std::string> textToShow;
 };
+
+// Declares the program's commands and options (from the option table) to `app`, their texts
+// bound to `texts`.
+void declareCommandLine(CLI::App& app, OptionTexts& texts);
 
 // Parses the arguments after the program name. A command line the parser refuses throws a
 // RuntimeError (BadCommandLine) in the program's own words (command_line_errors.h).

@@ -1,7 +1,8 @@
 #pragma once
 
 // The manual page's prose that is about no one option: the program, its commands and its
-// output, each piece ending in a new line. Each option's paragraph is in the option table (option_table.cpp).
+// output, each piece ending in a new line. Each option's paragraph is in the option table
+// (option_table.cpp).
 
 #include <span>
 #include <string_view>
