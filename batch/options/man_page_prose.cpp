@@ -318,6 +318,96 @@ korvale\-batch exact \-\-setting 6 \-\-day\-games 8000
 .BR korvale (1)
 )man"};
 
+// What each command does, before its options.
+constexpr std::string_view normalIntro =
+    R"man(One machine per thread played without end (the window's normal run): the long-run figures per
+mode, measured.
+)man";
+
+constexpr std::string_view specialIntro =
+    R"man(Attempts from a new machine each (the window's special run), shared out among the threads.
+)man";
+
+constexpr std::string_view exactIntro =
+    R"man(The long run of every setting, worked out from the machine's Markov chain; with end conditions
+also what one attempt is worth, its coin cost rounded once per attempt as the machine rounds it
+(from the rounding's period, or for long attempts from the law of their games; a rule that
+neither reaches keeps c \(mu games, under the keys that end in
+.BR _unrounded_cost ).
+)man";
+
+constexpr std::string_view sweepIntro =
+    R"man(What an attempt is worth over a grid of end conditions, each rule's chance to end ahead and the
+median and 10% point of its net coins, each setting's best rules and the rules on its efficient
+frontier.
+The cost is taken as c \(mu games, without the per-attempt rounding of
+.BR exact ;
+the figures that hold it carry keys of their own.
+The chance and the points come from the attempt's outcome law, as
+.B exact \-\-laws
+gives them; for a REG end above the BIG end + 1 from a law of their own with
+the same exactness.
+A rule whose attempts are too long for the law's tables (BIG ends of 1800 and more), or whose
+law leaves the chance to end ahead less certain than 1e-4 (REG ends from about 400 up), has the
+three figures missing (\(lq-\(rq in the table, empty in CSV, null in JSON) and is never on the
+frontier; the second keeps its
+.BR outcome_law_error_bound .
+The table shows a block for each setting, its best rules with \(lq\(ci\(rq in its frontier
+column on those on the frontier, in the columns a player weighs first (within 100 columns);
+CSV and JSON hold every figure of every rule.
+)man";
+
+constexpr std::string_view huntIntro =
+    R"man(The table of when a machine is worth playing (\[u72D9]\[u3044]\[u76EE]): for a machine found
+.I G
+games after its last BIG, for
+.I G
+over a grid, what an attempt under one rule is worth at each setting and, with all six, under
+the posterior's mixture of them (as
+.B exact \-\-since\-big
+gives it for one
+.IR G ):
+the net coins per attempt, the games and BIGs per attempt, the net coins per 1000 games and per
+hour, each as a series over
+.I G
+.RB ( net_coins_per_attempt_unrounded_cost ,
+.BR games_per_attempt ,
+.BR big_per_attempt ,
+.BR net_per_1000_games_unrounded_cost ,
+.BR net_per_hour_unrounded_cost ,
+from stored coins the yen per attempt and per hour at the hall's rates
+.RB ( yen_per_attempt_unrounded_cost ,
+.BR yen_per_hour_unrounded_cost ;
+from cash with a rule that ends at the first BIG, with the lots bought worked out, and
+.BR break_even_yen ;
+for another rule the table gives no yen from cash and says so), the chance to end ahead
+.RB ( p_ahead ;
+left out with
+.B \-\-max\-games
+and for attempts too long for the law's tables, the table's legend then saying why)
+and with all six
+.BR posterior ),
+and the break-even
+.I G
+.RB ( break_even ):
+the least
+.I G
+of the grid from which the net coins per attempt stay above 0 up to the grid's last
+.IR G ,
+with no value (\(lq-\(rq in the table, empty in CSV, null in JSON) when they are not above 0
+there.
+The cost is c \(mu games, as the sweep's; one pass of the attempt's chain gives every
+.I G
+of a setting's means; the chances to end ahead beside them are good to the bound given as
+outcome_law_error_bound (about 2e-10).
+)man";
+
+constexpr std::string_view inferIntro =
+    R"man(Which setting a machine is on, from its bonus history: the exact posterior over the six
+settings (the hidden mode followed game by game), P(setting >= 4), P(setting >= 5), the expected
+net coins of the next 1000 games, and the answer from the counts alone beside it.
+)man";
+
 }  // namespace
 
 std::string_view manNameSection() {
@@ -372,90 +462,19 @@ and exit (before a command only).
 std::string_view manCommandIntro(Command command) {
     switch (command) {
         case Command::SimulateNormal:
-            return R"man(One machine per thread played without end (the window's normal run): the long-run figures per
-mode, measured.
-)man";
+            return normalIntro;
         case Command::SimulateSpecial:
-            return R"man(Attempts from a new machine each (the window's special run), shared out among the threads.
-)man";
+            return specialIntro;
         case Command::Exact:
-            return R"man(The long run of every setting, worked out from the machine's Markov chain; with end conditions
-also what one attempt is worth, its coin cost rounded once per attempt as the machine rounds it
-(from the rounding's period, or for long attempts from the law of their games; a rule that
-neither reaches keeps c \(mu games, under the keys that end in
-.BR _unrounded_cost ).
-)man";
+            return exactIntro;
         case Command::Sweep:
-            return R"man(What an attempt is worth over a grid of end conditions, each rule's chance to end ahead and the
-median and 10% point of its net coins, each setting's best rules and the rules on its efficient
-frontier.
-The cost is taken as c \(mu games, without the per-attempt rounding of
-.BR exact ;
-the figures that hold it carry keys of their own.
-The chance and the points come from the attempt's outcome law, as
-.B exact \-\-laws
-gives them; for a REG end above the BIG end + 1 from a law of their own with
-the same exactness.
-A rule whose attempts are too long for the law's tables (BIG ends of 1800 and more), or whose
-law leaves the chance to end ahead less certain than 1e-4 (REG ends from about 400 up), has the
-three figures missing (\(lq-\(rq in the table, empty in CSV, null in JSON) and is never on the
-frontier; the second keeps its
-.BR outcome_law_error_bound .
-The table shows a block for each setting, its best rules with \(lq\(ci\(rq in its frontier
-column on those on the frontier, in the columns a player weighs first (within 100 columns);
-CSV and JSON hold every figure of every rule.
-)man";
+            return sweepIntro;
         case Command::Hunt:
-            return R"man(The table of when a machine is worth playing (\[u72D9]\[u3044]\[u76EE]): for a machine found
-.I G
-games after its last BIG, for
-.I G
-over a grid, what an attempt under one rule is worth at each setting and, with all six, under
-the posterior's mixture of them (as
-.B exact \-\-since\-big
-gives it for one
-.IR G ):
-the net coins per attempt, the games and BIGs per attempt, the net coins per 1000 games and per
-hour, each as a series over
-.I G
-.RB ( net_coins_per_attempt_unrounded_cost ,
-.BR games_per_attempt ,
-.BR big_per_attempt ,
-.BR net_per_1000_games_unrounded_cost ,
-.BR net_per_hour_unrounded_cost ,
-from stored coins the yen per attempt and per hour at the hall's rates
-.RB ( yen_per_attempt_unrounded_cost ,
-.BR yen_per_hour_unrounded_cost ;
-from cash with a rule that ends at the first BIG, with the lots bought worked out, and
-.BR break_even_yen ;
-for another rule the table gives no yen from cash and says so), the chance to end ahead
-.RB ( p_ahead ;
-left out with
-.B \-\-max\-games
-and for attempts too long for the law's tables, the table's legend then saying why)
-and with all six
-.BR posterior ),
-and the break-even
-.I G
-.RB ( break_even ):
-the least
-.I G
-of the grid from which the net coins per attempt stay above 0 up to the grid's last
-.IR G ,
-with no value (\(lq-\(rq in the table, empty in CSV, null in JSON) when they are not above 0
-there.
-The cost is c \(mu games, as the sweep's; one pass of the attempt's chain gives every
-.I G
-of a setting's means; the chances to end ahead beside them are good to the bound given as
-outcome_law_error_bound (about 2e-10).
-)man";
+            return huntIntro;
         case Command::Infer:
             break;
     }
-    return R"man(Which setting a machine is on, from its bonus history: the exact posterior over the six
-settings (the hidden mode followed game by game), P(setting >= 4), P(setting >= 5), the expected
-net coins of the next 1000 games, and the answer from the counts alone beside it.
-)man";
+    return inferIntro;
 }
 
 std::string_view manCommandOutro(Command command) {

@@ -14,6 +14,7 @@
 #include "analysis/found/hunt_table.h"
 #include "analysis/outcome/day_law.h"
 #include "batch/options/option_error.h"
+#include "batch/options/option_table.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
 
@@ -244,9 +245,10 @@ void readHallRates(const OptionTexts& texts, BatchOptions& o) {
                                            fmt::format("games an hour, {} to {}, such as 800",
                                                        smallestGamesPerHour, largestGamesPerHour));
     }
-    for (const char* rate : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
-        if (texts.command == Command::Infer && !o.endGiven && texts.wasGiven(rate)) {
-            optionError(rate,
+    for (const OptionRow* rate : optionsOf(texts.command)) {
+        if (texts.command == Command::Infer && !o.endGiven && rate->hallRate &&
+            texts.wasGiven(rate->name)) {
+            optionError(rate->name,
                         "the hall's rates price what playing on is worth, which needs --big-end "
                         "or --reg-end");
         }
@@ -324,9 +326,9 @@ void checkDayRates(const OptionTexts& texts, const BatchOptions& o) {
     if (texts.command != Command::SimulateNormal || o.dayGames) {
         return;
     }
-    for (const char* option : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
-        if (texts.wasGiven(option)) {
-            optionError(option,
+    for (const OptionRow* rate : optionsOf(texts.command)) {
+        if (rate->hallRate && texts.wasGiven(rate->name)) {
+            optionError(rate->name,
                         "the hall's rates of a normal run are a day's: give --day-games N or "
                         "--days D");
         }
