@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "analysis/numeric/vector_variant.h"
@@ -19,11 +20,11 @@ namespace {
 void addOptions(CLI::App& app, Command command, OptionTexts& texts) {
     for (const OptionRow* row : optionsOf(command)) {
         if (row->reading == Reading::Flag) {
-            app.add_flag(row->name, texts.*(row->flag), row->help);
+            app.add_flag(row->name, texts.flags[row->name], row->help);
             continue;
         }
-        CLI::Option* option =
-            app.add_option(row->name, texts.*(row->text), row->help)->type_name(row->valueName);
+        CLI::Option* option = app.add_option(row->name, texts.values[row->name], row->help)
+                                  ->type_name(row->valueName);
         if (!row->shownDefault.empty()) {
             option->default_str(row->shownDefault);
         }
@@ -173,6 +174,14 @@ std::vector<std::string> givenOptions(const CLI::App& app, Command command) {
 
 // The program's version flag, its commands and their options.
 Commands declare(CLI::App& app, OptionTexts& texts) {
+    for (const OptionRow& row : optionTable()) {
+        if (row.reading == Reading::Flag) {
+            texts.flags.try_emplace(row.name, false);
+        } else {
+            texts.values.try_emplace(row.name,
+                                     row.reading == Reading::Always ? row.shownDefault : "");
+        }
+    }
     // The vector code's variant, as the outcome law's speed depends on it.
     app.set_version_flag("--version",
                          std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
@@ -201,6 +210,22 @@ std::optional<std::string> generatedText(std::span<const std::string> arguments)
 
 bool OptionTexts::wasGiven(std::string_view option) const {
     return std::find(given.begin(), given.end(), option) != given.end();
+}
+
+const std::string& OptionTexts::text(std::string_view option) const {
+    const auto found = values.find(option);
+    if (found == values.end()) {
+        throw std::logic_error("no option " + std::string(option) + " in the option table");
+    }
+    return found->second;
+}
+
+bool OptionTexts::flag(std::string_view option) const {
+    const auto found = flags.find(option);
+    if (found == flags.end()) {
+        throw std::logic_error("no flag " + std::string(option) + " in the option table");
+    }
+    return found->second;
 }
 
 void declareCommandLine(CLI::App& app, OptionTexts& texts) {

@@ -48,7 +48,6 @@ It may be UTF-8, Shift-JIS or UTF-16 with a byte order mark; blank lines and lin
 .B #
 are skipped.)man",
      .reading = Reading::Always,
-     .text = &OptionTexts::historyPath,
      .completesFile = true},
     {.name = "--start",
      .commands = infer,
@@ -61,60 +60,61 @@ the history starts at a new machine's first game (default);
 .BR joined :
 at the first game watched during the day, the machine's state unknown.)man",
      .reading = Reading::Always,
-     .text = &OptionTexts::start,
      .completions = {"morning", "joined"}},
-    {.name = "--trailing",
-     .commands = infer,
-     .valueName = "N",
-     .help = "games played since the last bonus, none of them a bonus (default: 0)",
-     .manText = "Games played since the last bonus, none of them a bonus (default: 0).",
-     .text = &OptionTexts::trailing},
-    {.name = "--prior",
-     .commands = infer,
-     .valueName = "P1,...,P6",
-     .help = "weights of 設定１..設定６ before the history (default: all equal)",
-     .manText = "Weights of settings 1 to 6 before the history (default: all equal).",
-     .text = &OptionTexts::prior},
+    {
+        .name = "--trailing",
+        .commands = infer,
+        .valueName = "N",
+        .help = "games played since the last bonus, none of them a bonus (default: 0)",
+        .manText = "Games played since the last bonus, none of them a bonus (default: 0).",
+    },
+    {
+        .name = "--prior",
+        .commands = infer,
+        .valueName = "P1,...,P6",
+        .help = "weights of 設定１..設定６ before the history (default: all equal)",
+        .manText = "Weights of settings 1 to 6 before the history (default: all equal).",
+    },
     {.name = "--setting",
      .commands = normal | special,
      .valueName = "1..6",
      .help = "the payout setting, 設定１..設定６ (default: 1)",
      .manText = "The payout setting (default: 1).",
-     .text = &OptionTexts::setting,
      .completions = settings},
     {.name = "--setting",
      .commands = exact | sweep,
      .valueName = "1..6",
      .help = "only this setting (default: all six)",
      .manText = "Only this setting (default: all six).",
-     .text = &OptionTexts::setting,
      .completions = settings},
     {.name = "--setting",
      .commands = hunt,
      .valueName = "1..6",
      .help = "only this setting, without the mixture (default: all six)",
      .manText = "Only this setting, without the mixture (default: all six).",
-     .text = &OptionTexts::setting,
      .completions = settings},
-    {.name = "--games",
-     .commands = normal,
-     .valueName = "N",
-     .help = "games to play in all (default: 100000000)",
-     .manText = "Games to play in all (default: 100000000).",
-     .text = &OptionTexts::games},
-    {.name = "--attempts",
-     .commands = special,
-     .valueName = "N",
-     .help = "attempts to make in all (default: 1000000)",
-     .manText = "Attempts to make in all (default: 1000000).",
-     .text = &OptionTexts::attempts},
-    {.name = "--since-big-grid",
-     .commands = hunt,
-     .valueName = "FIRST:LAST:STEP",
-     .shownDefault = "0:1500:50",
-     .help = "the games since the last BIG from FIRST to LAST by STEP (LAST at most "
-             "1000000, at most 1001 counts)",
-     .manText = R"man(The games since the last BIG from
+    {
+        .name = "--games",
+        .commands = normal,
+        .valueName = "N",
+        .help = "games to play in all (default: 100000000)",
+        .manText = "Games to play in all (default: 100000000).",
+    },
+    {
+        .name = "--attempts",
+        .commands = special,
+        .valueName = "N",
+        .help = "attempts to make in all (default: 1000000)",
+        .manText = "Attempts to make in all (default: 1000000).",
+    },
+    {
+        .name = "--since-big-grid",
+        .commands = hunt,
+        .valueName = "FIRST:LAST:STEP",
+        .shownDefault = "0:1500:50",
+        .help = "the games since the last BIG from FIRST to LAST by STEP (LAST at most "
+                "1000000, at most 1001 counts)",
+        .manText = R"man(The games since the last BIG from
 .I FIRST
 to
 .I LAST
@@ -123,84 +123,94 @@ by
 (default: 0:1500:50;
 .I LAST
 at most 1000000, at most 1001 counts).)man",
-     .text = &OptionTexts::sinceBigGrid},
-    {.name = "--big-ends",
-     .commands = sweep,
-     .valueName = "FIRST:LAST:STEP",
-     .shownDefault = "0:1000:50",
-     .help = "the BIG ends from FIRST to LAST by STEP",
-     .manText = R"man(The BIG ends from
+    },
+    {
+        .name = "--big-ends",
+        .commands = sweep,
+        .valueName = "FIRST:LAST:STEP",
+        .shownDefault = "0:1000:50",
+        .help = "the BIG ends from FIRST to LAST by STEP",
+        .manText = R"man(The BIG ends from
 .I FIRST
 to
 .I LAST
 by
 .I STEP
 (default: 0:1000:50).)man",
-     .text = &OptionTexts::bigEnds},
-    {.name = "--reg-ends",
-     .commands = sweep,
-     .valueName = "FIRST:LAST:STEP",
-     .shownDefault = "0:300:50",
-     .help = "the REG ends from FIRST to LAST by STEP",
-     .manText = "The REG ends likewise (default: 0:300:50).",
-     .text = &OptionTexts::regEnds},
-    {.name = "--frontier",
-     .commands = sweep,
-     .help = "only the rules on each setting's efficient frontier: those that no other "
-             "rule beats on both the net coins per 1000 games and the chance to end "
-             "ahead, from the highest net per 1000 games down",
-     .manText =
-         R"man(Only the rules on each setting's efficient frontier, in every format: those that no other rule
+    },
+    {
+        .name = "--reg-ends",
+        .commands = sweep,
+        .valueName = "FIRST:LAST:STEP",
+        .shownDefault = "0:300:50",
+        .help = "the REG ends from FIRST to LAST by STEP",
+        .manText = "The REG ends likewise (default: 0:300:50).",
+    },
+    {
+        .name = "--frontier",
+        .commands = sweep,
+        .help = "only the rules on each setting's efficient frontier: those that no other "
+                "rule beats on both the net coins per 1000 games and the chance to end "
+                "ahead, from the highest net per 1000 games down",
+        .manText =
+            R"man(Only the rules on each setting's efficient frontier, in every format: those that no other rule
 of the setting beats on both the net coins per 1000 games and the chance to end ahead, each
 setting's from the highest net per 1000 games down (and so from the lowest chance up); the
 table lists them all.)man",
-     .reading = Reading::Flag,
-     .flag = &OptionTexts::frontier},
-    {.name = "--means-only",
-     .commands = sweep,
-     .help = "only what each rule is worth on average, without its chance to end ahead "
-             "and its points (under a second for the default grid, where those take "
-             "minutes)",
-     .manText =
-         R"man(Only what each rule is worth on average, without its chance to end ahead and its points (and
+        .reading = Reading::Flag,
+    },
+    {
+        .name = "--means-only",
+        .commands = sweep,
+        .help = "only what each rule is worth on average, without its chance to end ahead "
+                "and its points (under a second for the default grid, where those take "
+                "minutes)",
+        .manText =
+            R"man(Only what each rule is worth on average, without its chance to end ahead and its points (and
 so without the frontier).)man",
-     .reading = Reading::Flag,
-     .flag = &OptionTexts::meansOnly},
-    {.name = "--big-end",
-     .commands = special,
-     .valueName = "X",
-     .help = "an attempt ends at least X games after its last BIG (default: 300)",
-     .manText = R"man(An attempt ends at least
+        .reading = Reading::Flag,
+    },
+    {
+        .name = "--big-end",
+        .commands = special,
+        .valueName = "X",
+        .help = "an attempt ends at least X games after its last BIG (default: 300)",
+        .manText = R"man(An attempt ends at least
 .I X
 games after its last BIG (default: 300).)man",
-     .text = &OptionTexts::bigEnd},
-    {.name = "--big-end",
-     .commands = exact,
-     .valueName = "X",
-     .help = "an attempt ends at least X games after its last BIG (up to 2000; default: 300 when "
-             "only --reg-end is given)",
-     .manText = R"man(An attempt ends at least
+    },
+    {
+        .name = "--big-end",
+        .commands = exact,
+        .valueName = "X",
+        .help =
+            "an attempt ends at least X games after its last BIG (up to 2000; default: 300 when "
+            "only --reg-end is given)",
+        .manText = R"man(An attempt ends at least
 .I X
 games after its last BIG (up to 2000; default: 300 when only
 .B \-\-reg\-end
 is given).)man",
-     .text = &OptionTexts::bigEnd},
-    {.name = "--big-end",
-     .commands = hunt,
-     .valueName = "X",
-     .help = "an attempt ends at least X games after its last BIG (up to 2000; default: 0)",
-     .manText = R"man(The rule's BIG end, as for
+    },
+    {
+        .name = "--big-end",
+        .commands = hunt,
+        .valueName = "X",
+        .help = "an attempt ends at least X games after its last BIG (up to 2000; default: 0)",
+        .manText = R"man(The rule's BIG end, as for
 .B exact
 (default: 0).)man",
-     .text = &OptionTexts::bigEnd},
-    {.name = "--big-end",
-     .commands = infer,
-     .valueName = "X",
-     .help = "an attempt ends at least X games after its last BIG (up to 2000; default: 300 when "
-             "only --reg-end is given). With either: what an attempt from where the history "
-             "leaves the machine is worth, its own counts from 0",
-     .manText =
-         R"man(With either end condition, also what an attempt played on from where the history leaves the
+    },
+    {
+        .name = "--big-end",
+        .commands = infer,
+        .valueName = "X",
+        .help =
+            "an attempt ends at least X games after its last BIG (up to 2000; default: 300 when "
+            "only --reg-end is given). With either: what an attempt from where the history "
+            "leaves the machine is worth, its own counts from 0",
+        .manText =
+            R"man(With either end condition, also what an attempt played on from where the history leaves the
 machine is worth under this rule (its own counts from 0; up to 2000; default 300 when only
 .B \-\-reg\-end
 is given): for each setting, the attempt from the state the history leaves that setting's
@@ -209,58 +219,63 @@ and the law of the mode), every figure of
 .B exact
 for an attempt with the cost rounded per attempt, the hours and, from stored coins, the yen at
 the hall's rates; then the settings mixed by the posterior. Those rates need the rule.)man",
-     .text = &OptionTexts::bigEnd},
-    {.name = "--reg-end",
-     .commands = special,
-     .valueName = "Y",
-     .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
-             "rounded to the nearest whole game, halves to even) (default: 100)",
-     .manText = R"man(And, once it has had a REG, at least
+    },
+    {
+        .name = "--reg-end",
+        .commands = special,
+        .valueName = "Y",
+        .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
+                "rounded to the nearest whole game, halves to even) (default: 100)",
+        .manText = R"man(And, once it has had a REG, at least
 .I Y
 games after its last REG (default: 100).)man",
-     .text = &OptionTexts::regEnd},
-    {.name = "--reg-end",
-     .commands = exact,
-     .valueName = "Y",
-     .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
-             "rounded to the nearest whole game, halves to even) (up to 1000; default: 100 when "
-             "only --big-end is given)",
-     .manText = R"man(And, once it has had a REG, at least
+    },
+    {
+        .name = "--reg-end",
+        .commands = exact,
+        .valueName = "Y",
+        .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
+                "rounded to the nearest whole game, halves to even) (up to 1000; default: 100 when "
+                "only --big-end is given)",
+        .manText = R"man(And, once it has had a REG, at least
 .I Y
 games after its last REG (up to 1000; default: 100 when only
 .B \-\-big\-end
 is given).)man",
-     .text = &OptionTexts::regEnd},
-    {.name = "--reg-end",
-     .commands = hunt,
-     .valueName = "Y",
-     .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
-             "rounded to the nearest whole game, halves to even) (up to 1000; default: 0, so "
-             "that the attempt stops at its first BIG)",
-     .manText = R"man(The rule's REG end, as for
+    },
+    {
+        .name = "--reg-end",
+        .commands = hunt,
+        .valueName = "Y",
+        .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
+                "rounded to the nearest whole game, halves to even) (up to 1000; default: 0, so "
+                "that the attempt stops at its first BIG)",
+        .manText = R"man(The rule's REG end, as for
 .B exact
 (default: 0, so that with the BIG end's 0 the attempt stops at its first BIG).)man",
-     .text = &OptionTexts::regEnd},
-    {.name = "--reg-end",
-     .commands = infer,
-     .valueName = "Y",
-     .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
-             "rounded to the nearest whole game, halves to even) (up to 1000; default: 100 when "
-             "only --big-end is given)",
-     .manText = R"man(The rule's REG end (up to 1000; default: 100 when only
+    },
+    {
+        .name = "--reg-end",
+        .commands = infer,
+        .valueName = "Y",
+        .help = "and, once it has had a REG, at least Y games after its last REG (a decimal is "
+                "rounded to the nearest whole game, halves to even) (up to 1000; default: 100 when "
+                "only --big-end is given)",
+        .manText = R"man(The rule's REG end (up to 1000; default: 100 when only
 .B \-\-big\-end
 is given), as for
 .BR \-\-big\-end .)man",
-     .text = &OptionTexts::regEnd},
-    {.name = "--laws",
-     .commands = exact,
-     .help = "with end conditions also the laws of one attempt: the chance to end ahead, "
-             "the percentiles of its net coins and games, P(net >= k), the BIG count's "
-             "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
-             "the chance to end ahead and the 50% and 10% points only, as the sweep "
-             "gives them; with --max-games the means only, the laws shown as -",
-     .manText =
-         R"man(With end conditions also the laws of one attempt: the chance to end ahead, the percentiles of
+    },
+    {
+        .name = "--laws",
+        .commands = exact,
+        .help = "with end conditions also the laws of one attempt: the chance to end ahead, "
+                "the percentiles of its net coins and games, P(net >= k), the BIG count's "
+                "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
+                "the chance to end ahead and the 50% and 10% points only, as the sweep "
+                "gives them; with --max-games the means only, the laws shown as -",
+        .manText =
+            R"man(With end conditions also the laws of one attempt: the chance to end ahead, the percentiles of
 its net coins and games, P(net >= k) and the law of its number of BIGs.
 For a REG end above the BIG end + 1 only the chance to end ahead and the median and 10% point
 of the net coins, with their bounds, as
@@ -278,14 +293,15 @@ With
 the laws of the attempt on the found machine, and without
 .B \-\-setting
 its chance to end ahead under the posterior's mixture too.)man",
-     .reading = Reading::Flag,
-     .flag = &OptionTexts::laws},
-    {.name = "--max-games",
-     .commands = special | exact | hunt,
-     .valueName = "N",
-     .help = "closing time: each attempt also ends at its N-th game if its end conditions "
-             "have not ended it before (1 to 100000; default: no limit)",
-     .manText = R"man(Closing time: each attempt also ends at its
+        .reading = Reading::Flag,
+    },
+    {
+        .name = "--max-games",
+        .commands = special | exact | hunt,
+        .valueName = "N",
+        .help = "closing time: each attempt also ends at its N-th game if its end conditions "
+                "have not ended it before (1 to 100000; default: no limit)",
+        .manText = R"man(Closing time: each attempt also ends at its
 .IR N -th
 game if its end conditions have not ended it before (1 to 100000; default: no limit).
 In
@@ -305,16 +321,17 @@ In
 .B hunt
 every count is a forward pass of its own, its cost rounded as the machine rounds it, and the
 chance to end ahead is left out.)man",
-     .text = &OptionTexts::maxGames},
-    {.name = "--max-games",
-     .commands = sweep,
-     .valueName = "N",
-     .help = "closing time: each attempt also ends at its N-th game if its end conditions "
-             "have not ended it before (1 to 100000; default: no limit). With it each rule's "
-             "means have the cost rounded per attempt and the share of attempts the limit "
-             "stopped; its chance to end ahead and its points are not worked out (shown as -), "
-             "and --frontier is refused",
-     .manText = R"man(Closing time: each attempt of every rule also ends at its
+    },
+    {
+        .name = "--max-games",
+        .commands = sweep,
+        .valueName = "N",
+        .help = "closing time: each attempt also ends at its N-th game if its end conditions "
+                "have not ended it before (1 to 100000; default: no limit). With it each rule's "
+                "means have the cost rounded per attempt and the share of attempts the limit "
+                "stopped; its chance to end ahead and its points are not worked out (shown as -), "
+                "and --frontier is refused",
+        .manText = R"man(Closing time: each attempt of every rule also ends at its
 .IR N -th
 game if its end conditions have not ended it before (1 to 100000), as for
 .BR exact .
@@ -335,15 +352,16 @@ are missing (with
 left out); so
 .B \-\-frontier
 is refused.)man",
-     .text = &OptionTexts::maxGames},
-    {.name = "--day-games",
-     .commands = normal,
-     .valueName = "N",
-     .help = "play days at the hall instead: each day a new machine from the morning "
-             "played for N games (1 to 10000000, such as 8000), the day's net coins and "
-             "yen, its chance to end ahead and its percentiles",
-     .manText =
-         R"man(Play days at the hall instead: each day a new machine from the morning mode played for
+    },
+    {
+        .name = "--day-games",
+        .commands = normal,
+        .valueName = "N",
+        .help = "play days at the hall instead: each day a new machine from the morning "
+                "played for N games (1 to 10000000, such as 8000), the day's net coins and "
+                "yen, its chance to end ahead and its percentiles",
+        .manText =
+            R"man(Play days at the hall instead: each day a new machine from the morning mode played for
 .I N
 games (1 to 10000000, such as 8000), booked as an attempt of
 .I N
@@ -354,16 +372,17 @@ under the attempt's keys): the day's net coins, the chance to end ahead
 the net's percentiles, and at the hall's rates (which a normal run takes only with days) its
 yen from stored coins or from cash (the cash in from the deepest point of the day's net), each
 with its 95% interval.)man",
-     .text = &OptionTexts::dayGames},
-    {.name = "--day-games",
-     .commands = exact,
-     .valueName = "N",
-     .help = "instead: the law of a day at the hall, a new machine from the morning "
-             "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
-             "yen, its chance to end ahead and its percentiles (some 8 s a setting at "
-             "8000 games on two threads, growing with the square of N)",
-     .manText =
-         R"man(Instead of an attempt: the exact law of a day at the hall, a new machine from the morning played
+    },
+    {
+        .name = "--day-games",
+        .commands = exact,
+        .valueName = "N",
+        .help = "instead: the law of a day at the hall, a new machine from the morning "
+                "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
+                "yen, its chance to end ahead and its percentiles (some 8 s a setting at "
+                "8000 games on two threads, growing with the square of N)",
+        .manText =
+            R"man(Instead of an attempt: the exact law of a day at the hall, a new machine from the morning played
 for
 .I N
 games (1 to 50000, such as 8000), a group of scope
@@ -387,21 +406,21 @@ or
 .B \-\-pay cash
 (the cash a day puts in is measured by
 .BR "simulate normal \-\-day\-games" ).)man",
-     .text = &OptionTexts::dayGames},
-    {.name = "--days",
-     .commands = normal,
-     .valueName = "D",
-     .help = "days to play in all (default: 100000; a day of 8000 games without "
-             "--day-games)",
-     .manText = "Days to play in all (default: 100000); alone, days of 8000 games.",
-     .text = &OptionTexts::days},
+    },
+    {
+        .name = "--days",
+        .commands = normal,
+        .valueName = "D",
+        .help = "days to play in all (default: 100000; a day of 8000 games without "
+                "--day-games)",
+        .manText = "Days to play in all (default: 100000); alone, days of 8000 games.",
+    },
     {.name = "--lend",
      .commands = everyCommand,
      .valueName = "N",
      .help = "coins the hall lends for ¥1000, a whole number 1 to " + std::to_string(largestLend) +
              " (default: 50)",
      .manText = R"man(Coins lent for \[u00A5]1000, 1 to 1000 (default: 50).)man",
-     .text = &OptionTexts::lend,
      .hallRate = true},
     {.name = "--exchange",
      .commands = everyCommand,
@@ -410,7 +429,6 @@ or
              "5, 等価 at 50 lent; 5.6, 6 ...)",
      .manText = R"man(Coins taken for \[u00A5]100 when exchanged, 0.1 to 1000 (default: 5, which is
 par at 50 lent; 5.6, 6, ...).)man",
-     .text = &OptionTexts::exchange,
      .hallRate = true},
     {.name = "--pay",
      .commands = everyCommand,
@@ -457,7 +475,6 @@ whose yen are the exact net exchanged less what the lots bought lose at the exch
 the found machine's mode drawn from the law the exact figures take; with the setting unknown,
 also the posterior's mixture). A simulation expected to take more than an hour is warned of.)man",
      .reading = Reading::Always,
-     .text = &OptionTexts::pay,
      .completions = {"coins", "cash"},
      .hallRate = true},
     {.name = "--games-per-hour",
@@ -466,57 +483,60 @@ also the posterior's mixture). A simulation expected to take more than an hour i
      .help = "games played an hour, for the hours and the yen per hour, 1 to 100000 "
              "(default: 800)",
      .manText = "Games played an hour, 1 to 100000 (default: 800).",
-     .text = &OptionTexts::gamesPerHour,
      .hallRate = true},
-    {.name = "--attempts",
-     .commands = exact,
-     .valueName = "N",
-     .help = "with --pay cash: attempts of the seeded simulation that measures how deep "
-             "each setting's attempts go, and so the cash put in, played unless the lots "
-             "are worked out exactly (default: " +
-             std::to_string(defaultCashAttempts) + ")",
-     .manText = R"man(With
+    {
+        .name = "--attempts",
+        .commands = exact,
+        .valueName = "N",
+        .help = "with --pay cash: attempts of the seeded simulation that measures how deep "
+                "each setting's attempts go, and so the cash put in, played unless the lots "
+                "are worked out exactly (default: " +
+                std::to_string(defaultCashAttempts) + ")",
+        .manText = R"man(With
 .BR "\-\-pay cash" :
 the attempts of the seeded simulation that measures the cash put in (see
 .BR "HALL RATES" ;
 default: 100000 a setting). Refused without
 .BR "\-\-pay cash" .)man",
-     .text = &OptionTexts::attempts},
-    {.name = "--attempts",
-     .commands = sweep,
-     .valueName = "N",
-     .help = "with --pay cash: attempts of the seeded simulation that measures how deep "
-             "each setting's attempts go, and so the cash put in, played unless the lots "
-             "are worked out exactly (default: " +
-             std::to_string(defaultSweepCashAttempts) + ")",
-     .manText = R"man(With
+    },
+    {
+        .name = "--attempts",
+        .commands = sweep,
+        .valueName = "N",
+        .help = "with --pay cash: attempts of the seeded simulation that measures how deep "
+                "each setting's attempts go, and so the cash put in, played unless the lots "
+                "are worked out exactly (default: " +
+                std::to_string(defaultSweepCashAttempts) + ")",
+        .manText = R"man(With
 .BR "\-\-pay cash" :
 the attempts of the seeded simulation that measures the cash put in (see
 .BR "HALL RATES" ;
 default: 10000 a rule). Refused without
 .BR "\-\-pay cash" .)man",
-     .text = &OptionTexts::attempts},
-    {.name = "--seed",
-     .commands = exact | sweep,
-     .valueName = "S",
-     .help = "with --pay cash: the seed of that simulation (default: from the clock; "
-             "always printed)",
-     .manText = R"man(With
+    },
+    {
+        .name = "--seed",
+        .commands = exact | sweep,
+        .valueName = "S",
+        .help = "with --pay cash: the seed of that simulation (default: from the clock; "
+                "always printed)",
+        .manText = R"man(With
 .BR "\-\-pay cash" :
 the seed of that simulation (default: from the clock, always printed). Refused without
 .BR "\-\-pay cash" .)man",
-     .text = &OptionTexts::seed},
-    {.name = "--since-big",
-     .commands = special,
-     .valueName = "G",
-     .help = "each attempt on a machine found mid-day showing G games since its last "
-             "BIG, as a player finds one: a new machine played from the morning through "
-             "100 BIGs and on to a moment its wait since the last BIG reaches G (0: just "
-             "after a BIG; from 1499 on the ceiling holds from the first game); the "
-             "attempt's games, bonuses and end conditions count from there, the machine's "
-             "mode and ceiling count are as its play left them (default: a new machine "
-             "from the morning)",
-     .manText = R"man(Each attempt on a machine found during the day showing
+    },
+    {
+        .name = "--since-big",
+        .commands = special,
+        .valueName = "G",
+        .help = "each attempt on a machine found mid-day showing G games since its last "
+                "BIG, as a player finds one: a new machine played from the morning through "
+                "100 BIGs and on to a moment its wait since the last BIG reaches G (0: just "
+                "after a BIG; from 1499 on the ceiling holds from the first game); the "
+                "attempt's games, bonuses and end conditions count from there, the machine's "
+                "mode and ceiling count are as its play left them (default: a new machine "
+                "from the morning)",
+        .manText = R"man(Each attempt on a machine found during the day showing
 .I G
 games since its last BIG, as a player finds one (0: just after a BIG; from 1499 on the
 ceiling holds from the player's first game): a new machine of the setting is played from the
@@ -536,15 +556,16 @@ A new machine for every attempt keeps the attempts independent of one another; t
 played to find them count in the speed only.
 A count the long run reaches so seldom that finding one machine is expected to take more than
 2147483647 games (from 2206 games at setting 6 to 2250 at setting 1) is refused.)man",
-     .text = &OptionTexts::sinceBig},
-    {.name = "--since-big",
-     .commands = exact | sweep,
-     .valueName = "G",
-     .help = "the attempt takes over a machine found G games after its last BIG (0 to "
-             "1000000; 0: just after a BIG), its mode as the long run leaves it then; "
-             "without it, a new machine in the morning. The attempt's own counts, the "
-             "end rule's included, start at 0",
-     .manText = R"man(The attempt (in
+    },
+    {
+        .name = "--since-big",
+        .commands = exact | sweep,
+        .valueName = "G",
+        .help = "the attempt takes over a machine found G games after its last BIG (0 to "
+                "1000000; 0: just after a BIG), its mode as the long run leaves it then; "
+                "without it, a new machine in the morning. The attempt's own counts, the "
+                "end rule's included, start at 0",
+        .manText = R"man(The attempt (in
 .BR sweep ,
 every rule's) takes over a machine found
 .I G
@@ -571,14 +592,15 @@ and the posterior as a series over the settings; with
 also its chance to end ahead
 .RB ( p_ahead ,
 each setting's weighed by its posterior, as hunt's mixture has it).)man",
-     .text = &OptionTexts::sinceBig},
-    {.name = "--prior",
-     .commands = exact,
-     .valueName = "P1,...,P6",
-     .help = "with --since-big and no --setting: the weights of 設定１..設定６ (the hall's "
-             "設定配分; default: all equal) that, given G, make the posterior over the settings "
-             "and the figures it mixes them to",
-     .manText = R"man(With
+    },
+    {
+        .name = "--prior",
+        .commands = exact,
+        .valueName = "P1,...,P6",
+        .help = "with --since-big and no --setting: the weights of 設定１..設定６ (the hall's "
+                "設定配分; default: all equal) that, given G, make the posterior over the settings "
+                "and the figures it mixes them to",
+        .manText = R"man(With
 .B \-\-since\-big
 and no
 .BR \-\-setting :
@@ -590,40 +612,45 @@ The posterior of setting s is its weight times the share of its long run's games
 games after a BIG (its BIG rate times the chance that a wait from one BIG to the next outlasts
 .I G
 games).)man",
-     .text = &OptionTexts::prior},
-    {.name = "--prior",
-     .commands = hunt,
-     .valueName = "P1,...,P6",
-     .help = "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
-             "G, make the posterior over the settings and the mixture",
-     .manText = R"man(The weights of the settings for the mixture, as for
+    },
+    {
+        .name = "--prior",
+        .commands = hunt,
+        .valueName = "P1,...,P6",
+        .help =
+            "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
+            "G, make the posterior over the settings and the mixture",
+        .manText = R"man(The weights of the settings for the mixture, as for
 .BR exact .)man",
-     .text = &OptionTexts::prior},
-    {.name = "--seconds",
-     .commands = normal | special,
-     .valueName = "S",
-     .help = "play for S seconds (above 0, at most 1000000000) instead of a number of "
-             "games or attempts",
-     .manText = R"man(Play for
+    },
+    {
+        .name = "--seconds",
+        .commands = normal | special,
+        .valueName = "S",
+        .help = "play for S seconds (above 0, at most 1000000000) instead of a number of "
+                "games or attempts",
+        .manText = R"man(Play for
 .I S
 seconds (above 0, at most 1000000000) instead of a number of games, days or attempts.)man",
-     .text = &OptionTexts::seconds},
-    {.name = "--threads",
-     .commands = everyCommand,
-     .valueName = "T",
-     .help = "threads to work on, 1 to " + std::to_string(maxThreads) +
-             " (default: every core, at most " + std::to_string(maxThreads) + ")",
-     .manText = R"man(Threads to work on, 1 to 256 (default: every core, at most 256).
+    },
+    {
+        .name = "--threads",
+        .commands = everyCommand,
+        .valueName = "T",
+        .help = "threads to work on, 1 to " + std::to_string(maxThreads) +
+                " (default: every core, at most " + std::to_string(maxThreads) + ")",
+        .manText = R"man(Threads to work on, 1 to 256 (default: every core, at most 256).
 More threads than cores play no faster.)man",
-     .text = &OptionTexts::threads},
-    {.name = "--seed",
-     .commands = normal | special,
-     .valueName = "S",
-     .help = "seed of the random streams (default: from the clock; always printed, so "
-             "that a run can be repeated). Thread i draws from the seed's xoshiro256++ "
-             "stream advanced by i jumps of 2^128.",
-     .manText =
-         R"man(Seed of the random streams (default: from the clock; always printed, so that a run can be
+    },
+    {
+        .name = "--seed",
+        .commands = normal | special,
+        .valueName = "S",
+        .help = "seed of the random streams (default: from the clock; always printed, so "
+                "that a run can be repeated). Thread i draws from the seed's xoshiro256++ "
+                "stream advanced by i jumps of 2^128.",
+        .manText =
+            R"man(Seed of the random streams (default: from the clock; always printed, so that a run can be
 repeated).
 Thread
 .I i
@@ -632,7 +659,7 @@ draws from the seed's xoshiro256++ stream advanced by
 jumps of 2^128; with the same seed and
 .B \-\-threads
 the output is the same apart from the time taken.)man",
-     .text = &OptionTexts::seed},
+    },
     {.name = "--format",
      .commands = everyCommand,
      .valueName = "table|csv|json",
@@ -641,7 +668,6 @@ the output is the same apart from the time taken.)man",
      .manText = R"man(How the figures are written to standard output (default: table); see
 .BR OUTPUT .)man",
      .reading = Reading::Always,
-     .text = &OptionTexts::format,
      .completions = {"table", "csv", "json"}},
     {.name = "--log",
      .commands = normal,
@@ -652,7 +678,6 @@ the output is the same apart from the time taken.)man",
 .BR BONUS,\[u56DE]\[u8EE2]\[u6570],\[u30E2]\[u30FC]\[u30C9],\[u7D2F]\[u8A08]\[u56DE]\[u8EE2]\[u6570],\[u30B9]\[u30EC]\[u30C3]\[u30C9]
 (the bonus, the games since the previous bonus, the mode, the game number of the bonus and
 the thread); with days, every day as the window's attempt grid.)man",
-     .text = &OptionTexts::logPath,
      .completesFile = true},
     {.name = "--log",
      .commands = special,
@@ -661,7 +686,6 @@ the thread); with days, every day as the window's attempt grid.)man",
      .manText = R"man(Write every attempt as CSV:
 .BR BIG,REG,\[u5DEE]\[u679A],\[u56DE]\[u8EE2]\[u6570],\[u30B9]\[u30EC]\[u30C3]\[u30C9]
 (BIGs, REGs, net coins, games and the thread).)man",
-     .text = &OptionTexts::logPath,
      .completesFile = true},
 };
 

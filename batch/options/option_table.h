@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "batch/options/batch_options.h"
-#include "batch/options/command_line.h"
 
 namespace korvale {
 
@@ -36,11 +35,9 @@ struct OptionRow {
     std::string help{};          // its line in --help
     std::string manText{};       // its paragraph in the manual page, in roff
     Reading reading = Reading::WhenGiven;
-    std::string OptionTexts::*text = nullptr;  // where the parser puts its value as typed
-    bool OptionTexts::*flag = nullptr;         // or that it was given, for a flag
-    std::vector<std::string> completions{};    // the values completion offers; empty: any
-    bool completesFile = false;                // completion offers file names
-    bool hallRate = false;                     // described once, under HALL RATES
+    std::vector<std::string> completions{};  // the values completion offers; empty: any
+    bool completesFile = false;              // completion offers file names
+    bool hallRate = false;                   // described once, under HALL RATES
 
     bool positional() const { return !name.starts_with("--"); }
     bool takenBy(Command command) const { return (commands & commandBit(command)) != 0; }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <CLI/CLI.hpp>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -92,9 +93,28 @@ TEST(OptionTableTest, EveryValueOptionGivenIsToldAsGiven) {
             EXPECT_EQ(line.texts.command, command);
             EXPECT_TRUE(line.texts.wasGiven(row->name)) << row->name;
             EXPECT_EQ(line.texts.given.size(), 1U) << row->name;
-            EXPECT_EQ(line.texts.*(row->text), "x7") << row->name;
+            EXPECT_EQ(line.texts.text(row->name), "x7") << row->name;
         }
     }
+}
+
+// The build's hidden request prints what the table makes, and --help does not show it; a name
+// outside the table is the program's mistake, not an empty text.
+TEST(OptionTableTest, GenerateIsHiddenAndNamesOutsideTheTableAreRefused) {
+    EXPECT_EQ(parseCommandLine(std::vector<std::string>{"--generate", "man"}).textToShow,
+              manPage());
+    EXPECT_EQ(
+        parseCommandLine(std::vector<std::string>{"--generate", "bash-completion"}).textToShow,
+        bashCompletion());
+    const CommandLine help = parseCommandLine(std::vector<std::string>{"--help"});
+    ASSERT_TRUE(help.textToShow);
+    EXPECT_EQ(help.textToShow->find("generate"), std::string::npos);
+    const CommandLine line = parseCommandLine(std::vector<std::string>{"exact", "--laws"});
+    EXPECT_TRUE(line.texts.flag("--laws"));
+    EXPECT_FALSE(line.texts.flag("--frontier"));
+    EXPECT_EQ(line.texts.text("--format"), "table");
+    EXPECT_THROW(static_cast<void>(line.texts.text("--nonesuch")), std::logic_error);
+    EXPECT_THROW(static_cast<void>(line.texts.flag("--setting")), std::logic_error);
 }
 
 // The part of the manual page from `heading` to the next heading.
