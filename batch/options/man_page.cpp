@@ -134,8 +134,11 @@ std::string manPage() {
     for (const Command command : allCommands()) {
         page += commandSection(command);
     }
-    for (const std::string_view section : manClosingSections()) {
-        page += section;
+    for (const auto sections :
+         {manOutputSections(), manFigureKeySections(), manClosingSections()}) {
+        for (const std::string_view section : sections) {
+            page += section;
+        }
     }
     return page;
 }

@@ -3,9 +3,8 @@
 namespace korvale {
 namespace {
 
-// The manual's sections that are about no one option, in the order they come after the
-// commands.
-constexpr std::string_view closingSections[] = {
+// OUTPUT, before the figure keys.
+constexpr std::string_view outputSections[] = {
     R"man(.SH OUTPUT
 .TP
 .B table
@@ -53,6 +52,10 @@ for the exact figures' error bounds) and
 The same figure has the same key wherever it appears, so exact and simulated output join on
 (setting, scope, key).
 )man",
+};
+
+// The figure keys, by the groups of the output.
+constexpr std::string_view figureKeySections[] = {
     R"man(.SH FIGURE KEYS
 .SS "Long run (exact; measured by simulate normal)"
 .TP
@@ -223,6 +226,10 @@ every setting together (the posterior's mixture), with the keys of
 .BR exact 's
 attempt groups.
 )man",
+};
+
+// EXIT STATUS, ENVIRONMENT, EXAMPLES and SEE ALSO.
+constexpr std::string_view closingSections[] = {
     R"man(.SH EXIT STATUS
 .TP
 .B 0
@@ -485,6 +492,14 @@ Ctrl-C prints every rule whose means are done, with the risk of those worked out
 partial; with a game limit, every setting whose means are done.
 )man"
                : "";
+}
+
+std::span<const std::string_view> manOutputSections() {
+    return outputSections;
+}
+
+std::span<const std::string_view> manFigureKeySections() {
+    return figureKeySections;
 }
 
 std::span<const std::string_view> manClosingSections() {

@@ -18,7 +18,9 @@ std::string_view manProgramOptions();
 // What the command does, before its options, and what follows them (may be empty).
 std::string_view manCommandIntro(Command command);
 std::string_view manCommandOutro(Command command);
-// OUTPUT, FIGURE KEYS, EXIT STATUS, ENVIRONMENT, EXAMPLES and SEE ALSO.
+// After the commands: OUTPUT; FIGURE KEYS; then EXIT STATUS, ENVIRONMENT, EXAMPLES and SEE ALSO.
+std::span<const std::string_view> manOutputSections();
+std::span<const std::string_view> manFigureKeySections();
 std::span<const std::string_view> manClosingSections();
 
 }  // namespace korvale
