@@ -1,8 +1,15 @@
 #include "batch/options/option_table.h"
 
-#include <array>
+#include <fmt/format.h>
 
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+
+#include "analysis/attempt/capped_attempt.h"
+#include "analysis/found/hunt_table.h"
 #include "analysis/hall/hall_rates.h"
+#include "analysis/outcome/day_law.h"
 
 namespace korvale {
 namespace {
@@ -15,6 +22,17 @@ constexpr CommandSet hunt = commandBit(Command::Hunt);
 constexpr CommandSet infer = commandBit(Command::Infer);
 
 const std::vector<std::string> settings{"1", "2", "3", "4", "5", "6"};
+
+// The limits of whole numbers that more than one row of an option share.
+constexpr std::uint64_t largestCount = INT64_MAX / 4;
+const WholeLimits settingLimits{1, 6, "an integer 1..6"};
+const WholeLimits attemptLimits{1, largestCount,
+                                fmt::format("a whole number of attempts, 1 to {}", largestCount)};
+const WholeLimits maxGamesLimits{1, largestMaxGames,
+                                 fmt::format("a whole number of games 1..{}", largestMaxGames)};
+const WholeLimits seedLimits{0, UINT64_MAX, "a whole number 0..18446744073709551615"};
+const WholeLimits sinceBigLimits{
+    0, largestGamesSinceBig, fmt::format("a whole number of games 0..{}", largestGamesSinceBig)};
 
 // In the order of every command's --help: a command lists the rows that name it.
 const OptionRow rows[] = {
@@ -65,6 +83,7 @@ at the first game watched during the day, the machine's state unknown.)man",
         .name = "--trailing",
         .commands = infer,
         .valueName = "N",
+        .whole = WholeLimits{0, INT32_MAX, "a whole number of games 0..2147483647"},
         .help = "games played since the last bonus, none of them a bonus (default: 0)",
         .manText = "Games played since the last bonus, none of them a bonus (default: 0).",
     },
@@ -78,18 +97,21 @@ at the first game watched during the day, the machine's state unknown.)man",
     {.name = "--setting",
      .commands = normal | special,
      .valueName = "1..6",
+     .whole = settingLimits,
      .help = "the payout setting, 設定１..設定６ (default: 1)",
      .manText = "The payout setting (default: 1).",
      .completions = settings},
     {.name = "--setting",
      .commands = exact | sweep,
      .valueName = "1..6",
+     .whole = settingLimits,
      .help = "only this setting (default: all six)",
      .manText = "Only this setting (default: all six).",
      .completions = settings},
     {.name = "--setting",
      .commands = hunt,
      .valueName = "1..6",
+     .whole = settingLimits,
      .help = "only this setting, without the mixture (default: all six)",
      .manText = "Only this setting, without the mixture (default: all six).",
      .completions = settings},
@@ -97,6 +119,8 @@ at the first game watched during the day, the machine's state unknown.)man",
         .name = "--games",
         .commands = normal,
         .valueName = "N",
+        .whole = WholeLimits{1, largestCount,
+                             fmt::format("a whole number of games, 1 to {}", largestCount)},
         .help = "games to play in all (default: 100000000)",
         .manText = "Games to play in all (default: 100000000).",
     },
@@ -104,6 +128,7 @@ at the first game watched during the day, the machine's state unknown.)man",
         .name = "--attempts",
         .commands = special,
         .valueName = "N",
+        .whole = attemptLimits,
         .help = "attempts to make in all (default: 1000000)",
         .manText = "Attempts to make in all (default: 1000000).",
     },
@@ -299,6 +324,7 @@ its chance to end ahead under the posterior's mixture too.)man",
         .name = "--max-games",
         .commands = special | exact | hunt,
         .valueName = "N",
+        .whole = maxGamesLimits,
         .help = "closing time: each attempt also ends at its N-th game if its end conditions "
                 "have not ended it before (1 to 100000; default: no limit)",
         .manText = R"man(Closing time: each attempt also ends at its
@@ -326,6 +352,7 @@ chance to end ahead is left out.)man",
         .name = "--max-games",
         .commands = sweep,
         .valueName = "N",
+        .whole = maxGamesLimits,
         .help = "closing time: each attempt also ends at its N-th game if its end conditions "
                 "have not ended it before (1 to 100000; default: no limit). With it each rule's "
                 "means have the cost rounded per attempt and the share of attempts the limit "
@@ -357,6 +384,9 @@ is refused.)man",
         .name = "--day-games",
         .commands = normal,
         .valueName = "N",
+        .whole = WholeLimits{1, largestDayGames,
+                             fmt::format("a whole number of games, 1 to {}, such as 8000",
+                                         largestDayGames)},
         .help = "play days at the hall instead: each day a new machine from the morning "
                 "played for N games (1 to 10000000, such as 8000), the day's net coins and "
                 "yen, its chance to end ahead and its percentiles",
@@ -377,6 +407,9 @@ with its 95% interval.)man",
         .name = "--day-games",
         .commands = exact,
         .valueName = "N",
+        .whole = WholeLimits{1, largestExactDayGames,
+                             fmt::format("a whole number of games, 1 to {}, such as 8000",
+                                         largestExactDayGames)},
         .help = "instead: the law of a day at the hall, a new machine from the morning "
                 "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
                 "yen, its chance to end ahead and its percentiles (some 8 s a setting at "
@@ -411,6 +444,8 @@ or
         .name = "--days",
         .commands = normal,
         .valueName = "D",
+        .whole = WholeLimits{1, largestCount,
+                             fmt::format("a whole number of days, 1 to {}", largestCount)},
         .help = "days to play in all (default: 100000; a day of 8000 games without "
                 "--day-games)",
         .manText = "Days to play in all (default: 100000); alone, days of 8000 games.",
@@ -418,6 +453,10 @@ or
     {.name = "--lend",
      .commands = everyCommand,
      .valueName = "N",
+     .whole =
+         WholeLimits{1, largestLend,
+                     fmt::format("a whole number of coins for ¥1000, 1 to {}, such as 50 or 46",
+                                 largestLend)},
      .help = "coins the hall lends for ¥1000, a whole number 1 to " + std::to_string(largestLend) +
              " (default: 50)",
      .manText = R"man(Coins lent for \[u00A5]1000, 1 to 1000 (default: 50).)man",
@@ -488,6 +527,7 @@ also the posterior's mixture). A simulation expected to take more than an hour i
         .name = "--attempts",
         .commands = exact,
         .valueName = "N",
+        .whole = attemptLimits,
         .help = "with --pay cash: attempts of the seeded simulation that measures how deep "
                 "each setting's attempts go, and so the cash put in, played unless the lots "
                 "are worked out exactly (default: " +
@@ -503,6 +543,7 @@ default: 100000 a setting). Refused without
         .name = "--attempts",
         .commands = sweep,
         .valueName = "N",
+        .whole = attemptLimits,
         .help = "with --pay cash: attempts of the seeded simulation that measures how deep "
                 "each setting's attempts go, and so the cash put in, played unless the lots "
                 "are worked out exactly (default: " +
@@ -518,6 +559,7 @@ default: 10000 a rule). Refused without
         .name = "--seed",
         .commands = exact | sweep,
         .valueName = "S",
+        .whole = seedLimits,
         .help = "with --pay cash: the seed of that simulation (default: from the clock; "
                 "always printed)",
         .manText = R"man(With
@@ -529,6 +571,7 @@ the seed of that simulation (default: from the clock, always printed). Refused w
         .name = "--since-big",
         .commands = special,
         .valueName = "G",
+        .whole = sinceBigLimits,
         .help = "each attempt on a machine found mid-day showing G games since its last "
                 "BIG, as a player finds one: a new machine played from the morning through "
                 "100 BIGs and on to a moment its wait since the last BIG reaches G (0: just "
@@ -561,6 +604,7 @@ A count the long run reaches so seldom that finding one machine is expected to t
         .name = "--since-big",
         .commands = exact | sweep,
         .valueName = "G",
+        .whole = sinceBigLimits,
         .help = "the attempt takes over a machine found G games after its last BIG (0 to "
                 "1000000; 0: just after a BIG), its mode as the long run leaves it then; "
                 "without it, a new machine in the morning. The attempt's own counts, the "
@@ -637,6 +681,7 @@ seconds (above 0, at most 1000000000) instead of a number of games, days or atte
         .name = "--threads",
         .commands = everyCommand,
         .valueName = "T",
+        .whole = WholeLimits{1, maxThreads, fmt::format("an integer 1..{}", maxThreads)},
         .help = "threads to work on, 1 to " + std::to_string(maxThreads) +
                 " (default: every core, at most " + std::to_string(maxThreads) + ")",
         .manText = R"man(Threads to work on, 1 to 256 (default: every core, at most 256).
@@ -646,6 +691,7 @@ More threads than cores play no faster.)man",
         .name = "--seed",
         .commands = normal | special,
         .valueName = "S",
+        .whole = seedLimits,
         .help = "seed of the random streams (default: from the clock; always printed, so "
                 "that a run can be repeated). Thread i draws from the seed's xoshiro256++ "
                 "stream advanced by i jumps of 2^128.",
@@ -707,6 +753,16 @@ std::vector<const OptionRow*> optionsOf(Command command) {
         }
     }
     return taken;
+}
+
+const OptionRow& optionRow(Command command, std::string_view name) {
+    for (const OptionRow& row : rows) {
+        if (row.name == name && row.takenBy(command)) {
+            return row;
+        }
+    }
+    throw std::logic_error("no option " + std::string(name) + " of " +
+                           std::string(commandWords(command)) + " in the option table");
 }
 
 std::span<const Command> allCommands() {

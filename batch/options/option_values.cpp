@@ -10,9 +10,7 @@
 #include <utility>
 
 #include "analysis/attempt/attempt.h"
-#include "analysis/attempt/capped_attempt.h"
 #include "analysis/found/hunt_table.h"
-#include "analysis/outcome/day_law.h"
 #include "batch/options/option_error.h"
 #include "batch/options/option_table.h"
 #include "common/number_text.h"
@@ -31,6 +29,14 @@ Integer readWhole(std::string_view option, std::string_view text, Integer low, I
         badValue(option, expected, text);
     }
     return static_cast<Integer>(whole->magnitude);
+}
+
+// A whole-number option's value, within the limits the option table gives it for the command.
+template <typename Integer>
+Integer readWholeOption(const OptionTexts& texts, std::string_view name) {
+    const WholeLimits& limits = *optionRow(texts.command, name).whole;
+    return readWhole<Integer>(name, texts.text(name), static_cast<Integer>(limits.low),
+                              static_cast<Integer>(limits.high), limits.form);
 }
 
 // A decimal as a script writes one: an optional sign, digits and at most one point. A text
@@ -104,35 +110,22 @@ SettingVector readPrior(const std::string& text) {
 // The setting and the amount of play.
 void readAmounts(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--setting")) {
-        o.setting =
-            readWhole<std::int32_t>("--setting", texts.text("--setting"), 1, 6, "an integer 1..6") -
-            1;
+        o.setting = readWholeOption<std::int32_t>(texts, "--setting") - 1;
         o.settingGiven = true;
     }
     if (texts.wasGiven("--games")) {
-        o.games =
-            readWhole<std::int64_t>("--games", texts.text("--games"), 1, INT64_MAX / 4,
-                                    fmt::format("a whole number of games, 1 to {}", INT64_MAX / 4));
+        o.games = readWholeOption<std::int64_t>(texts, "--games");
     }
     if (texts.wasGiven("--attempts")) {
-        o.attempts = readWhole<std::int64_t>(
-            "--attempts", texts.text("--attempts"), 1, INT64_MAX / 4,
-            fmt::format("a whole number of attempts, 1 to {}", INT64_MAX / 4));
+        o.attempts = readWholeOption<std::int64_t>(texts, "--attempts");
     }
     if (texts.wasGiven("--day-games") || texts.wasGiven("--days")) {
-        const std::int32_t largest =
-            texts.command == Command::Exact ? largestExactDayGames : largestDayGames;
-        o.dayGames =
-            texts.wasGiven("--day-games")
-                ? readWhole<std::int32_t>(
-                      "--day-games", texts.text("--day-games"), 1, largest,
-                      fmt::format("a whole number of games, 1 to {}, such as 8000", largest))
-                : defaultDayGames;
+        o.dayGames = texts.wasGiven("--day-games")
+                         ? readWholeOption<std::int32_t>(texts, "--day-games")
+                         : defaultDayGames;
     }
     if (texts.wasGiven("--days")) {
-        o.days =
-            readWhole<std::int64_t>("--days", texts.text("--days"), 1, INT64_MAX / 4,
-                                    fmt::format("a whole number of days, 1 to {}", INT64_MAX / 4));
+        o.days = readWholeOption<std::int64_t>(texts, "--days");
     }
     if (texts.wasGiven("--seconds")) {
         const std::string_view expected =
@@ -180,18 +173,14 @@ void readEnds(const OptionTexts& texts, BatchOptions& o) {
 // How the run goes: threads, seed, the sweep's grid and the output format.
 void readRunValues(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--max-games")) {
-        o.maxGames =
-            readWhole<std::int32_t>("--max-games", texts.text("--max-games"), 1, largestMaxGames,
-                                    fmt::format("a whole number of games 1..{}", largestMaxGames));
+        o.maxGames = readWholeOption<std::int32_t>(texts, "--max-games");
         o.grid.maxGames = o.maxGames;
     }
     if (texts.wasGiven("--threads")) {
-        o.threads = readWhole<int>("--threads", texts.text("--threads"), 1, maxThreads,
-                                   fmt::format("an integer 1..{}", maxThreads));
+        o.threads = readWholeOption<int>(texts, "--threads");
     }
     if (texts.wasGiven("--seed")) {
-        o.seed = readWhole<std::uint64_t>("--seed", texts.text("--seed"), 0, UINT64_MAX,
-                                          "a whole number 0..18446744073709551615");
+        o.seed = readWholeOption<std::uint64_t>(texts, "--seed");
     }
     if (texts.wasGiven("--big-ends")) {
         readRange("--big-ends", texts.text("--big-ends"), static_cast<std::int32_t>(largestBigEnd),
@@ -224,10 +213,7 @@ double readBetween(std::string_view option, const std::string& text, double smal
 // and the games of an hour.
 void readHallRates(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--lend")) {
-        o.rates.lend = readWhole<std::int32_t>(
-            "--lend", texts.text("--lend"), 1, largestLend,
-            fmt::format("a whole number of coins for ¥1000, 1 to {}, such as 50 or 46",
-                        largestLend));
+        o.rates.lend = readWholeOption<std::int32_t>(texts, "--lend");
     }
     if (texts.wasGiven("--exchange")) {
         o.rates.exchange =
@@ -265,9 +251,7 @@ void readFoundValues(const OptionTexts& texts, BatchOptions& o) {
         o.endGiven = true;
     }
     if (texts.wasGiven("--since-big")) {
-        o.sinceBig = readWhole<std::int32_t>(
-            "--since-big", texts.text("--since-big"), 0, largestGamesSinceBig,
-            fmt::format("a whole number of games 0..{}", largestGamesSinceBig));
+        o.sinceBig = readWholeOption<std::int32_t>(texts, "--since-big");
         o.grid.sinceBig = o.sinceBig;
     }
     if (texts.wasGiven("--since-big-grid")) {
@@ -298,9 +282,7 @@ void readInferValues(const OptionTexts& texts, BatchOptions& o) {
         }
     }
     if (texts.wasGiven("--trailing")) {
-        o.trailingGames =
-            readWhole<std::int32_t>("--trailing", texts.text("--trailing"), 0, INT32_MAX,
-                                    "a whole number of games 0..2147483647");
+        o.trailingGames = readWholeOption<std::int32_t>(texts, "--trailing");
     }
     if (texts.wasGiven("--prior")) {
         o.prior = readPrior(texts.text("--prior"));

@@ -14,6 +14,8 @@
 #include "batch/options/bash_completion.h"
 #include "batch/options/command_line.h"
 #include "batch/options/man_page.h"
+#include "batch/options/option_values.h"
+#include "common/runtime_error.h"
 
 namespace korvale {
 namespace {
@@ -115,6 +117,91 @@ TEST(OptionTableTest, GenerateIsHiddenAndNamesOutsideTheTableAreRefused) {
     EXPECT_EQ(line.texts.text("--format"), "table");
     EXPECT_THROW(static_cast<void>(line.texts.text("--nonesuch")), std::logic_error);
     EXPECT_THROW(static_cast<void>(line.texts.flag("--setting")), std::logic_error);
+}
+
+// The largest whole number each option takes, typed from the help: it is read, the next one
+// refused with the form expected; the least, and the one below it, likewise.
+TEST(OptionTableTest, WholeNumbersAreReadWithinTheirLimits) {
+    struct Case {
+        std::vector<std::string> command;
+        std::string option;
+        std::string least;
+        std::string largest;
+        std::string form;
+    };
+    const std::vector<Case> cases = {
+        {{"simulate", "normal"}, "--threads", "1", "256", "an integer 1..256"},
+        {{"sweep"}, "--setting", "1", "6", "an integer 1..6"},
+        {{"exact"},
+         "--day-games",
+         "1",
+         "50000",
+         "a whole number of games, 1 to 50000, such as 8000"},
+        {{"simulate", "normal"},
+         "--day-games",
+         "1",
+         "10000000",
+         "a whole number of games, 1 to 10000000, such as 8000"},
+        {{"simulate", "special"},
+         "--max-games",
+         "1",
+         "100000",
+         "a whole number of games 1..100000"},
+        {{"simulate", "special"},
+         "--since-big",
+         "0",
+         "1000000",
+         "a whole number of games 0..1000000"},
+        {{"infer", "h.csv"},
+         "--trailing",
+         "0",
+         "2147483647",
+         "a whole number of games 0..2147483647"},
+        {{"hunt"},
+         "--lend",
+         "1",
+         "1000",
+         "a whole number of coins for ¥1000, 1 to 1000, such as 50 or 46"},
+        {{"exact"},
+         "--seed",
+         "0",
+         "18446744073709551615",
+         "a whole number 0..18446744073709551615"},
+        {{"sweep"},
+         "--attempts",
+         "1",
+         "2305843009213693951",
+         "a whole number of attempts, 1 to 2305843009213693951"},
+    };
+    const auto read = [](const Case& c, const std::string& value) {
+        std::vector<std::string> arguments = c.command;
+        arguments.insert(arguments.end(), {c.option, value});
+        return readOptionValues(parseCommandLine(arguments).texts);
+    };
+    const auto refusal = [&](const Case& c, const std::string& value) {
+        try {
+            read(c, value);
+        } catch (const RuntimeError& error) {
+            return std::string(error.what());
+        }
+        return std::string("read");
+    };
+    for (const Case& c : cases) {
+        EXPECT_NO_THROW(read(c, c.least)) << c.option;
+        EXPECT_NO_THROW(read(c, c.largest)) << c.option;
+        // The next whole number: the last digit raised, carried where it is a 9.
+        std::string next = c.largest;
+        std::size_t digit = next.size();
+        while (digit > 0 && next[digit - 1] == '9') {
+            next[--digit] = '0';
+        }
+        next = digit == 0 ? "1" + next : next.replace(digit - 1, 1, 1, char(next[digit - 1] + 1));
+        const std::string below = c.least == "0" ? "-1" : "0";
+        for (const std::string& refused : {next, below}) {
+            EXPECT_EQ(refusal(c, refused), "korvale-batch: " + c.option + ": expected " + c.form +
+                                               ", got \"" + refused + "\"");
+        }
+    }
 }
 
 // The part of the manual page from `heading` to the next heading.
