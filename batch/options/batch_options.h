@@ -18,51 +18,47 @@ namespace korvale {
 // The subcommands of korvale-batch.
 enum class Command { SimulateNormal, SimulateSpecial, Exact, Sweep, Hunt, Infer };
 
-// What one korvale-batch run is asked to do, as read from its command line.
+// What one korvale-batch run is asked to do, as read from its command line. What each option
+// means, and which commands take it, is said once, in the option table (option_table.cpp); the
+// comments here say only how a value is held.
 struct BatchOptions {
     Command command = Command::SimulateNormal;
-    std::int32_t setting = 0;   // setting index 0..5 (--setting 1..6)
-    bool settingGiven = false;  // exact, sweep: only this setting instead of all six
+    std::int32_t setting = 0;  // an index 0..5 (--setting 1..6)
+    bool settingGiven = false;
 
-    // Simulation: at most one of the three; with none, the default amount of the run kind.
-    std::optional<std::int64_t> games;     // simulate normal
-    std::optional<std::int64_t> attempts;  // simulate special; exact, sweep: --pay cash
-    std::optional<double> seconds;         // either: play until the time is up
-    // A day at the hall: a new machine from the morning played for dayGames games (simulate
-    // normal with --day-games or --days, days of them; exact --day-games: the day's exact law).
+    // At most one amount of play; with none, the default amount of the run kind.
+    std::optional<std::int64_t> games;
+    std::optional<std::int64_t> attempts;
+    std::optional<double> seconds;
+    // Also set, to defaultDayGames, by --days alone.
     std::optional<std::int32_t> dayGames;
-    std::optional<std::int64_t> days;  // simulate normal
+    std::optional<std::int64_t> days;
 
-    EndConditions end;        // simulate special; exact with endGiven
+    EndConditions end;        // hunt: the first BIG's rule unless given
     std::string bigEndTyped;  // --big-end as typed, for its limit; empty when not given
-    // simulate special, exact, sweep, hunt: the attempt also ends at this game (--max-games)
     std::optional<std::int32_t> maxGames;
-    SweepGrid grid;          // sweep
-    bool endGiven = false;   // --big-end or --reg-end was given
-    bool laws = false;       // exact with end conditions: also the outcome laws (--laws)
-    bool frontier = false;   // sweep: only the rules on each setting's frontier (--frontier)
-    bool meansOnly = false;  // sweep: only the means, no rule's risk (--means-only)
-    // simulate special, exact, sweep, hunt: what the coins are worth in yen and the play speed
-    HallRates rates;
-    // exact, sweep, simulate special: the attempt takes over a machine found this many games
-    // after its last BIG (--since-big); none: a new machine in the morning
-    std::optional<std::int32_t> sinceBig;
-    HuntGrid huntGrid;  // hunt: the games since the last BIG to tabulate
+    SweepGrid grid;         // --big-ends, --reg-ends, with --max-games and --since-big
+    bool endGiven = false;  // --big-end or --reg-end was given (always in hunt)
+    bool laws = false;
+    bool frontier = false;
+    bool meansOnly = false;
+    HallRates rates;                       // --lend, --exchange, --pay, --games-per-hour
+    std::optional<std::int32_t> sinceBig;  // none: a new machine in the morning
+    HuntGrid huntGrid;                     // --since-big-grid
     // simulate special: the expected games of one attempt, when worked out before play
     std::optional<double> expectedAttemptGames;
 
-    // infer
     std::string historyPath;  // "-": standard input
     HistoryStart start = HistoryStart::Morning;
     std::int32_t trailingGames = 0;
-    std::optional<SettingVector> prior;  // infer, exact, hunt: the weights as given; default: equal
+    std::optional<SettingVector> prior;  // the weights as given; none: equal
 
-    std::optional<int> threads;         // default: every core
-    std::optional<std::uint64_t> seed;  // default: from the clock
+    std::optional<int> threads;         // none: every core
+    std::optional<std::uint64_t> seed;  // none: from the clock
     OutputFormat format = OutputFormat::Table;
     std::string logPath;  // empty: no log
 
-    // Set instead of a command when the user asked for text: --help or --version.
+    // Set instead of a command when the user asked for text: --help, --version or --generate.
     std::optional<std::string> textToShow;
 };
 

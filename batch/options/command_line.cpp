@@ -2,86 +2,36 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "analysis/numeric/vector_variant.h"
+#include "batch/options/bash_completion.h"
 #include "batch/options/command_line_errors.h"
-#include "batch/options/hall_rate_options.h"
+#include "batch/options/man_page.h"
+#include "batch/options/option_table.h"
 #include "common/runtime_error.h"
 #include "common/version.h"
 
 namespace korvale {
 namespace {
 
-void addSetting(CLI::App& command, OptionTexts& texts, const std::string& what) {
-    command.add_option("--setting", texts.setting, what)->type_name("1..6");
-}
-
-void addFormat(CLI::App& command, OptionTexts& texts) {
-    command.add_option("--format", texts.format, "how the figures are written to standard output")
-        ->type_name("table|csv|json")
-        ->default_str("table");
-}
-
-void addThreads(CLI::App& command, OptionTexts& texts) {
-    command
-        .add_option("--threads", texts.threads,
-                    "threads to work on, 1 to " + std::to_string(maxThreads) +
-                        " (default: every core, at most " + std::to_string(maxThreads) + ")")
-        ->type_name("T");
-}
-
-void addPlayOptions(CLI::App& command, OptionTexts& texts) {
-    command
-        .add_option("--seconds", texts.seconds,
-                    "play for S seconds (above 0, at most 1000000000) instead of a number of "
-                    "games or attempts")
-        ->type_name("S");
-    addThreads(command, texts);
-    command
-        .add_option("--seed", texts.seed,
-                    "seed of the random streams (default: from the clock; always printed, so "
-                    "that a run can be repeated). Thread i draws from the seed's xoshiro256++ "
-                    "stream advanced by i jumps of 2^128.")
-        ->type_name("S");
-    addFormat(command, texts);
-}
-
-void addEndConditions(CLI::App& command, OptionTexts& texts, const std::string& bigNote,
-                      const std::string& regNote) {
-    command
-        .add_option("--big-end", texts.bigEnd,
-                    "an attempt ends at least X games after its last BIG" + bigNote)
-        ->type_name("X");
-    command
-        .add_option("--reg-end", texts.regEnd,
-                    "and, once it has had a REG, at least Y games after its last REG (a decimal "
-                    "is rounded to the nearest whole game, halves to even)" +
-                        regNote)
-        ->type_name("Y");
-}
-
-void addSinceBig(CLI::App& command, OptionTexts& texts) {
-    command
-        .add_option("--since-big", texts.sinceBig,
-                    "the attempt takes over a machine found G games after its last BIG (0 to "
-                    "1000000; 0: just after a BIG), its mode as the long run leaves it then; "
-                    "without it, a new machine in the morning. The attempt's own counts, the "
-                    "end rule's included, start at 0")
-        ->type_name("G");
-}
-
-void addMaxGames(CLI::App& command, OptionTexts& texts, const std::string& note = "") {
-    command
-        .add_option("--max-games", texts.maxGames,
-                    "closing time: each attempt also ends at its N-th game if its end conditions "
-                    "have not ended it before (1 to 100000; default: no limit)" +
-                        note)
-        ->type_name("N");
-}
-
-void addPrior(CLI::App& command, OptionTexts& texts, const std::string& what) {
-    command.add_option("--prior", texts.prior, what)->type_name("P1,...,P6");
+// Registers one command's options from the table, in the table's order.
+void addOptions(CLI::App& app, Command command, OptionTexts& texts) {
+    for (const OptionRow* row : optionsOf(command)) {
+        if (row->reading == Reading::Flag) {
+            app.add_flag(row->name, texts.flags[row->name], row->help);
+            continue;
+        }
+        CLI::Option* option = app.add_option(row->name, texts.values[row->name], row->help)
+                                  ->type_name(row->valueName);
+        if (!row->shownDefault.empty()) {
+            option->default_str(row->shownDefault);
+        }
+        if (row->positional()) {
+            option->required();
+        }
+    }
 }
 
 // `stopped`: what a command stopped with Ctrl-C prints.
@@ -110,187 +60,58 @@ void addSimulateCommands(CLI::App& app, OptionTexts& texts, Commands& commands) 
         "normal",
         "one machine per thread played without end (the window's 通常): long-run figures per "
         "mode");
-    addSetting(*normal, texts, "the payout setting, 設定１..設定６ (default: 1)");
-    normal->add_option("--games", texts.games, "games to play in all (default: 100000000)")
-        ->type_name("N");
-    normal
-        ->add_option("--day-games", texts.dayGames,
-                     "play days at the hall instead: each day a new machine from the morning "
-                     "played for N games (1 to 10000000, such as 8000), the day's net coins and "
-                     "yen, its chance to end ahead and its percentiles")
-        ->type_name("N");
-    normal
-        ->add_option("--days", texts.days,
-                     "days to play in all (default: 100000; a day of 8000 games without "
-                     "--day-games)")
-        ->type_name("D");
-    addHallRateOptions(*normal, texts);
-    addPlayOptions(*normal, texts);
-    normal
-        ->add_option("--log", texts.logPath,
-                     "write every bonus as CSV, as the window's grid (with days: every day as "
-                     "the window's attempt grid)")
-        ->type_name("FILE");
-
+    addOptions(*normal, Command::SimulateNormal, texts);
     CLI::App* special = simulate->add_subcommand(
         "special",
         "attempts from a new machine each (the window's 特別), shared out among the "
         "threads");
-    addSetting(*special, texts, "the payout setting, 設定１..設定６ (default: 1)");
-    special->add_option("--attempts", texts.attempts, "attempts to make in all (default: 1000000)")
-        ->type_name("N");
-    addEndConditions(*special, texts, " (default: 300)", " (default: 100)");
-    addMaxGames(*special, texts);
-    addHallRateOptions(*special, texts);
-    special
-        ->add_option("--since-big", texts.sinceBig,
-                     "each attempt on a machine found mid-day showing G games since its last "
-                     "BIG, as a player finds one: a new machine played from the morning through "
-                     "100 BIGs and on to a moment its wait since the last BIG reaches G (0: just "
-                     "after a BIG; from 1499 on the ceiling holds from the first game); the "
-                     "attempt's games, bonuses and end conditions count from there, the machine's "
-                     "mode and ceiling count are as its play left them (default: a new machine "
-                     "from the morning)")
-        ->type_name("G");
-    addPlayOptions(*special, texts);
-    special->add_option("--log", texts.logPath, "write every attempt as CSV, as the window's grid")
-        ->type_name("FILE");
+    addOptions(*special, Command::SimulateSpecial, texts);
     commands.simulate = simulate;
     commands.normal = normal;
     commands.special = special;
 }
 
+CLI::App* addCommand(CLI::App& app, OptionTexts& texts, Command command,
+                     const std::string& description) {
+    CLI::App* added = app.add_subcommand(std::string(commandWords(command)), description);
+    addOptions(*added, command, texts);
+    return added;
+}
+
 CLI::App* addExactCommand(CLI::App& app, OptionTexts& texts) {
-    CLI::App* exact = app.add_subcommand(
-        "exact",
+    return addCommand(
+        app, texts, Command::Exact,
         "the figures the machine's tables imply, worked out from its Markov chain: the long "
         "run of every setting; with end conditions also what one attempt is worth");
-    addSetting(*exact, texts, "only this setting (default: all six)");
-    addEndConditions(*exact, texts, " (up to 2000; default: 300 when only --reg-end is given)",
-                     " (up to 1000; default: 100 when only --big-end is given)");
-    exact->add_flag("--laws", texts.laws,
-                    "with end conditions also the laws of one attempt: the chance to end ahead, "
-                    "the percentiles of its net coins and games, P(net >= k), the BIG count's "
-                    "law (seconds to minutes a setting); for a REG end above the BIG end + 1 "
-                    "the chance to end ahead and the 50% and 10% points only, as the sweep "
-                    "gives them; with --max-games the means only, the laws shown as -");
-    addMaxGames(*exact, texts);
-    exact
-        ->add_option("--day-games", texts.dayGames,
-                     "instead: the law of a day at the hall, a new machine from the morning "
-                     "played for N games (1 to 50000, such as 8000): the day's mean net coins and "
-                     "yen, its chance to end ahead and its percentiles (some 8 s a setting at "
-                     "8000 games on two threads, growing with the square of N)")
-        ->type_name("N");
-    addHallRateOptions(*exact, texts);
-    addCashSimulationOptions(*exact, texts, defaultCashAttempts);
-    addSinceBig(*exact, texts);
-    addPrior(
-        *exact, texts,
-        "with --since-big and no --setting: the weights of 設定１..設定６ (the hall's 設定配分; "
-        "default: all equal) that, given G, make the posterior over the settings and the "
-        "figures it mixes them to");
-    addThreads(*exact, texts);
-    addFormat(*exact, texts);
-    return exact;
 }
 
 CLI::App* addSweepCommand(CLI::App& app, OptionTexts& texts) {
-    CLI::App* sweep = app.add_subcommand(
-        "sweep",
+    return addCommand(
+        app, texts, Command::Sweep,
         "what an attempt is worth for every BIG end 0..1000 by 50 and REG end 0..300 by "
         "50, with the chance to end ahead and the median and 10% point of the net coins "
         "(about a second a rule: minutes for the grid), and each setting's best rules and "
         "efficient frontier");
-    addSetting(*sweep, texts, "only this setting (default: all six)");
-    sweep->add_option("--big-ends", texts.bigEnds, "the BIG ends from FIRST to LAST by STEP")
-        ->type_name("FIRST:LAST:STEP")
-        ->default_str("0:1000:50");
-    sweep->add_option("--reg-ends", texts.regEnds, "the REG ends from FIRST to LAST by STEP")
-        ->type_name("FIRST:LAST:STEP")
-        ->default_str("0:300:50");
-    sweep->add_flag("--frontier", texts.frontier,
-                    "only the rules on each setting's efficient frontier: those that no other "
-                    "rule beats on both the net coins per 1000 games and the chance to end "
-                    "ahead, from the highest net per 1000 games down");
-    sweep->add_flag("--means-only", texts.meansOnly,
-                    "only what each rule is worth on average, without its chance to end ahead "
-                    "and its points (under a second for the default grid, where those take "
-                    "minutes)");
-    addMaxGames(*sweep, texts,
-                ". With it each rule's means have the cost rounded per attempt and the share of "
-                "attempts the limit stopped; its chance to end ahead and its points are not "
-                "worked out (shown as -), and --frontier is refused");
-    addHallRateOptions(*sweep, texts);
-    addCashSimulationOptions(*sweep, texts, defaultSweepCashAttempts);
-    addSinceBig(*sweep, texts);
-    addThreads(*sweep, texts);
-    addFormat(*sweep, texts);
-    return sweep;
 }
 
 CLI::App* addHuntCommand(CLI::App& app, OptionTexts& texts) {
-    CLI::App* hunt = app.add_subcommand(
-        "hunt",
+    return addCommand(
+        app, texts, Command::Hunt,
         "the 狙い目 table: what an attempt is worth on a machine found G games after its last "
         "BIG, for G over a grid, at each setting and for the prior's mixture of them, with its "
         "chance to end ahead, and the break-even G from which playing pays (the cost c × games "
         "unrounded, as the sweep's: exact --since-big G rounds it per attempt); from cash with a "
         "rule that ends at the first BIG, also in yen");
-    addSetting(*hunt, texts, "only this setting, without the mixture (default: all six)");
-    hunt->add_option("--since-big-grid", texts.sinceBigGrid,
-                     "the games since the last BIG from FIRST to LAST by STEP (LAST at most "
-                     "1000000, at most 1001 counts)")
-        ->type_name("FIRST:LAST:STEP")
-        ->default_str("0:1500:50");
-    addEndConditions(*hunt, texts, " (up to 2000; default: 0)",
-                     " (up to 1000; default: 0, so that the attempt stops at its first BIG)");
-    addMaxGames(*hunt, texts);
-    addHallRateOptions(*hunt, texts);
-    addPrior(*hunt, texts,
-             "the weights of 設定１..設定６ (the hall's 設定配分; default: all equal) that, given "
-             "G, make the posterior over the settings and the mixture");
-    addThreads(*hunt, texts);
-    addFormat(*hunt, texts);
-    return hunt;
 }
 
 CLI::App* addInferCommand(CLI::App& app, OptionTexts& texts) {
-    CLI::App* infer = app.add_subcommand(
-        "infer",
+    return addCommand(
+        app, texts, Command::Infer,
         "which setting a machine is on, from its bonus history: the exact posterior over the six "
         "settings (the hidden mode followed game by game), P(設定≥4), P(設定≥5), the expected "
         "net coins of the next 1000 games, and the count-only answer beside it; with end "
         "conditions also what an attempt played on from where the history leaves the machine "
         "is worth, per setting and mixed by the posterior");
-    infer
-        ->add_option("file", texts.historyPath,
-                     "the history: a bonus log, the window's grid or saved results as CSV "
-                     "(BONUS,回転数,...), or lines \"BIG 123\" / \"REG 45\" (games since the "
-                     "previous bonus, the bonus game included); UTF-8, Shift-JIS or UTF-16; - "
-                     "reads standard input")
-        ->required()
-        ->type_name("FILE");
-    infer
-        ->add_option("--start", texts.start,
-                     "morning: the history starts at a new machine's first game; joined: at the "
-                     "first game watched during the day, the machine's state unknown")
-        ->type_name("morning|joined")
-        ->default_str("morning");
-    infer
-        ->add_option("--trailing", texts.trailing,
-                     "games played since the last bonus, none of them a bonus (default: 0)")
-        ->type_name("N");
-    addPrior(*infer, texts, "weights of 設定１..設定６ before the history (default: all equal)");
-    addEndConditions(
-        *infer, texts,
-        " (up to 2000; default: 300 when only --reg-end is given). With either: what an attempt "
-        "from where the history leaves the machine is worth, its own counts from 0",
-        " (up to 1000; default: 100 when only --big-end is given)");
-    addHallRateOptions(*infer, texts);
-    addThreads(*infer, texts);
-    addFormat(*infer, texts);
-    return infer;
 }
 
 // Every command, in the order of the help, each with its footer.
@@ -339,41 +160,50 @@ Command parsedCommand(const Commands& commands) {
     return commands.exact->parsed() ? Command::Exact : Command::Sweep;
 }
 
-// The options that take a value, which the command line may or may not give.
-constexpr const char* valueOptions[] = {"--setting",
-                                        "--games",
-                                        "--attempts",
-                                        "--seconds",
-                                        "--big-end",
-                                        "--reg-end",
-                                        "--threads",
-                                        "--seed",
-                                        "--big-ends",
-                                        "--reg-ends",
-                                        "--trailing",
-                                        "--prior",
-                                        "--log",
-                                        "--lend",
-                                        "--exchange",
-                                        "--pay",
-                                        "--games-per-hour",
-                                        "--since-big",
-                                        "--since-big-grid",
-                                        "--max-games",
-                                        "--day-games",
-                                        "--days"};
-
-// The value options given to the command the parse got to.
-std::vector<std::string> givenOptions(const CLI::App& app) {
-    const CLI::App* command = deepestCommand(app);
+// The options read only when given (Reading::WhenGiven) that the command line gave.
+std::vector<std::string> givenOptions(const CLI::App& app, Command command) {
+    const CLI::App* parsed = deepestCommand(app);
     std::vector<std::string> given;
-    for (const char* name : valueOptions) {
-        const CLI::Option* option = command->get_option_no_throw(name);
-        if (option != nullptr && option->count() > 0) {
-            given.emplace_back(name);
+    for (const OptionRow* row : optionsOf(command)) {
+        if (row->reading == Reading::WhenGiven && parsed->get_option(row->name)->count() > 0) {
+            given.push_back(row->name);
         }
     }
     return given;
+}
+
+// The program's version flag, its commands and their options.
+Commands declare(CLI::App& app, OptionTexts& texts) {
+    for (const OptionRow& row : optionTable()) {
+        if (row.reading == Reading::Flag) {
+            texts.flags.try_emplace(row.name, false);
+        } else {
+            texts.values.try_emplace(row.name,
+                                     row.reading == Reading::Always ? row.shownDefault : "");
+        }
+    }
+    // The vector code's variant, as the outcome law's speed depends on it.
+    app.set_version_flag("--version",
+                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
+                             std::string(vectorVariantName(activeVectorVariant())) + ")");
+    app.require_subcommand(1);
+    app.footer(helpFooter());
+    return addCommands(app, texts);
+}
+
+// The build's hidden request for the manual page or the bash completion, made from the option
+// table; --help does not list it.
+std::optional<std::string> generatedText(std::span<const std::string> arguments) {
+    if (arguments.size() != 2 || arguments[0] != "--generate") {
+        return std::nullopt;
+    }
+    if (arguments[1] == "man") {
+        return manPage();
+    }
+    if (arguments[1] == "bash-completion") {
+        return bashCompletion();
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -382,19 +212,36 @@ bool OptionTexts::wasGiven(std::string_view option) const {
     return std::find(given.begin(), given.end(), option) != given.end();
 }
 
+const std::string& OptionTexts::text(std::string_view option) const {
+    const auto found = values.find(option);
+    if (found == values.end()) {
+        throw std::logic_error("no option " + std::string(option) + " in the option table");
+    }
+    return found->second;
+}
+
+bool OptionTexts::flag(std::string_view option) const {
+    const auto found = flags.find(option);
+    if (found == flags.end()) {
+        throw std::logic_error("no flag " + std::string(option) + " in the option table");
+    }
+    return found->second;
+}
+
+void declareCommandLine(CLI::App& app, OptionTexts& texts) {
+    declare(app, texts);
+}
+
 CommandLine parseCommandLine(std::span<const std::string> arguments) {
+    CommandLine line;
+    if ((line.textToShow = generatedText(arguments))) {
+        return line;
+    }
     CLI::App app{
         "Korvale on the command line: plays the machine on every core, or works its figures out "
         "exactly from its tables.",
         "korvale-batch"};
-    // The vector code's variant, as the outcome law's speed depends on it.
-    app.set_version_flag("--version",
-                         std::string("korvale-batch ") + korvaleVersion + " (vector code: " +
-                             std::string(vectorVariantName(activeVectorVariant())) + ")");
-    app.require_subcommand(1);
-    app.footer(helpFooter());
-    CommandLine line;
-    const Commands commands = addCommands(app, line.texts);
+    const Commands commands = declare(app, line.texts);
     checkCommandName(arguments, 0, app);
     if (!arguments.empty() && arguments[0] == "simulate") {
         checkCommandName(arguments, 1, *commands.simulate);
@@ -416,7 +263,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments) {
         throw RuntimeError(ErrorKind::BadCommandLine, reworded(error, app));
     }
     line.texts.command = parsedCommand(commands);
-    line.texts.given = givenOptions(app);
+    line.texts.given = givenOptions(app, line.texts.command);
     return line;
 }
 

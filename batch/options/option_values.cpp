@@ -10,10 +10,9 @@
 #include <utility>
 
 #include "analysis/attempt/attempt.h"
-#include "analysis/attempt/capped_attempt.h"
 #include "analysis/found/hunt_table.h"
-#include "analysis/outcome/day_law.h"
 #include "batch/options/option_error.h"
+#include "batch/options/option_table.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
 
@@ -30,6 +29,14 @@ Integer readWhole(std::string_view option, std::string_view text, Integer low, I
         badValue(option, expected, text);
     }
     return static_cast<Integer>(whole->magnitude);
+}
+
+// A whole-number option's value, within the limits the option table gives it for the command.
+template <typename Integer>
+Integer readWholeOption(const OptionTexts& texts, std::string_view name) {
+    const WholeLimits& limits = *optionRow(texts.command, name).whole;
+    return readWhole<Integer>(name, texts.text(name), static_cast<Integer>(limits.low),
+                              static_cast<Integer>(limits.high), limits.form);
 }
 
 // A decimal as a script writes one: an optional sign, digits and at most one point. A text
@@ -103,42 +110,30 @@ SettingVector readPrior(const std::string& text) {
 // The setting and the amount of play.
 void readAmounts(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--setting")) {
-        o.setting =
-            readWhole<std::int32_t>("--setting", texts.setting, 1, 6, "an integer 1..6") - 1;
+        o.setting = readWholeOption<std::int32_t>(texts, "--setting") - 1;
         o.settingGiven = true;
     }
     if (texts.wasGiven("--games")) {
-        o.games =
-            readWhole<std::int64_t>("--games", texts.games, 1, INT64_MAX / 4,
-                                    fmt::format("a whole number of games, 1 to {}", INT64_MAX / 4));
+        o.games = readWholeOption<std::int64_t>(texts, "--games");
     }
     if (texts.wasGiven("--attempts")) {
-        o.attempts = readWhole<std::int64_t>(
-            "--attempts", texts.attempts, 1, INT64_MAX / 4,
-            fmt::format("a whole number of attempts, 1 to {}", INT64_MAX / 4));
+        o.attempts = readWholeOption<std::int64_t>(texts, "--attempts");
     }
     if (texts.wasGiven("--day-games") || texts.wasGiven("--days")) {
-        const std::int32_t largest =
-            texts.command == Command::Exact ? largestExactDayGames : largestDayGames;
-        o.dayGames =
-            texts.wasGiven("--day-games")
-                ? readWhole<std::int32_t>(
-                      "--day-games", texts.dayGames, 1, largest,
-                      fmt::format("a whole number of games, 1 to {}, such as 8000", largest))
-                : defaultDayGames;
+        o.dayGames = texts.wasGiven("--day-games")
+                         ? readWholeOption<std::int32_t>(texts, "--day-games")
+                         : defaultDayGames;
     }
     if (texts.wasGiven("--days")) {
-        o.days =
-            readWhole<std::int64_t>("--days", texts.days, 1, INT64_MAX / 4,
-                                    fmt::format("a whole number of days, 1 to {}", INT64_MAX / 4));
+        o.days = readWholeOption<std::int64_t>(texts, "--days");
     }
     if (texts.wasGiven("--seconds")) {
         const std::string_view expected =
             "a number of seconds above 0 and at most 1000000000, such as 10 or 2.5";
-        const double seconds = readDecimal("--seconds", texts.seconds, expected);
-        if (compareDecimals(texts.seconds, "0") <= 0 ||
-            compareDecimals(texts.seconds, "1000000000") > 0) {
-            badValue("--seconds", expected, texts.seconds);
+        const double seconds = readDecimal("--seconds", texts.text("--seconds"), expected);
+        if (compareDecimals(texts.text("--seconds"), "0") <= 0 ||
+            compareDecimals(texts.text("--seconds"), "1000000000") > 0) {
+            badValue("--seconds", expected, texts.text("--seconds"));
         }
         o.seconds = seconds;
     }
@@ -149,26 +144,26 @@ void readAmounts(const OptionTexts& texts, BatchOptions& o) {
 void readEnds(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--big-end")) {
         const std::string_view expected = "a decimal number of games, 0 or more, such as 300";
-        o.end.bigEnd = readDecimal("--big-end", texts.bigEnd, expected);
-        o.bigEndTyped = texts.bigEnd;
+        o.end.bigEnd = readDecimal("--big-end", texts.text("--big-end"), expected);
+        o.bigEndTyped = texts.text("--big-end");
         if (o.end.bigEnd < 0.0) {
-            badValue("--big-end", expected, texts.bigEnd);
+            badValue("--big-end", expected, texts.text("--big-end"));
         }
         if (std::isinf(o.end.bigEnd)) {
-            beyondGameCounter("--big-end", texts.bigEnd);
+            beyondGameCounter("--big-end", texts.text("--big-end"));
         }
         o.endGiven = true;
     }
     if (texts.wasGiven("--reg-end")) {
         const std::string_view expected = "a decimal number of games, 0 or more, such as 100";
-        if (readDecimal("--reg-end", texts.regEnd, expected) < 0.0) {
-            badValue("--reg-end", expected, texts.regEnd);
+        if (readDecimal("--reg-end", texts.text("--reg-end"), expected) < 0.0) {
+            badValue("--reg-end", expected, texts.text("--reg-end"));
         }
         const std::optional<WholeNumber> games =
-            tryReadNearestWhole(texts.regEnd, NumberForm::Decimal);
+            tryReadNearestWhole(texts.text("--reg-end"), NumberForm::Decimal);
         if (games->beyond64Bits ||
             std::cmp_greater(games->magnitude, std::numeric_limits<std::int32_t>::max())) {
-            beyondGameCounter("--reg-end", texts.regEnd);
+            beyondGameCounter("--reg-end", texts.text("--reg-end"));
         }
         o.end.regEnd = static_cast<std::int32_t>(games->magnitude);
         o.endGiven = true;
@@ -178,31 +173,27 @@ void readEnds(const OptionTexts& texts, BatchOptions& o) {
 // How the run goes: threads, seed, the sweep's grid and the output format.
 void readRunValues(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--max-games")) {
-        o.maxGames =
-            readWhole<std::int32_t>("--max-games", texts.maxGames, 1, largestMaxGames,
-                                    fmt::format("a whole number of games 1..{}", largestMaxGames));
+        o.maxGames = readWholeOption<std::int32_t>(texts, "--max-games");
         o.grid.maxGames = o.maxGames;
     }
     if (texts.wasGiven("--threads")) {
-        o.threads = readWhole<int>("--threads", texts.threads, 1, maxThreads,
-                                   fmt::format("an integer 1..{}", maxThreads));
+        o.threads = readWholeOption<int>(texts, "--threads");
     }
     if (texts.wasGiven("--seed")) {
-        o.seed = readWhole<std::uint64_t>("--seed", texts.seed, 0, UINT64_MAX,
-                                          "a whole number 0..18446744073709551615");
+        o.seed = readWholeOption<std::uint64_t>(texts, "--seed");
     }
     if (texts.wasGiven("--big-ends")) {
-        readRange("--big-ends", texts.bigEnds, static_cast<std::int32_t>(largestBigEnd),
+        readRange("--big-ends", texts.text("--big-ends"), static_cast<std::int32_t>(largestBigEnd),
                   o.grid.bigEndFirst, o.grid.bigEndLast, o.grid.bigEndStep);
     }
     if (texts.wasGiven("--reg-ends")) {
-        readRange("--reg-ends", texts.regEnds, largestRegEnd, o.grid.regEndFirst, o.grid.regEndLast,
-                  o.grid.regEndStep);
+        readRange("--reg-ends", texts.text("--reg-ends"), largestRegEnd, o.grid.regEndFirst,
+                  o.grid.regEndLast, o.grid.regEndStep);
     }
-    if (const auto format = parseOutputFormat(texts.format)) {
+    if (const auto format = parseOutputFormat(texts.text("--format"))) {
         o.format = *format;
     } else {
-        badValue("--format", "table, csv or json", texts.format);
+        badValue("--format", "table, csv or json", texts.text("--format"));
     }
 }
 
@@ -222,31 +213,29 @@ double readBetween(std::string_view option, const std::string& text, double smal
 // and the games of an hour.
 void readHallRates(const OptionTexts& texts, BatchOptions& o) {
     if (texts.wasGiven("--lend")) {
-        o.rates.lend = readWhole<std::int32_t>(
-            "--lend", texts.lend, 1, largestLend,
-            fmt::format("a whole number of coins for ¥1000, 1 to {}, such as 50 or 46",
-                        largestLend));
+        o.rates.lend = readWholeOption<std::int32_t>(texts, "--lend");
     }
     if (texts.wasGiven("--exchange")) {
         o.rates.exchange =
-            readBetween("--exchange", texts.exchange, smallestExchange, largestExchange,
+            readBetween("--exchange", texts.text("--exchange"), smallestExchange, largestExchange,
                         fmt::format("coins for ¥100, {} to {}, such as 5 or 5.6", smallestExchange,
                                     largestExchange));
     }
-    if (texts.pay == "coins" || texts.pay == "cash") {
-        o.rates.pay = texts.pay == "cash" ? CoinSource::Cash : CoinSource::Stored;
+    if (texts.text("--pay") == "coins" || texts.text("--pay") == "cash") {
+        o.rates.pay = texts.text("--pay") == "cash" ? CoinSource::Cash : CoinSource::Stored;
     } else {
-        badValue("--pay", "coins or cash", texts.pay);
+        badValue("--pay", "coins or cash", texts.text("--pay"));
     }
     if (texts.wasGiven("--games-per-hour")) {
-        o.rates.gamesPerHour = readBetween("--games-per-hour", texts.gamesPerHour,
+        o.rates.gamesPerHour = readBetween("--games-per-hour", texts.text("--games-per-hour"),
                                            smallestGamesPerHour, largestGamesPerHour,
                                            fmt::format("games an hour, {} to {}, such as 800",
                                                        smallestGamesPerHour, largestGamesPerHour));
     }
-    for (const char* rate : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
-        if (texts.command == Command::Infer && !o.endGiven && texts.wasGiven(rate)) {
-            optionError(rate,
+    for (const OptionRow* rate : optionsOf(texts.command)) {
+        if (texts.command == Command::Infer && !o.endGiven && rate->hallRate &&
+            texts.wasGiven(rate->name)) {
+            optionError(rate->name,
                         "the hall's rates price what playing on is worth, which needs --big-end "
                         "or --reg-end");
         }
@@ -262,19 +251,18 @@ void readFoundValues(const OptionTexts& texts, BatchOptions& o) {
         o.endGiven = true;
     }
     if (texts.wasGiven("--since-big")) {
-        o.sinceBig = readWhole<std::int32_t>(
-            "--since-big", texts.sinceBig, 0, largestGamesSinceBig,
-            fmt::format("a whole number of games 0..{}", largestGamesSinceBig));
+        o.sinceBig = readWholeOption<std::int32_t>(texts, "--since-big");
         o.grid.sinceBig = o.sinceBig;
     }
     if (texts.wasGiven("--since-big-grid")) {
         HuntGrid& grid = o.huntGrid;
-        readRange("--since-big-grid", texts.sinceBigGrid, largestGamesSinceBig, grid.first,
-                  grid.last, grid.step);
+        readRange("--since-big-grid", texts.text("--since-big-grid"), largestGamesSinceBig,
+                  grid.first, grid.last, grid.step);
         if ((grid.last - grid.first) / grid.step + 1 > static_cast<int>(largestHuntPoints)) {
-            optionError("--since-big-grid",
-                        fmt::format("\"{}\" has more than {} counts",
-                                    printableText(texts.sinceBigGrid), largestHuntPoints));
+            optionError(
+                "--since-big-grid",
+                fmt::format("\"{}\" has more than {} counts",
+                            printableText(texts.text("--since-big-grid")), largestHuntPoints));
         }
     }
 }
@@ -282,22 +270,22 @@ void readFoundValues(const OptionTexts& texts, BatchOptions& o) {
 // The history, its start, the games after its last bonus and the prior.
 void readInferValues(const OptionTexts& texts, BatchOptions& o) {
     if (texts.command == Command::Infer) {
-        if (texts.historyPath.empty()) {
-            badValue("FILE", "a file name, or - for standard input", texts.historyPath);
+        if (texts.text("file").empty()) {
+            badValue("FILE", "a file name, or - for standard input", texts.text("file"));
         }
-        o.historyPath = texts.historyPath;
-        if (texts.start == "morning" || texts.start == "joined") {
-            o.start = texts.start == "morning" ? HistoryStart::Morning : HistoryStart::Joined;
+        o.historyPath = texts.text("file");
+        if (texts.text("--start") == "morning" || texts.text("--start") == "joined") {
+            o.start =
+                texts.text("--start") == "morning" ? HistoryStart::Morning : HistoryStart::Joined;
         } else {
-            badValue("--start", "morning or joined", texts.start);
+            badValue("--start", "morning or joined", texts.text("--start"));
         }
     }
     if (texts.wasGiven("--trailing")) {
-        o.trailingGames = readWhole<std::int32_t>("--trailing", texts.trailing, 0, INT32_MAX,
-                                                  "a whole number of games 0..2147483647");
+        o.trailingGames = readWholeOption<std::int32_t>(texts, "--trailing");
     }
     if (texts.wasGiven("--prior")) {
-        o.prior = readPrior(texts.prior);
+        o.prior = readPrior(texts.text("--prior"));
     }
 }
 
@@ -324,9 +312,9 @@ void checkDayRates(const OptionTexts& texts, const BatchOptions& o) {
     if (texts.command != Command::SimulateNormal || o.dayGames) {
         return;
     }
-    for (const char* option : {"--lend", "--exchange", "--pay", "--games-per-hour"}) {
-        if (texts.wasGiven(option)) {
-            optionError(option,
+    for (const OptionRow* rate : optionsOf(texts.command)) {
+        if (rate->hallRate && texts.wasGiven(rate->name)) {
+            optionError(rate->name,
                         "the hall's rates of a normal run are a day's: give --day-games N or "
                         "--days D");
         }
@@ -363,14 +351,14 @@ BatchOptions readOptionValues(const OptionTexts& texts) {
     readInferValues(texts, o);
     readFoundValues(texts, o);
     if (texts.wasGiven("--log")) {
-        if (texts.logPath.empty()) {
-            badValue("--log", "a file name", texts.logPath);
+        if (texts.text("--log").empty()) {
+            badValue("--log", "a file name", texts.text("--log"));
         }
-        o.logPath = texts.logPath;
+        o.logPath = texts.text("--log");
     }
-    o.laws = texts.laws;
-    o.frontier = texts.frontier;
-    o.meansOnly = texts.meansOnly;
+    o.laws = texts.flag("--laws");
+    o.frontier = texts.flag("--frontier");
+    o.meansOnly = texts.flag("--means-only");
     checkDayRates(texts, o);
     return o;
 }
