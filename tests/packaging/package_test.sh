@@ -30,7 +30,7 @@ lintian=$(lintian "$deb" 2>&1) || fail "lintian: $lintian"
 
 # What the package holds, and nothing else.
 expected=(usr/bin/korvale-batch usr/share/bash-completion/completions/korvale-batch
-          usr/share/doc/korvale/LICENSE usr/share/doc/korvale/README.md
+          usr/share/doc/korvale/LICENSE usr/share/doc/korvale/README.md usr/share/doc/korvale/guide.md
           usr/share/doc/korvale/changelog.Debian.gz usr/share/doc/korvale/copyright
           usr/share/lintian/overrides/korvale usr/share/man/man1/korvale-batch.1.gz)
 sizes=(16 32 48 64 128 256)
