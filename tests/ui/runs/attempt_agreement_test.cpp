@@ -27,7 +27,7 @@ struct AgreementCase {
 };
 
 void PrintTo(const AgreementCase& c, std::ostream* out) {
-    *out << "setting index " << c.setting << ", ends " << c.bigEndText << "/" << c.regEndText;
+    *out << "setting" << c.setting << "_ends_" << c.bigEndText << "_" << c.regEndText;
 }
 
 // What the play library made of the draws: its totals and its log's rows.
