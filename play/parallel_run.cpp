@@ -260,6 +260,9 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& con
     gate.count_down();
     const bool interrupted = watchWorkers(workers, plan, shared, control, start);
     workers.join();
+    if (control.progress) {
+        control.progress(1.0);
+    }
     BatchResult result;
     result.plan = plan;
     result.seconds = secondsSince(start);
