@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -313,6 +315,33 @@ TEST(BatchRunTest, FoundAttemptsCountTheirOwnGamesAndMatchTheClosedForm) {
     }
 }
 
+// The control's flag stops a run that would not end, told as called off; while a run goes on its
+// control hears the share and the games rising, and 1 at the end.
+TEST(BatchRunTest, TheControlStopsTheRunAndHearsItsProgress) {
+    const std::atomic<bool> cancel{true};
+    RunPlan endless = attemptPlan(0, -1, 2, 9);
+    endless.seconds = 5.0;  // were the flag not seen
+    const BatchResult stopped = runBatch(endless, nullptr, {.cancel = &cancel});
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_FALSE(stopped.limit);
+    std::vector<double> shares;
+    std::vector<std::int64_t> games;
+    RunPlan timed = normalPlan(0, -1, 1, 9);
+    timed.seconds = 0.6;
+    const BatchResult played =
+        runBatch(timed, nullptr,
+                 {.progress = [&](double share) { shares.push_back(share); },
+                  .played = [&](double, std::int64_t soFar) { games.push_back(soFar); }});
+    EXPECT_FALSE(played.interrupted);
+    ASSERT_GE(games.size(), 1u);
+    EXPECT_TRUE(std::is_sorted(games.begin(), games.end()));
+    EXPECT_GT(games.front(), 0);
+    EXPECT_LE(games.back(), played.gamesPlayed);
+    ASSERT_EQ(shares.size(), games.size() + 1);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_EQ(shares.back(), 1.0);
+}
+
 // A machine still looked for when the time is up is dropped, as an attempt still going is.
 TEST(BatchRunTest, ARunLookingForMachinesStopsOnTime) {
     RunPlan rare = foundPlan(0, -1, 2, 5, 2800);  // about once in 10^13 games
@@ -395,6 +424,24 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
     const std::atomic<bool> stop{true};
     EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, WorkControl{.cancel = &stop}), AttemptEnd::Stopped);
     EXPECT_EQ(machine.mlngPlayCnt, 65536);
+}
+
+// A machine found 3 games short of the count's limit, no bonus drawn: its attempt reaches the
+// limit at its 4th game and ends the play, nothing booked, the limit and the games told.
+TEST(BatchRunTest, AnAttemptsLimitEndsThePlayAndIsTold) {
+    DrawsThenNoBonus random({});
+    std::array<double, modeCount> firstMode{};
+    firstMode[0] = 1.0;
+    WorkerCounts counts;
+    const AttemptTotals totals =
+        playAttempts(0, {0.0, 0}, std::nullopt, {.sinceBig = INT32_MAX - 3, .modeLaw = firstMode},
+                     HallRates{}, 5, random, {}, counts, nullptr);
+    EXPECT_EQ(totals.attempts, 0);
+    ASSERT_TRUE(counts.limit);
+    EXPECT_EQ(counts.limit->key, "games_since_big");
+    EXPECT_EQ(counts.limit->games, 4);
+    EXPECT_EQ(counts.games.load(), 4);
+    EXPECT_EQ(counts.attempts.load(), 0);
 }
 
 // How deep an attempt's net goes, worked by hand at 設定１ (c = 1.604) for a scripted attempt
