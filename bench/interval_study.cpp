@@ -19,8 +19,8 @@
 
 #include "analysis/measured/ratio_statistics.h"
 #include "batch/commands/batch_report.h"
-#include "batch/run/batch_run.h"
 #include "batch/commands/exact_figures.h"
+#include "play/parallel_run.h"
 
 namespace korvale {
 namespace {
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
         plan.amount = normalGames;
         plan.threads = 2;
         plan.seed = static_cast<std::uint64_t>(run) + 1;
-        const BatchResult result = runBatch(plan, nullptr, nullptr);
+        const BatchResult result = runBatch(plan, nullptr, {});
         const FigureGroup measured = groupOf(simulationReport(result), Scope::LongRun);
         const FigureGroup& exact = groupOf(exactLong, Scope::LongRun);
         normal.compareFigures(exact, measured);
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
         plan.end = attemptEnd;
         plan.threads = 2;
         plan.seed = static_cast<std::uint64_t>(run) + 1;
-        const BatchResult result = runBatch(plan, nullptr, nullptr);
+        const BatchResult result = runBatch(plan, nullptr, {});
         const FigureGroup measured = groupOf(simulationReport(result), Scope::Attempt);
         const FigureGroup& exact = groupOf(exactAttempt, Scope::Attempt);
         attempts.compareFigures(exact, measured);

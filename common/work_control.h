@@ -8,6 +8,7 @@
 // (another worker failed). Work may also be held where it looks at its flag (work_hold.h).
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 
 #include "common/parallel_work.h"
@@ -27,15 +28,25 @@ struct WorkControl {
     // Hears the share of the work done, 0 .. 1, rising, 1 last; one call at a time, on the
     // thread that each long call names.
     using Progress = std::function<void(double share)>;
+    // Hears, with the share done (which may pass 1 on a clock's run), the games played so far:
+    // work that plays the machine tells both, for a speed of play to show.
+    using Played = std::function<void(double share, std::int64_t games)>;
 
     // Set from another thread, the work stops soon after and throws WorkCancelled.
     const std::atomic<bool>* cancel = nullptr;
     Progress progress = {};  // none: nobody hears it (= {}: a designated list may leave it out)
     // The threads the work may share itself out among; 0: every core.
     unsigned threads = 0;
+    Played played = {};  // none: nobody hears them
 
     // The threads to start: `threads`, or every core for 0.
     unsigned workers() const noexcept { return threads == 0 ? everyCore() : threads; }
+
+    // Whether the work is to stop at its next look: `cancel` set, or the shared work it runs
+    // inside told to stop. For work that then hands back what it finished instead of throwing.
+    bool calledOff() const noexcept {
+        return (cancel != nullptr && cancel->load(std::memory_order_relaxed)) || workStopped();
+    }
 };
 
 // Throws WorkCancelled when `cancel` is given and set, or the shared work was told to stop;

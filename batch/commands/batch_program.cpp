@@ -15,7 +15,7 @@
 #include "batch/commands/sweep_figures.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/run_limits.h"
-#include "batch/run/batch_run.h"
+#include "batch/run/command_line_run.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/runtime_error.h"
@@ -146,7 +146,7 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
         }
     }
     try {
-        const BatchResult result = runBatch(plan, log.get(), bar);
+        const BatchResult result = runFromCommandLine(plan, log.get(), bar);
         int logError = result.logError;
         if (log && logError == 0 && std::fclose(log.release()) != 0) {
             logError = errno;

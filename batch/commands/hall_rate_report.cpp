@@ -11,7 +11,7 @@
 #include "batch/run/interrupt.h"
 
 #include "batch/commands/exact_setup.h"
-#include "batch/run/batch_run.h"
+#include "batch/run/command_line_run.h"
 #include "common/work_control.h"
 #include "report/groups/yen_figures.h"
 
@@ -75,7 +75,7 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
                        .start = start,
                        .threads = static_cast<int>(threadCount(options)),
                        .seed = simulation.seed};
-    BatchResult result = runBatch(plan, nullptr, bar);
+    BatchResult result = runFromCommandLine(plan, nullptr, bar);
     if (result.interrupted) {
         throw WorkCancelled();
     }

@@ -17,7 +17,7 @@
 #include "machine/found_machine.h"
 #include "tests/support/ceiling_closed_form.h"
 #include "tests/support/mean_interval.h"
-#include "tests/support/window_attempt.h"
+#include "tests/support/played_attempt.h"
 
 namespace korvale {
 namespace {

@@ -54,5 +54,28 @@ TEST(WorkControlTest, CalledOffByItsFlagOrByTheSharedWorkItRunsIn) {
     EXPECT_TRUE(sawStop);
 }
 
+// The look of work that hands back what it finished when called off: the same two causes, no
+// throw.
+TEST(WorkControlTest, CalledOffIsAskedWithoutThrowing) {
+    std::atomic<bool> cancel{false};
+    const WorkControl control{.cancel = &cancel};
+    EXPECT_FALSE(WorkControl{}.calledOff());
+    EXPECT_FALSE(control.calledOff());
+    cancel = true;
+    EXPECT_TRUE(control.calledOff());
+    // A worker with no flag sees the shared work told to stop (within ten seconds).
+    std::atomic<bool> sawStop{false};
+    Workers workers([&](unsigned) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!sawStop && std::chrono::steady_clock::now() < giveUp) {
+            sawStop = WorkControl{}.calledOff();
+        }
+    });
+    workers.start(0);
+    workers.requestStop();
+    workers.join();
+    EXPECT_TRUE(sawStop);
+}
+
 }  // namespace
 }  // namespace korvale

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "batch/run/attempt_run.h"
-#include "batch/run/batch_run.h"
+#include "play/attempt_run.h"
+#include "play/parallel_run.h"
 #include "ui/analysis_window/exact_service.h"
 
 namespace korvale {
@@ -22,15 +22,18 @@ QString CashWork::failure(const RuntimeError& error) {
 CashMeasure CashWork::solve(const CashSetup& setup, const LongWorkControl<CashMeasure>& control) {
     // One stream played on, step after step: the attempts one thread of the batch program plays.
     Xoshiro256PlusPlus random = streamForThread(cashSeed, 0);
-    RunControl run(1);
+    WorkerCounts counts;
     AttemptTotals totals;
     totals.cash.rates = setup.rates;
     while (totals.attempts < cashAttempts) {
         stopIfCalledOff(control.cancel);
         const std::int64_t step = std::min(attemptsPerStep, cashAttempts - totals.attempts);
-        const AttemptTotals played = playAttempts(setup.setting, setup.end, std::nullopt, {},
-                                                  setup.rates, step, random, run, 0, nullptr);
-        if (played.attempts < step) {
+        const AttemptTotals played =
+            playAttempts(setup.setting, setup.end, std::nullopt, {}, setup.rates, step, random,
+                         control, counts, nullptr);
+        // Called off in the middle of the step: the attempts it dropped are not a limit.
+        stopIfCalledOff(control.cancel);
+        if (counts.limit) {
             throw RuntimeError(ErrorKind::Overflow, "a counter reached its limit");
         }
         totals.merge(played);

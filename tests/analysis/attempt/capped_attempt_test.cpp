@@ -11,7 +11,7 @@
 #include "common/random_source.h"
 #include "machine/cls_korvale.h"
 #include "tests/support/mean_interval.h"
-#include "tests/support/window_attempt.h"
+#include "tests/support/played_attempt.h"
 
 namespace korvale {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "batch/run/normal_run.h"
+#include "play/normal_run.h"
 
 namespace korvale {
 namespace {

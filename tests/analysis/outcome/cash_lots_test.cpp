@@ -12,9 +12,8 @@
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/outcome/cash_lots.h"
-#include "batch/run/attempt_run.h"
-#include "batch/run/run_control.h"
 #include "common/random_source.h"
+#include "play/attempt_run.h"
 #include "tests/support/normal_quantile.h"
 
 namespace korvale {
@@ -131,12 +130,12 @@ TEST(CashLotsTest, AgreesWithTheMachinesPlay) {
         const AttemptStart start = c.sinceBig ? foundStart(model, *c.sinceBig) : morningStart();
         const CashLots lots = solveFirstBigLots(model, start, c.lend);
         Xoshiro256PlusPlus random(20261210 + i);
-        RunControl control(1);
+        WorkerCounts counts;
         const HallRates rates{.lend = c.lend, .pay = CoinSource::Cash};
         const std::int64_t n = c.sinceBig && *c.sinceBig > 500 ? attempts / 20 : attempts;
         const AttemptTotals played =
             playAttempts(c.setting, {0.0, 0}, std::nullopt, {.sinceBig = c.sinceBig}, rates, n,
-                         random, control, 0, nullptr);
+                         random, {}, counts, nullptr);
         ASSERT_EQ(played.attempts, n);
         const RatioSums& sums = played.cash.lotsPerAttempt;
         const double mean = sums.y / sums.x;

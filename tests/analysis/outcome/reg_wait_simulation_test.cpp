@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "analysis/outcome/reg_wait_law.h"
-#include "batch/run/attempt_run.h"
-#include "batch/run/run_control.h"
 #include "common/random_source.h"
+#include "play/attempt_run.h"
 #include "tests/support/normal_quantile.h"
 
 namespace korvale {
@@ -45,9 +44,9 @@ TEST(RegWaitSimulationTest, HeadAgreesWithTheMachinesPlay) {
                      std::to_string(end.bigEnd) + "/" + std::to_string(end.regEnd));
         const NetLawHead head = solveRegWaitNetHead(machineModel(setting), end);
         Xoshiro256PlusPlus random(20261209 + i);
-        RunControl control(1);
+        WorkerCounts counts;
         const AttemptTotals played = playAttempts(setting, end, std::nullopt, {}, HallRates{},
-                                                  attempts, random, control, 0, nullptr);
+                                                  attempts, random, {}, counts, nullptr);
         ASSERT_EQ(played.attempts, attempts);
         const Tally& nets = played.netLaw;
         // The law's own error, and the attempts whose rounding may leave the table's by a coin.

@@ -1,21 +1,23 @@
-#include "batch/run/batch_run.h"
+#include "batch/run/command_line_run.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "batch/commands/batch_report.h"
-#include "batch/run/attempt_run.h"
-#include "batch/run/counter_limit.h"
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
+#include "play/attempt_run.h"
+#include "play/counter_limit.h"
 #include "report/format/report_format.h"
 #include "tests/support/ceiling_closed_form.h"
 #include "tests/support/mean_interval.h"
-#include "tests/support/window_attempt.h"
+#include "tests/support/played_attempt.h"
 #include "tests/support/written_csv.h"
 
 namespace korvale {
@@ -85,7 +87,7 @@ FigureGroup measured(const BatchResult& result) {
 TEST(BatchRunTest, OneThreadNormalRunMatchesTheWindowsMachine) {
     for (const std::int32_t setting : {0, 3, 5}) {
         const RunPlan plan = normalPlan(setting, 1'000'003, 1, 77 + setting);
-        const BatchResult result = runBatch(plan, nullptr, nullptr);
+        const BatchResult result = runBatch(plan, nullptr, {});
         const WindowNormal window =
             playLikeTheWindow(setting, plan.amount, Xoshiro256PlusPlus(plan.seed));
         EXPECT_EQ(result.normal, window.totals) << setting;
@@ -102,7 +104,7 @@ TEST(BatchRunTest, OneThreadNormalRunMatchesTheWindowsMachine) {
 // games, and the run adds them up.
 TEST(BatchRunTest, ThreadsPlayTheirSharesOnTheirStreamsAndMerge) {
     const RunPlan plan = normalPlan(2, 900'001, 3, 5150);
-    const BatchResult result = runBatch(plan, nullptr, nullptr);
+    const BatchResult result = runBatch(plan, nullptr, {});
     NormalTotals expected;
     for (int thread = 0; thread < 3; ++thread) {
         expected +=
@@ -162,23 +164,23 @@ TEST(BatchRunTest, AttemptRunMatchesTheWindowsAttempts) {
     for (const EndConditions end :
          {EndConditions{300.0, 100}, EndConditions{300.5, 0}, EndConditions{0.0, 0},
           EndConditions{-3.0, 250}, EndConditions{50.0, 400}}) {
-        const BatchResult result = runBatch(attemptPlan(1, 3000, 1, 31, end), nullptr, nullptr);
+        const BatchResult result = runBatch(attemptPlan(1, 3000, 1, 31, end), nullptr, {});
         expectSameTotals(result.attempt,
                          attemptsLikeTheWindow(1, 3000, end, Xoshiro256PlusPlus(31)));
     }
     // With a game limit, which more than half of these attempts reach.
     RunPlan capped = attemptPlan(1, 3000, 1, 31, {300.0, 100});
     capped.maxGames = 600;
-    expectSameTotals(runBatch(capped, nullptr, nullptr).attempt,
+    expectSameTotals(runBatch(capped, nullptr, {}).attempt,
                      attemptsLikeTheWindow(1, 3000, {300.0, 100}, Xoshiro256PlusPlus(31), 600));
     // BIG end 0 and no REG: an attempt ends on its first BIG, so it has exactly one.
-    const BatchResult firstBig = runBatch(attemptPlan(0, 500, 1, 8, {0.0, 0}), nullptr, nullptr);
+    const BatchResult firstBig = runBatch(attemptPlan(0, 500, 1, 8, {0.0, 0}), nullptr, {});
     EXPECT_EQ(firstBig.attempt.bigs, 500);
 }
 
 TEST(BatchRunTest, AttemptThreadsShareTheAttempts) {
     const EndConditions end{300.0, 100};
-    const BatchResult result = runBatch(attemptPlan(4, 2001, 2, 12, end), nullptr, nullptr);
+    const BatchResult result = runBatch(attemptPlan(4, 2001, 2, 12, end), nullptr, {});
     AttemptTotals expected = attemptsLikeTheWindow(4, 1001, end, streamForThread(12, 0));
     expected.merge(attemptsLikeTheWindow(4, 1000, end, streamForThread(12, 1)));
     expectSameTotals(result.attempt, expected);
@@ -195,8 +197,8 @@ RunPlan foundPlan(std::int32_t setting, std::int64_t attempts, int threads, std:
 TEST(BatchRunTest, SamePlanGivesTheSameReport) {
     for (const RunPlan& plan : {normalPlan(5, 3'000'000, 2, 404), attemptPlan(5, 5000, 2, 404),
                                 foundPlan(5, 300, 2, 404, 700)}) {
-        const BatchResult first = runBatch(plan, nullptr, nullptr);
-        const BatchResult second = runBatch(plan, nullptr, nullptr);
+        const BatchResult first = runBatch(plan, nullptr, {});
+        const BatchResult second = runBatch(plan, nullptr, {});
         for (const OutputFormat format :
              {OutputFormat::Table, OutputFormat::Csv, OutputFormat::Json}) {
             Report a = simulationReport(first);
@@ -207,9 +209,8 @@ TEST(BatchRunTest, SamePlanGivesTheSameReport) {
         }
         RunPlan other = plan;
         other.seed = 405;
-        EXPECT_NE(
-            formatReport(simulationReport(runBatch(other, nullptr, nullptr)), OutputFormat::Csv),
-            formatReport(simulationReport(first), OutputFormat::Csv));
+        EXPECT_NE(formatReport(simulationReport(runBatch(other, nullptr, {})), OutputFormat::Csv),
+                  formatReport(simulationReport(first), OutputFormat::Csv));
     }
 }
 
@@ -227,7 +228,7 @@ std::string contentsOf(std::FILE* file) {
 
 TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(std::tmpfile(), &std::fclose);
-    const BatchResult normal = runBatch(normalPlan(0, 200'000, 2, 3), log.get(), nullptr);
+    const BatchResult normal = runBatch(normalPlan(0, 200'000, 2, 3), log.get(), {});
     auto rows = writtenCsvRecords(contentsOf(log.get()));
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0],
@@ -255,7 +256,7 @@ TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
     EXPECT_GT(gamesInRows[0], 100'000 - 3000);
 
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> attemptLog(std::tmpfile(), &std::fclose);
-    const BatchResult attempts = runBatch(attemptPlan(0, 700, 3, 3), attemptLog.get(), nullptr);
+    const BatchResult attempts = runBatch(attemptPlan(0, 700, 3, 3), attemptLog.get(), {});
     rows = writtenCsvRecords(contentsOf(attemptLog.get()));
     EXPECT_EQ(rows[0], (std::vector<std::string>{"BIG", "REG", "差枚", "回転数", "スレッド"}));
     ASSERT_EQ(rows.size(), 701u);
@@ -275,7 +276,7 @@ TEST(BatchRunTest, LogHoldsTheGridRowsInThreadOrder) {
 TEST(BatchRunTest, TimedRunsStopOnTime) {
     RunPlan normal = normalPlan(0, -1, 2, 1);
     normal.seconds = 0.2;
-    const BatchResult played = runBatch(normal, nullptr, nullptr);
+    const BatchResult played = runBatch(normal, nullptr, {});
     EXPECT_GT(played.normal.games, 0);
     EXPECT_EQ(played.normal.games, played.gamesPlayed);
     EXPECT_GE(played.seconds, 0.2);
@@ -283,7 +284,7 @@ TEST(BatchRunTest, TimedRunsStopOnTime) {
     // Long enough for some attempts to finish even on a busy machine.
     RunPlan special = attemptPlan(0, -1, 2, 1);
     special.seconds = 0.5;
-    const BatchResult attempts = runBatch(special, nullptr, nullptr);
+    const BatchResult attempts = runBatch(special, nullptr, {});
     EXPECT_GT(attempts.attempt.attempts, 0);
     EXPECT_LE(attempts.attempt.games, attempts.gamesPlayed);
 }
@@ -297,8 +298,7 @@ TEST(BatchRunTest, FoundAttemptsCountTheirOwnGamesAndMatchTheClosedForm) {
 #else
     constexpr std::int64_t attempts = 4000;
 #endif
-    const BatchResult result =
-        runBatch(foundPlan(3, attempts, 2, 17, 1500, {0.0, 0}), nullptr, nullptr);
+    const BatchResult result = runBatch(foundPlan(3, attempts, 2, 17, 1500, {0.0, 0}), nullptr, {});
     EXPECT_EQ(result.attempt.attempts, attempts);
     EXPECT_EQ(result.attempt.bigs, attempts);
     // Each machine took at least its 100 BIGs of warm-up, of more than one game each.
@@ -315,11 +315,38 @@ TEST(BatchRunTest, FoundAttemptsCountTheirOwnGamesAndMatchTheClosedForm) {
     }
 }
 
+// The control's flag stops a run that would not end, told as called off; while a run goes on its
+// control hears the share and the games rising, and 1 at the end.
+TEST(BatchRunTest, TheControlStopsTheRunAndHearsItsProgress) {
+    const std::atomic<bool> cancel{true};
+    RunPlan endless = attemptPlan(0, -1, 2, 9);
+    endless.seconds = 5.0;  // were the flag not seen
+    const BatchResult stopped = runBatch(endless, nullptr, {.cancel = &cancel});
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_FALSE(stopped.limit);
+    std::vector<double> shares;
+    std::vector<std::int64_t> games;
+    RunPlan timed = normalPlan(0, -1, 1, 9);
+    timed.seconds = 0.6;
+    const BatchResult played =
+        runBatch(timed, nullptr,
+                 {.progress = [&](double share) { shares.push_back(share); },
+                  .played = [&](double, std::int64_t soFar) { games.push_back(soFar); }});
+    EXPECT_FALSE(played.interrupted);
+    ASSERT_GE(games.size(), 1u);
+    EXPECT_TRUE(std::is_sorted(games.begin(), games.end()));
+    EXPECT_GT(games.front(), 0);
+    EXPECT_LE(games.back(), played.gamesPlayed);
+    ASSERT_EQ(shares.size(), games.size() + 1);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_EQ(shares.back(), 1.0);
+}
+
 // A machine still looked for when the time is up is dropped, as an attempt still going is.
 TEST(BatchRunTest, ARunLookingForMachinesStopsOnTime) {
     RunPlan rare = foundPlan(0, -1, 2, 5, 2800);  // about once in 10^13 games
     rare.seconds = 0.3;
-    const BatchResult result = runBatch(rare, nullptr, nullptr);
+    const BatchResult result = runBatch(rare, nullptr, {});
     EXPECT_EQ(result.attempt.attempts, 0);
     EXPECT_GT(result.gamesPlayed, 0);
     EXPECT_LT(result.seconds, 3.0);  // loose for a loaded machine
@@ -361,7 +388,7 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
         // BIG end 0: the attempt is over at its first BIG; far from any limit.
         {&clsKorvale::mlngPlayCnt, 0, {200, 30000}, AttemptEnd::Finished, "", 1},
     };
-    RunControl control(1);
+    const WorkControl control;
     for (const Case& c : cases) {
         DrawsThenNoBonus random(c.draws);
         clsKorvale machine(random);
@@ -379,23 +406,42 @@ TEST(BatchRunTest, AnAttemptAtACountersLimitNamesIt) {
         std::vector<std::int32_t> draws;
         std::int32_t maxGames;
         std::int32_t games;
+        AttemptEnd ended;
     };
-    for (const LimitCase& c : {LimitCase{0, {}, 7, 7}, LimitCase{40, {}, 1, 41},
-                               LimitCase{0, {60000, 200, 30000}, 5, 2}}) {
+    for (const LimitCase& c :
+         {LimitCase{0, {}, 7, 7, AttemptEnd::Capped}, LimitCase{40, {}, 1, 41, AttemptEnd::Capped},
+          LimitCase{0, {60000, 200, 30000}, 5, 2, AttemptEnd::Finished}}) {
         DrawsThenNoBonus random(c.draws);
         clsKorvale machine(random);
         machine.mlngPlayCnt = c.playedBefore;
-        EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control, nullptr, c.maxGames),
-                  AttemptEnd::Finished);
+        EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control, nullptr, c.maxGames), c.ended);
         EXPECT_EQ(machine.mlngPlayCnt, c.games);
     }
     // A stop is seen every 65536 games.
     DrawsThenNoBonus random({});
     clsKorvale machine(random);
     machine.mlngPlayCnt = 65535;
-    control.requestStop();
-    EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, control), AttemptEnd::Stopped);
+    const std::atomic<bool> stop{true};
+    EXPECT_EQ(playOneAttempt(machine, {0.0, 0}, WorkControl{.cancel = &stop}), AttemptEnd::Stopped);
     EXPECT_EQ(machine.mlngPlayCnt, 65536);
+}
+
+// A machine found 3 games short of the count's limit, no bonus drawn: its attempt reaches the
+// limit at its 4th game and ends the play, nothing booked, the limit and the games told.
+TEST(BatchRunTest, AnAttemptsLimitEndsThePlayAndIsTold) {
+    DrawsThenNoBonus random({});
+    std::array<double, modeCount> firstMode{};
+    firstMode[0] = 1.0;
+    WorkerCounts counts;
+    const AttemptTotals totals =
+        playAttempts(0, {0.0, 0}, std::nullopt, {.sinceBig = INT32_MAX - 3, .modeLaw = firstMode},
+                     HallRates{}, 5, random, {}, counts, nullptr);
+    EXPECT_EQ(totals.attempts, 0);
+    ASSERT_TRUE(counts.limit);
+    EXPECT_EQ(counts.limit->key, "games_since_big");
+    EXPECT_EQ(counts.limit->games, 4);
+    EXPECT_EQ(counts.games.load(), 4);
+    EXPECT_EQ(counts.attempts.load(), 0);
 }
 
 // How deep an attempt's net goes, worked by hand at 設定１ (c = 1.604) for a scripted attempt
@@ -410,9 +456,8 @@ TEST(BatchRunTest, TheDeepestPointOfAScriptedAttempt) {
     draws.insert(draws.end(), {150, 30000});  // the BIG
     DrawsThenNoBonus random(draws);
     clsKorvale machine(random);
-    RunControl control(1);
     DeepestPoint deepest;
-    ASSERT_EQ(playOneAttempt(machine, {0.0, 0}, control, &deepest), AttemptEnd::Finished);
+    ASSERT_EQ(playOneAttempt(machine, {0.0, 0}, WorkControl{}, &deepest), AttemptEnd::Finished);
     ASSERT_EQ(machine.mlngPlayCnt, 301);
     std::string rate;
     std::int32_t obtained = 0;
@@ -433,7 +478,7 @@ TEST(BatchRunTest, TheDeepestPointOfAScriptedAttempt) {
 // A run ended by a counter's limit prints the attempts finished before it, marked partial and
 // naming the counter, in every format.
 TEST(BatchRunTest, ARunEndedAtALimitReportsWhatItFinished) {
-    BatchResult result = runBatch(attemptPlan(0, 40, 1, 5), nullptr, nullptr);
+    BatchResult result = runBatch(attemptPlan(0, 40, 1, 5), nullptr, {});
     result.limit = CounterLimit{.key = "games", .words = "", .shown = "機械のプレイ数"};
     const Report report = simulationReport(result);
     const std::string table = formatReport(report, OutputFormat::Table);
@@ -457,7 +502,7 @@ TEST(BatchRunTest, ARunEndedAtALimitReportsWhatItFinished) {
 // A long run's intervals come from its batches: they hold the figure, and the one for the BIG
 // odds is not narrower than games alone would make it.
 TEST(BatchRunTest, NormalIntervalsSurroundTheFigures) {
-    const BatchResult result = runBatch(normalPlan(3, 20'000'000, 2, 11), nullptr, nullptr);
+    const BatchResult result = runBatch(normalPlan(3, 20'000'000, 2, 11), nullptr, {});
     EXPECT_GE(result.batches.size(), 2 * BatchSeries::maxBatches / 2);
     const FigureGroup figures = measured(result);
     for (const Figure& f : figures.figures) {

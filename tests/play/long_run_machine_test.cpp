@@ -1,4 +1,4 @@
-#include "batch/run/long_run_machine.h"
+#include "play/long_run_machine.h"
 
 #include <gtest/gtest.h>
 

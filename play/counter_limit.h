@@ -15,7 +15,7 @@ struct CounterLimit {
     std::string key;         // for CSV and JSON: "games", "big", ...
     std::string words;       // in English, for the line on standard error
     std::string shown;       // in Japanese, as the table shows it
-    int thread = 0;          // the worker whose attempt reached it
+    int thread = 0;          // the worker whose attempt reached it (set by the run)
     std::int64_t games = 0;  // the games that attempt had played by then
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "common/csv.h"
@@ -41,6 +42,8 @@ class GridLog {
     }
 
   private:
+    // The rest of a row after its first column: `numbers`, then the thread.
+    void endRow(std::initializer_list<std::int64_t> numbers);
     void flushWhenFull();
 
     std::FILE* file_;

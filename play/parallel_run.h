@@ -5,21 +5,21 @@
 #include <optional>
 #include <vector>
 
-#include "batch/options/batch_options.h"
-#include "batch/run/attempt_run.h"
-#include "batch/run/day_run.h"
-#include "batch/run/normal_run.h"
 #include "common/random_source.h"
+#include "common/work_control.h"
+#include "play/attempt_run.h"
+#include "play/counter_limit.h"
+#include "play/day_run.h"
+#include "play/normal_run.h"
 
 namespace korvale {
-
-class ProgressBar;
 
 // The window's "通常" and "特別", and days at the hall (new machines from the morning played
 // for a day's games each).
 enum class RunKind { Normal, Special, Day };
 
-// A run with every default settled: what runBatch needs.
+// A run with every default settled: what runBatch needs. The command line makes one from its
+// options (makePlan).
 struct RunPlan {
     RunKind run = RunKind::Normal;
     std::int32_t setting = 0;
@@ -33,9 +33,6 @@ struct RunPlan {
     int threads = 1;
     std::uint64_t seed = 0;
 };
-
-// Settles the defaults of `options`: the clock's seed, every core, the default amount.
-RunPlan makePlan(const BatchOptions& options);
 
 // The random stream of worker `thread`: xoshiro256++ seeded with `seed`, advanced by `thread`
 // jumps of 2^128 draws, so that the streams never overlap.
@@ -56,16 +53,17 @@ struct BatchResult {
     std::vector<Tally> bonusGapBatches;  // the same, batch by batch
     double seconds = 0.0;                // wall time of the play
     std::int64_t gamesPlayed = 0;        // every game played, unfinished attempts included
-    bool interrupted = false;            // Ctrl-C stopped the run before its end
+    bool interrupted = false;            // the control's cancel stopped the run before its end
     std::optional<CounterLimit> limit;   // an attempt's machine reached it, which ended the run
     int logError = 0;                    // the system's reason when writing the log failed
 };
 
 // Plays the run on plan.threads threads and merges their figures in thread order, so the same
-// plan gives the same result. Ctrl-C (once catchInterrupt is in force) stops the workers as
-// the end of the time does. Writes the grid's rows to `log` (CSV with a header) when it is
-// not null (a failed write is in logError), and redraws `bar` while the run goes on when it is not
-// null. A RuntimeError in any worker stops the others and is thrown here.
-BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar);
+// plan gives the same result. `control`'s cancel (the command line's Ctrl-C) stops the workers
+// as the end of the time does; its progress and its played hear the run every 200 ms while it
+// goes on (its threads are the plan's). Writes the grid's rows to `log` (CSV with a header) when
+// it is not null (a failed write is in logError). A RuntimeError in any worker stops the others
+// and is thrown here.
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& control);
 
 }  // namespace korvale

@@ -1,4 +1,4 @@
-#include "batch/run/batch_run.h"
+#include "play/parallel_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,31 +7,10 @@
 #include <latch>
 #include <memory>
 
-#include "batch/run/grid_log_file.h"
-#include "batch/run/interrupt.h"
-#include "batch/run/progress_bar.h"
 #include "common/parallel_work.h"
+#include "play/grid_log_file.h"
 
 namespace korvale {
-
-RunPlan makePlan(const BatchOptions& options) {
-    RunPlan plan;
-    plan.run = options.command == Command::SimulateNormal ? RunKind::Normal : RunKind::Special;
-    if (plan.run == RunKind::Normal && options.dayGames) {
-        plan.run = RunKind::Day;
-        plan.dayGames = *options.dayGames;
-    }
-    plan.setting = options.setting;
-    plan.amount = requestedAmount(options);
-    plan.seconds = options.seconds;
-    plan.end = options.end;
-    plan.maxGames = options.maxGames;
-    plan.rates = options.rates;
-    plan.start.sinceBig = options.sinceBig;
-    plan.threads = static_cast<int>(threadCount(options));
-    plan.seed = options.seed ? *options.seed : seedFromClock();
-    return plan;
-}
 
 Xoshiro256PlusPlus streamForThread(std::uint64_t seed, int thread) {
     Xoshiro256PlusPlus stream(seed);
@@ -59,6 +38,28 @@ struct WorkerResult {
     int logError = 0;  // writing the worker's part of the log failed, with this reason
 };
 
+// What the workers of one run share with the thread that watches them: the flag they all stop
+// at, each one's counts, and the worker whose counter limit came first.
+struct SharedRun {
+    explicit SharedRun(std::size_t threads)
+        : threads(threads), counts(std::make_unique<WorkerCounts[]>(threads)) {}
+
+    void requestStop() { stop.store(true, std::memory_order_relaxed); }
+    bool stopRequested() const { return stop.load(std::memory_order_relaxed); }
+    std::int64_t sum(std::atomic<std::int64_t> WorkerCounts::*member) const {
+        std::int64_t total = 0;
+        for (std::size_t i = 0; i < threads; ++i) {
+            total += (counts[i].*member).load(std::memory_order_relaxed);
+        }
+        return total;
+    }
+
+    std::size_t threads;
+    std::unique_ptr<WorkerCounts[]> counts;
+    std::atomic<bool> stop{false};
+    std::atomic<int> firstLimit{-1};
+};
+
 struct ClosesFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -81,21 +82,24 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Redraws the progress bar from the workers' counters.
-void showProgress(ProgressBar& bar, const RunPlan& plan, const RunControl& control,
+// Tells the control the share done and the games played, from the workers' counts.
+void tellProgress(const WorkControl& control, const RunPlan& plan, const SharedRun& shared,
                   double elapsed) {
-    const double games = static_cast<double>(control.games());
-    const double speed = elapsed > 0.0 ? games / elapsed : 0.0;
+    const std::int64_t games = shared.sum(&WorkerCounts::games);
     double fraction = 0.0;
     if (plan.seconds) {
         fraction = elapsed / *plan.seconds;
     } else if (plan.amount > 0) {
-        const double done =
-            static_cast<double>(plan.run == RunKind::Normal ? control.games() : control.attempts());
-        fraction = done / static_cast<double>(plan.amount);
+        const std::int64_t done =
+            plan.run == RunKind::Normal ? games : shared.sum(&WorkerCounts::attempts);
+        fraction = static_cast<double>(done) / static_cast<double>(plan.amount);
     }
-    const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : -1.0;
-    bar.show(fraction, speed, left);
+    if (control.played) {
+        control.played(fraction, games);
+    }
+    if (control.progress) {
+        control.progress(std::min(fraction, 1.0));
+    }
 }
 
 // A scratch file for each worker's part of the log; none without a log.
@@ -114,9 +118,11 @@ std::vector<FileHandle> scratchParts(std::size_t threadCount, bool logged) {
 }
 
 // Worker `i`'s share of the run, its grid rows to `part` when that is not null.
-void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* part,
+void playShare(const RunPlan& plan, SharedRun& shared, unsigned i, std::FILE* part,
                WorkerResult& result) {
     const int thread = static_cast<int>(i);
+    const WorkControl control{.cancel = &shared.stop};
+    WorkerCounts& counts = shared.counts[i];
     Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
     std::optional<GridLog> gridLog;
     if (part != nullptr) {
@@ -125,13 +131,20 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
     GridLog* logTo = gridLog ? &*gridLog : nullptr;
     const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
     if (plan.run == RunKind::Normal) {
-        result.normal = playNormalShare(plan.setting, share, stream, control, thread, logTo);
+        result.normal = playNormalShare(plan.setting, share, stream, control, counts, logTo);
     } else if (plan.run == RunKind::Day) {
         result.attempt = playDays(plan.setting, plan.dayGames, plan.rates, share, stream, control,
-                                  thread, logTo);
+                                  counts, logTo);
     } else {
         result.attempt = playAttempts(plan.setting, plan.end, plan.maxGames, plan.start, plan.rates,
-                                      share, stream, control, thread, logTo);
+                                      share, stream, control, counts, logTo);
+    }
+    if (counts.limit) {
+        // The first limit reached is the run's; it ends the run as the end of the time does.
+        counts.limit->thread = thread;
+        int none = -1;
+        shared.firstLimit.compare_exchange_strong(none, thread);
+        shared.requestStop();
     }
     if (gridLog) {
         gridLog->flush();
@@ -139,33 +152,34 @@ void playShare(const RunPlan& plan, RunControl& control, unsigned i, std::FILE* 
     }
 }
 
-// Waits until every worker has returned, stopping them at the end of the time or at Ctrl-C
-// and redrawing the bar meanwhile; true when Ctrl-C stopped them.
-bool watchWorkers(Workers& workers, const RunPlan& plan, RunControl& control, ProgressBar* bar,
-                  Clock::time_point start) {
+// Waits until every worker has returned, stopping them at the end of the time or when `control`
+// is called off and telling it the progress meanwhile; true when it was called off.
+bool watchWorkers(Workers& workers, const RunPlan& plan, SharedRun& shared,
+                  const WorkControl& control, Clock::time_point start) {
     bool interrupted = false;
-    // Ctrl-C and the end of the time are looked for every 20 ms, the bar redrawn every 200.
+    // The call-off and the end of the time are looked for every 20 ms, the progress told every
+    // 200.
     const auto look = std::chrono::milliseconds(20);
     const auto redraw = std::chrono::milliseconds(200);
     Clock::time_point nextDraw = start + redraw;
     for (bool finished = false; !finished;) {
         Clock::time_point wakeUp = Clock::now() + look;
-        if (plan.seconds && !control.stopRequested()) {
+        if (plan.seconds && !shared.stopRequested()) {
             const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                               std::chrono::duration<double>(*plan.seconds));
             if (Clock::now() >= deadline) {
-                control.requestStop();  // the workers end within one block of games
+                shared.requestStop();  // the workers end within one block of games
             } else {
                 wakeUp = std::min(wakeUp, deadline);
             }
         }
         finished = workers.waitUntil(wakeUp);
-        if (interruptRequested() && !control.stopRequested()) {
-            control.requestStop();
+        if (control.calledOff() && !shared.stopRequested()) {
+            shared.requestStop();
             interrupted = true;
         }
-        if (bar != nullptr && !finished && Clock::now() >= nextDraw) {
-            showProgress(*bar, plan, control, secondsSince(start));
+        if ((control.played || control.progress) && !finished && Clock::now() >= nextDraw) {
+            tellProgress(control, plan, shared, secondsSince(start));
             nextDraw = Clock::now() + redraw;
         }
     }
@@ -214,9 +228,9 @@ int writeLog(std::FILE* log, RunKind run, const std::vector<FileHandle>& parts,
 
 }  // namespace
 
-BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
+BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& control) {
     const auto threadCount = static_cast<std::size_t>(plan.threads);
-    RunControl control(plan.threads);
+    SharedRun shared(threadCount);
     std::vector<WorkerResult> results(threadCount);
     // Every worker logs to a scratch file of its own; they are joined in thread order at the
     // end, so the log is the same whatever the timing.
@@ -230,37 +244,32 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar) {
     Workers workers(
         [&](unsigned i) {
             gate.wait();
-            playShare(plan, control, i, parts[i].get(), results[i]);
+            playShare(plan, shared, i, parts[i].get(), results[i]);
         },
-        [&control] { control.requestStop(); });
+        [&shared] { shared.requestStop(); });
     try {
         for (std::size_t i = 0; i < threadCount; ++i) {
             workers.start(static_cast<unsigned>(i));
         }
     } catch (...) {
-        control.requestStop();
+        shared.requestStop();
         gate.count_down();
         throw;
     }
     const Clock::time_point start = Clock::now();
     gate.count_down();
-    const bool interrupted = watchWorkers(workers, plan, control, bar, start);
-    try {
-        workers.join();
-    } catch (...) {
-        if (bar != nullptr) {
-            bar->clear();
-        }
-        throw;
+    const bool interrupted = watchWorkers(workers, plan, shared, control, start);
+    workers.join();
+    if (control.progress) {
+        control.progress(1.0);
     }
     BatchResult result;
     result.plan = plan;
     result.seconds = secondsSince(start);
-    result.gamesPlayed = control.games();
+    result.gamesPlayed = shared.sum(&WorkerCounts::games);
     result.interrupted = interrupted;
-    result.limit = control.limit();
-    if (bar != nullptr) {
-        bar->clear();
+    if (const int first = shared.firstLimit.load(); first >= 0) {
+        result.limit = shared.counts[static_cast<std::size_t>(first)].limit;
     }
     mergeResults(results, result);
     if (log != nullptr) {

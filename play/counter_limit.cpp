@@ -1,4 +1,4 @@
-#include "batch/run/counter_limit.h"
+#include "play/counter_limit.h"
 
 #include <array>
 #include <limits>

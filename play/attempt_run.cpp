@@ -1,11 +1,11 @@
-#include "batch/run/attempt_run.h"
+#include "play/attempt_run.h"
 
 #include "analysis/measured/day_play.h"
-#include "batch/run/grid_log_file.h"
 #include "common/runtime_error.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
 #include "machine/found_machine.h"
+#include "play/grid_log_file.h"
 
 namespace korvale {
 
@@ -40,7 +40,7 @@ void placeFoundMachine(clsKorvale& machine, std::int32_t sinceBig,
 
 }  // namespace
 
-AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const RunControl& control,
+AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const WorkControl& control,
                           DeepestPoint* deepest, std::optional<std::int32_t> maxGames) {
     // The attempt's own games: a found machine's counters start at 0 when the player sits down.
     const std::int64_t lastGame = maxGames ? machine.mlngPlayCnt + *maxGames : -1;
@@ -64,11 +64,13 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const R
                     sinceReg = 0;
                 }
             }
-            if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg) ||
-                machine.mlngPlayCnt == lastGame) {
+            if (attemptIsOver(end, machine.mlngBigCnt, sinceBig, machine.mlngRegCnt, sinceReg)) {
                 return AttemptEnd::Finished;
             }
-            if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.stopRequested()) {
+            if (machine.mlngPlayCnt == lastGame) {
+                return AttemptEnd::Capped;
+            }
+            if ((machine.mlngPlayCnt & stopCheckMask) == 0 && control.calledOff()) {
                 return AttemptEnd::Stopped;
             }
         }
@@ -84,15 +86,15 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const R
 AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
                            std::optional<std::int32_t> maxGames, const AttemptStartRule& start,
                            const HallRates& rates, std::int64_t attempts, RandomSource& random,
-                           RunControl& control, int thread, GridLog* log) {
+                           const WorkControl& control, WorkerCounts& counts, GridLog* log) {
     AttemptTotals totals;
     totals.cash.rates = rates;
     std::int64_t gamesPlayed = 0;
     const auto stop = [&] {
-        control.report(thread, gamesPlayed, totals.attempts);
-        return control.stopRequested();
+        counts.report(gamesPlayed, totals.attempts);
+        return control.calledOff();
     };
-    while ((attempts < 0 || totals.attempts < attempts) && !control.stopRequested()) {
+    while ((attempts < 0 || totals.attempts < attempts) && !control.calledOff()) {
         clsKorvale machine(random);
         machine.mlngSettei = setting;
         if (start.sinceBig && start.modeLaw) {
@@ -105,17 +107,15 @@ AttemptTotals playAttempts(std::int32_t setting, const EndConditions& end,
         const AttemptEnd ended = playOneAttempt(machine, end, control, &deepest, maxGames);
         gamesPlayed += machine.mlngPlayCnt;
         if (ended == AttemptEnd::AtLimit) {
-            CounterLimit limit = *counterAtLimit(machine);
-            limit.thread = thread;
-            limit.games = machine.mlngPlayCnt;
-            control.reachLimit(std::move(limit));
-            control.report(thread, gamesPlayed, totals.attempts);
+            counts.limit = counterAtLimit(machine);
+            counts.limit->games = machine.mlngPlayCnt;
+            counts.report(gamesPlayed, totals.attempts);
         }
-        if (ended != AttemptEnd::Finished) {
+        if (ended != AttemptEnd::Finished && ended != AttemptEnd::Capped) {
             break;
         }
         bookFinishedAttempt(totals, setting, machine, deepest, log);
-        control.report(thread, gamesPlayed, totals.attempts);
+        counts.report(gamesPlayed, totals.attempts);
     }
     return totals;
 }

@@ -7,9 +7,10 @@
 
 #include "analysis/measured/simulated_totals.h"
 #include "analysis/measured/value_tally.h"
-#include "batch/run/run_control.h"
 #include "common/random_source.h"
+#include "common/work_control.h"
 #include "machine/korvale_tables.h"
+#include "play/worker_counts.h"
 
 namespace korvale {
 
@@ -61,13 +62,14 @@ struct NormalShare {
     std::vector<Tally> bonusGapBatches;
 };
 
-// Games are played in blocks of this many between checks for a stop request, counter room
-// and progress.
+// Games are played in blocks of this many between looks at the control, counter room and
+// progress.
 inline constexpr std::int32_t normalBlockGames = 1 << 12;
 
-// Plays one new machine of the given setting for `games` games (-1: until a stop is requested)
-// drawing from `random`. Logs every bonus to `log` when it is not null.
+// Plays one new machine of the given setting for `games` games (-1: until `control` is called
+// off) drawing from `random`, telling `counts` the games block by block. Logs every bonus to
+// `log` when it is not null.
 NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSource& random,
-                            RunControl& control, int thread, GridLog* log);
+                            const WorkControl& control, WorkerCounts& counts, GridLog* log);
 
 }  // namespace korvale

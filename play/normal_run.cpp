@@ -1,9 +1,9 @@
-#include "batch/run/normal_run.h"
+#include "play/normal_run.h"
 
 #include <algorithm>
 
-#include "batch/run/grid_log_file.h"
-#include "batch/run/long_run_machine.h"
+#include "play/grid_log_file.h"
+#include "play/long_run_machine.h"
 
 namespace korvale {
 
@@ -51,7 +51,7 @@ std::vector<NormalTotals> BatchSeries::finish(const NormalTotals& running) {
 }
 
 NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSource& random,
-                            RunControl& control, int thread, GridLog* log) {
+                            const WorkControl& control, WorkerCounts& counts, GridLog* log) {
     LongRunMachine player(random, setting);
     clsKorvale& machine = player.machine;
     NormalTotals running;
@@ -64,7 +64,7 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
     Tally bonusGaps;
     std::int64_t sinceBig = 0;
     bool bigSeen = false;
-    while ((games < 0 || left > 0) && !control.stopRequested()) {
+    while ((games < 0 || left > 0) && !control.calledOff()) {
         const std::int32_t block =
             games < 0 ? normalBlockGames
                       : static_cast<std::int32_t>(std::min<std::int64_t>(left, normalBlockGames));
@@ -99,7 +99,7 @@ NormalShare playNormalShare(std::int32_t setting, std::int64_t games, RandomSour
         running.bigs = player.bigs();
         running.regs = player.regs();
         series.record(running);
-        control.report(thread, running.games, 0);
+        counts.report(running.games, 0);
     }
     std::vector<NormalTotals> batches = series.finish(running);
     return {running,
