@@ -19,8 +19,8 @@
 
 #include "analysis/measured/ratio_statistics.h"
 #include "batch/commands/batch_report.h"
+#include "batch/commands/exact_command.h"
 #include "batch/run/batch_run.h"
-#include "batch/commands/exact_figures.h"
 
 namespace korvale {
 namespace {

@@ -9,15 +9,17 @@
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
+#include "report/groups/run_facts.h"
 #include "report/groups/yen_figures.h"
 
 namespace korvale {
 namespace {
 
-std::vector<Fact> runFacts(const RunPlan& plan) {
+void addRunFacts(Report& report, const RunPlan& plan) {
     const bool normal = plan.run == RunKind::Normal;
     const bool day = plan.run == RunKind::Day;
-    std::vector<Fact> facts = {
+    std::vector<Fact>& facts = report.facts;
+    facts = {
         {"kind", "種類",
          day      ? "day"
          : normal ? "normal"
@@ -45,20 +47,20 @@ std::vector<Fact> runFacts(const RunPlan& plan) {
         facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
         facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
         if (plan.maxGames) {
-            facts.push_back(maxGamesFact(*plan.maxGames));
+            addMaxGames(report, *plan.maxGames);
         }
         if (plan.start.sinceBig) {
             facts.push_back(sinceBigFact(*plan.start.sinceBig));
         }
     }
-    return facts;
 }
 
 }  // namespace
 
 Report simulationReport(const BatchResult& result) {
     const RunPlan& plan = result.plan;
-    Report report{.command = "simulate", .facts = runFacts(plan)};
+    Report report{.kind = ReportKind::Simulation};
+    addRunFacts(report, plan);
     if (plan.run == RunKind::Normal) {
         FigureGroup group = measuredLongRunGroup(plan.setting, result.normal, result.batches);
         addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches,
@@ -69,30 +71,20 @@ Report simulationReport(const BatchResult& result) {
         addMeasuredOutcomeLaw(group, result.attempt);
         addMeasuredYen(group, result.attempt);
         report.groups.push_back(std::move(group));
-        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
-            report.facts.push_back(std::move(fact));
-        }
+        addHallRates(report, plan.rates, std::nullopt);
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
         addMeasuredOutcomeLaw(group, result.attempt);
         addMeasuredYen(group, result.attempt);
         report.groups.push_back(std::move(group));
-        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
-            report.facts.push_back(std::move(fact));
-        }
+        addHallRates(report, plan.rates, std::nullopt);
     }
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;
     report.timing = Timing{.seconds = result.seconds, .gamesPerSecond = speed};
     report.partial = result.interrupted || result.limit.has_value();
     if (result.limit) {
-        report.facts.push_back(
-            {.key = "counter_at_limit",
-             .label = "上限に達したカウンター",
-             .value = result.limit->key,
-             .shown = fmt::format("{}（32ビット整数の上限 2,147,483,647、スレッド{}）",
-                                  result.limit->shown, result.limit->thread),
-             .isNumber = false});
+        addCounterAtLimit(report, result.limit->key, result.limit->shown, result.limit->thread);
     }
     return report;
 }

@@ -125,23 +125,20 @@ std::string historyBytes(const std::string& path, std::istream& in) {
     }
 }
 
-std::vector<Fact> inferFacts(const BatchOptions& options) {
+void addInferFacts(Report& report, const BatchOptions& options) {
     const bool morning = options.start == HistoryStart::Morning;
     const std::string path = printableText(options.historyPath);
-    std::vector<Fact> facts = {
+    report.facts = {
         {"history", "履歴", path, options.historyPath == "-" ? "標準入力" : path, false},
         {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
         {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
         priorFact(options.prior),
     };
     if (options.endGiven) {
-        facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
-        facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
-        for (Fact& fact : hallRateFacts(options.rates, std::nullopt)) {
-            facts.push_back(std::move(fact));
-        }
+        report.facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
+        report.facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
+        addHallRates(report, options.rates, std::nullopt);
     }
-    return facts;
 }
 
 // The most places a setting's attempt may start from for which the lots bought from cash are
@@ -253,8 +250,9 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
         estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
-    Report report{
-        .command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
+    Report report{.kind = ReportKind::Inference};
+    addInferFacts(report, options);
+    report.groups = historyGroups(estimate);
     if (options.endGiven) {
         addPlayingOnWorth(report, options, filter, estimate, bar);
     }

@@ -102,7 +102,7 @@ Json factValue(const Fact& fact) {
 }  // namespace
 
 std::string formatJson(const Report& report) {
-    Json root = {{"command", report.command}};
+    Json root = {{"command", commandName(report.kind)}};
     Json run = Json::object();
     for (const Fact& fact : report.facts) {
         run[fact.key] = factValue(fact);

@@ -330,11 +330,6 @@ std::string blockTable(const std::vector<const FigureGroup*>& block, bool partia
     return text + table.text() + unknownRiskNote(block, partial, lawsNone) + "\n";
 }
 
-bool frontierOnly(const Report& report) {
-    return std::any_of(report.facts.begin(), report.facts.end(),
-                       [](const Fact& fact) { return fact.key == "frontier"; });
-}
-
 // Series are long: the table says where to find them, and shows short ones whole.
 void writeSeriesSummary(std::string& text, const FigureGroup& group) {
     for (const Series& series : group.series) {
@@ -402,9 +397,7 @@ std::string huntAheadNote(const Report& report) {
     if (withAhead) {
         return std::string(huntAheadLegend);
     }
-    const bool capped = std::any_of(report.facts.begin(), report.facts.end(),
-                                    [](const Fact& fact) { return fact.key == "max_games"; });
-    return std::string(capped ? huntCappedNote : huntTooLongNote);
+    return std::string(report.run.maxGames ? huntCappedNote : huntTooLongNote);
 }
 
 constexpr std::string_view huntCashNote =
@@ -426,15 +419,6 @@ std::vector<const Series*> huntColumns(const FigureGroup& group) {
         }
     }
     return shown;
-}
-
-bool paidWithCash(const Report& report) {
-    for (const Fact& fact : report.facts) {
-        if (fact.key == "pay") {
-            return fact.value == "cash";
-        }
-    }
-    return false;
 }
 
 // The 狙い目 table: the break-even counts of every setting first, then a block per setting
@@ -481,9 +465,9 @@ std::string huntTable(const Report& report) {
     }
     const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
     return text + std::string(huntLegend) + huntAheadNote(report) +
-           (!paidWithCash(report) ? ""
-            : inYen               ? std::string(huntCashShown)
-                                  : std::string(huntCashNote)) +
+           (!report.run.paidWithCash ? ""
+            : inYen                  ? std::string(huntCashShown)
+                                     : std::string(huntCashNote)) +
            (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
 }
 
@@ -501,26 +485,24 @@ std::string formatTable(const Report& report) {
     if (report.partial) {
         // A simulation played what it shows, up to Ctrl-C or a counter's limit; the exact
         // commands played nothing.
-        const bool atLimit =
-            std::any_of(report.facts.begin(), report.facts.end(),
-                        [](const Fact& fact) { return fact.key == "counter_at_limit"; });
-        text += atLimit                        ? "（打ち切り: カウンターが上限に達するまでに終えた挑戦の数値です）\n\n"
-                : report.command == "simulate" ? "（中断: 途中までに遊技した分の数値です）\n\n"
-                                               : "（中断: 途中までに計算した分の数値です）\n\n";
+        text += report.run.counterAtLimit
+                    ? "（打ち切り: カウンターが上限に達するまでに終えた挑戦の数値です）\n\n"
+                : report.kind == ReportKind::Simulation
+                    ? "（中断: 途中までに遊技した分の数値です）\n\n"
+                    : "（中断: 途中までに計算した分の数値です）\n\n";
     }
-    if (report.command == "hunt" && !report.groups.empty()) {
+    const bool hunt = report.kind == ReportKind::Hunt;
+    if (hunt && !report.groups.empty()) {
         text += huntTable(report);
     }
     // The laws of an attempt with a game limit are not worked out.
-    const bool lawsNone = std::any_of(report.facts.begin(), report.facts.end(), [](const Fact& f) {
-        return f.key == "laws" && f.value == "none";
-    });
+    const bool lawsNone = report.run.laws == LawsWorked::None;
     // Consecutive groups of one scope (and one end condition, unless it varies within a sweep)
     // make one block.
-    std::size_t first = report.command == "hunt" ? report.groups.size() : 0;
+    std::size_t first = hunt ? report.groups.size() : 0;
+    const bool sweep = report.kind == ReportKind::Sweep;
     while (first < report.groups.size()) {
         std::size_t last = first + 1;
-        const bool sweep = report.command == "sweep";
         while (last < report.groups.size() &&
                (sweep ? report.groups[last].scope == report.groups[first].scope
                       : sameBlock(report.groups[first], report.groups[last]))) {
@@ -530,7 +512,7 @@ std::string formatTable(const Report& report) {
         for (std::size_t i = first; i < last; ++i) {
             block.push_back(&report.groups[i]);
         }
-        text += sweep ? sweepTable(block, frontierOnly(report), report.partial, lawsNone)
+        text += sweep ? sweepTable(block, report.run.frontierOnly, report.partial, lawsNone)
                       : blockTable(block, report.partial, lawsNone);
         for (const FigureGroup* group : block) {
             writeSeriesSummary(text, *group);

@@ -161,4 +161,17 @@ void addMeasuredYen(FigureGroup& group, const AttemptTotals& t) {
     }
 }
 
+std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
+                                       const AttemptFigures& figures, const HallRates& rates,
+                                       const std::optional<CashLots>& lots,
+                                       const MeasureCash& measure) {
+    addExactYen(exactGroup, figures, rates, lots);
+    groups.push_back(std::move(exactGroup));
+    std::optional<CashTotals> measured = measure(figures);
+    if (measured) {
+        groups.push_back(cashGroup(figures, *measured));
+    }
+    return measured;
+}
+
 }  // namespace korvale
