@@ -214,17 +214,19 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
             if (options.maxGames) {
-                group.figures.push_back(makeFigure("limit_reached", capped[i].limitReachedChance));
+                group.figures.push_back(
+                    makeFigure(figureKey::limitReached, capped[i].limitReachedChance));
             }
             if (posterior) {
-                group.figures.push_back(makeFigure("posterior", (*posterior)[i]));
+                group.figures.push_back(makeFigure(figureKey::posterior, (*posterior)[i]));
             }
             if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);
                 addAttemptLaws(group, settings[i], options,
                                [&](double share) { shown.show(before + lawWeight * share); });
             }
-            if (const Figure* ahead = group.find("p_ahead"); ahead != nullptr && i < settingCount) {
+            if (const Figure* ahead = group.find(figureKey::pAhead);
+                ahead != nullptr && i < settingCount) {
                 aheads[i] = ahead->value;
             }
             lots[i] = exactCashLots(settings[i], options.end, attempts[i].start, options);

@@ -53,7 +53,7 @@ void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<Attemp
             ahead = ahead && aheads[s] ? std::optional(*ahead + posterior[s] * *aheads[s])
                                        : std::nullopt;
         }
-        group.figures.push_back(makeFigure("p_ahead", ahead));
+        group.figures.push_back(makeFigure(figureKey::pAhead, ahead));
     }
     std::optional<CashLots> mixedLots;
     if (std::all_of(lots.begin(), lots.end(), [](const auto& one) { return one.has_value(); })) {

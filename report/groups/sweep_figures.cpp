@@ -38,7 +38,7 @@ FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i, bool wi
     FigureGroup group = exactAttemptGroup(sweep.figures.points[i]);
     const bool capped = !sweep.figures.limitReached.empty();
     if (capped) {
-        group.figures.push_back(makeFigure("limit_reached", sweep.figures.limitReached[i]));
+        group.figures.push_back(makeFigure(figureKey::limitReached, sweep.figures.limitReached[i]));
     }
     if (withRisk) {
         addRuleRisk(group, sweep.risks[i]);  // not known when its risk was not worked out
@@ -46,12 +46,12 @@ FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i, bool wi
     const auto mark = [&group](std::string_view key, bool on) {
         group.details.push_back(makeFigure(key, on ? 1.0 : 0.0));
     };
-    mark("best_per_attempt", i == sweep.figures.bestPerAttempt);
-    mark("best_per_1000_games", i == sweep.figures.bestPer1000Games);
+    mark(figureKey::bestPerAttempt, i == sweep.figures.bestPerAttempt);
+    mark(figureKey::bestPer1000Games, i == sweep.figures.bestPer1000Games);
     if (withRisk && capped) {
-        group.details.push_back(makeFigure("on_frontier", std::nullopt));
+        group.details.push_back(makeFigure(figureKey::onFrontier, std::nullopt));
     } else if (withRisk) {
-        mark("on_frontier", sweep.onFrontier[i]);
+        mark(figureKey::onFrontier, sweep.onFrontier[i]);
     }
     return group;
 }

@@ -62,7 +62,7 @@ const char* commandName(ReportKind kind) {
     return "infer";
 }
 
-const Figure* FigureGroup::find(const std::string& key) const {
+const Figure* FigureGroup::find(std::string_view key) const {
     for (const Figure& figure : figures) {
         if (figure.key == key) {
             return &figure;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/measured/ratio_statistics.h"
@@ -82,7 +83,7 @@ struct FigureGroup {
     std::vector<Figure> details{};
 
     // The figure with this key, or null.
-    const Figure* find(const std::string& key) const;
+    const Figure* find(std::string_view key) const;
 };
 
 // One line of a run's description: what was asked and how (seed, threads, amounts).
