@@ -166,18 +166,23 @@ void addAttemptLaws(FigureGroup& group, std::int32_t setting, const BatchOptions
     }
 }
 
+// What exact was asked, as its report says it.
+ExactAsked exactAsked(const BatchOptions& options) {
+    return {.setting = chosenSetting(options),
+            .end = options.endGiven ? std::optional(options.end) : std::nullopt,
+            .maxGames = options.maxGames,
+            .sinceBig = options.sinceBig,
+            .prior = options.prior,
+            .laws = options.laws};
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::int32_t> settings = chosenSettings(options);
     Report report{.kind = ReportKind::Exact};
-    addExactFacts(report, {.setting = chosenSetting(options),
-                           .end = options.endGiven ? std::optional(options.end) : std::nullopt,
-                           .maxGames = options.maxGames,
-                           .sinceBig = options.sinceBig,
-                           .prior = options.prior,
-                           .laws = options.laws});
+    addExactFacts(report, exactAsked(options));
     for (const std::int32_t setting : settings) {
         FigureGroup group = exactLongRunGroup(solveLongRun(setting));
         addLongRunGaps(group, solveLongRunGaps(setting));
