@@ -4,13 +4,13 @@
 
 #include "batch/commands/exact_setup.h"
 #include "batch/commands/hall_rate_report.h"
-#include "report/format/table_text.h"
 #include "report/groups/day_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
 #include "report/groups/run_facts.h"
 #include "report/groups/yen_figures.h"
+#include "report/model/fact_catalogue.h"
 
 namespace korvale {
 namespace {
@@ -19,33 +19,30 @@ void addRunFacts(Report& report, const RunPlan& plan) {
     const bool normal = plan.run == RunKind::Normal;
     const bool day = plan.run == RunKind::Day;
     std::vector<Fact>& facts = report.facts;
-    facts = {
-        {"kind", "種類",
-         day      ? "day"
-         : normal ? "normal"
-                  : "special",
-         day      ? "一日"
-         : normal ? "通常"
-                  : "特別",
-         false},
-        {"setting", "設定", std::to_string(plan.setting + 1), settingName(plan.setting)},
-        {"seed", "シード", std::to_string(plan.seed)},
-        {"threads", "スレッド数", std::to_string(plan.threads)},
-    };
+    facts = {makeFact(fact::kind,
+                      day      ? "day"
+                      : normal ? "normal"
+                               : "special",
+                      day      ? "一日"
+                      : normal ? "通常"
+                               : "特別",
+                      false)};
+    addSetting(report, plan.setting);
+    facts.push_back(makeFact(fact::seed, std::to_string(plan.seed)));
+    facts.push_back(makeFact(fact::threads, std::to_string(plan.threads)));
     if (plan.seconds) {
-        facts.push_back({"seconds_requested", "指定秒数", fmt::format("{}", *plan.seconds)});
-    } else if (plan.run == RunKind::Day) {
-        facts.push_back({"days_requested", "指定日数", std::to_string(plan.amount)});
-    } else if (normal) {
-        facts.push_back({"games_requested", "指定プレイ数", std::to_string(plan.amount)});
+        facts.push_back(makeFact(fact::secondsRequested, fmt::format("{}", *plan.seconds)));
     } else {
-        facts.push_back({"attempts_requested", "指定挑戦回数", std::to_string(plan.amount)});
+        const std::string amount = std::to_string(plan.amount);
+        facts.push_back(makeFact(day      ? fact::daysRequested
+                                 : normal ? fact::gamesRequested
+                                          : fact::attemptsRequested,
+                                 amount));
     }
     if (plan.run == RunKind::Day) {
         facts.push_back(dayGamesFact(plan.dayGames));
     } else if (!normal) {
-        facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
-        facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+        addEnd(report, plan.end);
         if (plan.maxGames) {
             addMaxGames(report, *plan.maxGames);
         }

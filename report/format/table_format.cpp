@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "report/format/table_text.h"
+#include "report/model/fact_catalogue.h"
 #include "report/model/figure_catalogue.h"
 
 namespace korvale {
@@ -527,9 +528,11 @@ std::string formatTable(const Report& report) {
     }
     if (report.timing) {
         TextTable timing;
-        timing.addRow({"時間（秒）", fmt::format("{:.3f}", report.timing->seconds)});
+        timing.addRow(
+            {std::string(fact::seconds.label), fmt::format("{:.3f}", report.timing->seconds)});
         if (report.timing->gamesPerSecond) {
-            timing.addRow({"ゲーム/秒", fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
+            timing.addRow({std::string(fact::gamesPerSecond.label),
+                           fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
         }
         text += timing.text();
     }

@@ -16,8 +16,7 @@ namespace korvale {
 void addExactFacts(Report& report, const ExactAsked& asked) {
     addSetting(report, asked.setting);
     if (asked.end) {
-        report.facts.push_back({"big_end", "BIG後", fmt::format("{}", asked.end->bigEnd)});
-        report.facts.push_back({"reg_end", "REG後", std::to_string(asked.end->regEnd)});
+        addEnd(report, *asked.end);
     }
     if (asked.maxGames) {
         addMaxGames(report, *asked.maxGames);

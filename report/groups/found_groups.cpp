@@ -8,6 +8,7 @@
 
 #include "report/groups/exact_groups.h"
 #include "report/groups/history_groups.h"
+#include "report/model/fact_catalogue.h"
 #include "report/model/figure_catalogue.h"
 
 namespace korvale {
@@ -99,17 +100,15 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
 }  // namespace
 
 Fact sinceBigFact(std::int32_t gamesSinceBig) {
-    return {"games_since_big", "最後のBIGからのゲーム数", std::to_string(gamesSinceBig)};
+    return makeFact(fact::gamesSinceBig, std::to_string(gamesSinceBig));
 }
 
 Fact priorFact(const std::optional<SettingVector>& prior) {
     const SettingVector weights = prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
-    return {"prior",
-            "事前の重み",
-            weightsText(weights),
-            prior ? weightsText(weights) : "均等",
-            false,
-            std::vector<double>(weights.begin(), weights.end())};
+    Fact weighed =
+        makeFact(fact::prior, weightsText(weights), prior ? weightsText(weights) : "均等", false);
+    weighed.numbers.assign(weights.begin(), weights.end());
+    return weighed;
 }
 
 FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector& posterior) {

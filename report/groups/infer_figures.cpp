@@ -7,6 +7,7 @@
 #include "report/groups/found_groups.h"
 #include "report/groups/run_facts.h"
 #include "report/groups/yen_figures.h"
+#include "report/model/fact_catalogue.h"
 
 namespace korvale {
 
@@ -14,14 +15,13 @@ void addInferFacts(Report& report, const InferAsked& asked) {
     const bool morning = asked.start == HistoryStart::Morning;
     const std::string path = printableText(asked.historyPath);
     report.facts = {
-        {"history", "履歴", path, asked.historyPath == "-" ? "標準入力" : path, false},
-        {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
-        {"trailing_games", "最後の当たりからのゲーム数", std::to_string(asked.trailingGames)},
+        makeFact(fact::history, path, asked.historyPath == "-" ? "標準入力" : path, false),
+        makeFact(fact::start, morning ? "morning" : "joined", morning ? "朝一" : "途中から", false),
+        makeFact(fact::trailingGames, std::to_string(asked.trailingGames)),
         priorFact(asked.prior),
     };
     if (asked.end) {
-        report.facts.push_back({"big_end", "BIG後", fmt::format("{}", asked.end->bigEnd)});
-        report.facts.push_back({"reg_end", "REG後", std::to_string(asked.end->regEnd)});
+        addEnd(report, *asked.end);
         addHallRates(report, asked.rates, std::nullopt);
     }
 }

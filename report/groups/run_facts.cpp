@@ -3,26 +3,31 @@
 #include <fmt/format.h>
 
 #include "report/format/table_text.h"
+#include "report/model/fact_catalogue.h"
 
 namespace korvale {
 
 void addSetting(Report& report, std::optional<std::int32_t> setting) {
     if (setting) {
         report.facts.push_back(
-            {"setting", "設定", std::to_string(*setting + 1), settingName(*setting)});
+            makeFact(fact::setting, std::to_string(*setting + 1), settingName(*setting)));
     }
 }
 
+void addEnd(Report& report, EndConditions end) {
+    report.facts.push_back(makeFact(fact::bigEnd, fmt::format("{}", end.bigEnd)));
+    report.facts.push_back(makeFact(fact::regEnd, std::to_string(end.regEnd)));
+}
+
 void addMaxGames(Report& report, std::int32_t maxGames) {
-    report.facts.push_back({"max_games", "最大ゲーム数", std::to_string(maxGames)});
+    report.facts.push_back(makeFact(fact::maxGames, std::to_string(maxGames)));
     report.run.maxGames = maxGames;
 }
 
 void addLaws(Report& report, LawsWorked laws) {
     report.run.laws = laws;
     const auto add = [&report](const char* value, const char* shown) {
-        report.facts.push_back(
-            {.key = "laws", .label = "分布", .value = value, .shown = shown, .isNumber = false});
+        report.facts.push_back(makeFact(fact::laws, value, shown, false));
     };
     switch (laws) {
         case LawsWorked::Full:
@@ -43,35 +48,27 @@ void addHallRates(Report& report, const HallRates& rates,
                   const std::optional<CashSimulation>& cash) {
     const bool fromCash = rates.pay == CoinSource::Cash;
     report.run.paidWithCash = fromCash;
-    report.facts.push_back({"lend", "貸出枚数/千円", std::to_string(rates.lend)});
-    report.facts.push_back({"exchange", "交換枚数/百円", fmt::format("{}", rates.exchange)});
-    report.facts.push_back({.key = "pay",
-                            .label = "元手",
-                            .value = fromCash ? "cash" : "coins",
-                            .shown = fromCash ? "現金" : "貯メダル",
-                            .isNumber = false});
+    report.facts.push_back(makeFact(fact::lend, std::to_string(rates.lend)));
+    report.facts.push_back(makeFact(fact::exchange, fmt::format("{}", rates.exchange)));
     report.facts.push_back(
-        {"games_per_hour", "プレイ数/時", fmt::format("{}", rates.gamesPerHour)});
+        makeFact(fact::pay, fromCash ? "cash" : "coins", fromCash ? "現金" : "貯メダル", false));
+    report.facts.push_back(makeFact(fact::gamesPerHour, fmt::format("{}", rates.gamesPerHour)));
     if (cash) {
-        report.facts.push_back(
-            {"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
-        report.facts.push_back({"seed", "シード", std::to_string(cash->seed)});
+        report.facts.push_back(makeFact(fact::cashAttempts, std::to_string(cash->attempts)));
+        report.facts.push_back(makeFact(fact::seed, std::to_string(cash->seed)));
     }
 }
 
 void addFrontierOnly(Report& report) {
-    report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
+    report.facts.push_back(makeFact(fact::frontier, "1", "はい"));
     report.run.frontierOnly = true;
 }
 
 void addCounterAtLimit(Report& report, const std::string& key, const std::string& shown,
                        int thread) {
-    report.facts.push_back(
-        {.key = "counter_at_limit",
-         .label = "上限に達したカウンター",
-         .value = key,
-         .shown = fmt::format("{}（32ビット整数の上限 2,147,483,647、スレッド{}）", shown, thread),
-         .isNumber = false});
+    report.facts.push_back(makeFact(
+        fact::counterAtLimit, key,
+        fmt::format("{}（32ビット整数の上限 2,147,483,647、スレッド{}）", shown, thread), false));
     report.run.counterAtLimit = true;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/hall/hall_rates.h"
+#include "machine/attempt_end.h"
 #include "report/model/report_model.h"
 
 namespace korvale {
@@ -21,6 +22,9 @@ struct CashSimulation {
 
 // The setting, when one was asked for; nothing for all six.
 void addSetting(Report& report, std::optional<std::int32_t> setting);
+
+// An attempt's end conditions.
+void addEnd(Report& report, EndConditions end);
 
 // The game limit of every attempt (--max-games).
 void addMaxGames(Report& report, std::int32_t maxGames);

@@ -13,22 +13,19 @@
 #include "report/groups/found_groups.h"
 #include "report/groups/rule_risk_figures.h"
 #include "report/groups/run_facts.h"
+#include "report/model/fact_catalogue.h"
 #include "report/model/figure_catalogue.h"
 
 namespace korvale {
 namespace {
 
 // The values a sweep's grid takes along one axis, and the axis as typed (first:last:step).
-Fact gridFact(std::string key, std::string label, std::int32_t first, std::int32_t last,
-              std::int32_t step) {
-    Fact fact{.key = std::move(key),
-              .label = std::move(label),
-              .shown = fmt::format("{}:{}:{}", first, last, step),
-              .isNumber = false};
+Fact gridFact(FactName name, std::int32_t first, std::int32_t last, std::int32_t step) {
+    Fact grid = makeFact(name, "", fmt::format("{}:{}:{}", first, last, step), false);
     for (std::int32_t value = first; value <= last && step > 0; value += step) {
-        fact.numbers.push_back(value);
+        grid.numbers.push_back(value);
     }
-    return fact;
+    return grid;
 }
 
 // One rule of a sweep: its means (with a game limit the share it stopped), its risk (withRisk;
@@ -80,9 +77,9 @@ void addSweepFacts(Report& report, const SweepAsked& asked) {
     addSetting(report, asked.setting);
     const SweepGrid& grid = asked.grid;
     report.facts.push_back(
-        gridFact("big_ends", "BIG後の格子", grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
+        gridFact(fact::bigEnds, grid.bigEndFirst, grid.bigEndLast, grid.bigEndStep));
     report.facts.push_back(
-        gridFact("reg_ends", "REG後の格子", grid.regEndFirst, grid.regEndLast, grid.regEndStep));
+        gridFact(fact::regEnds, grid.regEndFirst, grid.regEndLast, grid.regEndStep));
     if (asked.maxGames) {
         addMaxGames(report, *asked.maxGames);
         if (!asked.meansOnly) {
@@ -96,7 +93,7 @@ void addSweepFacts(Report& report, const SweepAsked& asked) {
         addFrontierOnly(report);
     }
     if (asked.meansOnly) {
-        report.facts.push_back({"means_only", "平均のみ", "1", "はい"});
+        report.facts.push_back(makeFact(fact::meansOnly, "1", "はい"));
     }
     addHallRates(report, asked.rates, asked.cash);
 }

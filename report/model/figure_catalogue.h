@@ -13,6 +13,8 @@ namespace korvale {
 
 // The key of every figure and series, spelt here alone: the catalogue lists each with its label
 // and unit, and every other file names a key by its constant.
+// The per-mode figures' names (modeKey) come first, then the figures, the percentiles' names
+// (percentileKey) and the series, in the table's order.
 namespace figureKey {
 inline constexpr std::string_view share = "share";
 inline constexpr std::string_view rtReleaseRate = "rt_release_rate";
