@@ -19,7 +19,7 @@
 
 #include "analysis/measured/ratio_statistics.h"
 #include "batch/commands/batch_report.h"
-#include "batch/commands/exact_figures.h"
+#include "batch/commands/exact_command.h"
 #include "play/parallel_run.h"
 
 namespace korvale {

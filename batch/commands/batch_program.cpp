@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "batch/commands/batch_report.h"
-#include "batch/commands/exact_figures.h"
+#include "batch/commands/exact_command.h"
 #include "batch/commands/history_inference.h"
-#include "batch/commands/hunt_figures.h"
-#include "batch/commands/sweep_figures.h"
+#include "batch/commands/hunt_command.h"
+#include "batch/commands/sweep_command.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/run_limits.h"
 #include "batch/run/command_line_run.h"

@@ -4,61 +4,60 @@
 
 #include "batch/commands/exact_setup.h"
 #include "batch/commands/hall_rate_report.h"
-#include "report/format/table_text.h"
 #include "report/groups/day_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/measured_groups.h"
+#include "report/groups/run_facts.h"
 #include "report/groups/yen_figures.h"
+#include "report/model/fact_catalogue.h"
 
 namespace korvale {
 namespace {
 
-std::vector<Fact> runFacts(const RunPlan& plan) {
+void addRunFacts(Report& report, const RunPlan& plan) {
     const bool normal = plan.run == RunKind::Normal;
     const bool day = plan.run == RunKind::Day;
-    std::vector<Fact> facts = {
-        {"kind", "種類",
-         day      ? "day"
-         : normal ? "normal"
-                  : "special",
-         day      ? "一日"
-         : normal ? "通常"
-                  : "特別",
-         false},
-        {"setting", "設定", std::to_string(plan.setting + 1), settingName(plan.setting)},
-        {"seed", "シード", std::to_string(plan.seed)},
-        {"threads", "スレッド数", std::to_string(plan.threads)},
-    };
+    std::vector<Fact>& facts = report.facts;
+    facts = {makeFact(fact::kind,
+                      day      ? "day"
+                      : normal ? "normal"
+                               : "special",
+                      day      ? "一日"
+                      : normal ? "通常"
+                               : "特別",
+                      false)};
+    addSetting(report, plan.setting);
+    facts.push_back(makeFact(fact::seed, std::to_string(plan.seed)));
+    facts.push_back(makeFact(fact::threads, std::to_string(plan.threads)));
     if (plan.seconds) {
-        facts.push_back({"seconds_requested", "指定秒数", fmt::format("{}", *plan.seconds)});
-    } else if (plan.run == RunKind::Day) {
-        facts.push_back({"days_requested", "指定日数", std::to_string(plan.amount)});
-    } else if (normal) {
-        facts.push_back({"games_requested", "指定プレイ数", std::to_string(plan.amount)});
+        facts.push_back(makeFact(fact::secondsRequested, fmt::format("{}", *plan.seconds)));
     } else {
-        facts.push_back({"attempts_requested", "指定挑戦回数", std::to_string(plan.amount)});
+        const std::string amount = std::to_string(plan.amount);
+        facts.push_back(makeFact(day      ? fact::daysRequested
+                                 : normal ? fact::gamesRequested
+                                          : fact::attemptsRequested,
+                                 amount));
     }
     if (plan.run == RunKind::Day) {
         facts.push_back(dayGamesFact(plan.dayGames));
     } else if (!normal) {
-        facts.push_back({"big_end", "BIG後", fmt::format("{}", plan.end.bigEnd)});
-        facts.push_back({"reg_end", "REG後", std::to_string(plan.end.regEnd)});
+        addEnd(report, plan.end);
         if (plan.maxGames) {
-            facts.push_back(maxGamesFact(*plan.maxGames));
+            addMaxGames(report, *plan.maxGames);
         }
         if (plan.start.sinceBig) {
             facts.push_back(sinceBigFact(*plan.start.sinceBig));
         }
     }
-    return facts;
 }
 
 }  // namespace
 
 Report simulationReport(const BatchResult& result) {
     const RunPlan& plan = result.plan;
-    Report report{.command = "simulate", .facts = runFacts(plan)};
+    Report report{.kind = ReportKind::Simulation};
+    addRunFacts(report, plan);
     if (plan.run == RunKind::Normal) {
         FigureGroup group = measuredLongRunGroup(plan.setting, result.normal, result.batches);
         addMeasuredGaps(group, result.bigGaps, result.bonusGaps, result.bigGapBatches,
@@ -69,30 +68,20 @@ Report simulationReport(const BatchResult& result) {
         addMeasuredOutcomeLaw(group, result.attempt);
         addMeasuredYen(group, result.attempt);
         report.groups.push_back(std::move(group));
-        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
-            report.facts.push_back(std::move(fact));
-        }
+        addHallRates(report, plan.rates, std::nullopt);
     } else {
         FigureGroup group = measuredAttemptGroup(plan.setting, plan.end, result.attempt);
         addMeasuredOutcomeLaw(group, result.attempt);
         addMeasuredYen(group, result.attempt);
         report.groups.push_back(std::move(group));
-        for (Fact& fact : hallRateFacts(plan.rates, std::nullopt)) {
-            report.facts.push_back(std::move(fact));
-        }
+        addHallRates(report, plan.rates, std::nullopt);
     }
     const double speed =
         result.seconds > 0.0 ? static_cast<double>(result.gamesPlayed) / result.seconds : 0.0;
     report.timing = Timing{.seconds = result.seconds, .gamesPerSecond = speed};
     report.partial = result.interrupted || result.limit.has_value();
     if (result.limit) {
-        report.facts.push_back(
-            {.key = "counter_at_limit",
-             .label = "上限に達したカウンター",
-             .value = result.limit->key,
-             .shown = fmt::format("{}（32ビット整数の上限 2,147,483,647、スレッド{}）",
-                                  result.limit->shown, result.limit->thread),
-             .isNumber = false});
+        addCounterAtLimit(report, result.limit->key, result.limit->shown, result.limit->thread);
     }
     return report;
 }

@@ -6,7 +6,6 @@
 
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
-#include "report/format/table_text.h"
 
 namespace korvale {
 
@@ -30,23 +29,8 @@ WorkControl commandControl(const BatchOptions& options, WorkControl::Progress pr
             .threads = threadCount(options)};
 }
 
-std::vector<Fact> settingFacts(const BatchOptions& options) {
-    if (!options.settingGiven) {
-        return {};
-    }
-    return {{"setting", "設定", std::to_string(options.setting + 1), settingName(options.setting)}};
-}
-
-Fact maxGamesFact(std::int32_t maxGames) {
-    return {"max_games", "最大ゲーム数", std::to_string(maxGames)};
-}
-
-Fact cappedLawsFact() {
-    return {.key = "laws",
-            .label = "分布",
-            .value = "none",
-            .shown = "最大ゲーム数のある挑戦の分布は求めていません",
-            .isNumber = false};
+std::optional<std::int32_t> chosenSetting(const BatchOptions& options) {
+    return options.settingGiven ? std::optional(options.setting) : std::nullopt;
 }
 
 }  // namespace korvale

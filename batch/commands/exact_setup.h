@@ -2,14 +2,14 @@
 
 // What the exact commands (exact, sweep and infer's worth of playing on) share: the settings
 // asked for, the control of their long work, the fact that names the setting and the progress
-// bar's share; and the facts of a game limit, which the simulation's report gives too.
+// bar's share.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "batch/options/batch_options.h"
 #include "common/work_control.h"
-#include "report/model/report_model.h"
 
 namespace korvale {
 
@@ -32,12 +32,7 @@ std::vector<std::int32_t> chosenSettings(const BatchOptions& options);
 // The control of a command's long work: Ctrl-C calls it off, and it runs on threadCount threads.
 WorkControl commandControl(const BatchOptions& options, WorkControl::Progress progress = {});
 
-// The setting fact when one setting was asked for; none otherwise.
-std::vector<Fact> settingFacts(const BatchOptions& options);
-
-// The game limit of every attempt (--max-games).
-Fact maxGamesFact(std::int32_t maxGames);
-// That the laws of an attempt with a game limit are not worked out (their figures show -).
-Fact cappedLawsFact();
+// The setting asked for; none for all six.
+std::optional<std::int32_t> chosenSetting(const BatchOptions& options);
 
 }  // namespace korvale

@@ -1,7 +1,5 @@
 #include "batch/commands/hall_rate_report.h"
 
-#include <fmt/format.h>
-
 #include <utility>
 
 #include "common/random_source.h"
@@ -25,26 +23,6 @@ std::optional<CashSimulation> cashSimulation(const BatchOptions& options,
     }
     return CashSimulation{.attempts = options.attempts.value_or(defaultAttempts),
                           .seed = options.seed ? *options.seed : seedFromClock()};
-}
-
-std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<CashSimulation>& cash) {
-    const bool fromCash = rates.pay == CoinSource::Cash;
-    std::vector<Fact> facts = {
-        {"lend", "貸出枚数/千円", std::to_string(rates.lend)},
-        {"exchange", "交換枚数/百円", fmt::format("{}", rates.exchange)},
-        {.key = "pay",
-         .label = "元手",
-         .value = fromCash ? "cash" : "coins",
-         .shown = fromCash ? "現金" : "貯メダル",
-         .isNumber = false},
-        {"games_per_hour", "プレイ数/時", fmt::format("{}", rates.gamesPerHour)},
-    };
-    if (cash) {
-        facts.push_back(
-            {"cash_attempts", "投資を実測した挑戦回数", std::to_string(cash->attempts)});
-        facts.push_back({"seed", "シード", std::to_string(cash->seed)});
-    }
-    return facts;
 }
 
 bool cashLotsExact(const BatchOptions& options, EndConditions end) {
@@ -82,18 +60,14 @@ CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const Ba
     return std::move(result.attempt.cash);
 }
 
-std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
-                                       const AttemptFigures& figures, const BatchOptions& options,
-                                       const std::optional<CashSimulation>& cash,
-                                       const std::optional<CashLots>& lots, ProgressBar* bar) {
-    addExactYen(exactGroup, figures, options.rates, lots);
-    groups.push_back(std::move(exactGroup));
-    if (!cash) {
-        return std::nullopt;
-    }
-    CashTotals measured = simulateCash(figures.setting, figures.end, options, *cash, bar);
-    groups.push_back(cashGroup(figures, measured));
-    return measured;
+MeasureCash cashMeasure(const BatchOptions& options, const std::optional<CashSimulation>& cash,
+                        ProgressBar* bar) {
+    return [&options, cash, bar](const AttemptFigures& figures) -> std::optional<CashTotals> {
+        if (!cash) {
+            return std::nullopt;
+        }
+        return simulateCash(figures.setting, figures.end, options, *cash, bar);
+    };
 }
 
 }  // namespace korvale

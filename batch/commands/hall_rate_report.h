@@ -1,7 +1,7 @@
 #pragma once
 
-// The hall's rates in a command's report: the facts that say them, and beside exact figures
-// the seeded simulation that measures the cash put in (--pay cash).
+// The hall's rates in a command's report: beside exact figures the seeded simulation that
+// measures the cash put in (--pay cash).
 
 #include <cstdint>
 #include <vector>
@@ -11,15 +11,11 @@
 #include "analysis/outcome/cash_lots.h"
 #include "batch/options/batch_options.h"
 #include "batch/run/progress_bar.h"
+#include "report/groups/run_facts.h"
+#include "report/groups/yen_figures.h"
 #include "report/model/report_model.h"
 
 namespace korvale {
-
-// The seeded simulation of the cash put in: its attempts per setting (or rule) and its seed.
-struct CashSimulation {
-    std::int64_t attempts = 0;
-    std::uint64_t seed = 0;
-};
 
 // The simulation asked for, its seed settled (the clock's when none was given); none unless
 // the attempts are paid for with cash, nor when every rule's lots are worked out exactly
@@ -35,21 +31,15 @@ bool cashLotsExact(const BatchOptions& options, EndConditions end);
 std::optional<CashLots> exactCashLots(std::int32_t setting, EndConditions end,
                                       const AttemptStart& start, const BatchOptions& options);
 
-// The rates, and the simulation when there is one.
-std::vector<Fact> hallRateFacts(const HallRates& rates, const std::optional<CashSimulation>& cash);
-
 // Plays the simulation's attempts of one rule, as `simulate special` plays them from the
 // morning; a found machine's mode is drawn from the law the exact figures take (attempt_run.h).
 // Redraws `bar` while it plays when given. Ctrl-C calls it off (WorkCancelled).
 CashTotals simulateCash(std::int32_t setting, const EndConditions& end, const BatchOptions& options,
                         const CashSimulation& simulation, ProgressBar* bar = nullptr);
 
-// To the groups of exact attempt figures: the hours and yen (from cash with `lots` when they
-// are exact), and with `cash` the measured group, whose measure it returns.
-std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
-                                       const AttemptFigures& figures, const BatchOptions& options,
-                                       const std::optional<CashSimulation>& cash,
-                                       const std::optional<CashLots>& lots = std::nullopt,
-                                       ProgressBar* bar = nullptr);
+// The measure of the cash put in beside exact figures (addYenGroups): `cash` played for each
+// rule (simulateCash, `bar` redrawn while it plays), or none without it.
+MeasureCash cashMeasure(const BatchOptions& options, const std::optional<CashSimulation>& cash,
+                        ProgressBar* bar = nullptr);
 
 }  // namespace korvale

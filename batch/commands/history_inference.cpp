@@ -28,6 +28,7 @@
 #include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/history_groups.h"
+#include "report/groups/infer_figures.h"
 #include "report/groups/yen_figures.h"
 
 namespace korvale {
@@ -125,25 +126,6 @@ std::string historyBytes(const std::string& path, std::istream& in) {
     }
 }
 
-std::vector<Fact> inferFacts(const BatchOptions& options) {
-    const bool morning = options.start == HistoryStart::Morning;
-    const std::string path = printableText(options.historyPath);
-    std::vector<Fact> facts = {
-        {"history", "履歴", path, options.historyPath == "-" ? "標準入力" : path, false},
-        {"start", "開始", morning ? "morning" : "joined", morning ? "朝一" : "途中から", false},
-        {"trailing_games", "最後の当たりからのゲーム数", std::to_string(options.trailingGames)},
-        priorFact(options.prior),
-    };
-    if (options.endGiven) {
-        facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
-        facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
-        for (Fact& fact : hallRateFacts(options.rates, std::nullopt)) {
-            facts.push_back(std::move(fact));
-        }
-    }
-    return facts;
-}
-
 // The most places a setting's attempt may start from for which the lots bought from cash are
 // worked out: one pass each, a few hundredths of a second (a history that shows its last BIG
 // has one; a joined one before any BIG one per count the wait may have reached).
@@ -152,14 +134,9 @@ constexpr std::size_t mostCashStarts = 64;
 // From cash with a rule that ends at the first BIG: each setting's expected lots, its starts
 // weighed by their chances (none for a setting the history rules out, or with too many starts),
 // and the posterior's mixture of them when every setting that counts has them.
-struct HistoryCashLots {
-    std::array<std::optional<CashLots>, settingCount> bySetting;
-    std::optional<CashLots> mixture;
-};
-
-HistoryCashLots historyCashLots(const BatchOptions& options, const FilteredState& state,
-                                const SettingVector& posterior) {
-    HistoryCashLots lots;
+PlayingOnLots historyCashLots(const BatchOptions& options, const FilteredState& state,
+                              const SettingVector& posterior) {
+    PlayingOnLots lots;
     if (!cashLotsExact(options, options.end)) {
         return lots;
     }
@@ -198,19 +175,9 @@ void addPlayingOnWorth(Report& report, const BatchOptions& options, const Settin
             machineModels(), filter.state(options.trailingGames), estimate.posterior, options.end,
             CostRounding::Exact,
             commandControl(options, [&shown](double share) { shown.show(share); }));
-        const HistoryCashLots lots =
-            historyCashLots(options, filter.state(options.trailingGames), estimate.posterior);
-        for (std::size_t s = 0; s < settingCount; ++s) {
-            if (const std::optional<AttemptFigures>& figures = worth.bySetting[s]) {
-                FigureGroup group = exactAttemptGroup(*figures);
-                addExactYen(group, *figures, options.rates, lots.bySetting[s]);
-                report.groups.push_back(std::move(group));
-            }
-        }
-        FigureGroup mixture = exactAttemptGroup(worth.mixture);
-        mixture.setting = -1;
-        addExactYen(mixture, worth.mixture, options.rates, lots.mixture);
-        report.groups.push_back(std::move(mixture));
+        addPlayingOnGroups(
+            report.groups, worth, options.rates,
+            historyCashLots(options, filter.state(options.trailingGames), estimate.posterior));
     } catch (const WorkCancelled&) {
         report.partial = true;
     }
@@ -253,8 +220,14 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
         estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
-    Report report{
-        .command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
+    Report report{.kind = ReportKind::Inference};
+    addInferFacts(report, {.historyPath = options.historyPath,
+                           .start = options.start,
+                           .trailingGames = options.trailingGames,
+                           .prior = options.prior,
+                           .end = options.endGiven ? std::optional(options.end) : std::nullopt,
+                           .rates = options.rates});
+    report.groups = historyGroups(estimate);
     if (options.endGiven) {
         addPlayingOnWorth(report, options, filter, estimate, bar);
     }

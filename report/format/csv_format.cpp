@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/csv.h"
+#include "report/model/fact_catalogue.h"
 
 namespace korvale {
 namespace {
@@ -110,17 +111,20 @@ std::string formatCsv(const Report& report) {
         addFigureRows(text, base, group.details);
     }
     if (report.partial) {
-        addCsvRow(text, {.source = "run", .key = "partial", .label = "中断", .value = "1"});
+        addCsvRow(text, {.source = "run",
+                         .key = std::string(fact::partial.key),
+                         .label = std::string(fact::partial.label),
+                         .value = "1"});
     }
     if (report.timing) {
         addCsvRow(text, {.source = "timing",
-                         .key = "seconds",
-                         .label = "時間（秒）",
+                         .key = std::string(fact::seconds.key),
+                         .label = std::string(fact::seconds.label),
                          .value = fmt::format("{:.3f}", report.timing->seconds)});
         if (report.timing->gamesPerSecond) {
             addCsvRow(text, {.source = "timing",
-                             .key = "games_per_second",
-                             .label = "ゲーム/秒",
+                             .key = std::string(fact::gamesPerSecond.key),
+                             .label = std::string(fact::gamesPerSecond.label),
                              .value = fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
         }
     }

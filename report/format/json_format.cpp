@@ -3,6 +3,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "report/model/fact_catalogue.h"
+
 namespace korvale {
 namespace {
 
@@ -64,8 +66,9 @@ Json jsonGroup(const FigureGroup& group) {
                    {"setting", group.setting >= 0 ? Json(group.setting + 1) : Json(nullptr)},
                    {"scope", scopeName(group.scope)}};
     if (group.end) {
-        object["big_end"] = jsonNumber(group.end->bigEnd);
-        object["reg_end"] = group.end->regEnd;
+        // Under the keys of the facts that give a run's end conditions.
+        object[std::string(fact::bigEnd.key)] = jsonNumber(group.end->bigEnd);
+        object[std::string(fact::regEnd.key)] = group.end->regEnd;
     }
     object["figures"] = jsonFigures(group.figures, group.source);
     if (!group.series.empty()) {
@@ -102,22 +105,23 @@ Json factValue(const Fact& fact) {
 }  // namespace
 
 std::string formatJson(const Report& report) {
-    Json root = {{"command", report.command}};
+    Json root = {{"command", commandName(report.kind)}};
     Json run = Json::object();
     for (const Fact& fact : report.facts) {
         run[fact.key] = factValue(fact);
     }
     root["run"] = std::move(run);
-    root["partial"] = report.partial;
+    root[std::string(fact::partial.key)] = report.partial;
     Json results = Json::array();
     for (const FigureGroup& group : report.groups) {
         results.push_back(jsonGroup(group));
     }
     root["results"] = std::move(results);
     if (report.timing) {
-        root["timing"] = {{"seconds", jsonNumber(report.timing->seconds)}};
+        root["timing"] = {{std::string(fact::seconds.key), jsonNumber(report.timing->seconds)}};
         if (report.timing->gamesPerSecond) {
-            root["timing"]["games_per_second"] = jsonNumber(report.timing->gamesPerSecond);
+            root["timing"][std::string(fact::gamesPerSecond.key)] =
+                jsonNumber(report.timing->gamesPerSecond);
         }
     }
     return root.dump(2) + "\n";

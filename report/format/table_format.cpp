@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "report/format/table_text.h"
+#include "report/model/fact_catalogue.h"
+#include "report/model/figure_catalogue.h"
 
 namespace korvale {
 namespace {
@@ -80,10 +82,10 @@ bool detailSet(const FigureGroup& group, std::string_view key) {
 // "一回", "千G" or both for a sweep point that is best per attempt or per 1000 games.
 std::string bestMark(const FigureGroup& group) {
     std::string mark;
-    if (detailSet(group, "best_per_attempt")) {
+    if (detailSet(group, figureKey::bestPerAttempt)) {
         mark += "一回";
     }
-    if (detailSet(group, "best_per_1000_games")) {
+    if (detailSet(group, figureKey::bestPer1000Games)) {
         mark += mark.empty() ? "千G" : "・千G";
     }
     return mark;
@@ -114,7 +116,7 @@ void writeGroupsByRow(TextTable& table, const std::vector<const FigureGroup*>& g
 std::string unknownRiskNote(const std::vector<const FigureGroup*>& block, bool partial,
                             bool lawsNone) {
     const bool unknownRisk = std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
-        const Figure* ahead = g->find("p_ahead");
+        const Figure* ahead = g->find(figureKey::pAhead);
         return g->source == Source::Exact && ahead != nullptr && !ahead->value;
     });
     if (!unknownRisk) {
@@ -137,13 +139,13 @@ struct SweepColumn {
     std::string_view heading;
 };
 constexpr std::array sweepColumns = {
-    SweepColumn{"games_per_attempt", "一回のG数"},
-    SweepColumn{"net_coins_per_attempt", "一回の差枚"},
-    SweepColumn{"net_per_1000_games", "千Gの差枚"},
-    SweepColumn{"limit_reached", "打切り"},
-    SweepColumn{"p_ahead", "勝ち越す確率"},
-    SweepColumn{"net_coins_p50", "50%点"},
-    SweepColumn{"net_coins_p10", "10%点"},
+    SweepColumn{figureKey::gamesPerAttempt, "一回のG数"},
+    SweepColumn{figureKey::netCoinsPerAttempt, "一回の差枚"},
+    SweepColumn{figureKey::netPer1000Games, "千Gの差枚"},
+    SweepColumn{figureKey::limitReached, "打切り"},
+    SweepColumn{figureKey::pAhead, "勝ち越す確率"},
+    SweepColumn{figureKey::netCoinsP50, "50%点"},
+    SweepColumn{figureKey::netCoinsP10, "10%点"},
 };
 constexpr std::string_view sweepLegend =
     "一回のG数・一回の差枚：一回あたりのプレイ数・差枚、千Gの差枚：千ゲームあたりの差枚\n";
@@ -155,15 +157,15 @@ constexpr std::string_view limitLegend = "打切り：最大ゲーム数で打�
 // A rule's figure of a column: under its key, or its key with the cost unrounded.
 const Figure* columnFigure(const FigureGroup& rule, const SweepColumn& column) {
     const Figure* figure = rule.find(std::string(column.key));
-    return figure != nullptr ? figure : rule.find(std::string(column.key) + "_unrounded_cost");
+    return figure != nullptr ? figure : rule.find(unroundedCostKey(column.key));
 }
 
 // The legend under a sweep's blocks, for the columns they have.
 std::string sweepLegendText(const FigureGroup& rule) {
-    const bool unrounded = rule.find("net_per_1000_games_unrounded_cost") != nullptr;
+    const bool unrounded = rule.find(unroundedCostKey(figureKey::netPer1000Games)) != nullptr;
     std::string text =
         std::string(sweepLegend) + std::string(unrounded ? unroundedLegend : roundedLegend);
-    if (rule.find("limit_reached") != nullptr) {
+    if (rule.find(figureKey::limitReached) != nullptr) {
         text += "、" + std::string(limitLegend);
     }
     return text + "、" + std::string(pointsLegend) + "\n";
@@ -190,7 +192,7 @@ std::string sweepSettingTable(const std::vector<const FigureGroup*>& rules, bool
             fmt::format("{}/{}", significant(rule->end->bigEnd), rule->end->regEnd),
             bestMark(*rule)};
         if (frontierColumn) {
-            cells.push_back(detailSet(*rule, "on_frontier") ? "○" : "");
+            cells.push_back(detailSet(*rule, figureKey::onFrontier) ? "○" : "");
         }
         for (const SweepColumn& column : columns) {
             const Figure* figure = columnFigure(*rule, column);
@@ -217,7 +219,7 @@ std::string sweepTable(const std::vector<const FigureGroup*>& block, bool fronti
     const bool frontierColumn =
         !frontierOnly && std::any_of(block.begin(), block.end(), [](const FigureGroup* g) {
             return std::any_of(g->details.begin(), g->details.end(), [](const Figure& detail) {
-                return detail.key == "on_frontier" && detail.value;
+                return detail.key == figureKey::onFrontier && detail.value;
             });
         });
     std::vector<const FigureGroup*> shown;
@@ -270,9 +272,12 @@ bool sameBlock(const FigureGroup& a, const FigureGroup& b) {
 // setting under short headings, so that it reads in a terminal of 100 columns (every figure
 // and interval is in CSV and JSON).
 constexpr std::array cashColumns = {
-    SweepColumn{"yen_per_attempt", "収支/回"},     SweepColumn{"", "95%区間"},
-    SweepColumn{"cash_in_per_attempt", "投資/回"}, SweepColumn{"yen_per_hour", "時給"},
-    SweepColumn{"deepest_mean", "沈み平均"},       SweepColumn{"deepest_p90", "沈み90%点"},
+    SweepColumn{figureKey::yenPerAttempt, "収支/回"},
+    SweepColumn{"", "95%区間"},
+    SweepColumn{figureKey::cashInPerAttempt, "投資/回"},
+    SweepColumn{figureKey::yenPerHour, "時給"},
+    SweepColumn{figureKey::deepestMean, "沈み平均"},
+    SweepColumn{figureKey::deepestP90, "沈み90%点"},
 };
 constexpr std::string_view cashLegend =
     "収支/回・投資/回：一回あたりの収支・投資（円）、95%区間：収支の95%区間、時給：時給（円）、\n"
@@ -294,7 +299,7 @@ std::string cashMeasureTable(const std::vector<const FigureGroup*>& measured) {
                 continue;
             }
             const Figure* figure = columnFigure(*group, column);
-            yen = column.key == "yen_per_attempt" ? figure : yen;
+            yen = column.key == figureKey::yenPerAttempt ? figure : yen;
             cells.push_back(figure ? figureText(figure->unit, figure->value) : "");
         }
         table.addRow(cells);
@@ -330,11 +335,6 @@ std::string blockTable(const std::vector<const FigureGroup*>& block, bool partia
     return text + table.text() + unknownRiskNote(block, partial, lawsNone) + "\n";
 }
 
-bool frontierOnly(const Report& report) {
-    return std::any_of(report.facts.begin(), report.facts.end(),
-                       [](const Fact& fact) { return fact.key == "frontier"; });
-}
-
 // Series are long: the table says where to find them, and shows short ones whole.
 void writeSeriesSummary(std::string& text, const FigureGroup& group) {
     for (const Series& series : group.series) {
@@ -360,15 +360,15 @@ void writeSeriesSummary(std::string& text, const FigureGroup& group) {
 // The short heading of a 狙い目 curve, by its key without the unrounded cost's mark.
 std::string huntHeading(const Series& series) {
     constexpr std::array<std::pair<std::string_view, std::string_view>, 9> headings = {{
-        {"net_coins_per_attempt", "一回の差枚"},
-        {"games_per_attempt", "一回のG数"},
-        {"big_per_attempt", "一回のBIG数"},
-        {"net_per_1000_games", "千Gの差枚"},
-        {"net_per_hour", "時給（枚）"},
-        {"yen_per_attempt", "一回の収支"},
-        {"yen_per_hour", "時給（円）"},
-        {"p_ahead", "勝率"},
-        {"posterior", "事後確率"},
+        {figureKey::netCoinsPerAttempt, "一回の差枚"},
+        {figureKey::gamesPerAttempt, "一回のG数"},
+        {figureKey::bigPerAttempt, "一回のBIG数"},
+        {figureKey::netPer1000Games, "千Gの差枚"},
+        {figureKey::netPerHour, "時給（枚）"},
+        {figureKey::yenPerAttempt, "一回の収支"},
+        {figureKey::yenPerHour, "時給（円）"},
+        {figureKey::pAhead, "勝率"},
+        {figureKey::posterior, "事後確率"},
     }};
     for (const auto& [key, heading] : headings) {
         if (series.key.starts_with(key)) {
@@ -396,15 +396,14 @@ constexpr std::string_view huntTooLongNote =
 std::string huntAheadNote(const Report& report) {
     const bool withAhead =
         std::any_of(report.groups.begin(), report.groups.end(), [](const FigureGroup& group) {
-            return std::any_of(group.series.begin(), group.series.end(),
-                               [](const Series& s) { return s.key.starts_with("p_ahead"); });
+            return std::any_of(group.series.begin(), group.series.end(), [](const Series& s) {
+                return s.key.starts_with(figureKey::pAhead);
+            });
         });
     if (withAhead) {
         return std::string(huntAheadLegend);
     }
-    const bool capped = std::any_of(report.facts.begin(), report.facts.end(),
-                                    [](const Fact& fact) { return fact.key == "max_games"; });
-    return std::string(capped ? huntCappedNote : huntTooLongNote);
+    return std::string(report.run.maxGames ? huntCappedNote : huntTooLongNote);
 }
 
 constexpr std::string_view huntCashNote =
@@ -417,24 +416,15 @@ constexpr std::string_view huntCashShown =
 // so that the block keeps within 100 columns (CSV and JSON keep every curve).
 std::vector<const Series*> huntColumns(const FigureGroup& group) {
     const bool withYen = std::any_of(group.series.begin(), group.series.end(), [](const Series& s) {
-        return s.key.starts_with("yen_per_hour");
+        return s.key.starts_with(figureKey::yenPerHour);
     });
     std::vector<const Series*> shown;
     for (const Series& series : group.series) {
-        if (!(withYen && series.key.starts_with("net_per_hour"))) {
+        if (!(withYen && series.key.starts_with(figureKey::netPerHour))) {
             shown.push_back(&series);
         }
     }
     return shown;
-}
-
-bool paidWithCash(const Report& report) {
-    for (const Fact& fact : report.facts) {
-        if (fact.key == "pay") {
-            return fact.value == "cash";
-        }
-    }
-    return false;
 }
 
 // The 狙い目 table: the break-even counts of every setting first, then a block per setting
@@ -443,13 +433,13 @@ std::string huntTable(const Report& report) {
     std::string text = "損益分岐（狙い目）  " + endConditionText(*report.groups.front().end) + "\n";
     TextTable breakEven;
     // From cash with the yen worked out, the break-even in yen beside the one in coins.
-    const bool inYen = report.groups.front().find("break_even_yen") != nullptr;
+    const bool inYen = report.groups.front().find(figureKey::breakEvenYen) != nullptr;
     breakEven.addHeading(inYen ? std::vector<std::string>{"", "損益分岐のゲーム数（差枚）",
                                                           "損益分岐のゲーム数（円）"}
                                : std::vector<std::string>{"", "損益分岐のゲーム数"});
     for (const FigureGroup& group : report.groups) {
         std::vector<std::string> cells = {groupTitle(group)};
-        for (const char* key : {"break_even", "break_even_yen"}) {
+        for (const std::string_view key : {figureKey::breakEven, figureKey::breakEvenYen}) {
             const Figure* figure = group.find(key);
             if (figure != nullptr) {
                 cells.push_back(figureText(figure->unit, figure->value));
@@ -479,11 +469,12 @@ std::string huntTable(const Report& report) {
         text += (group.setting >= 0 ? groupTitle(group) : "全設定（事後確率での混合）") + "\n" +
                 table.text() + "\n";
     }
-    const bool unrounded = report.groups.front().series.front().key.ends_with("_unrounded_cost");
+    const bool unrounded =
+        report.groups.front().series.front().key.ends_with(figureKey::unroundedCost);
     return text + std::string(huntLegend) + huntAheadNote(report) +
-           (!paidWithCash(report) ? ""
-            : inYen               ? std::string(huntCashShown)
-                                  : std::string(huntCashNote)) +
+           (!report.run.paidWithCash ? ""
+            : inYen                  ? std::string(huntCashShown)
+                                     : std::string(huntCashNote)) +
            (unrounded ? "（コストは c × ゲーム数で丸めなし）\n" : "") + "\n";
 }
 
@@ -501,26 +492,24 @@ std::string formatTable(const Report& report) {
     if (report.partial) {
         // A simulation played what it shows, up to Ctrl-C or a counter's limit; the exact
         // commands played nothing.
-        const bool atLimit =
-            std::any_of(report.facts.begin(), report.facts.end(),
-                        [](const Fact& fact) { return fact.key == "counter_at_limit"; });
-        text += atLimit                        ? "（打ち切り: カウンターが上限に達するまでに終えた挑戦の数値です）\n\n"
-                : report.command == "simulate" ? "（中断: 途中までに遊技した分の数値です）\n\n"
-                                               : "（中断: 途中までに計算した分の数値です）\n\n";
+        text += report.run.counterAtLimit
+                    ? "（打ち切り: カウンターが上限に達するまでに終えた挑戦の数値です）\n\n"
+                : report.kind == ReportKind::Simulation
+                    ? "（中断: 途中までに遊技した分の数値です）\n\n"
+                    : "（中断: 途中までに計算した分の数値です）\n\n";
     }
-    if (report.command == "hunt" && !report.groups.empty()) {
+    const bool hunt = report.kind == ReportKind::Hunt;
+    if (hunt && !report.groups.empty()) {
         text += huntTable(report);
     }
     // The laws of an attempt with a game limit are not worked out.
-    const bool lawsNone = std::any_of(report.facts.begin(), report.facts.end(), [](const Fact& f) {
-        return f.key == "laws" && f.value == "none";
-    });
+    const bool lawsNone = report.run.laws == LawsWorked::None;
     // Consecutive groups of one scope (and one end condition, unless it varies within a sweep)
     // make one block.
-    std::size_t first = report.command == "hunt" ? report.groups.size() : 0;
+    std::size_t first = hunt ? report.groups.size() : 0;
+    const bool sweep = report.kind == ReportKind::Sweep;
     while (first < report.groups.size()) {
         std::size_t last = first + 1;
-        const bool sweep = report.command == "sweep";
         while (last < report.groups.size() &&
                (sweep ? report.groups[last].scope == report.groups[first].scope
                       : sameBlock(report.groups[first], report.groups[last]))) {
@@ -530,7 +519,7 @@ std::string formatTable(const Report& report) {
         for (std::size_t i = first; i < last; ++i) {
             block.push_back(&report.groups[i]);
         }
-        text += sweep ? sweepTable(block, frontierOnly(report), report.partial, lawsNone)
+        text += sweep ? sweepTable(block, report.run.frontierOnly, report.partial, lawsNone)
                       : blockTable(block, report.partial, lawsNone);
         for (const FigureGroup* group : block) {
             writeSeriesSummary(text, *group);
@@ -539,9 +528,11 @@ std::string formatTable(const Report& report) {
     }
     if (report.timing) {
         TextTable timing;
-        timing.addRow({"時間（秒）", fmt::format("{:.3f}", report.timing->seconds)});
+        timing.addRow(
+            {std::string(fact::seconds.label), fmt::format("{:.3f}", report.timing->seconds)});
         if (report.timing->gamesPerSecond) {
-            timing.addRow({"ゲーム/秒", fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
+            timing.addRow({std::string(fact::gamesPerSecond.label),
+                           fmt::format("{:.0f}", *report.timing->gamesPerSecond)});
         }
         text += timing.text();
     }

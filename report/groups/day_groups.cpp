@@ -6,11 +6,12 @@
 #include "report/groups/exact_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/yen_figures.h"
+#include "report/model/fact_catalogue.h"
 
 namespace korvale {
 
 Fact dayGamesFact(std::int32_t dayGames) {
-    return {"day_games", "一日のプレイ数", std::to_string(dayGames)};
+    return makeFact(fact::dayGames, std::to_string(dayGames));
 }
 
 FigureGroup exactDayGroup(const DayLaw& law, const HallRates& rates) {

@@ -29,15 +29,15 @@ std::optional<double> defined(double value) {
 FigureGroup exactLongRunGroup(const LongRunFigures& f) {
     FigureGroup group{.source = Source::Exact, .setting = f.setting, .scope = Scope::LongRun};
     group.figures = {
-        makeFigure("big_odds", oneIn(f.bigProbability)),
-        makeFigure("reg_odds", oneIn(f.regProbability)),
-        makeFigure("bonus_odds", oneIn(f.bonusProbability)),
-        makeFigure("payout_percent", f.payoutPercent),
+        makeFigure(figureKey::bigOdds, oneIn(f.bigProbability)),
+        makeFigure(figureKey::regOdds, oneIn(f.regProbability)),
+        makeFigure(figureKey::bonusOdds, oneIn(f.bonusProbability)),
+        makeFigure(figureKey::payoutPercent, f.payoutPercent),
     };
     for (std::size_t m = 0; m < modeCount; ++m) {
-        group.figures.push_back(makeFigure(modeKey(m, "share"), f.modeShare[m]));
+        group.figures.push_back(makeFigure(modeKey(m, figureKey::share), f.modeShare[m]));
         group.figures.push_back(
-            makeFigure(modeKey(m, "rt_release_rate"), defined(f.modeReleaseRate[m])));
+            makeFigure(modeKey(m, figureKey::rtReleaseRate), defined(f.modeReleaseRate[m])));
     }
     return group;
 }
@@ -50,22 +50,22 @@ FigureGroup exactAttemptGroup(const AttemptFigures& f) {
     // thousandths of a coin and carry keys of their own, so that no join mixes the two.
     const bool rounded = f.costRounding == CostRounding::Exact;
     const auto withCost = [rounded](std::string_view key, double value) {
-        return makeFigure(rounded ? std::string(key) : std::string(key) + "_unrounded_cost", value);
+        return makeFigure(rounded ? std::string(key) : unroundedCostKey(key), value);
     };
     group.figures = {
-        makeFigure("games_per_attempt", f.expectedGames),
-        makeFigure("big_per_attempt", f.expectedBigs),
-        makeFigure("reg_per_attempt", f.expectedRegs),
-        withCost("cost_per_attempt", f.expectedCost),
-        withCost("net_coins_per_attempt", f.expectedNet),
-        withCost("net_per_1000_games", f.netPer1000Games),
-        withCost("payout_percent", f.payoutPercent),
+        makeFigure(figureKey::gamesPerAttempt, f.expectedGames),
+        makeFigure(figureKey::bigPerAttempt, f.expectedBigs),
+        makeFigure(figureKey::regPerAttempt, f.expectedRegs),
+        withCost(figureKey::costPerAttempt, f.expectedCost),
+        withCost(figureKey::netCoinsPerAttempt, f.expectedNet),
+        withCost(figureKey::netPer1000Games, f.netPer1000Games),
+        withCost(figureKey::payoutPercent, f.payoutPercent),
     };
-    group.details = {makeFigure("cost_rounded_per_attempt", rounded ? 1.0 : 0.0)};
+    group.details = {makeFigure(figureKey::costRoundedPerAttempt, rounded ? 1.0 : 0.0)};
     if (rounded) {
-        group.details.push_back(
-            makeFigure("cost_exact_below_games", static_cast<double>(f.roundingExactBelowGames)));
-        group.details.push_back(makeFigure("cost_error_bound", f.roundingErrorBound));
+        group.details.push_back(makeFigure(figureKey::costExactBelowGames,
+                                           static_cast<double>(f.roundingExactBelowGames)));
+        group.details.push_back(makeFigure(figureKey::costErrorBound, f.roundingErrorBound));
     }
     return group;
 }

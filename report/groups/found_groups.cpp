@@ -8,6 +8,7 @@
 
 #include "report/groups/exact_groups.h"
 #include "report/groups/history_groups.h"
+#include "report/model/fact_catalogue.h"
 #include "report/model/figure_catalogue.h"
 
 namespace korvale {
@@ -36,15 +37,15 @@ Series seriesOverCounts(std::string_view key, const std::vector<std::int32_t>& c
 void addCashCurves(FigureGroup& group, const HuntColumn& column,
                    const std::vector<std::int32_t>& counts, const HallRates& rates,
                    const std::vector<double>& yen, std::optional<std::int32_t> breakEven,
-                   const std::function<std::string(std::string)>& withCost) {
+                   const std::function<std::string(std::string_view)>& withCost) {
     std::vector<double> perHour;
     for (std::size_t k = 0; k < yen.size(); ++k) {
         perHour.push_back(yen[k] / hoursOfGames(rates, column.points[k].expectedGames));
     }
-    group.figures.push_back(
-        makeFigure("break_even_yen", breakEven ? std::optional<double>(*breakEven) : std::nullopt));
-    group.series.push_back(seriesOverCounts(withCost("yen_per_attempt"), counts, yen));
-    group.series.push_back(seriesOverCounts(withCost("yen_per_hour"), counts, perHour));
+    group.figures.push_back(makeFigure(
+        figureKey::breakEvenYen, breakEven ? std::optional<double>(*breakEven) : std::nullopt));
+    group.series.push_back(seriesOverCounts(withCost(figureKey::yenPerAttempt), counts, yen));
+    group.series.push_back(seriesOverCounts(withCost(figureKey::yenPerHour), counts, perHour));
 }
 
 FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>& counts,
@@ -52,8 +53,9 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
                       std::size_t index) {
     FigureGroup group{
         .source = Source::Exact, .setting = column.setting, .scope = Scope::Attempt, .end = end};
-    group.figures = {makeFigure(
-        "break_even", column.breakEven ? std::optional<double>(*column.breakEven) : std::nullopt)};
+    group.figures = {makeFigure(figureKey::breakEven, column.breakEven
+                                                          ? std::optional<double>(*column.breakEven)
+                                                          : std::nullopt)};
     std::vector<double> net, games, bigs, per1000, perHour, yen, yenPerHour;
     bool rounded = !column.points.empty();
     for (const AttemptFigures& f : column.points) {
@@ -67,29 +69,30 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
         rounded = rounded && f.costRounding == CostRounding::Exact;
     }
     // The curves that hold the cost carry the sweep's mark when it is c × games unrounded.
-    const auto withCost = [rounded](std::string key) {
-        return rounded ? key : key + "_unrounded_cost";
+    const auto withCost = [rounded](std::string_view key) {
+        return rounded ? std::string(key) : unroundedCostKey(key);
     };
-    group.series = {seriesOverCounts(withCost("net_coins_per_attempt"), counts, net),
-                    seriesOverCounts("games_per_attempt", counts, games),
-                    seriesOverCounts("big_per_attempt", counts, bigs),
-                    seriesOverCounts(withCost("net_per_1000_games"), counts, per1000),
-                    seriesOverCounts(withCost("net_per_hour"), counts, perHour)};
+    group.series = {seriesOverCounts(withCost(figureKey::netCoinsPerAttempt), counts, net),
+                    seriesOverCounts(figureKey::gamesPerAttempt, counts, games),
+                    seriesOverCounts(figureKey::bigPerAttempt, counts, bigs),
+                    seriesOverCounts(withCost(figureKey::netPer1000Games), counts, per1000),
+                    seriesOverCounts(withCost(figureKey::netPerHour), counts, perHour)};
     // From cash the yen follow how deep each attempt goes: known where the lots are worked out.
     if (rates.pay == CoinSource::Stored) {
-        group.series.push_back(seriesOverCounts(withCost("yen_per_attempt"), counts, yen));
-        group.series.push_back(seriesOverCounts(withCost("yen_per_hour"), counts, yenPerHour));
+        group.series.push_back(seriesOverCounts(withCost(figureKey::yenPerAttempt), counts, yen));
+        group.series.push_back(
+            seriesOverCounts(withCost(figureKey::yenPerHour), counts, yenPerHour));
     } else if (cash != nullptr) {
         addCashCurves(group, column, counts, rates, cash->yen[index], cash->breakEven[index],
                       withCost);
     }
     if (!column.pAhead.empty()) {
-        group.series.push_back(seriesOverCounts("p_ahead", counts, column.pAhead));
+        group.series.push_back(seriesOverCounts(figureKey::pAhead, counts, column.pAhead));
     }
-    group.details = {makeFigure("cost_rounded_per_attempt", rounded ? 1.0 : 0.0)};
+    group.details = {makeFigure(figureKey::costRoundedPerAttempt, rounded ? 1.0 : 0.0)};
     // The chances' bound under the key the sweep gives its own.
     if (!column.pAhead.empty()) {
-        group.details.push_back(makeFigure("outcome_law_error_bound", column.pAheadBound));
+        group.details.push_back(makeFigure(figureKey::outcomeLawErrorBound, column.pAheadBound));
     }
     return group;
 }
@@ -97,25 +100,24 @@ FigureGroup huntGroup(const HuntColumn& column, const std::vector<std::int32_t>&
 }  // namespace
 
 Fact sinceBigFact(std::int32_t gamesSinceBig) {
-    return {"games_since_big", "最後のBIGからのゲーム数", std::to_string(gamesSinceBig)};
+    return makeFact(fact::gamesSinceBig, std::to_string(gamesSinceBig));
 }
 
 Fact priorFact(const std::optional<SettingVector>& prior) {
     const SettingVector weights = prior.value_or(SettingVector{1, 1, 1, 1, 1, 1});
-    return {"prior",
-            "事前の重み",
-            weightsText(weights),
-            prior ? weightsText(weights) : "均等",
-            false,
-            std::vector<double>(weights.begin(), weights.end())};
+    Fact weighed =
+        makeFact(fact::prior, weightsText(weights), prior ? weightsText(weights) : "均等", false);
+    weighed.numbers.assign(weights.begin(), weights.end());
+    return weighed;
 }
 
 FigureGroup foundMixtureGroup(const AttemptFigures& mixture, const SettingVector& posterior) {
     FigureGroup group = exactAttemptGroup(mixture);
     group.setting = -1;
-    group.figures.push_back(makeFigure("at_least_4", posterior[3] + posterior[4] + posterior[5]));
-    group.figures.push_back(makeFigure("at_least_5", posterior[4] + posterior[5]));
-    group.series.push_back(settingSeries("posterior", "事後確率", posterior));
+    group.figures.push_back(
+        makeFigure(figureKey::atLeast4, posterior[3] + posterior[4] + posterior[5]));
+    group.figures.push_back(makeFigure(figureKey::atLeast5, posterior[4] + posterior[5]));
+    group.series.push_back(settingSeries(figureKey::posterior, "事後確率", posterior));
     return group;
 }
 
@@ -130,7 +132,8 @@ std::vector<FigureGroup> huntGroups(const HuntTable& table, EndConditions end,
             for (const SettingVector& posterior : table.posteriors) {
                 chances.push_back(posterior[static_cast<std::size_t>(column.setting)]);
             }
-            group.series.push_back(seriesOverCounts("posterior", table.gamesSinceBig, chances));
+            group.series.push_back(
+                seriesOverCounts(figureKey::posterior, table.gamesSinceBig, chances));
         }
         groups.push_back(std::move(group));
     }

@@ -6,8 +6,8 @@
 
 namespace korvale {
 
-Series settingSeries(std::string key, std::string label, const SettingVector& values) {
-    Series series{.key = std::move(key),
+Series settingSeries(std::string_view key, std::string label, const SettingVector& values) {
+    Series series{.key = std::string(key),
                   .label = std::move(label),
                   .xUnit = Unit::Setting,
                   .unit = Unit::Share};
@@ -25,30 +25,30 @@ std::vector<FigureGroup> historyGroups(const SettingEstimate& e) {
     const SettingVector& c = e.countOnlyPosterior;
     FigureGroup all{.source = Source::Exact, .setting = -1, .scope = Scope::History};
     all.figures = {
-        makeFigure("games", static_cast<double>(e.games)),
-        makeFigure("big", static_cast<double>(e.bigs)),
-        makeFigure("reg", static_cast<double>(e.regs)),
-        makeFigure("at_least_4", e.atLeast4),
-        makeFigure("at_least_5", e.atLeast5),
-        makeFigure("expected_net_next_1000_games", e.expectedNet),
-        makeFigure("count_only_at_least_4", c[3] + c[4] + c[5]),
-        makeFigure("count_only_at_least_5", c[4] + c[5]),
+        makeFigure(figureKey::games, static_cast<double>(e.games)),
+        makeFigure(figureKey::big, static_cast<double>(e.bigs)),
+        makeFigure(figureKey::reg, static_cast<double>(e.regs)),
+        makeFigure(figureKey::atLeast4, e.atLeast4),
+        makeFigure(figureKey::atLeast5, e.atLeast5),
+        makeFigure(figureKey::expectedNetNext1000Games, e.expectedNet),
+        makeFigure(figureKey::countOnlyAtLeast4, c[3] + c[4] + c[5]),
+        makeFigure(figureKey::countOnlyAtLeast5, c[4] + c[5]),
     };
-    all.series = {settingSeries("posterior", "事後確率", e.posterior),
-                  settingSeries("count_only_posterior", "回数だけの事後確率", c)};
+    all.series = {settingSeries(figureKey::posterior, "事後確率", e.posterior),
+                  settingSeries(figureKey::countOnlyPosterior, "回数だけの事後確率", c)};
     std::vector<FigureGroup> groups = {all};
     for (std::size_t s = 0; s < settingCount; ++s) {
         FigureGroup one{.source = Source::Exact,
                         .setting = static_cast<std::int32_t>(s),
                         .scope = Scope::History};
         one.figures = {
-            makeFigure("posterior", e.posterior[s]),
-            makeFigure("count_only_posterior", c[s]),
-            makeFigure("expected_net_next_1000_games", e.expectedNetBySetting[s]),
-            makeFigure("log_likelihood", e.logLikelihood[s]),
+            makeFigure(figureKey::posterior, e.posterior[s]),
+            makeFigure(figureKey::countOnlyPosterior, c[s]),
+            makeFigure(figureKey::expectedNetNext1000Games, e.expectedNetBySetting[s]),
+            makeFigure(figureKey::logLikelihood, e.logLikelihood[s]),
         };
         for (std::size_t m = 0; m < modeCount; ++m) {
-            one.figures.push_back(makeFigure(modeKey(m, "chance"), e.modeLaw[s][m]));
+            one.figures.push_back(makeFigure(modeKey(m, figureKey::chance), e.modeLaw[s][m]));
         }
         groups.push_back(std::move(one));
     }

@@ -16,6 +16,6 @@ namespace korvale {
 std::vector<FigureGroup> historyGroups(const SettingEstimate& estimate);
 
 // Chances over the settings 1..6 as a series.
-Series settingSeries(std::string key, std::string label, const SettingVector& values);
+Series settingSeries(std::string_view key, std::string label, const SettingVector& values);
 
 }  // namespace korvale

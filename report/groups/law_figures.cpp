@@ -29,7 +29,7 @@ std::string gapKey(std::int32_t games) {
 
 // Shares of a tally's values: at each x of a grid, the share >= x.
 Series measuredAtLeast(const Tally& tally) {
-    Series series = makeSeries("net_at_least");
+    Series series = makeSeries(figureKey::netAtLeast);
     if (tally.total() == 0) {
         return series;
     }
@@ -169,15 +169,15 @@ void addPercentiles(FigureGroup& group, std::string_view name, const Tally& tall
 }  // namespace
 
 void addOutcomeLaw(FigureGroup& group, const OutcomeLaw& law) {
-    group.figures.push_back(makeFigure("p_ahead", law.pAhead));
-    group.figures.push_back(makeFigure("p_even", law.pEven));
-    group.figures.push_back(makeFigure("p_behind", law.pBehind));
+    group.figures.push_back(makeFigure(figureKey::pAhead, law.pAhead));
+    group.figures.push_back(makeFigure(figureKey::pEven, law.pEven));
+    group.figures.push_back(makeFigure(figureKey::pBehind, law.pBehind));
     for (const double percent : lawPercentiles) {
-        group.figures.push_back(makeFigure(percentileKey("net_coins", percent),
+        group.figures.push_back(makeFigure(percentileKey(figureKey::netCoins, percent),
                                            static_cast<double>(law.net.quantile(percent / 100))));
     }
     for (const double percent : lawPercentiles) {
-        group.figures.push_back(makeFigure(percentileKey("games", percent),
+        group.figures.push_back(makeFigure(percentileKey(figureKey::games, percent),
                                            static_cast<double>(law.games.quantile(percent / 100))));
     }
     // P(net >= k) from where it leaves 1 to where it reaches 0, within curveEdge.
@@ -194,7 +194,7 @@ void addOutcomeLaw(FigureGroup& group, const OutcomeLaw& law) {
     while (to + 1 < chance.size() && atLeast[to + 1] >= curveEdge) {
         ++to;
     }
-    Series net = makeSeries("net_at_least");
+    Series net = makeSeries(figureKey::netAtLeast);
     const auto step = static_cast<std::size_t>(
         stepFor(static_cast<std::int64_t>(from), static_cast<std::int64_t>(to)));
     for (std::size_t i = from; i <= to; i += step) {
@@ -202,25 +202,25 @@ void addOutcomeLaw(FigureGroup& group, const OutcomeLaw& law) {
         net.value.push_back(std::clamp(atLeast[i], 0.0, 1.0));
     }
     group.series.push_back(std::move(net));
-    Series bigs = makeSeries("big_count_law");
+    Series bigs = makeSeries(figureKey::bigCountLaw);
     for (std::size_t b = 1; b < law.bigs.chance.size() && law.bigs.atLeast(b) >= curveEdge; ++b) {
         bigs.x.push_back(static_cast<double>(b));
         bigs.value.push_back(law.bigs.chance[b]);
     }
     group.series.push_back(std::move(bigs));
-    group.details.push_back(makeFigure("outcome_law_error_bound", law.errorBound));
+    group.details.push_back(makeFigure(figureKey::outcomeLawErrorBound, law.errorBound));
 }
 
 void addUnknownOutcomeLaw(FigureGroup& group) {
-    for (const char* key : {"p_ahead", "p_even", "p_behind"}) {
+    for (const std::string_view key : {figureKey::pAhead, figureKey::pEven, figureKey::pBehind}) {
         group.figures.push_back(makeFigure(key, std::nullopt));
     }
-    for (const std::string_view name : {"net_coins", "games"}) {
+    for (const std::string_view name : {figureKey::netCoins, figureKey::games}) {
         for (const double percent : lawPercentiles) {
             group.figures.push_back(makeFigure(percentileKey(name, percent), std::nullopt));
         }
     }
-    group.details.push_back(makeFigure("outcome_law_error_bound", std::nullopt));
+    group.details.push_back(makeFigure(figureKey::outcomeLawErrorBound, std::nullopt));
 }
 
 void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& t) {
@@ -234,15 +234,15 @@ void addMeasuredOutcomeLaw(FigureGroup& group, const AttemptTotals& t) {
         const double value = static_cast<double>(count) / n;
         group.figures.push_back(makeFigure(key, value, net.shareInterval(value)));
     };
-    share("p_ahead", net.countAtLeast(1));
-    share("p_even", net.countAtLeast(0) - net.countAtLeast(1));
-    share("p_behind", net.total() - net.countAtLeast(0));
-    addPercentiles(group, "net_coins", net);
-    addPercentiles(group, "games", t.gamesLaw);
+    share(figureKey::pAhead, net.countAtLeast(1));
+    share(figureKey::pEven, net.countAtLeast(0) - net.countAtLeast(1));
+    share(figureKey::pBehind, net.total() - net.countAtLeast(0));
+    addPercentiles(group, figureKey::netCoins, net);
+    addPercentiles(group, figureKey::games, t.gamesLaw);
     group.series.push_back(measuredAtLeast(net));
-    group.series.push_back(
-        measuredLaw("big_count_law", t.bigsLaw, t.bigsLaw.total() == 0 ? 0 : t.bigsLaw.highest()));
-    Series histogram = makeSeries("net_histogram");
+    group.series.push_back(measuredLaw(figureKey::bigCountLaw, t.bigsLaw,
+                                       t.bigsLaw.total() == 0 ? 0 : t.bigsLaw.highest()));
+    Series histogram = makeSeries(figureKey::netHistogram);
     net.forEachValue([&](std::int64_t value, std::int64_t count) {
         const auto bin = static_cast<double>(
             (value >= 0 ? value / histogramBin : -((-value + histogramBin - 1) / histogramBin)) *
@@ -260,14 +260,14 @@ void addLongRunGaps(FigureGroup& group, const LongRunGaps& gaps) {
     for (const std::int32_t games : gapThresholds) {
         group.figures.push_back(makeFigure(gapKey(games), gaps.bigGap.atLeast(games)));
     }
-    group.figures.push_back(makeFigure("big_gap_mean", gaps.bigGap.mean));
+    group.figures.push_back(makeFigure(figureKey::bigGapMean, gaps.bigGap.mean));
     for (const double percent : lawPercentiles) {
-        group.figures.push_back(
-            makeFigure(percentileKey("big_gap", percent), gaps.bigGap.quantile(percent / 100.0)));
+        group.figures.push_back(makeFigure(percentileKey(figureKey::bigGap, percent),
+                                           gaps.bigGap.quantile(percent / 100.0)));
     }
-    group.series.push_back(exactGapLaw("big_gap_law", gaps.bigGap));
-    group.series.push_back(exactGapLaw("bonus_gap_law", gaps.bonusGap));
-    group.details.push_back(makeFigure("gap_law_cut", gaps.lostMass));
+    group.series.push_back(exactGapLaw(figureKey::bigGapLaw, gaps.bigGap));
+    group.series.push_back(exactGapLaw(figureKey::bonusGapLaw, gaps.bonusGap));
+    group.details.push_back(makeFigure(figureKey::gapLawCut, gaps.lostMass));
 }
 
 void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonusGaps,
@@ -301,21 +301,22 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
         group.figures.push_back(makeFigure(key, share, batchSums(i, false).shareInterval95(share)));
     }
     if (bigGaps.total() == 0) {
-        group.figures.push_back(makeFigure("big_gap_mean", std::nullopt));
+        group.figures.push_back(makeFigure(figureKey::bigGapMean, std::nullopt));
     } else {
         const RatioSums sums =
             overBatches(bigGapBatches, [](const Tally& batch) { return batch.sum(); });
         group.figures.push_back(
-            makeFigure("big_gap_mean", bigGaps.mean(), sums.interval95(bigGaps.mean())));
+            makeFigure(figureKey::bigGapMean, bigGaps.mean(), sums.interval95(bigGaps.mean())));
     }
-    group.figures.push_back(makeFigure("big_gaps", static_cast<double>(bigGaps.total())));
+    group.figures.push_back(makeFigure(figureKey::bigGaps, static_cast<double>(bigGaps.total())));
     // A percentile's interval by the batches' spread of the share of waits up to it, read back
     // through the whole run's law (Woodruff's interval, with the batches' variance).
     for (std::size_t p = 0; p < lawPercentiles.size(); ++p) {
         const double percent = lawPercentiles[p];
         const double q = percent / 100.0;
         if (bigGaps.total() == 0) {
-            group.figures.push_back(makeFigure(percentileKey("big_gap", percent), std::nullopt));
+            group.figures.push_back(
+                makeFigure(percentileKey(figureKey::bigGap, percent), std::nullopt));
             continue;
         }
         const std::int64_t value = thresholds[gapThresholds.size() + p] - 1;
@@ -324,12 +325,13 @@ void addMeasuredGaps(FigureGroup& group, const Tally& bigGaps, const Tally& bonu
             interval.low = static_cast<double>(bigGaps.quantile(interval.low));
             interval.high = static_cast<double>(bigGaps.quantile(interval.high));
         }
-        group.figures.push_back(
-            makeFigure(percentileKey("big_gap", percent), static_cast<double>(value), interval));
+        group.figures.push_back(makeFigure(percentileKey(figureKey::bigGap, percent),
+                                           static_cast<double>(value), interval));
     }
     constexpr std::int64_t longest = 3000;
-    group.series.push_back(measuredLaw("big_gap_law", bigGaps, longest, &bigGapBatches));
-    group.series.push_back(measuredLaw("bonus_gap_law", bonusGaps, longest, &bonusGapBatches));
+    group.series.push_back(measuredLaw(figureKey::bigGapLaw, bigGaps, longest, &bigGapBatches));
+    group.series.push_back(
+        measuredLaw(figureKey::bonusGapLaw, bonusGaps, longest, &bonusGapBatches));
 }
 
 }  // namespace korvale

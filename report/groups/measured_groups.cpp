@@ -58,7 +58,7 @@ RatioSums batchSums(const std::vector<NormalTotals>& batches, X x, Y y) {
 Figure payoutFigure(std::int32_t setting, const NormalTotals& t,
                     const std::vector<NormalTotals>& batches) {
     if (t.games == 0) {
-        return makeFigure("payout_percent", std::nullopt);
+        return makeFigure(figureKey::payoutPercent, std::nullopt);
     }
     const double c = static_cast<double>(costCoefficient(setting));
     const RatioSums sums = batchSums(
@@ -69,7 +69,7 @@ Figure payoutFigure(std::int32_t setting, const NormalTotals& t,
         });
     const CoinTotals coins = coinTotals(setting, t.games, t.bigs, t.regs);
     const double rate = payoutRate(coins.obtained, t.games);
-    return makeFigure("payout_percent", rate, sums.interval95(rate));
+    return makeFigure(figureKey::payoutPercent, rate, sums.interval95(rate));
 }
 
 // No bonus in modes 1..5 leads to mode 0, so the games begun in mode 0 are the first stretch
@@ -101,13 +101,13 @@ Figure modeShareFigure(std::size_t m, const NormalTotals& t,
     };
     const double games = afterMorning(t);
     if (games == 0.0) {
-        return makeFigure(modeKey(m, "share"), std::nullopt);
+        return makeFigure(modeKey(m, figureKey::share), std::nullopt);
     }
     const double share = m == 0 ? 0.0 : asDouble(t.modeGames[m]) / games;
     const RatioSums sums = batchSums(batches, afterMorning, [m](const NormalTotals& b) {
         return m == 0 ? 0.0 : asDouble(b.modeGames[m]);
     });
-    return makeFigure(modeKey(m, "share"), share, sums.shareInterval95(share));
+    return makeFigure(modeKey(m, figureKey::share), share, sums.shareInterval95(share));
 }
 
 }  // namespace
@@ -120,26 +120,26 @@ FigureGroup measuredLongRunGroup(std::int32_t setting, const NormalTotals& t,
     const auto regs = [](const NormalTotals& b) { return asDouble(b.regs); };
     const auto bonuses = [](const NormalTotals& b) { return asDouble(b.bigs + b.regs); };
     std::vector<Figure>& f = group.figures;
-    f.push_back(countFigure("games", t.games));
-    f.push_back(countFigure("big", t.bigs));
-    f.push_back(countFigure("reg", t.regs));
-    f.push_back(countFigure("net_coins", coinTotals(setting, t.games, t.bigs, t.regs).net));
-    f.push_back(ratioFigure("big_odds", asDouble(t.games), asDouble(t.bigs),
+    f.push_back(countFigure(figureKey::games, t.games));
+    f.push_back(countFigure(figureKey::big, t.bigs));
+    f.push_back(countFigure(figureKey::reg, t.regs));
+    f.push_back(countFigure(figureKey::netCoins, coinTotals(setting, t.games, t.bigs, t.regs).net));
+    f.push_back(ratioFigure(figureKey::bigOdds, asDouble(t.games), asDouble(t.bigs),
                             batchSums(batches, bigs, games)));
-    f.push_back(ratioFigure("reg_odds", asDouble(t.games), asDouble(t.regs),
+    f.push_back(ratioFigure(figureKey::regOdds, asDouble(t.games), asDouble(t.regs),
                             batchSums(batches, regs, games)));
-    f.push_back(ratioFigure("bonus_odds", asDouble(t.games), asDouble(t.bigs + t.regs),
+    f.push_back(ratioFigure(figureKey::bonusOdds, asDouble(t.games), asDouble(t.bigs + t.regs),
                             batchSums(batches, bonuses, games)));
     f.push_back(payoutFigure(setting, t, batches));
     for (std::size_t m = 0; m < modeCount; ++m) {
         const auto modeGames = [m](const NormalTotals& b) { return asDouble(b.modeGames[m]); };
         const auto modeBigs = [m](const NormalTotals& b) { return asDouble(b.modeBigs[m]); };
         f.push_back(modeShareFigure(m, t, batches));
-        f.push_back(releaseRateFigure(modeKey(m, "rt_release_rate"), asDouble(t.modeGames[m]),
-                                      asDouble(t.modeBigs[m]),
+        f.push_back(releaseRateFigure(modeKey(m, figureKey::rtReleaseRate),
+                                      asDouble(t.modeGames[m]), asDouble(t.modeBigs[m]),
                                       batchSums(batches, modeGames, modeBigs)));
-        f.push_back(countFigure(modeKey(m, "games"), t.modeGames[m]));
-        f.push_back(countFigure(modeKey(m, "big"), t.modeBigs[m]));
+        f.push_back(countFigure(modeKey(m, figureKey::games), t.modeGames[m]));
+        f.push_back(countFigure(modeKey(m, figureKey::big), t.modeBigs[m]));
     }
     return group;
 }
@@ -150,26 +150,31 @@ FigureGroup measuredAttemptGroup(std::int32_t setting, const EndConditions& end,
         .source = Source::Simulated, .setting = setting, .scope = Scope::Attempt, .end = end};
     const double attempts = asDouble(t.attempts);
     std::vector<Figure>& f = group.figures;
-    f.push_back(countFigure("attempts", t.attempts));
-    f.push_back(countFigure("games", t.games));
-    f.push_back(countFigure("big", t.bigs));
-    f.push_back(countFigure("reg", t.regs));
-    f.push_back(countFigure("net_coins", t.net));
-    f.push_back(ratioFigure("big_odds", asDouble(t.games), asDouble(t.bigs), t.bigOdds));
-    f.push_back(ratioFigure("reg_odds", asDouble(t.games), asDouble(t.regs), t.regOdds));
+    f.push_back(countFigure(figureKey::attempts, t.attempts));
+    f.push_back(countFigure(figureKey::games, t.games));
+    f.push_back(countFigure(figureKey::big, t.bigs));
+    f.push_back(countFigure(figureKey::reg, t.regs));
+    f.push_back(countFigure(figureKey::netCoins, t.net));
+    f.push_back(ratioFigure(figureKey::bigOdds, asDouble(t.games), asDouble(t.bigs), t.bigOdds));
+    f.push_back(ratioFigure(figureKey::regOdds, asDouble(t.games), asDouble(t.regs), t.regOdds));
+    f.push_back(ratioFigure(figureKey::bonusOdds, asDouble(t.games), asDouble(t.bigs + t.regs),
+                            t.bonusOdds));
     f.push_back(
-        ratioFigure("bonus_odds", asDouble(t.games), asDouble(t.bigs + t.regs), t.bonusOdds));
-    f.push_back(ratioFigure("games_per_attempt", asDouble(t.games), attempts, t.gamesPerAttempt));
-    f.push_back(ratioFigure("big_per_attempt", asDouble(t.bigs), attempts, t.bigsPerAttempt));
-    f.push_back(ratioFigure("reg_per_attempt", asDouble(t.regs), attempts, t.regsPerAttempt));
-    f.push_back(ratioFigure("cost_per_attempt", t.costPerAttempt.y, attempts, t.costPerAttempt));
-    f.push_back(ratioFigure("net_coins_per_attempt", asDouble(t.net), attempts, t.netPerAttempt));
-    f.push_back(ratioFigure("net_per_1000_games", 1000.0 * asDouble(t.net), asDouble(t.games),
+        ratioFigure(figureKey::gamesPerAttempt, asDouble(t.games), attempts, t.gamesPerAttempt));
+    f.push_back(
+        ratioFigure(figureKey::bigPerAttempt, asDouble(t.bigs), attempts, t.bigsPerAttempt));
+    f.push_back(
+        ratioFigure(figureKey::regPerAttempt, asDouble(t.regs), attempts, t.regsPerAttempt));
+    f.push_back(
+        ratioFigure(figureKey::costPerAttempt, t.costPerAttempt.y, attempts, t.costPerAttempt));
+    f.push_back(
+        ratioFigure(figureKey::netCoinsPerAttempt, asDouble(t.net), attempts, t.netPerAttempt));
+    f.push_back(ratioFigure(figureKey::netPer1000Games, 1000.0 * asDouble(t.net), asDouble(t.games),
                             t.netPer1000Games));
-    Figure payout = makeFigure("payout_percent", std::nullopt);
+    Figure payout = makeFigure(figureKey::payoutPercent, std::nullopt);
     if (t.games > 0) {
         const double rate = payoutRate(t.obtained, t.games);
-        payout = makeFigure("payout_percent", rate, t.payout.interval95(rate));
+        payout = makeFigure(figureKey::payoutPercent, rate, t.payout.interval95(rate));
     }
     f.push_back(payout);
     return group;

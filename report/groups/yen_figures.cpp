@@ -13,8 +13,7 @@ namespace {
 
 // A yen figure of an exact group holds the cost as the group's net does.
 std::string costKey(const AttemptFigures& f, std::string_view key) {
-    return f.costRounding == CostRounding::Exact ? std::string(key)
-                                                 : std::string(key) + "_unrounded_cost";
+    return f.costRounding == CostRounding::Exact ? std::string(key) : unroundedCostKey(key);
 }
 
 // The interval of a · m + b for the interval of m.
@@ -32,9 +31,9 @@ void addDeepestLaw(std::vector<Figure>& f, const Tally& deepest) {
     if (deepest.total() == 0) {
         return;
     }
-    f.push_back(makeFigure("deepest_mean", deepest.mean(), deepest.meanInterval()));
+    f.push_back(makeFigure(figureKey::deepestMean, deepest.mean(), deepest.meanInterval()));
     for (const double q : {0.5, 0.9}) {
-        f.push_back(makeFigure(percentileKey("deepest", q * 100.0),
+        f.push_back(makeFigure(percentileKey(figureKey::deepest, q * 100.0),
                                static_cast<double>(deepest.quantile(q)),
                                deepest.quantileInterval(q)));
     }
@@ -56,11 +55,11 @@ void addMeasuredCashYen(std::vector<Figure>& out, const AttemptFigures& f, const
     const double loss = lossPerLot(rates);
     const double stored = yenOfCoins(rates, f.expectedNet);
     const double hours = hoursOfGames(rates, f.expectedGames);
-    out.push_back(makeFigure(costKey(f, "yen_per_attempt"), stored - loss * lots,
+    out.push_back(makeFigure(costKey(f, figureKey::yenPerAttempt), stored - loss * lots,
                              affine(lotsInterval, -loss, stored)));
     out.push_back(
-        makeFigure("cash_in_per_attempt", 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
-    out.push_back(makeFigure(costKey(f, "yen_per_hour"), (stored - loss * lots) / hours,
+        makeFigure(figureKey::cashInPerAttempt, 1000.0 * lots, affine(lotsInterval, 1000.0, 0.0)));
+    out.push_back(makeFigure(costKey(f, figureKey::yenPerHour), (stored - loss * lots) / hours,
                              affine(lotsInterval, -loss / hours, stored / hours)));
 }
 
@@ -69,7 +68,7 @@ void addMeasuredCashYen(std::vector<Figure>& out, const AttemptFigures& f, const
 void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& rates,
                  const std::optional<CashLots>& lots) {
     const double hours = hoursOfGames(rates, f.expectedGames);
-    group.figures.push_back(makeFigure("hours_per_attempt", hours));
+    group.figures.push_back(makeFigure(figureKey::hoursPerAttempt, hours));
     const bool fromCash = rates.pay == CoinSource::Cash;
     if (fromCash && !lots) {
         return;
@@ -77,13 +76,13 @@ void addExactYen(FigureGroup& group, const AttemptFigures& f, const HallRates& r
     // From cash: the net exchanged, less what the lots bought lose at the exchange.
     const double yen =
         yenOfCoins(rates, f.expectedNet) - (fromCash ? lossPerLot(rates) * lots->expected : 0.0);
-    group.figures.push_back(makeFigure(costKey(f, "yen_per_attempt"), yen));
+    group.figures.push_back(makeFigure(costKey(f, figureKey::yenPerAttempt), yen));
     if (fromCash) {
-        group.figures.push_back(makeFigure("cash_in_per_attempt", 1000.0 * lots->expected));
+        group.figures.push_back(makeFigure(figureKey::cashInPerAttempt, 1000.0 * lots->expected));
         group.details.push_back(
-            makeFigure("cash_yen_error_bound", lossPerLot(rates) * lots->errorBound));
+            makeFigure(figureKey::cashYenErrorBound, lossPerLot(rates) * lots->errorBound));
     }
-    group.figures.push_back(makeFigure(costKey(f, "yen_per_hour"), yen / hours));
+    group.figures.push_back(makeFigure(costKey(f, figureKey::yenPerHour), yen / hours));
 }
 
 FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
@@ -91,7 +90,7 @@ FigureGroup cashGroup(const AttemptFigures& f, const CashTotals& cash) {
         .source = Source::Simulated, .setting = f.setting, .scope = Scope::Attempt, .end = f.end};
     const HallRates& rates = cash.rates;
     std::vector<Figure>& out = group.figures;
-    out.push_back(makeFigure("attempts", static_cast<double>(cash.lotsPerAttempt.units)));
+    out.push_back(makeFigure(figureKey::attempts, static_cast<double>(cash.lotsPerAttempt.units)));
     if (cash.lotsPerAttempt.units == 0) {
         return group;
     }
@@ -139,11 +138,11 @@ void addYenOfMeasuredCoins(FigureGroup& group, const HallRates& rates) {
     };
     const double yenOfCoin = yenOfCoins(rates, 1.0);
     std::vector<Figure> added = {
-        scaled("games_per_attempt", "hours_per_attempt", 1.0 / rates.gamesPerHour)};
+        scaled(figureKey::gamesPerAttempt, figureKey::hoursPerAttempt, 1.0 / rates.gamesPerHour)};
     if (rates.pay == CoinSource::Stored) {
-        added.push_back(scaled("net_coins_per_attempt", "yen_per_attempt", yenOfCoin));
-        added.push_back(
-            scaled("net_per_1000_games", "yen_per_hour", yenOfCoin * rates.gamesPerHour / 1000.0));
+        added.push_back(scaled(figureKey::netCoinsPerAttempt, figureKey::yenPerAttempt, yenOfCoin));
+        added.push_back(scaled(figureKey::netPer1000Games, figureKey::yenPerHour,
+                               yenOfCoin * rates.gamesPerHour / 1000.0));
     }
     group.figures.insert(group.figures.end(), added.begin(), added.end());
 }
@@ -152,13 +151,26 @@ void addMeasuredYen(FigureGroup& group, const AttemptTotals& t) {
     const CashTotals& cash = t.cash;
     const double gamesPerHour = cash.rates.gamesPerHour;
     std::vector<Figure>& f = group.figures;
-    f.push_back(ratioFigure("hours_per_attempt", t.gamesPerAttempt, 1.0 / gamesPerHour));
-    f.push_back(ratioFigure("yen_per_attempt", cash.yenPerAttempt, 1.0));
-    f.push_back(ratioFigure("yen_per_hour", cash.yenPerGame, gamesPerHour));
+    f.push_back(ratioFigure(figureKey::hoursPerAttempt, t.gamesPerAttempt, 1.0 / gamesPerHour));
+    f.push_back(ratioFigure(figureKey::yenPerAttempt, cash.yenPerAttempt, 1.0));
+    f.push_back(ratioFigure(figureKey::yenPerHour, cash.yenPerGame, gamesPerHour));
     if (cash.rates.pay == CoinSource::Cash) {
-        f.push_back(ratioFigure("cash_in_per_attempt", cash.cashInPerAttempt, 1.0));
+        f.push_back(ratioFigure(figureKey::cashInPerAttempt, cash.cashInPerAttempt, 1.0));
         addDeepestLaw(f, cash.deepestLaw);
     }
+}
+
+std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
+                                       const AttemptFigures& figures, const HallRates& rates,
+                                       const std::optional<CashLots>& lots,
+                                       const MeasureCash& measure) {
+    addExactYen(exactGroup, figures, rates, lots);
+    groups.push_back(std::move(exactGroup));
+    std::optional<CashTotals> measured = measure(figures);
+    if (measured) {
+        groups.push_back(cashGroup(figures, *measured));
+    }
+    return measured;
 }
 
 }  // namespace korvale

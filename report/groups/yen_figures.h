@@ -5,7 +5,9 @@
 // deep each attempt goes below its start.
 
 #include <array>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/hall/hall_rates.h"
@@ -34,6 +36,17 @@ FigureGroup cashGroup(const AttemptFigures& figures, const CashTotals& cash);
 FigureGroup cashMixtureGroup(const AttemptFigures& mixture,
                              const std::array<CashTotals, settingCount>& bySetting,
                              const SettingVector& chances);
+
+// Measures the cash put in by attempts of the rule `figures` are of (a seeded simulation), or
+// gives nothing when no measure was asked for.
+using MeasureCash = std::function<std::optional<CashTotals>(const AttemptFigures& figures)>;
+
+// To `groups`: `exactGroup` with its hours and yen (from cash with `lots` when they are
+// exact), then the measured group when `measure` gives a measure, which it returns.
+std::optional<CashTotals> addYenGroups(std::vector<FigureGroup>& groups, FigureGroup exactGroup,
+                                       const AttemptFigures& figures, const HallRates& rates,
+                                       const std::optional<CashLots>& lots,
+                                       const MeasureCash& measure);
 
 // To a measured attempt group of a run that saw only the attempts' coins (the window's): the
 // hours, and from stored coins the yen, its measured net exchanged, each interval with it.

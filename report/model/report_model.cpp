@@ -46,7 +46,23 @@ const char* scopeName(Scope scope) {
     return "history";
 }
 
-const Figure* FigureGroup::find(const std::string& key) const {
+const char* commandName(ReportKind kind) {
+    switch (kind) {
+        case ReportKind::Simulation:
+            return "simulate";
+        case ReportKind::Exact:
+            return "exact";
+        case ReportKind::Sweep:
+            return "sweep";
+        case ReportKind::Hunt:
+            return "hunt";
+        case ReportKind::Inference:
+            break;
+    }
+    return "infer";
+}
+
+const Figure* FigureGroup::find(std::string_view key) const {
     for (const Figure& figure : figures) {
         if (figure.key == key) {
             return &figure;

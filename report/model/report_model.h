@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/measured/ratio_statistics.h"
@@ -82,7 +83,7 @@ struct FigureGroup {
     std::vector<Figure> details{};
 
     // The figure with this key, or null.
-    const Figure* find(const std::string& key) const;
+    const Figure* find(std::string_view key) const;
 };
 
 // One line of a run's description: what was asked and how (seed, threads, amounts).
@@ -103,10 +104,36 @@ struct Timing {
     std::optional<double> gamesPerSecond{};
 };
 
+// What a report answers, which picks its layout: a simulation's measures, the exact figures,
+// a sweep of end conditions, the 狙い目 table of found machines, or a history's setting.
+enum class ReportKind { Simulation, Exact, Sweep, Hunt, Inference };
+
+// The command that reports it: "simulate", "exact", "sweep", "hunt", "infer" (JSON's "command").
+const char* commandName(ReportKind kind);
+
+// How far an attempt's laws were worked out (the laws fact).
+enum class LawsWorked {
+    NotAsked,
+    Full,  // the laws of the net, the games and the BIGs
+    Head,  // the chance to end ahead and the net's 50% and 10% points only
+    None,  // not worked out: attempts with a game limit
+};
+
+// The facts a layout goes by, typed; each is also among the report's facts, added with it
+// (run_facts.h).
+struct RunFacts {
+    LawsWorked laws = LawsWorked::NotAsked;
+    std::optional<std::int32_t> maxGames{};
+    bool paidWithCash = false;
+    bool frontierOnly = false;    // a sweep that holds only the rules on each frontier
+    bool counterAtLimit = false;  // a simulation stopped by a counter at its limit
+};
+
 // Everything one command reports.
 struct Report {
-    std::string command{};  // "simulate", "exact", "sweep", "infer"
+    ReportKind kind = ReportKind::Exact;
     std::vector<Fact> facts{};
+    RunFacts run{};
     std::vector<FigureGroup> groups{};
     std::optional<Timing> timing{};
     bool partial = false;  // stopped early: the figures cover what was played by then

@@ -65,7 +65,7 @@ Report sampleReport() {
     Figure undefined{"mode0_rt_release_rate", "モード0 RT解除率", Unit::OneIn, std::nullopt, {}};
     Figure measured{"big_odds", "BIG確率", Unit::OneIn, 290.25, {true, 280.0, 300.5}};
     Figure quoted{"odd", "a \"label\", with a comma", Unit::Count, 3.0, {}};
-    Report report{.command = "exact"};
+    Report report{.kind = ReportKind::Exact};
     report.groups.push_back({.source = Source::Exact,
                              .setting = 0,
                              .scope = Scope::LongRun,
@@ -109,7 +109,7 @@ TEST(JsonFormatTest, ExactFiguresHaveAValueMeasuredOnesAnInterval) {
 // written alike in the facts and in the results; the time of every command, and a speed only
 // where games were played; where a measured law stops.
 TEST(SchemaTest, RunFactsTimingAndLawReachReadAlikeInCsvAndJson) {
-    Report report{.command = "infer",
+    Report report{.kind = ReportKind::Inference,
                   .facts = {{"start", "開始", "morning", "朝一", false},
                             {"prior", "事前の重み", "", "", false, {1, 2.5}},
                             {"big_end", "BIG後", "300"}},
@@ -134,6 +134,7 @@ TEST(SchemaTest, RunFactsTimingAndLawReachReadAlikeInCsvAndJson) {
     const std::string json = formatReport(report, OutputFormat::Json);
     EXPECT_NE(json.find("\"big_end\": 300,"), std::string::npos);  // not 300.0
     const auto parsed = nlohmann::json::parse(json);
+    EXPECT_EQ(parsed["command"], "infer");
     EXPECT_EQ(parsed["run"]["prior"], nlohmann::json({1, 2.5}));
     EXPECT_EQ(parsed["run"]["big_end"], 300);
     EXPECT_EQ(parsed["results"][0]["series"]["big_gap_law"]["measured_to"], 2);

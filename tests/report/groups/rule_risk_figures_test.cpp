@@ -14,6 +14,7 @@
 #include "report/format/report_format.h"
 #include "report/format/table_text.h"
 #include "report/groups/exact_groups.h"
+#include "report/groups/run_facts.h"
 #include "report/model/figure_catalogue.h"
 #include "tests/support/written_csv.h"
 
@@ -46,7 +47,7 @@ Report sweepOfOne(const RuleRisk& risk) {
          {std::pair{"best_per_attempt", 1.0}, {"best_per_1000_games", 1.0}, {"on_frontier", 0.0}}) {
         group.details.push_back(makeFigure(key, on));
     }
-    Report report{.command = "sweep"};
+    Report report{.kind = ReportKind::Sweep};
     report.groups.push_back(group);
     return report;
 }
@@ -151,10 +152,10 @@ TEST(RuleRiskFiguresTest, SweepTableReadsInAHundredColumns) {
             if (frontierOnly && means) {
                 continue;  // refused: the frontier needs the risk
             }
-            Report report{.command = "sweep", .partial = true};
+            Report report{.kind = ReportKind::Sweep, .partial = true};
             report.facts.push_back({"big_ends", "BIG後の格子", "", "0:1000:50", false});
             if (frontierOnly) {
-                report.facts.push_back({"frontier", "効率的フロンティアのみ", "1", "はい"});
+                addFrontierOnly(report);
             }
             for (std::int32_t setting = 0; setting < 6; ++setting) {
                 for (const RuleRisk& risk : {known, RuleRisk{}}) {

@@ -1,7 +1,4 @@
-#include "batch/commands/exact_figures.h"
-
-#include "batch/commands/exact_setup.h"
-#include "batch/commands/hall_rate_report.h"
+#include "batch/commands/exact_command.h"
 
 #include <fmt/format.h>
 
@@ -24,16 +21,20 @@
 #include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
+#include "batch/commands/exact_setup.h"
+#include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/parallel_work.h"
 #include "common/runtime_error.h"
 #include "report/format/table_text.h"
 #include "report/groups/day_groups.h"
+#include "report/groups/exact_figures.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
 #include "report/groups/rule_risk_figures.h"
+#include "report/groups/run_facts.h"
 #include "report/groups/yen_figures.h"
 #include "report/model/figure_catalogue.h"
 
@@ -91,39 +92,6 @@ std::vector<CappedAttemptFigures> solveAttempts(const std::vector<std::int32_t>&
     return figures;
 }
 
-std::vector<Fact> exactFacts(const BatchOptions& options) {
-    std::vector<Fact> facts = settingFacts(options);
-    if (options.endGiven) {
-        facts.push_back({"big_end", "BIG後", fmt::format("{}", options.end.bigEnd)});
-        facts.push_back({"reg_end", "REG後", std::to_string(options.end.regEnd)});
-    }
-    if (options.maxGames) {
-        facts.push_back(maxGamesFact(*options.maxGames));
-    }
-    if (options.sinceBig) {
-        facts.push_back(sinceBigFact(*options.sinceBig));
-    }
-    if (options.sinceBig && !options.settingGiven) {
-        facts.push_back(priorFact(options.prior));
-    }
-    if (options.laws && options.maxGames) {
-        facts.push_back(cappedLawsFact());
-    } else if (options.laws && !outcomeLawCovers(options.end)) {
-        facts.push_back({.key = "laws",
-                         .label = "分布",
-                         .value = "head",
-                         .shown = "勝ち越す確率と差枚の50%点・10%点のみ",
-                         .isNumber = false});
-    } else if (options.laws) {
-        facts.push_back({.key = "laws",
-                         .label = "分布",
-                         .value = "full",
-                         .shown = "差枚・プレイ数・BIG回数の分布",
-                         .isNumber = false});
-    }
-    return facts;
-}
-
 // Where the attempts of the command start: the morning's new machine, or one found
 // --since-big games after its last BIG.
 AttemptStart attemptStart(std::int32_t setting, const BatchOptions& options) {
@@ -163,9 +131,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 void addDayGroups(Report& report, const BatchOptions& options,
                   const std::vector<std::int32_t>& settings, ProgressBar* bar) {
     report.facts.push_back(dayGamesFact(*options.dayGames));
-    for (Fact& fact : hallRateFacts(options.rates, std::nullopt)) {
-        report.facts.push_back(std::move(fact));
-    }
+    addHallRates(report, options.rates, std::nullopt);
     ShareShown shown(bar);
     shown.show(0.0);
     try {
@@ -181,44 +147,6 @@ void addDayGroups(Report& report, const BatchOptions& options,
     }
     if (bar != nullptr) {
         bar->clear();
-    }
-}
-
-// The settings mixed by the posterior: the exact group, its yen from cash when every
-// setting's lots are exact, and beside it the measured mixture when the lots were measured. With
-// the laws, the chance to end ahead mixes as well, each setting's weighed by its chance, as hunt's
-// mixture has it; the other points of the laws do not mix so.
-void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<AttemptFigures>& attempts,
-                      const std::vector<std::optional<CashLots>>& lots,
-                      const std::vector<CashTotals>& measured, const SettingVector& posterior,
-                      const std::array<std::optional<double>, settingCount>& aheads,
-                      const BatchOptions& options) {
-    std::array<AttemptFigures, settingCount> bySetting;
-    std::copy_n(attempts.begin(), settingCount, bySetting.begin());
-    const AttemptFigures mixture = mixAttemptFigures(bySetting, posterior);
-    FigureGroup group = foundMixtureGroup(mixture, posterior);
-    if (options.laws) {
-        std::optional<double> ahead = 0.0;
-        for (std::size_t s = 0; s < settingCount; ++s) {
-            ahead = ahead && aheads[s] ? std::optional(*ahead + posterior[s] * *aheads[s])
-                                       : std::nullopt;
-        }
-        group.figures.push_back(makeFigure("p_ahead", ahead));
-    }
-    std::optional<CashLots> mixedLots;
-    if (std::all_of(lots.begin(), lots.end(), [](const auto& one) { return one.has_value(); })) {
-        mixedLots = CashLots{};
-        for (std::size_t s = 0; s < settingCount; ++s) {
-            mixedLots->expected += posterior[s] * lots[s]->expected;
-            mixedLots->errorBound += posterior[s] * lots[s]->errorBound;
-        }
-    }
-    addExactYen(group, mixture, options.rates, mixedLots);
-    groups.push_back(std::move(group));
-    if (measured[0].lotsPerAttempt.units > 0) {
-        std::array<CashTotals, settingCount> cash;
-        std::copy_n(measured.begin(), settingCount, cash.begin());
-        groups.push_back(cashMixtureGroup(mixture, cash, posterior));
     }
 }
 
@@ -238,12 +166,23 @@ void addAttemptLaws(FigureGroup& group, std::int32_t setting, const BatchOptions
     }
 }
 
+// What exact was asked, as its report says it.
+ExactAsked exactAsked(const BatchOptions& options) {
+    return {.setting = chosenSetting(options),
+            .end = options.endGiven ? std::optional(options.end) : std::nullopt,
+            .maxGames = options.maxGames,
+            .sinceBig = options.sinceBig,
+            .prior = options.prior,
+            .laws = options.laws};
+}
+
 }  // namespace
 
 Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::int32_t> settings = chosenSettings(options);
-    Report report{.command = "exact", .facts = exactFacts(options)};
+    Report report{.kind = ReportKind::Exact};
+    addExactFacts(report, exactAsked(options));
     for (const std::int32_t setting : settings) {
         FigureGroup group = exactLongRunGroup(solveLongRun(setting));
         addLongRunGaps(group, solveLongRunGaps(setting));
@@ -264,9 +203,8 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const bool lotsExact = cashLotsExact(options, options.end);
     const std::optional<CashSimulation> cash =
         cashSimulation(options, defaultCashAttempts, lotsExact);
-    for (Fact& fact : hallRateFacts(options.rates, cash)) {
-        report.facts.push_back(std::move(fact));
-    }
+    addHallRates(report, options.rates, cash);
+    const MeasureCash measure = cashMeasure(options, cash, bar);
     try {
         const std::vector<CappedAttemptFigures> capped =
             solveAttempts(settings, options.end, options, shown, attemptsWeight);
@@ -281,27 +219,31 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
         for (std::size_t i = 0; i < settings.size(); ++i) {
             FigureGroup group = exactAttemptGroup(attempts[i]);
             if (options.maxGames) {
-                group.figures.push_back(makeFigure("limit_reached", capped[i].limitReachedChance));
+                group.figures.push_back(
+                    makeFigure(figureKey::limitReached, capped[i].limitReachedChance));
             }
             if (posterior) {
-                group.figures.push_back(makeFigure("posterior", (*posterior)[i]));
+                group.figures.push_back(makeFigure(figureKey::posterior, (*posterior)[i]));
             }
             if (options.laws) {
                 const double before = attemptsWeight + lawWeight * static_cast<double>(i);
                 addAttemptLaws(group, settings[i], options,
                                [&](double share) { shown.show(before + lawWeight * share); });
             }
-            if (const Figure* ahead = group.find("p_ahead"); ahead != nullptr && i < settingCount) {
+            if (const Figure* ahead = group.find(figureKey::pAhead);
+                ahead != nullptr && i < settingCount) {
                 aheads[i] = ahead->value;
             }
             lots[i] = exactCashLots(settings[i], options.end, attempts[i].start, options);
-            if (std::optional<CashTotals> one = addYenGroups(
-                    report.groups, std::move(group), attempts[i], options, cash, lots[i], bar)) {
+            if (std::optional<CashTotals> one =
+                    addYenGroups(report.groups, std::move(group), attempts[i], options.rates,
+                                 lots[i], measure)) {
                 measured[i] = std::move(*one);
             }
         }
         if (posterior) {
-            addMixtureGroups(report.groups, attempts, lots, measured, *posterior, aheads, options);
+            addMixtureGroups(report.groups, attempts, lots, measured, *posterior, aheads,
+                             options.rates, options.laws);
         }
     } catch (const WorkCancelled&) {
         // Ctrl-C: the settings finished so far, marked partial.
