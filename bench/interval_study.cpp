@@ -18,9 +18,9 @@
 #include <string>
 
 #include "analysis/measured/ratio_statistics.h"
-#include "batch/commands/batch_report.h"
 #include "batch/commands/exact_command.h"
 #include "play/parallel_run.h"
+#include "report/groups/simulation_figures.h"
 
 namespace korvale {
 namespace {

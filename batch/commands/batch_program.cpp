@@ -8,7 +8,6 @@
 #include <iostream>
 #include <memory>
 
-#include "batch/commands/batch_report.h"
 #include "batch/commands/exact_command.h"
 #include "batch/commands/history_inference.h"
 #include "batch/commands/hunt_command.h"
@@ -21,6 +20,7 @@
 #include "common/runtime_error.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
+#include "report/groups/simulation_figures.h"
 
 namespace korvale {
 namespace {

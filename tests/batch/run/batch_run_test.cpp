@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "batch/commands/batch_report.h"
 #include "common/number_text.h"
 #include "machine/cls_korvale.h"
 #include "play/attempt_run.h"
 #include "play/counter_limit.h"
 #include "report/format/report_format.h"
+#include "report/groups/simulation_figures.h"
 #include "tests/support/ceiling_closed_form.h"
 #include "tests/support/mean_interval.h"
 #include "tests/support/played_attempt.h"

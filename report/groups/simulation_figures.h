@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/run/command_line_run.h"
+#include "play/parallel_run.h"
 #include "report/model/report_model.h"
 
 namespace korvale {

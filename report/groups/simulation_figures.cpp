@@ -1,9 +1,7 @@
-#include "batch/commands/batch_report.h"
+#include "report/groups/simulation_figures.h"
 
 #include <fmt/format.h>
 
-#include "batch/commands/exact_setup.h"
-#include "batch/commands/hall_rate_report.h"
 #include "report/groups/day_groups.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/law_figures.h"
