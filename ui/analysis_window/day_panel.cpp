@@ -41,19 +41,19 @@ QColor dayColour(int day) {
 // day goes, measured only), then the bonuses.
 const std::vector<FigureKey>& dayKeys() {
     static const std::vector<FigureKey> keys = [] {
-        std::vector<FigureKey> list = {{"net_coins_per_attempt"}, {"p_ahead"}};
+        std::vector<FigureKey> list = {{figureKey::netCoinsPerAttempt}, {figureKey::pAhead}};
         for (const double percent : {5.0, 25.0, 50.0, 75.0, 95.0}) {
-            list.push_back({percentileKey("net_coins", percent)});
+            list.push_back({percentileKey(figureKey::netCoins, percent)});
         }
-        list.insert(list.end(), {{"yen_per_attempt"},
-                                 {"yen_per_hour"},
-                                 {"hours_per_attempt"},
-                                 {"cash_in_per_attempt", false},
-                                 {"deepest_mean", false},
-                                 {percentileKey("deepest", 90.0), false},
-                                 {"big_per_attempt"},
-                                 {"reg_per_attempt"},
-                                 {"payout_percent"}});
+        list.insert(list.end(), {{figureKey::yenPerAttempt},
+                                 {figureKey::yenPerHour},
+                                 {figureKey::hoursPerAttempt},
+                                 {figureKey::cashInPerAttempt, false},
+                                 {figureKey::deepestMean, false},
+                                 {figureKey::deepestP90, false},
+                                 {figureKey::bigPerAttempt},
+                                 {figureKey::regPerAttempt},
+                                 {figureKey::payoutPercent}});
         return list;
     }();
     return keys;
@@ -325,7 +325,7 @@ void DayPanel::showFigures(const DayFigures* figures) {
     // The percentiles' intervals are order statistics, whole coins: taken at the joint level
     // rather than stretched.
     for (const double percent : {5.0, 25.0, 50.0, 75.0, 95.0}) {
-        const Figure* figure = measured.find(percentileKey("net_coins", percent));
+        const Figure* figure = measured.find(percentileKey(figureKey::netCoins, percent));
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const FigureRow& r) {
             return figure != nullptr && r.label == figure->label && r.ci95.known;
         });

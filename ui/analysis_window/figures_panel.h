@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report/model/report_model.h"
@@ -30,6 +31,8 @@ struct FigureRow {
 
 // A line's key, and whether the exact figures hold it.
 struct FigureKey {
+    // From a catalogue constant (figureKey::...) or a key made of one (percentileKey).
+    FigureKey(std::string_view name, bool fromTheory = true) : key(name), theory(fromTheory) {}
     std::string key;
     bool theory = true;
 };

@@ -21,9 +21,9 @@ namespace {
 
 // The run's own counts have no exact value.
 const std::vector<FigureKey>& longRunKeys() {
-    static const std::vector<FigureKey> keys = {{"games", false}, {"net_coins", false},
-                                                {"big_odds"},     {"reg_odds"},
-                                                {"bonus_odds"},   {"payout_percent"}};
+    static const std::vector<FigureKey> keys = {
+        {figureKey::games, false}, {figureKey::netCoins, false}, {figureKey::bigOdds},
+        {figureKey::regOdds},      {figureKey::bonusOdds},       {figureKey::payoutPercent}};
     return keys;
 }
 
@@ -31,10 +31,10 @@ const std::vector<FigureKey>& longRunModeKeys() {
     static const std::vector<FigureKey> keys = [] {
         std::vector<FigureKey> list;
         for (std::size_t m = 0; m < modeCount; ++m) {
-            list.push_back({modeKey(m, "share")});
+            list.push_back({modeKey(m, figureKey::share)});
         }
         for (std::size_t m = 0; m < modeCount; ++m) {
-            list.push_back({modeKey(m, "rt_release_rate")});
+            list.push_back({modeKey(m, figureKey::rtReleaseRate)});
         }
         return list;
     }();
@@ -45,9 +45,10 @@ const std::vector<FigureKey>& longRunModeKeys() {
 // games have none.
 const std::vector<FigureKey>& attemptKeys() {
     static const std::vector<FigureKey> keys = {
-        {"attempts", false},       {"games_per_attempt"},  {"big_per_attempt"}, {"reg_per_attempt"},
-        {"net_coins_per_attempt"}, {"net_per_1000_games"}, {"payout_percent"},  {"big_odds", false},
-        {"reg_odds", false},       {"hours_per_attempt"},  {"yen_per_attempt"}, {"yen_per_hour"}};
+        {figureKey::attempts, false}, {figureKey::gamesPerAttempt},    {figureKey::bigPerAttempt},
+        {figureKey::regPerAttempt},   {figureKey::netCoinsPerAttempt}, {figureKey::netPer1000Games},
+        {figureKey::payoutPercent},   {figureKey::bigOdds, false},     {figureKey::regOdds, false},
+        {figureKey::hoursPerAttempt}, {figureKey::yenPerAttempt},      {figureKey::yenPerHour}};
     return keys;
 }
 
@@ -433,7 +434,7 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
     rows.insert(rows.end(), cash.begin(), cash.end());
     // Figures of the law: exact once it is worked out, measured from the attempts' counts
     // (the measured law's other figures take too long to redraw live).
-    const auto addLawRow = [&](const std::string& key, std::optional<double> exactValue,
+    const auto addLawRow = [&](std::string_view key, std::optional<double> exactValue,
                                Figure measured) {
         FigureGroup exactPoint;
         exactPoint.figures.push_back(makeFigure(key, exactValue));
@@ -443,17 +444,17 @@ std::vector<FigureRow> frmAnalysis::attemptRows(const ExactFigures* figures) con
             joinFigures({{key}}, exactValue ? &exactPoint : nullptr, measuredPoint).front());
     };
     const AttemptLawPoints exactLaw = attemptLawPoints(service_->law(exactSetup_));
-    Figure ahead = makeFigure("p_ahead", std::nullopt);
+    Figure ahead = makeFigure(figureKey::pAhead, std::nullopt);
     if (tally.attempts() > 0) {
         const double share =
             static_cast<double>(tally.attemptsAhead()) / static_cast<double>(tally.attempts());
-        ahead = makeFigure("p_ahead", share, tally.aheadShare().shareInterval95(share));
+        ahead = makeFigure(figureKey::pAhead, share, tally.aheadShare().shareInterval95(share));
     }
-    addLawRow("p_ahead", exactLaw.pAhead, std::move(ahead));
+    addLawRow(figureKey::pAhead, exactLaw.pAhead, std::move(ahead));
     // The median and the 10% point of an attempt's net, with order-statistic intervals.
     const Tally& nets = tally.totals().netLaw;
     for (const double percent : {50.0, 10.0}) {
-        const std::string key = percentileKey("net_coins", percent);
+        const std::string key = percentileKey(figureKey::netCoins, percent);
         const double q = percent / 100.0;
         addLawRow(key, percent == 50.0 ? exactLaw.netP50 : exactLaw.netP10,
                   nets.total() == 0 ? makeFigure(key, std::nullopt)
@@ -470,11 +471,11 @@ std::vector<FigureRow> frmAnalysis::cashRows(const ExactFigures* figures) const 
         return {};
     }
     // Measured only: the exact figures hold no attempt's deepest point.
-    static const std::vector<FigureKey> keys = {{"yen_per_attempt", false},
-                                                {"yen_per_hour", false},
-                                                {"cash_in_per_attempt", false},
-                                                {"deepest_mean", false},
-                                                {percentileKey("deepest", 90.0), false}};
+    static const std::vector<FigureKey> keys = {{figureKey::yenPerAttempt, false},
+                                                {figureKey::yenPerHour, false},
+                                                {figureKey::cashInPerAttempt, false},
+                                                {figureKey::deepestMean, false},
+                                                {figureKey::deepestP90, false}};
     std::vector<FigureRow> rows =
         joinFigures(keys, nullptr, cashGroup(*figures->attempt, measure->cash));
     for (FigureRow& row : rows) {
