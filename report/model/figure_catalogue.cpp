@@ -203,4 +203,27 @@ Figure makeFigure(std::string_view key, std::optional<double> value, Interval ci
     throw std::logic_error(fmt::format("no figure \"{}\" in the catalogue", key));
 }
 
+std::vector<std::string> catalogueKeys() {
+    std::vector<std::string> keys;
+    for (const Entry& entry : modeEntries) {
+        keys.push_back(modeKey(0, entry.key));
+    }
+    for (const Entry& entry : entries) {
+        keys.emplace_back(entry.key);
+    }
+    for (const Entry& entry : percentileEntries) {
+        keys.push_back(std::string(entry.key) + "_p");
+    }
+    for (const auto& [entry, unit] : seriesEntries) {
+        keys.emplace_back(entry.key);
+    }
+    for (const std::string_view key : unroundedCostKeys) {
+        keys.push_back(unroundedCostKey(key));
+    }
+    keys.push_back(unroundedCostKey(figureKey::netPerHour));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    return keys;
+}
+
 }  // namespace korvale

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/model/report_model.h"
 
@@ -101,5 +102,10 @@ std::string unroundedCostKey(std::string_view key);
 
 // The key of a per-mode figure: modeKey(3, "share") is "mode3_share".
 std::string modeKey(std::size_t mode, std::string_view name);
+
+// Every key of the catalogue as it is printed, once: a per-mode figure as mode 0's
+// ("mode0_share"), a percentile figure by its stem ("net_coins_p"), and each figure or curve
+// that also comes with the cost unrounded under that key as well. For what documents the keys.
+std::vector<std::string> catalogueKeys();
 
 }  // namespace korvale
