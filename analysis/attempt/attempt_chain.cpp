@@ -12,7 +12,7 @@
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/work_control.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
@@ -244,7 +244,7 @@ bool AttemptChain<S>::settleCountdowns() {
                 if constexpr (std::is_same_v<S, double>) {
                     return false;
                 } else {
-                    throw RuntimeError(ErrorKind::NoSolution, "attempt chain did not settle");
+                    throw StatusError(StatusReason::NoSolution, "attempt chain did not settle");
                 }
             }
             // The rounds shrink the error by a steady ratio once one pattern dominates it;

@@ -143,7 +143,7 @@ class AttemptChain {
 
     // The two channels at the start of an attempt (mode 0, nothing played). A real solve
     // beyond the radius of convergence of E[z^games] gives infinity; a complex one that does
-    // not settle throws RuntimeError (NoSolution).
+    // not settle throws StatusError (NoSolution).
     std::array<S, 2> solve();
     // The same at each start, in their order, from one pass.
     std::vector<std::array<S, 2>> solve(std::span<const AttemptStart> starts);

@@ -6,7 +6,7 @@
 #include "common/csv.h"
 #include "common/full_width.h"
 #include "common/number_text.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
 
@@ -450,7 +450,7 @@ HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& co
 BonusHistory readBonusHistory(std::string_view bytes) {
     HistoryReading reading = tryReadBonusHistory(bytes);
     if (reading.problem) {
-        throw RuntimeError(ErrorKind::NotABonusHistory, reading.problem->message());
+        throw StatusError(StatusReason::NotABonusHistory, reading.problem->message());
     }
     return std::move(reading.history);
 }

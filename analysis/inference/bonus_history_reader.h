@@ -86,7 +86,7 @@ struct HistoryReading {
 // threads are not used.
 HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& control = {});
 
-// The same, throwing a RuntimeError (NotABonusHistory) whose message is the problem's for a bad
+// The same, throwing a StatusError (NotABonusHistory) whose message is the problem's for a bad
 // line.
 BonusHistory readBonusHistory(std::string_view bytes);
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "analysis/inference/log_weights.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -33,7 +33,7 @@ SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVecto
     }
     SettingVector posterior;
     if (chancesOfLogWeights(logs, posterior) == -INFINITY) {
-        throw RuntimeError(ErrorKind::ImpossibleHistory,
+        throw StatusError(StatusReason::ImpossibleHistory,
                            "the history is impossible under every setting of the prior");
     }
     return posterior;

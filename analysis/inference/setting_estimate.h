@@ -38,7 +38,7 @@ inline constexpr SettingVector uniformPrior = {1.0 / 6, 1.0 / 6, 1.0 / 6,
 // and at least 0 and their sum is above 0.
 SettingVector normalizedPrior(const SettingVector& weights);
 
-// The posterior from log-likelihoods and a normalized prior. Throws RuntimeError
+// The posterior from log-likelihoods and a normalized prior. Throws StatusError
 // (ImpossibleHistory) when the history is impossible under every setting the prior allows.
 SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVector& prior);
 

@@ -20,7 +20,7 @@
 #include "analysis/outcome/reg_wait_law.h"
 #include "analysis/outcome/renewal_value.h"
 #include "common/parallel_work.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -168,7 +168,7 @@ IntegerLaw bigsLaw(const Lanes& lanes, double& leftOver) {
 void requireOutcomeLawCovers(EndConditions end) {
     const WholeGames games = wholeGames(end);
     if (games.reg > games.big + 1) {
-        throw RuntimeError(ErrorKind::LawNotCovered,
+        throw StatusError(StatusReason::LawNotCovered,
                            "the outcome law does not cover these end conditions");
     }
 }
@@ -177,7 +177,7 @@ bool outcomeLawCovers(EndConditions end) {
     try {
         requireOutcomeLawCovers(end);
         return true;
-    } catch (const RuntimeError&) {
+    } catch (const StatusError&) {
         return false;
     }
 }

@@ -67,7 +67,7 @@ struct OutcomeLaw {
 // Thrown when the work was called off from outside; the same type as the attempt figures'.
 using OutcomeLawCancelled = WorkCancelled;
 
-// Throws RuntimeError for end conditions the law does not cover: those that solveAttempt
+// Throws StatusError for end conditions the law does not cover: those that solveAttempt
 // rejects (EndBeyondTables), a REG end longer than the BIG end plus one game (LawNotCovered),
 // and attempts so long that the tables would exceed a few million entries (AttemptsTooLong).
 // `control.threads` share the transform out. Setting `*control.cancel` from another thread
@@ -100,7 +100,7 @@ struct NetLawHead {
 };
 
 // Every end condition that solveAttempt takes: a REG end above the BIG end plus one game comes
-// from the law of reg_wait_law.h. Throws RuntimeError for end conditions beyond the tables
+// from the law of reg_wait_law.h. Throws StatusError for end conditions beyond the tables
 // (EndBeyondTables) and attempts too long for them (AttemptsTooLong), and
 // OutcomeLawCancelled once `*control.cancel` is set; its progress is not told. `start` as for
 // solveOutcomeLaw.
@@ -113,7 +113,7 @@ NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end,
 // the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
 // tables are found only once the work has begun.
 bool outcomeLawCovers(EndConditions end);
-// The same, throwing the RuntimeError that names why not.
+// The same, throwing the StatusError that names why not.
 void requireOutcomeLawCovers(EndConditions end);
 
 }  // namespace korvale

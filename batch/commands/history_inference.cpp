@@ -22,7 +22,7 @@
 #include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
 #include "report/groups/exact_groups.h"
@@ -37,7 +37,7 @@ namespace {
 constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 
 [[noreturn]] void cannotRead(const std::string& name, int reason) {
-    throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
+    throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
                                                            name, std::strerror(reason)));
 }
 
@@ -75,8 +75,8 @@ std::string readDescriptor(int descriptor, const std::string& name) {
             return bytes;
         }
         if (bytes.size() > largestHistoryBytes) {
-            throw RuntimeError(
-                ErrorKind::NotABonusHistory,
+            throw StatusError(
+                StatusReason::NotABonusHistory,
                 fmt::format("korvale-batch: {} is larger than 1 GiB: not a bonus history", name));
         }
     }
@@ -105,14 +105,14 @@ std::string historyBytes(const std::string& path, std::istream& in) {
         std::ostringstream text;
         text << in.rdbuf();
         if (in.bad()) {
-            throw RuntimeError(ErrorKind::FileNotRead, "korvale-batch: cannot read standard input");
+            throw StatusError(StatusReason::FileNotRead, "korvale-batch: cannot read standard input");
         }
         return text.str();
     }
     const std::string name = fmt::format("\"{}\"", printableText(path));
     const int descriptor = openToRead(path);
     if (descriptor < 0) {
-        throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
+        throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
                                                                name, std::strerror(errno)));
     }
     try {
@@ -230,7 +230,7 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));
     if (reading.problem) {
-        throw RuntimeError(ErrorKind::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
+        throw StatusError(StatusReason::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
                                                                     reading.problem->message()));
     }
     if (reading.history.bonuses.empty()) {

@@ -7,7 +7,7 @@
 #include "analysis/numeric/vector_variant.h"
 #include "batch/options/command_line_errors.h"
 #include "batch/options/hall_rate_options.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/version.h"
 
 namespace korvale {
@@ -413,7 +413,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments) {
         line.textToShow = std::string(version.what()) + "\n";
         return line;
     } catch (const CLI::ParseError& error) {
-        throw RuntimeError(ErrorKind::BadCommandLine, reworded(error, app));
+        throw StatusError(StatusReason::BadCommandLine, reworded(error, app));
     }
     line.texts.command = parsedCommand(commands);
     line.texts.given = givenOptions(app);

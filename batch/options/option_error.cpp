@@ -2,13 +2,13 @@
 
 #include <fmt/format.h>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 
 namespace korvale {
 
 void optionError(std::string_view option, const std::string& message) {
-    throw RuntimeError(ErrorKind::BadCommandLine,
+    throw StatusError(StatusReason::BadCommandLine,
                        fmt::format("korvale-batch: {}: {}", option, message));
 }
 

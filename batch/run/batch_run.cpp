@@ -105,7 +105,7 @@ std::vector<FileHandle> scratchParts(std::size_t threadCount, bool logged) {
         for (auto& part : parts) {
             part.reset(std::tmpfile());
             if (!part) {
-                throw RuntimeError(ErrorKind::FileNotWritten,
+                throw StatusError(StatusReason::FileNotWritten,
                                    "cannot create a scratch file for the log");
             }
         }

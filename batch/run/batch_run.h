@@ -65,7 +65,7 @@ struct BatchResult {
 // plan gives the same result. Ctrl-C (once catchInterrupt is in force) stops the workers as
 // the end of the time does. Writes the grid's rows to `log` (CSV with a header) when it is
 // not null (a failed write is in logError), and redraws `bar` while the run goes on when it is not
-// null. A RuntimeError in any worker stops the others and is thrown here.
+// null. A StatusError in any worker stops the others and is thrown here.
 BatchResult runBatch(const RunPlan& plan, std::FILE* log, ProgressBar* bar);
 
 }  // namespace korvale

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "tests/support/scripted_random_source.h"
 #include "machine/korvale_tables.h"
 #include "ui/main_window/frm_main.h"
@@ -124,7 +124,7 @@ class WindowTest : public ::testing::Test {
 
     // After a run ended by an error: a message saying what went wrong, and that the results stay
     // on show, was reported once, and the window is idle as after Stop.
-    void expectIdleAfter(ErrorKind kind) {
+    void expectIdleAfter(StatusReason kind) {
         ASSERT_EQ(errors.size(), 1u);
         const char* const said[] = {"32ビット整数", "0 で割りました", "無効です", "倍精度",
                                     "数値ではありません"};

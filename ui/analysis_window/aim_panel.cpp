@@ -56,7 +56,7 @@ const HuntColumn* columnOf(const HuntTable& table, int index) {
 bool quitsAtFirstBig(EndConditions end) {
     try {
         return endsAtFirstBig(end);
-    } catch (const RuntimeError&) {
+    } catch (const StatusError&) {
         return false;
     }
 }

@@ -15,8 +15,8 @@ constexpr std::int64_t attemptsPerStep = 500;
 
 }  // namespace
 
-QString CashWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString CashWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 CashMeasure CashWork::solve(const CashSetup& setup, const LongWorkControl<CashMeasure>& control) {
@@ -31,7 +31,7 @@ CashMeasure CashWork::solve(const CashSetup& setup, const LongWorkControl<CashMe
         const AttemptTotals played = playAttempts(setup.setting, setup.end, std::nullopt, {},
                                                   setup.rates, step, random, run, 0, nullptr);
         if (played.attempts < step) {
-            throw RuntimeError(ErrorKind::Overflow, "a counter reached its limit");
+            throw StatusError(StatusReason::Overflow, "a counter reached its limit");
         }
         totals.merge(played);
         control.progress(static_cast<double>(totals.attempts) / cashAttempts);

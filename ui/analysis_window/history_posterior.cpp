@@ -10,10 +10,11 @@
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_filter.h"
 #include "analysis/model/machine_model.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "ui/analysis_window/history_read_message.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/window_numbers.h"
+#include "ui/controls/failure_words.h"
 #include "ui/controls/file_saving.h"
 
 namespace korvale {
@@ -234,10 +235,10 @@ void HistoryPosterior::compute() {
     }
     try {
         estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
-    } catch (const RuntimeError& error) {
+    } catch (const StatusError& error) {
         // A history no setting could have given, said in the window's words.
         result_->setText(QStringLiteral("この履歴からは求められません：") +
-                         QString::fromUtf8(errorMessage(error.kind())));
+                         QString::fromUtf8(japaneseMessage(error.reason())));
         return;
     } catch (const std::exception& error) {
         result_->setText(QStringLiteral("この履歴からは求められません：") +

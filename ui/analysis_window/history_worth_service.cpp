@@ -6,8 +6,8 @@
 
 namespace korvale {
 
-QString HistoryWorthWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString HistoryWorthWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 HistoryWorthResult HistoryWorthWork::solve(const HistoryWorthSetup& setup,

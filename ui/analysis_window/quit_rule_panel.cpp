@@ -11,7 +11,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/outcome/outcome_law.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/window_numbers.h"
 
@@ -58,7 +58,7 @@ std::optional<QString> ruleFailure(EndConditions end) {
     try {
         (void)wholeGames(end);
         return std::nullopt;
-    } catch (const RuntimeError& error) {
+    } catch (const StatusError& error) {
         return lawFailure(error);
     }
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 namespace {
@@ -82,7 +82,7 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
             const BonusHistory history = readBonusHistory(c.text);
             EXPECT_EQ(history.bonuses, c.bonuses);
             EXPECT_EQ(history.trailingGames, 0);
-        } catch (const RuntimeError& error) {
+        } catch (const StatusError& error) {
             ADD_FAILURE() << error.what();
         }
     }
@@ -128,8 +128,8 @@ TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
         try {
             (void)readBonusHistory(c.text);
             ADD_FAILURE() << "no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.kind(), ErrorKind::NotABonusHistory);
+        } catch (const StatusError& error) {
+            EXPECT_EQ(error.reason(), StatusReason::NotABonusHistory);
             // The message names the line and shows it as it stands in the text.
             std::string content = c.text;
             for (std::size_t i = 1; i < c.line; ++i) {
@@ -196,7 +196,7 @@ TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
         try {
             (void)readBonusHistory(c.text);
             ADD_FAILURE() << "no error for " << c.text;
-        } catch (const RuntimeError& error) {
+        } catch (const StatusError& error) {
             EXPECT_EQ(std::string(error.what()).substr(0, 10 + c.shown.size()),
                       "line 1: \"" + c.shown + "\"");
         }

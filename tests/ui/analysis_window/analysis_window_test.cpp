@@ -561,16 +561,16 @@ TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
 TEST(ExactLawFailureTest, NamesTheRealCause) {
     // The cause each kind names, as typed for the window; the REG-end rule only for its own.
     const struct {
-        ErrorKind kind;
+        StatusReason kind;
         const char* named;
-    } cases[] = {{ErrorKind::LawNotCovered, "＋1G以下"},
-                 {ErrorKind::EndBeyondTables, "BIG後は2000Gまで、REG後は1000Gまで"},
-                 {ErrorKind::AttemptsTooLong, "長すぎて"},
-                 {ErrorKind::NoSolution, "有限の解"}};
+    } cases[] = {{StatusReason::LawNotCovered, "＋1G以下"},
+                 {StatusReason::EndBeyondTables, "BIG後は2000Gまで、REG後は1000Gまで"},
+                 {StatusReason::AttemptsTooLong, "長すぎて"},
+                 {StatusReason::NoSolution, "有限の解"}};
     for (const auto& c : cases) {
-        const std::string said = lawFailure(RuntimeError(c.kind, "x")).toStdString();
+        const std::string said = lawFailure(StatusError(c.kind, "x")).toStdString();
         EXPECT_NE(said.find(c.named), std::string::npos) << said;
-        EXPECT_EQ(said.find("＋1G以下") != std::string::npos, c.kind == ErrorKind::LawNotCovered)
+        EXPECT_EQ(said.find("＋1G以下") != std::string::npos, c.kind == StatusReason::LawNotCovered)
             << said;
     }
     // A BIG end beyond the tables with no REG end: the law is not covered, but not for the REG
