@@ -142,12 +142,20 @@ class [[nodiscard]] StatusOr {
     std::variant<T, Status> held_;
 };
 
+template <typename T>
+struct IsStatusOr : std::false_type {};
+template <typename T>
+struct IsStatusOr<StatusOr<T>> : std::true_type {};
+
 // Runs `operation`: its value, or the status of the StatusError it threw (a Status alone for
-// an operation that returns nothing). Anything else it throws goes on.
+// an operation that returns nothing or a Status; the StatusOr itself for one that returns a
+// StatusOr). Anything else it throws goes on.
 template <typename Operation>
 auto catchStatus(Operation&& operation) {
     using Value = std::invoke_result_t<Operation&>;
-    using Result = std::conditional_t<std::is_void_v<Value>, Status, StatusOr<Value>>;
+    using Result =
+        std::conditional_t<std::is_void_v<Value> || std::is_same_v<Value, Status>, Status,
+                           std::conditional_t<IsStatusOr<Value>::value, Value, StatusOr<Value>>>;
     try {
         if constexpr (std::is_void_v<Value>) {
             operation();

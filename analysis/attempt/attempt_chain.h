@@ -51,6 +51,7 @@
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/vector_target.h"
 #include "analysis/numeric/window_sums.h"
+#include "common/status.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
@@ -185,7 +186,7 @@ class AttemptChain {
     V bigsPastCeiling(const std::vector<ModesOf<V>>& afterBig, std::size_t m, std::int32_t q) const;
     std::array<std::pair<double, double>, points> changeFrom(
         const std::vector<Modes>& before) const;
-    bool settleCountdowns();
+    Status settleCountdowns();
     void jumpAhead(const std::vector<Modes>& before, const std::array<double, points>& jumps);
     void keepPoints(const PointMask& which);
     void restorePoints(const PointMask& which);

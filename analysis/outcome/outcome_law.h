@@ -23,6 +23,7 @@
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
+#include "common/status.h"
 #include "common/work_control.h"
 #include "machine/attempt_end.h"
 
@@ -110,10 +111,12 @@ NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end,
                            const AttemptStart& start = {}, const WorkControl& control = {});
 
 // Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
-// the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
-// tables are found only once the work has begun.
-bool outcomeLawCovers(EndConditions end);
-// The same, throwing the StatusError that names why not.
-void requireOutcomeLawCovers(EndConditions end);
+// the REG end at most the BIG end plus one game (in whole games); else the status that names
+// why not (EndBeyondTables, LawNotCovered). Attempts too long for the tables are found only
+// once the work has begun.
+Status outcomeLawCoverage(EndConditions end);
+inline bool outcomeLawCovers(EndConditions end) {
+    return outcomeLawCoverage(end).ok();
+}
 
 }  // namespace korvale

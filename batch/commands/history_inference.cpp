@@ -38,7 +38,7 @@ constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 
 [[noreturn]] void cannotRead(const std::string& name, int reason) {
     throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
-                                                           name, std::strerror(reason)));
+                                                             name, std::strerror(reason)));
 }
 
 // The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
@@ -105,15 +105,17 @@ std::string historyBytes(const std::string& path, std::istream& in) {
         std::ostringstream text;
         text << in.rdbuf();
         if (in.bad()) {
-            throw StatusError(StatusReason::FileNotRead, "korvale-batch: cannot read standard input");
+            throw StatusError(StatusReason::FileNotRead,
+                              "korvale-batch: cannot read standard input");
         }
         return text.str();
     }
     const std::string name = fmt::format("\"{}\"", printableText(path));
     const int descriptor = openToRead(path);
     if (descriptor < 0) {
-        throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
-                                                               name, std::strerror(errno)));
+        throw StatusError(
+            StatusReason::FileNotRead,
+            fmt::format("korvale-batch: cannot open {}: {}", name, std::strerror(errno)));
     }
     try {
         std::string bytes = readDescriptor(descriptor, name);
@@ -225,15 +227,18 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                    ProgressBar* bar) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(bytes, {.cancel = interruptFlag()});
+    const StatusOr<BonusHistory> reading = readBonusHistory(bytes, {.cancel = interruptFlag()});
     const std::string source = options.historyPath == "-"
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));
-    if (reading.problem) {
-        throw StatusError(StatusReason::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
-                                                                    reading.problem->message()));
+    if (!reading) {
+        if (reading.status().code() == StatusCode::Cancelled) {
+            throw WorkCancelled();
+        }
+        throw StatusError(StatusReason::NotABonusHistory,
+                          fmt::format("korvale-batch: {}: {}", source, reading.status().message()));
     }
-    if (reading.history.bonuses.empty()) {
+    if (reading->bonuses.empty()) {
         warnings << fmt::format(
             "korvale-batch: warning: {} holds no bonus (only blank lines, comments or a header): "
             "the answer is the prior{}\n",
@@ -243,7 +248,7 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                 : "");
     }
     SettingFilter filter(options.start);
-    const std::vector<ObservedBonus>& bonuses = reading.history.bonuses;
+    const std::vector<ObservedBonus>& bonuses = reading->bonuses;
     for (std::size_t i = 0; i < bonuses.size(); ++i) {
         if (i % 65536 == 0 && interruptRequested()) {
             throw WorkCancelled();

@@ -66,7 +66,7 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          StatusReason::EndBeyondTables},
         {"law, REG end beyond 1000",
          [] {
-             requireOutcomeLawCovers({1500.0, 1001});
+             throw StatusError(outcomeLawCoverage({1500.0, 1001}));
          },
          StatusReason::EndBeyondTables},
         {"law, called off",
@@ -106,8 +106,8 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          StatusReason::Cancelled},
         {"law pieces, REG end of the BIG end + 2",
          [] { (void)attemptSegments(machineModel(0), 10, 12); }, StatusReason::LawNotCovered},
-        {"history, a line that does not read", [] { (void)readBonusHistory("BIG 10\nBIG x\n"); },
-         StatusReason::NotABonusHistory},
+        {"history, a line that does not read",
+         [] { (void)readBonusHistory("BIG 10\nBIG x\n").value(); }, StatusReason::NotABonusHistory},
         {"history, impossible under the only setting the prior allows",
          [] {
              (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0});

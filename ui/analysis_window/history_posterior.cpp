@@ -210,27 +210,27 @@ void HistoryPosterior::loadFile(const QString& path) {
         return;
     }
     // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.
-    const HistoryText decoded = decodeHistoryText(
+    const StatusOr<std::string> decoded = decodeHistoryText(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    if (decoded.problem) {
+    if (!decoded) {
         result_->setText(QStringLiteral("ファイル「%1」は読めません。").arg(path) +
-                         japaneseHistoryProblem(*decoded.problem));
+                         japaneseHistoryProblem(*historyProblem(decoded.status())));
         return;
     }
-    text_->setPlainText(QString::fromStdString(decoded.text));
+    text_->setPlainText(QString::fromStdString(*decoded));
     compute();
 }
 
 void HistoryPosterior::compute() {
     clearAnswer();
-    const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
-    if (reading.problem) {
+    const StatusOr<BonusHistory> reading = readBonusHistory(text_->toPlainText().toStdString());
+    if (!reading) {
         result_->setText(QStringLiteral("読めない行があります。") +
-                         japaneseHistoryProblem(*reading.problem));
+                         japaneseHistoryProblem(*historyProblem(reading.status())));
         return;
     }
     SettingFilter filter(joined_->isChecked() ? HistoryStart::Joined : HistoryStart::Morning);
-    for (const ObservedBonus& bonus : reading.history.bonuses) {
+    for (const ObservedBonus& bonus : reading->bonuses) {
         filter.addBonus(bonus);
     }
     try {
@@ -246,12 +246,11 @@ void HistoryPosterior::compute() {
         return;
     }
     const SettingEstimate& e = *estimate_;
-    result_->setText(whatWasRead(reading.history.bonuses.size(), e) + posteriorSummary(e));
+    result_->setText(whatWasRead(reading->bonuses.size(), e) + posteriorSummary(e));
     fillPosteriorTable(*table_, e);
     table_->show();
-    asked_ = HistoryWorthSetup{.bonuses = reading.history.bonuses,
-                               .start = filter.start(),
-                               .trailingGames = trailing_->value()};
+    asked_ = HistoryWorthSetup{
+        .bonuses = reading->bonuses, .start = filter.start(), .trailingGames = trailing_->value()};
     requestWorth();
 }
 

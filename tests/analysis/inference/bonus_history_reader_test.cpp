@@ -79,7 +79,7 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            const BonusHistory history = readBonusHistory(c.text);
+            const BonusHistory history = readBonusHistory(c.text).value();
             EXPECT_EQ(history.bonuses, c.bonuses);
             EXPECT_EQ(history.trailingGames, 0);
         } catch (const StatusError& error) {
@@ -121,12 +121,13 @@ TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const std::optional<HistoryReadProblem> problem = tryReadBonusHistory(c.text).problem;
-        ASSERT_TRUE(problem.has_value());
+        const StatusOr<BonusHistory> reading = readBonusHistory(c.text);
+        const HistoryReadProblem* problem = historyProblem(reading.status());
+        ASSERT_TRUE(problem);
         EXPECT_EQ(problem->line, c.line);
         EXPECT_NE(problem->reason.find(c.reason), std::string::npos) << problem->reason;
         try {
-            (void)readBonusHistory(c.text);
+            (void)readBonusHistory(c.text).value();
             ADD_FAILURE() << "no error";
         } catch (const StatusError& error) {
             EXPECT_EQ(error.reason(), StatusReason::NotABonusHistory);
@@ -168,16 +169,17 @@ TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const HistoryReading reading = tryReadBonusHistory(c.text);
-        ASSERT_TRUE(reading.problem.has_value());
-        EXPECT_EQ(reading.problem->kind, c.kind);
-        EXPECT_EQ(reading.problem->line, c.line);
-        EXPECT_EQ(reading.problem->content, c.content);
-        EXPECT_TRUE(reading.history.bonuses.empty());
+        const StatusOr<BonusHistory> reading = readBonusHistory(c.text);
+        const HistoryReadProblem* problem = historyProblem(reading.status());
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->kind, c.kind);
+        EXPECT_EQ(problem->line, c.line);
+        EXPECT_EQ(problem->content, c.content);
+        EXPECT_EQ(reading.status().reason(), StatusReason::NotABonusHistory);
     }
     // Bytes that are not UTF-8 are shown escaped, never as they are.
-    const HistoryReading bad = tryReadBonusHistory("REG \xFF\xFE\x1B[2J");
-    EXPECT_EQ(bad.problem->message(),
+    const StatusOr<BonusHistory> bad = readBonusHistory("REG \xFF\xFE\x1B[2J");
+    EXPECT_EQ(historyProblem(bad.status())->message(),
               "line 1: \"REG \\xFF\\xFE\\x1B[2J\": the file is not UTF-8: save it as UTF-8");
 }
 
@@ -194,7 +196,7 @@ TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
     };
     for (const auto& c : cases) {
         try {
-            (void)readBonusHistory(c.text);
+            (void)readBonusHistory(c.text).value();
             ADD_FAILURE() << "no error for " << c.text;
         } catch (const StatusError& error) {
             EXPECT_EQ(std::string(error.what()).substr(0, 10 + c.shown.size()),
