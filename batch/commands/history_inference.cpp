@@ -257,7 +257,8 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
     }
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
-        estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
+        estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior))
+            .value();
     Report report{
         .command = "infer", .facts = inferFacts(options), .groups = historyGroups(estimate)};
     if (options.endGiven) {

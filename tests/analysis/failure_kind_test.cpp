@@ -110,7 +110,7 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
          [] { (void)readBonusHistory("BIG 10\nBIG x\n").value(); }, StatusReason::NotABonusHistory},
         {"history, impossible under the only setting the prior allows",
          [] {
-             (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0});
+             (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}).value();
          },
          StatusReason::ImpossibleHistory},
         {"equations without an answer",

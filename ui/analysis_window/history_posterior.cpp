@@ -234,12 +234,15 @@ void HistoryPosterior::compute() {
         filter.addBonus(bonus);
     }
     try {
-        estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
-    } catch (const StatusError& error) {
-        // A history no setting could have given, said in the window's words.
-        result_->setText(QStringLiteral("この履歴からは求められません：") +
-                         QString::fromUtf8(japaneseMessage(error.reason())));
-        return;
+        StatusOr<SettingEstimate> estimate =
+            sharedSettingEstimator()->estimate(filter, trailing_->value());
+        if (!estimate) {
+            // A history no setting could have given, said in the window's words.
+            result_->setText(QStringLiteral("この履歴からは求められません：") +
+                             QString::fromUtf8(japaneseMessage(estimate.status().reason())));
+            return;
+        }
+        estimate_ = std::move(*estimate);
     } catch (const std::exception& error) {
         result_->setText(QStringLiteral("この履歴からは求められません：") +
                          QString::fromUtf8(error.what()));

@@ -17,7 +17,7 @@ HistoryWorthResult HistoryWorthWork::solve(const HistoryWorthSetup& setup,
         filter.addBonus(bonus);
     }
     const SettingEstimate estimate =
-        sharedSettingEstimator()->estimate(filter, setup.trailingGames);
+        sharedSettingEstimator()->estimate(filter, setup.trailingGames).value();
     // Two settings at a time, one a thread.
     constexpr unsigned threads = 2;
     HistoryWorthResult result;

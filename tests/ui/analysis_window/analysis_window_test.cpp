@@ -568,7 +568,7 @@ TEST(ExactLawFailureTest, NamesTheRealCause) {
                  {StatusReason::AttemptsTooLong, "長すぎて"},
                  {StatusReason::NoSolution, "有限の解"}};
     for (const auto& c : cases) {
-        const std::string said = lawFailure(StatusError(c.kind, "x")).toStdString();
+        const std::string said = lawFailure(Status(c.kind, "x")).toStdString();
         EXPECT_NE(said.find(c.named), std::string::npos) << said;
         EXPECT_EQ(said.find("＋1G以下") != std::string::npos, c.kind == StatusReason::LawNotCovered)
             << said;
@@ -605,7 +605,8 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
     const std::int64_t games = std::stoll(text(Box::Text1));
     const SettingEstimate expected =
         SettingEstimator(machineModels())
-            .estimate(filter, static_cast<std::int32_t>(games - filter.games()));
+            .estimate(filter, static_cast<std::int32_t>(games - filter.games()))
+            .value();
     EXPECT_EQ(shown->posterior, expected.posterior);
     EXPECT_EQ(shown->countOnlyPosterior, expected.countOnlyPosterior);
     EXPECT_EQ(shown->expectedNet, expected.expectedNet);
@@ -633,7 +634,7 @@ TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
                                                 {BonusKind::Big, 610}}) {
         filter.addBonus(kind, games);
     }
-    const SettingEstimate expected = SettingEstimator(machineModels()).estimate(filter, 40);
+    const SettingEstimate expected = SettingEstimator(machineModels()).estimate(filter, 40).value();
     EXPECT_EQ(input.estimate()->posterior, expected.posterior);
     EXPECT_EQ(input.estimate()->expectedNet, expected.expectedNet);
     EXPECT_EQ(input.estimate()->games, 120 + 45 + 7 + 610 + 40);

@@ -12,6 +12,7 @@
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/long_work.h"
+#include "ui/controls/failure_words.h"
 
 namespace korvale::testing {
 namespace {
@@ -29,8 +30,8 @@ struct GateWork {
     using Result = Made;
     static constexpr std::size_t keptCount = 3;
     static constexpr const char* subject = "試験値は";
-    static QString failure(const StatusError& error) {
-        return QStringLiteral("式の答えなし：") + QString::fromUtf8(error.what());
+    static QString failure(const Status& status) {
+        return QStringLiteral("式の答えなし：") + windowText(status);
     }
     static Made solve(const int& setup, const LongWorkControl<Made>& control);
 
@@ -186,7 +187,7 @@ struct StepWork {
     using Result = Made;
     static constexpr std::size_t keptCount = 3;
     static constexpr const char* subject = "";
-    static QString failure(const StatusError&) { return {}; }
+    static QString failure(const Status&) { return {}; }
     static Made solve(const int& setup, const LongWorkControl<Made>& control) {
         ++begun;
         std::atomic<int> done{0};
