@@ -271,7 +271,7 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
     }
     if (regEndGames > bigEndGames + 1) {
         throw StatusError(StatusReason::LawNotCovered,
-                           "the outcome law needs a REG end of at most the BIG end plus one game");
+                          "the outcome law needs a REG end of at most the BIG end plus one game");
     }
     AttemptSegments segments;
     for (std::size_t to = 0; to < modes; ++to) {

@@ -205,7 +205,7 @@ CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start,
         stopIfCalledOff(cancel);
         if (game > longestPass) {
             throw StatusError(StatusReason::AttemptsTooLong,
-                               "the attempt's first BIG is too far off for the cash's pass");
+                              "the attempt's first BIG is too far off for the cash's pass");
         }
         const double nextCost = roundHalfEven(model.costCoefficient * game);
         const auto step = static_cast<std::int32_t>(nextCost - cost);

@@ -108,8 +108,8 @@ void checkCommandName(std::span<const std::string> arguments, std::size_t at,
         names += (names.empty() ? "" : ", ") + command->get_name();
     }
     throw StatusError(StatusReason::BadCommandLine,
-                       fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
-                                   printableText(arguments[at]), names));
+                      fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
+                                  printableText(arguments[at]), names));
 }
 
 }  // namespace korvale

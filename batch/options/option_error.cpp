@@ -9,7 +9,7 @@ namespace korvale {
 
 void optionError(std::string_view option, const std::string& message) {
     throw StatusError(StatusReason::BadCommandLine,
-                       fmt::format("korvale-batch: {}: {}", option, message));
+                      fmt::format("korvale-batch: {}: {}", option, message));
 }
 
 void badValue(std::string_view option, std::string_view expected, std::string_view text) {

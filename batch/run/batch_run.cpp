@@ -106,7 +106,7 @@ std::vector<FileHandle> scratchParts(std::size_t threadCount, bool logged) {
             part.reset(std::tmpfile());
             if (!part) {
                 throw StatusError(StatusReason::FileNotWritten,
-                                   "cannot create a scratch file for the log");
+                                  "cannot create a scratch file for the log");
             }
         }
     }

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "common/status.h"
-#include "ui/controls/failure_words.h"
 #include "ui/analysis_window/history_posterior.h"
+#include "ui/controls/failure_words.h"
 #include "ui/runs/end_conditions_read.h"
 
 namespace korvale {

@@ -22,9 +22,9 @@
 // WorkControl) to the analysis it calls, or the parts of it that call should have, and may
 // hand over what it has so far with `control.show` (a curve drawn as it grows: the panel reads
 // it with soFar() when it redraws). It need not catch: WorkCancelled ends the work with no result,
-// and whatever else is thrown becomes the result's `failure` (a StatusError's status through Kind::failure;
-// memory running out or anything else named with Kind::subject), so that nothing is thrown into the
-// window's thread. `setup` is set on the result after it returns.
+// and whatever else is thrown becomes the result's `failure` (a StatusError's status through
+// Kind::failure; memory running out or anything else named with Kind::subject), so that nothing is
+// thrown into the window's thread. `setup` is set on the result after it returns.
 //
 // A panel (or the service behind it) holds a LongWork<AimWork> and calls request(setup)
 // whenever what it shows changes: the result comes at once from those kept, or the work

@@ -142,8 +142,8 @@ QString runErrorMessage(const StatusError& error) {
 
 bool isLimitReached(const StatusError& error) {
     const RunErrorContext& context = runContext(error);
-    return error.reason() == StatusReason::Overflow && !context.hasText && !context.figure.empty() &&
-           context.game > 0;
+    return error.reason() == StatusReason::Overflow && !context.hasText &&
+           !context.figure.empty() && context.game > 0;
 }
 
 QString limitReachedMessage(const RunErrorContext& context) {
