@@ -83,7 +83,8 @@ std::vector<StudyRow> runCalibrationStudy(std::int32_t games, int sessions, std:
                     filter.addBonus(result == "BIG" ? BonusKind::Big : BonusKind::Reg, num);
                 }
             }
-            const SettingEstimate estimate = estimator.estimate(filter, machine.mlngBonusPlayCnt);
+            const SettingEstimate estimate =
+                estimator.estimate(filter, machine.mlngBonusPlayCnt).value();
             filterScores.add(estimate.posterior, truth);
             countScores.add(estimate.countOnlyPosterior, truth);
             gain.add(std::log(estimate.posterior[truth]) -

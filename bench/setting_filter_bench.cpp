@@ -68,7 +68,7 @@ void BM_Estimate(benchmark::State& state) {
         filter.addBonus(BonusKind::Big, 200);
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(estimator.estimate(filter, 100));
+        benchmark::DoNotOptimize(estimator.estimate(filter, 100).value());
     }
 }
 BENCHMARK(BM_Estimate)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

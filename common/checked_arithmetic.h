@@ -2,23 +2,23 @@
 
 // Arithmetic that never wraps and never yields an undefined floating result. Integer results
 // outside the signed 32-bit range, and floating results that are infinite or not a number,
-// throw a RuntimeError instead.
+// throw a StatusError instead.
 
 #include <cmath>
 #include <cstdint>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
-[[noreturn]] inline void throwError(ErrorKind kind) {
-    throw RuntimeError(kind);
+[[noreturn]] inline void throwError(StatusReason kind) {
+    throw StatusError(kind);
 }
 
 inline std::int32_t checkedAdd(std::int32_t a, std::int32_t b) {
     std::int32_t result;
     if (__builtin_add_overflow(a, b, &result)) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return result;
 }
@@ -26,7 +26,7 @@ inline std::int32_t checkedAdd(std::int32_t a, std::int32_t b) {
 inline std::int32_t checkedSub(std::int32_t a, std::int32_t b) {
     std::int32_t result;
     if (__builtin_sub_overflow(a, b, &result)) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return result;
 }
@@ -34,7 +34,7 @@ inline std::int32_t checkedSub(std::int32_t a, std::int32_t b) {
 inline std::int32_t checkedMul(std::int32_t a, std::int32_t b) {
     std::int32_t result;
     if (__builtin_mul_overflow(a, b, &result)) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return result;
 }
@@ -55,7 +55,7 @@ inline double roundHalfEven(double value) {
 inline std::int32_t toInt32HalfEven(double value) {
     const double rounded = roundHalfEven(value);
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return static_cast<std::int32_t>(rounded);
 }
@@ -64,10 +64,10 @@ inline std::int32_t toInt32HalfEven(double value) {
 // an overflow.
 inline double checkedFloat(double result) {
     if (std::isnan(result)) [[unlikely]] {
-        throwError(ErrorKind::InvalidOperation);
+        throwError(StatusReason::InvalidOperation);
     }
     if (std::isinf(result)) [[unlikely]] {
-        throwError(ErrorKind::FloatOverflow);
+        throwError(StatusReason::FloatOverflow);
     }
     return result;
 }
@@ -83,8 +83,8 @@ inline double checkedProduct(double a, double b) {
 // Division: x / 0 is DivisionByZero for x other than 0, and 0 / 0 an invalid operation.
 inline double checkedQuotient(double dividend, double divisor) {
     if (divisor == 0.0) [[unlikely]] {
-        throwError(dividend == 0.0 || std::isnan(dividend) ? ErrorKind::InvalidOperation
-                                                           : ErrorKind::DivisionByZero);
+        throwError(dividend == 0.0 || std::isnan(dividend) ? StatusReason::InvalidOperation
+                                                           : StatusReason::DivisionByZero);
     }
     return checkedFloat(dividend / divisor);
 }

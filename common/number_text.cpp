@@ -290,10 +290,10 @@ std::optional<WholeNumber> tryReadNearestWhole(std::string_view text, NumberForm
 double readStrict(std::string_view text) {
     const std::optional<StrictNumber> number = tryReadStrict(text);
     if (!number) {
-        throwError(ErrorKind::TypeMismatch);
+        throwError(StatusReason::TypeMismatch);
     }
     if (number->tooLarge) {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return number->value;
 }

@@ -8,7 +8,7 @@
 // number: no exponent, no digit grouping.
 //
 // Strict reading accepts a text only when the whole of it is one number, and throws a
-// RuntimeError of kind TypeMismatch otherwise. Accepted: optional blanks (spaces and tabs)
+// StatusError of reason TypeMismatch otherwise. Accepted: optional blanks (spaces and tabs)
 // before and after; an optional sign; digits with at most one full stop, at least one digit in
 // all ("42", "-.50", "3.", "+7"); optionally an exponent "e" or "E" with an optional sign and at
 // least one digit ("1e3"). Not accepted: the empty text, blanks alone, digit grouping, "inf",

@@ -3,7 +3,7 @@
 // The control of long work: what a caller on another thread (a window, the command line's
 // Ctrl-C) hands to every long analysis call, always as its last argument, and what the work
 // throws when it is called off. One type for every kind of work, so that a caller catches one
-// thing: a RuntimeError of the kind Cancelled, which it can tell apart from the failures.
+// thing: a StatusError of the code Cancelled, which it can tell apart from the failures.
 // Work running inside shared work (parallel_work.h) also stops when that work was told to
 // (another worker failed). Work may also be held where it looks at its flag (work_hold.h).
 
@@ -12,13 +12,13 @@
 #include <functional>
 
 #include "common/parallel_work.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/work_hold.h"
 
 namespace korvale {
 
-struct WorkCancelled : RuntimeError {
-    WorkCancelled() : RuntimeError(ErrorKind::Cancelled, "the work was called off") {}
+struct WorkCancelled : StatusError {
+    WorkCancelled() : StatusError(StatusReason::Cancelled) {}
 };
 
 // The cores of this machine, at least 1: what "0 threads" means wherever a count is asked for.

@@ -11,7 +11,7 @@ namespace korvale {
 
 // One simulated Korvale machine: its setting, its hidden mode and its counters. Play plays one
 // game; get差枚 works out the coin figures from the counters. Every counter step is guarded
-// and throws RuntimeError(Overflow) instead of wrapping; steps done before it stay done.
+// and throws StatusError(Overflow) instead of wrapping; steps done before it stay done.
 //
 // The members are public and unchecked, as the machine's interface has them; only mlngSettei
 // (written) and mOldMode (read) are used from outside.

@@ -32,11 +32,11 @@ inline double roundedCost(std::int32_t setting, double games) {
 // The cost of `games` games. Overflow for a negative count or a cost beyond the 64-bit range.
 inline std::int64_t costOfGames(std::int32_t setting, std::int64_t games) {
     if (games < 0) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     const double cost = roundedCost(setting, static_cast<double>(games));
     if (!(cost < 0x1.0p63)) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return static_cast<std::int64_t>(cost);
 }
@@ -77,7 +77,7 @@ inline CoinTotals coinTotals(std::int32_t setting, std::int64_t games, std::int6
         __builtin_sub_overflow(bonusCoins, costOfGames(setting, games), &totals.net) ||
         __builtin_mul_overflow(games, std::int64_t{coinsInPerGame}, &coinsIn) ||
         __builtin_add_overflow(coinsIn, totals.net, &totals.obtained)) [[unlikely]] {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return totals;
 }

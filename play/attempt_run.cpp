@@ -1,7 +1,7 @@
 #include "play/attempt_run.h"
 
 #include "analysis/measured/day_play.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
 #include "machine/found_machine.h"
@@ -74,9 +74,9 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const W
                 return AttemptEnd::Stopped;
             }
         }
-    } catch (const RuntimeError& error) {
+    } catch (const StatusError& error) {
         // Only a counter at its limit ends an attempt this way; it is named from the machine.
-        if (error.kind() != ErrorKind::Overflow || !counterAtLimit(machine)) {
+        if (error.kind() != StatusReason::Overflow || !counterAtLimit(machine)) {
             throw;
         }
         return AttemptEnd::AtLimit;

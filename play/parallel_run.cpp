@@ -109,8 +109,8 @@ std::vector<FileHandle> scratchParts(std::size_t threadCount, bool logged) {
         for (auto& part : parts) {
             part.reset(std::tmpfile());
             if (!part) {
-                throw RuntimeError(ErrorKind::FileNotWritten,
-                                   "cannot create a scratch file for the log");
+                throw StatusError(StatusReason::FileNotWritten,
+                                  "cannot create a scratch file for the log");
             }
         }
     }

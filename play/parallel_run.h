@@ -62,7 +62,7 @@ struct BatchResult {
 // plan gives the same result. `control`'s cancel (the command line's Ctrl-C) stops the workers
 // as the end of the time does; its progress and its played hear the run every 200 ms while it
 // goes on (its threads are the plan's). Writes the grid's rows to `log` (CSV with a header) when
-// it is not null (a failed write is in logError). A RuntimeError in any worker stops the others
+// it is not null (a failed write is in logError). A StatusError in any worker stops the others
 // and is thrown here.
 BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& control);
 

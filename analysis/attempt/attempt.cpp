@@ -5,16 +5,16 @@
 
 #include "analysis/attempt/attempt_chain.h"
 #include "analysis/attempt/rounded_cost.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
 WholeGames wholeGames(EndConditions end) {
     if (!std::isfinite(end.bigEnd) || end.bigEnd > largestBigEnd) {
-        throw RuntimeError(ErrorKind::EndBeyondTables, "BIG end must be a number up to 2000");
+        throw StatusError(StatusReason::EndBeyondTables, "BIG end must be a number up to 2000");
     }
     if (end.regEnd > largestRegEnd) {
-        throw RuntimeError(ErrorKind::EndBeyondTables, "REG end must be at most 1000");
+        throw StatusError(StatusReason::EndBeyondTables, "REG end must be at most 1000");
     }
     return {end.bigEnd <= 0.0 ? 0 : static_cast<std::int32_t>(std::ceil(end.bigEnd)),
             end.regEnd <= 0 ? 0 : end.regEnd};

@@ -66,14 +66,14 @@ struct AttemptFigures {
 
 // The end conditions in whole games: the end test compares whole games with the BIG end as a
 // number, so it needs ceil(bigEnd) games; anything at or below 0 holds at once. Throws
-// RuntimeError (EndBeyondTables) for conditions beyond largestBigEnd or largestRegEnd.
+// StatusError (EndBeyondTables) for conditions beyond largestBigEnd or largestRegEnd.
 struct WholeGames {
     std::int32_t big;
     std::int32_t reg;
 };
 WholeGames wholeGames(EndConditions end);
 
-// Throws RuntimeError (EndBeyondTables) when bigEnd is not a finite number up to largestBigEnd or
+// Throws StatusError (EndBeyondTables) when bigEnd is not a finite number up to largestBigEnd or
 // regEnd exceeds largestRegEnd (anything at or below 0 means "no condition"). `control.threads`
 // share out the exact rounding's solves; `control.progress` is told on the threads doing the
 // work.

@@ -12,7 +12,7 @@
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/numeric/vector_target.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/work_control.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
@@ -171,9 +171,16 @@ std::vector<std::array<S, 2>> AttemptChain<S>::solve(std::span<const AttemptStar
     refreshAfterBig(0);
     stopIfCalledOff(cancel_);
     if (y_ >= x_ + 2) {  // a REG countdown can outlast a BIG
-        if (!settleCountdowns()) {
-            const S infinity(std::numeric_limits<double>::infinity());
-            return std::vector<std::array<S, 2>>(starts.size(), {infinity, infinity});
+        if (Status settled = settleCountdowns(); !settled.ok()) {
+            // A real solve beyond the radius of convergence of E[z^games] grows without end
+            // (all its terms are positive there): the value is infinite. A complex point has
+            // no such value.
+            if constexpr (std::is_same_v<S, double>) {
+                const S infinity(std::numeric_limits<double>::infinity());
+                return std::vector<std::array<S, 2>>(starts.size(), {infinity, infinity});
+            } else {
+                throw StatusError(std::move(settled));
+            }
         }
     } else {
         fillRegCountdowns(store_.afterReg, capAfterReg_, false);
@@ -193,11 +200,10 @@ std::vector<std::array<S, 2>> AttemptChain<S>::solve(std::span<const AttemptStar
 }
 
 // The passes over the REG countdowns, until the post-BIG values of every point have settled;
-// a point that settles while others go on keeps the values it settled at. False for a real
-// solve beyond the radius of convergence of E[z^games], where the rounds grow without end (all
-// their terms are positive there).
+// a point that settles while others go on keeps the values it settled at. NoSolution when the
+// rounds do not settle.
 template <typename S>
-bool AttemptChain<S>::settleCountdowns() {
+Status AttemptChain<S>::settleCountdowns() {
     struct Track {
         double previousChange = 0.0;
         double previousRatio = 0.0;
@@ -241,11 +247,7 @@ bool AttemptChain<S>::settleCountdowns() {
             track.growing =
                 change > track.previousChange && track.previousChange > 0.0 ? track.growing + 1 : 0;
             if (!std::isfinite(change) || track.growing > maxGrowingPasses || pass > maxPasses) {
-                if constexpr (std::is_same_v<S, double>) {
-                    return false;
-                } else {
-                    throw RuntimeError(ErrorKind::NoSolution, "attempt chain did not settle");
-                }
+                return Status(StatusReason::NoSolution, "attempt chain did not settle");
             }
             // The rounds shrink the error by a steady ratio once one pattern dominates it;
             // then the rest of the way is a geometric sum and one step jumps it. The rounds
@@ -263,7 +265,7 @@ bool AttemptChain<S>::settleCountdowns() {
         }
         if (left == 0) {
             restorePoints(kept);
-            return true;
+            return {};
         }
         keepPoints(settledNow);
         for (std::size_t p = 0; p < points; ++p) {

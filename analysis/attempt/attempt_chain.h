@@ -51,6 +51,7 @@
 #include "analysis/numeric/complex_block.h"
 #include "analysis/numeric/vector_target.h"
 #include "analysis/numeric/window_sums.h"
+#include "common/status.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
@@ -143,7 +144,7 @@ class AttemptChain {
 
     // The two channels at the start of an attempt (mode 0, nothing played). A real solve
     // beyond the radius of convergence of E[z^games] gives infinity; a complex one that does
-    // not settle throws RuntimeError (NoSolution).
+    // not settle throws StatusError (NoSolution).
     std::array<S, 2> solve();
     // The same at each start, in their order, from one pass.
     std::vector<std::array<S, 2>> solve(std::span<const AttemptStart> starts);
@@ -185,7 +186,7 @@ class AttemptChain {
     V bigsPastCeiling(const std::vector<ModesOf<V>>& afterBig, std::size_t m, std::int32_t q) const;
     std::array<std::pair<double, double>, points> changeFrom(
         const std::vector<Modes>& before) const;
-    bool settleCountdowns();
+    Status settleCountdowns();
     void jumpAhead(const std::vector<Modes>& before, const std::array<double, points>& jumps);
     void keepPoints(const PointMask& which);
     void restorePoints(const PointMask& which);

@@ -31,7 +31,7 @@ struct RootsJob {
 
 // E[z^G] at each of job.roots, in their order, for each start in turn: the value of start i at
 // root k is at i * roots + k. Throws WorkCancelled once *job.cancel is set,
-// and RuntimeError (NoSolution) for a solve that does not settle.
+// and StatusError (NoSolution) for a solve that does not settle.
 inline namespace sse2 {
 std::vector<std::complex<double>> generatingFunctionAtRoots(const RootsJob& job);
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "analysis/attempt/wait_chain.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -33,7 +33,7 @@ CappedAttemptFigures solveCappedAttempt(const MachineModel& model, EndConditions
                                         const WorkControl& control) {
     const WholeGames whole = wholeGames(end);
     if (maxGames < 1 || maxGames > largestMaxGames) {
-        throw RuntimeError(ErrorKind::EndBeyondTables, "the game limit must be 1 to 100000");
+        throw StatusError(StatusReason::EndBeyondTables, "the game limit must be 1 to 100000");
     }
     WaitChain chain(model, whole, start, maxGames);
     double cost = 0.0;

@@ -30,7 +30,7 @@ struct CappedAttemptFigures {
 // order and the share of a sweep's work.
 double cappedAttemptSeconds(EndConditions end, std::int32_t maxGames);
 
-// Throws RuntimeError (EndBeyondTables) as solveAttempt does, and for a maxGames outside
+// Throws StatusError (EndBeyondTables) as solveAttempt does, and for a maxGames outside
 // 1 .. largestMaxGames. `control` as for solveAttempt.
 CappedAttemptFigures solveCappedAttempt(const MachineModel& model, EndConditions end,
                                         std::int32_t maxGames,

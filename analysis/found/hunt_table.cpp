@@ -12,7 +12,7 @@
 #include "analysis/outcome/start_grid.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
 #include "common/parallel_work.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -51,8 +51,8 @@ void aheadChances(HuntColumn& column, const MachineModel& model, EndConditions e
             column.pAhead.push_back(head.pAhead);
             column.pAheadBound = std::max(column.pAheadBound, ruleRiskOf(head).errorBound);
         }
-    } catch (const RuntimeError& error) {
-        if (error.kind() != ErrorKind::AttemptsTooLong) {
+    } catch (const StatusError& error) {
+        if (error.reason() != StatusReason::AttemptsTooLong) {
             throw;
         }
         column.pAhead.clear();

@@ -6,7 +6,7 @@
 #include "common/csv.h"
 #include "common/full_width.h"
 #include "common/number_text.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
 
@@ -396,33 +396,32 @@ std::string HistoryReadProblem::message() const {
     return "line " + std::to_string(line) + ": \"" + shownContent(content) + "\": " + reason;
 }
 
-HistoryText decodeHistoryText(std::string_view bytes) {
-    DecodedText decoded = decodeText(bytes);
-    if (decoded.problem == TextProblem::None) {
-        return {std::move(decoded.text), std::nullopt};
-    }
-    const std::size_t line = lineOfOffset(bytes, decoded.problemOffset);
-    return {{},
-            problemAt(line, linesOf(bytes, line, line),
-                      decoded.problem == TextProblem::NulByte ? HistoryProblemKind::NotText
-                                                              : HistoryProblemKind::NotUtf8)};
+const HistoryReadProblem* historyProblem(const Status& status) noexcept {
+    return status.detailAs<HistoryReadProblem>();
 }
 
-HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& control) {
-    HistoryReading reading;
-    HistoryText decoded;
+namespace {
+
+Status notABonusHistory(HistoryReadProblem problem) {
+    Status status(StatusReason::NotABonusHistory, problem.message());
+    status.detail() = std::move(problem);
+    return status;
+}
+
+StatusOr<BonusHistory> readHistory(std::string_view bytes, const WorkControl& control) {
+    StatusOr<std::string> decoded = std::string();
     std::string_view source = bytes;  // UTF-8 as it stands, most often
     if (source.starts_with(utf8ByteOrderMark)) {
         source.remove_prefix(utf8ByteOrderMark.size());
     }
     if (!isPlainUtf8(bytes)) {
         decoded = decodeHistoryText(bytes);
-        if (decoded.problem) {
-            reading.problem = decoded.problem;
-            return reading;
+        if (!decoded) {
+            return decoded.status();
         }
-        source = decoded.text;
+        source = *decoded;
     }
+    BonusHistory history;
     // Letters, digits, commas and # typed full-width read as ASCII (see full_width.h); most
     // histories have none and are read as they stand.
     std::string folded;
@@ -435,24 +434,33 @@ HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& co
         const HistoryRecord record = records.next();
         if (record.role == HistoryRecord::Role::Bad) {
             // Nothing is kept from a text with a bad line.
-            reading.history = {};
-            reading.problem = problemAt(record.first, linesOf(source, record.first, record.last),
-                                        record.problem, record.expectedFields);
-            return reading;
+            return notABonusHistory(problemAt(record.first,
+                                              linesOf(source, record.first, record.last),
+                                              record.problem, record.expectedFields));
         }
         if (record.role == HistoryRecord::Role::Bonus) {
-            reading.history.bonuses.push_back(record.bonus);
+            history.bonuses.push_back(record.bonus);
         }
     }
-    return reading;
+    return history;
 }
 
-BonusHistory readBonusHistory(std::string_view bytes) {
-    HistoryReading reading = tryReadBonusHistory(bytes);
-    if (reading.problem) {
-        throw RuntimeError(ErrorKind::NotABonusHistory, reading.problem->message());
+}  // namespace
+
+StatusOr<std::string> decodeHistoryText(std::string_view bytes) {
+    DecodedText decoded = decodeText(bytes);
+    if (decoded.problem == TextProblem::None) {
+        return std::move(decoded.text);
     }
-    return std::move(reading.history);
+    const std::size_t line = lineOfOffset(bytes, decoded.problemOffset);
+    return notABonusHistory(problemAt(line, linesOf(bytes, line, line),
+                                      decoded.problem == TextProblem::NulByte
+                                          ? HistoryProblemKind::NotText
+                                          : HistoryProblemKind::NotUtf8));
+}
+
+StatusOr<BonusHistory> readBonusHistory(std::string_view bytes, const WorkControl& control) {
+    return catchStatus([&] { return readHistory(bytes, control); });
 }
 
 }  // namespace korvale

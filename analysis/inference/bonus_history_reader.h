@@ -31,6 +31,7 @@
 #include <string_view>
 
 #include "analysis/inference/bonus_history.h"
+#include "common/status.h"
 #include "common/work_control.h"
 
 namespace korvale {
@@ -68,26 +69,17 @@ struct HistoryReadProblem {
 // The content of a problem as a message shows it.
 std::string shownContent(std::string_view content);
 
+// A text that does not read fails with NotABonusHistory: its message is the problem's message()
+// and its detail the HistoryReadProblem, which historyProblem gives.
+const HistoryReadProblem* historyProblem(const Status& status) noexcept;
+
 // The bytes of a history file as UTF-8 text (decodeText), or the problem naming the line of the
 // first byte that is not text.
-struct HistoryText {
-    std::string text;
-    std::optional<HistoryReadProblem> problem;
-};
-HistoryText decodeHistoryText(std::string_view bytes);
-
-struct HistoryReading {
-    BonusHistory history;  // empty when there is a problem
-    std::optional<HistoryReadProblem> problem;
-};
+StatusOr<std::string> decodeHistoryText(std::string_view bytes);
 
 // The bonuses of `bytes`, in order, or its first bad line; trailingGames is 0 (the text does not
-// hold it). Setting `*control.cancel` calls the reading off (WorkCancelled); its progress and
-// threads are not used.
-HistoryReading tryReadBonusHistory(std::string_view bytes, const WorkControl& control = {});
-
-// The same, throwing a RuntimeError (NotABonusHistory) whose message is the problem's for a bad
-// line.
-BonusHistory readBonusHistory(std::string_view bytes);
+// hold it). Setting `*control.cancel` calls the reading off (a status Cancelled); its progress
+// and threads are not used.
+StatusOr<BonusHistory> readBonusHistory(std::string_view bytes, const WorkControl& control = {});
 
 }  // namespace korvale

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "analysis/inference/log_weights.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -26,15 +26,16 @@ SettingVector normalizedPrior(const SettingVector& weights) {
     return prior;
 }
 
-SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVector& prior) {
+StatusOr<SettingVector> posteriorOf(const SettingVector& logLikelihood,
+                                    const SettingVector& prior) {
     SettingVector logs;
     for (std::size_t s = 0; s < settingCount; ++s) {
         logs[s] = prior[s] > 0.0 ? std::log(prior[s]) + logLikelihood[s] : -INFINITY;
     }
     SettingVector posterior;
     if (chancesOfLogWeights(logs, posterior) == -INFINITY) {
-        throw RuntimeError(ErrorKind::ImpossibleHistory,
-                           "the history is impossible under every setting of the prior");
+        return Status(StatusReason::ImpossibleHistory,
+                      "the history is impossible under every setting of the prior");
     }
     return posterior;
 }
@@ -42,8 +43,9 @@ SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVecto
 SettingEstimator::SettingEstimator(const SettingModels& models, std::int32_t outlookGames)
     : outlook_(models, outlookGames), rates_(countOnlyRates(models)) {}
 
-SettingEstimate SettingEstimator::estimate(const SettingFilter& filter, std::int32_t trailingGames,
-                                           const SettingVector& prior) const {
+StatusOr<SettingEstimate> SettingEstimator::estimate(const SettingFilter& filter,
+                                                     std::int32_t trailingGames,
+                                                     const SettingVector& prior) const {
     const FilteredState state = filter.state(trailingGames);
     SettingEstimate result;
     result.games = filter.games() + trailingGames;
@@ -51,7 +53,11 @@ SettingEstimate SettingEstimator::estimate(const SettingFilter& filter, std::int
     result.regs = filter.regs();
     result.prior = normalizedPrior(prior);
     result.logLikelihood = state.logLikelihood;
-    result.posterior = posteriorOf(state.logLikelihood, result.prior);
+    StatusOr<SettingVector> posterior = posteriorOf(state.logLikelihood, result.prior);
+    if (!posterior) {
+        return posterior.status();
+    }
+    result.posterior = *posterior;
     result.atLeast4 = result.posterior[3] + result.posterior[4] + result.posterior[5];
     result.atLeast5 = result.posterior[4] + result.posterior[5];
     result.modeLaw = state.modeLaw();
@@ -60,8 +66,12 @@ SettingEstimate SettingEstimator::estimate(const SettingFilter& filter, std::int
     for (std::size_t s = 0; s < settingCount; ++s) {
         result.expectedNet += result.posterior[s] * result.expectedNetBySetting[s];
     }
-    result.countOnlyPosterior = posteriorOf(
+    StatusOr<SettingVector> countOnly = posteriorOf(
         countOnlyLogLikelihoods(rates_, result.games, result.bigs, result.regs), result.prior);
+    if (!countOnly) {
+        return countOnly.status();
+    }
+    result.countOnlyPosterior = *countOnly;
     return result;
 }
 

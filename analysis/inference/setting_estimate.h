@@ -11,6 +11,7 @@
 #include "analysis/inference/count_only.h"
 #include "analysis/inference/next_games_outlook.h"
 #include "analysis/inference/setting_filter.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -38,9 +39,9 @@ inline constexpr SettingVector uniformPrior = {1.0 / 6, 1.0 / 6, 1.0 / 6,
 // and at least 0 and their sum is above 0.
 SettingVector normalizedPrior(const SettingVector& weights);
 
-// The posterior from log-likelihoods and a normalized prior. Throws RuntimeError
-// (ImpossibleHistory) when the history is impossible under every setting the prior allows.
-SettingVector posteriorOf(const SettingVector& logLikelihood, const SettingVector& prior);
+// The posterior from log-likelihoods and a normalized prior, or ImpossibleHistory when the
+// history is impossible under every setting the prior allows.
+StatusOr<SettingVector> posteriorOf(const SettingVector& logLikelihood, const SettingVector& prior);
 
 // What the estimate needs that depends on the models alone, worked out once (the outlook's
 // backward pass takes a few tens of milliseconds).
@@ -48,8 +49,9 @@ class SettingEstimator {
   public:
     explicit SettingEstimator(const SettingModels& models, std::int32_t outlookGames = 1000);
 
-    SettingEstimate estimate(const SettingFilter& filter, std::int32_t trailingGames,
-                             const SettingVector& prior = uniformPrior) const;
+    // The estimate, or ImpossibleHistory as posteriorOf gives it.
+    StatusOr<SettingEstimate> estimate(const SettingFilter& filter, std::int32_t trailingGames,
+                                       const SettingVector& prior = uniformPrior) const;
 
     const CountOnlyRates& countRates() const { return rates_; }
     const NextGamesOutlook& outlook() const { return outlook_; }

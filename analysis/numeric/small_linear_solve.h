@@ -19,7 +19,7 @@
 #include <utility>
 
 #include "analysis/numeric/vector_target.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 KORVALE_VECTOR_TARGET_BEGIN
 namespace korvale {
@@ -35,7 +35,7 @@ inline std::complex<double> reciprocal(std::complex<double> value) {
     return {value.real() / norm, -value.imag() / norm};
 }
 
-// Solves a * x = b in place: on return b holds x. Throws RuntimeError (NoSolution) when a is
+// Solves a * x = b in place: on return b holds x. Throws StatusError (NoSolution) when a is
 // singular.
 template <typename Scalar, std::size_t n, typename Value>
 void solveInPlace(std::array<std::array<Scalar, n>, n> a, std::array<Value, n>& b) {
@@ -47,7 +47,7 @@ void solveInPlace(std::array<std::array<Scalar, n>, n> a, std::array<Value, n>& 
             }
         }
         if (std::abs(a[pivot][column]) == 0.0) {
-            throw RuntimeError(ErrorKind::NoSolution, "singular system in the exact analysis");
+            throw StatusError(StatusReason::NoSolution, "singular system in the exact analysis");
         }
         std::swap(a[pivot], a[column]);
         std::swap(b[pivot], b[column]);

@@ -5,7 +5,7 @@
 
 #include "analysis/outcome/first_piece_start.h"
 #include "common/parallel_work.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/work_control.h"
 
 namespace korvale {
@@ -270,8 +270,8 @@ AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGa
         throw std::invalid_argument("the end conditions are counts of games of at least 0");
     }
     if (regEndGames > bigEndGames + 1) {
-        throw RuntimeError(ErrorKind::LawNotCovered,
-                           "the outcome law needs a REG end of at most the BIG end plus one game");
+        throw StatusError(StatusReason::LawNotCovered,
+                          "the outcome law needs a REG end of at most the BIG end plus one game");
     }
     AttemptSegments segments;
     for (std::size_t to = 0; to < modes; ++to) {

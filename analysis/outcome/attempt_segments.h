@@ -54,7 +54,7 @@ inline constexpr double segmentSmallest = 1e-15;
 
 // Needs bigEndGames >= 0 and 0 <= regEndGames <= bigEndGames + 1 (whole games, as the end
 // test counts them): a negative count is a std::invalid_argument, a longer REG end a
-// RuntimeError (LawNotCovered). `control.threads` work out the pieces side by side; setting
+// StatusError (LawNotCovered). `control.threads` work out the pieces side by side; setting
 // `*control.cancel` calls the work off (WorkCancelled); its progress is not told. `start` sets
 // the first piece only (first_piece_start.h).
 AttemptSegments attemptSegments(const MachineModel& model, std::int32_t bigEndGames,

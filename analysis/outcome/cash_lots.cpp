@@ -11,7 +11,7 @@
 #include "analysis/attempt/attempt.h"
 #include "analysis/outcome/first_piece_start.h"
 #include "common/checked_arithmetic.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/work_control.h"
 
 namespace korvale {
@@ -204,8 +204,8 @@ CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start,
     for (std::int32_t game = 1;; ++game) {
         stopIfCalledOff(cancel);
         if (game > longestPass) {
-            throw RuntimeError(ErrorKind::AttemptsTooLong,
-                               "the attempt's first BIG is too far off for the cash's pass");
+            throw StatusError(StatusReason::AttemptsTooLong,
+                              "the attempt's first BIG is too far off for the cash's pass");
         }
         const double nextCost = roundHalfEven(model.costCoefficient * game);
         const auto step = static_cast<std::int32_t>(nextCost - cost);

@@ -29,7 +29,7 @@ bool endsAtFirstBig(EndConditions end);
 inline constexpr double cashLotsTail = 1e-16;
 
 // E[lots] of an attempt from `start` that ends at its first BIG. Throws std::invalid_argument
-// for a lend below 1 or a start that is none (first_piece_start.h), RuntimeError
+// for a lend below 1 or a start that is none (first_piece_start.h), StatusError
 // (AttemptsTooLong) for a model whose attempts go on past a million games, and WorkCancelled
 // once `*cancel` is set.
 CashLots solveFirstBigLots(const MachineModel& model, const AttemptStart& start, std::int32_t lend,

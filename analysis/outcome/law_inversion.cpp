@@ -5,7 +5,7 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t largestTable = std::size_t{1} << 21;
 
 [[noreturn]] void attemptsTooLong() {
-    throw RuntimeError(ErrorKind::AttemptsTooLong, "attempts this long have no outcome law here");
+    throw StatusError(StatusReason::AttemptsTooLong, "attempts this long have no outcome law here");
 }
 
 }  // namespace

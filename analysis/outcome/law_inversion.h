@@ -25,10 +25,10 @@ inline constexpr double headOutside = 1e-9;
 inline constexpr std::int64_t headTopMargin = 16;
 
 // The table's length for this many values (1 or more): a length the transform takes;
-// RuntimeError (AttemptsTooLong) past the longest table the laws build.
+// StatusError (AttemptsTooLong) past the longest table the laws build.
 std::size_t checkedLength(std::int64_t values);
 
-// A table's edge, already rounded to a whole number, as one: RuntimeError (AttemptsTooLong)
+// A table's edge, already rounded to a whole number, as one: StatusError (AttemptsTooLong)
 // when the Chernoff bound found none (the transform infinite at every rate it tried, for
 // attempts that long) or one beyond the longest table, which no table from 0 could reach.
 std::int64_t wholeEdge(double edge);

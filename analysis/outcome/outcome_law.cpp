@@ -20,7 +20,7 @@
 #include "analysis/outcome/reg_wait_law.h"
 #include "analysis/outcome/renewal_value.h"
 #include "common/parallel_work.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -165,21 +165,16 @@ IntegerLaw bigsLaw(const Lanes& lanes, double& leftOver) {
 
 }  // namespace
 
-void requireOutcomeLawCovers(EndConditions end) {
-    const WholeGames games = wholeGames(end);
-    if (games.reg > games.big + 1) {
-        throw RuntimeError(ErrorKind::LawNotCovered,
-                           "the outcome law does not cover these end conditions");
+Status outcomeLawCoverage(EndConditions end) {
+    const StatusOr<WholeGames> games = catchStatus([end] { return wholeGames(end); });
+    if (!games) {
+        return games.status();
     }
-}
-
-bool outcomeLawCovers(EndConditions end) {
-    try {
-        requireOutcomeLawCovers(end);
-        return true;
-    } catch (const RuntimeError&) {
-        return false;
+    if (games->reg > games->big + 1) {
+        return Status(StatusReason::LawNotCovered,
+                      "the outcome law does not cover these end conditions");
     }
+    return {};
 }
 
 OutcomeLaw solveOutcomeLaw(std::int32_t setting, EndConditions end, const AttemptStart& start,
@@ -233,7 +228,9 @@ struct LawStart {
 
 OutcomeLaw solveOutcomeLaw(const MachineModel& model, EndConditions end, const AttemptStart& start,
                            const WorkControl& control) {
-    requireOutcomeLawCovers(end);
+    if (Status coverage = outcomeLawCoverage(end); !coverage.ok()) {
+        throw StatusError(std::move(coverage));
+    }
     const unsigned threads = control.workers();
     const std::atomic<bool>* cancel = control.cancel;
     const WholeGames games = wholeGames(end);

@@ -23,6 +23,7 @@
 
 #include "analysis/attempt/attempt_start.h"
 #include "analysis/model/machine_model.h"
+#include "common/status.h"
 #include "common/work_control.h"
 #include "machine/attempt_end.h"
 
@@ -67,7 +68,7 @@ struct OutcomeLaw {
 // Thrown when the work was called off from outside; the same type as the attempt figures'.
 using OutcomeLawCancelled = WorkCancelled;
 
-// Throws RuntimeError for end conditions the law does not cover: those that solveAttempt
+// Throws StatusError for end conditions the law does not cover: those that solveAttempt
 // rejects (EndBeyondTables), a REG end longer than the BIG end plus one game (LawNotCovered),
 // and attempts so long that the tables would exceed a few million entries (AttemptsTooLong).
 // `control.threads` share the transform out. Setting `*control.cancel` from another thread
@@ -100,7 +101,7 @@ struct NetLawHead {
 };
 
 // Every end condition that solveAttempt takes: a REG end above the BIG end plus one game comes
-// from the law of reg_wait_law.h. Throws RuntimeError for end conditions beyond the tables
+// from the law of reg_wait_law.h. Throws StatusError for end conditions beyond the tables
 // (EndBeyondTables) and attempts too long for them (AttemptsTooLong), and
 // OutcomeLawCancelled once `*control.cancel` is set; its progress is not told. `start` as for
 // solveOutcomeLaw.
@@ -110,10 +111,12 @@ NetLawHead solveNetLawHead(const MachineModel& model, EndConditions end,
                            const AttemptStart& start = {}, const WorkControl& control = {});
 
 // Whether solveOutcomeLaw covers these end conditions at all: those solveAttempt takes, with
-// the REG end at most the BIG end plus one game (in whole games). Attempts too long for the
-// tables are found only once the work has begun.
-bool outcomeLawCovers(EndConditions end);
-// The same, throwing the RuntimeError that names why not.
-void requireOutcomeLawCovers(EndConditions end);
+// the REG end at most the BIG end plus one game (in whole games); else the status that names
+// why not (EndBeyondTables, LawNotCovered). Attempts too long for the tables are found only
+// once the work has begun.
+Status outcomeLawCoverage(EndConditions end);
+inline bool outcomeLawCovers(EndConditions end) {
+    return outcomeLawCoverage(end).ok();
+}
 
 }  // namespace korvale

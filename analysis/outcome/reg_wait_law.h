@@ -28,7 +28,7 @@
 namespace korvale {
 
 // Needs the REG end at least the BIG end plus one game (whole games); a shorter one is
-// std::invalid_argument. Throws RuntimeError (EndBeyondTables, AttemptsTooLong) as
+// std::invalid_argument. Throws StatusError (EndBeyondTables, AttemptsTooLong) as
 // solveNetLawHead does, and WorkCancelled once `*control.cancel` is set; its progress is not
 // told. `start` sets what comes before the first BIG (first_piece_start.h).
 NetLawHead solveRegWaitNetHead(const MachineModel& model, EndConditions end,

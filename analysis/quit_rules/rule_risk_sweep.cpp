@@ -1,6 +1,6 @@
 #include "analysis/quit_rules/rule_risk_sweep.h"
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 #include <algorithm>
 #include <atomic>
@@ -47,9 +47,9 @@ RuleRisk solveRuleRisk(std::int32_t setting, EndConditions end, const AttemptSta
                        const WorkControl& control) {
     try {
         return ruleRiskOf(solveNetLawHead(setting, end, start, control));
-    } catch (const RuntimeError& error) {
+    } catch (const StatusError& error) {
         // Attempts too long for the law's tables: this rule has no figures, the others do.
-        if (error.kind() == ErrorKind::AttemptsTooLong) {
+        if (error.reason() == StatusReason::AttemptsTooLong) {
             return {};
         }
         throw;

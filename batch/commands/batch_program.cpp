@@ -17,7 +17,7 @@
 #include "batch/run/command_line_run.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
 #include "report/groups/simulation_figures.h"
@@ -30,28 +30,29 @@ constexpr int statusInterrupted = 130;  // 128 + SIGINT, as shells report it
 // Diagnostics of the command line are in English; the window keeps its Japanese messages. The
 // run's arithmetic is said in these words; every other failure carries its English line, which
 // is said as it stands (nullptr here).
-const char* englishMessage(ErrorKind kind) {
+const char* englishMessage(StatusReason kind) {
     switch (kind) {
-        case ErrorKind::Overflow:
+        case StatusReason::Overflow:
             return "a counter left the signed 32-bit range";
-        case ErrorKind::DivisionByZero:
+        case StatusReason::DivisionByZero:
             return "division by zero";
-        case ErrorKind::InvalidOperation:
+        case StatusReason::InvalidOperation:
             return "invalid floating-point operation";
-        case ErrorKind::FloatOverflow:
+        case StatusReason::FloatOverflow:
             return "floating-point overflow";
-        case ErrorKind::TypeMismatch:
+        case StatusReason::TypeMismatch:
             return "a text that had to be a number was not one";
-        case ErrorKind::Cancelled:
-        case ErrorKind::EndBeyondTables:
-        case ErrorKind::LawNotCovered:
-        case ErrorKind::AttemptsTooLong:
-        case ErrorKind::NoSolution:
-        case ErrorKind::ImpossibleHistory:
-        case ErrorKind::NotABonusHistory:
-        case ErrorKind::FileNotRead:
-        case ErrorKind::FileNotWritten:
-        case ErrorKind::BadCommandLine:
+        case StatusReason::None:
+        case StatusReason::Cancelled:
+        case StatusReason::EndBeyondTables:
+        case StatusReason::LawNotCovered:
+        case StatusReason::AttemptsTooLong:
+        case StatusReason::NoSolution:
+        case StatusReason::ImpossibleHistory:
+        case StatusReason::NotABonusHistory:
+        case StatusReason::FileNotRead:
+        case StatusReason::FileNotWritten:
+        case StatusReason::BadCommandLine:
             break;
     }
     return nullptr;
@@ -60,12 +61,12 @@ const char* englishMessage(ErrorKind kind) {
 // The exit status of a failure: 2 for what the user gave (a command line, a file that is not a
 // bonus history), 130 for Ctrl-C, 1 for the rest, a file that cannot be opened, read or written
 // among them.
-int exitStatus(ErrorKind kind) {
+int exitStatus(StatusReason kind) {
     switch (kind) {
-        case ErrorKind::BadCommandLine:
-        case ErrorKind::NotABonusHistory:
+        case StatusReason::BadCommandLine:
+        case StatusReason::NotABonusHistory:
             return 2;
-        case ErrorKind::Cancelled:
+        case StatusReason::Cancelled:
             return statusInterrupted;
         default:
             return 1;
@@ -142,7 +143,7 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
         if (!log) {
             err << "korvale-batch: --log: cannot open \"" << printableText(options.logPath)
                 << "\" for writing: " << std::strerror(errno) << "\n";
-            return exitStatus(ErrorKind::FileNotWritten);
+            return exitStatus(StatusReason::FileNotWritten);
         }
     }
     try {
@@ -154,7 +155,7 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
         if (logError != 0) {
             err << "korvale-batch: --log: cannot write \"" << printableText(options.logPath)
                 << "\": " << std::strerror(logError) << "\n";
-            return exitStatus(ErrorKind::FileNotWritten);
+            return exitStatus(StatusReason::FileNotWritten);
         }
         const std::string text = formatReport(simulationReport(result), options.format);
         if (result.limit) {
@@ -169,13 +170,13 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
             return 1;
         }
         return finish(out, text, err);
-    } catch (const RuntimeError& error) {
-        const char* said = englishMessage(error.kind());
+    } catch (const StatusError& error) {
+        const char* said = englishMessage(error.reason());
         if (said == nullptr) {
             throw;  // not the run's arithmetic: said as it stands
         }
         err << "korvale-batch: the run stopped: " << said << " (seed " << plan.seed << ")\n";
-        return exitStatus(error.kind());
+        return exitStatus(error.reason());
     }
 }
 
@@ -191,12 +192,12 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
     BatchOptions options;
     try {
         options = parseOptions(arguments);
-    } catch (const RuntimeError& error) {
-        if (error.kind() != ErrorKind::BadCommandLine) {
+    } catch (const StatusError& error) {
+        if (error.reason() != StatusReason::BadCommandLine) {
             throw;
         }
         err << error.what() << '\n';
-        return exitStatus(error.kind());
+        return exitStatus(error.reason());
     }
     if (options.textToShow) {
         return writeOut(out, *options.textToShow, err) ? 0 : 1;
@@ -225,14 +226,14 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
                 Report report;
                 try {
                     report = inferReport(options, in, err, barOrNull);
-                } catch (const RuntimeError& error) {
+                } catch (const StatusError& error) {
                     // A history that cannot be used: its own line, which names the file.
-                    if (error.kind() != ErrorKind::FileNotRead &&
-                        error.kind() != ErrorKind::NotABonusHistory) {
+                    if (error.reason() != StatusReason::FileNotRead &&
+                        error.reason() != StatusReason::NotABonusHistory) {
                         throw;
                     }
                     err << error.what() << '\n';
-                    return exitStatus(error.kind());
+                    return exitStatus(error.reason());
                 }
                 // Ctrl-C during the estimate: nothing is printed (the worth of playing on, when
                 // asked for, prints the estimate without it, marked partial).
@@ -247,7 +248,7 @@ int runProgram(std::span<const std::string> arguments, std::istream& in, std::os
         if (bar) {
             bar->clear();
         }
-        return exitStatus(cancelled.kind());
+        return exitStatus(cancelled.reason());
     } catch (const std::exception& error) {
         if (bar) {
             bar->clear();

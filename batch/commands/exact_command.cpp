@@ -26,7 +26,7 @@
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
 #include "common/parallel_work.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "report/format/table_text.h"
 #include "report/groups/day_groups.h"
 #include "report/groups/exact_figures.h"
@@ -105,8 +105,8 @@ void addWholeLaw(FigureGroup& group, std::int32_t setting, const BatchOptions& o
     try {
         addOutcomeLaw(group, solveOutcomeLaw(setting, options.end, attemptStart(setting, options),
                                              commandControl(options, progress)));
-    } catch (const RuntimeError& error) {
-        if (error.kind() != ErrorKind::AttemptsTooLong) {
+    } catch (const StatusError& error) {
+        if (error.reason() != StatusReason::AttemptsTooLong) {
             throw;
         }
         addUnknownOutcomeLaw(group);

@@ -22,7 +22,7 @@
 #include "batch/commands/hall_rate_report.h"
 #include "batch/run/interrupt.h"
 #include "batch/run/progress_bar.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 #include "common/work_control.h"
 #include "report/groups/exact_groups.h"
@@ -38,7 +38,7 @@ namespace {
 constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 
 [[noreturn]] void cannotRead(const std::string& name, int reason) {
-    throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
+    throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
                                                            name, std::strerror(reason)));
 }
 
@@ -76,8 +76,8 @@ std::string readDescriptor(int descriptor, const std::string& name) {
             return bytes;
         }
         if (bytes.size() > largestHistoryBytes) {
-            throw RuntimeError(
-                ErrorKind::NotABonusHistory,
+            throw StatusError(
+                StatusReason::NotABonusHistory,
                 fmt::format("korvale-batch: {} is larger than 1 GiB: not a bonus history", name));
         }
     }
@@ -106,14 +106,14 @@ std::string historyBytes(const std::string& path, std::istream& in) {
         std::ostringstream text;
         text << in.rdbuf();
         if (in.bad()) {
-            throw RuntimeError(ErrorKind::FileNotRead, "korvale-batch: cannot read standard input");
+            throw StatusError(StatusReason::FileNotRead, "korvale-batch: cannot read standard input");
         }
         return text.str();
     }
     const std::string name = fmt::format("\"{}\"", printableText(path));
     const int descriptor = openToRead(path);
     if (descriptor < 0) {
-        throw RuntimeError(ErrorKind::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
+        throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
                                                                name, std::strerror(errno)));
     }
     try {
@@ -192,15 +192,18 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                    ProgressBar* bar) {
     const auto start = std::chrono::steady_clock::now();
     const std::string bytes = historyBytes(options.historyPath, in);
-    const HistoryReading reading = tryReadBonusHistory(bytes, {.cancel = interruptFlag()});
+    const StatusOr<BonusHistory> reading = readBonusHistory(bytes, {.cancel = interruptFlag()});
     const std::string source = options.historyPath == "-"
                                    ? "standard input"
                                    : fmt::format("\"{}\"", printableText(options.historyPath));
-    if (reading.problem) {
-        throw RuntimeError(ErrorKind::NotABonusHistory, fmt::format("korvale-batch: {}: {}", source,
-                                                                    reading.problem->message()));
+    if (!reading) {
+        if (reading.status().code() == StatusCode::Cancelled) {
+            throw WorkCancelled();
+        }
+        throw StatusError(StatusReason::NotABonusHistory,
+                          fmt::format("korvale-batch: {}: {}", source, reading.status().message()));
     }
-    if (reading.history.bonuses.empty()) {
+    if (reading->bonuses.empty()) {
         warnings << fmt::format(
             "korvale-batch: warning: {} holds no bonus (only blank lines, comments or a header): "
             "the answer is the prior{}\n",
@@ -210,7 +213,7 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
                 : "");
     }
     SettingFilter filter(options.start);
-    const std::vector<ObservedBonus>& bonuses = reading.history.bonuses;
+    const std::vector<ObservedBonus>& bonuses = reading->bonuses;
     for (std::size_t i = 0; i < bonuses.size(); ++i) {
         if (i % 65536 == 0 && interruptRequested()) {
             throw WorkCancelled();
@@ -219,7 +222,8 @@ Report inferReport(const BatchOptions& options, std::istream& in, std::ostream& 
     }
     const SettingEstimator estimator(machineModels(), 1000);
     const SettingEstimate estimate =
-        estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior));
+        estimator.estimate(filter, options.trailingGames, options.prior.value_or(uniformPrior))
+            .value();
     Report report{.kind = ReportKind::Inference};
     addInferFacts(report, {.historyPath = options.historyPath,
                            .start = options.start,

@@ -11,7 +11,7 @@ namespace korvale {
 class ProgressBar;
 
 // korvale-batch infer: reads the whole history (from `in` for "-") and works out the setting
-// estimate. Before computing anything, a history that cannot be used throws a RuntimeError
+// estimate. Before computing anything, a history that cannot be used throws a StatusError
 // whose what() is the one line shown to the user: FileNotRead when the file cannot be opened or
 // read (the system's reason is given), NotABonusHistory when what it holds is not a bonus
 // history.

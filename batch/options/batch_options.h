@@ -80,7 +80,7 @@ inline constexpr std::int64_t defaultSweepCashAttempts = 10'000;
 inline constexpr int maxThreads = 256;
 
 // Reads the arguments after the program name. A command line that cannot be run throws a
-// RuntimeError (BadCommandLine) whose what() is the one line shown to the user; it names the
+// StatusError (BadCommandLine) whose what() is the one line shown to the user; it names the
 // option and the form expected.
 BatchOptions parseOptions(std::span<const std::string> arguments);
 

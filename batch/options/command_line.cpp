@@ -10,7 +10,7 @@
 #include "batch/options/command_line_errors.h"
 #include "batch/options/man_page.h"
 #include "batch/options/option_table.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/version.h"
 
 namespace korvale {
@@ -260,7 +260,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments) {
         line.textToShow = std::string(version.what()) + "\n";
         return line;
     } catch (const CLI::ParseError& error) {
-        throw RuntimeError(ErrorKind::BadCommandLine, reworded(error, app));
+        throw StatusError(StatusReason::BadCommandLine, reworded(error, app));
     }
     line.texts.command = parsedCommand(commands);
     line.texts.given = givenOptions(app, line.texts.command);

@@ -48,7 +48,7 @@ struct CommandLine {
 void declareCommandLine(CLI::App& app, OptionTexts& texts);
 
 // Parses the arguments after the program name. A command line the parser refuses throws a
-// RuntimeError (BadCommandLine) in the program's own words (command_line_errors.h).
+// StatusError (BadCommandLine) in the program's own words (command_line_errors.h).
 CommandLine parseCommandLine(std::span<const std::string> arguments);
 
 }  // namespace korvale

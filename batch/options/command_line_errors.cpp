@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 
 namespace korvale {
@@ -107,9 +107,9 @@ void checkCommandName(std::span<const std::string> arguments, std::size_t at,
         }
         names += (names.empty() ? "" : ", ") + command->get_name();
     }
-    throw RuntimeError(ErrorKind::BadCommandLine,
-                       fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
-                                   printableText(arguments[at]), names));
+    throw StatusError(StatusReason::BadCommandLine,
+                      fmt::format("korvale-batch: unknown command \"{}\" (the commands are {})",
+                                  printableText(arguments[at]), names));
 }
 
 }  // namespace korvale

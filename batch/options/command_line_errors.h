@@ -17,7 +17,7 @@ const CLI::App* deepestCommand(const CLI::App& app);
 std::string reworded(const CLI::ParseError& error, const CLI::App& app);
 
 // A mistyped command at arguments[at] would otherwise be reported as a missing one: throws a
-// RuntimeError (BadCommandLine) naming the commands of `parent`.
+// StatusError (BadCommandLine) naming the commands of `parent`.
 void checkCommandName(std::span<const std::string> arguments, std::size_t at,
                       const CLI::App& parent);
 

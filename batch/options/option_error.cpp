@@ -2,14 +2,14 @@
 
 #include <fmt/format.h>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/text_encoding.h"
 
 namespace korvale {
 
 void optionError(std::string_view option, const std::string& message) {
-    throw RuntimeError(ErrorKind::BadCommandLine,
-                       fmt::format("korvale-batch: {}: {}", option, message));
+    throw StatusError(StatusReason::BadCommandLine,
+                      fmt::format("korvale-batch: {}: {}", option, message));
 }
 
 void badValue(std::string_view option, std::string_view expected, std::string_view text) {

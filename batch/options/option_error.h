@@ -1,6 +1,6 @@
 #pragma once
 
-// How the command line's complaints are raised: a RuntimeError (BadCommandLine) whose what() is
+// How the command line's complaints are raised: a StatusError (BadCommandLine) whose what() is
 // the one line the user sees, "korvale-batch: OPTION: message".
 
 #include <string>

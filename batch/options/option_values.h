@@ -8,7 +8,7 @@
 namespace korvale {
 
 // The values of the options given, in the order their complaints come. A text that is not of
-// its option's form, or lies beyond its limits, throws a RuntimeError (BadCommandLine) naming
+// its option's form, or lies beyond its limits, throws a StatusError (BadCommandLine) naming
 // the option and the form and limits expected.
 BatchOptions readOptionValues(const OptionTexts& texts);
 

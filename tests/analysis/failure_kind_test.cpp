@@ -1,5 +1,5 @@
-// Every failure the analysis expects is a RuntimeError naming its own cause, so that the window
-// and korvale-batch can say the right one; a caller that breaks a contract gets a logic_error.
+// Every failure the analysis expects is a status naming its own cause, so that the window and
+// korvale-batch can say the right one; a caller that breaks a contract gets a logic_error.
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@
 #include "analysis/outcome/attempt_segments.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 namespace {
@@ -32,93 +32,93 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
     const struct {
         const char* name;
         std::function<void()> operation;
-        std::optional<ErrorKind> kind;  // nothing: a broken contract (std::logic_error)
+        std::optional<StatusReason> kind;  // nothing: a broken contract (std::logic_error)
     } cases[] = {
         {"figures, BIG end beyond 2000",
          [] {
              solveAttempt(0, {2000.5, 0});
          },
-         ErrorKind::EndBeyondTables},
+         StatusReason::EndBeyondTables},
         {"figures, REG end beyond 1000",
          [] {
              solveAttempt(0, {300.0, 1001});
          },
-         ErrorKind::EndBeyondTables},
+         StatusReason::EndBeyondTables},
         {"figures, BIG end not a number",
          [nan] {
              (void)wholeGames({nan, 0});
          },
-         ErrorKind::EndBeyondTables},
+         StatusReason::EndBeyondTables},
         {"figures, called off",
          [&] {
              solveAttempt(0, {0.0, 0}, CostRounding::Exact, {}, {.cancel = &calledOff});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"law, REG end of the BIG end + 2",
          [] {
              solveOutcomeLaw(0, {100.0, 102});
          },
-         ErrorKind::LawNotCovered},
+         StatusReason::LawNotCovered},
         {"law, BIG end beyond 2000 with no REG end",
          [] {
              solveOutcomeLaw(0, {2500.0, 0});
          },
-         ErrorKind::EndBeyondTables},
+         StatusReason::EndBeyondTables},
         {"law, REG end beyond 1000",
          [] {
-             requireOutcomeLawCovers({1500.0, 1001});
+             throw StatusError(outcomeLawCoverage({1500.0, 1001}));
          },
-         ErrorKind::EndBeyondTables},
+         StatusReason::EndBeyondTables},
         {"law, called off",
          [&] {
              solveOutcomeLaw(0, {0.0, 0}, {}, {.cancel = &calledOff, .threads = 1});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         // Every long call hears its control's flag, on however many threads.
         {"sweep of the means, called off",
          [&] { (void)sweepEndConditions({}, {0}, {.cancel = &calledOff, .threads = 2}); },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"sweep of the risks, called off",
          [&] {
              (void)sweepRuleRisks({0, 0, 1, 0, 0, 1}, {0}, {}, {.cancel = &calledOff});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"rule risk, called off",
          [&] {
              (void)solveRuleRisk(0, {0.0, 0}, {}, {.cancel = &calledOff, .threads = 2});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"head of the law, a REG end that outlasts the BIG end, called off",
          [&] {
              (void)solveNetLawHead(0, {0.0, 5}, {}, {.cancel = &calledOff, .threads = 2});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"games' law, called off",
          [&] {
              (void)attemptGamesLaw(machineModel(0), {0, 0}, 1024, {}, {.cancel = &calledOff});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"law pieces, called off",
          [&] {
              (void)attemptSegments(machineModel(0), 0, 0, segmentTail, segmentSmallest, {},
                                    {.cancel = &calledOff, .threads = 2});
          },
-         ErrorKind::Cancelled},
+         StatusReason::Cancelled},
         {"law pieces, REG end of the BIG end + 2",
-         [] { (void)attemptSegments(machineModel(0), 10, 12); }, ErrorKind::LawNotCovered},
-        {"history, a line that does not read", [] { (void)readBonusHistory("BIG 10\nBIG x\n"); },
-         ErrorKind::NotABonusHistory},
+         [] { (void)attemptSegments(machineModel(0), 10, 12); }, StatusReason::LawNotCovered},
+        {"history, a line that does not read",
+         [] { (void)readBonusHistory("BIG 10\nBIG x\n").value(); }, StatusReason::NotABonusHistory},
         {"history, impossible under the only setting the prior allows",
          [] {
-             (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0});
+             (void)posteriorOf({-INFINITY, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}).value();
          },
-         ErrorKind::ImpossibleHistory},
+         StatusReason::ImpossibleHistory},
         {"equations without an answer",
          [] {
              std::array<double, 2> b{1.0, 1.0};
              solveInPlace(std::array<std::array<double, 2>, 2>{}, b);
          },
-         ErrorKind::NoSolution},
+         StatusReason::NoSolution},
         {"setting index 6",
          [] {
              solveOutcomeLaw(6, {0.0, 0});
@@ -130,11 +130,10 @@ TEST(FailureKindTest, EachExpectedFailureNamesItsCause) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            c.operation();
-            ADD_FAILURE() << "no failure";
-        } catch (const RuntimeError& error) {
-            ASSERT_TRUE(c.kind.has_value()) << error.what();
-            EXPECT_EQ(error.kind(), *c.kind) << error.what();
+            // As a caller gets it back: a status, never the exception that carried it.
+            const Status status = catchStatus(c.operation);
+            ASSERT_TRUE(c.kind.has_value()) << status.message();
+            EXPECT_EQ(status.reason(), *c.kind) << status.message();
         } catch (const std::logic_error& error) {
             EXPECT_FALSE(c.kind.has_value()) << error.what();
         }

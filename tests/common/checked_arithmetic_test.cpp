@@ -17,21 +17,21 @@ using testing::expectRuntimeError;
 TEST(CheckedIntegerTest, AddsUpToTheLimitsAndNoFurther) {
     EXPECT_EQ(checkedAdd(kMax - 1, 1), kMax);
     EXPECT_EQ(checkedAdd(kMin + 1, -1), kMin);
-    expectRuntimeError(ErrorKind::Overflow, [] { checkedAdd(kMax, 1); });
-    expectRuntimeError(ErrorKind::Overflow, [] { checkedAdd(kMin, -1); });
+    expectRuntimeError(StatusReason::Overflow, [] { checkedAdd(kMax, 1); });
+    expectRuntimeError(StatusReason::Overflow, [] { checkedAdd(kMin, -1); });
 }
 
 TEST(CheckedIntegerTest, SubtractsAndMultipliesWithinRange) {
     EXPECT_EQ(checkedSub(0, kMax), -kMax);
-    expectRuntimeError(ErrorKind::Overflow, [] { checkedSub(0, kMin); });
+    expectRuntimeError(StatusReason::Overflow, [] { checkedSub(0, kMin); });
     EXPECT_EQ(checkedMul(3, 715827882), 2147483646);
-    expectRuntimeError(ErrorKind::Overflow, [] { checkedMul(3, 715827883); });
-    expectRuntimeError(ErrorKind::Overflow, [] { checkedMul(-1, kMin); });
+    expectRuntimeError(StatusReason::Overflow, [] { checkedMul(3, 715827883); });
+    expectRuntimeError(StatusReason::Overflow, [] { checkedMul(-1, kMin); });
 }
 
 TEST(CheckedIntegerTest, FailedIncrementLeavesTheCounterAlone) {
     std::int32_t counter = kMax;
-    expectRuntimeError(ErrorKind::Overflow, [&] { checkedIncrement(counter); });
+    expectRuntimeError(StatusReason::Overflow, [&] { checkedIncrement(counter); });
     EXPECT_EQ(counter, kMax);
 }
 
@@ -46,25 +46,25 @@ TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
 TEST(RoundHalfEvenTest, ConversionToInt32ChecksTheRange) {
     EXPECT_EQ(toInt32HalfEven(2147483647.4), kMax);
     EXPECT_EQ(toInt32HalfEven(-2147483648.5), kMin);  // halfway, to the even kMin
-    expectRuntimeError(ErrorKind::Overflow, [] { toInt32HalfEven(2147483647.5); });
-    expectRuntimeError(ErrorKind::Overflow, [] { toInt32HalfEven(3e9); });
-    expectRuntimeError(ErrorKind::Overflow, [] { toInt32HalfEven(std::nan("")); });
+    expectRuntimeError(StatusReason::Overflow, [] { toInt32HalfEven(2147483647.5); });
+    expectRuntimeError(StatusReason::Overflow, [] { toInt32HalfEven(3e9); });
+    expectRuntimeError(StatusReason::Overflow, [] { toInt32HalfEven(std::nan("")); });
 }
 
 TEST(CheckedFloatTest, DivisionFaultsAreTheirOwnKinds) {
     EXPECT_EQ(checkedQuotient(1.0, 4.0), 0.25);
-    expectRuntimeError(ErrorKind::DivisionByZero, [] { checkedQuotient(5.0, 0.0); });
-    expectRuntimeError(ErrorKind::InvalidOperation, [] { checkedQuotient(0.0, 0.0); });
-    expectRuntimeError(ErrorKind::FloatOverflow, [] { checkedQuotient(1e300, 1e-300); });
+    expectRuntimeError(StatusReason::DivisionByZero, [] { checkedQuotient(5.0, 0.0); });
+    expectRuntimeError(StatusReason::InvalidOperation, [] { checkedQuotient(0.0, 0.0); });
+    expectRuntimeError(StatusReason::FloatOverflow, [] { checkedQuotient(1e300, 1e-300); });
 }
 
 TEST(CheckedFloatTest, SumAndProductRejectInfinityAndNaN) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(checkedSum(1.5, 2.25), 3.75);
-    expectRuntimeError(ErrorKind::FloatOverflow, [] { checkedSum(1.7e308, 1.7e308); });
-    expectRuntimeError(ErrorKind::FloatOverflow, [&] { checkedSum(kInf, 1.0); });
-    expectRuntimeError(ErrorKind::InvalidOperation, [&] { checkedSum(kInf, -kInf); });
-    expectRuntimeError(ErrorKind::FloatOverflow, [] { checkedProduct(1e200, 1e200); });
+    expectRuntimeError(StatusReason::FloatOverflow, [] { checkedSum(1.7e308, 1.7e308); });
+    expectRuntimeError(StatusReason::FloatOverflow, [&] { checkedSum(kInf, 1.0); });
+    expectRuntimeError(StatusReason::InvalidOperation, [&] { checkedSum(kInf, -kInf); });
+    expectRuntimeError(StatusReason::FloatOverflow, [] { checkedProduct(1e200, 1e200); });
 }
 
 }  // namespace

@@ -7,13 +7,13 @@
 #include <limits>
 
 #include "common/random_source.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "tests/support/expect_runtime_error.h"
 
 namespace korvale {
 namespace {
 
-void expectStrictError(std::string_view text, ErrorKind kind) {
+void expectStrictError(std::string_view text, StatusReason kind) {
     testing::expectRuntimeError(
         kind, [&] { readStrict(text); }, std::string(text));
 }
@@ -76,7 +76,7 @@ TEST(FullWidthReadingTest, BothReadingsTakeFullWidthAsAscii) {
          }) {
         EXPECT_EQ(readLenient(c.text), c.lenient) << c.text;
         if (std::isnan(c.strict)) {
-            expectStrictError(c.text, ErrorKind::TypeMismatch);
+            expectStrictError(c.text, StatusReason::TypeMismatch);
         } else {
             EXPECT_EQ(readStrict(c.text), c.strict) << c.text;
         }
@@ -96,14 +96,14 @@ TEST(StrictReadingTest, AcceptsOneWholeNumber) {
 TEST(StrictReadingTest, AnythingElseIsATypeMismatch) {
     for (const char* text : {"", " ", "abc", "12abc", "1 2", "1,000", "1e", "1e+", ".", "-", "inf",
                              "nan", "0x10", "３ａ", "1.2.3", "e5"}) {
-        expectStrictError(text, ErrorKind::TypeMismatch);
+        expectStrictError(text, StatusReason::TypeMismatch);
     }
 }
 
 TEST(StrictReadingTest, TooLargeIsAnOverflowAndTooSmallIsZero) {
-    expectStrictError("1e400", ErrorKind::Overflow);
-    expectStrictError("-" + std::string(400, '9'), ErrorKind::Overflow);
-    expectStrictError("0.001e99999999999999999999", ErrorKind::Overflow);
+    expectStrictError("1e400", StatusReason::Overflow);
+    expectStrictError("-" + std::string(400, '9'), StatusReason::Overflow);
+    expectStrictError("0.001e99999999999999999999", StatusReason::Overflow);
     EXPECT_EQ(readStrict("1e-400"), 0.0);
     EXPECT_EQ(readStrict("1e-99999999999999999999"), 0.0);
 }

@@ -31,8 +31,8 @@ TEST(WorkControlTest, CalledOffByItsFlagOrByTheSharedWorkItRunsIn) {
     try {
         stopIfCalledOff(&cancel);
         ADD_FAILURE() << "not called off";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.kind(), ErrorKind::Cancelled);
+    } catch (const StatusError& error) {
+        EXPECT_EQ(error.reason(), StatusReason::Cancelled);
     }
     // Worker 1 fails; worker 0, with no flag, then finds its work called off (within ten
     // seconds).

@@ -94,12 +94,12 @@ TEST(CoinAccountingOverflowTest, EachProductOverflowsAtItsLimit) {
     EXPECT_EQ(coinsOf({0, 715827882, 0, 0}).obtained, 2147483646 - 1148187903);
     EXPECT_EQ(coinsOf({0, 1, 5534751, 0}).net, 2147483388 - 2);
     EXPECT_EQ(coinsOf({0, 1, 0, 16909320}).net, 2147483640 - 2);
-    expectRuntimeError(ErrorKind::Overflow, [] { coinsOf({0, 715827883, 0, 0}); });
-    expectRuntimeError(ErrorKind::Overflow, [] { coinsOf({0, 1, 5534752, 0}); });
-    expectRuntimeError(ErrorKind::Overflow, [] { coinsOf({0, 1, 0, 16909321}); });
-    expectRuntimeError(ErrorKind::Overflow, [] { coinsOf({0, 1, 5534751, 16909320}); });
+    expectRuntimeError(StatusReason::Overflow, [] { coinsOf({0, 715827883, 0, 0}); });
+    expectRuntimeError(StatusReason::Overflow, [] { coinsOf({0, 1, 5534752, 0}); });
+    expectRuntimeError(StatusReason::Overflow, [] { coinsOf({0, 1, 0, 16909321}); });
+    expectRuntimeError(StatusReason::Overflow, [] { coinsOf({0, 1, 5534751, 16909320}); });
     // Coins obtained, 3 x games + net, can overflow on its own.
-    expectRuntimeError(ErrorKind::Overflow, [] { coinsOf({0, 10, 0, 16909320}); });
+    expectRuntimeError(StatusReason::Overflow, [] { coinsOf({0, 10, 0, 16909320}); });
 }
 
 TEST(CoinAccountingOverflowTest, FailureLeavesRateTextAndMayLeaveBonusCoins) {
@@ -109,14 +109,14 @@ TEST(CoinAccountingOverflowTest, FailureLeavesRateTextAndMayLeaveBonusCoins) {
     machine.mlngBigCnt = 2;
     std::string rate = "unchanged";
     std::int32_t obtained = 0;
-    expectRuntimeError(ErrorKind::Overflow, [&] { machine.get差枚(rate, obtained); });
+    expectRuntimeError(StatusReason::Overflow, [&] { machine.get差枚(rate, obtained); });
     EXPECT_EQ(rate, "unchanged");
     EXPECT_EQ(obtained, 776);
 }
 
 TEST(CoinAccountingOverflowTest, NoGamesIsAnArithmeticError) {
-    expectRuntimeError(ErrorKind::InvalidOperation, [] { coinsOf({0, 0, 0, 0}); });
-    expectRuntimeError(ErrorKind::DivisionByZero, [] { coinsOf({0, 0, 1, 0}); });
+    expectRuntimeError(StatusReason::InvalidOperation, [] { coinsOf({0, 0, 0, 0}); });
+    expectRuntimeError(StatusReason::DivisionByZero, [] { coinsOf({0, 0, 1, 0}); });
 }
 
 }  // namespace

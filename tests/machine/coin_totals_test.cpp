@@ -91,13 +91,13 @@ TEST(CoinTotalsTest, CostStaysExactPastThirtyTwoBits) {
 }
 
 TEST(CoinTotalsTest, OutOfRangeIsAnOverflowAndNoGamesHaveNoRate) {
-    const auto expectError = [](auto call, ErrorKind kind) {
+    const auto expectError = [](auto call, StatusReason kind) {
         testing::expectRuntimeError(kind, call);
     };
-    expectError([] { costOfGames(0, -1); }, ErrorKind::Overflow);
-    expectError([] { costOfGames(0, INT64_MAX); }, ErrorKind::Overflow);
-    expectError([] { coinTotals(0, 10, INT64_MAX / 100, 0); }, ErrorKind::Overflow);
-    expectError([] { payoutRate(0, 0); }, ErrorKind::InvalidOperation);
+    expectError([] { costOfGames(0, -1); }, StatusReason::Overflow);
+    expectError([] { costOfGames(0, INT64_MAX); }, StatusReason::Overflow);
+    expectError([] { coinTotals(0, 10, INT64_MAX / 100, 0); }, StatusReason::Overflow);
+    expectError([] { payoutRate(0, 0); }, StatusReason::InvalidOperation);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "machine/cls_korvale.h"
 #include "machine/coin_totals.h"
 
@@ -154,7 +154,7 @@ bool coinFiguresWork(std::int32_t setting, std::int32_t games, std::int32_t bigs
     try {
         machine.get差枚(rate, obtained);
         return true;
-    } catch (const RuntimeError&) {
+    } catch (const StatusError&) {
         return false;
     }
 }

@@ -265,7 +265,7 @@ TEST(GameStepOverflowTest, FullPlayCountStopsTheGameBeforeTheDraw) {
     machine.mlngPlayCnt = kMax;
     machine.mlngBigPlayCnt = 5;
     std::int32_t num = -1, mode = -1, simauta = -1;
-    expectRuntimeError(ErrorKind::Overflow, [&] { machine.Play(num, mode, simauta); });
+    expectRuntimeError(StatusReason::Overflow, [&] { machine.Play(num, mode, simauta); });
     EXPECT_EQ(machine.mstrReturn, "");
     EXPECT_EQ(machine.mlngRetNum, 0);
     EXPECT_EQ(mode, 2);
@@ -281,7 +281,7 @@ TEST(GameStepOverflowTest, StepsBeforeTheOverflowStayDone) {
     clsKorvale machine(source);
     machine.mlngBonusPlayCnt = kMax;
     std::int32_t num = 0, mode = 0, simauta = 0;
-    expectRuntimeError(ErrorKind::Overflow, [&] { machine.Play(num, mode, simauta); });
+    expectRuntimeError(StatusReason::Overflow, [&] { machine.Play(num, mode, simauta); });
     EXPECT_EQ(machine.mlngPlayCnt, 1);
     EXPECT_EQ(machine.mlngBigPlayCnt, 1);
     EXPECT_EQ(machine.mlngBonusPlayCnt, kMax);
@@ -293,7 +293,7 @@ TEST(GameStepOverflowTest, FailingBonusCountChangesNothingElse) {
     clsKorvale machine(source);
     machine.mlngRegCnt = kMax;
     std::int32_t num = 0, mode = 0, simauta = 0;
-    expectRuntimeError(ErrorKind::Overflow, [&] { machine.Play(num, mode, simauta); });
+    expectRuntimeError(StatusReason::Overflow, [&] { machine.Play(num, mode, simauta); });
     EXPECT_EQ(machine.mstrReturn, "");
     EXPECT_EQ(machine.mlngBonusPlayCnt, 1);
     EXPECT_EQ(machine.mlngRetNum, 0);
@@ -304,7 +304,7 @@ TEST(GameStepOverflowTest, FailingBonusCountChangesNothingElse) {
     clsKorvale big(bigSource);
     big.mlngBigCnt = kMax;
     big.mlngBigPlayCnt = 40;
-    expectRuntimeError(ErrorKind::Overflow, [&] { big.Play(num, mode, simauta); });
+    expectRuntimeError(StatusReason::Overflow, [&] { big.Play(num, mode, simauta); });
     EXPECT_EQ(big.mlngBigPlayCnt, 41);
     EXPECT_EQ(big.mstrReturn, "");
     EXPECT_EQ(big.mlngSimauta, 0);

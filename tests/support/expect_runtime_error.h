@@ -1,24 +1,24 @@
 #pragma once
 
-// The one check of an error path: `operation` must throw a RuntimeError of `kind` whose message
-// is that kind's Japanese message.
+// The one check of an error path: `operation` must throw a StatusError of `kind` made with its
+// reason alone, which each front end words in its own language.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale::testing {
 
 template <typename Operation>
-void expectRuntimeError(ErrorKind kind, Operation operation, const std::string& context = "") {
+void expectRuntimeError(StatusReason kind, Operation operation, const std::string& context = "") {
     try {
         operation();
         ADD_FAILURE() << "no error raised " << context;
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.kind(), kind) << context;
-        EXPECT_STREQ(error.what(), errorMessage(kind)) << context;
+    } catch (const StatusError& error) {
+        EXPECT_EQ(error.reason(), kind) << context;
+        EXPECT_TRUE(error.status().ownMessage().empty()) << context;
     }
 }
 

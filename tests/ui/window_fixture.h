@@ -9,14 +9,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "common/runtime_error.h"
-#include "tests/support/scripted_random_source.h"
+#include "common/status.h"
 #include "machine/korvale_tables.h"
+#include "tests/support/scripted_random_source.h"
 #include "ui/main_window/frm_main.h"
 
 namespace korvale::testing {
@@ -124,11 +127,18 @@ class WindowTest : public ::testing::Test {
 
     // After a run ended by an error: a message saying what went wrong, and that the results stay
     // on show, was reported once, and the window is idle as after Stop.
-    void expectIdleAfter(ErrorKind kind) {
+    void expectIdleAfter(StatusReason kind) {
         ASSERT_EQ(errors.size(), 1u);
-        const char* const said[] = {"32ビット整数", "0 で割りました", "無効です", "倍精度",
-                                    "数値ではありません"};
-        EXPECT_TRUE(errors[0].contains(QString::fromUtf8(said[static_cast<int>(kind)])))
+        const std::pair<StatusReason, const char*> said[] = {
+            {StatusReason::Overflow, "32ビット整数"},
+            {StatusReason::DivisionByZero, "0 で割りました"},
+            {StatusReason::InvalidOperation, "無効です"},
+            {StatusReason::FloatOverflow, "倍精度"},
+            {StatusReason::TypeMismatch, "数値ではありません"}};
+        const auto* named = std::find_if(std::begin(said), std::end(said),
+                                         [kind](const auto& entry) { return entry.first == kind; });
+        ASSERT_NE(named, std::end(said));
+        EXPECT_TRUE(errors[0].contains(QString::fromUtf8(named->second)))
             << errors[0].toStdString();
         EXPECT_TRUE(errors[0].endsWith(QStringLiteral("それまでの結果はそのまま表示しています。")))
             << errors[0].toStdString();

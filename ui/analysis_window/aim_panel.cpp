@@ -54,11 +54,8 @@ const HuntColumn* columnOf(const HuntTable& table, int index) {
 // Whether the rule ends at the first BIG; a rule beyond the tables (which the work then says)
 // does not.
 bool quitsAtFirstBig(EndConditions end) {
-    try {
-        return endsAtFirstBig(end);
-    } catch (const RuntimeError&) {
-        return false;
-    }
+    const StatusOr<bool> first = catchStatus([end] { return endsAtFirstBig(end); });
+    return first.ok() && *first;
 }
 
 // A column's place in the figures from cash (hunt_cash.h): the table's settings in order, then

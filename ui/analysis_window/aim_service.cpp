@@ -5,8 +5,8 @@
 
 namespace korvale {
 
-QString AimWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString AimWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 AimCurves AimWork::solve(const AimSetup& setup, const LongWorkControl<AimCurves>& control) {

@@ -48,7 +48,7 @@ struct AimWork {
     using Result = AimCurves;
     static constexpr std::size_t keptCount = 8;
     static constexpr const char* subject = "狙い目は";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static AimCurves solve(const AimSetup& setup, const LongWorkControl<AimCurves>& control);
 };
 

@@ -15,8 +15,8 @@ constexpr std::int64_t attemptsPerStep = 500;
 
 }  // namespace
 
-QString CashWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString CashWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 CashMeasure CashWork::solve(const CashSetup& setup, const LongWorkControl<CashMeasure>& control) {
@@ -34,7 +34,7 @@ CashMeasure CashWork::solve(const CashSetup& setup, const LongWorkControl<CashMe
         // Called off in the middle of the step: the attempts it dropped are not a limit.
         stopIfCalledOff(control.cancel);
         if (counts.limit) {
-            throw RuntimeError(ErrorKind::Overflow, "a counter reached its limit");
+            throw StatusError(StatusReason::Overflow, "a counter reached its limit");
         }
         totals.merge(played);
         control.progress(static_cast<double>(totals.attempts) / cashAttempts);

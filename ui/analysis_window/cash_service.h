@@ -45,7 +45,7 @@ struct CashWork {
     // Each holds the law of the deepest point: some kilobytes.
     static constexpr std::size_t keptCount = 8;
     static constexpr const char* subject = "現金での収支は";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static CashMeasure solve(const CashSetup& setup, const LongWorkControl<CashMeasure>& control);
 };
 

@@ -65,8 +65,8 @@ std::vector<std::int32_t> bandGames(std::int32_t dayGames) {
     return games;
 }
 
-QString DayWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString DayWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 DayFigures DayWork::solve(const DaySetup& setup, const LongWorkControl<DayFigures>& control) {

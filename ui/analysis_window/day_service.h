@@ -50,7 +50,7 @@ struct DayWork {
     using Result = DayFigures;
     static constexpr std::size_t keptCount = 6;
     static constexpr const char* subject = "一日の収支は";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static DayFigures solve(const DaySetup& setup, const LongWorkControl<DayFigures>& control);
 };
 

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <utility>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "ui/analysis_window/history_posterior.h"
+#include "ui/controls/failure_words.h"
 #include "ui/runs/end_conditions_read.h"
 
 namespace korvale {
@@ -25,58 +26,59 @@ ExactSetup exactSetupOf(const RunSetup& run) {
         return setup;
     }
     const EndConditionsRead read = readEndConditions(run.bigEndText, run.regEndText);
-    try {
-        setup.end = read.playedBy();
-    } catch (const RuntimeError& error) {
+    const StatusOr<EndConditions> played = catchStatus([&] { return read.playedBy(); });
+    if (played) {
+        setup.end = *played;
+    } else {
         setup.end = {read.bigEnd, 0};
-        setup.unreadable = QString::fromUtf8(error.what());
+        setup.unreadable = windowText(played.status());
     }
     return setup;
 }
 
-QString figuresFailure(const RuntimeError& error) {
-    switch (error.kind()) {
-        case ErrorKind::EndBeyondTables:
+QString figuresFailure(const Status& status) {
+    switch (status.reason()) {
+        case StatusReason::EndBeyondTables:
             return QStringLiteral(
                        "この終了条件の理論値は求められません（BIG後は%1Gまで、REG後は%2Gまで）。")
                 .arg(largestBigEnd)
                 .arg(largestRegEnd);
-        case ErrorKind::NoSolution:
+        case StatusReason::NoSolution:
             return QStringLiteral(
                 "この終了条件の理論値は求められません（方程式に有限の解がありません）。");
         default:
-            return QString::fromUtf8(error.what());
+            return windowText(status);
     }
 }
 
-QString lawFailure(const RuntimeError& error) {
-    switch (error.kind()) {
-        case ErrorKind::EndBeyondTables:
+QString lawFailure(const Status& status) {
+    switch (status.reason()) {
+        case StatusReason::EndBeyondTables:
             return QStringLiteral(
                        "この終了条件では一回の差枚の分布は求められません（BIG後は%1Gまで、REG後は"
                        "%2Gまで）。")
                 .arg(largestBigEnd)
                 .arg(largestRegEnd);
-        case ErrorKind::LawNotCovered:
+        case StatusReason::LawNotCovered:
             return QStringLiteral(
                 "この終了条件では一回の差枚の分布は求められません（REG後の終了条件がBIG後の条件"
                 "＋1G以下の場合に求めます）。");
-        case ErrorKind::AttemptsTooLong:
+        case StatusReason::AttemptsTooLong:
             return QStringLiteral(
                 "この終了条件では一回の差枚の分布は求められません（一回の立ち回りが長すぎて、"
                 "分布の表に収まりません）。");
-        case ErrorKind::NoSolution:
+        case StatusReason::NoSolution:
             return QStringLiteral(
                 "この終了条件では一回の差枚の分布は求められません（方程式に有限の解がありません）"
                 "。");
         default:
             return QStringLiteral("一回の差枚の分布は求められませんでした（%1）。")
-                .arg(QString::fromUtf8(error.what()));
+                .arg(windowText(status));
     }
 }
 
-QString ExactFiguresWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString ExactFiguresWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 ExactFigures ExactFiguresWork::solve(const ExactSetup& setup,
@@ -95,8 +97,8 @@ ExactFigures ExactFiguresWork::solve(const ExactSetup& setup,
     return figures;
 }
 
-QString ExactLawWork::failure(const RuntimeError& error) {
-    return lawFailure(error);
+QString ExactLawWork::failure(const Status& status) {
+    return lawFailure(status);
 }
 
 ExactLaw ExactLawWork::solve(const ExactSetup& setup, const LongWorkControl<ExactLaw>& control) {
@@ -116,7 +118,7 @@ ExactLaw ExactLawWork::solve(const ExactSetup& setup, const LongWorkControl<Exac
             "この終了条件では勝ち越す確率と差枚の点は求められません（誤差の上限が0.0001を"
             "超えます）。");
     } else {
-        result.failure = lawFailure(RuntimeError(ErrorKind::AttemptsTooLong, ""));
+        result.failure = lawFailure(Status(StatusReason::AttemptsTooLong));
     }
     return result;
 }

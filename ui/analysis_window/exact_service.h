@@ -18,7 +18,7 @@
 #include "analysis/long_run/long_run.h"
 #include "analysis/outcome/outcome_law.h"
 #include "analysis/quit_rules/rule_risk_sweep.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "machine/attempt_end.h"
 #include "ui/analysis_window/long_work.h"
 #include "ui/runs/run_setup.h"
@@ -60,7 +60,7 @@ struct ExactFiguresWork {
     // A few kilobytes each.
     static constexpr std::size_t keptCount = 16;
     static constexpr const char* subject = "理論値は";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static ExactFigures solve(const ExactSetup& setup,
                               const LongWorkControl<ExactFigures>& control);
 };
@@ -88,7 +88,7 @@ struct ExactLawWork {
     // A law's two tables are at most 2^21 chances each (32 MiB together): 128 MiB at most.
     static constexpr std::size_t keptCount = 4;
     static constexpr const char* subject = "一回の差枚の分布は";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static ExactLaw solve(const ExactSetup& setup, const LongWorkControl<ExactLaw>& control);
 };
 
@@ -103,8 +103,8 @@ AttemptLawPoints attemptLawPoints(const ExactLaw* law);
 
 // What the window says when the figures or the law cannot be worked out: the cause the error
 // names, in the window's words.
-QString figuresFailure(const RuntimeError& error);
-QString lawFailure(const RuntimeError& error);
+QString figuresFailure(const Status& status);
+QString lawFailure(const Status& status);
 
 // Works out the law, or takes it from the laws this program has worked out before, as
 // solveExactFigures does.

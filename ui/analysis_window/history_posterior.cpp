@@ -10,10 +10,11 @@
 #include "analysis/inference/bonus_history_reader.h"
 #include "analysis/inference/setting_filter.h"
 #include "analysis/model/machine_model.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "ui/analysis_window/history_read_message.h"
 #include "ui/analysis_window/posterior_table.h"
 #include "ui/analysis_window/window_numbers.h"
+#include "ui/controls/failure_words.h"
 #include "ui/controls/file_saving.h"
 
 namespace korvale {
@@ -209,48 +210,50 @@ void HistoryPosterior::loadFile(const QString& path) {
         return;
     }
     // Shift-JIS and UTF-16 are shown as the text they hold; a file that is not text is refused.
-    const HistoryText decoded = decodeHistoryText(
+    const StatusOr<std::string> decoded = decodeHistoryText(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    if (decoded.problem) {
+    if (!decoded) {
         result_->setText(QStringLiteral("ファイル「%1」は読めません。").arg(path) +
-                         japaneseHistoryProblem(*decoded.problem));
+                         japaneseHistoryProblem(*historyProblem(decoded.status())));
         return;
     }
-    text_->setPlainText(QString::fromStdString(decoded.text));
+    text_->setPlainText(QString::fromStdString(*decoded));
     compute();
 }
 
 void HistoryPosterior::compute() {
     clearAnswer();
-    const HistoryReading reading = tryReadBonusHistory(text_->toPlainText().toStdString());
-    if (reading.problem) {
+    const StatusOr<BonusHistory> reading = readBonusHistory(text_->toPlainText().toStdString());
+    if (!reading) {
         result_->setText(QStringLiteral("読めない行があります。") +
-                         japaneseHistoryProblem(*reading.problem));
+                         japaneseHistoryProblem(*historyProblem(reading.status())));
         return;
     }
     SettingFilter filter(joined_->isChecked() ? HistoryStart::Joined : HistoryStart::Morning);
-    for (const ObservedBonus& bonus : reading.history.bonuses) {
+    for (const ObservedBonus& bonus : reading->bonuses) {
         filter.addBonus(bonus);
     }
     try {
-        estimate_ = sharedSettingEstimator()->estimate(filter, trailing_->value());
-    } catch (const RuntimeError& error) {
-        // A history no setting could have given, said in the window's words.
-        result_->setText(QStringLiteral("この履歴からは求められません：") +
-                         QString::fromUtf8(errorMessage(error.kind())));
-        return;
+        StatusOr<SettingEstimate> estimate =
+            sharedSettingEstimator()->estimate(filter, trailing_->value());
+        if (!estimate) {
+            // A history no setting could have given, said in the window's words.
+            result_->setText(QStringLiteral("この履歴からは求められません：") +
+                             QString::fromUtf8(japaneseMessage(estimate.status().reason())));
+            return;
+        }
+        estimate_ = std::move(*estimate);
     } catch (const std::exception& error) {
         result_->setText(QStringLiteral("この履歴からは求められません：") +
                          QString::fromUtf8(error.what()));
         return;
     }
     const SettingEstimate& e = *estimate_;
-    result_->setText(whatWasRead(reading.history.bonuses.size(), e) + posteriorSummary(e));
+    result_->setText(whatWasRead(reading->bonuses.size(), e) + posteriorSummary(e));
     fillPosteriorTable(*table_, e);
     table_->show();
-    asked_ = HistoryWorthSetup{.bonuses = reading.history.bonuses,
-                               .start = filter.start(),
-                               .trailingGames = trailing_->value()};
+    asked_ = HistoryWorthSetup{
+        .bonuses = reading->bonuses, .start = filter.start(), .trailingGames = trailing_->value()};
     requestWorth();
 }
 

@@ -6,8 +6,8 @@
 
 namespace korvale {
 
-QString HistoryWorthWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString HistoryWorthWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 HistoryWorthResult HistoryWorthWork::solve(const HistoryWorthSetup& setup,
@@ -17,7 +17,7 @@ HistoryWorthResult HistoryWorthWork::solve(const HistoryWorthSetup& setup,
         filter.addBonus(bonus);
     }
     const SettingEstimate estimate =
-        sharedSettingEstimator()->estimate(filter, setup.trailingGames);
+        sharedSettingEstimator()->estimate(filter, setup.trailingGames).value();
     // Two settings at a time, one a thread.
     constexpr unsigned threads = 2;
     HistoryWorthResult result;

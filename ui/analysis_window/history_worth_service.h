@@ -39,7 +39,7 @@ struct HistoryWorthWork {
     using Result = HistoryWorthResult;
     static constexpr std::size_t keptCount = 8;
     static constexpr const char* subject = "続けて打つ価値は";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static HistoryWorthResult solve(const HistoryWorthSetup& setup,
                                     const LongWorkControl<HistoryWorthResult>& control);
 };

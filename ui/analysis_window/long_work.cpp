@@ -19,15 +19,15 @@ QThreadPool& newOneThreadWorker() {
 }
 
 bool solveSayingWhy(const std::function<void()>& solve, QString& failure, const char* subject,
-                    QString (*runtimeFailure)(const RuntimeError&)) {
+                    QString (*statusFailure)(const Status&)) {
     const QString named = QString::fromUtf8(subject);
     try {
         solve();
-    } catch (const RuntimeError& error) {
-        if (error.kind() == ErrorKind::Cancelled) {
+    } catch (const StatusError& error) {
+        if (error.code() == StatusCode::Cancelled) {
             return false;
         }
-        failure = runtimeFailure(error);
+        failure = statusFailure(error.status());
     } catch (const std::bad_alloc&) {
         failure = QStringLiteral("メモリが足りず、%1求められません。").arg(named);
     } catch (const std::exception& error) {

@@ -12,7 +12,7 @@
 //         using Result = AimCurve;                      // has `Setup setup`, `QString failure`
 //         static constexpr std::size_t keptCount = 6;   // results kept while the program runs
 //         static constexpr const char* subject = "狙い目は";  // "メモリが足りず、狙い目は…"
-//         static QString failure(const RuntimeError& error);  // the cause, in the window's words
+//         static QString failure(const Status& status);  // the cause, in the window's words
 //         static AimCurve solve(const AimSetup& setup, const LongWorkControl<AimCurve>& control);
 //     };
 //
@@ -22,9 +22,9 @@
 // WorkControl) to the analysis it calls, or the parts of it that call should have, and may
 // hand over what it has so far with `control.show` (a curve drawn as it grows: the panel reads
 // it with soFar() when it redraws). It need not catch: WorkCancelled ends the work with no result,
-// and whatever else is thrown becomes the result's `failure` (a RuntimeError through Kind::failure;
-// memory running out or anything else named with Kind::subject), so that nothing is thrown into the
-// window's thread. `setup` is set on the result after it returns.
+// and whatever else is thrown becomes the result's `failure` (a StatusError's status through
+// Kind::failure; memory running out or anything else named with Kind::subject), so that nothing is
+// thrown into the window's thread. `setup` is set on the result after it returns.
 //
 // A panel (or the service behind it) holds a LongWork<AimWork> and calls request(setup)
 // whenever what it shows changes: the result comes at once from those kept, or the work
@@ -68,7 +68,7 @@
 #include <thread>
 #include <utility>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "common/work_control.h"
 #include "common/work_hold.h"
 #include "ui/analysis_window/kept_results.h"
@@ -97,11 +97,11 @@ void lowerThisThreadsPriority();
 // that nothing waits for it when a window closes).
 QThreadPool& newOneThreadWorker();
 
-// Runs `solve`; what it throws is said in `failure`, in the window's words: a RuntimeError
-// through `runtimeFailure`, running out of memory and anything else named with `subject`
+// Runs `solve`; what it throws is said in `failure`, in the window's words: a StatusError's
+// status through `statusFailure`, running out of memory and anything else named with `subject`
 // ("理論値は"). False when the work was called off.
 bool solveSayingWhy(const std::function<void()>& solve, QString& failure, const char* subject,
-                    QString (*runtimeFailure)(const RuntimeError&));
+                    QString (*statusFailure)(const Status&));
 
 template <typename Kind>
 class LongWork {

@@ -54,7 +54,8 @@ void PosteriorPanel::redraw(const RunFeed& feed, const SettingEstimator* estimat
     }
     const auto trailing = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(gamesShown - filter->games(), 0, 2147483647));
-    estimate_ = estimator->estimate(*filter, trailing);
+    // A run's own history is possible under the uniform prior.
+    estimate_ = estimator->estimate(*filter, trailing).value();
     const SettingEstimate& e = *estimate_;
     summary_->setText(QStringLiteral("プレイ数 %1G（最後のボーナスから %2G）\nBIG %3回　REG %4回　")
                           .arg(groupedNumber(static_cast<double>(e.games)),

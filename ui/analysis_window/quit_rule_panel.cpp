@@ -11,7 +11,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/outcome/outcome_law.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "ui/analysis_window/exact_service.h"
 #include "ui/analysis_window/window_numbers.h"
 
@@ -55,12 +55,11 @@ std::optional<std::size_t> gridIndex(const SweepGrid& grid, EndConditions end) {
 // Why the chance to end ahead cannot be worked out for these end conditions, before any work:
 // conditions beyond the tables.
 std::optional<QString> ruleFailure(EndConditions end) {
-    try {
-        (void)wholeGames(end);
+    const StatusOr<WholeGames> games = catchStatus([end] { return wholeGames(end); });
+    if (games) {
         return std::nullopt;
-    } catch (const RuntimeError& error) {
-        return lawFailure(error);
     }
+    return lawFailure(games.status());
 }
 
 }  // namespace

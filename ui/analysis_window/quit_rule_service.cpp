@@ -10,8 +10,8 @@
 
 namespace korvale {
 
-QString RuleSweepWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString RuleSweepWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 namespace {
@@ -102,8 +102,8 @@ RuleSweep RuleSweepWork::solve(const RuleSweepSetup& setup,
     return sweep;
 }
 
-QString OneRuleWork::failure(const RuntimeError& error) {
-    return figuresFailure(error);
+QString OneRuleWork::failure(const Status& status) {
+    return figuresFailure(status);
 }
 
 OneRule OneRuleWork::solve(const OneRuleSetup& setup, const LongWorkControl<OneRule>& control) {

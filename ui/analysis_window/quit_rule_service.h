@@ -48,7 +48,7 @@ struct RuleSweepWork {
     // Six settings of two grids; a setting's sweep of the default grid is some tens of kilobytes.
     static constexpr std::size_t keptCount = 12;
     static constexpr const char* subject = "";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static RuleSweep solve(const RuleSweepSetup& setup, const LongWorkControl<RuleSweep>& control);
 };
 
@@ -75,7 +75,7 @@ struct OneRuleWork {
     using Result = OneRule;
     static constexpr std::size_t keptCount = 16;
     static constexpr const char* subject = "";
-    static QString failure(const RuntimeError& error);
+    static QString failure(const Status& status);
     static OneRule solve(const OneRuleSetup& setup, const LongWorkControl<OneRule>& control);
 };
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "common/runtime_error.h"
+#include "ui/controls/run_error_context.h"
 
 namespace korvale {
 void noSuchArrayMember(std::int32_t mode) {

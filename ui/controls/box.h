@@ -33,7 +33,7 @@ inline constexpr int modeBoxCount = 6;
 [[noreturn]] void noSuchArrayMember(std::int32_t mode);
 
 // Members of the three per-mode arrays. An index outside 0..5 names no control: it throws
-// RuntimeError(InvalidOperation), the failing control operation. Inline: the per-mode run
+// StatusError(InvalidOperation), the failing control operation. Inline: the per-mode run
 // names one every game.
 inline Box arrayMember(Box first, std::int32_t mode) {
     if (mode < 0 || mode >= modeBoxCount) [[unlikely]] {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "common/runtime_error.h"
+#include "ui/controls/run_error_context.h"
 
 namespace korvale {
 namespace {

@@ -24,7 +24,7 @@ class ResultsGrid final : public QTableView {
   public:
     explicit ResultsGrid(QWidget* parent = nullptr);
 
-    // The grid's operations. An argument out of range throws RuntimeError(InvalidOperation),
+    // The grid's operations. An argument out of range throws StatusError(InvalidOperation),
     // the failing control operation; nothing changes then.
     void setCols(std::int32_t cols);
     std::int32_t rows() const;

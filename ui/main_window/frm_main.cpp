@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/random_source.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "ui/controls/app_icon.h"
 #include "ui/controls/form_layout.h"
 #include "ui/controls/phrase_label.h"
@@ -296,7 +296,7 @@ void frmMain::cmdStart_Click() {
         if (displays_->runDepth() == 1) {
             displays_->clearAbort();
         }
-    } catch (const RuntimeError& error) {
+    } catch (const StatusError& error) {
         endRunAfterError(runEndMessage(error));
     } catch (const std::bad_alloc&) {
         endRunAfterError({outOfMemoryMessage(), false});

@@ -2,7 +2,7 @@
 
 #include "common/checked_arithmetic.h"
 #include "common/number_text.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 
@@ -11,7 +11,7 @@ EndConditionsRead readEndConditions(std::string_view bigEndText, std::string_vie
     end.bigEnd = readLenient(bigEndText);
     try {
         end.regEnd = toInt32HalfEven(readLenient(regEndText));
-    } catch (const RuntimeError&) {
+    } catch (const StatusError&) {
         end.regEnd.reset();  // the run refuses it: see playedBy
     }
     return end;
@@ -19,7 +19,7 @@ EndConditionsRead readEndConditions(std::string_view bigEndText, std::string_vie
 
 EndConditions EndConditionsRead::playedBy() const {
     if (!regEnd) {
-        throwError(ErrorKind::Overflow);
+        throwError(StatusReason::Overflow);
     }
     return {bigEnd, *regEnd};
 }

@@ -18,7 +18,7 @@ struct EndConditionsRead {
     std::optional<std::int32_t> regEnd;  // none when it does not fit 32 bits: the run refuses it
 
     // The conditions the run plays by; for a REG end that does not fit 32 bits, the overflow
-    // (RuntimeError) with which the run refuses to start.
+    // (StatusError) with which the run refuses to start.
     EndConditions playedBy() const;
     bool operator==(const EndConditionsRead&) const = default;
 };

@@ -63,8 +63,8 @@ AttemptCoins attemptCoins(RunDisplays& window, const AttemptState& state) {
     AttemptCoins coins;
     try {
         coins.net = window.machine()->get差枚(str割, lng獲得);
-    } catch (RuntimeError& error) {
-        error.context().figure = coinErrorFigure(*window.machine());
+    } catch (StatusError& error) {
+        runContext(error).figure = coinErrorFigure(*window.machine());
         throw;
     }
     coins.coinsPaidOut =
@@ -81,7 +81,7 @@ AttemptCoins attemptCoins(RunDisplays& window, const AttemptState& state) {
 void checkAttemptEnd(RunDisplays& window, const AttemptState& state) {
     try {
         static_cast<void>(attemptCoins(window, state));
-    } catch (RuntimeError&) {
+    } catch (StatusError&) {
         window.setNumber(Box::Text1, state.totalGames - 1);
         throw;
     }
@@ -246,9 +246,9 @@ void RunAttempts(RunDisplays& window) {
     state.end = aboutBox(Box::txtREnd, [&] {
         try {
             return read.playedBy();
-        } catch (RuntimeError& error) {
-            error.context().text = window.text(Box::txtREnd);
-            error.context().hasText = true;
+        } catch (StatusError& error) {
+            runContext(error).text = window.text(Box::txtREnd);
+            runContext(error).hasText = true;
             throw;
         }
     });
@@ -277,7 +277,7 @@ void RunAttempts(RunDisplays& window) {
                 return;
             }
         }
-    } catch (RuntimeError& error) {
+    } catch (StatusError& error) {
         nameRunError(error, game, window.machine());
         throw;
     }

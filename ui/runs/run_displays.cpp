@@ -6,7 +6,7 @@
 #include <string>
 #include "common/number_text.h"
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "machine/coin_totals.h"
 #include "ui/runs/run_error.h"
 
@@ -36,10 +36,10 @@ void RunDisplays::endRun() {
 double RunDisplays::strictReading(Box box, std::string_view text) {
     try {
         return readStrict(text);
-    } catch (RuntimeError& error) {
+    } catch (StatusError& error) {
         nameBox(error, box);
-        error.context().text.assign(text);
-        error.context().hasText = true;
+        runContext(error).text.assign(text);
+        runContext(error).hasText = true;
         throw;
     }
 }
@@ -53,8 +53,8 @@ void RunDisplays::showCoinFiguresNow(const clsKorvale& machine) {
     std::int32_t net = 0;
     try {
         net = machine.get差枚(rateText_, obtained);
-    } catch (RuntimeError& error) {
-        error.context().figure = coinErrorFigure(machine);
+    } catch (StatusError& error) {
+        runContext(error).figure = coinErrorFigure(machine);
         // The boxes keep the figures of the game before, which may still be waiting.
         if (coinsPending_) {
             settleCoins();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "machine/coin_totals.h"
+#include "ui/controls/failure_words.h"
 
 namespace korvale {
 namespace {
@@ -16,12 +17,12 @@ QString grouped(std::int64_t value) {
 }
 
 // The first sentence: what happened to which figure.
-QString whatHappened(ErrorKind kind, const ErrorContext& context) {
+QString whatHappened(StatusReason kind, const RunErrorContext& context) {
     const QString figure =
         context.figure.empty() ? QStringLiteral("計算") : QString::fromStdString(context.figure);
     const QString text = QString::fromStdString(context.text);
     switch (kind) {
-        case ErrorKind::Overflow:
+        case StatusReason::Overflow:
             if (context.hasText) {
                 return QStringLiteral(
                            "「%1」の欄の「%2」は、32ビット整数の範囲（-2,147,483,648〜"
@@ -30,42 +31,43 @@ QString whatHappened(ErrorKind kind, const ErrorContext& context) {
             }
             return QStringLiteral("%1が32ビット整数の上限 2,147,483,647 を超えました。")
                 .arg(figure);
-        case ErrorKind::FloatOverflow:
+        case StatusReason::FloatOverflow:
             if (context.hasText) {
                 return QStringLiteral("「%1」の欄の「%2」は大きすぎて計算できません。")
                     .arg(figure, text);
             }
             return QStringLiteral("%1の計算結果が倍精度浮動小数点数の範囲を超えました。")
                 .arg(figure);
-        case ErrorKind::DivisionByZero:
+        case StatusReason::DivisionByZero:
             return QStringLiteral("%1の計算で 0 で割りました。").arg(figure);
-        case ErrorKind::InvalidOperation:
+        case StatusReason::InvalidOperation:
             if (context.controlOperation) {
                 return QStringLiteral("%1 の操作が無効です。").arg(figure);
             }
             return QStringLiteral("%1の計算が無効です（0 ÷ 0 など）。").arg(figure);
-        case ErrorKind::TypeMismatch:
+        case StatusReason::TypeMismatch:
             return QStringLiteral("「%1」の欄の「%2」は数値ではありません。").arg(figure, text);
-        case ErrorKind::Cancelled:
-        case ErrorKind::EndBeyondTables:
-        case ErrorKind::LawNotCovered:
-        case ErrorKind::AttemptsTooLong:
-        case ErrorKind::NoSolution:
-        case ErrorKind::ImpossibleHistory:
-        case ErrorKind::NotABonusHistory:
-        case ErrorKind::FileNotRead:
-        case ErrorKind::FileNotWritten:
-        case ErrorKind::BadCommandLine:
+        case StatusReason::None:
+        case StatusReason::Cancelled:
+        case StatusReason::EndBeyondTables:
+        case StatusReason::LawNotCovered:
+        case StatusReason::AttemptsTooLong:
+        case StatusReason::NoSolution:
+        case StatusReason::ImpossibleHistory:
+        case StatusReason::NotABonusHistory:
+        case StatusReason::FileNotRead:
+        case StatusReason::FileNotWritten:
+        case StatusReason::BadCommandLine:
             break;  // not the arithmetic of a run: the kind's own message
     }
-    return QString::fromUtf8(errorMessage(kind));
+    return QString::fromUtf8(japaneseMessage(kind));
 }
 
 }  // namespace
 
-void nameBox(RuntimeError& error, Box box) {
-    if (error.context().figure.empty()) {
-        error.context().figure = boxCaption(box);
+void nameBox(StatusError& error, Box box) {
+    if (runContext(error).figure.empty()) {
+        runContext(error).figure = boxCaption(box);
     }
 }
 
@@ -87,16 +89,16 @@ std::string playErrorFigure(const clsKorvale& machine) {
 }
 
 void throwOverflowOf(const char* figure) {
-    RuntimeError error(ErrorKind::Overflow);
-    error.context().figure = figure;
+    StatusError error(StatusReason::Overflow);
+    runContext(error).figure = figure;
     throw error;
 }
 
-void nameRunError(RuntimeError& error, std::int64_t game, const clsKorvale* machine) {
-    error.context().game = game;
-    if (error.context().figure.empty() && error.kind() == ErrorKind::Overflow &&
+void nameRunError(StatusError& error, std::int64_t game, const clsKorvale* machine) {
+    runContext(error).game = game;
+    if (runContext(error).figure.empty() && error.reason() == StatusReason::Overflow &&
         machine != nullptr) {
-        error.context().figure = playErrorFigure(*machine);
+        runContext(error).figure = playErrorFigure(*machine);
     }
 }
 
@@ -128,23 +130,23 @@ std::string coinErrorFigure(const clsKorvale& machine) {
     return "獲得枚数（投入枚数 + 差枚）";
 }
 
-QString runErrorMessage(const RuntimeError& error) {
-    const ErrorContext& context = error.context();
+QString runErrorMessage(const StatusError& error) {
+    const RunErrorContext& context = runContext(error);
     const QString when =
         context.game > 0
             ? QStringLiteral("%1ゲーム目で実行を終了しました。").arg(grouped(context.game))
             : QStringLiteral("ゲームを始める前に実行を終了しました。");
-    return whatHappened(error.kind(), context) + "\n" + when + "\n" +
+    return whatHappened(error.reason(), context) + "\n" + when + "\n" +
            QString::fromUtf8(resultsStay);
 }
 
-bool isLimitReached(const RuntimeError& error) {
-    const ErrorContext& context = error.context();
-    return error.kind() == ErrorKind::Overflow && !context.hasText && !context.figure.empty() &&
-           context.game > 0;
+bool isLimitReached(const StatusError& error) {
+    const RunErrorContext& context = runContext(error);
+    return error.reason() == StatusReason::Overflow && !context.hasText &&
+           !context.figure.empty() && context.game > 0;
 }
 
-QString limitReachedMessage(const ErrorContext& context) {
+QString limitReachedMessage(const RunErrorContext& context) {
     return QStringLiteral(
                "%1が\n"
                "32ビット整数の上限 2,147,483,647 に達しました。\n"
@@ -153,9 +155,9 @@ QString limitReachedMessage(const ErrorContext& context) {
            QString::fromUtf8(resultsStay);
 }
 
-RunEndMessage runEndMessage(const RuntimeError& error) {
+RunEndMessage runEndMessage(const StatusError& error) {
     if (isLimitReached(error)) {
-        return {limitReachedMessage(error.context()), true};
+        return {limitReachedMessage(runContext(error)), true};
     }
     return {runErrorMessage(error), false};
 }

@@ -8,21 +8,22 @@
 #include <cstdint>
 #include <string>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "machine/cls_korvale.h"
 #include "ui/controls/box.h"
+#include "ui/controls/run_error_context.h"
 
 namespace korvale {
 
 // Names the box as the figure of the error, unless it names one already.
-void nameBox(RuntimeError& error, Box box);
+void nameBox(StatusError& error, Box box);
 
 // Runs `operation`; an error from it that names no figure yet names the box.
 template <typename Operation>
 decltype(auto) aboutBox(Box box, Operation&& operation) {
     try {
         return operation();
-    } catch (RuntimeError& error) {
+    } catch (StatusError& error) {
         nameBox(error, box);
         throw;
     }
@@ -42,7 +43,7 @@ inline void raiseCounter(std::int32_t& counter, const char* figure) {
 
 // What an error that ended a run at game `game` concerns, when nothing it passed through said:
 // an overflow while a counter of the machine stood at its limit came from Play.
-void nameRunError(RuntimeError& error, std::int64_t game, const clsKorvale* machine);
+void nameRunError(StatusError& error, std::int64_t game, const clsKorvale* machine);
 
 // The machine's counter that stands at its limit, or "" when none does.
 std::string playErrorFigure(const clsKorvale& machine);
@@ -52,17 +53,17 @@ std::string coinErrorFigure(const clsKorvale& machine);
 
 // What the window says when an error ends a run: what went wrong with which figure and limit,
 // at which game, and that the results stay on show.
-QString runErrorMessage(const RuntimeError& error);
+QString runErrorMessage(const StatusError& error);
 QString outOfMemoryMessage();
 
 // Whether the error is a counter of the run reaching the 32-bit limit: the expected end of a long
 // run rather than a fault (an overflow of a typed value is the user's, and stays an error).
-bool isLimitReached(const RuntimeError& error);
+bool isLimitReached(const StatusError& error);
 
 // The message of that end: which counter, its limit, the game, that the run is over and the
 // results stay. Broken into lines at phrase boundaries, each short enough for a message box not
 // to wrap it (Qt breaks Japanese text between any two characters).
-QString limitReachedMessage(const ErrorContext& context);
+QString limitReachedMessage(const RunErrorContext& context);
 
 // How a run ended, as the window tells it. Converts to its text, for reporters that want no more.
 struct RunEndMessage {
@@ -72,7 +73,7 @@ struct RunEndMessage {
 };
 
 // The message of whatever ended the run with `error`.
-RunEndMessage runEndMessage(const RuntimeError& error);
+RunEndMessage runEndMessage(const StatusError& error);
 
 // Shows it in a message box over `parent`: an information box for the limit, an error box for the
 // rest.

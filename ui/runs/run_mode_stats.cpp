@@ -155,7 +155,7 @@ void RunModeStats(RunDisplays& window) {
             const std::string& result = machine.Play(state.lngNum, state.lngMode, state.lngSimauta);
             finishGame(window, machine, result, state);
         }
-    } catch (RuntimeError& error) {
+    } catch (StatusError& error) {
         nameRunError(error, state.game, window.machine());
         throw;
     }

@@ -4,7 +4,7 @@
 #include "analysis/numeric/fourier_transform.h"
 #include "analysis/numeric/small_linear_solve.h"
 #include "analysis/outcome/attempt_segments.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "machine/coin_totals.h"
 
 #include <gtest/gtest.h>
@@ -442,16 +442,16 @@ TEST(AttemptEndConditionTest, RejectsConditionsItCannotSolve) {
         try {
             solveAttempt(0, end);
             ADD_FAILURE() << "accepted " << end.bigEnd;
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.kind(), ErrorKind::EndBeyondTables);
+        } catch (const StatusError& error) {
+            EXPECT_EQ(error.reason(), StatusReason::EndBeyondTables);
             EXPECT_EQ(std::string(error.what()), "BIG end must be a number up to 2000");
         }
     }
     try {
         solveAttempt(0, {300.0, 1001});
         ADD_FAILURE() << "accepted REG end 1001";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.kind(), ErrorKind::EndBeyondTables);
+    } catch (const StatusError& error) {
+        EXPECT_EQ(error.reason(), StatusReason::EndBeyondTables);
         EXPECT_EQ(std::string(error.what()), "REG end must be at most 1000");
     }
     EXPECT_THROW(solveAttempt(6, {300.0, 100}), std::invalid_argument);

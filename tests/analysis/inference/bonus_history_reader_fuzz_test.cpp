@@ -190,21 +190,21 @@ std::size_t lineCount(std::string_view text) {
 // Reads `text`; returns a description of what went wrong, or nothing. The reading without
 // exceptions is used, since unwinding a million exceptions under the sanitizers takes minutes.
 std::string problemReading(const std::string& text) {
-    const HistoryReading reading = tryReadBonusHistory(text);
-    if (reading.problem) {
-        const HistoryReadProblem& problem = *reading.problem;
+    const StatusOr<BonusHistory> reading = readBonusHistory(text);
+    if (!reading) {
+        const HistoryReadProblem& problem = *historyProblem(reading.status());
         const std::string prefix = "line " + std::to_string(problem.line) + ": \"";
         if (problem.line < 1 || problem.line > lineCount(text) || problem.reason.empty() ||
             problem.message().substr(0, prefix.size()) != prefix ||
-            !reading.history.bonuses.empty()) {
+            reading.status().reason() != StatusReason::NotABonusHistory) {
             return "a bad problem: " + problem.message();
         }
         return {};
     }
-    if (reading.history.bonuses.size() > lineCount(text)) {
+    if (reading->bonuses.size() > lineCount(text)) {
         return "more bonuses than lines";
     }
-    for (const ObservedBonus& bonus : reading.history.bonuses) {
+    for (const ObservedBonus& bonus : reading->bonuses) {
         if (bonus.games < 1 || (bonus.kind != BonusKind::Big && bonus.kind != BonusKind::Reg)) {
             return "a bonus out of range";
         }
@@ -266,11 +266,10 @@ TEST(BonusHistoryReaderFuzzTest, WrittenHistoriesReadBack) {
     std::vector<ObservedBonus> bonuses;
     for (int i = 0; i < 150'000; ++i) {
         const std::string text = writtenHistory(dice, bonuses);
-        const HistoryReading reading = tryReadBonusHistory(text);
-        if (reading.problem || reading.history.bonuses != bonuses) {
+        const StatusOr<BonusHistory> reading = readBonusHistory(text);
+        if (!reading || reading->bonuses != bonuses) {
             ADD_FAILURE() << "read back differently: "
-                          << (reading.problem ? reading.problem->message() : "")
-                          << "\ntext: " << text;
+                          << (!reading ? reading.status().message() : "") << "\ntext: " << text;
             return;
         }
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 namespace {
@@ -79,10 +79,10 @@ TEST(BonusHistoryReaderTest, ReadsEveryLayoutItAccepts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            const BonusHistory history = readBonusHistory(c.text);
+            const BonusHistory history = readBonusHistory(c.text).value();
             EXPECT_EQ(history.bonuses, c.bonuses);
             EXPECT_EQ(history.trailingGames, 0);
-        } catch (const RuntimeError& error) {
+        } catch (const StatusError& error) {
             ADD_FAILURE() << error.what();
         }
     }
@@ -121,15 +121,16 @@ TEST(BonusHistoryReaderTest, RejectsABadLineByItsNumberAndContent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const std::optional<HistoryReadProblem> problem = tryReadBonusHistory(c.text).problem;
-        ASSERT_TRUE(problem.has_value());
+        const StatusOr<BonusHistory> reading = readBonusHistory(c.text);
+        const HistoryReadProblem* problem = historyProblem(reading.status());
+        ASSERT_TRUE(problem);
         EXPECT_EQ(problem->line, c.line);
         EXPECT_NE(problem->reason.find(c.reason), std::string::npos) << problem->reason;
         try {
-            (void)readBonusHistory(c.text);
+            (void)readBonusHistory(c.text).value();
             ADD_FAILURE() << "no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.kind(), ErrorKind::NotABonusHistory);
+        } catch (const StatusError& error) {
+            EXPECT_EQ(error.reason(), StatusReason::NotABonusHistory);
             // The message names the line and shows it as it stands in the text.
             std::string content = c.text;
             for (std::size_t i = 1; i < c.line; ++i) {
@@ -168,16 +169,17 @@ TEST(BonusHistoryReaderTest, NamesWhatIsWrongByKindLineAndContent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const HistoryReading reading = tryReadBonusHistory(c.text);
-        ASSERT_TRUE(reading.problem.has_value());
-        EXPECT_EQ(reading.problem->kind, c.kind);
-        EXPECT_EQ(reading.problem->line, c.line);
-        EXPECT_EQ(reading.problem->content, c.content);
-        EXPECT_TRUE(reading.history.bonuses.empty());
+        const StatusOr<BonusHistory> reading = readBonusHistory(c.text);
+        const HistoryReadProblem* problem = historyProblem(reading.status());
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->kind, c.kind);
+        EXPECT_EQ(problem->line, c.line);
+        EXPECT_EQ(problem->content, c.content);
+        EXPECT_EQ(reading.status().reason(), StatusReason::NotABonusHistory);
     }
     // Bytes that are not UTF-8 are shown escaped, never as they are.
-    const HistoryReading bad = tryReadBonusHistory("REG \xFF\xFE\x1B[2J");
-    EXPECT_EQ(bad.problem->message(),
+    const StatusOr<BonusHistory> bad = readBonusHistory("REG \xFF\xFE\x1B[2J");
+    EXPECT_EQ(historyProblem(bad.status())->message(),
               "line 1: \"REG \\xFF\\xFE\\x1B[2J\": the file is not UTF-8: save it as UTF-8");
 }
 
@@ -194,9 +196,9 @@ TEST(BonusHistoryReaderTest, ShowsALongOrOddLineShortenedAndPrintable) {
     };
     for (const auto& c : cases) {
         try {
-            (void)readBonusHistory(c.text);
+            (void)readBonusHistory(c.text).value();
             ADD_FAILURE() << "no error for " << c.text;
-        } catch (const RuntimeError& error) {
+        } catch (const StatusError& error) {
             EXPECT_EQ(std::string(error.what()).substr(0, 10 + c.shown.size()),
                       "line 1: \"" + c.shown + "\"");
         }

@@ -107,7 +107,7 @@ TEST(SettingEstimateTest, IndependentGamesGiveTheCountOnlyAnswerAndTheirNet) {
         for (const ObservedBonus& bonus : bonuses) {
             filter.addBonus(bonus);
         }
-        const SettingEstimate e = estimator.estimate(filter, 333);
+        const SettingEstimate e = estimator.estimate(filter, 333).value();
         EXPECT_EQ(e.games, 2904);
         EXPECT_EQ(e.bigs, 2);
         EXPECT_EQ(e.regs, 2);
@@ -126,8 +126,8 @@ TEST(SettingEstimateTest, PriorWeighsThePosteriorAndBadPriorsAreRejected) {
     const SettingEstimator estimator(machineModels(), 10);
     SettingFilter filter(HistoryStart::Morning);
     filter.addBonus(BonusKind::Big, 150);
-    const SettingEstimate flat = estimator.estimate(filter, 0);
-    const SettingEstimate weighted = estimator.estimate(filter, 0, {2, 0, 1, 1, 1, 1});
+    const SettingEstimate flat = estimator.estimate(filter, 0).value();
+    const SettingEstimate weighted = estimator.estimate(filter, 0, {2, 0, 1, 1, 1, 1}).value();
     // Bayes by hand: the posterior odds are the prior odds times the likelihood ratio.
     EXPECT_EQ(weighted.posterior[1], 0.0);
     EXPECT_NEAR(weighted.posterior[0] / weighted.posterior[2],
@@ -136,7 +136,7 @@ TEST(SettingEstimateTest, PriorWeighsThePosteriorAndBadPriorsAreRejected) {
     const SettingVector bad[] = {
         {0, 0, 0, 0, 0, 0}, {1, -1, 1, 1, 1, 1}, {1, NAN, 1, 1, 1, 1}, {INFINITY, 1, 1, 1, 1, 1}};
     for (const SettingVector& prior : bad) {
-        EXPECT_THROW((void)estimator.estimate(filter, 0, prior), std::invalid_argument);
+        EXPECT_THROW((void)estimator.estimate(filter, 0, prior).value(), std::invalid_argument);
     }
 }
 

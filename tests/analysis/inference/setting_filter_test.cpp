@@ -298,7 +298,7 @@ TEST(SettingFilterExactTest, PosteriorWithTrailingGamesMeetingTheCeilingAfterARe
                     games.resize(games.size() + static_cast<std::size_t>(trailing), Outcome::Quiet);
                     const FilteredState state =
                         filterAll(SettingFilter(models, start), historyOf(games));
-                    const SettingVector posterior = posteriorOf(state.logLikelihood, prior);
+                    const SettingVector posterior = posteriorOf(state.logLikelihood, prior).value();
                     SettingVector expected{};
                     double total = 0.0;
                     for (std::size_t s = 0; s < settingCount; ++s) {

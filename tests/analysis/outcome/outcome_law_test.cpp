@@ -16,7 +16,7 @@
 
 #include "analysis/attempt/attempt.h"
 #include "analysis/outcome/law_inversion.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 namespace {
@@ -236,7 +236,7 @@ TEST(OutcomeLawTest, RejectsWhatItDoesNotCover) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (const EndConditions end : {EndConditions{0.0, 2}, EndConditions{100.0, 102},
                                     EndConditions{nan, 0}, EndConditions{2500.0, 0}}) {
-        EXPECT_THROW(solveOutcomeLaw(0, end), RuntimeError) << end.bigEnd << "/" << end.regEnd;
+        EXPECT_THROW(solveOutcomeLaw(0, end), StatusError) << end.bigEnd << "/" << end.regEnd;
         EXPECT_FALSE(outcomeLawCovers(end)) << end.bigEnd << "/" << end.regEnd;
     }
     // A BIG end of 300.5 needs 301 games: the REG end may then be 302.
@@ -256,8 +256,8 @@ TEST(OutcomeLawTest, AttemptsTooLongAreRefusedBeforeAnyTable) {
         try {
             operation();
             ADD_FAILURE() << what << ": no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.kind(), ErrorKind::AttemptsTooLong) << what;
+        } catch (const StatusError& error) {
+            EXPECT_EQ(error.reason(), StatusReason::AttemptsTooLong) << what;
             EXPECT_STREQ(error.what(), "attempts this long have no outcome law here") << what;
         }
     };

@@ -15,7 +15,7 @@
 #include "batch/options/command_line.h"
 #include "batch/options/man_page.h"
 #include "batch/options/option_values.h"
-#include "common/runtime_error.h"
+#include "common/status.h"
 
 namespace korvale {
 namespace {
@@ -181,7 +181,7 @@ TEST(OptionTableTest, WholeNumbersAreReadWithinTheirLimits) {
     const auto refusal = [&](const Case& c, const std::string& value) {
         try {
             read(c, value);
-        } catch (const RuntimeError& error) {
+        } catch (const StatusError& error) {
             return std::string(error.what());
         }
         return std::string("read");

@@ -603,16 +603,16 @@ TEST_F(AnalysisWindowTest, EveryTabNamesTheSetupOfItsFigures) {
 TEST(ExactLawFailureTest, NamesTheRealCause) {
     // The cause each kind names, as typed for the window; the REG-end rule only for its own.
     const struct {
-        ErrorKind kind;
+        StatusReason kind;
         const char* named;
-    } cases[] = {{ErrorKind::LawNotCovered, "＋1G以下"},
-                 {ErrorKind::EndBeyondTables, "BIG後は2000Gまで、REG後は1000Gまで"},
-                 {ErrorKind::AttemptsTooLong, "長すぎて"},
-                 {ErrorKind::NoSolution, "有限の解"}};
+    } cases[] = {{StatusReason::LawNotCovered, "＋1G以下"},
+                 {StatusReason::EndBeyondTables, "BIG後は2000Gまで、REG後は1000Gまで"},
+                 {StatusReason::AttemptsTooLong, "長すぎて"},
+                 {StatusReason::NoSolution, "有限の解"}};
     for (const auto& c : cases) {
-        const std::string said = lawFailure(RuntimeError(c.kind, "x")).toStdString();
+        const std::string said = lawFailure(Status(c.kind, "x")).toStdString();
         EXPECT_NE(said.find(c.named), std::string::npos) << said;
-        EXPECT_EQ(said.find("＋1G以下") != std::string::npos, c.kind == ErrorKind::LawNotCovered)
+        EXPECT_EQ(said.find("＋1G以下") != std::string::npos, c.kind == StatusReason::LawNotCovered)
             << said;
     }
     // A BIG end beyond the tables with no REG end: the law is not covered, but not for the REG
@@ -647,7 +647,8 @@ TEST_F(AnalysisWindowTest, LivePosteriorIsTheEngineFedTheSameBonuses) {
     const std::int64_t games = std::stoll(text(Box::Text1));
     const SettingEstimate expected =
         SettingEstimator(machineModels())
-            .estimate(filter, static_cast<std::int32_t>(games - filter.games()));
+            .estimate(filter, static_cast<std::int32_t>(games - filter.games()))
+            .value();
     EXPECT_EQ(shown->posterior, expected.posterior);
     EXPECT_EQ(shown->countOnlyPosterior, expected.countOnlyPosterior);
     EXPECT_EQ(shown->expectedNet, expected.expectedNet);
@@ -675,7 +676,7 @@ TEST_F(AnalysisWindowTest, PastedHistoryGivesTheEnginesPosterior) {
                                                 {BonusKind::Big, 610}}) {
         filter.addBonus(kind, games);
     }
-    const SettingEstimate expected = SettingEstimator(machineModels()).estimate(filter, 40);
+    const SettingEstimate expected = SettingEstimator(machineModels()).estimate(filter, 40).value();
     EXPECT_EQ(input.estimate()->posterior, expected.posterior);
     EXPECT_EQ(input.estimate()->expectedNet, expected.expectedNet);
     EXPECT_EQ(input.estimate()->games, 120 + 45 + 7 + 610 + 40);

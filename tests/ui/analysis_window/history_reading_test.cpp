@@ -62,9 +62,9 @@ TEST_F(SavedResultsTest, APerModeRunsSavedResultsReadAsItsGrid) {
             {kind == "BIG" ? BonusKind::Big : BonusKind::Reg, std::stoi(shown.grid[row][1])});
         plainLines += kind + " " + shown.grid[row][1] + "\n";
     }
-    const HistoryReading reading = tryReadBonusHistory(bytes);
-    ASSERT_FALSE(reading.problem) << reading.problem->message();
-    EXPECT_EQ(reading.history.bonuses, expected);
+    const StatusOr<BonusHistory> reading = readBonusHistory(bytes);
+    ASSERT_TRUE(reading.ok()) << reading.status().message();
+    EXPECT_EQ(reading->bonuses, expected);
 
     // korvale-batch infer gives for the file what it gives for the grid's rows typed as lines.
     const Outcome fromFile = infer(chosenFile.toStdString());
@@ -84,10 +84,11 @@ TEST_F(SavedResultsTest, AnAttemptRunsSavedResultsAreRefused) {
     chooseAttempts();
     runFor(2);
     ASSERT_EQ(snapshot().grid[0], (std::vector<std::string>{"BIG", "REG", "差枚"}));
-    const HistoryReading reading = tryReadBonusHistory(saved());
-    ASSERT_TRUE(reading.problem);
-    EXPECT_EQ(reading.problem->kind, HistoryProblemKind::AttemptGrid);
-    EXPECT_EQ(reading.problem->content, "BIG,REG,差枚");
+    const StatusOr<BonusHistory> reading = readBonusHistory(saved());
+    const HistoryReadProblem* problem = historyProblem(reading.status());
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->kind, HistoryProblemKind::AttemptGrid);
+    EXPECT_EQ(problem->content, "BIG,REG,差枚");
     const Outcome outcome = infer(chosenFile.toStdString());
     EXPECT_EQ(outcome.status, 2);
     EXPECT_NE(outcome.err.find("an attempt run's grid"), std::string::npos) << outcome.err;

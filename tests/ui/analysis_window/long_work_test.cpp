@@ -12,6 +12,7 @@
 
 #include "tests/ui/window_fixture.h"
 #include "ui/analysis_window/long_work.h"
+#include "ui/controls/failure_words.h"
 
 namespace korvale::testing {
 namespace {
@@ -29,8 +30,8 @@ struct GateWork {
     using Result = Made;
     static constexpr std::size_t keptCount = 3;
     static constexpr const char* subject = "試験値は";
-    static QString failure(const RuntimeError& error) {
-        return QStringLiteral("式の答えなし：") + QString::fromUtf8(error.what());
+    static QString failure(const Status& status) {
+        return QStringLiteral("式の答えなし：") + windowText(status);
     }
     static Made solve(const int& setup, const LongWorkControl<Made>& control);
 
@@ -54,7 +55,7 @@ struct GateWork {
 Made GateWork::solve(const int& setup, const LongWorkControl<Made>& control) {
     ++begun;
     if (setup == noSolution) {
-        throw RuntimeError(ErrorKind::NoSolution, "singular");
+        throw StatusError(StatusReason::NoSolution, "singular");
     }
     if (setup == noMemory) {
         throw std::bad_alloc();
@@ -69,7 +70,7 @@ Made GateWork::solve(const int& setup, const LongWorkControl<Made>& control) {
         opened.wait_for(lock, std::chrono::milliseconds(5));
         if (control.cancel != nullptr && control.cancel->load()) {
             ++calledOff;
-            throw RuntimeError(ErrorKind::Cancelled, "called off");
+            throw StatusError(StatusReason::Cancelled, "called off");
         }
     }
     return Made{0, {}, 10 * setup};
@@ -186,7 +187,7 @@ struct StepWork {
     using Result = Made;
     static constexpr std::size_t keptCount = 3;
     static constexpr const char* subject = "";
-    static QString failure(const RuntimeError&) { return {}; }
+    static QString failure(const Status&) { return {}; }
     static Made solve(const int& setup, const LongWorkControl<Made>& control) {
         ++begun;
         std::atomic<int> done{0};

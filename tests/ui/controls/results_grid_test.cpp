@@ -70,7 +70,7 @@ TEST_F(ResultsGridTest, OutOfRangeOperationsFailWithoutChange) {
     for (auto operation : std::vector<std::function<void()>>{
              [&] { grid.setRow(2); }, [&] { grid.setRow(-1); }, [&] { grid.setCol(3); },
              [&] { grid.setRows(0); }, [&] { grid.setTopRow(0); }, [&] { grid.setTopRow(2); }}) {
-        testing::expectRuntimeError(ErrorKind::InvalidOperation, operation);
+        testing::expectRuntimeError(StatusReason::InvalidOperation, operation);
     }
     EXPECT_EQ(grid.rows(), 2);
     EXPECT_EQ(grid.row(), 1);

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "tests/ui/window_fixture.h"
 
 namespace korvale::testing {
@@ -346,7 +346,7 @@ TEST_F(RunAttemptsTest, AnErrorInANestedRunEndsEveryRun) {
         shownAtMessage.push_back(std::to_string(grid().rows()));
     });
     click("cmdStart");
-    expectIdleAfter(ErrorKind::TypeMismatch);
+    expectIdleAfter(StatusReason::TypeMismatch);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("「BIG」の欄の「x」は数値ではありません。")));
     std::vector<std::string> shownAtEnd;
     for (int box = 0; box < boxCount; ++box) {
@@ -424,7 +424,7 @@ TEST_F(RunAttemptsErrors, LettersInTheTotalsAtTheEndOfAnAttempt) {
             }
         });
         click("cmdStart");
-        expectIdleAfter(ErrorKind::TypeMismatch);
+        expectIdleAfter(StatusReason::TypeMismatch);
         EXPECT_EQ(grid().rows(), 2);  // the row came before the totals
         // Text2 fails at its own update; txtSBig at the last average, after the others.
         EXPECT_EQ(text("txt1P"), box == std::string("Text2") ? "0" : "2.00");
@@ -436,7 +436,7 @@ TEST_F(RunAttemptsErrors, RegThresholdBeyond32BitsFailsBeforeAnyGame) {
     setText("txtREnd", "3000000000");
     const clsKorvale* loaded = window->machine();
     click("cmdStart");
-    expectIdleAfter(ErrorKind::Overflow);
+    expectIdleAfter(StatusReason::Overflow);
     EXPECT_EQ(random.drawn(), 0u);
     EXPECT_EQ(machinesMade, 0);
     EXPECT_EQ(window->machine(), loaded);
@@ -454,7 +454,7 @@ TEST_F(RunAttemptsErrors, LettersInATotalMeetTheStrictReading) {
         }
     });
     click("cmdStart");
-    expectIdleAfter(ErrorKind::TypeMismatch);
+    expectIdleAfter(StatusReason::TypeMismatch);
     EXPECT_EQ(text("Text1"), "2");
     EXPECT_EQ(text("txtSReg"), "x1");
 }
@@ -469,7 +469,7 @@ TEST_F(RunAttemptsErrors, AttemptCountTypedAsZeroDividesByZero) {
         }
     });
     click("cmdStart");
-    expectIdleAfter(ErrorKind::DivisionByZero);
+    expectIdleAfter(StatusReason::DivisionByZero);
     // The end of the attempt got as far as the row, the net coins and the payout rate.
     EXPECT_EQ(grid().rows(), 2);
     EXPECT_EQ(text("Text2"), "385");

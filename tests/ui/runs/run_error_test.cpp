@@ -17,35 +17,35 @@ const QString resultsStay = QStringLiteral("\nそれまでの結果はそのま�
 
 TEST(RunErrorMessage, NamesTheFigureTheLimitAndTheGame) {
     struct Case {
-        ErrorKind kind;
-        ErrorContext context;
+        StatusReason kind;
+        RunErrorContext context;
         const char* expected;
     };
     const Case cases[] = {
-        {ErrorKind::Overflow,
+        {StatusReason::Overflow,
          {"投入枚数（プレイ数 × 3）", "", false, false, 715'827'883},
          "投入枚数（プレイ数 × 3）が32ビット整数の上限 2,147,483,647 を超えました。\n"
          "715,827,883ゲーム目で実行を終了しました。"},
-        {ErrorKind::FloatOverflow,
+        {StatusReason::FloatOverflow,
          {"モード0の回転数", "", false, false, 12},
          "モード0の回転数の計算結果が倍精度浮動小数点数の範囲を超えました。\n"
          "12ゲーム目で実行を終了しました。"},
-        {ErrorKind::FloatOverflow,
+        {StatusReason::FloatOverflow,
          {"BIG", "1e999", true, false, 3},
          "「BIG」の欄の「1e999」は大きすぎて計算できません。\n3ゲーム目で実行を終了しました。"},
-        {ErrorKind::InvalidOperation,
+        {StatusReason::InvalidOperation,
          {"BIG確率（1/）", "", false, false, 1},
          "BIG確率（1/）の計算が無効です（0 ÷ 0 など）。\n1ゲーム目で実行を終了しました。"},
-        {ErrorKind::InvalidOperation,
+        {StatusReason::InvalidOperation,
          {"結果表（flex1）の TopRow = 0", "", false, true, 1'000},
          "結果表（flex1）の TopRow = 0 の操作が無効です。\n1,000ゲーム目で実行を終了しました。"},
-        {ErrorKind::DivisionByZero,
+        {StatusReason::DivisionByZero,
          {"一回あたりのプレイ数", "", false, false, 2},
          "一回あたりのプレイ数の計算で 0 で割りました。\n2ゲーム目で実行を終了しました。"},
     };
     for (const Case& c : cases) {
-        RuntimeError error(c.kind);
-        error.context() = c.context;
+        StatusError error(c.kind);
+        runContext(error) = c.context;
         EXPECT_EQ(runErrorMessage(error), QString::fromUtf8(c.expected) + resultsStay)
             << c.expected;
     }
@@ -55,26 +55,26 @@ TEST(RunErrorMessage, NamesTheFigureTheLimitAndTheGame) {
 // other kinds, and an overflow that names nothing stay errors.
 TEST(RunEndMessage, TheLimitIsAnEndNotAnError) {
     struct Case {
-        ErrorKind kind;
-        ErrorContext context;
+        StatusReason kind;
+        RunErrorContext context;
         bool limit;
     };
     const Case cases[] = {
-        {ErrorKind::Overflow, {"機械のプレイ数", "", false, false, 2'147'483'647}, true},
-        {ErrorKind::Overflow, {"払い出し枚数の合計", "", false, false, 677'000'000}, true},
-        {ErrorKind::Overflow, {"REG後", "3000000000", true, false, 0}, false},
-        {ErrorKind::Overflow, {"", "", false, false, 12}, false},
-        {ErrorKind::FloatOverflow, {"BIG", "", false, false, 3}, false},
-        {ErrorKind::DivisionByZero, {"一回あたりのプレイ数", "", false, false, 2}, false},
+        {StatusReason::Overflow, {"機械のプレイ数", "", false, false, 2'147'483'647}, true},
+        {StatusReason::Overflow, {"払い出し枚数の合計", "", false, false, 677'000'000}, true},
+        {StatusReason::Overflow, {"REG後", "3000000000", true, false, 0}, false},
+        {StatusReason::Overflow, {"", "", false, false, 12}, false},
+        {StatusReason::FloatOverflow, {"BIG", "", false, false, 3}, false},
+        {StatusReason::DivisionByZero, {"一回あたりのプレイ数", "", false, false, 2}, false},
     };
     for (const Case& c : cases) {
-        RuntimeError error(c.kind);
-        error.context() = c.context;
+        StatusError error(c.kind);
+        runContext(error) = c.context;
         const RunEndMessage message = runEndMessage(error);
         EXPECT_EQ(message.limitReached, c.limit) << c.context.figure;
         EXPECT_EQ(message.text, c.limit ? limitReachedMessage(c.context) : runErrorMessage(error));
     }
-    ErrorContext context{"払い出し枚数の合計", "", false, false, 677'123'456};
+    RunErrorContext context{"払い出し枚数の合計", "", false, false, 677'123'456};
     EXPECT_EQ(limitReachedMessage(context),
               QStringLiteral("払い出し枚数の合計が\n"
                              "32ビット整数の上限 2,147,483,647 に達しました。\n"

@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "common/runtime_error.h"
+#include "common/status.h"
 #include "tests/ui/window_fixture.h"
 
 namespace korvale::testing {
@@ -276,7 +276,7 @@ TEST_F(RunModeStatsErrors, LettersMeetingTheStrictZeroTest) {
         }
     });
     click("cmdStart");
-    expectIdleAfter(ErrorKind::TypeMismatch);
+    expectIdleAfter(StatusReason::TypeMismatch);
     // Game 3 stopped at its zero test: the row and the REG count are on show, the game's
     // totals are not.
     EXPECT_EQ(grid().rows(), 2);
@@ -297,7 +297,7 @@ TEST_F(RunModeStatsErrors, FloatingOverflowOfATypedTotal) {
         }
     });
     click("cmdStart");
-    expectIdleAfter(ErrorKind::FloatOverflow);
+    expectIdleAfter(StatusReason::FloatOverflow);
     EXPECT_EQ(grid().rows(), 2);
 }
 
@@ -311,7 +311,7 @@ TEST_F(RunModeStatsErrors, OverflowAfterALongRunKeepsTheDisplays) {
     });
     script.misses(3);
     click("cmdStart");
-    expectIdleAfter(ErrorKind::Overflow);
+    expectIdleAfter(StatusReason::Overflow);
     // The run ends at the last whole game: the one that failed is not counted for its mode.
     EXPECT_EQ(text("Text1"), "1");
     EXPECT_EQ(text("txtCnt(0)"), "1");
@@ -338,7 +338,7 @@ TEST_F(RunModeStatsErrors, CoinsObtainedPastTheLimitFailAtTheirGame) {
     });
     script.misses(20);
     click("cmdStart");
-    expectIdleAfter(ErrorKind::Overflow);
+    expectIdleAfter(StatusReason::Overflow);
     EXPECT_EQ(text("Text1"), "15");  // games 171 to 185 of the machine
     EXPECT_EQ(text("Text2"), "2147483091");
     EXPECT_EQ(text("Text4"), "386933990.27");
@@ -356,7 +356,7 @@ TEST_F(RunModeStatsErrors, BigCoinsPastTheLimitFailOnTheBigGame) {
     script.big(1);
     script.misses(1);
     click("cmdStart");
-    expectIdleAfter(ErrorKind::Overflow);
+    expectIdleAfter(StatusReason::Overflow);
     EXPECT_EQ(text("Text1"), "3");
     // The BIG whose coins do not fit is not counted, nor logged: the boxes agree.
     EXPECT_EQ(text("txtSBig"), "0");
