@@ -76,7 +76,7 @@ AttemptEnd playOneAttempt(clsKorvale& machine, const EndConditions& end, const W
         }
     } catch (const StatusError& error) {
         // Only a counter at its limit ends an attempt this way; it is named from the machine.
-        if (error.kind() != StatusReason::Overflow || !counterAtLimit(machine)) {
+        if (error.reason() != StatusReason::Overflow || !counterAtLimit(machine)) {
             throw;
         }
         return AttemptEnd::AtLimit;

@@ -39,7 +39,7 @@ constexpr std::size_t largestHistoryBytes = std::size_t{1} << 30;
 
 [[noreturn]] void cannotRead(const std::string& name, int reason) {
     throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot read {}: {}",
-                                                           name, std::strerror(reason)));
+                                                             name, std::strerror(reason)));
 }
 
 // The whole of an open file. Reading stops early at a NUL byte in the first block of a file that
@@ -106,15 +106,17 @@ std::string historyBytes(const std::string& path, std::istream& in) {
         std::ostringstream text;
         text << in.rdbuf();
         if (in.bad()) {
-            throw StatusError(StatusReason::FileNotRead, "korvale-batch: cannot read standard input");
+            throw StatusError(StatusReason::FileNotRead,
+                              "korvale-batch: cannot read standard input");
         }
         return text.str();
     }
     const std::string name = fmt::format("\"{}\"", printableText(path));
     const int descriptor = openToRead(path);
     if (descriptor < 0) {
-        throw StatusError(StatusReason::FileNotRead, fmt::format("korvale-batch: cannot open {}: {}",
-                                                               name, std::strerror(errno)));
+        throw StatusError(
+            StatusReason::FileNotRead,
+            fmt::format("korvale-batch: cannot open {}: {}", name, std::strerror(errno)));
     }
     try {
         std::string bytes = readDescriptor(descriptor, name);

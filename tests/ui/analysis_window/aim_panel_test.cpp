@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/ui/frame_fixture.h"
+#include "ui/analysis_window/window_numbers.h"
 
 namespace korvale::testing {
 namespace {
