@@ -28,34 +28,19 @@ namespace {
 constexpr int statusInterrupted = 130;  // 128 + SIGINT, as shells report it
 
 // Diagnostics of the command line are in English; the window keeps its Japanese messages. The
-// run's arithmetic is said in these words; every other failure carries its English line, which
-// is said as it stands (nullptr here).
-const char* englishMessage(StatusReason kind) {
-    switch (kind) {
+// run's arithmetic is said in the status's own plain words; every other failure carries its
+// English line, which is said as it stands.
+bool runArithmetic(StatusReason reason) {
+    switch (reason) {
         case StatusReason::Overflow:
-            return "a counter left the signed 32-bit range";
         case StatusReason::DivisionByZero:
-            return "division by zero";
         case StatusReason::InvalidOperation:
-            return "invalid floating-point operation";
         case StatusReason::FloatOverflow:
-            return "floating-point overflow";
         case StatusReason::TypeMismatch:
-            return "a text that had to be a number was not one";
-        case StatusReason::None:
-        case StatusReason::Cancelled:
-        case StatusReason::EndBeyondTables:
-        case StatusReason::LawNotCovered:
-        case StatusReason::AttemptsTooLong:
-        case StatusReason::NoSolution:
-        case StatusReason::ImpossibleHistory:
-        case StatusReason::NotABonusHistory:
-        case StatusReason::FileNotRead:
-        case StatusReason::FileNotWritten:
-        case StatusReason::BadCommandLine:
-            break;
+            return true;
+        default:
+            return false;
     }
-    return nullptr;
 }
 
 // The exit status of a failure: 2 for what the user gave (a command line, a file that is not a
@@ -171,11 +156,11 @@ int simulate(const BatchOptions& options, std::ostream& out, std::ostream& err, 
         }
         return finish(out, text, err);
     } catch (const StatusError& error) {
-        const char* said = englishMessage(error.reason());
-        if (said == nullptr) {
+        if (!runArithmetic(error.reason())) {
             throw;  // not the run's arithmetic: said as it stands
         }
-        err << "korvale-batch: the run stopped: " << said << " (seed " << plan.seed << ")\n";
+        err << "korvale-batch: the run stopped: " << defaultMessage(error.reason()) << " (seed "
+            << plan.seed << ")\n";
         return exitStatus(error.reason());
     }
 }
