@@ -1,6 +1,6 @@
 // The waits a player sees, one benchmark each, timed by the wall clock on two threads, with
-// the CPU time of every thread beside it (on a loaded machine the figure to go by; bench/timings-2026-12-10.md's
-// "Waits a player sees" gives the goals and the figures measured):
+// the CPU time of every thread beside it (on a loaded machine the figure to go by;
+// bench/timings-2026-12-10.md's "Waits a player sees" gives the goals and the figures measured):
 //   - ヤメ時 for one setting: every rule's means, then every rule's risk, with the moment the
 //     last rule of the setting's efficient frontier had its risk (the first useful answer);
 //   - 一日の収支: a day of 8000 games of one setting;

@@ -50,8 +50,9 @@ TEST(SmallLinearSolveTest, HandWorkedSystems) {
     solveInPlace(Matrix<double, 2>{{{0, 1}, {1, 1}}}, swapped);
     EXPECT_EQ(swapped, (std::array<double, 2>{1, 2}));
     std::array<double, 2> none{1, 2};
-    const Status singular =
-        catchStatus([&] { solveInPlace(Matrix<double, 2>{{{1, 2}, {2, 4}}}, none); });
+    const Status singular = catchStatus([&] {
+        solveInPlace(Matrix<double, 2>{{{1, 2}, {2, 4}}}, none);
+    });
     EXPECT_EQ(singular.code(), StatusCode::NoSolution);
 }
 
