@@ -3,8 +3,10 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <QCoreApplication>
 #include <exception>
 #include <new>
+#include <vector>
 
 namespace korvale {
 
@@ -12,9 +14,32 @@ void lowerThisThreadsPriority() {
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
 }
 
+namespace {
+
+// Every worker made, kept as long as they are (to the program's end).
+std::vector<QThreadPool*>& everyWorker() {
+    static auto* made = new std::vector<QThreadPool*>;
+    return *made;
+}
+
+// When the application goes, work its windows called off may still be unwinding on a worker;
+// it is waited for (a called-off job ends at its next look at its flag), so that none of it
+// outlives the application it reports to.
+void waitForEveryWorker() {
+    for (QThreadPool* worker : everyWorker()) {
+        worker->waitForDone(endOfWorkWaitMilliseconds);
+    }
+}
+
+}  // namespace
+
 QThreadPool& newOneThreadWorker() {
     auto* made = new QThreadPool;
     made->setMaxThreadCount(1);
+    if (everyWorker().empty()) {
+        qAddPostRoutine(waitForEveryWorker);
+    }
+    everyWorker().push_back(made);
     return *made;
 }
 

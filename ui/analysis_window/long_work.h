@@ -94,7 +94,9 @@ struct LongWorkControl : WorkControl {
 void lowerThisThreadsPriority();
 
 // A worker of one thread, made once by each kind that asks and kept while the program runs (so
-// that nothing waits for it when a window closes).
+// that nothing waits for it when a window closes). Made from the window's thread. When the
+// application object goes, every worker's job (called off by then) is waited for, up to this.
+inline constexpr int endOfWorkWaitMilliseconds = 30000;
 QThreadPool& newOneThreadWorker();
 
 // Runs `solve`; what it throws is said in `failure`, in the window's words: a StatusError's
