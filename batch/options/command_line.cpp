@@ -194,16 +194,17 @@ Commands declare(CLI::App& app, OptionTexts& texts) {
 // The build's hidden request for the manual page or the bash completion, made from the option
 // table; --help does not list it.
 std::optional<std::string> generatedText(std::span<const std::string> arguments) {
-    if (arguments.size() != 2 || arguments[0] != "--generate") {
+    if (arguments.empty() || arguments[0] != "--generate") {
         return std::nullopt;
     }
-    if (arguments[1] == "man") {
+    if (arguments.size() == 2 && arguments[1] == "man") {
         return manPage();
     }
-    if (arguments[1] == "bash-completion") {
+    if (arguments.size() == 2 && arguments[1] == "bash-completion") {
         return bashCompletion();
     }
-    return std::nullopt;
+    throw StatusError(StatusReason::BadCommandLine,
+                      "korvale-batch: --generate: expected man or bash-completion alone");
 }
 
 }  // namespace

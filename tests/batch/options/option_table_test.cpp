@@ -108,6 +108,10 @@ TEST(OptionTableTest, GenerateIsHiddenAndNamesOutsideTheTableAreRefused) {
     EXPECT_EQ(
         parseCommandLine(std::vector<std::string>{"--generate", "bash-completion"}).textToShow,
         bashCompletion());
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"--generate"}, {"--generate", "html"}, {"--generate", "man", "man"}}) {
+        EXPECT_THROW(parseCommandLine(refused), StatusError) << refused.size();
+    }
     const CommandLine help = parseCommandLine(std::vector<std::string>{"--help"});
     ASSERT_TRUE(help.textToShow);
     EXPECT_EQ(help.textToShow->find("generate"), std::string::npos);
