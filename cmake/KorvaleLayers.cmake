@@ -9,7 +9,12 @@
 # theirs), LIBRARIES privately unless they are needed by the headers (PUBLIC_LIBRARIES).
 # VECTOR_SOURCES are vector code (analysis/numeric/vector_target.h), compiled once for each
 # variant of korvale_vector_variants into the library.
-set(korvale_vector_variants SSE2 AVX2 AVX512)
+# WebAssembly has one width of vectors, 128 bits: blocks of 2 points, as SSE2.
+if(EMSCRIPTEN)
+    set(korvale_vector_variants SSE2)
+else()
+    set(korvale_vector_variants SSE2 AVX2 AVX512)
+endif()
 function(korvale_library target)
     cmake_parse_arguments(ARG "" "" "SOURCES;VECTOR_SOURCES;DEPENDS;LIBRARIES;PUBLIC_LIBRARIES"
                           ${ARGN})

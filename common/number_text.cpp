@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/checked_arithmetic.h"
+#include "common/double_chars.h"
 #include "common/full_width.h"
 
 namespace korvale {
@@ -94,7 +95,7 @@ bool isTooLarge(std::string_view body) {
 StrictNumber convertBody(std::string_view body, std::chars_format format) {
     StrictNumber number;
     const auto [ptr, ec] =
-        std::from_chars(body.data(), body.data() + body.size(), number.value, format);
+        doubleFromChars(body.data(), body.data() + body.size(), number.value, format);
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
         number.tooLarge = isTooLarge(body);
@@ -385,8 +386,7 @@ std::string numberText(double value) {
         return "0";  // also for -0.0
     }
     char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    const auto result = doubleToChars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
@@ -452,7 +452,7 @@ std::size_t writeTwoDecimals(double value, bool forceLeadingDigit, char* buffer)
         std::fmod(eighths, 2.0) != 0.0) {
         value += std::copysign(0.005, value);
     }
-    const auto result = std::to_chars(buffer, buffer + 400, value, std::chars_format::fixed, 2);
+    const auto result = doubleToChars(buffer, buffer + 400, value, 2);
     std::size_t length = static_cast<std::size_t>(result.ptr - buffer);
 
     std::size_t digits = 0;

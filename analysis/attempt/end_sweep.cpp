@@ -77,7 +77,10 @@ std::vector<SettingSweep> sweepEndConditions(const SweepGrid& grid,
             figures = solveAttempt(settings[setting], points[point], CostRounding::Unrounded,
                                    starts[setting], {.cancel = control.cancel});
         }
-        workDone.fetch_add(work[task]);
+        // A loop rather than fetch_add, which not every standard library has for double.
+        double done = workDone.load();
+        while (!workDone.compare_exchange_weak(done, done + work[task])) {
+        }
     });
 
     for (SettingSweep& sweep : sweeps) {

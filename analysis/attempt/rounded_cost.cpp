@@ -143,8 +143,7 @@ std::vector<double> periodicSums(const MachineModel& model, WholeGames games,
     job.cancel = control.cancel;
     job.solved = [&](std::size_t roots) { count.add(static_cast<double>(roots)); };
     const auto solveAtRoots =
-        forVectorVariant(&sse2::generatingFunctionAtRoots, &avx2::generatingFunctionAtRoots,
-                         &avx512::generatingFunctionAtRoots);
+        KORVALE_VECTOR_FUNCTION(generatingFunctionAtRoots);
     const std::vector<Complex> phi = solveAtRoots(job);
     std::vector<Complex> coefficients(static_cast<std::size_t>(last) + 1);
     for (std::int32_t k = 0; k <= last; ++k) {

@@ -22,6 +22,10 @@ std::vector<double> yenOfColumn(const HuntColumn& column, const std::vector<doub
 
 }  // namespace
 
+bool cashLotsExact(const HallRates& rates, std::optional<std::int32_t> maxGames, EndConditions end) {
+    return rates.pay == CoinSource::Cash && !maxGames && endsAtFirstBig(end);
+}
+
 std::optional<std::int32_t> breakEvenOfValues(const std::vector<std::int32_t>& counts,
                                               const std::vector<double>& values) {
     std::optional<std::int32_t> from;

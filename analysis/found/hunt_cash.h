@@ -39,6 +39,10 @@ HuntCash huntCashOf(const HuntTable& table, const std::vector<std::vector<double
 HuntCash solveHuntCash(const HuntTable& table, EndConditions end, const HallRates& rates,
                        const WorkControl& control = {});
 
+// Whether the lots bought from cash are worked out exactly: paid from cash, with a rule that
+// ends at the first BIG (cash_lots.h) and no game limit.
+bool cashLotsExact(const HallRates& rates, std::optional<std::int32_t> maxGames, EndConditions end);
+
 // The least count from which every value is above 0, none when the last one is not.
 std::optional<std::int32_t> breakEvenOfValues(const std::vector<std::int32_t>& counts,
                                               const std::vector<double>& values);

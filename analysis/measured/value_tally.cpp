@@ -7,7 +7,6 @@
 namespace korvale {
 namespace {
 
-constexpr double z95 = 1.959963984540054;
 // A table may always take this many cells, and more only up to this many per value held;
 // beyond, it would be mostly empty and the values are kept one by one.
 constexpr std::int64_t denseCells = 1 << 16;

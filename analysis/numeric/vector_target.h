@@ -39,9 +39,19 @@
 #define KORVALE_VECTOR_DOUBLES 4
 #define KORVALE_VECTOR_TARGET_BEGIN \
     _Pragma("GCC push_options") _Pragma("GCC target(\"avx2,no-fma\")")
+#elif defined(__clang__)
+// The baseline under clang (the WebAssembly build, whose 128-bit vectors come from -msimd128):
+// nothing to switch on.
+#define KORVALE_VECTOR_NAMESPACE sse2
+#define KORVALE_VECTOR_DOUBLES 2
+#define KORVALE_VECTOR_TARGET_BEGIN
 #else
 #define KORVALE_VECTOR_NAMESPACE sse2
 #define KORVALE_VECTOR_DOUBLES 2
 #define KORVALE_VECTOR_TARGET_BEGIN _Pragma("GCC push_options")
 #endif
+#if defined(__clang__)
+#define KORVALE_VECTOR_TARGET_END
+#else
 #define KORVALE_VECTOR_TARGET_END _Pragma("GCC pop_options")
+#endif

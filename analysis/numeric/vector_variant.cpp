@@ -46,6 +46,10 @@ std::string_view vectorVariantName(VectorVariant variant) {
 }
 
 bool vectorVariantSupported(VectorVariant variant) {
+#if !defined(__x86_64__) && !defined(__i386__)
+    // Off x86 (WebAssembly's 128-bit vectors) the build has the one 2-point variant.
+    return variant == VectorVariant::sse2;
+#else
     // The processor and the operating system both (the check covers the saved registers).
     switch (variant) {
         case VectorVariant::avx512:
@@ -57,6 +61,7 @@ bool vectorVariantSupported(VectorVariant variant) {
         default:
             return true;
     }
+#endif
 }
 
 VectorVariant activeVectorVariant() {

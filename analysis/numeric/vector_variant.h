@@ -18,6 +18,14 @@ VectorVariant activeVectorVariant();
 // Throws std::invalid_argument for a variant the processor lacks.
 void setVectorVariant(VectorVariant variant);
 
+// The active variant's copy of a function of vector code, named as in its namespace:
+// KORVALE_VECTOR_FUNCTION(runNetTransform). Off x86 the build has one variant (vector_target.h).
+#if defined(__x86_64__) || defined(__i386__)
+#define KORVALE_VECTOR_FUNCTION(name) forVectorVariant(&sse2::name, &avx2::name, &avx512::name)
+#else
+#define KORVALE_VECTOR_FUNCTION(name) (&sse2::name)
+#endif
+
 // The one of three functions (each variant's copy of the same one) for the active variant.
 template <typename Function>
 Function forVectorVariant(Function sse2, Function avx2, Function avx512) {

@@ -172,7 +172,7 @@ std::vector<std::vector<Complex>> dayRenewal(const MachineModel& model, const Da
     std::vector<std::vector<Complex>> value(static_cast<std::size_t>(bigs) + 1,
                                             std::vector<Complex>(games.size()));
     const auto renew =
-        forVectorVariant(&sse2::renewDayBlock, &avx2::renewDayBlock, &avx512::renewDayBlock);
+        KORVALE_VECTOR_FUNCTION(renewDayBlock);
     const DayRenewalJob job{.data = &data,
                             .afterBig = grid.afterBig.size(),
                             .period = grid.period,

@@ -191,7 +191,7 @@ Row plus(Row a, const Row& b) {
 }
 
 // a v, v a column.
-Row apply(const Matrix& a, const Row& v) {
+Row times(const Matrix& a, const Row& v) {
     Row out{};
     for (std::size_t i = 0; i < modes; ++i) {
         for (std::size_t k = 0; k < modes; ++k) {
@@ -311,7 +311,7 @@ void FirstPieceGrid::values(const ComplexBlock& coinRate, const ComplexBlock& ga
     // ceiling[s] = sum over t >= 0 of M*^t q*_(s + t), periodic in s: one solve, then P steps.
     Row tail = q(betaStar, p - 1);
     for (std::size_t i = p - 1; i-- > 0;) {
-        tail = plus(q(betaStar, i), apply(from, tail));
+        tail = plus(q(betaStar, i), times(from, tail));
     }
     Matrix iMinus = identity();
     const Matrix fromPeriod = power(from, p);
@@ -324,7 +324,7 @@ void FirstPieceGrid::values(const ComplexBlock& coinRate, const ComplexBlock& ga
     std::vector<Row> ceiling(p);
     ceiling[0] = tail;
     for (std::size_t s = p - 1; s > 0; --s) {
-        ceiling[s] = plus(q(betaStar, s), apply(from, ceiling[(s + 1) % p]));
+        ceiling[s] = plus(q(betaStar, s), times(from, ceiling[(s + 1) % p]));
     }
     // ahead[j] = sum over g = j .. latest of M^(g - j) q_g: the games before the latest start's
     // ceiling, so that a start with c games before its own has sum over g <= c of
@@ -332,7 +332,7 @@ void FirstPieceGrid::values(const ComplexBlock& coinRate, const ComplexBlock& ga
     const auto latest = static_cast<std::size_t>(starts_[byCeiling_.back()].ceilingGame - 1);
     std::vector<Row> ahead(latest + 2);
     for (std::size_t j = latest; j >= 1; --j) {
-        ahead[j] = plus(q(beta, j), apply(before, ahead[j + 1]));
+        ahead[j] = plus(q(beta, j), times(before, ahead[j + 1]));
     }
     Matrix reach = identity();  // M^c for the start at hand
     std::size_t reached = 0;

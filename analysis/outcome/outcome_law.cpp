@@ -96,7 +96,7 @@ IntegerLaw netLaw(const Lanes& lanes, const MachineModel& model, const AttemptSe
     // Blocks of thetas, shared out among the threads; each writes only its own. Progress is
     // told on the caller's thread alone (worker 0), one call at a time.
     const auto run =
-        forVectorVariant(&sse2::runNetTransform, &avx2::runNetTransform, &avx512::runNetTransform);
+        KORVALE_VECTOR_FUNCTION(runNetTransform);
     runSideBySide(threads, [&](unsigned worker) { run(job, worker); });
     if (cancel != nullptr && cancel->load()) {
         throw OutcomeLawCancelled();

@@ -125,8 +125,7 @@ IntegerLaw regWaitNetLaw(RegWaitJob& job, std::int64_t low, std::size_t length, 
     job.transform = &transform;
     job.nextBlock = 0;
     job.cancel = cancel;
-    const auto run = forVectorVariant(&sse2::runRegWaitTransform, &avx2::runRegWaitTransform,
-                                      &avx512::runRegWaitTransform);
+    const auto run = KORVALE_VECTOR_FUNCTION(runRegWaitTransform);
     runSideBySide(threads, [&](unsigned worker) { run(job, worker); });
     stopIfCalledOff(cancel);
     return untiltedLaw(transform, low, tilt, arithmetic);

@@ -185,8 +185,7 @@ struct GridHeadFrame {
 std::vector<NetLawHead> fillGridHeads(NetTransformJob& job, const GridHeadFrame& frame,
                                       std::int64_t top, unsigned threads,
                                       const std::atomic<bool>* cancel) {
-    const auto run = forVectorVariant(&sse2::runNetTransformGrid, &avx2::runNetTransformGrid,
-                                      &avx512::runNetTransformGrid);
+    const auto run = KORVALE_VECTOR_FUNCTION(runNetTransformGrid);
     const std::size_t count = job.starts.size();
     for (;;) {
         const std::size_t length = checkedLength(top - frame.low + 2);
