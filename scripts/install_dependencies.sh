@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the window need, when any is missing.
+# Installs the Debian packages the build, the tests, the window and the web page need, when any
+# is missing.
 # Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
@@ -12,7 +13,13 @@ packages=(
     universal-ctags
     xvfb xauth
     dpkg-dev desktop-file-utils appstream man-db lintian
+    emscripten chromium
 )
+# The web page's tests run playwright-core (from npm, web/package-lock.json) with Node's npm:
+# Debian's, unless the machine has a Node.js of its own.
+if ! command -v npm >/dev/null; then
+    packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
