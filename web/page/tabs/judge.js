@@ -1,0 +1,170 @@
+// 設定判別: the counter's log (and the games since its last bonus) goes to the engine's `infer`,
+// which answers the posterior over 設定１..設定６, P(設定≥4) and, for the rule typed, what playing
+// on is worth at the hall's rates. The page only lays the engine's figures out.
+(function (K) {
+    'use strict';
+    const w = K.words.judge;
+    const f = K.format;
+    const el = (...a) => K.el(...a);
+    let view = null;
+    let running = null;
+    let timer = null;
+
+    const historyText = (entries) => entries.map((e) => `${e.kind} ${e.games}`).join('\n') + '\n';
+
+    async function readInputs() {
+        const trailing = await K.fields.read(view.trailing, {whole: true, min: 0, max: K.counter.maxGames});
+        const bigEnd = await K.fields.read(view.bigEnd, {min: 0, max: 2000});
+        const regEnd = await K.fields.read(view.regEnd, {min: 0, max: 1000});
+        if (trailing === null || bigEnd === null || regEnd === null) return null;
+        return {trailing, big_end: bigEnd, reg_end: regEnd};
+    }
+
+    async function run() {
+        clearTimeout(timer);
+        if (running) K.engine.cancel(running);
+        const entries = K.counter.entries();
+        view.summary.textContent = K.words.counter.totals(entries.filter((e) => e.kind === 'BIG').length,
+                                                          entries.filter((e) => e.kind === 'REG').length) +
+                                   (K.counter.start() === 'joined' ? `（${K.words.counter.joined}）` : '');
+        if (!entries.length) {
+            view.status.textContent = w.noLog;
+            view.result.replaceChildren();
+            return;
+        }
+        const inputs = await readInputs();
+        if (!inputs) return;
+        const request = Object.assign({history: historyText(entries), start: K.counter.start()}, inputs,
+                                      K.rates.get());
+        view.status.textContent = w.working;
+        view.progress.hidden = false;
+        view.progress.removeAttribute('value');
+        view.cancel.hidden = false;
+        const asked = K.engine.request('infer', request, {
+            onProgress: (p) => {
+                if (typeof p.progress === 'number') view.progress.value = p.progress;
+            },
+        });
+        running = asked;
+        try {
+            const report = await asked;
+            if (running !== asked) return;
+            view.status.textContent = report.partial ? w.partial : '';
+            view.result.replaceChildren(...layout(report));
+        } catch (failure) {
+            if (running === asked || failure.code !== 'Cancelled') view.status.textContent = K.words.failureText(failure);
+        } finally {
+            if (running === asked) {
+                running = null;
+                view.progress.hidden = true;
+                view.cancel.hidden = true;
+            }
+        }
+    }
+
+    const group = (report, scope, setting) =>
+        report.results.find((g) => g.scope === scope && g.setting === setting) || null;
+    const value = (g, key) => (g && g.figures[key] ? g.figures[key].value : null);
+    const cell = (text, key) => el('td', key ? {dataset: {key}} : {}, text);
+
+    function figures(history) {
+        const rows = [
+            [w.atLeast4, f.share(value(history, 'at_least_4')), 'at_least_4'],
+            [w.atLeast5, f.share(value(history, 'at_least_5')), 'at_least_5'],
+            [w.next1000, f.number(value(history, 'expected_net_next_1000_games')), 'next_1000'],
+            [w.games, f.count(value(history, 'games')), 'games'],
+            [w.bigs, f.count(value(history, 'big')), 'big'],
+            [w.regs, f.count(value(history, 'reg')), 'reg'],
+        ];
+        return el('dl', {className: 'figures'},
+                  rows.map(([label, text, key]) => [el('dt', {}, label), el('dd', {dataset: {key}}, text)]));
+    }
+
+    function posteriorTable(report) {
+        const rows = [1, 2, 3, 4, 5, 6].map((s) => {
+            const g = group(report, 'history', s);
+            const p = value(g, 'posterior');
+            const bar = el('span', {className: 'bar'});
+            bar.style.width = `${Math.max(0, Math.min(1, p || 0)) * 5}rem`;
+            return el('tr', {}, el('th', {}, f.setting(s)),
+                      el('td', {dataset: {key: `posterior-${s}`}}, f.share(p), bar),
+                      cell(f.share(value(g, 'count_only_posterior')), `count-only-${s}`),
+                      cell(f.number(value(g, 'expected_net_next_1000_games')), `next-1000-${s}`));
+        });
+        return el('div', {className: 'table-wrap'},
+                  el('table', {className: 'numbers posterior'},
+                     el('thead', {}, el('tr', {}, el('th', {}, ''), el('th', {}, w.posterior),
+                                        el('th', {}, w.countOnly), el('th', {}, w.next1000))),
+                     el('tbody', {}, rows)));
+    }
+
+    function worthTable(report) {
+        const settings = [null, 1, 2, 3, 4, 5, 6];
+        const groups = settings.map((s) => group(report, 'attempt', s));
+        if (!groups[0]) return [];
+        const columns = [
+            [w.netCoins, 'net_coins_per_attempt', f.number],
+            [w.netYen, 'yen_per_attempt', f.yen],
+            [w.spent, 'cash_in_per_attempt', f.yen],
+            [w.hourly, 'yen_per_hour', f.yen],
+            [w.gamesPer, 'games_per_attempt', f.number],
+        ].filter(([, key]) => groups.some((g) => value(g, key) !== null));
+        const rows = settings.map((s, i) =>
+            el('tr', {className: s === null ? 'mixed' : ''}, el('th', {}, s === null ? w.mixed : f.setting(s)),
+               columns.map(([, key, fmt]) => cell(fmt(value(groups[i], key)), `${key}-${s || 'mixed'}`))));
+        const end = groups[0];
+        return [el('h3', {}, `${w.worth}  BIG後${f.number(end.big_end)} REG後${f.number(end.reg_end)}`),
+                el('div', {className: 'table-wrap'},
+                   el('table', {className: 'numbers worth'},
+                      el('thead', {}, el('tr', {}, el('th', {}, ''), columns.map(([label]) => el('th', {}, label)))),
+                      el('tbody', {}, rows)))];
+    }
+
+    function layout(report) {
+        const history = group(report, 'history', null);
+        return [figures(history), el('h3', {}, w.posterior), posteriorTable(report), ...worthTable(report)];
+    }
+
+    function later() {
+        clearTimeout(timer);
+        if (view && !view.section.hidden) timer = setTimeout(run, 400);
+    }
+
+    function mount(section) {
+        const kept = K.store.get('judge.rule', {big: '0', reg: '0'});
+        const trailing = K.fields.make('judge-trailing', w.trailing, K.counter.nowText());
+        const bigEnd = K.fields.make('judge-big-end', w.bigEnd, kept.big, {decimal: true});
+        const regEnd = K.fields.make('judge-reg-end', w.regEnd, kept.reg, {decimal: true});
+        view = {
+            section,
+            trailing: trailing.input,
+            bigEnd: bigEnd.input,
+            regEnd: regEnd.input,
+            summary: el('p', {className: 'totals'}),
+            run: el('button', {type: 'button', className: 'primary', textContent: w.run}),
+            cancel: el('button', {type: 'button', className: 'secondary', textContent: w.cancel, hidden: true}),
+            progress: el('progress', {max: 1, hidden: true}),
+            status: el('p', {className: 'status', role: 'status'}),
+            result: el('div', {className: 'result'}),
+        };
+        section.append(el('h2', {}, w.heading), view.summary,
+                       el('div', {className: 'grid'}, trailing.label, bigEnd.label, regEnd.label),
+                       el('p', {className: 'note'}, w.ruleNote),
+                       el('div', {className: 'actions'}, view.run, view.cancel), view.progress, view.status,
+                       view.result);
+        view.run.addEventListener('click', run);
+        view.cancel.addEventListener('click', () => running && K.engine.cancel(running));
+        view.trailing.addEventListener('input', () => K.counter.setNow(view.trailing.value));
+        for (const input of [view.bigEnd, view.regEnd]) {
+            input.addEventListener('input', () => K.store.set('judge.rule', {big: view.bigEnd.value, reg: view.regEnd.value}));
+        }
+        section.addEventListener('change', later);
+        K.counter.onChange(() => {
+            if (document.activeElement !== view.trailing) view.trailing.value = K.counter.nowText();
+            later();
+        });
+        K.rates.onChange(later);
+    }
+
+    K.tabs.register('judge', {mount, shown: run});
+})(self.Korvale = self.Korvale || {});
