@@ -45,6 +45,8 @@ function buildSite(engine, site) {
                    .replace(/^const FILES = .*;$/m, `const FILES = ${JSON.stringify(['./', ...files])};`);
     if (!sw.includes(version)) throw new Error('sw.js: no VERSION line to fill in');
     fs.writeFileSync(swPath, sw);
+    // The benchmark page (web/bench, driven by run_bench.mjs) beside the site, not in its offline copy.
+    fs.cpSync(path.join(repo, 'web/bench'), path.join(site, 'bench'), {recursive: true});
     return {version, files};
 }
 
