@@ -1,0 +1,150 @@
+#!/usr/bin/env node
+// The benchmark page driven headless: serves the built site, opens /bench/ in Debian's chromium
+// (playwright-core) once a run, and beside each page run times the native korvale-batch on one
+// thread and on every core for the same games. Prints the medians against the goals and writes
+// every run's figures to a JSON file.
+//   node run_bench.mjs [--runs R] [--games N] [--seed S] [--site DIR] [--batch FILE] [--out FILE]
+import {spawnSync} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import {fileURLToPath} from 'node:url';
+import {createServer} from './serve.mjs';
+import {launch} from '../tests/support/browser.mjs';
+
+const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+
+// [key, what it is, goal as [comparison, bound] or none]
+const rows = [
+    ['engine_bytes', 'korvale_engine.js, bytes'],
+    ['engine_gzip_bytes', 'the same, gzip -9'],
+    ['start_seconds', 'module start in a worker (to its first answer), s'],
+    ['hunt_coins_seconds', '狙い目: one G, every setting, coins, s', ['<=', 1]],
+    ['hunt_cash_seconds', '狙い目: one G, every setting, cash, s', ['<=', 1]],
+    ['infer_seconds', '設定判別: 30 bonuses, s', ['<=', 0.5]],
+    ['infer_rule_seconds', '設定判別: 30 bonuses with a rule 300/100, s', ['<=', 0.5]],
+    ['sweep_first_seconds', 'ヤメ時: first answer (設定６ means only), s', ['<=', 20]],
+    ['sweep_risk_seconds', 'ヤメ時: 設定１, 4 rules with risk, s'],
+    ['sim_games_per_second_worker', 'simulator: games/s, one worker'],
+    ['native_games_per_second', 'native korvale-batch, one thread, games/s'],
+    ['sim_ratio', 'one worker / native thread (per run)', ['>=', 0.4]],
+    ['sim_games_per_second_all', 'simulator: games/s, every worker at once'],
+    ['native_games_per_second_all', 'native korvale-batch, every core, games/s'],
+];
+
+function parse(argv) {
+    const options = {runs: 3, games: 200000000, seed: 41, site: path.join(repoRoot, 'build/web/site'),
+                     batch: path.join(repoRoot, 'build/release/batch/korvale-batch'),
+                     out: path.join(repoRoot, 'build/web/bench.json')};
+    for (let i = 0; i < argv.length; i += 2) {
+        const key = argv[i].replace(/^--/, '');
+        if (!(key in options) || argv[i + 1] === undefined) throw new Error(`bad option ${argv[i]}`);
+        options[key] = typeof options[key] === 'number' ? Number(argv[i + 1]) : path.resolve(argv[i + 1]);
+    }
+    for (const key of ['runs', 'games', 'seed']) {
+        if (!Number.isSafeInteger(options[key]) || options[key] < 1) throw new Error(`--${key} takes a whole number`);
+    }
+    return options;
+}
+
+// Games a second of `korvale-batch simulate normal` for `games` games a thread, timed here.
+function nativeGamesPerSecond(options, threads) {
+    const args = ['simulate', 'normal', '--threads', String(threads), '--games', String(options.games * threads),
+                  '--seed', String(options.seed), '--format', 'json'];
+    const start = process.hrtime.bigint();
+    const result = spawnSync(options.batch, args, {encoding: 'utf8', maxBuffer: 1 << 26});
+    const seconds = Number(process.hrtime.bigint() - start) / 1e9;
+    if (result.status !== 0) throw new Error(`korvale-batch ${args.join(' ')}: ${result.stderr}`);
+    return options.games * threads / seconds;
+}
+
+async function pageRun(browser, url, options) {
+    const page = await browser.newPage();
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await page.goto(`${url}bench/bench.html?games=${options.games}&seed=${options.seed}`);
+    await page.waitForSelector('html[data-done], html[data-failed]', {timeout: 30 * 60 * 1000});
+    const failed = await page.getAttribute('html', 'data-failed');
+    const figures = await page.evaluate(() => window.benchFigures);
+    await page.close();
+    if (failed !== null || errors.length) throw new Error(`bench page: ${failed || errors.join('; ')}`);
+    return figures;
+}
+
+function median(values) {
+    const sorted = values.filter((v) => typeof v === 'number').sort((a, b) => a - b);
+    if (!sorted.length) return null;
+    const mid = sorted.length >> 1;
+    return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+}
+
+function cpuName() {
+    const lscpu = spawnSync('lscpu', [], {encoding: 'utf8'});
+    const line = (lscpu.stdout || '').split('\n').find((l) => l.startsWith('Model name:'));
+    return `${line ? line.split(':')[1].trim() : os.cpus()[0].model}, ${os.cpus().length} CPUs`;
+}
+
+function met(value, goal) {
+    if (!goal || value === null) return '';
+    const ok = goal[0] === '<=' ? value <= goal[1] : value >= goal[1];
+    return `${goal[0]} ${goal[1]}: ${ok ? 'met' : 'missed'}`;
+}
+
+// Pads to a width in terminal columns, a Japanese character taking two.
+function pad(text, width) {
+    const columns = [...text].reduce((n, c) => n + (c.codePointAt(0) >= 0x2e80 ? 2 : 1), 0);
+    return text + ' '.repeat(Math.max(0, width - columns));
+}
+
+function printTable(runs, medians) {
+    const number = (v) => (v === null || v === undefined ? '-'
+        : Math.abs(v) >= 1000 ? Math.round(v).toLocaleString('en-US') : v.toPrecision(3));
+    console.log(`${pad('figure', 52)} ${'median'.padStart(14)}   runs; goal`);
+    for (const [key, label, goal] of rows) {
+        const each = runs.map((r) => number(r[key])).join(' ');
+        console.log(`${pad(label, 52)} ${number(medians[key]).padStart(14)}   ${each}; ${met(medians[key], goal)}`);
+    }
+}
+
+async function main() {
+    const options = parse(process.argv.slice(2));
+    for (const file of ['bench/bench.html', 'korvale_engine.js', 'engine_worker.js']) {
+        if (!fs.existsSync(path.join(options.site, file))) throw new Error(`no ${file} in ${options.site}: build the site first`);
+    }
+    const engine = fs.readFileSync(path.join(options.site, 'korvale_engine.js'));
+    const gzipBytes = zlib.gzipSync(engine, {level: 9}).length;
+    const server = createServer(options.site);
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    const browser = await launch();
+    const chromiumVersion = browser.version();
+    const runs = [];
+    try {
+        for (let r = 0; r < options.runs; r++) {
+            const native = nativeGamesPerSecond(options, 1);
+            const figures = await pageRun(browser, `http://127.0.0.1:${server.address().port}/`, options);
+            const nativeAll = nativeGamesPerSecond(options, figures.sim_workers);
+            runs.push(Object.assign(figures, {engine_gzip_bytes: gzipBytes, native_games_per_second: native,
+                native_games_per_second_all: nativeAll, sim_ratio: figures.sim_games_per_second_worker / native}));
+            console.error(`run ${r + 1} of ${options.runs} done`);
+        }
+    } finally {
+        await browser.close();
+        server.closeAllConnections();
+        server.close();
+    }
+    const medians = Object.fromEntries(rows.map(([key]) => [key, median(runs.map((r) => r[key]))]));
+    printTable(runs, medians);
+    const command = `node web/tools/run_bench.mjs ${process.argv.slice(2).join(' ')}`.trim();
+    const goals = Object.fromEntries(rows.filter((row) => row[2]).map(([key, , goal]) => [key, goal.join(' ')]));
+    const result = {date: new Date().toISOString(), cpu: cpuName(), command, chromium: chromiumVersion,
+                    medians, goals, runs};
+    fs.mkdirSync(path.dirname(options.out), {recursive: true});
+    fs.writeFileSync(options.out, JSON.stringify(result, null, 2) + '\n');
+    console.log(`figures written to ${options.out}`);
+}
+
+main().catch((e) => {
+    console.error(`run_bench.mjs: ${e.message}`);
+    process.exit(1);
+});
