@@ -1,0 +1,172 @@
+// ヤメ時 for one setting: the engine's sweep of end rules. First what every rule is worth on
+// average (fast: the best rules at once), then the rules' risk, one BIG end of the grid a request
+// so that the workers share it, a coarse set of BIG ends first: the frontier is shown from the
+// rules known so far and grows as their answers come.
+(function (K) {
+    'use strict';
+    const el = (...a) => K.el(...a);
+    const f = K.format;
+    const w = K.words.quit;
+    const work = K.tabWork;
+    const maxRules = 500;
+    let view = null;
+
+    const value = (r, key) => {
+        const fig = r.figures && r.figures[key];
+        return fig ? fig.value : null;
+    };
+    const detail = (r, key) => Boolean(r.details && r.details[key] && r.details[key].value);
+    const ruleKey = (r) => `${r.big_end}/${r.reg_end}`;
+
+    // The frontier among the rules known so far, as the engine draws it over a whole grid: by
+    // net per 1000 games, best first (ties by the chance to end ahead), a rule is on it when its
+    // chance beats every chance before it, or equals the best one with the same rate. Only a
+    // choice among the engine's figures: the union of the parts' rules is one grid.
+    function frontierOf(rules) {
+        const known = rules.filter((r) => Number.isFinite(value(r, 'p_ahead')));
+        const rate = (r) => value(r, 'net_per_1000_games_unrounded_cost');
+        known.sort((a, b) => (rate(a) !== rate(b) ? rate(b) - rate(a) : value(b, 'p_ahead') - value(a, 'p_ahead')));
+        const on = [];
+        let best = null;
+        for (const r of known) {
+            const chance = value(r, 'p_ahead');
+            if (!best || chance > value(best, 'p_ahead')) {
+                on.push(r);
+                best = r;
+            } else if (chance === value(best, 'p_ahead') && rate(r) === rate(best)) {
+                on.push(r);
+            }
+        }
+        return on;
+    }
+
+    // The grid's values FIRST..LAST by STEP, and the order its BIG ends are asked in: every
+    // stride-th first (a coarse grid), then the rest.
+    function gridValues(last, step) {
+        const values = [];
+        for (let v = 0; v <= last; v += step) values.push(v);
+        return values;
+    }
+    function coarseFirst(values) {
+        const stride = Math.max(1, Math.round((values.length - 1) / 4));
+        return values.filter((_, i) => i % stride === 0).concat(values.filter((_, i) => i % stride !== 0));
+    }
+
+    function build(section) {
+        const setting = work.settingSelect('quit-setting');
+        setting.value = '6';
+        const fields = {
+            bigLast: K.fields.make('quit-big-last', w.bigLast, '1000'),
+            bigStep: K.fields.make('quit-big-step', w.bigStep, '50'),
+            regLast: K.fields.make('quit-reg-last', w.regLast, '300'),
+            regStep: K.fields.make('quit-reg-step', w.regStep, '50'),
+        };
+        const runner = work.create();
+        const best = el('div', {className: 'answer'});
+        const frontier = el('div', {className: 'answer'});
+        const form = el('form', {className: 'inputs', noValidate: true},
+                        el('label', {className: 'field'}, el('span', {className: 'caption'}, w.setting), setting),
+                        el('div', {className: 'pair'}, fields.bigLast.label, fields.bigStep.label),
+                        el('div', {className: 'pair'}, fields.regLast.label, fields.regStep.label),
+                        el('button', {type: 'submit', className: 'primary'}, K.words.work.run));
+        const note = el('p', {className: 'note', hidden: true}, w.coinsOnly);
+        section.append(el('h2', null, w.heading), form, runner.node, note, best, frontier);
+        const inputs = {setting};
+        for (const [name, field] of Object.entries(fields)) inputs[name] = field.input;
+        work.keepTexts('quit.inputs', inputs);
+        form.addEventListener('submit', (event) => {
+            event.preventDefault();
+            run();
+        });
+        return Object.assign({runner, note, best, frontier, shown: false}, inputs);
+    }
+
+    async function readInputs() {
+        const input = await work.readAll([
+            ['bigLast', view.bigLast, {whole: true, min: 0, max: 2000, label: w.bigLast}],
+            ['bigStep', view.bigStep, {whole: true, min: 1, max: 2000, label: w.bigStep}],
+            ['regLast', view.regLast, {whole: true, min: 0, max: 1000, label: w.regLast}],
+            ['regStep', view.regStep, {whole: true, min: 1, max: 1000, label: w.regStep}],
+        ]);
+        if (!input) return null;
+        const rules = gridValues(input.bigLast, input.bigStep).length * gridValues(input.regLast, input.regStep).length;
+        if (rules > maxRules) {
+            K.fields.show(view.bigStep, w.tooMany(rules, maxRules));
+            return null;
+        }
+        input.setting = Number(view.setting.value) || 1;
+        return input;
+    }
+
+    function marks(r) {
+        const m = [];
+        if (detail(r, 'best_per_attempt')) m.push(w.perAttempt);
+        if (detail(r, 'best_per_1000_games')) m.push(w.per1000);
+        return m.join('・');
+    }
+
+    // Rules as rows; the risk of a rule comes from `risk` (by rule) once known.
+    function rulesTable(rules, bestByKey, risk) {
+        const head = [w.rule, w.bestMark, w.gamesPer, w.netCoins, w.netPer1000, w.pAhead, w.p50, w.p10, w.hourly];
+        const rows = rules.map((r) => {
+            const known = risk.get(ruleKey(r));
+            const riskCell = (key, form) => (known ? form(value(known, key)) : '…');
+            const flagged = bestByKey.get(ruleKey(r));
+            return [ruleKey(r), flagged ? marks(flagged) : '', f.number(value(r, 'games_per_attempt')),
+                    f.number(value(r, 'net_coins_per_attempt_unrounded_cost')),
+                    f.number(value(r, 'net_per_1000_games_unrounded_cost')), riskCell('p_ahead', f.share),
+                    riskCell('net_coins_p50', f.number), riskCell('net_coins_p10', f.number),
+                    f.yen(value(r, 'yen_per_hour_unrounded_cost'))];
+        });
+        return work.table(head, rows, 'quit-table');
+    }
+
+    function showBest(bestRules, risk) {
+        const byKey = new Map(bestRules.map((r) => [ruleKey(r), r]));
+        view.best.replaceChildren(el('h3', null, w.best), rulesTable(bestRules, byKey, risk));
+        return byKey;
+    }
+
+    function showFrontier(byKey, risk, done, all) {
+        const rules = frontierOf(Array.from(risk.values()));
+        const caption = done < all ? w.frontierPartial(done, all) : w.frontierDone(risk.size);
+        view.frontier.replaceChildren(el('h3', null, w.frontier), el('p', {className: 'note'}, caption),
+                                      rulesTable(rules, byKey, risk));
+    }
+
+    async function run() {
+        const input = await readInputs();
+        if (!input) return;
+        view.runner.start(async (ctx) => {
+            const base = Object.assign({setting: input.setting, reg_ends: [0, input.regLast, input.regStep]},
+                                       work.rateFields());
+            // The cash a rule puts in is measured, not worked out: the rules are compared in coins.
+            view.note.hidden = base.pay !== 'cash';
+            base.pay = 'coins';
+            const bigEnds = coarseFirst(gridValues(input.bigLast, input.bigStep));
+            ctx.plan(1 + bigEnds.length);
+            view.best.replaceChildren();
+            view.frontier.replaceChildren();
+            const means = ctx.request('sweep', Object.assign({big_ends: [0, input.bigLast, input.bigStep], means_only: true}, base));
+            const parts = bigEnds.map((b) => ctx.request('sweep', Object.assign({}, base, {big_ends: [b, b, 1]})));
+            const risk = new Map();
+            const bestRules = (await means).results.filter((r) => marks(r) !== '');
+            const byKey = showBest(bestRules, risk);
+            let done = 0;
+            await Promise.all(parts.map((p) => p.then((report) => {
+                report.results.forEach((r) => risk.set(ruleKey(r), r));
+                done += 1;
+                showBest(bestRules, risk);
+                showFrontier(byKey, risk, done, parts.length);
+            })));
+            view.shown = true;
+        });
+    }
+
+    K.tabs.register('quit', {
+        mount(section) {
+            view = build(section);
+        },
+        shown() {},
+    });
+})(self.Korvale = self.Korvale || {});

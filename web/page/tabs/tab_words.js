@@ -1,0 +1,123 @@
+// The Japanese words of the tabs 狙い目, ヤメ時, 一日の収支 and シミュレータ, beside the page's
+// own words (words.js), so that every text of those tabs is found here.
+(function (K) {
+    'use strict';
+    const w = K.words;
+    const ruleText = (bigEnd, regEnd) =>
+        bigEnd === 0 && regEnd === 0 ? '最初のBIGまで' : `BIG後${bigEnd}G・REG後${regEnd}G以上`;
+
+    w.work = {
+        run: '計算する',
+        stop: '停止',
+        working: '計算中…',
+        done: '計算しました',
+        share: (p) => `計算中… ${Math.floor(p * 100)}%`,
+        parts: (done, all) => `計算中… ${done}/${all}`,
+        failed: (text) => `計算できませんでした：${text}`,
+    };
+    w.aim = {
+        heading: '狙い目（天井狙い）',
+        games: '最後のBIGからのゲーム数',
+        rule: 'ヤメる条件',
+        bigEnd: 'BIG後（G以上）',
+        regEnd: 'REG後（G以上）',
+        ruleHint: 'どちらも0なら最初のBIGでヤメ',
+        setting: '設定',
+        mixed: '設定不明',
+        netCoins: '一回の差枚',
+        netYen: '一回の収支',
+        hourly: '時給（円）',
+        hourlyCoins: '時給（枚）',
+        pAhead: '勝率',
+        gamesPer: '一回のG数',
+        posterior: '事後確率',
+        breakEven: '損益分岐G',
+        breakEvenCoins: '損益分岐G（差枚）',
+        breakEvenYen: '損益分岐G（円）',
+        breakEvenWait: '損益分岐を計算中…',
+        fromCash: '元手：現金（円は現金で打ったときの収支）',
+        fromCoins: '元手：貯メダル（円は差枚を交換した額）',
+        cashNoYen: '元手が現金の円は最初のBIGでやめる条件でのみ出せます（時給は枚数で）',
+        // The advice, chosen by the sign of the mixture's worth and where the break-even G lies.
+        sit: (g, worth, rule, games) =>
+            `打つ：${g}Gは狙い目（設定不明で平均${worth}）。${rule}打ってヤメ（平均${games}）。`,
+        waitUntil: (g, breakEven) => `打たない：${g}Gでは足りません。${breakEven}Gからが狙い目です。`,
+        notHere: (g) => `打たない：${g}Gではこの条件で勝てる見込みがありません。`,
+        never: (last) => `打たない：この条件では${last}Gまでどこからでも負け越す見込みです。`,
+        ruleText,
+    };
+    w.quit = {
+        heading: 'ヤメ時（終了条件の比較）',
+        setting: '設定',
+        bigLast: 'BIG後の上限（G）',
+        bigStep: 'BIG後の刻み（G）',
+        regLast: 'REG後の上限（G）',
+        regStep: 'REG後の刻み（G）',
+        best: '平均で最善の終了条件',
+        frontier: '効率的フロンティア（千Gの差枚と勝ち越す確率の両方で上回るものがない条件）',
+        frontierPartial: (done, all) => `途中経過：${done}/${all}列の条件から`,
+        frontierDone: (n) => `${n}通りの条件から`,
+        rule: 'BIG後/REG後',
+        bestMark: '最善',
+        perAttempt: '一回',
+        per1000: '千G',
+        gamesPer: '一回のG数',
+        netCoins: '一回の差枚',
+        netPer1000: '千Gの差枚',
+        hourly: '時給（円）',
+        pAhead: '勝ち越す確率',
+        p50: '50%点',
+        p10: '10%点',
+        coinsOnly: '元手が現金の終了条件は比べられないため、貯メダルとして計算しています',
+        tooMany: (n, max) => `条件が${n}通りあります。${max}通り以下になるよう刻みを大きくしてください`,
+    };
+    w.day = {
+        heading: '一日の収支（朝一から）',
+        games: '一日のプレイ数',
+        setting: '設定',
+        all: '全設定',
+        netCoins: '差枚（平均）',
+        netYen: '収支（円）',
+        hourly: '時給（円）',
+        pAhead: '勝ち越す確率',
+        pBehind: '負け越す確率',
+        percentiles: '差枚の分布',
+        point: (p) => `${p}%点`,
+        coinsOnly: '元手が現金の一日は計算できないため、貯メダルとして計算しています',
+    };
+    w.sim = {
+        heading: 'シミュレータ',
+        kind: '種類',
+        normal: '通常',
+        special: '特別',
+        setting: '設定',
+        games: 'プレイ数',
+        attempts: '挑戦回数',
+        bigEnd: 'BIG後（G以上）',
+        regEnd: 'REG後（G以上）',
+        seed: 'シード',
+        newSeed: '新しいシード',
+        start: 'スタート',
+        stop: '停止',
+        workers: (n) => `${n}つのワーカーで実行`,
+        played: (games) => `${games}ゲーム`,
+        speed: (seconds, perSecond) => `${seconds}秒・毎秒${perSecond}ゲーム`,
+        // The desktop window's captions.
+        totals: {
+            games: 'プレイ数',
+            net: '差枚',
+            payout: '割',
+            big: 'BIG',
+            reg: 'REG',
+            oneIn: '1/',
+            mode: (m) => `モード${m}`,
+            modeGames: '回転数',
+            modeBig: 'BIG回数',
+            modeRelease: 'RT解除率　1/',
+            attempts: '挑戦回数',
+            gamesPer: '一回あたりのプレイ数',
+            netPer: '一回あたりの差枚',
+            bigPer: '一回あたりのBIG数',
+        },
+    };
+})(self.Korvale = self.Korvale || {});
