@@ -105,11 +105,11 @@
         const v = (key) => (r.figures[key] ? r.figures[key].value : null);
         const frame1 = el('div', {className: 'frame'},
                           box(t.games, f.number(v('games'))), box(t.net, f.number(v('net_coins'))),
-                          box(t.payout, f.percent(v('payout_percent'))),
+                          box(t.payout, f.percent(v('payout_percent'))), el('div', {className: 'spacer'}),
                           box(t.big, f.number(v('big'))), box(t.oneIn, f.number(v('big_odds'))),
                           box(t.reg, f.number(v('reg'))), box(t.oneIn, f.number(v('reg_odds'))));
         if (report.run.kind === 'special') {
-            return [frame1, el('div', {className: 'frame'},
+            return [frame1, el('div', {className: 'frame wide'},
                                box(t.attempts, f.number(v('attempts'))), box(t.gamesPer, f.number(v('games_per_attempt'))),
                                box(t.netPer, f.number(v('net_coins_per_attempt'))),
                                box(t.bigPer, f.number(v('big_per_attempt'))))];

@@ -8,20 +8,21 @@ export function nativeTable(args) {
     return execFileSync(batchPath, args, {encoding: 'utf8', timeout: 300000});
 }
 
-// The blocks of a table text (runs of lines between blank lines), by their first line trimmed.
-function blocks(text) {
-    return text.split(/\n\s*\n/).map((b) => b.split('\n').filter((l) => l.trim() !== ''));
-}
-
-// The cells after `label` on the first line of the block headed `heading` (a line of its own,
-// or the block's first line starting with it) that starts with `label`; cells are separated by
-// two or more blanks, or follow a closing %, 円 or 時間.
+// The cells after `label` on the first line starting with it that follows a line starting with
+// `heading` before a blank line; cells are separated by two or more blanks, or follow a closing
+// %, 円 or 時間.
 export function nativeRow(text, heading, label) {
-    const block = blocks(text).find((b) => b.length && b[0].trim().startsWith(heading));
-    if (!block) throw new Error(`no block ${heading}`);
-    const line = block.find((l) => l.startsWith(label + ' ') || l === label);
-    if (!line) throw new Error(`no row ${label} in block ${heading}`);
-    return line.slice(label.length).trim().split(/\s{2,}|(?<=%|円|時間)\s+/).filter(Boolean);
+    const lines = text.split('\n');
+    for (let i = 0; i < lines.length; i++) {
+        if (!lines[i].trim().startsWith(heading)) continue;
+        for (let j = i + 1; j < lines.length && lines[j].trim() !== ''; j++) {
+            const line = lines[j];
+            if (line.startsWith(label + ' ') || line === label) {
+                return line.slice(label.length).trim().split(/\s{2,}|(?<=%|円|時間)\s+/).filter(Boolean);
+            }
+        }
+    }
+    throw new Error(`no row ${label} after ${heading}`);
 }
 
 // Sets the hall's rates as the rates panel keeps them, before the page reads them.
