@@ -77,7 +77,7 @@
             else if (key in node) node[key] = value;
             else node.setAttribute(key, value);
         }
-        for (const child of children.flat()) {
+        for (const child of children.flat(Infinity)) {
             if (child !== null && child !== undefined && child !== false) node.append(child);
         }
         return node;

@@ -48,11 +48,15 @@
         }
         slot.worker = worker;
         worker.onmessage = (event) => answer(slot, event.data);
+        // A worker that fails to load or dies is dropped; the next request starts another.
         worker.onerror = (event) => {
             event.preventDefault();
             const job = slot.job;
-            restart(slot);
+            worker.terminate();
+            slot.worker = null;
+            slot.job = null;
             if (job) finish(job, failure('EngineFailed', 'worker', String(event.message || 'worker failed')));
+            pump();
         };
     }
 
@@ -110,6 +114,7 @@
                 continue;
             }
             queue.splice(i, 1);
+            if (!slot.worker) start(slot);
             if (!slot.worker) {
                 finish(job, failure('EngineFailed', 'worker', 'no worker'));
                 continue;

@@ -23,8 +23,8 @@
             gamesPerHour: '遊技速度（G/時）',
             close: '閉じる',
             saved: '保存しました',
-            summary: (r) =>
-                `貸出${r.lend}枚・交換${r.exchange}枚・${r.pay === 'cash' ? '現金' : '貯メダル'}・${r.games_per_hour}G/時`,
+            summary: (r) => [`貸出${r.lend}枚`, `交換${r.exchange}枚`, r.pay === 'cash' ? '現金' : '貯メダル',
+                             `${r.games_per_hour}G/時`],
         },
         // Messages for a field, by the reason its reading failed.
         field: {
@@ -34,14 +34,28 @@
             below: (label, min) => `${label}は${min}以上で入れてください`,
             above: (label, max) => `${label}は${max}以下で入れてください`,
         },
-        // Failures of the engine, by its code (and reason where it says more).
+        // Failures of the engine: by its reason where there are words for it, else by its code.
         failure: {
             Cancelled: '止めました',
             InvalidInput: '入力が読めません',
-            OutOfRange: '入力が範囲の外です',
+            OutOfRange: '入力が計算できる範囲の外です',
             NoSolution: 'この条件では答えが出ません',
-            EngineFailed: '計算エンジンを読み込めませんでした',
+            EngineFailed: '計算エンジンが動きませんでした（ページを読み込み直してください）',
             other: '計算できませんでした',
+        },
+        reason: {
+            Overflow: '数が大きすぎます（32ビットの範囲の外）',
+            DivisionByZero: '計算できませんでした（0で割る計算）',
+            InvalidOperation: '計算できませんでした（定まらない計算）',
+            FloatOverflow: '数が大きすぎて計算できません',
+            TypeMismatch: '数字として読めない値があります',
+            EndBeyondTables: 'ヤメる条件が大きすぎます（正確な計算の範囲の外）',
+            LawNotCovered: 'この組み合わせのBIG後・REG後は計算できません（REG後はBIG後＋1G以下に）',
+            AttemptsTooLong: '一回の挑戦が長すぎて正確な計算ができません',
+            NoSolution: 'この条件では正確な答えが出ません',
+            ImpossibleHistory: 'どの設定でもありえない記録です（ゲーム数を確かめてください）',
+            NotABonusHistory: '当たりの記録として読めません',
+            BadCommandLine: '条件が正しくありません',
         },
         counter: {
             games: 'ゲーム数（データカウンター）',
@@ -66,8 +80,8 @@
             run: '判別する',
             cancel: '止める',
             working: '計算中…',
-            trailing: '今のゲーム数（最後の当たりから）',
-            ruleNote: 'BIG後・REG後：続けるときのヤメる条件（BIG後0 REG後0は次のBIGまで）',
+            trailing: '今のゲーム数',
+            ruleNote: '今のゲーム数：最後の当たりからのゲーム数。BIG後・REG後：続けるときのヤメる条件（BIG後0 REG後0は次のBIGまで）',
             spent: '一回あたりの投資',
             bigEnd: 'BIG後（G以上）',
             regEnd: 'REG後（G以上）',
@@ -82,7 +96,8 @@
             posterior: '事後確率',
             countOnly: '回数だけの事後確率',
             worth: '続けたときの価値',
-            mixed: '設定不明（事後確率で平均）',
+            mixed: '設定不明：事後確率で重みをつけた平均',
+            short: {countOnly: '回数だけ', next1000: '次の千G差枚', coins: '差枚/回', yen: '収支/回', hourly: '時給'},
             netCoins: '一回あたりの差枚',
             netYen: '一回あたりの収支',
             hourly: '時給',
@@ -97,8 +112,7 @@
     // The Japanese text for an engine failure {code, reason, message}.
     words.failureText = function (failure) {
         const f = failure || {};
-        const head = words.failure[f.code] || words.failure.other;
-        return f.reason && f.code !== 'Cancelled' ? `${head}（${f.reason}）` : head;
+        return words.reason[f.reason] || words.failure[f.code] || words.failure.other;
     };
     K.words = words;
 })(self.Korvale = self.Korvale || {});

@@ -141,9 +141,11 @@
             empty: el('p', {className: 'empty'}, w.empty),
             list: el('ol', {className: 'log', reversed: true}),
         };
-        section.append(games.label, el('div', {className: 'bonus-buttons'}, view.big, view.reg), view.status,
-                       view.warning, el('div', {className: 'actions'}, view.undo, view.clear), view.start,
-                       view.totals, view.empty, view.list);
+        section.append(el('div', {className: 'counter-columns'},
+                          el('div', {className: 'counter-controls'}, games.label,
+                             el('div', {className: 'bonus-buttons'}, view.big, view.reg), view.status, view.warning,
+                             el('div', {className: 'actions'}, view.undo, view.clear), view.start),
+                          el('div', {className: 'counter-log'}, view.totals, view.empty, view.list)));
         view.big.addEventListener('click', () => log('BIG'));
         view.reg.addEventListener('click', () => log('REG'));
         view.undo.addEventListener('click', undo);

@@ -9,6 +9,7 @@
     let view = null;
     let running = null;
     let timer = null;
+    let generation = 0;
 
     const historyText = (entries) => entries.map((e) => `${e.kind} ${e.games}`).join('\n') + '\n';
 
@@ -20,26 +21,31 @@
         return {trailing, big_end: bigEnd, reg_end: regEnd};
     }
 
+    // A newer run (a press, a changed log or rates) supersedes an older one, also one still
+    // reading its fields: only the newest shows its answer.
     async function run() {
         clearTimeout(timer);
+        const mine = ++generation;
         if (running) K.engine.cancel(running);
+        running = null;
+        view.result.replaceChildren();
         const entries = K.counter.entries();
-        view.summary.textContent = K.words.counter.totals(entries.filter((e) => e.kind === 'BIG').length,
-                                                          entries.filter((e) => e.kind === 'REG').length) +
+        const bigs = entries.filter((e) => e.kind === 'BIG').length;
+        view.summary.textContent = K.words.counter.totals(bigs, entries.length - bigs) +
                                    (K.counter.start() === 'joined' ? `（${K.words.counter.joined}）` : '');
         if (!entries.length) {
-            view.status.textContent = w.noLog;
-            view.result.replaceChildren();
+            settle(w.noLog);
             return;
         }
+        busy(true);
         const inputs = await readInputs();
-        if (!inputs) return;
+        if (mine !== generation) return;
+        if (!inputs) {
+            settle('');
+            return;
+        }
         const request = Object.assign({history: historyText(entries), start: K.counter.start()}, inputs,
                                       K.rates.get());
-        view.status.textContent = w.working;
-        view.progress.hidden = false;
-        view.progress.removeAttribute('value');
-        view.cancel.hidden = false;
         const asked = K.engine.request('infer', request, {
             onProgress: (p) => {
                 if (typeof p.progress === 'number') view.progress.value = p.progress;
@@ -48,18 +54,27 @@
         running = asked;
         try {
             const report = await asked;
-            if (running !== asked) return;
-            view.status.textContent = report.partial ? w.partial : '';
+            if (mine !== generation) return;
             view.result.replaceChildren(...layout(report));
+            settle(report.partial ? w.partial : '', 'done');
         } catch (failure) {
-            if (running === asked || failure.code !== 'Cancelled') view.status.textContent = K.words.failureText(failure);
-        } finally {
-            if (running === asked) {
-                running = null;
-                view.progress.hidden = true;
-                view.cancel.hidden = true;
-            }
+            if (mine === generation) settle(K.words.failureText(failure), 'failed');
         }
+    }
+
+    function busy(on) {
+        view.section.dataset.state = on ? 'working' : view.section.dataset.state;
+        view.status.textContent = on ? w.working : view.status.textContent;
+        view.progress.hidden = !on;
+        view.progress.removeAttribute('value');
+        view.cancel.hidden = !on;
+    }
+
+    function settle(text, state) {
+        running = null;
+        busy(false);
+        view.status.textContent = text;
+        view.section.dataset.state = state || 'idle';
     }
 
     const group = (report, scope, setting) =>
@@ -94,26 +109,34 @@
         return el('div', {className: 'table-wrap'},
                   el('table', {className: 'numbers posterior'},
                      el('thead', {}, el('tr', {}, el('th', {}, ''), el('th', {}, w.posterior),
-                                        el('th', {}, w.countOnly), el('th', {}, w.next1000))),
+                                        el('th', {}, w.short.countOnly), el('th', {}, w.short.next1000))),
                      el('tbody', {}, rows)));
     }
 
-    function worthTable(report) {
-        const settings = [null, 1, 2, 3, 4, 5, 6];
-        const groups = settings.map((s) => group(report, 'attempt', s));
-        if (!groups[0]) return [];
-        const columns = [
+    // What playing on is worth: the posterior's mixture as figures, then each setting's row.
+    function worth(report) {
+        const settings = [1, 2, 3, 4, 5, 6];
+        const mixed = group(report, 'attempt', null);
+        if (!mixed) return [];
+        const figures = [
             [w.netCoins, 'net_coins_per_attempt', f.number],
             [w.netYen, 'yen_per_attempt', f.yen],
             [w.spent, 'cash_in_per_attempt', f.yen],
             [w.hourly, 'yen_per_hour', f.yen],
             [w.gamesPer, 'games_per_attempt', f.number],
-        ].filter(([, key]) => groups.some((g) => value(g, key) !== null));
-        const rows = settings.map((s, i) =>
-            el('tr', {className: s === null ? 'mixed' : ''}, el('th', {}, s === null ? w.mixed : f.setting(s)),
-               columns.map(([, key, fmt]) => cell(fmt(value(groups[i], key)), `${key}-${s || 'mixed'}`))));
-        const end = groups[0];
-        return [el('h3', {}, `${w.worth}  BIG後${f.number(end.big_end)} REG後${f.number(end.reg_end)}`),
+            [w.hours, 'hours_per_attempt', f.hours],
+        ].filter(([, key]) => value(mixed, key) !== null);
+        const columns = [[w.short.coins, 'net_coins_per_attempt', f.number], [w.short.yen, 'yen_per_attempt', f.yen],
+                         [w.short.hourly, 'yen_per_hour', f.yen]].filter(([, key]) => value(mixed, key) !== null);
+        const rows = settings.map((s) => {
+            const g = group(report, 'attempt', s);
+            return el('tr', {}, el('th', {}, f.setting(s)),
+                      columns.map(([, key, fmt]) => cell(fmt(value(g, key)), `${key}-${s}`)));
+        });
+        return [el('h3', {}, `${w.worth}  BIG後${f.number(mixed.big_end)} REG後${f.number(mixed.reg_end)}`),
+                el('p', {className: 'note'}, w.mixed),
+                el('dl', {className: 'figures'}, figures.map(([label, key, fmt]) => [
+                    el('dt', {}, label), el('dd', {dataset: {key: `${key}-mixed`}}, fmt(value(mixed, key)))])),
                 el('div', {className: 'table-wrap'},
                    el('table', {className: 'numbers worth'},
                       el('thead', {}, el('tr', {}, el('th', {}, ''), columns.map(([label]) => el('th', {}, label)))),
@@ -122,7 +145,7 @@
 
     function layout(report) {
         const history = group(report, 'history', null);
-        return [figures(history), el('h3', {}, w.posterior), posteriorTable(report), ...worthTable(report)];
+        return [figures(history), el('h3', {}, w.posterior), posteriorTable(report), ...worth(report)];
     }
 
     function later() {
@@ -153,7 +176,11 @@
                        el('div', {className: 'actions'}, view.run, view.cancel), view.progress, view.status,
                        view.result);
         view.run.addEventListener('click', run);
-        view.cancel.addEventListener('click', () => running && K.engine.cancel(running));
+        view.cancel.addEventListener('click', () => {
+            generation++;
+            if (running) K.engine.cancel(running);
+            settle(K.words.failure.Cancelled);
+        });
         view.trailing.addEventListener('input', () => K.counter.setNow(view.trailing.value));
         for (const input of [view.bigEnd, view.regEnd]) {
             input.addEventListener('input', () => K.store.set('judge.rule', {big: view.bigEnd.value, reg: view.regEnd.value}));

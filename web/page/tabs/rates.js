@@ -7,7 +7,9 @@
     const el = (...a) => K.el(...a);
 
     function summary() {
-        document.getElementById('rates-summary').textContent = w.summary(K.rates.get());
+        // Each part unbroken, so that a narrow header wraps between them.
+        const parts = w.summary(K.rates.get()).map((part) => el('span', {className: 'part'}, part));
+        document.getElementById('rates-summary').replaceChildren(...parts.flatMap((p, i) => (i ? ['・', p] : [p])));
     }
 
     function mount(panel) {
@@ -38,6 +40,7 @@
 
         const opener = document.getElementById('rates-open');
         const toggle = (open) => {
+            panel.style.top = `${document.querySelector('header.top').getBoundingClientRect().bottom + 6}px`;
             panel.hidden = !open;
             opener.setAttribute('aria-expanded', String(open));
         };
