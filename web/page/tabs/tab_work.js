@@ -47,10 +47,13 @@
                 };
                 promise.then(settle, settle);
                 // A later answer of a replaced run is dropped here, not by every caller.
-                return promise.then((report) => {
+                const answer = promise.then((report) => {
                     if (owner.current !== run) throw {code: 'Cancelled', reason: 'replaced'};
                     return report;
                 });
+                // A run that fails or is replaced leaves its other requests unawaited: not an error.
+                answer.catch(() => {});
+                return answer;
             },
         };
     }
