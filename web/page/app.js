@@ -66,6 +66,7 @@
         const asked = location.hash.replace(/^#/, '');
         show(order.includes(asked) ? asked : K.store.get('tab', 'counter'));
         registerServiceWorker();
+        setTimeout(K.engine.warm, 0);
         document.documentElement.dataset.ready = 'true';
     }
 

@@ -149,5 +149,11 @@
         if (slot) restart(slot);
     }
 
-    K.engine = {request, cancel, workerCount};
+    // Starts the quick worker ahead of the first field read, so that the first press of BIG
+    // does not wait for the engine to load.
+    function warm() {
+        if (!quickSlot) quickSlot = makeSlot(true);
+    }
+
+    K.engine = {request, cancel, warm, workerCount};
 })(self.Korvale = self.Korvale || {});

@@ -3,7 +3,8 @@
 import {test, before, after} from 'node:test';
 import assert from 'node:assert/strict';
 import {launch, serveSite, guardedContext, openPage} from './support/browser.mjs';
-import {logBonus, shownLog, totals} from './support/counter.mjs';
+import {logBonus, shownLog, showTab, totals} from './support/counter.mjs';
+import {batchTable, tableRows} from './support/batch.mjs';
 
 let browser;
 let site;
@@ -68,7 +69,7 @@ test('undo takes the last entry; clear asks first, and keeps the log when refuse
     await context.close();
 });
 
-test('a log of thousands of bonuses is kept whole and takes one more', async () => {
+test('a log of thousands of bonuses is kept whole, takes one more and is judged', async () => {
     const context = await guardedContext(browser, site.url);
     const page = await openPage(context, site.url, 'counter');
     const n = 3000;
@@ -87,5 +88,15 @@ test('a log of thousands of bonuses is kept whole and takes one more', async () 
     await page.waitForSelector('html[data-ready="true"]');
     assert.deepEqual(await totals(page), {big: 1001, reg: 2000});
     assert.deepEqual((await shownLog(page)).at(-1), ['BIG', 77]);
+
+    await showTab(page, 'judge');
+    await page.fill('#judge-trailing', '5');
+    await page.click('#tab-judge >> text=判別する');
+    await page.waitForSelector('#tab-judge[data-state="done"] [data-key="at_least_4"]', {timeout: 60000});
+    const history = Array.from({length: n}, (_, i) => `${i % 3 ? 'REG' : 'BIG'} ${1 + (i * 37) % 900}`).join('\n') +
+                    '\nBIG 77\n';
+    const table = batchTable('infer', history, ['--trailing', '5', '--big-end', '0', '--reg-end', '0']);
+    assert.equal(await page.textContent('#tab-judge [data-key="at_least_4"]'), tableRows(table, '設定４以上の確率')[0][0]);
+    assert.equal(await page.textContent('#tab-judge [data-key="games"]'), tableRows(table, 'プレイ数')[0][0]);
     await context.close();
 });

@@ -114,7 +114,10 @@ function main() {
             console.log('  (a phone over plain http gets the page without its offline copy)');
         }
     });
-    const stop = () => server.close(() => process.exit(0));
+    const stop = () => {
+        server.close(() => process.exit(0));
+        server.closeAllConnections();
+    };
     process.on('SIGINT', stop);
     process.on('SIGTERM', stop);
 }
