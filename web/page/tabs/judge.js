@@ -135,6 +135,7 @@
         });
         return [el('h3', {}, `${w.worth}  BIG後${f.number(mixed.big_end)} REG後${f.number(mixed.reg_end)}`),
                 el('p', {className: 'note'}, w.mixed),
+                value(mixed, 'yen_per_attempt') === null && report.run.pay === 'cash' ? el('p', {className: 'note'}, w.cashNote) : null,
                 el('dl', {className: 'figures'}, figures.map(([label, key, fmt]) => [
                     el('dt', {}, label), el('dd', {dataset: {key: `${key}-mixed`}}, fmt(value(mixed, key)))])),
                 el('div', {className: 'table-wrap'},
