@@ -89,10 +89,10 @@
     }
 
     function planOf(input, threads) {
-        const plan = Object.assign({kind: input.kind, setting: input.setting, seed: input.seed, threads},
-                                   work.rateFields());
+        const plan = {kind: input.kind, setting: input.setting, seed: input.seed, threads};
+        // The hall's rates price an attempt; the normal run is one machine played on, in coins.
         if (input.kind === 'normal') plan.games = input.games;
-        else Object.assign(plan, {attempts: input.attempts, big_end: input.bigEnd, reg_end: input.regEnd});
+        else Object.assign(plan, {attempts: input.attempts, big_end: input.bigEnd, reg_end: input.regEnd}, work.rateFields());
         return plan;
     }
 
