@@ -31,13 +31,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What one worker hands back.
-struct WorkerResult {
-    NormalShare normal;
-    AttemptTotals attempt;
-    int logError = 0;  // writing the worker's part of the log failed, with this reason
-};
-
 // What the workers of one run share with the thread that watches them: the flag they all stop
 // at, each one's counts, and the worker whose counter limit came first.
 struct SharedRun {
@@ -117,41 +110,6 @@ std::vector<FileHandle> scratchParts(std::size_t threadCount, bool logged) {
     return parts;
 }
 
-// Worker `i`'s share of the run, its grid rows to `part` when that is not null.
-void playShare(const RunPlan& plan, SharedRun& shared, unsigned i, std::FILE* part,
-               WorkerResult& result) {
-    const int thread = static_cast<int>(i);
-    const WorkControl control{.cancel = &shared.stop};
-    WorkerCounts& counts = shared.counts[i];
-    Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
-    std::optional<GridLog> gridLog;
-    if (part != nullptr) {
-        gridLog.emplace(part, thread);
-    }
-    GridLog* logTo = gridLog ? &*gridLog : nullptr;
-    const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
-    if (plan.run == RunKind::Normal) {
-        result.normal = playNormalShare(plan.setting, share, stream, control, counts, logTo);
-    } else if (plan.run == RunKind::Day) {
-        result.attempt = playDays(plan.setting, plan.dayGames, plan.rates, share, stream, control,
-                                  counts, logTo);
-    } else {
-        result.attempt = playAttempts(plan.setting, plan.end, plan.maxGames, plan.start, plan.rates,
-                                      share, stream, control, counts, logTo);
-    }
-    if (counts.limit) {
-        // The first limit reached is the run's; it ends the run as the end of the time does.
-        counts.limit->thread = thread;
-        int none = -1;
-        shared.firstLimit.compare_exchange_strong(none, thread);
-        shared.requestStop();
-    }
-    if (gridLog) {
-        gridLog->flush();
-        result.logError = gridLog->failure();
-    }
-}
-
 // Waits until every worker has returned, stopping them at the end of the time or when `control`
 // is called off and telling it the progress meanwhile; true when it was called off.
 bool watchWorkers(Workers& workers, const RunPlan& plan, SharedRun& shared,
@@ -186,30 +144,10 @@ bool watchWorkers(Workers& workers, const RunPlan& plan, SharedRun& shared,
     return interrupted;
 }
 
-// The workers' figures merged in thread order. Their batches are moved, not copied: with
-// many threads they are most of the run's memory.
-void mergeResults(std::vector<WorkerResult>& results, BatchResult& result) {
-    const auto moveAll = [](auto& into, auto& from) {
-        into.insert(into.end(), std::make_move_iterator(from.begin()),
-                    std::make_move_iterator(from.end()));
-        from.clear();
-    };
-    result.attempt.cash.rates = result.plan.rates;
-    for (WorkerResult& worker : results) {
-        result.normal += worker.normal.totals;
-        moveAll(result.batches, worker.normal.batches);
-        result.attempt.merge(worker.attempt);
-        result.bigGaps.merge(worker.normal.bigGaps);
-        moveAll(result.bigGapBatches, worker.normal.bigGapBatches);
-        result.bonusGaps.merge(worker.normal.bonusGaps);
-        moveAll(result.bonusGapBatches, worker.normal.bonusGapBatches);
-    }
-}
-
 // Writes the header, then the workers' parts in thread order; the system's reason when a write
 // (or a worker's own) failed, 0 otherwise.
 int writeLog(std::FILE* log, RunKind run, const std::vector<FileHandle>& parts,
-             const std::vector<WorkerResult>& results) {
+             const std::vector<RunShare>& results) {
     int logError = 0;
     errno = 0;
     const std::string header =
@@ -228,10 +166,66 @@ int writeLog(std::FILE* log, RunKind run, const std::vector<FileHandle>& parts,
 
 }  // namespace
 
+RunShare playRunShare(const RunPlan& plan, int thread, const WorkControl& control,
+                      WorkerCounts& counts, std::FILE* log) {
+    RunShare result;
+    Xoshiro256PlusPlus stream = streamForThread(plan.seed, thread);
+    std::optional<GridLog> gridLog;
+    if (log != nullptr) {
+        gridLog.emplace(log, thread);
+    }
+    GridLog* logTo = gridLog ? &*gridLog : nullptr;
+    const std::int64_t share = shareOf(plan.amount, plan.threads, thread);
+    if (plan.run == RunKind::Normal) {
+        result.normal = playNormalShare(plan.setting, share, stream, control, counts, logTo);
+    } else if (plan.run == RunKind::Day) {
+        result.attempt = playDays(plan.setting, plan.dayGames, plan.rates, share, stream, control,
+                                  counts, logTo);
+    } else {
+        result.attempt = playAttempts(plan.setting, plan.end, plan.maxGames, plan.start, plan.rates,
+                                      share, stream, control, counts, logTo);
+    }
+    result.games = counts.games.load(std::memory_order_relaxed);
+    if (counts.limit) {
+        counts.limit->thread = thread;
+        result.limit = counts.limit;
+    }
+    if (gridLog) {
+        gridLog->flush();
+        result.logError = gridLog->failure();
+    }
+    return result;
+}
+
+BatchResult mergeRunShares(const RunPlan& plan, std::vector<RunShare>& shares) {
+    const auto moveAll = [](auto& into, auto& from) {
+        into.insert(into.end(), std::make_move_iterator(from.begin()),
+                    std::make_move_iterator(from.end()));
+        from.clear();
+    };
+    BatchResult result;
+    result.plan = plan;
+    result.attempt.cash.rates = plan.rates;
+    for (RunShare& share : shares) {
+        result.gamesPlayed += share.games;
+        if (share.limit && !result.limit) {
+            result.limit = share.limit;
+        }
+        result.normal += share.normal.totals;
+        moveAll(result.batches, share.normal.batches);
+        result.attempt.merge(share.attempt);
+        result.bigGaps.merge(share.normal.bigGaps);
+        moveAll(result.bigGapBatches, share.normal.bigGapBatches);
+        result.bonusGaps.merge(share.normal.bonusGaps);
+        moveAll(result.bonusGapBatches, share.normal.bonusGapBatches);
+    }
+    return result;
+}
+
 BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& control) {
     const auto threadCount = static_cast<std::size_t>(plan.threads);
     SharedRun shared(threadCount);
-    std::vector<WorkerResult> results(threadCount);
+    std::vector<RunShare> results(threadCount);
     // Every worker logs to a scratch file of its own; they are joined in thread order at the
     // end, so the log is the same whatever the timing.
     const std::vector<FileHandle> parts = scratchParts(threadCount, log != nullptr);
@@ -244,7 +238,16 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& con
     Workers workers(
         [&](unsigned i) {
             gate.wait();
-            playShare(plan, shared, i, parts[i].get(), results[i]);
+            const WorkControl worker{.cancel = &shared.stop};
+            results[i] =
+                playRunShare(plan, static_cast<int>(i), worker, shared.counts[i], parts[i].get());
+            if (results[i].limit) {
+                // The first limit reached is the run's; it ends the run as the end of the
+                // time does.
+                int none = -1;
+                shared.firstLimit.compare_exchange_strong(none, static_cast<int>(i));
+                shared.requestStop();
+            }
         },
         [&shared] { shared.requestStop(); });
     try {
@@ -263,15 +266,13 @@ BatchResult runBatch(const RunPlan& plan, std::FILE* log, const WorkControl& con
     if (control.progress) {
         control.progress(1.0);
     }
-    BatchResult result;
-    result.plan = plan;
-    result.seconds = secondsSince(start);
-    result.gamesPlayed = shared.sum(&WorkerCounts::games);
+    const double seconds = secondsSince(start);
+    BatchResult result = mergeRunShares(plan, results);
+    result.seconds = seconds;
     result.interrupted = interrupted;
     if (const int first = shared.firstLimit.load(); first >= 0) {
-        result.limit = shared.counts[static_cast<std::size_t>(first)].limit;
+        result.limit = results[static_cast<std::size_t>(first)].limit;
     }
-    mergeResults(results, result);
     if (log != nullptr) {
         result.logError = writeLog(log, plan.run, parts, results);
     }

@@ -58,6 +58,27 @@ struct BatchResult {
     int logError = 0;                    // the system's reason when writing the log failed
 };
 
+// What one worker of a run plays: its share's figures, its games, the counter limit that ended
+// its play (its thread set) and, when it logged, the system's reason its log failed.
+struct RunShare {
+    NormalShare normal;     // normal run
+    AttemptTotals attempt;  // attempt run: its finished attempts; day run: its days
+    std::int64_t games = 0;
+    std::optional<CounterLimit> limit;
+    int logError = 0;
+};
+
+// Worker `thread`'s share of `plan` (shareOf), drawn from streamForThread(plan.seed, thread),
+// telling `counts` as it goes and stopping once `control` is called off; its grid rows to `log`
+// (as worker `thread`) when that is not null. Whatever thread plays it, the same share.
+RunShare playRunShare(const RunPlan& plan, int thread, const WorkControl& control,
+                      WorkerCounts& counts, std::FILE* log);
+
+// The run's result from its workers' shares, merged in thread order (their batches moved, not
+// copied: with many threads they are most of the run's memory); the limit that of the first
+// thread that reached one. Its time and whether it was interrupted are the caller's to set.
+BatchResult mergeRunShares(const RunPlan& plan, std::vector<RunShare>& shares);
+
 // Plays the run on plan.threads threads and merges their figures in thread order, so the same
 // plan gives the same result. `control`'s cancel (the command line's Ctrl-C) stops the workers
 // as the end of the time does; its progress and its played hear the run every 200 ms while it

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "play/counter_limit.h"
@@ -16,10 +17,16 @@ struct alignas(64) WorkerCounts {
     std::atomic<std::int64_t> games{0};
     std::atomic<std::int64_t> attempts{0};
     std::optional<CounterLimit> limit;
+    // Whoever watches from the worker's own thread, where no other thread can (a page's engine
+    // has none): hears each report.
+    std::function<void()> watch;
 
     void report(std::int64_t playedGames, std::int64_t finishedAttempts) {
         games.store(playedGames, std::memory_order_relaxed);
         attempts.store(finishedAttempts, std::memory_order_relaxed);
+        if (watch) {
+            watch();
+        }
     }
 };
 

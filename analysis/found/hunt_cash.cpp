@@ -22,7 +22,8 @@ std::vector<double> yenOfColumn(const HuntColumn& column, const std::vector<doub
 
 }  // namespace
 
-bool cashLotsExact(const HallRates& rates, std::optional<std::int32_t> maxGames, EndConditions end) {
+bool cashLotsExact(const HallRates& rates, std::optional<std::int32_t> maxGames,
+                   EndConditions end) {
     return rates.pay == CoinSource::Cash && !maxGames && endsAtFirstBig(end);
 }
 

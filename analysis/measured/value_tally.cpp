@@ -73,6 +73,44 @@ void Tally::merge(const Tally& other) {
     squares_ += other.squares_;
 }
 
+Tally::Held Tally::held() const {
+    Held held{.total = total_, .sum = sum_, .squares = squares_};
+    forEachValue([&held](std::int64_t value, std::int64_t count) {
+        held.counts.emplace_back(value, count);
+    });
+    return held;
+}
+
+Tally Tally::fromHeld(const Held& held) {
+    Tally tally;
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < held.counts.size(); ++i) {
+        const auto [value, count] = held.counts[i];
+        if (count <= 0 || count > held.total - total ||
+            (i > 0 && value <= held.counts[i - 1].first)) {
+            throw std::invalid_argument("a tally's counts are out of order or do not add up");
+        }
+        total += count;
+    }
+    if (total != held.total) {
+        throw std::invalid_argument("a tally's counts are out of order or do not add up");
+    }
+    if (total > 0) {
+        tally.makeRoom(held.counts.front().first, held.counts.back().first, total);
+        for (const auto& [value, count] : held.counts) {
+            if (tally.spread_) {
+                tally.sparse_[value] = count;
+            } else {
+                tally.counts_[static_cast<std::size_t>(value - tally.first_)] = count;
+            }
+        }
+    }
+    tally.total_ = total;
+    tally.sum_ = held.sum;
+    tally.squares_ = held.squares;
+    return tally;
+}
+
 std::int64_t Tally::lowest() const {
     if (spread_) {
         return sparse_.begin()->first;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "analysis/measured/ratio_statistics.h"
@@ -78,6 +79,20 @@ class Tally {
     // scan: what the work after a run costs, for the tests and the benchmark that keep it
     // linear.
     std::int64_t cellsRead() const { return cellsRead_; }
+
+    // All a tally holds: each value seen with its count (lowest first), their number, sum and
+    // sum of squares, for a tally carried to another process and made again there (fromHeld),
+    // which then merges and answers as this one does.
+    struct Held {
+        std::vector<std::pair<std::int64_t, std::int64_t>> counts = {};
+        std::int64_t total = 0;
+        double sum = 0.0;
+        double squares = 0.0;
+    };
+    Held held() const;
+    // Throws std::invalid_argument for counts that are not above 0, in rising order of value,
+    // adding up to the total.
+    static Tally fromHeld(const Held& held);
 
   private:
     // Widens the table to hold [low, high], with room to spare on the side it grows, once

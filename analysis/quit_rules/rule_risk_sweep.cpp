@@ -215,6 +215,10 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& 
     std::vector<char> solved(tasks.size(), 0);  // written by the workers, one element each
     std::atomic<std::size_t> next{0};
     std::mutex arrivedLock;
+    // One worker runs on the calling thread (where there are no threads to start, as in a
+    // page's engine), telling the share itself after each rule.
+    const auto started = static_cast<unsigned>(std::min<std::size_t>(work.threads, tasks.size()));
+    const bool alone = started <= 1;
     Workers workers([&](unsigned worker) {
         for (std::size_t i = next++; i < tasks.size() && !workStopped(); i = next++) {
             const RiskTask& t = tasks[i];
@@ -227,6 +231,9 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& 
                                                    start, {.cancel = work.cancel, .threads = 1});
             solved[i] = 1;
             share.finish(worker);
+            if (alone && work.progress) {
+                work.progress(share.share());
+            }
             if (arrived) {
                 const std::lock_guard<std::mutex> lock(arrivedLock);
                 arrived(setting.figures.setting, t.point, setting.figures.points[t.point],
@@ -234,9 +241,12 @@ bool solveRisks(RuleRiskSweep& sweep, const SweepGrid& grid, const WorkControl& 
             }
         }
     });
-    for (unsigned worker = 0; worker < std::min<std::size_t>(work.threads, tasks.size());
-         ++worker) {
-        workers.start(worker);
+    if (alone) {
+        workers.runHere(0);
+    } else {
+        for (unsigned worker = 0; worker < started; ++worker) {
+            workers.start(worker);
+        }
     }
     while (!workers.waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(200))) {
         if (work.progress) {

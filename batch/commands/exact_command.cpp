@@ -126,30 +126,6 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The day's law at each setting, one after another, each on every thread; the bar moves a
-// setting at a time. Ctrl-C: the settings finished so far, marked partial.
-void addDayGroups(Report& report, const BatchOptions& options,
-                  const std::vector<std::int32_t>& settings, ProgressBar* bar) {
-    report.facts.push_back(dayGamesFact(*options.dayGames));
-    addHallRates(report, options.rates, std::nullopt);
-    ShareShown shown(bar);
-    shown.show(0.0);
-    try {
-        for (std::size_t i = 0; i < settings.size(); ++i) {
-            const DayLaw law =
-                solveDayLaw(settings[i], *options.dayGames,
-                            {.cancel = interruptFlag(), .threads = threadCount(options)});
-            report.groups.push_back(exactDayGroup(law, options.rates));
-            shown.show(static_cast<double>(i + 1) / static_cast<double>(settings.size()));
-        }
-    } catch (const WorkCancelled&) {
-        report.partial = true;
-    }
-    if (bar != nullptr) {
-        bar->clear();
-    }
-}
-
 // The laws of one setting's attempt, `shown` told the share of them done.
 void addAttemptLaws(FigureGroup& group, std::int32_t setting, const BatchOptions& options,
                     const WorkControl::Progress& shown) {
@@ -183,13 +159,14 @@ Report exactReport(const BatchOptions& options, ProgressBar* bar) {
     const std::vector<std::int32_t> settings = chosenSettings(options);
     Report report{.kind = ReportKind::Exact};
     addExactFacts(report, exactAsked(options));
-    for (const std::int32_t setting : settings) {
-        FigureGroup group = exactLongRunGroup(solveLongRun(setting));
-        addLongRunGaps(group, solveLongRunGaps(setting));
-        report.groups.push_back(std::move(group));
-    }
+    addLongRunGroups(report, settings);
     if (options.dayGames) {
-        addDayGroups(report, options, settings, bar);
+        ShareShown shown(bar);
+        addDayGroups(report, *options.dayGames, options.rates, settings,
+                     commandControl(options, [&shown](double share) { shown.show(share); }));
+        if (bar != nullptr) {
+            bar->clear();
+        }
     }
     if (!options.endGiven) {
         report.timing = Timing{.seconds = secondsSince(start)};

@@ -5,6 +5,7 @@
 #include "common/random_source.h"
 
 #include "analysis/attempt/attempt_start.h"
+#include "analysis/found/hunt_cash.h"
 #include "analysis/outcome/cash_lots.h"
 #include "batch/run/interrupt.h"
 
@@ -26,7 +27,7 @@ std::optional<CashSimulation> cashSimulation(const BatchOptions& options,
 }
 
 bool cashLotsExact(const BatchOptions& options, EndConditions end) {
-    return options.rates.pay == CoinSource::Cash && !options.maxGames && endsAtFirstBig(end);
+    return cashLotsExact(options.rates, options.maxGames, end);
 }
 
 std::optional<CashLots> exactCashLots(std::int32_t setting, EndConditions end,

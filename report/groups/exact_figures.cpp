@@ -5,8 +5,14 @@
 #include <algorithm>
 
 #include "analysis/found/figure_mixture.h"
+#include "analysis/long_run/gap_law.h"
+#include "analysis/long_run/long_run.h"
+#include "analysis/outcome/day_law.h"
 #include "analysis/outcome/outcome_law.h"
+#include "report/groups/day_groups.h"
+#include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
+#include "report/groups/law_figures.h"
 #include "report/groups/run_facts.h"
 #include "report/groups/yen_figures.h"
 #include "report/model/figure_catalogue.h"
@@ -68,6 +74,37 @@ void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<Attemp
         std::array<CashTotals, settingCount> cash;
         std::copy_n(measured.begin(), settingCount, cash.begin());
         groups.push_back(cashMixtureGroup(mixture, cash, posterior));
+    }
+}
+
+void addLongRunGroups(Report& report, const std::vector<std::int32_t>& settings) {
+    for (const std::int32_t setting : settings) {
+        FigureGroup group = exactLongRunGroup(solveLongRun(setting));
+        addLongRunGaps(group, solveLongRunGaps(setting));
+        report.groups.push_back(std::move(group));
+    }
+}
+
+void addDayGroups(Report& report, std::int32_t dayGames, const HallRates& rates,
+                  const std::vector<std::int32_t>& settings, const WorkControl& control) {
+    report.facts.push_back(dayGamesFact(dayGames));
+    addHallRates(report, rates, std::nullopt);
+    const auto count = static_cast<double>(settings.size());
+    const auto tell = [&control](double share) {
+        if (control.progress) {
+            control.progress(share);
+        }
+    };
+    tell(0.0);
+    try {
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            const DayLaw law = solveDayLaw(settings[i], dayGames,
+                                           {.cancel = control.cancel, .threads = control.threads});
+            report.groups.push_back(exactDayGroup(law, rates));
+            tell(static_cast<double>(i + 1) / count);
+        }
+    } catch (const WorkCancelled&) {
+        report.partial = true;
     }
 }
 

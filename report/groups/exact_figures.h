@@ -13,6 +13,7 @@
 #include "analysis/inference/filter_tables.h"
 #include "analysis/measured/cash_totals.h"
 #include "analysis/outcome/cash_lots.h"
+#include "common/work_control.h"
 #include "machine/attempt_end.h"
 #include "report/model/report_model.h"
 
@@ -41,5 +42,15 @@ void addMixtureGroups(std::vector<FigureGroup>& groups, const std::vector<Attemp
                       const std::vector<CashTotals>& measured, const SettingVector& posterior,
                       const std::array<std::optional<double>, settingCount>& aheads,
                       const HallRates& rates, bool laws);
+
+// The long run of each setting (indexes 0..5): its exact group with the laws of its waits.
+void addLongRunGroups(Report& report, const std::vector<std::int32_t>& settings);
+
+// A day from the morning (exact --day-games): the day's games and the hall's rates as facts,
+// then the day's law at each setting, one after another, each on `control`'s threads;
+// `control.progress` hears the share of the settings done. Called off: the settings finished
+// so far, the report marked partial.
+void addDayGroups(Report& report, std::int32_t dayGames, const HallRates& rates,
+                  const std::vector<std::int32_t>& settings, const WorkControl& control);
 
 }  // namespace korvale

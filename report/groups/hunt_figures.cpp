@@ -2,6 +2,9 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
+
+#include "analysis/inference/setting_estimate.h"
 #include "report/groups/found_groups.h"
 #include "report/groups/run_facts.h"
 #include "report/model/fact_catalogue.h"
@@ -27,6 +30,24 @@ Report huntReport(const HuntAsked& asked, const HuntTable& table, const HuntCash
         report.facts.push_back(priorFact(asked.prior));
     }
     report.groups = huntGroups(table, asked.end, asked.rates, cash);
+    return report;
+}
+
+Report solveHuntReport(const HuntAsked& asked, const WorkControl& control) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::int32_t> settings = asked.setting
+                                                   ? std::vector<std::int32_t>{*asked.setting}
+                                                   : std::vector<std::int32_t>{0, 1, 2, 3, 4, 5};
+    const HuntTable table =
+        solveHuntTable(asked.end, asked.grid, settings, asked.prior.value_or(uniformPrior),
+                       CostRounding::Unrounded, asked.maxGames, {}, control);
+    std::optional<HuntCash> cash;
+    if (cashLotsExact(asked.rates, asked.maxGames, asked.end)) {
+        cash = solveHuntCash(table, asked.end, asked.rates, control);
+    }
+    Report report = huntReport(asked, table, cash ? &*cash : nullptr);
+    report.timing = Timing{
+        .seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
     return report;
 }
 

@@ -11,9 +11,11 @@
 
 #include "analysis/found/history_worth.h"
 #include "analysis/hall/hall_rates.h"
+#include "analysis/inference/bonus_history.h"
 #include "analysis/inference/filter_tables.h"
 #include "analysis/inference/setting_filter.h"
 #include "analysis/outcome/cash_lots.h"
+#include "common/work_control.h"
 #include "machine/attempt_end.h"
 #include "report/model/report_model.h"
 
@@ -43,5 +45,13 @@ struct PlayingOnLots {
 // then the settings mixed by the posterior.
 void addPlayingOnGroups(std::vector<FigureGroup>& groups, const HistoryWorth& worth,
                         const HallRates& rates, const PlayingOnLots& lots);
+
+// The setting estimate of `history` and, with end conditions, what playing on from where it
+// leaves the machine is worth under them (from cash with a rule that ends at the first BIG,
+// the lots each start buys as well), with the time it took. `control.progress` hears the share
+// of the worth done. Calling off during the estimate throws WorkCancelled; during the worth it
+// leaves the worth out and marks the report partial.
+Report inferenceReport(const BonusHistory& history, const InferAsked& asked,
+                       const WorkControl& control);
 
 }  // namespace korvale

@@ -1,0 +1,61 @@
+#include "web/binding/request_options.h"
+
+#include <fmt/format.h>
+
+#include <cmath>
+
+#include "analysis/attempt/attempt.h"
+#include "common/status.h"
+
+namespace korvale {
+
+std::optional<std::int32_t> readSetting(const EngineRequest& request) {
+    if (const std::optional<std::int64_t> setting = request.whole("setting", 1, 6)) {
+        return static_cast<std::int32_t>(*setting - 1);
+    }
+    return std::nullopt;
+}
+
+HallRates readRates(const EngineRequest& request) {
+    HallRates rates;
+    rates.lend =
+        static_cast<std::int32_t>(request.whole("lend", 1, largestLend).value_or(rates.lend));
+    rates.exchange =
+        request.decimal("exchange", smallestExchange, largestExchange).value_or(rates.exchange);
+    if (request.choice("pay", {"coins", "cash"}).value_or("coins") == "cash") {
+        rates.pay = CoinSource::Cash;
+    }
+    rates.gamesPerHour =
+        request.decimal("games_per_hour", smallestGamesPerHour, largestGamesPerHour)
+            .value_or(rates.gamesPerHour);
+    return rates;
+}
+
+std::optional<EndConditions> readEnd(const EngineRequest& request, EndConditions defaults) {
+    constexpr double counter = 2147483647.0;
+    const std::optional<double> bigEnd = request.decimal("big_end", 0.0, counter);
+    const std::optional<double> regEnd = request.decimal("reg_end", 0.0, counter);
+    if (!bigEnd && !regEnd) {
+        return std::nullopt;
+    }
+    EndConditions end = defaults;
+    end.bigEnd = bigEnd.value_or(end.bigEnd);
+    if (regEnd) {
+        // The default rounding is to the nearest, halves to even.
+        end.regEnd = static_cast<std::int32_t>(std::nearbyint(*regEnd));
+    }
+    return end;
+}
+
+void checkExactEnd(const EndConditions& end) {
+    if (end.bigEnd > largestBigEnd) {
+        badField("big_end",
+                 fmt::format("at most {}: the exact figures' largest BIG end", largestBigEnd));
+    }
+    if (end.regEnd > largestRegEnd) {
+        badField("reg_end",
+                 fmt::format("at most {}: the exact figures' largest REG end", largestRegEnd));
+    }
+}
+
+}  // namespace korvale
