@@ -31,6 +31,7 @@ const rows = [
     ['sim_ratio', 'one worker / native thread (per run)', ['>=', 0.4]],
     ['sim_games_per_second_all', 'simulator: games/s, every worker at once'],
     ['native_games_per_second_all', 'native korvale-batch, every core, games/s'],
+    ['load_before', 'load average (1 min) before the page run'],
 ];
 
 function parse(argv) {
@@ -121,11 +122,14 @@ async function main() {
     const runs = [];
     try {
         for (let r = 0; r < options.runs; r++) {
-            const native = nativeGamesPerSecond(options, 1);
+            // The page plays last: the native runs right after it meet the machine's load as it was.
+            const load = os.loadavg()[0];
             const figures = await pageRun(browser, `http://127.0.0.1:${server.address().port}/`, options);
+            const native = nativeGamesPerSecond(options, 1);
             const nativeAll = nativeGamesPerSecond(options, figures.sim_workers);
             runs.push(Object.assign(figures, {engine_gzip_bytes: gzipBytes, native_games_per_second: native,
-                native_games_per_second_all: nativeAll, sim_ratio: figures.sim_games_per_second_worker / native}));
+                native_games_per_second_all: nativeAll, sim_ratio: figures.sim_games_per_second_worker / native,
+                load_before: load, load_after: os.loadavg()[0]}));
             console.error(`run ${r + 1} of ${options.runs} done`);
         }
     } finally {
