@@ -1,7 +1,7 @@
 // ヤメ時 for one setting: the engine's sweep of end rules. First what every rule is worth on
-// average (fast: the best rules at once), then the rules' risk, one BIG end of the grid a request
-// so that the workers share it, a coarse set of BIG ends first: the frontier is shown from the
-// rules known so far and grows as their answers come.
+// average (fast: the best rules at once), then the rules' risk, one rule a request so that the
+// workers share the grid, a coarse grid first: the frontier is shown from the rules known so
+// far and grows as their answers come.
 (function (K) {
     'use strict';
     const el = (...a) => K.el(...a);
@@ -40,16 +40,19 @@
         return on;
     }
 
-    // The grid's values FIRST..LAST by STEP, and the order its BIG ends are asked in: every
-    // stride-th first (a coarse grid), then the rest.
+    // The grid's values 0..LAST by STEP, and the order its rules are asked in: a coarse grid
+    // first (every stride-th BIG end and REG end), then the rest, so that the frontier takes
+    // its shape early.
     function gridValues(last, step) {
         const values = [];
         for (let v = 0; v <= last; v += step) values.push(v);
         return values;
     }
-    function coarseFirst(values) {
-        const stride = Math.max(1, Math.round((values.length - 1) / 4));
-        return values.filter((_, i) => i % stride === 0).concat(values.filter((_, i) => i % stride !== 0));
+    const strideOf = (values) => Math.max(1, Math.round((values.length - 1) / 4));
+    function coarseFirst(bigEnds, regEnds) {
+        const [sb, sr] = [strideOf(bigEnds), strideOf(regEnds)];
+        const rules = bigEnds.flatMap((b, i) => regEnds.map((r, j) => ({b, r, coarse: i % sb === 0 && j % sr === 0})));
+        return rules.filter((x) => x.coarse).concat(rules.filter((x) => !x.coarse));
     }
 
     function build(section) {
@@ -129,7 +132,7 @@
 
     function showFrontier(byKey, risk, done, all) {
         const rules = frontierOf(Array.from(risk.values()));
-        const caption = done < all ? w.frontierPartial(done, all) : w.frontierDone(risk.size);
+        const caption = done < all ? w.frontierPartial(done, all) : w.frontierDone(all);
         view.frontier.replaceChildren(el('h3', null, w.frontier), el('p', {className: 'note'}, caption),
                                       rulesTable(rules, byKey, risk));
     }
@@ -138,26 +141,25 @@
         const input = await readInputs();
         if (!input) return;
         view.runner.start(async (ctx) => {
-            const base = Object.assign({setting: input.setting, reg_ends: [0, input.regLast, input.regStep]},
-                                       work.rateFields());
+            const base = Object.assign({setting: input.setting}, work.rateFields());
             // The cash a rule puts in is measured, not worked out: the rules are compared in coins.
             view.note.hidden = base.pay !== 'cash';
             base.pay = 'coins';
-            const bigEnds = coarseFirst(gridValues(input.bigLast, input.bigStep));
-            ctx.plan(1 + bigEnds.length);
+            const rules = coarseFirst(gridValues(input.bigLast, input.bigStep), gridValues(input.regLast, input.regStep));
+            ctx.plan(1 + rules.length);
             view.best.replaceChildren();
             view.frontier.replaceChildren();
-            const means = ctx.request('sweep', Object.assign({big_ends: [0, input.bigLast, input.bigStep], means_only: true}, base));
-            const parts = bigEnds.map((b) => ctx.request('sweep', Object.assign({}, base, {big_ends: [b, b, 1]})));
+            const means = ctx.request('sweep', Object.assign({big_ends: [0, input.bigLast, input.bigStep],
+                                                             reg_ends: [0, input.regLast, input.regStep], means_only: true}, base));
+            // One rule a request: the workers share the grid, and each answer comes as it is done.
+            const parts = rules.map(({b, r}) => ctx.request('sweep', Object.assign({big_ends: [b, b, 1], reg_ends: [r, r, 1]}, base)));
             const risk = new Map();
             const bestRules = (await means).results.filter((r) => marks(r) !== '');
             const byKey = showBest(bestRules, risk);
-            let done = 0;
             await Promise.all(parts.map((p) => p.then((report) => {
                 report.results.forEach((r) => risk.set(ruleKey(r), r));
-                done += 1;
                 showBest(bestRules, risk);
-                showFrontier(byKey, risk, done, parts.length);
+                showFrontier(byKey, risk, risk.size, parts.length);
             })));
             view.shown = true;
         });

@@ -55,7 +55,7 @@
         regStep: 'REG後の刻み（G）',
         best: '平均で最善の終了条件',
         frontier: '効率的フロンティア（千Gの差枚と勝ち越す確率の両方で上回るものがない条件）',
-        frontierPartial: (done, all) => `途中経過：${done}/${all}列の条件から`,
+        frontierPartial: (done, all) => `途中経過：${all}通りのうち${done}通りの条件から`,
         frontierDone: (n) => `${n}通りの条件から`,
         rule: 'BIG後/REG後',
         bestMark: '最善',
