@@ -31,7 +31,7 @@ function nativeRules(text, columns) {
 }
 
 const cases = [
-    {setting: 6, big: [1000, 500], reg: [300, 300], size: phone, shot: 'tabs_quit_390'},
+    {setting: 6, big: [400, 200], reg: [200, 200], size: phone, shot: 'tabs_quit_390'},
     {setting: 2, big: [600, 200], reg: [100, 100], size: desktop, shot: 'tabs_quit_1280'},
 ];
 
