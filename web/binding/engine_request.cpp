@@ -41,8 +41,9 @@ bool EngineRequest::has(std::string_view field) const {
 
 namespace {
 
-// A whole number as JSON holds it, or as a text of digits; nothing for any other value.
-std::optional<WholeNumber> wholeOf(const nlohmann::json& value) {
+// A whole number as JSON holds it, or (`digits`) as a text of digits; nothing for any other
+// value.
+std::optional<WholeNumber> wholeOf(const nlohmann::json& value, bool digits) {
     if (value.is_number_unsigned()) {
         return WholeNumber{.magnitude = value.get<std::uint64_t>()};
     }
@@ -60,7 +61,7 @@ std::optional<WholeNumber> wholeOf(const nlohmann::json& value) {
         return WholeNumber{.negative = number < 0,
                            .magnitude = static_cast<std::uint64_t>(std::fabs(number))};
     }
-    if (value.is_string()) {
+    if (digits && value.is_string()) {
         return tryReadWhole(value.get<std::string>(), NumberForm::Digits);
     }
     return std::nullopt;
@@ -75,7 +76,7 @@ std::optional<std::int64_t> EngineRequest::whole(std::string_view field, std::in
         return std::nullopt;
     }
     const std::string expected = fmt::format("a whole number from {} to {}", low, high);
-    const std::optional<WholeNumber> number = wholeOf(*value);
+    const std::optional<WholeNumber> number = wholeOf(*value, false);
     if (!number || number->beyond64Bits ||
         number->magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
         badField(field, expected);
@@ -93,9 +94,9 @@ std::optional<std::uint64_t> EngineRequest::seed(std::string_view field) const {
     if (value == nullptr) {
         return std::nullopt;
     }
-    const std::optional<WholeNumber> number = wholeOf(*value);
+    const std::optional<WholeNumber> number = wholeOf(*value, true);
     if (!number || number->negative || number->beyond64Bits) {
-        badField(field, "a whole number from 0 to 18446744073709551615");
+        badField(field, "a whole number from 0 to 18446744073709551615, or its digits as a text");
     }
     return number->magnitude;
 }
@@ -168,7 +169,7 @@ std::optional<std::array<std::int32_t, 3>> EngineRequest::range(std::string_view
     const std::array<std::int64_t, 3> lows{0, 0, 1};
     const std::array<std::int64_t, 3> highs{largest, largest, INT32_MAX};
     for (std::size_t i = 0; i < 3; ++i) {
-        const std::optional<WholeNumber> number = wholeOf((*value)[i]);
+        const std::optional<WholeNumber> number = wholeOf((*value)[i], false);
         if (!number || number->negative || number->beyond64Bits ||
             number->magnitude < static_cast<std::uint64_t>(lows[i]) ||
             number->magnitude > static_cast<std::uint64_t>(highs[i])) {

@@ -24,11 +24,11 @@ class EngineRequest {
     EngineRequest(std::string_view text, std::initializer_list<std::string_view> fields);
 
     bool has(std::string_view field) const;
-    // A whole number from `low` to `high`: a JSON integer (or a number without a fraction), or
-    // a text of plain digits for counts beyond what a JavaScript number holds exactly.
+    // A whole number from `low` to `high`: a JSON integer (or a number without a fraction).
     std::optional<std::int64_t> whole(std::string_view field, std::int64_t low,
                                       std::int64_t high) const;
-    std::optional<std::uint64_t> seed(std::string_view field) const;  // 0 .. 2^64 - 1
+    // 0 .. 2^64 - 1, also as a text of digits: beyond 2^53 a JavaScript number is not exact.
+    std::optional<std::uint64_t> seed(std::string_view field) const;
     // A finite number from `low` to `high`.
     std::optional<double> decimal(std::string_view field, double low, double high) const;
     // A text of at most `longest` bytes.

@@ -49,12 +49,14 @@ std::optional<EndConditions> readEnd(const EngineRequest& request, EndConditions
 
 void checkExactEnd(const EndConditions& end) {
     if (end.bigEnd > largestBigEnd) {
-        badField("big_end",
-                 fmt::format("at most {}: the exact figures' largest BIG end", largestBigEnd));
+        throw StatusError(
+            StatusReason::EndBeyondTables,
+            fmt::format("big_end: the exact figures take a BIG end of at most {}", largestBigEnd));
     }
     if (end.regEnd > largestRegEnd) {
-        badField("reg_end",
-                 fmt::format("at most {}: the exact figures' largest REG end", largestRegEnd));
+        throw StatusError(
+            StatusReason::EndBeyondTables,
+            fmt::format("reg_end: the exact figures take a REG end of at most {}", largestRegEnd));
     }
 }
 

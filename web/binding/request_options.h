@@ -25,7 +25,8 @@ HallRates readRates(const EngineRequest& request);
 // is rounded to the nearest whole game, halves to even.
 std::optional<EndConditions> readEnd(const EngineRequest& request, EndConditions defaults = {});
 
-// The end conditions as the exact figures take them: refused beyond their tables.
+// The end conditions as the exact figures take them: refused beyond their tables
+// (EndBeyondTables).
 void checkExactEnd(const EndConditions& end);
 
 }  // namespace korvale

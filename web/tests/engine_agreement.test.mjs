@@ -4,8 +4,8 @@
 // net's law (the chance to end ahead, its points and error bounds). Those take sines, cosines
 // and exponentials from the C library, whose last bit differs between the native one and
 // emscripten's: they agree to 1e-12 of their size (error bounds, made of the rounding errors
-// of those very sums, to 1e-2), far below every printed digit. Needs the web build (build/web) and the
-// native release build.
+// of those very sums, to 1e-2), far below every printed digit. Needs the web build (build/web)
+// and the native release build.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
