@@ -60,7 +60,7 @@ const modes = [0, 1, 2, 3, 4, 5].flatMap((m) => [[`モード${m} 回転数`, `�
 const perAttempt = [['挑戦回数', '挑戦回数'], ['一回あたりのプレイ数', '一回あたりのプレイ数'],
                     ['一回あたりの差枚', '一回あたりの差枚'], ['一回あたりのBIG数', '一回あたりのBIG数']];
 const simCases = [
-    {kind: 'normal', setting: 3, games: 3000000, seed: 12345, size: phone, shot: 'tabs_sim_390',
+    {kind: 'normal', setting: 3, games: 3000000, seed: 12345, size: phone, shot: 'tabs_sim_390', replaces: true,
      heading: '長期の数値（通常）', boxes: [...frame1, ...modes]},
     {kind: 'special', setting: 5, attempts: 20000, big: 200, reg: 50, seed: 987654321, size: desktop,
      shot: 'tabs_sim_1280', heading: '一回の挑戦（特別）', boxes: [...frame1, ...perAttempt]},
@@ -73,6 +73,12 @@ for (const c of simCases) {
         const threads = await page.evaluate(() => Korvale.engine.workerCount);
         await page.check(`#tab-sim input[name="sim-kind"][value="${c.kind}"]`);
         const fills = {'#sim-setting': String(c.setting), '#sim-seed': String(c.seed)};
+        if (c.replaces) {
+            // A run already going is replaced by the one asked next: only the second's totals show.
+            await page.fill('#sim-games', '4000000000');
+            await page.click('#tab-sim form button[type="submit"]');
+            await page.waitForSelector('#tab-sim .work-stop:not([hidden])');
+        }
         if (c.kind === 'normal') fills['#sim-games'] = String(c.games);
         else Object.assign(fills, {'#sim-attempts': String(c.attempts), '#sim-big-end': String(c.big), '#sim-reg-end': String(c.reg)});
         await runTab(page, 'sim', fills);
@@ -90,3 +96,20 @@ for (const c of simCases) {
         await context.close();
     });
 }
+
+test('シミュレータ: 停止 ends the run on every worker and says so', async () => {
+    const context = await guardedContext(browser, site.url, phone);
+    const page = await openPage(context, site.url, 'sim');
+    await page.check('#tab-sim input[name="sim-kind"][value="normal"]');
+    await page.fill('#sim-games', '4000000000');
+    await page.click('#tab-sim form button[type="submit"]');
+    await page.waitForFunction(() => /[1-9]/.test(document.querySelector('#tab-sim .note').textContent.split('・')[1] || ''));
+    await page.click('#tab-sim .work-stop');
+    assert.equal(await page.textContent('#tab-sim .work-text'), '止めました');
+    assert.equal(await page.$$eval('#tab-sim .total', (b) => b.length), 0);
+    // The workers are free again: a short run answers at once.
+    await runTab(page, 'sim', {'#sim-games': '100000', '#sim-seed': '5'}, 60000);
+    assert.equal(await page.textContent('#tab-sim .total output'), '100000');
+    assert.deepEqual(page.errors, []);
+    await context.close();
+});
