@@ -57,40 +57,50 @@
         document.getElementById('figures').appendChild(row);
     }
 
-    async function seconds(work) {
+    // The driver (run_bench.mjs) may offer the browser's CPU seconds so far: on a shared machine
+    // they tell the engine's own work from the waits that other programs cause.
+    const cpuSeconds = window.benchCpuSeconds || (() => Promise.resolve(null));
+
+    // Shows the seconds `work` takes as `key`, and the browser's CPU seconds meanwhile as key_cpu.
+    async function measure(key, work) {
+        const cpuBefore = await cpuSeconds();
         const start = performance.now();
         await work();
-        return (performance.now() - start) / 1000;
+        const wall = (performance.now() - start) / 1000;
+        const cpuAfter = await cpuSeconds();
+        show(key, wall);
+        if (cpuBefore !== null) show(key + '_cpu', cpuAfter - cpuBefore);
+        return wall;
     }
 
-    // After one warm-up, the seconds of one call.
-    async function timed(worker, name, request, warmUp) {
+    // After one warm-up, one call measured.
+    async function timed(key, worker, name, request, warmUp) {
         await worker.call(name, warmUp || request);
-        return seconds(() => worker.call(name, request));
+        return measure(key, () => worker.call(name, request));
     }
 
-    // A fresh worker's start: from new Worker() to its first answer.
-    async function startedWorker() {
+    // A fresh worker, its start (from new Worker() to its first answer) measured as `key`.
+    async function startedWorker(key) {
         let worker;
-        const wait = await seconds(() => {
+        const start = () => {
             worker = engineWorker();
             return worker.call('read_number', {text: '1'});
-        });
-        return {worker, wait};
+        };
+        await (key ? measure(key, start) : start());
+        return worker;
     }
 
     async function analysis(worker) {
         const hunt = (g, pay) => ({since_big_grid: [g, g, 1], pay});
-        show('hunt_coins_seconds', await timed(worker, 'hunt', hunt(500, 'coins'), hunt(300, 'coins')));
-        show('hunt_cash_seconds', await timed(worker, 'hunt', hunt(500, 'cash'), hunt(300, 'cash')));
+        await timed('hunt_coins_seconds', worker, 'hunt', hunt(500, 'coins'), hunt(300, 'coins'));
+        await timed('hunt_cash_seconds', worker, 'hunt', hunt(500, 'cash'), hunt(300, 'cash'));
         const infer = {history: history30, start: 'morning', trailing: 100};
-        show('infer_seconds', await timed(worker, 'infer', infer));
-        const rule = Object.assign({big_end: 300, reg_end: 100}, infer);
-        show('infer_rule_seconds', await timed(worker, 'infer', rule));
-        show('sweep_first_seconds', await timed(worker, 'sweep', {setting: 6, means_only: true},
-                                                {setting: 1, means_only: true}));
+        await timed('infer_seconds', worker, 'infer', infer);
+        await timed('infer_rule_seconds', worker, 'infer', Object.assign({big_end: 300, reg_end: 100}, infer));
+        await timed('sweep_first_seconds', worker, 'sweep', {setting: 6, means_only: true},
+                    {setting: 1, means_only: true});
         const risk = {setting: 1, big_ends: [0, 300, 300], reg_ends: [0, 100, 100]};
-        show('sweep_risk_seconds', await seconds(() => worker.call('sweep', risk)));
+        await measure('sweep_risk_seconds', () => worker.call('sweep', risk));
     }
 
     // Worker i's share of a plan of gamesPerWorker games a worker, played as thread i of it.
@@ -101,18 +111,16 @@
     async function simulation(workers) {
         const threads = workers.length;
         await Promise.all(workers.map((w) => w.call('simulate', {kind: 'normal', games: 1000000, seed})));
-        const one = await seconds(() => workers[0].call('simulate', share(0, threads)));
-        show('sim_worker_seconds', one);
+        const one = await measure('sim_worker_seconds', () => workers[0].call('simulate', share(0, threads)));
         show('sim_games_per_second_worker', gamesPerWorker / one);
         let merged;
-        const all = await seconds(async () => {
+        const all = await measure('sim_all_seconds', async () => {
             const parts = await Promise.all(workers.map((w, i) => w.call('simulate', share(i, threads))));
             const plan = share(0, threads);
             delete plan.thread;
             merged = await workers[0].call('simulate_merge', {plan, parts});
         });
         show('sim_workers', threads);
-        show('sim_all_seconds', all);
         show('sim_games_per_second_all', gamesPerWorker * threads / all);
         const games = merged && merged.results && merged.results[0].figures.games.value;
         if (games !== gamesPerWorker * threads) throw new Error(`merged run played ${games} games`);
@@ -121,12 +129,10 @@
     async function run() {
         const response = await fetch('../korvale_engine.js', {cache: 'no-store'});
         show('engine_bytes', (await response.arrayBuffer()).byteLength);
-        const first = await startedWorker();
-        show('start_seconds', first.wait);
-        const workers = [first.worker];
-        for (let i = 1; i < workerCount; i++) workers.push((await startedWorker()).worker);
+        const workers = [await startedWorker('start_seconds')];
+        for (let i = 1; i < workerCount; i++) workers.push(await startedWorker());
         try {
-            await analysis(first.worker);
+            await analysis(workers[0]);
             await simulation(workers);
         } finally {
             workers.forEach((w) => w.end());

@@ -1,8 +1,9 @@
 #!/usr/bin/env node
 // The benchmark page driven headless: serves the built site, opens /bench/ in Debian's chromium
-// (playwright-core) once a run, and beside each page run times the native korvale-batch on one
-// thread and on every core for the same games. Prints the medians against the goals and writes
-// every run's figures to a JSON file.
+// (playwright-core) once a run, and right after each page run times the native korvale-batch on
+// one thread and on every core for the same games. Prints the medians against the goals and
+// writes every run's figures to a JSON file. Beside each wall time the CPU time it took (the
+// browser's processes, read from /proc): on a shared machine the one the others' load leaves be.
 //   node run_bench.mjs [--runs R] [--games N] [--seed S] [--site DIR] [--batch FILE] [--out FILE]
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -14,8 +15,9 @@ import {createServer} from './serve.mjs';
 import {launch} from '../tests/support/browser.mjs';
 
 const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const clockTicks = 100; // USER_HZ: the unit of /proc's CPU times on every Linux
 
-// [key, what it is, goal as [comparison, bound] or none]
+// [key, what it is, goal as [comparison, bound] or none]; key_cpu, when there, the CPU figure.
 const rows = [
     ['engine_bytes', 'korvale_engine.js, bytes'],
     ['engine_gzip_bytes', 'the same, gzip -9'],
@@ -49,21 +51,60 @@ function parse(argv) {
     return options;
 }
 
-// Games a second of `korvale-batch simulate normal` for `games` games a thread, timed here.
-function nativeGamesPerSecond(options, threads) {
-    const args = ['simulate', 'normal', '--threads', String(threads), '--games', String(options.games * threads),
+// {pid: {ppid, cpu}} of every process, cpu in clock ticks (user + system).
+function processTable() {
+    const table = new Map();
+    for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+        try {
+            const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+            const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+            table.set(Number(pid), {ppid: Number(fields[1]), cpu: Number(fields[11]) + Number(fields[12])});
+        } catch {
+            // gone meanwhile
+        }
+    }
+    return table;
+}
+
+// CPU seconds used so far by the processes this one started (the browser's).
+function childrenCpuSeconds() {
+    const table = processTable();
+    const ours = (pid) => {
+        for (let p = table.get(pid)?.ppid; p; p = table.get(p)?.ppid) if (p === process.pid) return true;
+        return false;
+    };
+    let ticks = 0;
+    for (const [pid, entry] of table) if (ours(pid)) ticks += entry.cpu;
+    return ticks / clockTicks;
+}
+
+// Games a second of `korvale-batch simulate normal` for `games` games a thread, by the wall
+// clock and by its CPU time (/usr/bin/time, when the machine has it).
+function nativeRun(options, threads) {
+    const games = options.games * threads;
+    const args = ['simulate', 'normal', '--threads', String(threads), '--games', String(games),
                   '--seed', String(options.seed), '--format', 'json'];
+    const timeFile = path.join(os.tmpdir(), `run_bench_${process.pid}.time`);
+    const timed = fs.existsSync('/usr/bin/time');
+    const [program, programArgs] = timed ? ['/usr/bin/time', ['-f', '%U %S', '-o', timeFile, options.batch, ...args]]
+                                         : [options.batch, args];
     const start = process.hrtime.bigint();
-    const result = spawnSync(options.batch, args, {encoding: 'utf8', maxBuffer: 1 << 26});
+    const result = spawnSync(program, programArgs, {encoding: 'utf8', maxBuffer: 1 << 26});
     const seconds = Number(process.hrtime.bigint() - start) / 1e9;
     if (result.status !== 0) throw new Error(`korvale-batch ${args.join(' ')}: ${result.stderr}`);
-    return options.games * threads / seconds;
+    let cpu = null;
+    if (timed) {
+        cpu = fs.readFileSync(timeFile, 'utf8').trim().split(/\s+/).map(Number).reduce((a, b) => a + b, 0);
+        fs.rmSync(timeFile);
+    }
+    return {perSecond: games / seconds, perCpuSecond: cpu ? games / cpu : null};
 }
 
 async function pageRun(browser, url, options) {
     const page = await browser.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(String(e)));
+    await page.exposeFunction('benchCpuSeconds', childrenCpuSeconds);
     await page.goto(`${url}bench/bench.html?games=${options.games}&seed=${options.seed}`);
     await page.waitForSelector('html[data-done], html[data-failed]', {timeout: 30 * 60 * 1000});
     const failed = await page.getAttribute('html', 'data-failed');
@@ -71,6 +112,26 @@ async function pageRun(browser, url, options) {
     await page.close();
     if (failed !== null || errors.length) throw new Error(`bench page: ${failed || errors.join('; ')}`);
     return figures;
+}
+
+// One run: the page, then the native program on the same games; the figures made of both.
+async function benchRun(browser, url, options, gzipBytes) {
+    const load = os.loadavg()[0];
+    const f = await pageRun(browser, url, options);
+    const native = nativeRun(options, 1);
+    const nativeAll = nativeRun(options, f.sim_workers);
+    const perCpu = (seconds) => (seconds > 0 ? options.games / seconds : null);
+    Object.assign(f, {
+        engine_gzip_bytes: gzipBytes, load_before: load,
+        native_games_per_second: native.perSecond, native_games_per_second_cpu: native.perCpuSecond,
+        native_games_per_second_all: nativeAll.perSecond,
+        sim_games_per_second_worker_cpu: perCpu(f.sim_worker_seconds_cpu),
+        sim_ratio: f.sim_games_per_second_worker / native.perSecond,
+    });
+    if (f.sim_games_per_second_worker_cpu && native.perCpuSecond) {
+        f.sim_ratio_cpu = f.sim_games_per_second_worker_cpu / native.perCpuSecond;
+    }
+    return f;
 }
 
 function median(values) {
@@ -101,10 +162,11 @@ function pad(text, width) {
 function printTable(runs, medians) {
     const number = (v) => (v === null || v === undefined ? '-'
         : Math.abs(v) >= 1000 ? Math.round(v).toLocaleString('en-US') : v.toPrecision(3));
-    console.log(`${pad('figure', 52)} ${'median'.padStart(14)}   runs; goal`);
+    console.log(`${pad('figure (medians)', 52)} ${'wall'.padStart(12)} ${'CPU'.padStart(12)}   runs (wall); goal`);
     for (const [key, label, goal] of rows) {
         const each = runs.map((r) => number(r[key])).join(' ');
-        console.log(`${pad(label, 52)} ${number(medians[key]).padStart(14)}   ${each}; ${met(medians[key], goal)}`);
+        console.log(`${pad(label, 52)} ${number(medians[key]).padStart(12)} ${number(medians[key + '_cpu']).padStart(12)}` +
+                    `   ${each}; ${met(medians[key], goal)}`);
     }
 }
 
@@ -117,19 +179,13 @@ async function main() {
     const gzipBytes = zlib.gzipSync(engine, {level: 9}).length;
     const server = createServer(options.site);
     await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    const url = `http://127.0.0.1:${server.address().port}/`;
     const browser = await launch();
     const chromiumVersion = browser.version();
     const runs = [];
     try {
         for (let r = 0; r < options.runs; r++) {
-            // The page plays last: the native runs right after it meet the machine's load as it was.
-            const load = os.loadavg()[0];
-            const figures = await pageRun(browser, `http://127.0.0.1:${server.address().port}/`, options);
-            const native = nativeGamesPerSecond(options, 1);
-            const nativeAll = nativeGamesPerSecond(options, figures.sim_workers);
-            runs.push(Object.assign(figures, {engine_gzip_bytes: gzipBytes, native_games_per_second: native,
-                native_games_per_second_all: nativeAll, sim_ratio: figures.sim_games_per_second_worker / native,
-                load_before: load, load_after: os.loadavg()[0]}));
+            runs.push(await benchRun(browser, url, options, gzipBytes));
             console.error(`run ${r + 1} of ${options.runs} done`);
         }
     } finally {
@@ -137,7 +193,8 @@ async function main() {
         server.closeAllConnections();
         server.close();
     }
-    const medians = Object.fromEntries(rows.map(([key]) => [key, median(runs.map((r) => r[key]))]));
+    const keys = new Set(runs.flatMap((r) => Object.keys(r)));
+    const medians = Object.fromEntries([...keys].map((key) => [key, median(runs.map((r) => r[key]))]));
     printTable(runs, medians);
     const command = `node web/tools/run_bench.mjs ${process.argv.slice(2).join(' ')}`.trim();
     const goals = Object.fromEntries(rows.filter((row) => row[2]).map(([key, , goal]) => [key, goal.join(' ')]));
