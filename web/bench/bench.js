@@ -50,7 +50,7 @@
     function show(key, value) {
         figures[key] = value;
         const row = document.createElement('tr');
-        const text = typeof value === 'number' ? value.toLocaleString('ja-JP', {maximumFractionDigits: 3}) : value;
+        const text = value.toLocaleString('ja-JP', {maximumFractionDigits: Math.abs(value) >= 1000 ? 0 : 3});
         row.innerHTML = '<td></td><td class="value"></td>';
         row.cells[0].textContent = key;
         row.cells[1].textContent = text;
