@@ -47,10 +47,16 @@
             return;
         }
         slot.worker = worker;
-        worker.onmessage = (event) => answer(slot, event.data);
-        // A worker that fails to load or dies is dropped; the next request starts another.
+        // A worker ended by a cancel may still report (its engine's load cut short): only the
+        // slot's present worker speaks for it.
+        worker.onmessage = (event) => {
+            if (slot.worker === worker) answer(slot, event.data);
+        };
+        // A worker that fails to load or dies is dropped, its request failed; the next request
+        // starts another.
         worker.onerror = (event) => {
             event.preventDefault();
+            if (slot.worker !== worker) return;
             const job = slot.job;
             worker.terminate();
             slot.worker = null;

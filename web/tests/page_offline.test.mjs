@@ -21,7 +21,11 @@ after(async () => {
 async function judged(page) {
     await showTab(page, 'judge');
     await page.click('#tab-judge >> text=判別する');
-    await page.waitForSelector('#tab-judge[data-state="done"] [data-key="posterior-6"]', {timeout: 60000});
+    const done = '#tab-judge[data-state="done"] [data-key="posterior-6"]';
+    await page.waitForSelector(done, {timeout: 60000}).catch(async (e) => {
+        const said = await page.textContent('#tab-judge .status');
+        throw new Error(`${e.message}\nthe tab said: ${said}`);
+    });
     return page.textContent('#tab-judge [data-key="posterior-6"]');
 }
 

@@ -36,18 +36,15 @@ export async function serveSite(root = siteDir) {
     };
 }
 
-// A context whose every request is held to the page's origin; `foreign` collects any other.
+// A context that notes every request which leaves the page's origin in `foreign`. Requests are
+// watched, not routed: a routed context upsets the service worker's answers to the workers.
 export async function guardedContext(browser, url, options = {}) {
     const context = await browser.newContext(options);
     const origin = new URL(url).origin;
     const foreign = [];
-    await context.route('**/*', (route) => {
-        const target = route.request().url();
-        if (target.startsWith(origin) || target.startsWith('blob:') || target.startsWith('data:')) {
-            return route.continue();
-        }
-        foreign.push(target);
-        return route.abort();
+    context.on('request', (request) => {
+        const target = request.url();
+        if (!target.startsWith(origin) && !/^(blob|data):/.test(target)) foreign.push(target);
     });
     context.foreign = foreign;
     return context;
