@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the window and the web page need, when any
-# is missing.
-# Runs apt-get as root, or through sudo otherwise.
+# Installs the Debian packages that are missing, with apt-get (as root, or through sudo).
+#   scripts/install_dependencies.sh              everything: the build, the tests, the window and
+#                                                the web page
+#   scripts/install_dependencies.sh --web        only what builds and serves the web page
+#   scripts/install_dependencies.sh --web-tests  that and what the page's tests drive
 set -euo pipefail
 
-packages=(
+web=(cmake ninja-build emscripten)
+web_tests=(chromium fonts-ipafont-gothic)
+everything=(
     cmake g++ make ninja-build mold pkg-config
     libgtest-dev googletest libbenchmark-dev
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-translations-l10n
@@ -13,11 +17,18 @@ packages=(
     universal-ctags
     xvfb xauth
     dpkg-dev desktop-file-utils appstream man-db lintian
-    emscripten chromium
+    "${web[@]}" "${web_tests[@]}"
 )
-# The web page's tests run playwright-core (from npm, web/package-lock.json) with Node's npm:
+
+case "${1:-}" in
+    "") packages=("${everything[@]}") ;;
+    --web) packages=("${web[@]}") ;;
+    --web-tests) packages=("${web[@]}" "${web_tests[@]}") ;;
+    *) echo "install_dependencies.sh: unknown option $1" >&2; exit 2 ;;
+esac
+# The web page's build and tests run under Node (the tests' playwright-core comes from npm):
 # Debian's, unless the machine has a Node.js of its own.
-if ! command -v npm >/dev/null; then
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
     packages+=(nodejs npm)
 fi
 

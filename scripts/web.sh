@@ -8,12 +8,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 serve=1
-packages=(cmake ninja-build emscripten)
+needs=--web
 serve_args=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --build-only) serve=0 ;;
-        --for-tests) packages+=(chromium fonts-ipafont-gothic) ;;
+        --for-tests) needs=--web-tests ;;
         --lan) serve_args+=(--lan) ;;
         --port)
             [ $# -ge 2 ] || { echo "web.sh: --port needs a number" >&2; exit 2; }
@@ -24,19 +24,7 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-command -v node >/dev/null || packages+=(nodejs)
-
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root/scripts/install_dependencies.sh" "$needs"
 
 # Debian's em++ runs its tools under the machine's Node, which finds Debian's modules only here.
 [ -d /usr/share/nodejs ] && export NODE_PATH=/usr/share/nodejs
