@@ -1,5 +1,7 @@
 #include "web/binding/analysis_calls.h"
 
+#include <fmt/format.h>
+
 #include <chrono>
 #include <vector>
 
@@ -45,6 +47,14 @@ std::string huntCall(std::string_view text, ThrottledProgress& progress) {
 
 namespace {
 
+// The most rules a page's sweep takes: some minutes of one worker with their risk. The command
+// line takes any grid; a page's grid beyond would hold its worker for hours.
+constexpr std::int64_t largestSweepRules = 5000;
+
+// The most bonuses of a page's history: a day's log holds some tens, and the longest kinds
+// of history take up to half a millisecond a bonus.
+constexpr std::size_t largestHistoryBonuses = 100'000;
+
 // The settings of a call: the one asked for, or all six.
 std::vector<std::int32_t> settingsOf(std::optional<std::int32_t> setting) {
     return setting ? std::vector<std::int32_t>{*setting}
@@ -86,6 +96,9 @@ std::string inferCall(std::string_view text, ThrottledProgress& progress) {
     if (!reading) {
         throw StatusError(reading.status());
     }
+    if (reading->bonuses.size() > largestHistoryBonuses) {
+        badField("history", fmt::format("at most {} bonuses", largestHistoryBonuses));
+    }
     return reportAnswer(inferenceReport(*reading, asked, control));
 }
 
@@ -114,6 +127,13 @@ std::string sweepCall(std::string_view text, ThrottledProgress& progress) {
     if (const auto games = request.whole("since_big", 0, largestGamesSinceBig)) {
         asked.sinceBig = static_cast<std::int32_t>(*games);
         asked.grid.sinceBig = asked.sinceBig;
+    }
+    const std::int64_t rules =
+        std::int64_t{(asked.grid.bigEndLast - asked.grid.bigEndFirst) / asked.grid.bigEndStep + 1} *
+        ((asked.grid.regEndLast - asked.grid.regEndFirst) / asked.grid.regEndStep + 1);
+    if (rules > largestSweepRules) {
+        badField("big_ends", fmt::format("a grid of at most {} rules (big_ends times reg_ends)",
+                                         largestSweepRules));
     }
     if (asked.frontier && (asked.meansOnly || asked.maxGames)) {
         badField("frontier",

@@ -24,8 +24,8 @@ namespace {
 // minutes of one worker.
 constexpr std::int64_t defaultGames = 100'000'000;
 constexpr std::int64_t defaultAttempts = 1'000'000;
-constexpr std::int64_t largestGames = 100'000'000'000;
-constexpr std::int64_t largestAttempts = 1'000'000'000;
+constexpr std::int64_t largestGames = 10'000'000'000;
+constexpr std::int64_t largestAttempts = 100'000'000;
 constexpr std::int64_t largestThreads = 256;
 
 #define KORVALE_PLAN_FIELDS                                                                       \
