@@ -57,11 +57,11 @@
         document.getElementById('figures').appendChild(row);
     }
 
-    // The driver (run_bench.mjs) may offer the browser's CPU seconds so far: on a shared machine
+    // The driver (run_bench.mjs) may offer its workers' CPU seconds so far: on a shared machine
     // they tell the engine's own work from the waits that other programs cause.
     const cpuSeconds = window.benchCpuSeconds || (() => Promise.resolve(null));
 
-    // Shows the seconds `work` takes as `key`, and the browser's CPU seconds meanwhile as key_cpu.
+    // Shows the seconds `work` takes as `key`, and the workers' CPU seconds meanwhile as key_cpu.
     async function measure(key, work) {
         const cpuBefore = await cpuSeconds();
         const start = performance.now();

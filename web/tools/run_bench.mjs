@@ -2,8 +2,8 @@
 // The benchmark page driven headless: serves the built site, opens /bench/ in Debian's chromium
 // (playwright-core) once a run, and right after each page run times the native korvale-batch on
 // one thread and on every core for the same games. Prints the medians against the goals and
-// writes every run's figures to a JSON file. Beside each wall time the CPU time it took (the
-// browser's processes, read from /proc): on a shared machine the one the others' load leaves be.
+// writes every run's figures to a JSON file. Beside each wall time the CPU time the page's
+// workers took (read from /proc): on a shared machine the figure the others' load leaves be.
 //   node run_bench.mjs [--runs R] [--games N] [--seed S] [--site DIR] [--batch FILE] [--out FILE]
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -51,30 +51,39 @@ function parse(argv) {
     return options;
 }
 
-// {pid: {ppid, cpu}} of every process, cpu in clock ticks (user + system).
-function processTable() {
-    const table = new Map();
+// utime + stime, in clock ticks, of a /proc stat line, and its parent's pid.
+function statOf(file) {
+    const stat = fs.readFileSync(file, 'utf8');
+    const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+    return {ppid: Number(fields[1]), cpu: Number(fields[11]) + Number(fields[12])};
+}
+
+// CPU seconds used so far by the Web Workers' threads of the browser this process started:
+// the engine's own work, without the browser's other threads.
+function workerCpuSeconds() {
+    const parents = new Map();
     for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
         try {
-            const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
-            const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-            table.set(Number(pid), {ppid: Number(fields[1]), cpu: Number(fields[11]) + Number(fields[12])});
+            parents.set(Number(pid), statOf(`/proc/${pid}/stat`).ppid);
         } catch {
             // gone meanwhile
         }
     }
-    return table;
-}
-
-// CPU seconds used so far by the processes this one started (the browser's).
-function childrenCpuSeconds() {
-    const table = processTable();
     const ours = (pid) => {
-        for (let p = table.get(pid)?.ppid; p; p = table.get(p)?.ppid) if (p === process.pid) return true;
+        for (let p = parents.get(pid); p; p = parents.get(p)) if (p === process.pid) return true;
         return false;
     };
     let ticks = 0;
-    for (const [pid, entry] of table) if (ours(pid)) ticks += entry.cpu;
+    for (const pid of [...parents.keys()].filter(ours)) {
+        try {
+            for (const tid of fs.readdirSync(`/proc/${pid}/task`)) {
+                const task = `/proc/${pid}/task/${tid}`;
+                if (fs.readFileSync(`${task}/comm`, 'utf8').startsWith('DedicatedWorker')) ticks += statOf(`${task}/stat`).cpu;
+            }
+        } catch {
+            // gone meanwhile
+        }
+    }
     return ticks / clockTicks;
 }
 
@@ -104,7 +113,7 @@ async function pageRun(browser, url, options) {
     const page = await browser.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(String(e)));
-    await page.exposeFunction('benchCpuSeconds', childrenCpuSeconds);
+    await page.exposeFunction('benchCpuSeconds', workerCpuSeconds);
     await page.goto(`${url}bench/bench.html?games=${options.games}&seed=${options.seed}`);
     await page.waitForSelector('html[data-done], html[data-failed]', {timeout: 30 * 60 * 1000});
     const failed = await page.getAttribute('html', 'data-failed');
