@@ -8,7 +8,7 @@
         if (options && options.label) return options.label;
         const label = input.closest('label');
         const caption = label && label.querySelector('.caption');
-        return caption ? caption.textContent.trim() : input.name || '値';
+        return caption ? caption.textContent.trim() : input.name || K.words.field.unnamed;
     }
 
     function messageFor(input) {
@@ -46,9 +46,8 @@
         if (/above|large|max|huge|overflow/.test(reason)) return w.above(label, options.max);
         if (/whole|integer|fraction/.test(reason)) return w.notWhole(label);
         if (failure && failure.code === 'OutOfRange') {
-            return options.min !== undefined && options.max !== undefined
-                ? `${w.below(label, options.min).replace(/で入れてください$/, '')}、${w.above(label, options.max)}`
-                : w.notNumber(label);
+            return options.min !== undefined && options.max !== undefined ? w.between(label, options.min, options.max)
+                                                                          : w.notNumber(label);
         }
         return w.notNumber(label);
     }

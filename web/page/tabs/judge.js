@@ -7,74 +7,41 @@
     const f = K.format;
     const el = (...a) => K.el(...a);
     let view = null;
-    let running = null;
     let timer = null;
-    let generation = 0;
 
     const historyText = (entries) => entries.map((e) => `${e.kind} ${e.games}`).join('\n') + '\n';
 
-    async function readInputs() {
-        const trailing = await K.fields.read(view.trailing, {whole: true, min: 0, max: K.counter.maxGames});
-        const bigEnd = await K.fields.read(view.bigEnd, {min: 0, max: 2000});
-        const regEnd = await K.fields.read(view.regEnd, {min: 0, max: 1000});
-        if (trailing === null || bigEnd === null || regEnd === null) return null;
-        return {trailing, big_end: bigEnd, reg_end: regEnd};
+    const readInputs = () => K.tabWork.readAll([
+        ['trailing', view.trailing, {whole: true, min: 0, max: K.counter.maxGames}],
+        ['big_end', view.bigEnd, {min: 0, max: 2000}],
+        ['reg_end', view.regEnd, {min: 0, max: 1000}],
+    ]);
+
+    function showSummary(entries) {
+        const bigs = entries.filter((e) => e.kind === 'BIG').length;
+        const totals = K.words.counter.totals(bigs, entries.length - bigs);
+        view.summary.textContent =
+            K.counter.start() === 'joined' ? w.totalsSince(totals, K.words.counter.joined) : totals;
     }
 
-    // A newer run (a press, a changed log or rates) supersedes an older one, also one still
+    // A newer run (a press, a changed log or rates) replaces an older one, also one still
     // reading its fields: only the newest shows its answer.
-    async function run() {
+    function run() {
         clearTimeout(timer);
-        const mine = ++generation;
-        if (running) K.engine.cancel(running);
-        running = null;
         view.result.replaceChildren();
         const entries = K.counter.entries();
-        const bigs = entries.filter((e) => e.kind === 'BIG').length;
-        view.summary.textContent = K.words.counter.totals(bigs, entries.length - bigs) +
-                                   (K.counter.start() === 'joined' ? `（${K.words.counter.joined}）` : '');
-        if (!entries.length) {
-            settle(w.noLog);
-            return;
-        }
-        busy(true);
-        const inputs = await readInputs();
-        if (mine !== generation) return;
-        if (!inputs) {
-            settle('');
-            return;
-        }
-        const request = Object.assign({history: historyText(entries), start: K.counter.start()}, inputs,
-                                      K.rates.get());
-        const asked = K.engine.request('infer', request, {
-            onProgress: (p) => {
-                if (typeof p.progress === 'number') view.progress.value = p.progress;
-            },
-        });
-        running = asked;
-        try {
-            const report = await asked;
-            if (mine !== generation) return;
+        showSummary(entries);
+        view.runner.start(async (ctx) => {
+            if (!entries.length) return ctx.end(w.noLog);
+            const inputs = await readInputs();
+            if (!ctx.live()) return;
+            if (!inputs) return ctx.end('');
+            const request = Object.assign({history: historyText(entries), start: K.counter.start()}, inputs,
+                                          K.rates.get());
+            const report = await ctx.request('infer', request);
             view.result.replaceChildren(...layout(report));
-            settle(report.partial ? w.partial : '', 'done');
-        } catch (failure) {
-            if (mine === generation) settle(K.words.failureText(failure), 'failed');
-        }
-    }
-
-    function busy(on) {
-        view.section.dataset.state = on ? 'working' : view.section.dataset.state;
-        view.status.textContent = on ? w.working : view.status.textContent;
-        view.progress.hidden = !on;
-        view.progress.removeAttribute('value');
-        view.cancel.hidden = !on;
-    }
-
-    function settle(text, state) {
-        running = null;
-        busy(false);
-        view.status.textContent = text;
-        view.section.dataset.state = state || 'idle';
+            return report.partial ? w.partial : '';
+        });
     }
 
     const group = (report, scope, setting) =>
@@ -133,7 +100,7 @@
             return el('tr', {}, el('th', {}, f.setting(s)),
                       columns.map(([, key, fmt]) => cell(fmt(value(g, key)), `${key}-${s}`)));
         });
-        return [el('h3', {}, `${w.worth}  BIG後${f.number(mixed.big_end)} REG後${f.number(mixed.reg_end)}`),
+        return [el('h3', {}, `${w.worth}  ${w.worthRule(f.number(mixed.big_end), f.number(mixed.reg_end))}`),
                 el('p', {className: 'note'}, w.mixed),
                 value(mixed, 'yen_per_attempt') === null && report.run.pay === 'cash' ? el('p', {className: 'note'}, w.cashNote) : null,
                 el('dl', {className: 'figures'}, figures.map(([label, key, fmt]) => [
@@ -146,7 +113,9 @@
 
     function layout(report) {
         const history = group(report, 'history', null);
-        return [figures(history), el('h3', {}, w.posterior), posteriorTable(report), ...worth(report)];
+        // A note that does not apply is left out (null), not written as "null".
+        return [figures(history), el('h3', {}, w.posterior), posteriorTable(report), ...worth(report)].filter(
+            (node) => node !== null);
     }
 
     function later() {
@@ -166,22 +135,14 @@
             regEnd: regEnd.input,
             summary: el('p', {className: 'totals'}),
             run: el('button', {type: 'button', className: 'primary', textContent: w.run}),
-            cancel: el('button', {type: 'button', className: 'secondary', textContent: w.cancel, hidden: true}),
-            progress: el('progress', {max: 1, hidden: true}),
-            status: el('p', {className: 'status', role: 'status'}),
+            runner: K.tabWork.create(),
             result: el('div', {className: 'result'}),
         };
         section.append(el('h2', {}, w.heading), view.summary,
                        el('div', {className: 'grid'}, trailing.label, bigEnd.label, regEnd.label),
                        el('p', {className: 'note'}, w.ruleNote),
-                       el('div', {className: 'actions'}, view.run, view.cancel), view.progress, view.status,
-                       view.result);
+                       el('div', {className: 'actions'}, view.run), view.runner.node, view.result);
         view.run.addEventListener('click', run);
-        view.cancel.addEventListener('click', () => {
-            generation++;
-            if (running) K.engine.cancel(running);
-            settle(K.words.failure.Cancelled);
-        });
         view.trailing.addEventListener('input', () => K.counter.setNow(view.trailing.value));
         for (const input of [view.bigEnd, view.regEnd]) {
             input.addEventListener('input', () => K.store.set('judge.rule', {big: view.bigEnd.value, reg: view.regEnd.value}));

@@ -1,6 +1,7 @@
-// Long work of a tab: one run at a time (a new one cancels the one before), the engine requests
-// of a run cancelled together by 停止, its progress and its failure shown in one status line,
-// and the tables its answers fill.
+// Long work of a tab: one run at a time (a new one cancels the one before, also one still reading
+// its fields), the engine requests of a run cancelled together by 停止, its progress and its
+// failure shown in one status line, and the tables its answers fill. The tab's section carries
+// the run's state in data-state (working, done, failed, idle) for whoever waits on it.
 (function (K) {
     'use strict';
     const el = (...a) => K.el(...a);
@@ -24,12 +25,22 @@
         };
         return {
             live: () => owner.current === run,
+            // Ends the run without an answer, saying why (or nothing).
+            end(text) {
+                if (owner.current === run) owner.finish(text || '', 'idle');
+            },
             // How many requests the run will make in all, for its progress.
             plan(count) {
                 run.planned = count;
                 showProgress();
             },
             request(name, req, onProgress) {
+                // A replaced run asks nothing more of the engine.
+                if (owner.current !== run) {
+                    const refused = Promise.reject({code: 'Cancelled', reason: 'replaced'});
+                    refused.catch(() => {});
+                    return refused;
+                }
                 const key = {};
                 share.set(key, 0);
                 const promise = K.engine.request(name, req, {
@@ -58,7 +69,8 @@
         };
     }
 
-    // {node, start(job), cancel(), busy()}: job(ctx) is an async function making the requests.
+    // {node, start(job), cancel(), busy()}: job(ctx) is an async function making the requests;
+    // the text it returns, if any, is said when it is done.
     function create() {
         const status = statusLine();
         const owner = {current: null};
@@ -67,18 +79,24 @@
             status.bar.value = p;
             status.text.textContent = w.share(p);
         };
-        const finish = (text) => {
+        const showState = (state) => {
+            const tab = status.node.closest('.tab');
+            if (tab) tab.dataset.state = state;
+        };
+        owner.finish = (text, state) => {
             owner.current = null;
             status.bar.hidden = true;
             status.stop.hidden = true;
             status.text.textContent = text;
+            showState(state);
         };
+        const finish = owner.finish;
         function cancel(quiet) {
             const run = owner.current;
             if (!run) return;
             owner.current = null;
             run.pending.forEach((p) => K.engine.cancel(p));
-            if (!quiet) finish(K.words.failureText({code: 'Cancelled'}));
+            if (!quiet) finish(K.words.failureText({code: 'Cancelled'}), 'idle');
         }
         async function start(job) {
             cancel(true);
@@ -88,15 +106,16 @@
             status.bar.hidden = false;
             status.bar.removeAttribute('value');
             status.text.textContent = w.working;
+            showState('working');
             try {
-                await job(runContext(owner, run));
-                if (owner.current === run) finish(w.done);
+                const said = await job(runContext(owner, run));
+                if (owner.current === run) finish(typeof said === 'string' ? said : w.done, 'done');
             } catch (failure) {
                 if (owner.current !== run) return;
                 const f = failure && failure.code ? failure : {code: 'other'};
                 if (!(failure && failure.code)) console.error(failure);
                 run.pending.forEach((p) => K.engine.cancel(p));
-                finish(w.failed(K.words.failureText(f)));
+                finish(w.failed(K.words.failureText(f)), 'failed');
             }
         }
         status.stop.addEventListener('click', () => cancel(false));
