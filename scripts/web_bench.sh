@@ -5,6 +5,7 @@
 #   scripts/web_bench.sh [--runs R] [--games N] [--seed S] [--out FILE]   (web/tools/run_bench.mjs)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+case " $* " in *" --help "* | *" -h "*) exec node "$root/web/tools/run_bench.mjs" --help ;; esac
 
 "$root/scripts/web.sh" --build-only --for-tests
 [ -d "$root/web/node_modules/playwright-core" ] ||

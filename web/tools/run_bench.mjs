@@ -4,7 +4,7 @@
 // one thread and on every core for the same games. Prints the medians against the goals and
 // writes every run's figures to a JSON file. Beside each wall time the CPU time the page's
 // workers took (read from /proc): on a shared machine the figure the others' load leaves be.
-//   node run_bench.mjs [--runs R] [--games N] [--seed S] [--site DIR] [--batch FILE] [--out FILE]
+//   node run_bench.mjs --help
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -36,13 +36,19 @@ const rows = [
     ['load_before', 'load average (1 min) before the page run'],
 ];
 
+const usage = 'usage: node run_bench.mjs [--runs R] [--games N] [--seed S] [--site DIR] [--batch FILE] [--out FILE]';
+
 function parse(argv) {
+    if (argv.includes('--help') || argv.includes('-h')) {
+        console.log(usage);
+        process.exit(0);
+    }
     const options = {runs: 3, games: 200000000, seed: 41, site: path.join(repoRoot, 'build/web/site'),
                      batch: path.join(repoRoot, 'build/release/batch/korvale-batch'),
                      out: path.join(repoRoot, 'build/web/bench.json')};
     for (let i = 0; i < argv.length; i += 2) {
         const key = argv[i].replace(/^--/, '');
-        if (!(key in options) || argv[i + 1] === undefined) throw new Error(`bad option ${argv[i]}`);
+        if (!(key in options) || argv[i + 1] === undefined) throw new Error(`bad option ${argv[i]}\n${usage}`);
         options[key] = typeof options[key] === 'number' ? Number(argv[i + 1]) : path.resolve(argv[i + 1]);
     }
     for (const key of ['runs', 'games', 'seed']) {
