@@ -38,4 +38,21 @@ std::vector<bool> efficientFrontier(const std::vector<FrontierCandidate>& candid
     return on;
 }
 
+std::vector<std::size_t> frontierOrder(const std::vector<FrontierCandidate>& candidates,
+                                       const std::vector<bool>& on) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < candidates.size() && i < on.size(); ++i) {
+        if (on[i]) {
+            order.push_back(i);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const FrontierCandidate& x = candidates[a];
+        const FrontierCandidate& y = candidates[b];
+        return x.netPer1000Games != y.netPer1000Games ? x.netPer1000Games > y.netPer1000Games
+                                                      : x.pAhead > y.pAhead;
+    });
+    return order;
+}
+
 }  // namespace korvale

@@ -18,4 +18,9 @@ struct FrontierCandidate {
 // both counts and better on one. Equal candidates are all on it.
 std::vector<bool> efficientFrontier(const std::vector<FrontierCandidate>& candidates);
 
+// The candidates on the frontier (`on`, as efficientFrontier marks them), from the highest rate
+// down and so from the lowest chance up; equal candidates in their given order.
+std::vector<std::size_t> frontierOrder(const std::vector<FrontierCandidate>& candidates,
+                                       const std::vector<bool>& on);
+
 }  // namespace korvale

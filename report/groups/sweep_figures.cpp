@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <vector>
 
+#include "analysis/quit_rules/efficient_frontier.h"
 #include "common/work_control.h"
 #include "report/groups/exact_groups.h"
 #include "report/groups/found_groups.h"
@@ -56,19 +58,16 @@ FigureGroup sweepRuleGroup(const SettingRuleRisks& sweep, std::size_t i, bool wi
 // The rules of a setting the report holds: every one in grid order, or those on the frontier
 // from the highest net per 1000 games down (and so from the lowest chance to end ahead up).
 std::vector<std::size_t> reportedRules(const SettingRuleRisks& sweep, bool frontierOnly) {
-    std::vector<std::size_t> rules;
-    for (std::size_t i = 0; i < sweep.figures.points.size(); ++i) {
-        if (!frontierOnly || sweep.onFrontier[i]) {
-            rules.push_back(i);
-        }
-    }
     if (frontierOnly) {
-        const auto rate = [&](std::size_t i) { return sweep.figures.points[i].netPer1000Games; };
-        std::stable_sort(rules.begin(), rules.end(), [&](std::size_t a, std::size_t b) {
-            return rate(a) != rate(b) ? rate(a) > rate(b)
-                                      : sweep.risks[a].pAhead > sweep.risks[b].pAhead;
-        });
+        std::vector<FrontierCandidate> candidates;
+        for (std::size_t i = 0; i < sweep.figures.points.size(); ++i) {
+            candidates.push_back({sweep.figures.points[i].netPer1000Games, sweep.risks[i].pAhead,
+                                  sweep.risks[i].known});
+        }
+        return frontierOrder(candidates, sweep.onFrontier);
     }
+    std::vector<std::size_t> rules(sweep.figures.points.size());
+    std::iota(rules.begin(), rules.end(), std::size_t{0});
     return rules;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvale {
@@ -41,6 +42,19 @@ TEST(EfficientFrontierTest, KeepsTheCandidatesNoKnownOneBeatsOnBoth) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(efficientFrontier(c.candidates), c.onFrontier) << c.name;
+    }
+}
+
+// The frontier as the sweep lists it: from the highest rate down, equal ones as given.
+TEST(EfficientFrontierTest, ListsTheFrontierFromTheHighestRateDown) {
+    const std::vector<std::pair<std::vector<FrontierCandidate>, std::vector<std::size_t>>> cases = {
+        {{}, {}},
+        {{{4, 0.55}, {5, 0.6}, {10, 0.5}}, {2, 1}},
+        {{{5, 0.6}, {10, 0.3}, {5, 0.6}, {7, 0.6}, {7, 0.6}}, {1, 3, 4}},
+        {{{10, 0.5, unknown}, {-3, 0.7}, {2, 0.65}}, {2, 1}},
+    };
+    for (const auto& [candidates, order] : cases) {
+        EXPECT_EQ(frontierOrder(candidates, efficientFrontier(candidates)), order);
     }
 }
 
