@@ -9,6 +9,7 @@
 
 #include "report/format/json_format.h"
 #include "web/binding/analysis_calls.h"
+#include "web/binding/frontier_call.h"
 #include "web/binding/simulate_calls.h"
 #include "web/binding/value_calls.h"
 
@@ -82,6 +83,8 @@ const std::map<std::string, Call, std::less<>>& calls() {
         {"day", dayCall},
         {"simulate", simulateCall},
         {"simulate_merge", simulateMergeCall},
+        {"frontier",
+         [](std::string_view request, ThrottledProgress&) { return frontierCall(request); }},
         {"read_number",
          [](std::string_view request, ThrottledProgress&) { return readNumberCall(request); }},
         {"figure_keys", [](std::string_view, ThrottledProgress&) { return figureKeysCall(); }},

@@ -1,12 +1,13 @@
 // The engine on the page: a pool of workers, one a core (at most four), each with its own
 // module. A request goes to an idle worker or waits for one; a cancelled request's worker is
-// ended and a fresh one takes its place. A separate quick worker answers number readings, so
-// that a field is read at once even while every worker is busy with long work.
+// ended and a fresh one takes its place. A separate quick worker answers number readings and
+// frontiers, so that a field is read (and a frontier drawn) at once even while every worker is
+// busy with long work.
 (function (K) {
     'use strict';
     const cores = (self.navigator && navigator.hardwareConcurrency) || 1;
     const workerCount = Math.min(4, Math.max(1, cores));
-    const quickNames = new Set(['read_number']);
+    const quickNames = new Set(['read_number', 'frontier']);
 
     // The single-file build carries the engine and the worker as texts; a Blob of both makes the
     // worker there (a page opened from disk may start no worker from a file).

@@ -76,6 +76,17 @@ const refused = [
     ['simulate_merge', {plan, parts: []}, bad],
     ['simulate_merge', {plan, parts: 'all'}, bad],
     ['simulate_merge', {parts: []}, bad],
+    ['frontier', {}, bad],
+    ['frontier', {rules: 'all'}, bad],
+    ['frontier', {rules: [5]}, bad],
+    ['frontier', {rules: [], setting: 6}, bad],
+    ['frontier', {rules: [{big_end: 0, reg_end: 0, p_ahead: 0.5}]}, bad],
+    ['frontier', {rules: [{reg_end: 0, net_per_1000_games: 10, p_ahead: 0.5}]}, bad],
+    ['frontier', {rules: [{big_end: -50, reg_end: 0, net_per_1000_games: 10, p_ahead: 0.5}]}, bad],
+    ['frontier', {rules: [{big_end: 0, reg_end: 0, net_per_1000_games: '10', p_ahead: 0.5}]}, bad],
+    ['frontier', {rules: [{big_end: 0, reg_end: 0, net_per_1000_games: 1e300, p_ahead: 0.5}]}, bad],
+    ['frontier', {rules: [{big_end: 0, reg_end: 0, net_per_1000_games: 10, p_ahead: 1.5}]}, bad],
+    ['frontier', {rules: [{big_end: 0, reg_end: 0, net_per_1000_games: 10, p_ahead: 0.5, mark: 1}]}, bad],
 ];
 
 test('refused requests answer a failure with its code and reason', () => {
@@ -128,6 +139,26 @@ test('parts that are not the plan\'s are refused', () => {
     assert.equal(merged.ok, true);
     assert.deepEqual(merged.report.results, inOrder.report.results);
     assert.equal(merged.report.results[0].figures.games.value, 100000);
+});
+
+// The frontier call over the rules of the sweep's own frontier, given in reverse and with a rule
+// that one of them beats on both counts: the beaten one is left out, the rest in the sweep's order.
+test('the frontier call answers the sweep\'s frontier in its order', () => {
+    const key = (r) => `${r.big_end}/${r.reg_end}`;
+    const grid = {setting: 1, big_ends: [0, 200, 100], reg_ends: [0, 100, 100], frontier: true};
+    const frontier = call('sweep', grid).report.results;
+    assert.ok(frontier.length >= 2, JSON.stringify(frontier.map(key)));
+    const asked = frontier.map((r) => ({big_end: r.big_end, reg_end: r.reg_end,
+                                        net_per_1000_games: r.figures.net_per_1000_games_unrounded_cost.value,
+                                        p_ahead: r.figures.p_ahead.value})).reverse();
+    const beaten = {...asked[0], big_end: 999, net_per_1000_games: asked[0].net_per_1000_games - 1,
+                    p_ahead: asked[0].p_ahead / 2};
+    const rules = [beaten, ...asked];
+    const answer = call('frontier', {rules});
+    assert.equal(answer.ok, true, JSON.stringify(answer));
+    assert.deepEqual(answer.report.frontier.map((i) => key(rules[i])), frontier.map(key));
+    // A rule whose chance is not known is on no frontier.
+    assert.deepEqual(call('frontier', {rules: [{...asked[0], p_ahead: null}]}).report, {frontier: []});
 });
 
 // [text, options, value or failure reason]

@@ -18,27 +18,12 @@
     const detail = (r, key) => Boolean(r.details && r.details[key] && r.details[key].value);
     const ruleKey = (r) => `${r.big_end}/${r.reg_end}`;
 
-    // The frontier among the rules known so far, as the engine draws it over a whole grid: by
-    // net per 1000 games, best first (ties by the chance to end ahead), a rule is on it when its
-    // chance beats every chance before it, or equals the best one with the same rate. Only a
-    // choice among the engine's figures: the union of the parts' rules is one grid.
-    function frontierOf(rules) {
-        const known = rules.filter((r) => Number.isFinite(value(r, 'p_ahead')));
-        const rate = (r) => value(r, 'net_per_1000_games_unrounded_cost');
-        known.sort((a, b) => (rate(a) !== rate(b) ? rate(b) - rate(a) : value(b, 'p_ahead') - value(a, 'p_ahead')));
-        const on = [];
-        let best = null;
-        for (const r of known) {
-            const chance = value(r, 'p_ahead');
-            if (!best || chance > value(best, 'p_ahead')) {
-                on.push(r);
-                best = r;
-            } else if (chance === value(best, 'p_ahead') && rate(r) === rate(best)) {
-                on.push(r);
-            }
-        }
-        return on;
-    }
+    // The rules' figures as the engine's frontier call takes them (p_ahead null: not known).
+    const frontierRequest = (rules) => ({
+        rules: rules.map((r) => ({big_end: r.big_end, reg_end: r.reg_end,
+                                  net_per_1000_games: value(r, 'net_per_1000_games_unrounded_cost'),
+                                  p_ahead: value(r, 'p_ahead')})),
+    });
 
     // The grid's values 0..LAST by STEP, and the order its rules are asked in: a coarse grid
     // first (every stride-th BIG end and REG end), then the rest, so that the frontier takes
@@ -130,8 +115,9 @@
         return byKey;
     }
 
-    function showFrontier(byKey, risk, done, all) {
-        const rules = frontierOf(Array.from(risk.values()));
+    // The frontier among the rules known so far, as the engine draws it over a whole grid: the
+    // union of the parts' rules is one grid.
+    function showFrontier(byKey, risk, rules, done, all) {
         const caption = done < all ? w.frontierPartial(done, all) : w.frontierDone(all);
         view.frontier.replaceChildren(el('h3', null, w.frontier), el('p', {className: 'note'}, caption),
                                       rulesTable(rules, byKey, risk));
@@ -156,11 +142,33 @@
             const risk = new Map();
             const bestRules = (await means).results.filter((r) => marks(r) !== '');
             const byKey = showBest(bestRules, risk);
+            // The frontier asked again as rules come: one request at a time, the next with every
+            // rule known by then; the chain ends with all of them.
+            let asking = null;
+            let stale = false;
+            const askFrontier = () => {
+                if (asking) {
+                    stale = true;
+                    return;
+                }
+                const known = Array.from(risk.values());
+                asking = ctx.request('frontier', frontierRequest(known)).then((answer) => {
+                    const rules = answer.frontier.map((i) => known[i]);
+                    showFrontier(byKey, risk, rules, known.length, parts.length);
+                }).finally(() => {
+                    asking = null;
+                    if (!stale) return null;
+                    stale = false;
+                    askFrontier();
+                    return asking;
+                });
+            };
             await Promise.all(parts.map((p) => p.then((report) => {
                 report.results.forEach((r) => risk.set(ruleKey(r), r));
                 showBest(bestRules, risk);
-                showFrontier(byKey, risk, risk.size, parts.length);
+                askFrontier();
             })));
+            await asking;
             view.shown = true;
         });
     }
