@@ -82,7 +82,8 @@ std::vector<double> mixedAheadChances(const HuntTable& table) {
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
                          CostRounding rounding, std::optional<std::int32_t> maxGames,
-                         const HuntColumnDone& settingDone, const WorkControl& control) {
+                         const HuntColumnDone& settingDone, const WorkControl& control,
+                         HuntChances chances) {
     const std::atomic<bool>* cancel = control.cancel;
     HuntTable table;
     std::mutex told;
@@ -109,7 +110,7 @@ HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
             one.setting = settings[i];
         }
         column.breakEven = breakEvenCount(counts, column.points);
-        if (!maxGames) {
+        if (!maxGames && chances == HuntChances::WithAhead) {
             aheadChances(column, model, end, starts, cancel);
         }
         if (settingDone) {

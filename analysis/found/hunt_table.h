@@ -39,7 +39,8 @@ struct HuntColumn {
     std::int32_t setting = -1;           // setting index 0..5; -1 for the prior's mixture
     std::vector<AttemptFigures> points;  // one per count of the grid
     // P(net > 0) per count, from the heads of the net's law of all counts at once
-    // (start_grid.h); empty when the attempts are too long for the law's tables.
+    // (start_grid.h); empty when the attempts are too long for the law's tables, or when only
+    // the means were asked for.
     std::vector<double> pAhead;
     // A bound on the error of each of pAhead, as the sweep bounds its own (ruleRiskOf): the
     // largest over the counts; 0 without pAhead.
@@ -58,18 +59,24 @@ struct HuntTable {
     std::optional<HuntColumn> mixture;
 };
 
+// Whether a table works out the chances to end ahead beside the means: they take most of its
+// time (the net's law), the means a small part.
+enum class HuntChances { WithAhead, MeansOnly };
+
 // The table for the settings asked for (indexes 0..5; with all six also the mixture under
 // `prior`), the cost rounded as `rounding` says. Each setting is one pass on one of
 // `control.threads` threads. With a game limit each count is a forward pass of its own
 // (capped_attempt.h), the cost rounded as the machine rounds it, and the chances to end ahead
-// are left out. `settingDone`, when given, hears each setting's column as soon as it is whole
-// (in the order they finish, one call at a time, on the thread that worked it out). Throws like
-// solveAttempt, and WorkCancelled once `*control.cancel` is set; its progress is not told.
+// are left out; with HuntChances::MeansOnly they are left out too. `settingDone`, when given,
+// hears each setting's column as soon as it is whole (in the order they finish, one call at a
+// time, on the thread that worked it out). Throws like solveAttempt, and WorkCancelled once
+// `*control.cancel` is set; its progress is not told.
 using HuntColumnDone = std::function<void(const HuntColumn&)>;
 HuntTable solveHuntTable(EndConditions end, const HuntGrid& grid,
                          const std::vector<std::int32_t>& settings, const SettingVector& prior,
                          CostRounding rounding, std::optional<std::int32_t> maxGames,
-                         const HuntColumnDone& settingDone = {}, const WorkControl& control = {});
+                         const HuntColumnDone& settingDone = {}, const WorkControl& control = {},
+                         HuntChances chances = HuntChances::WithAhead);
 
 // The least count from which every net is above 0, by the rule of HuntColumn::breakEven.
 std::optional<std::int32_t> breakEvenCount(const std::vector<std::int32_t>& counts,

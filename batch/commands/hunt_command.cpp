@@ -11,7 +11,8 @@ Report huntReport(const BatchOptions& options) {
                             .maxGames = options.maxGames,
                             .grid = options.huntGrid,
                             .rates = options.rates,
-                            .prior = options.prior},
+                            .prior = options.prior,
+                            .meansOnly = options.meansOnly},
                            commandControl(options));
 }
 

@@ -196,6 +196,16 @@ so without the frontier).)man",
         .reading = Reading::Flag,
     },
     {
+        .name = "--means-only",
+        .commands = hunt,
+        .help = "only what an attempt is worth on average at each G, without the 勝率 (the "
+                "chance to end ahead, most of the table's time)",
+        .manText =
+            R"man(Only what an attempt is worth on average at each count, with the break-even counts, without
+the chance to end ahead (the 勝率 column), which takes most of the table's time.)man",
+        .reading = Reading::Flag,
+    },
+    {
         .name = "--big-end",
         .commands = special,
         .valueName = "X",

@@ -391,6 +391,9 @@ constexpr std::string_view huntCappedNote =
 constexpr std::string_view huntTooLongNote =
     "事後確率：そのゲーム数で見つけた台の設定の確率\n"
     "勝率（差枚が0を超える確率）は挑戦が長すぎて差枚の分布の表に収まらないため、列がありません\n";
+constexpr std::string_view huntMeansOnlyNote =
+    "事後確率：そのゲーム数で見つけた台の設定の確率\n"
+    "勝率（差枚が0を超える確率）は平均だけを求めた表（--means-only）のため、列がありません\n";
 
 // The legend's last lines: 勝率 explained where the table has it, and why not where it has not.
 std::string huntAheadNote(const Report& report) {
@@ -402,6 +405,9 @@ std::string huntAheadNote(const Report& report) {
         });
     if (withAhead) {
         return std::string(huntAheadLegend);
+    }
+    if (report.run.meansOnly) {
+        return std::string(huntMeansOnlyNote);
     }
     return std::string(report.run.maxGames ? huntCappedNote : huntTooLongNote);
 }

@@ -18,6 +18,9 @@ Report huntReport(const HuntAsked& asked, const HuntTable& table, const HuntCash
     if (asked.maxGames) {
         addMaxGames(report, *asked.maxGames);
     }
+    if (asked.meansOnly) {
+        addMeansOnly(report);
+    }
     const HuntGrid& grid = asked.grid;
     Fact counts = makeFact(fact::huntGrid, "",
                            fmt::format("{}:{}:{}", grid.first, grid.last, grid.step), false);
@@ -40,7 +43,8 @@ Report solveHuntReport(const HuntAsked& asked, const WorkControl& control) {
                                                    : std::vector<std::int32_t>{0, 1, 2, 3, 4, 5};
     const HuntTable table =
         solveHuntTable(asked.end, asked.grid, settings, asked.prior.value_or(uniformPrior),
-                       CostRounding::Unrounded, asked.maxGames, {}, control);
+                       CostRounding::Unrounded, asked.maxGames, {}, control,
+                       asked.meansOnly ? HuntChances::MeansOnly : HuntChances::WithAhead);
     std::optional<HuntCash> cash;
     if (cashLotsExact(asked.rates, asked.maxGames, asked.end)) {
         cash = solveHuntCash(table, asked.end, asked.rates, control);

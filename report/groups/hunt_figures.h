@@ -24,6 +24,7 @@ struct HuntAsked {
     HuntGrid grid{};
     HallRates rates{};
     std::optional<SettingVector> prior{};  // none: equal weights
+    bool meansOnly = false;                // without the chances to end ahead
 };
 
 // The report of `table`, with the yen from cash when `cash` is not null. No timing yet.

@@ -64,6 +64,11 @@ void addFrontierOnly(Report& report) {
     report.run.frontierOnly = true;
 }
 
+void addMeansOnly(Report& report) {
+    report.facts.push_back(makeFact(fact::meansOnly, "1", "はい"));
+    report.run.meansOnly = true;
+}
+
 void addCounterAtLimit(Report& report, const std::string& key, const std::string& shown,
                        int thread) {
     report.facts.push_back(makeFact(

@@ -39,6 +39,9 @@ void addHallRates(Report& report, const HallRates& rates,
 // A sweep that reports only the rules on each setting's frontier.
 void addFrontierOnly(Report& report);
 
+// A 狙い目 table of the means only: its chances to end ahead were not asked for.
+void addMeansOnly(Report& report);
+
 // A simulation stopped by the counter `key` (`shown` in the table) of `thread` at its limit.
 void addCounterAtLimit(Report& report, const std::string& key, const std::string& shown,
                        int thread);

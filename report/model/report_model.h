@@ -126,6 +126,7 @@ struct RunFacts {
     std::optional<std::int32_t> maxGames{};
     bool paidWithCash = false;
     bool frontierOnly = false;    // a sweep that holds only the rules on each frontier
+    bool meansOnly = false;       // a 狙い目 table whose chances to end ahead were not asked for
     bool counterAtLimit = false;  // a simulation stopped by a counter at its limit
 };
 

@@ -22,12 +22,13 @@ namespace korvale {
 
 std::string huntCall(std::string_view text, ThrottledProgress& progress) {
     const EngineRequest request(text, {"setting", "since_big_grid", "big_end", "reg_end",
-                                       "max_games", "prior", KORVALE_RATE_FIELDS});
+                                       "max_games", "prior", "means_only", KORVALE_RATE_FIELDS});
     HuntAsked asked{.setting = readSetting(request),
                     .end = readEnd(request, {.bigEnd = 0.0, .regEnd = 0})
                                .value_or(EndConditions{.bigEnd = 0.0, .regEnd = 0}),
                     .rates = readRates(request),
-                    .prior = request.prior("prior")};
+                    .prior = request.prior("prior"),
+                    .meansOnly = request.flag("means_only")};
     checkExactEnd(asked.end);
     if (const auto games = request.whole("max_games", 1, largestMaxGames)) {
         asked.maxGames = static_cast<std::int32_t>(*games);

@@ -69,6 +69,9 @@ function simulated(plan) {
 const cases = [
     ['hunt at one count, all settings', () => web('hunt', {since_big_grid: [800, 800, 1]}),
      ['hunt', '--since-big-grid', '800:800:1']],
+    ['hunt of the means only, at one count from cash', () => web('hunt', {
+        since_big_grid: [1200, 1200, 1], means_only: true, pay: 'cash', exchange: 5.6}),
+     ['hunt', '--since-big-grid', '1200:1200:1', '--means-only', '--pay', 'cash', '--exchange', '5.6']],
     ['hunt from cash at a dear exchange', () => web('hunt', {
         since_big_grid: [0, 1500, 500], pay: 'cash', exchange: 5.6, lend: 46}),
      ['hunt', '--since-big-grid', '0:1500:500', '--pay', 'cash', '--exchange', '5.6',

@@ -1,5 +1,6 @@
 // A machine found some games after its last BIG, setting unknown: exact --since-big --laws's
-// 設定不明 group against hunt's mixture, and what hunt's table says when it has no 勝率.
+// 設定不明 group against hunt's mixture, what hunt's table says when it has no 勝率, and hunt
+// --means-only against the full table.
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,9 @@ TEST(FoundMixtureTest, HuntsTableSaysWhyItHasNo勝率Column) {
         {{"hunt", "--setting", "1", "--since-big-grid", "0:100:100", "--max-games", "500"},
          false,
          "勝率（差枚が0を超える確率）は最大ゲーム数のある挑戦では求めないため、列がありません"},
+        {{"hunt", "--setting", "1", "--since-big-grid", "0:100:100", "--means-only"},
+         false,
+         "勝率（差枚が0を超える確率）は平均だけを求めた表（--means-only）のため、列がありません"},
     };
     for (const auto& c : cases) {
         const std::string line = ::testing::PrintToString(c.arguments);
@@ -86,6 +90,41 @@ TEST(FoundMixtureTest, HuntsTableSaysWhyItHasNo勝率Column) {
         EXPECT_NE(outcome.out.find(c.note), std::string::npos) << line << outcome.out;
         // The column's heading stands after the counts' heading in each block.
         EXPECT_EQ(outcome.out.find(" 勝率") != std::string::npos, c.withAhead) << outcome.out;
+    }
+}
+
+// The full report less what only it has: the chances to end ahead and their bound, the time.
+Json withoutChances(Json report) {
+    report.erase("timing");
+    for (Json& group : report.at("results")) {
+        EXPECT_TRUE(group.at("series").contains("p_ahead")) << group;
+        group.at("series").erase("p_ahead");
+        EXPECT_TRUE(group.at("details").contains("outcome_law_error_bound")) << group;
+        group.at("details").erase("outcome_law_error_bound");
+    }
+    return report;
+}
+
+// --means-only leaves the chances to end ahead out and changes nothing else: every other curve,
+// figure and fact is the full table's to the bit, with all six settings (the mixture's
+// posterior) and from cash (the yen and their break-even), and its JSON says so.
+TEST(FoundMixtureTest, HuntsMeansOnlyIsTheFullTableLessItsChances) {
+    for (const std::vector<std::string>& asked : std::vector<std::vector<std::string>>{
+             {"hunt", "--since-big-grid", "900:1500:300", "--pay", "cash", "--exchange", "5.6"},
+             {"hunt", "--setting", "6", "--since-big-grid", "100:700:300", "--big-end", "50",
+              "--reg-end", "1"}}) {
+        SCOPED_TRACE(::testing::PrintToString(asked));
+        const Json full = withoutChances(reportOf(asked));
+        std::vector<std::string> meansAsked = asked;
+        meansAsked.push_back("--means-only");
+        Json means = reportOf(meansAsked);
+        means.erase("timing");
+        EXPECT_EQ(means.at("run").at("means_only"), 1) << means.at("run");
+        means.at("run").erase("means_only");
+        for (const Json& group : means.at("results")) {
+            EXPECT_FALSE(group.at("details").contains("outcome_law_error_bound"));
+        }
+        EXPECT_EQ(means, full);
     }
 }
 

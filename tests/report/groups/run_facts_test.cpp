@@ -46,6 +46,8 @@ TEST(RunFactsTest, EachTypedFactIsAddedWithItsLine) {
          "coins", [](const RunFacts& f) { return !f.paidWithCash; }},
         {[](Report& r) { addFrontierOnly(r); }, "frontier", "1",
          [](const RunFacts& f) { return f.frontierOnly; }},
+        {[](Report& r) { addMeansOnly(r); }, "means_only", "1",
+         [](const RunFacts& f) { return f.meansOnly; }},
         {[](Report& r) { addCounterAtLimit(r, "games", "プレイ数", 2); }, "counter_at_limit",
          "games", [](const RunFacts& f) { return f.counterAtLimit; }},
     };

@@ -1,6 +1,8 @@
 // 狙い目: a machine found G games after its last BIG. The engine's 狙い目 table at that one G
 // gives each setting's and the mixture's worth; a second request over a grid of G gives the
-// break-even G. The advice line only picks its words from the sign of the mixture's worth and
+// break-even G. Both ask for the means only (a fraction of a second), so that the table and the
+// advice come first; the full table at G, asked at once on another worker, fills 勝率 (the
+// chance to end ahead, most of the work) when it comes. The advice line only picks its words from the sign of the mixture's worth and
 // from where the break-even G lies: every figure in it is the engine's.
 (function (K) {
     'use strict';
@@ -54,7 +56,8 @@
 
     // From cash the engine gives yen only for a rule that ends at the first BIG; else the hour
     // is in coins and there is no yen.
-    function tableOf(report, breakEven, cash) {
+    // `ahead`, the full table at G, gives 勝率; until it comes its cells wait ('…').
+    function tableOf(report, breakEven, ahead, cash) {
         const yen = report.results.length > 0 && Boolean(report.results[0].series.yen_per_attempt_unrounded_cost);
         const head = [w.setting, w.netCoins].concat(yen ? [w.netYen, w.hourly] : [w.hourlyCoins],
                                                     [w.pAhead, w.gamesPer, w.posterior]);
@@ -62,10 +65,11 @@
         else head.push(w.breakEven);
         const rows = report.results.map((r, i) => {
             const be = breakEven && breakEven.results[i];
+            const pAhead = ahead ? f.share(at0(ahead.results[i], 'p_ahead')) : '…';
             const money = yen ? [f.yen(at0(r, 'yen_per_attempt_unrounded_cost')), f.yen(at0(r, 'yen_per_hour_unrounded_cost'))]
                               : [f.number(at0(r, 'net_per_hour_unrounded_cost'))];
             const cells = [rowName(r), f.number(at0(r, 'net_coins_per_attempt_unrounded_cost')), ...money,
-                           f.share(at0(r, 'p_ahead')), f.number(at0(r, 'games_per_attempt')),
+                           pAhead, f.number(at0(r, 'games_per_attempt')),
                            r.setting ? f.share(at0(r, 'posterior')) : ''];
             const beText = (key) => (be ? f.number(figure(be, key)) : '…');
             cells.push(beText('break_even'));
@@ -100,21 +104,32 @@
             const cash = rates.pay === 'cash';
             const rule = {big_end: input.bigEnd, reg_end: input.regEnd};
             const base = Object.assign({}, rule, rates);
-            ctx.plan(2);
-            const one = ctx.request('hunt', Object.assign({since_big_grid: [input.games, input.games, 1]}, base));
-            const grid = ctx.request('hunt', Object.assign({since_big_grid: breakEvenGrid}, base));
+            const atG = Object.assign({since_big_grid: [input.games, input.games, 1]}, base);
+            ctx.plan(3);
+            const one = ctx.request('hunt', Object.assign({means_only: true}, atG));
+            const full = ctx.request('hunt', atG);
+            const grid = ctx.request('hunt', Object.assign({since_big_grid: breakEvenGrid, means_only: true}, base));
             view.advice.hidden = true;
-            const report = await one;
-            view.answer.replaceChildren(tableOf(report, null, cash));
+            const shown = {report: null, breakEven: null, ahead: null};
+            const show = () => view.answer.replaceChildren(tableOf(shown.report, shown.breakEven, shown.ahead, cash));
+            shown.report = await one;
+            show();
             view.note.textContent = !cash ? w.fromCoins
-                : report.results[0].series.yen_per_attempt_unrounded_cost ? w.fromCash : w.cashNoYen;
-            const breakEven = await grid;
-            view.answer.replaceChildren(tableOf(report, breakEven, cash));
-            const said = adviceOf(input.games, input, report, breakEven, cash);
+                : shown.report.results[0].series.yen_per_attempt_unrounded_cost ? w.fromCash : w.cashNoYen;
+            const ahead = full.then((report) => {
+                shown.ahead = report;
+                if (shown.breakEven) show();
+            });
+            // A failed or stopped full table fails the run below; its rejection is not left unheard.
+            ahead.catch(() => {});
+            shown.breakEven = await grid;
+            show();
+            const said = adviceOf(input.games, input, shown.report, shown.breakEven, cash);
             view.advice.textContent = said.text;
             view.advice.className = 'verdict advice ' + (said.sit ? 'good' : 'bad');
             view.advice.hidden = false;
             view.shown = true;
+            await ahead;
         });
     }
 
