@@ -1,40 +1,31 @@
 // The カウンター's log: kept across a reload, shared by two tabs without either losing an entry,
 // undone and cleared as asked, and a log of thousands of bonuses kept whole.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage} from './support/browser.mjs';
 import {logBonus, shownLog, showTab, totals} from './support/counter.mjs';
 import {batchTable, tableRows} from './support/batch.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 test('the log survives a reload and a closed tab', async () => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     const log = [['BIG', 123], ['REG', 45], ['BIG', 1500], ['REG', 1]];
     for (const [kind, games] of log) await logBonus(page, kind, games);
     await page.reload();
     await page.waitForSelector('html[data-ready="true"]');
     assert.deepEqual(await shownLog(page), log);
     await page.close();
-    const again = await openPage(context, site.url, 'counter');
+    const again = await openPage(context, shared.site.url, 'counter');
     assert.deepEqual(await shownLog(again), log);
     assert.deepEqual(context.foreign, []);
     await context.close();
 });
 
 test('two open tabs keep every entry either makes, in the order made', async () => {
-    const context = await guardedContext(browser, site.url);
-    const [a, b] = [await openPage(context, site.url, 'counter'), await openPage(context, site.url, 'counter')];
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const [a, b] = [await openPage(context, shared.site.url, 'counter'), await openPage(context, shared.site.url, 'counter')];
     await logBonus(a, 'BIG', 100);
     await logBonus(b, 'REG', 200);
     await logBonus(a, 'BIG', 300);
@@ -46,14 +37,14 @@ test('two open tabs keep every entry either makes, in the order made', async () 
         assert.deepEqual(await totals(page), wanted);
         assert.deepEqual((await shownLog(page)).slice(0, 3), [['BIG', 100], ['REG', 200], ['BIG', 300]]);
     }
-    const fresh = await openPage(context, site.url, 'counter');
+    const fresh = await openPage(context, shared.site.url, 'counter');
     assert.deepEqual(await totals(fresh), wanted);
     await context.close();
 });
 
 test('undo takes the last entry; clear asks first, and keeps the log when refused', async () => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     for (const [kind, games] of [['BIG', 10], ['REG', 20], ['BIG', 30]]) await logBonus(page, kind, games);
     await page.click('#tab-counter >> text=取り消し');
     assert.deepEqual(await shownLog(page), [['BIG', 10], ['REG', 20]]);
@@ -70,8 +61,8 @@ test('undo takes the last entry; clear asks first, and keeps the log when refuse
 });
 
 test('a log of thousands of bonuses is kept whole, takes one more and is judged', async () => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     const n = 3000;
     // Logged by the page's own store, as many presses would leave it (pressing 3000 times is slow).
     await page.evaluate((count) => {

@@ -1,24 +1,15 @@
 // The page's pool of engine workers: a request cancelled while its worker still loads the engine
 // (from the offline copy, where an ended worker's load reports a failure late) leaves the pool
 // answering; more requests than workers all get their answers.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage} from './support/browser.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 test('cancelled requests, then more requests than workers', async () => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     await page.evaluate(() => navigator.serviceWorker.ready);
     await page.reload();
     await page.waitForSelector('html[data-ready="true"]');

@@ -1,9 +1,9 @@
 // Hostile input in every field of the カウンター, 設定判別 and the hall's rates: a value that will
 // not do gets a message in Japanese beside its field and changes nothing; the field keeps the
 // text as typed. Full-width digits read as the program reads them.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage} from './support/browser.mjs';
 import {showTab, totals} from './support/counter.mjs';
 
 const japanese = /[\u3040-\u30ff\u4e00-\u9fff]/;
@@ -20,16 +20,7 @@ const fields = [
     {id: 'rate-speed', tab: 'rates', caption: '遊技速度'},
 ];
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 async function reach(page, field) {
     if (field.tab === 'rates') {
@@ -59,8 +50,8 @@ async function message(page, field) {
 }
 
 test('every field answers a bad value with a Japanese message and keeps its text', async (t) => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     // 設定判別 reads its fields only when there is a log to judge.
     await page.fill('#counter-games', '100');
     await page.click('button.bonus.reg');
@@ -85,8 +76,8 @@ test('every field answers a bad value with a Japanese message and keeps its text
 });
 
 test('full-width digits read as the program reads them', async () => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     await page.fill('#counter-games', '１２３');
     await page.click('button.bonus.big');
     await page.waitForFunction(() => /BIG 1回/.test(document.querySelector('#tab-counter .totals').textContent));

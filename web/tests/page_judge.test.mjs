@@ -1,8 +1,8 @@
 // 設定判別 shows what korvale-batch infer prints for the same log, rule and rates, to the digit:
 // the posterior over the settings, P(設定≥4) and what playing on is worth, per setting and mixed.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage} from './support/browser.mjs';
 import {batchTable, tableRows} from './support/batch.mjs';
 
 // A made-up afternoon of thirty bonuses, typed by hand.
@@ -23,16 +23,7 @@ const cases = [
      rates: {lend: 46, exchange: 5.6, pay: 'cash', games_per_hour: 700}},
 ];
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 function expected(c) {
     const r = c.rates;
@@ -79,8 +70,8 @@ async function shown(page, c) {
 }
 
 test('設定判別 equals korvale-batch infer to the printed digit', async (t) => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'judge');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'judge');
     for (const c of cases) {
         await t.test(c.name, async () => {
             assert.deepEqual(await shown(page, c), expected(c));

@@ -1,20 +1,11 @@
 // 設定判別's run as the other tabs' runs: 停止 ends it and says so, a log with nothing in it asks
 // for one, a field that will not do ends the run without an answer, and the answer holds no
 // stray text where a note does not apply.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage, phone} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, phone} from './support/browser.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 const threeBonuses = [['BIG', 120], ['REG', 300], ['BIG', 45]];
 
@@ -33,8 +24,8 @@ const state = (page) => page.getAttribute('#tab-judge', 'data-state');
 const said = (page) => page.textContent('#tab-judge .work-text');
 
 test('設定判別: its run ends as every tab\'s run ends', async (t) => {
-    const context = await guardedContext(browser, site.url, phone);
-    const page = await openPage(context, site.url, 'judge');
+    const context = await guardedContext(shared.browser, shared.site.url, phone);
+    const page = await openPage(context, shared.site.url, 'judge');
 
     await t.test('an empty log asks for bonuses', async () => {
         await withLog(page, [], 'coins');

@@ -1,22 +1,13 @@
 // The page once loaded works offline (its service worker answers every file, the engine
 // included), asks nothing of any other origin, and the single-file build works from disk.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
-import {launch, serveSite, guardedContext, openPage, repoRoot} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, repoRoot} from './support/browser.mjs';
 import {logBonus, showTab, totals} from './support/counter.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 async function judged(page) {
     await showTab(page, 'judge');
@@ -30,8 +21,8 @@ async function judged(page) {
 }
 
 test('after a first load the page and its engine work offline', async () => {
-    const context = await guardedContext(browser, site.url);
-    const page = await openPage(context, site.url, 'counter');
+    const context = await guardedContext(shared.browser, shared.site.url);
+    const page = await openPage(context, shared.site.url, 'counter');
     await page.evaluate(() => navigator.serviceWorker.ready);
     await page.reload();
     await page.waitForSelector('html[data-ready="true"]');
@@ -56,7 +47,7 @@ test('after a first load the page and its engine work offline', async () => {
 });
 
 test('the single-file build works opened from disk', async () => {
-    const context = await browser.newContext();
+    const context = await shared.browser.newContext();
     const requests = [];
     context.on('request', (r) => requests.push(r.url()));
     const page = await context.newPage();

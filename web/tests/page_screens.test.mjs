@@ -1,25 +1,16 @@
 // Screenshots of the カウンター, 設定判別 and the hall's rates at a phone's size and a desktop's,
 // saved for looking at (build/web/screenshots/); the page must fit the phone's width.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage, screenshot, screenshotDir, phone, desktop} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, screenshot, screenshotDir, phone, desktop} from './support/browser.mjs';
 import {logBonus, showTab} from './support/counter.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 for (const [size, options] of [['390x844', phone], ['1280x800', desktop]]) {
     test(`screens at ${size}`, async () => {
-        const context = await guardedContext(browser, site.url, options);
-        const page = await openPage(context, site.url, 'counter');
+        const context = await guardedContext(shared.browser, shared.site.url, options);
+        const page = await openPage(context, shared.site.url, 'counter');
         for (const [kind, games] of [['BIG', 212], ['REG', 87], ['BIG', 33], ['REG', 301], ['BIG', 590]]) {
             await logBonus(page, kind, games);
         }

@@ -1,21 +1,12 @@
 // 狙い目: the rows the page shows for a machine found G games after its last BIG equal the
 // native 狙い目 table's to the printed digit, from coins and from cash, and the break-even G
 // and the advice follow the native table's break-even block.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage, screenshot, phone, desktop} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, screenshot, phone, desktop} from './support/browser.mjs';
 import {nativeTable, nativeRow, setRates, runTab, shownRows} from './support/tabs.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 const names = ['設定１', '設定２', '設定３', '設定４', '設定５', '設定６'];
 const coins = {lend: 50, exchange: 5, pay: 'coins', games_per_hour: 800};
@@ -36,9 +27,9 @@ for (const c of cases) {
         const atG = nativeTable(['hunt', '--since-big-grid', `${c.g}:${c.g}:1`, ...rule, ...rateArgs(c.rates)]);
         const grid = nativeTable(['hunt', '--since-big-grid', '0:1500:50', ...rule, ...rateArgs(c.rates)]);
 
-        const context = await guardedContext(browser, site.url, c.size || phone);
+        const context = await guardedContext(shared.browser, shared.site.url, c.size || phone);
         await setRates(context, c.rates);
-        const page = await openPage(context, site.url, 'aim');
+        const page = await openPage(context, shared.site.url, 'aim');
         await runTab(page, 'aim', {'#aim-games': String(c.g), '#aim-big-end': String(c.big), '#aim-reg-end': String(c.reg)});
         const rows = await shownRows(page, '#tab-aim table.aim-table');
         assert.equal(rows.length, 7);

@@ -1,21 +1,12 @@
 // 一日の収支 and シミュレータ: the page's figures equal the native tables' to the printed digit:
 // a day's law from `exact --day-games`, and a run played on the page's workers, merged, against
 // `simulate ... --threads T --seed S` with T the page's workers.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage, screenshot, phone, desktop} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, screenshot, phone, desktop} from './support/browser.mjs';
 import {nativeTable, nativeRow, setRates, runTab, shownRows, shownTotals} from './support/tabs.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 const names = ['設定１', '設定２', '設定３', '設定４', '設定５', '設定６'];
 const dayCases = [
@@ -33,9 +24,9 @@ for (const c of dayCases) {
         const settings = c.setting ? [c.setting] : [1, 2, 3, 4, 5, 6];
         const row = (label) => nativeRow(native, '一日の収支', label);
 
-        const context = await guardedContext(browser, site.url, c.size);
+        const context = await guardedContext(shared.browser, shared.site.url, c.size);
         await setRates(context, c.rates);
-        const page = await openPage(context, site.url, 'day');
+        const page = await openPage(context, shared.site.url, 'day');
         await runTab(page, 'day', {'#day-games': String(c.games), '#day-setting': String(c.setting)});
         const summary = await shownRows(page, '#tab-day table.day-table');
         const labels = ['一回あたりの差枚', '一回あたりの収支（円）', '時給（円）', '勝ち越す確率', '負け越す確率'];
@@ -68,8 +59,8 @@ const simCases = [
 
 for (const c of simCases) {
     test(`シミュレータ ${c.kind}: 設定${c.setting}, seed ${c.seed}, on every worker`, async () => {
-        const context = await guardedContext(browser, site.url, c.size);
-        const page = await openPage(context, site.url, 'sim');
+        const context = await guardedContext(shared.browser, shared.site.url, c.size);
+        const page = await openPage(context, shared.site.url, 'sim');
         const threads = await page.evaluate(() => Korvale.engine.workerCount);
         await page.check(`#tab-sim input[name="sim-kind"][value="${c.kind}"]`);
         const fills = {'#sim-setting': String(c.setting), '#sim-seed': String(c.seed)};
@@ -98,8 +89,8 @@ for (const c of simCases) {
 }
 
 test('シミュレータ: 停止 ends the run on every worker and says so', async () => {
-    const context = await guardedContext(browser, site.url, phone);
-    const page = await openPage(context, site.url, 'sim');
+    const context = await guardedContext(shared.browser, shared.site.url, phone);
+    const page = await openPage(context, shared.site.url, 'sim');
     await page.check('#tab-sim input[name="sim-kind"][value="normal"]');
     await page.fill('#sim-games', '4000000000');
     await page.click('#tab-sim form button[type="submit"]');

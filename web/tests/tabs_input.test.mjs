@@ -1,21 +1,12 @@
 // Hostile input in every field of 狙い目, ヤメ時, 一日の収支 and シミュレータ: each gets a message in
 // Japanese beside it, nothing is asked of the engine, and the text typed stays as typed, also
 // across a reload. A full-width value is read as the program reads it.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage, phone} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, phone} from './support/browser.mjs';
 import {runTab} from './support/tabs.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 const hostile = ['', '-5', '99999999999999999999999', 'abc', '300G\tBIG', '1e999', '１２．５ｘ', '0x10'];
 // tab, field, a valid text for each other field of the tab, and for the sim its run kind.
@@ -29,8 +20,8 @@ const fields = [
 const japanese = /[\u3040-\u30ff\u4e00-\u9fff]/;
 
 test('every hostile text gets a Japanese message and stays as typed', async () => {
-    const context = await guardedContext(browser, site.url, phone);
-    const page = await openPage(context, site.url, 'aim');
+    const context = await guardedContext(shared.browser, shared.site.url, phone);
+    const page = await openPage(context, shared.site.url, 'aim');
     const asked = [];
     await page.exposeFunction('noteRequest', (name) => asked.push(name));
     await page.evaluate(() => {
@@ -71,8 +62,8 @@ test('every hostile text gets a Japanese message and stays as typed', async () =
 });
 
 test('a grid of too many rules is refused before any work, in Japanese', async () => {
-    const context = await guardedContext(browser, site.url, phone);
-    const page = await openPage(context, site.url, 'quit');
+    const context = await guardedContext(shared.browser, shared.site.url, phone);
+    const page = await openPage(context, shared.site.url, 'quit');
     await runTab(page, 'quit', {'#quit-big-last': '2000', '#quit-big-step': '1', '#quit-reg-last': '1000', '#quit-reg-step': '1'}, 20000);
     assert.match(await page.textContent('#quit-big-step-message'), /条件が2003001通り/);
     assert.equal(await page.$$eval('#tab-quit table', (t) => t.length), 0);
@@ -80,8 +71,8 @@ test('a grid of too many rules is refused before any work, in Japanese', async (
 });
 
 test('full-width digits and blanks are read as the program reads them', async () => {
-    const context = await guardedContext(browser, site.url, phone);
-    const page = await openPage(context, site.url, 'aim');
+    const context = await guardedContext(shared.browser, shared.site.url, phone);
+    const page = await openPage(context, shared.site.url, 'aim');
     await runTab(page, 'aim', {'#aim-games': '　１２００　', '#aim-big-end': '０', '#aim-reg-end': ' 0'});
     assert.equal(await page.$$eval('#tab-aim table.aim-table tbody tr', (r) => r.length), 7);
     assert.match(await page.textContent('#tab-aim table.aim-table tbody tr'), /^設定１/);

@@ -1,20 +1,11 @@
 // ヤメ時: the best rules by the mean, and the efficient frontier the page puts together from its
 // parts of the grid, equal the native sweep's tables over the whole grid to the printed digit.
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
-import {launch, serveSite, guardedContext, openPage, screenshot, phone, desktop} from './support/browser.mjs';
+import {sharedBrowser, guardedContext, openPage, screenshot, phone, desktop} from './support/browser.mjs';
 import {nativeTable, runTab} from './support/tabs.mjs';
 
-let browser;
-let site;
-before(async () => {
-    site = await serveSite();
-    browser = await launch();
-});
-after(async () => {
-    await browser?.close();
-    await site?.close();
-});
+const shared = sharedBrowser();
 
 // The native table's rule rows: [rule, mark, cells...], the mark '' where a rule has none.
 function nativeRules(text, columns) {
@@ -43,8 +34,8 @@ for (const c of cases) {
         const frontier = nativeRules(nativeTable(['sweep', ...grid, '--frontier']), 8);
         const best = nativeRules(nativeTable(['sweep', ...grid, '--means-only']), 5);
 
-        const context = await guardedContext(browser, site.url, c.size);
-        const page = await openPage(context, site.url, 'quit');
+        const context = await guardedContext(shared.browser, shared.site.url, c.size);
+        const page = await openPage(context, shared.site.url, 'quit');
         await runTab(page, 'quit', {'#quit-setting': String(c.setting), '#quit-big-last': String(c.big[0]),
                                     '#quit-big-step': String(c.big[1]), '#quit-reg-last': String(c.reg[0]),
                                     '#quit-reg-step': String(c.reg[1])});

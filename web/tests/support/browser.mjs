@@ -4,6 +4,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
+import {after, before} from 'node:test';
 import {chromium} from 'playwright-core';
 import {createServer} from '../../tools/serve.mjs';
 
@@ -19,6 +20,21 @@ export const chromiumArgs = ['--no-sandbox', '--disable-gpu', '--disable-quic', 
 export function launch() {
     return chromium.launch({executablePath: process.env.KORVALE_CHROMIUM || '/usr/bin/chromium',
                             args: chromiumArgs, headless: true});
+}
+
+// The browser and the served site one test file shares: { browser, site }, filled in before its
+// first test and closed after its last.
+export function sharedBrowser() {
+    const shared = {};
+    before(async () => {
+        shared.site = await serveSite();
+        shared.browser = await launch();
+    });
+    after(async () => {
+        await shared.browser?.close();
+        await shared.site?.close();
+    });
+    return shared;
 }
 
 // {url, close()}: the site's address; a server of our own unless the run serves one.
