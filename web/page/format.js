@@ -2,7 +2,6 @@
 // significant digits, no e-notation, no trailing zeros), so the two read alike digit for digit.
 (function (K) {
     'use strict';
-    const ZEN = '０１２３４５６７８９';
 
     // The decimal text of x >= 0 to `decimals` places, a tie to even as the C++ side's formatter
     // rounds it (toFixed would round a tie up). toFixed is exact, so its long form shows a tie.
@@ -51,7 +50,8 @@
         games: orDash((v) => significant(v) + 'G'),
         hours: orDash((v) => significant(v) + '時間'),
         oneIn: orDash((v) => '1/' + significant(v)),
-        setting: (i) => '設定' + ZEN[i],
+        // The setting's name is a word: words.js holds it.
+        setting: (i) => K.words.settingName(i),
         // A whole number with digit grouping, for counts the player reads at a glance.
         grouped: orDash((v) => Math.round(v).toLocaleString('ja-JP')),
     };

@@ -10,7 +10,10 @@ import {fileURLToPath} from 'node:url';
 const pageDir = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../page');
 const context = vm.createContext({});
 context.self = context;
-vm.runInContext(fs.readFileSync(path.join(pageDir, 'format.js'), 'utf8'), context);
+// In the page's order: the words, then the numbers that name a setting by them.
+for (const file of ['words.js', 'format.js']) {
+    vm.runInContext(fs.readFileSync(path.join(pageDir, file), 'utf8'), context);
+}
 const format = context.Korvale.format;
 
 test('six significant digits as the tables print them', () => {
