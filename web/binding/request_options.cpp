@@ -2,9 +2,9 @@
 
 #include <fmt/format.h>
 
-#include <cmath>
 
 #include "analysis/attempt/attempt.h"
+#include "common/checked_arithmetic.h"
 #include "common/status.h"
 
 namespace korvale {
@@ -41,8 +41,7 @@ std::optional<EndConditions> readEnd(const EngineRequest& request, EndConditions
     EndConditions end = defaults;
     end.bigEnd = bigEnd.value_or(end.bigEnd);
     if (regEnd) {
-        // The default rounding is to the nearest, halves to even.
-        end.regEnd = static_cast<std::int32_t>(std::nearbyint(*regEnd));
+        end.regEnd = toInt32HalfEven(*regEnd);
     }
     return end;
 }
